@@ -1,0 +1,86 @@
+#include "tools/upssim/options.h"
+
+#include <cstdlib>
+
+#include "tools/upssim/line.h"
+
+namespace upssim {
+
+const char kUsage[] =
+    "usage: upssim [--rate 2400|4800|9600|...] [--parity none|odd|even] [--data 5..8]\n"
+    "              [--stop 1|1.5|2] [--tcp PORT] [--no-pace] [--think-ms MS]\n"
+    "              [--time-scale X] [--scenario FILE] [--control SOCKET] [--log FILE]\n"
+    "              [--check]\n"
+    "Serves a model UPS on a new pseudo-terminal (its path is the first line of output)\n"
+    "or, with --tcp, on 127.0.0.1 (the port is the first line; 0 picks a free one).\n";
+
+namespace {
+
+bool ParseNumber(const std::string& text, double low, double& out) {
+  char* end = nullptr;
+  out = std::strtod(text.c_str(), &end);
+  return !text.empty() && *end == '\0' && out >= low;
+}
+
+}  // namespace
+
+std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= argc) {
+        error = arg + " needs a value";
+        return false;
+      }
+      out = argv[++i];
+      return true;
+    };
+    std::string v;
+    if (arg == "--no-pace") {
+      o.pace = false;
+    } else if (arg == "--check") {
+      o.checkOnly = true;
+    } else if (!value(v)) {
+      return std::nullopt;
+    } else if (arg == "--rate") {
+      const auto rate = ParseBitRate(v);
+      if (!rate) return error = "bad bit rate \"" + v + "\"", std::nullopt;
+      o.line.bitRate = *rate;
+    } else if (arg == "--parity") {
+      const auto parity = ParseParity(v);
+      if (!parity) return error = "bad parity \"" + v + "\"", std::nullopt;
+      o.line.parity = *parity;
+    } else if (arg == "--data") {
+      const auto bits = ParseDataBits(v);
+      if (!bits) return error = "bad data bits \"" + v + "\"", std::nullopt;
+      o.line.dataBits = *bits;
+    } else if (arg == "--stop") {
+      const auto stops = ParseStopBits(v);
+      if (!stops) return error = "bad stop bits \"" + v + "\"", std::nullopt;
+      o.line.stopBits = *stops;
+    } else if (arg == "--tcp") {
+      char* end = nullptr;
+      const long port = std::strtol(v.c_str(), &end, 10);
+      if (*end != '\0' || port < 0 || port > 65535) return error = "bad port \"" + v + "\"", std::nullopt;
+      o.tcpPort = static_cast<int>(port);
+    } else if (arg == "--think-ms") {
+      if (!ParseNumber(v, 0, o.thinkMs)) return error = "bad --think-ms \"" + v + "\"", std::nullopt;
+    } else if (arg == "--time-scale") {
+      if (!ParseNumber(v, 1e-6, o.timeScale)) return error = "bad --time-scale \"" + v + "\"", std::nullopt;
+    } else if (arg == "--scenario") {
+      o.scenarioPath = v;
+    } else if (arg == "--control") {
+      o.controlPath = v;
+    } else if (arg == "--log") {
+      o.logPath = v;
+    } else {
+      error = "unknown option " + arg;
+      return std::nullopt;
+    }
+  }
+  if (o.tcpPort) o.pace = false;  // a network link has no line to pace
+  return o;
+}
+
+}  // namespace upssim

@@ -1,0 +1,28 @@
+// Command-line options of upssim.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "ups/line_timing.h"
+
+namespace upssim {
+
+struct Options {
+  voltaris::LineFormat line;  // the UPS's own settings: 2400 8N1 unless told
+  std::optional<int> tcpPort; // serve on loopback TCP instead of a pseudo-terminal
+  bool pace = true;           // send at the line's bit rate
+  double thinkMs = 2.0;       // UPS delay before the first reply byte
+  double timeScale = 1.0;
+  std::string scenarioPath;
+  std::string controlPath;
+  std::string logPath;
+  bool checkOnly = false;     // parse the scenario and exit
+};
+
+// Parses argv; on failure returns nothing and fills `error`.
+std::optional<Options> ParseOptions(int argc, char** argv, std::string& error);
+
+extern const char kUsage[];
+
+}  // namespace upssim
