@@ -11,6 +11,7 @@ const char kUsage[] =
     "              [--stop 1|1.5|2] [--tcp PORT] [--no-pace] [--think-ms MS]\n"
     "              [--time-scale X] [--scenario FILE] [--control SOCKET] [--log FILE]\n"
     "              [--check]\n"
+    "       upssim --send CONTROL_SOCKET ACTION\n"
     "Serves a model UPS on a new pseudo-terminal (its path is the first line of output)\n"
     "or, with --tcp, on 127.0.0.1 (the port is the first line; 0 picks a free one).\n";
 

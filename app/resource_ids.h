@@ -1,0 +1,13 @@
+// Resource numbers shared by the English and French builds and by the code.
+// The fixed numbers are the program's own (menus, dialogs, bitmaps); the
+// rest are ours to choose, in a range per window.
+#pragma once
+
+// Icons and bitmaps
+#define IDI_VOLTARIS 103        // main window and tray icon
+#define IDB_SPLASH 178          // picture of the start-up splash
+
+// Menus and accelerators
+#define IDM_MAIN_MENU 101
+#define IDM_TRAY_MENU 102
+#define IDA_VOLTARIS "VOLTARIS"

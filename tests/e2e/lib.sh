@@ -1,0 +1,148 @@
+# End-to-end harness: sourced by each test script.
+#
+# A test gets its own run folder, Wine prefix (copied from the template),
+# Xvfb display, wineserver, simulated UPS on a COM port and working folder,
+# and stops all of them by PID when it ends, fails or runs out of time.
+#
+# Environment (set by ctest): VOLTARIS_E2E_ROOT, VOLTARIS_DIST, VOLTARIS_INSPECT,
+# VOLTARIS_UPSSIM.
+
+set -uo pipefail
+
+E2E_PIDS=()        # everything started here, stopped in reverse order
+E2E_FAILED=0
+
+e2e_log() { echo "[$(date +%H:%M:%S.%N | cut -c1-12)] $*"; }
+
+# e2e_init NAME [SECONDS]: the run folder, the clean-up and a watchdog that
+# ends the test (with clean-up) before ctest's own time-out would kill it.
+e2e_init() {
+  E2E_NAME=$1
+  local limit=${2:-120}
+  RUN=$VOLTARIS_E2E_ROOT/runs/$E2E_NAME
+  rm -rf "$RUN"
+  mkdir -p "$RUN"
+  trap e2e_cleanup EXIT
+  trap 'e2e_log "time limit reached"; E2E_FAILED=1; exit 1' TERM
+  (sleep "$limit" && kill -TERM $$ 2>/dev/null) >/dev/null 2>&1 &
+  E2E_WATCHDOG=$!
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  e2e_prefix
+  e2e_display
+  e2e_wineserver
+}
+
+e2e_prefix() {
+  local template=$VOLTARIS_E2E_ROOT/template
+  [ -f "$template/.complete" ] || fail "no template prefix (run make-template.sh)"
+  # Hard links for Wine's unchanging files; the registry hives are rewritten
+  # at run time, so they get copies of their own.
+  cp -al "$template" "$RUN/pfx"
+  for hive in "$RUN"/pfx/*.reg; do
+    rm -f "$hive"
+    cp "$template/$(basename "$hive")" "$hive"
+  done
+  export WINEPREFIX=$RUN/pfx
+}
+
+e2e_display() {
+  local fd_file=$RUN/display
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" >"$RUN/xvfb.log" 2>&1 &
+  E2E_PIDS+=($!)
+  for _ in $(seq 200); do [ -s "$fd_file" ] && break; sleep 0.02; done
+  [ -s "$fd_file" ] || fail "Xvfb did not start"
+  export DISPLAY=:$(cat "$fd_file")
+}
+
+e2e_wineserver() {
+  wineserver -f -p >"$RUN/wineserver.log" 2>&1 &
+  E2E_PIDS+=($!)
+  E2E_WINESERVER_PID=$!
+}
+
+# e2e_map_com N TARGET: COMn of the prefix reaches TARGET (a tty path). Set in
+# the registry hive before Wine's services start, so the mount manager makes
+# the link itself instead of replacing ours.
+e2e_map_com() {
+  printf '\n[Software\\\\Wine\\\\Ports] 1796710300\n"COM%s"="%s"\n' "$1" "$2" >>"$WINEPREFIX/system.reg"
+  ln -sfn "$2" "$WINEPREFIX/dosdevices/com$1"
+}
+
+# e2e_sim [upssim options]: a simulated UPS on COM1 (E2E_COM to change it),
+# logging to $RUN/upssim-commands.log, controlled through $RUN/upssim.ctl.
+e2e_sim() {
+  SIM_LOG=$RUN/upssim-commands.log
+  SIM_CONTROL=$RUN/upssim.ctl
+  "$VOLTARIS_UPSSIM" --log "$SIM_LOG" --control "$SIM_CONTROL" "$@" >"$RUN/upssim.out" 2>"$RUN/upssim.err" &
+  E2E_PIDS+=($!)
+  SIM_PID=$!
+  for _ in $(seq 200); do [ -s "$RUN/upssim.out" ] && break; sleep 0.02; done
+  SIM_TTY=$(head -n1 "$RUN/upssim.out")
+  [ -n "$SIM_TTY" ] || fail "simulator did not start: $(cat "$RUN/upssim.err")"
+  e2e_map_com "${E2E_COM:-1}" "$SIM_TTY"
+}
+
+# sim_control LINE: one control command; prints the simulator's answer.
+sim_control() { "$VOLTARIS_UPSSIM" --send "$SIM_CONTROL" "$1"; }
+
+# e2e_install [LANG]: a fresh working folder holding a copy of the distribution.
+e2e_install() {
+  APP_DIR=$RUN/app
+  rm -rf "$APP_DIR"
+  cp -r "$VOLTARIS_DIST/${1:-en}" "$APP_DIR"
+}
+
+# e2e_start_app [ARGS]: starts the installed program; APP_PID is its process.
+e2e_start_app() {
+  (cd "$APP_DIR" && exec wine "$APP_DIR/Voltaris.exe" "$@" >>"$RUN/app.log" 2>&1) &
+  APP_PID=$!
+  E2E_PIDS+=($APP_PID)
+}
+
+inspect() { wine "$VOLTARIS_INSPECT" "$@" 2>>"$RUN/inspect.err" | tr -d '\r'; }
+
+# wait_until SECONDS COMMAND...: polls the command every 50 ms.
+wait_until() {
+  local limit=$1
+  shift
+  local deadline=$((SECONDS + limit))
+  until "$@" >/dev/null 2>&1; do
+    [ $SECONDS -ge $deadline ] && return 1
+    sleep 0.05
+  done
+}
+
+fail() {
+  e2e_log "FAIL: $*"
+  E2E_FAILED=1
+  exit 1
+}
+
+expect_eq() {
+  [ "$1" == "$2" ] || fail "${3:-value}: expected '$2', got '$1'"
+}
+
+e2e_cleanup() {
+  local rc=$?
+  [ $rc -ne 0 ] && E2E_FAILED=1
+  trap - EXIT TERM
+  kill "$E2E_WATCHDOG" 2>/dev/null
+  if [ "$E2E_FAILED" -ne 0 ] && [ -n "${DISPLAY:-}" ]; then
+    import -display "$DISPLAY" -window root "$RUN/failure.png" 2>/dev/null &&
+      e2e_log "screenshot: $RUN/failure.png"
+    for f in "$RUN"/*.log "$RUN"/*.err; do [ -s "$f" ] && { echo "--- $f"; tail -n 20 "$f"; }; done
+  fi
+  [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ] && timeout 10 wineserver -k 2>/dev/null
+  local i
+  for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
+    kill "${E2E_PIDS[i]}" 2>/dev/null
+  done
+  for pid in "${E2E_PIDS[@]}"; do
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+    kill -9 "$pid" 2>/dev/null
+  done
+  wait 2>/dev/null
+  rm -rf "$RUN/pfx"  # 700 MB of mostly links; the logs stay
+  if [ "$E2E_FAILED" -eq 0 ]; then e2e_log "PASS $E2E_NAME"; else e2e_log "FAILED $E2E_NAME"; fi
+  exit $E2E_FAILED
+}

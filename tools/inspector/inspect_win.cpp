@@ -1,0 +1,199 @@
+// inspect.exe: looks at Voltaris's windows from another process in the same
+// Wine prefix and desktop, for the end-to-end tests. Prints plain lines; exit
+// code 0 on success, 1 when the window or control is not there, 2 on misuse.
+//
+//   inspect windows [CLASS]              top-level windows: handle pid class visible "title"
+//   inspect wait SELECTOR [visible|hidden|gone] [TIMEOUT_MS]
+//   inspect children SELECTOR            child windows: id class visible enabled "text"
+//   inspect text SELECTOR ID             a control's text (ID 0: the window's own)
+//   inspect progress SELECTOR ID         a progress bar's position
+//   inspect listview SELECTOR ID         rows of a list view, columns separated by TAB
+//   inspect menustate SELECTOR ITEM      ENABLED, GRAYED, CHECKED or MISSING
+//   inspect origin SELECTOR              client origin in screen coordinates
+//   inspect command SELECTOR ID          posts WM_COMMAND
+//   inspect click SELECTOR X Y           posts a left click at client coordinates
+//   inspect close SELECTOR               posts WM_CLOSE
+//
+// SELECTOR: CLASS, CLASS/TITLE, or 0xHANDLE.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Message the program answers with GetMenuState of the item in wParam, so a
+// test can read menu states across processes (Wine keeps menus per process).
+constexpr char kMenuStateMessage[] = "VoltarisInspectMenuState";
+
+struct Selector {
+  std::string className, title;
+  HWND handle = nullptr;
+};
+
+Selector ParseSelector(const std::string& text) {
+  Selector s;
+  if (text.rfind("0x", 0) == 0) {
+    s.handle = reinterpret_cast<HWND>(std::strtoull(text.c_str(), nullptr, 16));
+    return s;
+  }
+  const auto slash = text.find('/');
+  s.className = text.substr(0, slash);
+  if (slash != std::string::npos) s.title = text.substr(slash + 1);
+  return s;
+}
+
+HWND Find(const Selector& s) {
+  if (s.handle) return IsWindow(s.handle) ? s.handle : nullptr;
+  return FindWindowA(s.className.c_str(), s.title.empty() ? nullptr : s.title.c_str());
+}
+
+std::string WindowText(HWND hwnd) {
+  char text[1024] = "";
+  SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                      2000, nullptr);
+  return text;
+}
+
+std::string ClassOf(HWND hwnd) {
+  char name[256] = "";
+  GetClassNameA(hwnd, name, sizeof name);
+  return name;
+}
+
+BOOL CALLBACK PrintTopLevel(HWND hwnd, LPARAM filter) {
+  const char* wanted = reinterpret_cast<const char*>(filter);
+  const std::string cls = ClassOf(hwnd);
+  if (wanted && cls != wanted) return TRUE;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  std::printf("0x%llx %lu %s %s \"%s\"\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hwnd)),
+              pid, cls.c_str(), IsWindowVisible(hwnd) ? "visible" : "hidden", WindowText(hwnd).c_str());
+  return TRUE;
+}
+
+BOOL CALLBACK PrintChild(HWND hwnd, LPARAM) {
+  std::printf("%d %s %s %s \"%s\"\n", GetDlgCtrlID(hwnd), ClassOf(hwnd).c_str(),
+              IsWindowVisible(hwnd) ? "visible" : "hidden", IsWindowEnabled(hwnd) ? "enabled" : "disabled",
+              WindowText(hwnd).c_str());
+  return TRUE;
+}
+
+int Wait(const Selector& s, const std::string& state, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const HWND hwnd = Find(s);
+    const bool ok = state == "gone"      ? hwnd == nullptr
+                    : state == "visible" ? hwnd && IsWindowVisible(hwnd)
+                    : state == "hidden"  ? hwnd && !IsWindowVisible(hwnd)
+                                         : hwnd != nullptr;
+    if (ok) return 0;
+    if (GetTickCount() - start > timeoutMs) {
+      std::printf("timeout waiting for %s %s\n", s.className.c_str(), state.c_str());
+      return 1;
+    }
+    Sleep(20);
+  }
+}
+
+// Reads list-view texts through memory in the target process: the message
+// carries a pointer, which must be valid over there.
+int PrintListView(HWND list) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
+                                   PROCESS_QUERY_INFORMATION, FALSE, pid);
+  if (!process) return 1;
+  constexpr int kTextMax = 512;
+  char* remote = static_cast<char*>(
+      VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kTextMax, MEM_COMMIT, PAGE_READWRITE));
+  const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+  const int columns = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
+  for (int row = 0; row < rows; ++row) {
+    for (int col = 0; col < columns; ++col) {
+      LVITEMA item = {};
+      item.iSubItem = col;
+      item.pszText = remote + sizeof(LVITEMA);
+      item.cchTextMax = kTextMax;
+      char text[kTextMax] = "";
+      WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+      SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
+      ReadProcessMemory(process, remote + sizeof(LVITEMA), text, kTextMax, nullptr);
+      text[kTextMax - 1] = '\0';
+      std::printf("%s%s", col ? "\t" : "", text);
+    }
+    std::printf("\n");
+  }
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return 0;
+}
+
+int Usage() {
+  std::fprintf(stderr, "usage: inspect windows|wait|children|text|progress|listview|menustate|origin|"
+                       "command|click|close ... (see the source's header)\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage();
+  const std::string verb = argv[1];
+  if (verb == "windows") {
+    EnumWindows(PrintTopLevel, reinterpret_cast<LPARAM>(argc > 2 ? argv[2] : nullptr));
+    return 0;
+  }
+  if (argc < 3) return Usage();
+  const Selector selector = ParseSelector(argv[2]);
+  if (verb == "wait") {
+    return Wait(selector, argc > 3 ? argv[3] : "exists", argc > 4 ? std::strtoul(argv[4], nullptr, 10) : 10000);
+  }
+  const HWND hwnd = Find(selector);
+  if (!hwnd) {
+    std::printf("no window %s\n", argv[2]);
+    return 1;
+  }
+  const int id = argc > 3 ? std::atoi(argv[3]) : 0;
+  const HWND control = id ? GetDlgItem(hwnd, id) : hwnd;
+  if (verb == "children") {
+    EnumChildWindows(hwnd, PrintChild, 0);
+  } else if (verb == "origin") {
+    POINT p = {0, 0};
+    ClientToScreen(hwnd, &p);
+    std::printf("%ld %ld\n", p.x, p.y);
+  } else if (verb == "close") {
+    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+  } else if (verb == "command" && argc > 3) {
+    PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+  } else if (verb == "click" && argc > 4) {
+    const LPARAM at = MAKELPARAM(std::atoi(argv[3]), std::atoi(argv[4]));
+    PostMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(hwnd, WM_LBUTTONUP, 0, at);
+  } else if (verb == "menustate" && argc > 3) {
+    DWORD_PTR state = 0;
+    const UINT message = RegisterWindowMessageA(kMenuStateMessage);
+    if (!SendMessageTimeoutA(hwnd, message, id, 0, SMTO_ABORTIFHUNG, 2000, &state)) return 1;
+    const UINT s = static_cast<UINT>(state);
+    std::printf("%s\n", s == 0xFFFFFFFFu ? "MISSING"
+                        : (s & MF_GRAYED) ? "GRAYED"
+                        : (s & MF_CHECKED) ? "CHECKED" : "ENABLED");
+  } else if (!control) {
+    std::printf("no control %d\n", id);
+    return 1;
+  } else if (verb == "text") {
+    std::printf("%s\n", WindowText(control).c_str());
+  } else if (verb == "progress") {
+    std::printf("%d\n", static_cast<int>(SendMessageA(control, PBM_GETPOS, 0, 0)));
+  } else if (verb == "listview") {
+    return PrintListView(control);
+  } else {
+    return Usage();
+  }
+  return 0;
+}
