@@ -1,0 +1,51 @@
+#include "config/config_file.h"
+
+#include <mutex>
+
+#include "config/ini_document.h"
+
+namespace voltaris {
+namespace {
+
+// Writes are read-modify-replace; two of them must not interleave, or one
+// key would be lost. Readers need no lock: they see an old or a new file.
+std::mutex gWriteMutex;
+
+}  // namespace
+
+ConfigFile::ConfigFile(std::string directory) : directory_(std::move(directory)) {
+  if (!directory_.empty() && directory_.back() != '/' && directory_.back() != '\\') {
+#ifdef _WIN32
+    directory_ += '\\';
+#else
+    directory_ += '/';
+#endif
+  }
+}
+
+std::string ConfigFile::PathOf(const std::string& fileName) const { return directory_ + fileName; }
+
+std::string ConfigFile::ReadString(const std::string& section, const std::string& key,
+                                   const std::string& fileName) const {
+  const auto text = ReadWholeFile(PathOf(fileName));
+  if (!text) return "";
+  auto value = IniDocument::Parse(*text).Get(section, key).value_or("");
+  if (value.size() > kMaxValueLength) value.resize(kMaxValueLength);
+  return value;
+}
+
+FileError ConfigFile::WriteString(const std::string& section, const std::string& key, const std::string& value,
+                                  const std::string& fileName) const {
+  std::lock_guard<std::mutex> lock(gWriteMutex);
+  const std::string path = PathOf(fileName);
+  FileError error;
+  const auto text = ReadWholeFile(path, &error);
+  if (error) return error;  // never overwrite a file we could not read
+  IniDocument doc = IniDocument::Parse(text.value_or(""));
+  if (!doc.Set(section, key, value)) {
+    return {22, "cannot store " + section + "/" + key + ": a name or value the file cannot hold"};
+  }
+  return ReplaceFileAtomically(path, doc.Serialize());
+}
+
+}  // namespace voltaris

@@ -1,0 +1,37 @@
+// The settings file UpsConfigure.ini beside the executable. No cache: every
+// reader reads the key when it needs it, every change is written at once.
+#pragma once
+
+#include <string>
+
+#include "records/durable_file.h"
+
+namespace voltaris {
+
+class ConfigFile {
+ public:
+  static constexpr char kFileName[] = "UpsConfigure.ini";
+  static constexpr size_t kMaxValueLength = 254;
+
+  // `directory` is where the file lives (the executable's folder), with or
+  // without a trailing separator.
+  explicit ConfigFile(std::string directory);
+
+  // The key's value, cut to 254 characters; the empty text when the key,
+  // its section or the file is absent (or the file cannot be read).
+  std::string ReadString(const std::string& section, const std::string& key,
+                         const std::string& fileName = kFileName) const;
+
+  // Writes one key, creating the section or file as needed, keeping the rest
+  // of the file, replacing the file atomically. A failure is returned, never
+  // swallowed: the caller tells the user.
+  FileError WriteString(const std::string& section, const std::string& key, const std::string& value,
+                        const std::string& fileName = kFileName) const;
+
+  std::string PathOf(const std::string& fileName) const;
+
+ private:
+  std::string directory_;
+};
+
+}  // namespace voltaris

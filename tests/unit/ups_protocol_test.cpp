@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+#include "ups/ups_protocol.h"
+
+using namespace voltaris;
+
+namespace {
+
+const std::string kStatus = "(220.0 221.0 219.0 012 50.0 13.6 25.0 00001000\r";
+const std::string kRating24 = "#220.0 005 24.00 50.0\r";
+
+}  // namespace
+
+TEST(Commands, ComposeTheProtocolBytes) {
+  EXPECT_EQ(StatusQueryCommand(), "Q1\r");
+  EXPECT_EQ(RatingQueryCommand(), "F\r");
+  EXPECT_EQ(TenSecondTestCommand(), "T\r");
+  EXPECT_EQ(UntilLowTestCommand(), "TL\r");
+  EXPECT_EQ(CancelTestCommand(), "CT\r");
+  EXPECT_EQ(TimedTestCommand(5), "T05\r");
+  EXPECT_EQ(TimedTestCommand(99), "T99\r");
+}
+
+TEST(Commands, SwitchOffDelayFromBefoShutDownTime) {
+  EXPECT_EQ(SwitchOffCommand(150, 123), "S02R0123\r");
+  EXPECT_EQ(SwitchOffCommand(30, std::nullopt), "S00\r");
+  EXPECT_EQ(SwitchOffCommand(540, 9999), "S09R9998\r");  // 9999 would mean "stay off"
+  EXPECT_EQ(SwitchOffCommand(600, 60), "S10R0060\r");    // 10 minutes, as the UPS reads it
+  EXPECT_EQ(SwitchOffCommand(600, std::nullopt), "S10\r");
+}
+
+TEST(Commands, UsbSwitchOffTexts) {
+  EXPECT_EQ(UsbSwitchOffText(120, std::nullopt), "RS.2R9999\r");
+  EXPECT_EQ(UsbSwitchOffText(120, std::nullopt).size(), 10u);
+  EXPECT_EQ(UsbSwitchOffText(60, 75), "R00100075");
+  EXPECT_EQ(UsbSwitchOffText(600, 75), "R01000075");
+}
+
+TEST(StatusReply, SerialReplyFillsTheTextsAndFlags) {
+  UpsStatus s;
+  const auto parse = ParseStatusReply(LinkKind::Serial, kStatus, s);
+  ASSERT_TRUE(parse.accepted);
+  EXPECT_TRUE(parse.evaluate);
+  EXPECT_EQ(s.inputVoltageText, "220.0");
+  EXPECT_EQ(s.inputFaultVoltageText, "221.0");
+  EXPECT_EQ(s.outputVoltageText, "219.0");
+  EXPECT_EQ(s.loadText, "012 5");
+  EXPECT_EQ(s.loadPercent, 12);
+  EXPECT_EQ(s.loadPercentText, "12");
+  EXPECT_EQ(s.frequencyText, "50.0 ");
+  EXPECT_EQ(s.batteryVoltageText, "13.6 ");
+  EXPECT_EQ(s.temperatureText, "25.0 ");
+  EXPECT_EQ(s.statusBits, "00001");
+  ApplyStatusBits(s);
+  EXPECT_EQ(s.mainsFailed, 0);
+  EXPECT_EQ(s.mainsSeen, 1);
+  EXPECT_EQ(s.batteryLow, 0);
+  EXPECT_EQ(s.upsHealthy, 1);
+  EXPECT_EQ(s.standbyType, 1);
+}
+
+TEST(StatusReply, UsbReplyIsShiftedByOneWithEightBits) {
+  UpsStatus s;
+  ASSERT_TRUE(ParseStatusReply(LinkKind::Usb, "x" + kStatus, s).accepted);
+  EXPECT_EQ(s.inputVoltageText, "220.0");
+  EXPECT_EQ(s.statusBits, "00001000");
+  EXPECT_FALSE(ParseStatusReply(LinkKind::Usb, kStatus, s).accepted);
+}
+
+TEST(StatusReply, OnlyTheExactLengthIsAccepted) {
+  UpsStatus s;
+  EXPECT_FALSE(ParseStatusReply(LinkKind::Serial, kStatus.substr(0, 46), s).accepted);  // CR lost
+  EXPECT_FALSE(ParseStatusReply(LinkKind::Serial, kStatus + "x", s).accepted);
+  EXPECT_FALSE(ParseStatusReply(LinkKind::Serial, "", s).accepted);
+  EXPECT_TRUE(ParseStatusReply(LinkKind::Serial, std::string(47, '#'), s).accepted);  // nothing else tested
+}
+
+TEST(StatusReply, LowTemperatureKeepsTheTextsButIsNotEvaluatedOverSerial) {
+  std::string cold = kStatus;
+  cold.replace(33, 4, "04.0");
+  cold[38] = '1';
+  UpsStatus s;
+  const auto parse = ParseStatusReply(LinkKind::Serial, cold, s);
+  EXPECT_TRUE(parse.accepted);
+  EXPECT_FALSE(parse.evaluate);
+  EXPECT_EQ(s.temperatureText, "04.0 ");
+  EXPECT_EQ(s.mainsFailed, 0);  // no status-bit handling for this reply
+  EXPECT_TRUE(ParseStatusReply(LinkKind::Usb, "x" + cold, s).evaluate);
+}
+
+TEST(StatusReply, AnythingButZeroInB6IsBatteryLow) {
+  std::string reply = kStatus;
+  reply[39] = 'X';
+  reply[38] = '1';
+  reply[41] = '1';
+  UpsStatus s;
+  s.mainsSeen = 0;
+  ParseStatusReply(LinkKind::Serial, reply, s);
+  ApplyStatusBits(s);
+  EXPECT_EQ(s.batteryLow, 1);
+  EXPECT_EQ(s.mainsFailed, 1);
+  EXPECT_EQ(s.mainsSeen, 0);
+  EXPECT_EQ(s.upsHealthy, 0);
+}
+
+TEST(RatingReply, TakesTheRatedBatteryVoltage) {
+  UpsStatus s;
+  EXPECT_TRUE(ParseRatingReply(LinkKind::Serial, kRating24, s));
+  EXPECT_EQ(s.ratedBatteryVoltageText, "24.00");
+  EXPECT_TRUE(ParseRatingReply(LinkKind::Usb, "x#220.0 005 12.00 50.0\r", s));
+  EXPECT_EQ(s.ratedBatteryVoltageText, "12.00");
+  EXPECT_FALSE(ParseRatingReply(LinkKind::Serial, kRating24.substr(1), s));
+}
+
+TEST(BatteryPercent, ComputedFromVoltageRatingAndMains) {
+  UpsStatus s;
+  s.ratedBatteryVoltageText = "24.00";
+  s.batteryVoltageText = "13.5 ";
+  s.statusBits = "00001";
+  const auto r = ComputeBatteryPercent(LinkKind::Serial, s);
+  EXPECT_FALSE(r.full);
+  EXPECT_EQ(r.gaugePosition, 50);
+  EXPECT_EQ(r.readout, "50 %");
+  EXPECT_EQ(s.batteryPercentText, "50.00");
+}
+
+TEST(BatteryPercent, TwoDecimalTextTruncates) {
+  UpsStatus s;
+  s.ratedBatteryVoltageText = "12.00";
+  s.statusBits = "10001";  // on battery: full is 13.0 V per block
+  const struct {
+    const char* volts;
+    const char* text;
+    int gauge;
+  } cases[] = {{"11.37", "87.46", 87}, {"0.715", "5.50", 5}, {"13.0", "100.00", 100}, {"1.5665", "12.05", 12}};
+  for (const auto& c : cases) {
+    s.batteryVoltageText = c.volts;
+    const auto r = ComputeBatteryPercent(LinkKind::Serial, s);
+    EXPECT_FALSE(r.full) << c.volts;  // exactly full goes the computed way
+    EXPECT_EQ(s.batteryPercentText, c.text) << c.volts;
+    EXPECT_EQ(r.gaugePosition, c.gauge) << c.volts;
+  }
+}
+
+TEST(BatteryPercent, AboveFullShowsHundredAndKeepsThePreviousPercent) {
+  UpsStatus s;
+  s.batteryPercent = 42.5f;
+  s.batteryPercentText = "42.50";
+  s.ratedBatteryVoltageText = "";  // no rating yet: every positive voltage is above "full"
+  s.batteryVoltageText = "13.6";
+  s.statusBits = "00001";
+  const auto serial = ComputeBatteryPercent(LinkKind::Serial, s);
+  EXPECT_TRUE(serial.full);
+  EXPECT_EQ(serial.readout, "100 %");
+  EXPECT_EQ(serial.plotSample, 100);
+  EXPECT_EQ(ComputeBatteryPercent(LinkKind::Usb, s).readout, "100%");
+  EXPECT_EQ(s.batteryPercentText, "42.50");
+  EXPECT_FLOAT_EQ(s.batteryPercent, 42.5f);
+}
+
+TEST(BatteryPercent, GarbageGivesZeroNotNonsense) {
+  UpsStatus s;
+  s.statusBits = "00001";
+  s.batteryVoltageText = "-3.0";
+  s.ratedBatteryVoltageText = "";
+  ComputeBatteryPercent(LinkKind::Serial, s);
+  EXPECT_EQ(s.batteryPercentText, "0.00");
+}
+
+TEST(Locale, NumbersAreReadWithAPointWhateverTheLocale) {
+  if (!std::setlocale(LC_ALL, "fr_FR.UTF-8") && !std::setlocale(LC_ALL, "de_DE.UTF-8")) {
+    GTEST_SKIP() << "no comma locale installed";
+  }
+  UpsStatus s;
+  s.ratedBatteryVoltageText = "12.00";
+  s.batteryVoltageText = "13.5";
+  s.statusBits = "10001";
+  EXPECT_TRUE(ComputeBatteryPercent(LinkKind::Serial, s).full);  // 13.5 > 13.0, not 13 < 13.0
+  std::setlocale(LC_ALL, "C");
+}
+
+TEST(ReplyText, AppendsAreBoundedAndSkipZeroBytes) {
+  ReplyText r;
+  r.Append("Q\0" "1", 3);
+  EXPECT_EQ(r.str(), "Q1");
+  const std::string big(300, 'x');
+  r.Append(big.data(), big.size());
+  EXPECT_EQ(r.size(), ReplyText::kCapacity);
+  r.Clear();
+  EXPECT_TRUE(r.empty());
+}

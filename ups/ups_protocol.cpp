@@ -1,0 +1,127 @@
+#include "ups/ups_protocol.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "config/number_text.h"
+
+namespace voltaris {
+namespace {
+
+constexpr char kCr = '\r';
+constexpr int kMaxRestoreMinutes = 9999;
+// 9999 tells the UPS to stay off; a scheduled restart further away than the
+// protocol can say comes back a little early instead of never.
+constexpr int kLongestRestart = 9998;
+
+std::string Digits(int value, int width) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%0*d", width, value);
+  return text;
+}
+
+// `width` characters from `pos`, or what there is of them.
+std::string Field(const std::string& reply, size_t pos, size_t width) {
+  return pos < reply.size() ? reply.substr(pos, width) : std::string();
+}
+
+int RestoreMinutes(int minutes) { return std::clamp(minutes, 0, kLongestRestart); }
+
+char BitAt(const std::string& bits, int bit) {
+  const size_t index = static_cast<size_t>(7 - bit);
+  return index < bits.size() ? bits[index] : '\0';
+}
+
+}  // namespace
+
+std::string StatusQueryCommand() { return std::string("Q1") + kCr; }
+std::string RatingQueryCommand() { return std::string("F") + kCr; }
+std::string TenSecondTestCommand() { return std::string("T") + kCr; }
+std::string UntilLowTestCommand() { return std::string("TL") + kCr; }
+std::string CancelTestCommand() { return std::string("CT") + kCr; }
+
+std::string TimedTestCommand(int minutes) {
+  const int n = std::clamp(minutes, 0, 99);
+  return std::string("T") + static_cast<char>('0' + n / 10) + static_cast<char>('0' + n % 10) + kCr;
+}
+
+int SwitchOffDelayMinutes(int upsOffDelaySeconds) { return std::clamp(upsOffDelaySeconds / 60, 0, 10); }
+
+std::string SwitchOffCommand(int upsOffDelaySeconds, std::optional<int> restoreMinutes) {
+  std::string command = "S" + Digits(SwitchOffDelayMinutes(upsOffDelaySeconds), 2);
+  if (restoreMinutes) command += "R" + Digits(RestoreMinutes(*restoreMinutes), 4);
+  return command + kCr;
+}
+
+std::string UsbSwitchOffText(int upsOffDelaySeconds, std::optional<int> restoreMinutes) {
+  const int d = SwitchOffDelayMinutes(upsOffDelaySeconds);
+  if (!restoreMinutes) return "RS." + std::to_string(d) + "R" + Digits(kMaxRestoreMinutes, 4) + kCr;
+  return "R0" + Digits(d, 2) + Digits(RestoreMinutes(*restoreMinutes), 5);
+}
+
+StatusParse ParseStatusReply(LinkKind link, const std::string& reply, UpsStatus& status) {
+  if (reply.size() != StatusLength(link)) return {};
+  const size_t o = link == LinkKind::Usb ? 1 : 0;
+  status.inputVoltageText = Field(reply, 1 + o, 5);
+  status.inputFaultVoltageText = Field(reply, 7 + o, 5);
+  status.outputVoltageText = Field(reply, 13 + o, 5);
+  status.loadText = Field(reply, 19 + o, 5);
+  status.frequencyText = Field(reply, 23 + o, 5);
+  status.batteryVoltageText = Field(reply, 28 + o, 5);
+  status.temperatureText = Field(reply, 33 + o, 5);
+  status.statusBits = Field(reply, 38 + o, link == LinkKind::Usb ? 8 : 5);
+  status.loadPercent = LeadingInteger(status.loadText);
+  status.loadPercentText = std::to_string(status.loadPercent);
+  // A serial UPS reporting 5 degrees or less is taken to be sending rubbish.
+  const bool evaluate = link == LinkKind::Usb || LeadingInteger(status.temperatureText) > 5;
+  return {true, evaluate};
+}
+
+bool ParseRatingReply(LinkKind link, const std::string& reply, UpsStatus& status) {
+  if (reply.size() != RatingLength(link)) return false;
+  status.ratedBatteryVoltageText = Field(reply, 11 + (link == LinkKind::Usb ? 1 : 0), 5);
+  return true;
+}
+
+void ApplyStatusBits(UpsStatus& status) {
+  const std::string& bits = status.statusBits;
+  status.mainsFailed = BitAt(bits, 7) == '1';
+  if (!status.mainsFailed) status.mainsSeen = 1;
+  status.batteryLow = BitAt(bits, 6) != '0';
+  status.upsHealthy = BitAt(bits, 4) != '1';
+  status.standbyType = BitAt(bits, 3) == '1';
+}
+
+BatteryReading ComputeBatteryPercent(LinkKind link, UpsStatus& status) {
+  const double blocks = LeadingDouble(status.ratedBatteryVoltageText) / 12.0;
+  const bool onMains = BitAt(status.statusBits, 7) == '0';
+  const double full = blocks * (onMains ? 13.5 : 13.0);
+  const double volts = LeadingDouble(status.batteryVoltageText);
+  BatteryReading reading;
+  if (full < volts) {
+    reading.full = true;
+    reading.gaugePosition = 100;
+    reading.readout = link == LinkKind::Usb ? "100%" : "100 %";
+    reading.plotSample = 100;
+    return reading;
+  }
+  status.batteryPercent = static_cast<float>(volts / full * 100.0);
+  // 0 V over a 0 V rating, or a garbled negative field: no charge to show.
+  if (!std::isfinite(status.batteryPercent) || status.batteryPercent < 0) status.batteryPercent = 0;
+  const int whole = static_cast<int>(status.batteryPercent);
+  const long hundredths = static_cast<long>(status.batteryPercent * 100);
+  status.batteryPercentText = std::to_string(hundredths / 100) + "." + Digits(static_cast<int>(hundredths % 100), 2);
+  reading.gaugePosition = whole;
+  reading.readout = std::to_string(whole) + " %";
+  reading.plotSample = status.batteryPercent;
+  return reading;
+}
+
+void ReplyText::Append(const char* bytes, size_t count) {
+  for (size_t i = 0; i < count && text_.size() < kCapacity; ++i) {
+    if (bytes[i] != '\0') text_ += bytes[i];
+  }
+}
+
+}  // namespace voltaris

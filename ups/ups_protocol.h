@@ -1,0 +1,103 @@
+// The UPS's line protocol: the commands as bytes, the two replies and the
+// status record they fill. Serial replies and USB replies (one extra leading
+// byte, so every field one position further right) go through the same code.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace voltaris {
+
+enum class LinkKind { Serial, Usb };
+
+// ---- Commands -------------------------------------------------------------
+
+std::string StatusQueryCommand();          // "Q1" CR
+std::string RatingQueryCommand();          // "F" CR
+std::string TenSecondTestCommand();        // "T" CR
+std::string UntilLowTestCommand();         // "TL" CR
+std::string CancelTestCommand();           // "CT" CR
+// "T" and the two digits of `minutes` (0..99), CR.
+std::string TimedTestCommand(int minutes);
+
+// Delay of the switch-off command in whole minutes: the stored seconds
+// divided by 60, held to the 0..10 the protocol can carry.
+int SwitchOffDelayMinutes(int upsOffDelaySeconds);
+
+// Serial switch-off: "S", two digits of the delay ("0" d, or "10"), then
+// "R" and four digits of the restore minutes when a restart is scheduled, CR.
+std::string SwitchOffCommand(int upsOffDelaySeconds, std::optional<int> restoreMinutes);
+
+// The same request in the link library's own texts: with no restart
+// "RS." d "R9999" CR; with a restart "R0", two digits of d, five digits of
+// the restore minutes, no CR.
+std::string UsbSwitchOffText(int upsOffDelaySeconds, std::optional<int> restoreMinutes);
+
+// ---- Replies --------------------------------------------------------------
+
+constexpr size_t kSerialStatusLength = 47;
+constexpr size_t kSerialRatingLength = 22;
+
+inline size_t StatusLength(LinkKind link) { return kSerialStatusLength + (link == LinkKind::Usb); }
+inline size_t RatingLength(LinkKind link) { return kSerialRatingLength + (link == LinkKind::Usb); }
+
+// The latest values of the UPS, as the texts it sent plus what is derived.
+struct UpsStatus {
+  std::string inputVoltageText, inputFaultVoltageText, outputVoltageText, loadText, frequencyText,
+      batteryVoltageText, temperatureText;
+  std::string statusBits;  // b7 first; 5 bits (b7..b3) over serial, 8 over USB
+  std::string ratedBatteryVoltageText;
+  int loadPercent = 0;
+  std::string loadPercentText;
+  float batteryPercent = 0;
+  std::string batteryPercentText;
+  int mainsFailed = 0, mainsSeen = 0, batteryLow = 0, upsHealthy = 0, standbyType = 0;
+};
+
+struct StatusParse {
+  bool accepted = false;  // the reply had the status length: its texts were copied
+  bool evaluate = false;  // and its values may be acted on (serial: temperature above 5)
+};
+
+// A status reply is accepted on its length alone (47 serial, 48 USB); its
+// fields are then copied. Serial replies reporting 5 degrees or less are
+// kept as texts but not evaluated.
+StatusParse ParseStatusReply(LinkKind link, const std::string& reply, UpsStatus& status);
+
+// A rating reply (22 serial, 23 USB) sets the rated battery voltage text.
+bool ParseRatingReply(LinkKind link, const std::string& reply, UpsStatus& status);
+
+// Sets the flags from the status bits: mainsFailed/mainsSeen (b7),
+// batteryLow (b6, anything but "0"), upsHealthy (b4), standbyType (b3).
+void ApplyStatusBits(UpsStatus& status);
+
+// What the battery gauge shows after a reply.
+struct BatteryReading {
+  bool full = false;    // the voltage is above what a full battery gives
+  int gaugePosition = 0;
+  std::string readout;  // "87 %" (USB when full: "100%")
+  double plotSample = 0;
+};
+
+// Computes the battery level from the battery voltage, the rated voltage and
+// b7. Above the full voltage the battery counts as full and batteryPercent
+// keeps its previous value.
+BatteryReading ComputeBatteryPercent(LinkKind link, UpsStatus& status);
+
+// ---- The reply being collected -------------------------------------------
+
+// Received bytes, at most 200; more are dropped, 0 bytes are skipped.
+class ReplyText {
+ public:
+  static constexpr size_t kCapacity = 200;
+  void Append(const char* bytes, size_t count);
+  void Clear() { text_.clear(); }
+  size_t size() const { return text_.size(); }
+  bool empty() const { return text_.empty(); }
+  const std::string& str() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
+}  // namespace voltaris
