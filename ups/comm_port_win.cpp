@@ -14,6 +14,8 @@ constexpr DWORD kWriteTotalConstantMs = 2;
 // Bound of a read: twice the line time of the wanted count, plus the UPS's
 // time to think.
 constexpr DWORD kReadThinkMs = 100;
+// A line that never goes quiet (noise) is given up on after this long.
+constexpr DWORD kMaxDrainMs = 500;
 
 LineFormat FormatOf(const DCB& dcb) {
   LineFormat f;
@@ -23,6 +25,18 @@ LineFormat FormatOf(const DCB& dcb) {
   f.stopBits = dcb.StopBits == ONESTOPBIT ? StopBits::One
                : dcb.StopBits == ONE5STOPBITS ? StopBits::OneAndHalf : StopBits::Two;
   return f;
+}
+
+// A reply that came too late, or the tail of one that was cut short, must not
+// be taken for the answer to the next command: discard what has arrived and
+// what is still arriving, until the line has been quiet for one read slice.
+void DiscardLateBytes(HANDLE h) {
+  PurgeComm(h, PURGE_RXCLEAR);
+  char scrap[64];
+  const DWORD start = GetTickCount();
+  DWORD n = 0;
+  while (ReadFile(h, scrap, sizeof scrap, &n, nullptr) && n > 0 && GetTickCount() - start < kMaxDrainMs) {
+  }
 }
 
 }  // namespace
@@ -90,8 +104,7 @@ int CommPort::Write(const char* bytes, const DWORD* length, DWORD* inOut) {
   if (*inOut == 0) return 0;
   HANDLE h = handle_;
   if (!open_ || h == nullptr) return 0;
-  // A reply that came too late must not be taken for the answer to this command.
-  PurgeComm(h, PURGE_RXCLEAR);
+  DiscardLateBytes(h);
   return WriteFile(h, bytes, *length, inOut, nullptr) ? 1 : 0;
 }
 

@@ -24,12 +24,14 @@ e2e_init() {
   mkdir -p "$RUN"
   trap e2e_cleanup EXIT
   trap 'e2e_log "time limit reached"; E2E_FAILED=1; exit 1' TERM
-  (sleep "$limit" && kill -TERM $$ 2>/dev/null) >/dev/null 2>&1 &
-  E2E_WATCHDOG=$!
   export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  export WINEPREFIX=$RUN/pfx
+  # Bash runs the TERM trap only once the command in progress returns, so the
+  # watchdog first ends every Wine process of the prefix.
+  (sleep "$limit" && kill -TERM $$ && wineserver -k) >/dev/null 2>&1 &
+  E2E_WATCHDOG=$!
   e2e_prefix
   e2e_display
-  e2e_wineserver
 }
 
 e2e_prefix() {
@@ -54,32 +56,41 @@ e2e_display() {
   export DISPLAY=:$(cat "$fd_file")
 }
 
-e2e_wineserver() {
+# e2e_wine_up: starts the prefix's wineserver (kept running, so every later
+# wine call is fast). It loads the registry hives when it starts and writes
+# them back, so every COM mapping must be made before.
+E2E_WINESERVER_PID=
+e2e_wine_up() {
+  [ -n "$E2E_WINESERVER_PID" ] && return
   wineserver -f -p >"$RUN/wineserver.log" 2>&1 &
-  E2E_PIDS+=($!)
   E2E_WINESERVER_PID=$!
+  E2E_PIDS+=($E2E_WINESERVER_PID)
 }
 
 # e2e_map_com N TARGET: COMn of the prefix reaches TARGET (a tty path). Set in
 # the registry hive before Wine's services start, so the mount manager makes
-# the link itself instead of replacing ours.
+# the link itself instead of replacing ours. Call before the first wine process.
 e2e_map_com() {
+  [ -z "$E2E_WINESERVER_PID" ] || fail "COM$1 mapped after the wineserver started"
   printf '\n[Software\\\\Wine\\\\Ports] 1796710300\n"COM%s"="%s"\n' "$1" "$2" >>"$WINEPREFIX/system.reg"
   ln -sfn "$2" "$WINEPREFIX/dosdevices/com$1"
 }
 
-# e2e_sim [upssim options]: a simulated UPS on COM1 (E2E_COM to change it),
-# logging to $RUN/upssim-commands.log, controlled through $RUN/upssim.ctl.
+# e2e_sim [upssim options]: a simulated UPS on COM1 (E2E_COM=n for another
+# port), logging to $RUN/upssim-comN.log, controlled through $RUN/upssim-comN.ctl.
+# SIM_LOG, SIM_CONTROL and SIM_TTY describe the last one started.
 e2e_sim() {
-  SIM_LOG=$RUN/upssim-commands.log
-  SIM_CONTROL=$RUN/upssim.ctl
-  "$VOLTARIS_UPSSIM" --log "$SIM_LOG" --control "$SIM_CONTROL" "$@" >"$RUN/upssim.out" 2>"$RUN/upssim.err" &
+  local com=${E2E_COM:-1}
+  SIM_LOG=$RUN/upssim-com$com.log
+  SIM_CONTROL=$RUN/upssim-com$com.ctl
+  local out=$RUN/upssim-com$com.out
+  "$VOLTARIS_UPSSIM" --log "$SIM_LOG" --control "$SIM_CONTROL" "$@" >"$out" 2>"$RUN/upssim-com$com.err" &
   E2E_PIDS+=($!)
   SIM_PID=$!
-  for _ in $(seq 200); do [ -s "$RUN/upssim.out" ] && break; sleep 0.02; done
-  SIM_TTY=$(head -n1 "$RUN/upssim.out")
-  [ -n "$SIM_TTY" ] || fail "simulator did not start: $(cat "$RUN/upssim.err")"
-  e2e_map_com "${E2E_COM:-1}" "$SIM_TTY"
+  for _ in $(seq 200); do [ -s "$out" ] && break; sleep 0.02; done
+  SIM_TTY=$(head -n1 "$out")
+  [ -n "$SIM_TTY" ] || fail "simulator did not start: $(cat "$RUN/upssim-com$com.err")"
+  e2e_map_com "$com" "$SIM_TTY"
 }
 
 # sim_control LINE: one control command; prints the simulator's answer.
@@ -94,12 +105,16 @@ e2e_install() {
 
 # e2e_start_app [ARGS]: starts the installed program; APP_PID is its process.
 e2e_start_app() {
+  e2e_wine_up
   (cd "$APP_DIR" && exec wine "$APP_DIR/Voltaris.exe" "$@" >>"$RUN/app.log" 2>&1) &
   APP_PID=$!
   E2E_PIDS+=($APP_PID)
 }
 
-inspect() { wine "$VOLTARIS_INSPECT" "$@" 2>>"$RUN/inspect.err" | tr -d '\r'; }
+inspect() {
+  e2e_wine_up
+  wine "$VOLTARIS_INSPECT" "$@" 2>>"$RUN/inspect.err" | tr -d '\r'
+}
 
 # wait_until SECONDS COMMAND...: polls the command every 50 ms.
 wait_until() {

@@ -156,11 +156,17 @@ bool Simulator::OpenControl() {
   return true;
 }
 
-bool Simulator::HostLineMatches() const {
+bool Simulator::HostLineMatches() {
   if (slaveFd_ < 0) return true;
   termios t = {};
   if (tcgetattr(slaveFd_, &t) != 0) return true;
-  return SameLine(options_.line, FormatFromTermios(t));
+  const auto host = FormatFromTermios(t);
+  const std::string described = Describe(host);
+  if (described != lastHostLine_) {
+    Log("[line] host set " + described);
+    lastHostLine_ = described;
+  }
+  return SameLine(options_.line, host);
 }
 
 void Simulator::OnLineReadable() {

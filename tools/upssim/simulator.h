@@ -39,7 +39,7 @@ class Simulator {
   bool OpenPseudoTerminal();
   bool OpenTcp();
   bool OpenControl();
-  bool HostLineMatches() const;
+  bool HostLineMatches();
   int LineFd() const { return options_.tcpPort ? clientFd_ : masterFd_; }
 
   void OnLineReadable();
@@ -64,6 +64,7 @@ class Simulator {
   int masterFd_ = -1, slaveFd_ = -1, listenFd_ = -1, clientFd_ = -1, controlFd_ = -1;
   std::vector<ControlClient> controlClients_;
   std::string lineBuffer_;
+  std::string lastHostLine_;
   std::deque<PendingByte> output_;
   double lineFreeAt_ = 0;  // when the last queued byte has left
   std::FILE* log_ = nullptr;
