@@ -23,29 +23,6 @@ std::string TemporaryBeside(const std::string& path) {
 
 }  // namespace
 
-std::optional<std::string> ReadWholeFile(const std::string& path, FileError* error) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno != ENOENT && error) *error = Failure("cannot open", path);
-    return std::nullopt;
-  }
-  std::string content;
-  char buf[65536];
-  for (;;) {
-    const ssize_t n = read(fd, buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      if (error) *error = Failure("cannot read", path);
-      close(fd);
-      return std::nullopt;
-    }
-    if (n == 0) break;
-    content.append(buf, static_cast<size_t>(n));
-  }
-  close(fd);
-  return content;
-}
-
 FileError ReplaceFileAtomically(const std::string& path, const std::string& content) {
   const std::string temp = TemporaryBeside(path);
   const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -73,6 +50,104 @@ FileError ReplaceFileAtomically(const std::string& path, const std::string& cont
     return e;
   }
   return {};
+}
+
+}  // namespace voltaris
+
+namespace voltaris {
+namespace {
+
+bool WriteFully(int fd, const std::string& bytes, off_t offset = -1) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = offset < 0 ? write(fd, bytes.data() + done, bytes.size() - done)
+                                 : pwrite(fd, bytes.data() + done, bytes.size() - done,
+                                          offset + static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Whether the file's last byte is something other than a line end.
+bool EndsTorn(int fd) {
+  const off_t size = lseek(fd, 0, SEEK_END);
+  if (size <= 0) return false;
+  char last = '\n';
+  return pread(fd, &last, 1, size - 1) == 1 && last != '\n';
+}
+
+}  // namespace
+
+FileError AppendDurably(const std::string& path, const std::string& header, const std::string& bytes) {
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  if (fd < 0) return Failure("cannot open", path);
+  std::string out;
+  if (lseek(fd, 0, SEEK_END) == 0) out = header;
+  else if (EndsTorn(fd)) out = "\r\n";
+  out += bytes;
+  if (!WriteFully(fd, out) || fdatasync(fd) != 0) {
+    const FileError e = Failure("cannot write", path);
+    close(fd);
+    return e;
+  }
+  close(fd);
+  return {};
+}
+
+std::optional<FileTail> ReadFileTail(const std::string& path, size_t maxBytes, FileError* error) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno != ENOENT && error) *error = Failure("cannot open", path);
+    return std::nullopt;
+  }
+  const off_t size = lseek(fd, 0, SEEK_END);
+  FileTail tail;
+  tail.offset = static_cast<uint64_t>(size > static_cast<off_t>(maxBytes) ? size - static_cast<off_t>(maxBytes) : 0);
+  tail.bytes.resize(static_cast<size_t>(size - static_cast<off_t>(tail.offset)));
+  const ssize_t n = pread(fd, tail.bytes.data(), tail.bytes.size(), static_cast<off_t>(tail.offset));
+  close(fd);
+  if (n != static_cast<ssize_t>(tail.bytes.size())) {
+    if (error) *error = Failure("cannot read", path);
+    return std::nullopt;
+  }
+  return tail;
+}
+
+FileError WriteAtDurably(const std::string& path, uint64_t offset, const std::string& bytes) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) return Failure("cannot open", path);
+  if (!WriteFully(fd, bytes, static_cast<off_t>(offset)) || fdatasync(fd) != 0) {
+    const FileError e = Failure("cannot write", path);
+    close(fd);
+    return e;
+  }
+  close(fd);
+  return {};
+}
+
+bool StreamFile(const std::string& path, const std::function<void(const char*, size_t)>& onChunk,
+                FileError* error) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno != ENOENT && error) *error = Failure("cannot open", path);
+    return false;
+  }
+  std::string buf(1 << 16, '\0');
+  for (;;) {
+    const ssize_t n = read(fd, buf.data(), buf.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      if (error) *error = Failure("cannot read", path);
+      close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    onChunk(buf.data(), static_cast<size_t>(n));
+  }
+  close(fd);
+  return true;
 }
 
 }  // namespace voltaris

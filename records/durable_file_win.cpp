@@ -8,9 +8,10 @@
 namespace voltaris {
 namespace {
 
-// Another program (a spreadsheet, a virus scanner) may hold the file for a
-// moment; such failures are retried for about a second before giving up.
-constexpr int kBusyRetries = 50;
+// Another program (a virus scanner, a backup) may hold the file for a
+// moment; such failures are retried briefly. A file held for long (open in a
+// spreadsheet) fails fast, so the caller can queue the row and carry on.
+constexpr int kBusyRetries = 5;
 constexpr DWORD kBusyRetryMs = 20;
 
 bool IsBusy(DWORD code) { return code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED || code == ERROR_LOCK_VIOLATION; }
@@ -30,36 +31,6 @@ std::string TemporaryBeside(const std::string& path) {
 }
 
 }  // namespace
-
-std::optional<std::string> ReadWholeFile(const std::string& path, FileError* error) {
-  HANDLE file = INVALID_HANDLE_VALUE;
-  for (int attempt = 0; attempt < kBusyRetries; ++attempt) {
-    // Sharing delete lets a writer rename a new version over the file while we read.
-    file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE || !IsBusy(GetLastError())) break;
-    Sleep(kBusyRetryMs);
-  }
-  if (file == INVALID_HANDLE_VALUE) {
-    const DWORD code = GetLastError();
-    if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND && error) {
-      *error = Failure("cannot open", path, code);
-    }
-    return std::nullopt;
-  }
-  std::string content;
-  char buf[65536];
-  DWORD got = 0;
-  BOOL ok;
-  while ((ok = ReadFile(file, buf, sizeof buf, &got, nullptr)) && got > 0) content.append(buf, got);
-  const DWORD code = GetLastError();
-  CloseHandle(file);
-  if (!ok) {
-    if (error) *error = Failure("cannot read", path, code);
-    return std::nullopt;
-  }
-  return content;
-}
 
 FileError ReplaceFileAtomically(const std::string& path, const std::string& content) {
   const std::string temp = TemporaryBeside(path);
@@ -84,6 +55,133 @@ FileError ReplaceFileAtomically(const std::string& path, const std::string& cont
     }
     Sleep(kBusyRetryMs);
   }
+}
+
+}  // namespace voltaris
+
+namespace voltaris {
+namespace {
+
+// Opens for the record store's writes, retrying while another program holds
+// the file for a moment. Sharing read and delete keeps viewers and atomic
+// replacement working while we write.
+HANDLE OpenForWrite(const std::string& path, DWORD access, DWORD disposition) {
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < kBusyRetries; ++attempt) {
+    file = CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, disposition,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE || !IsBusy(GetLastError())) break;
+    Sleep(kBusyRetryMs);
+  }
+  return file;
+}
+
+HANDLE OpenForRead(const std::string& path) {
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < kBusyRetries; ++attempt) {
+    file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE || !IsBusy(GetLastError())) break;
+    Sleep(kBusyRetryMs);
+  }
+  return file;
+}
+
+bool Absent(DWORD code) { return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND; }
+
+bool ReadAt(HANDLE file, uint64_t offset, char* into, DWORD count, DWORD* got) {
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  return ReadFile(file, into, count, got, &at) != 0;
+}
+
+bool WriteAt(HANDLE file, uint64_t offset, const std::string& bytes) {
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD written = 0;
+  return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, &at) &&
+         written == bytes.size();
+}
+
+}  // namespace
+
+FileError AppendDurably(const std::string& path, const std::string& header, const std::string& bytes) {
+  HANDLE file = OpenForWrite(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
+  if (file == INVALID_HANDLE_VALUE) return Failure("cannot open", path, GetLastError());
+  LARGE_INTEGER size = {};
+  GetFileSizeEx(file, &size);
+  std::string out;
+  if (size.QuadPart == 0) {
+    out = header;
+  } else {
+    char last = '\n';
+    DWORD got = 0;
+    if (ReadAt(file, static_cast<uint64_t>(size.QuadPart - 1), &last, 1, &got) && got == 1 && last != '\n') {
+      out = "\r\n";  // a torn last line is terminated first
+    }
+  }
+  out += bytes;
+  const bool ok = WriteAt(file, static_cast<uint64_t>(size.QuadPart), out) && FlushFileBuffers(file);
+  const DWORD code = GetLastError();
+  CloseHandle(file);
+  return ok ? FileError{} : Failure("cannot write", path, code ? code : ERROR_WRITE_FAULT);
+}
+
+std::optional<FileTail> ReadFileTail(const std::string& path, size_t maxBytes, FileError* error) {
+  HANDLE file = OpenForRead(path);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD code = GetLastError();
+    if (!Absent(code) && error) *error = Failure("cannot open", path, code);
+    return std::nullopt;
+  }
+  LARGE_INTEGER size = {};
+  GetFileSizeEx(file, &size);
+  const uint64_t total = static_cast<uint64_t>(size.QuadPart);
+  FileTail tail;
+  tail.offset = total > maxBytes ? total - maxBytes : 0;
+  tail.bytes.resize(static_cast<size_t>(total - tail.offset));
+  DWORD got = 0;
+  const bool ok = tail.bytes.empty() ||
+                  (ReadAt(file, tail.offset, tail.bytes.data(), static_cast<DWORD>(tail.bytes.size()), &got) &&
+                   got == tail.bytes.size());
+  const DWORD code = GetLastError();
+  CloseHandle(file);
+  if (!ok) {
+    if (error) *error = Failure("cannot read", path, code);
+    return std::nullopt;
+  }
+  return tail;
+}
+
+FileError WriteAtDurably(const std::string& path, uint64_t offset, const std::string& bytes) {
+  HANDLE file = OpenForWrite(path, GENERIC_WRITE, OPEN_EXISTING);
+  if (file == INVALID_HANDLE_VALUE) return Failure("cannot open", path, GetLastError());
+  const bool ok = WriteAt(file, offset, bytes) && FlushFileBuffers(file);
+  const DWORD code = GetLastError();
+  CloseHandle(file);
+  return ok ? FileError{} : Failure("cannot write", path, code ? code : ERROR_WRITE_FAULT);
+}
+
+bool StreamFile(const std::string& path, const std::function<void(const char*, size_t)>& onChunk,
+                FileError* error) {
+  HANDLE file = OpenForRead(path);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD code = GetLastError();
+    if (!Absent(code) && error) *error = Failure("cannot open", path, code);
+    return false;
+  }
+  std::string buf(1 << 16, '\0');
+  DWORD got = 0;
+  BOOL ok;
+  while ((ok = ReadFile(file, buf.data(), static_cast<DWORD>(buf.size()), &got, nullptr)) && got > 0) {
+    onChunk(buf.data(), got);
+  }
+  const DWORD code = GetLastError();
+  CloseHandle(file);
+  if (!ok && error) *error = Failure("cannot read", path, code);
+  return ok != 0;
 }
 
 }  // namespace voltaris

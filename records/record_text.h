@@ -1,0 +1,35 @@
+// The date and time texts the records are written with, and the event line.
+#pragma once
+
+#include <string>
+
+namespace voltaris {
+
+struct LocalDateTime {
+  int year = 1970, month = 1, day = 1;
+  int hour = 0, minute = 0, second = 0;
+  int weekday = 4;  // 0 Sunday .. 6 Saturday
+};
+
+// The local clock, behind an interface so that tests can set it.
+class LocalClock {
+ public:
+  virtual ~LocalClock() = default;
+  virtual LocalDateTime Now() const = 0;
+};
+
+class SystemLocalClock : public LocalClock {
+ public:
+  LocalDateTime Now() const override;
+};
+
+std::string PlainDate(const LocalDateTime& t);  // 2007-3-5
+std::string DayKey(const LocalDateTime& t);     // 2007-03-05
+std::string PlainTime(const LocalDateTime& t);  // 9:5:7
+std::string EventTime(const LocalDateTime& t);  // 9:05:07
+
+// Plain date, two spaces, event time, then the text (which brings its own
+// two leading spaces): "2007-3-5  9:05:07  Program Start".
+std::string MakeEventLine(const std::string& text, const LocalDateTime& t);
+
+}  // namespace voltaris

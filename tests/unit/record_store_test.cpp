@@ -1,0 +1,205 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "records/csv.h"
+#include "records/record_store.h"
+
+using namespace voltaris;
+
+namespace {
+
+class FakeClock : public LocalClock {
+ public:
+  LocalDateTime now{2007, 3, 5, 9, 5, 7, 1};
+  LocalDateTime Now() const override { return now; }
+};
+
+class RecordStoreTest : public ::testing::Test {
+ protected:
+  static std::string MakeFolder() {
+    char pattern[] = "/tmp/voltaris-records-XXXXXX";
+    return mkdtemp(pattern);
+  }
+  ~RecordStoreTest() override { std::system(("rm -rf " + dir_).c_str()); }
+
+  std::string File(RecordTable t) const { return store_.PathOf(t); }
+  std::string Contents(RecordTable t) const {
+    std::ifstream in(File(t), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  void WriteRaw(RecordTable t, const std::string& bytes) const {
+    std::ofstream(File(t), std::ios::binary) << bytes;
+  }
+  std::vector<std::vector<std::string>> Rows(RecordTable t) {
+    std::vector<std::vector<std::string>> rows;
+    EXPECT_FALSE(store_.ReadAll(t, InfoOf(t).columns, [&rows](const auto& r) { rows.push_back(r); }));
+    return rows;
+  }
+  std::vector<std::string> DailyRow(size_t i) { return Rows(RecordTable::Daily).at(i); }
+
+  std::string dir_ = MakeFolder();
+  FakeClock clock_;
+  RecordStore store_{dir_, clock_};
+};
+
+}  // namespace
+
+TEST(RecordText, DateAndTimeForms) {
+  const LocalDateTime march{2007, 3, 5, 9, 5, 7, 1};
+  EXPECT_EQ(PlainDate(march), "2007-3-5");
+  EXPECT_EQ(DayKey(march), "2007-03-05");
+  EXPECT_EQ(PlainTime(march), "9:5:7");
+  EXPECT_EQ(EventTime(march), "9:05:07");
+  EXPECT_EQ(MakeEventLine("  Program Start", march), "2007-3-5  9:05:07  Program Start");
+  const LocalDateTime november{2026, 11, 12, 14, 30, 0, 4};
+  EXPECT_EQ(MakeEventLine("  AC Fail!", november), "2026-11-12  14:30:00  AC Fail!");
+  EXPECT_EQ(DayKey(november), "2026-11-12");
+}
+
+TEST(Csv, QuotesOnlyWhereNeededAndReadsBack) {
+  const std::vector<std::string> fields{"plain", "a,b", "say \"hi\"", "two\r\nlines", "", "\xE9t\xE9"};
+  const std::string row = EncodeCsvRow(fields);
+  EXPECT_EQ(row, "plain,\"a,b\",\"say \"\"hi\"\"\",\"two\r\nlines\",,\xE9t\xE9\r\n");
+  std::vector<std::vector<std::string>> rows;
+  CsvReader reader([&rows](const auto& f) { rows.push_back(f); });
+  for (char c : row + row) reader.Feed(std::string_view(&c, 1));  // byte by byte
+  EXPECT_FALSE(reader.Finish());
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[1], fields);
+}
+
+TEST_F(RecordStoreTest, FirstWriteCreatesTheFileWithItsColumnNames) {
+  ASSERT_TRUE(store_.AppendEvent("  Program Start").written);
+  EXPECT_EQ(Contents(RecordTable::Events), "event\r\n2007-3-5  9:05:07  Program Start\r\n");
+  ASSERT_TRUE(store_.AppendClosedApp().written);
+  EXPECT_EQ(Contents(RecordTable::ClosedApps), "Data,Time,Application\r\n2007-3-5,9:5:7,Voltaris\r\n");
+  ASSERT_TRUE(store_.AppendHistoryRow({"2007-3-5", "9:5:7", "220", "220", "12", "100", "25.0", "50.0", "Normal"}).written);
+  EXPECT_EQ(Contents(RecordTable::History).substr(0, 92),
+            "Date,Time,Input Voltage,Output Voltage,Load,Battery Level,Temperature,Frequency,Status\r\n2007");
+}
+
+TEST_F(RecordStoreTest, TextsWithSeparatorsAndOtherCodePagesComeBackUnchanged) {
+  const std::vector<std::string> row{"2007-3-5", "9:5:7", "a,b", "\"q\"", "x\r\ny", "\xC9", "", "", "Test\xE9"};
+  store_.AppendHistoryRow(row);
+  const auto rows = Rows(RecordTable::History);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0], row);
+}
+
+TEST_F(RecordStoreTest, DailyCountsStartAndGrowPerDay) {
+  store_.IncrementDailyCount(DailyColumn::AcFail);
+  EXPECT_EQ(DailyRow(0), (std::vector<std::string>{"2007-03-05", "0", "1", "0"}));
+  store_.IncrementDailyCount(DailyColumn::AcFail);
+  store_.IncrementDailyCount(DailyColumn::ScheduleDown);
+  EXPECT_EQ(DailyRow(0), (std::vector<std::string>{"2007-03-05", "0", "2", "1"}));
+  clock_.now.day = 6;
+  store_.IncrementDailyCount(DailyColumn::AcFail);
+  EXPECT_EQ(DailyRow(1), (std::vector<std::string>{"2007-03-06", "0", "1", "0"}));
+  for (int i = 0; i < 9; ++i) store_.IncrementDailyCount(DailyColumn::BatteryLow);  // "9" to "10" grows the row
+  EXPECT_EQ(DailyRow(1), (std::vector<std::string>{"2007-03-06", "9", "1", "0"}));
+  store_.IncrementDailyCount(DailyColumn::BatteryLow);
+  EXPECT_EQ(DailyRow(1), (std::vector<std::string>{"2007-03-06", "10", "1", "0"}));
+  EXPECT_EQ(Rows(RecordTable::Daily).size(), 2u);
+}
+
+TEST_F(RecordStoreTest, DailyCountOfAHandEditedRowAndOfADayKeyInOtherCase) {
+  WriteRaw(RecordTable::Daily, "Date,Battery Low,AC Fail,Schedule Down\r\n2007-03-05,\"lots\",2,0\r\n");
+  store_.IncrementDailyCount(DailyColumn::BatteryLow);  // not a number: reads as 0, and the row gets shorter
+  EXPECT_EQ(Contents(RecordTable::Daily), "Date,Battery Low,AC Fail,Schedule Down\r\n2007-03-05,1,2,0\r\n");
+}
+
+TEST_F(RecordStoreTest, TornLastRowIsSkippedAndRepairedByTheNextAppend) {
+  store_.AppendEvent("  Program Start");
+  const std::string whole = Contents(RecordTable::Events);
+  WriteRaw(RecordTable::Events, whole + "2007-3-5  9:0");  // killed mid-write
+  EXPECT_EQ(Rows(RecordTable::Events).size(), 1u);
+  store_.AppendEvent("  Program End");
+  EXPECT_EQ(Contents(RecordTable::Events), whole + "2007-3-5  9:0\r\n2007-3-5  9:05:07  Program End\r\n");
+  const auto rows = Rows(RecordTable::Events);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[2][0], "2007-3-5  9:05:07  Program End");
+}
+
+TEST_F(RecordStoreTest, TornDailyRowIsTerminatedBeforeCounting) {
+  WriteRaw(RecordTable::Daily, "Date,Battery Low,AC Fail,Schedule Down\r\n2007-03-05,0,1,0\r\n2007-03-0");
+  store_.IncrementDailyCount(DailyColumn::AcFail);
+  const auto rows = Rows(RecordTable::Daily);
+  ASSERT_EQ(rows.size(), 2u);  // the torn row has too few fields and is skipped
+  EXPECT_EQ(rows[1], (std::vector<std::string>{"2007-03-05", "0", "1", "0"}));
+}
+
+TEST_F(RecordStoreTest, DeleteAllLeavesOnlyTheColumnNames) {
+  for (int i = 0; i < 5; ++i) store_.AppendEvent("  UPS is DisConnected!");
+  EXPECT_FALSE(store_.DeleteAll(RecordTable::Events));
+  EXPECT_EQ(Contents(RecordTable::Events), "event\r\n");
+  EXPECT_TRUE(Rows(RecordTable::Events).empty());
+  store_.AppendEvent("  Program End");
+  EXPECT_EQ(Rows(RecordTable::Events).size(), 1u);
+}
+
+TEST_F(RecordStoreTest, TwoThreadsAppendingNeverInterleave) {
+  constexpr int kRows = 10000;
+  auto writer = [this](const std::string& who) {
+    for (int i = 0; i < kRows; ++i) store_.AppendHistoryRow({who, std::to_string(i), "a,b", "", "", "", "", "", "end"});
+  };
+  std::thread monitor(writer, "monitor");
+  std::thread ui(writer, "ui");
+  monitor.join();
+  ui.join();
+  const auto rows = Rows(RecordTable::History);
+  ASSERT_EQ(rows.size(), 2u * kRows);
+  int next[2] = {0, 0};
+  for (const auto& r : rows) {
+    const int who = r[0] == "ui";
+    EXPECT_EQ(r[1], std::to_string(next[who]++));  // each thread's rows in order
+    EXPECT_EQ(r[2], "a,b");
+    EXPECT_EQ(r[8], "end");
+  }
+}
+
+TEST_F(RecordStoreTest, UnwritableFileQueuesRowsReportsOnceAndWritesThemLaterInOrder) {
+  store_.AppendEvent("  one");
+  const std::string path = File(RecordTable::Events);
+  const std::string saved = Contents(RecordTable::Events);
+  ASSERT_EQ(std::rename(path.c_str(), (path + ".away").c_str()), 0);
+  ASSERT_EQ(mkdir(path.c_str(), 0755), 0);  // the file cannot be opened for writing now
+
+  const RecordResult first = store_.AppendEvent("  two");
+  EXPECT_FALSE(first.written);
+  EXPECT_EQ(first.error.code, EISDIR);
+  const RecordResult second = store_.AppendEvent("  three");
+  EXPECT_FALSE(second.written);
+  EXPECT_FALSE(second.error);  // already reported
+  store_.IncrementDailyCount(DailyColumn::AcFail);  // another table: goes in after the queued rows
+  EXPECT_EQ(store_.PendingRows(), 3u);
+  EXPECT_TRUE(Contents(RecordTable::Daily).empty());
+
+  ASSERT_EQ(rmdir(path.c_str()), 0);
+  ASSERT_EQ(std::rename((path + ".away").c_str(), path.c_str()), 0);
+  EXPECT_TRUE(store_.AppendEvent("  four").written);
+  EXPECT_EQ(store_.PendingRows(), 0u);
+  EXPECT_EQ(Contents(RecordTable::Events), saved +
+                                               "2007-3-5  9:05:07  two\r\n"
+                                               "2007-3-5  9:05:07  three\r\n"
+                                               "2007-3-5  9:05:07  four\r\n");
+  EXPECT_EQ(DailyRow(0)[2], "1");
+  // A new failing spell is reported again.
+  ASSERT_EQ(std::rename(path.c_str(), (path + ".away").c_str()), 0);
+  ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
+  EXPECT_TRUE(store_.AppendEvent("  five").error);
+}
+
+TEST_F(RecordStoreTest, ReadAllNamesAMissingColumn) {
+  store_.AppendEvent("  x");
+  const FileError e = store_.ReadAll(RecordTable::Events, {"Event", "Time"}, [](const auto&) {});
+  EXPECT_TRUE(e);
+  EXPECT_NE(e.message.find("\"Time\""), std::string::npos);
+}

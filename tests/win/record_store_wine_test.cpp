@@ -1,0 +1,93 @@
+// The record store on the Windows file system: files held by another program
+// (share mode 0, as a spreadsheet holds them) or marked read-only.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "config/config_file.h"
+#include "records/record_store.h"
+
+using namespace voltaris;
+
+namespace {
+
+class FixedClock : public LocalClock {
+ public:
+  LocalDateTime Now() const override { return {2026, 12, 8, 9, 5, 7, 2}; }
+};
+
+std::string NewFolder() {
+  char base[MAX_PATH];
+  GetTempPathA(sizeof base, base);
+  const std::string dir = std::string(base) + "voltaris-records-" + std::to_string(GetTickCount());
+  CreateDirectoryA(dir.c_str(), nullptr);
+  return dir;
+}
+
+std::vector<std::string> Events(RecordStore& store) {
+  std::vector<std::string> rows;
+  store.ReadAll(RecordTable::Events, {"event"}, [&rows](const auto& r) { rows.push_back(r[0]); });
+  return rows;
+}
+
+}  // namespace
+
+TEST(RecordStoreOnWindows, FileHeldByAnotherProgramQueuesThenWritesInOrder) {
+  FixedClock clock;
+  RecordStore store(NewFolder(), clock);
+  ASSERT_TRUE(store.AppendEvent("  one").written);
+  const std::string path = store.PathOf(RecordTable::Events);
+  HANDLE held = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+  const RecordResult blocked = store.AppendEvent("  two");
+  EXPECT_FALSE(blocked.written);
+  EXPECT_EQ(blocked.error.code, ERROR_SHARING_VIOLATION);
+  EXPECT_FALSE(store.AppendEvent("  three").error);  // reported once
+  EXPECT_EQ(store.PendingRows(), 2u);
+
+  CloseHandle(held);
+  EXPECT_TRUE(store.AppendEvent("  four").written);
+  EXPECT_EQ(Events(store), (std::vector<std::string>{"2026-12-8  9:05:07  one", "2026-12-8  9:05:07  two",
+                                                     "2026-12-8  9:05:07  three", "2026-12-8  9:05:07  four"}));
+}
+
+TEST(RecordStoreOnWindows, DeleteAllWhileAReaderHoldsTheFile) {
+  FixedClock clock;
+  RecordStore store(NewFolder(), clock);
+  store.AppendEvent("  one");
+  const std::string path = store.PathOf(RecordTable::Events);
+  // A viewer in the middle of reading, sharing as our own readers do.
+  HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  // Windows may refuse to replace a file that is open; then the delete is
+  // reported and nothing is half done.
+  const FileError error = store.DeleteAll(RecordTable::Events);
+  CloseHandle(reader);
+  if (error) {
+    EXPECT_NE(error.code, 0);
+    EXPECT_EQ(Events(store).size(), 1u);
+    EXPECT_FALSE(store.DeleteAll(RecordTable::Events));
+  }
+  EXPECT_TRUE(Events(store).empty());
+}
+
+TEST(ConfigFileOnWindows, WriteWhileTheFileIsHeldIsReportedNotLost) {
+  const std::string dir = NewFolder();
+  ConfigFile file(dir);
+  ASSERT_FALSE(file.WriteString("Mscomm", "ComboPort", "1"));
+  HANDLE held = CreateFileA(file.PathOf(ConfigFile::kFileName).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const FileError error = file.WriteString("Mscomm", "ComboPort", "2");
+  EXPECT_TRUE(error);
+  EXPECT_FALSE(error.message.empty());
+  CloseHandle(held);
+  EXPECT_EQ(file.ReadString("Mscomm", "ComboPort"), "1");
+  ASSERT_FALSE(file.WriteString("Mscomm", "ComboPort", "2"));
+  EXPECT_EQ(file.ReadString("mscomm", "COMBOPORT"), "2");
+}
