@@ -1,6 +1,7 @@
 #include "app/main_window_win.h"
 
 #include "app/resource_ids.h"
+#include "ups/link_library_win.h"
 
 namespace voltaris {
 namespace {
@@ -11,12 +12,19 @@ constexpr DWORD kMainStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 struct MainWindow {
   HWND hwnd = nullptr;
+  LinkLibrary link;
 
+  LRESULT OnCreate(HWND window) {
+    hwnd = window;
+    link.Load(hwnd);  // on failure it tells the user; start-up goes on without USB
+    return 0;
+  }
   LRESULT OnClose() {
     ShowWindow(hwnd, SW_HIDE);  // closing only hides: the program lives on in the tray
     return 0;
   }
   LRESULT OnDestroy() {
+    link.Unload();
     PostQuitMessage(0);
     return 0;
   }
@@ -26,7 +34,7 @@ MainWindow gMain;
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_CREATE: gMain.hwnd = hwnd; return 0;
+    case WM_CREATE: return gMain.OnCreate(hwnd);
     case WM_CLOSE: return gMain.OnClose();
     case WM_DESTROY: return gMain.OnDestroy();
     default: return DefWindowProcA(hwnd, message, wParam, lParam);

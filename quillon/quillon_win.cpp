@@ -1,17 +1,82 @@
-// quillon.dll: the USB link library. An empty shell for now: no device is
-// ever present, and the other calls do nothing.
+// quillon.dll: the USB link library. Its four entry points carry the UPS's
+// line protocol over the transport that quillon.ini, beside the DLL, names:
+//
+//   [Transport]
+//   Kind=tcp
+//   Host=127.0.0.1
+//   Port=5000
+//
+// No file, or no transport it knows: no UPS is ever present.
+#include <winsock2.h>  // before windows.h, as Winsock asks
 #include <windows.h>
 
+#include <cstring>
+#include <memory>
+#include <mutex>
+
+#include "config/ini_document.h"
+#include "config/number_text.h"
 #include "quillon/quillon_api.h"
+#include "quillon/tcp_transport_win.h"
+#include "quillon/ups_link.h"
+#include "records/durable_file.h"
+
+namespace {
+
+constexpr size_t kReplyBufferSize = 55;  // the caller's buffer
+
+std::string LibraryDirectory() {
+  HMODULE self = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCSTR>(&LibraryDirectory), &self);
+  char path[MAX_PATH] = "";
+  GetModuleFileNameA(self, path, sizeof path);
+  std::string dir = path;
+  return dir.substr(0, dir.find_last_of("\\/") + 1);
+}
+
+std::unique_ptr<quillon::Transport> TransportFromSettings() {
+  const auto text = voltaris::ReadWholeFile(LibraryDirectory() + "quillon.ini");
+  if (!text) return nullptr;
+  const auto ini = voltaris::IniDocument::Parse(*text);
+  const std::string kind = ini.Get("Transport", "Kind").value_or("");
+  const int port = voltaris::LeadingInteger(ini.Get("Transport", "Port").value_or(""));
+  if (kind != "tcp" || port <= 0 || port > 65535) return nullptr;
+  return std::make_unique<quillon::TcpTransport>(ini.Get("Transport", "Host").value_or("127.0.0.1"),
+                                                 static_cast<unsigned short>(port));
+}
+
+// Made at the first call, not in DllMain, where sockets must not be opened.
+quillon::UpsLink& Link() {
+  static std::once_flag once;
+  static std::unique_ptr<quillon::UpsLink> link;
+  std::call_once(once, [] { link = std::make_unique<quillon::UpsLink>(TransportFromSettings()); });
+  return *link;
+}
+
+}  // namespace
 
 extern "C" {
 
-int QUILLON_CALL HidHandle(int) { return 0; }
-int QUILLON_CALL CmdOutput(int, void*) { return 0; }
-int QUILLON_CALL CmdInput(char* reply, int*) {
-  if (reply != nullptr) reply[0] = '\0';
+int QUILLON_CALL HidHandle(int) { return Link().Present() ? 1 : 0; }
+
+int QUILLON_CALL CmdOutput(int code, void*) {
+  Link().Output(code);
   return 0;
 }
-int QUILLON_CALL Cmdtest(const char*, int*) { return 0; }
+
+int QUILLON_CALL CmdInput(char* reply, int*) {
+  if (reply == nullptr) return 0;
+  const std::string text = Link().Input();
+  const size_t n = std::min(text.size(), kReplyBufferSize - 1);
+  std::memcpy(reply, text.data(), n);
+  reply[n] = '\0';
+  return 0;
+}
+
+int QUILLON_CALL Cmdtest(const char* text, int*) {
+  if (text != nullptr) Link().Test(text);
+  return 0;
+}
 
 }  // extern "C"

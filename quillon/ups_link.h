@@ -1,0 +1,47 @@
+// What quillon.dll does behind its four entry points, independent of the
+// transport: command codes and texts turned into the UPS's line protocol,
+// one exchange at a time, each thread getting the reply to its own query.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "quillon/transport.h"
+
+namespace quillon {
+
+// The byte put before every reply handed out (the report number of a HID
+// link; the program skips it).
+constexpr char kReplyLeadByte = 'U';
+
+// How long a query waits for its reply line.
+constexpr unsigned kReplyTimeoutMs = 400;
+
+// The UPS command for a CmdOutput code; nothing for an unknown code.
+std::optional<std::string> CommandForCode(int code);
+
+// The UPS command for a Cmdtest text: the timed self-test passes through;
+// the switch-off texts "RS.<d>R9999" CR and "R0<dd><rrrrr>" become
+// "S<dd>R<rrrr>" CR. Nothing for a text it does not know: an unknown
+// command is never sent to the UPS.
+std::optional<std::string> CommandForText(const std::string& text);
+
+class UpsLink {
+ public:
+  explicit UpsLink(std::unique_ptr<Transport> transport) : transport_(std::move(transport)) {}
+
+  bool Present();                       // HidHandle
+  void Output(int code);                // CmdOutput
+  std::string Input() const;            // CmdInput: lead byte + the reply, or ""
+  void Test(const std::string& text);   // Cmdtest
+
+ private:
+  void Exchange(const std::string& command, bool wantsReply);
+
+  std::mutex mutex_;
+  std::unique_ptr<Transport> transport_;
+};
+
+}  // namespace quillon
