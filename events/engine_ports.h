@@ -1,0 +1,49 @@
+// What the power engine needs from the outside world, as small interfaces:
+// the Win32 layer implements them with window timers, controls and the
+// monitor thread's mailbox; the tests with fakes.
+#pragma once
+
+#include <string>
+
+#include "ups/ups_protocol.h"
+
+namespace voltaris {
+
+class TimerPort {
+ public:
+  virtual ~TimerPort() = default;
+  // Arming an armed timer restarts it.
+  virtual void Arm(unsigned id, unsigned periodMs) = 0;
+  virtual void Kill(unsigned id) = 0;
+};
+
+class DisplayPort {
+ public:
+  virtual ~DisplayPort() = default;
+  virtual void ZeroGauges() = 0;
+  virtual void ZeroUsbGauges() = 0;  // temperature, frequency, battery, output, input bars
+  virtual void DisableTemperatureGauge() = 0;
+  virtual void ShowLinkPictures(bool up) = 0;
+  virtual void ShowReadings(LinkKind link, const UpsStatus& status, const BatteryReading& battery) = 0;
+  virtual void SetControlCenterEnabled(bool enabled) = 0;
+  // "Please Connected UPS!", owned by the main window or by nobody. Shown
+  // without holding up the caller; one at a time.
+  virtual void ShowNoUpsBox(bool ownedByMainWindow) = 0;
+  // A record could not be written and waits in the queue: tell the user once.
+  virtual void ReportRecordsWaiting(const std::string& problem) = 0;
+};
+
+// Requests to the monitor thread, which owns the serial port and polls the
+// link library.
+class MonitorPort {
+ public:
+  virtual ~MonitorPort() = default;
+  virtual void SetLinkKind(LinkKind kind) = 0;
+  virtual void ClosePort() = 0;
+  // Asks the monitor to open the port (when closed) at its next pass.
+  virtual void EnableSerialRead() = 0;
+  // Sends a command; `readReply`: read one reply after it.
+  virtual void SendCommand(const std::string& bytes, bool readReply) = 0;
+};
+
+}  // namespace voltaris

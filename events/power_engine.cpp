@@ -1,0 +1,305 @@
+#include "events/power_engine.h"
+
+#include "events/timer_ids.h"
+
+namespace voltaris {
+namespace {
+
+constexpr char kProgramStart[] = "  Program Start";
+constexpr char kProgramEnd[] = "  Program End";
+constexpr char kComConnected[] = "  COM UPS is Connected!";
+constexpr char kUsbConnected[] = "  USB UPS is Connected!";
+constexpr char kDisconnected[] = "  UPS is DisConnected!";
+
+constexpr unsigned kHistoryTimers[] = {kTimerHistoryUsbUp, kTimerHistorySerialUp, kTimerHistoryUsbDown,
+                                       kTimerHistorySerialDown};
+
+}  // namespace
+
+PowerEngine::PowerEngine(TimerPort& timers, DisplayPort& display, MonitorPort& monitor, RecordStore& records,
+                         const ConfigFile& config)
+    : timers_(timers), display_(display), monitor_(monitor), records_(records), config_(config) {}
+
+void PowerEngine::Log(const std::string& text) {
+  const RecordResult result = records_.AppendEvent(text);
+  if (result.error) display_.ReportRecordsWaiting(result.error.message);
+}
+
+void PowerEngine::LogProgramStart() { Log(kProgramStart); }
+
+void PowerEngine::StartLink(const LinkSettings& settings) {
+  if (settings.comboPort >= 0 && settings.comboPort < LinkSettings::kUsbPort) {
+    link_ = LinkKind::Serial;
+    timers_.Arm(kTimerOpenSerial, kOpenSerialDelayMs);
+    timers_.Arm(kTimerLinkGrace, kLinkGraceMs);
+  } else if (settings.comboPort == LinkSettings::kUsbPort) {
+    link_ = LinkKind::Usb;
+  }
+  // Any other value keeps the serial kind with no port: no usable link.
+  monitor_.SetLinkKind(link_);
+}
+
+void PowerEngine::Stop() {
+  timers_.Kill(kTimerHistorySerialUp);
+  timers_.Kill(kTimerHistoryUsbUp);
+  Log(kProgramEnd);
+}
+
+// ---- Timers ----------------------------------------------------------------
+
+void PowerEngine::QueueQuery(unsigned timer, const std::string& command) {
+  timers_.Kill(timer);
+  replyText_.Clear();
+  monitor_.SendCommand(command, true);
+  monitor_.EnableSerialRead();
+  timers_.Arm(timer, kQueryPeriodMs);
+}
+
+void PowerEngine::OnTimer(unsigned id) {
+  switch (id) {
+    case kTimerOpenSerial:
+      monitor_.ClosePort();
+      timers_.Kill(kTimerStatusQuery);
+      timers_.Kill(kTimerOpenSerial);
+      monitor_.EnableSerialRead();
+      break;
+    case kTimerStatusQuery: QueueQuery(kTimerStatusQuery, StatusQueryCommand()); break;
+    case kTimerRatingQuery: QueueQuery(kTimerRatingQuery, RatingQueryCommand()); break;
+    case kTimerLinkGrace:
+      timers_.Kill(kTimerLinkGrace);
+      flags_.noReplyReportArmed = 1;
+      break;
+    case kTimerSettingsWatch:
+      flags_.noReplyReportAllowed = 0;
+      if (!settingsDialogOpen_) {
+        timers_.Kill(kTimerSettingsWatch);
+        timers_.Arm(kTimerSettingsQuiet, kSettingsQuietMs);
+      }
+      break;
+    case kTimerSettingsQuiet:
+      timers_.Kill(kTimerSettingsQuiet);
+      flags_.noReplyReportAllowed = 1;
+      break;
+    default:
+      break;  // the count-downs, tests and history rows have their own handlers; others are ignored
+  }
+}
+
+void PowerEngine::OnSettingsDialogOpened() {
+  settingsDialogOpen_ = true;
+  timers_.Arm(kTimerSettingsWatch, kSettingsWatchMs);
+}
+
+// ---- History timer switching ----------------------------------------------
+
+void PowerEngine::SwitchHistory(HistoryState state) {
+  int* armed = nullptr;
+  unsigned timer = 0;
+  int* rearm[2] = {nullptr, nullptr};
+  switch (state) {
+    case HistoryState::SerialUp:
+      armed = &flags_.historySerialUpArmed;
+      timer = kTimerHistorySerialUp;
+      rearm[0] = &flags_.historySerialDownArmed;
+      rearm[1] = &flags_.historyUsbUpArmed;
+      break;
+    case HistoryState::SerialDown:
+      armed = &flags_.historySerialDownArmed;
+      timer = kTimerHistorySerialDown;
+      rearm[0] = &flags_.historySerialUpArmed;
+      rearm[1] = &flags_.historyUsbDownArmed;
+      break;
+    case HistoryState::UsbUp:
+      armed = &flags_.historyUsbUpArmed;
+      timer = kTimerHistoryUsbUp;
+      rearm[0] = &flags_.historySerialUpArmed;
+      rearm[1] = &flags_.historyUsbDownArmed;
+      break;
+    case HistoryState::UsbDown:
+      armed = &flags_.historyUsbDownArmed;
+      timer = kTimerHistoryUsbDown;
+      rearm[0] = &flags_.historySerialDownArmed;
+      rearm[1] = &flags_.historyUsbUpArmed;
+      break;
+  }
+  const RecordingSettings recording = ReadRecordingSettings(config_);  // fresh at each decision
+  if (!recording.enabled || !*armed) return;
+  for (unsigned t : kHistoryTimers) timers_.Kill(t);
+  timers_.Arm(timer, static_cast<unsigned>(recording.intervalSeconds > 0 ? recording.intervalSeconds : 0) * 1000u);
+  *armed = 0;
+  *rearm[0] = 1;
+  *rearm[1] = 1;
+}
+
+// ---- Serial link -------------------------------------------------------------
+
+void PowerEngine::LogSerialLoss() {
+  if (!flags_.logSerialDown) return;
+  Log(kDisconnected);
+  flags_.logSerialDown = 0;
+  flags_.logSerialUp = 1;
+}
+
+void PowerEngine::OnSerialOpen(bool opened) {
+  if (opened) {
+    flags_.reportLinkLoss = 1;
+    flags_.serialPortOpened = 1;
+    timers_.Arm(kTimerRatingQuery, kQueryPeriodMs);
+    timers_.Arm(kTimerStatusQuery, kQueryPeriodMs);
+    display_.ShowLinkPictures(true);
+    return;
+  }
+  flags_.serialLinkUp = 0;
+  flags_.serialPortOpened = 0;
+  display_.ShowLinkPictures(false);
+  LogSerialLoss();
+  SwitchHistory(HistoryState::SerialDown);
+  if (flags_.reportLinkLoss) {
+    // The monitor has already tried a second time before reporting.
+    display_.ZeroGauges();
+    display_.ShowNoUpsBox(true);
+    flags_.reportLinkLoss = 0;
+  }
+  display_.SetControlCenterEnabled(false);
+}
+
+void PowerEngine::OnNoReply() {
+  // A UPS that stops answering on an open port is a lost link too: it is
+  // logged once, after a few silent queries, like a port that cannot open.
+  if (++flags_.missedReplies >= kMissedRepliesForLoss) {
+    flags_.serialLinkUp = 0;
+    LogSerialLoss();
+  }
+  if (!(flags_.noReplyReportArmed && flags_.noReplyReportAllowed)) return;
+  display_.ZeroGauges();
+  flags_.redrawLinkPictures = 1;
+  display_.ShowLinkPictures(false);
+  SwitchHistory(HistoryState::SerialDown);
+  display_.ShowNoUpsBox(false);
+  flags_.noReplyReportArmed = 0;
+  flags_.noReplyReportAllowed = 1;
+}
+
+void PowerEngine::OnSerialRead(bool ok, const std::string& bytes) {
+  if (link_ != LinkKind::Serial || !ok) return;
+  if (bytes.empty()) {
+    OnNoReply();
+    return;
+  }
+  flags_.noReplyReportArmed = 1;
+  flags_.serialLinkUp = 1;
+  flags_.missedReplies = 0;
+  replyText_.Clear();  // each query is answered by exactly one read
+  replyText_.Append(bytes.data(), bytes.size());
+  HandleSerialReply(replyText_.str());
+}
+
+void PowerEngine::HandleSerialReply(const std::string& reply) {
+  if (reply.size() <= 2) {
+    display_.ZeroGauges();
+    SwitchHistory(HistoryState::SerialDown);
+    flags_.serialLinkUp = 0;
+  }
+  if (!reply.empty() && flags_.logSerialUp) {
+    Log(kComConnected);
+    flags_.logSerialUp = 0;
+    flags_.logSerialDown = 1;
+    flags_.logUsbUp = 1;
+  }
+  ParseRatingReply(LinkKind::Serial, reply, status_);
+  if (flags_.redrawLinkPictures) {
+    display_.ShowLinkPictures(true);
+    flags_.redrawLinkPictures = 0;
+  }
+  const StatusParse parse = ParseStatusReply(LinkKind::Serial, reply, status_);
+  if (!parse.accepted) return;
+  display_.SetControlCenterEnabled(true);
+  if (!parse.evaluate) return;
+  ++acceptedStatusReplies_;
+  const BatteryReading battery = ComputeBatteryPercent(LinkKind::Serial, status_);
+  ApplyStatusBits();
+  display_.ShowReadings(LinkKind::Serial, status_, battery);
+  SwitchHistory(HistoryState::SerialUp);
+}
+
+// ---- Status bits (both links) -----------------------------------------------
+
+void PowerEngine::ApplyStatusBits() {
+  voltaris::ApplyStatusBits(status_);
+  if (status_.mainsFailed) {
+    const WarningTimes times = ReadWarningTimes(config_);
+    if (flags_.firstMainsWarningArmed) {
+      timers_.Arm(kTimerMainsFailDelay, static_cast<unsigned>(times.cutAcSeconds) * 1000u);
+      flags_.firstMainsWarningArmed = 0;
+    }
+    if (flags_.repeatMainsWarningArmed) {
+      timers_.Arm(kTimerMainsFailDelay, static_cast<unsigned>(times.repeatWarningSeconds) * 1000u);
+      flags_.repeatMainsWarningArmed = 0;
+    }
+  }
+  if (status_.batteryLow && flags_.batteryLowWarningArmed) {
+    timers_.Arm(kTimerBatteryLowOpen, kBatteryLowOpenDelayMs);
+    flags_.batteryLowWarningArmed = 0;
+  }
+}
+
+// ---- USB link ----------------------------------------------------------------
+
+void PowerEngine::OnUsbLost() {
+  if (flags_.logUsbDown) {
+    Log(kDisconnected);
+    flags_.logUsbDown = 0;
+    flags_.logUsbUp = 1;
+  }
+  SwitchHistory(HistoryState::UsbDown);
+  display_.ShowLinkPictures(false);
+  display_.SetControlCenterEnabled(false);
+  display_.ZeroGauges();
+  if (flags_.reportLinkLoss) {
+    display_.ShowNoUpsBox(true);
+    flags_.reportLinkLoss = 0;
+  }
+}
+
+void PowerEngine::OnUsbPass(const UsbPass& pass) {
+  if (link_ != LinkKind::Usb) return;
+  flags_.serialLinkUp = 0;
+  timers_.Kill(kTimerStatusQuery);
+  timers_.Kill(kTimerRatingQuery);
+  display_.DisableTemperatureGauge();
+  if (!pass.present) {
+    OnUsbLost();
+    return;
+  }
+  flags_.reportLinkLoss = 1;
+  status_.ratedBatteryVoltageText.clear();
+  if (pass.ratingReply.size() > 1 && flags_.logUsbUp) {
+    Log(kUsbConnected);
+    flags_.logUsbUp = 0;
+    flags_.logUsbDown = 1;
+    flags_.logSerialUp = 1;
+  }
+  ParseRatingReply(LinkKind::Usb, pass.ratingReply, status_);
+  if (pass.statusReply.size() <= 1) {
+    SwitchHistory(HistoryState::UsbDown);
+    flags_.usbLinkUp = 0;
+  } else {
+    flags_.usbLinkUp = 1;
+  }
+  const StatusParse parse = ParseStatusReply(LinkKind::Usb, pass.statusReply, status_);
+  if (parse.accepted) {
+    ++acceptedStatusReplies_;
+    display_.SetControlCenterEnabled(true);
+    ApplyStatusBits();
+    const BatteryReading battery = ComputeBatteryPercent(LinkKind::Usb, status_);
+    display_.ShowReadings(LinkKind::Usb, status_, battery);
+    display_.ShowLinkPictures(true);
+    flags_.usbGaugesShown = 1;
+    SwitchHistory(HistoryState::UsbUp);
+  } else if (pass.statusReply.size() == 1 && flags_.usbGaugesShown) {
+    display_.ZeroUsbGauges();
+    flags_.usbGaugesShown = 0;
+  }
+}
+
+}  // namespace voltaris

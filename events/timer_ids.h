@@ -1,0 +1,40 @@
+// The main window's timers: the events between the subsystems. One place
+// owns the numbers; the engine dispatches every tick by them.
+#pragma once
+
+namespace voltaris {
+
+enum TimerId : unsigned {
+  kTimerOpenSerial = 1025,            // close the port; the monitor reopens it
+  kTimerStatusQuery = 1026,           // "Q1" every second
+  kTimerRatingQuery = 1027,           // "F" every second
+  kTimerMainsFailDelay = 1028,        // open the mains-failure window
+  kTimerMainsFailCountdown = 1029,
+  kTimerManualShutdown = 1030,
+  kTimerTenSecondTest = 1031,
+  kTimerTenSecondTestWindow = 1032,
+  kTimerCancelTest = 1033,
+  kTimerHistorySerialUp = 1034,       // measured history rows
+  kTimerHistoryUsbUp = 1035,
+  kTimerHistoryUsbDown = 1036,        // not-connected history rows
+  kTimerHistorySerialDown = 1037,
+  kTimerScheduleOpen = 1038,
+  kTimerScheduleCountdown = 1039,
+  kTimerSpecialTestStart = 1040,
+  kTimerSpecialTestCountdown = 1041,
+  kTimerBatteryLowOpen = 1043,
+  kTimerBatteryLowCountdown = 1044,
+  kTimerLinkGrace = 1047,             // allow the "no UPS" box 5 s after start
+  kTimerSettingsWatch = 1148,         // watch the settings dialog
+  kTimerSettingsQuiet = 1149,         // end the quiet time 2 s after it closed
+};
+
+// Periods in milliseconds.
+constexpr unsigned kOpenSerialDelayMs = 1000;
+constexpr unsigned kQueryPeriodMs = 1000;
+constexpr unsigned kLinkGraceMs = 5000;
+constexpr unsigned kSettingsWatchMs = 300;
+constexpr unsigned kSettingsQuietMs = 2000;
+constexpr unsigned kBatteryLowOpenDelayMs = 200;
+
+}  // namespace voltaris

@@ -1,0 +1,131 @@
+// Fakes for the power engine's ports, with virtual time for its timers.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "events/engine_ports.h"
+#include "events/power_engine.h"
+#include "records/record_store.h"
+
+namespace voltaris::testing {
+
+class FakeTimers : public TimerPort {
+ public:
+  struct Armed {
+    unsigned periodMs;
+    long long dueMs;
+  };
+  std::map<unsigned, Armed> armed;
+  std::vector<std::pair<unsigned, unsigned>> history;  // every Arm call: id, period
+  long long nowMs = 0;
+
+  void Arm(unsigned id, unsigned periodMs) override {
+    armed[id] = {periodMs, nowMs + periodMs};
+    history.emplace_back(id, periodMs);
+  }
+  void Kill(unsigned id) override { armed.erase(id); }
+  bool IsArmed(unsigned id) const { return armed.count(id) != 0; }
+  int TimesArmed(unsigned id) const {
+    int n = 0;
+    for (const auto& h : history) n += h.first == id;
+    return n;
+  }
+  // Fires every tick due up to `ms` from now, in time order, as window timers do.
+  template <typename OnTick>
+  void Advance(long long ms, OnTick onTick) {
+    const long long end = nowMs + ms;
+    for (;;) {
+      unsigned next = 0;
+      long long due = end + 1;
+      for (const auto& [id, a] : armed) {
+        if (a.dueMs < due) {
+          due = a.dueMs;
+          next = id;
+        }
+      }
+      if (next == 0) break;
+      nowMs = due;
+      armed[next].dueMs = due + (armed[next].periodMs ? armed[next].periodMs : 10);
+      onTick(next);
+    }
+    nowMs = end;
+  }
+};
+
+class FakeDisplay : public DisplayPort {
+ public:
+  int zeroed = 0, usbZeroed = 0, ownedBoxes = 0, loneBoxes = 0, readings = 0, storeReports = 0;
+  int linkUpPictures = 0, linkDownPictures = 0;
+  bool controlCenter = true;
+  void ZeroGauges() override { ++zeroed; }
+  void ZeroUsbGauges() override { ++usbZeroed; }
+  void DisableTemperatureGauge() override {}
+  void ShowLinkPictures(bool up) override { ++(up ? linkUpPictures : linkDownPictures); }
+  void ShowReadings(LinkKind, const UpsStatus&, const BatteryReading&) override { ++readings; }
+  void SetControlCenterEnabled(bool enabled) override { controlCenter = enabled; }
+  void ShowNoUpsBox(bool owned) override { ++(owned ? ownedBoxes : loneBoxes); }
+  void ReportRecordsWaiting(const std::string&) override { ++storeReports; }
+};
+
+class FakeMonitor : public MonitorPort {
+ public:
+  LinkKind kind = LinkKind::Serial;
+  int closes = 0, readRequests = 0;
+  std::vector<std::string> commands;
+  void SetLinkKind(LinkKind k) override { kind = k; }
+  void ClosePort() override { ++closes; }
+  void EnableSerialRead() override { ++readRequests; }
+  void SendCommand(const std::string& bytes, bool) override { commands.push_back(bytes); }
+  int Count(const std::string& command) const {
+    int n = 0;
+    for (const auto& c : commands) n += c == command;
+    return n;
+  }
+};
+
+class FixedClock : public LocalClock {
+ public:
+  LocalDateTime Now() const override { return {2026, 12, 8, 9, 5, 7, 2}; }
+};
+
+inline std::string MakeTempFolder() {
+  char pattern[] = "/tmp/voltaris-engine-XXXXXX";
+  return mkdtemp(pattern);
+}
+
+// An engine with fakes around it, a real record store and settings file in
+// a folder of its own.
+struct EngineRig {
+  std::string dir = MakeTempFolder();
+  FakeTimers timers;
+  FakeDisplay display;
+  FakeMonitor monitor;
+  FixedClock clock;
+  RecordStore records{dir, clock};
+  ConfigFile config{dir};
+  PowerEngine engine{timers, display, monitor, records, config};
+
+  ~EngineRig() { std::system(("rm -rf " + dir).c_str()); }
+
+  void Settings(const std::string& ini) { std::ofstream(dir + "/UpsConfigure.ini") << ini; }
+
+  std::vector<std::string> Events() {
+    std::vector<std::string> events;
+    records.ReadAll(RecordTable::Events, {"event"}, [&events](const auto& r) {
+      events.push_back(r[0].substr(r[0].find("  ", 10)));  // the text without date and time
+    });
+    return events;
+  }
+
+  void Run(long long ms) {
+    timers.Advance(ms, [this](unsigned id) { engine.OnTimer(id); });
+  }
+};
+
+}  // namespace voltaris::testing

@@ -1,0 +1,232 @@
+// The power engine through whole scenarios, on virtual time.
+#include <gtest/gtest.h>
+
+#include "events/timer_ids.h"
+#include "tests/unit/engine_fakes.h"
+
+using namespace voltaris;
+using namespace voltaris::testing;
+
+namespace {
+
+const std::string kHealthy = "(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000\r";
+const std::string kRating = "#220.0 005 12.00 50.0\r";
+
+std::string WithBits(std::string reply, const std::string& bits) {
+  reply.replace(38, bits.size(), bits);
+  return reply;
+}
+
+const LinkSettings kCom1{0, 2400, 0, 4, 0};
+const LinkSettings kUsb{8, std::nullopt, 0, 0, 0};
+
+// A serial engine whose port has just opened.
+void OpenSerial(EngineRig& rig) {
+  rig.engine.StartLink(kCom1);
+  rig.Run(1000);  // 1025: close, then let the monitor open
+  rig.engine.OnSerialOpen(true);
+}
+
+}  // namespace
+
+TEST(PowerEngineStart, SerialLinkArmsOpenAndGraceTimersUsbNone) {
+  EngineRig serial;
+  serial.engine.StartLink(kCom1);
+  EXPECT_TRUE(serial.timers.IsArmed(kTimerOpenSerial));
+  EXPECT_EQ(serial.timers.armed[kTimerLinkGrace].periodMs, 5000u);
+  EngineRig usb;
+  usb.engine.StartLink(kUsb);
+  EXPECT_TRUE(usb.timers.armed.empty());
+  EXPECT_EQ(usb.monitor.kind, LinkKind::Usb);
+  EngineRig neither;
+  neither.engine.StartLink({9, std::nullopt, 0, 0, 0});
+  EXPECT_TRUE(neither.timers.armed.empty());
+  EXPECT_EQ(neither.monitor.kind, LinkKind::Serial);
+}
+
+TEST(PowerEngineSerial, NoUpsAtStartUpIsReportedOnceUntilAReply) {
+  EngineRig rig;
+  rig.engine.LogProgramStart();
+  rig.engine.StartLink(kCom1);
+  rig.Run(1000);
+  EXPECT_EQ(rig.monitor.closes, 1);
+  EXPECT_FALSE(rig.timers.IsArmed(kTimerOpenSerial));  // one-shot
+  for (int i = 0; i < 5; ++i) rig.engine.OnSerialOpen(false);
+  EXPECT_EQ(rig.Events(), (std::vector<std::string>{"  Program Start", "  UPS is DisConnected!"}));
+  EXPECT_EQ(rig.display.ownedBoxes, 1);
+  EXPECT_EQ(rig.display.zeroed, 1);
+  EXPECT_FALSE(rig.display.controlCenter);
+  EXPECT_FALSE(rig.timers.IsArmed(kTimerStatusQuery));
+  rig.engine.OnSerialOpen(true);
+  rig.Run(1000);
+  rig.engine.OnSerialRead(true, kHealthy);
+  EXPECT_EQ(rig.Events().back(), "  COM UPS is Connected!");
+  EXPECT_TRUE(rig.display.controlCenter);
+}
+
+TEST(PowerEngineSerial, QueriesArePacedOnceASecond) {
+  EngineRig rig;
+  OpenSerial(rig);
+  for (int second = 0; second < 10; ++second) {
+    rig.Run(1000);
+    rig.engine.OnSerialRead(true, kRating);
+    rig.engine.OnSerialRead(true, kHealthy);
+  }
+  EXPECT_EQ(rig.monitor.Count("Q1\r"), 10);
+  EXPECT_EQ(rig.monitor.Count("F\r"), 10);
+  EXPECT_EQ(rig.engine.AcceptedStatusReplies(), 10);
+  EXPECT_EQ(rig.engine.Status().ratedBatteryVoltageText, "12.00");
+  EXPECT_EQ(rig.display.readings, 10);
+  EXPECT_EQ(rig.Events(), std::vector<std::string>{"  COM UPS is Connected!"});  // once
+}
+
+TEST(PowerEngineSerial, TwoCharacterReplyConnectsThenDropsTheLink) {
+  EngineRig rig;
+  OpenSerial(rig);
+  rig.Run(1000);
+  rig.engine.OnSerialRead(true, "(2");
+  EXPECT_EQ(rig.engine.Flags().serialLinkUp, 0);
+  EXPECT_EQ(rig.display.zeroed, 1);
+  EXPECT_EQ(rig.Events(), std::vector<std::string>{"  COM UPS is Connected!"});
+  rig.engine.OnSerialRead(true, "(2");
+  EXPECT_EQ(rig.Events().size(), 1u);
+}
+
+TEST(PowerEngineSerial, LowTemperatureReplyEnablesTheMenuButChangesNothingElse) {
+  EngineRig rig;
+  rig.Settings("[AlarmMessage]\nCutACTimeMessage=5\n");
+  OpenSerial(rig);
+  rig.display.controlCenter = false;
+  std::string cold = WithBits(kHealthy, "11011");
+  cold.replace(33, 4, "04.0");
+  rig.engine.OnSerialRead(true, cold);
+  EXPECT_TRUE(rig.display.controlCenter);
+  EXPECT_EQ(rig.engine.Status().temperatureText, "04.0 ");
+  EXPECT_EQ(rig.display.readings, 0);
+  EXPECT_EQ(rig.engine.Status().mainsFailed, 0);
+  EXPECT_FALSE(rig.timers.IsArmed(kTimerMainsFailDelay));
+  EXPECT_FALSE(rig.timers.IsArmed(kTimerBatteryLowOpen));
+}
+
+TEST(PowerEngineSerial, LongMainsFailureArmsTheWarningOnce) {
+  EngineRig rig;
+  rig.Settings("[AlarmMessage]\nCutACTimeMessage=5\nShutAlarmTimeMessage=10\n");
+  OpenSerial(rig);
+  for (int i = 0; i < 20; ++i) rig.engine.OnSerialRead(true, WithBits(kHealthy, "10001"));
+  EXPECT_EQ(rig.timers.TimesArmed(kTimerMainsFailDelay), 1);
+  EXPECT_EQ(rig.timers.armed[kTimerMainsFailDelay].periodMs, 5000u);
+  EXPECT_EQ(rig.engine.Status().mainsFailed, 1);
+  EXPECT_EQ(rig.engine.Status().mainsSeen, 0);
+  rig.engine.OnSerialRead(true, WithBits(kHealthy, "01001"));  // battery low too
+  EXPECT_EQ(rig.timers.armed[kTimerBatteryLowOpen].periodMs, 200u);
+  rig.engine.OnSerialRead(true, kHealthy);
+  EXPECT_EQ(rig.engine.Status().mainsFailed, 0);
+  EXPECT_EQ(rig.engine.Status().mainsSeen, 1);
+}
+
+TEST(PowerEngineSerial, SilentUpsIsLoggedLostOnceAndFoundAgainOnce) {
+  EngineRig rig;
+  OpenSerial(rig);
+  rig.engine.OnSerialRead(true, kHealthy);
+  for (int i = 0; i < 10; ++i) rig.engine.OnSerialRead(true, "");
+  rig.engine.OnSerialRead(true, kHealthy);
+  rig.engine.OnSerialRead(true, kHealthy);
+  EXPECT_EQ(rig.Events(), (std::vector<std::string>{"  COM UPS is Connected!", "  UPS is DisConnected!",
+                                                     "  COM UPS is Connected!"}));
+  // Two missed queries are a glitch, not a loss.
+  rig.engine.OnSerialRead(true, "");
+  rig.engine.OnSerialRead(true, "");
+  rig.engine.OnSerialRead(true, kHealthy);
+  EXPECT_EQ(rig.Events().size(), 3u);
+}
+
+TEST(PowerEngineSerial, NoReplyBoxNeedsTheGraceTimeAndNoSettingsDialog) {
+  EngineRig rig;
+  OpenSerial(rig);
+  rig.engine.OnSerialRead(true, "");
+  EXPECT_EQ(rig.display.loneBoxes, 0);  // within the first 5 s
+  rig.Run(5000);
+  rig.engine.OnSerialRead(true, "");
+  EXPECT_EQ(rig.display.loneBoxes, 1);
+  rig.engine.OnSerialRead(true, "");
+  EXPECT_EQ(rig.display.loneBoxes, 1);  // once, until the UPS answers again
+  rig.engine.OnSerialRead(true, kHealthy);
+  rig.engine.OnSettingsDialogOpened();
+  rig.Run(300);
+  rig.engine.OnSerialRead(true, "");
+  EXPECT_EQ(rig.display.loneBoxes, 1);  // quiet while the dialog is open
+  rig.engine.SetSettingsDialogOpen(false);
+  rig.Run(300);
+  EXPECT_FALSE(rig.timers.IsArmed(kTimerSettingsWatch));
+  rig.engine.OnSerialRead(true, "");
+  EXPECT_EQ(rig.display.loneBoxes, 1);  // and for 2 s after
+  rig.Run(2000);
+  rig.engine.OnSerialRead(true, "");
+  EXPECT_EQ(rig.display.loneBoxes, 2);
+}
+
+TEST(PowerEngineHistory, NoTimerWhenRecordingIsOff) {
+  EngineRig rig;
+  rig.Settings("[DataRecord]\nHistoryZiLiao=0\nHistoryTimerDelay=5\n");
+  OpenSerial(rig);
+  rig.engine.OnSerialRead(true, kHealthy);
+  rig.engine.OnSerialRead(true, "(");
+  rig.engine.OnSerialOpen(false);
+  for (unsigned id : {1034u, 1035u, 1036u, 1037u}) EXPECT_EQ(rig.timers.TimesArmed(id), 0) << id;
+}
+
+TEST(PowerEngineHistory, OneTimerFollowsTheLinkState) {
+  EngineRig rig;
+  rig.Settings("[DataRecord]\nHistoryZiLiao=1\nHistoryTimerDelay=5\n");
+  OpenSerial(rig);
+  rig.engine.OnSerialRead(true, kHealthy);
+  rig.engine.OnSerialRead(true, kHealthy);
+  EXPECT_EQ(rig.timers.TimesArmed(kTimerHistorySerialUp), 1);  // armed on entering the state only
+  EXPECT_EQ(rig.timers.armed[kTimerHistorySerialUp].periodMs, 5000u);
+  rig.engine.OnSerialRead(true, "(x");
+  EXPECT_FALSE(rig.timers.IsArmed(kTimerHistorySerialUp));
+  EXPECT_TRUE(rig.timers.IsArmed(kTimerHistorySerialDown));
+  rig.Settings("[DataRecord]\nHistoryZiLiao=0\n");  // read fresh at each decision
+  rig.engine.OnSerialRead(true, kHealthy);
+  EXPECT_TRUE(rig.timers.IsArmed(kTimerHistorySerialDown));
+  rig.engine.Stop();
+  EXPECT_EQ(rig.Events().back(), "  Program End");
+}
+
+TEST(PowerEngineUsb, SwitchFromSerialStopsTheQueriesAndPollsUsb) {
+  EngineRig rig;
+  OpenSerial(rig);
+  rig.engine.OnSerialRead(true, kHealthy);
+  EXPECT_TRUE(rig.timers.IsArmed(kTimerStatusQuery));
+  rig.engine.StartLink(kUsb);  // the settings dialog chose USB
+  rig.engine.OnUsbPass({true, "U" + kRating, "U" + kHealthy});
+  EXPECT_FALSE(rig.timers.IsArmed(kTimerStatusQuery));
+  EXPECT_FALSE(rig.timers.IsArmed(kTimerRatingQuery));
+  EXPECT_EQ(rig.engine.Flags().serialLinkUp, 0);
+  EXPECT_EQ(rig.engine.Flags().usbLinkUp, 1);
+  EXPECT_EQ(rig.Events().back(), "  USB UPS is Connected!");
+  EXPECT_EQ(rig.engine.Status().statusBits, "00001000");
+  rig.engine.OnSerialRead(true, kHealthy);  // a late serial result is not acted on
+  EXPECT_EQ(rig.Events().size(), 2u);
+}
+
+TEST(PowerEngineUsb, OneCharacterReplyZeroesFiveGaugesOnce) {
+  EngineRig rig;
+  rig.engine.StartLink(kUsb);
+  rig.engine.OnUsbPass({true, "U" + kRating, "U" + kHealthy});
+  rig.engine.OnUsbPass({true, "U", "U"});
+  rig.engine.OnUsbPass({true, "U", "U"});
+  EXPECT_EQ(rig.display.usbZeroed, 1);
+  EXPECT_EQ(rig.display.zeroed, 0);  // not the load gauge, not the readouts
+  EXPECT_EQ(rig.engine.Flags().usbLinkUp, 0);
+}
+
+TEST(PowerEngineUsb, DeviceLostIsLoggedAndBoxedOnce) {
+  EngineRig rig;
+  rig.engine.StartLink(kUsb);
+  rig.engine.OnUsbPass({true, "U" + kRating, "U" + kHealthy});
+  for (int i = 0; i < 3; ++i) rig.engine.OnUsbPass({false, "", ""});
+  EXPECT_EQ(rig.Events(), (std::vector<std::string>{"  USB UPS is Connected!", "  UPS is DisConnected!"}));
+  EXPECT_EQ(rig.display.ownedBoxes, 1);
+  EXPECT_FALSE(rig.display.controlCenter);
+}
