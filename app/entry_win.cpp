@@ -1,7 +1,11 @@
-// Entry point: one copy per machine, the hidden main window, the message loop.
+// Entry point: one copy per machine, the hidden main window, the splash, the
+// message loop with the accelerators.
 #include <windows.h>
+#include <commctrl.h>
 
 #include "app/main_window_win.h"
+#include "app/resource_ids.h"
+#include "app/splash_win.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // A second copy shows nothing and leaves at once. The handle stays open for
@@ -11,12 +15,25 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     CloseHandle(mutex);
     return 0;
   }
-  if (!voltaris::RegisterMainWindowClass(instance)) return 0;
+  voltaris::RegisterMainWindowClass(instance);
+  if (!voltaris::RegisterSplashClass(instance)) {
+    MessageBoxA(nullptr, "Program requires Windows NT!", "Voltaris", MB_OK | MB_ICONERROR);
+    return 0;
+  }
   HWND main = voltaris::CreateMainWindow(instance);
   if (main == nullptr) return 0;
+  ShowWindow(main, SW_HIDE);
+  voltaris::CentreWindow(main);
+  voltaris::CreateSplash(instance, main);
+  UpdateWindow(main);
+
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_DATE_CLASSES | ICC_UPDOWN_CLASS};
+  InitCommonControlsEx(&controls);
+  HACCEL accelerators = LoadAcceleratorsA(instance, IDA_VOLTARIS);
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (TranslateAcceleratorA(main, accelerators, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

@@ -7,5 +7,7 @@ namespace voltaris {
 
 bool RegisterMainWindowClass(HINSTANCE instance);
 HWND CreateMainWindow(HINSTANCE instance);
+// The window's menu, for the message loop's accelerators and the engine.
+HMENU MainMenu();
 
 }  // namespace voltaris

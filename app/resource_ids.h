@@ -11,3 +11,5 @@
 #define IDM_MAIN_MENU 101
 #define IDM_TRAY_MENU 102
 #define IDA_VOLTARIS "VOLTARIS"
+
+#include "command_ids.h"

@@ -161,3 +161,24 @@ e2e_cleanup() {
   if [ "$E2E_FAILED" -eq 0 ]; then e2e_log "PASS $E2E_NAME"; else e2e_log "FAILED $E2E_NAME"; fi
   exit $E2E_FAILED
 }
+
+# events: the event texts recorded so far, one per line, without date and time.
+events() {
+  [ -f "$APP_DIR/EventRecord.csv" ] || return 0
+  tail -n +2 "$APP_DIR/EventRecord.csv" | tr -d '\r' | sed -E 's/^[0-9]+-[0-9]+-[0-9]+  [0-9]+:[0-9]{2}:[0-9]{2}//'
+}
+
+# count_event TEXT: how many times TEXT was recorded.
+count_event() { events | grep -cxF -- "$1"; }
+
+# has_event TEXT [N]: whether TEXT has been recorded at least N times (default 1).
+has_event() { [ "$(count_event "$1")" -ge "${2:-1}" ]; }
+
+# wait_event SECONDS TEXT [N]: until TEXT has been recorded N times.
+wait_event() { wait_until "$1" has_event "$2" "${3:-1}"; }
+
+# menu_state_is ITEM STATE [bypos]: the main menu item's state, as the inspector reads it.
+menu_state_is() { [ "$(inspect menustate Voltaris "$1" ${3:-})" = "$2" ]; }
+
+# app_gone SECONDS: until the program's process has ended.
+app_gone() { wait_until "$1" bash -c "! kill -0 $APP_PID 2>/dev/null"; }

@@ -8,7 +8,8 @@
 //   inspect text SELECTOR ID             a control's text (ID 0: the window's own)
 //   inspect progress SELECTOR ID         a progress bar's position
 //   inspect listview SELECTOR ID         rows of a list view, columns separated by TAB
-//   inspect menustate SELECTOR ITEM      ENABLED, GRAYED, CHECKED or MISSING
+//   inspect menustate SELECTOR ITEM [bypos]  ENABLED, GRAYED, CHECKED or MISSING
+//   inspect replies SELECTOR             status replies the program has accepted
 //   inspect origin SELECTOR              client origin in screen coordinates
 //   inspect command SELECTOR ID          posts WM_COMMAND
 //   inspect click SELECTOR X Y           posts a left click at client coordinates
@@ -29,6 +30,7 @@ namespace {
 // Message the program answers with GetMenuState of the item in wParam, so a
 // test can read menu states across processes (Wine keeps menus per process).
 constexpr char kMenuStateMessage[] = "VoltarisInspectMenuState";
+constexpr char kAcceptedRepliesMessage[] = "VoltarisInspectAcceptedReplies";
 
 struct Selector {
   std::string className, title;
@@ -178,11 +180,19 @@ int main(int argc, char** argv) {
   } else if (verb == "menustate" && argc > 3) {
     DWORD_PTR state = 0;
     const UINT message = RegisterWindowMessageA(kMenuStateMessage);
-    if (!SendMessageTimeoutA(hwnd, message, id, 0, SMTO_ABORTIFHUNG, 2000, &state)) return 1;
+    const LPARAM byPosition = argc > 4 && std::string(argv[4]) == "bypos";
+    if (!SendMessageTimeoutA(hwnd, message, id, byPosition, SMTO_ABORTIFHUNG, 2000, &state)) return 1;
     const UINT s = static_cast<UINT>(state);
     std::printf("%s\n", s == 0xFFFFFFFFu ? "MISSING"
                         : (s & MF_GRAYED) ? "GRAYED"
                         : (s & MF_CHECKED) ? "CHECKED" : "ENABLED");
+  } else if (verb == "replies") {
+    DWORD_PTR count = 0;
+    if (!SendMessageTimeoutA(hwnd, RegisterWindowMessageA(kAcceptedRepliesMessage), 0, 0, SMTO_ABORTIFHUNG, 2000,
+                             &count)) {
+      return 1;
+    }
+    std::printf("%lu\n", static_cast<unsigned long>(count));
   } else if (!control) {
     std::printf("no control %d\n", id);
     return 1;

@@ -1,0 +1,18 @@
+// Private messages of the main window, in one place.
+#pragma once
+
+#include <windows.h>
+
+namespace voltaris {
+
+constexpr UINT kTrayCallbackMessage = 2128;     // the tray icon's mouse events
+constexpr UINT kTrayIconId = 2130;
+constexpr UINT WM_APP_MONITOR_REPORT = WM_APP + 1;   // lParam: MonitorReport*, owned by the receiver
+constexpr UINT WM_APP_SHOW_NO_UPS_BOX = WM_APP + 2;  // wParam: 1 when owned by the main window
+constexpr UINT WM_APP_SHOW_STORE_PROBLEM = WM_APP + 3;  // lParam: std::string*, owned by the receiver
+
+// Registered messages the test inspector sends to read state across processes.
+constexpr char kInspectMenuStateMessage[] = "VoltarisInspectMenuState";   // wParam item, lParam 1: by position
+constexpr char kInspectAcceptedRepliesMessage[] = "VoltarisInspectAcceptedReplies";
+
+}  // namespace voltaris

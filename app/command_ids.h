@@ -1,0 +1,25 @@
+// Command identifiers of the menus, accelerators and button bars.
+#pragma once
+
+#define IDC_SETTINGS 40001
+#define IDC_ALARM_MESSAGES 40002
+#define IDC_EXIT 40003
+#define IDC_WEEKLY_SCHEDULE 40004
+#define IDC_SPECIAL_SCHEDULE 40005
+#define IDC_LOG_FILE 40006
+#define IDC_HISTORY_DATA 40007
+#define IDC_DATA_PLOT 40008
+#define IDC_EVENT_DATA 40009
+#define IDC_CLOSED_APPLICATIONS 40011
+#define IDC_SHUTDOWN_SYSTEM 40012
+#define IDC_CANCEL_SHUTDOWN 40013
+#define IDC_SELFTEST_10_SECONDS 40014
+#define IDC_SELFTEST_TILL_LOW 40015
+#define IDC_SELFTEST_SPECIAL_TIME 40016
+#define IDC_CANCEL_SELFTEST 40017
+#define IDC_HELP_CONTENT 40018
+#define IDC_ABOUT 40019
+#define IDC_RETURN_MAIN_WINDOW 40023
+
+// Position of "&Control Center" in the menu bar, enabled while the UPS answers.
+#define CONTROL_CENTER_MENU_POSITION 3

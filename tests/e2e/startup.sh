@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Start-up on a serial UPS: "  Program Start", then "  COM UPS is Connected!";
+# the tray icon is there and the main window stays hidden until the icon is
+# double-clicked; the Control Center menu is enabled once the UPS answers.
+source "$(dirname "$0")/lib.sh"
+e2e_init startup 150
+e2e_sim
+e2e_install en
+e2e_start_app
+wait_event 30 "  COM UPS is Connected!" || fail "the UPS was never reported connected: $(events)"
+expect_eq "$(events | head -n 2 | tr '\n' '|')" "  Program Start|  COM UPS is Connected!|" "first events"
+inspect windows Voltaris | grep -q hidden || fail "the main window is visible before the icon is used"
+wait_until 10 menu_state_is 3 ENABLED bypos || fail "Control Center stays greyed"
+expect_eq "$(inspect menustate Voltaris 40013)" GRAYED "Cancel Shutdown System"
+grep -q ' F$' "$SIM_LOG" || fail "no rating query reached the UPS"
+
+# The tray icon sits at the right end of the virtual desktop's taskbar.
+xdotool mousemove 1013 758 click --repeat 2 --delay 80 1
+wait_until 10 inspect wait Voltaris visible 200 || fail "double-clicking the tray icon did not show the window"

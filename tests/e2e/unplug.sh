@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# A UPS that stops answering is recorded lost once; back, it is recorded
+# connected once.
+source "$(dirname "$0")/lib.sh"
+e2e_init unplug 150
+e2e_sim
+e2e_install en
+e2e_start_app
+wait_event 30 "  COM UPS is Connected!" || fail "never connected"
+sim_control unplug >/dev/null
+wait_event 20 "  UPS is DisConnected!" || fail "the silent UPS was never reported: $(events)"
+sleep 3
+expect_eq "$(count_event "  UPS is DisConnected!")" 1 "disconnections recorded"
+sim_control plug >/dev/null
+wait_event 20 "  COM UPS is Connected!" 2 || fail "the UPS was not reported back: $(events)"
+sleep 3
+expect_eq "$(count_event "  COM UPS is Connected!")" 2 "connections recorded"
+expect_eq "$(count_event "  UPS is DisConnected!")" 1 "disconnections recorded"
