@@ -11,6 +11,7 @@
 //   inspect menustate SELECTOR ITEM [bypos]  ENABLED, GRAYED, CHECKED or MISSING
 //   inspect replies SELECTOR             status replies the program has accepted
 //   inspect origin SELECTOR              client origin in screen coordinates
+//   inspect rect SELECTOR                window rectangle: left top right bottom
 //   inspect command SELECTOR ID          posts WM_COMMAND
 //   inspect click SELECTOR X Y           posts a left click at client coordinates
 //   inspect close SELECTOR               posts WM_CLOSE
@@ -169,6 +170,10 @@ int main(int argc, char** argv) {
     POINT p = {0, 0};
     ClientToScreen(hwnd, &p);
     std::printf("%ld %ld\n", p.x, p.y);
+  } else if (verb == "rect") {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
   } else if (verb == "close") {
     PostMessageA(hwnd, WM_CLOSE, 0, 0);
   } else if (verb == "command" && argc > 3) {

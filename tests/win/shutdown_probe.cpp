@@ -1,0 +1,13 @@
+// Calls ShutdownSystem, as the count-downs do at zero, and says what it returned
+// (when it is still alive to say it).
+#include <cstdio>
+
+#include "events/system_shutdown_win.h"
+
+int main() {
+  std::printf("calling ShutdownSystem\n");
+  std::fflush(stdout);
+  const int accepted = voltaris::ShutdownSystem();
+  std::printf("ShutdownSystem returned %d\n", accepted);
+  return accepted == 1 ? 0 : 1;
+}
