@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Start-up on a serial UPS: "  Program Start", then "  COM UPS is Connected!";
-# the tray icon is there and the main window stays hidden until the icon is
-# double-clicked; the Control Center menu is enabled once the UPS answers.
+# the splash shows for about three seconds; the tray icon is there and the
+# main window stays hidden until the icon is double-clicked; the Control
+# Center menu is enabled once the UPS answers.
 source "$(dirname "$0")/lib.sh"
 e2e_init startup 150
 e2e_sim
 e2e_install en
 e2e_start_app
+wait_until 20 inspect wait StartUp/Brennick visible 200 || fail "no splash"
+splash_shown=$SECONDS
+wait_until 10 inspect wait StartUp gone 200 || fail "the splash stays"
+[ $((SECONDS - splash_shown)) -ge 2 ] || fail "the splash left too soon"
 wait_event 30 "  COM UPS is Connected!" || fail "the UPS was never reported connected: $(events)"
 expect_eq "$(events | head -n 2 | tr '\n' '|')" "  Program Start|  COM UPS is Connected!|" "first events"
 inspect windows Voltaris | grep -q hidden || fail "the main window is visible before the icon is used"
