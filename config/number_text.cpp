@@ -11,13 +11,18 @@ namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Skips leading blanks and a sign; returns whether the sign was a minus.
+bool SkipBlanksAndSign(std::string_view text, size_t& i) {
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) return text[i++] == '-';
+  return false;
+}
+
 }  // namespace
 
 int LeadingInteger(std::string_view text) {
   size_t i = 0;
-  while (i < text.size() && IsBlank(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  const bool negative = SkipBlanksAndSign(text, i);
   int64_t value = 0;
   for (; i < text.size() && IsDigit(text[i]); ++i) {
     value = value * 10 + (text[i] - '0');
@@ -30,9 +35,7 @@ int LeadingInteger(std::string_view text) {
 
 double LeadingDouble(std::string_view text) {
   size_t i = 0;
-  while (i < text.size() && IsBlank(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  const bool negative = SkipBlanksAndSign(text, i);
   // from_chars reads the longest number that fits, in the "C" format.
   double value = 0;
   const char* begin = text.data() + i;

@@ -92,43 +92,38 @@ void PowerEngine::OnSettingsDialogOpened() {
 
 // ---- History timer switching ----------------------------------------------
 
+namespace {
+
+// Entering a link state arms its history timer once; leaving it re-arms the
+// neighbouring states' flags.
+struct HistoryRule {
+  int LinkFlags::*armed;
+  unsigned timer;
+  int LinkFlags::*rearm[2];
+};
+
+constexpr HistoryRule kHistoryRules[] = {
+    {&LinkFlags::historySerialUpArmed, kTimerHistorySerialUp,
+     {&LinkFlags::historySerialDownArmed, &LinkFlags::historyUsbUpArmed}},
+    {&LinkFlags::historySerialDownArmed, kTimerHistorySerialDown,
+     {&LinkFlags::historySerialUpArmed, &LinkFlags::historyUsbDownArmed}},
+    {&LinkFlags::historyUsbUpArmed, kTimerHistoryUsbUp,
+     {&LinkFlags::historySerialUpArmed, &LinkFlags::historyUsbDownArmed}},
+    {&LinkFlags::historyUsbDownArmed, kTimerHistoryUsbDown,
+     {&LinkFlags::historySerialDownArmed, &LinkFlags::historyUsbUpArmed}},
+};
+
+}  // namespace
+
 void PowerEngine::SwitchHistory(HistoryState state) {
-  int* armed = nullptr;
-  unsigned timer = 0;
-  int* rearm[2] = {nullptr, nullptr};
-  switch (state) {
-    case HistoryState::SerialUp:
-      armed = &flags_.historySerialUpArmed;
-      timer = kTimerHistorySerialUp;
-      rearm[0] = &flags_.historySerialDownArmed;
-      rearm[1] = &flags_.historyUsbUpArmed;
-      break;
-    case HistoryState::SerialDown:
-      armed = &flags_.historySerialDownArmed;
-      timer = kTimerHistorySerialDown;
-      rearm[0] = &flags_.historySerialUpArmed;
-      rearm[1] = &flags_.historyUsbDownArmed;
-      break;
-    case HistoryState::UsbUp:
-      armed = &flags_.historyUsbUpArmed;
-      timer = kTimerHistoryUsbUp;
-      rearm[0] = &flags_.historySerialUpArmed;
-      rearm[1] = &flags_.historyUsbDownArmed;
-      break;
-    case HistoryState::UsbDown:
-      armed = &flags_.historyUsbDownArmed;
-      timer = kTimerHistoryUsbDown;
-      rearm[0] = &flags_.historySerialDownArmed;
-      rearm[1] = &flags_.historyUsbUpArmed;
-      break;
-  }
+  const HistoryRule& rule = kHistoryRules[static_cast<int>(state)];
   const RecordingSettings recording = ReadRecordingSettings(config_);  // fresh at each decision
-  if (!recording.enabled || !*armed) return;
+  if (!recording.enabled || !(flags_.*rule.armed)) return;
   for (unsigned t : kHistoryTimers) timers_.Kill(t);
-  timers_.Arm(timer, static_cast<unsigned>(recording.intervalSeconds > 0 ? recording.intervalSeconds : 0) * 1000u);
-  *armed = 0;
-  *rearm[0] = 1;
-  *rearm[1] = 1;
+  timers_.Arm(rule.timer, static_cast<unsigned>(recording.intervalSeconds > 0 ? recording.intervalSeconds : 0) * 1000u);
+  flags_.*rule.armed = 0;
+  flags_.*rule.rearm[0] = 1;
+  flags_.*rule.rearm[1] = 1;
 }
 
 // ---- Serial link -------------------------------------------------------------

@@ -65,7 +65,7 @@ class PowerEngine {
   long AcceptedStatusReplies() const { return acceptedStatusReplies_; }
 
  private:
-  enum class HistoryState { SerialUp, SerialDown, UsbUp, UsbDown };
+  enum class HistoryState { SerialUp, SerialDown, UsbUp, UsbDown };  // order of kHistoryRules
 
   void Log(const std::string& text);
   void SwitchHistory(HistoryState state);
