@@ -9,9 +9,11 @@ e2e_sim
 e2e_install en
 e2e_start_app
 wait_until 20 inspect wait StartUp/Brennick visible 200 || fail "no splash"
-splash_shown=$SECONDS
+splash_seen=$(date +%s%3N)
 wait_until 10 inspect wait StartUp gone 200 || fail "the splash stays"
-[ $((SECONDS - splash_shown)) -ge 2 ] || fail "the splash left too soon"
+# It lives three one-second ticks; however late the first look came, it is
+# not gone at once.
+[ $(($(date +%s%3N) - splash_seen)) -ge 500 ] || fail "the splash left too soon"
 wait_event 30 "  COM UPS is Connected!" || fail "the UPS was never reported connected: $(events)"
 expect_eq "$(events | head -n 2 | tr '\n' '|')" "  Program Start|  COM UPS is Connected!|" "first events"
 inspect windows Voltaris | grep -q hidden || fail "the main window is visible before the icon is used"
