@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# A UPS that stops answering is recorded lost once; back, it is recorded
-# connected once.
+# A UPS that stops answering is recorded lost once and "Please Connected UPS!"
+# is shown; monitoring goes on behind the box, so the UPS coming back is
+# recorded connected once while the box is still up.
 source "$(dirname "$0")/lib.sh"
 e2e_init unplug 150
 e2e_sim
@@ -11,8 +12,10 @@ sim_control unplug >/dev/null
 wait_event 20 "  UPS is DisConnected!" || fail "the silent UPS was never reported: $(events)"
 sleep 3
 expect_eq "$(count_event "  UPS is DisConnected!")" 1 "disconnections recorded"
+wait_until 10 inspect wait '#32770/Voltaris' visible 200 || fail "no \"Please Connected UPS!\" box"
 sim_control plug >/dev/null
 wait_event 20 "  COM UPS is Connected!" 2 || fail "the UPS was not reported back: $(events)"
 sleep 3
 expect_eq "$(count_event "  COM UPS is Connected!")" 2 "connections recorded"
 expect_eq "$(count_event "  UPS is DisConnected!")" 1 "disconnections recorded"
+inspect wait '#32770/Voltaris' visible 200 >/dev/null || fail "the box was closed by something else"
