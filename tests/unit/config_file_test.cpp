@@ -11,32 +11,25 @@
 #include "config/ini_document.h"
 #include "config/number_text.h"
 #include "config/settings.h"
+#include "tests/unit/test_folder.h"
 
 using voltaris::ConfigFile;
 using voltaris::IniDocument;
 
 namespace {
 
-class TempFolder {
+class TempFolder : public voltaris::testing::TestFolder {
  public:
-  TempFolder() {
-    char pattern[] = "/tmp/voltaris-config-XXXXXX";
-    path_ = mkdtemp(pattern);
-  }
-  ~TempFolder() { std::system(("rm -rf " + path_).c_str()); }
-  const std::string& path() const { return path_; }
+  TempFolder() : TestFolder("voltaris-config") {}
   void Write(const std::string& name, const std::string& text) const {
-    std::ofstream(path_ + "/" + name, std::ios::binary) << text;
+    std::ofstream(path() + "/" + name, std::ios::binary) << text;
   }
   std::string Read(const std::string& name) const {
-    std::ifstream in(path_ + "/" + name, std::ios::binary);
+    std::ifstream in(path() + "/" + name, std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
   }
-
- private:
-  std::string path_;
 };
 
 const char kHandWritten[] =

@@ -1,9 +1,6 @@
 // Fakes for the power engine's ports, with virtual time for its timers.
 #pragma once
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <string>
@@ -12,6 +9,7 @@
 #include "events/engine_ports.h"
 #include "events/power_engine.h"
 #include "records/record_store.h"
+#include "tests/unit/test_folder.h"
 
 namespace voltaris::testing {
 
@@ -94,15 +92,11 @@ class FixedClock : public LocalClock {
   LocalDateTime Now() const override { return {2026, 12, 8, 9, 5, 7, 2}; }
 };
 
-inline std::string MakeTempFolder() {
-  char pattern[] = "/tmp/voltaris-engine-XXXXXX";
-  return mkdtemp(pattern);
-}
-
 // An engine with fakes around it, a real record store and settings file in
 // a folder of its own.
 struct EngineRig {
-  std::string dir = MakeTempFolder();
+  TestFolder folder{"voltaris-engine"};
+  std::string dir = folder.path();
   FakeTimers timers;
   FakeDisplay display;
   FakeMonitor monitor;
@@ -110,8 +104,6 @@ struct EngineRig {
   RecordStore records{dir, clock};
   ConfigFile config{dir};
   PowerEngine engine{timers, display, monitor, records, config};
-
-  ~EngineRig() { std::system(("rm -rf " + dir).c_str()); }
 
   void Settings(const std::string& ini) { std::ofstream(dir + "/UpsConfigure.ini") << ini; }
 

@@ -9,6 +9,7 @@
 
 #include "records/csv.h"
 #include "records/record_store.h"
+#include "tests/unit/test_folder.h"
 
 using namespace voltaris;
 
@@ -22,12 +23,6 @@ class FakeClock : public LocalClock {
 
 class RecordStoreTest : public ::testing::Test {
  protected:
-  static std::string MakeFolder() {
-    char pattern[] = "/tmp/voltaris-records-XXXXXX";
-    return mkdtemp(pattern);
-  }
-  ~RecordStoreTest() override { std::system(("rm -rf " + dir_).c_str()); }
-
   std::string File(RecordTable t) const { return store_.PathOf(t); }
   std::string Contents(RecordTable t) const {
     std::ifstream in(File(t), std::ios::binary);
@@ -45,7 +40,8 @@ class RecordStoreTest : public ::testing::Test {
   }
   std::vector<std::string> DailyRow(size_t i) { return Rows(RecordTable::Daily).at(i); }
 
-  std::string dir_ = MakeFolder();
+  voltaris::testing::TestFolder folder_{"voltaris-records"};
+  std::string dir_ = folder_.path();
   FakeClock clock_;
   RecordStore store_{dir_, clock_};
 };

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/unit/test_folder.h"
+
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -21,11 +23,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::string TempDir() {
-  char pattern[] = "/tmp/upssim-test-XXXXXX";
-  return mkdtemp(pattern);
-}
 
 // Runs upssim with arguments; reads the first line it prints; kills it on destruction.
 class SimProcess {
@@ -184,7 +181,8 @@ TEST(UpssimLine, MismatchedSettingsGarbleTheLine) {
 }
 
 TEST(UpssimLine, SurvivesGarbageAndLogsEveryCommand) {
-  const std::string dir = TempDir();
+  voltaris::testing::TestFolder folder("upssim-test");
+  const std::string& dir = folder.path();
   SimProcess sim({"--log", dir + "/commands.log"});
   HostLine host(sim.FirstLine(), B2400);
   std::string garbage;
@@ -199,11 +197,11 @@ TEST(UpssimLine, SurvivesGarbageAndLogsEveryCommand) {
   EXPECT_NE(log.find(" T\n"), std::string::npos) << log;
   EXPECT_NE(log.find(" Q1\n"), std::string::npos) << log;
   EXPECT_NE(log.find("[noise: "), std::string::npos) << log;
-  std::system(("rm -rf " + dir).c_str());
 }
 
 TEST(UpssimLine, ControlChannelChangesTheStateAndRejectsBadCommands) {
-  const std::string dir = TempDir();
+  voltaris::testing::TestFolder folder("upssim-test");
+  const std::string& dir = folder.path();
   const std::string control = dir + "/control";
   SimProcess sim({"--control", control});
   HostLine host(sim.FirstLine(), B2400);
@@ -220,11 +218,11 @@ TEST(UpssimLine, ControlChannelChangesTheStateAndRejectsBadCommands) {
   host.Send("Q1\r");
   EXPECT_EQ(host.ReadReply(400).size(), 20u);
   EXPECT_EQ(Control(control, "status").rfind("OK (000.0 220.0 220.0", 0), 0u);
-  std::system(("rm -rf " + dir).c_str());
 }
 
 TEST(UpssimLine, ScenarioStepsHappenOnTime) {
-  const std::string dir = TempDir();
+  voltaris::testing::TestFolder folder("upssim-test");
+  const std::string& dir = folder.path();
   std::ofstream(dir + "/s.txt") << "at 0.3 mains fail\nat 1.4 mains ok\n";
   SimProcess sim({"--scenario", dir + "/s.txt"});
   HostLine host(sim.FirstLine(), B2400);
@@ -236,14 +234,13 @@ TEST(UpssimLine, ScenarioStepsHappenOnTime) {
   usleep(1000000);
   host.Send("Q1\r");
   EXPECT_EQ(host.ReadReply()[38], '0');
-  std::system(("rm -rf " + dir).c_str());
 }
 
 TEST(UpssimLine, BadScenarioFileIsRejectedWithItsLine) {
-  const std::string dir = TempDir();
+  voltaris::testing::TestFolder folder("upssim-test");
+  const std::string& dir = folder.path();
   std::ofstream(dir + "/bad.txt") << "at 1 mains fail\nat 2 flood\n";
   const std::string cmd = std::string(UPSSIM_PATH) + " --scenario " + dir + "/bad.txt 2>" + dir + "/err";
   EXPECT_EQ(WEXITSTATUS(std::system(cmd.c_str())), 2);
   EXPECT_NE(ReadFile(dir + "/err").find("bad.txt: line 2: unknown action \"flood\""), std::string::npos);
-  std::system(("rm -rf " + dir).c_str());
 }
