@@ -52,7 +52,7 @@ ctest --preset cross -j2 2>&1 | tee "$logs/cross.txt"; count "$logs/cross.txt"
 echo "== native unit and end-to-end tests"
 ctest --preset native -j2 2>&1 | tee "$logs/native.txt"; count "$logs/native.txt"
 echo "== fuzz targets"
-ctest --preset fuzz 2>&1 | tee "$logs/fuzz.txt"; count "$logs/fuzz.txt"
+ctest --preset fuzz -j2 2>&1 | tee "$logs/fuzz.txt"; count "$logs/fuzz.txt"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
