@@ -9,10 +9,11 @@ cd "$root"
 
 "$root/tools/setup-debian.sh" || { echo "setup failed"; exit 1; }
 
+mkdir -p build
 build() {
-  cmake --preset "$1" >"build-$1.log" 2>&1 && cmake --build --preset "$1" >>"build-$1.log" 2>&1 ||
-    { echo "build $1 failed:"; tail -n 40 "build-$1.log"; exit 1; }
-  rm -f "build-$1.log"
+  local log=build/build-$1.log
+  cmake --preset "$1" >"$log" 2>&1 && cmake --build --preset "$1" >>"$log" 2>&1 ||
+    { echo "build $1 failed:"; tail -n 40 "$log"; exit 1; }
 }
 echo "== building"
 build cross   # first: the end-to-end tests of the native build use its outputs
