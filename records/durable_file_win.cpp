@@ -57,34 +57,28 @@ FileError ReplaceFileAtomically(const std::string& path, const std::string& cont
   }
 }
 
-}  // namespace voltaris
-
-namespace voltaris {
 namespace {
 
-// Opens for the record store's writes, retrying while another program holds
-// the file for a moment. Sharing read and delete keeps viewers and atomic
-// replacement working while we write.
-HANDLE OpenForWrite(const std::string& path, DWORD access, DWORD disposition) {
+// Opens a file, retrying while another program holds it for a moment.
+HANDLE OpenRetrying(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
   HANDLE file = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < kBusyRetries; ++attempt) {
-    file = CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, disposition,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    file = CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE || !IsBusy(GetLastError())) break;
     Sleep(kBusyRetryMs);
   }
   return file;
 }
 
+// The record store's writes share read and delete, so viewers and atomic
+// replacement keep working while we write.
+HANDLE OpenForWrite(const std::string& path, DWORD access, DWORD disposition) {
+  return OpenRetrying(path, access, FILE_SHARE_READ | FILE_SHARE_DELETE, disposition);
+}
+
+// Readers share everything: a writer may append or rename a new version over the file.
 HANDLE OpenForRead(const std::string& path) {
-  HANDLE file = INVALID_HANDLE_VALUE;
-  for (int attempt = 0; attempt < kBusyRetries; ++attempt) {
-    file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE || !IsBusy(GetLastError())) break;
-    Sleep(kBusyRetryMs);
-  }
-  return file;
+  return OpenRetrying(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
 }
 
 bool Absent(DWORD code) { return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND; }
