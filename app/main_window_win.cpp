@@ -10,6 +10,8 @@
 #include "config/config_file.h"
 #include "config/settings.h"
 #include "events/power_engine.h"
+#include "events/record_keeper.h"
+#include "events/timer_table.h"
 #include "records/record_store.h"
 #include "ups/link_library_win.h"
 #include "ups/monitor_mailbox.h"
@@ -72,8 +74,7 @@ class WindowTimers : public TimerPort {
   void Kill(unsigned id) override { KillTimer(hwnd, id); }
 };
 
-// What the engine shows. The gauge panel comes later; the menu, the boxes
-// and the tray tip are here.
+// What the engine shows. The gauge panel comes later; the menu is here.
 class WindowDisplay : public DisplayPort {
  public:
   HWND hwnd = nullptr;
@@ -87,13 +88,33 @@ class WindowDisplay : public DisplayPort {
     EnableMenuItem(menu, CONTROL_CENTER_MENU_POSITION, MF_BYPOSITION | (enabled ? MF_ENABLED : MF_GRAYED));
     DrawMenuBar(hwnd);
   }
+};
+
+// The boxes and the tray tip. While the program runs, boxes are posted and
+// shown by the message loop, so the engine carries on; while it ends they are
+// shown at once, by the window that still lives, or not at all when Windows
+// itself is ending the session.
+class WindowNotices : public NoticePort {
+ public:
+  enum class Phase { Running, Ending, SessionEnding };
+  HWND hwnd = nullptr;
+  TrayIcon* tray = nullptr;
+  Phase phase = Phase::Running;
+
   void ShowNoUpsBox(bool ownedByMainWindow) override {
-    // Posted, so the engine carries on; shown by the message loop, one at a time.
-    PostMessageA(hwnd, WM_APP_SHOW_NO_UPS_BOX, ownedByMainWindow ? 1 : 0, 0);
+    if (phase == Phase::Running) PostMessageA(hwnd, WM_APP_SHOW_NO_UPS_BOX, ownedByMainWindow ? 1 : 0, 0);
   }
   void ReportRecordsWaiting(const std::string& problem) override {
+    if (phase == Phase::SessionEnding) return;  // the rows are in their journals; no box can show now
+    if (phase == Phase::Ending) {
+      MessageBoxA(hwnd, problem.c_str(), "Voltaris", MB_OK | MB_ICONWARNING);
+      return;
+    }
     auto* text = new std::string(problem);
     if (!PostMessageA(hwnd, WM_APP_SHOW_STORE_PROBLEM, 0, reinterpret_cast<LPARAM>(text))) delete text;
+  }
+  void ShowRecordsWaiting(bool waiting) override {
+    tray->SetTip(waiting ? "Voltaris: records waiting to be written" : "Voltaris");
   }
 };
 
@@ -105,22 +126,29 @@ struct MainWindow {
   LinkLibrary link;
   WindowTimers timers;
   WindowDisplay display;
+  WindowNotices notices;
   MonitorMailbox mailbox;
   SystemLocalClock clock;
+  TimerTable timerTable;
   std::unique_ptr<ConfigFile> config;
-  std::unique_ptr<RecordStore> records;
+  std::unique_ptr<RecordStore> store;
+  std::unique_ptr<RecordKeeper> records;
   std::unique_ptr<PowerEngine> engine;
   std::unique_ptr<MonitorThread> monitor;
-  bool boxShowing = false;
+  bool noUpsBoxShowing = false, storeBoxShowing = false, ended = false;
   UINT inspectMenuState = 0, inspectAcceptedReplies = 0;
 
   LRESULT OnCreate(HWND window);
+  void EndProgram(WindowNotices::Phase how);
   LRESULT OnDestroy();
+  LRESULT OnEndSession(bool ending);
   LRESULT OnCommand(WORD id);
+  LRESULT OnTimer(unsigned id);
   LRESULT OnTrayCallback(WPARAM id, LPARAM mouse);
   LRESULT OnMonitorReport(LPARAM report);
   LRESULT OnShowNoUpsBox(bool owned);
   LRESULT OnShowStoreProblem(LPARAM problem);
+  LRESULT OnShowLibraryBox();
   LRESULT OnInspect(UINT message, WPARAM wParam, LPARAM lParam);
 };
 
@@ -129,15 +157,20 @@ MainWindow gMain;
 LRESULT MainWindow::OnCreate(HWND window) {
   hwnd = window;
   menu = GetMenu(hwnd);
-  timers.hwnd = display.hwnd = hwnd;
+  timers.hwnd = display.hwnd = notices.hwnd = hwnd;
   display.menu = menu;
+  notices.tray = &tray;
   inspectMenuState = RegisterWindowMessageA(kInspectMenuStateMessage);
   inspectAcceptedReplies = RegisterWindowMessageA(kInspectAcceptedRepliesMessage);
 
   ChangeToWorkingDirectory();
   config = std::make_unique<ConfigFile>(ExecutableDirectory());
-  records = std::make_unique<RecordStore>("", clock);  // the working folder
-  engine = std::make_unique<PowerEngine>(timers, display, mailbox, *records, *config);
+  store = std::make_unique<RecordStore>("", clock);  // the working folder
+  records = std::make_unique<RecordKeeper>(*store, timers, notices);
+  engine = std::make_unique<PowerEngine>(timers, display, notices, mailbox, *records, *config);
+  engine->OwnTimers(timerTable);
+  records->OwnTimers(timerTable);
+  records->Recover();  // what the last run left goes in before this run's first row
   engine->LogProgramStart();
 
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
@@ -147,20 +180,31 @@ LRESULT MainWindow::OnCreate(HWND window) {
   const LinkSettings settings = ReadLinkSettings(*config);
   mailbox.SetSerialLine(LineFrom(settings));
   engine->StartLink(settings);
-  link.Load(hwnd);  // on failure it tells the user; start-up goes on without USB
+  // The box is shown once the window is complete, so that every way out
+  // taken while it is up finds the monitor running.
+  if (!link.Load()) PostMessageA(hwnd, WM_APP_SHOW_LIBRARY_BOX, 0, 0);
   monitor = std::make_unique<MonitorThread>(mailbox, link);
   monitor->Start(hwnd);
   return 0;
 }
 
-// Every way out comes here: the history timers stop, "  Program End" is
-// recorded, the monitor stops (closing the port) before the library it uses
-// is unloaded, and the message loop ends.
-LRESULT MainWindow::OnDestroy() {
-  engine->Stop();
-  monitor->Stop();
+// Every way out comes here once: the history timers stop, "  Program End"
+// is recorded (in its journal if the table cannot take it), the monitor
+// stops (closing the port) before the library it uses is unloaded, and the
+// tray icon goes.
+void MainWindow::EndProgram(WindowNotices::Phase how) {
+  if (ended) return;
+  ended = true;
+  notices.phase = how;
+  if (engine) engine->Stop();
+  if (monitor) monitor->Stop();
   link.Unload();
+  if (store) store->FlushPending();
   tray.Remove();
+}
+
+LRESULT MainWindow::OnDestroy() {
+  EndProgram(WindowNotices::Phase::Ending);
   MSG pending;
   while (PeekMessageA(&pending, hwnd, WM_APP_MONITOR_REPORT, WM_APP_MONITOR_REPORT, PM_REMOVE)) {
     delete reinterpret_cast<MonitorReport*>(pending.lParam);
@@ -169,12 +213,27 @@ LRESULT MainWindow::OnDestroy() {
   return 0;
 }
 
+// Windows is shutting down or the user logs off: the process may be ended as
+// soon as this returns, so the program ends here, without a box.
+LRESULT MainWindow::OnEndSession(bool ending) {
+  if (ending) EndProgram(WindowNotices::Phase::SessionEnding);
+  return 0;
+}
+
 LRESULT MainWindow::OnCommand(WORD id) {
   switch (id) {
-    case IDC_EXIT: DestroyWindow(hwnd); break;
+    case IDC_EXIT:
+      EndProgram(WindowNotices::Phase::Ending);
+      DestroyWindow(hwnd);
+      break;
     case IDC_RETURN_MAIN_WINDOW: ShowWindow(hwnd, SW_SHOWNORMAL); break;
     default: break;  // the dialogs and the control center come with their windows
   }
+  return 0;
+}
+
+LRESULT MainWindow::OnTimer(unsigned id) {
+  if (!ended) timerTable.Dispatch(id);
   return 0;
 }
 
@@ -191,29 +250,37 @@ LRESULT MainWindow::OnTrayCallback(WPARAM id, LPARAM mouse) {
 
 LRESULT MainWindow::OnMonitorReport(LPARAM lParam) {
   std::unique_ptr<MonitorReport> report(reinterpret_cast<MonitorReport*>(lParam));
+  if (ended) return 0;
   switch (report->kind) {
     case MonitorReport::Kind::SerialOpen: engine->OnSerialOpen(report->ok); break;
     case MonitorReport::Kind::SerialRead: engine->OnSerialRead(report->ok, report->bytes); break;
     case MonitorReport::Kind::UsbPass: engine->OnUsbPass(report->usb); break;
+    case MonitorReport::Kind::ControlWritten: engine->OnControlWritten(report->controlId, report->ok); break;
   }
   return 0;
 }
 
+// One box at a time; the engine goes on while it is up.
 LRESULT MainWindow::OnShowNoUpsBox(bool owned) {
-  if (boxShowing) return 0;
-  boxShowing = true;
+  if (noUpsBoxShowing || ended) return 0;
+  noUpsBoxShowing = true;
   MessageBoxA(owned ? hwnd : nullptr, "Please Connected UPS!", "Voltaris", MB_OK);
-  boxShowing = false;
+  noUpsBoxShowing = false;
   return 0;
 }
 
+// One box at a time: a second failing table while it is up shows in the tray tip only.
 LRESULT MainWindow::OnShowStoreProblem(LPARAM lParam) {
   std::unique_ptr<std::string> problem(reinterpret_cast<std::string*>(lParam));
-  tray.SetTip("Voltaris: records waiting to be written");
-  const std::string text = *problem +
-                           "\n\nVoltaris keeps the records in memory and writes them as soon as the file "
-                           "can be written again.";
-  MessageBoxA(hwnd, text.c_str(), "Voltaris", MB_OK | MB_ICONWARNING);
+  if (storeBoxShowing || ended) return 0;
+  storeBoxShowing = true;
+  MessageBoxA(hwnd, problem->c_str(), "Voltaris", MB_OK | MB_ICONWARNING);
+  storeBoxShowing = false;
+  return 0;
+}
+
+LRESULT MainWindow::OnShowLibraryBox() {
+  if (!ended) MessageBoxA(hwnd, "Cannot Load Library", "Error", MB_OK);
   return 0;
 }
 
@@ -228,11 +295,14 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_CLOSE: ShowWindow(hwnd, SW_HIDE); return 0;  // closing only hides: the tray keeps the program
     case WM_DESTROY: return gMain.OnDestroy();
     case WM_COMMAND: return gMain.OnCommand(LOWORD(wParam));
-    case WM_TIMER: gMain.engine->OnTimer(static_cast<unsigned>(wParam)); return 0;
+    case WM_TIMER: return gMain.OnTimer(static_cast<unsigned>(wParam));
+    case WM_QUERYENDSESSION: return TRUE;  // Voltaris never holds Windows up
+    case WM_ENDSESSION: return gMain.OnEndSession(wParam != 0);
     case kTrayCallbackMessage: return gMain.OnTrayCallback(wParam, lParam);
     case WM_APP_MONITOR_REPORT: return gMain.OnMonitorReport(lParam);
     case WM_APP_SHOW_NO_UPS_BOX: return gMain.OnShowNoUpsBox(wParam != 0);
     case WM_APP_SHOW_STORE_PROBLEM: return gMain.OnShowStoreProblem(lParam);
+    case WM_APP_SHOW_LIBRARY_BOX: return gMain.OnShowLibraryBox();
     case WM_PAINT: {
       PAINTSTRUCT ps;
       BeginPaint(hwnd, &ps);

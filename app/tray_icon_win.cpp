@@ -8,6 +8,7 @@ TrayIcon::TrayIcon() {
   data_.cbSize = NOTIFYICONDATAA_V1_SIZE;  // the 88-byte form every shell knows
   data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data_.uCallbackMessage = kTrayCallbackMessage;
+  lstrcpynA(data_.szTip, "Voltaris", sizeof data_.szTip);
 }
 
 int TrayIcon::Add(HWND window, UINT id, HICON icon, HMENU menu) {
@@ -15,7 +16,6 @@ int TrayIcon::Add(HWND window, UINT id, HICON icon, HMENU menu) {
   data_.uID = id;
   data_.hIcon = icon;
   menu_ = menu;
-  lstrcpynA(data_.szTip, "Voltaris", sizeof data_.szTip);
   added_ = Shell_NotifyIconA(NIM_ADD, &data_) ? 1 : 0;
   return added_;
 }

@@ -26,11 +26,20 @@ class DisplayPort {
   virtual void ShowLinkPictures(bool up) = 0;
   virtual void ShowReadings(LinkKind link, const UpsStatus& status, const BatteryReading& battery) = 0;
   virtual void SetControlCenterEnabled(bool enabled) = 0;
+};
+
+// Message boxes and the tray tip.
+class NoticePort {
+ public:
+  virtual ~NoticePort() = default;
   // "Please Connected UPS!", owned by the main window or by nobody. Shown
   // without holding up the caller; one at a time.
   virtual void ShowNoUpsBox(bool ownedByMainWindow) = 0;
-  // A record could not be written and waits in the queue: tell the user once.
+  // Records could not be written: tell the user (once per failing spell,
+  // one box at a time, by a window that lives).
   virtual void ReportRecordsWaiting(const std::string& problem) = 0;
+  // While rows wait the tray tip says so.
+  virtual void ShowRecordsWaiting(bool waiting) = 0;
 };
 
 // Requests to the monitor thread, which owns the serial port and polls the
@@ -42,8 +51,11 @@ class MonitorPort {
   virtual void ClosePort() = 0;
   // Asks the monitor to open the port (when closed) at its next pass.
   virtual void EnableSerialRead() = 0;
-  // Sends a command; `readReply`: read one reply after it.
-  virtual void SendCommand(const std::string& bytes, bool readReply) = 0;
+  // A query ("Q1", "F"), answered by one read; one of each waits at most.
+  virtual void SendQuery(const std::string& bytes) = 0;
+  // A control command: never dropped, sent before waiting queries. Returns
+  // the number its "written" report comes back with.
+  virtual unsigned SendControl(const std::string& bytes) = 0;
 };
 
 }  // namespace voltaris

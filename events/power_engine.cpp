@@ -16,14 +16,18 @@ constexpr unsigned kHistoryTimers[] = {kTimerHistoryUsbUp, kTimerHistorySerialUp
 
 }  // namespace
 
-PowerEngine::PowerEngine(TimerPort& timers, DisplayPort& display, MonitorPort& monitor, RecordStore& records,
-                         const ConfigFile& config)
-    : timers_(timers), display_(display), monitor_(monitor), records_(records), config_(config) {}
+PowerEngine::PowerEngine(TimerPort& timers, DisplayPort& display, NoticePort& notices, MonitorPort& monitor,
+                         RecordKeeper& records, const ConfigFile& config)
+    : timers_(timers), display_(display), notices_(notices), monitor_(monitor), records_(records), config_(config) {}
 
-void PowerEngine::Log(const std::string& text) {
-  const RecordResult result = records_.AppendEvent(text);
-  if (result.error) display_.ReportRecordsWaiting(result.error.message);
+void PowerEngine::OwnTimers(TimerTable& table) {
+  for (unsigned id : {kTimerOpenSerial, kTimerStatusQuery, kTimerRatingQuery, kTimerLinkGrace, kTimerSettingsWatch,
+                      kTimerSettingsQuiet}) {
+    table.Own(id, *this);
+  }
 }
+
+void PowerEngine::Log(const std::string& text) { records_.AppendEvent(text); }
 
 void PowerEngine::LogProgramStart() { Log(kProgramStart); }
 
@@ -40,6 +44,8 @@ void PowerEngine::StartLink(const LinkSettings& settings) {
 }
 
 void PowerEngine::Stop() {
+  if (stopped_) return;
+  stopped_ = true;
   timers_.Kill(kTimerHistorySerialUp);
   timers_.Kill(kTimerHistoryUsbUp);
   Log(kProgramEnd);
@@ -50,9 +56,15 @@ void PowerEngine::Stop() {
 void PowerEngine::QueueQuery(unsigned timer, const std::string& command) {
   timers_.Kill(timer);
   replyText_.Clear();
-  monitor_.SendCommand(command, true);
+  monitor_.SendQuery(command);
   monitor_.EnableSerialRead();
   timers_.Arm(timer, kQueryPeriodMs);
+}
+
+// A line that stopped answering may be an adapter pulled out and plugged
+// back: only a port opened afresh reaches it again.
+void PowerEngine::ReopenLostPort() {
+  if (flags_.missedReplies >= kMissedRepliesForLoss) monitor_.ClosePort();
 }
 
 void PowerEngine::OnTimer(unsigned id) {
@@ -63,7 +75,10 @@ void PowerEngine::OnTimer(unsigned id) {
       timers_.Kill(kTimerOpenSerial);
       monitor_.EnableSerialRead();
       break;
-    case kTimerStatusQuery: QueueQuery(kTimerStatusQuery, StatusQueryCommand()); break;
+    case kTimerStatusQuery:
+      ReopenLostPort();
+      QueueQuery(kTimerStatusQuery, StatusQueryCommand());
+      break;
     case kTimerRatingQuery: QueueQuery(kTimerRatingQuery, RatingQueryCommand()); break;
     case kTimerLinkGrace:
       timers_.Kill(kTimerLinkGrace);
@@ -81,7 +96,7 @@ void PowerEngine::OnTimer(unsigned id) {
       flags_.noReplyReportAllowed = 1;
       break;
     default:
-      break;  // the count-downs, tests and history rows have their own handlers; others are ignored
+      break;
   }
 }
 
@@ -152,10 +167,13 @@ void PowerEngine::OnSerialOpen(bool opened) {
   if (flags_.reportLinkLoss) {
     // The monitor has already tried a second time before reporting.
     display_.ZeroGauges();
-    display_.ShowNoUpsBox(true);
+    notices_.ShowNoUpsBox(true);
     flags_.reportLinkLoss = 0;
   }
   display_.SetControlCenterEnabled(false);
+  // Try again a second from now: a cable plugged in later is found without
+  // the user doing anything.
+  timers_.Arm(kTimerOpenSerial, kOpenSerialDelayMs);
 }
 
 void PowerEngine::OnNoReply() {
@@ -170,14 +188,14 @@ void PowerEngine::OnNoReply() {
   flags_.redrawLinkPictures = 1;
   display_.ShowLinkPictures(false);
   SwitchHistory(HistoryState::SerialDown);
-  display_.ShowNoUpsBox(false);
+  notices_.ShowNoUpsBox(false);
   flags_.noReplyReportArmed = 0;
   flags_.noReplyReportAllowed = 1;
 }
 
 void PowerEngine::OnSerialRead(bool ok, const std::string& bytes) {
-  if (link_ != LinkKind::Serial || !ok) return;
-  if (bytes.empty()) {
+  if (link_ != LinkKind::Serial) return;
+  if (!ok || bytes.empty()) {
     OnNoReply();
     return;
   }
@@ -251,7 +269,7 @@ void PowerEngine::OnUsbLost() {
   display_.SetControlCenterEnabled(false);
   display_.ZeroGauges();
   if (flags_.reportLinkLoss) {
-    display_.ShowNoUpsBox(true);
+    notices_.ShowNoUpsBox(true);
     flags_.reportLinkLoss = 0;
   }
 }
@@ -295,6 +313,12 @@ void PowerEngine::OnUsbPass(const UsbPass& pass) {
     display_.ZeroUsbGauges();
     flags_.usbGaugesShown = 0;
   }
+}
+
+// ---- Control commands --------------------------------------------------------
+
+void PowerEngine::OnControlWritten(unsigned id, bool written) {
+  if (written) lastControlWritten_ = id;
 }
 
 }  // namespace voltaris

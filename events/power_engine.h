@@ -9,7 +9,9 @@
 #include "config/config_file.h"
 #include "config/settings.h"
 #include "events/engine_ports.h"
-#include "records/record_store.h"
+#include "events/record_keeper.h"
+#include "events/timer_table.h"
+#include "ups/monitor_report.h"
 #include "ups/ups_protocol.h"
 
 namespace voltaris {
@@ -27,33 +29,35 @@ struct LinkFlags {
   int missedReplies = 0;         // consecutive serial queries without an answer
 };
 
-// One pass of the monitor over the USB link.
-struct UsbPass {
-  bool present = false;     // HidHandle found the device
-  std::string ratingReply;  // CmdInput after the rating query
-  std::string statusReply;  // CmdInput after the status query
-};
-
-class PowerEngine {
+class PowerEngine : public TimerOwner {
  public:
-  // A serial UPS that misses this many queries in a row counts as lost.
+  // A serial UPS that misses this many queries in a row counts as lost; from
+  // then on the port is closed and opened again at every status query until
+  // the UPS answers.
   static constexpr int kMissedRepliesForLoss = 3;
 
-  PowerEngine(TimerPort& timers, DisplayPort& display, MonitorPort& monitor, RecordStore& records,
-              const ConfigFile& config);
+  PowerEngine(TimerPort& timers, DisplayPort& display, NoticePort& notices, MonitorPort& monitor,
+              RecordKeeper& records, const ConfigFile& config);
+  void OwnTimers(TimerTable& table);
 
   // Main window creation: logs "  Program Start" ...
   void LogProgramStart();
   // ... and chooses the link: a serial one arms timers 1025 and 1047.
   void StartLink(const LinkSettings& settings);
-  // Main window destruction: history timers off, "  Program End".
+  // The program ends: history timers off, "  Program End" (once, however
+  // many ways out are taken).
   void Stop();
 
-  void OnTimer(unsigned id);
+  void OnTimer(unsigned id) override;
   void OnSerialOpen(bool opened);
-  // `ok`: the read itself worked; `bytes`: what came (possibly nothing).
+  // `ok`: the write and the read worked; `bytes`: what came (possibly
+  // nothing). A failed write or read is a missed reply like silence.
   void OnSerialRead(bool ok, const std::string& bytes);
   void OnUsbPass(const UsbPass& pass);
+  // A control command has gone out on the line (`written`) or could not be
+  // written and waits to be tried again.
+  void OnControlWritten(unsigned id, bool written);
+  unsigned LastControlWritten() const { return lastControlWritten_; }
 
   // The settings dialog opened (command 40001) / is open now.
   void OnSettingsDialogOpened();
@@ -75,11 +79,13 @@ class PowerEngine {
   void LogSerialLoss();
   void OnUsbLost();
   void QueueQuery(unsigned timer, const std::string& command);
+  void ReopenLostPort();
 
   TimerPort& timers_;
   DisplayPort& display_;
+  NoticePort& notices_;
   MonitorPort& monitor_;
-  RecordStore& records_;
+  RecordKeeper& records_;
   const ConfigFile& config_;
   LinkKind link_ = LinkKind::Serial;
   LinkFlags flags_;
@@ -87,6 +93,8 @@ class PowerEngine {
   ReplyText replyText_;
   bool settingsDialogOpen_ = false;
   long acceptedStatusReplies_ = 0;
+  unsigned lastControlWritten_ = 0;
+  bool stopped_ = false;
 };
 
 }  // namespace voltaris

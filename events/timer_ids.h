@@ -27,6 +27,7 @@ enum TimerId : unsigned {
   kTimerLinkGrace = 1047,             // allow the "no UPS" box 5 s after start
   kTimerSettingsWatch = 1148,         // watch the settings dialog
   kTimerSettingsQuiet = 1149,         // end the quiet time 2 s after it closed
+  kTimerRecordRetry = 1150,           // move waiting rows into their tables
 };
 
 // Periods in milliseconds.

@@ -46,11 +46,14 @@ std::unique_ptr<quillon::Transport> TransportFromSettings() {
                                                  static_cast<unsigned short>(port));
 }
 
-// Made at the first call, not in DllMain, where sockets must not be opened.
+// Made at the first call, not in DllMain, where sockets must not be opened;
+// and never destroyed, because a static's destructor would run inside
+// DllMain at unload, where Winsock must not be shut down either. The
+// process's end closes the socket.
 quillon::UpsLink& Link() {
   static std::once_flag once;
-  static std::unique_ptr<quillon::UpsLink> link;
-  std::call_once(once, [] { link = std::make_unique<quillon::UpsLink>(TransportFromSettings()); });
+  static quillon::UpsLink* link = nullptr;
+  std::call_once(once, [] { link = new quillon::UpsLink(TransportFromSettings()); });
   return *link;
 }
 

@@ -73,8 +73,13 @@ void CsvReader::Feed(std::string_view bytes) {
   }
 }
 
-bool CsvReader::Finish() {
+bool CsvReader::Finish(std::vector<std::string>* tornFields) {
   const bool torn = rowStarted_ || inQuotes_ || pendingCr_ || !field_.empty() || !fields_.empty();
+  if (torn && tornFields) {
+    if (pendingCr_) field_ += '\r';
+    EndField();
+    *tornFields = fields_;
+  }
   fields_.clear();
   field_.clear();
   inQuotes_ = quoteSeen_ = pendingCr_ = rowStarted_ = false;

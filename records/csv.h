@@ -21,8 +21,9 @@ class CsvReader {
   explicit CsvReader(RowHandler onRow) : onRow_(std::move(onRow)) {}
 
   void Feed(std::string_view bytes);
-  // Returns whether a torn row was left over.
-  bool Finish();
+  // Returns whether a torn row was left over; its fields, as far as they
+  // go, into `torn` when given.
+  bool Finish(std::vector<std::string>* torn = nullptr);
 
  private:
   void EndField();

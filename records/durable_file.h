@@ -25,11 +25,9 @@ std::optional<std::string> ReadWholeFile(const std::string& path, FileError* err
 // either the old file or the new one, and a crash leaves one of the two.
 FileError ReplaceFileAtomically(const std::string& path, const std::string& content);
 
-// Appends `bytes` with one write and flushes them to the disk before
-// returning. A file that does not exist yet is created holding `header`
-// first. A file whose last line was torn (no line end: a crash mid-write) is
-// terminated before the new bytes go in.
-FileError AppendDurably(const std::string& path, const std::string& header, const std::string& bytes);
+// Appends `bytes` with one write, creating the file when it does not exist,
+// and flushes them to the disk before returning.
+FileError AppendToFile(const std::string& path, const std::string& bytes);
 
 // The last `maxBytes` of the file (all of it when shorter) and where they
 // start; nothing when the file does not exist.
@@ -39,9 +37,17 @@ struct FileTail {
 };
 std::optional<FileTail> ReadFileTail(const std::string& path, size_t maxBytes, FileError* error = nullptr);
 
-// Writes `bytes` at `offset` (overwriting, extending the file if they reach
-// past its end) with one write, and flushes them to the disk.
-FileError WriteAtDurably(const std::string& path, uint64_t offset, const std::string& bytes);
+// Writes `bytes` at `offset` with one write, ends the file right after them
+// and flushes it to the disk; creates the file when it does not exist.
+FileError WriteAtAndEnd(const std::string& path, uint64_t offset, const std::string& bytes);
+
+// Renames `from` over `to` in one step (replacing `to`), flushed to the disk.
+FileError RenameFile(const std::string& from, const std::string& to);
+
+// Removes the file; one that does not exist is no failure.
+FileError RemoveFile(const std::string& path);
+
+bool FileExists(const std::string& path);
 
 // Hands the file to `onChunk` in pieces, in order; nothing when the file does
 // not exist (error left clear).

@@ -70,24 +70,12 @@ bool WriteFully(int fd, const std::string& bytes, off_t offset = -1) {
   return true;
 }
 
-// Whether the file's last byte is something other than a line end.
-bool EndsTorn(int fd) {
-  const off_t size = lseek(fd, 0, SEEK_END);
-  if (size <= 0) return false;
-  char last = '\n';
-  return pread(fd, &last, 1, size - 1) == 1 && last != '\n';
-}
-
 }  // namespace
 
-FileError AppendDurably(const std::string& path, const std::string& header, const std::string& bytes) {
-  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+FileError AppendToFile(const std::string& path, const std::string& bytes) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
   if (fd < 0) return Failure("cannot open", path);
-  std::string out;
-  if (lseek(fd, 0, SEEK_END) == 0) out = header;
-  else if (EndsTorn(fd)) out = "\r\n";
-  out += bytes;
-  if (!WriteFully(fd, out) || fdatasync(fd) != 0) {
+  if (!WriteFully(fd, bytes) || fdatasync(fd) != 0) {
     const FileError e = Failure("cannot write", path);
     close(fd);
     return e;
@@ -115,16 +103,32 @@ std::optional<FileTail> ReadFileTail(const std::string& path, size_t maxBytes, F
   return tail;
 }
 
-FileError WriteAtDurably(const std::string& path, uint64_t offset, const std::string& bytes) {
-  const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+FileError WriteAtAndEnd(const std::string& path, uint64_t offset, const std::string& bytes) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) return Failure("cannot open", path);
-  if (!WriteFully(fd, bytes, static_cast<off_t>(offset)) || fdatasync(fd) != 0) {
+  const off_t end = static_cast<off_t>(offset + bytes.size());
+  if (!WriteFully(fd, bytes, static_cast<off_t>(offset)) || ftruncate(fd, end) != 0 || fdatasync(fd) != 0) {
     const FileError e = Failure("cannot write", path);
     close(fd);
     return e;
   }
   close(fd);
   return {};
+}
+
+FileError RenameFile(const std::string& from, const std::string& to) {
+  if (rename(from.c_str(), to.c_str()) != 0) return Failure("cannot rename", from);
+  return {};
+}
+
+FileError RemoveFile(const std::string& path) {
+  if (unlink(path.c_str()) != 0 && errno != ENOENT) return Failure("cannot remove", path);
+  return {};
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
 }
 
 bool StreamFile(const std::string& path, const std::function<void(const char*, size_t)>& onChunk,

@@ -14,7 +14,15 @@ namespace {
 constexpr int kBusyRetries = 5;
 constexpr DWORD kBusyRetryMs = 20;
 
-bool IsBusy(DWORD code) { return code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED || code == ERROR_LOCK_VIOLATION; }
+// Access denied also means a read-only file or a folder in the file's place;
+// those do not clear up in a moment, so they are not retried.
+bool IsBusy(DWORD code, const std::string& path) {
+  if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION) return true;
+  if (code != ERROR_ACCESS_DENIED) return false;
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes == INVALID_FILE_ATTRIBUTES ||
+         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
+}
 
 FileError Failure(const std::string& what, const std::string& path, DWORD code) {
   char text[256] = "";
@@ -49,7 +57,7 @@ FileError ReplaceFileAtomically(const std::string& path, const std::string& cont
   for (int attempt = 0;; ++attempt) {
     if (MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return {};
     const DWORD moveCode = GetLastError();
-    if (!IsBusy(moveCode) || attempt + 1 >= kBusyRetries) {
+    if (!IsBusy(moveCode, path) || attempt + 1 >= kBusyRetries) {
       DeleteFileA(temp.c_str());
       return Failure("cannot replace", path, moveCode);
     }
@@ -64,7 +72,7 @@ HANDLE OpenRetrying(const std::string& path, DWORD access, DWORD share, DWORD di
   HANDLE file = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < kBusyRetries; ++attempt) {
     file = CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE || !IsBusy(GetLastError())) break;
+    if (file != INVALID_HANDLE_VALUE || !IsBusy(GetLastError(), path)) break;
     Sleep(kBusyRetryMs);
   }
   return file;
@@ -101,23 +109,13 @@ bool WriteAt(HANDLE file, uint64_t offset, const std::string& bytes) {
 
 }  // namespace
 
-FileError AppendDurably(const std::string& path, const std::string& header, const std::string& bytes) {
-  HANDLE file = OpenForWrite(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
+FileError AppendToFile(const std::string& path, const std::string& bytes) {
+  HANDLE file = OpenForWrite(path, GENERIC_WRITE, OPEN_ALWAYS);
   if (file == INVALID_HANDLE_VALUE) return Failure("cannot open", path, GetLastError());
   LARGE_INTEGER size = {};
-  GetFileSizeEx(file, &size);
-  std::string out;
-  if (size.QuadPart == 0) {
-    out = header;
-  } else {
-    char last = '\n';
-    DWORD got = 0;
-    if (ReadAt(file, static_cast<uint64_t>(size.QuadPart - 1), &last, 1, &got) && got == 1 && last != '\n') {
-      out = "\r\n";  // a torn last line is terminated first
-    }
-  }
-  out += bytes;
-  const bool ok = WriteAt(file, static_cast<uint64_t>(size.QuadPart), out) && FlushFileBuffers(file);
+  const bool ok = GetFileSizeEx(file, &size) &&
+                  (bytes.empty() || WriteAt(file, static_cast<uint64_t>(size.QuadPart), bytes)) &&
+                  FlushFileBuffers(file);
   const DWORD code = GetLastError();
   CloseHandle(file);
   return ok ? FileError{} : Failure("cannot write", path, code ? code : ERROR_WRITE_FAULT);
@@ -149,14 +147,34 @@ std::optional<FileTail> ReadFileTail(const std::string& path, size_t maxBytes, F
   return tail;
 }
 
-FileError WriteAtDurably(const std::string& path, uint64_t offset, const std::string& bytes) {
-  HANDLE file = OpenForWrite(path, GENERIC_WRITE, OPEN_EXISTING);
+FileError WriteAtAndEnd(const std::string& path, uint64_t offset, const std::string& bytes) {
+  HANDLE file = OpenForWrite(path, GENERIC_WRITE, OPEN_ALWAYS);
   if (file == INVALID_HANDLE_VALUE) return Failure("cannot open", path, GetLastError());
-  const bool ok = WriteAt(file, offset, bytes) && FlushFileBuffers(file);
+  LARGE_INTEGER end;
+  end.QuadPart = static_cast<LONGLONG>(offset + bytes.size());
+  const bool ok = (bytes.empty() || WriteAt(file, offset, bytes)) && SetFilePointerEx(file, end, nullptr, FILE_BEGIN) &&
+                  SetEndOfFile(file) && FlushFileBuffers(file);
   const DWORD code = GetLastError();
   CloseHandle(file);
   return ok ? FileError{} : Failure("cannot write", path, code ? code : ERROR_WRITE_FAULT);
 }
+
+FileError RenameFile(const std::string& from, const std::string& to) {
+  for (int attempt = 0;; ++attempt) {
+    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return {};
+    const DWORD code = GetLastError();
+    if (!IsBusy(code, to) || attempt + 1 >= kBusyRetries) return Failure("cannot rename", from, code);
+    Sleep(kBusyRetryMs);
+  }
+}
+
+FileError RemoveFile(const std::string& path) {
+  if (DeleteFileA(path.c_str())) return {};
+  const DWORD code = GetLastError();
+  return Absent(code) ? FileError{} : Failure("cannot remove", path, code);
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool StreamFile(const std::string& path, const std::function<void(const char*, size_t)>& onChunk,
                 FileError* error) {

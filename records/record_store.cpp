@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 
 #include "config/number_text.h"
 #include "records/csv.h"
@@ -9,7 +10,8 @@
 namespace voltaris {
 namespace {
 
-constexpr size_t kDailyTailBytes = 4096;  // a MonthRecord row is about 20 bytes
+constexpr size_t kTailBytes = 4096;  // a row is well under this; one that is not costs a whole read
+constexpr char kCommitTag[] = "voltaris-commit";
 
 const TableInfo kTables[] = {
     {"EventRecord.csv", "record", {"event"}},
@@ -27,37 +29,103 @@ bool SameText(const std::string& a, const std::string& b) {
          });
 }
 
+bool SameColumns(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), SameText);
+}
+
 std::string HeaderOf(RecordTable table) { return EncodeCsvRow(InfoOf(table).columns); }
 
 size_t DailyIndex(DailyColumn column) { return static_cast<size_t>(column) + 1; }
 
-std::string NewDayRow(DailyColumn column, const std::string& dayKey) {
+// Reads `min` to `max` digits at `at`; false when there are fewer.
+bool Digits(const std::string& s, size_t& at, size_t min, size_t max) {
+  size_t n = 0;
+  while (at < s.size() && n < max && std::isdigit(static_cast<unsigned char>(s[at]))) ++at, ++n;
+  return n >= min;
+}
+
+bool Literal(const std::string& s, size_t& at, const char* text) {
+  const std::string t = text;
+  if (s.compare(at, t.size(), t) != 0) return false;
+  at += t.size();
+  return true;
+}
+
+// "2007-3-5" or "2007-03-05" at `at`.
+bool DateAt(const std::string& s, size_t& at) {
+  return Digits(s, at, 4, 4) && Literal(s, at, "-") && Digits(s, at, 1, 2) && Literal(s, at, "-") &&
+         Digits(s, at, 1, 2);
+}
+
+bool IsDate(const std::string& s) {
+  size_t at = 0;
+  return DateAt(s, at) && at == s.size();
+}
+
+// Date, two spaces, "9:05:07", two spaces and at least one character of text.
+bool IsEventLine(const std::string& s) {
+  size_t at = 0;
+  return DateAt(s, at) && Literal(s, at, "  ") && Digits(s, at, 1, 2) && Literal(s, at, ":") &&
+         Digits(s, at, 2, 2) && Literal(s, at, ":") && Digits(s, at, 2, 2) && Literal(s, at, "  ") &&
+         at < s.size();
+}
+
+std::vector<std::string> ParseLine(const std::string& line) {
+  std::vector<std::string> fields;
+  CsvReader reader([&fields](const std::vector<std::string>& f) { fields = f; });
+  reader.Feed(line);
+  reader.Finish(&fields);
+  return fields;
+}
+
+std::string Joined(const std::deque<std::string>& rows) {
+  std::string all;
+  for (const auto& r : rows) all += r;
+  return all;
+}
+
+// The daily table's journal and held rows are counts to add, in its own row format.
+std::string DailyDelta(DailyColumn column, const std::string& dayKey) {
   std::vector<std::string> row{dayKey, "0", "0", "0"};
   row[DailyIndex(column)] = "1";
   return EncodeCsvRow(row);
 }
 
-// The last complete row of a file tail: where it starts and its fields.
-struct LastRow {
-  uint64_t offset = 0;
-  size_t length = 0;
-  std::vector<std::string> fields;
-  bool isHeader = false;
-};
+std::vector<std::vector<std::string>> ParseRows(const std::string& rows) {
+  std::vector<std::vector<std::string>> out;
+  CsvReader reader([&out](const std::vector<std::string>& f) { out.push_back(f); });
+  reader.Feed(rows);
+  reader.Finish();
+  return out;
+}
 
-std::optional<LastRow> FindLastRow(const FileTail& tail) {
-  const std::string& b = tail.bytes;
-  if (b.size() < 2 || b.back() != '\n') return std::nullopt;
-  const size_t previousEnd = b.rfind('\n', b.size() - 2);
-  if (previousEnd == std::string::npos && tail.offset > 0) return std::nullopt;  // row longer than the tail
-  const size_t start = previousEnd == std::string::npos ? 0 : previousEnd + 1;
-  LastRow last;
-  last.offset = tail.offset + start;
-  last.length = b.size() - start;
-  last.isHeader = last.offset == 0;
-  CsvReader reader([&last](const std::vector<std::string>& f) { last.fields = f; });
-  reader.Feed(std::string_view(b).substr(start));
-  return last;
+// Adds each day's counts to the last row when it is the same day, else
+// starts a new row.
+void AddDailyCounts(std::vector<std::vector<std::string>>& days, const std::vector<std::string>& delta) {
+  if (delta.size() != 4) return;
+  if (days.empty() || !SameText(days.back()[0], delta[0])) {
+    days.push_back({delta[0], "0", "0", "0"});
+  }
+  for (size_t i = 1; i < 4; ++i) {
+    days.back()[i] = std::to_string(LeadingInteger(days.back()[i]) + LeadingInteger(delta[i]));
+  }
+}
+
+std::string EncodeCommit(uint64_t at, const std::string& payload) {
+  return std::string(kCommitTag) + " " + std::to_string(at) + " " + std::to_string(payload.size()) + "\r\n" +
+         payload;
+}
+
+bool DecodeCommit(const std::string& text, uint64_t& at, std::string& payload) {
+  const size_t eol = text.find("\r\n");
+  if (eol == std::string::npos || text.compare(0, sizeof kCommitTag - 1, kCommitTag) != 0) return false;
+  char* end = nullptr;
+  const char* p = text.c_str() + sizeof kCommitTag;
+  at = std::strtoull(p, &end, 10);
+  const unsigned long long length = std::strtoull(end, &end, 10);
+  if (end != text.c_str() + eol) return false;
+  payload = text.substr(eol + 2);
+  return payload.size() == length;
 }
 
 }  // namespace
@@ -68,111 +136,317 @@ const char* ColumnName(DailyColumn column) {
   return InfoOf(RecordTable::Daily).columns[DailyIndex(column)].c_str();
 }
 
-RecordStore::RecordStore(std::string directory, const LocalClock& clock)
-    : directory_(std::move(directory)), clock_(clock) {
+bool LooksWhole(RecordTable table, const std::vector<std::string>& fields) {
+  if (fields.size() != InfoOf(table).columns.size()) return false;
+  return table == RecordTable::Events ? IsEventLine(fields[0]) : IsDate(fields[0]);
+}
+
+// What the end of a table looks like, and where new bytes go.
+struct RecordStore::TailView {
+  bool hasHeader = false;
+  uint64_t end = 0;          // where new bytes go
+  std::string lineEnd;       // "\r\n" when a whole last row lacks its line end
+  std::string fragment;      // an unfinished last line, to be set aside
+  bool hasLastRow = false;   // the last whole row, when it is not the column names
+  uint64_t lastRowAt = 0;
+  std::vector<std::string> lastRow;
+};
+
+RecordStore::RecordStore(std::string directory, const LocalClock& clock, FileSystem& files)
+    : directory_(std::move(directory)), clock_(clock), files_(files) {
   if (!directory_.empty() && directory_.back() != '/' && directory_.back() != '\\') directory_ += '/';
 }
 
 std::string RecordStore::PathOf(RecordTable table) const { return directory_ + InfoOf(table).fileName; }
 
+// ---- Appending ------------------------------------------------------------
+
 RecordResult RecordStore::AppendEvent(const std::string& text) {
-  return Submit({RecordTable::Events, EncodeCsvRow({MakeEventLine(text, clock_.Now())}), std::nullopt, ""});
+  return Submit(RecordTable::Events, EncodeCsvRow({MakeEventLine(text, clock_.Now())}));
 }
 
 RecordResult RecordStore::AppendHistoryRow(const std::vector<std::string>& columns) {
   std::vector<std::string> row = columns;
   row.resize(InfoOf(RecordTable::History).columns.size());
-  return Submit({RecordTable::History, EncodeCsvRow(row), std::nullopt, ""});
+  return Submit(RecordTable::History, EncodeCsvRow(row));
 }
 
 RecordResult RecordStore::IncrementDailyCount(DailyColumn column) {
-  return Submit({RecordTable::Daily, "", column, DayKey(clock_.Now())});
+  return Submit(RecordTable::Daily, DailyDelta(column, DayKey(clock_.Now())));
 }
 
 RecordResult RecordStore::AppendClosedApp() {
   const LocalDateTime now = clock_.Now();
-  return Submit({RecordTable::ClosedApps, EncodeCsvRow({PlainDate(now), PlainTime(now), "Voltaris"}), std::nullopt, ""});
+  return Submit(RecordTable::ClosedApps, EncodeCsvRow({PlainDate(now), PlainTime(now), "Voltaris"}));
 }
 
-RecordResult RecordStore::Submit(PendingOp op) {
+RecordResult RecordStore::Submit(RecordTable table, std::string row) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (pending_.size() >= kMaxPending) {
+  TableState& state = StateOf(table);
+  if (state.held.size() >= kMaxHeldRows) {
     ++dropped_;
-    return {false, {28, "too many records waiting to be written; one was dropped"}};
+    return {false, false, {28, "too many records waiting to be written; one was dropped"}};
   }
-  pending_.push_back(std::move(op));
-  const FileError error = WritePendingLocked();
-  if (!error) {
-    failing_ = false;
-    return {};
-  }
-  RecordResult result{false, {}};
-  if (!failing_) result.error = error;  // report a failing spell once
-  failing_ = true;
+  state.held.push_back(std::move(row));
+  const FileError error = DrainLocked(table);
+  RecordResult result;
+  result.written = !error;
+  result.kept = state.held.empty();
+  if (error && !state.failing) result.error = error;
+  state.failing = static_cast<bool>(error);
   return result;
 }
 
-// Writes the queue in order; consecutive rows of one table go in one append.
-FileError RecordStore::WritePendingLocked() {
-  while (!pending_.empty()) {
-    const PendingOp& first = pending_.front();
-    if (first.count) {
-      if (FileError e = AddToDailyCount(*first.count, first.dayKey)) return e;
-      pending_.pop_front();
-      continue;
-    }
-    std::string rows;
-    size_t n = 0;
-    for (; n < pending_.size() && pending_[n].table == first.table && !pending_[n].count; ++n) {
-      rows += pending_[n].row;
-    }
-    if (FileError e = AppendRows(first.table, rows)) return e;
-    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(n));
+// What waits goes towards the table in order: the journal first, then the
+// rows held in memory; what the table cannot take goes into the journal.
+FileError RecordStore::DrainLocked(RecordTable table) {
+  TableState& state = StateOf(table);
+  FileError error;
+  if (state.journalMayExist) {
+    error = MoveJournalLocked(table);
+    if (!error) state.journalMayExist = false;
+  }
+  if (!error && !state.held.empty()) {
+    error = WriteToTable(table, Joined(state.held));
+    if (!error) state.held.clear();
+  }
+  if (error && !state.held.empty() && !files_.Append(JournalPathOf(table), Joined(state.held))) {
+    state.held.clear();
+    state.journalMayExist = true;
+  }
+  return error;
+}
+
+// ---- The journal's move -----------------------------------------------------
+
+// A commit record and a moving journal found together: the journal's rows are
+// in the record already (it is written from them before the journal goes).
+FileError RecordStore::MoveJournalLocked(RecordTable table) {
+  if (files_.Exists(CommitPathOf(table))) {
+    if (FileError e = files_.Remove(MovingPathOf(table))) return e;
+    if (FileError e = ApplyCommit(table)) return e;
+  }
+  if (files_.Exists(MovingPathOf(table))) {
+    if (FileError e = CommitMovingJournal(table)) return e;
+  }
+  if (files_.Exists(JournalPathOf(table))) {
+    if (FileError e = files_.Rename(JournalPathOf(table), MovingPathOf(table))) return e;
+    if (FileError e = CommitMovingJournal(table)) return e;
   }
   return {};
 }
 
-FileError RecordStore::AppendRows(RecordTable table, const std::string& rows) {
-  return AppendDurably(PathOf(table), HeaderOf(table), rows);
+FileError RecordStore::CommitMovingJournal(RecordTable table) {
+  FileError error;
+  const auto journal = files_.ReadWhole(MovingPathOf(table), &error);
+  if (error) return error;
+  if (!journal) return {};
+  // A journal line cut short by a crash is set aside like a table's.
+  const size_t complete = journal->rfind('\n') == std::string::npos ? 0 : journal->rfind('\n') + 1;
+  if (complete < journal->size()) {
+    if (FileError e = SetAside(table, journal->substr(complete))) return e;
+  }
+  TailView view;
+  if (FileError e = ReadTailView(table, view)) return e;
+  if (!view.fragment.empty()) {
+    if (FileError e = SetAside(table, view.fragment)) return e;
+  }
+  uint64_t at = 0;
+  std::string payload;
+  Compose(table, view, journal->substr(0, complete), at, payload);
+  if (FileError e = files_.Replace(CommitPathOf(table), EncodeCommit(at, payload))) return e;
+  if (FileError e = files_.Remove(MovingPathOf(table))) return e;
+  return ApplyCommit(table);
 }
 
-// Reads only the end of the file: the cost does not grow with the days kept.
-FileError RecordStore::AddToDailyCount(DailyColumn column, const std::string& dayKey) {
-  const std::string path = PathOf(RecordTable::Daily);
+// Writing the recorded bytes again at the recorded place changes nothing, so
+// a commit cut short is simply applied again.
+FileError RecordStore::ApplyCommit(RecordTable table) {
   FileError error;
-  auto tail = ReadFileTail(path, kDailyTailBytes, &error);
+  const auto text = files_.ReadWhole(CommitPathOf(table), &error);
   if (error) return error;
-  if (tail && !tail->bytes.empty() && tail->bytes.back() != '\n') {
-    // A torn last row: have it terminated, then look again.
-    if (FileError e = AppendDurably(path, HeaderOf(RecordTable::Daily), "")) return e;
-    tail = ReadFileTail(path, kDailyTailBytes, &error);
-    if (error) return error;
+  if (!text) return {};
+  uint64_t at = 0;
+  std::string payload;
+  if (!DecodeCommit(*text, at, payload)) {
+    // Not ours, or damaged outside the program: keep it for a person to look at.
+    return files_.Rename(CommitPathOf(table), CommitPathOf(table) + ".bad");
   }
-  if (tail && !FindLastRow(*tail)) tail = ReadFileTail(path, SIZE_MAX, &error);  // one very long row
+  const auto tail = files_.ReadTail(PathOf(table), 0, &error);
   if (error) return error;
-  const auto last = tail ? FindLastRow(*tail) : std::nullopt;
-  if (!last || last->isHeader || last->fields.size() != 4 || !SameText(last->fields[0], dayKey)) {
-    return AppendRows(RecordTable::Daily, NewDayRow(column, dayKey));
+  const uint64_t size = tail ? tail->offset : 0;
+  if (size < at) {
+    // The table was cut short outside the program since: the rows go at its end.
+    at = size;
+    if (size == 0) payload = HeaderOf(table) + payload;
   }
-  std::vector<std::string> fields = last->fields;
-  fields[DailyIndex(column)] = std::to_string(LeadingInteger(fields[DailyIndex(column)]) + 1);
-  const std::string updated = EncodeCsvRow(fields);
-  if (updated.size() >= last->length) return WriteAtDurably(path, last->offset, updated);
-  // Shorter than before (the old count was not a plain number): rewrite the
-  // whole file rather than leave stray bytes behind.
-  const auto whole = ReadWholeFile(path, &error);
-  if (error || !whole) return error;
-  return ReplaceFileAtomically(path, whole->substr(0, static_cast<size_t>(last->offset)) + updated);
+  if (FileError e = files_.WriteAtAndEnd(PathOf(table), at, payload)) return e;
+  return files_.Remove(CommitPathOf(table));
 }
+
+// ---- Writing into a table ---------------------------------------------------
+
+FileError RecordStore::WriteToTable(RecordTable table, const std::string& rows) {
+  TailView view;
+  if (FileError e = ReadTailView(table, view)) return e;
+  if (!view.fragment.empty()) {
+    if (FileError e = SetAside(table, view.fragment)) return e;
+  }
+  uint64_t at = 0;
+  std::string payload;
+  Compose(table, view, rows, at, payload);
+  if (payload.empty() && view.fragment.empty()) return {};
+  if (table != RecordTable::Daily) return files_.WriteAtAndEnd(PathOf(table), at, payload);
+  // A daily count rewrites the last row in place: through a commit record,
+  // so a crash in the middle leaves no mixed digits.
+  if (FileError e = files_.Replace(CommitPathOf(table), EncodeCommit(at, payload))) return e;
+  return ApplyCommit(table);
+}
+
+// The bytes that put `rows` at the end of the table, and where they go.
+void RecordStore::Compose(RecordTable table, const TailView& view, const std::string& rows, uint64_t& at,
+                          std::string& payload) const {
+  at = view.end;
+  payload = view.hasHeader ? view.lineEnd : HeaderOf(table);
+  if (table != RecordTable::Daily) {
+    payload += rows;
+    return;
+  }
+  std::vector<std::vector<std::string>> days;
+  const auto deltas = ParseRows(rows);
+  if (deltas.empty()) return;
+  if (view.hasLastRow && SameText(view.lastRow[0], deltas.front()[0])) {
+    days.push_back(view.lastRow);
+    at = view.lastRowAt;
+    payload.clear();
+  }
+  for (const auto& delta : deltas) AddDailyCounts(days, delta);
+  for (const auto& day : days) payload += EncodeCsvRow(day);
+}
+
+FileError RecordStore::ReadTailView(RecordTable table, TailView& view) {
+  view = TailView{};
+  FileError error;
+  std::optional<FileTail> tail;
+  size_t lastLineStart = 0;
+  for (size_t want : {kTailBytes, SIZE_MAX}) {
+    tail = files_.ReadTail(PathOf(table), want, &error);
+    if (error) return error;
+    if (!tail || tail->bytes.empty()) return {};
+    // The last line's start must be inside what was read, and for a daily
+    // count so must the row before it.
+    const std::string& b = tail->bytes;
+    const size_t nl = b.rfind('\n', b.size() - 1 - (b.back() == '\n' ? 1 : 0));
+    lastLineStart = nl == std::string::npos ? 0 : nl + 1;
+    if (nl != std::string::npos || tail->offset == 0) break;
+  }
+  std::string& bytes = tail->bytes;
+  view.hasHeader = true;
+  view.end = tail->offset + bytes.size();
+  if (bytes.back() != '\n') {
+    const std::string torn = bytes.substr(lastLineStart);
+    const uint64_t tornAt = tail->offset + lastLineStart;
+    const auto fields = ParseLine(torn);
+    const bool isHeader = tornAt == 0;
+    if (isHeader ? SameColumns(fields, InfoOf(table).columns) : LooksWhole(table, fields)) {
+      view.lineEnd = "\r\n";
+      if (!isHeader) {
+        view.hasLastRow = true;
+        view.lastRowAt = tornAt;
+        view.lastRow = fields;
+      }
+      return {};
+    }
+    view.fragment = torn;
+    view.end = tornAt;
+    view.hasHeader = !isHeader;
+    bytes.resize(lastLineStart);
+    if (bytes.empty()) return {};
+    const size_t nl = bytes.size() >= 2 ? bytes.rfind('\n', bytes.size() - 2) : std::string::npos;
+    lastLineStart = nl == std::string::npos ? 0 : nl + 1;
+  }
+  const uint64_t lastAt = tail->offset + lastLineStart;
+  if (lastAt == 0) return {};  // only the column names
+  const auto fields = ParseLine(bytes.substr(lastLineStart));
+  if (!LooksWhole(table, fields)) return {};
+  view.hasLastRow = true;
+  view.lastRowAt = lastAt;
+  view.lastRow = fields;
+  return {};
+}
+
+// A torn last line is kept or set aside now rather than with the next row.
+void RecordStore::TidyTail(RecordTable table) {
+  if (files_.Exists(PathOf(table))) WriteToTable(table, "");
+}
+
+// Once only: a fragment already at the end of the side file is not added again.
+FileError RecordStore::SetAside(RecordTable table, const std::string& fragment) {
+  const std::string line = fragment + "\r\n";
+  FileError error;
+  const auto tail = files_.ReadTail(SetAsidePathOf(table), line.size(), &error);
+  if (error) return error;
+  if (tail && tail->bytes == line) return {};
+  return files_.Append(SetAsidePathOf(table), line);
+}
+
+// ---- Start-up and retries ----------------------------------------------------
+
+void RecordStore::Recover() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (RecordTable table : kAllTables) {
+    TableState& state = StateOf(table);
+    state.failing = static_cast<bool>(DrainLocked(table));
+    if (!state.failing) TidyTail(table);
+  }
+}
+
+size_t RecordStore::FlushPending() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  size_t waiting = 0;
+  for (RecordTable table : kAllTables) {
+    TableState& state = StateOf(table);
+    if (!state.journalMayExist && state.held.empty()) continue;
+    state.failing = static_cast<bool>(DrainLocked(table));
+    waiting += state.failing;
+  }
+  return waiting;
+}
+
+bool RecordStore::RowsWaiting() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return std::any_of(tables_.begin(), tables_.end(),
+                     [](const TableState& s) { return s.journalMayExist || !s.held.empty(); });
+}
+
+size_t RecordStore::HeldRows() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  size_t n = 0;
+  for (const auto& s : tables_) n += s.held.size();
+  return n;
+}
+
+size_t RecordStore::DroppedRows() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return dropped_;
+}
+
+// ---- Reading and deleting ------------------------------------------------------
 
 FileError RecordStore::ReadAll(RecordTable table, const std::vector<std::string>& columns, const RowHandler& onRow) {
-  FlushPending();  // what waited goes in first, if it can
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    TableState& state = StateOf(table);
+    // What waited goes in first, if it can; a torn last line is set aside.
+    if (!DrainLocked(table)) state.failing = false;
+    if (!state.failing) TidyTail(table);
+  }
   FileError error;
   std::vector<size_t> selected;
   size_t width = 0;
   bool header = true;
   std::vector<std::string> out(columns.size());
-  CsvReader reader([&](const std::vector<std::string>& fields) {
+  auto deliver = [&](const std::vector<std::string>& fields) {
     if (error) return;
     if (header) {
       header = false;
@@ -187,42 +461,37 @@ FileError RecordStore::ReadAll(RecordTable table, const std::vector<std::string>
       }
       return;
     }
-    // A row repaired after a crash may lack fields or hold zero bytes: skip it.
+    // A row damaged outside the program may lack fields or hold zero bytes: skip it.
     if (fields.size() != width) return;
     for (const auto& f : fields) {
       if (f.find('\0') != std::string::npos) return;
     }
     for (size_t i = 0; i < selected.size(); ++i) out[i] = fields[selected[i]];
     onRow(out);
-  });
+  };
+  CsvReader reader(deliver);
   FileError readError;
-  StreamFile(PathOf(table), [&reader](const char* bytes, size_t n) { reader.Feed(std::string_view(bytes, n)); },
-             &readError);
-  reader.Finish();  // a torn last row is not delivered
+  files_.Stream(PathOf(table), [&reader](const char* bytes, size_t n) { reader.Feed(std::string_view(bytes, n)); },
+                &readError);
+  std::vector<std::string> torn;
+  if (reader.Finish(&torn) && LooksWhole(table, torn)) deliver(torn);  // a whole row without its line end
   return readError ? readError : error;
 }
 
 FileError RecordStore::DeleteAll(RecordTable table) {
   std::lock_guard<std::mutex> lock(mutex_);
-  pending_.erase(std::remove_if(pending_.begin(), pending_.end(), [table](const PendingOp& op) { return op.table == table; }),
-                 pending_.end());
-  return ReplaceFileAtomically(PathOf(table), HeaderOf(table));
-}
-
-size_t RecordStore::FlushPending() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!WritePendingLocked()) failing_ = false;
-  return pending_.size();
-}
-
-size_t RecordStore::PendingRows() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return pending_.size();
-}
-
-size_t RecordStore::DroppedRows() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return dropped_;
+  if (FileError e = files_.Replace(PathOf(table), HeaderOf(table))) return e;
+  TableState& state = StateOf(table);
+  state.held.clear();
+  state.failing = false;
+  for (const std::string& waiting : {CommitPathOf(table), MovingPathOf(table), JournalPathOf(table)}) {
+    if (FileError e = files_.Remove(waiting)) {
+      state.journalMayExist = true;
+      return e;
+    }
+  }
+  state.journalMayExist = false;
+  return {};
 }
 
 }  // namespace voltaris

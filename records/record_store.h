@@ -2,12 +2,28 @@
 //   EventRecord.csv (record), HistorRecord.csv (HistoryData),
 //   MonthRecord.csv (MonthRecord), db3.csv (CloseApp).
 //
-// Rows are never lost: every append reaches the disk before it returns; a
-// row that cannot be written (file held by another program, read-only, disk
-// full) waits in a queue and goes in, in order, with the next operation that
-// can write. Both threads of the program may call in at once.
+// Rows are never lost. A row goes into its table and is on the disk before
+// the call returns. A row that cannot reach its table (the file open in a
+// spreadsheet, read-only, a folder in its place) goes at once into the
+// table's journal beside it, "<file>.pending", in the same format; the
+// journal is moved into the table, in order and exactly once, as soon as the
+// table can be written: with the table's next row, at FlushPending (the
+// retry timer) and at start-up. Only when the journal cannot be written
+// either does a row wait in memory. Each table waits on its own: one that
+// cannot be written holds back none of the others.
+//
+// Moving a journal survives a crash at any step: the journal is first
+// renamed "<file>.moving"; then the exact bytes to write and where they go
+// are recorded in "<file>.commit" (replaced atomically), the moving journal
+// is removed, the bytes are written and the commit record removed. Whatever
+// is found at start-up is finished from the step it reached.
+//
+// A last line without its line end (a crash mid-write, or an editor that
+// saved without one) is kept as a row when it holds the table's whole set of
+// fields, and otherwise moved into "<file>.torn" beside the table.
 #pragma once
 
+#include <array>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -15,13 +31,15 @@
 #include <string>
 #include <vector>
 
-#include "records/durable_file.h"
+#include "records/file_system.h"
 #include "records/record_text.h"
 
 namespace voltaris {
 
 enum class RecordTable { Events, History, Daily, ClosedApps };
 enum class DailyColumn { BatteryLow, AcFail, ScheduleDown };
+constexpr RecordTable kAllTables[] = {RecordTable::Events, RecordTable::History, RecordTable::Daily,
+                                      RecordTable::ClosedApps};
 
 struct TableInfo {
   const char* fileName;
@@ -31,57 +49,80 @@ struct TableInfo {
 const TableInfo& InfoOf(RecordTable table);
 const char* ColumnName(DailyColumn column);
 
+// Whether a row holds the whole set of fields of its table (a cut-short
+// line does not).
+bool LooksWhole(RecordTable table, const std::vector<std::string>& fields);
+
 struct RecordResult {
-  bool written = true;  // false: the row waits in the queue
-  // Set on the first failure after the store last worked, so the caller
-  // tells the user once, not for every row that follows.
+  bool written = true;  // in its table
+  bool kept = true;     // on the disk, in the table or its journal; false: in memory only
+  // Set on the first failure after the table last worked, so the caller
+  // tells the user once per failing spell, not for every row that follows.
   FileError error;
 };
 
 class RecordStore {
  public:
-  static constexpr size_t kMaxPending = 100000;
+  static constexpr size_t kMaxHeldRows = 100000;  // per table, in memory
 
   // `directory`: where the files are ("" for the current folder).
-  RecordStore(std::string directory, const LocalClock& clock);
+  RecordStore(std::string directory, const LocalClock& clock, FileSystem& files = DiskFileSystem::Instance());
 
   RecordResult AppendEvent(const std::string& text);
   RecordResult AppendHistoryRow(const std::vector<std::string>& columns);
   RecordResult IncrementDailyCount(DailyColumn column);
   RecordResult AppendClosedApp();
 
+  // Start-up: finishes what a crash cut short, moves the journals into their
+  // tables and sets torn last lines aside.
+  void Recover();
+  // Moves what waits into the tables that can take it now; returns how many
+  // tables still have rows waiting.
+  size_t FlushPending();
+  bool RowsWaiting() const;
+  size_t HeldRows() const;     // rows in memory only
+  size_t DroppedRows() const;  // rows refused because memory was full
+
   using RowHandler = std::function<void(const std::vector<std::string>& row)>;
   // Streams every row in insertion order as the texts of the named columns.
   FileError ReadAll(RecordTable table, const std::vector<std::string>& columns, const RowHandler& onRow);
-  // Replaces the file by one holding only the column names, atomically.
+  // Replaces the file by one holding only the column names, atomically, and
+  // drops the rows waiting for it.
   FileError DeleteAll(RecordTable table);
 
-  // Tries to write what is waiting; returns how many rows still wait.
-  size_t FlushPending();
-  size_t PendingRows() const;
-  size_t DroppedRows() const;
-
   std::string PathOf(RecordTable table) const;
+  std::string JournalPathOf(RecordTable table) const { return PathOf(table) + ".pending"; }
+  std::string MovingPathOf(RecordTable table) const { return PathOf(table) + ".moving"; }
+  std::string CommitPathOf(RecordTable table) const { return PathOf(table) + ".commit"; }
+  std::string SetAsidePathOf(RecordTable table) const { return PathOf(table) + ".torn"; }
 
  private:
-  struct PendingOp {
-    RecordTable table;
-    std::string row;                    // an encoded row to append, or
-    std::optional<DailyColumn> count;   // a count to add for `dayKey`
-    std::string dayKey;
+  struct TableState {
+    std::deque<std::string> held;  // encoded rows (for the daily table: counts to add)
+    bool journalMayExist = true;   // not known until looked at
+    bool failing = false;
   };
+  struct TailView;
 
-  RecordResult Submit(PendingOp op);
-  FileError WritePendingLocked();
-  FileError AppendRows(RecordTable table, const std::string& rows);
-  FileError AddToDailyCount(DailyColumn column, const std::string& dayKey);
+  RecordResult Submit(RecordTable table, std::string row);
+  TableState& StateOf(RecordTable table) { return tables_[static_cast<size_t>(table)]; }
+  FileError DrainLocked(RecordTable table);
+  FileError MoveJournalLocked(RecordTable table);
+  FileError CommitMovingJournal(RecordTable table);
+  FileError ApplyCommit(RecordTable table);
+  FileError WriteToTable(RecordTable table, const std::string& rows);
+  FileError ReadTailView(RecordTable table, TailView& view);
+  FileError SetAside(RecordTable table, const std::string& fragment);
+  void TidyTail(RecordTable table);
+  void Compose(RecordTable table, const TailView& view, const std::string& rows, uint64_t& at,
+               std::string& payload) const;
 
   std::string directory_;
   const LocalClock& clock_;
+  FileSystem& files_;
   mutable std::mutex mutex_;
-  std::deque<PendingOp> pending_;
+  std::array<TableState, 4> tables_;
   size_t dropped_ = 0;
-  bool failing_ = false;
 };
 
 }  // namespace voltaris

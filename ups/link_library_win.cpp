@@ -14,12 +14,9 @@ Fn EntryPoint(HMODULE module, const char* name) {
 
 }  // namespace
 
-bool LinkLibrary::Load(HWND owner, const char* fileName) {
+bool LinkLibrary::Load(const char* fileName) {
   module_ = LoadLibraryA(fileName);
-  if (module_ == nullptr) {
-    MessageBoxA(owner, "Cannot Load Library", "Error", MB_OK);
-    return false;
-  }
+  if (module_ == nullptr) return false;
   hidHandle_ = EntryPoint<HidHandleFn>(module_, "HidHandle");
   cmdOutput_ = EntryPoint<CmdOutputFn>(module_, "CmdOutput");
   cmdInput_ = EntryPoint<CmdInputFn>(module_, "CmdInput");

@@ -14,9 +14,9 @@ class LinkLibrary {
  public:
   static constexpr char kFileName[] = "quillon.dll";
 
-  // Loads the library; when it cannot be loaded, shows "Cannot Load Library"
-  // (caption "Error") owned by `owner` and returns false. Start-up goes on.
-  bool Load(HWND owner, const char* fileName = kFileName);
+  // Loads the library and looks up its entry points; false when it cannot
+  // be loaded (the caller tells the user; start-up goes on).
+  bool Load(const char* fileName = kFileName);
   void Unload();
 
   bool Loaded() const { return module_ != nullptr; }

@@ -1,5 +1,7 @@
 #include "ups/monitor_mailbox.h"
 
+#include <algorithm>
+
 namespace voltaris {
 
 void MonitorMailbox::Notify() {
@@ -25,11 +27,19 @@ void MonitorMailbox::EnableSerialRead() {
   Notify();
 }
 
-void MonitorMailbox::SendCommand(const std::string& bytes, bool readReply) {
+void MonitorMailbox::SendQuery(const std::string& bytes) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (requests_.commands.size() >= kMaxQueuedCommands) requests_.commands.pop_back();
-  requests_.commands.push_back({bytes, readReply});
+  const bool waiting = std::any_of(queries_.begin(), queries_.end(),
+                                   [&bytes](const UpsCommand& q) { return q.bytes == bytes; });
+  if (!waiting) queries_.push_back({UpsCommand::Kind::Query, bytes, 0});
   Notify();
+}
+
+unsigned MonitorMailbox::SendControl(const std::string& bytes) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  controls_.push_back({UpsCommand::Kind::Control, bytes, ++lastControlId_});
+  Notify();
+  return lastControlId_;
 }
 
 void MonitorMailbox::SetSerialLine(const SerialLine& line) {
@@ -49,14 +59,42 @@ MonitorRequests MonitorMailbox::Take(std::chrono::milliseconds timeout) {
   MonitorRequests taken = requests_;
   requests_.closePort = false;
   requests_.openPort = false;
-  requests_.commands.clear();
   pending_ = false;
   return taken;
+}
+
+std::optional<UpsCommand> MonitorMailbox::NextCommand() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::deque<UpsCommand>& from = controls_.empty() ? queries_ : controls_;
+  if (from.empty()) return std::nullopt;
+  UpsCommand next = std::move(from.front());
+  from.pop_front();
+  return next;
+}
+
+void MonitorMailbox::PutBack(const UpsCommand& command) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  controls_.push_front(command);
+}
+
+bool MonitorMailbox::StopRequested() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return requests_.stop;
 }
 
 bool MonitorMailbox::SleepUnlessStopped(std::chrono::milliseconds duration) {
   std::unique_lock<std::mutex> lock(mutex_);
   return changed_.wait_for(lock, duration, [this] { return requests_.stop; });
+}
+
+size_t MonitorMailbox::WaitingQueries() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return queries_.size();
+}
+
+size_t MonitorMailbox::WaitingControls() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return controls_.size();
 }
 
 }  // namespace voltaris

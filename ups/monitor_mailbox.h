@@ -1,12 +1,19 @@
 // The one channel from the user-interface thread to the monitor thread:
-// requests go in from the UI (never blocking it for longer than a lock),
-// the monitor takes them all at once when it wakes. No other state is shared.
+// requests go in from the UI (never blocking it for longer than a lock), the
+// monitor takes them when it wakes. No other state is shared.
+//
+// Commands wait in two queues. Queries ("Q1", "F") are asked again every
+// second, so one of each waiting is enough: a query already waiting is not
+// queued twice, and a line that answers slowly never piles them up. Control
+// commands (self-tests, cancel, switch-off) are never dropped or reordered
+// and go out before any waiting query.
 #pragma once
 
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "events/engine_ports.h"
@@ -21,31 +28,28 @@ struct SerialLine {
 };
 
 struct UpsCommand {
+  enum class Kind { Query, Control } kind = Kind::Query;
   std::string bytes;
-  bool readReply = false;
+  unsigned id = 0;  // a control command's number, reported back once written
 };
 
-// What the monitor has been asked to do since it last looked.
+// What the monitor has been asked to do since it last looked, commands aside.
 struct MonitorRequests {
   LinkKind link = LinkKind::Serial;
   SerialLine line;
   bool closePort = false;
   bool openPort = false;  // SerialReadEnabled
-  std::deque<UpsCommand> commands;
   bool stop = false;
 };
 
 class MonitorMailbox : public MonitorPort {
  public:
-  // Commands beyond this many unsent ones replace the newest (one slot in the
-  // original design; a short queue keeps a rating query from being lost).
-  static constexpr size_t kMaxQueuedCommands = 8;
-
   // MonitorPort, called by the engine on the user-interface thread.
   void SetLinkKind(LinkKind kind) override;
   void ClosePort() override;
   void EnableSerialRead() override;
-  void SendCommand(const std::string& bytes, bool readReply) override;
+  void SendQuery(const std::string& bytes) override;
+  unsigned SendControl(const std::string& bytes) override;
 
   void SetSerialLine(const SerialLine& line);
   void RequestStop();
@@ -53,8 +57,16 @@ class MonitorMailbox : public MonitorPort {
   // Monitor side: waits until something was asked or `timeout` passed, then
   // takes the requests (link kind and line stay; the rest is consumed).
   MonitorRequests Take(std::chrono::milliseconds timeout);
+  // The next command to send: control commands first, in the order given.
+  std::optional<UpsCommand> NextCommand();
+  // A control command that could not be written goes back to the front.
+  void PutBack(const UpsCommand& command);
+  bool StopRequested();
   // Sleeps up to `duration`, waking early only to stop. True when asked to stop.
   bool SleepUnlessStopped(std::chrono::milliseconds duration);
+
+  size_t WaitingQueries();
+  size_t WaitingControls();
 
  private:
   void Notify();
@@ -62,6 +74,9 @@ class MonitorMailbox : public MonitorPort {
   std::mutex mutex_;
   std::condition_variable changed_;
   MonitorRequests requests_;
+  std::deque<UpsCommand> controls_;
+  std::deque<UpsCommand> queries_;
+  unsigned lastControlId_ = 0;
   bool pending_ = false;
 };
 

@@ -1,47 +1,67 @@
-// The monitor thread: owns the serial port and polls the link library, and
-// posts what it finds to the main window, which applies it in order. It
-// never shows a window and never waits for the user-interface thread.
+// The monitor thread: runs the monitor loop over the serial port and the link
+// library, and posts what it finds to the main window, which applies it in
+// order. It never shows a window and never waits for the user-interface thread.
 #pragma once
 
 #include <windows.h>
 
-#include <string>
 #include <thread>
 
-#include "events/power_engine.h"
 #include "ups/comm_port_win.h"
 #include "ups/link_library_win.h"
-#include "ups/monitor_mailbox.h"
+#include "ups/monitor_loop.h"
 
 namespace voltaris {
 
-struct MonitorReport {
-  enum class Kind { SerialOpen, SerialRead, UsbPass } kind;
-  bool ok = false;     // SerialOpen: opened; SerialRead: the read worked
-  std::string bytes;   // SerialRead
-  UsbPass usb;         // UsbPass
+// The serial port as the loop sees it.
+class CommLinePort : public SerialLinePort {
+ public:
+  bool IsOpen() const override { return port_.IsOpen() != 0; }
+  bool Open(const SerialLine& line) override;
+  void Close() override { port_.Close(); }
+  bool Write(const std::string& bytes) override;
+  bool Read(std::string& reply) override;
+
+ private:
+  CommPort port_;
+};
+
+// The link library as the loop sees it; a missing entry point reads as no device.
+class LibraryUsbPort : public UsbLinkPort {
+ public:
+  explicit LibraryUsbPort(const LinkLibrary& library) : library_(library) {}
+  bool Present() override { return library_.HidHandle() != 0; }
+  void Output(int code) override { library_.CmdOutput(code); }
+  std::string Input() override;
+
+ private:
+  const LinkLibrary& library_;
+};
+
+// Reports go to the main window as WM_APP_MONITOR_REPORT, owned by the receiver.
+class WindowReportSink : public ReportSink {
+ public:
+  HWND window = nullptr;
+  void Post(MonitorReport report) override;
 };
 
 class MonitorThread {
  public:
-  MonitorThread(MonitorMailbox& mailbox, const LinkLibrary& library) : mailbox_(mailbox), library_(library) {}
+  MonitorThread(MonitorMailbox& mailbox, const LinkLibrary& library)
+      : mailbox_(mailbox), usb_(library), loop_(mailbox_, serial_, usb_, reports_) {}
   ~MonitorThread() { Stop(); }
 
   void Start(HWND reportTo);
-  // Asks the thread to stop and waits for it; it closes the port on its way out.
+  // Asks the thread to stop and waits for it: at most one read of the line.
+  // It closes the port on its way out.
   void Stop();
 
  private:
-  void Run();
-  void SerialPass(const MonitorRequests& requests);
-  void UsbPassOnce();
-  void Post(MonitorReport report);
-  bool OpenPort(const SerialLine& line);
-
   MonitorMailbox& mailbox_;
-  const LinkLibrary& library_;
-  CommPort port_;
-  HWND reportTo_ = nullptr;
+  CommLinePort serial_;
+  LibraryUsbPort usb_;
+  WindowReportSink reports_;
+  MonitorLoop loop_;
   std::thread thread_;
 };
 

@@ -58,7 +58,7 @@ class FakeTimers : public TimerPort {
 
 class FakeDisplay : public DisplayPort {
  public:
-  int zeroed = 0, usbZeroed = 0, ownedBoxes = 0, loneBoxes = 0, readings = 0, storeReports = 0;
+  int zeroed = 0, usbZeroed = 0, readings = 0;
   int linkUpPictures = 0, linkDownPictures = 0;
   bool controlCenter = true;
   void ZeroGauges() override { ++zeroed; }
@@ -67,8 +67,16 @@ class FakeDisplay : public DisplayPort {
   void ShowLinkPictures(bool up) override { ++(up ? linkUpPictures : linkDownPictures); }
   void ShowReadings(LinkKind, const UpsStatus&, const BatteryReading&) override { ++readings; }
   void SetControlCenterEnabled(bool enabled) override { controlCenter = enabled; }
+};
+
+class FakeNotices : public NoticePort {
+ public:
+  int ownedBoxes = 0, loneBoxes = 0;
+  std::vector<std::string> storeReports;
+  bool recordsWaiting = false;
   void ShowNoUpsBox(bool owned) override { ++(owned ? ownedBoxes : loneBoxes); }
-  void ReportRecordsWaiting(const std::string&) override { ++storeReports; }
+  void ReportRecordsWaiting(const std::string& problem) override { storeReports.push_back(problem); }
+  void ShowRecordsWaiting(bool waiting) override { recordsWaiting = waiting; }
 };
 
 class FakeMonitor : public MonitorPort {
@@ -79,7 +87,11 @@ class FakeMonitor : public MonitorPort {
   void SetLinkKind(LinkKind k) override { kind = k; }
   void ClosePort() override { ++closes; }
   void EnableSerialRead() override { ++readRequests; }
-  void SendCommand(const std::string& bytes, bool) override { commands.push_back(bytes); }
+  void SendQuery(const std::string& bytes) override { commands.push_back(bytes); }
+  unsigned SendControl(const std::string& bytes) override {
+    commands.push_back(bytes);
+    return static_cast<unsigned>(commands.size());
+  }
   int Count(const std::string& command) const {
     int n = 0;
     for (const auto& c : commands) n += c == command;
@@ -99,24 +111,33 @@ struct EngineRig {
   std::string dir = folder.path();
   FakeTimers timers;
   FakeDisplay display;
+  FakeNotices notices;
   FakeMonitor monitor;
   FixedClock clock;
-  RecordStore records{dir, clock};
+  RecordStore store{dir, clock};
+  RecordKeeper records{store, timers, notices};
   ConfigFile config{dir};
-  PowerEngine engine{timers, display, monitor, records, config};
+  PowerEngine engine{timers, display, notices, monitor, records, config};
+  TimerTable table;
+
+  EngineRig() {
+    records.Recover();
+    engine.OwnTimers(table);
+    records.OwnTimers(table);
+  }
 
   void Settings(const std::string& ini) { std::ofstream(dir + "/UpsConfigure.ini") << ini; }
 
   std::vector<std::string> Events() {
     std::vector<std::string> events;
-    records.ReadAll(RecordTable::Events, {"event"}, [&events](const auto& r) {
+    store.ReadAll(RecordTable::Events, {"event"}, [&events](const auto& r) {
       events.push_back(r[0].substr(r[0].find("  ", 10)));  // the text without date and time
     });
     return events;
   }
 
   void Run(long long ms) {
-    timers.Advance(ms, [this](unsigned id) { engine.OnTimer(id); });
+    timers.Advance(ms, [this](unsigned id) { table.Dispatch(id); });
   }
 };
 

@@ -1,5 +1,7 @@
 // The power engine through whole scenarios, on virtual time.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "events/timer_ids.h"
 #include "tests/unit/engine_fakes.h"
@@ -53,7 +55,7 @@ TEST(PowerEngineSerial, NoUpsAtStartUpIsReportedOnceUntilAReply) {
   EXPECT_FALSE(rig.timers.IsArmed(kTimerOpenSerial));  // one-shot
   for (int i = 0; i < 5; ++i) rig.engine.OnSerialOpen(false);
   EXPECT_EQ(rig.Events(), (std::vector<std::string>{"  Program Start", "  UPS is DisConnected!"}));
-  EXPECT_EQ(rig.display.ownedBoxes, 1);
+  EXPECT_EQ(rig.notices.ownedBoxes, 1);
   EXPECT_EQ(rig.display.zeroed, 1);
   EXPECT_FALSE(rig.display.controlCenter);
   EXPECT_FALSE(rig.timers.IsArmed(kTimerStatusQuery));
@@ -144,25 +146,25 @@ TEST(PowerEngineSerial, NoReplyBoxNeedsTheGraceTimeAndNoSettingsDialog) {
   EngineRig rig;
   OpenSerial(rig);
   rig.engine.OnSerialRead(true, "");
-  EXPECT_EQ(rig.display.loneBoxes, 0);  // within the first 5 s
+  EXPECT_EQ(rig.notices.loneBoxes, 0);  // within the first 5 s
   rig.Run(5000);
   rig.engine.OnSerialRead(true, "");
-  EXPECT_EQ(rig.display.loneBoxes, 1);
+  EXPECT_EQ(rig.notices.loneBoxes, 1);
   rig.engine.OnSerialRead(true, "");
-  EXPECT_EQ(rig.display.loneBoxes, 1);  // once, until the UPS answers again
+  EXPECT_EQ(rig.notices.loneBoxes, 1);  // once, until the UPS answers again
   rig.engine.OnSerialRead(true, kHealthy);
   rig.engine.OnSettingsDialogOpened();
   rig.Run(300);
   rig.engine.OnSerialRead(true, "");
-  EXPECT_EQ(rig.display.loneBoxes, 1);  // quiet while the dialog is open
+  EXPECT_EQ(rig.notices.loneBoxes, 1);  // quiet while the dialog is open
   rig.engine.SetSettingsDialogOpen(false);
   rig.Run(300);
   EXPECT_FALSE(rig.timers.IsArmed(kTimerSettingsWatch));
   rig.engine.OnSerialRead(true, "");
-  EXPECT_EQ(rig.display.loneBoxes, 1);  // and for 2 s after
+  EXPECT_EQ(rig.notices.loneBoxes, 1);  // and for 2 s after
   rig.Run(2000);
   rig.engine.OnSerialRead(true, "");
-  EXPECT_EQ(rig.display.loneBoxes, 2);
+  EXPECT_EQ(rig.notices.loneBoxes, 2);
 }
 
 TEST(PowerEngineHistory, NoTimerWhenRecordingIsOff) {
@@ -227,6 +229,109 @@ TEST(PowerEngineUsb, DeviceLostIsLoggedAndBoxedOnce) {
   rig.engine.OnUsbPass({true, "U" + kRating, "U" + kHealthy});
   for (int i = 0; i < 3; ++i) rig.engine.OnUsbPass({false, "", ""});
   EXPECT_EQ(rig.Events(), (std::vector<std::string>{"  USB UPS is Connected!", "  UPS is DisConnected!"}));
-  EXPECT_EQ(rig.display.ownedBoxes, 1);
+  EXPECT_EQ(rig.notices.ownedBoxes, 1);
   EXPECT_FALSE(rig.display.controlCenter);
+}
+
+TEST(PowerEngineSerial, AFailedWriteOrReadIsAMissedReplyAndTheThirdReopensThePort) {
+  EngineRig rig;
+  OpenSerial(rig);
+  rig.engine.OnSerialRead(true, kHealthy);
+  rig.engine.OnSerialRead(false, "");
+  rig.engine.OnSerialRead(false, "");
+  const int closes = rig.monitor.closes;
+  rig.Run(1000);
+  EXPECT_EQ(rig.monitor.closes, closes);  // two misses: the port stays open
+  EXPECT_EQ(rig.Events().size(), 1u);
+  rig.engine.OnSerialRead(false, "");
+  EXPECT_EQ(rig.Events().back(), "  UPS is DisConnected!");
+  EXPECT_EQ(rig.engine.Flags().serialLinkUp, 0);
+  rig.Run(1000);
+  EXPECT_EQ(rig.monitor.closes, closes + 1);  // closed, so the monitor opens it afresh
+  rig.Run(1000);
+  EXPECT_EQ(rig.monitor.closes, closes + 2);  // at every status query while it stays silent
+}
+
+TEST(PowerEngineSerial, APulledAdapterIsFoundAgainWhenItComesBack) {
+  EngineRig rig;
+  OpenSerial(rig);
+  rig.engine.OnSerialRead(true, kHealthy);
+  for (int i = 0; i < 3; ++i) rig.engine.OnSerialRead(false, "");
+  rig.Run(1000);
+  for (int i = 0; i < 5; ++i) {  // the port is gone: every open fails
+    rig.engine.OnSerialOpen(false);
+    EXPECT_TRUE(rig.timers.IsArmed(kTimerOpenSerial));
+    const int requests = rig.monitor.readRequests;
+    rig.Run(1000);
+    EXPECT_GT(rig.monitor.readRequests, requests);  // asked to open again
+  }
+  EXPECT_EQ(rig.notices.ownedBoxes, 1);  // the box once, at the first failed open
+  rig.engine.OnSerialOpen(true);
+  EXPECT_TRUE(rig.timers.IsArmed(kTimerStatusQuery));
+  rig.engine.OnSerialRead(true, kHealthy);
+  rig.engine.OnSerialRead(true, kHealthy);
+  EXPECT_EQ(rig.Events(), (std::vector<std::string>{"  COM UPS is Connected!", "  UPS is DisConnected!",
+                                                     "  COM UPS is Connected!"}));
+  const int closes = rig.monitor.closes;
+  rig.Run(3000);
+  EXPECT_EQ(rig.monitor.closes, closes);  // answering again: the port is left alone
+}
+
+TEST(PowerEngineSerial, NoUpsAtStartUpIsLookedForEverySecondWithoutMoreEventsOrBoxes) {
+  EngineRig rig;
+  rig.engine.StartLink(kCom1);
+  for (int i = 0; i < 4; ++i) {
+    rig.Run(1000);
+    rig.engine.OnSerialOpen(false);
+  }
+  EXPECT_EQ(rig.monitor.closes, 4);
+  EXPECT_EQ(rig.Events(), std::vector<std::string>{"  UPS is DisConnected!"});
+  EXPECT_EQ(rig.notices.ownedBoxes, 1);
+}
+
+TEST(PowerEngineEnd, ProgramEndIsRecordedOnceWhicheverWayOutCameFirst) {
+  EngineRig rig;
+  rig.engine.LogProgramStart();
+  rig.engine.Stop();  // the session ends ...
+  rig.engine.Stop();  // ... and the window is destroyed after
+  EXPECT_EQ(rig.Events(), (std::vector<std::string>{"  Program Start", "  Program End"}));
+}
+
+TEST(RecordKeeperTest, AnUnwritableTableIsReportedOnceRetriedAndTheTipClearedOnceWritten) {
+  EngineRig rig;
+  const std::string path = rig.store.PathOf(RecordTable::Events);
+  ASSERT_EQ(mkdir(path.c_str(), 0755), 0);  // a folder where the file should be
+  rig.engine.LogProgramStart();
+  rig.engine.StartLink(kCom1);
+  rig.Run(1000);
+  rig.engine.OnSerialOpen(false);  // "  UPS is DisConnected!" waits too
+  ASSERT_EQ(rig.notices.storeReports.size(), 1u);
+  EXPECT_NE(rig.notices.storeReports[0].find("EventRecord.csv"), std::string::npos);  // names the file
+  EXPECT_TRUE(rig.notices.recordsWaiting);
+  EXPECT_EQ(rig.timers.armed[kTimerRecordRetry].periodMs, RecordKeeper::kRetryMs);
+  rig.Run(RecordKeeper::kRetryMs);
+  EXPECT_TRUE(rig.notices.recordsWaiting);  // still a folder
+
+  ASSERT_EQ(rmdir(path.c_str()), 0);
+  rig.Run(RecordKeeper::kRetryMs);
+  EXPECT_FALSE(rig.notices.recordsWaiting);
+  EXPECT_FALSE(rig.timers.IsArmed(kTimerRecordRetry));
+  EXPECT_EQ(rig.Events(), (std::vector<std::string>{"  Program Start", "  UPS is DisConnected!"}));
+  EXPECT_EQ(rig.notices.storeReports.size(), 1u);
+}
+
+TEST(TimerTableTest, EachNumberHasOneOwner) {
+  struct Counter : TimerOwner {
+    std::vector<unsigned> ticks;
+    void OnTimer(unsigned id) override { ticks.push_back(id); }
+  } first, second;
+  TimerTable table;
+  EXPECT_TRUE(table.Own(1030, first));
+  EXPECT_FALSE(table.Own(1030, second));
+  EXPECT_TRUE(table.Own(1031, second));
+  EXPECT_TRUE(table.Dispatch(1030));
+  EXPECT_TRUE(table.Dispatch(1031));
+  EXPECT_FALSE(table.Dispatch(1099));
+  EXPECT_EQ(first.ticks, std::vector<unsigned>{1030});
+  EXPECT_EQ(second.ticks, std::vector<unsigned>{1031});
 }

@@ -9,7 +9,7 @@ using voltaris::LinkLibrary;
 
 TEST(LinkBinding, TheRealLibraryBindsAllFourEntryPoints) {
   LinkLibrary library;
-  ASSERT_TRUE(library.Load(nullptr));
+  ASSERT_TRUE(library.Load());
   EXPECT_TRUE(library.HasHidHandle() && library.HasCmdOutput() && library.HasCmdInput() && library.HasCmdtest());
   // No quillon.ini here: no transport, so no device and no reply.
   EXPECT_EQ(library.HidHandle(), 0);
@@ -23,7 +23,7 @@ TEST(LinkBinding, TheRealLibraryBindsAllFourEntryPoints) {
 
 TEST(LinkBinding, AMissingEntryPointStaysNullAndIsNeverCalled) {
   LinkLibrary library;
-  ASSERT_TRUE(library.Load(nullptr, "quillon_partial.dll"));
+  ASSERT_TRUE(library.Load("quillon_partial.dll"));
   EXPECT_FALSE(library.HasHidHandle());
   EXPECT_TRUE(library.HasCmdInput());
   EXPECT_EQ(library.HidHandle(), 0);  // counts as no device instead of a call through null

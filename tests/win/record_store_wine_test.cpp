@@ -35,9 +35,10 @@ std::vector<std::string> Events(RecordStore& store) {
 
 }  // namespace
 
-TEST(RecordStoreOnWindows, FileHeldByAnotherProgramQueuesThenWritesInOrder) {
+TEST(RecordStoreOnWindows, FileHeldByAnotherProgramJournalsThenWritesInOrder) {
   FixedClock clock;
   RecordStore store(NewFolder(), clock);
+  store.Recover();
   ASSERT_TRUE(store.AppendEvent("  one").written);
   const std::string path = store.PathOf(RecordTable::Events);
   HANDLE held = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -47,12 +48,32 @@ TEST(RecordStoreOnWindows, FileHeldByAnotherProgramQueuesThenWritesInOrder) {
   EXPECT_FALSE(blocked.written);
   EXPECT_EQ(blocked.error.code, ERROR_SHARING_VIOLATION);
   EXPECT_FALSE(store.AppendEvent("  three").error);  // reported once
-  EXPECT_EQ(store.PendingRows(), 2u);
+  EXPECT_TRUE(blocked.kept);  // in the journal beside the table
+  EXPECT_TRUE(store.RowsWaiting());
+  EXPECT_EQ(store.HeldRows(), 0u);
 
   CloseHandle(held);
   EXPECT_TRUE(store.AppendEvent("  four").written);
   EXPECT_EQ(Events(store), (std::vector<std::string>{"2026-12-8  9:05:07  one", "2026-12-8  9:05:07  two",
                                                      "2026-12-8  9:05:07  three", "2026-12-8  9:05:07  four"}));
+  EXPECT_FALSE(store.RowsWaiting());
+  EXPECT_EQ(GetFileAttributesA(store.JournalPathOf(RecordTable::Events).c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(RecordStoreOnWindows, ReadOnlyFileJournalsAndIsWrittenOnceWritable) {
+  FixedClock clock;
+  RecordStore store(NewFolder(), clock);
+  store.Recover();
+  store.AppendEvent("  one");
+  const std::string path = store.PathOf(RecordTable::Events);
+  ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+  const RecordResult refused = store.AppendEvent("  two");
+  EXPECT_FALSE(refused.written);
+  EXPECT_TRUE(refused.kept);
+  EXPECT_EQ(refused.error.code, ERROR_ACCESS_DENIED);
+  ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL));
+  EXPECT_EQ(store.FlushPending(), 0u);
+  EXPECT_EQ(Events(store), (std::vector<std::string>{"2026-12-8  9:05:07  one", "2026-12-8  9:05:07  two"}));
 }
 
 TEST(RecordStoreOnWindows, DeleteAllWhileAReaderHoldsTheFile) {

@@ -1,0 +1,43 @@
+#include "events/record_keeper.h"
+
+#include "events/timer_ids.h"
+
+namespace voltaris {
+
+RecordKeeper::RecordKeeper(RecordStore& store, TimerPort& timers, NoticePort& notices)
+    : store_(store), timers_(timers), notices_(notices) {}
+
+void RecordKeeper::OwnTimers(TimerTable& table) { table.Own(kTimerRecordRetry, *this); }
+
+void RecordKeeper::Recover() {
+  store_.Recover();
+  SetWaiting(store_.RowsWaiting());
+}
+
+void RecordKeeper::Note(const RecordResult& result) {
+  if (result.error) {
+    const std::string where = result.kept ? "They are kept beside the file, in a file ending in \".pending\", "
+                                          : "They are kept in memory ";
+    notices_.ReportRecordsWaiting(result.error.message + "\n\nRecords cannot be written to this file now. " + where +
+                                  "and are written to it as soon as it can be written again.");
+  }
+  if (!result.written) SetWaiting(true);
+}
+
+void RecordKeeper::OnTimer(unsigned) {
+  store_.FlushPending();
+  SetWaiting(store_.RowsWaiting());
+}
+
+void RecordKeeper::SetWaiting(bool waiting) {
+  if (waiting == waiting_) return;
+  waiting_ = waiting;
+  if (waiting) {
+    timers_.Arm(kTimerRecordRetry, kRetryMs);
+  } else {
+    timers_.Kill(kTimerRecordRetry);
+  }
+  notices_.ShowRecordsWaiting(waiting);
+}
+
+}  // namespace voltaris

@@ -1,0 +1,258 @@
+// The monitor thread's mailbox and loop by themselves: what the user-interface
+// thread asks for, in what order it reaches the line, and how the loop stops.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "ups/monitor_loop.h"
+#include "ups/monitor_mailbox.h"
+
+using namespace voltaris;
+using std::chrono::milliseconds;
+
+namespace {
+
+std::vector<std::string> Drain(MonitorMailbox& mailbox) {
+  std::vector<std::string> sent;
+  while (const auto c = mailbox.NextCommand()) sent.push_back(c->bytes);
+  return sent;
+}
+
+// A serial port whose reads can be held until the test lets them finish.
+class FakeSerial : public SerialLinePort {
+ public:
+  std::atomic<bool> openFails{false}, writeFails{false};
+  bool holdReads = false;  // under the lock
+  std::string reply = "(220.0\r";
+
+  bool IsOpen() const override { return open_; }
+  bool Open(const SerialLine&) override {
+    if (openFails) return false;
+    return open_ = true;
+  }
+  void Close() override { open_ = false; }
+  bool Write(const std::string& bytes) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    written_.push_back(bytes);
+    changed_.notify_all();
+    return !writeFails;
+  }
+  bool Read(std::string& into) override {
+    std::unique_lock<std::mutex> lock(mutex_);
+    ++readsStarted_;
+    changed_.notify_all();
+    changed_.wait_for(lock, std::chrono::seconds(10), [this] { return !holdReads; });
+    into = holdReads ? "" : reply;
+    return true;
+  }
+  void ReleaseReads() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    holdReads = false;
+    changed_.notify_all();
+  }
+  bool WaitForWrites(size_t n) { return WaitFor([&] { return written_.size() >= n; }); }
+  bool WaitForReadStart() { return WaitFor([&] { return readsStarted_ > 0; }); }
+  std::vector<std::string> Written() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return written_;
+  }
+
+ private:
+  template <typename Done>
+  bool WaitFor(Done done) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(10), done);
+  }
+  std::atomic<bool> open_{false};
+  int readsStarted_ = 0;
+  std::vector<std::string> written_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+};
+
+class NoUsb : public UsbLinkPort {
+ public:
+  bool Present() override { return false; }
+  void Output(int) override {}
+  std::string Input() override { return ""; }
+};
+
+class Reports : public ReportSink {
+ public:
+  void Post(MonitorReport report) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    reports_.push_back(std::move(report));
+  }
+  std::vector<MonitorReport> Of(MonitorReport::Kind kind) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<MonitorReport> out;
+    for (const auto& r : reports_) {
+      if (r.kind == kind) out.push_back(r);
+    }
+    return out;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<MonitorReport> reports_;
+};
+
+MonitorPauses NoPauses() {
+  MonitorPauses p;
+  p.idle = p.afterOpen = p.afterFailedOpen = milliseconds(1);
+  return p;
+}
+
+// A loop on its own thread, stopped and joined at the end of the test.
+struct LoopRig {
+  MonitorMailbox mailbox;
+  FakeSerial serial;
+  NoUsb usb;
+  Reports reports;
+  MonitorLoop loop{mailbox, serial, usb, reports, NoPauses()};
+  std::thread thread;
+
+  LoopRig() { mailbox.SetSerialLine({"COM1", {}}); }
+  void Start() { thread = std::thread([this] { loop.Run(); }); }
+  void Stop() {
+    mailbox.RequestStop();
+    serial.ReleaseReads();
+    if (thread.joinable()) thread.join();
+  }
+  ~LoopRig() { Stop(); }
+};
+
+}  // namespace
+
+TEST(MonitorMailbox, AQueryWaitsOnceAndControlsAreNeverDroppedAndGoFirst) {
+  MonitorMailbox mailbox;
+  for (int i = 0; i < 50; ++i) {  // a slow line: the timers ask faster than the line answers
+    mailbox.SendQuery("Q1\r");
+    mailbox.SendQuery("F\r");
+  }
+  EXPECT_EQ(mailbox.WaitingQueries(), 2u);
+  for (int i = 0; i < 100; ++i) mailbox.SendControl("S" + std::to_string(i) + "\r");
+  const unsigned last = mailbox.SendControl("CT\r");
+  EXPECT_EQ(last, 101u);
+  const auto sent = Drain(mailbox);
+  ASSERT_EQ(sent.size(), 103u);
+  for (int i = 0; i < 100; ++i) EXPECT_EQ(sent[static_cast<size_t>(i)], "S" + std::to_string(i) + "\r");
+  EXPECT_EQ(sent[100], "CT\r");
+  EXPECT_EQ(sent[101], "Q1\r");
+  EXPECT_EQ(sent[102], "F\r");
+  mailbox.SendQuery("Q1\r");  // once sent, it may wait again
+  EXPECT_EQ(mailbox.WaitingQueries(), 1u);
+}
+
+TEST(MonitorMailbox, APutBackControlGoesOutFirstAgain) {
+  MonitorMailbox mailbox;
+  mailbox.SendControl("T\r");
+  mailbox.SendControl("CT\r");
+  const auto first = mailbox.NextCommand();
+  mailbox.PutBack(*first);
+  EXPECT_EQ(Drain(mailbox), (std::vector<std::string>{"T\r", "CT\r"}));
+}
+
+TEST(MonitorMailbox, RequestsAreConsumedButTheLinkKindStays) {
+  MonitorMailbox mailbox;
+  mailbox.SetLinkKind(LinkKind::Usb);
+  mailbox.ClosePort();
+  mailbox.EnableSerialRead();
+  const MonitorRequests first = mailbox.Take(milliseconds(0));
+  EXPECT_EQ(first.link, LinkKind::Usb);
+  EXPECT_TRUE(first.closePort);
+  EXPECT_TRUE(first.openPort);
+  const MonitorRequests second = mailbox.Take(milliseconds(0));
+  EXPECT_EQ(second.link, LinkKind::Usb);
+  EXPECT_FALSE(second.closePort);
+  EXPECT_FALSE(second.openPort);
+}
+
+TEST(MonitorMailbox, AWaitingMonitorWakesForACommandAndForStop) {
+  MonitorMailbox mailbox;
+  std::thread ui([&mailbox] { mailbox.SendQuery("Q1\r"); });
+  mailbox.Take(milliseconds(10000));  // returns once the command is in
+  ui.join();
+  EXPECT_EQ(mailbox.WaitingQueries(), 1u);
+  EXPECT_FALSE(mailbox.StopRequested());
+  std::thread stopper([&mailbox] { mailbox.RequestStop(); });
+  EXPECT_TRUE(mailbox.SleepUnlessStopped(milliseconds(10000)));
+  stopper.join();
+  EXPECT_TRUE(mailbox.StopRequested());
+}
+
+TEST(MonitorLoopTest, ControlCommandsReachTheLineBeforeQueriesAndAreReportedWritten) {
+  LoopRig rig;
+  rig.mailbox.SendQuery("Q1\r");
+  rig.mailbox.SendQuery("F\r");
+  const unsigned test = rig.mailbox.SendControl("T\r");
+  const unsigned cancel = rig.mailbox.SendControl("CT\r");
+  rig.mailbox.EnableSerialRead();
+  rig.Start();
+  ASSERT_TRUE(rig.serial.WaitForWrites(4));
+  rig.Stop();
+  EXPECT_EQ(rig.serial.Written(), (std::vector<std::string>{"T\r", "CT\r", "Q1\r", "F\r"}));
+  const auto written = rig.reports.Of(MonitorReport::Kind::ControlWritten);
+  ASSERT_EQ(written.size(), 2u);
+  EXPECT_EQ(written[0].controlId, test);
+  EXPECT_EQ(written[1].controlId, cancel);
+  EXPECT_TRUE(written[0].ok && written[1].ok);
+  const auto reads = rig.reports.Of(MonitorReport::Kind::SerialRead);
+  ASSERT_EQ(reads.size(), 2u);  // a reply read after each query, none after a control
+  EXPECT_EQ(reads[0].bytes, "(220.0\r");
+}
+
+TEST(MonitorLoopTest, AStopDuringASilentReadSendsNothingMore) {
+  LoopRig rig;
+  rig.serial.holdReads = true;  // the UPS does not answer: each read lasts its whole bound
+  rig.mailbox.SendQuery("Q1\r");
+  rig.mailbox.SendQuery("F\r");
+  rig.mailbox.EnableSerialRead();
+  rig.Start();
+  ASSERT_TRUE(rig.serial.WaitForReadStart());
+  rig.mailbox.RequestStop();
+  rig.serial.ReleaseReads();  // the read's bound passes
+  rig.thread.join();
+  EXPECT_EQ(rig.serial.Written(), std::vector<std::string>{"Q1\r"});
+  EXPECT_FALSE(rig.serial.IsOpen());  // closed on the way out
+}
+
+TEST(MonitorLoopTest, AFailedWriteIsReportedAsAMissedReplyWithoutARead) {
+  LoopRig rig;
+  rig.serial.writeFails = true;
+  rig.mailbox.SendQuery("Q1\r");
+  rig.mailbox.EnableSerialRead();
+  rig.Start();
+  ASSERT_TRUE(rig.serial.WaitForWrites(1));
+  rig.Stop();
+  const auto reads = rig.reports.Of(MonitorReport::Kind::SerialRead);
+  ASSERT_EQ(reads.size(), 1u);
+  EXPECT_FALSE(reads[0].ok);
+}
+
+TEST(MonitorLoopTest, AControlCommandWaitsWhileThePortCannotOpen) {
+  LoopRig rig;
+  rig.serial.openFails = true;
+  const unsigned id = rig.mailbox.SendControl("S01R0010\r");
+  rig.mailbox.SendQuery("Q1\r");
+  rig.mailbox.EnableSerialRead();
+  rig.Start();
+  for (int i = 0; i < 200 && rig.reports.Of(MonitorReport::Kind::SerialOpen).empty(); ++i) {
+    std::this_thread::sleep_for(milliseconds(5));
+  }
+  ASSERT_FALSE(rig.reports.Of(MonitorReport::Kind::SerialOpen).empty());
+  EXPECT_FALSE(rig.reports.Of(MonitorReport::Kind::SerialOpen)[0].ok);
+  EXPECT_EQ(rig.mailbox.WaitingControls(), 1u);
+  EXPECT_TRUE(rig.serial.Written().empty());
+  rig.serial.openFails = false;
+  rig.mailbox.EnableSerialRead();
+  ASSERT_TRUE(rig.serial.WaitForWrites(1));
+  rig.Stop();
+  EXPECT_EQ(rig.serial.Written().front(), "S01R0010\r");
+  const auto written = rig.reports.Of(MonitorReport::Kind::ControlWritten);
+  ASSERT_EQ(written.size(), 1u);
+  EXPECT_EQ(written[0].controlId, id);
+}

@@ -1,0 +1,253 @@
+// The record store's journals on a file system in memory: tables that fail
+// on their own, journals moved in order and exactly once, whatever step a
+// failure or a crash stops the move at.
+#include <gtest/gtest.h>
+
+#include "records/csv.h"
+#include "records/record_store.h"
+#include "tests/unit/memory_file_system.h"
+
+using namespace voltaris;
+using voltaris::testing::MemoryFileSystem;
+
+namespace {
+
+class StepClock : public LocalClock {
+ public:
+  LocalDateTime now{2026, 12, 8, 9, 5, 0, 2};
+  LocalDateTime Now() const override { return now; }
+};
+
+const std::string kEvents = "EventRecord.csv";
+const std::string kHistory = "HistorRecord.csv";
+const std::string kDaily = "MonthRecord.csv";
+
+struct JournalRig {
+  MemoryFileSystem disk;
+  StepClock clock;
+  std::unique_ptr<RecordStore> store = NewStore();
+
+  std::unique_ptr<RecordStore> NewStore() { return std::make_unique<RecordStore>("", clock, disk); }
+  // The program dies; a new one starts on the same disk.
+  void Restart() {
+    disk.Restart();
+    store = NewStore();
+    store->Recover();
+  }
+  // Event texts numbered by the second they were written at, so each row differs.
+  RecordResult Event(int n) {
+    clock.now.second = n % 60;
+    clock.now.minute = n / 60;
+    return store->AppendEvent("  event " + std::to_string(n));
+  }
+  std::vector<std::string> Rows(RecordTable table) {
+    std::vector<std::string> rows;
+    EXPECT_FALSE(store->ReadAll(table, InfoOf(table).columns, [&rows](const auto& r) {
+      std::string line;
+      for (const auto& f : r) line += (line.empty() ? "" : "|") + f;
+      rows.push_back(line);
+    }));
+    return rows;
+  }
+  std::vector<std::string> EventTexts() {
+    std::vector<std::string> texts;
+    for (const auto& r : Rows(RecordTable::Events)) texts.push_back(r.substr(r.find("  event")));
+    return texts;
+  }
+  bool Has(const std::string& path) const { return disk.files.count(path) != 0; }
+};
+
+std::vector<std::string> EventsNumbered(int from, int to) {
+  std::vector<std::string> texts;
+  for (int n = from; n <= to; ++n) texts.push_back("  event " + std::to_string(n));
+  return texts;
+}
+
+}  // namespace
+
+TEST(RecordJournal, ATableThatCannotBeWrittenHoldsBackOnlyItsOwnRows) {
+  JournalRig rig;
+  rig.Event(1);
+  rig.disk.blocked.insert(kEvents);  // open in a spreadsheet
+  const RecordResult first = rig.Event(2);
+  EXPECT_FALSE(first.written);
+  EXPECT_TRUE(first.kept);  // in the journal, on the disk
+  EXPECT_EQ(first.error.code, 13);
+  EXPECT_FALSE(rig.Event(3).error);  // the spell is reported once
+  EXPECT_TRUE(rig.store->AppendHistoryRow({"2026-12-8", "9:5:0", "220"}).written);
+  EXPECT_TRUE(rig.store->IncrementDailyCount(DailyColumn::AcFail).written);
+  // On the disk in order: the journal being moved, then the journal.
+  EXPECT_EQ(rig.disk.files[kEvents + ".moving"] + rig.disk.files[kEvents + ".pending"],
+            "2026-12-8  9:00:02  event 2\r\n2026-12-8  9:00:03  event 3\r\n");
+  EXPECT_TRUE(rig.store->RowsWaiting());
+  EXPECT_EQ(rig.store->FlushPending(), 1u);
+
+  rig.disk.blocked.clear();
+  EXPECT_TRUE(rig.Event(4).written);
+  EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 4));  // journal rows between the table's and the new one
+  EXPECT_FALSE(rig.Has(kEvents + ".pending"));
+  EXPECT_FALSE(rig.store->RowsWaiting());
+  rig.disk.blocked.insert(kEvents);
+  EXPECT_TRUE(rig.Event(5).error);  // a new spell is reported again
+}
+
+TEST(RecordJournal, TheRetryAndTheNextStartMoveTheJournal) {
+  JournalRig rig;
+  rig.disk.blocked.insert(kEvents);
+  for (int n = 1; n <= 3; ++n) rig.Event(n);
+  rig.disk.blocked.clear();
+  EXPECT_EQ(rig.store->FlushPending(), 0u);
+  EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 3));
+
+  rig.disk.blocked.insert(kEvents);
+  rig.Event(4);
+  rig.disk.blocked.clear();
+  rig.Restart();  // the program ended with the row in the journal
+  EXPECT_FALSE(rig.store->RowsWaiting());
+  EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 4));
+}
+
+TEST(RecordJournal, RowsWaitInMemoryOnlyWhenTheJournalCannotBeWrittenEither) {
+  JournalRig rig;
+  rig.disk.blocked = {kEvents, kEvents + ".pending"};
+  const RecordResult held = rig.Event(1);
+  EXPECT_FALSE(held.kept);
+  rig.Event(2);
+  EXPECT_EQ(rig.store->HeldRows(), 2u);
+  rig.disk.blocked = {kEvents};  // the journal can be written again: the rows go there first
+  rig.Event(3);
+  EXPECT_EQ(rig.store->HeldRows(), 0u);
+  rig.disk.blocked.clear();
+  rig.Event(4);
+  EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 4));
+}
+
+TEST(RecordJournal, DailyCountsWaitAsCountsAndAddUpOnceMoved) {
+  JournalRig rig;
+  rig.store->IncrementDailyCount(DailyColumn::AcFail);
+  rig.disk.blocked.insert(kDaily);
+  rig.store->IncrementDailyCount(DailyColumn::AcFail);
+  rig.store->IncrementDailyCount(DailyColumn::BatteryLow);
+  rig.clock.now.day = 9;
+  rig.store->IncrementDailyCount(DailyColumn::ScheduleDown);
+  rig.disk.blocked.clear();
+  rig.store->FlushPending();
+  EXPECT_EQ(rig.Rows(RecordTable::Daily), (std::vector<std::string>{"2026-12-08|1|2|0", "2026-12-09|0|0|1"}));
+}
+
+// The move of a journal, stopped by a crash at each of its writes in turn: after
+// the next start every row is there, in order, once.
+TEST(RecordJournal, ACrashAtAnyStepOfTheMoveNeitherLosesNorDoublesARow) {
+  for (int crashAt = 1;; ++crashAt) {
+    SCOPED_TRACE("crash at write " + std::to_string(crashAt));
+    JournalRig rig;
+    rig.Event(1);
+    rig.disk.blocked.insert(kEvents);
+    for (int n = 2; n <= 4; ++n) rig.Event(n);
+    rig.disk.blocked.clear();
+    rig.disk.writes = 0;
+    rig.disk.crashAt = crashAt;
+    rig.store->FlushPending();
+    const bool crashed = rig.disk.dead;
+    rig.Restart();
+    EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 4));
+    EXPECT_FALSE(rig.store->RowsWaiting());
+    for (const char* leftover : {".pending", ".moving", ".commit"}) EXPECT_FALSE(rig.Has(kEvents + leftover));
+    if (!crashed) break;  // the move had fewer writes than this
+  }
+}
+
+TEST(RecordJournal, ACrashWhileADailyCountIsMovedOrRewrittenCountsItOnce) {
+  for (int crashAt = 1;; ++crashAt) {
+    SCOPED_TRACE("crash at write " + std::to_string(crashAt));
+    JournalRig rig;
+    for (int i = 0; i < 9; ++i) rig.store->IncrementDailyCount(DailyColumn::AcFail);
+    rig.disk.blocked.insert(kDaily);
+    rig.store->IncrementDailyCount(DailyColumn::AcFail);  // "9" becomes "10": the row grows
+    rig.disk.blocked.clear();
+    rig.disk.writes = 0;
+    rig.disk.crashAt = crashAt;
+    rig.store->FlushPending();
+    const bool crashed = rig.disk.dead;
+    rig.Restart();
+    EXPECT_EQ(rig.Rows(RecordTable::Daily), std::vector<std::string>{"2026-12-08|0|10|0"});
+    if (!crashed) break;
+  }
+}
+
+// A write that fails (and the program goes on) at each step: the next retry
+// finishes the move, and nothing is doubled.
+TEST(RecordJournal, AFailureAtAnyStepOfTheMoveIsFinishedByTheNextRetry) {
+  for (int failAt = 1; failAt < 12; ++failAt) {
+    SCOPED_TRACE("failure at write " + std::to_string(failAt));
+    JournalRig rig;
+    rig.Event(1);
+    rig.disk.blocked.insert(kEvents);
+    rig.Event(2);
+    rig.Event(3);
+    rig.disk.blocked.clear();
+    rig.disk.writes = 0;
+    rig.disk.failAt = failAt;
+    rig.Event(4);  // tries the move, may fail part way
+    rig.store->FlushPending();
+    rig.Event(5);
+    EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 5));
+  }
+}
+
+TEST(RecordJournal, ATornJournalLineIsSetAsideNotMoved) {
+  JournalRig rig;
+  rig.disk.files[kEvents] = "event\r\n2026-12-8  9:00:01  event 1\r\n";
+  rig.disk.files[kEvents + ".pending"] = "2026-12-8  9:00:02  event 2\r\n2026-12-8  9:0";
+  rig.Restart();
+  EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 2));
+  EXPECT_EQ(rig.disk.files[kEvents + ".torn"], "2026-12-8  9:0\r\n");
+}
+
+TEST(RecordTornLine, AFragmentIsSetAsideOnceAndAWholeRowIsKept) {
+  JournalRig rig;
+  rig.disk.files[kEvents] = "event\r\n2026-12-8  9:00:01  event 1\r\n2007-3-5  9:0";
+  EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 1));  // never shown as a row
+  EXPECT_EQ(rig.disk.files[kEvents], "event\r\n2026-12-8  9:00:01  event 1\r\n");
+  EXPECT_EQ(rig.disk.files[kEvents + ".torn"], "2007-3-5  9:0\r\n");
+  rig.Event(2);
+  rig.Restart();
+  EXPECT_EQ(rig.disk.files[kEvents + ".torn"], "2007-3-5  9:0\r\n");  // not added twice
+  EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 2));
+
+  // Saved by an editor without a final line end: a whole row, kept.
+  rig.disk.files[kEvents] += "2026-12-8  9:00:03  event 3";
+  EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 3));
+  rig.Event(4);
+  EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 4));
+}
+
+TEST(RecordTornLine, HistoryRowsAreWholeWithAllNineFields) {
+  JournalRig rig;
+  const std::string header = "Date,Time,Input Voltage,Output Voltage,Load,Battery Level,Temperature,Frequency,Status\r\n";
+  rig.disk.files[kHistory] = header + "2026-12-8,9:5:0,220,220,12,100,25.0,50.0";  // eight fields
+  rig.store->Recover();
+  EXPECT_EQ(rig.disk.files[kHistory], header);
+  rig.disk.files[kHistory] = header + "2026-12-8,9:5:0,220,220,12,100,25.0,50.0,Normal";
+  rig.store->Recover();
+  EXPECT_EQ(rig.disk.files[kHistory], header + "2026-12-8,9:5:0,220,220,12,100,25.0,50.0,Normal\r\n");
+}
+
+TEST(RecordTornLine, ATornFirstLineIsReplacedByTheColumnNames) {
+  JournalRig rig;
+  rig.disk.files[kEvents] = "ev";
+  rig.Event(1);
+  EXPECT_EQ(rig.disk.files[kEvents], "event\r\n2026-12-8  9:00:01  event 1\r\n");
+}
+
+TEST(RecordJournal, DeleteAllDropsTheRowsWaitingForTheTable) {
+  JournalRig rig;
+  rig.disk.blocked.insert(kEvents);
+  rig.Event(1);
+  rig.disk.blocked.clear();
+  EXPECT_FALSE(rig.store->DeleteAll(RecordTable::Events));
+  EXPECT_FALSE(rig.Has(kEvents + ".pending"));
+  EXPECT_TRUE(rig.EventTexts().empty());
+  rig.disk.blocked.insert(kEvents);
+  EXPECT_TRUE(rig.store->DeleteAll(RecordTable::Events));  // reported, nothing half done
+}

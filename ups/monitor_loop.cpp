@@ -1,0 +1,92 @@
+#include "ups/monitor_loop.h"
+
+namespace voltaris {
+
+using std::chrono::milliseconds;
+
+void MonitorLoop::Run() {
+  LinkKind link = LinkKind::Serial;
+  for (;;) {
+    // Over USB the pass paces itself; over serial, wait for the next request.
+    const MonitorRequests requests = mailbox_.Take(link == LinkKind::Usb ? milliseconds(0) : pauses_.idle);
+    if (requests.stop) break;
+    link = requests.link;
+    if (requests.closePort) serial_.Close();
+    if (link == LinkKind::Serial) {
+      SerialPass(requests);
+    } else {
+      serial_.Close();
+      UsbPassOnce();
+    }
+  }
+  serial_.Close();
+}
+
+bool MonitorLoop::OpenPort(const SerialLine& line) {
+  if (line.portName.empty()) return false;
+  // A failed open is tried once more at once, as the user would.
+  return serial_.Open(line) || serial_.Open(line);
+}
+
+void MonitorLoop::SerialPass(const MonitorRequests& requests) {
+  if (!serial_.IsOpen() && requests.openPort) {
+    const bool opened = OpenPort(requests.line);
+    if (opened && mailbox_.SleepUnlessStopped(pauses_.afterOpen)) return;
+    reports_.Post({MonitorReport::Kind::SerialOpen, opened, "", {}, 0});
+    if (!opened) {
+      mailbox_.SleepUnlessStopped(pauses_.afterFailedOpen);
+      return;
+    }
+  }
+  SendCommands();
+}
+
+// One command at a time, looking for a stop request between them, so that
+// leaving takes at most one read even on a silent line.
+void MonitorLoop::SendCommands() {
+  while (!mailbox_.StopRequested()) {
+    const auto command = mailbox_.NextCommand();
+    if (!command) return;
+    if (!Send(*command)) return;
+  }
+}
+
+// False when the line cannot take commands now.
+bool MonitorLoop::Send(const UpsCommand& command) {
+  const bool control = command.kind == UpsCommand::Kind::Control;
+  if (!serial_.IsOpen()) {
+    // A control command waits for the line; a query is asked again anyway.
+    if (control) mailbox_.PutBack(command);
+    return !control;
+  }
+  const bool written = serial_.Write(command.bytes);
+  if (control) {
+    if (!written) mailbox_.PutBack(command);
+    reports_.Post({MonitorReport::Kind::ControlWritten, written, command.bytes, {}, command.id});
+    return written;
+  }
+  std::string reply;
+  const bool ok = written && serial_.Read(reply);
+  reports_.Post({MonitorReport::Kind::SerialRead, ok, ok ? reply : "", {}, 0});
+  return written;
+}
+
+void MonitorLoop::UsbPassOnce() {
+  MonitorReport report{MonitorReport::Kind::UsbPass, true, "", {}, 0};
+  report.usb.present = usb_.Present();
+  if (!report.usb.present) {
+    reports_.Post(std::move(report));
+    mailbox_.SleepUnlessStopped(pauses_.afterUsbLost);
+    return;
+  }
+  usb_.Output(kUsbRatingQuery);
+  if (mailbox_.SleepUnlessStopped(pauses_.usbRatingWait)) return;
+  report.usb.ratingReply = usb_.Input();
+  if (mailbox_.SleepUnlessStopped(pauses_.usbStatusGap)) return;
+  usb_.Output(kUsbStatusQuery);
+  if (mailbox_.SleepUnlessStopped(pauses_.usbStatusWait)) return;
+  report.usb.statusReply = usb_.Input();
+  reports_.Post(std::move(report));
+}
+
+}  // namespace voltaris

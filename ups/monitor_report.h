@@ -1,0 +1,23 @@
+// What the monitor thread reports to the user-interface thread.
+#pragma once
+
+#include <string>
+
+namespace voltaris {
+
+// One pass of the monitor over the USB link.
+struct UsbPass {
+  bool present = false;     // HidHandle found the device
+  std::string ratingReply;  // CmdInput after the rating query
+  std::string statusReply;  // CmdInput after the status query
+};
+
+struct MonitorReport {
+  enum class Kind { SerialOpen, SerialRead, UsbPass, ControlWritten } kind = Kind::SerialRead;
+  bool ok = false;      // SerialOpen: opened; SerialRead: the write and read worked; ControlWritten: written
+  std::string bytes;    // SerialRead: the reply; ControlWritten: the command
+  UsbPass usb;          // UsbPass
+  unsigned controlId = 0;
+};
+
+}  // namespace voltaris
