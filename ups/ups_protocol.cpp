@@ -60,9 +60,33 @@ std::string UsbSwitchOffText(int upsOffDelaySeconds, std::optional<int> restoreM
   return "R0" + Digits(d, 2) + Digits(RestoreMinutes(*restoreMinutes), 5);
 }
 
+namespace {
+
+// The reply's lead character, the blanks between its fields, the status bits
+// and the closing CR where the UPS puts them. A read of the right length made
+// of noise, or of a cut reply joined to the next, is not a reading: its
+// "bits" could say the battery is low.
+bool HasShape(const std::string& reply, size_t o, char lead, std::initializer_list<size_t> blanks) {
+  if (reply[o] != lead || reply.back() != '\r') return false;
+  for (size_t at : blanks) {
+    if (reply[o + at] != ' ') return false;
+  }
+  return true;
+}
+
+bool HasStatusShape(const std::string& reply, size_t o) {
+  if (!HasShape(reply, o, '(', {6, 12, 18, 22, 27, 32, 37})) return false;
+  for (size_t at = o + 38; at < o + 46; ++at) {
+    if (reply[at] != '0' && reply[at] != '1') return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 StatusParse ParseStatusReply(LinkKind link, const std::string& reply, UpsStatus& status) {
-  if (reply.size() != StatusLength(link)) return {};
   const size_t o = link == LinkKind::Usb ? 1 : 0;
+  if (reply.size() != StatusLength(link) || !HasStatusShape(reply, o)) return {};
   status.inputVoltageText = Field(reply, 1 + o, 5);
   status.inputFaultVoltageText = Field(reply, 7 + o, 5);
   status.outputVoltageText = Field(reply, 13 + o, 5);
@@ -79,8 +103,9 @@ StatusParse ParseStatusReply(LinkKind link, const std::string& reply, UpsStatus&
 }
 
 bool ParseRatingReply(LinkKind link, const std::string& reply, UpsStatus& status) {
-  if (reply.size() != RatingLength(link)) return false;
-  status.ratedBatteryVoltageText = Field(reply, 11 + (link == LinkKind::Usb ? 1 : 0), 5);
+  const size_t o = link == LinkKind::Usb ? 1 : 0;
+  if (reply.size() != RatingLength(link) || !HasShape(reply, o, '#', {6, 10, 16})) return false;
+  status.ratedBatteryVoltageText = Field(reply, 11 + o, 5);
   return true;
 }
 

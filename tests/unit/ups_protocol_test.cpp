@@ -74,7 +74,16 @@ TEST(StatusReply, OnlyTheExactLengthIsAccepted) {
   EXPECT_FALSE(ParseStatusReply(LinkKind::Serial, kStatus.substr(0, 46), s).accepted);  // CR lost
   EXPECT_FALSE(ParseStatusReply(LinkKind::Serial, kStatus + "x", s).accepted);
   EXPECT_FALSE(ParseStatusReply(LinkKind::Serial, "", s).accepted);
-  EXPECT_TRUE(ParseStatusReply(LinkKind::Serial, std::string(47, '#'), s).accepted);  // nothing else tested
+  // The right length but not the UPS's shape: noise, or a cut reply joined to the next.
+  EXPECT_FALSE(ParseStatusReply(LinkKind::Serial, std::string(47, '#'), s).accepted);
+  std::string noisyBits = kStatus;
+  noisyBits[39] = '\xF3';  // would read as "battery low"
+  EXPECT_FALSE(ParseStatusReply(LinkKind::Serial, noisyBits, s).accepted);
+  const std::string joined = kStatus.substr(0, 20) + kStatus.substr(20);  // same bytes: still whole
+  EXPECT_TRUE(ParseStatusReply(LinkKind::Serial, joined, s).accepted);
+  const std::string shifted = kStatus.substr(0, 20) + " " + kStatus.substr(20, 26);  // a blank out of place
+  EXPECT_FALSE(ParseStatusReply(LinkKind::Serial, shifted, s).accepted);
+  EXPECT_FALSE(ParseStatusReply(LinkKind::Usb, "x" + kStatus.substr(0, 46) + "x", s).accepted);  // no CR
 }
 
 TEST(StatusReply, LowTemperatureKeepsTheTextsButIsNotEvaluatedOverSerial) {
@@ -90,19 +99,18 @@ TEST(StatusReply, LowTemperatureKeepsTheTextsButIsNotEvaluatedOverSerial) {
   EXPECT_TRUE(ParseStatusReply(LinkKind::Usb, "x" + cold, s).evaluate);
 }
 
-TEST(StatusReply, AnythingButZeroInB6IsBatteryLow) {
-  std::string reply = kStatus;
-  reply[39] = 'X';
-  reply[38] = '1';
-  reply[41] = '1';
+TEST(StatusReply, AnythingButZeroInB6IsBatteryLowButSuchAReplyIsNotAccepted) {
   UpsStatus s;
   s.mainsSeen = 0;
-  ParseStatusReply(LinkKind::Serial, reply, s);
+  s.statusBits = "1X010";
   ApplyStatusBits(s);
   EXPECT_EQ(s.batteryLow, 1);
   EXPECT_EQ(s.mainsFailed, 1);
   EXPECT_EQ(s.mainsSeen, 0);
   EXPECT_EQ(s.upsHealthy, 0);
+  std::string reply = kStatus;
+  reply.replace(38, 5, "1X010");
+  EXPECT_FALSE(ParseStatusReply(LinkKind::Serial, reply, s).accepted);
 }
 
 TEST(RatingReply, TakesTheRatedBatteryVoltage) {
@@ -112,6 +120,8 @@ TEST(RatingReply, TakesTheRatedBatteryVoltage) {
   EXPECT_TRUE(ParseRatingReply(LinkKind::Usb, "x#220.0 005 12.00 50.0\r", s));
   EXPECT_EQ(s.ratedBatteryVoltageText, "12.00");
   EXPECT_FALSE(ParseRatingReply(LinkKind::Serial, kRating24.substr(1), s));
+  EXPECT_FALSE(ParseRatingReply(LinkKind::Serial, std::string(21, '#') + "\r", s));  // right length, not its shape
+  EXPECT_EQ(s.ratedBatteryVoltageText, "12.00");
 }
 
 TEST(BatteryPercent, ComputedFromVoltageRatingAndMains) {
