@@ -14,6 +14,6 @@ constexpr UINT WM_APP_SHOW_LIBRARY_BOX = WM_APP + 4;    // "Cannot Load Library"
 
 // Registered messages the test inspector sends to read state across processes.
 constexpr char kInspectMenuStateMessage[] = "VoltarisInspectMenuState";   // wParam item, lParam 1: by position
-constexpr char kInspectAcceptedRepliesMessage[] = "VoltarisInspectAcceptedReplies";
+constexpr char kInspectAcceptedRepliesMessage[] = "VoltarisInspectAcceptedReplies";  // wParam 1: warnings still armed
 
 }  // namespace voltaris

@@ -286,7 +286,10 @@ LRESULT MainWindow::OnShowLibraryBox() {
 
 LRESULT MainWindow::OnInspect(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == inspectMenuState) return GetMenuState(menu, static_cast<UINT>(wParam), lParam ? MF_BYPOSITION : MF_BYCOMMAND);
-  return engine ? engine->AcceptedStatusReplies() : 0;
+  if (!engine) return 0;
+  if (wParam == 0) return engine->AcceptedStatusReplies();
+  // Whether the mains and battery warnings are still armed: each fires once.
+  return (engine->Flags().firstMainsWarningArmed ? 1 : 0) | (engine->Flags().batteryLowWarningArmed ? 2 : 0);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -78,19 +78,43 @@ e2e_map_com() {
 
 # e2e_sim [upssim options]: a simulated UPS on COM1 (E2E_COM=n for another
 # port), logging to $RUN/upssim-comN.log, controlled through $RUN/upssim-comN.ctl.
-# SIM_LOG, SIM_CONTROL and SIM_TTY describe the last one started.
+# SIM_LOG, SIM_CONTROL and SIM_TTY describe the last one started. The port
+# reaches the simulator through a link in the run folder, so that a simulator
+# started again with e2e_sim_restart is found on the same port.
 e2e_sim() {
   local com=${E2E_COM:-1}
-  SIM_LOG=$RUN/upssim-com$com.log
-  SIM_CONTROL=$RUN/upssim-com$com.ctl
-  local out=$RUN/upssim-com$com.out
-  "$VOLTARIS_UPSSIM" --log "$SIM_LOG" --control "$SIM_CONTROL" "$@" >"$out" 2>"$RUN/upssim-com$com.err" &
+  sim_start "$@"
+  SIM_LINK=$RUN/com$com-line
+  ln -sfn "$SIM_TTY" "$SIM_LINK"
+  e2e_map_com "$com" "$SIM_LINK"
+}
+
+sim_start() {
+  local com=${E2E_COM:-1} n=1
+  local name=upssim-com$com
+  while [ -e "$RUN/$name.out" ]; do n=$((n + 1)); name=upssim-com$com-$n; done
+  SIM_LOG=$RUN/$name.log
+  SIM_CONTROL=$RUN/$name.ctl
+  local out=$RUN/$name.out
+  "$VOLTARIS_UPSSIM" --log "$SIM_LOG" --control "$SIM_CONTROL" "$@" >"$out" 2>"$RUN/$name.err" &
   E2E_PIDS+=($!)
   SIM_PID=$!
   for _ in $(seq 200); do [ -s "$out" ] && break; sleep 0.02; done
   SIM_TTY=$(head -n1 "$out")
-  [ -n "$SIM_TTY" ] || fail "simulator did not start: $(cat "$RUN/upssim-com$com.err")"
-  e2e_map_com "$com" "$SIM_TTY"
+  [ -n "$SIM_TTY" ] || fail "simulator did not start: $(cat "$RUN/$name.err")"
+}
+
+# e2e_sim_kill: the simulator's process ends, and with it the line.
+e2e_sim_kill() {
+  kill "$SIM_PID" 2>/dev/null
+  for _ in $(seq 100); do kill -0 "$SIM_PID" 2>/dev/null || return 0; sleep 0.05; done
+  kill -9 "$SIM_PID" 2>/dev/null
+}
+
+# e2e_sim_restart [upssim options]: a new simulator behind the same COM port.
+e2e_sim_restart() {
+  sim_start "$@"
+  ln -sfn "$SIM_TTY" "$SIM_LINK"
 }
 
 # sim_control LINE: one control command; prints the simulator's answer.

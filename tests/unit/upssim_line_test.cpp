@@ -217,6 +217,11 @@ TEST(UpssimLine, ControlChannelChangesTheStateAndRejectsBadCommands) {
   EXPECT_EQ(Control(control, "cut 20"), "OK");
   host.Send("Q1\r");
   EXPECT_EQ(host.ReadReply(400).size(), 20u);
+  EXPECT_EQ(Control(control, "trail 7"), "OK");  // noise after every reply: 27 bytes, no CR
+  host.Send("Q1\r");
+  const std::string trailed = host.ReadReply(400);
+  ASSERT_EQ(trailed.size(), 27u);
+  EXPECT_EQ(static_cast<unsigned char>(trailed[20]) & 0x80, 0x80);
   EXPECT_EQ(Control(control, "status").rfind("OK (000.0 220.0 220.0", 0), 0u);
 }
 

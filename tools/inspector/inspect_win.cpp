@@ -10,6 +10,7 @@
 //   inspect listview SELECTOR ID         rows of a list view, columns separated by TAB
 //   inspect menustate SELECTOR ITEM [bypos]  ENABLED, GRAYED, CHECKED or MISSING
 //   inspect replies SELECTOR             status replies the program has accepted
+//   inspect warnings SELECTOR            whether the mains and battery warnings are still armed
 //   inspect origin SELECTOR              client origin in screen coordinates
 //   inspect rect SELECTOR                window rectangle: left top right bottom
 //   inspect command SELECTOR ID          posts WM_COMMAND
@@ -191,13 +192,18 @@ int main(int argc, char** argv) {
     std::printf("%s\n", s == 0xFFFFFFFFu ? "MISSING"
                         : (s & MF_GRAYED) ? "GRAYED"
                         : (s & MF_CHECKED) ? "CHECKED" : "ENABLED");
-  } else if (verb == "replies") {
-    DWORD_PTR count = 0;
-    if (!SendMessageTimeoutA(hwnd, RegisterWindowMessageA(kAcceptedRepliesMessage), 0, 0, SMTO_ABORTIFHUNG, 2000,
-                             &count)) {
+  } else if (verb == "replies" || verb == "warnings") {
+    const WPARAM what = verb == "warnings";
+    DWORD_PTR value = 0;
+    if (!SendMessageTimeoutA(hwnd, RegisterWindowMessageA(kAcceptedRepliesMessage), what, 0, SMTO_ABORTIFHUNG, 2000,
+                             &value)) {
       return 1;
     }
-    std::printf("%lu\n", static_cast<unsigned long>(count));
+    if (what) {
+      std::printf("mains %s battery %s\n", (value & 1) ? "armed" : "fired", (value & 2) ? "armed" : "fired");
+    } else {
+      std::printf("%lu\n", static_cast<unsigned long>(value));
+    }
   } else if (!control) {
     std::printf("no control %d\n", id);
     return 1;

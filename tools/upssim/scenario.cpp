@@ -70,6 +70,8 @@ const Grammar kGrammar[] = {
     {"cut", "cut <characters>|off",
      [](const auto& w) { return w.size() == 2 && (w[1] == "off" || Value(w[1], 0, 100)); }},
     {"noise", "noise <bytes>", [](const auto& w) { return w.size() == 2 && Value(w[1], 1, 4096); }},
+    {"trail", "trail <bytes>|off",
+     [](const auto& w) { return w.size() == 2 && (w[1] == "off" || Value(w[1], 1, 4096)); }},
     {"quit", "quit", [](const auto& w) { return w.size() == 1; }},
 };
 
@@ -114,6 +116,8 @@ void ApplyAction(const Action& a, UpsModel& model, LinkEffects& link, double now
     link.cutReplyTo = w[1] == "off" ? -1 : static_cast<int>(Number(w[1]));
   } else if (a.verb == "noise") {
     link.noiseBytes += static_cast<int>(Number(w[1]));
+  } else if (a.verb == "trail") {
+    link.trailBytes = w[1] == "off" ? 0 : static_cast<int>(Number(w[1]));
   } else if (a.verb == "quit") {
     link.quit = true;
   }

@@ -15,6 +15,7 @@ struct LinkEffects {
   bool unplugged = false;  // no reply at all
   int cutReplyTo = -1;     // send only this many characters of a reply; -1: whole
   int noiseBytes = 0;      // bytes of noise to send now (consumed by the line)
+  int trailBytes = 0;      // bytes of noise sent right after every reply
   bool quit = false;
 };
 

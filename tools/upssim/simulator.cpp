@@ -205,6 +205,8 @@ void Simulator::OnCommand(const std::string& command) {
   const auto reply = model_.HandleCommand(command, Now());
   if (!reply || link_.unplugged) return;
   QueueReply(link_.cutReplyTo >= 0 ? reply->substr(0, static_cast<size_t>(link_.cutReplyTo)) : *reply);
+  link_.noiseBytes += link_.trailBytes;
+  if (link_.noiseBytes > 0) QueueNoise();
 }
 
 void Simulator::QueueReply(const std::string& reply) {
