@@ -17,15 +17,24 @@ class TimerPort {
   virtual void Kill(unsigned id) = 0;
 };
 
-class DisplayPort {
+// The gauge panel: readouts, bars and the status pictures.
+class GaugePort {
  public:
-  virtual ~DisplayPort() = default;
+  virtual ~GaugePort() = default;
   virtual void ZeroGauges() = 0;
   virtual void ZeroUsbGauges() = 0;  // temperature, frequency, battery, output, input bars
   virtual void DisableTemperatureGauge() = 0;
   virtual void ShowLinkPictures(bool up) = 0;
   virtual void ShowReadings(LinkKind link, const UpsStatus& status, const BatteryReading& battery) = 0;
+};
+
+// Which menu entries may be chosen.
+class MenuPort {
+ public:
+  virtual ~MenuPort() = default;
+  // "&Control Center", enabled while the UPS answers.
   virtual void SetControlCenterEnabled(bool enabled) = 0;
+  virtual void SetCommandEnabled(unsigned command, bool enabled) = 0;
 };
 
 // Message boxes and the tray tip.

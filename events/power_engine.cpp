@@ -16,9 +16,16 @@ constexpr unsigned kHistoryTimers[] = {kTimerHistoryUsbUp, kTimerHistorySerialUp
 
 }  // namespace
 
-PowerEngine::PowerEngine(TimerPort& timers, DisplayPort& display, NoticePort& notices, MonitorPort& monitor,
-                         RecordKeeper& records, const ConfigFile& config)
-    : timers_(timers), display_(display), notices_(notices), monitor_(monitor), records_(records), config_(config) {}
+PowerEngine::PowerEngine(TimerPort& timers, GaugePort& gauges, MenuPort& menus, NoticePort& notices,
+                         MonitorPort& monitor, RecordKeeper& records, const ConfigFile& config, PowerFlags& power)
+    : timers_(timers),
+      gauges_(gauges),
+      menus_(menus),
+      notices_(notices),
+      monitor_(monitor),
+      records_(records),
+      config_(config),
+      power_(power) {}
 
 void PowerEngine::OwnTimers(TimerTable& table) {
   for (unsigned id : {kTimerOpenSerial, kTimerStatusQuery, kTimerRatingQuery, kTimerLinkGrace, kTimerSettingsWatch,
@@ -156,21 +163,21 @@ void PowerEngine::OnSerialOpen(bool opened) {
     flags_.serialPortOpened = 1;
     timers_.Arm(kTimerRatingQuery, kQueryPeriodMs);
     timers_.Arm(kTimerStatusQuery, kQueryPeriodMs);
-    display_.ShowLinkPictures(true);
+    gauges_.ShowLinkPictures(true);
     return;
   }
   flags_.serialLinkUp = 0;
   flags_.serialPortOpened = 0;
-  display_.ShowLinkPictures(false);
+  gauges_.ShowLinkPictures(false);
   LogSerialLoss();
   SwitchHistory(HistoryState::SerialDown);
   if (flags_.reportLinkLoss) {
     // The monitor has already tried a second time before reporting.
-    display_.ZeroGauges();
+    gauges_.ZeroGauges();
     notices_.ShowNoUpsBox(true);
     flags_.reportLinkLoss = 0;
   }
-  display_.SetControlCenterEnabled(false);
+  menus_.SetControlCenterEnabled(false);
   // Try again a second from now: a cable plugged in later is found without
   // the user doing anything.
   timers_.Arm(kTimerOpenSerial, kOpenSerialDelayMs);
@@ -184,9 +191,9 @@ void PowerEngine::OnNoReply() {
     LogSerialLoss();
   }
   if (!(flags_.noReplyReportArmed && flags_.noReplyReportAllowed)) return;
-  display_.ZeroGauges();
+  gauges_.ZeroGauges();
   flags_.redrawLinkPictures = 1;
-  display_.ShowLinkPictures(false);
+  gauges_.ShowLinkPictures(false);
   SwitchHistory(HistoryState::SerialDown);
   notices_.ShowNoUpsBox(false);
   flags_.noReplyReportArmed = 0;
@@ -209,7 +216,7 @@ void PowerEngine::OnSerialRead(bool ok, const std::string& bytes) {
 
 void PowerEngine::HandleSerialReply(const std::string& reply) {
   if (reply.size() <= 2) {
-    display_.ZeroGauges();
+    gauges_.ZeroGauges();
     SwitchHistory(HistoryState::SerialDown);
     flags_.serialLinkUp = 0;
   }
@@ -221,17 +228,17 @@ void PowerEngine::HandleSerialReply(const std::string& reply) {
   }
   ParseRatingReply(LinkKind::Serial, reply, status_);
   if (flags_.redrawLinkPictures) {
-    display_.ShowLinkPictures(true);
+    gauges_.ShowLinkPictures(true);
     flags_.redrawLinkPictures = 0;
   }
   const StatusParse parse = ParseStatusReply(LinkKind::Serial, reply, status_);
   if (!parse.accepted) return;
-  display_.SetControlCenterEnabled(true);
+  menus_.SetControlCenterEnabled(true);
   if (!parse.evaluate) return;
   ++acceptedStatusReplies_;
   const BatteryReading battery = ComputeBatteryPercent(LinkKind::Serial, status_);
   ApplyStatusBits();
-  display_.ShowReadings(LinkKind::Serial, status_, battery);
+  gauges_.ShowReadings(LinkKind::Serial, status_, battery);
   SwitchHistory(HistoryState::SerialUp);
 }
 
@@ -239,20 +246,23 @@ void PowerEngine::HandleSerialReply(const std::string& reply) {
 
 void PowerEngine::ApplyStatusBits() {
   voltaris::ApplyStatusBits(status_);
+  power_.mainsFailed = status_.mainsFailed;
+  if (!status_.mainsFailed) power_.mainsSeen = 1;
+  power_.batteryLow = status_.batteryLow;
   if (status_.mainsFailed) {
     const WarningTimes times = ReadWarningTimes(config_);
-    if (flags_.firstMainsWarningArmed) {
+    if (power_.firstMainsWarningArmed) {
       timers_.Arm(kTimerMainsFailDelay, static_cast<unsigned>(times.cutAcSeconds) * 1000u);
-      flags_.firstMainsWarningArmed = 0;
+      power_.firstMainsWarningArmed = 0;
     }
-    if (flags_.repeatMainsWarningArmed) {
+    if (power_.repeatMainsWarningArmed) {
       timers_.Arm(kTimerMainsFailDelay, static_cast<unsigned>(times.repeatWarningSeconds) * 1000u);
-      flags_.repeatMainsWarningArmed = 0;
+      power_.repeatMainsWarningArmed = 0;
     }
   }
-  if (status_.batteryLow && flags_.batteryLowWarningArmed) {
+  if (status_.batteryLow && power_.batteryLowWarningArmed) {
     timers_.Arm(kTimerBatteryLowOpen, kBatteryLowOpenDelayMs);
-    flags_.batteryLowWarningArmed = 0;
+    power_.batteryLowWarningArmed = 0;
   }
 }
 
@@ -265,9 +275,9 @@ void PowerEngine::OnUsbLost() {
     flags_.logUsbUp = 1;
   }
   SwitchHistory(HistoryState::UsbDown);
-  display_.ShowLinkPictures(false);
-  display_.SetControlCenterEnabled(false);
-  display_.ZeroGauges();
+  gauges_.ShowLinkPictures(false);
+  menus_.SetControlCenterEnabled(false);
+  gauges_.ZeroGauges();
   if (flags_.reportLinkLoss) {
     notices_.ShowNoUpsBox(true);
     flags_.reportLinkLoss = 0;
@@ -279,7 +289,7 @@ void PowerEngine::OnUsbPass(const UsbPass& pass) {
   flags_.serialLinkUp = 0;
   timers_.Kill(kTimerStatusQuery);
   timers_.Kill(kTimerRatingQuery);
-  display_.DisableTemperatureGauge();
+  gauges_.DisableTemperatureGauge();
   if (!pass.present) {
     OnUsbLost();
     return;
@@ -302,15 +312,15 @@ void PowerEngine::OnUsbPass(const UsbPass& pass) {
   const StatusParse parse = ParseStatusReply(LinkKind::Usb, pass.statusReply, status_);
   if (parse.accepted) {
     ++acceptedStatusReplies_;
-    display_.SetControlCenterEnabled(true);
+    menus_.SetControlCenterEnabled(true);
     ApplyStatusBits();
     const BatteryReading battery = ComputeBatteryPercent(LinkKind::Usb, status_);
-    display_.ShowReadings(LinkKind::Usb, status_, battery);
-    display_.ShowLinkPictures(true);
+    gauges_.ShowReadings(LinkKind::Usb, status_, battery);
+    gauges_.ShowLinkPictures(true);
     flags_.usbGaugesShown = 1;
     SwitchHistory(HistoryState::UsbUp);
   } else if (pass.statusReply.size() == 1 && flags_.usbGaugesShown) {
-    display_.ZeroUsbGauges();
+    gauges_.ZeroUsbGauges();
     flags_.usbGaugesShown = 0;
   }
 }

@@ -9,6 +9,7 @@
 #include "config/config_file.h"
 #include "config/settings.h"
 #include "events/engine_ports.h"
+#include "events/power_flags.h"
 #include "events/record_keeper.h"
 #include "events/timer_table.h"
 #include "ups/monitor_report.h"
@@ -22,7 +23,6 @@ struct LinkFlags {
   int reportLinkLoss = 1;        // the "no UPS" box may follow a lost link
   int noReplyReportArmed = 0;    // link grace: set 5 s after start and by every reply
   int noReplyReportAllowed = 1;  // settings quiet: 0 while the settings dialog is open, and 2 s after
-  int firstMainsWarningArmed = 1, repeatMainsWarningArmed = 0, batteryLowWarningArmed = 1;
   int logSerialUp = 1, logSerialDown = 1, logUsbUp = 1, logUsbDown = 1;
   int historySerialUpArmed = 1, historySerialDownArmed = 1, historyUsbUpArmed = 1, historyUsbDownArmed = 1;
   int redrawLinkPictures = 0, usbGaugesShown = 0;
@@ -36,8 +36,8 @@ class PowerEngine : public TimerOwner {
   // the UPS answers.
   static constexpr int kMissedRepliesForLoss = 3;
 
-  PowerEngine(TimerPort& timers, DisplayPort& display, NoticePort& notices, MonitorPort& monitor,
-              RecordKeeper& records, const ConfigFile& config);
+  PowerEngine(TimerPort& timers, GaugePort& gauges, MenuPort& menus, NoticePort& notices, MonitorPort& monitor,
+              RecordKeeper& records, const ConfigFile& config, PowerFlags& power);
   void OwnTimers(TimerTable& table);
 
   // Main window creation: logs "  Program Start" ...
@@ -82,11 +82,13 @@ class PowerEngine : public TimerOwner {
   void ReopenLostPort();
 
   TimerPort& timers_;
-  DisplayPort& display_;
+  GaugePort& gauges_;
+  MenuPort& menus_;
   NoticePort& notices_;
   MonitorPort& monitor_;
   RecordKeeper& records_;
   const ConfigFile& config_;
+  PowerFlags& power_;
   LinkKind link_ = LinkKind::Serial;
   LinkFlags flags_;
   UpsStatus status_;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "events/engine_ports.h"
+#include "app/program_parts.h"
 #include "events/power_engine.h"
 #include "records/record_store.h"
 #include "tests/unit/test_folder.h"
@@ -56,17 +57,48 @@ class FakeTimers : public TimerPort {
   }
 };
 
-class FakeDisplay : public DisplayPort {
+class FakeGauges : public GaugePort {
  public:
   int zeroed = 0, usbZeroed = 0, readings = 0;
   int linkUpPictures = 0, linkDownPictures = 0;
-  bool controlCenter = true;
   void ZeroGauges() override { ++zeroed; }
   void ZeroUsbGauges() override { ++usbZeroed; }
   void DisableTemperatureGauge() override {}
   void ShowLinkPictures(bool up) override { ++(up ? linkUpPictures : linkDownPictures); }
   void ShowReadings(LinkKind, const UpsStatus&, const BatteryReading&) override { ++readings; }
-  void SetControlCenterEnabled(bool enabled) override { controlCenter = enabled; }
+};
+
+class FakeMenus : public MenuPort {
+ public:
+  bool controlCenter = true;
+  std::map<unsigned, bool> enabled;
+  void SetControlCenterEnabled(bool on) override { controlCenter = on; }
+  void SetCommandEnabled(unsigned command, bool on) override { enabled[command] = on; }
+};
+
+class FakeViews : public CountdownViews {
+ public:
+  std::map<CountdownWindow, bool> open;
+  std::map<CountdownWindow, int> opened;
+  std::vector<std::pair<CountdownWindow, Triangle>> blinks;
+  bool IsOpen(CountdownWindow w) const override { return open.count(w) && open.at(w); }
+  void Open(CountdownWindow w) override {
+    open[w] = true;
+    ++opened[w];
+  }
+  void Close(CountdownWindow w) override { open[w] = false; }
+  void Blink(CountdownWindow w, Triangle t) override { blinks.emplace_back(w, t); }
+  int Blinks(CountdownWindow w, Triangle t) const {
+    int n = 0;
+    for (const auto& b : blinks) n += b.first == w && b.second == t;
+    return n;
+  }
+};
+
+class FakeShutdown : public ShutdownPort {
+ public:
+  int calls = 0;
+  void EndAndShutDown() override { ++calls; }
 };
 
 class FakeNotices : public NoticePort {
@@ -101,7 +133,8 @@ class FakeMonitor : public MonitorPort {
 
 class FixedClock : public LocalClock {
  public:
-  LocalDateTime Now() const override { return {2026, 12, 8, 9, 5, 7, 2}; }
+  LocalDateTime now{2026, 12, 8, 9, 5, 7, 2};
+  LocalDateTime Now() const override { return now; }
 };
 
 // An engine with fakes around it, a real record store and settings file in
@@ -110,21 +143,21 @@ struct EngineRig {
   TestFolder folder{"voltaris-engine"};
   std::string dir = folder.path();
   FakeTimers timers;
-  FakeDisplay display;
+  FakeGauges display;
+  FakeMenus menus;
   FakeNotices notices;
   FakeMonitor monitor;
+  FakeViews views;
+  FakeShutdown shutdown;
   FixedClock clock;
   RecordStore store{dir, clock};
-  RecordKeeper records{store, timers, notices};
   ConfigFile config{dir};
-  PowerEngine engine{timers, display, notices, monitor, records, config};
-  TimerTable table;
+  ProgramParts parts{{timers, display, menus, notices, monitor, views, shutdown}, store, config, clock};
+  RecordKeeper& records = parts.records;
+  PowerEngine& engine = parts.engine;
+  TimerTable& table = parts.timers;
 
-  EngineRig() {
-    records.Recover();
-    engine.OwnTimers(table);
-    records.OwnTimers(table);
-  }
+  EngineRig() { records.Recover(); }
 
   void Settings(const std::string& ini) { std::ofstream(dir + "/UpsConfigure.ini") << ini; }
 

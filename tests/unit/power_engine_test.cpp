@@ -57,13 +57,13 @@ TEST(PowerEngineSerial, NoUpsAtStartUpIsReportedOnceUntilAReply) {
   EXPECT_EQ(rig.Events(), (std::vector<std::string>{"  Program Start", "  UPS is DisConnected!"}));
   EXPECT_EQ(rig.notices.ownedBoxes, 1);
   EXPECT_EQ(rig.display.zeroed, 1);
-  EXPECT_FALSE(rig.display.controlCenter);
+  EXPECT_FALSE(rig.menus.controlCenter);
   EXPECT_FALSE(rig.timers.IsArmed(kTimerStatusQuery));
   rig.engine.OnSerialOpen(true);
   rig.Run(1000);
   rig.engine.OnSerialRead(true, kHealthy);
   EXPECT_EQ(rig.Events().back(), "  COM UPS is Connected!");
-  EXPECT_TRUE(rig.display.controlCenter);
+  EXPECT_TRUE(rig.menus.controlCenter);
 }
 
 TEST(PowerEngineSerial, QueriesArePacedOnceASecond) {
@@ -98,11 +98,11 @@ TEST(PowerEngineSerial, LowTemperatureReplyEnablesTheMenuButChangesNothingElse) 
   EngineRig rig;
   rig.Settings("[AlarmMessage]\nCutACTimeMessage=5\n");
   OpenSerial(rig);
-  rig.display.controlCenter = false;
+  rig.menus.controlCenter = false;
   std::string cold = WithBits(kHealthy, "11011");
   cold.replace(33, 4, "04.0");
   rig.engine.OnSerialRead(true, cold);
-  EXPECT_TRUE(rig.display.controlCenter);
+  EXPECT_TRUE(rig.menus.controlCenter);
   EXPECT_EQ(rig.engine.Status().temperatureText, "04.0 ");
   EXPECT_EQ(rig.display.readings, 0);
   EXPECT_EQ(rig.engine.Status().mainsFailed, 0);
@@ -230,7 +230,7 @@ TEST(PowerEngineUsb, DeviceLostIsLoggedAndBoxedOnce) {
   for (int i = 0; i < 3; ++i) rig.engine.OnUsbPass({false, "", ""});
   EXPECT_EQ(rig.Events(), (std::vector<std::string>{"  USB UPS is Connected!", "  UPS is DisConnected!"}));
   EXPECT_EQ(rig.notices.ownedBoxes, 1);
-  EXPECT_FALSE(rig.display.controlCenter);
+  EXPECT_FALSE(rig.menus.controlCenter);
 }
 
 TEST(PowerEngineSerial, AFailedWriteOrReadIsAMissedReplyAndTheThirdReopensThePort) {

@@ -1,0 +1,61 @@
+// Everything the program runs on the user-interface thread, wired together:
+// the link engine, the record keeper, the history recorder and the
+// count-downs, each owning its timer numbers in one table. The Win32 layer
+// gives it the ports; the tests give it fakes.
+#pragma once
+
+#include "config/config_file.h"
+#include "events/engine_ports.h"
+#include "events/history_recorder.h"
+#include "events/power_engine.h"
+#include "events/power_flags.h"
+#include "events/record_keeper.h"
+#include "events/timer_table.h"
+#include "records/record_store.h"
+#include "schedule/countdown_ports.h"
+#include "schedule/countdowns.h"
+
+namespace voltaris {
+
+struct ProgramPorts {
+  TimerPort& timers;
+  GaugePort& gauges;
+  MenuPort& menus;
+  NoticePort& notices;
+  MonitorPort& monitor;
+  CountdownViews& views;
+  ShutdownPort& shutdown;
+};
+
+struct ProgramParts {
+  ProgramParts(const ProgramPorts& ports, RecordStore& store, const ConfigFile& config, const LocalClock& clock)
+      : records(store, ports.timers, ports.notices),
+        engine(ports.timers, ports.gauges, ports.menus, ports.notices, ports.monitor, records, config, power),
+        history(records, config, clock, engine.Status()),
+        batteryLow(Context(ports, config), history.Notes()),
+        mainsFail(Context(ports, config), batteryLow),
+        manual(Context(ports, config), ports.menus) {
+    engine.OwnTimers(timers);
+    records.OwnTimers(timers);
+    history.OwnTimers(timers);
+    batteryLow.OwnTimers(timers);
+    mainsFail.OwnTimers(timers);
+    manual.OwnTimers(timers);
+  }
+
+  TimerTable timers;
+  PowerFlags power;
+  RecordKeeper records;
+  PowerEngine engine;
+  HistoryRecorder history;
+  BatteryLowCountdown batteryLow;
+  MainsFailCountdown mainsFail;
+  ManualCountdown manual;
+
+ private:
+  CountdownContext Context(const ProgramPorts& ports, const ConfigFile& config) {
+    return {ports.timers, ports.views, records, config, power, ports.shutdown};
+  }
+};
+
+}  // namespace voltaris

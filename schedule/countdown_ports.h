@@ -1,0 +1,49 @@
+// What the count-downs need from the outside: their windows, and the end of
+// the program in a system shutdown.
+#pragma once
+
+#include <string>
+
+namespace voltaris {
+
+enum class CountdownWindow { MainsFail, BatteryLow, Manual };
+enum class Triangle { Red, Yellow };
+
+// What a count-down window shows, decided at each drawing.
+struct CountdownPicture {
+  std::string alarmLine;   // at (40,80)
+  std::string normalLine;  // at (40,100), instead of the count line
+  bool showCount = false;  // the count line at (10,100)
+  int seconds = 0;
+};
+
+// "System ShutDown After " seconds " Seconds".
+std::string CountLine(int seconds);
+
+// A rectangle of client pixels, both corners inside.
+struct HotZone {
+  int left, top, right, bottom;
+  bool Contains(int x, int y) const { return x >= left && x <= right && y >= top && y <= bottom; }
+};
+
+// The count-down windows. Opening creates, shows and places a window (it
+// then asks its count-down what to draw); closing destroys it.
+class CountdownViews {
+ public:
+  virtual ~CountdownViews() = default;
+  virtual bool IsOpen(CountdownWindow window) const = 0;
+  virtual void Open(CountdownWindow window) = 0;
+  virtual void Close(CountdownWindow window) = 0;
+  // Draws the triangle for about half a second and the window's lines afresh.
+  virtual void Blink(CountdownWindow window, Triangle triangle) = 0;
+};
+
+// The end of a count: the program ends in order (rows written or journalled,
+// "  Program End"), then the operating system is shut down.
+class ShutdownPort {
+ public:
+  virtual ~ShutdownPort() = default;
+  virtual void EndAndShutDown() = 0;
+};
+
+}  // namespace voltaris

@@ -1,0 +1,206 @@
+// The three shutdown count-downs through whole scenarios, on virtual time.
+#include <gtest/gtest.h>
+
+#include "app/command_ids.h"
+#include "events/timer_ids.h"
+#include "tests/unit/engine_fakes.h"
+
+using namespace voltaris;
+using namespace voltaris::testing;
+
+namespace {
+
+const std::string kHealthy = "(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000\r";
+const std::string kMainsFailed = "(000.0 220.0 220.0 012 50.0 12.6 25.0 10001000\r";
+const std::string kBatteryLow = "(220.0 220.0 220.0 012 50.0 10.6 25.0 01001000\r";
+const std::string kBothFailed = "(000.0 220.0 220.0 012 50.0 10.6 25.0 11001000\r";
+
+struct CountdownRig : EngineRig {
+  explicit CountdownRig(const std::string& alarm = "CutACTimeMessage=5\nShutAlarmTimeMessage=10\nBatteryTime=5\n"
+                                                   "BatteryEndTime=1\nAcInterruptlMessage=Attention!! AC  Failed\n"
+                                                   "AcNormalMessage=AC Fail Recovered\n") {
+    Settings("[AlarmMessage]\n" + alarm);
+    engine.StartLink({0, 2400, 0, 4, 0});
+    Run(1000);
+    engine.OnSerialOpen(true);
+  }
+  void Reply(const std::string& reply) { engine.OnSerialRead(true, reply); }
+  // Seconds of virtual time with the UPS answering `reply` before each tick.
+  void RunWith(const std::string& reply, int seconds) {
+    for (int i = 0; i < seconds; ++i) {
+      Reply(reply);
+      Run(1000);
+    }
+  }
+  bool Open(CountdownWindow w) const { return views.IsOpen(w); }
+  std::vector<std::string> Daily() {
+    std::vector<std::string> rows;
+    store.ReadAll(RecordTable::Daily, InfoOf(RecordTable::Daily).columns, [&rows](const auto& r) {
+      rows.push_back(r[0] + "|" + r[1] + "|" + r[2] + "|" + r[3]);
+    });
+    return rows;
+  }
+  int Count(const std::string& event) {
+    int n = 0;
+    for (const auto& e : Events()) n += e == event;
+    return n;
+  }
+};
+
+}  // namespace
+
+TEST(MainsFailCountdown, OpensAfterCutAcTimeEvenWhenTheMainsAreBackAndClosesOnTheFifthRestoredTick) {
+  CountdownRig rig;
+  rig.Reply(kMainsFailed);
+  rig.Reply(kHealthy);  // back within CutACTimeMessage
+  rig.Run(4999);
+  EXPECT_FALSE(rig.Open(CountdownWindow::MainsFail));
+  rig.Run(1);
+  ASSERT_TRUE(rig.Open(CountdownWindow::MainsFail));
+  EXPECT_EQ(rig.Count("  AC Fail!"), 1);
+  EXPECT_EQ(rig.Daily(), std::vector<std::string>{"2026-12-08|0|1|0"});
+  EXPECT_EQ(rig.parts.mainsFail.Picture().normalLine, "AC Fail Recovered");
+  EXPECT_FALSE(rig.parts.mainsFail.Picture().showCount);
+  rig.RunWith(kHealthy, 4);
+  EXPECT_TRUE(rig.Open(CountdownWindow::MainsFail));
+  EXPECT_EQ(rig.views.Blinks(CountdownWindow::MainsFail, Triangle::Yellow), 4);
+  EXPECT_EQ(rig.Count("  AC Restore!"), 1);
+  rig.RunWith(kHealthy, 1);
+  EXPECT_FALSE(rig.Open(CountdownWindow::MainsFail));
+  EXPECT_FALSE(rig.timers.IsArmed(kTimerMainsFailCountdown));
+  EXPECT_EQ(rig.views.Blinks(CountdownWindow::MainsFail, Triangle::Yellow), 4);
+  EXPECT_EQ(rig.parts.power.firstMainsWarningArmed, 1);  // the next failure warns again
+  EXPECT_EQ(rig.shutdown.calls, 0);
+}
+
+TEST(MainsFailCountdown, OkHidesTheWindowWhichComesBackWithTheCountGoingOnAndNoSecondEvent) {
+  CountdownRig rig;
+  rig.RunWith(kMainsFailed, 5);
+  ASSERT_TRUE(rig.Open(CountdownWindow::MainsFail));
+  rig.RunWith(kMainsFailed, 3);
+  EXPECT_EQ(rig.parts.mainsFail.Picture().seconds, 297);
+  EXPECT_EQ(rig.parts.mainsFail.Picture().alarmLine, "Attention!! AC  Failed");
+  rig.parts.mainsFail.OnOk();
+  EXPECT_FALSE(rig.Open(CountdownWindow::MainsFail));
+  rig.RunWith(kMainsFailed, 9);
+  EXPECT_FALSE(rig.Open(CountdownWindow::MainsFail));
+  rig.RunWith(kMainsFailed, 1);  // ShutAlarmTimeMessage after the next reply
+  ASSERT_TRUE(rig.Open(CountdownWindow::MainsFail));
+  EXPECT_EQ(rig.views.opened[CountdownWindow::MainsFail], 2);
+  EXPECT_EQ(rig.Count("  AC Fail!"), 1);
+  EXPECT_LT(rig.parts.mainsFail.Picture().seconds, 297 - 8);  // counted on while hidden
+}
+
+TEST(MainsFailCountdown, ReachingZeroShutsDownExactlyOnceAndNotATickEarlier) {
+  CountdownRig rig("CutACTimeMessage=1\nBatteryTime=1\n");
+  rig.RunWith(kMainsFailed, 1);
+  ASSERT_TRUE(rig.Open(CountdownWindow::MainsFail));
+  rig.RunWith(kMainsFailed, 59);
+  EXPECT_EQ(rig.shutdown.calls, 0);
+  EXPECT_TRUE(rig.Open(CountdownWindow::MainsFail));
+  rig.RunWith(kMainsFailed, 1);
+  EXPECT_EQ(rig.shutdown.calls, 1);
+  EXPECT_FALSE(rig.Open(CountdownWindow::MainsFail));
+  rig.RunWith(kMainsFailed, 10);
+  EXPECT_EQ(rig.shutdown.calls, 1);
+}
+
+TEST(MainsFailCountdown, ABatteryTimeOfZeroNeverShutsDown) {
+  CountdownRig rig("CutACTimeMessage=1\nBatteryTime=0\n");
+  rig.RunWith(kMainsFailed, 200);
+  EXPECT_TRUE(rig.Open(CountdownWindow::MainsFail));
+  EXPECT_EQ(rig.shutdown.calls, 0);
+}
+
+TEST(MainsFailCountdown, ALaterWindowFindingTheMainsBackClosesOnItsFirstTickWithoutAFlash) {
+  CountdownRig rig;
+  rig.RunWith(kMainsFailed, 5);
+  rig.RunWith(kMainsFailed, 2);
+  rig.parts.mainsFail.OnOk();  // hidden; the mains come back, then fail again
+  rig.RunWith(kHealthy, 3);
+  EXPECT_EQ(rig.parts.mainsFail.State().restoredTicks, 0);
+  EXPECT_EQ(rig.parts.mainsFail.State().remaining, 299);  // held at the full time while the mains are there
+}
+
+TEST(BatteryLowCountdown, TwiceInARunCountsTwiceAndWritesTheEventOnce) {
+  CountdownRig rig;
+  rig.Reply(kBatteryLow);
+  rig.Run(199);
+  EXPECT_FALSE(rig.Open(CountdownWindow::BatteryLow));
+  rig.Run(1);
+  ASSERT_TRUE(rig.Open(CountdownWindow::BatteryLow));
+  EXPECT_TRUE(rig.parts.history.Notes().batteryLowOpened);
+  rig.RunWith(kBatteryLow, 3);
+  EXPECT_EQ(rig.Count("  BatteryLow Low!"), 1);
+  rig.RunWith(kHealthy, 1);
+  EXPECT_FALSE(rig.Open(CountdownWindow::BatteryLow));
+  rig.Reply(kBatteryLow);
+  rig.Run(200);
+  ASSERT_TRUE(rig.Open(CountdownWindow::BatteryLow));
+  rig.RunWith(kBatteryLow, 3);
+  EXPECT_EQ(rig.Daily(), std::vector<std::string>{"2026-12-08|2|0|0"});
+  EXPECT_EQ(rig.Count("  BatteryLow Low!"), 1);
+  EXPECT_EQ(rig.parts.batteryLow.State().remaining, 57);  // three ticks from the full time again
+}
+
+TEST(BatteryLowCountdown, OkDuringLowBatteryComesBackAtTheNextReplyWithTheCountGoingOn) {
+  CountdownRig rig;
+  rig.Reply(kBatteryLow);
+  rig.RunWith(kBatteryLow, 5);
+  rig.parts.batteryLow.OnOk();
+  EXPECT_FALSE(rig.Open(CountdownWindow::BatteryLow));
+  rig.RunWith(kBatteryLow, 1);
+  EXPECT_TRUE(rig.Open(CountdownWindow::BatteryLow));
+  EXPECT_EQ(rig.Daily(), std::vector<std::string>{"2026-12-08|1|0|0"});  // not counted again
+}
+
+TEST(Countdowns, TwoAtOnceEachEndInItsOwnShutdownAndTheMainsWindowEndsTheBatteryCount) {
+  CountdownRig rig("CutACTimeMessage=1\nBatteryTime=2\nBatteryEndTime=1\n");
+  rig.RunWith(kBothFailed, 2);
+  EXPECT_TRUE(rig.Open(CountdownWindow::MainsFail));
+  EXPECT_TRUE(rig.Open(CountdownWindow::BatteryLow));
+  rig.RunWith(kBothFailed, 60);
+  EXPECT_EQ(rig.shutdown.calls, 1);  // the battery's minute first
+  EXPECT_FALSE(rig.Open(CountdownWindow::BatteryLow));
+  EXPECT_TRUE(rig.Open(CountdownWindow::MainsFail));
+  rig.RunWith(kBothFailed, 60);
+  EXPECT_EQ(rig.shutdown.calls, 2);
+
+  CountdownRig back("CutACTimeMessage=1\nBatteryTime=2\nBatteryEndTime=1\n");
+  back.RunWith(kBothFailed, 3);
+  back.RunWith(kBatteryLow, 1);  // the mains return, the battery still low
+  EXPECT_FALSE(back.Open(CountdownWindow::BatteryLow));
+  EXPECT_FALSE(back.timers.IsArmed(kTimerBatteryLowCountdown));
+}
+
+TEST(ManualCountdown, TenTicksThenTheClosedApplicationRowAndTheShutdown) {
+  CountdownRig rig;
+  rig.parts.manual.Start();
+  EXPECT_TRUE(rig.menus.enabled[IDC_CANCEL_SHUTDOWN]);
+  EXPECT_FALSE(rig.menus.enabled[IDC_SHUTDOWN_SYSTEM]);
+  rig.parts.manual.Start();  // already open: nothing
+  EXPECT_EQ(rig.views.opened[CountdownWindow::Manual], 1);
+  rig.Run(9000);
+  EXPECT_EQ(rig.shutdown.calls, 0);
+  EXPECT_EQ(rig.parts.manual.Picture().seconds, 1);
+  rig.parts.manual.OnOk();  // hidden, still counting
+  rig.Run(1000);
+  EXPECT_EQ(rig.shutdown.calls, 1);
+  std::vector<std::string> apps;
+  rig.store.ReadAll(RecordTable::ClosedApps, {"Application"}, [&apps](const auto& r) { apps.push_back(r[0]); });
+  EXPECT_EQ(apps, std::vector<std::string>{"Voltaris"});
+}
+
+TEST(ManualCountdown, CancelAlwaysResetsTheCountToTen) {
+  CountdownRig rig;
+  rig.parts.manual.Start();
+  rig.Run(4000);
+  rig.parts.manual.Cancel();
+  EXPECT_FALSE(rig.Open(CountdownWindow::Manual));
+  EXPECT_FALSE(rig.timers.IsArmed(kTimerManualShutdown));
+  EXPECT_EQ(rig.parts.manual.State().remaining, 10);
+  EXPECT_FALSE(rig.menus.enabled[IDC_CANCEL_SHUTDOWN]);
+  EXPECT_TRUE(rig.menus.enabled[IDC_SHUTDOWN_SYSTEM]);
+  rig.Run(20000);
+  EXPECT_EQ(rig.shutdown.calls, 0);
+}
