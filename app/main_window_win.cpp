@@ -9,12 +9,13 @@
 #include "app/working_directory.h"
 #include "config/config_file.h"
 #include "config/settings.h"
-#include "events/power_engine.h"
-#include "events/record_keeper.h"
-#include "events/timer_table.h"
+#include "app/program_parts.h"
+#include "app/window_ports_win.h"
+#include "events/system_shutdown_win.h"
 #include "records/record_store.h"
 #include "ups/link_library_win.h"
 #include "ups/monitor_mailbox.h"
+#include "schedule/countdown_windows_win.h"
 #include "ups/monitor_thread_win.h"
 
 namespace voltaris {
@@ -66,56 +67,13 @@ SerialLine LineFrom(const LinkSettings& s) {
   return line;
 }
 
-// The engine's timers are the main window's.
-class WindowTimers : public TimerPort {
- public:
-  HWND hwnd = nullptr;
-  void Arm(unsigned id, unsigned periodMs) override { SetTimer(hwnd, id, periodMs, nullptr); }
-  void Kill(unsigned id) override { KillTimer(hwnd, id); }
-};
+struct MainWindow;
 
-// What the engine shows. The gauge panel comes later; the menu is here.
-class WindowDisplay : public DisplayPort {
+// The end of a count-down: the program ends in order, then Windows shuts down.
+class WindowShutdown : public ShutdownPort {
  public:
-  HWND hwnd = nullptr;
-  HMENU menu = nullptr;
-  void ZeroGauges() override {}
-  void ZeroUsbGauges() override {}
-  void DisableTemperatureGauge() override {}
-  void ShowLinkPictures(bool) override {}
-  void ShowReadings(LinkKind, const UpsStatus&, const BatteryReading&) override {}
-  void SetControlCenterEnabled(bool enabled) override {
-    EnableMenuItem(menu, CONTROL_CENTER_MENU_POSITION, MF_BYPOSITION | (enabled ? MF_ENABLED : MF_GRAYED));
-    DrawMenuBar(hwnd);
-  }
-};
-
-// The boxes and the tray tip. While the program runs, boxes are posted and
-// shown by the message loop, so the engine carries on; while it ends they are
-// shown at once, by the window that still lives, or not at all when Windows
-// itself is ending the session.
-class WindowNotices : public NoticePort {
- public:
-  enum class Phase { Running, Ending, SessionEnding };
-  HWND hwnd = nullptr;
-  TrayIcon* tray = nullptr;
-  Phase phase = Phase::Running;
-
-  void ShowNoUpsBox(bool ownedByMainWindow) override {
-    if (phase == Phase::Running) PostMessageA(hwnd, WM_APP_SHOW_NO_UPS_BOX, ownedByMainWindow ? 1 : 0, 0);
-  }
-  void ReportRecordsWaiting(const std::string& problem) override {
-    if (phase == Phase::SessionEnding) return;  // the rows are in their journals; no box can show now
-    if (phase == Phase::Ending) {
-      MessageBoxA(hwnd, problem.c_str(), "Voltaris", MB_OK | MB_ICONWARNING);
-      return;
-    }
-    auto* text = new std::string(problem);
-    if (!PostMessageA(hwnd, WM_APP_SHOW_STORE_PROBLEM, 0, reinterpret_cast<LPARAM>(text))) delete text;
-  }
-  void ShowRecordsWaiting(bool waiting) override {
-    tray->SetTip(waiting ? "Voltaris: records waiting to be written" : "Voltaris");
-  }
+  MainWindow* main = nullptr;
+  void EndAndShutDown() override;
 };
 
 struct MainWindow {
@@ -125,21 +83,27 @@ struct MainWindow {
   TrayIcon tray;
   LinkLibrary link;
   WindowTimers timers;
-  WindowDisplay display;
+  WindowGauges gauges;
+  WindowMenus menus;
   WindowNotices notices;
+  CountdownWindows countdowns;
+  WindowShutdown shutdown;
   MonitorMailbox mailbox;
   SystemLocalClock clock;
-  TimerTable timerTable;
   std::unique_ptr<ConfigFile> config;
   std::unique_ptr<RecordStore> store;
-  std::unique_ptr<RecordKeeper> records;
-  std::unique_ptr<PowerEngine> engine;
+  std::unique_ptr<ProgramParts> parts;
   std::unique_ptr<MonitorThread> monitor;
-  bool noUpsBoxShowing = false, storeBoxShowing = false, ended = false;
+  bool noUpsBoxShowing = false, storeBoxShowing = false;
+  bool quiet = false;  // the program has ended its work (or is shutting Windows down)
+  bool ended = false;
   UINT inspectMenuState = 0, inspectAcceptedReplies = 0;
 
   LRESULT OnCreate(HWND window);
+  void StartMonitoring();
+  void Quiesce(WindowNotices::Phase how);
   void EndProgram(WindowNotices::Phase how);
+  void EndAndShutDown();
   LRESULT OnDestroy();
   LRESULT OnEndSession(bool ending);
   LRESULT OnCommand(WORD id);
@@ -154,53 +118,79 @@ struct MainWindow {
 
 MainWindow gMain;
 
+void WindowShutdown::EndAndShutDown() { main->EndAndShutDown(); }
+
 LRESULT MainWindow::OnCreate(HWND window) {
   hwnd = window;
   menu = GetMenu(hwnd);
-  timers.hwnd = display.hwnd = notices.hwnd = hwnd;
-  display.menu = menu;
+  HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
+  timers.hwnd = menus.hwnd = notices.hwnd = hwnd;
+  menus.menu = menu;
   notices.tray = &tray;
+  countdowns.Attach(instance, hwnd);
+  shutdown.main = this;
   inspectMenuState = RegisterWindowMessageA(kInspectMenuStateMessage);
   inspectAcceptedReplies = RegisterWindowMessageA(kInspectAcceptedRepliesMessage);
 
   ChangeToWorkingDirectory();
   config = std::make_unique<ConfigFile>(ExecutableDirectory());
   store = std::make_unique<RecordStore>("", clock);  // the working folder
-  records = std::make_unique<RecordKeeper>(*store, timers, notices);
-  engine = std::make_unique<PowerEngine>(timers, display, notices, mailbox, *records, *config);
-  engine->OwnTimers(timerTable);
-  records->OwnTimers(timerTable);
-  records->Recover();  // what the last run left goes in before this run's first row
-  engine->LogProgramStart();
+  parts = std::make_unique<ProgramParts>(ProgramPorts{timers, gauges, menus, notices, mailbox, countdowns, shutdown},
+                                         *store, *config, clock);
+  countdowns.Connect(parts->mainsFail, parts->batteryLow, parts->manual);
+  parts->records.Recover();  // what the last run left goes in before this run's first row
+  parts->engine.LogProgramStart();
 
-  HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
   trayMenu = GetSubMenu(LoadMenuA(instance, MAKEINTRESOURCEA(IDM_TRAY_MENU)), 0);
   tray.Add(hwnd, kTrayIconId, LoadIconA(instance, MAKEINTRESOURCEA(IDI_VOLTARIS)), trayMenu);
-
-  const LinkSettings settings = ReadLinkSettings(*config);
-  mailbox.SetSerialLine(LineFrom(settings));
-  engine->StartLink(settings);
   // The box is shown once the window is complete, so that every way out
   // taken while it is up finds the monitor running.
   if (!link.Load()) PostMessageA(hwnd, WM_APP_SHOW_LIBRARY_BOX, 0, 0);
-  monitor = std::make_unique<MonitorThread>(mailbox, link);
-  monitor->Start(hwnd);
+  StartMonitoring();
   return 0;
 }
 
-// Every way out comes here once: the history timers stop, "  Program End"
-// is recorded (in its journal if the table cannot take it), the monitor
-// stops (closing the port) before the library it uses is unloaded, and the
-// tray icon goes.
+void MainWindow::StartMonitoring() {
+  const LinkSettings settings = ReadLinkSettings(*config);
+  mailbox.SetSerialLine(LineFrom(settings));
+  parts->engine.StartLink(settings);
+  if (!monitor) monitor = std::make_unique<MonitorThread>(mailbox, link);
+  monitor->Start(hwnd);
+}
+
+// The program's work ends: the history timers stop, "  Program End" is
+// recorded (in its journal if the table cannot take it), the monitor stops
+// and closes the port.
+void MainWindow::Quiesce(WindowNotices::Phase how) {
+  if (quiet) return;
+  quiet = true;
+  notices.phase = how;
+  if (parts) parts->engine.Stop();
+  if (monitor) monitor->Stop();
+  if (store) store->FlushPending();
+}
+
+// Every way out comes here once: the work ends, then the library the monitor
+// used is unloaded and the tray icon goes.
 void MainWindow::EndProgram(WindowNotices::Phase how) {
   if (ended) return;
   ended = true;
-  notices.phase = how;
-  if (engine) engine->Stop();
-  if (monitor) monitor->Stop();
+  Quiesce(how);
   link.Unload();
-  if (store) store->FlushPending();
   tray.Remove();
+}
+
+// The records are safe before Windows is asked to shut down. When it refuses
+// (an account without the right to shut down), the program goes on watching
+// the UPS as a new run.
+void MainWindow::EndAndShutDown() {
+  Quiesce(WindowNotices::Phase::SystemEnding);
+  if (ShutdownSystem()) return;
+  quiet = false;
+  notices.phase = WindowNotices::Phase::Running;
+  mailbox.Reopen();
+  parts->engine.Restart();
+  StartMonitoring();
 }
 
 LRESULT MainWindow::OnDestroy() {
@@ -216,24 +206,27 @@ LRESULT MainWindow::OnDestroy() {
 // Windows is shutting down or the user logs off: the process may be ended as
 // soon as this returns, so the program ends here, without a box.
 LRESULT MainWindow::OnEndSession(bool ending) {
-  if (ending) EndProgram(WindowNotices::Phase::SessionEnding);
+  if (ending) EndProgram(WindowNotices::Phase::SystemEnding);
   return 0;
 }
 
 LRESULT MainWindow::OnCommand(WORD id) {
+  if (quiet) return 0;
   switch (id) {
     case IDC_EXIT:
       EndProgram(WindowNotices::Phase::Ending);
       DestroyWindow(hwnd);
       break;
     case IDC_RETURN_MAIN_WINDOW: ShowWindow(hwnd, SW_SHOWNORMAL); break;
+    case IDC_SHUTDOWN_SYSTEM: parts->manual.Start(); break;
+    case IDC_CANCEL_SHUTDOWN: parts->manual.Cancel(); break;
     default: break;  // the dialogs and the control center come with their windows
   }
   return 0;
 }
 
 LRESULT MainWindow::OnTimer(unsigned id) {
-  if (!ended) timerTable.Dispatch(id);
+  if (!quiet) parts->timers.Dispatch(id);
   return 0;
 }
 
@@ -250,19 +243,20 @@ LRESULT MainWindow::OnTrayCallback(WPARAM id, LPARAM mouse) {
 
 LRESULT MainWindow::OnMonitorReport(LPARAM lParam) {
   std::unique_ptr<MonitorReport> report(reinterpret_cast<MonitorReport*>(lParam));
-  if (ended) return 0;
+  if (quiet) return 0;
+  PowerEngine& engine = parts->engine;
   switch (report->kind) {
-    case MonitorReport::Kind::SerialOpen: engine->OnSerialOpen(report->ok); break;
-    case MonitorReport::Kind::SerialRead: engine->OnSerialRead(report->ok, report->bytes); break;
-    case MonitorReport::Kind::UsbPass: engine->OnUsbPass(report->usb); break;
-    case MonitorReport::Kind::ControlWritten: engine->OnControlWritten(report->controlId, report->ok); break;
+    case MonitorReport::Kind::SerialOpen: engine.OnSerialOpen(report->ok); break;
+    case MonitorReport::Kind::SerialRead: engine.OnSerialRead(report->ok, report->bytes); break;
+    case MonitorReport::Kind::UsbPass: engine.OnUsbPass(report->usb); break;
+    case MonitorReport::Kind::ControlWritten: engine.OnControlWritten(report->controlId, report->ok); break;
   }
   return 0;
 }
 
 // One box at a time; the engine goes on while it is up.
 LRESULT MainWindow::OnShowNoUpsBox(bool owned) {
-  if (noUpsBoxShowing || ended) return 0;
+  if (noUpsBoxShowing || quiet) return 0;
   noUpsBoxShowing = true;
   MessageBoxA(owned ? hwnd : nullptr, "Please Connected UPS!", "Voltaris", MB_OK);
   noUpsBoxShowing = false;
@@ -272,7 +266,7 @@ LRESULT MainWindow::OnShowNoUpsBox(bool owned) {
 // One box at a time: a second failing table while it is up shows in the tray tip only.
 LRESULT MainWindow::OnShowStoreProblem(LPARAM lParam) {
   std::unique_ptr<std::string> problem(reinterpret_cast<std::string*>(lParam));
-  if (storeBoxShowing || ended) return 0;
+  if (storeBoxShowing || quiet) return 0;
   storeBoxShowing = true;
   MessageBoxA(hwnd, problem->c_str(), "Voltaris", MB_OK | MB_ICONWARNING);
   storeBoxShowing = false;
@@ -280,16 +274,16 @@ LRESULT MainWindow::OnShowStoreProblem(LPARAM lParam) {
 }
 
 LRESULT MainWindow::OnShowLibraryBox() {
-  if (!ended) MessageBoxA(hwnd, "Cannot Load Library", "Error", MB_OK);
+  if (!quiet) MessageBoxA(hwnd, "Cannot Load Library", "Error", MB_OK);
   return 0;
 }
 
 LRESULT MainWindow::OnInspect(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == inspectMenuState) return GetMenuState(menu, static_cast<UINT>(wParam), lParam ? MF_BYPOSITION : MF_BYCOMMAND);
-  if (!engine) return 0;
-  if (wParam == 0) return engine->AcceptedStatusReplies();
+  if (!parts) return 0;
+  if (wParam == 0) return parts->engine.AcceptedStatusReplies();
   // Whether the mains and battery warnings are still armed: each fires once.
-  return (engine->Flags().firstMainsWarningArmed ? 1 : 0) | (engine->Flags().batteryLowWarningArmed ? 2 : 0);
+  return (parts->power.firstMainsWarningArmed ? 1 : 0) | (parts->power.batteryLowWarningArmed ? 2 : 0);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

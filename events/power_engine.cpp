@@ -58,6 +58,13 @@ void PowerEngine::Stop() {
   Log(kProgramEnd);
 }
 
+void PowerEngine::Restart() {
+  stopped_ = false;
+  flags_ = LinkFlags{};
+  replyText_.Clear();
+  LogProgramStart();
+}
+
 // ---- Timers ----------------------------------------------------------------
 
 void PowerEngine::QueueQuery(unsigned timer, const std::string& command) {

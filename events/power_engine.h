@@ -47,6 +47,8 @@ class PowerEngine : public TimerOwner {
   // The program ends: history timers off, "  Program End" (once, however
   // many ways out are taken).
   void Stop();
+  // A new run after a refused system shutdown: fresh link state, "  Program Start".
+  void Restart();
 
   void OnTimer(unsigned id) override;
   void OnSerialOpen(bool opened);

@@ -53,6 +53,11 @@ void MonitorMailbox::RequestStop() {
   Notify();
 }
 
+void MonitorMailbox::Reopen() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  requests_.stop = false;
+}
+
 MonitorRequests MonitorMailbox::Take(std::chrono::milliseconds timeout) {
   std::unique_lock<std::mutex> lock(mutex_);
   changed_.wait_for(lock, timeout, [this] { return pending_; });

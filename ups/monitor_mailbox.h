@@ -53,6 +53,8 @@ class MonitorMailbox : public MonitorPort {
 
   void SetSerialLine(const SerialLine& line);
   void RequestStop();
+  // After a stop, for a monitor started again: the stop request is dropped.
+  void Reopen();
 
   // Monitor side: waits until something was asked or `timeout` passed, then
   // takes the requests (link kind and line stay; the rest is consumed).

@@ -206,3 +206,25 @@ menu_state_is() { [ "$(inspect menustate Voltaris "$1" ${3:-})" = "$2" ]; }
 
 # app_gone SECONDS: until the program's process has ended.
 app_gone() { wait_until "$1" bash -c "! kill -0 $APP_PID 2>/dev/null"; }
+
+# countdown_windows: handles of the visible count-down windows (333 x 256 pop-ups).
+countdown_windows() {
+  local handle rest
+  inspect windows '#32770' | while read -r handle rest; do
+    [[ "$rest" == *visible* ]] || continue
+    read -r left top right bottom <<<"$(inspect rect "$handle")"
+    [ $((right - left)) -eq 333 ] && [ $((bottom - top)) -eq 256 ] && echo "$handle"
+  done
+}
+
+# countdowns_open N: exactly N count-down windows are showing.
+countdowns_open() { [ "$(countdown_windows | wc -l)" -eq "$1" ]; }
+
+# set_setting KEY VALUE: changes a key of the installed UpsConfigure.ini.
+set_setting() { sed -i "s/^$1=.*/$1=$2/" "$APP_DIR/UpsConfigure.ini"; }
+
+# daily_row: today's row of MonthRecord.csv (Date,Battery Low,AC Fail,Schedule Down).
+daily_row() { tail -n 1 "$APP_DIR/MonthRecord.csv" 2>/dev/null | tr -d '\r'; }
+
+# screenshot NAME: the whole screen, kept in the run folder for a person to look at.
+screenshot() { import -display "$DISPLAY" -window root "$RUN/$1.png" 2>/dev/null; }

@@ -1,0 +1,63 @@
+// The count-down windows: borderless, always on top, painted from their
+// bitmaps with the count and the configured lines; the triangle shows for
+// half a second at each tick. Clicks on the OK and Cancel pictures go to the
+// count-down that owns the window.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+
+#include "schedule/countdown_ports.h"
+#include "schedule/countdowns.h"
+
+namespace voltaris {
+
+class CountdownWindows : public CountdownViews {
+ public:
+  void Attach(HINSTANCE instance, HWND owner) {
+    instance_ = instance;
+    owner_ = owner;
+  }
+  void Connect(MainsFailCountdown& mainsFail, BatteryLowCountdown& batteryLow, ManualCountdown& manual) {
+    mainsFail_ = &mainsFail;
+    batteryLow_ = &batteryLow;
+    manual_ = &manual;
+  }
+
+  bool IsOpen(CountdownWindow window) const override { return SlotOf(window).hwnd != nullptr; }
+  void Open(CountdownWindow window) override;
+  void Close(CountdownWindow window) override;
+  void Blink(CountdownWindow window, Triangle triangle) override;
+
+  HWND HandleOf(CountdownWindow window) const { return SlotOf(window).hwnd; }
+
+ private:
+  struct Slot {
+    CountdownWindows* windows = nullptr;
+    CountdownWindow which = CountdownWindow::MainsFail;
+    HWND hwnd = nullptr;
+    HBITMAP background = nullptr;
+    bool triangleShown = false;
+    Triangle triangle = Triangle::Red;
+    bool overOk = false, overCancel = false;
+  };
+
+  static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  void Paint(Slot& slot);
+  void OnMouseMove(Slot& slot, int x, int y);
+  void OnClick(Slot& slot, int x, int y);
+  void OnTriangleTimer(Slot& slot);
+  CountdownPicture PictureOf(CountdownWindow window) const;
+  Slot& SlotOf(CountdownWindow window) { return slots_[static_cast<size_t>(window)]; }
+  const Slot& SlotOf(CountdownWindow window) const { return slots_[static_cast<size_t>(window)]; }
+
+  HINSTANCE instance_ = nullptr;
+  HWND owner_ = nullptr;
+  MainsFailCountdown* mainsFail_ = nullptr;
+  BatteryLowCountdown* batteryLow_ = nullptr;
+  ManualCountdown* manual_ = nullptr;
+  std::array<Slot, 3> slots_;
+};
+
+}  // namespace voltaris
