@@ -1,11 +1,13 @@
 // The serial port to the UPS, on the Win32 communications API. One object;
-// the monitor thread opens, writes and reads, the user-interface thread may
-// close it (which ends a read in progress). Results: 1 success, 0 failure.
+// the monitor thread opens, writes and reads, another thread may close it
+// (which ends a read or write in progress at once). Results: 1 success,
+// 0 failure.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
+#include <mutex>
 
 namespace voltaris {
 
@@ -18,13 +20,19 @@ struct SerialSettings {
 
 class CommPort {
  public:
+  CommPort() = default;
+  CommPort(const CommPort&) = delete;
+  CommPort& operator=(const CommPort&) = delete;
+  ~CommPort() { Close(); }
+
   // Opens and configures the device; 0 when already open, when the device is
   // missing or busy, or when it refuses the settings (it is then closed again).
   int Open(SerialSettings settings, const char* portName);
   int Close();
   // Collects up to *wanted bytes, ending early at a CR, within a bound that
   // follows from the bit rate; stores a 0 byte after the data when any came
-  // (the buffer holds *wanted + 1). 1 unless the platform read failed.
+  // (the buffer holds *wanted + 1). 1 unless the platform read failed or the
+  // port was closed meanwhile.
   int Read(char* buffer, const DWORD* wanted, DWORD* got);
   // Discards what is left on the line, then sends *length bytes when
   // *inOut > 0 on entry. 0 when the write failed or was not attempted.
@@ -35,8 +43,25 @@ class CommPort {
   DWORD ReadBoundMs(DWORD count) const;
 
  private:
+  enum class Outcome { Done, Failed, Closing };
+
+  Outcome ReadBytes(char* into, DWORD count, DWORD limitMs, DWORD* moved);
+  Outcome WriteBytes(const char* bytes, DWORD count, DWORD* moved);
+  Outcome AwaitTransfer(OVERLAPPED* transfer, DWORD limitMs, DWORD* moved);
+  Outcome Finished(OVERLAPPED* transfer, DWORD* moved);
+  Outcome CollectQueued(char* into, DWORD room, DWORD* moved);
+  Outcome PauseMs(DWORD ms);
+  Outcome DiscardLateBytes();
+  DWORD CollectStepMs(DWORD stillWanted) const;
+  void ReleaseHandles();
+
   std::atomic<int> open_{0};
-  std::atomic<HANDLE> handle_{nullptr};
+  // Held by every operation on the handles; Close takes it only after it has
+  // set closing_, which ends the operation in progress.
+  std::mutex busy_;
+  HANDLE handle_ = nullptr;
+  HANDLE transferDone_ = nullptr;  // event of the overlapped transfer in progress
+  HANDLE closing_ = nullptr;       // set by Close
   DCB lineSettings_ = {};
 };
 

@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "ups/comm_port_win.h"
+#include "ups/line_timing.h"
 
 using voltaris::CommPort;
 using voltaris::SerialSettings;
@@ -52,6 +55,32 @@ void HundredStatusQueries(const char* name, DWORD rate, int* whole) {
     }
   }
   EXPECT_EQ(port.Close(), 1);
+}
+
+// Line time of a reply at 8N1, in whole milliseconds.
+DWORD ReplyLineMs(DWORD rate, DWORD characters) {
+  voltaris::LineFormat format;
+  format.bitRate = rate;
+  return static_cast<DWORD>(voltaris::LineTimeMicros(format, characters) / 1000);
+}
+
+// The longest of a few reads of `command`'s reply, from the end of the
+// command's write to the read's return.
+DWORD SlowestReadMs(CommPort& port, const std::string& command, size_t replyLength) {
+  DWORD slowest = 0;
+  for (int i = 0; i < 5; ++i) {
+    if (!Send(port, command)) {
+      ADD_FAILURE() << "write failed";
+      return MAXDWORD;
+    }
+    const DWORD start = GetTickCount();
+    char buffer[55];
+    DWORD wanted = 54, got = 0;
+    EXPECT_EQ(port.Read(buffer, &wanted, &got), 1);
+    slowest = std::max(slowest, GetTickCount() - start);
+    EXPECT_EQ(got, replyLength) << command;
+  }
+  return slowest;
 }
 
 }  // namespace
@@ -142,4 +171,82 @@ TEST(CommPortReadWrite, WriteWithZeroCountSendsNothing) {
   EXPECT_EQ(port.Write("T\r", &length, &inOut), 0);
   port.Close();
   EXPECT_EQ(port.Write("T\r", &length, &length), 0);  // closed port
+}
+
+// The read ends when the CR is in, not when its bound has passed: within a
+// few tens of milliseconds of the reply's line time.
+TEST(CommPortReadWrite, ReadEndsSoonAfterTheCr) {
+  constexpr DWORD kMarginMs = 80;
+  const struct {
+    const char* name;
+    DWORD rate;
+  } lines[] = {{"COM1", 2400}, {"COM2", 4800}, {"COM3", 9600}};
+  for (const auto& line : lines) {
+    CommPort port;
+    ASSERT_EQ(port.Open(Settings(line.rate), line.name), 1) << line.name;
+    const DWORD status = SlowestReadMs(port, "Q1\r", 47);
+    EXPECT_LE(status, ReplyLineMs(line.rate, 47) + kMarginMs) << line.rate << " bit/s, status reply";
+    EXPECT_GE(status + 15, ReplyLineMs(line.rate, 47)) << line.rate << " bit/s: ended before the reply could";
+    const DWORD rating = SlowestReadMs(port, "F\r", 22);
+    EXPECT_LE(rating, ReplyLineMs(line.rate, 22) + kMarginMs) << line.rate << " bit/s, rating reply";
+    port.Close();
+  }
+}
+
+// Another thread's Close ends a read in progress at once, and the object can
+// be opened again afterwards.
+TEST(CommPortOpenClose, CloseFromAnotherThreadEndsTheReadInProgress) {
+  CommPort port;
+  ASSERT_EQ(port.Open(Settings(2400), "COM4"), 1);
+  ASSERT_TRUE(Send(port, "Q1\r"));
+  std::atomic<DWORD> readEndedAt{0};
+  int readResult = -1;
+  DWORD got = 99;
+  std::thread reader([&] {
+    char buffer[55];
+    DWORD wanted = 54;
+    readResult = port.Read(buffer, &wanted, &got);
+    readEndedAt = GetTickCount();
+  });
+  Sleep(150);  // well inside the read's bound of more than 500 ms
+  ASSERT_EQ(readEndedAt.load(), 0u) << "the read on a silent line ended early";
+  const DWORD closedAt = GetTickCount();
+  EXPECT_EQ(port.Close(), 1);
+  reader.join();
+  EXPECT_LE(readEndedAt - closedAt, 100u);
+  EXPECT_EQ(readResult, 0);  // ended by the close, not by its bound
+  EXPECT_EQ(got, 0u);
+  EXPECT_EQ(port.IsOpen(), 0);
+  EXPECT_EQ(port.Close(), 0);
+
+  ASSERT_EQ(port.Open(Settings(2400), "COM4"), 1);  // the device was let go
+  port.Close();
+  ASSERT_EQ(port.Open(Settings(2400), "COM1"), 1);
+  EXPECT_EQ(Query(port, "Q1\r").size(), 47u);
+  port.Close();
+}
+
+// Closing while the monitor thread is between commands, or in the middle of
+// one, leaves nothing behind: every call after it fails cleanly.
+TEST(CommPortOpenClose, CloseDuringQueriesFromAnotherThread) {
+  CommPort port;
+  ASSERT_EQ(port.Open(Settings(2400), "COM1"), 1);
+  std::atomic<bool> stop{false};
+  int replies = 0;
+  std::thread monitor([&] {
+    while (!stop && port.IsOpen()) {
+      if (Query(port, "Q1\r").size() == 47) ++replies;
+    }
+  });
+  Sleep(700);
+  const DWORD closedAt = GetTickCount();
+  EXPECT_EQ(port.Close(), 1);
+  EXPECT_LE(GetTickCount() - closedAt, 100u);  // Close waits only for the call in progress to end
+  stop = true;
+  monitor.join();
+  EXPECT_GE(replies, 1);
+  EXPECT_EQ(Query(port, "Q1\r"), "<write failed>");
+  ASSERT_EQ(port.Open(Settings(2400), "COM1"), 1);
+  EXPECT_EQ(Query(port, "Q1\r").size(), 47u);
+  port.Close();
 }
