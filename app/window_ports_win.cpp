@@ -5,7 +5,11 @@
 
 namespace voltaris {
 
+// Asked at every reply: the menu bar is redrawn only when the entry changes.
 void WindowMenus::SetControlCenterEnabled(bool enabled) {
+  if (controlCenterKnown_ && controlCenterEnabled_ == enabled) return;
+  controlCenterKnown_ = true;
+  controlCenterEnabled_ = enabled;
   EnableMenuItem(menu, CONTROL_CENTER_MENU_POSITION, MF_BYPOSITION | (enabled ? MF_ENABLED : MF_GRAYED));
   DrawMenuBar(hwnd);
 }

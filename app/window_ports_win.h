@@ -33,6 +33,9 @@ class WindowMenus : public MenuPort {
   HMENU menu = nullptr;
   void SetControlCenterEnabled(bool enabled) override;
   void SetCommandEnabled(unsigned command, bool enabled) override;
+
+ private:
+  bool controlCenterKnown_ = false, controlCenterEnabled_ = false;
 };
 
 // The boxes and the tray tip. While the program runs, boxes are posted and

@@ -67,12 +67,12 @@ void PowerEngine::Restart() {
 
 // ---- Timers ----------------------------------------------------------------
 
-void PowerEngine::QueueQuery(unsigned timer, const std::string& command) {
-  timers_.Kill(timer);
+// The query timers repeat by themselves: killing and arming them again at
+// every tick would change nothing but cost two calls to the system.
+void PowerEngine::QueueQuery(const std::string& command) {
   replyText_.Clear();
   monitor_.SendQuery(command);
   monitor_.EnableSerialRead();
-  timers_.Arm(timer, kQueryPeriodMs);
 }
 
 // A line that stopped answering may be an adapter pulled out and plugged
@@ -91,9 +91,9 @@ void PowerEngine::OnTimer(unsigned id) {
       break;
     case kTimerStatusQuery:
       ReopenLostPort();
-      QueueQuery(kTimerStatusQuery, StatusQueryCommand());
+      QueueQuery(StatusQueryCommand());
       break;
-    case kTimerRatingQuery: QueueQuery(kTimerRatingQuery, RatingQueryCommand()); break;
+    case kTimerRatingQuery: QueueQuery(RatingQueryCommand()); break;
     case kTimerLinkGrace:
       timers_.Kill(kTimerLinkGrace);
       flags_.noReplyReportArmed = 1;
@@ -146,8 +146,9 @@ constexpr HistoryRule kHistoryRules[] = {
 
 void PowerEngine::SwitchHistory(HistoryState state) {
   const HistoryRule& rule = kHistoryRules[static_cast<int>(state)];
+  if (!(flags_.*rule.armed)) return;
   const RecordingSettings recording = ReadRecordingSettings(config_);  // fresh at each decision
-  if (!recording.enabled || !(flags_.*rule.armed)) return;
+  if (!recording.enabled) return;
   for (unsigned t : kHistoryTimers) timers_.Kill(t);
   timers_.Arm(rule.timer, static_cast<unsigned>(recording.intervalSeconds > 0 ? recording.intervalSeconds : 0) * 1000u);
   flags_.*rule.armed = 0;

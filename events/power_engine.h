@@ -80,7 +80,7 @@ class PowerEngine : public TimerOwner {
   void OnNoReply();
   void LogSerialLoss();
   void OnUsbLost();
-  void QueueQuery(unsigned timer, const std::string& command);
+  void QueueQuery(const std::string& command);
   void ReopenLostPort();
 
   TimerPort& timers_;

@@ -116,8 +116,8 @@ DWORD CommPort::ReadBoundMs(DWORD count) const {
   return static_cast<DWORD>(2 * LineTimeMicros(FormatOf(lineSettings_), count) / 1000) + kReadThinkMs;
 }
 
-DWORD CommPort::CollectStepMs(DWORD stillWanted) const {
-  const DWORD characters = std::min(stillWanted, kCollectStepCharacters);
+DWORD CommPort::CollectStepMs(DWORD stillWanted, DWORD atMost) const {
+  const DWORD characters = std::min(stillWanted, atMost);
   const DWORD ms = static_cast<DWORD>((LineTimeMicros(FormatOf(lineSettings_), characters) + 999) / 1000);
   return std::max(ms, kMinCollectStepMs);
 }
@@ -187,8 +187,9 @@ CommPort::Outcome CommPort::PauseMs(DWORD ms) {
   }
 }
 
-int CommPort::Read(char* buffer, const DWORD* wanted, DWORD* got) {
+int CommPort::Read(char* buffer, const DWORD* wanted, DWORD* got, DWORD expected) {
   *got = 0;
+  lastReadEndedAtCr_ = false;
   std::lock_guard<std::mutex> lock(busy_);
   if (!open_) return 0;
   if (*wanted == 0) return 1;
@@ -201,16 +202,22 @@ int CommPort::Read(char* buffer, const DWORD* wanted, DWORD* got) {
   if (*got == 0) return 1;
   buffer[0] = first;
   bool sawCr = first == '\r';
+  // The rest of a reply of known length comes in one sleep; after that, or
+  // when the length is not known, a few characters at a time.
+  DWORD step = expected > 1 && expected <= *wanted ? CollectStepMs(expected - 1, expected - 1) : 0;
   while (!sawCr && *got < *wanted) {
     const DWORD elapsed = GetTickCount() - start;
     if (elapsed >= bound) break;
-    if (PauseMs(std::min(CollectStepMs(*wanted - *got), bound - elapsed)) != Outcome::Done) return 0;
+    if (step == 0) step = CollectStepMs(*wanted - *got, kCollectStepCharacters);
+    if (PauseMs(std::min(step, bound - elapsed)) != Outcome::Done) return 0;
+    step = 0;
     DWORD n = 0;
     if (CollectQueued(buffer + *got, *wanted - *got, &n) != Outcome::Done) return 0;
     sawCr = HasCr(buffer + *got, n);
     *got += n;
   }
   buffer[*got] = '\0';
+  lastReadEndedAtCr_ = sawCr;
   return 1;
 }
 
@@ -219,6 +226,8 @@ int CommPort::Read(char* buffer, const DWORD* wanted, DWORD* got) {
 // what is still arriving, until the line has been quiet for a moment.
 CommPort::Outcome CommPort::DiscardLateBytes() {
   const DWORD start = GetTickCount();
+  // The last reply ended at its CR: nothing of it is still on the way.
+  if (lastReadEndedAtCr_) return PurgeComm(handle_, PURGE_RXCLEAR) ? Outcome::Done : Outcome::Failed;
   for (;;) {
     if (!PurgeComm(handle_, PURGE_RXCLEAR)) return Outcome::Failed;
     const Outcome paused = PauseMs(kQuietLineMs);

@@ -32,8 +32,9 @@ class CommPort {
   // Collects up to *wanted bytes, ending early at a CR, within a bound that
   // follows from the bit rate; stores a 0 byte after the data when any came
   // (the buffer holds *wanted + 1). 1 unless the platform read failed or the
-  // port was closed meanwhile.
-  int Read(char* buffer, const DWORD* wanted, DWORD* got);
+  // port was closed meanwhile. `expected`: the length the reply should have
+  // (0: not known), so that the whole of it is waited for in one sleep.
+  int Read(char* buffer, const DWORD* wanted, DWORD* got, DWORD expected = 0);
   // Discards what is left on the line, then sends *length bytes when
   // *inOut > 0 on entry. 0 when the write failed or was not attempted.
   int Write(const char* bytes, const DWORD* length, DWORD* inOut);
@@ -43,6 +44,7 @@ class CommPort {
   DWORD ReadBoundMs(DWORD count) const;
 
  private:
+  bool lastReadEndedAtCr_ = false;
   enum class Outcome { Done, Failed, Closing };
 
   Outcome ReadBytes(char* into, DWORD count, DWORD limitMs, DWORD* moved);
@@ -52,7 +54,7 @@ class CommPort {
   Outcome CollectQueued(char* into, DWORD room, DWORD* moved);
   Outcome PauseMs(DWORD ms);
   Outcome DiscardLateBytes();
-  DWORD CollectStepMs(DWORD stillWanted) const;
+  DWORD CollectStepMs(DWORD stillWanted, DWORD atMost) const;
   void ReleaseHandles();
 
   std::atomic<int> open_{0};

@@ -1,5 +1,7 @@
 #include "ups/monitor_loop.h"
 
+#include "ups/ups_protocol.h"
+
 namespace voltaris {
 
 using std::chrono::milliseconds;
@@ -66,7 +68,7 @@ bool MonitorLoop::Send(const UpsCommand& command) {
     return written;
   }
   std::string reply;
-  const bool ok = written && serial_.Read(reply);
+  const bool ok = written && serial_.Read(reply, ExpectedReplyLength(command.bytes));
   reports_.Post({MonitorReport::Kind::SerialRead, ok, ok ? reply : "", {}, 0});
   return written;
 }

@@ -20,8 +20,8 @@ class SerialLinePort {
   virtual void Close() = 0;
   virtual bool Write(const std::string& bytes) = 0;
   // One reply, up to its carriage return or the read's bound; false when the
-  // platform read failed.
-  virtual bool Read(std::string& reply) = 0;
+  // platform read failed. `expected`: the reply's usual length, 0 if unknown.
+  virtual bool Read(std::string& reply, size_t expected) = 0;
 };
 
 class UsbLinkPort {

@@ -31,10 +31,10 @@ bool CommLinePort::Write(const std::string& bytes) {
   return port_.Write(bytes.data(), &length, &inOut) == 1 && inOut == length;
 }
 
-bool CommLinePort::Read(std::string& reply) {
+bool CommLinePort::Read(std::string& reply, size_t expected) {
   char buffer[kReplyBufferBytes + 1] = {};
   DWORD wanted = kReplyBufferBytes, got = 0;
-  if (port_.Read(buffer, &wanted, &got) != 1) return false;
+  if (port_.Read(buffer, &wanted, &got, static_cast<DWORD>(expected)) != 1) return false;
   reply.assign(buffer, got);
   return true;
 }

@@ -20,7 +20,7 @@ class CommLinePort : public SerialLinePort {
   bool Open(const SerialLine& line) override;
   void Close() override { port_.Close(); }
   bool Write(const std::string& bytes) override;
-  bool Read(std::string& reply) override;
+  bool Read(std::string& reply, size_t expected) override;
 
  private:
   CommPort port_;

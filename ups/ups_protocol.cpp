@@ -84,6 +84,12 @@ bool HasStatusShape(const std::string& reply, size_t o) {
 
 }  // namespace
 
+size_t ExpectedReplyLength(const std::string& command) {
+  if (command == StatusQueryCommand()) return kSerialStatusLength;
+  if (command == RatingQueryCommand()) return kSerialRatingLength;
+  return 0;
+}
+
 StatusParse ParseStatusReply(LinkKind link, const std::string& reply, UpsStatus& status) {
   const size_t o = link == LinkKind::Usb ? 1 : 0;
   if (reply.size() != StatusLength(link) || !HasStatusShape(reply, o)) return {};

@@ -41,6 +41,9 @@ constexpr size_t kSerialRatingLength = 22;
 inline size_t StatusLength(LinkKind link) { return kSerialStatusLength + (link == LinkKind::Usb); }
 inline size_t RatingLength(LinkKind link) { return kSerialRatingLength + (link == LinkKind::Usb); }
 
+// The length of the serial reply a command gets, 0 when it gets none or it varies.
+size_t ExpectedReplyLength(const std::string& command);
+
 // The latest values of the UPS, as the texts it sent plus what is derived.
 struct UpsStatus {
   std::string inputVoltageText, inputFaultVoltageText, outputVoltageText, loadText, frequencyText,

@@ -40,7 +40,7 @@ class FakeSerial : public SerialLinePort {
     changed_.notify_all();
     return !writeFails;
   }
-  bool Read(std::string& into) override {
+  bool Read(std::string& into, size_t) override {
     std::unique_lock<std::mutex> lock(mutex_);
     ++readsStarted_;
     changed_.notify_all();

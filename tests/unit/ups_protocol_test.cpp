@@ -201,3 +201,9 @@ TEST(ReplyText, AppendsAreBoundedAndSkipZeroBytes) {
   r.Clear();
   EXPECT_TRUE(r.empty());
 }
+
+TEST(Commands, RepliesOfKnownLength) {
+  EXPECT_EQ(ExpectedReplyLength(StatusQueryCommand()), 47u);
+  EXPECT_EQ(ExpectedReplyLength(RatingQueryCommand()), 22u);
+  EXPECT_EQ(ExpectedReplyLength(CancelTestCommand()), 0u);
+}
