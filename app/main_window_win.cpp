@@ -165,9 +165,13 @@ void MainWindow::Quiesce(WindowNotices::Phase how) {
   if (quiet) return;
   quiet = true;
   notices.phase = how;
-  if (parts) parts->engine.Stop();
+  // The monitor first: a box about the records may then wait for the user
+  // without the port staying open behind it.
   if (monitor) monitor->Stop();
-  if (store) store->FlushPending();
+  if (parts) {
+    parts->engine.Stop();
+    parts->records.Flush();
+  }
 }
 
 // Every way out comes here once: the work ends, then the library the monitor

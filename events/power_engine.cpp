@@ -216,7 +216,11 @@ void PowerEngine::OnSerialRead(bool ok, const std::string& bytes) {
   }
   flags_.noReplyReportArmed = 1;
   flags_.serialLinkUp = 1;
-  flags_.missedReplies = 0;
+  // Only the UPS's own answer ends a loss: noise on a dead line does not.
+  const bool lost = flags_.missedReplies >= kMissedRepliesForLoss;
+  const bool whole = IsWholeReply(LinkKind::Serial, bytes);
+  if (whole) flags_.missedReplies = 0;
+  if (lost && !whole) return;
   replyText_.Clear();  // each query is answered by exactly one read
   replyText_.Append(bytes.data(), bytes.size());
   HandleSerialReply(replyText_.str());

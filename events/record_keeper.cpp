@@ -10,22 +10,27 @@ RecordKeeper::RecordKeeper(RecordStore& store, TimerPort& timers, NoticePort& no
 void RecordKeeper::OwnTimers(TimerTable& table) { table.Own(kTimerRecordRetry, *this); }
 
 void RecordKeeper::Recover() {
-  store_.Recover();
+  Report(store_.Recover(), true);
   SetWaiting(store_.RowsWaiting());
 }
 
 void RecordKeeper::Note(const RecordResult& result) {
-  if (result.error) {
-    const std::string where = result.kept ? "They are kept beside the file, in a file ending in \".pending\", "
-                                          : "They are kept in memory ";
-    notices_.ReportRecordsWaiting(result.error.message + "\n\nRecords cannot be written to this file now. " + where +
-                                  "and are written to it as soon as it can be written again.");
-  }
+  Report(result.error, result.kept);
   if (!result.written) SetWaiting(true);
 }
 
-void RecordKeeper::OnTimer(unsigned) {
-  store_.FlushPending();
+void RecordKeeper::Report(const FileError& error, bool onDisk) {
+  if (!error) return;
+  const std::string where = onDisk ? "They are kept beside the file, in a file ending in \".pending\", "
+                                   : "They are kept in memory ";
+  notices_.ReportRecordsWaiting(error.message + "\n\nRecords cannot be written to this file now. " + where +
+                                "and are written to it as soon as it can be written again.");
+}
+
+void RecordKeeper::OnTimer(unsigned) { Flush(); }
+
+void RecordKeeper::Flush() {
+  Report(store_.FlushPending(), true);
   SetWaiting(store_.RowsWaiting());
 }
 

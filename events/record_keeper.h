@@ -27,10 +27,13 @@ class RecordKeeper : public TimerOwner {
   void AppendClosedApp() { Note(store_.AppendClosedApp()); }
 
   void OnTimer(unsigned id) override;
+  // Moves what waits into the tables now (the retry timer, the program's end).
+  void Flush();
   bool RowsWaiting() const { return waiting_; }
 
  private:
   void Note(const RecordResult& result);
+  void Report(const FileError& error, bool onDisk);
   void SetWaiting(bool waiting);
 
   RecordStore& store_;

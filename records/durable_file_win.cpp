@@ -169,9 +169,13 @@ FileError RenameFile(const std::string& from, const std::string& to) {
 }
 
 FileError RemoveFile(const std::string& path) {
-  if (DeleteFileA(path.c_str())) return {};
-  const DWORD code = GetLastError();
-  return Absent(code) ? FileError{} : Failure("cannot remove", path, code);
+  for (int attempt = 0;; ++attempt) {
+    if (DeleteFileA(path.c_str())) return {};
+    const DWORD code = GetLastError();
+    if (Absent(code)) return {};
+    if (!IsBusy(code, path) || attempt + 1 >= kBusyRetries) return Failure("cannot remove", path, code);
+    Sleep(kBusyRetryMs);
+  }
 }
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

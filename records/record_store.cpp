@@ -188,12 +188,10 @@ RecordResult RecordStore::Submit(RecordTable table, std::string row) {
     return {false, false, {28, "too many records waiting to be written; one was dropped"}};
   }
   state.held.push_back(std::move(row));
-  const FileError error = DrainLocked(table);
   RecordResult result;
-  result.written = !error;
+  result.error = DrainReportingLocked(table);
+  result.written = !state.failing;
   result.kept = state.held.empty();
-  if (error && !state.failing) result.error = error;
-  state.failing = static_cast<bool>(error);
   return result;
 }
 
@@ -207,8 +205,12 @@ FileError RecordStore::DrainLocked(RecordTable table) {
     if (!error) state.journalMayExist = false;
   }
   if (!error && !state.held.empty()) {
-    error = WriteToTable(table, Joined(state.held));
-    if (!error) state.held.clear();
+    bool handedOver = false;
+    error = WriteToTable(table, Joined(state.held), &handedOver);
+    if (handedOver) state.held.clear();
+    // A daily commit record that could not be applied yet holds the counts:
+    // they must not go into the journal as well.
+    if (error && handedOver) state.journalMayExist = true;
   }
   if (error && !state.held.empty() && !files_.Append(JournalPathOf(table), Joined(state.held))) {
     state.held.clear();
@@ -286,7 +288,10 @@ FileError RecordStore::ApplyCommit(RecordTable table) {
 
 // ---- Writing into a table ---------------------------------------------------
 
-FileError RecordStore::WriteToTable(RecordTable table, const std::string& rows) {
+// `handedOver`: the rows are safe on the disk (in the table, or in a commit
+// record that a retry finishes), whatever is returned.
+FileError RecordStore::WriteToTable(RecordTable table, const std::string& rows, bool* handedOver) {
+  if (handedOver) *handedOver = false;
   TailView view;
   if (FileError e = ReadTailView(table, view)) return e;
   if (!view.fragment.empty()) {
@@ -295,11 +300,24 @@ FileError RecordStore::WriteToTable(RecordTable table, const std::string& rows) 
   uint64_t at = 0;
   std::string payload;
   Compose(table, view, rows, at, payload);
-  if (payload.empty() && view.fragment.empty()) return {};
-  if (table != RecordTable::Daily) return files_.WriteAtAndEnd(PathOf(table), at, payload);
+  if (payload.empty() && view.fragment.empty()) {
+    if (handedOver) *handedOver = true;
+    return {};
+  }
+  if (table != RecordTable::Daily) {
+    if (FileError e = files_.WriteAtAndEnd(PathOf(table), at, payload)) {
+      // Part of it may have reached the file (a full disk, a failed flush):
+      // cut it back, so the journalled rows are not there twice.
+      files_.WriteAtAndEnd(PathOf(table), at, "");
+      return e;
+    }
+    if (handedOver) *handedOver = true;
+    return {};
+  }
   // A daily count rewrites the last row in place: through a commit record,
   // so a crash in the middle leaves no mixed digits.
   if (FileError e = files_.Replace(CommitPathOf(table), EncodeCommit(at, payload))) return e;
+  if (handedOver) *handedOver = true;
   return ApplyCommit(table);
 }
 
@@ -377,7 +395,7 @@ FileError RecordStore::ReadTailView(RecordTable table, TailView& view) {
 
 // A torn last line is kept or set aside now rather than with the next row.
 void RecordStore::TidyTail(RecordTable table) {
-  if (files_.Exists(PathOf(table))) WriteToTable(table, "");
+  if (files_.Exists(PathOf(table))) WriteToTable(table, "", nullptr);
 }
 
 // Once only: a fragment already at the end of the side file is not added again.
@@ -392,25 +410,39 @@ FileError RecordStore::SetAside(RecordTable table, const std::string& fragment) 
 
 // ---- Start-up and retries ----------------------------------------------------
 
-void RecordStore::Recover() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  for (RecordTable table : kAllTables) {
-    TableState& state = StateOf(table);
-    state.failing = static_cast<bool>(DrainLocked(table));
-    if (!state.failing) TidyTail(table);
-  }
+// The first failure of a spell is returned once, to be told to the user.
+FileError RecordStore::DrainReportingLocked(RecordTable table) {
+  TableState& state = StateOf(table);
+  const FileError error = DrainLocked(table);
+  const bool newSpell = error && !state.failing;
+  state.failing = static_cast<bool>(error);
+  return newSpell ? error : FileError{};
 }
 
-size_t RecordStore::FlushPending() {
+FileError RecordStore::Recover() {
   std::lock_guard<std::mutex> lock(mutex_);
+  FileError first;
+  for (RecordTable table : kAllTables) {
+    const FileError error = DrainReportingLocked(table);
+    if (error && !first) first = error;
+    if (!StateOf(table).failing) TidyTail(table);
+  }
+  return first;
+}
+
+FileError RecordStore::FlushPending(size_t* waitingTables) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  FileError first;
   size_t waiting = 0;
   for (RecordTable table : kAllTables) {
     TableState& state = StateOf(table);
     if (!state.journalMayExist && state.held.empty()) continue;
-    state.failing = static_cast<bool>(DrainLocked(table));
+    const FileError error = DrainReportingLocked(table);
+    if (error && !first) first = error;
     waiting += state.failing;
   }
-  return waiting;
+  if (waitingTables) *waitingTables = waiting;
+  return first;
 }
 
 bool RecordStore::RowsWaiting() const {

@@ -74,11 +74,12 @@ class RecordStore {
   RecordResult AppendClosedApp();
 
   // Start-up: finishes what a crash cut short, moves the journals into their
-  // tables and sets torn last lines aside.
-  void Recover();
-  // Moves what waits into the tables that can take it now; returns how many
-  // tables still have rows waiting.
-  size_t FlushPending();
+  // tables and sets torn last lines aside. Returns the first failure.
+  FileError Recover();
+  // Moves what waits into the tables that can take it now. Returns the first
+  // failure of a table that worked until now (to be told once); how many
+  // tables still have rows waiting into `waitingTables`.
+  FileError FlushPending(size_t* waitingTables = nullptr);
   bool RowsWaiting() const;
   size_t HeldRows() const;     // rows in memory only
   size_t DroppedRows() const;  // rows refused because memory was full
@@ -110,7 +111,8 @@ class RecordStore {
   FileError MoveJournalLocked(RecordTable table);
   FileError CommitMovingJournal(RecordTable table);
   FileError ApplyCommit(RecordTable table);
-  FileError WriteToTable(RecordTable table, const std::string& rows);
+  FileError DrainReportingLocked(RecordTable table);
+  FileError WriteToTable(RecordTable table, const std::string& rows, bool* handedOver);
   FileError ReadTailView(RecordTable table, TailView& view);
   FileError SetAside(RecordTable table, const std::string& fragment);
   void TidyTail(RecordTable table);

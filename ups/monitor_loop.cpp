@@ -12,6 +12,7 @@ void MonitorLoop::Run() {
     // Over USB the pass paces itself; over serial, wait for the next request.
     const MonitorRequests requests = mailbox_.Take(link == LinkKind::Usb ? milliseconds(0) : pauses_.idle);
     if (requests.stop) break;
+    ReportExpiredControls();
     link = requests.link;
     if (requests.closePort) serial_.Close();
     if (link == LinkKind::Serial) {
@@ -34,7 +35,7 @@ void MonitorLoop::SerialPass(const MonitorRequests& requests) {
   if (!serial_.IsOpen() && requests.openPort) {
     const bool opened = OpenPort(requests.line);
     if (opened && mailbox_.SleepUnlessStopped(pauses_.afterOpen)) return;
-    reports_.Post({MonitorReport::Kind::SerialOpen, opened, "", {}, 0});
+    reports_.Post({MonitorReport::Kind::SerialOpen, opened, "", {}, 0, false});
     if (!opened) {
       mailbox_.SleepUnlessStopped(pauses_.afterFailedOpen);
       return;
@@ -63,18 +64,27 @@ bool MonitorLoop::Send(const UpsCommand& command) {
   }
   const bool written = serial_.Write(command.bytes);
   if (control) {
-    if (!written) mailbox_.PutBack(command);
-    reports_.Post({MonitorReport::Kind::ControlWritten, written, command.bytes, {}, command.id});
-    return written;
+    reports_.Post({MonitorReport::Kind::ControlWritten, written, command.bytes, {}, command.id, false});
+    if (written) return true;
+    // A line that takes no writes is a lost line, as one that does not answer.
+    mailbox_.PutBack(command);
+    reports_.Post({MonitorReport::Kind::SerialRead, false, "", {}, 0, false});
+    return false;
   }
   std::string reply;
   const bool ok = written && serial_.Read(reply, ExpectedReplyLength(command.bytes));
-  reports_.Post({MonitorReport::Kind::SerialRead, ok, ok ? reply : "", {}, 0});
+  reports_.Post({MonitorReport::Kind::SerialRead, ok, ok ? reply : "", {}, 0, false});
   return written;
 }
 
+void MonitorLoop::ReportExpiredControls() {
+  for (const UpsCommand& command : mailbox_.TakeExpiredControls(std::chrono::steady_clock::now())) {
+    reports_.Post({MonitorReport::Kind::ControlWritten, false, command.bytes, {}, command.id, true});
+  }
+}
+
 void MonitorLoop::UsbPassOnce() {
-  MonitorReport report{MonitorReport::Kind::UsbPass, true, "", {}, 0};
+  MonitorReport report{MonitorReport::Kind::UsbPass, true, "", {}, 0, false};
   report.usb.present = usb_.Present();
   if (!report.usb.present) {
     reports_.Post(std::move(report));

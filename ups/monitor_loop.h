@@ -65,6 +65,7 @@ class MonitorLoop {
   bool OpenPort(const SerialLine& line);
   void SendCommands();
   bool Send(const UpsCommand& command);
+  void ReportExpiredControls();
   void UsbPassOnce();
 
   MonitorMailbox& mailbox_;

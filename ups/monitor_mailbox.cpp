@@ -31,13 +31,14 @@ void MonitorMailbox::SendQuery(const std::string& bytes) {
   std::lock_guard<std::mutex> lock(mutex_);
   const bool waiting = std::any_of(queries_.begin(), queries_.end(),
                                    [&bytes](const UpsCommand& q) { return q.bytes == bytes; });
-  if (!waiting) queries_.push_back({UpsCommand::Kind::Query, bytes, 0});
+  if (!waiting) queries_.push_back({UpsCommand::Kind::Query, bytes, 0, {}});
   Notify();
 }
 
 unsigned MonitorMailbox::SendControl(const std::string& bytes) {
   std::lock_guard<std::mutex> lock(mutex_);
-  controls_.push_back({UpsCommand::Kind::Control, bytes, ++lastControlId_});
+  controls_.push_back({UpsCommand::Kind::Control, bytes, ++lastControlId_,
+                       std::chrono::steady_clock::now() + controlLifetime_});
   Notify();
   return lastControlId_;
 }
@@ -80,6 +81,20 @@ std::optional<UpsCommand> MonitorMailbox::NextCommand() {
 void MonitorMailbox::PutBack(const UpsCommand& command) {
   std::lock_guard<std::mutex> lock(mutex_);
   controls_.push_front(command);
+}
+
+std::vector<UpsCommand> MonitorMailbox::TakeExpiredControls(std::chrono::steady_clock::time_point now) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<UpsCommand> expired;
+  for (auto it = controls_.begin(); it != controls_.end();) {
+    if (it->deadline > now) {
+      ++it;
+      continue;
+    }
+    expired.push_back(std::move(*it));
+    it = controls_.erase(it);
+  }
+  return expired;
 }
 
 bool MonitorMailbox::StopRequested() {

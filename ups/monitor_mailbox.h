@@ -15,6 +15,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "events/engine_ports.h"
 #include "ups/line_timing.h"
@@ -31,6 +32,9 @@ struct UpsCommand {
   enum class Kind { Query, Control } kind = Kind::Query;
   std::string bytes;
   unsigned id = 0;  // a control command's number, reported back once written
+  // A control command not written by then is given up and reported so: a
+  // switch-off must not reach the UPS long after it was meant for.
+  std::chrono::steady_clock::time_point deadline{};
 };
 
 // What the monitor has been asked to do since it last looked, commands aside.
@@ -44,6 +48,10 @@ struct MonitorRequests {
 
 class MonitorMailbox : public MonitorPort {
  public:
+  static constexpr std::chrono::seconds kControlLifetime{60};
+  explicit MonitorMailbox(std::chrono::milliseconds controlLifetime = kControlLifetime)
+      : controlLifetime_(controlLifetime) {}
+
   // MonitorPort, called by the engine on the user-interface thread.
   void SetLinkKind(LinkKind kind) override;
   void ClosePort() override;
@@ -63,6 +71,8 @@ class MonitorMailbox : public MonitorPort {
   std::optional<UpsCommand> NextCommand();
   // A control command that could not be written goes back to the front.
   void PutBack(const UpsCommand& command);
+  // The control commands whose time is up, taken out of the queue.
+  std::vector<UpsCommand> TakeExpiredControls(std::chrono::steady_clock::time_point now);
   bool StopRequested();
   // Sleeps up to `duration`, waking early only to stop. True when asked to stop.
   bool SleepUnlessStopped(std::chrono::milliseconds duration);
@@ -73,6 +83,7 @@ class MonitorMailbox : public MonitorPort {
  private:
   void Notify();
 
+  const std::chrono::milliseconds controlLifetime_;
   std::mutex mutex_;
   std::condition_variable changed_;
   MonitorRequests requests_;

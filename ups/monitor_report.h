@@ -18,6 +18,7 @@ struct MonitorReport {
   std::string bytes;    // SerialRead: the reply; ControlWritten: the command
   UsbPass usb;          // UsbPass
   unsigned controlId = 0;
+  bool expired = false;  // ControlWritten: given up, its time was up before it could be written
 };
 
 }  // namespace voltaris

@@ -84,6 +84,12 @@ bool HasStatusShape(const std::string& reply, size_t o) {
 
 }  // namespace
 
+bool IsWholeReply(LinkKind link, const std::string& reply) {
+  const size_t o = link == LinkKind::Usb ? 1 : 0;
+  if (reply.size() == StatusLength(link)) return HasStatusShape(reply, o);
+  return reply.size() == RatingLength(link) && HasShape(reply, o, '#', {6, 10, 16});
+}
+
 size_t ExpectedReplyLength(const std::string& command) {
   if (command == StatusQueryCommand()) return kSerialStatusLength;
   if (command == RatingQueryCommand()) return kSerialRatingLength;

@@ -41,6 +41,9 @@ constexpr size_t kSerialRatingLength = 22;
 inline size_t StatusLength(LinkKind link) { return kSerialStatusLength + (link == LinkKind::Usb); }
 inline size_t RatingLength(LinkKind link) { return kSerialRatingLength + (link == LinkKind::Usb); }
 
+// A status or rating reply in the UPS's own shape (not noise, not cut short).
+bool IsWholeReply(LinkKind link, const std::string& reply);
+
 // The length of the serial reply a command gets, 0 when it gets none or it varies.
 size_t ExpectedReplyLength(const std::string& command);
 

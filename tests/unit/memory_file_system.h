@@ -19,13 +19,14 @@ class MemoryFileSystem : public FileSystem {
   std::set<std::string> blocked;
   int failAt = 0;   // this write (counting from 1) fails, with no effect
   int crashAt = 0;  // at this write the program dies
+  int tearAt = 0;   // this write does half its work and fails; the program goes on
   int writes = 0;
   bool dead = false;
 
   // A new program on the same disk.
   void Restart() {
     dead = false;
-    failAt = crashAt = writes = 0;
+    failAt = crashAt = tearAt = writes = 0;
   }
 
   std::optional<FileTail> ReadTail(const std::string& path, size_t maxBytes, FileError* error) override {
@@ -95,6 +96,10 @@ class MemoryFileSystem : public FileSystem {
     if (Refused(path, &error)) return error;
     ++writes;
     if (writes == failAt) return {28, "failed write " + path};
+    if (writes == tearAt) {
+      effect(true);
+      return {28, "disk full writing " + path};
+    }
     if (writes == crashAt) {
       effect(true);
       dead = true;

@@ -108,7 +108,7 @@ MonitorPauses NoPauses() {
 
 // A loop on its own thread, stopped and joined at the end of the test.
 struct LoopRig {
-  MonitorMailbox mailbox;
+  MonitorMailbox mailbox{std::chrono::milliseconds(300)};
   FakeSerial serial;
   NoUsb usb;
   Reports reports;
@@ -255,4 +255,50 @@ TEST(MonitorLoopTest, AControlCommandWaitsWhileThePortCannotOpen) {
   const auto written = rig.reports.Of(MonitorReport::Kind::ControlWritten);
   ASSERT_EQ(written.size(), 1u);
   EXPECT_EQ(written[0].controlId, id);
+}
+
+TEST(MonitorLoopTest, AControlThatCannotBeWrittenCountsAsAMissedReplyAndWaits) {
+  LoopRig rig;
+  rig.serial.writeFails = true;
+  rig.mailbox.SendControl("CT\r");
+  rig.mailbox.SendQuery("Q1\r");
+  rig.mailbox.EnableSerialRead();
+  rig.Start();
+  ASSERT_TRUE(rig.serial.WaitForWrites(1));
+  rig.Stop();
+  const auto reads = rig.reports.Of(MonitorReport::Kind::SerialRead);
+  ASSERT_FALSE(reads.empty());
+  EXPECT_FALSE(reads[0].ok);  // so the engine counts it, and reopens the line after a few
+  EXPECT_FALSE(rig.reports.Of(MonitorReport::Kind::ControlWritten)[0].ok);
+  EXPECT_EQ(rig.mailbox.WaitingControls(), 1u);
+}
+
+TEST(MonitorLoopTest, AControlWhoseTimeIsUpIsGivenUpAndReported) {
+  LoopRig rig;  // controls live 300 ms here
+  rig.serial.openFails = true;
+  const unsigned id = rig.mailbox.SendControl("S01R0010\r");
+  rig.Start();
+  for (int i = 0; i < 200 && rig.reports.Of(MonitorReport::Kind::ControlWritten).empty(); ++i) {
+    std::this_thread::sleep_for(milliseconds(10));
+  }
+  rig.Stop();
+  const auto given = rig.reports.Of(MonitorReport::Kind::ControlWritten);
+  ASSERT_EQ(given.size(), 1u);
+  EXPECT_EQ(given[0].controlId, id);
+  EXPECT_TRUE(given[0].expired);
+  EXPECT_FALSE(given[0].ok);
+  EXPECT_EQ(rig.mailbox.WaitingControls(), 0u);
+  EXPECT_TRUE(rig.serial.Written().empty());
+}
+
+TEST(MonitorMailbox, OnlyControlsPastTheirTimeExpire) {
+  MonitorMailbox mailbox(std::chrono::milliseconds(1000));
+  const auto start = std::chrono::steady_clock::now();
+  mailbox.SendControl("T\r");
+  mailbox.SendQuery("Q1\r");
+  EXPECT_TRUE(mailbox.TakeExpiredControls(start + milliseconds(900)).empty());
+  const auto expired = mailbox.TakeExpiredControls(start + milliseconds(2000));
+  ASSERT_EQ(expired.size(), 1u);
+  EXPECT_EQ(expired[0].bytes, "T\r");
+  EXPECT_EQ(mailbox.WaitingQueries(), 1u);  // queries do not expire
 }

@@ -335,3 +335,20 @@ TEST(TimerTableTest, EachNumberHasOneOwner) {
   EXPECT_EQ(first.ticks, std::vector<unsigned>{1030});
   EXPECT_EQ(second.ticks, std::vector<unsigned>{1031});
 }
+
+TEST(PowerEngineSerial, NoiseOnALostLineNeitherEndsTheLossNorLogsAConnection) {
+  EngineRig rig;
+  OpenSerial(rig);
+  rig.engine.OnSerialRead(true, kHealthy);
+  for (int i = 0; i < 3; ++i) rig.engine.OnSerialRead(true, "");
+  rig.engine.OnSerialRead(true, std::string(47, '\xF3'));  // noise of a reply's length
+  rig.engine.OnSerialRead(true, "(2");
+  EXPECT_EQ(rig.Events().back(), "  UPS is DisConnected!");
+  const int closes = rig.monitor.closes;
+  rig.Run(1000);
+  EXPECT_EQ(rig.monitor.closes, closes + 1);  // still reopening
+  rig.engine.OnSerialRead(true, kRating);     // the UPS's own answer
+  EXPECT_EQ(rig.Events().back(), "  COM UPS is Connected!");
+  rig.Run(1000);
+  EXPECT_EQ(rig.monitor.closes, closes + 1);
+}

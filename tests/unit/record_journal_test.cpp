@@ -80,7 +80,9 @@ TEST(RecordJournal, ATableThatCannotBeWrittenHoldsBackOnlyItsOwnRows) {
   EXPECT_EQ(rig.disk.files[kEvents + ".moving"] + rig.disk.files[kEvents + ".pending"],
             "2026-12-8  9:00:02  event 2\r\n2026-12-8  9:00:03  event 3\r\n");
   EXPECT_TRUE(rig.store->RowsWaiting());
-  EXPECT_EQ(rig.store->FlushPending(), 1u);
+  size_t waiting = 0;
+  EXPECT_FALSE(rig.store->FlushPending(&waiting));  // the spell was told already
+  EXPECT_EQ(waiting, 1u);
 
   rig.disk.blocked.clear();
   EXPECT_TRUE(rig.Event(4).written);
@@ -96,7 +98,9 @@ TEST(RecordJournal, TheRetryAndTheNextStartMoveTheJournal) {
   rig.disk.blocked.insert(kEvents);
   for (int n = 1; n <= 3; ++n) rig.Event(n);
   rig.disk.blocked.clear();
-  EXPECT_EQ(rig.store->FlushPending(), 0u);
+  size_t waiting = 9;
+  EXPECT_FALSE(rig.store->FlushPending(&waiting));
+  EXPECT_EQ(waiting, 0u);
   EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 3));
 
   rig.disk.blocked.insert(kEvents);
@@ -193,6 +197,50 @@ TEST(RecordJournal, AFailureAtAnyStepOfTheMoveIsFinishedByTheNextRetry) {
     rig.Event(5);
     EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 5));
   }
+}
+
+TEST(RecordJournal, AFailureAtAnyStepOfADailyCountCountsItOnce) {
+  for (int failAt = 1; failAt < 12; ++failAt) {
+    SCOPED_TRACE("failure at write " + std::to_string(failAt));
+    JournalRig rig;
+    rig.store->IncrementDailyCount(DailyColumn::AcFail);
+    rig.disk.writes = 0;
+    rig.disk.failAt = failAt;
+    rig.store->IncrementDailyCount(DailyColumn::AcFail);
+    rig.store->FlushPending();
+    rig.store->FlushPending();
+    rig.store->IncrementDailyCount(DailyColumn::AcFail);
+    EXPECT_EQ(rig.Rows(RecordTable::Daily), std::vector<std::string>{"2026-12-08|0|3|0"});
+  }
+}
+
+TEST(RecordJournal, ATableThatStillCannotBeWrittenAtStartIsToldOnce) {
+  JournalRig rig;
+  rig.disk.files[kEvents] = "event\r\n";
+  rig.disk.files[kEvents + ".pending"] = "2026-12-8  9:00:01  event 1\r\n";
+  rig.disk.blocked.insert(kEvents);
+  rig.disk.Restart();
+  rig.store = rig.NewStore();
+  EXPECT_TRUE(rig.store->Recover());
+  EXPECT_FALSE(rig.Event(2).error);  // already told
+  EXPECT_FALSE(rig.store->FlushPending());
+  rig.disk.blocked.clear();
+  rig.Event(3);
+  EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 3));
+}
+
+TEST(RecordJournal, ATableWriteThatFailsPartWayLeavesNoHalfRowBehind) {
+  JournalRig rig;
+  rig.Event(1);
+  const std::string longText = "  event 2, long enough that its first half looks like a whole row";
+  rig.disk.writes = 0;
+  rig.disk.tearAt = 1;  // the row is half written when the disk fills up
+  EXPECT_FALSE(rig.store->AppendEvent(longText).written);
+  rig.Event(3);
+  const auto rows = rig.Rows(RecordTable::Events);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_NE(rows[1].find(longText), std::string::npos);
+  EXPECT_NE(rows[2].find("  event 3"), std::string::npos);
 }
 
 TEST(RecordJournal, ATornJournalLineIsSetAsideNotMoved) {

@@ -79,8 +79,10 @@ TEST(StatusReply, OnlyTheExactLengthIsAccepted) {
   std::string noisyBits = kStatus;
   noisyBits[39] = '\xF3';  // would read as "battery low"
   EXPECT_FALSE(ParseStatusReply(LinkKind::Serial, noisyBits, s).accepted);
-  const std::string joined = kStatus.substr(0, 20) + kStatus.substr(20);  // same bytes: still whole
-  EXPECT_TRUE(ParseStatusReply(LinkKind::Serial, joined, s).accepted);
+  const std::string joined = kStatus.substr(0, 20) + kStatus.substr(0, 27);  // a cut reply, then the next
+  EXPECT_FALSE(ParseStatusReply(LinkKind::Serial, joined, s).accepted);
+  EXPECT_TRUE(IsWholeReply(LinkKind::Serial, kStatus));
+  EXPECT_FALSE(IsWholeReply(LinkKind::Serial, joined));
   const std::string shifted = kStatus.substr(0, 20) + " " + kStatus.substr(20, 26);  // a blank out of place
   EXPECT_FALSE(ParseStatusReply(LinkKind::Serial, shifted, s).accepted);
   EXPECT_FALSE(ParseStatusReply(LinkKind::Usb, "x" + kStatus.substr(0, 46) + "x", s).accepted);  // no CR
