@@ -5,11 +5,7 @@
 
 // Icons and bitmaps
 #define IDI_VOLTARIS 103        // main window and tray icon
-#define IDB_SPLASH 178          // picture of the start-up splash
-#define IDB_POWER_COUNTDOWN 148     // background of the mains-failure and battery-low count-downs
-#define IDB_RED_TRIANGLE 149
-#define IDB_YELLOW_TRIANGLE 150
-#define IDB_MANUAL_COUNTDOWN 151    // background of the manual count-down
+#include "bitmap_ids.h"
 
 // Dialog templates
 #define IDD_POWER_COUNTDOWN 147     // mains failure and battery low
