@@ -127,7 +127,7 @@ LRESULT MainWindow::OnCreate(HWND window) {
   timers.hwnd = menus.hwnd = notices.hwnd = hwnd;
   menus.menu = menu;
   notices.tray = &tray;
-  countdowns.Attach(instance, hwnd);
+  countdowns.Attach(instance);
   shutdown.main = this;
   inspectMenuState = RegisterWindowMessageA(kInspectMenuStateMessage);
   inspectAcceptedReplies = RegisterWindowMessageA(kInspectAcceptedRepliesMessage);
@@ -180,6 +180,7 @@ void MainWindow::EndProgram(WindowNotices::Phase how) {
   if (ended) return;
   ended = true;
   Quiesce(how);
+  countdowns.CloseAll();
   link.Unload();
   tray.Remove();
 }
@@ -194,6 +195,7 @@ void MainWindow::EndAndShutDown() {
   notices.phase = WindowNotices::Phase::Running;
   mailbox.Reopen();
   parts->engine.Restart();
+  parts->history.BeginRun();
   StartMonitoring();
 }
 

@@ -38,6 +38,8 @@ class HistoryRecorder : public TimerOwner {
   void OwnTimers(TimerTable& table);
   void OnTimer(unsigned id) override;
 
+  // A new run (after a refused system shutdown): every timer's next row is its first.
+  void BeginRun() { s_.firstRow = {true, true, true, true}; }
   HistoryNotes& Notes() { return s_.notes; }
   const HistoryState& State() const { return s_; }
 

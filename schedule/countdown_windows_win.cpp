@@ -47,11 +47,18 @@ void CountdownWindows::Open(CountdownWindow window) {
   slot = Slot{};
   slot.windows = this;
   slot.which = window;
-  slot.hwnd = CreateDialogParamA(instance_, MAKEINTRESOURCEA(TemplateOf(window)), owner_, Procedure,
+  // No owner: a minimised main window would hide the windows it owns.
+  slot.hwnd = CreateDialogParamA(instance_, MAKEINTRESOURCEA(TemplateOf(window)), nullptr, Procedure,
                                  reinterpret_cast<LPARAM>(&slot));
   if (!slot.hwnd) return;
   SetWindowPos(slot.hwnd, HWND_TOPMOST, GetSystemMetrics(SM_CXSCREEN) / 2 - 161,
                GetSystemMetrics(SM_CYSCREEN) / 2 - 128, kWidth, kHeight, SWP_SHOWWINDOW);
+}
+
+void CountdownWindows::CloseAll() {
+  for (CountdownWindow window : {CountdownWindow::MainsFail, CountdownWindow::BatteryLow, CountdownWindow::Manual}) {
+    Close(window);
+  }
 }
 
 void CountdownWindows::Close(CountdownWindow window) {

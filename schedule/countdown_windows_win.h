@@ -15,10 +15,7 @@ namespace voltaris {
 
 class CountdownWindows : public CountdownViews {
  public:
-  void Attach(HINSTANCE instance, HWND owner) {
-    instance_ = instance;
-    owner_ = owner;
-  }
+  void Attach(HINSTANCE instance) { instance_ = instance; }
   void Connect(MainsFailCountdown& mainsFail, BatteryLowCountdown& batteryLow, ManualCountdown& manual) {
     mainsFail_ = &mainsFail;
     batteryLow_ = &batteryLow;
@@ -30,7 +27,8 @@ class CountdownWindows : public CountdownViews {
   void Close(CountdownWindow window) override;
   void Blink(CountdownWindow window, Triangle triangle) override;
 
-  HWND HandleOf(CountdownWindow window) const { return SlotOf(window).hwnd; }
+  // The program ends: the windows have no owner to take them along.
+  void CloseAll();
 
  private:
   struct Slot {
@@ -53,7 +51,6 @@ class CountdownWindows : public CountdownViews {
   const Slot& SlotOf(CountdownWindow window) const { return slots_[static_cast<size_t>(window)]; }
 
   HINSTANCE instance_ = nullptr;
-  HWND owner_ = nullptr;
   MainsFailCountdown* mainsFail_ = nullptr;
   BatteryLowCountdown* batteryLow_ = nullptr;
   ManualCountdown* manual_ = nullptr;

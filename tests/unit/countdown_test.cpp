@@ -115,11 +115,19 @@ TEST(MainsFailCountdown, ABatteryTimeOfZeroNeverShutsDown) {
 TEST(MainsFailCountdown, ALaterWindowFindingTheMainsBackClosesOnItsFirstTickWithoutAFlash) {
   CountdownRig rig;
   rig.RunWith(kMainsFailed, 5);
-  rig.RunWith(kMainsFailed, 2);
-  rig.parts.mainsFail.OnOk();  // hidden; the mains come back, then fail again
-  rig.RunWith(kHealthy, 3);
-  EXPECT_EQ(rig.parts.mainsFail.State().restoredTicks, 0);
-  EXPECT_EQ(rig.parts.mainsFail.State().remaining, 299);  // held at the full time while the mains are there
+  rig.RunWith(kHealthy, 5);  // four restored ticks, closed on the fifth
+  ASSERT_FALSE(rig.Open(CountdownWindow::MainsFail));
+  EXPECT_EQ(rig.parts.mainsFail.State().restoredTicks, 4);  // not reset: no tick with the mains failed
+  rig.Reply(kMainsFailed);
+  rig.Reply(kHealthy);  // back before the window opens
+  rig.Run(5000);
+  ASSERT_TRUE(rig.Open(CountdownWindow::MainsFail));
+  const int yellow = rig.views.Blinks(CountdownWindow::MainsFail, Triangle::Yellow);
+  rig.RunWith(kHealthy, 1);
+  EXPECT_FALSE(rig.Open(CountdownWindow::MainsFail));
+  EXPECT_EQ(rig.views.Blinks(CountdownWindow::MainsFail, Triangle::Yellow), yellow);
+  EXPECT_EQ(rig.Count("  AC Fail!"), 2);
+  EXPECT_EQ(rig.Count("  AC Restore!"), 1);
 }
 
 TEST(BatteryLowCountdown, TwiceInARunCountsTwiceAndWritesTheEventOnce) {

@@ -113,3 +113,11 @@ TEST(HistoryRecorder, TheFirstPendingNoteIsWrittenTheOthersWait) {
   notes.timedTestStarted = true;
   EXPECT_EQ(rig.Tick(Reply("00001")), "UPS Self Test 1 Minute!");
 }
+
+TEST(HistoryRecorder, ANewRunStartsEveryTimerWithItsFirstRow) {
+  HistoryRig rig;
+  rig.Tick(Reply("00001"));
+  EXPECT_EQ(rig.Tick(Reply("00001")), " ");
+  rig.parts.history.BeginRun();
+  EXPECT_EQ(rig.Tick(Reply("00001")), "UPS is Connected!");
+}
