@@ -195,22 +195,31 @@ int CommPort::Read(char* buffer, const DWORD* wanted, DWORD* got, DWORD expected
   if (*wanted == 0) return 1;
   const DWORD bound = ReadBoundMs(*wanted);
   const DWORD start = GetTickCount();
-  // Into a byte of our own, so that a read that gets nothing leaves the
-  // buffer as it was.
-  char first = 0;
-  if (ReadBytes(&first, 1, bound, got) != Outcome::Done) return 0;
-  if (*got == 0) return 1;
-  buffer[0] = first;
-  bool sawCr = first == '\r';
-  // The rest of a reply of known length comes in one sleep; after that, or
-  // when the length is not known, a few characters at a time.
-  DWORD step = expected > 1 && expected <= *wanted ? CollectStepMs(expected - 1, expected - 1) : 0;
+  bool sawCr = false;
+  // A reply of known length is usually whole after its own line time: one
+  // sleep and one look, with no transfer left pending while it arrives.
+  if (expected > 0 && expected <= *wanted) {
+    if (PauseMs(std::min(CollectStepMs(expected, expected), bound)) != Outcome::Done) return 0;
+    if (CollectQueued(buffer, *wanted, got) != Outcome::Done) return 0;
+    sawCr = HasCr(buffer, *got);
+  }
+  if (*got == 0) {
+    // Into a byte of our own, so that a read that gets nothing leaves the
+    // buffer as it was.
+    char first = 0;
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= bound) return 1;
+    if (ReadBytes(&first, 1, bound - elapsed, got) != Outcome::Done) return 0;
+    if (*got == 0) return 1;
+    buffer[0] = first;
+    sawCr = first == '\r';
+  }
   while (!sawCr && *got < *wanted) {
     const DWORD elapsed = GetTickCount() - start;
     if (elapsed >= bound) break;
-    if (step == 0) step = CollectStepMs(*wanted - *got, kCollectStepCharacters);
-    if (PauseMs(std::min(step, bound - elapsed)) != Outcome::Done) return 0;
-    step = 0;
+    if (PauseMs(std::min(CollectStepMs(*wanted - *got, kCollectStepCharacters), bound - elapsed)) != Outcome::Done) {
+      return 0;
+    }
     DWORD n = 0;
     if (CollectQueued(buffer + *got, *wanted - *got, &n) != Outcome::Done) return 0;
     sawCr = HasCr(buffer + *got, n);

@@ -35,19 +35,20 @@ bool Send(CommPort& port, const std::string& command) {
   return port.Write(command.data(), &length, &inOut) == 1 && inOut == length;
 }
 
-std::string Query(CommPort& port, const std::string& command, DWORD wanted = 54) {
+std::string Query(CommPort& port, const std::string& command, DWORD wanted = 54, DWORD expected = 0) {
   if (!Send(port, command)) return "<write failed>";
   std::vector<char> buffer(wanted + 1, '\0');
   DWORD got = 0;
-  if (port.Read(buffer.data(), &wanted, &got) != 1) return "<read failed>";
+  if (port.Read(buffer.data(), &wanted, &got, expected) != 1) return "<read failed>";
   return std::string(buffer.data(), got);
 }
 
-void HundredStatusQueries(const char* name, DWORD rate, int* whole) {
+// `expected`: the reply length the read is told to wait for (0: not told).
+void HundredStatusQueries(const char* name, DWORD rate, int* whole, DWORD expected = 0) {
   CommPort port;
   ASSERT_EQ(port.Open(Settings(rate), name), 1) << name;
   for (int i = 0; i < 100; ++i) {
-    const std::string reply = Query(port, "Q1\r");
+    const std::string reply = Query(port, "Q1\r", 54, expected);
     if (reply.size() == 47 && reply.front() == '(' && reply.back() == '\r') {
       ++*whole;
     } else {
@@ -87,15 +88,32 @@ DWORD SlowestReadMs(CommPort& port, const std::string& command, size_t replyLeng
 
 TEST(CommPortOnTheLine, EveryStatusQueryGetsTheWholeReplyInOneRead) {
   int whole[3] = {0, 0, 0};
-  std::thread t2400(HundredStatusQueries, "COM1", 2400, &whole[0]);
-  std::thread t4800(HundredStatusQueries, "COM2", 4800, &whole[1]);
-  std::thread t9600(HundredStatusQueries, "COM3", 9600, &whole[2]);
+  std::thread t2400(HundredStatusQueries, "COM1", 2400, &whole[0], 0);
+  std::thread t4800(HundredStatusQueries, "COM2", 4800, &whole[1], 0);
+  std::thread t9600(HundredStatusQueries, "COM3", 9600, &whole[2], 0);
   t2400.join();
   t4800.join();
   t9600.join();
   EXPECT_EQ(whole[0], 100) << "2400 bit/s";
   EXPECT_EQ(whole[1], 100) << "4800 bit/s";
   EXPECT_EQ(whole[2], 100) << "9600 bit/s";
+}
+
+// Told the length to expect, the read looks once after the reply's line time.
+TEST(CommPortOnTheLine, AReadToldTheLengthGetsTheWholeReplyToo) {
+  int whole[3] = {0, 0, 0};
+  std::thread t2400(HundredStatusQueries, "COM1", 2400, &whole[0], 47);
+  std::thread t4800(HundredStatusQueries, "COM2", 4800, &whole[1], 47);
+  std::thread t9600(HundredStatusQueries, "COM3", 9600, &whole[2], 47);
+  t2400.join();
+  t4800.join();
+  t9600.join();
+  EXPECT_EQ(whole[0], 100) << "2400 bit/s";
+  EXPECT_EQ(whole[1], 100) << "4800 bit/s";
+  EXPECT_EQ(whole[2], 100) << "9600 bit/s";
+  CommPort silent;
+  ASSERT_EQ(silent.Open(Settings(2400), "COM4"), 1);
+  EXPECT_EQ(Query(silent, "Q1\r", 54, 47), "");  // nothing comes: empty after its bound
 }
 
 TEST(CommPortOnTheLine, RatingReplyAndTheZeroAfterTheData) {
