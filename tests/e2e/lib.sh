@@ -104,11 +104,16 @@ sim_start() {
   [ -n "$SIM_TTY" ] || fail "simulator did not start: $(cat "$RUN/$name.err")"
 }
 
-# e2e_sim_kill: the simulator's process ends, and with it the line.
+# e2e_sim_kill: the simulator's process ends, and with it the line. The
+# port's link then leads nowhere: the terminal's number may soon be another
+# test's simulator, which the program must not reach.
 e2e_sim_kill() {
+  ln -sfn "$RUN/no-line" "$SIM_LINK"
   kill "$SIM_PID" 2>/dev/null
-  for _ in $(seq 100); do kill -0 "$SIM_PID" 2>/dev/null || return 0; sleep 0.05; done
-  kill -9 "$SIM_PID" 2>/dev/null
+  (sleep 5 && kill -9 "$SIM_PID") 2>/dev/null &
+  local reaper=$!
+  wait "$SIM_PID" 2>/dev/null
+  kill "$reaper" 2>/dev/null
 }
 
 # e2e_sim_restart [upssim options]: a new simulator behind the same COM port.
