@@ -45,7 +45,7 @@ std::optional<std::string> CommandForText(const std::string& text) {
   // "R0" dd rrrrr: switch off after dd minutes, back on after rrrrr minutes.
   if (text.size() == 9 && text.rfind("R0", 0) == 0 && Digits(text.substr(2))) {
     const int delay = std::stoi(text.substr(2, 2));
-    const int restore = std::min(std::stoi(text.substr(4)), 9998);
+    const int restore = std::min(std::stoi(text.substr(4)), 9999);  // what four digits carry
     return "S" + Pad(delay, 2) + "R" + Pad(restore, 4) + "\r";
   }
   return std::nullopt;

@@ -10,10 +10,9 @@ namespace voltaris {
 namespace {
 
 constexpr char kCr = '\r';
+// The largest restore time four digits can carry; the schedule sends it for
+// "no restart this week" and for a restart further away than that.
 constexpr int kMaxRestoreMinutes = 9999;
-// 9999 tells the UPS to stay off; a scheduled restart further away than the
-// protocol can say comes back a little early instead of never.
-constexpr int kLongestRestart = 9998;
 
 std::string Digits(int value, int width) {
   char text[16];
@@ -26,7 +25,7 @@ std::string Field(const std::string& reply, size_t pos, size_t width) {
   return pos < reply.size() ? reply.substr(pos, width) : std::string();
 }
 
-int RestoreMinutes(int minutes) { return std::clamp(minutes, 0, kLongestRestart); }
+int RestoreMinutes(int minutes) { return std::clamp(minutes, 0, kMaxRestoreMinutes); }
 
 char BitAt(const std::string& bits, int bit) {
   const size_t index = static_cast<size_t>(7 - bit);

@@ -50,7 +50,9 @@ TEST(QuillonCommands, TextsBecomeUpsCommandsAndUnknownTextsAreNotSent) {
   EXPECT_EQ(CommandForText("RS.2R9999\r"), "S02R9999\r");
   EXPECT_EQ(CommandForText("RS.10R9999\r"), "S10R9999\r");
   EXPECT_EQ(CommandForText("R00100075"), "S01R0075\r");
-  EXPECT_EQ(CommandForText("R01012345"), "S10R9998\r");
+  EXPECT_EQ(CommandForText("R01012345"), "S10R9999\r");
+  EXPECT_EQ(CommandForText("R01009999"), "S10R9999\r");
+  EXPECT_EQ(CommandForText("R01009998"), "S10R9998\r");
   for (const char* bad : {"", "Q1\r", "RS.xR9999\r", "RS.2R0001\r", "R0010007", "R001000a5", "T5\r", "S01\r"}) {
     EXPECT_EQ(CommandForText(bad), std::nullopt) << bad;
   }

@@ -26,7 +26,8 @@ TEST(Commands, ComposeTheProtocolBytes) {
 TEST(Commands, SwitchOffDelayFromBefoShutDownTime) {
   EXPECT_EQ(SwitchOffCommand(150, 123), "S02R0123\r");
   EXPECT_EQ(SwitchOffCommand(30, std::nullopt), "S00\r");
-  EXPECT_EQ(SwitchOffCommand(540, 9999), "S09R9998\r");  // 9999 would mean "stay off"
+  EXPECT_EQ(SwitchOffCommand(540, 9999), "S09R9999\r");  // sent as the schedule gives it
+  EXPECT_EQ(SwitchOffCommand(540, 9998), "S09R9998\r");
   EXPECT_EQ(SwitchOffCommand(600, 60), "S10R0060\r");    // 10 minutes, as the UPS reads it
   EXPECT_EQ(SwitchOffCommand(600, std::nullopt), "S10\r");
 }

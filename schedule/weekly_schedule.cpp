@@ -1,0 +1,78 @@
+#include "schedule/weekly_schedule.h"
+
+#include "config/number_text.h"
+#include "config/settings.h"
+#include "ups/ups_protocol.h"
+
+namespace voltaris {
+namespace {
+
+constexpr int kFriday = 5;
+constexpr int kMinutesPerWeek = 10080;
+constexpr int kMaxRestore = 9999;
+constexpr int kSecondsPerDay = 86400;
+
+}  // namespace
+
+TimeOfDay ParseScheduleTime(const std::string& text) {
+  TimeOfDay t;
+  int* pieces[] = {&t.hour, &t.minute, &t.second};
+  size_t at = 0;
+  for (int* piece : pieces) {
+    if (at > text.size()) break;
+    const size_t colon = text.find(':', at);
+    *piece = LeadingInteger(text.substr(at, colon == std::string::npos ? std::string::npos : colon - at));
+    if (colon == std::string::npos) break;
+    at = colon + 1;
+  }
+  return t;
+}
+
+WeeklySchedule ReadWeeklySchedule(const ConfigFile& config) {
+  WeeklySchedule schedule;
+  for (int row = 1; row <= 7; ++row) {
+    const WeeklyEntry keys = ReadWeeklyEntry(config, row);
+    WeeklyRow& r = schedule[static_cast<size_t>(row - 1)];
+    r.shutdown = keys.rebootActive;
+    r.shutdownAt = ParseScheduleTime(keys.rebootTime);
+    r.restart = keys.shutActive;
+    r.restartAt = ParseScheduleTime(keys.shutTime);
+  }
+  return schedule;
+}
+
+int RowOfWeekday(int weekday) { return weekday == 0 ? 7 : weekday; }
+
+int ScheduleRestoreMinutes(TimeOfDay shutdown, TimeOfDay restart) {
+  const int a = shutdown.hour * 60 + shutdown.minute;
+  const int b = restart.hour * 60 + restart.minute;
+  if (b > a) return b - a;
+  const int l = a - b;
+  return l > 81 ? kMinutesPerWeek - l : kMaxRestore;
+}
+
+std::optional<std::string> ScheduledSwitchOffCommand(const WeeklyRow& entry, int row, int upsOffDelaySeconds) {
+  if (entry.restart) {
+    return SwitchOffCommand(upsOffDelaySeconds, ScheduleRestoreMinutes(entry.shutdownAt, entry.restartAt));
+  }
+  if (!entry.shutdown) return std::nullopt;
+  if (row == kFriday) return SwitchOffCommand(upsOffDelaySeconds, std::nullopt);
+  return SwitchOffCommand(upsOffDelaySeconds, kMaxRestore);
+}
+
+// Today's shutdown, or tomorrow's when its warning begins tonight.
+std::optional<DueShutdown> FindDueShutdown(const WeeklySchedule& schedule, const LocalDateTime& now,
+                                           int warningMinutes) {
+  if (warningMinutes <= 0) return std::nullopt;
+  const int nowSeconds = now.hour * 3600 + now.minute * 60 + now.second;
+  for (int daysAhead = 0; daysAhead <= 1; ++daysAhead) {
+    const int row = RowOfWeekday((now.weekday + daysAhead) % 7);
+    const WeeklyRow& entry = schedule[static_cast<size_t>(row - 1)];
+    if (!entry.shutdown) continue;
+    const int left = daysAhead * kSecondsPerDay + entry.shutdownAt.Seconds() - nowSeconds;
+    if (left > 0 && left <= warningMinutes * 60) return DueShutdown{row, left};
+  }
+  return std::nullopt;
+}
+
+}  // namespace voltaris

@@ -1,0 +1,58 @@
+// The weekly schedule as data: seven rows (1 Monday .. 7 Sunday), each a
+// shutdown of the computer and the UPS at a time of day and, optionally, the
+// UPS's restart later; when the warning before a shutdown is due, and the
+// switch-off-and-restore command its end sends. Pure functions of the
+// settings and the clock.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "config/config_file.h"
+#include "records/record_text.h"
+
+namespace voltaris {
+
+struct TimeOfDay {
+  int hour = 0, minute = 0, second = 0;
+  int Seconds() const { return hour * 3600 + minute * 60 + second; }
+};
+
+// "22:5:0": hour, minute, second; missing pieces are 0 ("None" reads as 0:0:0).
+TimeOfDay ParseScheduleTime(const std::string& text);
+
+struct WeeklyRow {
+  bool shutdown = false;  // SchemaEveryRebootFlag<n> / SchemaEveryRebootTime<n>
+  TimeOfDay shutdownAt;
+  bool restart = false;   // SchemaEveryShutFlag<n> / SchemaEveryShutTime<n>
+  TimeOfDay restartAt;
+};
+using WeeklySchedule = std::array<WeeklyRow, 7>;  // [0] is row 1, Monday
+
+WeeklySchedule ReadWeeklySchedule(const ConfigFile& config);
+
+// The row of a weekday (0 Sunday .. 6 Saturday): 1 Monday .. 7 Sunday.
+int RowOfWeekday(int weekday);
+
+// Minutes from the shutdown to the UPS's restart (seconds ignored): later the
+// same day, or the restart time of the same weekday a week later (10080
+// minutes), or 9999 when that is within 81 minutes of a week.
+int ScheduleRestoreMinutes(TimeOfDay shutdown, TimeOfDay restart);
+
+// The end step's serial command for row `row` (1..7): with a restart
+// "S0" d "R" rrrr CR; without one "S0" d "R9999" CR, and on Friday "S0" d CR.
+// Nothing when the row has neither part enabled.
+std::optional<std::string> ScheduledSwitchOffCommand(const WeeklyRow& entry, int row, int upsOffDelaySeconds);
+
+// A shutdown whose warning period has begun: its row and the seconds left
+// until it. The period is the `warningMinutes` before the row's weekday at
+// its time, also when it begins on the calendar day before.
+struct DueShutdown {
+  int row = 0;
+  int secondsLeft = 0;
+};
+std::optional<DueShutdown> FindDueShutdown(const WeeklySchedule& schedule, const LocalDateTime& now,
+                                           int warningMinutes);
+
+}  // namespace voltaris

@@ -1,0 +1,85 @@
+// The weekly schedule's rows, restore minutes, commands and due check.
+#include <gtest/gtest.h>
+
+#include "schedule/weekly_schedule.h"
+
+using namespace voltaris;
+
+namespace {
+
+constexpr int kMonday = 1, kSunday = 0;
+
+WeeklyRow Row(TimeOfDay shutdown, std::optional<TimeOfDay> restart = std::nullopt) {
+  WeeklyRow r;
+  r.shutdown = true;
+  r.shutdownAt = shutdown;
+  if (restart) {
+    r.restart = true;
+    r.restartAt = *restart;
+  }
+  return r;
+}
+
+LocalDateTime At(int weekday, int hour, int minute, int second) {
+  LocalDateTime t{2026, 12, 7 + (weekday + 6) % 7, hour, minute, second, weekday};
+  return t;
+}
+
+}  // namespace
+
+TEST(WeeklySchedule, TimesAndRows) {
+  const TimeOfDay t = ParseScheduleTime("22:5:0");
+  EXPECT_EQ(t.Seconds(), 22 * 3600 + 5 * 60);
+  EXPECT_EQ(ParseScheduleTime("7").Seconds(), 7 * 3600);  // missing pieces are 0
+  EXPECT_EQ(ParseScheduleTime("None").Seconds(), 0);
+  EXPECT_EQ(RowOfWeekday(0), 7);
+  EXPECT_EQ(RowOfWeekday(1), 1);
+  EXPECT_EQ(RowOfWeekday(6), 6);
+}
+
+TEST(WeeklySchedule, RestoreMinutes) {
+  EXPECT_EQ(ScheduleRestoreMinutes({22, 0, 0}, {6, 30, 0}), 9150);  // the same weekday a week on
+  EXPECT_EQ(ScheduleRestoreMinutes({20, 0, 0}, {21, 15, 0}), 75);
+  EXPECT_EQ(ScheduleRestoreMinutes({18, 0, 0}, {23, 0, 0}), 300);
+  EXPECT_EQ(ScheduleRestoreMinutes({12, 0, 0}, {12, 0, 59}), 9999);   // the same time: L = 0
+  EXPECT_EQ(ScheduleRestoreMinutes({12, 0, 0}, {10, 40, 0}), 9999);   // L = 80
+  EXPECT_EQ(ScheduleRestoreMinutes({12, 0, 0}, {10, 39, 0}), 9999);   // L = 81, the last to get 9999
+  EXPECT_EQ(ScheduleRestoreMinutes({12, 0, 0}, {10, 38, 0}), 9998);   // L = 82: a week less 82 minutes
+}
+
+TEST(WeeklySchedule, SwitchOffCommands) {
+  EXPECT_EQ(ScheduledSwitchOffCommand(Row({22, 0, 0}, TimeOfDay{6, 30, 0}), 1, 60), "S01R9150\r");
+  EXPECT_EQ(ScheduledSwitchOffCommand(Row({20, 0, 0}, TimeOfDay{21, 15, 0}), 3, 60), "S01R0075\r");
+  EXPECT_EQ(ScheduledSwitchOffCommand(Row({22, 0, 0}), 4, 60), "S01R9999\r");
+  EXPECT_EQ(ScheduledSwitchOffCommand(Row({22, 0, 0}), 5, 60), "S01\r");  // Friday: no restore part
+  EXPECT_EQ(ScheduledSwitchOffCommand(Row({22, 0, 0}), 5, 150), "S02\r");
+  EXPECT_EQ(ScheduledSwitchOffCommand(Row({22, 0, 0}), 6, 600), "S10R9999\r");
+  EXPECT_EQ(ScheduledSwitchOffCommand(WeeklyRow{}, 2, 60), std::nullopt);
+}
+
+TEST(WeeklySchedule, TheWarningIsDueWheneverTheClockIsInsideItsPeriod) {
+  WeeklySchedule s;
+  s[0] = Row({22, 0, 0});  // Monday 22:00, a minute of 0
+  EXPECT_EQ(FindDueShutdown(s, At(kMonday, 21, 54, 59), 5), std::nullopt);
+  const auto started = FindDueShutdown(s, At(kMonday, 21, 57, 0), 5);  // started inside the period
+  ASSERT_TRUE(started);
+  EXPECT_EQ(started->secondsLeft, 180);
+  EXPECT_EQ(started->row, 1);
+  EXPECT_EQ(FindDueShutdown(s, At(kMonday, 21, 55, 0), 5)->secondsLeft, 300);
+  EXPECT_EQ(FindDueShutdown(s, At(kMonday, 21, 59, 59), 5)->secondsLeft, 1);
+  EXPECT_EQ(FindDueShutdown(s, At(kMonday, 22, 0, 0), 5), std::nullopt);  // past
+  EXPECT_EQ(FindDueShutdown(s, At(kSunday, 21, 57, 0), 5), std::nullopt);  // another day
+  EXPECT_EQ(FindDueShutdown(s, At(kMonday, 21, 57, 0), 0), std::nullopt);
+}
+
+TEST(WeeklySchedule, AShutdownJustAfterMidnightIsWarnedTheEveningBefore) {
+  WeeklySchedule s;
+  s[0] = Row({0, 10, 0});  // Monday 00:10, 30 minutes' warning
+  EXPECT_EQ(FindDueShutdown(s, At(kSunday, 23, 39, 59), 30), std::nullopt);
+  const auto due = FindDueShutdown(s, At(kSunday, 23, 40, 0), 30);
+  ASSERT_TRUE(due);
+  EXPECT_EQ(due->secondsLeft, 1800);
+  EXPECT_EQ(due->row, 1);
+  EXPECT_EQ(FindDueShutdown(s, At(kMonday, 0, 5, 0), 30)->secondsLeft, 300);
+  EXPECT_EQ(FindDueShutdown(s, At(kMonday, 23, 40, 0), 30), std::nullopt);  // not that Monday evening
+}
