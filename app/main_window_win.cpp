@@ -137,7 +137,7 @@ LRESULT MainWindow::OnCreate(HWND window) {
   store = std::make_unique<RecordStore>("", clock);  // the working folder
   parts = std::make_unique<ProgramParts>(ProgramPorts{timers, gauges, menus, notices, mailbox, countdowns, shutdown},
                                          *store, *config, clock);
-  countdowns.Connect(parts->mainsFail, parts->batteryLow, parts->manual);
+  countdowns.Connect(parts->mainsFail, parts->batteryLow, parts->manual, parts->schedule);
   parts->records.Recover();  // what the last run left goes in before this run's first row
   parts->engine.LogProgramStart();
 
@@ -147,6 +147,7 @@ LRESULT MainWindow::OnCreate(HWND window) {
   // taken while it is up finds the monitor running.
   if (!link.Load()) PostMessageA(hwnd, WM_APP_SHOW_LIBRARY_BOX, 0, 0);
   StartMonitoring();
+  parts->schedule.Start();
   return 0;
 }
 

@@ -14,6 +14,7 @@
 #include "records/record_store.h"
 #include "schedule/countdown_ports.h"
 #include "schedule/countdowns.h"
+#include "schedule/schedule_countdown.h"
 
 namespace voltaris {
 
@@ -34,13 +35,18 @@ struct ProgramParts {
         history(records, config, clock, engine.Status()),
         batteryLow(Context(ports, config), history.Notes()),
         mainsFail(Context(ports, config), batteryLow),
-        manual(Context(ports, config), ports.menus) {
+        manual(Context(ports, config), ports.menus),
+        schedule(Context(ports, config), ports.monitor, clock, [this] {
+          return engine.Flags().serialLinkUp || engine.Flags().usbLinkUp;
+        }) {
     engine.OwnTimers(timers);
     records.OwnTimers(timers);
     history.OwnTimers(timers);
     batteryLow.OwnTimers(timers);
     mainsFail.OwnTimers(timers);
     manual.OwnTimers(timers);
+    schedule.OwnTimers(timers);
+    engine.ListenForControlWrites([this](unsigned id, bool written) { schedule.OnControlWritten(id, written); });
   }
 
   TimerTable timers;
@@ -51,6 +57,7 @@ struct ProgramParts {
   BatteryLowCountdown batteryLow;
   MainsFailCountdown mainsFail;
   ManualCountdown manual;
+  ScheduleCountdown schedule;
 
  private:
   CountdownContext Context(const ProgramPorts& ports, const ConfigFile& config) {

@@ -10,6 +10,7 @@
 // Dialog templates
 #define IDD_POWER_COUNTDOWN 147     // mains failure and battery low
 #define IDD_MANUAL_COUNTDOWN 153
+#define IDD_SCHEDULE_COUNTDOWN 171  // warning before a scheduled shutdown
 
 // Menus and accelerators
 #define IDM_MAIN_MENU 101

@@ -341,6 +341,7 @@ void PowerEngine::OnUsbPass(const UsbPass& pass) {
 
 void PowerEngine::OnControlWritten(unsigned id, bool written) {
   if (written) lastControlWritten_ = id;
+  if (controlListener_) controlListener_(id, written);
 }
 
 }  // namespace voltaris

@@ -4,6 +4,7 @@
 // the user-interface thread only; plain data plus handlers.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "config/config_file.h"
@@ -59,6 +60,10 @@ class PowerEngine : public TimerOwner {
   // A control command has gone out on the line (`written`) or could not be
   // written and waits to be tried again.
   void OnControlWritten(unsigned id, bool written);
+  // Who waits for control commands to be written (the scheduled shutdown).
+  void ListenForControlWrites(std::function<void(unsigned id, bool written)> listener) {
+    controlListener_ = std::move(listener);
+  }
   unsigned LastControlWritten() const { return lastControlWritten_; }
 
   // The settings dialog opened (command 40001) / is open now.
@@ -98,6 +103,7 @@ class PowerEngine : public TimerOwner {
   bool settingsDialogOpen_ = false;
   long acceptedStatusReplies_ = 0;
   unsigned lastControlWritten_ = 0;
+  std::function<void(unsigned, bool)> controlListener_;
   bool stopped_ = false;
 };
 

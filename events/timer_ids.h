@@ -28,6 +28,8 @@ enum TimerId : unsigned {
   kTimerSettingsWatch = 1148,         // watch the settings dialog
   kTimerSettingsQuiet = 1149,         // end the quiet time 2 s after it closed
   kTimerRecordRetry = 1150,           // move waiting rows into their tables
+  kTimerScheduleDueCheck = 1151,      // look whether a scheduled shutdown's warning is due
+  kTimerScheduleConfirm = 1152,       // the longest the end waits for the switch-off to be written
 };
 
 // Periods in milliseconds.

@@ -6,15 +6,16 @@
 
 namespace voltaris {
 
-enum class CountdownWindow { MainsFail, BatteryLow, Manual };
+enum class CountdownWindow { MainsFail, BatteryLow, Manual, Schedule };
 enum class Triangle { Red, Yellow };
 
 // What a count-down window shows, decided at each drawing.
 struct CountdownPicture {
-  std::string alarmLine;   // at (40,80)
+  std::string alarmLine;   // at (alarmX, 80)
   std::string normalLine;  // at (40,100), instead of the count line
-  bool showCount = false;  // the count line at (10,100)
+  bool showCount = false;  // the count line at (countX, 100)
   int seconds = 0;
+  int alarmX = 40, countX = 10;
 };
 
 // "System ShutDown After " seconds " Seconds".

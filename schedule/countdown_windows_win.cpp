@@ -12,7 +12,13 @@ constexpr RECT kTriangleArea{10, 10, 48, 53};
 constexpr COLORREF kLightBlue = RGB(214, 232, 248);
 
 bool IsManual(CountdownWindow w) { return w == CountdownWindow::Manual; }
-int TemplateOf(CountdownWindow w) { return IsManual(w) ? IDD_MANUAL_COUNTDOWN : IDD_POWER_COUNTDOWN; }
+int TemplateOf(CountdownWindow w) {
+  switch (w) {
+    case CountdownWindow::Manual: return IDD_MANUAL_COUNTDOWN;
+    case CountdownWindow::Schedule: return IDD_SCHEDULE_COUNTDOWN;
+    default: return IDD_POWER_COUNTDOWN;
+  }
+}
 int BackgroundOf(CountdownWindow w) { return IsManual(w) ? IDB_MANUAL_COUNTDOWN : IDB_POWER_COUNTDOWN; }
 HotZone OkZoneOf(CountdownWindow w) { return IsManual(w) ? ManualCountdown::kOkZone : MainsFailCountdown::kOkZone; }
 
@@ -56,7 +62,8 @@ void CountdownWindows::Open(CountdownWindow window) {
 }
 
 void CountdownWindows::CloseAll() {
-  for (CountdownWindow window : {CountdownWindow::MainsFail, CountdownWindow::BatteryLow, CountdownWindow::Manual}) {
+  for (CountdownWindow window : {CountdownWindow::MainsFail, CountdownWindow::BatteryLow, CountdownWindow::Manual,
+                                 CountdownWindow::Schedule}) {
     Close(window);
   }
 }
@@ -90,6 +97,7 @@ CountdownPicture CountdownWindows::PictureOf(CountdownWindow window) const {
     case CountdownWindow::MainsFail: return mainsFail_->Picture();
     case CountdownWindow::BatteryLow: return batteryLow_->Picture();
     case CountdownWindow::Manual: return manual_->Picture();
+    case CountdownWindow::Schedule: return schedule_->Picture();
   }
   return {};
 }
@@ -112,8 +120,8 @@ void CountdownWindows::Paint(Slot& slot) {
   HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(slot.hwnd, WM_GETFONT, 0, 0)));
   SetBkMode(dc, TRANSPARENT);
   const CountdownPicture picture = PictureOf(slot.which);
-  if (!picture.alarmLine.empty()) TextAt(dc, 40, 80, picture.alarmLine);
-  if (picture.showCount) TextAt(dc, 10, 100, CountLine(picture.seconds));
+  if (!picture.alarmLine.empty()) TextAt(dc, picture.alarmX, 80, picture.alarmLine);
+  if (picture.showCount) TextAt(dc, picture.countX, 100, CountLine(picture.seconds));
   if (!picture.normalLine.empty()) TextAt(dc, 40, 100, picture.normalLine);
   LabelZone(dc, OkZoneOf(slot.which), "OK");
   if (IsManual(slot.which)) LabelZone(dc, ManualCountdown::kCancelZone, "Cancel");
@@ -144,6 +152,9 @@ void CountdownWindows::OnClick(Slot& slot, int x, int y) {
     case CountdownWindow::Manual:
       if (slot.overOk) manual_->OnOk();
       else if (slot.overCancel) manual_->Cancel();
+      break;
+    case CountdownWindow::Schedule:
+      if (slot.overOk) schedule_->OnOk();
       break;
   }
 }

@@ -10,16 +10,19 @@
 
 #include "schedule/countdown_ports.h"
 #include "schedule/countdowns.h"
+#include "schedule/schedule_countdown.h"
 
 namespace voltaris {
 
 class CountdownWindows : public CountdownViews {
  public:
   void Attach(HINSTANCE instance) { instance_ = instance; }
-  void Connect(MainsFailCountdown& mainsFail, BatteryLowCountdown& batteryLow, ManualCountdown& manual) {
+  void Connect(MainsFailCountdown& mainsFail, BatteryLowCountdown& batteryLow, ManualCountdown& manual,
+               ScheduleCountdown& schedule) {
     mainsFail_ = &mainsFail;
     batteryLow_ = &batteryLow;
     manual_ = &manual;
+    schedule_ = &schedule;
   }
 
   bool IsOpen(CountdownWindow window) const override { return SlotOf(window).hwnd != nullptr; }
@@ -54,7 +57,8 @@ class CountdownWindows : public CountdownViews {
   MainsFailCountdown* mainsFail_ = nullptr;
   BatteryLowCountdown* batteryLow_ = nullptr;
   ManualCountdown* manual_ = nullptr;
-  std::array<Slot, 3> slots_;
+  ScheduleCountdown* schedule_ = nullptr;
+  std::array<Slot, 4> slots_;
 };
 
 }  // namespace voltaris

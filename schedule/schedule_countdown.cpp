@@ -1,0 +1,124 @@
+#include "schedule/schedule_countdown.h"
+
+#include "config/settings.h"
+#include "events/timer_ids.h"
+#include "schedule/weekly_schedule.h"
+
+namespace voltaris {
+namespace {
+
+constexpr unsigned kDueCheckMs = 1000;
+constexpr unsigned kOpenMs = 200;
+constexpr unsigned kReopenMs = 5000;
+constexpr unsigned kTickMs = 1000;
+constexpr char kWarning[] = "  Schedule Setting Time Up Warning!";
+constexpr char kNotSent[] = "  UPS Switch-Off Command Not Sent!";
+
+}  // namespace
+
+void ScheduleCountdown::OwnTimers(TimerTable& table) {
+  for (unsigned id : {kTimerScheduleOpen, kTimerScheduleCountdown, kTimerScheduleDueCheck, kTimerScheduleConfirm}) {
+    table.Own(id, *this);
+  }
+}
+
+void ScheduleCountdown::Start() { c_.timers.Arm(kTimerScheduleDueCheck, kDueCheckMs); }
+
+void ScheduleCountdown::OnTimer(unsigned id) {
+  switch (id) {
+    case kTimerScheduleDueCheck: CheckDue(); break;
+    case kTimerScheduleOpen: Open(); break;
+    case kTimerScheduleCountdown: Tick(); break;
+    case kTimerScheduleConfirm:
+      // The UPS could not be told in time: say so, and shut down all the same.
+      c_.timers.Kill(kTimerScheduleConfirm);
+      if (s_.switchOffId != 0) c_.records.AppendEvent(kNotSent);
+      ShutDown();
+      break;
+    default: break;
+  }
+}
+
+void ScheduleCountdown::CheckDue() {
+  if (!s_.armedOnce || !linkUp_()) return;
+  const int warningMinutes = ReadWarningTimes(c_.config).scheduleWarningMinutes;
+  const auto due = FindDueShutdown(ReadWeeklySchedule(c_.config), clock_.Now(), warningMinutes);
+  if (!due) return;
+  s_.reload = false;
+  s_.remaining = due->secondsLeft;
+  s_.dueRow = due->row;
+  s_.armedOnce = false;
+  c_.timers.Kill(kTimerScheduleDueCheck);
+  c_.timers.Arm(kTimerScheduleOpen, kOpenMs);
+}
+
+void ScheduleCountdown::Open() {
+  if (c_.views.IsOpen(CountdownWindow::Schedule)) return;
+  c_.views.Open(CountdownWindow::Schedule);
+  if (s_.logOnOpen) {
+    c_.records.AppendEvent(kWarning);
+    c_.records.IncrementDailyCount(DailyColumn::ScheduleDown);
+  }
+  c_.timers.Arm(kTimerScheduleCountdown, kTickMs);
+  c_.timers.Kill(kTimerScheduleOpen);
+}
+
+void ScheduleCountdown::Tick() {
+  if (s_.ending) return;
+  const int taken = s_.reload ? ReadWarningTimes(c_.config).scheduleWarningMinutes * 60 : s_.remaining;
+  s_.reload = false;
+  s_.remaining = taken - 1;
+  if (taken == 1) {
+    EndStep();
+    return;
+  }
+  s_.logOnOpen = false;
+  if (c_.views.IsOpen(CountdownWindow::Schedule)) c_.views.Blink(CountdownWindow::Schedule, Triangle::Red);
+}
+
+// The UPS is told when to switch off and on again, and the computer goes
+// down only once that command is on the line (or the wait for it is over).
+void ScheduleCountdown::EndStep() {
+  s_.ending = true;
+  c_.timers.Kill(kTimerScheduleCountdown);
+  const WeeklySchedule schedule = ReadWeeklySchedule(c_.config);
+  const int row = s_.dueRow ? s_.dueRow : RowOfWeekday(clock_.Now().weekday);
+  const auto command = ScheduledSwitchOffCommand(schedule[static_cast<size_t>(row - 1)], row,
+                                                 ReadWarningTimes(c_.config).upsOffDelaySeconds);
+  if (!command) {
+    ShutDown();
+    return;
+  }
+  s_.switchOffId = monitor_.SendControl(*command);
+  monitor_.EnableSerialRead();
+  c_.timers.Arm(kTimerScheduleConfirm, kConfirmMs);
+}
+
+void ScheduleCountdown::OnControlWritten(unsigned id, bool written) {
+  if (id == 0 || id != s_.switchOffId || !written) return;
+  s_.switchOffId = 0;
+  c_.timers.Kill(kTimerScheduleConfirm);
+  ShutDown();
+}
+
+void ScheduleCountdown::ShutDown() {
+  c_.views.Close(CountdownWindow::Schedule);
+  c_.shutdown.EndAndShutDown();
+}
+
+CountdownPicture ScheduleCountdown::Picture() const {
+  CountdownPicture picture;
+  picture.alarmLine = "Schedule Setting Time Up Warning.....";
+  picture.alarmX = picture.countX = 30;
+  picture.showCount = s_.remaining != 0;
+  picture.seconds = s_.remaining;
+  return picture;
+}
+
+// The count goes on; the window comes back five seconds later.
+void ScheduleCountdown::OnOk() {
+  c_.views.Close(CountdownWindow::Schedule);
+  c_.timers.Arm(kTimerScheduleOpen, kReopenMs);
+}
+
+}  // namespace voltaris

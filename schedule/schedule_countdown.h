@@ -1,0 +1,57 @@
+// The scheduled shutdown: while the UPS answers, a look each second whether
+// a weekly row's warning period has begun; then the warning window counting
+// down to the shutdown time, and at its end the switch-off-and-restore
+// command to the UPS, confirmed written before Windows is shut down. At most
+// one per run of the program; nothing cancels it.
+#pragma once
+
+#include <functional>
+
+#include "events/engine_ports.h"
+#include "schedule/countdowns.h"
+
+namespace voltaris {
+
+struct ScheduleState {
+  bool armedOnce = true;  // cleared when the warning is armed; never set again in a run
+  bool reload = true;     // the first tick loads ShutTimeMessage x 60
+  int remaining = 0;      // seconds
+  bool logOnOpen = true;
+  int dueRow = 0;         // the row whose shutdown is due (1..7)
+  unsigned switchOffId = 0;  // the switch-off command waiting to be written; 0: none
+  bool ending = false;
+};
+
+class ScheduleCountdown : public TimerOwner {
+ public:
+  static constexpr HotZone kOkZone{11, 201, 47, 229};
+  static constexpr unsigned kConfirmMs = 5000;
+
+  // `linkUp`: whether the UPS answers now.
+  ScheduleCountdown(CountdownContext context, MonitorPort& monitor, const LocalClock& clock,
+                    std::function<bool()> linkUp)
+      : c_(context), monitor_(monitor), clock_(clock), linkUp_(std::move(linkUp)) {}
+  void OwnTimers(TimerTable& table);
+  // Starts looking for due shutdowns (at the program's start).
+  void Start();
+  void OnTimer(unsigned id) override;
+  void OnControlWritten(unsigned id, bool written);
+  CountdownPicture Picture() const;
+  void OnOk();
+  const ScheduleState& State() const { return s_; }
+
+ private:
+  void CheckDue();
+  void Open();
+  void Tick();
+  void EndStep();
+  void ShutDown();
+
+  CountdownContext c_;
+  MonitorPort& monitor_;
+  const LocalClock& clock_;
+  std::function<bool()> linkUp_;
+  ScheduleState s_;
+};
+
+}  // namespace voltaris

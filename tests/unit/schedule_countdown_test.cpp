@@ -1,0 +1,92 @@
+// The scheduled shutdown on virtual time: due check, warning window, the
+// switch-off command confirmed before the shutdown.
+#include <gtest/gtest.h>
+
+#include "events/timer_ids.h"
+#include "tests/unit/engine_fakes.h"
+
+using namespace voltaris;
+using namespace voltaris::testing;
+
+namespace {
+
+const std::string kHealthy = "(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000\r";
+
+// Tuesday 9:05:07 (row 2); a shutdown at 9:08:07 with five minutes' warning.
+struct ScheduleRig : EngineRig {
+  explicit ScheduleRig(const std::string& row2 = "SchemaEveryRebootFlag2=1\nSchemaEveryRebootTime2=9:8:7\n") {
+    Settings("[AlarmMessage]\nShutTimeMessage=5\nBefoShutDownTime=60\n[Schema]\n" + row2);
+    engine.StartLink({0, 2400, 0, 4, 0});
+    Run(1000);
+    engine.OnSerialOpen(true);
+    engine.OnSerialRead(true, kHealthy);  // the UPS answers
+    parts.schedule.Start();
+  }
+  int Count(const std::string& event) {
+    int n = 0;
+    for (const auto& e : Events()) n += e == event;
+    return n;
+  }
+};
+
+}  // namespace
+
+TEST(ScheduleCountdown, WarnsWithTheSecondsLeftAndEndsWithTheConfirmedSwitchOff) {
+  ScheduleRig rig;
+  rig.Run(1200);
+  ASSERT_TRUE(rig.views.IsOpen(CountdownWindow::Schedule));
+  EXPECT_EQ(rig.Count("  Schedule Setting Time Up Warning!"), 1);
+  rig.Run(1000);
+  EXPECT_EQ(rig.parts.schedule.Picture().seconds, 179);
+  rig.Run(178000);
+  EXPECT_EQ(rig.parts.schedule.Picture().seconds, 1);
+  EXPECT_EQ(rig.monitor.Count("S01R9999\r"), 0);
+  rig.Run(1000);
+  ASSERT_EQ(rig.monitor.Count("S01R9999\r"), 1);  // Tuesday without a restart
+  EXPECT_EQ(rig.shutdown.calls, 0);                // not before the UPS has it
+  rig.engine.OnControlWritten(static_cast<unsigned>(rig.monitor.commands.size()), true);
+  EXPECT_EQ(rig.shutdown.calls, 1);
+  EXPECT_FALSE(rig.views.IsOpen(CountdownWindow::Schedule));
+  rig.Run(10000);
+  EXPECT_EQ(rig.shutdown.calls, 1);
+  EXPECT_EQ(rig.Count("  UPS Switch-Off Command Not Sent!"), 0);
+}
+
+TEST(ScheduleCountdown, ASwitchOffThatCannotBeWrittenIsRecordedAndTheShutdownGoesOn) {
+  ScheduleRig rig("SchemaEveryRebootFlag2=1\nSchemaEveryRebootTime2=9:8:7\n"
+                  "SchemaEveryShutFlag2=1\nSchemaEveryShutTime2=10:23:0\n");
+  rig.Run(181200);
+  ASSERT_EQ(rig.monitor.Count("S01R0075\r"), 1);  // back on 75 minutes later
+  rig.engine.OnControlWritten(static_cast<unsigned>(rig.monitor.commands.size()), false);
+  rig.Run(ScheduleCountdown::kConfirmMs - 1);
+  EXPECT_EQ(rig.shutdown.calls, 0);
+  rig.Run(1);
+  EXPECT_EQ(rig.shutdown.calls, 1);
+  EXPECT_EQ(rig.Count("  UPS Switch-Off Command Not Sent!"), 1);
+}
+
+TEST(ScheduleCountdown, OkBringsTheWindowBackAfterFiveSecondsAndOneWarningPerRun) {
+  ScheduleRig rig;
+  rig.Run(2200);
+  rig.parts.schedule.OnOk();
+  rig.Run(4999);
+  EXPECT_FALSE(rig.views.IsOpen(CountdownWindow::Schedule));
+  rig.Run(1);
+  EXPECT_TRUE(rig.views.IsOpen(CountdownWindow::Schedule));
+  EXPECT_EQ(rig.Count("  Schedule Setting Time Up Warning!"), 1);
+  std::vector<std::string> daily;
+  rig.store.ReadAll(RecordTable::Daily, {"Schedule Down"}, [&daily](const auto& r) { daily.push_back(r[0]); });
+  EXPECT_EQ(daily, std::vector<std::string>{"1"});
+  EXPECT_FALSE(rig.parts.schedule.State().armedOnce);
+}
+
+TEST(ScheduleCountdown, NothingWhileTheUpsDoesNotAnswerOrNoRowIsDue) {
+  ScheduleRig silent;
+  silent.engine.OnSerialRead(true, "(2");  // the link drops
+  silent.Run(5000);
+  EXPECT_FALSE(silent.views.IsOpen(CountdownWindow::Schedule));
+  ScheduleRig other("SchemaEveryRebootFlag3=1\nSchemaEveryRebootTime3=9:8:7\n");  // Wednesday's
+  other.Run(5000);
+  EXPECT_FALSE(other.views.IsOpen(CountdownWindow::Schedule));
+  EXPECT_TRUE(other.parts.schedule.State().armedOnce);
+}
