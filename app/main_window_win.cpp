@@ -137,7 +137,7 @@ LRESULT MainWindow::OnCreate(HWND window) {
   store = std::make_unique<RecordStore>("", clock);  // the working folder
   parts = std::make_unique<ProgramParts>(ProgramPorts{timers, gauges, menus, notices, mailbox, countdowns, shutdown},
                                          *store, *config, clock);
-  countdowns.Connect(parts->mainsFail, parts->batteryLow, parts->manual, parts->schedule);
+  countdowns.Connect(parts->mainsFail, parts->batteryLow, parts->manual, parts->schedule, parts->selfTests);
   parts->records.Recover();  // what the last run left goes in before this run's first row
   parts->engine.LogProgramStart();
 
@@ -227,6 +227,9 @@ LRESULT MainWindow::OnCommand(WORD id) {
     case IDC_RETURN_MAIN_WINDOW: ShowWindow(hwnd, SW_SHOWNORMAL); break;
     case IDC_SHUTDOWN_SYSTEM: parts->manual.Start(); break;
     case IDC_CANCEL_SHUTDOWN: parts->manual.Cancel(); break;
+    case IDC_SELFTEST_10_SECONDS: parts->selfTests.StartTenSecond(); break;
+    case IDC_SELFTEST_TILL_LOW: parts->selfTests.StartUntilLow(); break;
+    case IDC_CANCEL_SELFTEST: parts->selfTests.Cancel(); break;
     default: break;  // the dialogs and the control center come with their windows
   }
   return 0;

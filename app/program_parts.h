@@ -15,6 +15,7 @@
 #include "schedule/countdown_ports.h"
 #include "schedule/countdowns.h"
 #include "schedule/schedule_countdown.h"
+#include "schedule/self_tests.h"
 
 namespace voltaris {
 
@@ -38,7 +39,8 @@ struct ProgramParts {
         manual(Context(ports, config), ports.menus),
         schedule(Context(ports, config), ports.monitor, clock, [this] {
           return engine.Flags().serialLinkUp || engine.Flags().usbLinkUp;
-        }) {
+        }),
+        selfTests(Context(ports, config), ports.monitor, ports.menus, history.Notes()) {
     engine.OwnTimers(timers);
     records.OwnTimers(timers);
     history.OwnTimers(timers);
@@ -46,6 +48,7 @@ struct ProgramParts {
     mainsFail.OwnTimers(timers);
     manual.OwnTimers(timers);
     schedule.OwnTimers(timers);
+    selfTests.OwnTimers(timers);
     engine.ListenForControlWrites([this](unsigned id, bool written) { schedule.OnControlWritten(id, written); });
   }
 
@@ -58,6 +61,7 @@ struct ProgramParts {
   MainsFailCountdown mainsFail;
   ManualCountdown manual;
   ScheduleCountdown schedule;
+  SelfTests selfTests;
 
  private:
   CountdownContext Context(const ProgramPorts& ports, const ConfigFile& config) {

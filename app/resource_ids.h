@@ -11,6 +11,8 @@
 #define IDD_POWER_COUNTDOWN 147     // mains failure and battery low
 #define IDD_MANUAL_COUNTDOWN 153
 #define IDD_SCHEDULE_COUNTDOWN 171  // warning before a scheduled shutdown
+#define IDD_TEN_SECOND_TEST 155     // progress of the UPS's 10-second self-test
+#define IDD_UNTIL_LOW_TEST 176      // progress of the self-test until the battery is low
 
 // Menus and accelerators
 #define IDM_MAIN_MENU 101

@@ -30,6 +30,8 @@ enum TimerId : unsigned {
   kTimerRecordRetry = 1150,           // move waiting rows into their tables
   kTimerScheduleDueCheck = 1151,      // look whether a scheduled shutdown's warning is due
   kTimerScheduleConfirm = 1152,       // the longest the end waits for the switch-off to be written
+  kTimerUntilLowSend = 1153,          // "TL" half a second after the command
+  kTimerUntilLowBlink = 1125,         // the until-battery-low window's triangle
 };
 
 // Periods in milliseconds.

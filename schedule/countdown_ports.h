@@ -6,7 +6,7 @@
 
 namespace voltaris {
 
-enum class CountdownWindow { MainsFail, BatteryLow, Manual, Schedule };
+enum class CountdownWindow { MainsFail, BatteryLow, Manual, Schedule, TenSecondTest, UntilLowTest };
 enum class Triangle { Red, Yellow };
 
 // What a count-down window shows, decided at each drawing.
@@ -16,10 +16,11 @@ struct CountdownPicture {
   bool showCount = false;  // the count line at (countX, 100)
   int seconds = 0;
   int alarmX = 40, countX = 10;
+  std::string countPrefix = "System ShutDown After ";
 };
 
-// "System ShutDown After " seconds " Seconds".
-std::string CountLine(int seconds);
+// The prefix, the seconds and " Seconds".
+std::string CountLine(const CountdownPicture& picture);
 
 // A rectangle of client pixels, both corners inside.
 struct HotZone {

@@ -16,10 +16,15 @@ int TemplateOf(CountdownWindow w) {
   switch (w) {
     case CountdownWindow::Manual: return IDD_MANUAL_COUNTDOWN;
     case CountdownWindow::Schedule: return IDD_SCHEDULE_COUNTDOWN;
+    case CountdownWindow::TenSecondTest: return IDD_TEN_SECOND_TEST;
+    case CountdownWindow::UntilLowTest: return IDD_UNTIL_LOW_TEST;
     default: return IDD_POWER_COUNTDOWN;
   }
 }
-int BackgroundOf(CountdownWindow w) { return IsManual(w) ? IDB_MANUAL_COUNTDOWN : IDB_POWER_COUNTDOWN; }
+int BackgroundOf(CountdownWindow w) {
+  if (w == CountdownWindow::TenSecondTest) return IDB_SELFTEST_BACK;
+  return IsManual(w) ? IDB_MANUAL_COUNTDOWN : IDB_POWER_COUNTDOWN;
+}
 HotZone OkZoneOf(CountdownWindow w) { return IsManual(w) ? ManualCountdown::kOkZone : MainsFailCountdown::kOkZone; }
 
 void DrawBitmap(HDC into, HINSTANCE instance, int id, int x, int y) {
@@ -63,7 +68,8 @@ void CountdownWindows::Open(CountdownWindow window) {
 
 void CountdownWindows::CloseAll() {
   for (CountdownWindow window : {CountdownWindow::MainsFail, CountdownWindow::BatteryLow, CountdownWindow::Manual,
-                                 CountdownWindow::Schedule}) {
+                                 CountdownWindow::Schedule, CountdownWindow::TenSecondTest,
+                                 CountdownWindow::UntilLowTest}) {
     Close(window);
   }
 }
@@ -98,6 +104,8 @@ CountdownPicture CountdownWindows::PictureOf(CountdownWindow window) const {
     case CountdownWindow::BatteryLow: return batteryLow_->Picture();
     case CountdownWindow::Manual: return manual_->Picture();
     case CountdownWindow::Schedule: return schedule_->Picture();
+    case CountdownWindow::TenSecondTest:
+    case CountdownWindow::UntilLowTest: return selfTests_->Picture(window);
   }
   return {};
 }
@@ -121,7 +129,7 @@ void CountdownWindows::Paint(Slot& slot) {
   SetBkMode(dc, TRANSPARENT);
   const CountdownPicture picture = PictureOf(slot.which);
   if (!picture.alarmLine.empty()) TextAt(dc, picture.alarmX, 80, picture.alarmLine);
-  if (picture.showCount) TextAt(dc, picture.countX, 100, CountLine(picture.seconds));
+  if (picture.showCount) TextAt(dc, picture.countX, 100, CountLine(picture));
   if (!picture.normalLine.empty()) TextAt(dc, 40, 100, picture.normalLine);
   LabelZone(dc, OkZoneOf(slot.which), "OK");
   if (IsManual(slot.which)) LabelZone(dc, ManualCountdown::kCancelZone, "Cancel");
@@ -155,6 +163,10 @@ void CountdownWindows::OnClick(Slot& slot, int x, int y) {
       break;
     case CountdownWindow::Schedule:
       if (slot.overOk) schedule_->OnOk();
+      break;
+    case CountdownWindow::TenSecondTest:
+    case CountdownWindow::UntilLowTest:
+      if (slot.overOk) selfTests_->OnOk(slot.which);
       break;
   }
 }

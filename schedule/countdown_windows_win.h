@@ -11,6 +11,7 @@
 #include "schedule/countdown_ports.h"
 #include "schedule/countdowns.h"
 #include "schedule/schedule_countdown.h"
+#include "schedule/self_tests.h"
 
 namespace voltaris {
 
@@ -18,7 +19,8 @@ class CountdownWindows : public CountdownViews {
  public:
   void Attach(HINSTANCE instance) { instance_ = instance; }
   void Connect(MainsFailCountdown& mainsFail, BatteryLowCountdown& batteryLow, ManualCountdown& manual,
-               ScheduleCountdown& schedule) {
+               ScheduleCountdown& schedule, SelfTests& selfTests) {
+    selfTests_ = &selfTests;
     mainsFail_ = &mainsFail;
     batteryLow_ = &batteryLow;
     manual_ = &manual;
@@ -58,7 +60,8 @@ class CountdownWindows : public CountdownViews {
   BatteryLowCountdown* batteryLow_ = nullptr;
   ManualCountdown* manual_ = nullptr;
   ScheduleCountdown* schedule_ = nullptr;
-  std::array<Slot, 4> slots_;
+  SelfTests* selfTests_ = nullptr;
+  std::array<Slot, 6> slots_;
 };
 
 }  // namespace voltaris

@@ -14,7 +14,9 @@ constexpr char kBatteryLowLow[] = "  BatteryLow Low!";
 
 }  // namespace
 
-std::string CountLine(int seconds) { return "System ShutDown After " + std::to_string(seconds) + " Seconds"; }
+std::string CountLine(const CountdownPicture& picture) {
+  return picture.countPrefix + std::to_string(picture.seconds) + " Seconds";
+}
 
 // ---- Battery low ---------------------------------------------------------------
 

@@ -109,11 +109,8 @@ sim_start() {
 # test's simulator, which the program must not reach.
 e2e_sim_kill() {
   ln -sfn "$RUN/no-line" "$SIM_LINK"
-  kill "$SIM_PID" 2>/dev/null
-  (sleep 5 && kill -9 "$SIM_PID") 2>/dev/null &
-  local reaper=$!
-  wait "$SIM_PID" 2>/dev/null
-  kill "$reaper" 2>/dev/null
+  kill -9 "$SIM_PID" 2>/dev/null
+  wait "$SIM_PID" 2>/dev/null  # reaped, so it is gone for kill -0 too
 }
 
 # e2e_sim_restart [upssim options]: a new simulator behind the same COM port.

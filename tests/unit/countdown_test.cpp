@@ -40,11 +40,6 @@ struct CountdownRig : EngineRig {
     });
     return rows;
   }
-  int Count(const std::string& event) {
-    int n = 0;
-    for (const auto& e : Events()) n += e == event;
-    return n;
-  }
 };
 
 }  // namespace

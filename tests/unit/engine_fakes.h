@@ -169,6 +169,12 @@ struct EngineRig {
     return events;
   }
 
+  int Count(const std::string& event) {
+    int n = 0;
+    for (const auto& e : Events()) n += e == event;
+    return n;
+  }
+
   void Run(long long ms) {
     timers.Advance(ms, [this](unsigned id) { table.Dispatch(id); });
   }

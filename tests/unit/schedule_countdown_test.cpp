@@ -22,11 +22,6 @@ struct ScheduleRig : EngineRig {
     engine.OnSerialRead(true, kHealthy);  // the UPS answers
     parts.schedule.Start();
   }
-  int Count(const std::string& event) {
-    int n = 0;
-    for (const auto& e : Events()) n += e == event;
-    return n;
-  }
 };
 
 }  // namespace

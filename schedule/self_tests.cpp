@@ -1,0 +1,127 @@
+#include "schedule/self_tests.h"
+
+#include "app/command_ids.h"
+#include "events/timer_ids.h"
+#include "ups/ups_protocol.h"
+
+namespace voltaris {
+namespace {
+
+constexpr unsigned kTickMs = 1000;
+constexpr unsigned kSendTestMs = 1000;    // the 10-second test's "T" goes a second after the start
+constexpr unsigned kUntilLowWaitMs = 500;  // the UPS is given a moment before "TL"
+constexpr unsigned kCancelDelayMs = 200;
+
+}  // namespace
+
+void SelfTests::OwnTimers(TimerTable& table) {
+  for (unsigned id : {kTimerTenSecondTest, kTimerTenSecondTestWindow, kTimerCancelTest, kTimerUntilLowSend,
+                      kTimerUntilLowBlink}) {
+    table.Own(id, *this);
+  }
+}
+
+void SelfTests::OnTimer(unsigned id) {
+  switch (id) {
+    case kTimerTenSecondTest:
+      c_.timers.Kill(kTimerTenSecondTest);
+      monitor_.SendControl(TenSecondTestCommand());
+      monitor_.EnableSerialRead();
+      notes_.tenSecondTestStarted = true;
+      break;
+    case kTimerTenSecondTestWindow: TenSecondTick(); break;
+    case kTimerUntilLowSend: SendUntilLow(); break;
+    case kTimerUntilLowBlink:
+      if (c_.views.IsOpen(CountdownWindow::UntilLowTest)) c_.views.Blink(CountdownWindow::UntilLowTest, Triangle::Red);
+      break;
+    case kTimerCancelTest: SendCancel(); break;
+    default: break;
+  }
+}
+
+// The start commands are refused while a test's window is open, and while
+// any test runs the others wait (the menu greys them).
+void SelfTests::ShowRunning(bool running) {
+  s_.running = running;
+  menus_.SetCommandEnabled(IDC_CANCEL_SELFTEST, running);
+  for (unsigned start : {IDC_SELFTEST_10_SECONDS, IDC_SELFTEST_TILL_LOW, IDC_SELFTEST_SPECIAL_TIME}) {
+    menus_.SetCommandEnabled(start, !running);
+  }
+}
+
+void SelfTests::StartTenSecond() {
+  if (c_.views.IsOpen(CountdownWindow::TenSecondTest)) return;
+  c_.views.Open(CountdownWindow::TenSecondTest);
+  c_.records.AppendEvent("  UPS SelfTest 10 Seconds!");
+  c_.timers.Arm(kTimerTenSecondTest, kSendTestMs);
+  c_.timers.Arm(kTimerTenSecondTestWindow, kTickMs);
+  ShowRunning(true);
+}
+
+void SelfTests::TenSecondTick() {
+  if (c_.views.IsOpen(CountdownWindow::TenSecondTest)) c_.views.Blink(CountdownWindow::TenSecondTest, Triangle::Red);
+  if (s_.tenSecondRemaining-- == 1) EndTenSecond();
+}
+
+void SelfTests::EndTenSecond() {
+  c_.views.Close(CountdownWindow::TenSecondTest);
+  s_.tenSecondRemaining = SelfTestState::kTenSeconds;
+  c_.timers.Kill(kTimerTenSecondTestWindow);
+  ShowRunning(false);
+}
+
+// The wait before "TL" is a timer, so the window and the menus go on meanwhile.
+void SelfTests::StartUntilLow() {
+  if (c_.views.IsOpen(CountdownWindow::UntilLowTest)) return;
+  c_.timers.Arm(kTimerUntilLowSend, kUntilLowWaitMs);
+}
+
+void SelfTests::SendUntilLow() {
+  c_.timers.Kill(kTimerUntilLowSend);
+  if (c_.views.IsOpen(CountdownWindow::UntilLowTest)) return;
+  monitor_.SendControl(UntilLowTestCommand());
+  monitor_.EnableSerialRead();
+  c_.views.Open(CountdownWindow::UntilLowTest);
+  c_.records.AppendEvent("  Test Still Battery Low!");
+  c_.timers.Arm(kTimerUntilLowBlink, kTickMs);
+  notes_.tillLowTestStarted = true;
+  ShowRunning(true);
+}
+
+void SelfTests::Cancel() {
+  c_.timers.Arm(kTimerCancelTest, kCancelDelayMs);
+  if (c_.views.IsOpen(CountdownWindow::TenSecondTest)) EndTenSecond();
+  c_.views.Close(CountdownWindow::UntilLowTest);
+  c_.timers.Kill(kTimerUntilLowBlink);
+  ShowRunning(false);
+}
+
+void SelfTests::SendCancel() {
+  c_.timers.Kill(kTimerCancelTest);
+  monitor_.SendControl(CancelTestCommand());
+  monitor_.EnableSerialRead();
+  if (c_.views.IsOpen(CountdownWindow::TenSecondTest)) EndTenSecond();
+  s_.running = false;
+}
+
+// OK only hides the window: the test goes on.
+void SelfTests::OnOk(CountdownWindow window) {
+  c_.views.Close(window);
+  if (window == CountdownWindow::UntilLowTest) c_.timers.Kill(kTimerUntilLowBlink);
+}
+
+CountdownPicture SelfTests::Picture(CountdownWindow window) const {
+  CountdownPicture picture;
+  if (window == CountdownWindow::TenSecondTest) {
+    picture.alarmLine = "UPS SelfTest.......";
+    picture.alarmX = picture.countX = 10;
+    picture.showCount = true;
+    picture.seconds = s_.tenSecondRemaining;
+    picture.countPrefix = "Leaving Time: ";
+  } else {
+    picture.alarmLine = "UPS SelfTest......";
+  }
+  return picture;
+}
+
+}  // namespace voltaris

@@ -1,0 +1,102 @@
+// The UPS self-tests on virtual time: when the commands go, the windows, the
+// events, the notes and the menu.
+#include <gtest/gtest.h>
+
+#include "app/command_ids.h"
+#include "events/timer_ids.h"
+#include "tests/unit/engine_fakes.h"
+
+using namespace voltaris;
+using namespace voltaris::testing;
+
+namespace {
+
+struct SelfTestRig : EngineRig {
+  SelfTests& tests = parts.selfTests;
+  bool Open(CountdownWindow w) const { return views.IsOpen(w); }
+  bool Enabled(unsigned command) { return menus.enabled[command]; }
+};
+
+}  // namespace
+
+TEST(SelfTests, TenSecondTestSendsTAfterASecondAndClosesAfterTenTicks) {
+  SelfTestRig rig;
+  rig.tests.StartTenSecond();
+  ASSERT_TRUE(rig.Open(CountdownWindow::TenSecondTest));
+  EXPECT_EQ(rig.Events(), std::vector<std::string>{"  UPS SelfTest 10 Seconds!"});
+  EXPECT_TRUE(rig.Enabled(IDC_CANCEL_SELFTEST));
+  EXPECT_FALSE(rig.Enabled(IDC_SELFTEST_10_SECONDS));
+  EXPECT_FALSE(rig.Enabled(IDC_SELFTEST_TILL_LOW));
+  rig.tests.StartTenSecond();  // refused while its window is open
+  EXPECT_EQ(rig.views.opened[CountdownWindow::TenSecondTest], 1);
+  rig.Run(999);
+  EXPECT_EQ(rig.monitor.Count("T\r"), 0);
+  rig.Run(1);
+  EXPECT_EQ(rig.monitor.Count("T\r"), 1);
+  EXPECT_TRUE(rig.parts.history.Notes().tenSecondTestStarted);
+  EXPECT_EQ(rig.tests.Picture(CountdownWindow::TenSecondTest).seconds, 9);
+  EXPECT_EQ(CountLine(rig.tests.Picture(CountdownWindow::TenSecondTest)), "Leaving Time: 9 Seconds");
+  rig.Run(8000);
+  EXPECT_TRUE(rig.Open(CountdownWindow::TenSecondTest));
+  rig.Run(1000);
+  EXPECT_FALSE(rig.Open(CountdownWindow::TenSecondTest));
+  EXPECT_EQ(rig.tests.State().tenSecondRemaining, 10);
+  EXPECT_FALSE(rig.Enabled(IDC_CANCEL_SELFTEST));
+  EXPECT_TRUE(rig.Enabled(IDC_SELFTEST_10_SECONDS));
+  EXPECT_EQ(rig.monitor.Count("T\r"), 1);
+}
+
+TEST(SelfTests, UntilLowSendsTlAfterHalfASecondAndStaysUntilCancelled) {
+  SelfTestRig rig;
+  rig.tests.StartUntilLow();
+  rig.Run(499);
+  EXPECT_EQ(rig.monitor.Count("TL\r"), 0);
+  EXPECT_FALSE(rig.Open(CountdownWindow::UntilLowTest));
+  rig.Run(1);
+  EXPECT_EQ(rig.monitor.Count("TL\r"), 1);
+  ASSERT_TRUE(rig.Open(CountdownWindow::UntilLowTest));
+  EXPECT_EQ(rig.Events(), std::vector<std::string>{"  Test Still Battery Low!"});
+  EXPECT_TRUE(rig.parts.history.Notes().tillLowTestStarted);
+  rig.tests.StartUntilLow();
+  rig.Run(600);
+  EXPECT_EQ(rig.monitor.Count("TL\r"), 1);  // refused while its window is open
+  rig.Run(60000);
+  EXPECT_TRUE(rig.Open(CountdownWindow::UntilLowTest));
+  EXPECT_GE(rig.views.Blinks(CountdownWindow::UntilLowTest, Triangle::Red), 60);
+  rig.tests.Cancel();
+  EXPECT_FALSE(rig.Open(CountdownWindow::UntilLowTest));
+  EXPECT_FALSE(rig.Enabled(IDC_CANCEL_SELFTEST));
+}
+
+TEST(SelfTests, CancelSendsCtTwoHundredMillisecondsLaterEvenWithNoTestRunning) {
+  SelfTestRig rig;
+  rig.tests.Cancel();
+  rig.Run(199);
+  EXPECT_EQ(rig.monitor.Count("CT\r"), 0);
+  rig.Run(1);
+  EXPECT_EQ(rig.monitor.Count("CT\r"), 1);
+  rig.Run(5000);
+  EXPECT_EQ(rig.monitor.Count("CT\r"), 1);
+
+  SelfTestRig running;
+  running.tests.StartTenSecond();
+  running.Run(3000);
+  running.tests.Cancel();
+  EXPECT_FALSE(running.Open(CountdownWindow::TenSecondTest));
+  EXPECT_EQ(running.tests.State().tenSecondRemaining, 10);
+  EXPECT_FALSE(running.timers.IsArmed(kTimerTenSecondTestWindow));
+  running.Run(200);
+  EXPECT_EQ(running.monitor.Count("CT\r"), 1);
+  EXPECT_FALSE(running.tests.State().running);
+}
+
+TEST(SelfTests, OkHidesTheWindowAndTheTestEndsByItself) {
+  SelfTestRig rig;
+  rig.tests.StartTenSecond();
+  rig.Run(2000);
+  rig.tests.OnOk(CountdownWindow::TenSecondTest);
+  EXPECT_FALSE(rig.Open(CountdownWindow::TenSecondTest));
+  rig.Run(8000);
+  EXPECT_TRUE(rig.Enabled(IDC_SELFTEST_10_SECONDS));  // ended by its timer
+  EXPECT_FALSE(rig.tests.State().running);
+}
