@@ -16,6 +16,7 @@
 #include "ups/link_library_win.h"
 #include "ups/monitor_mailbox.h"
 #include "schedule/countdown_windows_win.h"
+#include "schedule/timed_test_dialog_win.h"
 #include "ups/monitor_thread_win.h"
 
 namespace voltaris {
@@ -87,6 +88,7 @@ struct MainWindow {
   WindowMenus menus;
   WindowNotices notices;
   CountdownWindows countdowns;
+  TimedTestDialog timedTestDialog;
   WindowShutdown shutdown;
   MonitorMailbox mailbox;
   SystemLocalClock clock;
@@ -138,6 +140,7 @@ LRESULT MainWindow::OnCreate(HWND window) {
   parts = std::make_unique<ProgramParts>(ProgramPorts{timers, gauges, menus, notices, mailbox, countdowns, shutdown},
                                          *store, *config, clock);
   countdowns.Connect(parts->mainsFail, parts->batteryLow, parts->manual, parts->schedule, parts->selfTests);
+  timedTestDialog.Attach(instance, parts->selfTests, *config);
   parts->records.Recover();  // what the last run left goes in before this run's first row
   parts->engine.LogProgramStart();
 
@@ -229,6 +232,7 @@ LRESULT MainWindow::OnCommand(WORD id) {
     case IDC_CANCEL_SHUTDOWN: parts->manual.Cancel(); break;
     case IDC_SELFTEST_10_SECONDS: parts->selfTests.StartTenSecond(); break;
     case IDC_SELFTEST_TILL_LOW: parts->selfTests.StartUntilLow(); break;
+    case IDC_SELFTEST_SPECIAL_TIME: timedTestDialog.Open(); break;
     case IDC_CANCEL_SELFTEST: parts->selfTests.Cancel(); break;
     default: break;  // the dialogs and the control center come with their windows
   }

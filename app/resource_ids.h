@@ -13,6 +13,8 @@
 #define IDD_SCHEDULE_COUNTDOWN 171  // warning before a scheduled shutdown
 #define IDD_TEN_SECOND_TEST 155     // progress of the UPS's 10-second self-test
 #define IDD_UNTIL_LOW_TEST 176      // progress of the self-test until the battery is low
+#define IDD_TIMED_TEST 173          // progress of the timed self-test
+#define IDD_TIMED_TEST_SETTINGS 172 // "Special Time Selftest": its minutes
 
 // Menus and accelerators
 #define IDM_MAIN_MENU 101

@@ -32,6 +32,7 @@ enum TimerId : unsigned {
   kTimerScheduleConfirm = 1152,       // the longest the end waits for the switch-off to be written
   kTimerUntilLowSend = 1153,          // "TL" half a second after the command
   kTimerUntilLowBlink = 1125,         // the until-battery-low window's triangle
+  kTimerTimedTestSend = 1154,         // the timed test's command half a second after its window
 };
 
 // Periods in milliseconds.

@@ -6,7 +6,7 @@
 
 namespace voltaris {
 
-enum class CountdownWindow { MainsFail, BatteryLow, Manual, Schedule, TenSecondTest, UntilLowTest };
+enum class CountdownWindow { MainsFail, BatteryLow, Manual, Schedule, TenSecondTest, UntilLowTest, TimedTest };
 enum class Triangle { Red, Yellow };
 
 // What a count-down window shows, decided at each drawing.

@@ -18,6 +18,7 @@ int TemplateOf(CountdownWindow w) {
     case CountdownWindow::Schedule: return IDD_SCHEDULE_COUNTDOWN;
     case CountdownWindow::TenSecondTest: return IDD_TEN_SECOND_TEST;
     case CountdownWindow::UntilLowTest: return IDD_UNTIL_LOW_TEST;
+    case CountdownWindow::TimedTest: return IDD_TIMED_TEST;
     default: return IDD_POWER_COUNTDOWN;
   }
 }
@@ -69,7 +70,7 @@ void CountdownWindows::Open(CountdownWindow window) {
 void CountdownWindows::CloseAll() {
   for (CountdownWindow window : {CountdownWindow::MainsFail, CountdownWindow::BatteryLow, CountdownWindow::Manual,
                                  CountdownWindow::Schedule, CountdownWindow::TenSecondTest,
-                                 CountdownWindow::UntilLowTest}) {
+                                 CountdownWindow::UntilLowTest, CountdownWindow::TimedTest}) {
     Close(window);
   }
 }
@@ -105,7 +106,8 @@ CountdownPicture CountdownWindows::PictureOf(CountdownWindow window) const {
     case CountdownWindow::Manual: return manual_->Picture();
     case CountdownWindow::Schedule: return schedule_->Picture();
     case CountdownWindow::TenSecondTest:
-    case CountdownWindow::UntilLowTest: return selfTests_->Picture(window);
+    case CountdownWindow::UntilLowTest:
+    case CountdownWindow::TimedTest: return selfTests_->Picture(window);
   }
   return {};
 }
@@ -166,6 +168,7 @@ void CountdownWindows::OnClick(Slot& slot, int x, int y) {
       break;
     case CountdownWindow::TenSecondTest:
     case CountdownWindow::UntilLowTest:
+    case CountdownWindow::TimedTest:
       if (slot.overOk) selfTests_->OnOk(slot.which);
       break;
   }

@@ -61,7 +61,7 @@ class CountdownWindows : public CountdownViews {
   ManualCountdown* manual_ = nullptr;
   ScheduleCountdown* schedule_ = nullptr;
   SelfTests* selfTests_ = nullptr;
-  std::array<Slot, 6> slots_;
+  std::array<Slot, 7> slots_;
 };
 
 }  // namespace voltaris

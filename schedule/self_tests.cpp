@@ -1,6 +1,8 @@
 #include "schedule/self_tests.h"
 
 #include "app/command_ids.h"
+#include "config/number_text.h"
+#include "config/settings.h"
 #include "events/timer_ids.h"
 #include "ups/ups_protocol.h"
 
@@ -16,7 +18,7 @@ constexpr unsigned kCancelDelayMs = 200;
 
 void SelfTests::OwnTimers(TimerTable& table) {
   for (unsigned id : {kTimerTenSecondTest, kTimerTenSecondTestWindow, kTimerCancelTest, kTimerUntilLowSend,
-                      kTimerUntilLowBlink}) {
+                      kTimerUntilLowBlink, kTimerSpecialTestStart, kTimerTimedTestSend, kTimerSpecialTestCountdown}) {
     table.Own(id, *this);
   }
 }
@@ -35,6 +37,9 @@ void SelfTests::OnTimer(unsigned id) {
       if (c_.views.IsOpen(CountdownWindow::UntilLowTest)) c_.views.Blink(CountdownWindow::UntilLowTest, Triangle::Red);
       break;
     case kTimerCancelTest: SendCancel(); break;
+    case kTimerSpecialTestStart: OpenTimedTest(); break;
+    case kTimerTimedTestSend: SendTimedTest(); break;
+    case kTimerSpecialTestCountdown: TimedTick(); break;
     default: break;
   }
 }
@@ -91,6 +96,7 @@ void SelfTests::SendUntilLow() {
 void SelfTests::Cancel() {
   c_.timers.Arm(kTimerCancelTest, kCancelDelayMs);
   if (c_.views.IsOpen(CountdownWindow::TenSecondTest)) EndTenSecond();
+  if (c_.views.IsOpen(CountdownWindow::TimedTest)) EndTimedTest();
   c_.views.Close(CountdownWindow::UntilLowTest);
   c_.timers.Kill(kTimerUntilLowBlink);
   ShowRunning(false);
@@ -101,7 +107,78 @@ void SelfTests::SendCancel() {
   monitor_.SendControl(CancelTestCommand());
   monitor_.EnableSerialRead();
   if (c_.views.IsOpen(CountdownWindow::TenSecondTest)) EndTenSecond();
+  if (c_.views.IsOpen(CountdownWindow::TimedTest)) EndTimedTest();
   s_.running = false;
+}
+
+// ---- The timed test --------------------------------------------------------
+
+void SelfTests::OnTimedSettingsOpened() {
+  s_.settingsOpen = true;
+  ShowRunning(true);
+}
+
+void SelfTests::OnTimedSettingsClosed() {
+  s_.settingsOpen = false;
+  ShowRunning(false);
+}
+
+// While a timed test runs, OK only closes the dialog: nothing saved or started.
+FileError SelfTests::OnTimedSettingsOk(const std::string& minutesText) {
+  if (!s_.timedIdle) {
+    s_.settingsOpen = false;
+    return {};
+  }
+  if (FileError e = c_.config.WriteString(section::kAlarmMessage, "SpecialTimeTest", minutesText.substr(0, 20))) {
+    return e;  // the dialog stays, with what the user typed
+  }
+  s_.settingsOpen = false;
+  c_.timers.Arm(kTimerSpecialTestStart, kCancelDelayMs);
+  return {};
+}
+
+std::string SelfTests::TimedText() const {
+  return c_.config.ReadString(section::kAlarmMessage, "SpecialTimeTest");
+}
+
+void SelfTests::OpenTimedTest() {
+  c_.timers.Kill(kTimerSpecialTestStart);
+  if (s_.settingsOpen) return;  // opened again meanwhile
+  if (!c_.views.IsOpen(CountdownWindow::TimedTest)) {
+    c_.views.Open(CountdownWindow::TimedTest);
+    if (s_.timedIdle) c_.records.AppendEvent("  UPS SelfTest " + TimedText() + " Minute");
+    timedCommand_ = TimedTestCommand(LeadingInteger(TimedText()));
+    c_.timers.Arm(kTimerTimedTestSend, kUntilLowWaitMs);
+  }
+  notes_.timedTestStarted = true;
+}
+
+void SelfTests::SendTimedTest() {
+  c_.timers.Kill(kTimerTimedTestSend);
+  monitor_.SendControl(timedCommand_);
+  monitor_.EnableSerialRead();
+  c_.timers.Arm(kTimerSpecialTestCountdown, kTickMs);
+  s_.running = true;
+}
+
+void SelfTests::TimedTick() {
+  if (c_.views.IsOpen(CountdownWindow::TimedTest)) c_.views.Blink(CountdownWindow::TimedTest, Triangle::Red);
+  const int taken = s_.timedReload ? LeadingInteger(TimedText()) * 60 : s_.timedRemaining;
+  s_.timedReload = false;
+  s_.timedRemaining = taken - 1;
+  if (taken == 1) {
+    EndTimedTest();
+    return;
+  }
+  s_.timedIdle = false;
+}
+
+void SelfTests::EndTimedTest() {
+  c_.views.Close(CountdownWindow::TimedTest);
+  s_.timedReload = true;
+  s_.timedIdle = true;
+  c_.timers.Kill(kTimerSpecialTestCountdown);
+  ShowRunning(false);
 }
 
 // OK only hides the window: the test goes on.
@@ -117,6 +194,12 @@ CountdownPicture SelfTests::Picture(CountdownWindow window) const {
     picture.alarmX = picture.countX = 10;
     picture.showCount = true;
     picture.seconds = s_.tenSecondRemaining;
+    picture.countPrefix = "Leaving Time: ";
+  } else if (window == CountdownWindow::TimedTest) {
+    picture.alarmLine = "UPS Selftest.....";
+    picture.alarmX = picture.countX = 30;
+    picture.showCount = s_.timedRemaining != 0;
+    picture.seconds = s_.timedRemaining;
     picture.countPrefix = "Leaving Time: ";
   } else {
     picture.alarmLine = "UPS SelfTest......";

@@ -14,6 +14,10 @@ struct SelfTestState {
   static constexpr int kTenSeconds = 10;
   int tenSecondRemaining = kTenSeconds;
   bool running = false;  // from a test's start until it ends or is cancelled
+  int timedRemaining = 0;   // seconds of the timed test
+  bool timedReload = true;  // the next tick loads SpecialTimeTest x 60
+  bool timedIdle = true;    // no timed test runs: a new one may start
+  bool settingsOpen = false;  // the "Special Time Selftest" dialog
 };
 
 class SelfTests : public TimerOwner {
@@ -28,6 +32,12 @@ class SelfTests : public TimerOwner {
   void StartTenSecond();  // 40014
   void StartUntilLow();   // 40015
   void Cancel();          // 40017
+  // The "Special Time Selftest" dialog (40016): opened, its OK with the
+  // minutes typed (saved and started only while no timed test runs; false
+  // when the setting could not be written), closed by its caption.
+  void OnTimedSettingsOpened();
+  FileError OnTimedSettingsOk(const std::string& minutesText);
+  void OnTimedSettingsClosed();
   void OnOk(CountdownWindow window);
   CountdownPicture Picture(CountdownWindow window) const;
   const SelfTestState& State() const { return s_; }
@@ -37,6 +47,11 @@ class SelfTests : public TimerOwner {
   void TenSecondTick();
   void EndTenSecond();
   void SendCancel();
+  void OpenTimedTest();
+  void SendTimedTest();
+  void TimedTick();
+  void EndTimedTest();
+  std::string TimedText() const;
   void ShowRunning(bool running);
 
   CountdownContext c_;
@@ -44,6 +59,7 @@ class SelfTests : public TimerOwner {
   MenuPort& menus_;
   HistoryNotes& notes_;
   SelfTestState s_;
+  std::string timedCommand_;
 };
 
 }  // namespace voltaris

@@ -222,8 +222,16 @@ countdown_windows() {
 # countdowns_open N: exactly N count-down windows are showing.
 countdowns_open() { [ "$(countdown_windows | wc -l)" -eq "$1" ]; }
 
-# set_setting KEY VALUE: changes a key of the installed UpsConfigure.ini.
-set_setting() { sed -i "s/^$1=.*/$1=$2/" "$APP_DIR/UpsConfigure.ini"; }
+# set_setting KEY VALUE [SECTION]: changes a key of the installed
+# UpsConfigure.ini, or adds it to SECTION (default AlarmMessage) when absent.
+set_setting() {
+  local ini=$APP_DIR/UpsConfigure.ini
+  if grep -q "^$1=" "$ini"; then
+    sed -i "s/^$1=.*/$1=$2/" "$ini"
+  else
+    sed -i "s/^\[${3:-AlarmMessage}\]\r\?\$/&\n$1=$2\r/" "$ini"
+  fi
+}
 
 # daily_row: today's row of MonthRecord.csv (Date,Battery Low,AC Fail,Schedule Down).
 daily_row() { tail -n 1 "$APP_DIR/MonthRecord.csv" 2>/dev/null | tr -d '\r'; }

@@ -100,3 +100,58 @@ TEST(SelfTests, OkHidesTheWindowAndTheTestEndsByItself) {
   EXPECT_TRUE(rig.Enabled(IDC_SELFTEST_10_SECONDS));  // ended by its timer
   EXPECT_FALSE(rig.tests.State().running);
 }
+
+TEST(SelfTests, TimedTestOfFiveMinutes) {
+  SelfTestRig rig;
+  rig.Settings("[AlarmMessage]\nSpecialTimeTest=2\n");
+  rig.tests.OnTimedSettingsOpened();
+  EXPECT_TRUE(rig.Enabled(IDC_CANCEL_SELFTEST));
+  EXPECT_FALSE(rig.tests.OnTimedSettingsOk("5"));
+  EXPECT_EQ(rig.config.ReadString("AlarmMessage", "SpecialTimeTest"), "5");
+  rig.Run(199);
+  EXPECT_FALSE(rig.Open(CountdownWindow::TimedTest));
+  rig.Run(1);
+  ASSERT_TRUE(rig.Open(CountdownWindow::TimedTest));
+  EXPECT_EQ(rig.Events(), std::vector<std::string>{"  UPS SelfTest 5 Minute"});
+  EXPECT_TRUE(rig.parts.history.Notes().timedTestStarted);
+  rig.Run(499);
+  EXPECT_EQ(rig.monitor.Count("T05\r"), 0);
+  rig.Run(1);
+  EXPECT_EQ(rig.monitor.Count("T05\r"), 1);
+  rig.Run(1000);
+  EXPECT_EQ(rig.tests.Picture(CountdownWindow::TimedTest).seconds, 299);
+  rig.Run(298000);
+  EXPECT_TRUE(rig.Open(CountdownWindow::TimedTest));
+  rig.Run(1000);
+  EXPECT_FALSE(rig.Open(CountdownWindow::TimedTest));
+  EXPECT_TRUE(rig.tests.State().timedIdle);
+  EXPECT_TRUE(rig.Enabled(IDC_SELFTEST_SPECIAL_TIME));
+}
+
+TEST(SelfTests, TimedTestWithoutMinutesRunsUntilCancelled) {
+  SelfTestRig rig;
+  rig.tests.OnTimedSettingsOpened();
+  rig.tests.OnTimedSettingsOk("");
+  rig.Run(700);
+  EXPECT_EQ(rig.monitor.Count("T00\r"), 1);
+  rig.Run(600000);
+  EXPECT_TRUE(rig.Open(CountdownWindow::TimedTest));
+  rig.tests.Cancel();
+  EXPECT_FALSE(rig.Open(CountdownWindow::TimedTest));
+  EXPECT_TRUE(rig.tests.State().timedReload);
+}
+
+TEST(SelfTests, OkOfTheSettingsWhileATimedTestRunsNeitherSavesNorStarts) {
+  SelfTestRig rig;
+  rig.Settings("[AlarmMessage]\nSpecialTimeTest=3\n");
+  rig.tests.OnTimedSettingsOpened();
+  rig.tests.OnTimedSettingsOk("3");
+  rig.Run(3000);
+  rig.tests.OnTimedSettingsOpened();
+  EXPECT_FALSE(rig.tests.OnTimedSettingsOk("7"));
+  EXPECT_EQ(rig.config.ReadString("AlarmMessage", "SpecialTimeTest"), "3");
+  rig.Run(1000);
+  EXPECT_EQ(rig.views.opened[CountdownWindow::TimedTest], 1);
+  EXPECT_EQ(rig.monitor.Count("T03\r"), 1);
+  EXPECT_EQ(rig.monitor.Count("T07\r"), 0);
+}

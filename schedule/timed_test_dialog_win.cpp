@@ -1,0 +1,125 @@
+#include "schedule/timed_test_dialog_win.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "app/resource_ids.h"
+#include "config/number_text.h"
+#include "config/settings.h"
+
+namespace voltaris {
+namespace {
+
+constexpr HotZone kOkZone{294, 121, 324, 154};
+constexpr int kClientWidth = 350, kClientHeight = 180;
+constexpr int kMinutesEdit = 1097, kMinutesUpDown = 201;
+
+void Draw(HDC dc, HINSTANCE instance, int id, int x, int y) {
+  HBITMAP bitmap = LoadBitmapA(instance, MAKEINTRESOURCEA(id));
+  if (bitmap == nullptr) return;
+  BITMAP size;
+  GetObjectA(bitmap, sizeof size, &size);
+  HDC source = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(source, bitmap);
+  BitBlt(dc, x, y, size.bmWidth, size.bmHeight, source, 0, 0, SRCCOPY);
+  SelectObject(source, old);
+  DeleteDC(source);
+  DeleteObject(bitmap);
+}
+
+}  // namespace
+
+void TimedTestDialog::Open() {
+  if (hwnd_) return;
+  CreateDialogParamA(instance_, MAKEINTRESOURCEA(IDD_TIMED_TEST_SETTINGS), nullptr, Procedure,
+                     reinterpret_cast<LPARAM>(this));
+  if (!hwnd_) return;
+  ShowWindow(hwnd_, SW_SHOW);
+  tests_->OnTimedSettingsOpened();
+}
+
+void TimedTestDialog::OnInit(HWND hwnd) {
+  hwnd_ = hwnd;
+  RECT frame{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&frame, GetWindowLongA(hwnd, GWL_STYLE), FALSE, GetWindowLongA(hwnd, GWL_EXSTYLE));
+  SetWindowPos(hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+  HWND edit = GetDlgItem(hwnd, kMinutesEdit);
+  MoveWindow(edit, 140, 50, 60, 24, TRUE);
+  const int minutes = LeadingInteger(config_->ReadString(section::kAlarmMessage, "SpecialTimeTest"));
+  CreateUpDownControl(WS_CHILD | WS_VISIBLE | WS_BORDER | UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_ARROWKEYS, 0, 0, 0,
+                      0, hwnd, kMinutesUpDown, instance_, edit, 99, 1, minutes);
+  SetDlgItemInt(hwnd, kMinutesEdit, static_cast<UINT>(minutes), FALSE);
+  labelFont_ = CreateFontA(16, 0, 0, 0, 500, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Times New Roman");
+}
+
+void TimedTestDialog::Paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  Draw(dc, instance_, IDB_PANEL_BACK, 0, 0);
+  Draw(dc, instance_, IDB_OK, 290, 120);
+  SetBkMode(dc, TRANSPARENT);
+  HGDIOBJ old = SelectObject(dc, labelFont_);
+  TextOutA(dc, 35, 55, "UPS SelfTest", 12);
+  TextOutA(dc, 230, 55, "Minutes", 7);
+  RECT label{kOkZone.left - 6, kOkZone.bottom + 2, kOkZone.right + 7, kOkZone.bottom + 20};
+  DrawTextA(dc, "OK", -1, &label, DT_CENTER | DT_SINGLELINE);
+  SelectObject(dc, old);
+  EndPaint(hwnd_, &ps);
+}
+
+void TimedTestDialog::OnOk() {
+  char text[21] = "";
+  GetDlgItemTextA(hwnd_, kMinutesEdit, text, sizeof text);
+  const FileError error = tests_->OnTimedSettingsOk(text);
+  if (error) {
+    // Not saved: the user's value stays on screen.
+    MessageBoxA(hwnd_, (error.message + "\n\nThe minutes were not saved.").c_str(), "Voltaris", MB_OK | MB_ICONERROR);
+    return;
+  }
+  HWND hwnd = hwnd_;
+  hwnd_ = nullptr;
+  DestroyWindow(hwnd);
+}
+
+void TimedTestDialog::Close() {
+  HWND hwnd = hwnd_;
+  hwnd_ = nullptr;
+  DestroyWindow(hwnd);
+  tests_->OnTimedSettingsClosed();
+}
+
+INT_PTR CALLBACK TimedTestDialog::Procedure(HWND hwnd, UINT message, WPARAM, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    reinterpret_cast<TimedTestDialog*>(lParam)->OnInit(hwnd);
+    return TRUE;
+  }
+  auto* self = reinterpret_cast<TimedTestDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  if (self == nullptr) return FALSE;
+  if (message == WM_DESTROY) {
+    DeleteObject(self->labelFont_);
+    self->labelFont_ = nullptr;
+    return FALSE;
+  }
+  if (self->hwnd_ != hwnd) return FALSE;
+  switch (message) {
+    case WM_PAINT: self->Paint(); return TRUE;
+    case WM_MOUSEMOVE:
+      self->overOk_ = kOkZone.Contains(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+      return TRUE;
+    case WM_SETCURSOR:
+      if (!self->overOk_) return FALSE;
+      SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
+      SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, TRUE);
+      return TRUE;
+    case WM_LBUTTONDOWN:
+      if (kOkZone.Contains(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)))) self->OnOk();
+      return TRUE;
+    case WM_CLOSE: self->Close(); return TRUE;
+    default: return FALSE;
+  }
+}
+
+}  // namespace voltaris
