@@ -1,5 +1,6 @@
 #include "schedule/countdown_windows_win.h"
 
+#include "app/paint_win.h"
 #include "app/resource_ids.h"
 
 namespace voltaris {
@@ -28,18 +29,6 @@ int BackgroundOf(CountdownWindow w) {
 }
 HotZone OkZoneOf(CountdownWindow w) { return IsManual(w) ? ManualCountdown::kOkZone : MainsFailCountdown::kOkZone; }
 
-void DrawBitmap(HDC into, HINSTANCE instance, int id, int x, int y) {
-  HBITMAP bitmap = LoadBitmapA(instance, MAKEINTRESOURCEA(id));
-  if (bitmap == nullptr) return;
-  BITMAP size;
-  GetObjectA(bitmap, sizeof size, &size);
-  HDC source = CreateCompatibleDC(into);
-  HGDIOBJ old = SelectObject(source, bitmap);
-  BitBlt(into, x, y, size.bmWidth, size.bmHeight, source, 0, 0, SRCCOPY);
-  SelectObject(source, old);
-  DeleteDC(source);
-  DeleteObject(bitmap);
-}
 
 void TextAt(HDC dc, int x, int y, const std::string& text) {
   TextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size()));
@@ -123,9 +112,9 @@ void CountdownWindows::Paint(Slot& slot) {
   HBRUSH blue = CreateSolidBrush(kLightBlue);
   FillRect(dc, &all, blue);
   DeleteObject(blue);
-  DrawBitmap(dc, instance_, BackgroundOf(slot.which), 0, 0);
+  DrawBitmapAt(dc, instance_, BackgroundOf(slot.which), 0, 0);
   if (slot.triangleShown) {
-    DrawBitmap(dc, instance_, slot.triangle == Triangle::Red ? IDB_RED_TRIANGLE : IDB_YELLOW_TRIANGLE, 10, 10);
+    DrawBitmapAt(dc, instance_, slot.triangle == Triangle::Red ? IDB_RED_TRIANGLE : IDB_YELLOW_TRIANGLE, 10, 10);
   }
   HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(slot.hwnd, WM_GETFONT, 0, 0)));
   SetBkMode(dc, TRANSPARENT);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/paint_win.h"
 #include "app/resource_ids.h"
 #include "config/number_text.h"
 #include "config/settings.h"
@@ -15,18 +16,6 @@ constexpr HotZone kOkZone{294, 121, 324, 154};
 constexpr int kClientWidth = 350, kClientHeight = 180;
 constexpr int kMinutesEdit = 1097, kMinutesUpDown = 201;
 
-void Draw(HDC dc, HINSTANCE instance, int id, int x, int y) {
-  HBITMAP bitmap = LoadBitmapA(instance, MAKEINTRESOURCEA(id));
-  if (bitmap == nullptr) return;
-  BITMAP size;
-  GetObjectA(bitmap, sizeof size, &size);
-  HDC source = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(source, bitmap);
-  BitBlt(dc, x, y, size.bmWidth, size.bmHeight, source, 0, 0, SRCCOPY);
-  SelectObject(source, old);
-  DeleteDC(source);
-  DeleteObject(bitmap);
-}
 
 }  // namespace
 
@@ -57,8 +46,8 @@ void TimedTestDialog::OnInit(HWND hwnd) {
 void TimedTestDialog::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
-  Draw(dc, instance_, IDB_PANEL_BACK, 0, 0);
-  Draw(dc, instance_, IDB_OK, 290, 120);
+  DrawBitmapAt(dc, instance_, IDB_PANEL_BACK, 0, 0);
+  DrawBitmapAt(dc, instance_, IDB_OK, 290, 120);
   SetBkMode(dc, TRANSPARENT);
   HGDIOBJ old = SelectObject(dc, labelFont_);
   TextOutA(dc, 35, 55, "UPS SelfTest", 12);
