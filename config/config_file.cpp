@@ -27,11 +27,18 @@ std::string ConfigFile::PathOf(const std::string& fileName) const { return direc
 
 std::string ConfigFile::ReadString(const std::string& section, const std::string& key,
                                    const std::string& fileName) const {
-  const auto text = ReadWholeFile(PathOf(fileName));
+  const auto text = frozen_ && fileName == kFileName ? frozen_ : ReadWholeFile(PathOf(fileName));
   if (!text) return "";
   auto value = IniDocument::Parse(*text).Get(section, key).value_or("");
   if (value.size() > kMaxValueLength) value.resize(kMaxValueLength);
   return value;
+}
+
+ConfigFile ConfigFile::Snapshot() const {
+  ConfigFile snapshot(*this);
+  snapshot.frozen_ = ReadWholeFile(PathOf(kFileName));
+  if (!snapshot.frozen_) snapshot.frozen_ = "";
+  return snapshot;
 }
 
 FileError ConfigFile::WriteString(const std::string& section, const std::string& key, const std::string& value,

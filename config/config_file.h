@@ -2,6 +2,7 @@
 // reader reads the key when it needs it, every change is written at once.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "records/durable_file.h"
@@ -30,8 +31,13 @@ class ConfigFile {
 
   std::string PathOf(const std::string& fileName) const;
 
+  // The settings file as it is now, read once: for reading many keys at a
+  // moment without reading the file for each (the schedule, every second).
+  ConfigFile Snapshot() const;
+
  private:
   std::string directory_;
+  std::optional<std::string> frozen_;  // a snapshot's text of kFileName
 };
 
 }  // namespace voltaris

@@ -41,8 +41,9 @@ void ScheduleCountdown::OnTimer(unsigned id) {
 
 void ScheduleCountdown::CheckDue() {
   if (!s_.armedOnce || !linkUp_()) return;
-  const int warningMinutes = ReadWarningTimes(c_.config).scheduleWarningMinutes;
-  const auto due = FindDueShutdown(ReadWeeklySchedule(c_.config), clock_.Now(), warningMinutes);
+  const ConfigFile settings = c_.config.Snapshot();  // one read of the file a second
+  const int warningMinutes = ReadWarningTimes(settings).scheduleWarningMinutes;
+  const auto due = FindDueShutdown(ReadWeeklySchedule(settings), clock_.Now(), warningMinutes);
   if (!due) return;
   s_.reload = false;
   s_.remaining = due->secondsLeft;

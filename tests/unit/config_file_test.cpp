@@ -214,3 +214,14 @@ TEST(NumberText, LeadingIntegerAndDoubleIgnoreWhatFollows) {
   EXPECT_DOUBLE_EQ(voltaris::LeadingDouble("-1.5V"), -1.5);
   EXPECT_DOUBLE_EQ(voltaris::LeadingDouble(" x"), 0.0);
 }
+
+TEST(ConfigFileSnapshot, ReadsTheFileAsItWasOnce) {
+  voltaris::testing::TestFolder folder("voltaris-config");
+  voltaris::ConfigFile file(folder.path());
+  ASSERT_FALSE(file.WriteString("AlarmMessage", "ShutTimeMessage", "3"));
+  const voltaris::ConfigFile snapshot = file.Snapshot();
+  ASSERT_FALSE(file.WriteString("AlarmMessage", "ShutTimeMessage", "4"));
+  EXPECT_EQ(snapshot.ReadString("AlarmMessage", "ShutTimeMessage"), "3");
+  EXPECT_EQ(file.ReadString("AlarmMessage", "ShutTimeMessage"), "4");
+  EXPECT_EQ(file.Snapshot().ReadString("AlarmMessage", "ShutTimeMessage"), "4");
+}
