@@ -8,21 +8,11 @@
 namespace voltaris {
 namespace {
 
-// Another program (a virus scanner, a backup) may hold the file for a
-// moment; such failures are retried briefly. A file held for long (open in a
-// spreadsheet) fails fast, so the caller can queue the row and carry on.
-constexpr int kBusyRetries = 5;
-constexpr DWORD kBusyRetryMs = 20;
-
-// Access denied also means a read-only file or a folder in the file's place;
-// those do not clear up in a moment, so they are not retried.
-bool IsBusy(DWORD code, const std::string& path) {
-  if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION) return true;
-  if (code != ERROR_ACCESS_DENIED) return false;
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes == INVALID_FILE_ATTRIBUTES ||
-         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
-}
+// No call waits and tries again: these run on the user-interface thread,
+// which must not stall. A file another program holds, even for a moment,
+// fails at once; the record store keeps the rows in the table's journal and
+// tries again with the next row and on its retry timer, and a settings
+// write is reported to the user.
 
 FileError Failure(const std::string& what, const std::string& path, DWORD code) {
   char text[256] = "";
@@ -54,39 +44,27 @@ FileError ReplaceFileAtomically(const std::string& path, const std::string& cont
     DeleteFileA(temp.c_str());
     return Failure("cannot write", temp, code ? code : ERROR_WRITE_FAULT);
   }
-  for (int attempt = 0;; ++attempt) {
-    if (MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return {};
-    const DWORD moveCode = GetLastError();
-    if (!IsBusy(moveCode, path) || attempt + 1 >= kBusyRetries) {
-      DeleteFileA(temp.c_str());
-      return Failure("cannot replace", path, moveCode);
-    }
-    Sleep(kBusyRetryMs);
-  }
+  if (MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return {};
+  const DWORD moveCode = GetLastError();
+  DeleteFileA(temp.c_str());
+  return Failure("cannot replace", path, moveCode);
 }
 
 namespace {
 
-// Opens a file, retrying while another program holds it for a moment.
-HANDLE OpenRetrying(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
-  HANDLE file = INVALID_HANDLE_VALUE;
-  for (int attempt = 0; attempt < kBusyRetries; ++attempt) {
-    file = CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE || !IsBusy(GetLastError(), path)) break;
-    Sleep(kBusyRetryMs);
-  }
-  return file;
+HANDLE Open(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
+  return CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // The record store's writes share read and delete, so viewers and atomic
 // replacement keep working while we write.
 HANDLE OpenForWrite(const std::string& path, DWORD access, DWORD disposition) {
-  return OpenRetrying(path, access, FILE_SHARE_READ | FILE_SHARE_DELETE, disposition);
+  return Open(path, access, FILE_SHARE_READ | FILE_SHARE_DELETE, disposition);
 }
 
 // Readers share everything: a writer may append or rename a new version over the file.
 HANDLE OpenForRead(const std::string& path) {
-  return OpenRetrying(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+  return Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
 }
 
 bool Absent(DWORD code) { return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND; }
@@ -160,22 +138,14 @@ FileError WriteAtAndEnd(const std::string& path, uint64_t offset, const std::str
 }
 
 FileError RenameFile(const std::string& from, const std::string& to) {
-  for (int attempt = 0;; ++attempt) {
-    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return {};
-    const DWORD code = GetLastError();
-    if (!IsBusy(code, to) || attempt + 1 >= kBusyRetries) return Failure("cannot rename", from, code);
-    Sleep(kBusyRetryMs);
-  }
+  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return {};
+  return Failure("cannot rename", from, GetLastError());
 }
 
 FileError RemoveFile(const std::string& path) {
-  for (int attempt = 0;; ++attempt) {
-    if (DeleteFileA(path.c_str())) return {};
-    const DWORD code = GetLastError();
-    if (Absent(code)) return {};
-    if (!IsBusy(code, path) || attempt + 1 >= kBusyRetries) return Failure("cannot remove", path, code);
-    Sleep(kBusyRetryMs);
-  }
+  if (DeleteFileA(path.c_str())) return {};
+  const DWORD code = GetLastError();
+  return Absent(code) ? FileError{} : Failure("cannot remove", path, code);
 }
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
