@@ -248,15 +248,9 @@ FileError RecordStore::CommitMovingJournal(RecordTable table) {
   if (complete < journal->size()) {
     if (FileError e = SetAside(table, journal->substr(complete))) return e;
   }
-  TailView view;
-  if (FileError e = ReadTailView(table, view)) return e;
-  if (!view.fragment.empty()) {
-    if (FileError e = SetAside(table, view.fragment)) return e;
-  }
-  uint64_t at = 0;
-  std::string payload;
-  Compose(table, view, journal->substr(0, complete), at, payload);
-  if (FileError e = files_.Replace(CommitPathOf(table), EncodeCommit(at, payload))) return e;
+  Placement place;
+  if (FileError e = Place(table, journal->substr(0, complete), place)) return e;
+  if (FileError e = files_.Replace(CommitPathOf(table), EncodeCommit(place.at, place.payload))) return e;
   if (FileError e = files_.Remove(MovingPathOf(table))) return e;
   return ApplyCommit(table);
 }
@@ -292,15 +286,11 @@ FileError RecordStore::ApplyCommit(RecordTable table) {
 // record that a retry finishes), whatever is returned.
 FileError RecordStore::WriteToTable(RecordTable table, const std::string& rows, bool* handedOver) {
   if (handedOver) *handedOver = false;
-  TailView view;
-  if (FileError e = ReadTailView(table, view)) return e;
-  if (!view.fragment.empty()) {
-    if (FileError e = SetAside(table, view.fragment)) return e;
-  }
-  uint64_t at = 0;
-  std::string payload;
-  Compose(table, view, rows, at, payload);
-  if (payload.empty() && view.fragment.empty()) {
+  Placement place;
+  if (FileError e = Place(table, rows, place)) return e;
+  const uint64_t at = place.at;
+  const std::string& payload = place.payload;
+  if (payload.empty() && !place.tailSetAside) {
     if (handedOver) *handedOver = true;
     return {};
   }
@@ -319,6 +309,19 @@ FileError RecordStore::WriteToTable(RecordTable table, const std::string& rows, 
   if (FileError e = files_.Replace(CommitPathOf(table), EncodeCommit(at, payload))) return e;
   if (handedOver) *handedOver = true;
   return ApplyCommit(table);
+}
+
+// Where `rows` go and the bytes that put them there, once a torn last line
+// of the table has been set aside.
+FileError RecordStore::Place(RecordTable table, const std::string& rows, Placement& place) {
+  TailView view;
+  if (FileError e = ReadTailView(table, view)) return e;
+  place.tailSetAside = !view.fragment.empty();
+  if (place.tailSetAside) {
+    if (FileError e = SetAside(table, view.fragment)) return e;
+  }
+  Compose(table, view, rows, place.at, place.payload);
+  return {};
 }
 
 // The bytes that put `rows` at the end of the table, and where they go.

@@ -104,6 +104,11 @@ class RecordStore {
     bool failing = false;
   };
   struct TailView;
+  struct Placement {
+    uint64_t at = 0;
+    std::string payload;
+    bool tailSetAside = false;  // a torn last line was moved out of the way
+  };
 
   RecordResult Submit(RecordTable table, std::string row);
   TableState& StateOf(RecordTable table) { return tables_[static_cast<size_t>(table)]; }
@@ -114,6 +119,7 @@ class RecordStore {
   FileError DrainReportingLocked(RecordTable table);
   FileError WriteToTable(RecordTable table, const std::string& rows, bool* handedOver);
   FileError ReadTailView(RecordTable table, TailView& view);
+  FileError Place(RecordTable table, const std::string& rows, Placement& place);
   FileError SetAside(RecordTable table, const std::string& fragment);
   void TidyTail(RecordTable table);
   void Compose(RecordTable table, const TailView& view, const std::string& rows, uint64_t& at,
