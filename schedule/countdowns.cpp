@@ -42,10 +42,7 @@ void BatteryLowCountdown::Open() {
 }
 
 void BatteryLowCountdown::Tick() {
-  const int taken = s_.reload ? FullSeconds() : s_.remaining;
-  s_.reload = false;
-  s_.remaining = taken - 1;
-  if (taken == 1) {
+  if (TakeOneSecond(s_.remaining, s_.reload, [this] { return FullSeconds(); }) == 1) {
     s_.logOnOpen = true;
     c_.views.Close(CountdownWindow::BatteryLow);
     c_.shutdown.EndAndShutDown();
@@ -127,10 +124,7 @@ void MainsFailCountdown::Open() {
 // The count runs only while the mains are absent: every reply with the
 // mains normal sets mainsSeen, which loads the full battery time again.
 void MainsFailCountdown::Tick() {
-  const int taken = c_.power.mainsSeen ? FullSeconds() : s_.remaining;
-  c_.power.mainsSeen = 0;
-  s_.remaining = taken - 1;
-  if (taken == 1) {
+  if (TakeOneSecond(s_.remaining, c_.power.mainsSeen, [this] { return FullSeconds(); }) == 1) {
     s_.logOnOpen = true;
     c_.views.Close(CountdownWindow::MainsFail);
     c_.shutdown.EndAndShutDown();

@@ -14,6 +14,17 @@
 
 namespace voltaris {
 
+// Takes one second off a count, loading its full length first when `reload`
+// says so (and clearing it). Returns the value taken: 1 means the count has
+// just run out.
+template <typename Flag, typename FullSeconds>
+int TakeOneSecond(int& remaining, Flag& reload, FullSeconds fullSeconds) {
+  const int taken = reload ? fullSeconds() : remaining;
+  reload = false;
+  remaining = taken - 1;
+  return taken;
+}
+
 // What every count-down uses.
 struct CountdownContext {
   TimerPort& timers;

@@ -66,10 +66,8 @@ void ScheduleCountdown::Open() {
 
 void ScheduleCountdown::Tick() {
   if (s_.ending) return;
-  const int taken = s_.reload ? ReadWarningTimes(c_.config).scheduleWarningMinutes * 60 : s_.remaining;
-  s_.reload = false;
-  s_.remaining = taken - 1;
-  if (taken == 1) {
+  const auto fullSeconds = [this] { return ReadWarningTimes(c_.config).scheduleWarningMinutes * 60; };
+  if (TakeOneSecond(s_.remaining, s_.reload, fullSeconds) == 1) {
     EndStep();
     return;
   }

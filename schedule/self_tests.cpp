@@ -163,10 +163,7 @@ void SelfTests::SendTimedTest() {
 
 void SelfTests::TimedTick() {
   if (c_.views.IsOpen(CountdownWindow::TimedTest)) c_.views.Blink(CountdownWindow::TimedTest, Triangle::Red);
-  const int taken = s_.timedReload ? LeadingInteger(TimedText()) * 60 : s_.timedRemaining;
-  s_.timedReload = false;
-  s_.timedRemaining = taken - 1;
-  if (taken == 1) {
+  if (TakeOneSecond(s_.timedRemaining, s_.timedReload, [this] { return LeadingInteger(TimedText()) * 60; }) == 1) {
     EndTimedTest();
     return;
   }
