@@ -117,6 +117,12 @@ struct LoopRig {
 
   LoopRig() { mailbox.SetSerialLine({"COM1", {}}); }
   void Start() { thread = std::thread([this] { loop.Run(); }); }
+  // Runs the loop until `writes` commands have reached the line, then stops it.
+  void RunUntilWritten(size_t writes) {
+    Start();
+    ASSERT_TRUE(serial.WaitForWrites(writes));
+    Stop();
+  }
   void Stop() {
     mailbox.RequestStop();
     serial.ReleaseReads();
@@ -191,9 +197,7 @@ TEST(MonitorLoopTest, ControlCommandsReachTheLineBeforeQueriesAndAreReportedWrit
   const unsigned test = rig.mailbox.SendControl("T\r");
   const unsigned cancel = rig.mailbox.SendControl("CT\r");
   rig.mailbox.EnableSerialRead();
-  rig.Start();
-  ASSERT_TRUE(rig.serial.WaitForWrites(4));
-  rig.Stop();
+  rig.RunUntilWritten(4);
   EXPECT_EQ(rig.serial.Written(), (std::vector<std::string>{"T\r", "CT\r", "Q1\r", "F\r"}));
   const auto written = rig.reports.Of(MonitorReport::Kind::ControlWritten);
   ASSERT_EQ(written.size(), 2u);
@@ -225,9 +229,7 @@ TEST(MonitorLoopTest, AFailedWriteIsReportedAsAMissedReplyWithoutARead) {
   rig.serial.writeFails = true;
   rig.mailbox.SendQuery("Q1\r");
   rig.mailbox.EnableSerialRead();
-  rig.Start();
-  ASSERT_TRUE(rig.serial.WaitForWrites(1));
-  rig.Stop();
+  rig.RunUntilWritten(1);
   const auto reads = rig.reports.Of(MonitorReport::Kind::SerialRead);
   ASSERT_EQ(reads.size(), 1u);
   EXPECT_FALSE(reads[0].ok);
@@ -263,9 +265,7 @@ TEST(MonitorLoopTest, AControlThatCannotBeWrittenCountsAsAMissedReplyAndWaits) {
   rig.mailbox.SendControl("CT\r");
   rig.mailbox.SendQuery("Q1\r");
   rig.mailbox.EnableSerialRead();
-  rig.Start();
-  ASSERT_TRUE(rig.serial.WaitForWrites(1));
-  rig.Stop();
+  rig.RunUntilWritten(1);
   const auto reads = rig.reports.Of(MonitorReport::Kind::SerialRead);
   ASSERT_FALSE(reads.empty());
   EXPECT_FALSE(reads[0].ok);  // so the engine counts it, and reopens the line after a few

@@ -139,44 +139,51 @@ TEST(RecordJournal, DailyCountsWaitAsCountsAndAddUpOnceMoved) {
   EXPECT_EQ(rig.Rows(RecordTable::Daily), (std::vector<std::string>{"2026-12-08|1|2|0", "2026-12-09|0|0|1"}));
 }
 
-// The move of a journal, stopped by a crash at each of its writes in turn: after
-// the next start every row is there, in order, once.
-TEST(RecordJournal, ACrashAtAnyStepOfTheMoveNeitherLosesNorDoublesARow) {
+// `setUp`, then a retry that dies at its first write, then at its second, ...
+// each followed by a new start and `check`, until a retry runs to its end.
+template <typename SetUp, typename Check>
+void CrashAtEachWriteOfTheRetry(SetUp setUp, Check check) {
   for (int crashAt = 1;; ++crashAt) {
     SCOPED_TRACE("crash at write " + std::to_string(crashAt));
     JournalRig rig;
-    rig.Event(1);
-    rig.disk.blocked.insert(kEvents);
-    for (int n = 2; n <= 4; ++n) rig.Event(n);
-    rig.disk.blocked.clear();
+    setUp(rig);
     rig.disk.writes = 0;
     rig.disk.crashAt = crashAt;
     rig.store->FlushPending();
     const bool crashed = rig.disk.dead;
     rig.Restart();
-    EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 4));
-    EXPECT_FALSE(rig.store->RowsWaiting());
-    for (const char* leftover : {".pending", ".moving", ".commit"}) EXPECT_FALSE(rig.Has(kEvents + leftover));
-    if (!crashed) break;  // the move had fewer writes than this
+    check(rig);
+    if (!crashed) break;  // the retry had fewer writes than this
   }
 }
 
+// Every row is there, in order, once, whatever write of the move a crash stops.
+TEST(RecordJournal, ACrashAtAnyStepOfTheMoveNeitherLosesNorDoublesARow) {
+  CrashAtEachWriteOfTheRetry(
+      [](JournalRig& rig) {
+        rig.Event(1);
+        rig.disk.blocked.insert(kEvents);
+        for (int n = 2; n <= 4; ++n) rig.Event(n);
+        rig.disk.blocked.clear();
+      },
+      [](JournalRig& rig) {
+        EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 4));
+        EXPECT_FALSE(rig.store->RowsWaiting());
+        for (const char* leftover : {".pending", ".moving", ".commit"}) EXPECT_FALSE(rig.Has(kEvents + leftover));
+      });
+}
+
 TEST(RecordJournal, ACrashWhileADailyCountIsMovedOrRewrittenCountsItOnce) {
-  for (int crashAt = 1;; ++crashAt) {
-    SCOPED_TRACE("crash at write " + std::to_string(crashAt));
-    JournalRig rig;
-    for (int i = 0; i < 9; ++i) rig.store->IncrementDailyCount(DailyColumn::AcFail);
-    rig.disk.blocked.insert(kDaily);
-    rig.store->IncrementDailyCount(DailyColumn::AcFail);  // "9" becomes "10": the row grows
-    rig.disk.blocked.clear();
-    rig.disk.writes = 0;
-    rig.disk.crashAt = crashAt;
-    rig.store->FlushPending();
-    const bool crashed = rig.disk.dead;
-    rig.Restart();
-    EXPECT_EQ(rig.Rows(RecordTable::Daily), std::vector<std::string>{"2026-12-08|0|10|0"});
-    if (!crashed) break;
-  }
+  CrashAtEachWriteOfTheRetry(
+      [](JournalRig& rig) {
+        for (int i = 0; i < 9; ++i) rig.store->IncrementDailyCount(DailyColumn::AcFail);
+        rig.disk.blocked.insert(kDaily);
+        rig.store->IncrementDailyCount(DailyColumn::AcFail);  // "9" becomes "10": the row grows
+        rig.disk.blocked.clear();
+      },
+      [](JournalRig& rig) {
+        EXPECT_EQ(rig.Rows(RecordTable::Daily), std::vector<std::string>{"2026-12-08|0|10|0"});
+      });
 }
 
 // A write that fails (and the program goes on) at each step: the next retry

@@ -86,11 +86,13 @@ DWORD SlowestReadMs(CommPort& port, const std::string& command, size_t replyLeng
 
 }  // namespace
 
-TEST(CommPortOnTheLine, EveryStatusQueryGetsTheWholeReplyInOneRead) {
+// A hundred status queries at each rate at once, each read `expected` (0:
+// not told) the reply's length.
+void HundredQueriesAtEachRate(DWORD expected) {
   int whole[3] = {0, 0, 0};
-  std::thread t2400(HundredStatusQueries, "COM1", 2400, &whole[0], 0);
-  std::thread t4800(HundredStatusQueries, "COM2", 4800, &whole[1], 0);
-  std::thread t9600(HundredStatusQueries, "COM3", 9600, &whole[2], 0);
+  std::thread t2400(HundredStatusQueries, "COM1", 2400, &whole[0], expected);
+  std::thread t4800(HundredStatusQueries, "COM2", 4800, &whole[1], expected);
+  std::thread t9600(HundredStatusQueries, "COM3", 9600, &whole[2], expected);
   t2400.join();
   t4800.join();
   t9600.join();
@@ -99,18 +101,11 @@ TEST(CommPortOnTheLine, EveryStatusQueryGetsTheWholeReplyInOneRead) {
   EXPECT_EQ(whole[2], 100) << "9600 bit/s";
 }
 
+TEST(CommPortOnTheLine, EveryStatusQueryGetsTheWholeReplyInOneRead) { HundredQueriesAtEachRate(0); }
+
 // Told the length to expect, the read looks once after the reply's line time.
 TEST(CommPortOnTheLine, AReadToldTheLengthGetsTheWholeReplyToo) {
-  int whole[3] = {0, 0, 0};
-  std::thread t2400(HundredStatusQueries, "COM1", 2400, &whole[0], 47);
-  std::thread t4800(HundredStatusQueries, "COM2", 4800, &whole[1], 47);
-  std::thread t9600(HundredStatusQueries, "COM3", 9600, &whole[2], 47);
-  t2400.join();
-  t4800.join();
-  t9600.join();
-  EXPECT_EQ(whole[0], 100) << "2400 bit/s";
-  EXPECT_EQ(whole[1], 100) << "4800 bit/s";
-  EXPECT_EQ(whole[2], 100) << "9600 bit/s";
+  HundredQueriesAtEachRate(47);
   CommPort silent;
   ASSERT_EQ(silent.Open(Settings(2400), "COM4"), 1);
   EXPECT_EQ(Query(silent, "Q1\r", 54, 47), "");  // nothing comes: empty after its bound
