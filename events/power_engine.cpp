@@ -340,7 +340,6 @@ void PowerEngine::OnUsbPass(const UsbPass& pass) {
 // ---- Control commands --------------------------------------------------------
 
 void PowerEngine::OnControlWritten(unsigned id, bool written) {
-  if (written) lastControlWritten_ = id;
   if (controlListener_) controlListener_(id, written);
 }
 

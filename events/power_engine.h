@@ -64,7 +64,6 @@ class PowerEngine : public TimerOwner {
   void ListenForControlWrites(std::function<void(unsigned id, bool written)> listener) {
     controlListener_ = std::move(listener);
   }
-  unsigned LastControlWritten() const { return lastControlWritten_; }
 
   // The settings dialog opened (command 40001) / is open now.
   void OnSettingsDialogOpened();
@@ -102,7 +101,6 @@ class PowerEngine : public TimerOwner {
   ReplyText replyText_;
   bool settingsDialogOpen_ = false;
   long acceptedStatusReplies_ = 0;
-  unsigned lastControlWritten_ = 0;
   std::function<void(unsigned, bool)> controlListener_;
   bool stopped_ = false;
 };
