@@ -62,9 +62,10 @@ class MonitorPort {
   virtual void EnableSerialRead() = 0;
   // A query ("Q1", "F"), answered by one read; one of each waits at most.
   virtual void SendQuery(const std::string& bytes) = 0;
-  // A control command: never dropped, sent before waiting queries. Returns
-  // the number its "written" report comes back with.
-  virtual unsigned SendControl(const std::string& bytes) = 0;
+  // A control command, over whichever link is in use: never dropped, sent
+  // before waiting queries. Returns the number its "written" report comes
+  // back with.
+  virtual unsigned SendControl(const UpsControl& control) = 0;
 };
 
 }  // namespace voltaris

@@ -82,8 +82,8 @@ void ScheduleCountdown::EndStep() {
   c_.timers.Kill(kTimerScheduleCountdown);
   const WeeklySchedule schedule = ReadWeeklySchedule(c_.config);
   const int row = s_.dueRow ? s_.dueRow : RowOfWeekday(clock_.Now().weekday);
-  const auto command = ScheduledSwitchOffCommand(schedule[static_cast<size_t>(row - 1)], row,
-                                                 ReadWarningTimes(c_.config).upsOffDelaySeconds);
+  const auto command = ScheduledSwitchOff(schedule[static_cast<size_t>(row - 1)], row,
+                                          ReadWarningTimes(c_.config).upsOffDelaySeconds);
   if (!command) {
     ShutDown();
     return;

@@ -27,7 +27,7 @@ void SelfTests::OnTimer(unsigned id) {
   switch (id) {
     case kTimerTenSecondTest:
       c_.timers.Kill(kTimerTenSecondTest);
-      monitor_.SendControl(TenSecondTestCommand());
+      monitor_.SendControl(TenSecondTestControl());
       monitor_.EnableSerialRead();
       notes_.tenSecondTestStarted = true;
       break;
@@ -84,7 +84,7 @@ void SelfTests::StartUntilLow() {
 void SelfTests::SendUntilLow() {
   c_.timers.Kill(kTimerUntilLowSend);
   if (c_.views.IsOpen(CountdownWindow::UntilLowTest)) return;
-  monitor_.SendControl(UntilLowTestCommand());
+  monitor_.SendControl(UntilLowTestControl());
   monitor_.EnableSerialRead();
   c_.views.Open(CountdownWindow::UntilLowTest);
   c_.records.AppendEvent("  Test Still Battery Low!");
@@ -104,7 +104,7 @@ void SelfTests::Cancel() {
 
 void SelfTests::SendCancel() {
   c_.timers.Kill(kTimerCancelTest);
-  monitor_.SendControl(CancelTestCommand());
+  monitor_.SendControl(CancelTestControl());
   monitor_.EnableSerialRead();
   if (c_.views.IsOpen(CountdownWindow::TenSecondTest)) EndTenSecond();
   if (c_.views.IsOpen(CountdownWindow::TimedTest)) EndTimedTest();
@@ -147,7 +147,7 @@ void SelfTests::OpenTimedTest() {
   if (!c_.views.IsOpen(CountdownWindow::TimedTest)) {
     c_.views.Open(CountdownWindow::TimedTest);
     if (s_.timedIdle) c_.records.AppendEvent("  UPS SelfTest " + TimedText() + " Minute");
-    timedCommand_ = TimedTestCommand(LeadingInteger(TimedText()));
+    timedCommand_ = TimedTestControl(LeadingInteger(TimedText()));
     c_.timers.Arm(kTimerTimedTestSend, kUntilLowWaitMs);
   }
   notes_.timedTestStarted = true;

@@ -59,7 +59,7 @@ class SelfTests : public TimerOwner {
   MenuPort& menus_;
   HistoryNotes& notes_;
   SelfTestState s_;
-  std::string timedCommand_;
+  UpsControl timedCommand_;
 };
 
 }  // namespace voltaris

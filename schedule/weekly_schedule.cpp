@@ -51,13 +51,16 @@ int ScheduleRestoreMinutes(TimeOfDay shutdown, TimeOfDay restart) {
   return l > 81 ? kMinutesPerWeek - l : kMaxRestore;
 }
 
-std::optional<std::string> ScheduledSwitchOffCommand(const WeeklyRow& entry, int row, int upsOffDelaySeconds) {
+// Without a restart the link library is told "stay off" (its own form), also
+// on Friday, where the serial form carries no restore part at all.
+std::optional<UpsControl> ScheduledSwitchOff(const WeeklyRow& entry, int row, int upsOffDelaySeconds) {
   if (entry.restart) {
-    return SwitchOffCommand(upsOffDelaySeconds, ScheduleRestoreMinutes(entry.shutdownAt, entry.restartAt));
+    const int restore = ScheduleRestoreMinutes(entry.shutdownAt, entry.restartAt);
+    return SwitchOffControl(upsOffDelaySeconds, restore, restore);
   }
   if (!entry.shutdown) return std::nullopt;
-  if (row == kFriday) return SwitchOffCommand(upsOffDelaySeconds, std::nullopt);
-  return SwitchOffCommand(upsOffDelaySeconds, kMaxRestore);
+  if (row == kFriday) return SwitchOffControl(upsOffDelaySeconds, std::nullopt, std::nullopt);
+  return SwitchOffControl(upsOffDelaySeconds, kMaxRestore, std::nullopt);
 }
 
 // Today's shutdown, or tomorrow's when its warning begins tonight.

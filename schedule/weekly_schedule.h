@@ -11,6 +11,7 @@
 
 #include "config/config_file.h"
 #include "records/record_text.h"
+#include "ups/ups_protocol.h"
 
 namespace voltaris {
 
@@ -40,10 +41,10 @@ int RowOfWeekday(int weekday);
 // minutes), or 9999 when that is within 81 minutes of a week.
 int ScheduleRestoreMinutes(TimeOfDay shutdown, TimeOfDay restart);
 
-// The end step's serial command for row `row` (1..7): with a restart
+// The end step's command for row `row` (1..7). Serial: with a restart
 // "S0" d "R" rrrr CR; without one "S0" d "R9999" CR, and on Friday "S0" d CR.
 // Nothing when the row has neither part enabled.
-std::optional<std::string> ScheduledSwitchOffCommand(const WeeklyRow& entry, int row, int upsOffDelaySeconds);
+std::optional<UpsControl> ScheduledSwitchOff(const WeeklyRow& entry, int row, int upsOffDelaySeconds);
 
 // A shutdown whose warning period has begun: its row and the seconds left
 // until it. The period is the `warningMinutes` before the row's weekday at

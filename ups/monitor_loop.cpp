@@ -94,11 +94,24 @@ void MonitorLoop::UsbPassOnce() {
   usb_.Output(kUsbRatingQuery);
   if (mailbox_.SleepUnlessStopped(pauses_.usbRatingWait)) return;
   report.usb.ratingReply = usb_.Input();
+  SendUsbControls();
   if (mailbox_.SleepUnlessStopped(pauses_.usbStatusGap)) return;
   usb_.Output(kUsbStatusQuery);
   if (mailbox_.SleepUnlessStopped(pauses_.usbStatusWait)) return;
   report.usb.statusReply = usb_.Input();
   reports_.Post(std::move(report));
+}
+
+// The library gives no result: a call that returned counts as written.
+void MonitorLoop::SendUsbControls() {
+  while (auto command = mailbox_.NextControl()) {
+    if (command->usb.code != 0) {
+      usb_.Output(command->usb.code);
+    } else {
+      usb_.Test(command->usb.text);
+    }
+    reports_.Post({MonitorReport::Kind::ControlWritten, true, command->bytes, {}, command->id, false});
+  }
 }
 
 }  // namespace voltaris

@@ -28,8 +28,9 @@ class UsbLinkPort {
  public:
   virtual ~UsbLinkPort() = default;
   virtual bool Present() = 0;
-  virtual void Output(int code) = 0;
-  virtual std::string Input() = 0;
+  virtual void Output(int code) = 0;          // CmdOutput
+  virtual std::string Input() = 0;           // CmdInput
+  virtual void Test(const std::string& text) = 0;  // Cmdtest
 };
 
 class ReportSink {
@@ -50,9 +51,6 @@ struct MonitorPauses {
 
 class MonitorLoop {
  public:
-  static constexpr int kUsbRatingQuery = 3;
-  static constexpr int kUsbStatusQuery = 1;
-
   MonitorLoop(MonitorMailbox& mailbox, SerialLinePort& serial, UsbLinkPort& usb, ReportSink& reports,
               MonitorPauses pauses = {})
       : mailbox_(mailbox), serial_(serial), usb_(usb), reports_(reports), pauses_(pauses) {}
@@ -67,6 +65,7 @@ class MonitorLoop {
   bool Send(const UpsCommand& command);
   void ReportExpiredControls();
   void UsbPassOnce();
+  void SendUsbControls();
 
   MonitorMailbox& mailbox_;
   SerialLinePort& serial_;

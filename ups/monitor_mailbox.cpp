@@ -31,13 +31,13 @@ void MonitorMailbox::SendQuery(const std::string& bytes) {
   std::lock_guard<std::mutex> lock(mutex_);
   const bool waiting = std::any_of(queries_.begin(), queries_.end(),
                                    [&bytes](const UpsCommand& q) { return q.bytes == bytes; });
-  if (!waiting) queries_.push_back({UpsCommand::Kind::Query, bytes, 0, {}});
+  if (!waiting) queries_.push_back({UpsCommand::Kind::Query, bytes, {}, 0, {}});
   Notify();
 }
 
-unsigned MonitorMailbox::SendControl(const std::string& bytes) {
+unsigned MonitorMailbox::SendControl(const UpsControl& control) {
   std::lock_guard<std::mutex> lock(mutex_);
-  controls_.push_back({UpsCommand::Kind::Control, bytes, ++lastControlId_,
+  controls_.push_back({UpsCommand::Kind::Control, control.serial, control.usb, ++lastControlId_,
                        std::chrono::steady_clock::now() + controlLifetime_});
   Notify();
   return lastControlId_;
@@ -69,13 +69,25 @@ MonitorRequests MonitorMailbox::Take(std::chrono::milliseconds timeout) {
   return taken;
 }
 
+namespace {
+
+std::optional<UpsCommand> PopFront(std::deque<UpsCommand>& queue) {
+  if (queue.empty()) return std::nullopt;
+  UpsCommand next = std::move(queue.front());
+  queue.pop_front();
+  return next;
+}
+
+}  // namespace
+
 std::optional<UpsCommand> MonitorMailbox::NextCommand() {
   std::lock_guard<std::mutex> lock(mutex_);
-  std::deque<UpsCommand>& from = controls_.empty() ? queries_ : controls_;
-  if (from.empty()) return std::nullopt;
-  UpsCommand next = std::move(from.front());
-  from.pop_front();
-  return next;
+  return PopFront(controls_.empty() ? queries_ : controls_);
+}
+
+std::optional<UpsCommand> MonitorMailbox::NextControl() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return PopFront(controls_);
 }
 
 void MonitorMailbox::PutBack(const UpsCommand& command) {

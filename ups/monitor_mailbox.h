@@ -30,7 +30,8 @@ struct SerialLine {
 
 struct UpsCommand {
   enum class Kind { Query, Control } kind = Kind::Query;
-  std::string bytes;
+  std::string bytes;  // for the serial line
+  UsbCommand usb;     // a control command, for the link library
   unsigned id = 0;  // a control command's number, reported back once written
   // A control command not written by then is given up and reported so: a
   // switch-off must not reach the UPS long after it was meant for.
@@ -57,7 +58,7 @@ class MonitorMailbox : public MonitorPort {
   void ClosePort() override;
   void EnableSerialRead() override;
   void SendQuery(const std::string& bytes) override;
-  unsigned SendControl(const std::string& bytes) override;
+  unsigned SendControl(const UpsControl& control) override;
 
   void SetSerialLine(const SerialLine& line);
   void RequestStop();
@@ -69,6 +70,8 @@ class MonitorMailbox : public MonitorPort {
   MonitorRequests Take(std::chrono::milliseconds timeout);
   // The next command to send: control commands first, in the order given.
   std::optional<UpsCommand> NextCommand();
+  // The next control command only (the USB link asks its own queries).
+  std::optional<UpsCommand> NextControl();
   // A control command that could not be written goes back to the front.
   void PutBack(const UpsCommand& command);
   // The control commands whose time is up, taken out of the queue.

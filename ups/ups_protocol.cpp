@@ -59,6 +59,19 @@ std::string UsbSwitchOffText(int upsOffDelaySeconds, std::optional<int> restoreM
   return "R0" + Digits(d, 2) + Digits(RestoreMinutes(*restoreMinutes), 5);
 }
 
+UpsControl TenSecondTestControl() { return {TenSecondTestCommand(), {kUsbTenSecondTest, ""}}; }
+UpsControl UntilLowTestControl() { return {UntilLowTestCommand(), {kUsbUntilLowTest, ""}}; }
+UpsControl CancelTestControl() { return {CancelTestCommand(), {kUsbCancelTest, ""}}; }
+
+UpsControl TimedTestControl(int minutes) {
+  const std::string bytes = TimedTestCommand(minutes);
+  return {bytes, {0, bytes}};
+}
+
+UpsControl SwitchOffControl(int upsOffDelaySeconds, std::optional<int> serialRestore, std::optional<int> usbRestore) {
+  return {SwitchOffCommand(upsOffDelaySeconds, serialRestore), {0, UsbSwitchOffText(upsOffDelaySeconds, usbRestore)}};
+}
+
 namespace {
 
 // The reply's lead character, the blanks between its fields, the status bits

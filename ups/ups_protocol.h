@@ -33,6 +33,37 @@ std::string SwitchOffCommand(int upsOffDelaySeconds, std::optional<int> restoreM
 // the restore minutes, no CR.
 std::string UsbSwitchOffText(int upsOffDelaySeconds, std::optional<int> restoreMinutes);
 
+// Codes of the link library's CmdOutput.
+constexpr int kUsbStatusQuery = 1;
+constexpr int kUsbRatingQuery = 3;
+constexpr int kUsbTenSecondTest = 4;
+constexpr int kUsbUntilLowTest = 5;
+constexpr int kUsbCancelTest = 7;
+
+// A command as the link library takes it: a CmdOutput code or, when the
+// code is 0, a Cmdtest text.
+struct UsbCommand {
+  int code = 0;
+  std::string text;
+};
+inline bool operator==(const UsbCommand& a, const UsbCommand& b) { return a.code == b.code && a.text == b.text; }
+
+// A command that changes what the UPS does, in the form of each link.
+struct UpsControl {
+  std::string serial;
+  UsbCommand usb;
+};
+inline bool operator==(const UpsControl& a, const UpsControl& b) { return a.serial == b.serial && a.usb == b.usb; }
+
+UpsControl TenSecondTestControl();
+UpsControl UntilLowTestControl();
+UpsControl CancelTestControl();
+UpsControl TimedTestControl(int minutes);  // the same four bytes on both links
+// `serialRestore`: the serial form's restore part (none for the Friday form);
+// `usbRestore`: the library text's.
+UpsControl SwitchOffControl(int upsOffDelaySeconds, std::optional<int> serialRestore,
+                            std::optional<int> usbRestore);
+
 // ---- Replies --------------------------------------------------------------
 
 constexpr size_t kSerialStatusLength = 47;

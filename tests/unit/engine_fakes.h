@@ -115,13 +115,15 @@ class FakeMonitor : public MonitorPort {
  public:
   LinkKind kind = LinkKind::Serial;
   int closes = 0, readRequests = 0;
-  std::vector<std::string> commands;
+  std::vector<std::string> commands;  // serial bytes, queries and controls
+  std::vector<UpsControl> controls;
   void SetLinkKind(LinkKind k) override { kind = k; }
   void ClosePort() override { ++closes; }
   void EnableSerialRead() override { ++readRequests; }
   void SendQuery(const std::string& bytes) override { commands.push_back(bytes); }
-  unsigned SendControl(const std::string& bytes) override {
-    commands.push_back(bytes);
+  unsigned SendControl(const UpsControl& control) override {
+    commands.push_back(control.serial);
+    controls.push_back(control);
     return static_cast<unsigned>(commands.size());
   }
   int Count(const std::string& command) const {

@@ -73,11 +73,32 @@ class FakeSerial : public SerialLinePort {
   std::condition_variable changed_;
 };
 
-class NoUsb : public UsbLinkPort {
+// The link library as the monitor sees it: a log of its calls.
+class FakeUsb : public UsbLinkPort {
  public:
-  bool Present() override { return false; }
-  void Output(int) override {}
+  std::atomic<bool> present{false};
+  bool Present() override { return present; }
+  void Output(int code) override { Log("Output " + std::to_string(code)); }
   std::string Input() override { return ""; }
+  void Test(const std::string& text) override { Log("Test " + text); }
+  bool WaitForCalls(size_t n) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(10), [&] { return calls_.size() >= n; });
+  }
+  std::vector<std::string> Calls() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return calls_;
+  }
+
+ private:
+  void Log(const std::string& call) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    calls_.push_back(call);
+    changed_.notify_all();
+  }
+  std::vector<std::string> calls_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
 };
 
 class Reports : public ReportSink {
@@ -103,6 +124,7 @@ class Reports : public ReportSink {
 MonitorPauses NoPauses() {
   MonitorPauses p;
   p.idle = p.afterOpen = p.afterFailedOpen = milliseconds(1);
+  p.afterUsbLost = p.usbRatingWait = p.usbStatusGap = p.usbStatusWait = milliseconds(1);
   return p;
 }
 
@@ -110,7 +132,7 @@ MonitorPauses NoPauses() {
 struct LoopRig {
   MonitorMailbox mailbox{std::chrono::milliseconds(300)};
   FakeSerial serial;
-  NoUsb usb;
+  FakeUsb usb;
   Reports reports;
   MonitorLoop loop{mailbox, serial, usb, reports, NoPauses()};
   std::thread thread;
@@ -140,8 +162,8 @@ TEST(MonitorMailbox, AQueryWaitsOnceAndControlsAreNeverDroppedAndGoFirst) {
     mailbox.SendQuery("F\r");
   }
   EXPECT_EQ(mailbox.WaitingQueries(), 2u);
-  for (int i = 0; i < 100; ++i) mailbox.SendControl("S" + std::to_string(i) + "\r");
-  const unsigned last = mailbox.SendControl("CT\r");
+  for (int i = 0; i < 100; ++i) mailbox.SendControl({"S" + std::to_string(i) + "\r", {}});
+  const unsigned last = mailbox.SendControl({"CT\r", {}});
   EXPECT_EQ(last, 101u);
   const auto sent = Drain(mailbox);
   ASSERT_EQ(sent.size(), 103u);
@@ -155,8 +177,8 @@ TEST(MonitorMailbox, AQueryWaitsOnceAndControlsAreNeverDroppedAndGoFirst) {
 
 TEST(MonitorMailbox, APutBackControlGoesOutFirstAgain) {
   MonitorMailbox mailbox;
-  mailbox.SendControl("T\r");
-  mailbox.SendControl("CT\r");
+  mailbox.SendControl({"T\r", {}});
+  mailbox.SendControl({"CT\r", {}});
   const auto first = mailbox.NextCommand();
   mailbox.PutBack(*first);
   EXPECT_EQ(Drain(mailbox), (std::vector<std::string>{"T\r", "CT\r"}));
@@ -194,8 +216,8 @@ TEST(MonitorLoopTest, ControlCommandsReachTheLineBeforeQueriesAndAreReportedWrit
   LoopRig rig;
   rig.mailbox.SendQuery("Q1\r");
   rig.mailbox.SendQuery("F\r");
-  const unsigned test = rig.mailbox.SendControl("T\r");
-  const unsigned cancel = rig.mailbox.SendControl("CT\r");
+  const unsigned test = rig.mailbox.SendControl({"T\r", {}});
+  const unsigned cancel = rig.mailbox.SendControl({"CT\r", {}});
   rig.mailbox.EnableSerialRead();
   rig.RunUntilWritten(4);
   EXPECT_EQ(rig.serial.Written(), (std::vector<std::string>{"T\r", "CT\r", "Q1\r", "F\r"}));
@@ -238,7 +260,7 @@ TEST(MonitorLoopTest, AFailedWriteIsReportedAsAMissedReplyWithoutARead) {
 TEST(MonitorLoopTest, AControlCommandWaitsWhileThePortCannotOpen) {
   LoopRig rig;
   rig.serial.openFails = true;
-  const unsigned id = rig.mailbox.SendControl("S01R0010\r");
+  const unsigned id = rig.mailbox.SendControl({"S01R0010\r", {}});
   rig.mailbox.SendQuery("Q1\r");
   rig.mailbox.EnableSerialRead();
   rig.Start();
@@ -262,7 +284,7 @@ TEST(MonitorLoopTest, AControlCommandWaitsWhileThePortCannotOpen) {
 TEST(MonitorLoopTest, AControlThatCannotBeWrittenCountsAsAMissedReplyAndWaits) {
   LoopRig rig;
   rig.serial.writeFails = true;
-  rig.mailbox.SendControl("CT\r");
+  rig.mailbox.SendControl({"CT\r", {}});
   rig.mailbox.SendQuery("Q1\r");
   rig.mailbox.EnableSerialRead();
   rig.RunUntilWritten(1);
@@ -276,7 +298,7 @@ TEST(MonitorLoopTest, AControlThatCannotBeWrittenCountsAsAMissedReplyAndWaits) {
 TEST(MonitorLoopTest, AControlWhoseTimeIsUpIsGivenUpAndReported) {
   LoopRig rig;  // controls live 300 ms here
   rig.serial.openFails = true;
-  const unsigned id = rig.mailbox.SendControl("S01R0010\r");
+  const unsigned id = rig.mailbox.SendControl({"S01R0010\r", {}});
   rig.Start();
   for (int i = 0; i < 200 && rig.reports.Of(MonitorReport::Kind::ControlWritten).empty(); ++i) {
     std::this_thread::sleep_for(milliseconds(10));
@@ -291,10 +313,39 @@ TEST(MonitorLoopTest, AControlWhoseTimeIsUpIsGivenUpAndReported) {
   EXPECT_TRUE(rig.serial.Written().empty());
 }
 
+// Over USB a control goes to the library in its own form, between the
+// rating and the status query of a pass, and a call that returned counts as
+// written; while the device is away it waits, as it does for a closed port.
+TEST(MonitorLoopTest, OverUsbControlsGoToTheLibraryAndWaitForTheDevice) {
+  LoopRig rig;
+  rig.mailbox.SetLinkKind(LinkKind::Usb);
+  const unsigned test = rig.mailbox.SendControl(TenSecondTestControl());
+  const unsigned timed = rig.mailbox.SendControl(TimedTestControl(5));
+  rig.Start();
+  for (int i = 0; i < 200 && rig.reports.Of(MonitorReport::Kind::UsbPass).empty(); ++i) {
+    std::this_thread::sleep_for(milliseconds(5));  // a pass without the device
+  }
+  ASSERT_FALSE(rig.reports.Of(MonitorReport::Kind::UsbPass).empty());
+  EXPECT_EQ(rig.mailbox.WaitingControls(), 2u);
+  EXPECT_TRUE(rig.reports.Of(MonitorReport::Kind::ControlWritten).empty());
+  rig.usb.present = true;
+  ASSERT_TRUE(rig.usb.WaitForCalls(4));
+  rig.Stop();
+  const auto calls = rig.usb.Calls();
+  EXPECT_EQ(std::vector<std::string>(calls.begin(), calls.begin() + 4),
+            (std::vector<std::string>{"Output 3", "Output 4", "Test T05\r", "Output 1"}));
+  const auto written = rig.reports.Of(MonitorReport::Kind::ControlWritten);
+  ASSERT_EQ(written.size(), 2u);
+  EXPECT_EQ(written[0].controlId, test);
+  EXPECT_EQ(written[1].controlId, timed);
+  EXPECT_TRUE(written[0].ok && written[1].ok);
+  EXPECT_TRUE(rig.serial.Written().empty());
+}
+
 TEST(MonitorMailbox, OnlyControlsPastTheirTimeExpire) {
   MonitorMailbox mailbox(std::chrono::milliseconds(1000));
   const auto start = std::chrono::steady_clock::now();
-  mailbox.SendControl("T\r");
+  mailbox.SendControl({"T\r", {}});
   mailbox.SendQuery("Q1\r");
   EXPECT_TRUE(mailbox.TakeExpiredControls(start + milliseconds(900)).empty());
   const auto expired = mailbox.TakeExpiredControls(start + milliseconds(2000));

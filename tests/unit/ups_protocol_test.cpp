@@ -39,6 +39,15 @@ TEST(Commands, UsbSwitchOffTexts) {
   EXPECT_EQ(UsbSwitchOffText(600, 75), "R01000075");
 }
 
+// Each self-test in both links' forms: the library's codes 4, 5 and 7, and
+// the timed test's own four bytes through Cmdtest.
+TEST(Commands, SelfTestsOverBothLinks) {
+  EXPECT_EQ(TenSecondTestControl(), (UpsControl{"T\r", {4, ""}}));
+  EXPECT_EQ(UntilLowTestControl(), (UpsControl{"TL\r", {5, ""}}));
+  EXPECT_EQ(CancelTestControl(), (UpsControl{"CT\r", {7, ""}}));
+  EXPECT_EQ(TimedTestControl(5), (UpsControl{"T05\r", {0, "T05\r"}}));
+}
+
 TEST(StatusReply, SerialReplyFillsTheTextsAndFlags) {
   UpsStatus s;
   const auto parse = ParseStatusReply(LinkKind::Serial, kStatus, s);

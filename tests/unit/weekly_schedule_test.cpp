@@ -47,14 +47,28 @@ TEST(WeeklySchedule, RestoreMinutes) {
   EXPECT_EQ(ScheduleRestoreMinutes({12, 0, 0}, {10, 38, 0}), 9998);   // L = 82: a week less 82 minutes
 }
 
+std::string SerialSwitchOff(const WeeklyRow& row, int day, int delaySeconds) {
+  const auto control = ScheduledSwitchOff(row, day, delaySeconds);
+  return control ? control->serial : "(none)";
+}
+
 TEST(WeeklySchedule, SwitchOffCommands) {
-  EXPECT_EQ(ScheduledSwitchOffCommand(Row({22, 0, 0}, TimeOfDay{6, 30, 0}), 1, 60), "S01R9150\r");
-  EXPECT_EQ(ScheduledSwitchOffCommand(Row({20, 0, 0}, TimeOfDay{21, 15, 0}), 3, 60), "S01R0075\r");
-  EXPECT_EQ(ScheduledSwitchOffCommand(Row({22, 0, 0}), 4, 60), "S01R9999\r");
-  EXPECT_EQ(ScheduledSwitchOffCommand(Row({22, 0, 0}), 5, 60), "S01\r");  // Friday: no restore part
-  EXPECT_EQ(ScheduledSwitchOffCommand(Row({22, 0, 0}), 5, 150), "S02\r");
-  EXPECT_EQ(ScheduledSwitchOffCommand(Row({22, 0, 0}), 6, 600), "S10R9999\r");
-  EXPECT_EQ(ScheduledSwitchOffCommand(WeeklyRow{}, 2, 60), std::nullopt);
+  EXPECT_EQ(SerialSwitchOff(Row({22, 0, 0}, TimeOfDay{6, 30, 0}), 1, 60), "S01R9150\r");
+  EXPECT_EQ(SerialSwitchOff(Row({20, 0, 0}, TimeOfDay{21, 15, 0}), 3, 60), "S01R0075\r");
+  EXPECT_EQ(SerialSwitchOff(Row({22, 0, 0}), 4, 60), "S01R9999\r");
+  EXPECT_EQ(SerialSwitchOff(Row({22, 0, 0}), 5, 60), "S01\r");  // Friday: no restore part
+  EXPECT_EQ(SerialSwitchOff(Row({22, 0, 0}), 5, 150), "S02\r");
+  EXPECT_EQ(SerialSwitchOff(Row({22, 0, 0}), 6, 600), "S10R9999\r");
+  EXPECT_EQ(SerialSwitchOff(WeeklyRow{}, 2, 60), "(none)");
+}
+
+// The link library gets its own texts, always through Cmdtest; "stay off"
+// also on Friday, where the serial form has no restore part.
+TEST(WeeklySchedule, SwitchOffOverUsb) {
+  const UsbCommand withRestart = ScheduledSwitchOff(Row({20, 0, 0}, TimeOfDay{21, 15, 0}), 3, 60)->usb;
+  EXPECT_EQ(withRestart, (UsbCommand{0, "R00100075"}));
+  EXPECT_EQ(ScheduledSwitchOff(Row({22, 0, 0}), 4, 120)->usb, (UsbCommand{0, "RS.2R9999\r"}));
+  EXPECT_EQ(ScheduledSwitchOff(Row({22, 0, 0}), 5, 120)->usb, (UsbCommand{0, "RS.2R9999\r"}));
 }
 
 TEST(WeeklySchedule, TheWarningIsDueWheneverTheClockIsInsideItsPeriod) {
