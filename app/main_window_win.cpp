@@ -4,19 +4,21 @@
 #include <string>
 
 #include "app/app_messages.h"
+#include "app/picture_panes_win.h"
+#include "app/program_parts.h"
 #include "app/resource_ids.h"
 #include "app/tray_icon_win.h"
+#include "app/window_ports_win.h"
 #include "app/working_directory.h"
 #include "config/config_file.h"
 #include "config/settings.h"
-#include "app/program_parts.h"
-#include "app/window_ports_win.h"
 #include "events/system_shutdown_win.h"
 #include "records/record_store.h"
-#include "ups/link_library_win.h"
-#include "ups/monitor_mailbox.h"
 #include "schedule/countdown_windows_win.h"
 #include "schedule/timed_test_dialog_win.h"
+#include "schedule/weekly_schedule_dialog_win.h"
+#include "ups/link_library_win.h"
+#include "ups/monitor_mailbox.h"
 #include "ups/monitor_thread_win.h"
 
 namespace voltaris {
@@ -89,6 +91,7 @@ struct MainWindow {
   WindowNotices notices;
   CountdownWindows countdowns;
   TimedTestDialog timedTestDialog;
+  WeeklyScheduleDialog weeklyScheduleDialog;
   WindowShutdown shutdown;
   MonitorMailbox mailbox;
   SystemLocalClock clock;
@@ -141,6 +144,8 @@ LRESULT MainWindow::OnCreate(HWND window) {
                                          *store, *config, clock);
   countdowns.Connect(parts->mainsFail, parts->batteryLow, parts->manual, parts->schedule, parts->selfTests);
   timedTestDialog.Attach(instance, parts->selfTests, *config);
+  weeklyScheduleDialog.Attach(instance, *config);
+  RegisterPicturePanes(instance);
   parts->records.Recover();  // what the last run left goes in before this run's first row
   parts->engine.LogProgramStart();
 
@@ -233,6 +238,7 @@ LRESULT MainWindow::OnCommand(WORD id) {
     case IDC_SELFTEST_10_SECONDS: parts->selfTests.StartTenSecond(); break;
     case IDC_SELFTEST_TILL_LOW: parts->selfTests.StartUntilLow(); break;
     case IDC_SELFTEST_SPECIAL_TIME: timedTestDialog.Open(); break;
+    case IDC_WEEKLY_SCHEDULE: weeklyScheduleDialog.Open(); break;
     case IDC_CANCEL_SELFTEST: parts->selfTests.Cancel(); break;
     default: break;  // the dialogs and the control center come with their windows
   }

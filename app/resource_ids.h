@@ -5,6 +5,7 @@
 
 // Icons and bitmaps
 #define IDI_VOLTARIS 103        // main window and tray icon
+#define IDI_SCHEDULE 182        // the schedule dialogs
 #include "bitmap_ids.h"
 
 // Dialog templates
@@ -15,6 +16,7 @@
 #define IDD_UNTIL_LOW_TEST 176      // progress of the self-test until the battery is low
 #define IDD_TIMED_TEST 173          // progress of the timed self-test
 #define IDD_TIMED_TEST_SETTINGS 172 // "Special Time Selftest": its minutes
+#define IDD_WEEKLY_SCHEDULE 162     // "Weekly Schedule": shutdown and restart times per weekday
 
 // Menus and accelerators
 #define IDM_MAIN_MENU 101

@@ -1,5 +1,6 @@
 #include "schedule/countdown_windows_win.h"
 
+#include "app/dialog_win.h"
 #include "app/paint_win.h"
 #include "app/resource_ids.h"
 
@@ -180,13 +181,7 @@ INT_PTR CALLBACK CountdownWindows::Procedure(HWND hwnd, UINT message, WPARAM wPa
     case WM_MOUSEMOVE:
       self.OnMouseMove(*slot, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
       return TRUE;
-    case WM_SETCURSOR:
-      if (slot->overOk || slot->overCancel) {
-        SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
-        SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, TRUE);
-        return TRUE;
-      }
-      return FALSE;
+    case WM_SETCURSOR: return slot->overOk || slot->overCancel ? ShowHandCursor(hwnd) : FALSE;
     case WM_LBUTTONDOWN:
       self.OnClick(*slot, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
       return TRUE;

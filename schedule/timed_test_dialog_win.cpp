@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/dialog_win.h"
 #include "app/paint_win.h"
 #include "app/resource_ids.h"
 #include "config/number_text.h"
@@ -21,7 +22,7 @@ constexpr int kMinutesEdit = 1097, kMinutesUpDown = 201;
 
 void TimedTestDialog::Open() {
   if (hwnd_) return;
-  CreateDialogParamA(instance_, MAKEINTRESOURCEA(IDD_TIMED_TEST_SETTINGS), nullptr, Procedure,
+  CreateDialogParamA(instance_, MAKEINTRESOURCEA(IDD_TIMED_TEST_SETTINGS), nullptr, DialogProcedure<TimedTestDialog>,
                      reinterpret_cast<LPARAM>(this));
   if (!hwnd_) return;
   ShowWindow(hwnd_, SW_SHOW);
@@ -39,8 +40,7 @@ void TimedTestDialog::OnInit(HWND hwnd) {
   CreateUpDownControl(WS_CHILD | WS_VISIBLE | WS_BORDER | UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_ARROWKEYS, 0, 0, 0,
                       0, hwnd, kMinutesUpDown, instance_, edit, 99, 1, minutes);
   SetDlgItemInt(hwnd, kMinutesEdit, static_cast<UINT>(minutes), FALSE);
-  labelFont_ = CreateFontA(16, 0, 0, 0, 500, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Times New Roman");
+  labelFont_ = CreateLabelFont(16);
 }
 
 void TimedTestDialog::Paint() {
@@ -67,46 +67,24 @@ void TimedTestDialog::OnOk() {
     MessageBoxA(hwnd_, (error.message + "\n\nThe minutes were not saved.").c_str(), "Voltaris", MB_OK | MB_ICONERROR);
     return;
   }
-  HWND hwnd = hwnd_;
-  hwnd_ = nullptr;
-  DestroyWindow(hwnd);
+  Destroy();
 }
 
 void TimedTestDialog::Close() {
-  HWND hwnd = hwnd_;
-  hwnd_ = nullptr;
-  DestroyWindow(hwnd);
+  Destroy();
   tests_->OnTimedSettingsClosed();
 }
 
-INT_PTR CALLBACK TimedTestDialog::Procedure(HWND hwnd, UINT message, WPARAM, LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-    reinterpret_cast<TimedTestDialog*>(lParam)->OnInit(hwnd);
-    return TRUE;
-  }
-  auto* self = reinterpret_cast<TimedTestDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-  if (self == nullptr) return FALSE;
-  if (message == WM_DESTROY) {
-    DeleteObject(self->labelFont_);
-    self->labelFont_ = nullptr;
-    return FALSE;
-  }
-  if (self->hwnd_ != hwnd) return FALSE;
+INT_PTR TimedTestDialog::OnMessage(UINT message, WPARAM, LPARAM lParam) {
+  const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
   switch (message) {
-    case WM_PAINT: self->Paint(); return TRUE;
-    case WM_MOUSEMOVE:
-      self->overOk_ = kOkZone.Contains(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
-      return TRUE;
-    case WM_SETCURSOR:
-      if (!self->overOk_) return FALSE;
-      SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
-      SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, TRUE);
-      return TRUE;
+    case WM_PAINT: Paint(); return TRUE;
+    case WM_MOUSEMOVE: overOk_ = kOkZone.Contains(x, y); return TRUE;
+    case WM_SETCURSOR: return overOk_ ? ShowHandCursor(hwnd_) : FALSE;
     case WM_LBUTTONDOWN:
-      if (kOkZone.Contains(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)))) self->OnOk();
+      if (kOkZone.Contains(x, y)) OnOk();
       return TRUE;
-    case WM_CLOSE: self->Close(); return TRUE;
+    case WM_CLOSE: Close(); return TRUE;
     default: return FALSE;
   }
 }

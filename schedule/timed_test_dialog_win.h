@@ -4,11 +4,13 @@
 
 #include <windows.h>
 
+#include "app/dialog_win.h"
+
 #include "schedule/self_tests.h"
 
 namespace voltaris {
 
-class TimedTestDialog {
+class TimedTestDialog : public SkinnedDialog {
  public:
   void Attach(HINSTANCE instance, SelfTests& tests, const ConfigFile& config) {
     instance_ = instance;
@@ -17,11 +19,12 @@ class TimedTestDialog {
   }
   // Command 40016: opens the dialog unless it is open.
   void Open();
-  bool IsOpen() const { return hwnd_ != nullptr; }
 
  private:
-  static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  template <typename Dialog>
+  friend INT_PTR CALLBACK DialogProcedure(HWND, UINT, WPARAM, LPARAM);
   void OnInit(HWND hwnd);
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint();
   void OnOk();
   void Close();
@@ -29,8 +32,6 @@ class TimedTestDialog {
   HINSTANCE instance_ = nullptr;
   SelfTests* tests_ = nullptr;
   const ConfigFile* config_ = nullptr;
-  HWND hwnd_ = nullptr;
-  HFONT labelFont_ = nullptr;
   bool overOk_ = false;
 };
 

@@ -1,5 +1,7 @@
 #include "schedule/weekly_schedule.h"
 
+#include <algorithm>
+
 #include "config/number_text.h"
 #include "config/settings.h"
 #include "ups/ups_protocol.h"
@@ -39,6 +41,48 @@ WeeklySchedule ReadWeeklySchedule(const ConfigFile& config) {
     r.restartAt = ParseScheduleTime(keys.shutTime);
   }
   return schedule;
+}
+
+std::string ScheduleTimeText(TimeOfDay time) {
+  return std::to_string(time.hour) + ":" + std::to_string(time.minute) + ":" + std::to_string(time.second);
+}
+
+std::string RowSettingError(int row) {
+  static const char* const kDays[] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
+  return std::string(kDays[std::clamp(row, 1, 7) - 1]) + " setting error!";
+}
+
+namespace {
+
+// One part of a row: its time key, then its flag.
+FileError WritePart(const ConfigFile& config, const std::string& name, int row, bool enabled, TimeOfDay time) {
+  const std::string n = std::to_string(row);
+  if (FileError e = config.WriteString(section::kSchema, "SchemaEvery" + name + "Time" + n,
+                                       enabled ? ScheduleTimeText(time) : "None")) {
+    return e;
+  }
+  return config.WriteString(section::kSchema, "SchemaEvery" + name + "Flag" + n, enabled ? "1" : "0");
+}
+
+}  // namespace
+
+WeeklySaveOutcome SaveWeeklySchedule(const ConfigFile& config, const WeeklySchedule& shown) {
+  WeeklySaveOutcome outcome;
+  for (int row = 1; row <= 7; ++row) {
+    const WeeklyRow& r = shown[static_cast<size_t>(row - 1)];
+    if (r.restart && !r.shutdown) {
+      outcome.refusedRows.push_back(row);
+      continue;
+    }
+    outcome.error = WritePart(config, "Shut", row, r.restart, r.restartAt);
+    if (outcome.error) return outcome;
+  }
+  for (int row = 1; row <= 7; ++row) {
+    const WeeklyRow& r = shown[static_cast<size_t>(row - 1)];
+    outcome.error = WritePart(config, "Reboot", row, r.shutdown, r.shutdownAt);
+    if (outcome.error) return outcome;
+  }
+  return outcome;
 }
 
 int RowOfWeekday(int weekday) { return weekday == 0 ? 7 : weekday; }

@@ -8,6 +8,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "config/config_file.h"
 #include "records/record_text.h"
@@ -32,6 +33,22 @@ struct WeeklyRow {
 using WeeklySchedule = std::array<WeeklyRow, 7>;  // [0] is row 1, Monday
 
 WeeklySchedule ReadWeeklySchedule(const ConfigFile& config);
+
+// A time key's text: hour, minute and second without leading zeros ("22:5:0").
+std::string ScheduleTimeText(TimeOfDay time);
+
+// "Monday setting error!" .. "Sunday setting error!" for row 1..7.
+std::string RowSettingError(int row);
+
+// The dialog's OK. A row with its restart checked and its shutdown not is
+// refused: its restart keys stay as they were. The restart keys of the other
+// rows are written first (time, then flag), then every row's shutdown keys;
+// an unchecked part's time is "None". Writing stops at the first failure.
+struct WeeklySaveOutcome {
+  std::vector<int> refusedRows;  // 1..7, in order
+  FileError error;
+};
+WeeklySaveOutcome SaveWeeklySchedule(const ConfigFile& config, const WeeklySchedule& shown);
 
 // The row of a weekday (0 Sunday .. 6 Saturday): 1 Monday .. 7 Sunday.
 int RowOfWeekday(int weekday);

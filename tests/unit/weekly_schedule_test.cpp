@@ -1,7 +1,10 @@
 // The weekly schedule's rows, restore minutes, commands and due check.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "schedule/weekly_schedule.h"
+#include "tests/unit/test_folder.h"
 
 using namespace voltaris;
 
@@ -96,4 +99,79 @@ TEST(WeeklySchedule, AShutdownJustAfterMidnightIsWarnedTheEveningBefore) {
   EXPECT_EQ(due->row, 1);
   EXPECT_EQ(FindDueShutdown(s, At(kMonday, 0, 5, 0), 30)->secondsLeft, 300);
   EXPECT_EQ(FindDueShutdown(s, At(kMonday, 23, 40, 0), 30), std::nullopt);  // not that Monday evening
+}
+
+// ---- The dialog's OK ---------------------------------------------------------
+
+namespace {
+
+std::string Lines(const std::string& path) {
+  std::ifstream in(path);
+  std::string line, keys;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.rfind("SchemaEvery", 0) == 0) keys += line + "\n";
+  }
+  return keys;
+}
+
+}  // namespace
+
+// New keys land at the end of their section, so a fresh file shows the order
+// of the writes: the restart keys of the valid rows, then every shutdown key.
+TEST(WeeklyScheduleSave, RestartKeysOfValidRowsFirstThenAllShutdownKeys) {
+  voltaris::testing::TestFolder dir;
+  ConfigFile config(dir.path());
+  WeeklySchedule shown;
+  shown[0] = Row({22, 5, 0}, TimeOfDay{6, 30, 0});  // Monday
+  shown[1].restart = true;                           // Tuesday: restart without shutdown
+  shown[1].restartAt = {7, 0, 0};
+  shown[6] = Row({0, 10, 9});                        // Sunday
+  const WeeklySaveOutcome outcome = SaveWeeklySchedule(config, shown);
+  EXPECT_FALSE(outcome.error);
+  EXPECT_EQ(outcome.refusedRows, std::vector<int>{2});
+  std::string expected =
+      "SchemaEveryShutTime1=6:30:0\nSchemaEveryShutFlag1=1\n";
+  for (int row = 3; row <= 7; ++row) {
+    const std::string n = std::to_string(row);
+    expected += "SchemaEveryShutTime" + n + "=None\nSchemaEveryShutFlag" + n + "=0\n";
+  }
+  expected += "SchemaEveryRebootTime1=22:5:0\nSchemaEveryRebootFlag1=1\n";
+  for (int row = 2; row <= 6; ++row) {
+    const std::string n = std::to_string(row);
+    expected += "SchemaEveryRebootTime" + n + "=None\nSchemaEveryRebootFlag" + n + "=0\n";
+  }
+  expected += "SchemaEveryRebootTime7=0:10:9\nSchemaEveryRebootFlag7=1\n";
+  EXPECT_EQ(Lines(config.PathOf(ConfigFile::kFileName)), expected);
+}
+
+TEST(WeeklyScheduleSave, ARefusedRowKeepsItsStoredRestartAndWhatIsSavedReadsBack) {
+  voltaris::testing::TestFolder dir;
+  ConfigFile config(dir.path());
+  ASSERT_FALSE(config.WriteString("Schema", "SchemaEveryShutTime4", "5:0:0"));
+  ASSERT_FALSE(config.WriteString("Schema", "SchemaEveryShutFlag4", "1"));
+  WeeklySchedule shown;
+  shown[2] = Row({20, 0, 0}, TimeOfDay{21, 15, 0});  // Wednesday
+  shown[3].restart = true;                           // Thursday, refused
+  shown[3].restartAt = {6, 0, 0};
+  EXPECT_EQ(SaveWeeklySchedule(config, shown).refusedRows, std::vector<int>{4});
+  EXPECT_EQ(config.ReadString("Schema", "SchemaEveryShutTime4"), "5:0:0");
+  EXPECT_EQ(config.ReadString("Schema", "SchemaEveryShutFlag4"), "1");
+  const WeeklySchedule read = ReadWeeklySchedule(config);
+  EXPECT_TRUE(read[2].shutdown && read[2].restart);
+  EXPECT_EQ(read[2].restartAt.Seconds(), TimeOfDay({21, 15, 0}).Seconds());
+  EXPECT_FALSE(read[3].shutdown);  // its shutdown column is saved all the same
+  EXPECT_EQ(RowSettingError(1), "Monday setting error!");
+  EXPECT_EQ(RowSettingError(4), "Thursday setting error!");
+  EXPECT_EQ(RowSettingError(7), "Sunday setting error!");
+}
+
+TEST(WeeklyScheduleSave, AFailedWriteIsReportedAndStopsTheSave) {
+  voltaris::testing::TestFolder dir;
+  ConfigFile config(dir.path() + "/no-such-folder");
+  WeeklySchedule shown;
+  shown[0] = Row({22, 0, 0});
+  const WeeklySaveOutcome outcome = SaveWeeklySchedule(config, shown);
+  EXPECT_TRUE(outcome.error);
+  EXPECT_FALSE(outcome.error.message.empty());
 }

@@ -8,6 +8,8 @@
 //   inspect text SELECTOR ID             a control's text (ID 0: the window's own)
 //   inspect progress SELECTOR ID         a progress bar's position
 //   inspect listview SELECTOR ID         rows of a list view, columns separated by TAB
+//   inspect check SELECTOR ID [on|off]   a check box's state, or clicks it into that state
+//   inspect time SELECTOR ID [H:M:S]     a time picker's time, or sets it
 //   inspect menustate SELECTOR ITEM [bypos]  ENABLED, GRAYED, CHECKED or MISSING
 //   inspect replies SELECTOR             status replies the program has accepted
 //   inspect warnings SELECTOR            whether the mains and battery warnings are still armed
@@ -104,17 +106,41 @@ int Wait(const Selector& s, const std::string& state, DWORD timeoutMs) {
   }
 }
 
-// Reads list-view texts through memory in the target process: the message
-// carries a pointer, which must be valid over there.
+// Memory in the process that owns a control: a message that carries a
+// pointer needs one that is valid over there.
+class RemoteBuffer {
+ public:
+  RemoteBuffer(HWND control, size_t bytes) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(control, &pid);
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION,
+                           FALSE, pid);
+    if (process_) address_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE));
+  }
+  ~RemoteBuffer() {
+    if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    if (process_) CloseHandle(process_);
+  }
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+  bool Ok() const { return address_ != nullptr; }
+  char* At(size_t offset = 0) const { return address_ + offset; }
+  void Put(const void* data, size_t bytes, size_t offset = 0) const {
+    WriteProcessMemory(process_, address_ + offset, data, bytes, nullptr);
+  }
+  void Get(void* data, size_t bytes, size_t offset = 0) const {
+    ReadProcessMemory(process_, address_ + offset, data, bytes, nullptr);
+  }
+
+ private:
+  HANDLE process_ = nullptr;
+  char* address_ = nullptr;
+};
+
 int PrintListView(HWND list) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(list, &pid);
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
-                                   PROCESS_QUERY_INFORMATION, FALSE, pid);
-  if (!process) return 1;
   constexpr int kTextMax = 512;
-  char* remote = static_cast<char*>(
-      VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kTextMax, MEM_COMMIT, PAGE_READWRITE));
+  RemoteBuffer remote(list, sizeof(LVITEMA) + kTextMax);
+  if (!remote.Ok()) return 1;
   const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
   HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
   const int columns = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
@@ -122,24 +148,57 @@ int PrintListView(HWND list) {
     for (int col = 0; col < columns; ++col) {
       LVITEMA item = {};
       item.iSubItem = col;
-      item.pszText = remote + sizeof(LVITEMA);
+      item.pszText = remote.At(sizeof(LVITEMA));
       item.cchTextMax = kTextMax;
       char text[kTextMax] = "";
-      WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
-      SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
-      ReadProcessMemory(process, remote + sizeof(LVITEMA), text, kTextMax, nullptr);
+      remote.Put(&item, sizeof item);
+      SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote.At()));
+      remote.Get(text, kTextMax, sizeof(LVITEMA));
       text[kTextMax - 1] = '\0';
       std::printf("%s%s", col ? "\t" : "", text);
     }
     std::printf("\n");
   }
-  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  CloseHandle(process);
   return 0;
 }
 
+// A check box's state, or a click on it when it is not in `wanted` yet (so
+// its dialog hears of the change as from the user).
+int CheckBox(HWND box, const char* wanted) {
+  const bool checked = SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  if (wanted == nullptr) {
+    std::printf("%s\n", checked ? "on" : "off");
+    return 0;
+  }
+  if (checked != (std::strcmp(wanted, "on") == 0)) {
+    DWORD_PTR ignored = 0;
+    if (!SendMessageTimeoutA(box, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored)) return 1;
+  }
+  return 0;
+}
+
+// A time picker's time as "H:M:S" (no leading zeros), or sets it.
+int TimePicker(HWND picker, const char* wanted) {
+  RemoteBuffer remote(picker, sizeof(SYSTEMTIME));
+  if (!remote.Ok()) return 1;
+  SYSTEMTIME at = {};
+  SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(remote.At()));
+  remote.Get(&at, sizeof at);
+  if (wanted == nullptr) {
+    std::printf("%u:%u:%u\n", at.wHour, at.wMinute, at.wSecond);
+    return 0;
+  }
+  unsigned hour = 0, minute = 0, second = 0;
+  if (std::sscanf(wanted, "%u:%u:%u", &hour, &minute, &second) != 3) return 2;
+  at.wHour = static_cast<WORD>(hour);
+  at.wMinute = static_cast<WORD>(minute);
+  at.wSecond = static_cast<WORD>(second);
+  remote.Put(&at, sizeof at);
+  return SendMessageA(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(remote.At())) ? 0 : 1;
+}
+
 int Usage() {
-  std::fprintf(stderr, "usage: inspect windows|wait|children|text|progress|listview|menustate|origin|"
+  std::fprintf(stderr, "usage: inspect windows|wait|children|text|progress|listview|check|time|menustate|origin|"
                        "command|click|close ... (see the source's header)\n");
   return 2;
 }
@@ -213,6 +272,10 @@ int main(int argc, char** argv) {
     std::printf("%d\n", static_cast<int>(SendMessageA(control, PBM_GETPOS, 0, 0)));
   } else if (verb == "listview") {
     return PrintListView(control);
+  } else if (verb == "check") {
+    return CheckBox(control, argc > 4 ? argv[4] : nullptr);
+  } else if (verb == "time") {
+    return TimePicker(control, argc > 4 ? argv[4] : nullptr);
   } else {
     return Usage();
   }

@@ -1,0 +1,57 @@
+#include "app/picture_panes_win.h"
+
+#include <cstring>
+
+#include "app/paint_win.h"
+#include "app/resource_ids.h"
+
+namespace voltaris {
+namespace {
+
+constexpr COLORREF kPaneBlue = 0xFFC0C0;
+
+struct PicturePane {
+  const char* className;
+  int bitmap;
+};
+constexpr PicturePane kPanes[] = {
+    {"pic4", IDB_SETUP_SIDE},
+    {"pic6", IDB_ALARM_SIDE},
+    {"pic14", IDB_SCHEDULE_SIDE},
+};
+
+int BitmapOf(HWND pane) {
+  char name[16] = "";
+  GetClassNameA(pane, name, sizeof name);
+  for (const PicturePane& p : kPanes) {
+    if (std::strcmp(p.className, name) == 0) return p.bitmap;
+  }
+  return 0;
+}
+
+LRESULT CALLBACK PaneProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_PAINT) return DefWindowProcA(hwnd, message, wParam, lParam);
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  DrawBitmapAt(dc, reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE)), BitmapOf(hwnd), 0, 0);
+  EndPaint(hwnd, &ps);
+  return 0;
+}
+
+}  // namespace
+
+bool RegisterPicturePanes(HINSTANCE instance) {
+  bool all = true;
+  for (const PicturePane& p : kPanes) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = PaneProcedure;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hbrBackground = CreateSolidBrush(kPaneBlue);
+    wc.lpszClassName = p.className;
+    all = RegisterClassA(&wc) != 0 && all;
+  }
+  return all;
+}
+
+}  // namespace voltaris

@@ -1,0 +1,13 @@
+// The picture panes that the settings and schedule dialogs hold as child
+// windows: window classes registered once by the main window, each painting
+// its own bitmap.
+#pragma once
+
+#include <windows.h>
+
+namespace voltaris {
+
+// False when a class could not be registered (its dialog then shows no pane).
+bool RegisterPicturePanes(HINSTANCE instance);
+
+}  // namespace voltaris
