@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "app/hot_zone.h"
+
 namespace voltaris {
 
 enum class CountdownWindow { MainsFail, BatteryLow, Manual, Schedule, TenSecondTest, UntilLowTest, TimedTest };
@@ -23,10 +25,6 @@ struct CountdownPicture {
 std::string CountLine(const CountdownPicture& picture);
 
 // A rectangle of client pixels, both corners inside.
-struct HotZone {
-  int left, top, right, bottom;
-  bool Contains(int x, int y) const { return x >= left && x <= right && y >= top && y <= bottom; }
-};
 
 // The count-down windows. Opening creates, shows and places a window (it
 // then asks its count-down what to draw); closing destroys it.

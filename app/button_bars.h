@@ -1,0 +1,38 @@
+// The two picture button bars of the main window: their hot zones (bounds
+// inclusive) and what a press on each does, given the program's state.
+#pragma once
+
+#include <optional>
+
+#include "app/hot_zone.h"
+
+namespace voltaris {
+
+enum class BarAction {
+  Settings, Exit, AlarmMessages, WeeklySchedule,                                   // left bar
+  LogFile, HistoryData, DataPlot, EventData, Shutdown, TenSecondTest, CancelSelfTest,  // top bar
+};
+
+struct BarZone {
+  HotZone area;
+  BarAction action;
+};
+
+// The zone under a point, if any (the hand cursor shows over it).
+std::optional<BarAction> LeftBarZoneAt(int x, int y);
+std::optional<BarAction> TopBarZoneAt(int x, int y);
+
+// What the top bar's conditional zones depend on.
+struct TopBarState {
+  bool manualShutdownOpen = false;
+  bool tenSecondTestOpen = false;
+  bool upsAnswering = false;
+  bool selfTestRunning = false;
+};
+
+// The action of a press on the top bar: nothing where a zone's condition
+// does not hold (a shutdown already counting, a test already showing or
+// no UPS to test, no test to cancel).
+std::optional<BarAction> TopBarPress(int x, int y, const TopBarState& state);
+
+}  // namespace voltaris

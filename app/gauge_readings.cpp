@@ -1,0 +1,42 @@
+#include "app/gauge_readings.h"
+
+#include "app/bitmap_ids.h"
+#include "config/number_text.h"
+
+namespace voltaris {
+namespace {
+
+GaugeReading Reading(const std::string& text, const char* unit) {
+  const int value = LeadingInteger(text);
+  return {std::to_string(value) + unit, value};
+}
+
+}  // namespace
+
+GaugeReadings ReadingsOf(const UpsStatus& status, const BatteryReading& battery) {
+  GaugeReadings r;
+  r.input = Reading(status.inputVoltageText, " V");
+  r.output = Reading(status.outputVoltageText, " V");
+  r.load = Reading(status.loadText, "%");
+  r.battery = {battery.readout, battery.gaugePosition};
+  r.temperature = Reading(status.temperatureText, " C");
+  r.frequency = Reading(status.frequencyText, " Hz");
+  return r;
+}
+
+GaugeReadings ZeroReadings() {
+  return {{"0 V", 0}, {"0 V", 0}, {"0 %", 0}, {"0 %", 0}, {"0 C", 0}, {"0 Hz", 0}};
+}
+
+StatusPictures PicturesOf(const UpsStatus& status) {
+  return {status.mainsFailed ? IDB_MAINS_FAILED : IDB_MAINS_NORMAL,
+          status.batteryLow ? IDB_BATTERY_LOW : IDB_BATTERY_NORMAL,
+          status.upsHealthy ? IDB_UPS_NORMAL : IDB_UPS_FAULT,
+          status.standbyType ? IDB_STANDBY_TYPE : IDB_ONLINE_TYPE};
+}
+
+LinkPictures LinkPicturesOf(bool up) {
+  return up ? LinkPictures{IDB_LINK_UP, IDB_TRAFFIC_UP} : LinkPictures{IDB_LINK_DOWN, IDB_TRAFFIC_DOWN};
+}
+
+}  // namespace voltaris

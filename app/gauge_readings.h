@@ -1,0 +1,37 @@
+// What the gauge panel shows of a status reply: six readouts with their bar
+// positions, and the status pictures.
+#pragma once
+
+#include <string>
+
+#include "ups/ups_protocol.h"
+
+namespace voltaris {
+
+struct GaugeReading {
+  std::string readout;
+  int position = 0;  // the bar's position: the readout's number
+};
+
+struct GaugeReadings {
+  GaugeReading input, output, load, battery, temperature, frequency;
+};
+
+// Each value is the whole-number part of the UPS's text: "230.4" is "230 V".
+GaugeReadings ReadingsOf(const UpsStatus& status, const BatteryReading& battery);
+// What the panel shows with no UPS: "0 V", "0 V", "0 %", "0 %", "0 C", "0 Hz".
+GaugeReadings ZeroReadings();
+
+// The bitmaps of the four status pictures, from the status flags.
+struct StatusPictures {
+  int mains, battery, ups, type;
+};
+StatusPictures PicturesOf(const UpsStatus& status);
+
+// The two link pictures: up or down.
+struct LinkPictures {
+  int link, traffic;
+};
+LinkPictures LinkPicturesOf(bool up);
+
+}  // namespace voltaris

@@ -1,0 +1,180 @@
+// What the main window shows: gauge readouts, the data plot's samples and
+// scales, the button bars' zones and the clock panel.
+#include <gtest/gtest.h>
+
+#include "app/bitmap_ids.h"
+#include "app/button_bars.h"
+#include "app/clock_texts.h"
+#include "app/data_plot.h"
+#include "app/gauge_readings.h"
+
+using namespace voltaris;
+
+namespace {
+
+UpsStatus Status() {
+  UpsStatus s;
+  s.inputVoltageText = "230.4";
+  s.outputVoltageText = "229.0";
+  s.loadText = "035";
+  s.frequencyText = "50.1";
+  s.temperatureText = "25.0";
+  return s;
+}
+
+BatteryReading Battery(int percent, const std::string& readout) {
+  BatteryReading b;
+  b.gaugePosition = percent;
+  b.readout = readout;
+  return b;
+}
+
+}  // namespace
+
+TEST(GaugeReadings, WholeNumbersWithTheirUnits) {
+  const GaugeReadings r = ReadingsOf(Status(), Battery(87, "87 %"));
+  EXPECT_EQ(r.input.readout, "230 V");
+  EXPECT_EQ(r.input.position, 230);
+  EXPECT_EQ(r.output.readout, "229 V");
+  EXPECT_EQ(r.load.readout, "35%");  // no blank before the sign, unlike the zero text
+  EXPECT_EQ(r.load.position, 35);
+  EXPECT_EQ(r.battery.readout, "87 %");
+  EXPECT_EQ(r.battery.position, 87);
+  EXPECT_EQ(r.temperature.readout, "25 C");
+  EXPECT_EQ(r.frequency.readout, "50 Hz");
+  EXPECT_EQ(r.frequency.position, 50);
+  const GaugeReadings zero = ZeroReadings();
+  EXPECT_EQ(zero.input.readout + zero.output.readout + zero.load.readout + zero.battery.readout +
+                zero.temperature.readout + zero.frequency.readout,
+            "0 V0 V0 %0 %0 C0 Hz");
+}
+
+TEST(GaugeReadings, StatusAndLinkPictures) {
+  UpsStatus s;
+  s.mainsFailed = 1;
+  s.upsHealthy = 1;
+  const StatusPictures failed = PicturesOf(s);
+  EXPECT_EQ(failed.mains, IDB_MAINS_FAILED);
+  EXPECT_EQ(failed.battery, IDB_BATTERY_NORMAL);
+  EXPECT_EQ(failed.ups, IDB_UPS_NORMAL);
+  EXPECT_EQ(failed.type, IDB_ONLINE_TYPE);
+  s = {};
+  s.batteryLow = 1;
+  s.standbyType = 1;
+  const StatusPictures low = PicturesOf(s);
+  EXPECT_EQ(low.mains, IDB_MAINS_NORMAL);
+  EXPECT_EQ(low.battery, IDB_BATTERY_LOW);
+  EXPECT_EQ(low.ups, IDB_UPS_FAULT);
+  EXPECT_EQ(low.type, IDB_STANDBY_TYPE);
+  EXPECT_EQ(LinkPicturesOf(true).link, IDB_LINK_UP);
+  EXPECT_EQ(LinkPicturesOf(false).traffic, IDB_TRAFFIC_DOWN);
+}
+
+TEST(DataPlot, HeightsOnEachScale) {
+  EXPECT_EQ(PlotHeightOf(PlotQuantity::InputVoltage, 230), 122);
+  EXPECT_EQ(PlotHeightOf(PlotQuantity::OutputVoltage, 60), 0);
+  EXPECT_EQ(PlotHeightOf(PlotQuantity::InputVoltage, 61), 0);    // 144 / 200 truncates
+  EXPECT_EQ(PlotHeightOf(PlotQuantity::InputVoltage, 62), 1);
+  EXPECT_EQ(PlotHeightOf(PlotQuantity::InputVoltage, 259), 143);
+  EXPECT_EQ(PlotHeightOf(PlotQuantity::InputVoltage, 270), kPlotHeight);  // held at the top
+  EXPECT_EQ(PlotHeightOf(PlotQuantity::InputVoltage, 280), kPlotHeight);
+  EXPECT_EQ(PlotHeightOf(PlotQuantity::Frequency, 50), 48);
+  EXPECT_EQ(PlotHeightOf(PlotQuantity::Frequency, 40), 0);
+  EXPECT_EQ(PlotHeightOf(PlotQuantity::Frequency, 35), 0);
+  EXPECT_EQ(PlotHeightOf(PlotQuantity::Frequency, 69), 139);
+  EXPECT_EQ(PlotHeightOf(PlotQuantity::Frequency, 70), kPlotHeight);
+  EXPECT_EQ(PlotHeightOf(PlotQuantity::Load, 60), 72);
+  EXPECT_EQ(PlotHeightOf(PlotQuantity::Load, 119), 142);
+  EXPECT_EQ(PlotHeightOf(PlotQuantity::Load, 120), kPlotHeight);
+  EXPECT_EQ(PlotHeightOf(PlotQuantity::Battery, 99), 142);
+  EXPECT_EQ(PlotHeightOf(PlotQuantity::Battery, 100), kPlotHeight);
+  EXPECT_EQ(PlotHeightOf(PlotQuantity::Battery, 130), kPlotHeight);
+  EXPECT_EQ(PlotHeightOf(PlotQuantity::Temperature, 1), 1);
+  EXPECT_EQ(PlotHeightOf(PlotQuantity::Temperature, 0), 0);
+  EXPECT_EQ(PlotX(21), 252);
+}
+
+TEST(DataPlot, TheOldestSampleIsDroppedFromTheTwentySecondOn) {
+  PlotSamples samples;
+  PlotSample s;
+  for (int i = 1; i <= 21; ++i) {
+    s.input = 200 + i;
+    EXPECT_EQ(samples.Append(LinkKind::Serial, s), i);
+  }
+  EXPECT_EQ(samples.Value(0, PlotQuantity::InputVoltage), 201);
+  s.input = 222;
+  EXPECT_EQ(samples.Append(LinkKind::Serial, s), 21);  // the 22nd: records 0..20 are replies 2..22
+  EXPECT_EQ(samples.Value(0, PlotQuantity::InputVoltage), 202);
+  EXPECT_EQ(samples.Value(20, PlotQuantity::InputVoltage), 222);
+  s.input = 223;
+  EXPECT_EQ(samples.Append(LinkKind::Serial, s), 21);
+  EXPECT_EQ(samples.Value(0, PlotQuantity::InputVoltage), 203);
+  EXPECT_EQ(samples.Value(20, PlotQuantity::InputVoltage), 223);
+  EXPECT_EQ(samples.Count(LinkKind::Usb), 0);  // each link has its own position
+  samples.Clear();
+  EXPECT_EQ(samples.Count(LinkKind::Serial), 0);
+  EXPECT_EQ(samples.Value(0, PlotQuantity::InputVoltage), 0);
+}
+
+TEST(DataPlot, SamplesAndLatestTexts) {
+  const PlotSample s = SampleOf(Status(), Battery(100, "100 %"));
+  PlotSamples samples;
+  samples.Append(LinkKind::Usb, s);
+  EXPECT_EQ(samples.Value(0, PlotQuantity::InputVoltage), 230);
+  EXPECT_EQ(samples.Value(0, PlotQuantity::OutputVoltage), 229);
+  EXPECT_EQ(samples.Value(0, PlotQuantity::Load), 35);
+  EXPECT_EQ(samples.Value(0, PlotQuantity::Battery), 100);
+  EXPECT_EQ(samples.Value(0, PlotQuantity::Temperature), 25);
+  EXPECT_EQ(samples.Value(0, PlotQuantity::Frequency), 50);
+  EXPECT_EQ(PlotLatestText(PlotQuantity::InputVoltage, 230, ""), "230 V     ");
+  EXPECT_EQ(PlotLatestText(PlotQuantity::Battery, 87, ""), "87 %    ");
+  EXPECT_EQ(PlotLatestText(PlotQuantity::Frequency, 50, ""), "50 Hz    ");
+  EXPECT_EQ(PlotLatestText(PlotQuantity::Temperature, 25, "25.0"), "25 C    ");
+  EXPECT_EQ(PlotLatestText(PlotQuantity::Temperature, 12345, "31.0"), "31 C    ");
+}
+
+// Each zone on both sides of each bound.
+TEST(ButtonBars, ZonesIncludeTheirBounds) {
+  EXPECT_EQ(LeftBarZoneAt(21, 96), BarAction::Settings);
+  EXPECT_EQ(LeftBarZoneAt(57, 129), BarAction::Settings);
+  EXPECT_EQ(LeftBarZoneAt(20, 96), std::nullopt);
+  EXPECT_EQ(LeftBarZoneAt(57, 130), std::nullopt);
+  EXPECT_EQ(LeftBarZoneAt(23, 361), BarAction::Exit);
+  EXPECT_EQ(LeftBarZoneAt(56, 394), BarAction::Exit);
+  EXPECT_EQ(LeftBarZoneAt(56, 395), std::nullopt);
+  EXPECT_EQ(LeftBarZoneAt(22, 189), BarAction::AlarmMessages);
+  EXPECT_EQ(LeftBarZoneAt(50, 222), std::nullopt);
+  EXPECT_EQ(LeftBarZoneAt(51, 302), BarAction::WeeklySchedule);
+  EXPECT_EQ(LeftBarZoneAt(23, 270), std::nullopt);
+  EXPECT_EQ(TopBarZoneAt(11, 16), BarAction::LogFile);
+  EXPECT_EQ(TopBarZoneAt(11, 47), std::nullopt);  // the log zone ends at 46
+  EXPECT_EQ(TopBarZoneAt(73, 11), BarAction::HistoryData);
+  EXPECT_EQ(TopBarZoneAt(73, 10), std::nullopt);
+  EXPECT_EQ(TopBarZoneAt(179, 47), BarAction::DataPlot);
+  EXPECT_EQ(TopBarZoneAt(180, 47), std::nullopt);
+  EXPECT_EQ(TopBarZoneAt(244, 16), BarAction::EventData);
+  EXPECT_EQ(TopBarZoneAt(281, 15), std::nullopt);
+}
+
+TEST(ButtonBars, TopBarConditions) {
+  TopBarState state;
+  EXPECT_EQ(TopBarPress(300, 30, state), BarAction::Shutdown);
+  state.manualShutdownOpen = true;
+  EXPECT_EQ(TopBarPress(300, 30, state), std::nullopt);
+  EXPECT_EQ(TopBarPress(360, 30, state), std::nullopt);  // no UPS answering: no test
+  state.upsAnswering = true;
+  EXPECT_EQ(TopBarPress(360, 30, state), BarAction::TenSecondTest);
+  state.tenSecondTestOpen = true;
+  EXPECT_EQ(TopBarPress(360, 30, state), std::nullopt);
+  EXPECT_EQ(TopBarPress(430, 30, state), std::nullopt);  // nothing to cancel
+  state.selfTestRunning = true;
+  EXPECT_EQ(TopBarPress(430, 30, state), BarAction::CancelSelfTest);
+}
+
+TEST(ClockPanel, DateWeekdayAndTime) {
+  const ClockTexts t = ClockTextsOf({2026, 3, 8, 9, 5, 7, 0});
+  EXPECT_EQ(t.date, "2026 - 03 - 08");
+  EXPECT_EQ(t.weekday, "Sunday");
+  EXPECT_EQ(t.time, "9:05:07");
+  EXPECT_EQ(ClockTextsOf({2026, 12, 12, 23, 59, 0, 6}).weekday, "Saturday");
+}
