@@ -25,7 +25,11 @@ class GaugePort {
   virtual void ZeroUsbGauges() = 0;  // temperature, frequency, battery, output, input bars
   virtual void DisableTemperatureGauge() = 0;
   virtual void ShowLinkPictures(bool up) = 0;
+  // The readouts, bars and status pictures, and a sample for the data plot
+  // when it is open (over USB the plot is redrawn at once).
   virtual void ShowReadings(LinkKind link, const UpsStatus& status, const BatteryReading& battery) = 0;
+  // Redraws the open data plot from its samples.
+  virtual void RefreshPlot() = 0;
 };
 
 // Which menu entries may be chosen.
@@ -66,6 +70,8 @@ class MonitorPort {
   // before waiting queries. Returns the number its "written" report comes
   // back with.
   virtual unsigned SendControl(const UpsControl& control) = 0;
+  // Takes back a control command that has not been sent yet.
+  virtual void WithdrawControl(unsigned id) = 0;
 };
 
 }  // namespace voltaris

@@ -92,6 +92,7 @@ void PowerEngine::OnTimer(unsigned id) {
     case kTimerStatusQuery:
       ReopenLostPort();
       QueueQuery(StatusQueryCommand());
+      gauges_.RefreshPlot();  // over serial the plot follows this timer; over USB each reply
       break;
     case kTimerRatingQuery: QueueQuery(RatingQueryCommand()); break;
     case kTimerLinkGrace:

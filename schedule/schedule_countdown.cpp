@@ -29,12 +29,7 @@ void ScheduleCountdown::OnTimer(unsigned id) {
     case kTimerScheduleDueCheck: CheckDue(); break;
     case kTimerScheduleOpen: Open(); break;
     case kTimerScheduleCountdown: Tick(); break;
-    case kTimerScheduleConfirm:
-      // The UPS could not be told in time: say so, and shut down all the same.
-      c_.timers.Kill(kTimerScheduleConfirm);
-      if (s_.switchOffId != 0) c_.records.AppendEvent(kNotSent);
-      ShutDown();
-      break;
+    case kTimerScheduleConfirm: GiveUpSwitchOff(); break;
     default: break;
   }
 }
@@ -54,14 +49,14 @@ void ScheduleCountdown::CheckDue() {
 }
 
 void ScheduleCountdown::Open() {
-  if (c_.views.IsOpen(CountdownWindow::Schedule)) return;
+  c_.timers.Kill(kTimerScheduleOpen);
+  if (s_.ending || c_.views.IsOpen(CountdownWindow::Schedule)) return;
   c_.views.Open(CountdownWindow::Schedule);
   if (s_.logOnOpen) {
     c_.records.AppendEvent(kWarning);
     c_.records.IncrementDailyCount(DailyColumn::ScheduleDown);
   }
   c_.timers.Arm(kTimerScheduleCountdown, kTickMs);
-  c_.timers.Kill(kTimerScheduleOpen);
 }
 
 void ScheduleCountdown::Tick() {
@@ -80,6 +75,7 @@ void ScheduleCountdown::Tick() {
 void ScheduleCountdown::EndStep() {
   s_.ending = true;
   c_.timers.Kill(kTimerScheduleCountdown);
+  c_.timers.Kill(kTimerScheduleOpen);  // a window hidden by OK stays hidden
   const WeeklySchedule schedule = ReadWeeklySchedule(c_.config);
   const int row = s_.dueRow ? s_.dueRow : RowOfWeekday(clock_.Now().weekday);
   const auto command = ScheduledSwitchOff(schedule[static_cast<size_t>(row - 1)], row,
@@ -100,8 +96,23 @@ void ScheduleCountdown::OnControlWritten(unsigned id, bool written) {
   ShutDown();
 }
 
+// The UPS could not be told in time: say so, take the command back so that
+// it cannot reach the UPS later (Windows may yet refuse to go down), and
+// shut down all the same.
+void ScheduleCountdown::GiveUpSwitchOff() {
+  c_.timers.Kill(kTimerScheduleConfirm);
+  if (s_.switchOffId == 0) return;
+  monitor_.WithdrawControl(s_.switchOffId);
+  s_.switchOffId = 0;
+  c_.records.AppendEvent(kNotSent);
+  ShutDown();
+}
+
+// Once per run: a late report of the command cannot shut down again.
 void ScheduleCountdown::ShutDown() {
   c_.views.Close(CountdownWindow::Schedule);
+  if (s_.shutDown) return;
+  s_.shutDown = true;
   c_.shutdown.EndAndShutDown();
 }
 

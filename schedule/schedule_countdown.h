@@ -20,6 +20,7 @@ struct ScheduleState {
   int dueRow = 0;         // the row whose shutdown is due (1..7)
   unsigned switchOffId = 0;  // the switch-off command waiting to be written; 0: none
   bool ending = false;
+  bool shutDown = false;  // the system shutdown has been asked for
 };
 
 class ScheduleCountdown : public TimerOwner {
@@ -45,6 +46,7 @@ class ScheduleCountdown : public TimerOwner {
   void Open();
   void Tick();
   void EndStep();
+  void GiveUpSwitchOff();
   void ShutDown();
 
   CountdownContext c_;

@@ -48,20 +48,31 @@ void SelfTests::OnTimer(unsigned id) {
 // any test runs the others wait (the menu greys them).
 void SelfTests::ShowRunning(bool running) {
   s_.running = running;
-  menus_.SetCommandEnabled(IDC_CANCEL_SELFTEST, running);
+  ShowTestMenus(running);
+}
+
+void SelfTests::ShowTestMenus(bool testing) {
+  menus_.SetCommandEnabled(IDC_CANCEL_SELFTEST, testing);
   for (unsigned start : {IDC_SELFTEST_10_SECONDS, IDC_SELFTEST_TILL_LOW, IDC_SELFTEST_SPECIAL_TIME}) {
-    menus_.SetCommandEnabled(start, !running);
+    menus_.SetCommandEnabled(start, !testing);
   }
 }
 
-void SelfTests::StartTenSecond() {
-  if (c_.views.IsOpen(CountdownWindow::TenSecondTest)) return;
+bool SelfTests::BeginTenSecond() {
+  if (c_.views.IsOpen(CountdownWindow::TenSecondTest)) return false;
   c_.views.Open(CountdownWindow::TenSecondTest);
   c_.records.AppendEvent("  UPS SelfTest 10 Seconds!");
   c_.timers.Arm(kTimerTenSecondTest, kSendTestMs);
   c_.timers.Arm(kTimerTenSecondTestWindow, kTickMs);
-  ShowRunning(true);
+  s_.running = true;
+  return true;
 }
+
+void SelfTests::StartTenSecond() {
+  if (BeginTenSecond()) ShowRunning(true);
+}
+
+void SelfTests::StartTenSecondFromBar() { BeginTenSecond(); }
 
 void SelfTests::TenSecondTick() {
   if (c_.views.IsOpen(CountdownWindow::TenSecondTest)) c_.views.Blink(CountdownWindow::TenSecondTest, Triangle::Red);
@@ -75,15 +86,18 @@ void SelfTests::EndTenSecond() {
   ShowRunning(false);
 }
 
-// The wait before "TL" is a timer, so the window and the menus go on meanwhile.
+// The wait before "TL" is a timer, so the windows go on meanwhile; the other
+// tests are greyed from the command on, as if the wait held everything up.
 void SelfTests::StartUntilLow() {
-  if (c_.views.IsOpen(CountdownWindow::UntilLowTest)) return;
+  if (c_.views.IsOpen(CountdownWindow::UntilLowTest) || s_.untilLowWaiting) return;
+  s_.untilLowWaiting = true;
   c_.timers.Arm(kTimerUntilLowSend, kUntilLowWaitMs);
+  ShowRunning(true);
 }
 
 void SelfTests::SendUntilLow() {
   c_.timers.Kill(kTimerUntilLowSend);
-  if (c_.views.IsOpen(CountdownWindow::UntilLowTest)) return;
+  s_.untilLowWaiting = false;
   monitor_.SendControl(UntilLowTestControl());
   monitor_.EnableSerialRead();
   c_.views.Open(CountdownWindow::UntilLowTest);
@@ -93,7 +107,13 @@ void SelfTests::SendUntilLow() {
   ShowRunning(true);
 }
 
+// A test whose command has not gone yet is stopped before it goes: the UPS
+// must not start a test after being told to cancel it.
 void SelfTests::Cancel() {
+  for (unsigned pending : {kTimerTenSecondTest, kTimerUntilLowSend, kTimerSpecialTestStart, kTimerTimedTestSend}) {
+    c_.timers.Kill(pending);
+  }
+  s_.untilLowWaiting = false;
   c_.timers.Arm(kTimerCancelTest, kCancelDelayMs);
   if (c_.views.IsOpen(CountdownWindow::TenSecondTest)) EndTenSecond();
   if (c_.views.IsOpen(CountdownWindow::TimedTest)) EndTimedTest();
@@ -115,12 +135,12 @@ void SelfTests::SendCancel() {
 
 void SelfTests::OnTimedSettingsOpened() {
   s_.settingsOpen = true;
-  ShowRunning(true);
+  ShowTestMenus(true);
 }
 
 void SelfTests::OnTimedSettingsClosed() {
   s_.settingsOpen = false;
-  ShowRunning(false);
+  ShowTestMenus(false);
 }
 
 // While a timed test runs, OK only closes the dialog: nothing saved or started.

@@ -18,6 +18,7 @@ struct SelfTestState {
   bool timedReload = true;  // the next tick loads SpecialTimeTest x 60
   bool timedIdle = true;    // no timed test runs: a new one may start
   bool settingsOpen = false;  // the "Special Time Selftest" dialog
+  bool untilLowWaiting = false;  // "TL" goes half a second after its command
 };
 
 class SelfTests : public TimerOwner {
@@ -30,6 +31,8 @@ class SelfTests : public TimerOwner {
   void OnTimer(unsigned id) override;
 
   void StartTenSecond();  // 40014
+  // The top bar's 10-second test: the same test, the menu left as it is.
+  void StartTenSecondFromBar();
   void StartUntilLow();   // 40015
   void Cancel();          // 40017
   // The "Special Time Selftest" dialog (40016): opened, its OK with the
@@ -43,6 +46,8 @@ class SelfTests : public TimerOwner {
   const SelfTestState& State() const { return s_; }
 
  private:
+  bool BeginTenSecond();
+  void ShowTestMenus(bool testing);
   void SendUntilLow();
   void TenSecondTick();
   void EndTenSecond();

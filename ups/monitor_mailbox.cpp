@@ -43,6 +43,12 @@ unsigned MonitorMailbox::SendControl(const UpsControl& control) {
   return lastControlId_;
 }
 
+void MonitorMailbox::WithdrawControl(unsigned id) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  controls_.erase(std::remove_if(controls_.begin(), controls_.end(), [id](const UpsCommand& c) { return c.id == id; }),
+                  controls_.end());
+}
+
 void MonitorMailbox::SetSerialLine(const SerialLine& line) {
   std::lock_guard<std::mutex> lock(mutex_);
   requests_.line = line;

@@ -59,6 +59,7 @@ class MonitorMailbox : public MonitorPort {
   void EnableSerialRead() override;
   void SendQuery(const std::string& bytes) override;
   unsigned SendControl(const UpsControl& control) override;
+  void WithdrawControl(unsigned id) override;
 
   void SetSerialLine(const SerialLine& line);
   void RequestStop();

@@ -60,12 +60,13 @@ class FakeTimers : public TimerPort {
 class FakeGauges : public GaugePort {
  public:
   int zeroed = 0, usbZeroed = 0, readings = 0;
-  int linkUpPictures = 0, linkDownPictures = 0;
+  int linkUpPictures = 0, linkDownPictures = 0, plotRefreshes = 0;
   void ZeroGauges() override { ++zeroed; }
   void ZeroUsbGauges() override { ++usbZeroed; }
   void DisableTemperatureGauge() override {}
   void ShowLinkPictures(bool up) override { ++(up ? linkUpPictures : linkDownPictures); }
   void ShowReadings(LinkKind, const UpsStatus&, const BatteryReading&) override { ++readings; }
+  void RefreshPlot() override { ++plotRefreshes; }
 };
 
 class FakeMenus : public MenuPort {
@@ -126,6 +127,8 @@ class FakeMonitor : public MonitorPort {
     controls.push_back(control);
     return static_cast<unsigned>(commands.size());
   }
+  std::vector<unsigned> withdrawn;
+  void WithdrawControl(unsigned id) override { withdrawn.push_back(id); }
   int Count(const std::string& command) const {
     int n = 0;
     for (const auto& c : commands) n += c == command;

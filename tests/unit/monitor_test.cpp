@@ -353,3 +353,15 @@ TEST(MonitorMailbox, OnlyControlsPastTheirTimeExpire) {
   EXPECT_EQ(expired[0].bytes, "T\r");
   EXPECT_EQ(mailbox.WaitingQueries(), 1u);  // queries do not expire
 }
+
+TEST(MonitorMailbox, AWithdrawnControlIsNeverSent) {
+  MonitorMailbox mailbox;
+  const unsigned test = mailbox.SendControl({"T\r", {}});
+  const unsigned switchOff = mailbox.SendControl({"S01R0010\r", {}});
+  mailbox.WithdrawControl(switchOff);
+  mailbox.WithdrawControl(999);  // unknown or already sent: nothing happens
+  const auto next = mailbox.NextCommand();
+  ASSERT_TRUE(next);
+  EXPECT_EQ(next->id, test);
+  EXPECT_FALSE(mailbox.NextCommand());
+}

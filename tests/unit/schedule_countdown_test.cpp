@@ -52,12 +52,32 @@ TEST(ScheduleCountdown, ASwitchOffThatCannotBeWrittenIsRecordedAndTheShutdownGoe
                   "SchemaEveryShutFlag2=1\nSchemaEveryShutTime2=10:23:0\n");
   rig.Run(181200);
   ASSERT_EQ(rig.monitor.Count("S01R0075\r"), 1);  // back on 75 minutes later
-  rig.engine.OnControlWritten(static_cast<unsigned>(rig.monitor.commands.size()), false);
+  const auto switchOff = static_cast<unsigned>(rig.monitor.commands.size());
+  rig.engine.OnControlWritten(switchOff, false);
   rig.Run(ScheduleCountdown::kConfirmMs - 1);
   EXPECT_EQ(rig.shutdown.calls, 0);
   rig.Run(1);
   EXPECT_EQ(rig.shutdown.calls, 1);
   EXPECT_EQ(rig.Count("  UPS Switch-Off Command Not Sent!"), 1);
+  // Taken back, so that it cannot reach the UPS after a refused shutdown;
+  // a late report of it does not shut down a second time.
+  EXPECT_EQ(rig.monitor.withdrawn, std::vector<unsigned>{switchOff});
+  rig.engine.OnControlWritten(switchOff, true);
+  EXPECT_EQ(rig.shutdown.calls, 1);
+}
+
+// OK pressed in the last seconds: the count ends while the window is hidden,
+// and it does not come back over the shutdown.
+TEST(ScheduleCountdown, AWindowHiddenAtTheEndStaysHidden) {
+  ScheduleRig rig;
+  rig.Run(179200);  // two seconds left
+  rig.parts.schedule.OnOk();
+  rig.Run(2000);
+  ASSERT_EQ(rig.monitor.Count("S01R9999\r"), 1);
+  rig.Run(ScheduleCountdown::kConfirmMs + 10000);
+  EXPECT_EQ(rig.views.opened[CountdownWindow::Schedule], 1);
+  EXPECT_FALSE(rig.views.IsOpen(CountdownWindow::Schedule));
+  EXPECT_EQ(rig.shutdown.calls, 1);
 }
 
 TEST(ScheduleCountdown, OkBringsTheWindowBackAfterFiveSecondsAndOneWarningPerRun) {

@@ -46,6 +46,25 @@ TEST(SelfTests, TenSecondTestSendsTAfterASecondAndClosesAfterTenTicks) {
   EXPECT_EQ(rig.monitor.Count("T\r"), 1);
 }
 
+// From the top bar the test runs the same, and the menu is left as it was:
+// "Cancel Selftest" stays grey while the bar's own cancel works.
+TEST(SelfTests, TheBarsTenSecondTestLeavesTheMenuAlone) {
+  SelfTestRig rig;
+  rig.tests.StartTenSecondFromBar();
+  ASSERT_TRUE(rig.Open(CountdownWindow::TenSecondTest));
+  EXPECT_TRUE(rig.tests.State().running);
+  EXPECT_TRUE(rig.menus.enabled.empty());
+  rig.tests.StartTenSecondFromBar();
+  EXPECT_EQ(rig.views.opened[CountdownWindow::TenSecondTest], 1);
+  rig.Run(1000);
+  EXPECT_EQ(rig.monitor.Count("T\r"), 1);
+  rig.tests.Cancel();
+  EXPECT_FALSE(rig.Open(CountdownWindow::TenSecondTest));
+  EXPECT_FALSE(rig.tests.State().running);
+  rig.Run(200);
+  EXPECT_EQ(rig.monitor.Count("CT\r"), 1);
+}
+
 TEST(SelfTests, UntilLowSendsTlAfterHalfASecondAndStaysUntilCancelled) {
   SelfTestRig rig;
   rig.tests.StartUntilLow();
@@ -154,4 +173,60 @@ TEST(SelfTests, OkOfTheSettingsWhileATimedTestRunsNeitherSavesNorStarts) {
   EXPECT_EQ(rig.views.opened[CountdownWindow::TimedTest], 1);
   EXPECT_EQ(rig.monitor.Count("T03\r"), 1);
   EXPECT_EQ(rig.monitor.Count("T07\r"), 0);
+}
+
+// A test cancelled before its command went never starts on the UPS: "CT"
+// alone reaches it, and nothing is left running without a way to cancel.
+TEST(SelfTests, ACancelBeforeTheCommandWentStopsIt) {
+  for (int waited : {0, 300, 600}) {  // before the timed test opens, before "T05" goes
+    SelfTestRig rig;
+    rig.Settings("[AlarmMessage]\nSpecialTimeTest=5\n");
+    rig.tests.OnTimedSettingsOpened();
+    rig.tests.OnTimedSettingsOk("5");
+    rig.Run(static_cast<unsigned>(waited));
+    rig.tests.Cancel();
+    rig.Run(5000);
+    EXPECT_EQ(rig.monitor.Count("T05\r"), 0) << waited;
+    EXPECT_EQ(rig.monitor.Count("CT\r"), 1) << waited;
+    EXPECT_FALSE(rig.tests.State().running) << waited;
+    EXPECT_FALSE(rig.Open(CountdownWindow::TimedTest)) << waited;
+  }
+  SelfTestRig tenSeconds;
+  tenSeconds.tests.StartTenSecond();
+  tenSeconds.Run(500);
+  tenSeconds.tests.Cancel();
+  tenSeconds.Run(2000);
+  EXPECT_EQ(tenSeconds.monitor.Count("T\r"), 0);
+  SelfTestRig untilLow;
+  untilLow.tests.StartUntilLow();
+  untilLow.Run(100);
+  untilLow.tests.Cancel();
+  untilLow.Run(2000);
+  EXPECT_EQ(untilLow.monitor.Count("TL\r"), 0);
+  EXPECT_FALSE(untilLow.Open(CountdownWindow::UntilLowTest));
+}
+
+// The until-low test greys the other tests from its command on, not only
+// once its "TL" goes half a second later.
+TEST(SelfTests, UntilLowGreysTheOtherTestsAtOnce) {
+  SelfTestRig rig;
+  rig.tests.StartUntilLow();
+  EXPECT_FALSE(rig.Enabled(IDC_SELFTEST_10_SECONDS));
+  EXPECT_TRUE(rig.Enabled(IDC_CANCEL_SELFTEST));
+  rig.tests.StartUntilLow();  // a second use during the wait
+  rig.Run(500);
+  EXPECT_EQ(rig.monitor.Count("TL\r"), 1);
+  EXPECT_EQ(rig.views.opened[CountdownWindow::UntilLowTest], 1);
+}
+
+// The settings dialog greys the tests, but no test runs until one starts:
+// the bar's cancel zone has nothing to cancel.
+TEST(SelfTests, TheTimedSettingsDialogAloneIsNoRunningTest) {
+  SelfTestRig rig;
+  rig.tests.OnTimedSettingsOpened();
+  EXPECT_TRUE(rig.Enabled(IDC_CANCEL_SELFTEST));
+  EXPECT_FALSE(rig.tests.State().running);
+  rig.tests.OnTimedSettingsOk("1");
+  rig.Run(700);
+  EXPECT_TRUE(rig.tests.State().running);
 }
