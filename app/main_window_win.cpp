@@ -3,7 +3,13 @@
 #include <memory>
 #include <string>
 
+#include <shellapi.h>
+
+#include "app/about_window_win.h"
 #include "app/app_messages.h"
+#include "app/button_bars_win.h"
+#include "app/data_plot_win.h"
+#include "app/gauge_panel_win.h"
 #include "app/picture_panes_win.h"
 #include "app/program_parts.h"
 #include "app/resource_ids.h"
@@ -79,14 +85,16 @@ class WindowShutdown : public ShutdownPort {
   void EndAndShutDown() override;
 };
 
-struct MainWindow {
+struct MainWindow : BarListener {
   HWND hwnd = nullptr;
   HMENU menu = nullptr;
   HMENU trayMenu = nullptr;
   TrayIcon tray;
   LinkLibrary link;
   WindowTimers timers;
-  WindowGauges gauges;
+  GaugePanel gauges;
+  DataPlotWindow dataPlot;
+  AboutWindow about;
   WindowMenus menus;
   WindowNotices notices;
   CountdownWindows countdowns;
@@ -112,6 +120,9 @@ struct MainWindow {
   LRESULT OnDestroy();
   LRESULT OnEndSession(bool ending);
   LRESULT OnCommand(WORD id);
+  void OnBarAction(BarAction action) override;
+  TopBarState TopBarNow() const override;
+  void OpenHelp();
   LRESULT OnTimer(unsigned id);
   LRESULT OnTrayCallback(WPARAM id, LPARAM mouse);
   LRESULT OnMonitorReport(LPARAM report);
@@ -137,6 +148,14 @@ LRESULT MainWindow::OnCreate(HWND window) {
   inspectMenuState = RegisterWindowMessageA(kInspectMenuStateMessage);
   inspectAcceptedReplies = RegisterWindowMessageA(kInspectAcceptedRepliesMessage);
 
+  RegisterPicturePanes(instance);
+  DataPlotWindow::RegisterPanes(instance);
+  RegisterButtonBars(instance);
+  CreateButtonBars(instance, hwnd, *this);
+  dataPlot.Attach(instance, hwnd);
+  gauges.Create(instance, hwnd, dataPlot);
+  about.Attach(instance, hwnd);
+
   ChangeToWorkingDirectory();
   config = std::make_unique<ConfigFile>(ExecutableDirectory());
   store = std::make_unique<RecordStore>("", clock);  // the working folder
@@ -145,7 +164,6 @@ LRESULT MainWindow::OnCreate(HWND window) {
   countdowns.Connect(parts->mainsFail, parts->batteryLow, parts->manual, parts->schedule, parts->selfTests);
   timedTestDialog.Attach(instance, parts->selfTests, *config);
   weeklyScheduleDialog.Attach(instance, *config);
-  RegisterPicturePanes(instance);
   parts->records.Recover();  // what the last run left goes in before this run's first row
   parts->engine.LogProgramStart();
 
@@ -240,9 +258,42 @@ LRESULT MainWindow::OnCommand(WORD id) {
     case IDC_SELFTEST_SPECIAL_TIME: timedTestDialog.Open(); break;
     case IDC_WEEKLY_SCHEDULE: weeklyScheduleDialog.Open(); break;
     case IDC_CANCEL_SELFTEST: parts->selfTests.Cancel(); break;
-    default: break;  // the dialogs and the control center come with their windows
+    case IDC_DATA_PLOT: dataPlot.Open(); break;
+    case IDC_HELP_CONTENT: OpenHelp(); break;
+    case IDC_ABOUT: about.Open(); break;
+    default: break;  // the settings and record windows come with their dialogs
   }
   return 0;
+}
+
+// A missing help file is the shell's to report.
+void MainWindow::OpenHelp() { ShellExecuteA(hwnd, "open", "Voltaris.chm", nullptr, ".\\", SW_SHOWNORMAL); }
+
+void MainWindow::OnBarAction(BarAction action) {
+  switch (action) {
+    case BarAction::Settings: OnCommand(IDC_SETTINGS); break;
+    case BarAction::Exit: OnCommand(IDC_EXIT); break;
+    case BarAction::AlarmMessages: OnCommand(IDC_ALARM_MESSAGES); break;
+    case BarAction::WeeklySchedule: OnCommand(IDC_WEEKLY_SCHEDULE); break;
+    case BarAction::LogFile: OnCommand(IDC_LOG_FILE); break;
+    case BarAction::HistoryData: OnCommand(IDC_HISTORY_DATA); break;
+    case BarAction::DataPlot: OnCommand(IDC_DATA_PLOT); break;
+    case BarAction::EventData: OnCommand(IDC_EVENT_DATA); break;
+    case BarAction::Shutdown: OnCommand(IDC_SHUTDOWN_SYSTEM); break;
+    case BarAction::TenSecondTest:
+      if (!quiet) parts->selfTests.StartTenSecondFromBar();  // the menu is left as it is
+      break;
+    case BarAction::CancelSelfTest: OnCommand(IDC_CANCEL_SELFTEST); break;
+  }
+}
+
+TopBarState MainWindow::TopBarNow() const {
+  TopBarState state;
+  state.manualShutdownOpen = countdowns.IsOpen(CountdownWindow::Manual);
+  state.tenSecondTestOpen = countdowns.IsOpen(CountdownWindow::TenSecondTest);
+  state.upsAnswering = parts && parts->engine.UpsAnswering();
+  state.selfTestRunning = parts && parts->selfTests.State().running;
+  return state;
 }
 
 LRESULT MainWindow::OnTimer(unsigned id) {

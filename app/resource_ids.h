@@ -17,6 +17,24 @@
 #define IDD_TIMED_TEST 173          // progress of the timed self-test
 #define IDD_TIMED_TEST_SETTINGS 172 // "Special Time Selftest": its minutes
 #define IDD_WEEKLY_SCHEDULE 162     // "Weekly Schedule": shutdown and restart times per weekday
+#define IDD_GAUGE_PANEL 104         // the gauges inside the main window
+#define IDD_DATA_PLOT 161           // "Data Plot"
+#define IDD_CLOCK_PANEL 175         // date, weekday and time in the top button bar
+#define IDD_ABOUT 177
+
+// Gauge panel controls: the bars and their readouts
+#define IDC_INPUT_VOLTAGE_BAR 1001
+#define IDC_OUTPUT_VOLTAGE_BAR 1002
+#define IDC_LOAD_BAR 1003
+#define IDC_BATTERY_BAR 1004
+#define IDC_TEMPERATURE_BAR 1005
+#define IDC_FREQUENCY_BAR 1006
+#define IDC_INPUT_VOLTAGE_TEXT 1110
+#define IDC_OUTPUT_VOLTAGE_TEXT 1111
+#define IDC_LOAD_TEXT 1112
+#define IDC_BATTERY_TEXT 1113
+#define IDC_TEMPERATURE_TEXT 1114
+#define IDC_FREQUENCY_TEXT 1115
 
 // Menus and accelerators
 #define IDM_MAIN_MENU 101

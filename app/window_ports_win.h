@@ -1,5 +1,5 @@
 // The ports of the program's parts, on the main window: its timers, its menu,
-// its boxes and tray tip. The gauge panel comes with its own window.
+// its boxes and tray tip. The gauges are the gauge panel's own port.
 #pragma once
 
 #include <windows.h>
@@ -16,15 +16,6 @@ class WindowTimers : public TimerPort {
   HWND hwnd = nullptr;
   void Arm(unsigned id, unsigned periodMs) override { SetTimer(hwnd, id, periodMs, nullptr); }
   void Kill(unsigned id) override { KillTimer(hwnd, id); }
-};
-
-class WindowGauges : public GaugePort {
- public:
-  void ZeroGauges() override {}
-  void ZeroUsbGauges() override {}
-  void DisableTemperatureGauge() override {}
-  void ShowLinkPictures(bool) override {}
-  void ShowReadings(LinkKind, const UpsStatus&, const BatteryReading&) override {}
 };
 
 class WindowMenus : public MenuPort {

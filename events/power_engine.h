@@ -71,6 +71,8 @@ class PowerEngine : public TimerOwner {
 
   const UpsStatus& Status() const { return status_; }
   const LinkFlags& Flags() const { return flags_; }
+  // The UPS answers on the link in use.
+  bool UpsAnswering() const { return link_ == LinkKind::Usb ? flags_.usbLinkUp : flags_.serialLinkUp; }
   LinkKind Link() const { return link_; }
   long AcceptedStatusReplies() const { return acceptedStatusReplies_; }
 

@@ -19,7 +19,9 @@
 //   inspect click SELECTOR X Y           posts a left click at client coordinates
 //   inspect close SELECTOR               posts WM_CLOSE
 //
-// SELECTOR: CLASS, CLASS/TITLE, or 0xHANDLE.
+// SELECTOR: CLASS, CLASS/TITLE, or 0xHANDLE; a CLASS with no top-level window
+// names a child window of that class. A control ID is looked for among the
+// window's children, then deeper.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -53,9 +55,50 @@ Selector ParseSelector(const std::string& text) {
   return s;
 }
 
+struct ChildSearch {
+  const Selector* selector;
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK MatchChild(HWND child, LPARAM param) {
+  auto* search = reinterpret_cast<ChildSearch*>(param);
+  char cls[256] = "";
+  GetClassNameA(child, cls, sizeof cls);
+  char title[256] = "";
+  GetWindowTextA(child, title, sizeof title);
+  const bool match = search->selector
+                         ? search->selector->className == cls &&
+                               (search->selector->title.empty() || search->selector->title == title)
+                         : GetDlgCtrlID(child) == search->id;
+  if (!match) return TRUE;
+  search->found = child;
+  return FALSE;
+}
+
+BOOL CALLBACK SearchTopLevel(HWND top, LPARAM param) {
+  EnumChildWindows(top, MatchChild, param);
+  return reinterpret_cast<ChildSearch*>(param)->found == nullptr;
+}
+
+// A top-level window, else a child window of that class (and title) inside
+// any of them, such as a button bar of the main window.
 HWND Find(const Selector& s) {
   if (s.handle) return IsWindow(s.handle) ? s.handle : nullptr;
-  return FindWindowA(s.className.c_str(), s.title.empty() ? nullptr : s.title.c_str());
+  HWND top = FindWindowA(s.className.c_str(), s.title.empty() ? nullptr : s.title.c_str());
+  if (top) return top;
+  ChildSearch search{&s, 0, nullptr};
+  EnumWindows(SearchTopLevel, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// A control of the window or, failing that, of a window inside it (the gauge
+// panel's controls from the main window).
+HWND FindControl(HWND window, int id) {
+  if (HWND direct = GetDlgItem(window, id)) return direct;
+  ChildSearch search{nullptr, id, nullptr};
+  EnumChildWindows(window, MatchChild, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 std::string WindowText(HWND hwnd) {
@@ -223,7 +266,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   const int id = argc > 3 ? std::atoi(argv[3]) : 0;
-  const HWND control = id ? GetDlgItem(hwnd, id) : hwnd;
+  const HWND control = id ? FindControl(hwnd, id) : hwnd;
   if (verb == "children") {
     EnumChildWindows(hwnd, PrintChild, 0);
   } else if (verb == "origin") {

@@ -61,6 +61,7 @@ const Grammar kGrammar[] = {
      [](const auto& w) { return w.size() == 2 && Value(w[1], 0, 99.9); }},
     {"load", "load <percent>", [](const auto& w) { return w.size() == 2 && Value(w[1], 0, 999); }},
     {"input", "input <volts>", [](const auto& w) { return w.size() == 2 && Value(w[1], 0, 999.9); }},
+    {"output", "output <volts>", [](const auto& w) { return w.size() == 2 && Value(w[1], 0, 999.9); }},
     {"frequency", "frequency <hz>",
      [](const auto& w) { return w.size() == 2 && Value(w[1], 0, 99.9); }},
     {"rated", "rated battery <volts>",
@@ -106,6 +107,8 @@ void ApplyAction(const Action& a, UpsModel& model, LinkEffects& link, double now
     model.SetLoad(static_cast<int>(Number(w[1])));
   } else if (a.verb == "input") {
     model.SetInputVoltage(Number(w[1]));
+  } else if (a.verb == "output") {
+    model.SetOutputVoltage(Number(w[1]));
   } else if (a.verb == "frequency") {
     model.SetFrequency(Number(w[1]));
   } else if (a.verb == "rated") {

@@ -42,6 +42,7 @@ class UpsModel {
   void SetTemperature(double celsius) { temperature_ = celsius; }
   void SetLoad(int percent) { load_ = percent; }
   void SetInputVoltage(double volts) { input_ = volts; }
+  void SetOutputVoltage(double volts) { output_ = volts; }
   void SetFrequency(double hz) { frequency_ = hz; }
   void SetRatedBatteryVoltage(double volts) { ratedBattery_ = volts; }
 

@@ -1,0 +1,57 @@
+#include "app/about_window_win.h"
+
+#include "app/paint_win.h"
+#include "app/resource_ids.h"
+
+namespace voltaris {
+namespace {
+
+constexpr UINT_PTR kAboutTimer = 2024;
+constexpr int kWidth = 344, kHeight = 206;
+
+}  // namespace
+
+void AboutWindow::Open() {
+  if (hwnd_) return;
+  CreateDialogParamA(instance_, MAKEINTRESOURCEA(IDD_ABOUT), owner_, DialogProcedure<AboutWindow>,
+                     reinterpret_cast<LPARAM>(this));
+  if (hwnd_) ShowWindow(hwnd_, SW_SHOW);
+}
+
+void AboutWindow::OnInit(HWND hwnd) {
+  hwnd_ = hwnd;
+  ticks_ = 0;
+  RECT frame{0, 0, kWidth, kHeight};
+  AdjustWindowRectEx(&frame, GetWindowLongA(hwnd, GWL_STYLE), FALSE, GetWindowLongA(hwnd, GWL_EXSTYLE));
+  SetWindowPos(hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+  SetTimer(hwnd, kAboutTimer, 1000, nullptr);
+}
+
+void AboutWindow::OnTick() {
+  if (++ticks_ >= kTicksShown) Close();
+}
+
+void AboutWindow::Close() {
+  KillTimer(hwnd_, kAboutTimer);
+  ticks_ = 0;
+  Destroy();
+}
+
+INT_PTR AboutWindow::OnMessage(UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd_, &ps);
+      DrawBitmapAt(dc, instance_, IDB_SPLASH, 0, 0);
+      EndPaint(hwnd_, &ps);
+      return TRUE;
+    }
+    case WM_TIMER:
+      if (wParam == kAboutTimer) OnTick();
+      return TRUE;
+    case WM_CLOSE: Close(); return TRUE;
+    default: return FALSE;
+  }
+}
+
+}  // namespace voltaris

@@ -1,0 +1,179 @@
+#include "app/data_plot_win.h"
+
+#include <algorithm>
+
+#include "app/paint_win.h"
+#include "app/resource_ids.h"
+
+namespace voltaris {
+namespace {
+
+constexpr COLORREF kPaneGreen = 0xC0FFC0;
+constexpr COLORREF kLightGrey = 0xE0E0E0;
+constexpr COLORREF kCurveBlue = 0xFF0000;
+constexpr int kPaneWidth = 240, kPaneHeight = 150;
+constexpr int kClientWidth = 560, kClientHeight = 530;
+
+struct PaneLayout {
+  const char* className;
+  int x, y;
+  const char* title;
+  int titleX, titleY;
+  const char* top;
+  int topX, topY;
+  const char* bottom;
+  int bottomX, bottomY;
+  int latestX, latestY;
+};
+// In the order of PlotQuantity.
+constexpr PaneLayout kPanes[kPlotQuantities] = {
+    {"pic8", 30, 20, "Input Voltage", 35, 4, "280", 5, 15, "60", 5, 160, 200, 4},
+    {"pic9", 300, 20, "Output Voltage", 305, 4, "280", 275, 15, "60", 275, 160, 470, 4},
+    {"pic10", 30, 195, "Load", 35, 179, "120", 5, 190, "0", 13, 335, 200, 179},
+    {"pic11", 300, 195, "Battery Level", 305, 179, "100", 275, 190, "0", 285, 335, 470, 179},
+    {"pic12", 30, 370, "Temperature", 35, 351, "100", 5, 365, "0", 13, 510, 200, 351},
+    {"pic13", 300, 370, "Frequency", 305, 351, "70", 280, 365, "40", 280, 510, 470, 351},
+};
+constexpr int kFirstPaneId = 8;  // panes 8..13, as their classes
+
+void Text(HDC dc, int x, int y, const std::string& text) { TextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size())); }
+
+}  // namespace
+
+bool DataPlotWindow::RegisterPanes(HINSTANCE instance) {
+  bool all = true;
+  for (const PaneLayout& p : kPanes) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = PaneProcedure;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hbrBackground = CreateSolidBrush(kPaneGreen);
+    wc.lpszClassName = p.className;
+    all = RegisterClassA(&wc) != 0 && all;
+  }
+  return all;
+}
+
+void DataPlotWindow::Open() {
+  if (hwnd_) return;
+  CreateDialogParamA(instance_, MAKEINTRESOURCEA(IDD_DATA_PLOT), owner_, DialogProcedure<DataPlotWindow>,
+                     reinterpret_cast<LPARAM>(this));
+  if (hwnd_) ShowWindow(hwnd_, SW_SHOW);
+}
+
+void DataPlotWindow::OnInit(HWND hwnd) {
+  hwnd_ = hwnd;
+  samples_.Clear();  // every opening starts an empty plot
+  RECT frame{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&frame, GetWindowLongA(hwnd, GWL_STYLE), FALSE, GetWindowLongA(hwnd, GWL_EXSTYLE));
+  SetWindowPos(hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+  for (int i = 0; i < kPlotQuantities; ++i) {
+    HWND pane = CreateWindowExA(WS_EX_CLIENTEDGE, kPanes[i].className, "", WS_CHILD | WS_VISIBLE, kPanes[i].x,
+                                kPanes[i].y, kPaneWidth, kPaneHeight, hwnd,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstPaneId + i)), instance_, nullptr);
+    SetWindowLongPtrA(pane, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+}
+
+void DataPlotWindow::AddSample(LinkKind link, const PlotSample& sample, const std::string& temperatureText) {
+  if (!hwnd_) return;
+  link_ = link;
+  temperatureText_ = temperatureText;
+  samples_.Append(link, sample);
+  if (link == LinkKind::Usb) Refresh();
+}
+
+void DataPlotWindow::Refresh() {
+  if (!hwnd_) return;
+  // The panes and the latest values beside them; nothing else changes.
+  for (int i = 0; i < kPlotQuantities; ++i) {
+    InvalidateRect(GetDlgItem(hwnd_, kFirstPaneId + i), nullptr, FALSE);
+    RECT latest{kPanes[i].latestX, kPanes[i].latestY, kPanes[i].latestX + 80, kPanes[i].latestY + 16};
+    InvalidateRect(hwnd_, &latest, FALSE);
+  }
+}
+
+void DataPlotWindow::Paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  DrawBitmapAt(dc, instance_, IDB_PANEL_BACK, 0, 0);
+  DrawBitmapAt(dc, instance_, IDB_PANEL_BACK, 0, 300);
+  SetBkMode(dc, TRANSPARENT);
+  for (const PaneLayout& p : kPanes) {
+    Text(dc, p.titleX, p.titleY, p.title);
+    Text(dc, p.topX, p.topY, p.top);
+    Text(dc, p.bottomX, p.bottomY, p.bottom);
+  }
+  const int n = samples_.Count(link_);
+  if (n > 0) {  // the latest value, once there is one
+    SetBkMode(dc, OPAQUE);
+    SetBkColor(dc, kLightGrey);
+    for (int i = 0; i < kPlotQuantities; ++i) {
+      const auto quantity = static_cast<PlotQuantity>(i);
+      Text(dc, kPanes[i].latestX, kPanes[i].latestY,
+           PlotLatestText(quantity, samples_.Value(n - 1, quantity), temperatureText_));
+    }
+  }
+  EndPaint(hwnd_, &ps);
+}
+
+// Drawn off-screen and copied, so that the curve never flickers.
+void DataPlotWindow::PaintPane(HWND pane, PlotQuantity quantity) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(pane, &ps);
+  RECT client;
+  GetClientRect(pane, &client);
+  HDC memory = CreateCompatibleDC(dc);
+  HBITMAP canvas = CreateCompatibleBitmap(dc, client.right, client.bottom);
+  HGDIOBJ oldCanvas = SelectObject(memory, canvas);
+  HBRUSH background = CreateSolidBrush(kPaneGreen);
+  FillRect(memory, &client, background);
+  DeleteObject(background);
+  HPEN pen = CreatePen(PS_SOLID, 2, kCurveBlue);
+  HGDIOBJ oldPen = SelectObject(memory, pen);
+  const int bottom = client.bottom - 1;
+  const int last = samples_.Count(link_) - 1;
+  for (int i = 0; i <= last; ++i) {
+    const int y = std::max(0, bottom - PlotHeightOf(quantity, samples_.Value(i, quantity)));
+    if (i == 0) {
+      MoveToEx(memory, PlotX(i), y, nullptr);
+    } else {
+      LineTo(memory, PlotX(i), y);
+    }
+  }
+  SelectObject(memory, oldPen);
+  DeleteObject(pen);
+  BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+  SelectObject(memory, oldCanvas);
+  DeleteObject(canvas);
+  DeleteDC(memory);
+  EndPaint(pane, &ps);
+}
+
+LRESULT CALLBACK DataPlotWindow::PaneProcedure(HWND pane, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<DataPlotWindow*>(GetWindowLongPtrA(pane, GWLP_USERDATA));
+  if (self == nullptr || self->hwnd_ == nullptr) return DefWindowProcA(pane, message, wParam, lParam);
+  switch (message) {
+    case WM_PAINT:
+      self->PaintPane(pane, static_cast<PlotQuantity>(GetDlgCtrlID(pane) - kFirstPaneId));
+      return 0;
+    case WM_ERASEBKGND: return 1;  // the paint fills it
+    default: return DefWindowProcA(pane, message, wParam, lParam);
+  }
+}
+
+// Closing forgets the samples: the next opening starts an empty plot.
+void DataPlotWindow::Close() {
+  Destroy();
+  samples_.Clear();
+}
+
+INT_PTR DataPlotWindow::OnMessage(UINT message, WPARAM, LPARAM) {
+  switch (message) {
+    case WM_PAINT: Paint(); return TRUE;
+    case WM_CLOSE: Close(); return TRUE;
+    default: return FALSE;
+  }
+}
+
+}  // namespace voltaris

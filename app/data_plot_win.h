@@ -1,0 +1,46 @@
+// "Data Plot": the last readings of the six quantities as curves in six
+// panes, collected only while the window is open.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/data_plot.h"
+#include "app/dialog_win.h"
+
+namespace voltaris {
+
+class DataPlotWindow : public SkinnedDialog {
+ public:
+  void Attach(HINSTANCE instance, HWND owner) {
+    instance_ = instance;
+    owner_ = owner;
+  }
+  // Command 40008: opens the window unless it is open.
+  void Open();
+  // A reading from the UPS; kept only while the window is open. Over USB
+  // the curves are redrawn at once, over serial by Refresh every second.
+  void AddSample(LinkKind link, const PlotSample& sample, const std::string& temperatureText);
+  void Refresh();
+  // Registers the six pane classes "pic8" to "pic13".
+  static bool RegisterPanes(HINSTANCE instance);
+
+ private:
+  template <typename Dialog>
+  friend INT_PTR CALLBACK DialogProcedure(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK PaneProcedure(HWND pane, UINT message, WPARAM wParam, LPARAM lParam);
+  void OnInit(HWND hwnd);
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void Paint();
+  void PaintPane(HWND pane, PlotQuantity quantity);
+  void Close();
+
+  HINSTANCE instance_ = nullptr;
+  HWND owner_ = nullptr;
+  LinkKind link_ = LinkKind::Serial;
+  PlotSamples samples_;
+  std::string temperatureText_;
+};
+
+}  // namespace voltaris

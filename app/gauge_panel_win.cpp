@@ -1,0 +1,211 @@
+#include "app/gauge_panel_win.h"
+
+#include <commctrl.h>
+
+#include "app/dialog_win.h"
+#include "app/paint_win.h"
+#include "app/resource_ids.h"
+
+namespace voltaris {
+namespace {
+
+constexpr COLORREF kMagenta = 0xFF00FF;
+constexpr COLORREF kLightGrey = 0xE0E0E0;
+
+struct GaugeLayout {
+  int bar, readout;
+  int high;        // the bar's range is 0..high
+  int x, titleY;   // the title at (x + 2, titleY); the bar below it
+  const char* title;
+};
+// The bars run along their scales: 7 pixels of tick marks under each.
+constexpr GaugeLayout kGauges[] = {
+    {IDC_INPUT_VOLTAGE_BAR, IDC_INPUT_VOLTAGE_TEXT, 280, 8, 35, "Input Voltage"},
+    {IDC_OUTPUT_VOLTAGE_BAR, IDC_OUTPUT_VOLTAGE_TEXT, 280, 198, 35, "Output Voltage"},
+    {IDC_LOAD_BAR, IDC_LOAD_TEXT, 120, 8, 160, "Load"},
+    {IDC_BATTERY_BAR, IDC_BATTERY_TEXT, 100, 198, 160, "Battery Level"},
+    {IDC_TEMPERATURE_BAR, IDC_TEMPERATURE_TEXT, 100, 8, 275, "Temperature"},
+    {IDC_FREQUENCY_BAR, IDC_FREQUENCY_TEXT, 100, 198, 275, "Frequency"},
+};
+constexpr int kBarWidth = 169, kBarHeight = 18, kTitleToBar = 20;
+constexpr int kReadoutOffset = 110, kReadoutWidth = 60, kReadoutHeight = 16;
+
+struct Scale {
+  int tickX0, tickStep, ticks, extraTick;  // extraTick: one more mark at that x, or 0
+  int tickTop;
+  int labelY;
+  const char* labels[8];
+  int labelX[8];
+};
+constexpr Scale kScales[] = {
+    {8, 24, 8, 0, 75, 84, {"0", "40", "80", "120", "160", "200", "240", "280"}, {6, 27, 50, 72, 95, 119, 143, 164}},
+    {198, 24, 8, 0, 75, 84, {"0", "40", "80", "120", "160", "200", "240", "280"},
+     {196, 216, 240, 261, 284, 309, 334, 354}},
+    {8, 28, 7, 0, 202, 211, {"0", "20", "40", "60", "80", "100", "120"}, {6, 31, 58, 87, 116, 141, 163}},
+    {198, 33, 5, 365, 202, 211, {"0", "20", "40", "60", "80", "100"}, {196, 226, 258, 294, 326, 352}},
+    {8, 33, 5, 175, 315, 324, {"0", "20", "40", "60", "80", "100"}, {6, 36, 68, 102, 136, 162}},
+    {198, 33, 5, 365, 315, 326, {"0", "20", "40", "60", "80", "100"}, {196, 226, 258, 294, 326, 351}},
+};
+constexpr int kTickLength = 7;
+
+struct PicturePlace {
+  int x, y;
+};
+constexpr PicturePlace kMainsAt{390, 185}, kBatteryAt{390, 250}, kUpsAt{390, 312}, kTypeAt{520, 312},
+    kLinkAt{520, 185}, kTrafficAt{520, 250};
+constexpr int kPictureWidth = 118, kPictureHeight = 52;
+
+}  // namespace
+
+bool GaugePanel::Create(HINSTANCE instance, HWND main, DataPlotWindow& plot) {
+  instance_ = instance;
+  plot_ = &plot;
+  CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_GAUGE_PANEL), main, Procedure, reinterpret_cast<LPARAM>(this));
+  if (!hwnd_) return false;
+  MoveWindow(hwnd_, 101, 79, 641, 366, FALSE);
+  ShowWindow(hwnd_, SW_SHOW);
+  return true;
+}
+
+void GaugePanel::OnInit(HWND hwnd) {
+  hwnd_ = hwnd;
+  titleFont_ = CreateLabelFont(15);
+  readoutBrush_ = CreateSolidBrush(kLightGrey);
+  for (const GaugeLayout& g : kGauges) {
+    const int barY = g.titleY + kTitleToBar;
+    CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE | WS_BORDER | PBS_SMOOTH, g.x, barY, kBarWidth,
+                    kBarHeight, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(g.bar)), instance_, nullptr);
+    SendDlgItemMessageA(hwnd, g.bar, PBM_SETRANGE32, 0, g.high);
+    SendDlgItemMessageA(hwnd, g.bar, PBM_SETSTEP, 1, 0);
+    CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_RIGHT, g.x + kReadoutOffset, g.titleY,
+                    kReadoutWidth, kReadoutHeight, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(g.readout)),
+                    instance_, nullptr);
+  }
+  // The template's first texts: the battery shows volts until a reading comes.
+  const char* const initial[] = {"0 V", "0 V", "0 %", "0 V", "0 C", "0 Hz"};
+  for (size_t i = 0; i < 6; ++i) SetDlgItemTextA(hwnd, kGauges[i].readout, initial[i]);
+}
+
+void GaugePanel::SetBar(int bar, int position) { SendDlgItemMessageA(hwnd_, bar, PBM_SETPOS, position, 0); }
+
+void GaugePanel::ShowReading(int bar, int readout, const GaugeReading& reading) {
+  SetDlgItemTextA(hwnd_, readout, reading.readout.c_str());
+  SetBar(bar, reading.position);
+}
+
+void GaugePanel::ZeroGauges() {
+  const GaugeReadings zero = ZeroReadings();
+  ShowReading(IDC_LOAD_BAR, IDC_LOAD_TEXT, zero.load);
+  ShowReading(IDC_INPUT_VOLTAGE_BAR, IDC_INPUT_VOLTAGE_TEXT, zero.input);
+  ShowReading(IDC_OUTPUT_VOLTAGE_BAR, IDC_OUTPUT_VOLTAGE_TEXT, zero.output);
+  ShowReading(IDC_BATTERY_BAR, IDC_BATTERY_TEXT, zero.battery);
+  ShowReading(IDC_TEMPERATURE_BAR, IDC_TEMPERATURE_TEXT, zero.temperature);
+  ShowReading(IDC_FREQUENCY_BAR, IDC_FREQUENCY_TEXT, zero.frequency);
+}
+
+// A USB reply of one character: the bars drop, the load bar and the
+// readouts keep what they show.
+void GaugePanel::ZeroUsbGauges() {
+  for (int bar : {IDC_TEMPERATURE_BAR, IDC_FREQUENCY_BAR, IDC_BATTERY_BAR, IDC_OUTPUT_VOLTAGE_BAR,
+                  IDC_INPUT_VOLTAGE_BAR}) {
+    SetBar(bar, 0);
+  }
+}
+
+void GaugePanel::DisableTemperatureGauge() { EnableWindow(GetDlgItem(hwnd_, IDC_TEMPERATURE_BAR), FALSE); }
+
+void GaugePanel::ShowLinkPictures(bool up) {
+  linkUp_ = up;
+  InvalidatePictures();
+}
+
+void GaugePanel::ShowReadings(LinkKind link, const UpsStatus& status, const BatteryReading& battery) {
+  const GaugeReadings r = ReadingsOf(status, battery);
+  ShowReading(IDC_LOAD_BAR, IDC_LOAD_TEXT, r.load);
+  ShowReading(IDC_INPUT_VOLTAGE_BAR, IDC_INPUT_VOLTAGE_TEXT, r.input);
+  ShowReading(IDC_OUTPUT_VOLTAGE_BAR, IDC_OUTPUT_VOLTAGE_TEXT, r.output);
+  ShowReading(IDC_FREQUENCY_BAR, IDC_FREQUENCY_TEXT, r.frequency);
+  ShowReading(IDC_TEMPERATURE_BAR, IDC_TEMPERATURE_TEXT, r.temperature);
+  ShowReading(IDC_BATTERY_BAR, IDC_BATTERY_TEXT, r.battery);
+  pictures_ = PicturesOf(status);
+  InvalidatePictures();
+  plot_->AddSample(link, SampleOf(status, battery), status.temperatureText);
+}
+
+void GaugePanel::InvalidatePictures() {
+  if (!hwnd_) return;
+  RECT all{kMainsAt.x, kMainsAt.y, kTypeAt.x + kPictureWidth, kTypeAt.y + kPictureHeight};
+  InvalidateRect(hwnd_, &all, FALSE);
+}
+
+void GaugePanel::PaintPictures(HDC dc) {
+  DrawBitmapAt(dc, instance_, pictures_.mains, kMainsAt.x, kMainsAt.y);
+  DrawBitmapAt(dc, instance_, pictures_.battery, kBatteryAt.x, kBatteryAt.y);
+  DrawBitmapAt(dc, instance_, pictures_.ups, kUpsAt.x, kUpsAt.y);
+  DrawBitmapAt(dc, instance_, pictures_.type, kTypeAt.x, kTypeAt.y);
+  const LinkPictures link = LinkPicturesOf(linkUp_);
+  DrawBitmapAt(dc, instance_, link.link, kLinkAt.x, kLinkAt.y);
+  DrawBitmapAt(dc, instance_, link.traffic, kTrafficAt.x, kTrafficAt.y);
+}
+
+void GaugePanel::PaintScales(HDC dc) {
+  for (const Scale& s : kScales) {
+    for (int k = 0; k <= s.ticks; ++k) {
+      const int x = k < s.ticks ? s.tickX0 + s.tickStep * k : s.extraTick;
+      if (x == 0) continue;
+      MoveToEx(dc, x, s.tickTop, nullptr);
+      LineTo(dc, x, s.tickTop + kTickLength);
+    }
+    for (int i = 0; i < 8 && s.labels[i]; ++i) TextOutA(dc, s.labelX[i], s.labelY, s.labels[i], lstrlenA(s.labels[i]));
+  }
+}
+
+// Drawn off-screen and copied, so that a repaint every second never flickers.
+void GaugePanel::Paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  HDC memory = CreateCompatibleDC(dc);
+  HBITMAP canvas = CreateCompatibleBitmap(dc, client.right, client.bottom);
+  HGDIOBJ oldCanvas = SelectObject(memory, canvas);
+  DrawBitmapAt(memory, instance_, IDB_PANEL_BACK, 0, 0);
+  DrawBitmapAt(memory, instance_, IDB_UPS_PICTURE, 380, 13);
+  PaintPictures(memory);
+  SetBkMode(memory, TRANSPARENT);
+  HGDIOBJ oldFont = SelectObject(memory, titleFont_);
+  for (const GaugeLayout& g : kGauges) TextOutA(memory, g.x + 2, g.titleY, g.title, lstrlenA(g.title));
+  PaintScales(memory);
+  SelectObject(memory, oldFont);
+  BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+  SelectObject(memory, oldCanvas);
+  DeleteObject(canvas);
+  DeleteDC(memory);
+  EndPaint(hwnd_, &ps);
+}
+
+INT_PTR CALLBACK GaugePanel::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    reinterpret_cast<GaugePanel*>(lParam)->OnInit(hwnd);
+    return TRUE;
+  }
+  auto* self = reinterpret_cast<GaugePanel*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  if (self == nullptr) return FALSE;
+  switch (message) {
+    case WM_PAINT: self->Paint(); return TRUE;
+    case WM_ERASEBKGND: SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, 1); return TRUE;  // Paint covers it all
+    case WM_CTLCOLORSTATIC:
+      SetTextColor(reinterpret_cast<HDC>(wParam), kMagenta);
+      SetBkColor(reinterpret_cast<HDC>(wParam), kLightGrey);
+      return reinterpret_cast<INT_PTR>(self->readoutBrush_);
+    case WM_DESTROY:
+      DeleteObject(self->titleFont_);
+      DeleteObject(self->readoutBrush_);
+      self->hwnd_ = nullptr;
+      return FALSE;
+    default: return FALSE;
+  }
+}
+
+}  // namespace voltaris
