@@ -11,6 +11,7 @@ packages=(
   wine wine64 fonts-wine                   # running it
   xvfb xdotool imagemagick x11-utils       # a screen for it, driving and screenshots
   procps psmisc                            # ps, pkill for the harness
+  fp-utils libchm-bin                      # the help file: chmcmd compiles it, extract_chmLib checks it
 )
 
 missing=()
