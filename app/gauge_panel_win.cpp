@@ -70,6 +70,9 @@ bool GaugePanel::Create(HINSTANCE instance, HWND main, DataPlotWindow& plot) {
 void GaugePanel::OnInit(HWND hwnd) {
   hwnd_ = hwnd;
   titleFont_ = CreateLabelFont(15);
+  // The scale labels sit 21 to 25 pixels apart: a small face keeps them apart.
+  scaleFont_ = CreateFontA(11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial");
   readoutBrush_ = CreateSolidBrush(kLightGrey);
   for (const GaugeLayout& g : kGauges) {
     const int barY = g.titleY + kTitleToBar;
@@ -175,6 +178,7 @@ void GaugePanel::Paint() {
   SetBkMode(memory, TRANSPARENT);
   HGDIOBJ oldFont = SelectObject(memory, titleFont_);
   for (const GaugeLayout& g : kGauges) TextOutA(memory, g.x + 2, g.titleY, g.title, lstrlenA(g.title));
+  SelectObject(memory, scaleFont_);
   PaintScales(memory);
   SelectObject(memory, oldFont);
   BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
@@ -201,6 +205,7 @@ INT_PTR CALLBACK GaugePanel::Procedure(HWND hwnd, UINT message, WPARAM wParam, L
       return reinterpret_cast<INT_PTR>(self->readoutBrush_);
     case WM_DESTROY:
       DeleteObject(self->titleFont_);
+      DeleteObject(self->scaleFont_);
       DeleteObject(self->readoutBrush_);
       self->hwnd_ = nullptr;
       return FALSE;

@@ -37,7 +37,7 @@ class GaugePanel : public GaugePort {
   HINSTANCE instance_ = nullptr;
   HWND hwnd_ = nullptr;
   DataPlotWindow* plot_ = nullptr;
-  HFONT titleFont_ = nullptr;
+  HFONT titleFont_ = nullptr, scaleFont_ = nullptr;
   HBRUSH readoutBrush_ = nullptr;
   StatusPictures pictures_ = PicturesOf(UpsStatus{});
   bool linkUp_ = false;
