@@ -1,5 +1,6 @@
 #include "app/about_window_win.h"
 
+#include "app/dialog_win.h"
 #include "app/paint_win.h"
 #include "app/resource_ids.h"
 
@@ -21,9 +22,7 @@ void AboutWindow::Open() {
 void AboutWindow::OnInit(HWND hwnd) {
   hwnd_ = hwnd;
   ticks_ = 0;
-  RECT frame{0, 0, kWidth, kHeight};
-  AdjustWindowRectEx(&frame, GetWindowLongA(hwnd, GWL_STYLE), FALSE, GetWindowLongA(hwnd, GWL_EXSTYLE));
-  SetWindowPos(hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+  SetClientSize(hwnd, kWidth, kHeight);
   SetTimer(hwnd, kAboutTimer, 1000, nullptr);
 }
 
@@ -49,6 +48,7 @@ INT_PTR AboutWindow::OnMessage(UINT message, WPARAM wParam, LPARAM) {
     case WM_TIMER:
       if (wParam == kAboutTimer) OnTick();
       return TRUE;
+    case WM_LBUTTONDOWN:  // it has no caption: a click closes it
     case WM_CLOSE: Close(); return TRUE;
     default: return FALSE;
   }

@@ -1,6 +1,7 @@
 #include "app/button_bars_win.h"
 
 #include "app/clock_panel_win.h"
+#include "app/dialog_win.h"
 #include "app/paint_win.h"
 #include "app/resource_ids.h"
 
@@ -12,10 +13,9 @@ constexpr char kLeftBarClass[] = "pic";
 constexpr char kTopBarClass[] = "pic1";
 constexpr int kLeftBarId = 12, kTopBarId = 13;
 
-// What a bar keeps: its listener, and whether the pointer is over a zone.
+// What a bar keeps: its listener.
 struct BarState {
   BarListener* listener = nullptr;
-  bool overZone = false;
 };
 
 bool IsTopBar(HWND bar) { return GetDlgCtrlID(bar) == kTopBarId; }
@@ -51,15 +51,12 @@ LRESULT CALLBACK BarProcedure(HWND bar, UINT message, WPARAM wParam, LPARAM lPar
       return 0;
     }
     case WM_PAINT: Paint(bar); return 0;
-    case WM_MOUSEMOVE:
-      if (state) state->overZone = ZoneUnder(bar, x, y).has_value();
-      return 0;
-    case WM_SETCURSOR:
-      if (state && state->overZone) {
-        SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
-        return TRUE;
-      }
-      break;
+    case WM_SETCURSOR: {
+      const POINT p = PointerIn(bar);
+      if (reinterpret_cast<HWND>(wParam) != bar || LOWORD(lParam) != HTCLIENT || !ZoneUnder(bar, p.x, p.y)) break;
+      SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
+      return TRUE;
+    }
     case WM_LBUTTONDOWN:
       if (state) OnPress(bar, *state, x, y);
       return 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/dialog_win.h"
 #include "app/paint_win.h"
 #include "app/resource_ids.h"
 
@@ -64,9 +65,7 @@ void DataPlotWindow::Open() {
 void DataPlotWindow::OnInit(HWND hwnd) {
   hwnd_ = hwnd;
   samples_.Clear();  // every opening starts an empty plot
-  RECT frame{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, GetWindowLongA(hwnd, GWL_STYLE), FALSE, GetWindowLongA(hwnd, GWL_EXSTYLE));
-  SetWindowPos(hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+  SetClientSize(hwnd, kClientWidth, kClientHeight);
   for (int i = 0; i < kPlotQuantities; ++i) {
     HWND pane = CreateWindowExA(WS_EX_CLIENTEDGE, kPanes[i].className, "", WS_CHILD | WS_VISIBLE, kPanes[i].x,
                                 kPanes[i].y, kPaneWidth, kPaneHeight, hwnd,
@@ -77,7 +76,6 @@ void DataPlotWindow::OnInit(HWND hwnd) {
 
 void DataPlotWindow::AddSample(LinkKind link, const PlotSample& sample, const std::string& temperatureText) {
   if (!hwnd_) return;
-  link_ = link;
   temperatureText_ = temperatureText;
   samples_.Append(link, sample);
   if (link == LinkKind::Usb) Refresh();
@@ -104,7 +102,7 @@ void DataPlotWindow::Paint() {
     Text(dc, p.topX, p.topY, p.top);
     Text(dc, p.bottomX, p.bottomY, p.bottom);
   }
-  const int n = samples_.Count(link_);
+  const int n = samples_.Count(CurrentLink());
   if (n > 0) {  // the latest value, once there is one
     SetBkMode(dc, OPAQUE);
     SetBkColor(dc, kLightGrey);
@@ -132,7 +130,7 @@ void DataPlotWindow::PaintPane(HWND pane, PlotQuantity quantity) {
   HPEN pen = CreatePen(PS_SOLID, 2, kCurveBlue);
   HGDIOBJ oldPen = SelectObject(memory, pen);
   const int bottom = client.bottom - 1;
-  const int last = samples_.Count(link_) - 1;
+  const int last = samples_.Count(CurrentLink()) - 1;
   for (int i = 0; i <= last; ++i) {
     const int y = std::max(0, bottom - PlotHeightOf(quantity, samples_.Value(i, quantity)));
     if (i == 0) {
@@ -161,6 +159,8 @@ LRESULT CALLBACK DataPlotWindow::PaneProcedure(HWND pane, UINT message, WPARAM w
     default: return DefWindowProcA(pane, message, wParam, lParam);
   }
 }
+
+LinkKind DataPlotWindow::CurrentLink() const { return link_ ? link_() : LinkKind::Serial; }
 
 // Closing forgets the samples: the next opening starts an empty plot.
 void DataPlotWindow::Close() {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "app/data_plot.h"
@@ -13,9 +14,11 @@ namespace voltaris {
 
 class DataPlotWindow : public SkinnedDialog {
  public:
-  void Attach(HINSTANCE instance, HWND owner) {
+  // `link`: the link in use, whose samples are drawn.
+  void Attach(HINSTANCE instance, HWND owner, std::function<LinkKind()> link) {
     instance_ = instance;
     owner_ = owner;
+    link_ = std::move(link);
   }
   // Command 40008: opens the window unless it is open.
   void Open();
@@ -34,11 +37,12 @@ class DataPlotWindow : public SkinnedDialog {
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint();
   void PaintPane(HWND pane, PlotQuantity quantity);
+  LinkKind CurrentLink() const;
   void Close();
 
   HINSTANCE instance_ = nullptr;
   HWND owner_ = nullptr;
-  LinkKind link_ = LinkKind::Serial;
+  std::function<LinkKind()> link_;
   PlotSamples samples_;
   std::string temperatureText_;
 };

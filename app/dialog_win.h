@@ -46,10 +46,38 @@ INT_PTR CALLBACK DialogProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
   if (self == nullptr) return FALSE;
   if (message == WM_DESTROY) {
     self->OnDestroy();
+    if (self->hwnd_ == hwnd) self->hwnd_ = nullptr;  // gone with its owner
     return FALSE;
   }
   if (self->Handle() != hwnd) return FALSE;
   return self->OnMessage(message, wParam, lParam);
+}
+
+// Sizes a dialog so that its client area is `width` x `height` pixels (the
+// skins are drawn in pixels), keeping it where its template centred it.
+inline void SetClientSize(HWND dialog, int width, int height) {
+  RECT frame{0, 0, width, height};
+  AdjustWindowRectEx(&frame, GetWindowLongA(dialog, GWL_STYLE), FALSE, GetWindowLongA(dialog, GWL_EXSTYLE));
+  RECT now;
+  GetWindowRect(dialog, &now);
+  const int w = frame.right - frame.left, h = frame.bottom - frame.top;
+  const int x = (now.left + now.right - w) / 2, y = (now.top + now.bottom - h) / 2;
+  SetWindowPos(dialog, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// An edit field (or the edit inside a list or picker).
+inline bool IsTextField(HWND window) {
+  char cls[16] = "";
+  return window != nullptr && GetClassNameA(window, cls, sizeof cls) && lstrcmpiA(cls, "Edit") == 0;
+}
+
+// The pointer's position in a window's client pixels, now: WM_SETCURSOR
+// comes before the WM_MOUSEMOVE of the same move.
+inline POINT PointerIn(HWND window) {
+  POINT p{};
+  GetCursorPos(&p);
+  ScreenToClient(window, &p);
+  return p;
 }
 
 // WM_SETCURSOR over a painted button: the hand, and the dialog's answer.

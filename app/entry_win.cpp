@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "app/dialog_win.h"
 #include "app/main_window_win.h"
 #include "app/resource_ids.h"
 #include "app/splash_win.h"
@@ -20,6 +21,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     MessageBoxA(nullptr, "Program requires Windows NT!", "Voltaris", MB_OK | MB_ICONERROR);
     return 0;
   }
+  // Before the main window: it creates the gauge bars.
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_DATE_CLASSES | ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
   HWND main = voltaris::CreateMainWindow(instance);
   if (main == nullptr) return 0;
   ShowWindow(main, SW_HIDE);
@@ -27,13 +31,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   voltaris::CreateSplash(instance, main);
   UpdateWindow(main);
 
-  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_DATE_CLASSES | ICC_UPDOWN_CLASS};
-  InitCommonControlsEx(&controls);
   HACCEL accelerators = LoadAcceleratorsA(instance, IDA_VOLTARIS);
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (TranslateAcceleratorA(main, accelerators, &msg)) continue;
+    // Keys typed into a text field are the field's (Ctrl+C copies there, it
+    // does not cancel a shutdown); Tab moves between a dialog's fields.
+    if (!voltaris::IsTextField(msg.hwnd) && TranslateAcceleratorA(main, accelerators, &msg)) continue;
+    HWND dialog = GetActiveWindow();
+    if (dialog != nullptr && dialog != main && IsDialogMessageA(dialog, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

@@ -57,9 +57,10 @@ constexpr int kPictureWidth = 118, kPictureHeight = 52;
 
 }  // namespace
 
-bool GaugePanel::Create(HINSTANCE instance, HWND main, DataPlotWindow& plot) {
+bool GaugePanel::Create(HINSTANCE instance, HWND main, DataPlotWindow& plot, std::function<bool()> linkUp) {
   instance_ = instance;
   plot_ = &plot;
+  linkUp_ = std::move(linkUp);
   CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_GAUGE_PANEL), main, Procedure, reinterpret_cast<LPARAM>(this));
   if (!hwnd_) return false;
   MoveWindow(hwnd_, 101, 79, 641, 366, FALSE);
@@ -117,10 +118,8 @@ void GaugePanel::ZeroUsbGauges() {
 
 void GaugePanel::DisableTemperatureGauge() { EnableWindow(GetDlgItem(hwnd_, IDC_TEMPERATURE_BAR), FALSE); }
 
-void GaugePanel::ShowLinkPictures(bool up) {
-  linkUp_ = up;
-  InvalidatePictures();
-}
+// The pictures follow the link's state whenever they are drawn.
+void GaugePanel::ShowLinkPictures(bool) { InvalidatePictures(); }
 
 void GaugePanel::ShowReadings(LinkKind link, const UpsStatus& status, const BatteryReading& battery) {
   const GaugeReadings r = ReadingsOf(status, battery);
@@ -146,7 +145,7 @@ void GaugePanel::PaintPictures(HDC dc) {
   DrawBitmapAt(dc, instance_, pictures_.battery, kBatteryAt.x, kBatteryAt.y);
   DrawBitmapAt(dc, instance_, pictures_.ups, kUpsAt.x, kUpsAt.y);
   DrawBitmapAt(dc, instance_, pictures_.type, kTypeAt.x, kTypeAt.y);
-  const LinkPictures link = LinkPicturesOf(linkUp_);
+  const LinkPictures link = LinkPicturesOf(linkUp_ && linkUp_());
   DrawBitmapAt(dc, instance_, link.link, kLinkAt.x, kLinkAt.y);
   DrawBitmapAt(dc, instance_, link.traffic, kTrafficAt.x, kTrafficAt.y);
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "app/data_plot_win.h"
 #include "app/gauge_readings.h"
 #include "events/engine_ports.h"
@@ -14,7 +16,8 @@ namespace voltaris {
 class GaugePanel : public GaugePort {
  public:
   // Creates the panel (template 104) in `main` at (101,79), 641 x 366.
-  bool Create(HINSTANCE instance, HWND main, DataPlotWindow& plot);
+  // `linkUp` tells, at each repaint, which link pictures to show.
+  bool Create(HINSTANCE instance, HWND main, DataPlotWindow& plot, std::function<bool()> linkUp);
   HWND Handle() const { return hwnd_; }
 
   void ZeroGauges() override;
@@ -40,7 +43,7 @@ class GaugePanel : public GaugePort {
   HFONT titleFont_ = nullptr, scaleFont_ = nullptr;
   HBRUSH readoutBrush_ = nullptr;
   StatusPictures pictures_ = PicturesOf(UpsStatus{});
-  bool linkUp_ = false;
+  std::function<bool()> linkUp_;
 };
 
 }  // namespace voltaris

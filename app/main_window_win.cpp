@@ -16,6 +16,8 @@
 #include "app/tray_icon_win.h"
 #include "app/window_ports_win.h"
 #include "app/working_directory.h"
+#include "config/alarm_dialog_win.h"
+#include "config/settings_dialog_win.h"
 #include "config/config_file.h"
 #include "config/settings.h"
 #include "events/system_shutdown_win.h"
@@ -95,6 +97,8 @@ struct MainWindow : BarListener {
   GaugePanel gauges;
   DataPlotWindow dataPlot;
   AboutWindow about;
+  SettingsDialog settingsDialog;
+  AlarmDialog alarmDialog;
   WindowMenus menus;
   WindowNotices notices;
   CountdownWindows countdowns;
@@ -123,6 +127,7 @@ struct MainWindow : BarListener {
   void OnBarAction(BarAction action) override;
   TopBarState TopBarNow() const override;
   void OpenHelp();
+  void ApplySettings();
   LRESULT OnTimer(unsigned id);
   LRESULT OnTrayCallback(WPARAM id, LPARAM mouse);
   LRESULT OnMonitorReport(LPARAM report);
@@ -151,9 +156,10 @@ LRESULT MainWindow::OnCreate(HWND window) {
   RegisterPicturePanes(instance);
   DataPlotWindow::RegisterPanes(instance);
   RegisterButtonBars(instance);
+  SettingsDialog::RegisterPageBar(instance);
   CreateButtonBars(instance, hwnd, *this);
-  dataPlot.Attach(instance, hwnd);
-  gauges.Create(instance, hwnd, dataPlot);
+  dataPlot.Attach(instance, hwnd, [this] { return parts ? parts->engine.Link() : LinkKind::Serial; });
+  gauges.Create(instance, hwnd, dataPlot, [this] { return parts && parts->engine.LinkPicturesUp(); });
   about.Attach(instance, hwnd);
 
   ChangeToWorkingDirectory();
@@ -164,6 +170,16 @@ LRESULT MainWindow::OnCreate(HWND window) {
   countdowns.Connect(parts->mainsFail, parts->batteryLow, parts->manual, parts->schedule, parts->selfTests);
   timedTestDialog.Attach(instance, parts->selfTests, *config);
   weeklyScheduleDialog.Attach(instance, *config);
+  settingsDialog.Attach(instance, hwnd, *config,
+                        {[this] { ApplySettings(); },
+                         [this](bool open) {
+                           if (open) {
+                             parts->engine.OnSettingsDialogOpened();
+                           } else {
+                             parts->engine.SetSettingsDialogOpen(false);
+                           }
+                         }});
+  alarmDialog.Attach(instance, hwnd, *config);
   parts->records.Recover();  // what the last run left goes in before this run's first row
   parts->engine.LogProgramStart();
 
@@ -259,11 +275,22 @@ LRESULT MainWindow::OnCommand(WORD id) {
     case IDC_WEEKLY_SCHEDULE: weeklyScheduleDialog.Open(); break;
     case IDC_CANCEL_SELFTEST: parts->selfTests.Cancel(); break;
     case IDC_DATA_PLOT: dataPlot.Open(); break;
+    case IDC_SETTINGS: settingsDialog.Open(); break;
+    case IDC_ALARM_MESSAGES: alarmDialog.Open(); break;
     case IDC_HELP_CONTENT: OpenHelp(); break;
     case IDC_ABOUT: about.Open(); break;
     default: break;  // the settings and record windows come with their dialogs
   }
   return 0;
+}
+
+// The settings dialog saved: the monitor takes the new line, the engine the
+// new link and history interval.
+void MainWindow::ApplySettings() {
+  if (quiet) return;
+  const LinkSettings settings = ReadLinkSettings(*config);
+  mailbox.SetSerialLine(LineFrom(settings));
+  parts->engine.ApplySettings(settings);
 }
 
 // A missing help file is the shell's to report.

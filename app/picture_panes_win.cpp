@@ -17,6 +17,7 @@ struct PicturePane {
 constexpr PicturePane kPanes[] = {
     {"pic4", IDB_SETUP_SIDE},
     {"pic6", IDB_ALARM_SIDE},
+    {"pic7", 0},  // the alarm dialog's empty strip
     {"pic14", IDB_SCHEDULE_SIDE},
 };
 

@@ -21,6 +21,12 @@
 #define IDD_DATA_PLOT 161           // "Data Plot"
 #define IDD_CLOCK_PANEL 175         // date, weekday and time in the top button bar
 #define IDD_ABOUT 177
+#define IDD_SETTINGS 105            // "UPS  Setting Configure"
+#define IDD_SETTINGS_RECORDING 129  // its pages
+#define IDD_SETTINGS_WARNING 130
+#define IDD_SETTINGS_BATTERY 132
+#define IDD_ALARM_MESSAGE 157       // "Alarm Message"
+#define IDD_ALARM_MESSAGE_PAGE 156  // its seven texts
 
 // Gauge panel controls: the bars and their readouts
 #define IDC_INPUT_VOLTAGE_BAR 1001

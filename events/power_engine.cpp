@@ -50,6 +50,18 @@ void PowerEngine::StartLink(const LinkSettings& settings) {
   monitor_.SetLinkKind(link_);
 }
 
+// The settings dialog's OK: the history timers stop and the next reply
+// starts the fitting one with the new interval; a serial port is closed a
+// second from now so that the monitor opens it with the new parameters.
+// Over USB the "no UPS" box waits until the link has been seen.
+void PowerEngine::ApplySettings(const LinkSettings& settings) {
+  for (unsigned t : kHistoryTimers) timers_.Kill(t);
+  flags_.historySerialUpArmed = flags_.historySerialDownArmed = 1;
+  flags_.historyUsbUpArmed = flags_.historyUsbDownArmed = 1;
+  StartLink(settings);
+  if (link_ == LinkKind::Usb) flags_.noReplyReportArmed = 0;
+}
+
 void PowerEngine::Stop() {
   if (stopped_) return;
   stopped_ = true;

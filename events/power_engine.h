@@ -67,10 +67,13 @@ class PowerEngine : public TimerOwner {
 
   // The settings dialog opened (command 40001) / is open now.
   void OnSettingsDialogOpened();
+  void ApplySettings(const LinkSettings& settings);
   void SetSettingsDialogOpen(bool open) { settingsDialogOpen_ = open; }
 
   const UpsStatus& Status() const { return status_; }
   const LinkFlags& Flags() const { return flags_; }
+  // The link pictures: the serial port is open, or the USB UPS answers.
+  bool LinkPicturesUp() const { return link_ == LinkKind::Usb ? flags_.usbLinkUp : flags_.serialPortOpened; }
   // The UPS answers on the link in use.
   bool UpsAnswering() const { return link_ == LinkKind::Usb ? flags_.usbLinkUp : flags_.serialLinkUp; }
   LinkKind Link() const { return link_; }

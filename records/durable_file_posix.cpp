@@ -24,6 +24,12 @@ std::string TemporaryBeside(const std::string& path) {
 }  // namespace
 
 FileError ReplaceFileAtomically(const std::string& path, const std::string& content) {
+  // A file made read-only is not replaced, though its folder would allow it.
+  struct stat existing;
+  if (stat(path.c_str(), &existing) == 0 && (existing.st_mode & S_IWUSR) == 0) {
+    errno = EACCES;
+    return Failure("cannot replace", path);
+  }
   const std::string temp = TemporaryBeside(path);
   const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return Failure("cannot create", temp);

@@ -31,6 +31,12 @@ std::string TemporaryBeside(const std::string& path) {
 }  // namespace
 
 FileError ReplaceFileAtomically(const std::string& path, const std::string& content) {
+  // A file the user made read-only is not replaced behind their back (Wine's
+  // rename would replace it, Windows' would not).
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    return Failure("cannot replace", path, ERROR_ACCESS_DENIED);
+  }
   const std::string temp = TemporaryBeside(path);
   HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return Failure("cannot create", temp, GetLastError());

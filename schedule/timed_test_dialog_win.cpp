@@ -31,9 +31,7 @@ void TimedTestDialog::Open() {
 
 void TimedTestDialog::OnInit(HWND hwnd) {
   hwnd_ = hwnd;
-  RECT frame{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, GetWindowLongA(hwnd, GWL_STYLE), FALSE, GetWindowLongA(hwnd, GWL_EXSTYLE));
-  SetWindowPos(hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+  SetClientSize(hwnd, kClientWidth, kClientHeight);
   HWND edit = GetDlgItem(hwnd, kMinutesEdit);
   MoveWindow(edit, 140, 50, 60, 24, TRUE);
   const int minutes = LeadingInteger(config_->ReadString(section::kAlarmMessage, "SpecialTimeTest"));

@@ -53,9 +53,7 @@ void WeeklyScheduleDialog::OnInit(HWND hwnd) {
   hwnd_ = hwnd;
   SendMessageA(hwnd, WM_SETICON, ICON_BIG,
                reinterpret_cast<LPARAM>(LoadIconA(instance_, MAKEINTRESOURCEA(IDI_SCHEDULE))));
-  RECT frame{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, GetWindowLongA(hwnd, GWL_STYLE), FALSE, GetWindowLongA(hwnd, GWL_EXSTYLE));
-  SetWindowPos(hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+  SetClientSize(hwnd, kClientWidth, kClientHeight);
   CreateWindowExA(WS_EX_CLIENTEDGE, "pic14", "", WS_CHILD | WS_VISIBLE, 0, 0, 70, 323, hwnd,
                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPaneId)), instance_, nullptr);
   CreateRowControls();

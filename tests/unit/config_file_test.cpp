@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -123,6 +124,19 @@ TEST(ConfigFile, WriteFailureIsReported) {
   const auto error = file.WriteString("Mscomm", "ComboPort", "1");
   EXPECT_TRUE(error);
   EXPECT_NE(error.message.find("no-such-folder"), std::string::npos) << error.message;
+}
+
+// A settings file the user made read-only stays as it is, and the write says so.
+TEST(ConfigFile, AReadOnlyFileIsNotReplaced) {
+  TempFolder dir;
+  ConfigFile file(dir.path());
+  ASSERT_FALSE(file.WriteString("Mscomm", "ComboPort", "0"));
+  const std::string path = file.PathOf(ConfigFile::kFileName);
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  EXPECT_TRUE(file.WriteString("Mscomm", "ComboPort", "1"));
+  EXPECT_EQ(file.ReadString("Mscomm", "ComboPort"), "0");
+  chmod(path.c_str(), 0644);
+  EXPECT_FALSE(file.WriteString("Mscomm", "ComboPort", "1"));
 }
 
 TEST(ConfigFile, ReadersNeverSeeAMissingKeyWhileWritesGoOn) {

@@ -10,6 +10,8 @@
 //   inspect listview SELECTOR ID         rows of a list view, columns separated by TAB
 //   inspect check SELECTOR ID [on|off]   a check box's state, or clicks it into that state
 //   inspect time SELECTOR ID [H:M:S]     a time picker's time, or sets it
+//   inspect combo SELECTOR ID [INDEX]    a list's "INDEX TEXT", or chooses INDEX
+//   inspect settext SELECTOR ID TEXT     sets a control's text
 //   inspect menustate SELECTOR ITEM [bypos]  ENABLED, GRAYED, CHECKED or MISSING
 //   inspect replies SELECTOR             status replies the program has accepted
 //   inspect warnings SELECTOR            whether the mains and battery warnings are still armed
@@ -20,7 +22,7 @@
 //   inspect close SELECTOR               posts WM_CLOSE
 //
 // SELECTOR: CLASS, CLASS/TITLE, or 0xHANDLE; a CLASS with no top-level window
-// names a child window of that class. A control ID is looked for among the
+// names a child window of that class; PARENT>CHILD a child inside PARENT. A control ID is looked for among the
 // window's children, then deeper.
 #include <windows.h>
 #include <commctrl.h>
@@ -41,10 +43,16 @@ constexpr char kAcceptedRepliesMessage[] = "VoltarisInspectAcceptedReplies";
 struct Selector {
   std::string className, title;
   HWND handle = nullptr;
+  std::string within;  // "PARENT>CHILD": the child is looked for inside PARENT only
 };
 
-Selector ParseSelector(const std::string& text) {
+Selector ParseSelector(const std::string& whole) {
   Selector s;
+  std::string text = whole;
+  if (const size_t arrow = whole.find('>'); arrow != std::string::npos) {
+    s.within = whole.substr(0, arrow);
+    text = whole.substr(arrow + 1);
+  }
   if (text.rfind("0x", 0) == 0) {
     s.handle = reinterpret_cast<HWND>(std::strtoull(text.c_str(), nullptr, 16));
     return s;
@@ -85,6 +93,13 @@ BOOL CALLBACK SearchTopLevel(HWND top, LPARAM param) {
 // any of them, such as a button bar of the main window.
 HWND Find(const Selector& s) {
   if (s.handle) return IsWindow(s.handle) ? s.handle : nullptr;
+  if (!s.within.empty()) {
+    const HWND parent = Find(ParseSelector(s.within));
+    if (!parent) return nullptr;
+    ChildSearch search{&s, 0, nullptr};
+    EnumChildWindows(parent, MatchChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
   HWND top = FindWindowA(s.className.c_str(), s.title.empty() ? nullptr : s.title.c_str());
   if (top) return top;
   ChildSearch search{&s, 0, nullptr};
@@ -220,6 +235,29 @@ int CheckBox(HWND box, const char* wanted) {
   return 0;
 }
 
+// A list's selection as "INDEX TEXT" (-1 when none), or selects INDEX and
+// tells the dialog, as a user's choice would.
+int ComboBox(HWND combo, const char* wanted) {
+  if (wanted == nullptr) {
+    const int index = static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0));
+    char text[256] = "";
+    // The system carries this message's text across processes by itself,
+    // as wide characters.
+    if (index >= 0) {
+      wchar_t wide[256] = L"";
+      SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(wide));
+      WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    }
+    std::printf("%d %s\n", index, text);
+    return 0;
+  }
+  const int index = std::atoi(wanted);
+  SendMessageA(combo, CB_SETCURSEL, index, 0);
+  SendMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(combo));
+  return 0;
+}
+
 // A time picker's time as "H:M:S" (no leading zeros), or sets it.
 int TimePicker(HWND picker, const char* wanted) {
   RemoteBuffer remote(picker, sizeof(SYSTEMTIME));
@@ -241,7 +279,7 @@ int TimePicker(HWND picker, const char* wanted) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: inspect windows|wait|children|text|progress|listview|check|time|menustate|origin|"
+  std::fprintf(stderr, "usage: inspect windows|wait|children|text|progress|listview|check|time|combo|settext|menustate|origin|"
                        "command|click|close ... (see the source's header)\n");
   return 2;
 }
@@ -317,6 +355,14 @@ int main(int argc, char** argv) {
     return PrintListView(control);
   } else if (verb == "check") {
     return CheckBox(control, argc > 4 ? argv[4] : nullptr);
+  } else if (verb == "combo") {
+    return ComboBox(control, argc > 4 ? argv[4] : nullptr);
+  } else if (verb == "settext" && argc > 4) {
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]), SMTO_ABORTIFHUNG, 2000,
+                               &ignored)
+               ? 0
+               : 1;
   } else if (verb == "time") {
     return TimePicker(control, argc > 4 ? argv[4] : nullptr);
   } else {

@@ -1,0 +1,155 @@
+#include "config/alarm_dialog_win.h"
+
+#include <string>
+
+#include "app/paint_win.h"
+#include "app/resource_ids.h"
+
+namespace voltaris {
+namespace {
+
+constexpr int kFrameWidth = 580, kFrameHeight = 380;
+constexpr int kPageX = 70, kPageY = 59, kPageWidth = 500, kPageHeight = 320;
+constexpr int kFirstField = 1032;  // 1032..1038, in the order of the keys
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+struct FieldLabel {
+  const char* text;
+  int y;
+};
+constexpr FieldLabel kLabels[kAlarmTexts] = {
+    {"Normal Message", 30},      {"AC Fail Warning", 60},  {"AC Restored", 95},     {"Low Battery Warning", 130},
+    {"Low Battery Restored", 160}, {"ShutDown Warning", 195}, {"Cancel ShutDown", 230},
+};
+constexpr int kLabelX = 20, kFieldX = 180, kFieldWidth = 300, kFieldHeight = 22;
+
+}  // namespace
+
+void AlarmDialog::Open() {
+  if (hwnd_) return;
+  CreateDialogParamA(instance_, MAKEINTRESOURCEA(IDD_ALARM_MESSAGE), owner_, DialogProcedure<AlarmDialog>,
+                     reinterpret_cast<LPARAM>(this));
+  if (hwnd_) ShowWindow(hwnd_, SW_SHOW);
+}
+
+void AlarmDialog::OnInit(HWND hwnd) {
+  hwnd_ = hwnd;
+  labelFont_ = CreateLabelFont(15);
+  fieldBrush_ = CreateSolidBrush(kWhite);
+  SetClientSize(hwnd, kFrameWidth, kFrameHeight);
+  CreateWindowExA(WS_EX_CLIENTEDGE, "pic6", "", WS_CHILD | WS_VISIBLE, 0, 0, 70, 370, hwnd, nullptr, instance_,
+                  nullptr);
+  CreateWindowExA(0, "pic7", "", WS_CHILD | WS_VISIBLE, 68, 0, 512, 60, hwnd, nullptr, instance_, nullptr);
+  CreatePage();
+}
+
+void AlarmDialog::CreatePage() {
+  page_ = CreateDialogParamA(instance_, MAKEINTRESOURCEA(IDD_ALARM_MESSAGE_PAGE), hwnd_, PageProcedure,
+                             reinterpret_cast<LPARAM>(this));
+  if (!page_) return;
+  for (int i = 0; i < kAlarmTexts; ++i) {
+    CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, kFieldX,
+                    kLabels[i].y - 3, kFieldWidth, kFieldHeight, page_,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstField + i)), instance_, nullptr);
+  }
+  MoveWindow(page_, kPageX, kPageY, kPageWidth, kPageHeight, FALSE);
+  ShowTexts(ReadAlarmTexts(*config_));
+  ShowWindow(page_, SW_SHOW);
+}
+
+void AlarmDialog::ShowTexts(const AlarmTexts& texts) {
+  for (int i = 0; i < kAlarmTexts; ++i) SetDlgItemTextA(page_, kFirstField + i, texts[static_cast<size_t>(i)].c_str());
+}
+
+void AlarmDialog::OnOk() {
+  AlarmTexts shown;
+  for (int i = 0; i < kAlarmTexts; ++i) {
+    const HWND field = GetDlgItem(page_, kFirstField + i);
+    std::string text(static_cast<size_t>(GetWindowTextLengthA(field)) + 1, '\0');
+    text.resize(static_cast<size_t>(GetWindowTextA(field, text.data(), static_cast<int>(text.size()))));
+    shown[static_cast<size_t>(i)] = text;
+  }
+  if (const FileError error = SaveAlarmTexts(*config_, shown)) {
+    MessageBoxA(hwnd_, (error.message + "\n\nThe messages were not saved. Voltaris keeps its settings beside "
+                                        "Voltaris.exe: install it in a folder you may write to.")
+                           .c_str(),
+                "Voltaris", MB_OK | MB_ICONERROR);
+    return;
+  }
+  Destroy();
+}
+
+void AlarmDialog::OnPress(int x, int y) {
+  if (kAlarmOkZone.Contains(x, y)) {
+    OnOk();
+  } else if (kAlarmCancelZone.Contains(x, y)) {
+    Destroy();
+  } else if (kAlarmDefaultZone.Contains(x, y)) {
+    ShowTexts(DefaultAlarmTexts());
+  }
+}
+
+void AlarmDialog::PaintPage() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(page_, &ps);
+  DrawBitmapAt(dc, instance_, IDB_ALARM_BACK, -kPageX, -kPageY);  // the frame's picture, seen through
+  DrawBitmapAt(dc, instance_, IDB_ALARM_OK, 335, 255);
+  DrawBitmapAt(dc, instance_, IDB_ALARM_CANCEL, 390, 253);
+  DrawBitmapAt(dc, instance_, IDB_ALARM_DEFAULT, 440, 257);
+  SetBkMode(dc, TRANSPARENT);
+  HGDIOBJ old = SelectObject(dc, labelFont_);
+  for (const FieldLabel& label : kLabels) TextOutA(dc, kLabelX, label.y, label.text, lstrlenA(label.text));
+  SelectObject(dc, old);
+  EndPaint(page_, &ps);
+}
+
+void AlarmDialog::OnDestroy() {
+  DeleteObject(fieldBrush_);
+  fieldBrush_ = nullptr;
+  page_ = nullptr;
+  SkinnedDialog::OnDestroy();
+}
+
+INT_PTR AlarmDialog::OnMessage(UINT message, WPARAM, LPARAM) {
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd_, &ps);
+      DrawBitmapAt(dc, instance_, IDB_ALARM_BACK, 0, 0);
+      EndPaint(hwnd_, &ps);
+      return TRUE;
+    }
+    case WM_CLOSE: Destroy(); return TRUE;
+    default: return FALSE;
+  }
+}
+
+INT_PTR AlarmDialog::OnPageMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
+  switch (message) {
+    case WM_PAINT: PaintPage(); return TRUE;
+    case WM_CTLCOLOREDIT:
+      SetTextColor(reinterpret_cast<HDC>(wParam), kBlue);
+      SetBkColor(reinterpret_cast<HDC>(wParam), kWhite);
+      return reinterpret_cast<INT_PTR>(fieldBrush_);
+    case WM_MOUSEMOVE:
+      overButton_ = kAlarmOkZone.Contains(x, y) || kAlarmCancelZone.Contains(x, y) || kAlarmDefaultZone.Contains(x, y);
+      return TRUE;
+    case WM_SETCURSOR: return overButton_ ? ShowHandCursor(page_) : FALSE;
+    case WM_LBUTTONDOWN: OnPress(x, y); return TRUE;
+    default: return FALSE;
+  }
+}
+
+INT_PTR CALLBACK AlarmDialog::PageProcedure(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrA(page, DWLP_USER, lParam);
+    return TRUE;
+  }
+  auto* self = reinterpret_cast<AlarmDialog*>(GetWindowLongPtrA(page, DWLP_USER));
+  if (self == nullptr || self->page_ != page) return FALSE;
+  return self->OnPageMessage(message, wParam, lParam);
+}
+
+}  // namespace voltaris

@@ -1,0 +1,45 @@
+// "Alarm Message": the seven warning texts, edited on a page inside a framed
+// dialog. OK saves them (each cut to 99 characters) or, when the settings
+// cannot be written, says so and keeps the user's texts on screen.
+#pragma once
+
+#include <windows.h>
+
+#include "app/dialog_win.h"
+#include "config/settings_forms.h"
+
+namespace voltaris {
+
+class AlarmDialog : public SkinnedDialog {
+ public:
+  void Attach(HINSTANCE instance, HWND owner, const ConfigFile& config) {
+    instance_ = instance;
+    owner_ = owner;
+    config_ = &config;
+  }
+  // Command 40002: opens the dialog unless it is open.
+  void Open();
+
+ private:
+  template <typename Dialog>
+  friend INT_PTR CALLBACK DialogProcedure(HWND, UINT, WPARAM, LPARAM);
+  static INT_PTR CALLBACK PageProcedure(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+  void OnInit(HWND hwnd);
+  void OnDestroy();
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR OnPageMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void CreatePage();
+  void ShowTexts(const AlarmTexts& texts);
+  void PaintPage();
+  void OnPress(int x, int y);
+  void OnOk();
+
+  HINSTANCE instance_ = nullptr;
+  HWND owner_ = nullptr;
+  const ConfigFile* config_ = nullptr;
+  HWND page_ = nullptr;
+  HBRUSH fieldBrush_ = nullptr;
+  bool overButton_ = false;
+};
+
+}  // namespace voltaris

@@ -1,0 +1,357 @@
+#include "config/settings_dialog_win.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "app/paint_win.h"
+#include "app/resource_ids.h"
+
+namespace voltaris {
+namespace {
+
+constexpr COLORREF kLabelGrey = RGB(224, 224, 224);
+constexpr int kClientWidth = 510, kClientHeight = 235;
+constexpr int kPageX = 81, kPageY = 59, kPageWidth = 420;
+constexpr UINT WM_APP_PAGE_ICON = WM_APP + 20;  // from the page bar: wParam, the page
+
+// ---- The link lists ----------------------------------------------------------
+
+struct LinkList {
+  int id, labelId;
+  const char* label;
+  std::initializer_list<const char*> choices;
+};
+const LinkList kLinkLists[] = {
+    {1002, 1126, "Port", {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "USB"}},
+    {1003, 1127, "Baud Rate", {"2400", "4800", "9600"}},
+    {1004, 1128, "Parity", {"NONE", "ODD", "EVEN"}},
+    {1005, 1129, "Data Bits", {"4", "5", "6", "7", "8"}},
+    {1006, 1130, "Stop Bits", {"1", "1.5", "2"}},
+};
+constexpr int kPortList = 1002, kRateList = 1003, kParityList = 1004, kDataList = 1005, kStopList = 1006;
+constexpr int kListsX = 100, kListsY = 66, kListsPitch = 19;
+
+// ---- The pages -----------------------------------------------------------------
+
+constexpr int kRecordingBox = 1024, kIntervalEdit = 1025;
+constexpr int kFirstWarningEdit = 1026, kScheduleWarningEdit = 1027, kPeriodEdit = 1028;
+constexpr int kOffDelayList = 1030, kLowLifeEdit = 1031, kLifeEdit = 1032;
+constexpr int kUpDownIdOffset = 200;  // an edit's up-down control
+
+struct NumberRow {
+  int edit;
+  const char* label;
+  const char* unit;
+  int high;
+  bool digitsOnly;
+};
+
+HWND MakeChild(HWND parent, HINSTANCE instance, const char* cls, const char* text, DWORD style, int x, int y, int w,
+               int h, int id) {
+  return CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+}
+
+// A label, a number field with its up-down control at its right edge, a unit.
+void AddNumberRow(HWND page, HINSTANCE instance, int y, const NumberRow& row) {
+  MakeChild(page, instance, "STATIC", row.label, 0, 10, y + 3, 230, 18, -1);
+  HWND edit = MakeChild(page, instance, "EDIT", "", WS_BORDER | WS_TABSTOP | (row.digitsOnly ? ES_NUMBER : 0), 245,
+                        y, 60, 22, row.edit);
+  CreateUpDownControl(WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0,
+                      0, 0, page, row.edit + kUpDownIdOffset, instance, edit, row.high, 1, 1);
+  MakeChild(page, instance, "STATIC", row.unit, 0, 320, y + 3, 80, 18, -1);
+}
+
+// Puts the stored text in a number field (its up-down then follows it).
+void ShowNumber(HWND page, int edit, const std::string& text) {
+  SendDlgItemMessageA(page, edit + kUpDownIdOffset, UDM_SETPOS32, 0, std::atoi(text.c_str()));
+  SetDlgItemTextA(page, edit, text.c_str());
+}
+
+std::string TextOf(HWND window, int id) {
+  char text[256] = "";
+  GetDlgItemTextA(window, id, text, sizeof text);
+  return text;
+}
+
+int Selection(HWND window, int id) { return static_cast<int>(SendDlgItemMessageA(window, id, CB_GETCURSEL, 0, 0)); }
+
+// A page's labels on the dialog's grey; the brush comes with the page's creation.
+INT_PTR CALLBACK PageProcedure(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrA(page, DWLP_USER, lParam);
+    return TRUE;
+  }
+  if (message == WM_CTLCOLORSTATIC) {
+    SetBkColor(reinterpret_cast<HDC>(wParam), kLabelGrey);
+    return GetWindowLongPtrA(page, DWLP_USER);
+  }
+  return FALSE;
+}
+
+int PageTemplate(SettingsPage page) {
+  switch (page) {
+    case SettingsPage::Recording: return IDD_SETTINGS_RECORDING;
+    case SettingsPage::Warning: return IDD_SETTINGS_WARNING;
+    default: return IDD_SETTINGS_BATTERY;
+  }
+}
+
+int PageHeight(SettingsPage page) {
+  switch (page) {
+    case SettingsPage::Recording: return 95;
+    case SettingsPage::Warning: return 110;
+    default: return 108;
+  }
+}
+
+}  // namespace
+
+bool SettingsDialog::RegisterPageBar(HINSTANCE instance) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = PageBarProcedure;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hbrBackground = CreateSolidBrush(0xFFC0C0);
+  wc.lpszClassName = "pic5";
+  return RegisterClassA(&wc) != 0;
+}
+
+// The page bar paints its icons and hands a click on one to the dialog.
+LRESULT CALLBACK SettingsDialog::PageBarProcedure(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
+  const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(bar, &ps);
+      DrawBitmapAt(dc, reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(bar, GWLP_HINSTANCE)), IDB_SETUP_PAGES, 0, 0);
+      EndPaint(bar, &ps);
+      return 0;
+    }
+    case WM_SETCURSOR: {
+      const POINT p = PointerIn(bar);
+      if (reinterpret_cast<HWND>(wParam) != bar || LOWORD(lParam) != HTCLIENT || !PageIconAt(p.x, p.y)) break;
+      SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
+      return TRUE;
+    }
+    case WM_LBUTTONDOWN:
+      if (const auto page = PageIconAt(x, y)) {
+        SendMessageA(GetParent(bar), WM_APP_PAGE_ICON, static_cast<WPARAM>(*page), 0);
+      }
+      return 0;
+    default: break;
+  }
+  return DefWindowProcA(bar, message, wParam, lParam);
+}
+
+void SettingsDialog::Open() {
+  if (hwnd_) return;
+  CreateDialogParamA(instance_, MAKEINTRESOURCEA(IDD_SETTINGS), owner_, DialogProcedure<SettingsDialog>,
+                     reinterpret_cast<LPARAM>(this));
+  if (!hwnd_) return;
+  ShowWindow(hwnd_, SW_SHOW);
+  if (hooks_.opened) hooks_.opened(true);
+}
+
+void SettingsDialog::OnInit(HWND hwnd) {
+  hwnd_ = hwnd;
+  page_ = nullptr;
+  shown_ = SettingsPage::Link;
+  labelBrush_ = CreateSolidBrush(kLabelGrey);
+  SetClientSize(hwnd, kClientWidth, kClientHeight);
+  CreateWindowExA(WS_EX_CLIENTEDGE, "pic4", "", WS_CHILD | WS_VISIBLE, 0, 0, 80, 223, hwnd, nullptr, instance_,
+                  nullptr);
+  CreateWindowExA(0, "pic5", "", WS_CHILD | WS_VISIBLE, 78, 0, 413, 60, hwnd, nullptr, instance_, nullptr);
+  CreateLinkControls();
+  ShowLinkChoice(ReadLinkChoice(*config_));
+}
+
+void SettingsDialog::CreateLinkControls() {
+  int y = kListsY;
+  for (const LinkList& list : kLinkLists) {
+    MakeChild(hwnd_, instance_, "STATIC", list.label, 0, kListsX, y + 3, 90, 16, list.labelId);
+    HWND combo = MakeChild(hwnd_, instance_, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
+                           kListsX + 100, y, 100, 200, list.id);
+    for (const char* choice : list.choices) SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
+    y += kListsPitch + 2;
+  }
+}
+
+void SettingsDialog::ShowLinkChoice(const LinkChoice& choice) {
+  SendDlgItemMessageA(hwnd_, kPortList, CB_SETCURSEL, choice.port, 0);
+  SendDlgItemMessageA(hwnd_, kRateList, CB_SETCURSEL, choice.rate, 0);
+  SendDlgItemMessageA(hwnd_, kParityList, CB_SETCURSEL, choice.parity, 0);
+  SendDlgItemMessageA(hwnd_, kDataList, CB_SETCURSEL, choice.dataBits, 0);
+  SendDlgItemMessageA(hwnd_, kStopList, CB_SETCURSEL, choice.stopBits, 0);
+  OnPortChanged();
+}
+
+// The serial lists mean nothing for the USB link.
+void SettingsDialog::OnPortChanged() {
+  const bool serial = Selection(hwnd_, kPortList) != LinkChoice::kUsb;
+  for (int id : {kRateList, kParityList, kDataList, kStopList}) EnableWindow(GetDlgItem(hwnd_, id), serial);
+}
+
+// Leaving a page drops what was typed on it: only the page on display is saved.
+void SettingsDialog::ShowPage(SettingsPage page) {
+  if (page == shown_) return;
+  if (page_) DestroyWindow(page_);
+  page_ = nullptr;
+  shown_ = page;
+  const bool link = page == SettingsPage::Link;
+  for (const LinkList& list : kLinkLists) {
+    ShowWindow(GetDlgItem(hwnd_, list.id), link ? SW_SHOW : SW_HIDE);
+    ShowWindow(GetDlgItem(hwnd_, list.labelId), link ? SW_SHOW : SW_HIDE);
+  }
+  EnableWindow(GetDlgItem(hwnd_, kPortList), link);
+  if (!link) page_ = CreatePage(page);
+  RECT defaultButton{kSettingsDefaultZone.left, kSettingsDefaultZone.top, kSettingsDefaultZone.right + 1,
+                     kSettingsDefaultZone.bottom + 1};
+  InvalidateRect(hwnd_, &defaultButton, FALSE);
+}
+
+HWND SettingsDialog::CreatePage(SettingsPage page) {
+  HWND p = CreateDialogParamA(instance_, MAKEINTRESOURCEA(PageTemplate(page)), hwnd_, PageProcedure,
+                              reinterpret_cast<LPARAM>(labelBrush_));
+  if (!p) return nullptr;
+  if (page == SettingsPage::Recording) {
+    MakeChild(p, instance_, "BUTTON", "Enable Recording", BS_AUTOCHECKBOX | WS_TABSTOP, 10, 10, 200, 20,
+              kRecordingBox);
+    AddNumberRow(p, instance_, 45, {kIntervalEdit, "Set Interval to", "Seconds", 60, true});
+  } else if (page == SettingsPage::Warning) {
+    AddNumberRow(p, instance_, 8, {kFirstWarningEdit, "First Warning Time After AC Fail", "Seconds", 50, false});
+    AddNumberRow(p, instance_, 42, {kScheduleWarningEdit, "Warning Before Schedule ShutDown", "Minutes", 120, false});
+    AddNumberRow(p, instance_, 76, {kPeriodEdit, "Period Warning Time", "Seconds", 60, false});
+  } else {
+    AddNumberRow(p, instance_, 8, {kLifeEdit, "Expected Battery Life", "Minutes", 100, true});
+    AddNumberRow(p, instance_, 42, {kLowLifeEdit, "Battery Life When Low", "Minutes", 10, true});
+    MakeChild(p, instance_, "STATIC", "ShutDown UPS After", 0, 10, 79, 230, 18, -1);
+    HWND list = MakeChild(p, instance_, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 245, 76, 75, 200,
+                          kOffDelayList);
+    for (const char* choice : kOffDelayChoices) SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
+    MakeChild(p, instance_, "STATIC", "Seconds", 0, 330, 79, 70, 18, -1);
+  }
+  MoveWindow(p, kPageX, kPageY, kPageWidth, PageHeight(page), FALSE);
+  page_ = p;
+  ShownSettings stored;
+  stored.page = page;
+  stored.recording = ReadRecordingPage(*config_);
+  stored.warning = ReadWarningPage(*config_);
+  stored.battery = ReadBatteryPage(*config_);
+  ShowPageValues(stored);
+  ShowWindow(p, SW_SHOW);
+  return p;
+}
+
+void SettingsDialog::ShowPageValues(const ShownSettings& values) {
+  switch (values.page) {
+    case SettingsPage::Recording:
+      CheckDlgButton(page_, kRecordingBox, values.recording.enabled ? BST_CHECKED : BST_UNCHECKED);
+      ShowNumber(page_, kIntervalEdit, values.recording.interval);
+      break;
+    case SettingsPage::Warning:
+      ShowNumber(page_, kFirstWarningEdit, values.warning.firstWarning);
+      ShowNumber(page_, kScheduleWarningEdit, values.warning.scheduleWarning);
+      ShowNumber(page_, kPeriodEdit, values.warning.period);
+      break;
+    case SettingsPage::Battery:
+      ShowNumber(page_, kLifeEdit, values.battery.life);
+      ShowNumber(page_, kLowLifeEdit, values.battery.lowLife);
+      SendDlgItemMessageA(page_, kOffDelayList, CB_SETCURSEL, values.battery.offDelay, 0);
+      break;
+    case SettingsPage::Link: break;
+  }
+}
+
+ShownSettings SettingsDialog::ShownValues() const {
+  ShownSettings shown;
+  shown.link = {Selection(hwnd_, kPortList), Selection(hwnd_, kRateList), Selection(hwnd_, kParityList),
+                Selection(hwnd_, kDataList), Selection(hwnd_, kStopList)};
+  shown.page = page_ ? shown_ : SettingsPage::Link;
+  if (!page_) return shown;
+  shown.recording = {IsDlgButtonChecked(page_, kRecordingBox) == BST_CHECKED, TextOf(page_, kIntervalEdit)};
+  shown.warning = {TextOf(page_, kFirstWarningEdit), TextOf(page_, kScheduleWarningEdit), TextOf(page_, kPeriodEdit)};
+  shown.battery = {TextOf(page_, kLifeEdit), TextOf(page_, kLowLifeEdit), Selection(page_, kOffDelayList)};
+  return shown;
+}
+
+void SettingsDialog::OnDefault() {
+  if (!page_) return;
+  ShownSettings defaults;
+  defaults.page = shown_;
+  defaults.recording = {IsDlgButtonChecked(page_, kRecordingBox) == BST_CHECKED, kDefaultInterval};
+  defaults.warning = DefaultWarningPage();
+  defaults.battery = DefaultBatteryPage();
+  ShowPageValues(defaults);
+}
+
+// Saved, or the dialog stays open with what the user chose.
+void SettingsDialog::OnOk() {
+  if (const FileError error = SaveSettings(*config_, ShownValues())) {
+    MessageBoxA(hwnd_, (error.message + "\n\nThe settings were not saved. Voltaris keeps its settings beside "
+                                        "Voltaris.exe: install it in a folder you may write to.")
+                           .c_str(),
+                "Voltaris", MB_OK | MB_ICONERROR);
+    return;
+  }
+  Close();
+  if (hooks_.saved) hooks_.saved();
+}
+
+void SettingsDialog::OnDestroy() {
+  DeleteObject(labelBrush_);
+  labelBrush_ = nullptr;
+  SkinnedDialog::OnDestroy();
+}
+
+void SettingsDialog::Close() {
+  page_ = nullptr;  // destroyed with the dialog
+  Destroy();
+  if (hooks_.opened) hooks_.opened(false);
+}
+
+void SettingsDialog::OnPress(int x, int y) {
+  if (kSettingsOkZone.Contains(x, y)) {
+    OnOk();
+  } else if (kSettingsCancelZone.Contains(x, y)) {
+    Close();
+  } else if (kSettingsDefaultZone.Contains(x, y)) {
+    OnDefault();
+  }
+}
+
+void SettingsDialog::Paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  DrawBitmapAt(dc, instance_, IDB_SETUP_BACK, 0, 0);
+  DrawBitmapAt(dc, instance_, IDB_SETUP_OK, kSettingsOkZone.left, kSettingsOkZone.top);
+  DrawBitmapAt(dc, instance_, IDB_SETUP_CANCEL, kSettingsCancelZone.left, kSettingsCancelZone.top);
+  DrawBitmapAt(dc, instance_, page_ ? IDB_SETUP_DEFAULT_ON : IDB_SETUP_DEFAULT_OFF, kSettingsDefaultZone.left,
+               kSettingsDefaultZone.top);
+  EndPaint(hwnd_, &ps);
+}
+
+INT_PTR SettingsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
+  switch (message) {
+    case WM_PAINT: Paint(); return TRUE;
+    case WM_CTLCOLORSTATIC:
+      SetBkColor(reinterpret_cast<HDC>(wParam), kLabelGrey);
+      return reinterpret_cast<INT_PTR>(labelBrush_);
+    case WM_COMMAND:
+      if (LOWORD(wParam) == kPortList && HIWORD(wParam) == CBN_SELCHANGE) OnPortChanged();
+      return TRUE;
+    case WM_APP_PAGE_ICON: ShowPage(static_cast<SettingsPage>(wParam)); return TRUE;
+    case WM_MOUSEMOVE:
+      overZone_ = kSettingsOkZone.Contains(x, y) || kSettingsCancelZone.Contains(x, y) ||
+                  (page_ && kSettingsDefaultZone.Contains(x, y));
+      return TRUE;
+    case WM_SETCURSOR: return overZone_ ? ShowHandCursor(hwnd_) : FALSE;
+    case WM_LBUTTONDOWN: OnPress(x, y); return TRUE;
+    case WM_CLOSE: Close(); return TRUE;
+    default: return FALSE;
+  }
+}
+
+}  // namespace voltaris

@@ -1,0 +1,146 @@
+#include "config/settings_forms.h"
+
+#include <iterator>
+
+#include "config/number_text.h"
+#include "config/settings.h"
+
+namespace voltaris {
+namespace {
+
+// A stored list position, if it is one of the list's.
+int Position(const ConfigFile& config, const char* key, int count) {
+  const std::string text = config.ReadString(section::kMscomm, key);
+  if (text.empty()) return -1;
+  const int value = LeadingInteger(text);
+  return value >= 0 && value < count ? value : -1;
+}
+
+// The position of a stored text among the choices, or -1.
+template <size_t N>
+int ChoiceOf(const std::string& text, const char* const (&choices)[N]) {
+  for (size_t i = 0; i < N; ++i) {
+    if (text == choices[i]) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+std::string Alarm(const ConfigFile& config, const char* key) { return config.ReadString(section::kAlarmMessage, key); }
+
+// Writes key/value pairs of one section in order, stopping at the first failure.
+FileError WriteAll(const ConfigFile& config, const char* sectionName,
+                   std::initializer_list<std::pair<const char*, std::string>> values) {
+  for (const auto& [key, value] : values) {
+    if (FileError e = config.WriteString(sectionName, key, value)) return e;
+  }
+  return {};
+}
+
+FileError SavePage(const ConfigFile& config, const ShownSettings& shown) {
+  switch (shown.page) {
+    case SettingsPage::Recording:
+      return WriteAll(config, section::kDataRecord,
+                      {{"HistoryZiLiao", shown.recording.enabled ? "1" : "0"},
+                       {"HistoryTimerDelay", shown.recording.interval.substr(0, 19)}});
+    case SettingsPage::Warning:
+      return WriteAll(config, section::kAlarmMessage,
+                      {{"CutACTimeMessage", shown.warning.firstWarning},
+                       {"ShutTimeMessage", shown.warning.scheduleWarning},
+                       {"ShutAlarmTimeMessage", shown.warning.period}});
+    case SettingsPage::Battery: {
+      const int delay = shown.battery.offDelay;
+      return WriteAll(config, section::kAlarmMessage,
+                      {{"BatteryTime", shown.battery.life},
+                       {"BatteryEndTime", shown.battery.lowLife},
+                       {"BefoShutDownTime", delay >= 0 && delay < 10 ? kOffDelayChoices[delay] : ""}});
+    }
+    case SettingsPage::Link: break;
+  }
+  return {};
+}
+
+}  // namespace
+
+std::optional<SettingsPage> PageIconAt(int x, int y) {
+  static constexpr struct {
+    HotZone area;
+    SettingsPage page;
+  } kIcons[] = {
+      {{18, 7, 53, 39}, SettingsPage::Link},
+      {{98, 8, 127, 37}, SettingsPage::Recording},
+      {{164, 8, 194, 43}, SettingsPage::Warning},
+      {{226, 9, 259, 37}, SettingsPage::Battery},
+  };
+  for (const auto& icon : kIcons) {
+    if (icon.area.Contains(x, y)) return icon.page;
+  }
+  return std::nullopt;
+}
+
+LinkChoice ReadLinkChoice(const ConfigFile& config) {
+  LinkChoice c;
+  c.port = Position(config, "ComboPort", LinkChoice::kUsb + 1);
+  c.rate = ChoiceOf(config.ReadString(section::kMscomm, "ComboRate"), kRateChoices);
+  c.parity = Position(config, "ComboCheck", 3);
+  c.dataBits = Position(config, "ComboData", 5);
+  c.stopBits = Position(config, "ComboStop", 3);
+  return c;
+}
+
+RecordingPage ReadRecordingPage(const ConfigFile& config) {
+  return {config.ReadString(section::kDataRecord, "HistoryZiLiao") == "1",
+          config.ReadString(section::kDataRecord, "HistoryTimerDelay")};
+}
+
+WarningPage ReadWarningPage(const ConfigFile& config) {
+  return {Alarm(config, "CutACTimeMessage"), Alarm(config, "ShutTimeMessage"), Alarm(config, "ShutAlarmTimeMessage")};
+}
+
+BatteryPage ReadBatteryPage(const ConfigFile& config) {
+  return {Alarm(config, "BatteryTime"), Alarm(config, "BatteryEndTime"),
+          ChoiceOf(Alarm(config, "BefoShutDownTime"), kOffDelayChoices)};
+}
+
+WarningPage DefaultWarningPage() { return {"5", "1", "10"}; }
+BatteryPage DefaultBatteryPage() { return {"5", "1", 0}; }
+
+FileError SaveSettings(const ConfigFile& config, const ShownSettings& shown) {
+  if (FileError e = SavePage(config, shown)) return e;
+  const LinkChoice& c = shown.link;
+  if (FileError e = WriteAll(config, section::kMscomm,
+                             {{"ComboPort", std::to_string(c.port)},
+                              {"ComboData", std::to_string(c.dataBits)},
+                              {"ComboStop", std::to_string(c.stopBits)},
+                              {"ComboCheck", std::to_string(c.parity)}})) {
+    return e;
+  }
+  if (c.rate < 0 || c.rate >= static_cast<int>(std::size(kRateChoices))) return {};
+  return config.WriteString(section::kMscomm, "ComboRate", kRateChoices[c.rate]);
+}
+
+const std::array<const char*, kAlarmTexts> kAlarmTextKeys = {
+    "NormalMessage",        "AcInterruptlMessage", "AcNormalMessage",      "BatteryLowMessage",
+    "BatteryNormalMessage", "ShutDownMessage",     "ShutDownCancelMessage"};
+
+AlarmTexts ReadAlarmTexts(const ConfigFile& config) {
+  AlarmTexts texts;
+  for (size_t i = 0; i < texts.size(); ++i) texts[i] = Alarm(config, kAlarmTextKeys[i]);
+  return texts;
+}
+
+AlarmTexts DefaultAlarmTexts() {
+  return {"UPS is  Normal !",         "Attention!! AC  Failed", "AC Fail Recovered", "Attention!! UPS Battery Low",
+          "UPS Battery Low Recovered", "System Shutdown",        "Shutdown Canceled"};
+}
+
+FileError SaveAlarmTexts(const ConfigFile& config, const AlarmTexts& shown) {
+  for (size_t i = 0; i < shown.size(); ++i) {
+    if (FileError e = config.WriteString(section::kAlarmMessage, kAlarmTextKeys[i],
+                                         shown[i].substr(0, kAlarmTextMax))) {
+      return e;
+    }
+  }
+  return {};
+}
+
+}  // namespace voltaris

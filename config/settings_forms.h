@@ -1,0 +1,90 @@
+// The two settings dialogs as data: what their lists, pages and fields show
+// of UpsConfigure.ini, their defaults, and what OK writes, in its order.
+// Only the page on display is saved; a failed write is returned, so that the
+// dialog can stay open with the user's values.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "app/hot_zone.h"
+#include "config/config_file.h"
+
+namespace voltaris {
+
+// ---- "UPS  Setting Configure" -----------------------------------------------
+
+// List positions; -1 where the stored value is not one of the list's.
+struct LinkChoice {
+  static constexpr int kUsb = 8;  // "COM1".."COM8", then "USB"
+  int port = -1, rate = -1, parity = -1, dataBits = -1, stopBits = -1;
+};
+constexpr const char* kRateChoices[] = {"2400", "4800", "9600"};
+constexpr const char* kOffDelayChoices[] = {"60", "120", "180", "240", "300", "360", "420", "480", "540", "600"};
+
+LinkChoice ReadLinkChoice(const ConfigFile& config);
+
+enum class SettingsPage { Link, Recording, Warning, Battery };
+
+// The page bar's icons (its own pixels, bounds inclusive).
+std::optional<SettingsPage> PageIconAt(int x, int y);
+// The dialog's painted buttons; Default acts only while a page shows.
+constexpr HotZone kSettingsOkZone{291, 168, 324, 197};
+constexpr HotZone kSettingsCancelZone{356, 171, 381, 194};
+constexpr HotZone kSettingsDefaultZone{422, 167, 448, 196};
+
+struct RecordingPage {
+  bool enabled = false;   // HistoryZiLiao
+  std::string interval;   // HistoryTimerDelay, seconds
+};
+struct WarningPage {
+  std::string firstWarning;     // CutACTimeMessage, seconds
+  std::string scheduleWarning;  // ShutTimeMessage, minutes
+  std::string period;           // ShutAlarmTimeMessage, seconds
+};
+struct BatteryPage {
+  std::string life;     // BatteryTime, minutes
+  std::string lowLife;  // BatteryEndTime, minutes
+  int offDelay = -1;    // BefoShutDownTime as a position of kOffDelayChoices
+};
+
+RecordingPage ReadRecordingPage(const ConfigFile& config);
+WarningPage ReadWarningPage(const ConfigFile& config);
+BatteryPage ReadBatteryPage(const ConfigFile& config);
+// Default fills the page's numbers; the recording box stays as it is.
+constexpr char kDefaultInterval[] = "5";
+WarningPage DefaultWarningPage();
+BatteryPage DefaultBatteryPage();
+
+struct ShownSettings {
+  LinkChoice link;
+  SettingsPage page = SettingsPage::Link;  // the page on display
+  RecordingPage recording;
+  WarningPage warning;
+  BatteryPage battery;
+};
+
+// OK: the page on display's keys, then ComboPort, ComboData, ComboStop,
+// ComboCheck and, when a rate is chosen, ComboRate.
+FileError SaveSettings(const ConfigFile& config, const ShownSettings& shown);
+
+// ---- "Alarm Message" -----------------------------------------------------------
+
+constexpr int kAlarmTexts = 7;
+using AlarmTexts = std::array<std::string, kAlarmTexts>;
+// NormalMessage, AcInterruptlMessage, AcNormalMessage, BatteryLowMessage,
+// BatteryNormalMessage, ShutDownMessage, ShutDownCancelMessage.
+extern const std::array<const char*, kAlarmTexts> kAlarmTextKeys;
+constexpr size_t kAlarmTextMax = 99;
+// The message page's painted buttons (its own pixels).
+constexpr HotZone kAlarmOkZone{338, 258, 370, 286};
+constexpr HotZone kAlarmCancelZone{395, 258, 423, 286};
+constexpr HotZone kAlarmDefaultZone{453, 259, 479, 286};
+
+AlarmTexts ReadAlarmTexts(const ConfigFile& config);
+AlarmTexts DefaultAlarmTexts();
+// Each text cut to 99 characters, written in the order of the keys.
+FileError SaveAlarmTexts(const ConfigFile& config, const AlarmTexts& shown);
+
+}  // namespace voltaris

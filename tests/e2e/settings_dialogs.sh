@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# The two settings dialogs driven as a user would. "UPS  Setting Configure":
+# USB shows the serial lists disabled and a COM port enables them; a rate
+# the lists do not have shows no rate; a value changed on a page that was
+# left is not saved; Default then Cancel leaves the file as it was; OK with
+# COM2 at 4800 bit/s is written and the link moves there (the UPS on COM2
+# answers). "Alarm Message": seven empty fields where nothing is stored,
+# Default fills them exactly, a 120-character text is stored as its first 99.
+# A settings file that cannot be written makes OK say so and stay open.
+source "$(dirname "$0")/lib.sh"
+e2e_init settings_dialogs 180
+e2e_map_com 1 "$RUN/no-line"  # no UPS on COM1
+E2E_COM=2 e2e_sim --rate 4800
+e2e_install en
+INI=$APP_DIR/UpsConfigure.ini
+key() { grep "^$1=" "$INI" | tr -d '\r' | cut -d= -f2; }
+enabled() { inspect children "$1" | awk -v id="$2" '$1 == id { print $4 }'; }
+close_boxes() { for b in $(inspect windows '#32770' | awk '/"Voltaris"/ {print $1}'); do inspect close "$b" >/dev/null; done; }
+S='#32770/UPS  Setting Configure'
+open_settings() {
+  inspect command Voltaris 40001 >/dev/null
+  wait_until 10 inspect wait "$S" visible 200 || fail "no setting dialog"
+}
+page() {  # the page bar's icons
+  case $1 in link) inspect click pic5 35 20 ;; recording) inspect click pic5 110 20 ;;
+    warning) inspect click pic5 180 20 ;; battery) inspect click pic5 240 20 ;; esac >/dev/null
+  sleep 0.3
+}
+press() {  # OK, Cancel, Default
+  case $1 in ok) inspect click "$S" 305 180 ;; cancel) inspect click "$S" 368 182 ;;
+    default) inspect click "$S" 435 180 ;; esac >/dev/null
+}
+e2e_start_app
+wait_event 30 "  UPS is DisConnected!" || fail "no disconnection recorded"
+sleep 1
+close_boxes
+
+e2e_log "USB, then COM3"
+sed -i 's/^ComboPort=.*/ComboPort=8\r/' "$INI"
+open_settings
+inspect command Voltaris 40001 >/dev/null
+sleep 0.3
+expect_eq "$(inspect windows '#32770' | grep -c '"UPS  Setting Configure"')" 1 "setting dialogs after two uses"
+expect_eq "$(inspect combo "$S" 1002)" "8 USB" "port shown"
+for id in 1003 1004 1005 1006; do expect_eq "$(enabled "$S" $id)" disabled "list $id with USB"; done
+inspect combo "$S" 1002 2 >/dev/null
+for id in 1003 1004 1005 1006; do expect_eq "$(enabled "$S" $id)" enabled "list $id with COM3"; done
+screenshot settings-link
+e2e_log "Default, then Cancel"
+before=$(md5sum <"$INI")
+page battery
+press default
+sleep 0.3
+expect_eq "$(inspect text "$S" 1032)/$(inspect text "$S" 1031)/$(inspect combo "$S" 1030)" "5/1/0 60" "battery defaults"
+screenshot settings-battery
+press cancel
+wait_until 10 inspect wait "$S" gone 200 || fail "Cancel left the dialog"
+expect_eq "$(md5sum <"$INI")" "$before" "file after Default and Cancel"
+
+e2e_log "a rate the lists do not have"
+sed -i 's/^ComboPort=.*/ComboPort=0\r/; s/^ComboRate=.*/ComboRate=19200\r/' "$INI"
+open_settings
+expect_eq "$(inspect combo "$S" 1003)" "-1 " "rate shown for 19200"
+
+e2e_log "only the page on display is saved"
+interval=$(key HistoryTimerDelay)
+page recording
+inspect settext "$S" 1025 42 >/dev/null
+page warning
+inspect settext "$S" 1026 7 >/dev/null
+press ok
+wait_until 10 inspect wait "$S" gone 200 || fail "OK left the dialog"
+expect_eq "$(key HistoryTimerDelay)" "$interval" "interval left on another page"
+expect_eq "$(key CutACTimeMessage)" 7 "first warning from the page on display"
+expect_eq "$(key ComboRate)" 19200 "rate with none chosen"
+
+e2e_log "COM2 at 4800 bit/s"
+open_settings
+inspect combo "$S" 1002 1 >/dev/null
+inspect combo "$S" 1003 1 >/dev/null
+press ok
+wait_until 10 inspect wait "$S" gone 200 || fail "OK left the dialog"
+expect_eq "$(key ComboPort)/$(key ComboRate)" "1/4800" "link written"
+wait_event 15 "  COM UPS is Connected!" || fail "the UPS on COM2 was never reached: $(events | tail -3)"
+grep -q ' Q1$' "$SIM_LOG" || fail "no status query on COM2"
+
+e2e_log "alarm messages"
+A='#32770/Alarm Message'
+sed -i '/^\(NormalMessage\|AcInterruptlMessage\|AcNormalMessage\|BatteryLowMessage\|BatteryNormalMessage\|ShutDownMessage\|ShutDownCancelMessage\)=/d' "$INI"
+inspect command Voltaris 40002 >/dev/null
+wait_until 10 inspect wait "$A" visible 200 || fail "no alarm message dialog"
+for id in 1032 1033 1034 1035 1036 1037 1038; do expect_eq "$(inspect text "$A" $id)" "" "field $id when nothing is stored"; done
+P="$A>#32770"  # the message page inside the frame
+inspect click "$P" 465 272 >/dev/null  # Default
+sleep 0.3
+defaults=""
+for id in 1032 1033 1034 1035 1036 1037 1038; do defaults+="$(inspect text "$A" $id)|"; done
+expect_eq "$defaults" "UPS is  Normal !|Attention!! AC  Failed|AC Fail Recovered|Attention!! UPS Battery Low|UPS Battery Low Recovered|System Shutdown|Shutdown Canceled|" "default texts"
+long=$(printf 'x%.0s' $(seq 120))
+inspect settext "$A" 1034 "$long" >/dev/null
+screenshot alarm-messages
+inspect click "$P" 354 272 >/dev/null  # OK
+wait_until 10 inspect wait "$A" gone 200 || fail "OK left the alarm dialog"
+expect_eq "$(key AcNormalMessage)" "$(printf 'x%.0s' $(seq 99))" "a 120-character text, stored"
+expect_eq "$(key AcInterruptlMessage)" "Attention!! AC  Failed" "AC fail text"
+
+e2e_log "a settings file that cannot be written"
+chmod a-w "$INI"
+before=$(md5sum <"$INI")
+inspect command Voltaris 40002 >/dev/null
+wait_until 10 inspect wait "$A" visible 200 || fail "no alarm message dialog"
+inspect settext "$A" 1032 "changed" >/dev/null
+inspect click "$P" 354 272 >/dev/null
+wait_until 10 inspect wait '#32770/Voltaris' visible 200 || fail "OK on a read-only file said nothing"
+screenshot read-only
+close_boxes
+inspect wait "$A" visible 200 >/dev/null || fail "the alarm dialog closed as if saved"
+expect_eq "$(inspect text "$A" 1032)" "changed" "the user's text kept"
+inspect click "$P" 409 272 >/dev/null  # Cancel
+open_settings
+page warning
+inspect settext "$S" 1026 9 >/dev/null
+press ok
+wait_until 10 inspect wait '#32770/Voltaris' visible 200 || fail "OK of the setting dialog on a read-only file said nothing"
+close_boxes
+inspect wait "$S" visible 200 >/dev/null || fail "the setting dialog closed as if saved"
+expect_eq "$(md5sum <"$INI")" "$before" "read-only file"
+chmod u+w "$INI"

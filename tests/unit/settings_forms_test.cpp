@@ -1,0 +1,139 @@
+// The settings dialogs as data: what they show of the file, and what OK
+// writes, in which order.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "config/settings_forms.h"
+#include "tests/unit/test_folder.h"
+
+using namespace voltaris;
+
+namespace {
+
+// The keys of a file in the order they stand (new keys go to the end of
+// their section, so a fresh file shows the order of the writes).
+std::string KeyOrder(const std::string& path) {
+  std::ifstream in(path);
+  std::string line, keys;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '[') continue;
+    keys += line.substr(0, line.find('=')) + " ";
+  }
+  return keys;
+}
+
+struct Settings {
+  voltaris::testing::TestFolder dir;
+  ConfigFile config{dir.path()};
+  void Write(const char* section, const char* key, const std::string& value) {
+    ASSERT_FALSE(config.WriteString(section, key, value));
+  }
+  std::string Read(const char* section, const char* key) { return config.ReadString(section, key); }
+  std::string Keys() { return KeyOrder(config.PathOf(ConfigFile::kFileName)); }
+};
+
+}  // namespace
+
+TEST(SettingsDialog, ListsShowTheStoredPositionsOrNothing) {
+  Settings s;
+  s.Write("Mscomm", "ComboPort", "8");
+  s.Write("Mscomm", "ComboRate", "19200");
+  s.Write("Mscomm", "ComboCheck", "2");
+  s.Write("Mscomm", "ComboData", "4");
+  s.Write("Mscomm", "ComboStop", "3");
+  const LinkChoice c = ReadLinkChoice(s.config);
+  EXPECT_EQ(c.port, LinkChoice::kUsb);
+  EXPECT_EQ(c.rate, -1);  // not one of the three rates
+  EXPECT_EQ(c.parity, 2);
+  EXPECT_EQ(c.dataBits, 4);
+  EXPECT_EQ(c.stopBits, -1);  // past the list's end
+  s.Write("Mscomm", "ComboRate", "4800");
+  s.Write("Mscomm", "ComboPort", "9");
+  EXPECT_EQ(ReadLinkChoice(s.config).rate, 1);
+  EXPECT_EQ(ReadLinkChoice(s.config).port, -1);
+  s.Write("AlarmMessage", "BefoShutDownTime", "90");
+  EXPECT_EQ(ReadBatteryPage(s.config).offDelay, -1);
+  s.Write("AlarmMessage", "BefoShutDownTime", "600");
+  EXPECT_EQ(ReadBatteryPage(s.config).offDelay, 9);
+}
+
+TEST(SettingsDialog, OkWritesThePageOnDisplayThenTheLinkInOrder) {
+  Settings s;
+  ShownSettings shown;
+  shown.link = {1, 1, 0, 4, 0};  // COM2, 4800, none, 8 data bits, 1 stop bit
+  shown.page = SettingsPage::Battery;
+  shown.battery = {"7", "2", -1};
+  shown.recording = {true, "30"};  // left for another page: not saved
+  ASSERT_FALSE(SaveSettings(s.config, shown));
+  EXPECT_EQ(s.Keys(), "BatteryTime BatteryEndTime BefoShutDownTime ComboPort ComboData ComboStop ComboCheck ComboRate ");
+  EXPECT_EQ(s.Read("Mscomm", "ComboPort"), "1");
+  EXPECT_EQ(s.Read("Mscomm", "ComboRate"), "4800");
+  EXPECT_EQ(s.Read("Mscomm", "ComboData"), "4");
+  EXPECT_EQ(s.Read("AlarmMessage", "BefoShutDownTime"), "");  // no entry chosen
+  EXPECT_EQ(s.Read("DataRecord", "HistoryTimerDelay"), "");
+}
+
+TEST(SettingsDialog, NoRateChosenLeavesTheStoredRate) {
+  Settings s;
+  s.Write("Mscomm", "ComboRate", "19200");
+  ShownSettings shown;
+  shown.link = ReadLinkChoice(s.config);
+  shown.link.port = 2;
+  shown.page = SettingsPage::Recording;
+  shown.recording = {true, "12345678901234567890123"};
+  ASSERT_FALSE(SaveSettings(s.config, shown));
+  EXPECT_EQ(s.Read("Mscomm", "ComboRate"), "19200");
+  EXPECT_EQ(s.Read("DataRecord", "HistoryZiLiao"), "1");
+  EXPECT_EQ(s.Read("DataRecord", "HistoryTimerDelay"), "1234567890123456789");  // 19 characters
+  shown.page = SettingsPage::Warning;
+  shown.warning = DefaultWarningPage();
+  ASSERT_FALSE(SaveSettings(s.config, shown));
+  EXPECT_EQ(s.Read("AlarmMessage", "CutACTimeMessage") + s.Read("AlarmMessage", "ShutTimeMessage") +
+                s.Read("AlarmMessage", "ShutAlarmTimeMessage"),
+            "5110");
+  const BatteryPage battery = DefaultBatteryPage();
+  EXPECT_EQ(battery.life + battery.lowLife + kOffDelayChoices[battery.offDelay], "5160");
+}
+
+TEST(SettingsDialog, AFailedWriteIsReturned) {
+  voltaris::testing::TestFolder dir;
+  ConfigFile config(dir.path() + "/no-such-folder");
+  ShownSettings shown;
+  shown.link = {0, 0, 0, 4, 0};
+  EXPECT_TRUE(SaveSettings(config, shown));
+  EXPECT_TRUE(SaveAlarmTexts(config, DefaultAlarmTexts()));
+}
+
+TEST(AlarmDialog, DefaultsAndTheCutAndOrderOfOk) {
+  Settings s;
+  const AlarmTexts none = ReadAlarmTexts(s.config);
+  for (const std::string& text : none) EXPECT_EQ(text, "");
+  AlarmTexts shown = DefaultAlarmTexts();
+  EXPECT_EQ(shown[0], "UPS is  Normal !");
+  EXPECT_EQ(shown[1], "Attention!! AC  Failed");
+  EXPECT_EQ(shown[3], "Attention!! UPS Battery Low");
+  EXPECT_EQ(shown[6], "Shutdown Canceled");
+  shown[2] = std::string(120, 'x');
+  ASSERT_FALSE(SaveAlarmTexts(s.config, shown));
+  EXPECT_EQ(s.Keys(),
+            "NormalMessage AcInterruptlMessage AcNormalMessage BatteryLowMessage BatteryNormalMessage "
+            "ShutDownMessage ShutDownCancelMessage ");
+  EXPECT_EQ(s.Read("AlarmMessage", "AcNormalMessage"), std::string(99, 'x'));
+  EXPECT_EQ(ReadAlarmTexts(s.config)[4], "UPS Battery Low Recovered");
+}
+
+TEST(SettingsDialog, PageIconsIncludeTheirBounds) {
+  EXPECT_EQ(PageIconAt(18, 7), SettingsPage::Link);
+  EXPECT_EQ(PageIconAt(53, 39), SettingsPage::Link);
+  EXPECT_EQ(PageIconAt(17, 7), std::nullopt);
+  EXPECT_EQ(PageIconAt(98, 37), SettingsPage::Recording);
+  EXPECT_EQ(PageIconAt(98, 38), std::nullopt);
+  EXPECT_EQ(PageIconAt(194, 43), SettingsPage::Warning);
+  EXPECT_EQ(PageIconAt(195, 43), std::nullopt);
+  EXPECT_EQ(PageIconAt(226, 9), SettingsPage::Battery);
+  EXPECT_EQ(PageIconAt(226, 8), std::nullopt);
+  EXPECT_TRUE(kSettingsDefaultZone.Contains(448, 196));
+  EXPECT_FALSE(kSettingsDefaultZone.Contains(449, 196));
+}
