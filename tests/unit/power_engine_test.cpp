@@ -177,6 +177,27 @@ TEST(PowerEngineHistory, NoTimerWhenRecordingIsOff) {
   for (unsigned id : {1034u, 1035u, 1036u, 1037u}) EXPECT_EQ(rig.timers.TimesArmed(id), 0) << id;
 }
 
+// The settings dialog's OK: the running history timer stops and the next
+// reply starts it again with the new interval; the port is reopened a second
+// later with the new line.
+TEST(PowerEngineHistory, NewSettingsRestartTheHistoryTimerWithTheNewInterval) {
+  EngineRig rig;
+  rig.Settings("[DataRecord]\nHistoryZiLiao=1\nHistoryTimerDelay=5\n");
+  OpenSerial(rig);
+  rig.engine.OnSerialRead(true, kHealthy);
+  ASSERT_EQ(rig.timers.armed[kTimerHistorySerialUp].periodMs, 5000u);
+  rig.Settings("[DataRecord]\nHistoryZiLiao=1\nHistoryTimerDelay=30\n");
+  rig.engine.ApplySettings({1, 4800, 0, 4, 0});
+  EXPECT_FALSE(rig.timers.IsArmed(kTimerHistorySerialUp));
+  EXPECT_EQ(rig.timers.armed[kTimerOpenSerial].periodMs, 1000u);
+  EXPECT_EQ(rig.timers.armed[kTimerLinkGrace].periodMs, 5000u);
+  rig.engine.OnSerialRead(true, kHealthy);
+  EXPECT_EQ(rig.timers.armed[kTimerHistorySerialUp].periodMs, 30000u);
+  rig.engine.ApplySettings(kUsb);
+  EXPECT_EQ(rig.monitor.kind, LinkKind::Usb);
+  EXPECT_EQ(rig.engine.Flags().noReplyReportArmed, 0);  // no "no UPS" box before the USB link was seen
+}
+
 TEST(PowerEngineHistory, OneTimerFollowsTheLinkState) {
   EngineRig rig;
   rig.Settings("[DataRecord]\nHistoryZiLiao=1\nHistoryTimerDelay=5\n");
