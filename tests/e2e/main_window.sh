@@ -69,6 +69,14 @@ key ctrl+t
 sleep 0.3
 expect_eq "$(windows_titled 'Special Time Selftest')" 1 "timed test dialogs after two uses"
 inspect close '#32770/Special Time Selftest' >/dev/null
+for pair in "ctrl+s:UPS  Setting Configure" "ctrl+a:Alarm Message"; do
+  key "${pair%%:*}"
+  wait_until 10 inspect wait "#32770/${pair#*:}" visible 200 || fail "${pair%%:*} opened no ${pair#*:}"
+  key "${pair%%:*}"
+  sleep 0.3
+  expect_eq "$(windows_titled "${pair#*:}")" 1 "${pair#*:} dialogs after two uses"
+  inspect close "#32770/${pair#*:}" >/dev/null
+done
 inspect close '#32770/Data Plot' >/dev/null
 wait_until 5 inspect wait '#32770/Data Plot' gone 200 || fail "the data plot did not close"
 
