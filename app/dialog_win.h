@@ -5,6 +5,10 @@
 
 #include <windows.h>
 
+#include <initializer_list>
+
+#include "app/hot_zone.h"
+
 namespace voltaris {
 
 // A modeless dialog kept by an object: its handle while it is open, and the
@@ -85,6 +89,26 @@ inline INT_PTR ShowHandCursor(HWND dialog) {
   SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
   SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
   return TRUE;
+}
+
+// WM_SETCURSOR of a window with painted buttons: the hand while the pointer
+// is over the window's own client area inside one of `zones`.
+inline INT_PTR HandOverZones(HWND window, WPARAM wParam, LPARAM lParam, std::initializer_list<HotZone> zones) {
+  if (reinterpret_cast<HWND>(wParam) != window || LOWORD(lParam) != HTCLIENT) return FALSE;
+  const POINT p = PointerIn(window);
+  for (const HotZone& zone : zones) {
+    if (zone.Contains(p.x, p.y)) return ShowHandCursor(window);
+  }
+  return FALSE;
+}
+
+// A control made by the program in a dialog, in the dialog's own font.
+inline HWND CreateControl(HWND dialog, HINSTANCE instance, const char* cls, const char* text, DWORD style, int x,
+                          int y, int width, int height, int id, DWORD exStyle = 0) {
+  HWND control = CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, dialog,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+  if (control) SendMessageA(control, WM_SETFONT, SendMessageA(dialog, WM_GETFONT, 0, 0), FALSE);
+  return control;
 }
 
 // "Times New Roman" of weight 500, for the texts painted on the dialogs.

@@ -49,9 +49,8 @@ void AlarmDialog::CreatePage() {
                              reinterpret_cast<LPARAM>(this));
   if (!page_) return;
   for (int i = 0; i < kAlarmTexts; ++i) {
-    CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, kFieldX,
-                    kLabels[i].y - 3, kFieldWidth, kFieldHeight, page_,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstField + i)), instance_, nullptr);
+    CreateControl(page_, instance_, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, kFieldX, kLabels[i].y - 3, kFieldWidth,
+                  kFieldHeight, kFirstField + i, WS_EX_CLIENTEDGE);
   }
   MoveWindow(page_, kPageX, kPageY, kPageWidth, kPageHeight, FALSE);
   ShowTexts(ReadAlarmTexts(*config_));
@@ -133,10 +132,7 @@ INT_PTR AlarmDialog::OnPageMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SetTextColor(reinterpret_cast<HDC>(wParam), kBlue);
       SetBkColor(reinterpret_cast<HDC>(wParam), kWhite);
       return reinterpret_cast<INT_PTR>(fieldBrush_);
-    case WM_MOUSEMOVE:
-      overButton_ = kAlarmOkZone.Contains(x, y) || kAlarmCancelZone.Contains(x, y) || kAlarmDefaultZone.Contains(x, y);
-      return TRUE;
-    case WM_SETCURSOR: return overButton_ ? ShowHandCursor(page_) : FALSE;
+    case WM_SETCURSOR: return HandOverZones(page_, wParam, lParam, {kAlarmOkZone, kAlarmCancelZone, kAlarmDefaultZone});
     case WM_LBUTTONDOWN: OnPress(x, y); return TRUE;
     default: return FALSE;
   }

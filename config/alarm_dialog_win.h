@@ -39,7 +39,6 @@ class AlarmDialog : public SkinnedDialog {
   const ConfigFile* config_ = nullptr;
   HWND page_ = nullptr;
   HBRUSH fieldBrush_ = nullptr;
-  bool overButton_ = false;
 };
 
 }  // namespace voltaris

@@ -30,7 +30,7 @@ const LinkList kLinkLists[] = {
     {1006, 1130, "Stop Bits", {"1", "1.5", "2"}},
 };
 constexpr int kPortList = 1002, kRateList = 1003, kParityList = 1004, kDataList = 1005, kStopList = 1006;
-constexpr int kListsX = 100, kListsY = 66, kListsPitch = 19;
+constexpr int kListsX = 100, kListsY = 62, kListsPitch = 18;
 
 // ---- The pages -----------------------------------------------------------------
 
@@ -49,8 +49,7 @@ struct NumberRow {
 
 HWND MakeChild(HWND parent, HINSTANCE instance, const char* cls, const char* text, DWORD style, int x, int y, int w,
                int h, int id) {
-  return CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+  return CreateControl(parent, instance, cls, text, style, x, y, w, h, id);
 }
 
 // A label, a number field with its up-down control at its right edge, a unit.
@@ -343,11 +342,9 @@ INT_PTR SettingsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (LOWORD(wParam) == kPortList && HIWORD(wParam) == CBN_SELCHANGE) OnPortChanged();
       return TRUE;
     case WM_APP_PAGE_ICON: ShowPage(static_cast<SettingsPage>(wParam)); return TRUE;
-    case WM_MOUSEMOVE:
-      overZone_ = kSettingsOkZone.Contains(x, y) || kSettingsCancelZone.Contains(x, y) ||
-                  (page_ && kSettingsDefaultZone.Contains(x, y));
-      return TRUE;
-    case WM_SETCURSOR: return overZone_ ? ShowHandCursor(hwnd_) : FALSE;
+    case WM_SETCURSOR:
+      return page_ ? HandOverZones(hwnd_, wParam, lParam, {kSettingsOkZone, kSettingsCancelZone, kSettingsDefaultZone})
+                   : HandOverZones(hwnd_, wParam, lParam, {kSettingsOkZone, kSettingsCancelZone});
     case WM_LBUTTONDOWN: OnPress(x, y); return TRUE;
     case WM_CLOSE: Close(); return TRUE;
     default: return FALSE;

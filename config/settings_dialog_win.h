@@ -57,7 +57,6 @@ class SettingsDialog : public SkinnedDialog {
   HWND page_ = nullptr;
   SettingsPage shown_ = SettingsPage::Link;
   HBRUSH labelBrush_ = nullptr;
-  bool overZone_ = false;
 };
 
 }  // namespace voltaris

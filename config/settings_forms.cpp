@@ -8,11 +8,10 @@
 namespace voltaris {
 namespace {
 
-// A stored list position, if it is one of the list's.
+// A stored list position, if it is one of the list's (an absent key reads
+// as 0, as everywhere in the settings).
 int Position(const ConfigFile& config, const char* key, int count) {
-  const std::string text = config.ReadString(section::kMscomm, key);
-  if (text.empty()) return -1;
-  const int value = LeadingInteger(text);
+  const int value = LeadingInteger(config.ReadString(section::kMscomm, key));
   return value >= 0 && value < count ? value : -1;
 }
 
@@ -106,13 +105,13 @@ BatteryPage DefaultBatteryPage() { return {"5", "1", 0}; }
 
 FileError SaveSettings(const ConfigFile& config, const ShownSettings& shown) {
   if (FileError e = SavePage(config, shown)) return e;
+  // A list left without a choice keeps its stored value: no position
+  // outside a list is ever written.
   const LinkChoice& c = shown.link;
-  if (FileError e = WriteAll(config, section::kMscomm,
-                             {{"ComboPort", std::to_string(c.port)},
-                              {"ComboData", std::to_string(c.dataBits)},
-                              {"ComboStop", std::to_string(c.stopBits)},
-                              {"ComboCheck", std::to_string(c.parity)}})) {
-    return e;
+  for (const auto& [key, position] : {std::pair{"ComboPort", c.port}, std::pair{"ComboData", c.dataBits},
+                                      std::pair{"ComboStop", c.stopBits}, std::pair{"ComboCheck", c.parity}}) {
+    if (position < 0) continue;
+    if (FileError e = config.WriteString(section::kMscomm, key, std::to_string(position))) return e;
   }
   if (c.rate < 0 || c.rate >= static_cast<int>(std::size(kRateChoices))) return {};
   return config.WriteString(section::kMscomm, "ComboRate", kRateChoices[c.rate]);

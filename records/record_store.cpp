@@ -510,7 +510,38 @@ FileError RecordStore::ReadAll(RecordTable table, const std::vector<std::string>
                 &readError);
   std::vector<std::string> torn;
   if (reader.Finish(&torn) && LooksWhole(table, torn)) deliver(torn);  // a whole row without its line end
+  // Rows the table could not take yet follow its own, so that what the user
+  // sees is complete. (The daily table's waiting rows are counts to add: they
+  // show once they are in.)
+  if (table != RecordTable::Daily) {
+    // Rows for a table not created yet begin with its column names.
+    std::string rows = WaitingRows(table);
+    const std::string names = HeaderOf(table);
+    const bool named = rows.compare(0, names.size(), names) == 0;
+    if (header && !named) rows.insert(0, names);
+    if (!header && named) rows.erase(0, names.size());
+    CsvReader waiting(deliver);
+    waiting.Feed(rows);
+    waiting.Finish(nullptr);
+  }
   return readError ? readError : error;
+}
+
+std::string RecordStore::WaitingRows(RecordTable table) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::string rows;
+  FileError ignored;
+  if (const auto commit = files_.ReadWhole(CommitPathOf(table), &ignored)) {
+    uint64_t at = 0;
+    std::string payload;
+    const auto tail = files_.ReadTail(PathOf(table), 0, &ignored);
+    // Only a commit not begun yet: a begun one's rows are in the table.
+    if (DecodeCommit(*commit, at, payload) && (!tail || tail->offset <= at)) rows += payload;
+  }
+  for (const std::string& journal : {MovingPathOf(table), JournalPathOf(table)}) {
+    if (const auto text = files_.ReadWhole(journal, &ignored)) rows += *text;
+  }
+  return rows + Joined(StateOf(table).held);
 }
 
 FileError RecordStore::DeleteAll(RecordTable table) {

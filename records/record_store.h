@@ -113,6 +113,7 @@ class RecordStore {
   RecordResult Submit(RecordTable table, std::string row);
   TableState& StateOf(RecordTable table) { return tables_[static_cast<size_t>(table)]; }
   FileError DrainLocked(RecordTable table);
+  std::string WaitingRows(RecordTable table);
   FileError MoveJournalLocked(RecordTable table);
   FileError CommitMovingJournal(RecordTable table);
   FileError ApplyCommit(RecordTable table);

@@ -73,12 +73,11 @@ void TimedTestDialog::Close() {
   tests_->OnTimedSettingsClosed();
 }
 
-INT_PTR TimedTestDialog::OnMessage(UINT message, WPARAM, LPARAM lParam) {
+INT_PTR TimedTestDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
   switch (message) {
     case WM_PAINT: Paint(); return TRUE;
-    case WM_MOUSEMOVE: overOk_ = kOkZone.Contains(x, y); return TRUE;
-    case WM_SETCURSOR: return overOk_ ? ShowHandCursor(hwnd_) : FALSE;
+    case WM_SETCURSOR: return HandOverZones(hwnd_, wParam, lParam, {kOkZone});
     case WM_LBUTTONDOWN:
       if (kOkZone.Contains(x, y)) OnOk();
       return TRUE;

@@ -32,7 +32,6 @@ class TimedTestDialog : public SkinnedDialog {
   HINSTANCE instance_ = nullptr;
   SelfTests* tests_ = nullptr;
   const ConfigFile* config_ = nullptr;
-  bool overOk_ = false;
 };
 
 }  // namespace voltaris

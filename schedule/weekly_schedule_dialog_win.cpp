@@ -63,8 +63,7 @@ void WeeklyScheduleDialog::OnInit(HWND hwnd) {
 
 void WeeklyScheduleDialog::CreateRowControls() {
   const auto make = [this](const char* cls, DWORD style, int x, int y, int width, int id) {
-    CreateWindowExA(0, cls, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, x, y, width, kControlHeight, hwnd_,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+    CreateControl(hwnd_, instance_, cls, "", WS_TABSTOP | style, x, y, width, kControlHeight, id);
   };
   for (int i = 0; i < 7; ++i) {
     const RowControls& row = kRows[i];
@@ -147,10 +146,6 @@ void WeeklyScheduleDialog::Paint() {
   EndPaint(hwnd_, &ps);
 }
 
-void WeeklyScheduleDialog::OnMouseMove(int x, int y) {
-  overButton_ = kOkZone.Contains(x, y) || kCancelZone.Contains(x, y);
-}
-
 void WeeklyScheduleDialog::OnPress(int x, int y) {
   if (kOkZone.Contains(x, y)) {
     OnOk();
@@ -185,8 +180,7 @@ INT_PTR WeeklyScheduleDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lPar
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED) OnCheckBox(LOWORD(wParam));
       return TRUE;
-    case WM_MOUSEMOVE: OnMouseMove(x, y); return TRUE;
-    case WM_SETCURSOR: return overButton_ ? ShowHandCursor(hwnd_) : FALSE;
+    case WM_SETCURSOR: return HandOverZones(hwnd_, wParam, lParam, {kOkZone, kCancelZone});
     case WM_LBUTTONDOWN: OnPress(x, y); return TRUE;
     case WM_CLOSE: Close(); return TRUE;
     default: return FALSE;

@@ -31,14 +31,12 @@ class WeeklyScheduleDialog : public SkinnedDialog {
   WeeklySchedule ShownSchedule() const;
   void OnCheckBox(int id);
   void Paint();
-  void OnMouseMove(int x, int y);
   void OnPress(int x, int y);
   void OnOk();
   void Close();
 
   HINSTANCE instance_ = nullptr;
   const ConfigFile* config_ = nullptr;
-  bool overButton_ = false;
 };
 
 }  // namespace voltaris

@@ -17,6 +17,7 @@ class MemoryFileSystem : public FileSystem {
  public:
   std::map<std::string, std::string> files;
   std::set<std::string> blocked;
+  std::set<std::string> readOnly;  // open in another program that lets others read
   int failAt = 0;   // this write (counting from 1) fails, with no effect
   int crashAt = 0;  // at this write the program dies
   int tearAt = 0;   // this write does half its work and fails; the program goes on
@@ -71,7 +72,7 @@ class MemoryFileSystem : public FileSystem {
     });
   }
   FileError Rename(const std::string& from, const std::string& to) override {
-    if (blocked.count(from)) return {13, "blocked " + from};
+    if (blocked.count(from) || readOnly.count(from)) return {13, "blocked " + from};
     return Write(to, [&](bool half) {
       if (half || !files.count(from)) return;
       files[to] = files[from];
@@ -94,6 +95,7 @@ class MemoryFileSystem : public FileSystem {
   FileError Write(const std::string& path, Effect effect) {
     FileError error;
     if (Refused(path, &error)) return error;
+    if (readOnly.count(path)) return {32, "in use " + path};
     ++writes;
     if (writes == failAt) return {28, "failed write " + path};
     if (writes == tearAt) {

@@ -306,3 +306,26 @@ TEST(RecordJournal, DeleteAllDropsTheRowsWaitingForTheTable) {
   rig.disk.blocked.insert(kEvents);
   EXPECT_TRUE(rig.store->DeleteAll(RecordTable::Events));  // reported, nothing half done
 }
+
+// What the user sees is complete: rows still waiting for a table that another
+// program holds open follow the table's own, in order; deleting it then fails
+// and leaves every row where it was.
+TEST(RecordJournal, WaitingRowsAreReadAfterTheTablesOwnAndADeleteThatFailsKeepsThem) {
+  JournalRig rig;
+  rig.Event(1);
+  rig.disk.readOnly.insert(kEvents);
+  rig.Event(2);  // into the journal
+  rig.disk.blocked.insert(kEvents + ".pending");
+  rig.Event(3);  // held in memory: the journal is out of reach too
+  rig.disk.blocked.clear();
+  EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 3));
+  EXPECT_TRUE(rig.store->DeleteAll(RecordTable::Events));
+  EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 3));
+  rig.disk.readOnly.clear();
+  EXPECT_TRUE(rig.Event(4).written);
+  EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 4));
+  rig.disk.files.erase(kEvents);  // a table not created yet: its waiting rows still show
+  rig.disk.readOnly.insert(kEvents);
+  rig.Event(5);
+  EXPECT_EQ(rig.EventTexts(), EventsNumbered(5, 5));
+}

@@ -59,6 +59,24 @@ TEST(SettingsDialog, ListsShowTheStoredPositionsOrNothing) {
   EXPECT_EQ(ReadBatteryPage(s.config).offDelay, 9);
 }
 
+// With nothing stored the lists show COM1, no parity, 4 data bits, one stop
+// bit, as the link reads them; a list left without a choice is not written.
+TEST(SettingsDialog, NothingStoredShowsTheFirstEntriesAndNoPositionIsWrittenAsMinusOne) {
+  Settings s;
+  const LinkChoice c = ReadLinkChoice(s.config);
+  EXPECT_EQ(c.port, 0);
+  EXPECT_EQ(c.parity, 0);
+  EXPECT_EQ(c.dataBits, 0);
+  EXPECT_EQ(c.stopBits, 0);
+  EXPECT_EQ(c.rate, -1);
+  s.Write("Mscomm", "ComboStop", "7");
+  ShownSettings shown;
+  shown.link = ReadLinkChoice(s.config);
+  ASSERT_FALSE(SaveSettings(s.config, shown));
+  EXPECT_EQ(s.Read("Mscomm", "ComboStop"), "7");
+  EXPECT_EQ(s.Read("Mscomm", "ComboPort"), "0");
+}
+
 TEST(SettingsDialog, OkWritesThePageOnDisplayThenTheLinkInOrder) {
   Settings s;
   ShownSettings shown;
