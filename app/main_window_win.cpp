@@ -18,6 +18,8 @@
 #include "app/working_directory.h"
 #include "config/alarm_dialog_win.h"
 #include "config/settings_dialog_win.h"
+#include "records/event_data_viewer_win.h"
+#include "records/log_viewer_win.h"
 #include "config/config_file.h"
 #include "config/settings.h"
 #include "events/system_shutdown_win.h"
@@ -99,6 +101,8 @@ struct MainWindow : BarListener {
   AboutWindow about;
   SettingsDialog settingsDialog;
   AlarmDialog alarmDialog;
+  LogViewer logViewer;
+  EventDataViewer eventDataViewer;
   WindowMenus menus;
   WindowNotices notices;
   CountdownWindows countdowns;
@@ -180,6 +184,8 @@ LRESULT MainWindow::OnCreate(HWND window) {
                            }
                          }});
   alarmDialog.Attach(instance, hwnd, *config);
+  logViewer.Attach(instance, hwnd, *store);
+  eventDataViewer.Attach(instance, hwnd, *store);
   parts->records.Recover();  // what the last run left goes in before this run's first row
   parts->engine.LogProgramStart();
 
@@ -277,6 +283,8 @@ LRESULT MainWindow::OnCommand(WORD id) {
     case IDC_DATA_PLOT: dataPlot.Open(); break;
     case IDC_SETTINGS: settingsDialog.Open(); break;
     case IDC_ALARM_MESSAGES: alarmDialog.Open(); break;
+    case IDC_LOG_FILE: logViewer.Open(); break;
+    case IDC_EVENT_DATA: eventDataViewer.Open(); break;
     case IDC_HELP_CONTENT: OpenHelp(); break;
     case IDC_ABOUT: about.Open(); break;
     default: break;  // the settings and record windows come with their dialogs

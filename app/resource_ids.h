@@ -27,6 +27,8 @@
 #define IDD_SETTINGS_BATTERY 132
 #define IDD_ALARM_MESSAGE 157       // "Alarm Message"
 #define IDD_ALARM_MESSAGE_PAGE 156  // its seven texts
+#define IDD_LOG_FILE 164            // "Log File"
+#define IDD_EVENT_DATA 167          // "Event Data"
 
 // Gauge panel controls: the bars and their readouts
 #define IDC_INPUT_VOLTAGE_BAR 1001

@@ -11,6 +11,7 @@
 //   inspect check SELECTOR ID [on|off]   a check box's state, or clicks it into that state
 //   inspect time SELECTOR ID [H:M:S]     a time picker's time, or sets it
 //   inspect combo SELECTOR ID [INDEX]    a list's "INDEX TEXT", or chooses INDEX
+//   inspect pickday SELECTOR ID Y-M-D    picks a day in a date picker, as from its calendar
 //   inspect settext SELECTOR ID TEXT     sets a control's text
 //   inspect menustate SELECTOR ITEM [bypos]  ENABLED, GRAYED, CHECKED or MISSING
 //   inspect replies SELECTOR             status replies the program has accepted
@@ -20,6 +21,7 @@
 //   inspect command SELECTOR ID          posts WM_COMMAND
 //   inspect click SELECTOR X Y           posts a left click at client coordinates
 //   inspect close SELECTOR               posts WM_CLOSE
+//   inspect hold FILE SECONDS            keeps FILE open for others to read only
 //
 // SELECTOR: CLASS, CLASS/TITLE, or 0xHANDLE; a CLASS with no top-level window
 // names a child window of that class; PARENT>CHILD a child inside PARENT. A control ID is looked for among the
@@ -235,6 +237,34 @@ int CheckBox(HWND box, const char* wanted) {
   return 0;
 }
 
+// Picks a day in a date picker as a user would: the date changes, then the
+// calendar is opened and closed (the picker's dialog hears DTN_CLOSEUP).
+int PickDay(HWND picker, const char* day) {
+  unsigned year = 0, month = 0, date = 0;
+  if (std::sscanf(day, "%u-%u-%u", &year, &month, &date) != 3) return 2;
+  RemoteBuffer remote(picker, sizeof(SYSTEMTIME));
+  if (!remote.Ok()) return 1;
+  SYSTEMTIME at = {};
+  SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(remote.At()));
+  remote.Get(&at, sizeof at);
+  at.wYear = static_cast<WORD>(year);
+  at.wMonth = static_cast<WORD>(month);
+  at.wDay = static_cast<WORD>(date);
+  remote.Put(&at, sizeof at);
+  if (!SendMessageA(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(remote.At()))) return 1;
+  // Two presses on the drop-down button: the calendar opens, then closes
+  // without a change, and the picker tells its dialog it closed.
+  RECT client;
+  GetClientRect(picker, &client);
+  const LPARAM button = MAKELPARAM(client.right - 8, client.bottom / 2);
+  for (int press = 0; press < 2; ++press) {
+    PostMessageA(picker, WM_LBUTTONDOWN, MK_LBUTTON, button);
+    PostMessageA(picker, WM_LBUTTONUP, 0, button);
+    Sleep(300);
+  }
+  return 0;
+}
+
 // A list's selection as "INDEX TEXT" (-1 when none), or selects INDEX and
 // tells the dialog, as a user's choice would.
 int ComboBox(HWND combo, const char* wanted) {
@@ -291,6 +321,18 @@ int main(int argc, char** argv) {
   const std::string verb = argv[1];
   if (verb == "windows") {
     EnumWindows(PrintTopLevel, reinterpret_cast<LPARAM>(argc > 2 ? argv[2] : nullptr));
+    return 0;
+  }
+  if (verb == "hold" && argc > 3) {
+    // As a spreadsheet holds a file: others may read it, nobody may change,
+    // replace or delete it, until the time is up.
+    HANDLE file = CreateFileA(argv[2], GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 1;
+    std::printf("holding\n");
+    std::fflush(stdout);
+    Sleep(static_cast<DWORD>(std::atoi(argv[3])) * 1000);
+    CloseHandle(file);
     return 0;
   }
   if (argc < 3) return Usage();
@@ -355,6 +397,8 @@ int main(int argc, char** argv) {
     return PrintListView(control);
   } else if (verb == "check") {
     return CheckBox(control, argc > 4 ? argv[4] : nullptr);
+  } else if (verb == "pickday" && argc > 4) {
+    return PickDay(control, argv[4]);
   } else if (verb == "combo") {
     return ComboBox(control, argc > 4 ? argv[4] : nullptr);
   } else if (verb == "settext" && argc > 4) {

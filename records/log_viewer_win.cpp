@@ -1,0 +1,49 @@
+#include "records/log_viewer_win.h"
+
+#include <commctrl.h>
+
+#include "app/paint_win.h"
+#include "app/resource_ids.h"
+
+namespace voltaris {
+namespace {
+
+constexpr int kWidth = 360, kHeight = 320;
+constexpr int kListId = 1084;
+
+}  // namespace
+
+LogViewer::LogViewer() : TableViewer(RecordTable::Events, 1, "The event log", {206, 261, 244, 289}, {271, 259, 302, 292}) {}
+
+void LogViewer::Open() { OpenFrom<LogViewer>(IDD_LOG_FILE); }
+
+void LogViewer::OnInit(HWND hwnd) {
+  hwnd_ = hwnd;
+  SetClientSize(hwnd, kWidth, kHeight);
+  list_ = CreateRowList(hwnd, instance_, kListId, {8, 8, kWidth - 8, 250}, {{"", kWidth - 40}}, false);
+  ListView_SetTextColor(list_, RGB(0, 0, 255));
+  ListView_SetTextBkColor(list_, RGB(255, 255, 255));
+  ShowError(ReadRows(*store_, table_, {"event"}, rows_));
+  ShowRows(list_, rows_);
+}
+
+void LogViewer::Paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  DrawBitmapAt(dc, instance_, IDB_LOG_BACK, 0, 0);
+  DrawBitmapAt(dc, instance_, IDB_LOG_CLOSE, 205, 260);
+  DrawBitmapAt(dc, instance_, IDB_LOG_DELETE, 270, 260);
+  EndPaint(hwnd_, &ps);
+}
+
+INT_PTR LogViewer::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) {
+    Paint();
+    return TRUE;
+  }
+  INT_PTR result = FALSE;
+  OnCommonMessage(message, wParam, lParam, result);
+  return result;
+}
+
+}  // namespace voltaris

@@ -1,0 +1,54 @@
+// What the record viewers share: the store, their list and the rows it
+// shows, the Close and Delete buttons. Delete reaches the table first and
+// empties the list only when that worked.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/dialog_win.h"
+#include "records/row_list_win.h"
+
+namespace voltaris {
+
+class TableViewer : public SkinnedDialog {
+ public:
+  void Attach(HINSTANCE instance, HWND owner, RecordStore& store) {
+    instance_ = instance;
+    owner_ = owner;
+    store_ = &store;
+  }
+
+ protected:
+  TableViewer(RecordTable table, size_t columns, const char* what, HotZone close, HotZone remove)
+      : table_(table), rows_(columns), what_(what), closeZone_(close), deleteZone_(remove) {}
+  // Creates and shows the window from its template, unless it is open.
+  template <typename Viewer>
+  void OpenFrom(int templateId) {
+    if (hwnd_) return;
+    CreateDialogParamA(instance_, MAKEINTRESOURCEA(templateId), owner_, DialogProcedure<Viewer>,
+                       reinterpret_cast<LPARAM>(static_cast<Viewer*>(this)));
+    if (hwnd_) ShowWindow(hwnd_, SW_SHOW);
+  }
+  // The buttons, the caption's close and the list's requests for texts.
+  // True when `message` was one of those.
+  bool OnCommonMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
+  void ShowError(const FileError& error);
+  void Close();
+
+  HINSTANCE instance_ = nullptr;
+  HWND owner_ = nullptr;
+  RecordStore* store_ = nullptr;
+  HWND list_ = nullptr;
+  const RecordTable table_;
+  RowTexts rows_;
+
+ private:
+  void OnDelete();
+
+  const std::string what_;
+  const HotZone closeZone_, deleteZone_;
+};
+
+}  // namespace voltaris
