@@ -48,3 +48,6 @@
 #define IDA_VOLTARIS "VOLTARIS"
 
 #include "command_ids.h"
+
+// Special-date schedule
+#define IDD_SPECIAL_SCHEDULE 163     // seven dated shutdown and restart rows

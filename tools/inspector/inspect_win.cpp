@@ -10,6 +10,7 @@
 //   inspect listview SELECTOR ID         rows of a list view, columns separated by TAB
 //   inspect check SELECTOR ID [on|off]   a check box's state, or clicks it into that state
 //   inspect time SELECTOR ID [H:M:S]     a time picker's time, or sets it
+//   inspect date SELECTOR ID [Y-M-D]     a date picker's date, or sets it
 //   inspect combo SELECTOR ID [INDEX]    a list's "INDEX TEXT", or chooses INDEX
 //   inspect settext SELECTOR ID TEXT     sets a control's text
 //   inspect menustate SELECTOR ITEM [bypos]  ENABLED, GRAYED, CHECKED or MISSING
@@ -258,24 +259,35 @@ int ComboBox(HWND combo, const char* wanted) {
   return 0;
 }
 
-// A time picker's time as "H:M:S" (no leading zeros), or sets it.
-int TimePicker(HWND picker, const char* wanted) {
+// Three fields of a picker's SYSTEMTIME as "A<sep>B<sep>C" (no leading
+// zeros), or sets them, keeping the rest of what it holds.
+using PickerFields = WORD SYSTEMTIME::*[3];
+int Picker(HWND picker, const char* wanted, const PickerFields& fields, char separator) {
   RemoteBuffer remote(picker, sizeof(SYSTEMTIME));
   if (!remote.Ok()) return 1;
   SYSTEMTIME at = {};
   SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(remote.At()));
   remote.Get(&at, sizeof at);
   if (wanted == nullptr) {
-    std::printf("%u:%u:%u\n", at.wHour, at.wMinute, at.wSecond);
+    std::printf("%u%c%u%c%u\n", at.*fields[0], separator, at.*fields[1], separator, at.*fields[2]);
     return 0;
   }
-  unsigned hour = 0, minute = 0, second = 0;
-  if (std::sscanf(wanted, "%u:%u:%u", &hour, &minute, &second) != 3) return 2;
-  at.wHour = static_cast<WORD>(hour);
-  at.wMinute = static_cast<WORD>(minute);
-  at.wSecond = static_cast<WORD>(second);
+  const std::string format = std::string("%u") + separator + "%u" + separator + "%u";
+  unsigned values[3] = {};
+  if (std::sscanf(wanted, format.c_str(), &values[0], &values[1], &values[2]) != 3) return 2;
+  for (int i = 0; i < 3; ++i) at.*fields[i] = static_cast<WORD>(values[i]);
   remote.Put(&at, sizeof at);
   return SendMessageA(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(remote.At())) ? 0 : 1;
+}
+
+// A time picker's time as "H:M:S", or sets it.
+int TimePicker(HWND picker, const char* wanted) {
+  return Picker(picker, wanted, {&SYSTEMTIME::wHour, &SYSTEMTIME::wMinute, &SYSTEMTIME::wSecond}, ':');
+}
+
+// A date picker's date as "Y-M-D", or sets it.
+int DatePicker(HWND picker, const char* wanted) {
+  return Picker(picker, wanted, {&SYSTEMTIME::wYear, &SYSTEMTIME::wMonth, &SYSTEMTIME::wDay}, '-');
 }
 
 int Usage() {
@@ -365,6 +377,8 @@ int main(int argc, char** argv) {
                : 1;
   } else if (verb == "time") {
     return TimePicker(control, argc > 4 ? argv[4] : nullptr);
+  } else if (verb == "date") {
+    return DatePicker(control, argc > 4 ? argv[4] : nullptr);
   } else {
     return Usage();
   }
