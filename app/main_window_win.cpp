@@ -26,6 +26,7 @@
 #include "schedule/timed_test_dialog_win.h"
 #include "schedule/weekly_schedule_dialog_win.h"
 #include "schedule/special_schedule_dialog_win.h"
+#include "schedule/closed_apps_window_win.h"
 #include "ups/link_library_win.h"
 #include "ups/monitor_mailbox.h"
 #include "ups/monitor_thread_win.h"
@@ -106,6 +107,7 @@ struct MainWindow : BarListener {
   TimedTestDialog timedTestDialog;
   WeeklyScheduleDialog weeklyScheduleDialog;
   SpecialScheduleDialog specialScheduleDialog;
+  ClosedAppsWindow closedApps;
   WindowShutdown shutdown;
   MonitorMailbox mailbox;
   SystemLocalClock clock;
@@ -173,6 +175,7 @@ LRESULT MainWindow::OnCreate(HWND window) {
   timedTestDialog.Attach(instance, parts->selfTests, *config);
   weeklyScheduleDialog.Attach(instance, *config);
   specialScheduleDialog.Attach(instance, *config);
+  closedApps.Attach(instance, *store);
   settingsDialog.Attach(instance, hwnd, *config,
                         {[this] { ApplySettings(); },
                          [this](bool open) {
@@ -277,6 +280,7 @@ LRESULT MainWindow::OnCommand(WORD id) {
     case IDC_SELFTEST_SPECIAL_TIME: timedTestDialog.Open(); break;
     case IDC_WEEKLY_SCHEDULE: weeklyScheduleDialog.Open(); break;
     case IDC_SPECIAL_SCHEDULE: specialScheduleDialog.Open(); break;
+    case IDC_CLOSED_APPLICATIONS: closedApps.Open(); break;
     case IDC_CANCEL_SELFTEST: parts->selfTests.Cancel(); break;
     case IDC_DATA_PLOT: dataPlot.Open(); break;
     case IDC_SETTINGS: settingsDialog.Open(); break;

@@ -11,6 +11,7 @@
 //   inspect check SELECTOR ID [on|off]   a check box's state, or clicks it into that state
 //   inspect time SELECTOR ID [H:M:S]     a time picker's time, or sets it
 //   inspect date SELECTOR ID [Y-M-D]     a date picker's date, or sets it
+//   inspect columns SELECTOR ID          a list view's column headings and widths, one a line
 //   inspect combo SELECTOR ID [INDEX]    a list's "INDEX TEXT", or chooses INDEX
 //   inspect settext SELECTOR ID TEXT     sets a control's text
 //   inspect menustate SELECTOR ITEM [bypos]  ENABLED, GRAYED, CHECKED or MISSING
@@ -290,6 +291,26 @@ int DatePicker(HWND picker, const char* wanted) {
   return Picker(picker, wanted, {&SYSTEMTIME::wYear, &SYSTEMTIME::wMonth, &SYSTEMTIME::wDay}, '-');
 }
 
+// A list view's headings as "TEXT<TAB>WIDTH" lines.
+int PrintColumns(HWND list) {
+  constexpr int kTextMax = 256;
+  RemoteBuffer remote(list, sizeof(LVCOLUMNA) + kTextMax);
+  if (!remote.Ok()) return 1;
+  for (int index = 0;; ++index) {
+    LVCOLUMNA column = {};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = remote.At(sizeof(LVCOLUMNA));
+    column.cchTextMax = kTextMax;
+    remote.Put(&column, sizeof column);
+    if (!SendMessageA(list, LVM_GETCOLUMNA, index, reinterpret_cast<LPARAM>(remote.At()))) return 0;
+    char text[kTextMax] = "";
+    remote.Get(&column, sizeof column);
+    remote.Get(text, kTextMax, sizeof(LVCOLUMNA));
+    text[kTextMax - 1] = '\0';
+    std::printf("%s\t%d\n", text, column.cx);
+  }
+}
+
 int Usage() {
   std::fprintf(stderr, "usage: inspect windows|wait|children|text|progress|listview|check|time|combo|settext|menustate|origin|"
                        "command|click|close ... (see the source's header)\n");
@@ -379,6 +400,8 @@ int main(int argc, char** argv) {
     return TimePicker(control, argc > 4 ? argv[4] : nullptr);
   } else if (verb == "date") {
     return DatePicker(control, argc > 4 ? argv[4] : nullptr);
+  } else if (verb == "columns") {
+    return PrintColumns(control);
   } else {
     return Usage();
   }
