@@ -27,6 +27,8 @@
 #include "schedule/countdown_windows_win.h"
 #include "schedule/timed_test_dialog_win.h"
 #include "schedule/weekly_schedule_dialog_win.h"
+#include "schedule/special_schedule_dialog_win.h"
+#include "schedule/closed_apps_window_win.h"
 #include "ups/link_library_win.h"
 #include "ups/monitor_mailbox.h"
 #include "ups/monitor_thread_win.h"
@@ -108,6 +110,8 @@ struct MainWindow : BarListener {
   CountdownWindows countdowns;
   TimedTestDialog timedTestDialog;
   WeeklyScheduleDialog weeklyScheduleDialog;
+  SpecialScheduleDialog specialScheduleDialog;
+  ClosedAppsWindow closedApps;
   WindowShutdown shutdown;
   MonitorMailbox mailbox;
   SystemLocalClock clock;
@@ -174,6 +178,8 @@ LRESULT MainWindow::OnCreate(HWND window) {
   countdowns.Connect(parts->mainsFail, parts->batteryLow, parts->manual, parts->schedule, parts->selfTests);
   timedTestDialog.Attach(instance, parts->selfTests, *config);
   weeklyScheduleDialog.Attach(instance, *config);
+  specialScheduleDialog.Attach(instance, *config);
+  closedApps.Attach(instance, *store);
   settingsDialog.Attach(instance, hwnd, *config,
                         {[this] { ApplySettings(); },
                          [this](bool open) {
@@ -279,6 +285,8 @@ LRESULT MainWindow::OnCommand(WORD id) {
     case IDC_SELFTEST_TILL_LOW: parts->selfTests.StartUntilLow(); break;
     case IDC_SELFTEST_SPECIAL_TIME: timedTestDialog.Open(); break;
     case IDC_WEEKLY_SCHEDULE: weeklyScheduleDialog.Open(); break;
+    case IDC_SPECIAL_SCHEDULE: specialScheduleDialog.Open(); break;
+    case IDC_CLOSED_APPLICATIONS: closedApps.Open(); break;
     case IDC_CANCEL_SELFTEST: parts->selfTests.Cancel(); break;
     case IDC_DATA_PLOT: dataPlot.Open(); break;
     case IDC_SETTINGS: settingsDialog.Open(); break;

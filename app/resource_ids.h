@@ -50,3 +50,7 @@
 #define IDA_VOLTARIS "VOLTARIS"
 
 #include "command_ids.h"
+
+// Special-date schedule and closed-applications list
+#define IDD_SPECIAL_SCHEDULE 163     // seven dated shutdown and restart rows
+#define IDD_CLOSED_APPLICATIONS 189  // "CloseApplication": the closed-applications table

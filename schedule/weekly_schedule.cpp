@@ -16,18 +16,21 @@ constexpr int kSecondsPerDay = 86400;
 
 }  // namespace
 
-TimeOfDay ParseScheduleTime(const std::string& text) {
-  TimeOfDay t;
-  int* pieces[] = {&t.hour, &t.minute, &t.second};
+std::array<int, 3> SplitThreeNumbers(const std::string& text, char separator) {
+  std::array<int, 3> pieces{};
   size_t at = 0;
-  for (int* piece : pieces) {
-    if (at > text.size()) break;
-    const size_t colon = text.find(':', at);
-    *piece = LeadingInteger(text.substr(at, colon == std::string::npos ? std::string::npos : colon - at));
-    if (colon == std::string::npos) break;
-    at = colon + 1;
+  for (int& piece : pieces) {
+    const size_t end = text.find(separator, at);
+    piece = LeadingInteger(text.substr(at, end == std::string::npos ? std::string::npos : end - at));
+    if (end == std::string::npos) break;
+    at = end + 1;
   }
-  return t;
+  return pieces;
+}
+
+TimeOfDay ParseScheduleTime(const std::string& text) {
+  const std::array<int, 3> p = SplitThreeNumbers(text, ':');
+  return {p[0], p[1], p[2]};
 }
 
 WeeklySchedule ReadWeeklySchedule(const ConfigFile& config) {
@@ -66,8 +69,8 @@ FileError WritePart(const ConfigFile& config, const std::string& name, int row, 
 
 }  // namespace
 
-WeeklySaveOutcome SaveWeeklySchedule(const ConfigFile& config, const WeeklySchedule& shown) {
-  WeeklySaveOutcome outcome;
+ScheduleSaveOutcome SaveWeeklySchedule(const ConfigFile& config, const WeeklySchedule& shown) {
+  ScheduleSaveOutcome outcome;
   for (int row = 1; row <= 7; ++row) {
     const WeeklyRow& r = shown[static_cast<size_t>(row - 1)];
     if (r.restart && !r.shutdown) {

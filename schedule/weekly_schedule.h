@@ -21,6 +21,10 @@ struct TimeOfDay {
   int Seconds() const { return hour * 3600 + minute * 60 + second; }
 };
 
+// Three numbers joined by `separator` ("22:5:0", "2008-1-15"), each read
+// as its leading number; missing pieces are 0.
+std::array<int, 3> SplitThreeNumbers(const std::string& text, char separator);
+
 // "22:5:0": hour, minute, second; missing pieces are 0 ("None" reads as 0:0:0).
 TimeOfDay ParseScheduleTime(const std::string& text);
 
@@ -40,15 +44,18 @@ std::string ScheduleTimeText(TimeOfDay time);
 // "Monday setting error!" .. "Sunday setting error!" for row 1..7.
 std::string RowSettingError(int row);
 
+// What a schedule dialog's OK did: the rows it refused, and the write that
+// failed, which ended the save.
+struct ScheduleSaveOutcome {
+  std::vector<int> refusedRows;  // 1..7, in order
+  FileError error;
+};
+
 // The dialog's OK. A row with its restart checked and its shutdown not is
 // refused: its restart keys stay as they were. The restart keys of the other
 // rows are written first (time, then flag), then every row's shutdown keys;
 // an unchecked part's time is "None". Writing stops at the first failure.
-struct WeeklySaveOutcome {
-  std::vector<int> refusedRows;  // 1..7, in order
-  FileError error;
-};
-WeeklySaveOutcome SaveWeeklySchedule(const ConfigFile& config, const WeeklySchedule& shown);
+ScheduleSaveOutcome SaveWeeklySchedule(const ConfigFile& config, const WeeklySchedule& shown);
 
 // The row of a weekday (0 Sunday .. 6 Saturday): 1 Monday .. 7 Sunday.
 int RowOfWeekday(int weekday);

@@ -5,38 +5,22 @@
 
 #include <windows.h>
 
-#include "app/dialog_win.h"
-
-#include "config/config_file.h"
+#include "schedule/schedule_dialog_win.h"
 #include "schedule/weekly_schedule.h"
 
 namespace voltaris {
 
-class WeeklyScheduleDialog : public SkinnedDialog {
+// Command 40004 opens it.
+class WeeklyScheduleDialog final : public ScheduleDialog {
  public:
-  void Attach(HINSTANCE instance, const ConfigFile& config) {
-    instance_ = instance;
-    config_ = &config;
-  }
-  // Command 40004: opens the dialog unless it is open.
-  void Open();
+  WeeklyScheduleDialog();
 
  private:
-  template <typename Dialog>
-  friend INT_PTR CALLBACK DialogProcedure(HWND, UINT, WPARAM, LPARAM);
-  void OnInit(HWND hwnd);
-  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  void CreateRowControls();
-  void ShowStoredSchedule();
+  void CreateRowControls() override;
+  void ShowStoredSchedule() override;
+  void OnCheckBox(int id) override;
+  void OnOk() override;
   WeeklySchedule ShownSchedule() const;
-  void OnCheckBox(int id);
-  void Paint();
-  void OnPress(int x, int y);
-  void OnOk();
-  void Close();
-
-  HINSTANCE instance_ = nullptr;
-  const ConfigFile* config_ = nullptr;
 };
 
 }  // namespace voltaris

@@ -127,7 +127,7 @@ TEST(WeeklyScheduleSave, RestartKeysOfValidRowsFirstThenAllShutdownKeys) {
   shown[1].restart = true;                           // Tuesday: restart without shutdown
   shown[1].restartAt = {7, 0, 0};
   shown[6] = Row({0, 10, 9});                        // Sunday
-  const WeeklySaveOutcome outcome = SaveWeeklySchedule(config, shown);
+  const ScheduleSaveOutcome outcome = SaveWeeklySchedule(config, shown);
   EXPECT_FALSE(outcome.error);
   EXPECT_EQ(outcome.refusedRows, std::vector<int>{2});
   std::string expected =
@@ -171,7 +171,7 @@ TEST(WeeklyScheduleSave, AFailedWriteIsReportedAndStopsTheSave) {
   ConfigFile config(dir.path() + "/no-such-folder");
   WeeklySchedule shown;
   shown[0] = Row({22, 0, 0});
-  const WeeklySaveOutcome outcome = SaveWeeklySchedule(config, shown);
+  const ScheduleSaveOutcome outcome = SaveWeeklySchedule(config, shown);
   EXPECT_TRUE(outcome.error);
   EXPECT_FALSE(outcome.error.message.empty());
 }

@@ -10,6 +10,8 @@
 //   inspect listview SELECTOR ID         rows of a list view, columns separated by TAB
 //   inspect check SELECTOR ID [on|off]   a check box's state, or clicks it into that state
 //   inspect time SELECTOR ID [H:M:S]     a time picker's time, or sets it
+//   inspect date SELECTOR ID [Y-M-D]     a date picker's date, or sets it
+//   inspect columns SELECTOR ID          a list view's column headings and widths, one a line
 //   inspect combo SELECTOR ID [INDEX]    a list's "INDEX TEXT", or chooses INDEX
 //   inspect pickday SELECTOR ID Y-M-D    picks a day in a date picker, as from its calendar
 //   inspect settext SELECTOR ID TEXT     sets a control's text
@@ -288,24 +290,55 @@ int ComboBox(HWND combo, const char* wanted) {
   return 0;
 }
 
-// A time picker's time as "H:M:S" (no leading zeros), or sets it.
-int TimePicker(HWND picker, const char* wanted) {
+// Three fields of a picker's SYSTEMTIME as "A<sep>B<sep>C" (no leading
+// zeros), or sets them, keeping the rest of what it holds.
+using PickerFields = WORD SYSTEMTIME::*[3];
+int Picker(HWND picker, const char* wanted, const PickerFields& fields, char separator) {
   RemoteBuffer remote(picker, sizeof(SYSTEMTIME));
   if (!remote.Ok()) return 1;
   SYSTEMTIME at = {};
   SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(remote.At()));
   remote.Get(&at, sizeof at);
   if (wanted == nullptr) {
-    std::printf("%u:%u:%u\n", at.wHour, at.wMinute, at.wSecond);
+    std::printf("%u%c%u%c%u\n", at.*fields[0], separator, at.*fields[1], separator, at.*fields[2]);
     return 0;
   }
-  unsigned hour = 0, minute = 0, second = 0;
-  if (std::sscanf(wanted, "%u:%u:%u", &hour, &minute, &second) != 3) return 2;
-  at.wHour = static_cast<WORD>(hour);
-  at.wMinute = static_cast<WORD>(minute);
-  at.wSecond = static_cast<WORD>(second);
+  const std::string format = std::string("%u") + separator + "%u" + separator + "%u";
+  unsigned values[3] = {};
+  if (std::sscanf(wanted, format.c_str(), &values[0], &values[1], &values[2]) != 3) return 2;
+  for (int i = 0; i < 3; ++i) at.*fields[i] = static_cast<WORD>(values[i]);
   remote.Put(&at, sizeof at);
   return SendMessageA(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(remote.At())) ? 0 : 1;
+}
+
+// A time picker's time as "H:M:S", or sets it.
+int TimePicker(HWND picker, const char* wanted) {
+  return Picker(picker, wanted, {&SYSTEMTIME::wHour, &SYSTEMTIME::wMinute, &SYSTEMTIME::wSecond}, ':');
+}
+
+// A date picker's date as "Y-M-D", or sets it.
+int DatePicker(HWND picker, const char* wanted) {
+  return Picker(picker, wanted, {&SYSTEMTIME::wYear, &SYSTEMTIME::wMonth, &SYSTEMTIME::wDay}, '-');
+}
+
+// A list view's headings as "TEXT<TAB>WIDTH" lines.
+int PrintColumns(HWND list) {
+  constexpr int kTextMax = 256;
+  RemoteBuffer remote(list, sizeof(LVCOLUMNA) + kTextMax);
+  if (!remote.Ok()) return 1;
+  for (int index = 0;; ++index) {
+    LVCOLUMNA column = {};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = remote.At(sizeof(LVCOLUMNA));
+    column.cchTextMax = kTextMax;
+    remote.Put(&column, sizeof column);
+    if (!SendMessageA(list, LVM_GETCOLUMNA, index, reinterpret_cast<LPARAM>(remote.At()))) return 0;
+    char text[kTextMax] = "";
+    remote.Get(&column, sizeof column);
+    remote.Get(text, kTextMax, sizeof(LVCOLUMNA));
+    text[kTextMax - 1] = '\0';
+    std::printf("%s\t%d\n", text, column.cx);
+  }
 }
 
 int Usage() {
@@ -409,6 +442,10 @@ int main(int argc, char** argv) {
                : 1;
   } else if (verb == "time") {
     return TimePicker(control, argc > 4 ? argv[4] : nullptr);
+  } else if (verb == "date") {
+    return DatePicker(control, argc > 4 ? argv[4] : nullptr);
+  } else if (verb == "columns") {
+    return PrintColumns(control);
   } else {
     return Usage();
   }

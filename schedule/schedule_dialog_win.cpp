@@ -1,0 +1,120 @@
+#include "schedule/schedule_dialog_win.h"
+
+#include "app/paint_win.h"
+#include "app/resource_ids.h"
+
+namespace voltaris {
+namespace {
+
+constexpr int kPaneWidth = 70, kBoxHeight = 22;
+
+}  // namespace
+
+void ScheduleDialog::Open() {
+  if (hwnd_) return;
+  CreateDialogParamA(instance_, MAKEINTRESOURCEA(layout_.templateId), nullptr, DialogProcedure<ScheduleDialog>,
+                     reinterpret_cast<LPARAM>(this));
+  if (hwnd_) ShowWindow(hwnd_, SW_SHOW);
+}
+
+void ScheduleDialog::OnInit(HWND hwnd) {
+  hwnd_ = hwnd;
+  SendMessageA(hwnd, WM_SETICON, ICON_BIG,
+               reinterpret_cast<LPARAM>(LoadIconA(instance_, MAKEINTRESOURCEA(IDI_SCHEDULE))));
+  SetClientSize(hwnd, layout_.width, layout_.height);
+  CreateWindowExA(WS_EX_CLIENTEDGE, "pic14", "", WS_CHILD | WS_VISIBLE, 0, 0, kPaneWidth, layout_.paneHeight, hwnd,
+                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout_.paneId)), instance_, nullptr);
+  CreateRowControls();
+  ShowStoredSchedule();
+  labelFont_ = CreateLabelFont(layout_.labelFontHeight);
+}
+
+void ScheduleDialog::MakeControl(const char* cls, DWORD style, int x, int y, int width, int id) {
+  CreateControl(hwnd_, instance_, cls, "", WS_TABSTOP | style, x, y, width, kBoxHeight, id);
+}
+
+void ScheduleDialog::Paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  DrawBitmapAt(dc, instance_, IDB_PANEL_BACK, 0, 0);
+  DrawBitmapAt(dc, instance_, IDB_OK, layout_.okPicture.x, layout_.okPicture.y);
+  DrawBitmapAt(dc, instance_, IDB_CANCEL, layout_.cancelPicture.x, layout_.cancelPicture.y);
+  SetBkMode(dc, TRANSPARENT);
+  HGDIOBJ old = SelectObject(dc, labelFont_);
+  TextOutA(dc, layout_.shutdownTitle.x, layout_.shutdownTitle.y, "OS and UPS ShutDown", 19);
+  TextOutA(dc, layout_.restartTitle.x, layout_.restartTitle.y, "UPS  Restart", 12);
+  for (int i = 0; i < 7; ++i) {
+    TextOutA(dc, layout_.rowLabelX, layout_.rowLabelY[i], layout_.rowLabels[i], lstrlenA(layout_.rowLabels[i]));
+  }
+  SelectObject(dc, old);
+  EndPaint(hwnd_, &ps);
+}
+
+void ScheduleDialog::OnPress(int x, int y) {
+  if (layout_.ok.Contains(x, y)) {
+    OnOk();
+  } else if (layout_.cancel.Contains(x, y)) {
+    Destroy();
+  }
+}
+
+INT_PTR ScheduleDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
+  switch (message) {
+    case WM_PAINT: Paint(); return TRUE;
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED) OnCheckBox(LOWORD(wParam));
+      return TRUE;
+    case WM_SETCURSOR: return HandOverZones(hwnd_, wParam, lParam, {layout_.ok, layout_.cancel});
+    case WM_LBUTTONDOWN: OnPress(x, y); return TRUE;
+    case WM_CLOSE: Destroy(); return TRUE;
+    default: return FALSE;
+  }
+}
+
+void ShowPickerTime(HWND picker, TimeOfDay time) {
+  SYSTEMTIME at;
+  GetLocalTime(&at);
+  at.wHour = static_cast<WORD>(time.hour);
+  at.wMinute = static_cast<WORD>(time.minute);
+  at.wSecond = static_cast<WORD>(time.second);
+  at.wMilliseconds = 0;
+  SendMessageA(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&at));
+}
+
+TimeOfDay PickerTime(HWND picker) {
+  SYSTEMTIME at = {};
+  SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&at));
+  return {at.wHour, at.wMinute, at.wSecond};
+}
+
+void ShowPickerDate(HWND picker, CalendarDate date) {
+  SYSTEMTIME at = {};
+  at.wYear = static_cast<WORD>(date.year);
+  at.wMonth = static_cast<WORD>(date.month);
+  at.wDay = static_cast<WORD>(date.day);
+  SendMessageA(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&at));
+}
+
+CalendarDate PickerDate(HWND picker) {
+  SYSTEMTIME at = {};
+  SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&at));
+  return {at.wYear, at.wMonth, at.wDay};
+}
+
+void TickPart(HWND dialog, int boxId, std::initializer_list<int> pickerIds, bool ticked) {
+  CheckDlgButton(dialog, boxId, ticked ? BST_CHECKED : BST_UNCHECKED);
+  for (int id : pickerIds) EnableWindow(GetDlgItem(dialog, id), ticked);
+}
+
+bool ReportScheduleSave(HWND dialog, const ScheduleSaveOutcome& outcome, std::string (*rowError)(int),
+                        const char* notSaved) {
+  if (outcome.error) {
+    MessageBoxA(dialog, (outcome.error.message + "\n\n" + notSaved).c_str(), "Voltaris", MB_OK | MB_ICONERROR);
+    return false;
+  }
+  for (int row : outcome.refusedRows) MessageBoxA(dialog, rowError(row).c_str(), "Voltaris", MB_OK | MB_ICONERROR);
+  return outcome.refusedRows.empty();
+}
+
+}  // namespace voltaris

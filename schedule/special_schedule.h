@@ -1,0 +1,47 @@
+// The special-date schedule as data: seven numbered rows, each an optional
+// shutdown of the computer and the UPS at a date and time, and an optional
+// restart of the UPS at another. The rows are edited and stored only: no
+// timer or check acts on them.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "config/config_file.h"
+#include "schedule/weekly_schedule.h"
+
+namespace voltaris {
+
+struct CalendarDate {
+  int year = 0, month = 0, day = 0;
+};
+
+// "2008-1-15": year, month, day; missing pieces are 0 ("None" reads as 0-0-0).
+CalendarDate ParseScheduleDate(const std::string& text);
+// A date key's text: year, month and day without leading zeros ("2008-1-15").
+std::string ScheduleDateText(CalendarDate date);
+
+struct SpecialPart {
+  bool enabled = false;
+  CalendarDate date;
+  TimeOfDay time;
+};
+struct SpecialRow {
+  SpecialPart shutdown;  // SchemaSpecialRebootFlag<n>, ...Year<n>, ...Time<n>
+  SpecialPart restart;   // SchemaSpecialShutFlag<n>, ...Year<n>, ...Time<n>
+};
+using SpecialSchedule = std::array<SpecialRow, 7>;  // [0] is row 1
+
+SpecialSchedule ReadSpecialSchedule(const ConfigFile& config);
+
+// "Event1 setting error!" .. "Event7 setting error!" for row 1..7.
+std::string SpecialRowSettingError(int row);
+
+// The dialog's OK, row by row. A row with its restart checked and its
+// shutdown not is refused and nothing of it is written. Otherwise a checked
+// part is written as time, flag "1", date (the restart first when both are
+// checked), and an unchecked part as date "None", time "None", flag "0"
+// (the shutdown first). Writing stops at the first failure.
+ScheduleSaveOutcome SaveSpecialSchedule(const ConfigFile& config, const SpecialSchedule& shown);
+
+}  // namespace voltaris
