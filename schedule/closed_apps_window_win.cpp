@@ -109,7 +109,7 @@ void ClosedAppsWindow::OnClear() {
   SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
 }
 
-INT_PTR ClosedAppsWindow::OnMessage(UINT message, WPARAM, LPARAM lParam) {
+INT_PTR ClosedAppsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
   switch (message) {
     case WM_PAINT: Paint(); return TRUE;
