@@ -52,12 +52,16 @@ void EventDataViewer::CreatePickers() {
 
 // The table's rows with their Date inside [from, to]; all of them when both are empty.
 void EventDataViewer::Load(const std::string& from, const std::string& to) {
+  from_ = from;
+  to_ = to;
   rows_.Clear();
   ShowError(store_->ReadAll(table_, kColumns, [&](const std::vector<std::string>& row) {
     if (from.empty() || DayInRange(row[0], from, to)) rows_.Add(row);
   }));
   ShowRows(list_, rows_);
 }
+
+void EventDataViewer::Reload() { Load(from_, to_); }
 
 Day EventDataViewer::PickedDay(int picker) const {
   SYSTEMTIME at = {};

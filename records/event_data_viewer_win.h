@@ -23,10 +23,12 @@ class EventDataViewer : public TableViewer {
   void OnCalendarClosed(Picker picker);
   Day PickedDay(int picker) const;
   void Paint();
+  void Reload() override;
 
   // The days the table covered when the window last opened with rows; kept
   // over later openings of an empty table.
   Day firstRecorded_, lastRecorded_;
+  std::string from_, to_;  // the days shown; empty: all
 };
 
 }  // namespace voltaris

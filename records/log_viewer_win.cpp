@@ -23,9 +23,11 @@ void LogViewer::OnInit(HWND hwnd) {
   list_ = CreateRowList(hwnd, instance_, kListId, {8, 8, kWidth - 8, 250}, {{"", kWidth - 40}}, false);
   ListView_SetTextColor(list_, RGB(0, 0, 255));
   ListView_SetTextBkColor(list_, RGB(255, 255, 255));
-  ShowError(ReadRows(*store_, table_, {"event"}, rows_));
+  Reload();
   ShowRows(list_, rows_);
 }
+
+void LogViewer::Reload() { ShowError(ReadRows(*store_, table_, {"event"}, rows_)); }
 
 void LogViewer::Paint() {
   PAINTSTRUCT ps;

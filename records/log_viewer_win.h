@@ -17,6 +17,7 @@ class LogViewer : public TableViewer {
   void OnInit(HWND hwnd);
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint();
+  void Reload() override;
 };
 
 }  // namespace voltaris

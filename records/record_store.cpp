@@ -531,31 +531,39 @@ std::string RecordStore::WaitingRows(RecordTable table) {
   std::lock_guard<std::mutex> lock(mutex_);
   std::string rows;
   FileError ignored;
-  if (const auto commit = files_.ReadWhole(CommitPathOf(table), &ignored)) {
+  const auto commit = files_.ReadWhole(CommitPathOf(table), &ignored);
+  if (commit) {
     uint64_t at = 0;
     std::string payload;
     const auto tail = files_.ReadTail(PathOf(table), 0, &ignored);
     // Only a commit not begun yet: a begun one's rows are in the table.
     if (DecodeCommit(*commit, at, payload) && (!tail || tail->offset <= at)) rows += payload;
   }
-  for (const std::string& journal : {MovingPathOf(table), JournalPathOf(table)}) {
+  // With a commit record, the moving journal's rows are in it already.
+  for (const std::string& journal : {commit ? std::string() : MovingPathOf(table), JournalPathOf(table)}) {
+    if (journal.empty()) continue;
     if (const auto text = files_.ReadWhole(journal, &ignored)) rows += *text;
   }
-  return rows + Joined(StateOf(table).held);
+  rows += Joined(StateOf(table).held);
+  // A commit after a last row without its line end begins with one.
+  while (rows.compare(0, 2, "\r\n") == 0) rows.erase(0, 2);
+  return rows;
 }
 
 FileError RecordStore::DeleteAll(RecordTable table) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (FileError e = files_.Replace(PathOf(table), HeaderOf(table))) return e;
   TableState& state = StateOf(table);
-  state.held.clear();
   state.failing = false;
+  // Rows whose journal stays keep waiting, in memory as on the disk: the
+  // caller is told the delete was not complete and shows what is left.
   for (const std::string& waiting : {CommitPathOf(table), MovingPathOf(table), JournalPathOf(table)}) {
     if (FileError e = files_.Remove(waiting)) {
       state.journalMayExist = true;
       return e;
     }
   }
+  state.held.clear();
   state.journalMayExist = false;
   return {};
 }

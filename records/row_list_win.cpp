@@ -55,8 +55,8 @@ FileError ReadRows(RecordStore& store, RecordTable table, const std::vector<std:
 bool DeleteTableOrSay(HWND owner, RecordStore& store, RecordTable table, const std::string& what) {
   const FileError error = store.DeleteAll(table);
   if (!error) return true;
-  MessageBoxA(owner, (what + " could not be deleted:\n" + error.message + "\n\nNothing was deleted.").c_str(),
-              "Voltaris", MB_OK | MB_ICONERROR);
+  MessageBoxA(owner, (what + " could not be deleted completely:\n" + error.message).c_str(), "Voltaris",
+              MB_OK | MB_ICONERROR);
   return false;
 }
 

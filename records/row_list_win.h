@@ -29,8 +29,9 @@ void ShowRows(HWND list, const RowTexts& rows);
 bool AnswerCellRequest(LPARAM notification, const RowTexts& rows);
 // Reads every row of `table` (the rows waiting for it included).
 FileError ReadRows(RecordStore& store, RecordTable table, const std::vector<std::string>& columns, RowTexts& rows);
-// Deletes every row of `table`; when the table cannot be reached, says so
-// (in a box owned by `owner`) and returns false: nothing was deleted.
+// Deletes every row of `table`; when that cannot be done completely (the
+// table is held by another program), says so in a box owned by `owner` and
+// returns false: the caller then shows what the table still holds.
 bool DeleteTableOrSay(HWND owner, RecordStore& store, RecordTable table, const std::string& what);
 
 }  // namespace voltaris

@@ -23,10 +23,14 @@ bool TableViewer::OnCommonMessage(UINT message, WPARAM wParam, LPARAM lParam, IN
   }
 }
 
-// The table first: rows that cannot be deleted stay on screen too.
+// The table first: the list then shows what the table holds, all of it
+// when the delete could not be done.
 void TableViewer::OnDelete() {
-  if (!DeleteTableOrSay(hwnd_, *store_, table_, what_)) return;
-  rows_.Clear();
+  if (DeleteTableOrSay(hwnd_, *store_, table_, what_)) {
+    rows_.Clear();
+  } else {
+    Reload();
+  }
   ShowRows(list_, rows_);
 }
 

@@ -35,6 +35,8 @@ class TableViewer : public SkinnedDialog {
   // True when `message` was one of those.
   bool OnCommonMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
   void ShowError(const FileError& error);
+  // Reads the rows the list shows again.
+  virtual void Reload() = 0;
   void Close();
 
   HINSTANCE instance_ = nullptr;

@@ -99,14 +99,14 @@ void ClosedAppsWindow::OnPress(int x, int y) {
   }
 }
 
-// The table first: while another program holds its file, the rows stay
-// both on the disk and on the screen, so what the user sees is what is kept.
+// The table first: while another program holds its file, the list shows
+// again what the table still holds, so what the user sees is what is kept.
 void ClosedAppsWindow::OnClear() {
-  if (const FileError error = store_->DeleteAll(RecordTable::ClosedApps)) {
-    ShowError(hwnd_, "The list of closed applications could not be cleared; nothing was deleted.", error);
-    return;
-  }
+  const FileError error = store_->DeleteAll(RecordTable::ClosedApps);
   SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
+  if (!error) return;
+  ShowError(hwnd_, "The list of closed applications could not be cleared completely.", error);
+  ShowRows();
 }
 
 INT_PTR ClosedAppsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -329,3 +329,22 @@ TEST(RecordJournal, WaitingRowsAreReadAfterTheTablesOwnAndADeleteThatFailsKeepsT
   rig.Event(5);
   EXPECT_EQ(rig.EventTexts(), EventsNumbered(5, 5));
 }
+
+// A last row without its line end, and a table held by another program:
+// the waiting rows still show once each, with no empty line between.
+TEST(RecordJournal, WaitingRowsAfterALastRowWithoutItsLineEndShowOnceEach) {
+  JournalRig rig;
+  rig.Event(1);
+  std::string& table = rig.disk.files[kEvents];
+  table.resize(table.size() - 2);  // "...event 1" without its line end
+  rig.disk.readOnly.insert(kEvents);
+  rig.Event(2);
+  rig.store->FlushPending();  // the move starts and stops at the held table
+  rig.Event(3);
+  const auto rows = rig.Rows(RecordTable::Events);
+  EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 3));
+  for (const auto& row : rows) EXPECT_FALSE(row.empty());
+  rig.disk.readOnly.clear();
+  rig.store->FlushPending();
+  EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 3));
+}
