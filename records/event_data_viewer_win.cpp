@@ -74,6 +74,7 @@ void EventDataViewer::OnCalendarClosed(Picker picker) {
   const DayChoice choice = ChooseDays(picker, start, end, firstRecorded_, lastRecorded_);
   for (const std::string& message : choice.messages) {
     MessageBoxA(hwnd_, message.c_str(), "Voltaris", MB_OK);
+    if (!hwnd_) return;  // closed (or the program ended) while the box was up
   }
   if (choice.filter) Load(DayText(start), DayText(end));
 }
