@@ -1,0 +1,180 @@
+// The catalogue's texts. French in Windows-1252: \xe0 a grave, \xe7 c cedilla,
+// \xe8 e grave, \xe9 e acute, \xea e circumflex, \xf4 o circumflex. A literal
+// is split where a letter after an escape would read as one more hex digit
+// ("d\xe9" "fectueuse").
+#include "i18n/catalogue.h"
+
+namespace voltaris {
+namespace {
+
+const CatalogueEntry kEntries[] = {
+    // Connection and status: monitor thread, main window, event database
+    {Text::UpsConnected, "UPS is Connected!", "UPS connect\xe9!"},
+    {Text::UpsDisconnected, "UPS is DisConnected!", "UPS d\xe9" "connect\xe9!"},
+    {Text::UpsDisconnectedEvent, "  UPS is DisConnected!", "  UPS d\xe9" "connect\xe9!"},
+    {Text::PleaseConnectUps, "Please Connected UPS!", "UPS d\xe9" "connect\xe9!"},
+    {Text::ComConnected, "  COM UPS is Connected!", "   Port COM connect\xe9!"},
+    {Text::UsbConnected, "  USB UPS is Connected!", "  Port USB connect\xe9!"},
+    {Text::AcFail, "Ac Fail!", "Alimentation d\xe9" "fectueuse!"},
+    {Text::AcRestore, "Ac Restore!", "Alimentation r\xe9tablie!"},
+    {Text::AcRestoreEvent, "  AC Restore!", "  Alimentation r\xe9tablie!"},
+    {Text::AcFailEvent, "  AC Fail!", "   D\xe9" "faut d'alimentation!!"},
+    {Text::BatteryLow, "Battery Low!", "Batterie faible!"},
+    {Text::BatteryLowEvent, "  BatteryLow Low!", "  Batterie Faible!"},
+    {Text::UpsBatteryLow, "UPS Battery Low!", "Batterie de l'UPS faible!"},
+    {Text::UpsFailed, "UPS is Failed!", "D\xe9" "faut UPS!"},
+    {Text::UpsTypeOnLine, "UPS Type is On_Line!", "UPS On_Line!"},
+    {Text::ProgramStart, "  Program Start", "  D\xe9marrage du programme"},
+    {Text::ProgramEnd, "  Program End", "  Fin du programme"},
+    {Text::CannotLoadLibrary, "Cannot Load Library", "Non charge  D\xe9p\xf4t"},
+    // Self-tests and count-downs
+    {Text::SelfTestCaption, "UPS Self Test ", "Autotest de "},
+    {Text::SelfTest10Seconds, "UPS Self Test 10 Seconds!", "Autotest de 10 secondes!"},
+    {Text::SelfTest10SecondsEvent, "  UPS SelfTest 10 Seconds!", "  Autotest de 10 secondes!"},
+    {Text::SelfTestTillLow, "UPS Self Test Still Battrey Low!", "Autotest en mode batterie faible!"},
+    {Text::SelfTestTillLowEvent, "  Test Still Battery Low!", "  Autotest en mode batterie faible!"},
+    {Text::SelfTestTitle, "UPS SelfTest", "Autotest"},
+    {Text::SelfTestEventPrefix, "  UPS SelfTest ", "  Autotest de "},
+    {Text::SelfTestProgress7Dots, "UPS SelfTest.......", "Autotest......."},
+    {Text::SelfTestProgress6Dots, "UPS SelfTest......", "Autotest......"},
+    {Text::SelfTestProgress5Dots, "UPS Selftest.....", "Autotest....."},
+    {Text::ShutdownAfter, "System ShutDown After ", "Fermeture du syst\xe8me dans: "},
+    {Text::ScheduleShutdownAfter, "System ShutDown After ", "Fermeture du syst\xe8me dans "},
+    {Text::LeavingTime, "Leaving Time: ", "Temps restant: "},
+    {Text::Seconds, " Seconds", " secondes"},
+    {Text::BatteryLowSeconds, " Seconds", " Secondes"},
+    {Text::ScheduleWarningEvent, "  Schedule Setting Time Up Warning!", "  Setup de la dur\xe9" "e limite de l'alerte"},
+    {Text::ScheduleWarning, "Schedule Setting Time Up Warning.....", "Setup de la dur\xe9" "e limite de l'alerte....."},
+    // Schedules
+    {Text::OsAndUpsShutdown, "OS and UPS ShutDown", "Fermeture du syst\xe8me d'exploitation et de l'UPS"},
+    {Text::WeeklyOsAndUpsShutdown, "OS and UPS ShutDown", "Fermeture du syst\xe8me\nd'exploitation et de l'UPS"},
+    {Text::UpsRestart, "UPS  Restart", "Red\xe9marrage de l'UPS"},
+    {Text::Monday, "Monday", "Lundi"},
+    {Text::Tuesday, "Tuesday", "Mardi"},
+    {Text::Wednesday, "Wednesday", "Mercredi"},
+    {Text::Thursday, "Thursday", "Jeudi"},
+    {Text::Friday, "Friday", "Vendredi"},
+    {Text::Saturday, "Saturday", "Samedi"},
+    {Text::Sunday, "Sunday", "Dimanche"},
+    {Text::MondaySettingError, "Monday setting error!", "Erreur de configuration le lundi!"},
+    {Text::TuesdaySettingError, "Tuesday setting error!", "Erreur de configuration le mardi!"},
+    {Text::WednesdaySettingError, "Wednesday setting error!", "Erreur de configuration le mercredi!"},
+    {Text::ThursdaySettingError, "Thursday setting error!", "Erreur de configuration le jeudi!"},
+    {Text::FridaySettingError, "Friday setting error!", "Erreur de configuration le vendredi!"},
+    {Text::SaturdaySettingError, "Saturday setting error!", "Erreur de configuration le samedi!"},
+    {Text::SundaySettingError, "Sunday setting error!", "Erreur de configuration le dimanche!"},
+    {Text::EventData1, "EventData1", "Donn\xe9" "es d'\xe9v\xe9nements 1"},
+    {Text::EventData2, "EventData2", "Donn\xe9" "es d'\xe9v\xe9nements 2"},
+    {Text::EventData3, "EventData3", "Donn\xe9" "es d'\xe9v\xe9nements 3"},
+    {Text::EventData4, "EventData4", "Donn\xe9" "es d'\xe9v\xe9nements 4"},
+    {Text::EventData5, "EventData5", "Donn\xe9" "es d'\xe9v\xe9nements 5"},
+    {Text::EventData6, "EventData6", "Donn\xe9" "es d'\xe9v\xe9nements 6"},
+    {Text::EventData7, "EventData7", "Donn\xe9" "es d'\xe9v\xe9nements 7"},
+    {Text::Event1SettingError, "Event1 setting error!", "Erreur de configuration le Event1!"},
+    {Text::Event2SettingError, "Event2 setting error!", "Erreur de configuration le Event2!"},
+    {Text::Event3SettingError, "Event3 setting error!", "Erreur de configuration le Event3!"},
+    {Text::Event4SettingError, "Event4 setting error!", "Erreur de configuration le Event4!"},
+    {Text::Event5SettingError, "Event5 setting error!", "Erreur de configuration le Event5!"},
+    {Text::Event6SettingError, "Event6 setting error!", "Erreur de configuration le Event6!!"},
+    {Text::Event7SettingError, "Event7 setting error!", "Erreur de configuration le Event7!"},
+    // Records and viewers
+    {Text::StartDate, "Start Date", "Date de d\xe9part"},
+    {Text::EndDate, "End Date", "Date de fin"},
+    {Text::EndDateBeforeStartDate, "End Date could not below Start Date,Please choice!",
+     "La date de fin ne peut correspondre \xe0 la date de d\xe9part!"},
+    {Text::DateError, "Date error, Once more please!", "Erreur de date, Essayez \xe0 nouveau!"},
+    {Text::NoCurrentRecord, "No Current Record!", "Pas d'\xe9v\xe9nement enregistr\xe9 \xe0 cet emplacement!"},
+    {Text::HeadingAcFail, "AC Fail", "Alimentation d\xe9" "fectueuse"},
+    {Text::HeadingBatteryLow, "Battery Low", "Batterie faible"},
+    {Text::HeadingScheduleDown, "Schedule Down", "Arr\xeat programm\xe9"},
+    {Text::HeadingTime, "Time", "Temps"},
+    {Text::HeadingData, "Data", "Date"},
+    {Text::InputVoltage, "Input Voltage", "Tension d'entr\xe9" "e"},
+    {Text::OutputVoltage, "Output Voltage", "Tension de sortie"},
+    {Text::Load, "Load", "Charge"},
+    {Text::BatteryLevel, "Battery Level", "Niveau de batterie"},
+    {Text::Temperature, "Temperature", "Temp\xe9rature"},
+    {Text::Frequency, "Frequency", "Fr\xe9quence"},
+    {Text::Status, "Status", "Statuts"},
+    {Text::HistoryPrintHeading,
+     "date                time          input Voltage    Output Voltage    Load           Battery Level    Temperature    Frequency            Status",
+     "date                temps         Tension d'entr\xe9" "e    Tension de sortie    Charge           Niveau de batterie    Temp\xe9rature    Fr\xe9quence            Statuts"},
+    // Settings: the parity choices, in list order
+    {Text::ParityNone, "NONE", "AUCUNE"},
+    {Text::ParityOdd, "ODD", "OCCASIONNEL"},
+    {Text::ParityEven, "EVEN", "REGULIER"},
+    // Alarm message configuration: the labels
+    {Text::LabelNormalMessage, "Normal Message", "Message normal:"},
+    {Text::LabelAcFailWarning, "AC Fail Warning", "Attention d\xe9" "faut d'alimentation:"},
+    {Text::LabelAcRestored, "AC Restored", "Alimentation r\xe9tablie:"},
+    {Text::LabelLowBatteryWarning, "Low Battery Warning", "Alerte batterie faible:"},
+    {Text::LabelLowBatteryRestored, "Low Battery Restored", "Batterie faible r\xe9tablie:"},
+    {Text::LabelShutdownWarning, "ShutDown Warning", "Avertissement de fermeture:"},
+    {Text::LabelCancelShutdown, "Cancel ShutDown", "Annuler la fermeture:"},
+    // Alarm message configuration: the default texts
+    {Text::DefaultNormalMessage, "UPS is  Normal !", "Fonctionnement UPS normal"},
+    {Text::DefaultAcFailWarning, "Attention!! AC  Failed", "Attention, d\xe9" "faut d'alimentation"},
+    {Text::DefaultAcRestored, "AC Fail Recovered", "Alimentation r\xe9tablie"},
+    {Text::DefaultLowBatteryWarning, "Attention!! UPS Battery Low", "Attention, Batterie de l'UPS faible"},
+    {Text::DefaultLowBatteryRestored, "UPS Battery Low Recovered", "Batterie faible r\xe9tablie"},
+    {Text::DefaultShutdownWarning, "System Shutdown", "Fermeture du syst\xe8me"},
+    {Text::DefaultCancelShutdown, "Shutdown Canceled", "Fermeture annul\xe9" "e"},
+    // Menus: item texts without their accelerator hints (the tray menu shows them so)
+    {Text::MenuFile, "&File", "&Fichier"},
+    {Text::MenuSettings, "UPS  &Setting Configure", "&UPS configur\xe9"},
+    {Text::MenuAlarmMessages, "UPS &Alarm Message Configure", "&Messages d'alertes configur\xe9s"},
+    {Text::MenuExit, "&Exit Voltaris System", "&Quitter Voltaris"},
+    {Text::MenuSchedule, "&Schedule", "&Programmer"},
+    {Text::MenuWeeklySchedule, "&Weekly Schedule", "&Progammation hebdomadaire"},
+    {Text::MenuDataAnalysis, "&Data Analysis", "&Analyse des donn\xe9" "es"},
+    {Text::MenuLogFile, "&Log File", "&Fichier Log"},
+    {Text::MenuHistoryData, "&History Data Record", "&Historique des donn\xe9" "es enregistr\xe9" "es"},
+    {Text::MenuDataPlot, "&Data Plot", "&Graphiques"},
+    {Text::MenuEventData, "E&vent Data Record", "&Ev\xe9nements des donn\xe9" "es enregistr\xe9" "es"},
+    {Text::MenuClosedApplications, "Closed Appl&ication", "&Application ferm\xe9" "e"},
+    {Text::MenuControlCenter, "&Control Center", "&Centre de contr\xf4le"},
+    {Text::MenuShutdownSystem, "&ShutDown System", "&Fermeture du syst\xe8me"},
+    {Text::MenuCancelShutdown, "&Cancel Shutdown System", "Annuler &la fermeture du syst\xe8me"},
+    {Text::MenuSelfTest10Seconds, "UPS &Selftest 10 Seconds", "Au&totest de 10 secondes"},
+    {Text::MenuSelfTestTillLow, "UPS Selftest Till &Battery Low ", "Autotest en mode &batterie faible"},
+    {Text::MenuSpecialTimeSelfTest, "Special &Time Selftest", "Autotest pr&ogramm\xe9"},
+    {Text::MenuCancelSelfTest, "Cancel Selftest", "Annuler l'autotest"},
+    {Text::MenuHelp, "&Help", "A&ide"},
+    {Text::MenuContent, "&Content", "&Contenu"},
+    {Text::MenuAbout, "&About Voltaris", "&A propos de Voltaris"},
+    {Text::MenuReturnMainWindow, "&Return Main Windows", "&Retour \xe0 la fen\xeatre principale"},
+    // Dialog captions that differ between the builds
+    {Text::CaptionSettings, "UPS  Setting Configure", "UPS configur\xe9"},
+    {Text::CaptionAlarmMessage, "Alarm Message", "Message d'alerte"},
+    {Text::CaptionDataPlot, "Data Plot", "Graphiques"},
+    {Text::CaptionWeeklySchedule, "Weekly Schedule", "Programmation hebdomadaire"},
+    {Text::CaptionLogFile, "Log File", "Fichier Log"},
+    {Text::CaptionHistoryData, "History Data", "Historique"},
+    {Text::CaptionEventData, "Event Data", "Donn\xe9" "es d'\xe9v\xe9nements"},
+    {Text::CaptionSpecialTimeSelfTest, "Special Time Selftest", "Autotest programm\xe9"},
+    {Text::CaptionClosedApplications, "CloseApplication", "Application ferm\xe9" "e"},
+};
+
+static_assert(sizeof kEntries / sizeof kEntries[0] == kCatalogueSize, "one entry per Text, in order");
+
+const CatalogueEntry* Find(Text text) {
+  const auto index = static_cast<std::size_t>(text);
+  return index < kCatalogueSize ? &kEntries[index] : nullptr;
+}
+
+}  // namespace
+
+const CatalogueEntry* CatalogueBegin() { return kEntries; }
+const CatalogueEntry* CatalogueEnd() { return kEntries + kCatalogueSize; }
+
+const char* English(Text text) {
+  const CatalogueEntry* entry = Find(text);
+  return entry ? entry->english : "";
+}
+
+const char* French(Text text) {
+  const CatalogueEntry* entry = Find(text);
+  return entry ? entry->french : "";
+}
+
+}  // namespace voltaris

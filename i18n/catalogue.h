@@ -1,0 +1,200 @@
+// The message catalogue: every text a user reads that differs between the
+// English and the French build, as compiled-in data. One entry per text, with
+// both languages side by side; the build picks its language through Tr(),
+// which catalogue_en.cpp or catalogue_fr.cpp defines (link exactly one).
+//
+// The texts are single-byte Windows-1252 strings, the French written with
+// \x escapes (\xe9 for e acute and so on), and their leading and trailing
+// blanks belong to them: event texts begin with two blanks, some with three.
+// Stored texts (event rows, settings) are never translated when read back.
+//
+// Database field names, configuration keys and section names are English in
+// both builds and are not catalogue entries.
+#pragma once
+
+#include <cstddef>
+
+namespace voltaris {
+
+enum class Text {
+  // Connection and status: monitor thread, main window, event database
+  UpsConnected,
+  UpsDisconnected,
+  UpsDisconnectedEvent,
+  // Its French is the same as UpsDisconnected's.
+  PleaseConnectUps,
+  ComConnected,
+  UsbConnected,
+  AcFail,
+  AcRestore,
+  AcRestoreEvent,
+  AcFailEvent,
+  BatteryLow,
+  BatteryLowEvent,
+  UpsBatteryLow,
+  UpsFailed,
+  UpsTypeOnLine,
+  ProgramStart,
+  ProgramEnd,
+  CannotLoadLibrary,
+
+  // Self-tests and count-downs
+  SelfTestCaption,
+  SelfTest10Seconds,
+  SelfTest10SecondsEvent,
+  SelfTestTillLow,
+  SelfTestTillLowEvent,
+  SelfTestTitle,
+  SelfTestEventPrefix,
+  SelfTestProgress7Dots,
+  SelfTestProgress6Dots,
+  SelfTestProgress5Dots,
+  ShutdownAfter,
+  // The same English text as ShutdownAfter: the schedule count-down's French
+  // has no colon after "dans".
+  ScheduleShutdownAfter,
+  LeavingTime,
+  Seconds,
+  // The same English text as Seconds: the battery-low count-down writes its
+  // French with a capital S.
+  BatteryLowSeconds,
+  ScheduleWarningEvent,
+  ScheduleWarning,
+
+  // Schedules
+  OsAndUpsShutdown,
+  // The same English text as OsAndUpsShutdown: the weekly schedule paints the
+  // French on two lines, split at the \n (the English on one).
+  WeeklyOsAndUpsShutdown,
+  UpsRestart,
+  Monday,
+  Tuesday,
+  Wednesday,
+  Thursday,
+  Friday,
+  Saturday,
+  Sunday,
+  MondaySettingError,
+  TuesdaySettingError,
+  WednesdaySettingError,
+  ThursdaySettingError,
+  FridaySettingError,
+  SaturdaySettingError,
+  SundaySettingError,
+  EventData1,
+  EventData2,
+  EventData3,
+  EventData4,
+  EventData5,
+  EventData6,
+  EventData7,
+  Event1SettingError,
+  Event2SettingError,
+  Event3SettingError,
+  Event4SettingError,
+  Event5SettingError,
+  // Two exclamation marks in French, as it has always read.
+  Event6SettingError,
+  Event7SettingError,
+
+  // Records and viewers
+  StartDate,
+  EndDate,
+  EndDateBeforeStartDate,
+  DateError,
+  NoCurrentRecord,
+  HeadingAcFail,
+  HeadingBatteryLow,
+  HeadingScheduleDown,
+  HeadingTime,
+  HeadingData,
+  InputVoltage,
+  OutputVoltage,
+  Load,
+  BatteryLevel,
+  Temperature,
+  Frequency,
+  Status,
+  HistoryPrintHeading,
+
+  // Settings: the parity choices, in list order
+  ParityNone,
+  ParityOdd,
+  ParityEven,
+
+  // Alarm message configuration: the labels
+  LabelNormalMessage,
+  LabelAcFailWarning,
+  LabelAcRestored,
+  LabelLowBatteryWarning,
+  LabelLowBatteryRestored,
+  LabelShutdownWarning,
+  LabelCancelShutdown,
+
+  // Alarm message configuration: the default texts
+  DefaultNormalMessage,
+  DefaultAcFailWarning,
+  DefaultAcRestored,
+  DefaultLowBatteryWarning,
+  DefaultLowBatteryRestored,
+  DefaultShutdownWarning,
+  DefaultCancelShutdown,
+
+  // Menus: item texts without their accelerator hints (the tray menu shows them so)
+  MenuFile,
+  MenuSettings,
+  MenuAlarmMessages,
+  MenuExit,
+  MenuSchedule,
+  MenuWeeklySchedule,
+  MenuDataAnalysis,
+  MenuLogFile,
+  MenuHistoryData,
+  MenuDataPlot,
+  MenuEventData,
+  MenuClosedApplications,
+  MenuControlCenter,
+  MenuShutdownSystem,
+  MenuCancelShutdown,
+  MenuSelfTest10Seconds,
+  MenuSelfTestTillLow,
+  MenuSpecialTimeSelfTest,
+  MenuCancelSelfTest,
+  MenuHelp,
+  MenuContent,
+  MenuAbout,
+  MenuReturnMainWindow,
+
+  // Dialog captions that differ between the builds
+  CaptionSettings,
+  CaptionAlarmMessage,
+  CaptionDataPlot,
+  CaptionWeeklySchedule,
+  CaptionLogFile,
+  CaptionHistoryData,
+  CaptionEventData,
+  CaptionSpecialTimeSelfTest,
+  CaptionClosedApplications,
+
+  Count  // not a text: the number of entries
+};
+
+struct CatalogueEntry {
+  Text text;
+  const char* english;
+  const char* french;
+};
+
+// The whole catalogue, in the order of Text.
+const CatalogueEntry* CatalogueBegin();
+const CatalogueEntry* CatalogueEnd();
+constexpr std::size_t kCatalogueSize = static_cast<std::size_t>(Text::Count);
+
+// A text in each language; "" for Text::Count or a value out of range.
+const char* English(Text text);
+const char* French(Text text);
+
+// The text in the language of this build (catalogue_en.cpp or catalogue_fr.cpp).
+const char* Tr(Text text);
+
+}  // namespace voltaris
