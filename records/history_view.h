@@ -1,0 +1,28 @@
+// What the "History Data" window shows and prints: its painted buttons' hot
+// zones (client pixels, bounds inclusive) and the printed page's texts and
+// positions, in the printer's device units.
+#pragma once
+
+#include "app/hot_zone.h"
+
+namespace voltaris {
+
+constexpr HotZone kHistoryDeleteZone{444, 303, 475, 331};
+constexpr HotZone kHistoryPrintZone{511, 309, 544, 335};
+constexpr HotZone kHistoryRefreshZone{571, 303, 605, 331};
+constexpr HotZone kHistoryCloseZone{636, 303, 667, 331};
+
+constexpr int kHistoryColumns = 9;  // the table's, in its order
+
+// "Histroy" is spelled so on every printout the program has made; people
+// compare them.
+constexpr char kHistoryPrintTitle[] = "Histroy Data Record";
+constexpr int kHistoryPrintTitleX = 900, kHistoryPrintTitleY = 80;
+constexpr char kHistoryPrintHeader[] =
+    "date                time          input Voltage    Output Voltage    Load           Battery Level    "
+    "Temperature    Frequency            Status";
+constexpr int kHistoryPrintHeaderX = 120, kHistoryPrintHeaderY = 140;
+constexpr int kHistoryPrintColumnX[kHistoryColumns] = {120, 350, 570, 800, 1050, 1260, 1490, 1720, 1950};
+constexpr int kHistoryPrintFontHeight = 40;
+
+}  // namespace voltaris
