@@ -8,6 +8,10 @@
 //   inspect text SELECTOR ID             a control's text (ID 0: the window's own)
 //   inspect progress SELECTOR ID         a progress bar's position
 //   inspect listview SELECTOR ID         rows of a list view, columns separated by TAB
+//   inspect listcount SELECTOR ID [ROWS [TIMEOUT_MS]]  how many rows a list view has; with ROWS,
+//                                        once it has that many (exit code 1 if it does not in time)
+//   inspect listrow SELECTOR ID ROW      one row of a list view (from 0), columns separated by TAB
+//   inspect printer                      the default printer's printable height and line pitch
 //   inspect check SELECTOR ID [on|off]   a check box's state, or clicks it into that state
 //   inspect time SELECTOR ID [H:M:S]     a time picker's time, or sets it
 //   inspect date SELECTOR ID [Y-M-D]     a date picker's date, or sets it
@@ -30,6 +34,7 @@
 // window's children, then deeper.
 #include <windows.h>
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -199,29 +204,82 @@ class RemoteBuffer {
   char* address_ = nullptr;
 };
 
+constexpr int kListTextMax = 512;
+
+int ListColumns(HWND list) {
+  HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+  return header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
+}
+
+// One row's texts, through a buffer in the list's process. A virtual list
+// answers from its owner (LVN_GETDISPINFO) into that same buffer.
+void PrintListRow(HWND list, const RemoteBuffer& remote, int row, int columns) {
+  for (int col = 0; col < columns; ++col) {
+    LVITEMA item = {};
+    item.iSubItem = col;
+    item.pszText = remote.At(sizeof(LVITEMA));
+    item.cchTextMax = kListTextMax;
+    char text[kListTextMax] = "";
+    remote.Put(&item, sizeof item);
+    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote.At()));
+    remote.Get(text, kListTextMax, sizeof(LVITEMA));
+    text[kListTextMax - 1] = '\0';
+    std::printf("%s%s", col ? "\t" : "", text);
+  }
+  std::printf("\n");
+}
+
 int PrintListView(HWND list) {
-  constexpr int kTextMax = 512;
-  RemoteBuffer remote(list, sizeof(LVITEMA) + kTextMax);
+  RemoteBuffer remote(list, sizeof(LVITEMA) + kListTextMax);
   if (!remote.Ok()) return 1;
   const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-  HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-  const int columns = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
-  for (int row = 0; row < rows; ++row) {
-    for (int col = 0; col < columns; ++col) {
-      LVITEMA item = {};
-      item.iSubItem = col;
-      item.pszText = remote.At(sizeof(LVITEMA));
-      item.cchTextMax = kTextMax;
-      char text[kTextMax] = "";
-      remote.Put(&item, sizeof item);
-      SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote.At()));
-      remote.Get(text, kTextMax, sizeof(LVITEMA));
-      text[kTextMax - 1] = '\0';
-      std::printf("%s%s", col ? "\t" : "", text);
-    }
-    std::printf("\n");
-  }
+  const int columns = ListColumns(list);
+  for (int row = 0; row < rows; ++row) PrintListRow(list, remote, row, columns);
   return 0;
+}
+
+// A list view's row count; with `wanted` >= 0, polled here (no process
+// started per look) until it is that.
+int ListCount(HWND list, int wanted, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    if (wanted < 0 || rows == wanted || GetTickCount() - start > timeoutMs) {
+      std::printf("%d\n", rows);
+      return wanted < 0 || rows == wanted ? 0 : 1;
+    }
+    Sleep(20);
+  }
+}
+
+// One row of a list view, by index from 0: a million-row list is read a row
+// at a time.
+int PrintListRowAt(HWND list, int row) {
+  if (row < 0 || row >= static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0))) return 1;
+  RemoteBuffer remote(list, sizeof(LVITEMA) + kListTextMax);
+  if (!remote.Ok()) return 1;
+  PrintListRow(list, remote, row, ListColumns(list));
+  return 0;
+}
+
+// The default printer's printable height and line pitch (character height
+// plus external leading of its default font), both in device units: what a
+// test needs to know how many pages a table prints on.
+int PrintPrinterMetrics() {
+  PRINTDLGA dialog = {};
+  dialog.lStructSize = sizeof dialog;
+  dialog.Flags = PD_RETURNDEFAULT | PD_RETURNDC;
+  if (!PrintDlgA(&dialog) || dialog.hDC == nullptr) {
+    std::printf("no printer (error %lu)\n", static_cast<unsigned long>(CommDlgExtendedError()));
+    return 1;
+  }
+  TEXTMETRICA metrics = {};
+  const BOOL measured = GetTextMetricsA(dialog.hDC, &metrics);
+  std::printf("%d %ld\n", GetDeviceCaps(dialog.hDC, VERTRES), metrics.tmHeight + metrics.tmExternalLeading);
+  DeleteDC(dialog.hDC);
+  if (dialog.hDevMode) GlobalFree(dialog.hDevMode);
+  if (dialog.hDevNames) GlobalFree(dialog.hDevNames);
+  return measured ? 0 : 1;
 }
 
 // A check box's state, or a click on it when it is not in `wanted` yet (so
@@ -356,6 +414,7 @@ int main(int argc, char** argv) {
     EnumWindows(PrintTopLevel, reinterpret_cast<LPARAM>(argc > 2 ? argv[2] : nullptr));
     return 0;
   }
+  if (verb == "printer") return PrintPrinterMetrics();
   if (verb == "hold" && argc > 3) {
     // As a spreadsheet holds a file: others may read it, nobody may change,
     // replace or delete it, until the time is up.
@@ -428,6 +487,10 @@ int main(int argc, char** argv) {
     std::printf("%d\n", static_cast<int>(SendMessageA(control, PBM_GETPOS, 0, 0)));
   } else if (verb == "listview") {
     return PrintListView(control);
+  } else if (verb == "listcount") {
+    return ListCount(control, argc > 4 ? std::atoi(argv[4]) : -1, argc > 5 ? std::strtoul(argv[5], nullptr, 10) : 10000);
+  } else if (verb == "listrow" && argc > 4) {
+    return PrintListRowAt(control, std::atoi(argv[4]));
   } else if (verb == "check") {
     return CheckBox(control, argc > 4 ? argv[4] : nullptr);
   } else if (verb == "pickday" && argc > 4) {
