@@ -20,6 +20,7 @@
 #include "config/settings_dialog_win.h"
 #include "records/event_data_viewer_win.h"
 #include "records/log_viewer_win.h"
+#include "records/history_window_win.h"
 #include "config/config_file.h"
 #include "config/settings.h"
 #include "events/system_shutdown_win.h"
@@ -105,6 +106,7 @@ struct MainWindow : BarListener {
   AlarmDialog alarmDialog;
   LogViewer logViewer;
   EventDataViewer eventDataViewer;
+  HistoryWindow historyWindow;
   WindowMenus menus;
   WindowNotices notices;
   CountdownWindows countdowns;
@@ -192,6 +194,7 @@ LRESULT MainWindow::OnCreate(HWND window) {
   alarmDialog.Attach(instance, hwnd, *config);
   logViewer.Attach(instance, hwnd, *store);
   eventDataViewer.Attach(instance, hwnd, *store);
+  historyWindow.Attach(instance, hwnd, *store);
   parts->records.Recover();  // what the last run left goes in before this run's first row
   parts->engine.LogProgramStart();
 
@@ -293,6 +296,7 @@ LRESULT MainWindow::OnCommand(WORD id) {
     case IDC_ALARM_MESSAGES: alarmDialog.Open(); break;
     case IDC_LOG_FILE: logViewer.Open(); break;
     case IDC_EVENT_DATA: eventDataViewer.Open(); break;
+    case IDC_HISTORY_DATA: historyWindow.Open(); break;
     case IDC_HELP_CONTENT: OpenHelp(); break;
     case IDC_ABOUT: about.Open(); break;
     default: break;  // the settings and record windows come with their dialogs

@@ -54,3 +54,6 @@
 // Special-date schedule and closed-applications list
 #define IDD_SPECIAL_SCHEDULE 163     // seven dated shutdown and restart rows
 #define IDD_CLOSED_APPLICATIONS 189  // "CloseApplication": the closed-applications table
+
+// History data window
+#define IDD_HISTORY_DATA 166        // "History Data"

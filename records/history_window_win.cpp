@@ -1,0 +1,108 @@
+#include "records/history_window_win.h"
+
+#include "app/paint_win.h"
+#include "app/resource_ids.h"
+#include "records/history_print_win.h"
+#include "records/history_view.h"
+
+namespace voltaris {
+namespace {
+
+constexpr int kClientWidth = 700, kClientHeight = 350;
+constexpr int kListId = 1086;
+constexpr RECT kListArea{10, 10, 690, 290};
+constexpr UINT_PTR kRefreshTimerId = 1;
+constexpr UINT kRefreshDelayInMs = 500;
+
+}  // namespace
+
+HistoryWindow::HistoryWindow()
+    : TableViewer(RecordTable::History, kHistoryColumns, "The history", kHistoryCloseZone, kHistoryDeleteZone) {}
+
+void HistoryWindow::Open() { OpenFrom<HistoryWindow>(IDD_HISTORY_DATA); }
+
+void HistoryWindow::OnInit(HWND hwnd) {
+  hwnd_ = hwnd;
+  // The print dialog may browse elsewhere; the tables are found relative
+  // to the current folder, which is put back after printing.
+  const DWORD length = GetCurrentDirectoryA(0, nullptr);
+  directory_.assign(length, '\0');
+  directory_.resize(GetCurrentDirectoryA(length, directory_.data()));
+  SetClientSize(hwnd, kClientWidth, kClientHeight);
+  list_ = CreateRowList(hwnd, instance_, kListId, kListArea,
+                        {{"Date", 70}, {"Time", 55}, {"Input Voltage", 85}, {"Output Voltage", 95}, {"Load", 45},
+                         {"Battery Level", 90}, {"Temperature", 80}, {"Frequency", 70}, {"Status", 200}},
+                        true);
+  Reload();
+  ShowRows(list_, rows_);
+}
+
+// Every row of the table, in its order; rows read before a failure are
+// kept, and the user is told.
+void HistoryWindow::Reload() { ShowError(ReadRows(*store_, table_, InfoOf(table_).columns, rows_)); }
+
+void HistoryWindow::Paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  DrawBitmapAt(dc, instance_, IDB_HISTORY_BACK, 0, 0);
+  DrawBitmapAt(dc, instance_, IDB_HISTORY_DELETE, 440, 302);
+  DrawBitmapAt(dc, instance_, IDB_HISTORY_PRINT, 510, 309);
+  DrawBitmapAt(dc, instance_, IDB_HISTORY_REFRESH, 570, 302);
+  DrawBitmapAt(dc, instance_, IDB_HISTORY_CLOSE, 635, 302);
+  EndPaint(hwnd_, &ps);
+}
+
+// The print dialog is modal to the main window, not to this one: a second
+// press meanwhile is ignored. Any failure is told over the main window, as
+// this one may have been closed meanwhile.
+void HistoryWindow::OnPrint() {
+  if (printing_) return;
+  printing_ = true;
+  const std::string error = PrintHistory(owner_, *store_);
+  printing_ = false;
+  if (!directory_.empty()) SetCurrentDirectoryA(directory_.c_str());
+  if (!error.empty()) MessageBoxA(hwnd_ ? hwnd_ : owner_, error.c_str(), "Voltaris", MB_OK | MB_ICONERROR);
+}
+
+// The list empties at once and fills again half a second later, on a timer:
+// the window stays responsive meanwhile.
+void HistoryWindow::OnRefresh() {
+  rows_.Clear();
+  ShowRows(list_, rows_);
+  if (!SetTimer(hwnd_, kRefreshTimerId, kRefreshDelayInMs, nullptr)) OnRefreshTimer();
+}
+
+void HistoryWindow::OnRefreshTimer() {
+  KillTimer(hwnd_, kRefreshTimerId);
+  Reload();
+  ShowRows(list_, rows_);
+}
+
+INT_PTR HistoryWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
+  switch (message) {
+    case WM_PAINT: Paint(); return TRUE;
+    case WM_TIMER:
+      if (wParam == kRefreshTimerId) OnRefreshTimer();
+      return TRUE;
+    case WM_SETCURSOR:
+      return HandOverZones(hwnd_, wParam, lParam,
+                           {kHistoryDeleteZone, kHistoryPrintZone, kHistoryRefreshZone, kHistoryCloseZone});
+    case WM_LBUTTONDOWN:
+      if (kHistoryPrintZone.Contains(x, y)) {
+        OnPrint();
+        return TRUE;
+      }
+      if (kHistoryRefreshZone.Contains(x, y)) {
+        OnRefresh();
+        return TRUE;
+      }
+      break;  // Close and Delete are every viewer's
+    default: break;
+  }
+  INT_PTR result = FALSE;
+  OnCommonMessage(message, wParam, lParam, result);
+  return result;
+}
+
+}  // namespace voltaris
