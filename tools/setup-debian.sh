@@ -12,6 +12,7 @@ packages=(
   xvfb xdotool imagemagick x11-utils       # a screen for it, driving and screenshots
   procps psmisc                            # ps, pkill for the harness
   fp-utils libchm-bin                      # the help file: chmcmd compiles it, extract_chmLib checks it
+  cups printer-driver-cups-pdf ghostscript poppler-utils  # printing: a print server, a PDF queue, the PDF read back
 )
 
 missing=()
