@@ -99,10 +99,6 @@ class HistoryDocument {
   std::string error_;
 };
 
-}  // namespace
-
-namespace {
-
 // Prints every row of the table on `dc`; empty, or what went wrong.
 std::string PrintRows(HDC dc, RecordStore& store) {
   TEXTMETRICA metrics = {};

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # "History Data" as a user works it. The window lists the history table's
-# rows in table order, one window however often it is asked for. Print, on a
-# PDF printer of the test's own print server, prints every row: the pages the
-# printer's line pitch gives (the first page's rows from line 5, no empty
-# last page), the title, the header, the first and the last row. Refresh
-# empties the list, waits half a second and shows rows added meanwhile.
-# Delete while another program holds the table leaves table and list as
-# they were and says why; Delete then empties both. The title bar's close
-# and the Close button end the window.
+# rows in table order, one window however often it is asked for. A cancelled
+# print dialog prints nothing; Print, on a PDF printer of the test's own
+# print server, prints every row: the pages the printer's line pitch gives
+# (the first page's rows from line 5, no empty last page), the title, the
+# header, the first and the last row. Refresh empties the list, waits half a
+# second and shows rows added meanwhile. Delete while another program holds
+# the table leaves table and list as they were and says why; Delete then
+# empties both. The title bar's close and the Close button end the window.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/cups.sh"
 e2e_init history_viewer 120
@@ -60,8 +60,14 @@ pages=$((1 + (130 - (lines - 4) + lines - 1) / lines))
 e2e_log "printable height $height, pitch $pitch: $lines lines a page, $pages pages expected"
 press print
 wait_until 10 inspect wait '#32770/Print' visible 200 || fail "no print dialog"
+xdotool key Escape  # cancelled: nothing is printed
+wait_until 10 inspect wait '#32770/Print' gone 200 || fail "the print dialog stayed"
+press print
+wait_until 10 inspect wait '#32770/Print' visible 200 || fail "no print dialog the second time"
 xdotool key Return
 wait_until 30 bash -c "ls '$PDF_DIR'/job-*.pdf" || fail "nothing printed: $(cat "$RUN/cups/log/error_log" 2>/dev/null | tail -5)"
+# The server numbers jobs from 1: a cancelled dialog that printed would show as job 1.
+expect_eq "$(pdf_jobs | xargs -n1 basename | tr '\n' ' ')" "job-1.pdf " "print jobs"
 pdf=$(pdf_jobs | tail -n 1)
 expect_eq "$(pdfinfo "$pdf" | awk '/^Pages:/ {print $2}')" "$pages" "printed pages"
 pdftoppm -r 50 -png "$pdf" "$RUN/page"
@@ -88,7 +94,7 @@ expect_eq "$(inspect listrow "$W" $LIST 130 | cut -f9)" "Row 131" "the new row"
 
 e2e_log "delete while another program holds the table"
 before=$(md5sum <"$TABLE")
-wine "$VOLTARIS_INSPECT" hold "$(winepath -w "$TABLE" 2>/dev/null)" 6 >"$RUN/hold.out" 2>&1 &
+wine "$VOLTARIS_INSPECT" hold "$(winepath -w "$TABLE" 2>/dev/null)" 5 >"$RUN/hold.out" 2>&1 &
 HOLD=$!
 wait_until 5 grep -q holding "$RUN/hold.out" || fail "could not hold the table"
 press delete
