@@ -504,22 +504,39 @@ FileError RecordStore::ReadAll(RecordTable table, const std::vector<std::string>
     for (size_t i = 0; i < selected.size(); ++i) out[i] = fields[selected[i]];
     onRow(out);
   };
-  CsvReader reader(deliver);
+  // The daily table's last day is held back: counts still waiting may add to it.
+  std::vector<std::vector<std::string>> lastDays;
+  auto feed = [&](const std::vector<std::string>& fields) {
+    if (table != RecordTable::Daily || header) {
+      deliver(fields);
+      return;
+    }
+    for (const auto& day : lastDays) deliver(day);
+    lastDays = {fields};
+  };
+  CsvReader reader(feed);
   FileError readError;
   files_.Stream(PathOf(table), [&reader](const char* bytes, size_t n) { reader.Feed(std::string_view(bytes, n)); },
                 &readError);
   std::vector<std::string> torn;
-  if (reader.Finish(&torn) && LooksWhole(table, torn)) deliver(torn);  // a whole row without its line end
+  if (reader.Finish(&torn) && LooksWhole(table, torn)) feed(torn);  // a whole row without its line end
   // Rows the table could not take yet follow its own, so that what the user
-  // sees is complete. (The daily table's waiting rows are counts to add: they
-  // show once they are in.)
-  if (table != RecordTable::Daily) {
-    // Rows for a table not created yet begin with its column names.
-    std::string rows = WaitingRows(table);
-    const std::string names = HeaderOf(table);
-    const bool named = rows.compare(0, names.size(), names) == 0;
-    if (header && !named) rows.insert(0, names);
-    if (!header && named) rows.erase(0, names.size());
+  // sees is complete; the daily table's are counts, added to their days.
+  std::string rows = WaitingRows(table);
+  const std::string names = HeaderOf(table);
+  const bool named = rows.compare(0, names.size(), names) == 0;
+  if (named) rows.erase(0, names.size());
+  if (header) deliver(ParseRows(names).front());  // a table not created yet
+  if (table == RecordTable::Daily) {
+    // A daily commit is a day's row with its counts, written over that row.
+    for (const auto& day : ParseRows(DailyCommitRows())) {
+      if (day.size() != 4 || SameColumns(day, InfoOf(table).columns)) continue;
+      if (lastDays.empty() || !SameText(lastDays.back()[0], day[0])) lastDays.push_back(day);
+      lastDays.back() = day;
+    }
+    for (const auto& delta : ParseRows(rows)) AddDailyCounts(lastDays, delta);
+    for (const auto& day : lastDays) deliver(day);
+  } else {
     CsvReader waiting(deliver);
     waiting.Feed(rows);
     waiting.Finish(nullptr);
@@ -532,7 +549,7 @@ std::string RecordStore::WaitingRows(RecordTable table) {
   std::string rows;
   FileError ignored;
   const auto commit = files_.ReadWhole(CommitPathOf(table), &ignored);
-  if (commit) {
+  if (commit && table != RecordTable::Daily) {
     uint64_t at = 0;
     std::string payload;
     const auto tail = files_.ReadTail(PathOf(table), 0, &ignored);
@@ -548,6 +565,16 @@ std::string RecordStore::WaitingRows(RecordTable table) {
   // A commit after a last row without its line end begins with one.
   while (rows.compare(0, 2, "\r\n") == 0) rows.erase(0, 2);
   return rows;
+}
+
+std::string RecordStore::DailyCommitRows() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  FileError ignored;
+  const auto commit = files_.ReadWhole(CommitPathOf(RecordTable::Daily), &ignored);
+  uint64_t at = 0;
+  std::string payload;
+  if (!commit || !DecodeCommit(*commit, at, payload)) return {};
+  return payload;
 }
 
 FileError RecordStore::DeleteAll(RecordTable table) {

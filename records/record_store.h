@@ -113,7 +113,8 @@ class RecordStore {
   RecordResult Submit(RecordTable table, std::string row);
   TableState& StateOf(RecordTable table) { return tables_[static_cast<size_t>(table)]; }
   FileError DrainLocked(RecordTable table);
-  std::string WaitingRows(RecordTable table);
+  std::string WaitingRows(RecordTable table);  // the daily table's commit aside
+  std::string DailyCommitRows();
   FileError MoveJournalLocked(RecordTable table);
   FileError CommitMovingJournal(RecordTable table);
   FileError ApplyCommit(RecordTable table);

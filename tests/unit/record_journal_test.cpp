@@ -348,3 +348,20 @@ TEST(RecordJournal, WaitingRowsAfterALastRowWithoutItsLineEndShowOnceEach) {
   rig.store->FlushPending();
   EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 3));
 }
+
+// Counts waiting for a held daily table are added to their day as the user
+// reads it: today's row with its new count, a new day as a new row.
+TEST(RecordJournal, WaitingDailyCountsShowAddedToTheirDays) {
+  JournalRig rig;
+  ASSERT_TRUE(rig.store->IncrementDailyCount(DailyColumn::AcFail).written);
+  rig.disk.readOnly.insert(kDaily);
+  rig.store->IncrementDailyCount(DailyColumn::AcFail);
+  rig.store->IncrementDailyCount(DailyColumn::BatteryLow);
+  EXPECT_EQ(rig.Rows(RecordTable::Daily), std::vector<std::string>{"2026-12-08|1|2|0"});
+  rig.clock.now.day = 9;
+  rig.store->IncrementDailyCount(DailyColumn::ScheduleDown);
+  EXPECT_EQ(rig.Rows(RecordTable::Daily), (std::vector<std::string>{"2026-12-08|1|2|0", "2026-12-09|0|0|1"}));
+  rig.disk.readOnly.clear();
+  rig.store->FlushPending();
+  EXPECT_EQ(rig.Rows(RecordTable::Daily), (std::vector<std::string>{"2026-12-08|1|2|0", "2026-12-09|0|0|1"}));
+}
