@@ -2,15 +2,17 @@
 
 #include <cstdio>
 
+#include "i18n/catalogue.h"
+
 namespace voltaris {
 
 ClockTexts ClockTextsOf(const LocalDateTime& now) {
-  static const char* const kWeekdays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                          "Thursday", "Friday", "Saturday"};
   char date[32], time[16];
   std::snprintf(date, sizeof date, "%d - %02d - %02d", now.year, now.month, now.day);
   std::snprintf(time, sizeof time, "%d:%02d:%02d", now.hour, now.minute, now.second);
-  return {date, now.weekday >= 0 && now.weekday < 7 ? kWeekdays[now.weekday] : "", time};
+  // The catalogue's days run Monday to Sunday; the clock's week starts on Sunday.
+  const bool known = now.weekday >= 0 && now.weekday < 7;
+  return {date, known ? Tr(static_cast<Text>(static_cast<int>(Text::Monday) + (now.weekday + 6) % 7)) : "", time};
 }
 
 }  // namespace voltaris

@@ -5,6 +5,7 @@
 #include "app/dialog_win.h"
 #include "app/paint_win.h"
 #include "app/resource_ids.h"
+#include "i18n/catalogue.h"
 
 namespace voltaris {
 namespace {
@@ -18,7 +19,7 @@ constexpr int kClientWidth = 560, kClientHeight = 530;
 struct PaneLayout {
   const char* className;
   int x, y;
-  const char* title;
+  Text title;
   int titleX, titleY;
   const char* top;
   int topX, topY;
@@ -28,16 +29,16 @@ struct PaneLayout {
 };
 // In the order of PlotQuantity.
 constexpr PaneLayout kPanes[kPlotQuantities] = {
-    {"pic8", 30, 20, "Input Voltage", 35, 4, "280", 5, 15, "60", 5, 160, 200, 4},
-    {"pic9", 300, 20, "Output Voltage", 305, 4, "280", 275, 15, "60", 275, 160, 470, 4},
-    {"pic10", 30, 195, "Load", 35, 179, "120", 5, 190, "0", 13, 335, 200, 179},
-    {"pic11", 300, 195, "Battery Level", 305, 179, "100", 275, 190, "0", 285, 335, 470, 179},
-    {"pic12", 30, 370, "Temperature", 35, 351, "100", 5, 365, "0", 13, 510, 200, 351},
-    {"pic13", 300, 370, "Frequency", 305, 351, "70", 280, 365, "40", 280, 510, 470, 351},
+    {"pic8", 30, 20, Text::InputVoltage, 35, 4, "280", 5, 15, "60", 5, 160, 200, 4},
+    {"pic9", 300, 20, Text::OutputVoltage, 305, 4, "280", 275, 15, "60", 275, 160, 470, 4},
+    {"pic10", 30, 195, Text::Load, 35, 179, "120", 5, 190, "0", 13, 335, 200, 179},
+    {"pic11", 300, 195, Text::BatteryLevel, 305, 179, "100", 275, 190, "0", 285, 335, 470, 179},
+    {"pic12", 30, 370, Text::Temperature, 35, 351, "100", 5, 365, "0", 13, 510, 200, 351},
+    {"pic13", 300, 370, Text::Frequency, 305, 351, "70", 280, 365, "40", 280, 510, 470, 351},
 };
 constexpr int kFirstPaneId = 8;  // panes 8..13, as their classes
 
-void Text(HDC dc, int x, int y, const std::string& text) { TextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size())); }
+void PaintText(HDC dc, int x, int y, const std::string& text) { TextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size())); }
 
 }  // namespace
 
@@ -64,6 +65,7 @@ void DataPlotWindow::Open() {
 
 void DataPlotWindow::OnInit(HWND hwnd) {
   hwnd_ = hwnd;
+  SetWindowTextA(hwnd, Tr(Text::CaptionDataPlot));
   samples_.Clear();  // every opening starts an empty plot
   SetClientSize(hwnd, kClientWidth, kClientHeight);
   for (int i = 0; i < kPlotQuantities; ++i) {
@@ -98,9 +100,9 @@ void DataPlotWindow::Paint() {
   DrawBitmapAt(dc, instance_, IDB_PANEL_BACK, 0, 300);
   SetBkMode(dc, TRANSPARENT);
   for (const PaneLayout& p : kPanes) {
-    Text(dc, p.titleX, p.titleY, p.title);
-    Text(dc, p.topX, p.topY, p.top);
-    Text(dc, p.bottomX, p.bottomY, p.bottom);
+    PaintText(dc, p.titleX, p.titleY, Tr(p.title));
+    PaintText(dc, p.topX, p.topY, p.top);
+    PaintText(dc, p.bottomX, p.bottomY, p.bottom);
   }
   const int n = samples_.Count(CurrentLink());
   if (n > 0) {  // the latest value, once there is one
@@ -108,7 +110,7 @@ void DataPlotWindow::Paint() {
     SetBkColor(dc, kLightGrey);
     for (int i = 0; i < kPlotQuantities; ++i) {
       const auto quantity = static_cast<PlotQuantity>(i);
-      Text(dc, kPanes[i].latestX, kPanes[i].latestY,
+      PaintText(dc, kPanes[i].latestX, kPanes[i].latestY,
            PlotLatestText(quantity, samples_.Value(n - 1, quantity), temperatureText_));
     }
   }

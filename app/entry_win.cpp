@@ -7,8 +7,12 @@
 #include "app/main_window_win.h"
 #include "app/resource_ids.h"
 #include "app/splash_win.h"
+#include "i18n/catalogue.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+#ifdef VOLTARIS_FRENCH
+  voltaris::SetLanguage(voltaris::Language::French);  // this program was built French
+#endif
   // A second copy shows nothing and leaves at once. The handle stays open for
   // the life of the process: it is what marks this copy as the running one.
   HANDLE mutex = CreateMutexA(nullptr, TRUE, "Voltaris");
@@ -22,7 +26,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return 0;
   }
   // Before the main window: it creates the gauge bars.
-  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_DATE_CLASSES | ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES};
+  INITCOMMONCONTROLSEX controls = {sizeof controls,
+                                   ICC_DATE_CLASSES | ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
   HWND main = voltaris::CreateMainWindow(instance);
   if (main == nullptr) return 0;

@@ -5,6 +5,7 @@
 #include "app/dialog_win.h"
 #include "app/paint_win.h"
 #include "app/resource_ids.h"
+#include "i18n/catalogue.h"
 
 namespace voltaris {
 namespace {
@@ -16,16 +17,16 @@ struct GaugeLayout {
   int bar, readout;
   int high;        // the bar's range is 0..high
   int x, titleY;   // the title at (x + 2, titleY); the bar below it
-  const char* title;
+  Text title;
 };
 // The bars run along their scales: 7 pixels of tick marks under each.
 constexpr GaugeLayout kGauges[] = {
-    {IDC_INPUT_VOLTAGE_BAR, IDC_INPUT_VOLTAGE_TEXT, 280, 8, 35, "Input Voltage"},
-    {IDC_OUTPUT_VOLTAGE_BAR, IDC_OUTPUT_VOLTAGE_TEXT, 280, 198, 35, "Output Voltage"},
-    {IDC_LOAD_BAR, IDC_LOAD_TEXT, 120, 8, 160, "Load"},
-    {IDC_BATTERY_BAR, IDC_BATTERY_TEXT, 100, 198, 160, "Battery Level"},
-    {IDC_TEMPERATURE_BAR, IDC_TEMPERATURE_TEXT, 100, 8, 275, "Temperature"},
-    {IDC_FREQUENCY_BAR, IDC_FREQUENCY_TEXT, 100, 198, 275, "Frequency"},
+    {IDC_INPUT_VOLTAGE_BAR, IDC_INPUT_VOLTAGE_TEXT, 280, 8, 35, Text::InputVoltage},
+    {IDC_OUTPUT_VOLTAGE_BAR, IDC_OUTPUT_VOLTAGE_TEXT, 280, 198, 35, Text::OutputVoltage},
+    {IDC_LOAD_BAR, IDC_LOAD_TEXT, 120, 8, 160, Text::Load},
+    {IDC_BATTERY_BAR, IDC_BATTERY_TEXT, 100, 198, 160, Text::BatteryLevel},
+    {IDC_TEMPERATURE_BAR, IDC_TEMPERATURE_TEXT, 100, 8, 275, Text::Temperature},
+    {IDC_FREQUENCY_BAR, IDC_FREQUENCY_TEXT, 100, 198, 275, Text::Frequency},
 };
 constexpr int kBarWidth = 169, kBarHeight = 18, kTitleToBar = 20;
 constexpr int kReadoutOffset = 110, kReadoutWidth = 60, kReadoutHeight = 16;
@@ -176,7 +177,10 @@ void GaugePanel::Paint() {
   PaintPictures(memory);
   SetBkMode(memory, TRANSPARENT);
   HGDIOBJ oldFont = SelectObject(memory, titleFont_);
-  for (const GaugeLayout& g : kGauges) TextOutA(memory, g.x + 2, g.titleY, g.title, lstrlenA(g.title));
+  for (const GaugeLayout& g : kGauges) {
+    const char* title = Tr(g.title);
+    TextOutA(memory, g.x + 2, g.titleY, title, lstrlenA(title));
+  }
   SelectObject(memory, scaleFont_);
   PaintScales(memory);
   SelectObject(memory, oldFont);

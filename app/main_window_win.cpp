@@ -18,6 +18,7 @@
 #include "app/working_directory.h"
 #include "config/alarm_dialog_win.h"
 #include "config/settings_dialog_win.h"
+#include "i18n/catalogue.h"
 #include "records/event_data_viewer_win.h"
 #include "records/log_viewer_win.h"
 #include "records/history_window_win.h"
@@ -376,7 +377,7 @@ LRESULT MainWindow::OnMonitorReport(LPARAM lParam) {
 LRESULT MainWindow::OnShowNoUpsBox(bool owned) {
   if (noUpsBoxShowing || quiet) return 0;
   noUpsBoxShowing = true;
-  MessageBoxA(owned ? hwnd : nullptr, "Please Connected UPS!", "Voltaris", MB_OK);
+  MessageBoxA(owned ? hwnd : nullptr, Tr(Text::PleaseConnectUps), "Voltaris", MB_OK);
   noUpsBoxShowing = false;
   return 0;
 }
@@ -392,7 +393,7 @@ LRESULT MainWindow::OnShowStoreProblem(LPARAM lParam) {
 }
 
 LRESULT MainWindow::OnShowLibraryBox() {
-  if (!quiet) MessageBoxA(hwnd, "Cannot Load Library", "Error", MB_OK);
+  if (!quiet) MessageBoxA(hwnd, Tr(Text::CannotLoadLibrary), "Error", MB_OK);
   return 0;
 }
 

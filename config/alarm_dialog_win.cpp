@@ -4,6 +4,7 @@
 
 #include "app/paint_win.h"
 #include "app/resource_ids.h"
+#include "i18n/catalogue.h"
 
 namespace voltaris {
 namespace {
@@ -15,12 +16,13 @@ constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 struct FieldLabel {
-  const char* text;
+  Text text;
   int y;
 };
 constexpr FieldLabel kLabels[kAlarmTexts] = {
-    {"Normal Message", 30},      {"AC Fail Warning", 60},  {"AC Restored", 95},     {"Low Battery Warning", 130},
-    {"Low Battery Restored", 160}, {"ShutDown Warning", 195}, {"Cancel ShutDown", 230},
+    {Text::LabelNormalMessage, 30},      {Text::LabelAcFailWarning, 60},   {Text::LabelAcRestored, 95},
+    {Text::LabelLowBatteryWarning, 130}, {Text::LabelLowBatteryRestored, 160}, {Text::LabelShutdownWarning, 195},
+    {Text::LabelCancelShutdown, 230},
 };
 constexpr int kLabelX = 20, kFieldX = 180, kFieldWidth = 300, kFieldHeight = 22;
 
@@ -35,6 +37,7 @@ void AlarmDialog::Open() {
 
 void AlarmDialog::OnInit(HWND hwnd) {
   hwnd_ = hwnd;
+  SetWindowTextA(hwnd, Tr(Text::CaptionAlarmMessage));
   labelFont_ = CreateLabelFont(15);
   fieldBrush_ = CreateSolidBrush(kWhite);
   SetClientSize(hwnd, kFrameWidth, kFrameHeight);
@@ -98,7 +101,10 @@ void AlarmDialog::PaintPage() {
   DrawBitmapAt(dc, instance_, IDB_ALARM_DEFAULT, 440, 257);
   SetBkMode(dc, TRANSPARENT);
   HGDIOBJ old = SelectObject(dc, labelFont_);
-  for (const FieldLabel& label : kLabels) TextOutA(dc, kLabelX, label.y, label.text, lstrlenA(label.text));
+  for (const FieldLabel& label : kLabels) {
+    const char* text = Tr(label.text);
+    TextOutA(dc, kLabelX, label.y, text, lstrlenA(text));
+  }
   SelectObject(dc, old);
   EndPaint(page_, &ps);
 }

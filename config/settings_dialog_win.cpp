@@ -6,6 +6,7 @@
 
 #include "app/paint_win.h"
 #include "app/resource_ids.h"
+#include "i18n/catalogue.h"
 
 namespace voltaris {
 namespace {
@@ -25,7 +26,7 @@ struct LinkList {
 const LinkList kLinkLists[] = {
     {1002, 1126, "Port", {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "USB"}},
     {1003, 1127, "Baud Rate", {"2400", "4800", "9600"}},
-    {1004, 1128, "Parity", {"NONE", "ODD", "EVEN"}},
+    {1004, 1128, "Parity", {}},  // its choices are the build's words
     {1005, 1129, "Data Bits", {"4", "5", "6", "7", "8"}},
     {1006, 1130, "Stop Bits", {"1", "1.5", "2"}},
 };
@@ -155,6 +156,7 @@ void SettingsDialog::Open() {
 
 void SettingsDialog::OnInit(HWND hwnd) {
   hwnd_ = hwnd;
+  SetWindowTextA(hwnd, Tr(Text::CaptionSettings));
   page_ = nullptr;
   shown_ = SettingsPage::Link;
   labelBrush_ = CreateSolidBrush(kLabelGrey);
@@ -173,6 +175,11 @@ void SettingsDialog::CreateLinkControls() {
     HWND combo = MakeChild(hwnd_, instance_, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
                            kListsX + 100, y, 100, 200, list.id);
     for (const char* choice : list.choices) SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
+    if (list.id == kParityList) {
+      for (Text parity : {Text::ParityNone, Text::ParityOdd, Text::ParityEven}) {
+        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Tr(parity)));
+      }
+    }
     y += kListsPitch + 2;
   }
 }

@@ -4,6 +4,7 @@
 
 #include "config/number_text.h"
 #include "config/settings.h"
+#include "i18n/catalogue.h"
 
 namespace voltaris {
 namespace {
@@ -128,8 +129,9 @@ AlarmTexts ReadAlarmTexts(const ConfigFile& config) {
 }
 
 AlarmTexts DefaultAlarmTexts() {
-  return {"UPS is  Normal !",         "Attention!! AC  Failed", "AC Fail Recovered", "Attention!! UPS Battery Low",
-          "UPS Battery Low Recovered", "System Shutdown",        "Shutdown Canceled"};
+  return {Tr(Text::DefaultNormalMessage),      Tr(Text::DefaultAcFailWarning),   Tr(Text::DefaultAcRestored),
+          Tr(Text::DefaultLowBatteryWarning),  Tr(Text::DefaultLowBatteryRestored), Tr(Text::DefaultShutdownWarning),
+          Tr(Text::DefaultCancelShutdown)};
 }
 
 FileError SaveAlarmTexts(const ConfigFile& config, const AlarmTexts& shown) {

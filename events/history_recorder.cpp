@@ -3,6 +3,7 @@
 #include "config/number_text.h"
 #include "config/settings.h"
 #include "events/timer_ids.h"
+#include "i18n/catalogue.h"
 
 namespace voltaris {
 namespace {
@@ -104,11 +105,11 @@ std::string HistoryRecorder::TakeNote() {
   HistoryNotes& n = s_.notes;
   if (n.tillLowTestStarted) {
     n.tillLowTestStarted = false;
-    return "UPS Self Test Still Battrey Low!";
+    return Tr(Text::SelfTestTillLow);
   }
   if (n.tenSecondTestStarted) {
     n.tenSecondTestStarted = false;
-    return "UPS Self Test 10 Seconds!";
+    return Tr(Text::SelfTest10Seconds);
   }
   if (n.batteryLowOpened) {
     n.batteryLowOpened = false;
@@ -117,7 +118,7 @@ std::string HistoryRecorder::TakeNote() {
   if (n.timedTestStarted) {
     n.timedTestStarted = false;
     const std::string minutes = config_.ReadString(section::kAlarmMessage, "SpecialTimeTest");
-    return "UPS Self Test " + minutes + (LeadingInteger(minutes) == 1 ? " Minute!" : " Minutes!");
+    return Tr(Text::SelfTestCaption) + minutes + (LeadingInteger(minutes) == 1 ? " Minute!" : " Minutes!");
   }
   return "";
 }

@@ -1,15 +1,16 @@
 #include "events/power_engine.h"
 
 #include "events/timer_ids.h"
+#include "i18n/catalogue.h"
 
 namespace voltaris {
 namespace {
 
-constexpr char kProgramStart[] = "  Program Start";
-constexpr char kProgramEnd[] = "  Program End";
-constexpr char kComConnected[] = "  COM UPS is Connected!";
-constexpr char kUsbConnected[] = "  USB UPS is Connected!";
-constexpr char kDisconnected[] = "  UPS is DisConnected!";
+constexpr Text kProgramStart = Text::ProgramStart;
+constexpr Text kProgramEnd = Text::ProgramEnd;
+constexpr Text kComConnected = Text::ComConnected;
+constexpr Text kUsbConnected = Text::UsbConnected;
+constexpr Text kDisconnected = Text::UpsDisconnectedEvent;
 
 constexpr unsigned kHistoryTimers[] = {kTimerHistoryUsbUp, kTimerHistorySerialUp, kTimerHistoryUsbDown,
                                        kTimerHistorySerialDown};
@@ -34,7 +35,7 @@ void PowerEngine::OwnTimers(TimerTable& table) {
   }
 }
 
-void PowerEngine::Log(const std::string& text) { records_.AppendEvent(text); }
+void PowerEngine::Log(Text text) { records_.AppendEvent(Tr(text)); }
 
 void PowerEngine::LogProgramStart() { Log(kProgramStart); }
 

@@ -9,6 +9,7 @@
 
 #include "config/config_file.h"
 #include "config/settings.h"
+#include "i18n/catalogue.h"
 #include "events/engine_ports.h"
 #include "events/power_flags.h"
 #include "events/record_keeper.h"
@@ -82,7 +83,7 @@ class PowerEngine : public TimerOwner {
  private:
   enum class HistoryState { SerialUp, SerialDown, UsbUp, UsbDown };  // order of kHistoryRules
 
-  void Log(const std::string& text);
+  void Log(Text text);  // an event line in the build's language
   void SwitchHistory(HistoryState state);
   void HandleSerialReply(const std::string& reply);
   void ApplyStatusBits();

@@ -177,4 +177,14 @@ const char* French(Text text) {
   return entry ? entry->french : "";
 }
 
+namespace {
+
+Language gLanguage = Language::English;
+
+}  // namespace
+
+void SetLanguage(Language language) { gLanguage = language; }
+
+const char* Tr(Text text) { return gLanguage == Language::French ? French(text) : English(text); }
+
 }  // namespace voltaris

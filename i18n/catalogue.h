@@ -1,7 +1,6 @@
 // The message catalogue: every text a user reads that differs between the
 // English and the French build, as compiled-in data. One entry per text, with
-// both languages side by side; the build picks its language through Tr(),
-// which catalogue_en.cpp or catalogue_fr.cpp defines (link exactly one).
+// both languages side by side; the program shows its build's through Tr().
 //
 // The texts are single-byte Windows-1252 strings, the French written with
 // \x escapes (\xe9 for e acute and so on), and their leading and trailing
@@ -194,7 +193,11 @@ constexpr std::size_t kCatalogueSize = static_cast<std::size_t>(Text::Count);
 const char* English(Text text);
 const char* French(Text text);
 
-// The text in the language of this build (catalogue_en.cpp or catalogue_fr.cpp).
+enum class Language { English, French };
+// The program's language, set once when it starts from the language it was
+// built for (the English build never calls it); tests may set it too.
+void SetLanguage(Language language);
+// The text in the program's language.
 const char* Tr(Text text);
 
 }  // namespace voltaris

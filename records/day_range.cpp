@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "config/number_text.h"
+#include "i18n/catalogue.h"
 
 namespace voltaris {
 
@@ -32,22 +33,26 @@ std::string DayText(const Day& day) {
   return text;
 }
 
+const char* EndBeforeStartMessage() { return Tr(Text::EndDateBeforeStartDate); }
+const char* NoCurrentRecordMessage() { return Tr(Text::NoCurrentRecord); }
+const char* DateErrorMessage() { return Tr(Text::DateError); }
+
 // The warnings only warn: the list is rebuilt all the same.
 DayChoice ChooseDays(Picker closed, const Day& start, const Day& end, const Day& firstRecorded,
                      const Day& lastRecorded) {
   DayChoice choice;
   if (start > end) {
-    choice.messages.push_back(kEndBeforeStart);
+    choice.messages.push_back(EndBeforeStartMessage());
     choice.filter = false;
     return choice;
   }
   if (closed == Picker::Start) {
-    if (start < firstRecorded) choice.messages.push_back(kNoCurrentRecord);
-    if (start > lastRecorded) choice.messages.push_back(kDateError);
+    if (start < firstRecorded) choice.messages.push_back(NoCurrentRecordMessage());
+    if (start > lastRecorded) choice.messages.push_back(DateErrorMessage());
   } else if (end > lastRecorded) {
-    choice.messages.push_back(kDateError);
+    choice.messages.push_back(DateErrorMessage());
   } else if (end < firstRecorded) {
-    choice.messages.push_back(kNoCurrentRecord);
+    choice.messages.push_back(NoCurrentRecordMessage());
   }
   return choice;
 }

@@ -19,9 +19,11 @@ Day ParseDay(const std::string& text);
 // The day key of the daily table: "2007-03-05".
 std::string DayText(const Day& day);
 
-constexpr char kEndBeforeStart[] = "End Date could not below Start Date,Please choice!";
-constexpr char kNoCurrentRecord[] = "No Current Record!";
-constexpr char kDateError[] = "Date error, Once more please!";
+// The warnings, in the build's words: "End Date could not below Start
+// Date,Please choice!", "No Current Record!", "Date error, Once more please!".
+const char* EndBeforeStartMessage();
+const char* NoCurrentRecordMessage();
+const char* DateErrorMessage();
 
 enum class Picker { Start, End };
 

@@ -4,6 +4,7 @@
 
 #include "app/paint_win.h"
 #include "app/resource_ids.h"
+#include "i18n/catalogue.h"
 
 namespace voltaris {
 namespace {
@@ -30,11 +31,16 @@ void EventDataViewer::Open() { OpenFrom<EventDataViewer>(IDD_EVENT_DATA); }
 
 void EventDataViewer::OnInit(HWND hwnd) {
   hwnd_ = hwnd;
+  SetWindowTextA(hwnd, Tr(Text::CaptionEventData));
   labelFont_ = CreateLabelFont(15);
   SetClientSize(hwnd, kWidth, kHeight);
   CreatePickers();
   list_ = CreateRowList(hwnd, instance_, kListId, {8, 8, kWidth - 8, 212},
-                        {{"Date", 70}, {"AC Fail", 71}, {"Schedule Down", 100}, {"Battery Low", 100}}, true);
+                        {{"Date", 70},
+                         {Tr(Text::HeadingAcFail), 71},
+                         {Tr(Text::HeadingScheduleDown), 100},
+                         {Tr(Text::HeadingBatteryLow), 100}},
+                        true);
   Load("", "");
   if (rows_.Rows() == 0) return;
   firstRecorded_ = ParseDay(std::string(rows_.Cell(0, 0)));
@@ -87,8 +93,10 @@ void EventDataViewer::Paint() {
   DrawBitmapAt(dc, instance_, IDB_EVENTS_DELETE, 300, 260);
   SetBkMode(dc, TRANSPARENT);
   HGDIOBJ old = SelectObject(dc, labelFont_);
-  TextOutA(dc, 10, 222, "Start Date", 10);
-  TextOutA(dc, 118, 222, "End Date", 8);
+  const char* start = Tr(Text::StartDate);
+  const char* end = Tr(Text::EndDate);
+  TextOutA(dc, 10, 222, start, lstrlenA(start));
+  TextOutA(dc, 118, 222, end, lstrlenA(end));
   SelectObject(dc, old);
   EndPaint(hwnd_, &ps);
 }

@@ -5,6 +5,7 @@
 #include "app/dialog_win.h"
 #include "records/history_view.h"
 #include "records/print_layout.h"
+#include "i18n/catalogue.h"
 
 namespace voltaris {
 namespace {
@@ -13,7 +14,7 @@ std::string Failed(const char* what) {
   return std::string("Printing failed: ") + what + " (error " + std::to_string(GetLastError()) + ").";
 }
 
-void Text(HDC dc, int x, int y, const std::string& text) {
+void PrintText(HDC dc, int x, int y, const std::string& text) {
   TextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size()));
 }
 
@@ -65,8 +66,8 @@ class HistoryDocument {
     if (StartDocA(dc_, &info) <= 0) return Failed("the document was refused");
     started_ = true;
     if (StartPage(dc_) <= 0) return Failed("the first page was refused");
-    Text(dc_, kHistoryPrintTitleX, kHistoryPrintTitleY, kHistoryPrintTitle);
-    Text(dc_, kHistoryPrintHeaderX, kHistoryPrintHeaderY, kHistoryPrintHeader);
+    PrintText(dc_, kHistoryPrintTitleX, kHistoryPrintTitleY, kHistoryPrintTitle);
+    PrintText(dc_, kHistoryPrintHeaderX, kHistoryPrintHeaderY, Tr(Text::HistoryPrintHeading));
     return {};
   }
 
@@ -78,7 +79,7 @@ class HistoryDocument {
       error_ = Failed("a new page was refused");
       return;
     }
-    for (size_t i = 0; i < row.size() && i < kHistoryColumns; ++i) Text(dc_, kHistoryPrintColumnX[i], at.y, row[i]);
+    for (size_t i = 0; i < row.size() && i < kHistoryColumns; ++i) PrintText(dc_, kHistoryPrintColumnX[i], at.y, row[i]);
   }
 
   // Empty, or what went wrong (then the document is dropped).

@@ -18,9 +18,7 @@ constexpr int kHistoryColumns = 9;  // the table's, in its order
 // compare them.
 constexpr char kHistoryPrintTitle[] = "Histroy Data Record";
 constexpr int kHistoryPrintTitleX = 900, kHistoryPrintTitleY = 80;
-constexpr char kHistoryPrintHeader[] =
-    "date                time          input Voltage    Output Voltage    Load           Battery Level    "
-    "Temperature    Frequency            Status";
+// The header line under it is the catalogue's, in the build's words.
 constexpr int kHistoryPrintHeaderX = 120, kHistoryPrintHeaderY = 140;
 constexpr int kHistoryPrintColumnX[kHistoryColumns] = {120, 350, 570, 800, 1050, 1260, 1490, 1720, 1950};
 constexpr int kHistoryPrintFontHeight = 40;

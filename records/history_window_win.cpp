@@ -4,6 +4,7 @@
 #include "app/resource_ids.h"
 #include "records/history_print_win.h"
 #include "records/history_view.h"
+#include "i18n/catalogue.h"
 
 namespace voltaris {
 namespace {
@@ -23,6 +24,7 @@ void HistoryWindow::Open() { OpenFrom<HistoryWindow>(IDD_HISTORY_DATA); }
 
 void HistoryWindow::OnInit(HWND hwnd) {
   hwnd_ = hwnd;
+  SetWindowTextA(hwnd, Tr(Text::CaptionHistoryData));
   // The print dialog may browse elsewhere; the tables are found relative
   // to the current folder, which is put back after printing.
   const DWORD length = GetCurrentDirectoryA(0, nullptr);
@@ -30,8 +32,15 @@ void HistoryWindow::OnInit(HWND hwnd) {
   directory_.resize(GetCurrentDirectoryA(length, directory_.data()));
   SetClientSize(hwnd, kClientWidth, kClientHeight);
   list_ = CreateRowList(hwnd, instance_, kListId, kListArea,
-                        {{"Date", 70}, {"Time", 55}, {"Input Voltage", 85}, {"Output Voltage", 95}, {"Load", 45},
-                         {"Battery Level", 90}, {"Temperature", 80}, {"Frequency", 70}, {"Status", 200}},
+                        {{"Date", 70},
+                         {Tr(Text::HeadingTime), 55},
+                         {Tr(Text::InputVoltage), 85},
+                         {Tr(Text::OutputVoltage), 95},
+                         {Tr(Text::Load), 45},
+                         {Tr(Text::BatteryLevel), 90},
+                         {Tr(Text::Temperature), 80},
+                         {Tr(Text::Frequency), 70},
+                         {Tr(Text::Status), 200}},
                         true);
   Reload();
   ShowRows(list_, rows_);

@@ -4,6 +4,7 @@
 
 #include "app/paint_win.h"
 #include "app/resource_ids.h"
+#include "i18n/catalogue.h"
 
 namespace voltaris {
 namespace {
@@ -19,6 +20,7 @@ void LogViewer::Open() { OpenFrom<LogViewer>(IDD_LOG_FILE); }
 
 void LogViewer::OnInit(HWND hwnd) {
   hwnd_ = hwnd;
+  SetWindowTextA(hwnd, Tr(Text::CaptionLogFile));
   SetClientSize(hwnd, kWidth, kHeight);
   list_ = CreateRowList(hwnd, instance_, kListId, {8, 8, kWidth - 8, 250}, {{"", kWidth - 40}}, false);
   ListView_SetTextColor(list_, RGB(0, 0, 255));

@@ -8,6 +8,7 @@
 #include "app/hot_zone.h"
 #include "app/paint_win.h"
 #include "app/resource_ids.h"
+#include "i18n/catalogue.h"
 
 namespace voltaris {
 namespace {
@@ -38,6 +39,7 @@ void ClosedAppsWindow::Open() {
 
 void ClosedAppsWindow::OnInit(HWND hwnd) {
   hwnd_ = hwnd;
+  SetWindowTextA(hwnd, Tr(Text::CaptionClosedApplications));
   SetClientSize(hwnd, kClientWidth, kClientHeight);
   if (CreateList()) {
     ShowRows();

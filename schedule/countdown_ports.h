@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/hot_zone.h"
+#include "i18n/catalogue.h"
 
 namespace voltaris {
 
@@ -18,10 +19,11 @@ struct CountdownPicture {
   bool showCount = false;  // the count line at (countX, 100)
   int seconds = 0;
   int alarmX = 40, countX = 10;
-  std::string countPrefix = "System ShutDown After ";
+  std::string countPrefix = Tr(Text::ShutdownAfter);
+  std::string countSuffix = Tr(Text::Seconds);
 };
 
-// The prefix, the seconds and " Seconds".
+// The prefix, the seconds and the suffix (" Seconds").
 std::string CountLine(const CountdownPicture& picture);
 
 // A rectangle of client pixels, both corners inside.

@@ -3,19 +3,17 @@
 #include "app/command_ids.h"
 #include "config/settings.h"
 #include "events/timer_ids.h"
+#include "i18n/catalogue.h"
 
 namespace voltaris {
 namespace {
 
 constexpr unsigned kTickMs = 1000;
-constexpr char kAcFail[] = "  AC Fail!";
-constexpr char kAcRestore[] = "  AC Restore!";
-constexpr char kBatteryLowLow[] = "  BatteryLow Low!";
 
 }  // namespace
 
 std::string CountLine(const CountdownPicture& picture) {
-  return picture.countPrefix + std::to_string(picture.seconds) + " Seconds";
+  return picture.countPrefix + std::to_string(picture.seconds) + picture.countSuffix;
 }
 
 // ---- Battery low ---------------------------------------------------------------
@@ -52,7 +50,7 @@ void BatteryLowCountdown::Tick() {
   if (!c_.views.IsOpen(CountdownWindow::BatteryLow)) return;
   if (c_.power.batteryLow) {
     c_.views.Blink(CountdownWindow::BatteryLow, Triangle::Red);
-    if (!s_.logged) c_.records.AppendEvent(kBatteryLowLow);
+    if (!s_.logged) c_.records.AppendEvent(Tr(Text::BatteryLowEvent));
     s_.logged = true;
     return;
   }
@@ -67,6 +65,7 @@ CountdownPicture BatteryLowCountdown::Picture() const {
   const AlarmMessages messages = ReadAlarmMessages(c_.config);
   CountdownPicture picture;
   if (c_.power.batteryLow && s_.remaining != 0) {
+    picture.countSuffix = Tr(Text::BatteryLowSeconds);  // a capital S in French
     picture.alarmLine = messages.batteryLow;
     picture.showCount = true;
     picture.seconds = s_.remaining;
@@ -112,7 +111,7 @@ void MainsFailCountdown::Open() {
   if (c_.views.IsOpen(CountdownWindow::MainsFail)) return;
   c_.views.Open(CountdownWindow::MainsFail);
   if (s_.logOnOpen) {
-    c_.records.AppendEvent(kAcFail);
+    c_.records.AppendEvent(Tr(Text::AcFailEvent));
     c_.records.IncrementDailyCount(DailyColumn::AcFail);
   }
   s_.restorePending = true;
@@ -148,7 +147,7 @@ void MainsFailCountdown::Tick() {
     s_.remaining = FullSeconds();
     if (s_.restorePending) {
       s_.logOnOpen = true;
-      c_.records.AppendEvent(kAcRestore);
+      c_.records.AppendEvent(Tr(Text::AcRestoreEvent));
       s_.restorePending = false;
     }
   }

@@ -2,6 +2,7 @@
 
 #include "config/settings.h"
 #include "events/timer_ids.h"
+#include "i18n/catalogue.h"
 #include "schedule/weekly_schedule.h"
 
 namespace voltaris {
@@ -11,7 +12,6 @@ constexpr unsigned kDueCheckMs = 1000;
 constexpr unsigned kOpenMs = 200;
 constexpr unsigned kReopenMs = 5000;
 constexpr unsigned kTickMs = 1000;
-constexpr char kWarning[] = "  Schedule Setting Time Up Warning!";
 constexpr char kNotSent[] = "  UPS Switch-Off Command Not Sent!";
 
 }  // namespace
@@ -53,7 +53,7 @@ void ScheduleCountdown::Open() {
   if (s_.ending || c_.views.IsOpen(CountdownWindow::Schedule)) return;
   c_.views.Open(CountdownWindow::Schedule);
   if (s_.logOnOpen) {
-    c_.records.AppendEvent(kWarning);
+    c_.records.AppendEvent(Tr(Text::ScheduleWarningEvent));
     c_.records.IncrementDailyCount(DailyColumn::ScheduleDown);
   }
   c_.timers.Arm(kTimerScheduleCountdown, kTickMs);
@@ -118,7 +118,8 @@ void ScheduleCountdown::ShutDown() {
 
 CountdownPicture ScheduleCountdown::Picture() const {
   CountdownPicture picture;
-  picture.alarmLine = "Schedule Setting Time Up Warning.....";
+  picture.alarmLine = Tr(Text::ScheduleWarning);
+  picture.countPrefix = Tr(Text::ScheduleShutdownAfter);
   picture.alarmX = picture.countX = 30;
   picture.showCount = s_.remaining != 0;
   picture.seconds = s_.remaining;

@@ -1,5 +1,7 @@
 #include "schedule/schedule_dialog_win.h"
 
+#include <string>
+
 #include "app/paint_win.h"
 #include "app/resource_ids.h"
 
@@ -19,6 +21,7 @@ void ScheduleDialog::Open() {
 
 void ScheduleDialog::OnInit(HWND hwnd) {
   hwnd_ = hwnd;
+  if (layout_.caption != Text::Count) SetWindowTextA(hwnd, Tr(layout_.caption));
   SendMessageA(hwnd, WM_SETICON, ICON_BIG,
                reinterpret_cast<LPARAM>(LoadIconA(instance_, MAKEINTRESOURCEA(IDI_SCHEDULE))));
   SetClientSize(hwnd, layout_.width, layout_.height);
@@ -41,10 +44,20 @@ void ScheduleDialog::Paint() {
   DrawBitmapAt(dc, instance_, IDB_CANCEL, layout_.cancelPicture.x, layout_.cancelPicture.y);
   SetBkMode(dc, TRANSPARENT);
   HGDIOBJ old = SelectObject(dc, labelFont_);
-  TextOutA(dc, layout_.shutdownTitle.x, layout_.shutdownTitle.y, "OS and UPS ShutDown", 19);
-  TextOutA(dc, layout_.restartTitle.x, layout_.restartTitle.y, "UPS  Restart", 12);
+  const std::string title = Tr(layout_.shutdownTitleText);
+  const size_t lineBreak = title.find('\n');
+  const std::string firstLine = title.substr(0, lineBreak);
+  TextOutA(dc, layout_.shutdownTitle.x, layout_.shutdownTitle.y, firstLine.c_str(), static_cast<int>(firstLine.size()));
+  if (lineBreak != std::string::npos) {
+    const std::string second = title.substr(lineBreak + 1);
+    TextOutA(dc, layout_.shutdownTitle.x, layout_.shutdownTitle.y + layout_.labelFontHeight, second.c_str(),
+             static_cast<int>(second.size()));
+  }
+  const char* restart = Tr(Text::UpsRestart);
+  TextOutA(dc, layout_.restartTitle.x, layout_.restartTitle.y, restart, lstrlenA(restart));
   for (int i = 0; i < 7; ++i) {
-    TextOutA(dc, layout_.rowLabelX, layout_.rowLabelY[i], layout_.rowLabels[i], lstrlenA(layout_.rowLabels[i]));
+    const char* label = Tr(static_cast<Text>(static_cast<int>(layout_.firstRowLabel) + i));
+    TextOutA(dc, layout_.rowLabelX, layout_.rowLabelY[i], label, lstrlenA(label));
   }
   SelectObject(dc, old);
   EndPaint(hwnd_, &ps);

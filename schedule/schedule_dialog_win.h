@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/dialog_win.h"
+#include "i18n/catalogue.h"
 #include "app/hot_zone.h"
 #include "config/config_file.h"
 #include "schedule/special_schedule.h"
@@ -24,10 +25,12 @@ struct ScheduleDialogLayout {
   int width, height;
   int paneId, paneHeight;  // the "pic14" pane at the left edge, 70 wide
   int labelFontHeight;
+  Text caption;  // Text::Count: the template's own
+  Text shutdownTitleText;  // may hold a line break: painted on two lines
   POINT shutdownTitle, restartTitle;
   int rowLabelX;
   int rowLabelY[7];
-  const char* rowLabels[7];
+  Text firstRowLabel;  // the row labels follow it in the catalogue
   POINT okPicture, cancelPicture;
   HotZone ok, cancel;
 };

@@ -4,6 +4,7 @@
 #include "config/number_text.h"
 #include "config/settings.h"
 #include "events/timer_ids.h"
+#include "i18n/catalogue.h"
 #include "ups/ups_protocol.h"
 
 namespace voltaris {
@@ -61,7 +62,7 @@ void SelfTests::ShowTestMenus(bool testing) {
 bool SelfTests::BeginTenSecond() {
   if (c_.views.IsOpen(CountdownWindow::TenSecondTest)) return false;
   c_.views.Open(CountdownWindow::TenSecondTest);
-  c_.records.AppendEvent("  UPS SelfTest 10 Seconds!");
+  c_.records.AppendEvent(Tr(Text::SelfTest10SecondsEvent));
   c_.timers.Arm(kTimerTenSecondTest, kSendTestMs);
   c_.timers.Arm(kTimerTenSecondTestWindow, kTickMs);
   s_.running = true;
@@ -101,7 +102,7 @@ void SelfTests::SendUntilLow() {
   monitor_.SendControl(UntilLowTestControl());
   monitor_.EnableSerialRead();
   c_.views.Open(CountdownWindow::UntilLowTest);
-  c_.records.AppendEvent("  Test Still Battery Low!");
+  c_.records.AppendEvent(Tr(Text::SelfTestTillLowEvent));
   c_.timers.Arm(kTimerUntilLowBlink, kTickMs);
   notes_.tillLowTestStarted = true;
   ShowRunning(true);
@@ -166,7 +167,7 @@ void SelfTests::OpenTimedTest() {
   if (s_.settingsOpen) return;  // opened again meanwhile
   if (!c_.views.IsOpen(CountdownWindow::TimedTest)) {
     c_.views.Open(CountdownWindow::TimedTest);
-    if (s_.timedIdle) c_.records.AppendEvent("  UPS SelfTest " + TimedText() + " Minute");
+    if (s_.timedIdle) c_.records.AppendEvent(Tr(Text::SelfTestEventPrefix) + TimedText() + " Minute");
     timedCommand_ = TimedTestControl(LeadingInteger(TimedText()));
     c_.timers.Arm(kTimerTimedTestSend, kUntilLowWaitMs);
   }
@@ -207,19 +208,19 @@ void SelfTests::OnOk(CountdownWindow window) {
 CountdownPicture SelfTests::Picture(CountdownWindow window) const {
   CountdownPicture picture;
   if (window == CountdownWindow::TenSecondTest) {
-    picture.alarmLine = "UPS SelfTest.......";
+    picture.alarmLine = Tr(Text::SelfTestProgress7Dots);
     picture.alarmX = picture.countX = 10;
     picture.showCount = true;
     picture.seconds = s_.tenSecondRemaining;
-    picture.countPrefix = "Leaving Time: ";
+    picture.countPrefix = Tr(Text::LeavingTime);
   } else if (window == CountdownWindow::TimedTest) {
-    picture.alarmLine = "UPS Selftest.....";
+    picture.alarmLine = Tr(Text::SelfTestProgress5Dots);
     picture.alarmX = picture.countX = 30;
     picture.showCount = s_.timedRemaining != 0;
     picture.seconds = s_.timedRemaining;
-    picture.countPrefix = "Leaving Time: ";
+    picture.countPrefix = Tr(Text::LeavingTime);
   } else {
-    picture.alarmLine = "UPS SelfTest......";
+    picture.alarmLine = Tr(Text::SelfTestProgress6Dots);
   }
   return picture;
 }

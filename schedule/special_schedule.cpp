@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "config/settings.h"
+#include "i18n/catalogue.h"
 
 namespace voltaris {
 
@@ -28,7 +29,7 @@ SpecialSchedule ReadSpecialSchedule(const ConfigFile& config) {
 }
 
 std::string SpecialRowSettingError(int row) {
-  return "Event" + std::to_string(std::clamp(row, 1, 7)) + " setting error!";
+  return Tr(static_cast<Text>(static_cast<int>(Text::Event1SettingError) + std::clamp(row, 1, 7) - 1));
 }
 
 namespace {

@@ -8,8 +8,8 @@ namespace voltaris {
 namespace {
 
 constexpr ScheduleDialogLayout kLayout{
-    IDD_SPECIAL_SCHEDULE, 600, 343, 61, 343, 12, {220, 36}, {460, 36}, 74, {62, 94, 126, 160, 192, 224, 256},
-    {"EventData1", "EventData2", "EventData3", "EventData4", "EventData5", "EventData6", "EventData7"},
+    IDD_SPECIAL_SCHEDULE, 600, 343, 61, 343, 12, Text::Count, Text::OsAndUpsShutdown, {220, 36}, {460, 36}, 74,
+    {62, 94, 126, 160, 192, 224, 256}, Text::EventData1,
     {470, 280}, {540, 278}, {471, 281, 504, 309}, {544, 279, 572, 309}};
 
 // A part's controls: its check box, date picker and time picker.

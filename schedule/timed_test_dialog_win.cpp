@@ -9,6 +9,7 @@
 #include "app/resource_ids.h"
 #include "config/number_text.h"
 #include "config/settings.h"
+#include "i18n/catalogue.h"
 
 namespace voltaris {
 namespace {
@@ -31,6 +32,7 @@ void TimedTestDialog::Open() {
 
 void TimedTestDialog::OnInit(HWND hwnd) {
   hwnd_ = hwnd;
+  SetWindowTextA(hwnd, Tr(Text::CaptionSpecialTimeSelfTest));
   SetClientSize(hwnd, kClientWidth, kClientHeight);
   HWND edit = GetDlgItem(hwnd, kMinutesEdit);
   MoveWindow(edit, 140, 50, 60, 24, TRUE);

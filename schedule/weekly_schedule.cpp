@@ -4,6 +4,7 @@
 
 #include "config/number_text.h"
 #include "config/settings.h"
+#include "i18n/catalogue.h"
 #include "ups/ups_protocol.h"
 
 namespace voltaris {
@@ -51,8 +52,7 @@ std::string ScheduleTimeText(TimeOfDay time) {
 }
 
 std::string RowSettingError(int row) {
-  static const char* const kDays[] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
-  return std::string(kDays[std::clamp(row, 1, 7) - 1]) + " setting error!";
+  return Tr(static_cast<Text>(static_cast<int>(Text::MondaySettingError) + std::clamp(row, 1, 7) - 1));
 }
 
 namespace {

@@ -84,10 +84,12 @@ ctrl+T 40014
 ctrl+U 40001"
 
 e2e_log "the running French program"
-# The event texts are still the English ones until the French catalogue is in.
-connected() { has_event "  COM UPS is Connected!" || has_event $'   Port COM connect\xe9!'; }
+# The French program writes its own event texts, in Windows-1252.
+connected() { has_event $'   Port COM connect\xe9!'; }
 e2e_start_app
-wait_until 30 connected || fail "never connected"
+wait_until 30 connected || fail "never connected: $(events | od -c | head -5)"
+expect_eq "$(events | head -n 1)" $'  D\xe9marrage du programme' "the first event"
+has_event "  Program Start" && fail "an English event text in the French build"
 inspect command Voltaris 40023 >/dev/null  # the window starts hidden behind the tray icon
 wait_until 10 inspect wait Voltaris visible 200 || fail "the main window did not show"
 expect_eq "$(inspect menustate Voltaris 40004)" ENABLED "the weekly schedule item"
@@ -109,17 +111,19 @@ sleep 0.3
 
 e2e_log "Ctrl+P: the weekly schedule"
 key ctrl+p
-# Its caption stays English until the dialog captions come from the catalogue.
-wait_until 10 inspect wait '#32770/Weekly Schedule' visible 200 || fail "Ctrl+P opened no weekly schedule"
+WEEKLY='#32770/Programmation hebdomadaire'
+wait_until 10 inspect wait "$WEEKLY" visible 200 || fail "Ctrl+P opened no weekly schedule"
 inspect wait '#32770/Dialog' gone 100 >/dev/null || fail "Ctrl+P opened the special-date schedule"
-inspect close '#32770/Weekly Schedule' >/dev/null
-wait_until 5 inspect wait '#32770/Weekly Schedule' gone 200 || fail "the weekly schedule did not close"
+sleep 0.5
+screenshot french-weekly
+inspect close "$WEEKLY" >/dev/null
+wait_until 5 inspect wait "$WEEKLY" gone 200 || fail "the weekly schedule did not close"
 key ctrl+w
 sleep 1
-inspect wait '#32770/Weekly Schedule' gone 100 >/dev/null || fail "Ctrl+W still opens the weekly schedule"
+inspect wait "$WEEKLY" gone 100 >/dev/null || fail "Ctrl+W still opens the weekly schedule"
 
 e2e_log "Ctrl+Q: the end"
 key ctrl+q
 app_gone 15 || fail "Ctrl+Q did not end the program"
 last=$(events | tail -n 1)
-[ "$last" = "  Program End" ] || [ "$last" = "  Fin du programme" ] || fail "last event: '$last'"
+expect_eq "$last" "  Fin du programme" "the last event"

@@ -32,20 +32,20 @@ TEST(DayRange, TheChecksOfAChosenRange) {
   const Day first{2007, 3, 1}, last{2007, 3, 10};
   const DayChoice reversed = ChooseDays(Picker::Start, {2007, 3, 6}, {2007, 3, 5}, first, last);
   EXPECT_FALSE(reversed.filter);  // the list stays as it was
-  EXPECT_EQ(reversed.messages, std::vector<std::string>{kEndBeforeStart});
+  EXPECT_EQ(reversed.messages, std::vector<std::string>{EndBeforeStartMessage()});
   EXPECT_TRUE(ChooseDays(Picker::End, {2007, 3, 5}, {2007, 3, 5}, first, last).filter);  // one day is a range
   const DayChoice beyond = ChooseDays(Picker::End, {2007, 3, 3}, {2007, 3, 11}, first, last);
   EXPECT_TRUE(beyond.filter);  // a warning, then the filtered list
-  EXPECT_EQ(beyond.messages, std::vector<std::string>{kDateError});
+  EXPECT_EQ(beyond.messages, std::vector<std::string>{DateErrorMessage()});
   EXPECT_TRUE(ChooseDays(Picker::End, {2007, 3, 3}, {2007, 3, 10}, first, last).messages.empty());
   EXPECT_EQ(ChooseDays(Picker::Start, {2007, 2, 28}, {2007, 3, 5}, first, last).messages,
-            std::vector<std::string>{kNoCurrentRecord});
+            std::vector<std::string>{NoCurrentRecordMessage()});
   EXPECT_TRUE(ChooseDays(Picker::Start, {2007, 3, 1}, {2007, 3, 5}, first, last).messages.empty());
   EXPECT_EQ(ChooseDays(Picker::End, {2007, 1, 1}, {2007, 2, 28}, first, last).messages,
-            std::vector<std::string>{kNoCurrentRecord});
+            std::vector<std::string>{NoCurrentRecordMessage()});
   // An empty table: nothing recorded, every choice warns before the empty list.
   EXPECT_EQ(ChooseDays(Picker::Start, {2007, 3, 3}, {2007, 3, 5}, Day{}, Day{}).messages,
-            std::vector<std::string>{kDateError});
+            std::vector<std::string>{DateErrorMessage()});
 }
 
 // ---- The rows a viewer keeps ----------------------------------------------------
