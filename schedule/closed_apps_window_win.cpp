@@ -19,10 +19,12 @@ constexpr HotZone kOkZone{271, 188, 305, 219};
 constexpr HotZone kClearZone{328, 188, 364, 219};
 
 struct Column {
-  const char* name;  // the table's column, and the list's heading
+  const char* name;  // the table's column (English in both builds)
+  Text heading;      // the list's heading, in the build's words (Text::Count: the column's name)
   int width;
 };
-constexpr Column kColumns[] = {{"Data", 100}, {"Time", 100}, {"Application", 195}};
+constexpr Column kColumns[] = {
+    {"Data", Text::HeadingData, 100}, {"Time", Text::HeadingTime, 100}, {"Application", Text::Count, 195}};
 
 void ShowError(HWND window, const std::string& what, const FileError& error) {
   MessageBoxA(window, (what + "\n\n" + error.message).c_str(), "Voltaris", MB_OK | MB_ICONERROR);
@@ -58,7 +60,7 @@ bool ClosedAppsWindow::CreateList() {
   for (int i = 0; i < 3; ++i) {
     LVCOLUMNA column = {};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    column.pszText = const_cast<char*>(kColumns[i].name);
+    column.pszText = const_cast<char*>(kColumns[i].heading == Text::Count ? kColumns[i].name : Tr(kColumns[i].heading));
     column.cx = kColumns[i].width;
     column.iSubItem = i;
     SendMessageA(list_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
