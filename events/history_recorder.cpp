@@ -59,7 +59,7 @@ std::vector<std::string> HistoryRecorder::ConnectedRow(unsigned timer) {
 }
 
 std::vector<std::string> HistoryRecorder::DisconnectedRow(unsigned timer) {
-  const std::string status = FirstRow(timer) ? "UPS is DisConnected!" : " ";
+  const std::string status = FirstRow(timer) ? Tr(Text::UpsDisconnected) : " ";
   FirstRow(timer) = false;
   FirstRow(kTimerHistorySerialUp) = true;
   FirstRow(kTimerHistoryUsbUp) = true;
@@ -77,18 +77,18 @@ std::string HistoryRecorder::BatteryLevel() const {
 }
 
 std::string HistoryRecorder::StatusColumn(unsigned timer) {
-  std::string status = FirstRow(timer) ? "UPS is Connected!" : " ";
+  std::string status = FirstRow(timer) ? Tr(Text::UpsConnected) : " ";
   FirstRow(timer) = false;
   const std::string flags = status_.statusBits.substr(0, 5);
   const auto bit = [&flags](size_t i) { return i < flags.size() ? flags[i] : '\0'; };
   const bool changed = flags != s_.previousFlags;
   const bool mainsBack = s_.mainsFailureRemembered && bit(0) == '0';
   const StatusRule rules[] = {
-      {bit(0) == '1', "Ac Fail!"},
-      {mainsBack, "Ac Restore!"},
-      {bit(1) == '1', "Battery Low!"},
-      {bit(3) == '1', "UPS is Failed!"},
-      {bit(4) == '0', "UPS Type is On_Line!"},
+      {bit(0) == '1', Tr(Text::AcFail)},
+      {mainsBack, Tr(Text::AcRestore)},
+      {bit(1) == '1', Tr(Text::BatteryLow)},
+      {bit(3) == '1', Tr(Text::UpsFailed)},
+      {bit(4) == '0', Tr(Text::UpsTypeOnLine)},
   };
   for (const StatusRule& rule : rules) {
     if (!rule.matches) continue;
@@ -113,7 +113,7 @@ std::string HistoryRecorder::TakeNote() {
   }
   if (n.batteryLowOpened) {
     n.batteryLowOpened = false;
-    return "UPS Battery Low!";
+    return Tr(Text::UpsBatteryLow);
   }
   if (n.timedTestStarted) {
     n.timedTestStarted = false;

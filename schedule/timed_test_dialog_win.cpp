@@ -50,7 +50,8 @@ void TimedTestDialog::Paint() {
   DrawBitmapAt(dc, instance_, IDB_OK, 290, 120);
   SetBkMode(dc, TRANSPARENT);
   HGDIOBJ old = SelectObject(dc, labelFont_);
-  TextOutA(dc, 35, 55, "UPS SelfTest", 12);
+  const char* title = Tr(Text::SelfTestTitle);
+  TextOutA(dc, 35, 55, title, lstrlenA(title));
   TextOutA(dc, 230, 55, "Minutes", 7);
   RECT label{kOkZone.left - 6, kOkZone.bottom + 2, kOkZone.right + 7, kOkZone.bottom + 20};
   DrawTextA(dc, "OK", -1, &label, DT_CENTER | DT_SINGLELINE);
