@@ -29,7 +29,7 @@
 #include "schedule/countdown_windows_win.h"
 #include "schedule/timed_test_dialog_win.h"
 #include "schedule/weekly_schedule_dialog_win.h"
-#include "schedule/special_schedule_dialog_win.h"
+#include "schedule/date_schedule_dialog_win.h"
 #include "schedule/closed_apps_window_win.h"
 #include "ups/link_library_win.h"
 #include "ups/monitor_mailbox.h"

@@ -14,7 +14,7 @@
 #include "i18n/catalogue.h"
 #include "app/hot_zone.h"
 #include "config/config_file.h"
-#include "schedule/special_schedule.h"
+#include "schedule/date_schedule.h"
 #include "schedule/weekly_schedule.h"
 
 namespace voltaris {

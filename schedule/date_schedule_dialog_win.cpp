@@ -1,4 +1,4 @@
-#include "schedule/special_schedule_dialog_win.h"
+#include "schedule/date_schedule_dialog_win.h"
 
 #include <commctrl.h>
 

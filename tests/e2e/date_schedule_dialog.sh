@@ -5,7 +5,7 @@
 # for an unticked row), refuses a restart-only row with that row's message
 # while saving the others and staying open; Cancel writes nothing.
 source "$(dirname "$0")/lib.sh"
-e2e_init special_dialog 120
+e2e_init date_schedule_dialog 120
 e2e_sim
 e2e_install en
 printf '[Schema]\r\n%s\r\n' \

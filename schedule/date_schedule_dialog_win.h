@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include "schedule/schedule_dialog_win.h"
-#include "schedule/special_schedule.h"
+#include "schedule/date_schedule.h"
 
 namespace voltaris {
 

@@ -1,4 +1,4 @@
-#include "schedule/special_schedule.h"
+#include "schedule/date_schedule.h"
 
 #include <algorithm>
 #include <utility>

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "schedule/special_schedule.h"
+#include "schedule/date_schedule.h"
 #include "tests/unit/test_folder.h"
 
 using namespace voltaris;
