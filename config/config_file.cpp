@@ -41,6 +41,14 @@ ConfigFile ConfigFile::Snapshot() const {
   return snapshot;
 }
 
+FileError ConfigFile::WriteInOrder(const std::string& section,
+                                   std::initializer_list<std::pair<std::string, std::string>> keys) const {
+  for (const auto& [key, value] : keys) {
+    if (FileError e = WriteString(section, key, value)) return e;
+  }
+  return {};
+}
+
 FileError ConfigFile::WriteString(const std::string& section, const std::string& key, const std::string& value,
                                   const std::string& fileName) const {
   std::lock_guard<std::mutex> lock(gWriteMutex);

@@ -2,8 +2,10 @@
 // reader reads the key when it needs it, every change is written at once.
 #pragma once
 
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "records/durable_file.h"
 
@@ -28,6 +30,11 @@ class ConfigFile {
   // swallowed: the caller tells the user.
   FileError WriteString(const std::string& section, const std::string& key, const std::string& value,
                         const std::string& fileName = kFileName) const;
+
+  // Writes keys of one section in the order given, stopping at the first
+  // failure (which is returned; the keys after it are not written).
+  FileError WriteInOrder(const std::string& section,
+                         std::initializer_list<std::pair<std::string, std::string>> keys) const;
 
   std::string PathOf(const std::string& fileName) const;
 

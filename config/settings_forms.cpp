@@ -27,34 +27,24 @@ int ChoiceOf(const std::string& text, const char* const (&choices)[N]) {
 
 std::string Alarm(const ConfigFile& config, const char* key) { return config.ReadString(section::kAlarmMessage, key); }
 
-// Writes key/value pairs of one section in order, stopping at the first failure.
-FileError WriteAll(const ConfigFile& config, const char* sectionName,
-                   std::initializer_list<std::pair<const char*, std::string>> values) {
-  for (const auto& [key, value] : values) {
-    if (FileError e = config.WriteString(sectionName, key, value)) return e;
-  }
-  return {};
-}
-
 FileError SavePage(const ConfigFile& config, const ShownSettings& shown) {
   switch (shown.page) {
     case SettingsPage::Recording:
-      return WriteAll(config, section::kDataRecord,
-                      {{"HistoryZiLiao", shown.recording.enabled ? "1" : "0"},
-                       {"HistoryTimerDelay", shown.recording.interval.substr(0, 19)}});
+      return config.WriteInOrder(section::kDataRecord, {{"HistoryZiLiao", shown.recording.enabled ? "1" : "0"},
+                                                        {"HistoryTimerDelay", shown.recording.interval.substr(0, 19)}});
     case SettingsPage::Warning:
-      return WriteAll(config, section::kAlarmMessage,
-                      {{"CutACTimeMessage", shown.warning.firstWarning},
-                       {"ShutTimeMessage", shown.warning.scheduleWarning},
-                       {"ShutAlarmTimeMessage", shown.warning.period}});
+      return config.WriteInOrder(section::kAlarmMessage, {{"CutACTimeMessage", shown.warning.firstWarning},
+                                                          {"ShutTimeMessage", shown.warning.scheduleWarning},
+                                                          {"ShutAlarmTimeMessage", shown.warning.period}});
     case SettingsPage::Battery: {
       const int delay = shown.battery.offDelay;
-      return WriteAll(config, section::kAlarmMessage,
-                      {{"BatteryTime", shown.battery.life},
-                       {"BatteryEndTime", shown.battery.lowLife},
-                       {"BefoShutDownTime", delay >= 0 && delay < 10 ? kOffDelayChoices[delay] : ""}});
+      return config.WriteInOrder(section::kAlarmMessage,
+                                 {{"BatteryTime", shown.battery.life},
+                                  {"BatteryEndTime", shown.battery.lowLife},
+                                  {"BefoShutDownTime", delay >= 0 && delay < 10 ? kOffDelayChoices[delay] : ""}});
     }
-    case SettingsPage::Link: break;
+    case SettingsPage::Link:
+      break;
   }
   return {};
 }

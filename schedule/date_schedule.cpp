@@ -43,22 +43,16 @@ std::string Key(const char* part, const char* field, int row) {
   return std::string("SchemaSpecial") + part + field + std::to_string(row);
 }
 
-FileError WriteInOrder(const ConfigFile& config, const std::array<std::pair<std::string, std::string>, 3>& keys) {
-  for (const auto& [key, value] : keys) {
-    if (FileError e = config.WriteString(section::kSchema, key, value)) return e;
-  }
-  return {};
-}
-
 FileError WriteChecked(const ConfigFile& config, const char* part, int row, const SpecialPart& shown) {
-  return WriteInOrder(config, {{{Key(part, "Time", row), ScheduleTimeText(shown.time)},
-                                {Key(part, "Flag", row), "1"},
-                                {Key(part, "Year", row), ScheduleDateText(shown.date)}}});
+  return config.WriteInOrder(section::kSchema, {{Key(part, "Time", row), ScheduleTimeText(shown.time)},
+                                                {Key(part, "Flag", row), "1"},
+                                                {Key(part, "Year", row), ScheduleDateText(shown.date)}});
 }
 
 FileError WriteUnchecked(const ConfigFile& config, const char* part, int row) {
-  return WriteInOrder(
-      config, {{{Key(part, "Year", row), "None"}, {Key(part, "Time", row), "None"}, {Key(part, "Flag", row), "0"}}});
+  return config.WriteInOrder(
+      section::kSchema,
+      {{Key(part, "Year", row), "None"}, {Key(part, "Time", row), "None"}, {Key(part, "Flag", row), "0"}});
 }
 
 FileError SaveRow(const ConfigFile& config, int row, const SpecialRow& shown) {

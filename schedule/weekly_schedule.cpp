@@ -60,11 +60,9 @@ namespace {
 // One part of a row: its time key, then its flag.
 FileError WritePart(const ConfigFile& config, const std::string& name, int row, bool enabled, TimeOfDay time) {
   const std::string n = std::to_string(row);
-  if (FileError e = config.WriteString(section::kSchema, "SchemaEvery" + name + "Time" + n,
-                                       enabled ? ScheduleTimeText(time) : "None")) {
-    return e;
-  }
-  return config.WriteString(section::kSchema, "SchemaEvery" + name + "Flag" + n, enabled ? "1" : "0");
+  return config.WriteInOrder(section::kSchema,
+                             {{"SchemaEvery" + name + "Time" + n, enabled ? ScheduleTimeText(time) : "None"},
+                              {"SchemaEvery" + name + "Flag" + n, enabled ? "1" : "0"}});
 }
 
 }  // namespace
