@@ -17,6 +17,12 @@ e2e_start_app
 wait_event 30 "  COM UPS is Connected!" || fail "never connected"
 inspect command Voltaris 40023 >/dev/null  # the window starts hidden behind the tray icon
 readout() { inspect text Voltaris "$1"; }
+# The six bar positions, in the order of their ids.
+bar_positions() {
+  local bar out=""
+  for bar in 1001 1002 1003 1004 1005 1006; do out+="$(inspect progress Voltaris $bar) "; done
+  echo "$out"
+}
 wait_until 10 bash -c "[ \"\$(wine '$VOLTARIS_INSPECT' text Voltaris 1110 2>/dev/null | tr -d '\r')\" = '230 V' ]" ||
   fail "input readout: $(readout 1110)"
 expect_eq "$(readout 1111)" "229 V" "output readout"
@@ -24,9 +30,7 @@ expect_eq "$(readout 1112)" "35%" "load readout"
 expect_eq "$(readout 1113)" "80 %" "battery readout"
 expect_eq "$(readout 1114)" "25 C" "temperature readout"
 expect_eq "$(readout 1115)" "50 Hz" "frequency readout"
-bars=""
-for bar in 1001 1002 1003 1004 1005 1006; do bars+="$(inspect progress Voltaris $bar) "; done
-expect_eq "$bars" "230 229 35 80 25 50 " "bar positions"
+expect_eq "$(bar_positions)" "230 229 35 80 25 50 " "bar positions"
 screenshot main-window
 
 e2e_log "unplugged"
@@ -36,9 +40,7 @@ wait_until 20 bash -c "[ \"\$(wine '$VOLTARIS_INSPECT' text Voltaris 1110 2>/dev
 texts=""
 for id in 1110 1111 1112 1113 1114 1115; do texts+="$(readout $id)|"; done
 expect_eq "$texts" "0 V|0 V|0 %|0 %|0 C|0 Hz|" "readouts after the unplug"
-bars=""
-for bar in 1001 1002 1003 1004 1005 1006; do bars+="$(inspect progress Voltaris $bar) "; done
-expect_eq "$bars" "0 0 0 0 0 0 " "bars after the unplug"
+expect_eq "$(bar_positions)" "0 0 0 0 0 0 " "bars after the unplug"
 for box in $(inspect windows '#32770' | awk '/"Voltaris"/ {print $1}'); do inspect close "$box" >/dev/null; done
 sim_control plug >/dev/null
 wait_event 30 "  COM UPS is Connected!" 2 || fail "never connected again"
