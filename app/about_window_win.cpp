@@ -12,12 +12,7 @@ constexpr int kWidth = 344, kHeight = 206;
 
 }  // namespace
 
-void AboutWindow::Open() {
-  if (hwnd_) return;
-  CreateDialogParamA(instance_, MAKEINTRESOURCEA(IDD_ABOUT), owner_, DialogProcedure<AboutWindow>,
-                     reinterpret_cast<LPARAM>(this));
-  if (hwnd_) ShowWindow(hwnd_, SW_SHOW);
-}
+void AboutWindow::Open() { OpenFrom<AboutWindow>(instance_, owner_, IDD_ABOUT); }
 
 void AboutWindow::OnInit(HWND hwnd) {
   hwnd_ = hwnd;
@@ -38,13 +33,7 @@ void AboutWindow::Close() {
 
 INT_PTR AboutWindow::OnMessage(UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd_, &ps);
-      DrawBitmapAt(dc, instance_, IDB_SPLASH, 0, 0);
-      EndPaint(hwnd_, &ps);
-      return TRUE;
-    }
+    case WM_PAINT: PaintBitmaps(hwnd_, instance_, {{IDB_SPLASH, 0, 0}}); return TRUE;
     case WM_TIMER:
       if (wParam == kAboutTimer) OnTick();
       return TRUE;

@@ -31,13 +31,7 @@ void OnPress(HWND bar, BarState& state, int x, int y) {
   if (action) state.listener->OnBarAction(*action);
 }
 
-void Paint(HWND bar) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(bar, &ps);
-  DrawBitmapAt(dc, reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(bar, GWLP_HINSTANCE)),
-               IsTopBar(bar) ? IDB_TOP_BAR : IDB_LEFT_BAR, 0, 0);
-  EndPaint(bar, &ps);
-}
+void Paint(HWND bar) { PaintBitmaps(bar, InstanceOf(bar), {{IsTopBar(bar) ? IDB_TOP_BAR : IDB_LEFT_BAR, 0, 0}}); }
 
 LRESULT CALLBACK BarProcedure(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* state = reinterpret_cast<BarState*>(GetWindowLongPtrA(bar, GWLP_USERDATA));
@@ -73,15 +67,8 @@ LRESULT CALLBACK BarProcedure(HWND bar, UINT message, WPARAM wParam, LPARAM lPar
 
 bool RegisterButtonBars(HINSTANCE instance) {
   bool all = true;
-  for (const char* name : {kLeftBarClass, kTopBarClass}) {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = BarProcedure;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hbrBackground = CreateSolidBrush(kPanelGrey);
-    wc.lpszClassName = name;
-    all = RegisterClassA(&wc) != 0 && all;
-  }
+  for (const char* name : {kLeftBarClass, kTopBarClass})
+    all = RegisterSkinClass(instance, name, BarProcedure, kPanelGrey) && all;
   return all;
 }
 

@@ -15,7 +15,7 @@ constexpr COLORREF kPanelGrey = 0xE0E0E0;
 void Paint(HWND panel) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(panel, &ps);
-  DrawBitmapAt(dc, reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(panel, GWLP_HINSTANCE)), IDB_PANEL_BACK, 0, 0);
+  DrawBitmapAt(dc, InstanceOf(panel), IDB_PANEL_BACK, 0, 0);
   const ClockTexts texts = ClockTextsOf(SystemLocalClock().Now());
   SetTextColor(dc, kRed);
   SetBkColor(dc, kPanelGrey);

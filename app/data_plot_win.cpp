@@ -44,24 +44,11 @@ void PaintText(HDC dc, int x, int y, const std::string& text) { TextOutA(dc, x, 
 
 bool DataPlotWindow::RegisterPanes(HINSTANCE instance) {
   bool all = true;
-  for (const PaneLayout& p : kPanes) {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = PaneProcedure;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hbrBackground = CreateSolidBrush(kPaneGreen);
-    wc.lpszClassName = p.className;
-    all = RegisterClassA(&wc) != 0 && all;
-  }
+  for (const PaneLayout& p : kPanes) all = RegisterSkinClass(instance, p.className, PaneProcedure, kPaneGreen) && all;
   return all;
 }
 
-void DataPlotWindow::Open() {
-  if (hwnd_) return;
-  CreateDialogParamA(instance_, MAKEINTRESOURCEA(IDD_DATA_PLOT), owner_, DialogProcedure<DataPlotWindow>,
-                     reinterpret_cast<LPARAM>(this));
-  if (hwnd_) ShowWindow(hwnd_, SW_SHOW);
-}
+void DataPlotWindow::Open() { OpenFrom<DataPlotWindow>(instance_, owner_, IDD_DATA_PLOT); }
 
 void DataPlotWindow::OnInit(HWND hwnd) {
   hwnd_ = hwnd;
@@ -119,19 +106,14 @@ void DataPlotWindow::Paint() {
 
 // Drawn off-screen and copied, so that the curve never flickers.
 void DataPlotWindow::PaintPane(HWND pane, PlotQuantity quantity) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(pane, &ps);
-  RECT client;
-  GetClientRect(pane, &client);
-  HDC memory = CreateCompatibleDC(dc);
-  HBITMAP canvas = CreateCompatibleBitmap(dc, client.right, client.bottom);
-  HGDIOBJ oldCanvas = SelectObject(memory, canvas);
+  OffscreenPaint paint(pane);
+  HDC memory = paint.Dc();
   HBRUSH background = CreateSolidBrush(kPaneGreen);
-  FillRect(memory, &client, background);
+  FillRect(memory, &paint.Client(), background);
   DeleteObject(background);
   HPEN pen = CreatePen(PS_SOLID, 2, kCurveBlue);
   HGDIOBJ oldPen = SelectObject(memory, pen);
-  const int bottom = client.bottom - 1;
+  const int bottom = paint.Client().bottom - 1;
   const int last = samples_.Count(CurrentLink()) - 1;
   for (int i = 0; i <= last; ++i) {
     const int y = std::max(0, bottom - PlotHeightOf(quantity, samples_.Value(i, quantity)));
@@ -143,11 +125,6 @@ void DataPlotWindow::PaintPane(HWND pane, PlotQuantity quantity) {
   }
   SelectObject(memory, oldPen);
   DeleteObject(pen);
-  BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-  SelectObject(memory, oldCanvas);
-  DeleteObject(canvas);
-  DeleteDC(memory);
-  EndPaint(pane, &ps);
 }
 
 LRESULT CALLBACK DataPlotWindow::PaneProcedure(HWND pane, UINT message, WPARAM wParam, LPARAM lParam) {

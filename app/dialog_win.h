@@ -6,10 +6,15 @@
 #include <windows.h>
 
 #include <initializer_list>
+#include <string>
 
 #include "app/hot_zone.h"
+#include "records/durable_file.h"
 
 namespace voltaris {
+
+template <typename Dialog>
+INT_PTR CALLBACK DialogProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // A modeless dialog kept by an object: its handle while it is open, and the
 // font of its painted texts.
@@ -19,6 +24,17 @@ class SkinnedDialog {
   HWND Handle() const { return hwnd_; }
 
  protected:
+  // Creates and shows the dialog from its template, unless it is open. True
+  // when it opened now (a second use of its command does nothing).
+  template <typename Dialog>
+  bool OpenFrom(HINSTANCE instance, HWND owner, int templateId) {
+    if (hwnd_) return false;
+    CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), owner, DialogProcedure<Dialog>,
+                       reinterpret_cast<LPARAM>(static_cast<Dialog*>(this)));
+    if (!hwnd_) return false;
+    ShowWindow(hwnd_, SW_SHOW);
+    return true;
+  }
   // Forgets the window before destroying it, so that the messages of its
   // ending are not handled as if it were still open.
   void Destroy() {
@@ -110,6 +126,18 @@ inline HWND CreateControl(HWND dialog, HINSTANCE instance, const char* cls, cons
   if (control) SendMessageA(control, WM_SETFONT, SendMessageA(dialog, WM_GETFONT, 0, 0), FALSE);
   return control;
 }
+
+// A dialog's save that failed: a box with the system's message and what was
+// not saved; the dialog then stays open with the user's values. True when
+// there was a failure to tell.
+inline bool SaidNotSaved(HWND dialog, const FileError& error, const std::string& notSaved) {
+  if (!error) return false;
+  MessageBoxA(dialog, (error.message + "\n\n" + notSaved).c_str(), "Voltaris", MB_OK | MB_ICONERROR);
+  return true;
+}
+// Where Voltaris must be installed for its settings to be written.
+constexpr char kWritableFolderHint[] =
+    " Voltaris keeps its settings beside Voltaris.exe: install it in a folder you may write to.";
 
 // "Times New Roman" of weight 500, for the texts painted on the dialogs.
 inline HFONT CreateLabelFont(int height) {

@@ -62,16 +62,14 @@ bool GaugePanel::Create(HINSTANCE instance, HWND main, DataPlotWindow& plot, std
   instance_ = instance;
   plot_ = &plot;
   linkUp_ = std::move(linkUp);
-  CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_GAUGE_PANEL), main, Procedure, reinterpret_cast<LPARAM>(this));
-  if (!hwnd_) return false;
-  MoveWindow(hwnd_, 101, 79, 641, 366, FALSE);
-  ShowWindow(hwnd_, SW_SHOW);
+  if (!OpenFrom<GaugePanel>(instance, main, IDD_GAUGE_PANEL)) return false;
+  MoveWindow(hwnd_, 101, 79, 641, 366, TRUE);
   return true;
 }
 
 void GaugePanel::OnInit(HWND hwnd) {
   hwnd_ = hwnd;
-  titleFont_ = CreateLabelFont(15);
+  labelFont_ = CreateLabelFont(15);
   // The scale labels sit 21 to 25 pixels apart: a small face keeps them apart.
   scaleFont_ = CreateFontA(11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial");
@@ -98,15 +96,16 @@ void GaugePanel::ShowReading(int bar, int readout, const GaugeReading& reading) 
   SetBar(bar, reading.position);
 }
 
-void GaugePanel::ZeroGauges() {
-  const GaugeReadings zero = ZeroReadings();
-  ShowReading(IDC_LOAD_BAR, IDC_LOAD_TEXT, zero.load);
-  ShowReading(IDC_INPUT_VOLTAGE_BAR, IDC_INPUT_VOLTAGE_TEXT, zero.input);
-  ShowReading(IDC_OUTPUT_VOLTAGE_BAR, IDC_OUTPUT_VOLTAGE_TEXT, zero.output);
-  ShowReading(IDC_BATTERY_BAR, IDC_BATTERY_TEXT, zero.battery);
-  ShowReading(IDC_TEMPERATURE_BAR, IDC_TEMPERATURE_TEXT, zero.temperature);
-  ShowReading(IDC_FREQUENCY_BAR, IDC_FREQUENCY_TEXT, zero.frequency);
+void GaugePanel::ShowAll(const GaugeReadings& r) {
+  ShowReading(IDC_LOAD_BAR, IDC_LOAD_TEXT, r.load);
+  ShowReading(IDC_INPUT_VOLTAGE_BAR, IDC_INPUT_VOLTAGE_TEXT, r.input);
+  ShowReading(IDC_OUTPUT_VOLTAGE_BAR, IDC_OUTPUT_VOLTAGE_TEXT, r.output);
+  ShowReading(IDC_FREQUENCY_BAR, IDC_FREQUENCY_TEXT, r.frequency);
+  ShowReading(IDC_TEMPERATURE_BAR, IDC_TEMPERATURE_TEXT, r.temperature);
+  ShowReading(IDC_BATTERY_BAR, IDC_BATTERY_TEXT, r.battery);
 }
+
+void GaugePanel::ZeroGauges() { ShowAll(ZeroReadings()); }
 
 // A USB reply of one character: the bars drop, the load bar and the
 // readouts keep what they show.
@@ -123,13 +122,7 @@ void GaugePanel::DisableTemperatureGauge() { EnableWindow(GetDlgItem(hwnd_, IDC_
 void GaugePanel::ShowLinkPictures(bool) { InvalidatePictures(); }
 
 void GaugePanel::ShowReadings(LinkKind link, const UpsStatus& status, const BatteryReading& battery) {
-  const GaugeReadings r = ReadingsOf(status, battery);
-  ShowReading(IDC_LOAD_BAR, IDC_LOAD_TEXT, r.load);
-  ShowReading(IDC_INPUT_VOLTAGE_BAR, IDC_INPUT_VOLTAGE_TEXT, r.input);
-  ShowReading(IDC_OUTPUT_VOLTAGE_BAR, IDC_OUTPUT_VOLTAGE_TEXT, r.output);
-  ShowReading(IDC_FREQUENCY_BAR, IDC_FREQUENCY_TEXT, r.frequency);
-  ShowReading(IDC_TEMPERATURE_BAR, IDC_TEMPERATURE_TEXT, r.temperature);
-  ShowReading(IDC_BATTERY_BAR, IDC_BATTERY_TEXT, r.battery);
+  ShowAll(ReadingsOf(status, battery));
   pictures_ = PicturesOf(status);
   InvalidatePictures();
   plot_->AddSample(link, SampleOf(status, battery), status.temperatureText);
@@ -165,18 +158,13 @@ void GaugePanel::PaintScales(HDC dc) {
 
 // Drawn off-screen and copied, so that a repaint every second never flickers.
 void GaugePanel::Paint() {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd_, &ps);
-  RECT client;
-  GetClientRect(hwnd_, &client);
-  HDC memory = CreateCompatibleDC(dc);
-  HBITMAP canvas = CreateCompatibleBitmap(dc, client.right, client.bottom);
-  HGDIOBJ oldCanvas = SelectObject(memory, canvas);
+  OffscreenPaint paint(hwnd_);
+  HDC memory = paint.Dc();
   DrawBitmapAt(memory, instance_, IDB_PANEL_BACK, 0, 0);
   DrawBitmapAt(memory, instance_, IDB_UPS_PICTURE, 380, 13);
   PaintPictures(memory);
   SetBkMode(memory, TRANSPARENT);
-  HGDIOBJ oldFont = SelectObject(memory, titleFont_);
+  HGDIOBJ oldFont = SelectObject(memory, labelFont_);
   for (const GaugeLayout& g : kGauges) {
     const char* title = Tr(g.title);
     TextOutA(memory, g.x + 2, g.titleY, title, lstrlenA(title));
@@ -184,34 +172,24 @@ void GaugePanel::Paint() {
   SelectObject(memory, scaleFont_);
   PaintScales(memory);
   SelectObject(memory, oldFont);
-  BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-  SelectObject(memory, oldCanvas);
-  DeleteObject(canvas);
-  DeleteDC(memory);
-  EndPaint(hwnd_, &ps);
 }
 
-INT_PTR CALLBACK GaugePanel::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-    reinterpret_cast<GaugePanel*>(lParam)->OnInit(hwnd);
-    return TRUE;
-  }
-  auto* self = reinterpret_cast<GaugePanel*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-  if (self == nullptr) return FALSE;
+void GaugePanel::OnDestroy() {
+  DeleteObject(scaleFont_);
+  DeleteObject(readoutBrush_);
+  scaleFont_ = nullptr;
+  readoutBrush_ = nullptr;
+  SkinnedDialog::OnDestroy();
+}
+
+INT_PTR GaugePanel::OnMessage(UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
-    case WM_PAINT: self->Paint(); return TRUE;
-    case WM_ERASEBKGND: SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, 1); return TRUE;  // Paint covers it all
+    case WM_PAINT: Paint(); return TRUE;
+    case WM_ERASEBKGND: SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, 1); return TRUE;  // Paint covers it all
     case WM_CTLCOLORSTATIC:
       SetTextColor(reinterpret_cast<HDC>(wParam), kMagenta);
       SetBkColor(reinterpret_cast<HDC>(wParam), kLightGrey);
-      return reinterpret_cast<INT_PTR>(self->readoutBrush_);
-    case WM_DESTROY:
-      DeleteObject(self->titleFont_);
-      DeleteObject(self->scaleFont_);
-      DeleteObject(self->readoutBrush_);
-      self->hwnd_ = nullptr;
-      return FALSE;
+      return reinterpret_cast<INT_PTR>(readoutBrush_);
     default: return FALSE;
   }
 }

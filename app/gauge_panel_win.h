@@ -8,17 +8,17 @@
 #include <functional>
 
 #include "app/data_plot_win.h"
+#include "app/dialog_win.h"
 #include "app/gauge_readings.h"
 #include "events/engine_ports.h"
 
 namespace voltaris {
 
-class GaugePanel : public GaugePort {
+class GaugePanel : public GaugePort, public SkinnedDialog {
  public:
   // Creates the panel (template 104) in `main` at (101,79), 641 x 366.
   // `linkUp` tells, at each repaint, which link pictures to show.
   bool Create(HINSTANCE instance, HWND main, DataPlotWindow& plot, std::function<bool()> linkUp);
-  HWND Handle() const { return hwnd_; }
 
   void ZeroGauges() override;
   void ZeroUsbGauges() override;
@@ -28,9 +28,13 @@ class GaugePanel : public GaugePort {
   void RefreshPlot() override { plot_->Refresh(); }
 
  private:
-  static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  template <typename Dialog>
+  friend INT_PTR CALLBACK DialogProcedure(HWND, UINT, WPARAM, LPARAM);
   void OnInit(HWND hwnd);
+  void OnDestroy();
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void ShowReading(int bar, int readout, const GaugeReading& reading);
+  void ShowAll(const GaugeReadings& readings);
   void SetBar(int bar, int position);
   void Paint();
   void PaintPictures(HDC dc);
@@ -38,9 +42,8 @@ class GaugePanel : public GaugePort {
   void InvalidatePictures();
 
   HINSTANCE instance_ = nullptr;
-  HWND hwnd_ = nullptr;
   DataPlotWindow* plot_ = nullptr;
-  HFONT titleFont_ = nullptr, scaleFont_ = nullptr;
+  HFONT scaleFont_ = nullptr;  // the titles' font is the dialog's label font
   HBRUSH readoutBrush_ = nullptr;
   StatusPictures pictures_ = PicturesOf(UpsStatus{});
   std::function<bool()> linkUp_;

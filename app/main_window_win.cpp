@@ -10,6 +10,7 @@
 #include "app/button_bars_win.h"
 #include "app/data_plot_win.h"
 #include "app/gauge_panel_win.h"
+#include "app/paint_win.h"
 #include "app/picture_panes_win.h"
 #include "app/program_parts.h"
 #include "app/resource_ids.h"
@@ -155,7 +156,7 @@ void WindowShutdown::EndAndShutDown() { main->EndAndShutDown(); }
 LRESULT MainWindow::OnCreate(HWND window) {
   hwnd = window;
   menu = GetMenu(hwnd);
-  HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
+  HINSTANCE instance = InstanceOf(hwnd);
   timers.hwnd = menus.hwnd = notices.hwnd = hwnd;
   menus.menu = menu;
   notices.tray = &tray;

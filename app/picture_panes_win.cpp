@@ -32,10 +32,7 @@ int BitmapOf(HWND pane) {
 
 LRESULT CALLBACK PaneProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != WM_PAINT) return DefWindowProcA(hwnd, message, wParam, lParam);
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
-  DrawBitmapAt(dc, reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE)), BitmapOf(hwnd), 0, 0);
-  EndPaint(hwnd, &ps);
+  PaintBitmaps(hwnd, InstanceOf(hwnd), {{BitmapOf(hwnd), 0, 0}});
   return 0;
 }
 
@@ -43,15 +40,7 @@ LRESULT CALLBACK PaneProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 
 bool RegisterPicturePanes(HINSTANCE instance) {
   bool all = true;
-  for (const PicturePane& p : kPanes) {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = PaneProcedure;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hbrBackground = CreateSolidBrush(kPaneBlue);
-    wc.lpszClassName = p.className;
-    all = RegisterClassA(&wc) != 0 && all;
-  }
+  for (const PicturePane& p : kPanes) all = RegisterSkinClass(instance, p.className, PaneProcedure, kPaneBlue) && all;
   return all;
 }
 

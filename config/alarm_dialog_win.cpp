@@ -28,12 +28,7 @@ constexpr int kLabelX = 20, kFieldX = 180, kFieldWidth = 300, kFieldHeight = 22;
 
 }  // namespace
 
-void AlarmDialog::Open() {
-  if (hwnd_) return;
-  CreateDialogParamA(instance_, MAKEINTRESOURCEA(IDD_ALARM_MESSAGE), owner_, DialogProcedure<AlarmDialog>,
-                     reinterpret_cast<LPARAM>(this));
-  if (hwnd_) ShowWindow(hwnd_, SW_SHOW);
-}
+void AlarmDialog::Open() { OpenFrom<AlarmDialog>(instance_, owner_, IDD_ALARM_MESSAGE); }
 
 void AlarmDialog::OnInit(HWND hwnd) {
   hwnd_ = hwnd;
@@ -72,11 +67,8 @@ void AlarmDialog::OnOk() {
     text.resize(static_cast<size_t>(GetWindowTextA(field, text.data(), static_cast<int>(text.size()))));
     shown[static_cast<size_t>(i)] = text;
   }
-  if (const FileError error = SaveAlarmTexts(*config_, shown)) {
-    MessageBoxA(hwnd_, (error.message + "\n\nThe messages were not saved. Voltaris keeps its settings beside "
-                                        "Voltaris.exe: install it in a folder you may write to.")
-                           .c_str(),
-                "Voltaris", MB_OK | MB_ICONERROR);
+  if (SaidNotSaved(hwnd_, SaveAlarmTexts(*config_, shown),
+                   std::string("The messages were not saved.") + kWritableFolderHint)) {
     return;
   }
   Destroy();
@@ -118,13 +110,7 @@ void AlarmDialog::OnDestroy() {
 
 INT_PTR AlarmDialog::OnMessage(UINT message, WPARAM, LPARAM) {
   switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd_, &ps);
-      DrawBitmapAt(dc, instance_, IDB_ALARM_BACK, 0, 0);
-      EndPaint(hwnd_, &ps);
-      return TRUE;
-    }
+    case WM_PAINT: PaintBitmaps(hwnd_, instance_, {{IDB_ALARM_BACK, 0, 0}}); return TRUE;
     case WM_CLOSE: Destroy(); return TRUE;
     default: return FALSE;
   }

@@ -109,26 +109,14 @@ int PageHeight(SettingsPage page) {
 }  // namespace
 
 bool SettingsDialog::RegisterPageBar(HINSTANCE instance) {
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = PageBarProcedure;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  wc.hbrBackground = CreateSolidBrush(0xFFC0C0);
-  wc.lpszClassName = "pic5";
-  return RegisterClassA(&wc) != 0;
+  return RegisterSkinClass(instance, "pic5", PageBarProcedure, 0xFFC0C0);
 }
 
 // The page bar paints its icons and hands a click on one to the dialog.
 LRESULT CALLBACK SettingsDialog::PageBarProcedure(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
   const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
   switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(bar, &ps);
-      DrawBitmapAt(dc, reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(bar, GWLP_HINSTANCE)), IDB_SETUP_PAGES, 0, 0);
-      EndPaint(bar, &ps);
-      return 0;
-    }
+    case WM_PAINT: PaintBitmaps(bar, InstanceOf(bar), {{IDB_SETUP_PAGES, 0, 0}}); return 0;
     case WM_SETCURSOR: {
       const POINT p = PointerIn(bar);
       if (reinterpret_cast<HWND>(wParam) != bar || LOWORD(lParam) != HTCLIENT || !PageIconAt(p.x, p.y)) break;
@@ -146,12 +134,7 @@ LRESULT CALLBACK SettingsDialog::PageBarProcedure(HWND bar, UINT message, WPARAM
 }
 
 void SettingsDialog::Open() {
-  if (hwnd_) return;
-  CreateDialogParamA(instance_, MAKEINTRESOURCEA(IDD_SETTINGS), owner_, DialogProcedure<SettingsDialog>,
-                     reinterpret_cast<LPARAM>(this));
-  if (!hwnd_) return;
-  ShowWindow(hwnd_, SW_SHOW);
-  if (hooks_.opened) hooks_.opened(true);
+  if (OpenFrom<SettingsDialog>(instance_, owner_, IDD_SETTINGS) && hooks_.opened) hooks_.opened(true);
 }
 
 void SettingsDialog::OnInit(HWND hwnd) {
@@ -294,11 +277,8 @@ void SettingsDialog::OnDefault() {
 
 // Saved, or the dialog stays open with what the user chose.
 void SettingsDialog::OnOk() {
-  if (const FileError error = SaveSettings(*config_, ShownValues())) {
-    MessageBoxA(hwnd_, (error.message + "\n\nThe settings were not saved. Voltaris keeps its settings beside "
-                                        "Voltaris.exe: install it in a folder you may write to.")
-                           .c_str(),
-                "Voltaris", MB_OK | MB_ICONERROR);
+  if (SaidNotSaved(hwnd_, SaveSettings(*config_, ShownValues()),
+                   std::string("The settings were not saved.") + kWritableFolderHint)) {
     return;
   }
   Close();

@@ -20,7 +20,7 @@ constexpr UINT kRefreshDelayInMs = 500;
 HistoryWindow::HistoryWindow()
     : TableViewer(RecordTable::History, kHistoryColumns, "The history", kHistoryCloseZone, kHistoryDeleteZone) {}
 
-void HistoryWindow::Open() { OpenFrom<HistoryWindow>(IDD_HISTORY_DATA); }
+void HistoryWindow::Open() { OpenFrom<HistoryWindow>(instance_, owner_, IDD_HISTORY_DATA); }
 
 void HistoryWindow::OnInit(HWND hwnd) {
   hwnd_ = hwnd;
@@ -51,14 +51,12 @@ void HistoryWindow::OnInit(HWND hwnd) {
 void HistoryWindow::Reload() { ShowError(ReadRows(*store_, table_, InfoOf(table_).columns, rows_)); }
 
 void HistoryWindow::Paint() {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd_, &ps);
-  DrawBitmapAt(dc, instance_, IDB_HISTORY_BACK, 0, 0);
-  DrawBitmapAt(dc, instance_, IDB_HISTORY_DELETE, 440, 302);
-  DrawBitmapAt(dc, instance_, IDB_HISTORY_PRINT, 510, 309);
-  DrawBitmapAt(dc, instance_, IDB_HISTORY_REFRESH, 570, 302);
-  DrawBitmapAt(dc, instance_, IDB_HISTORY_CLOSE, 635, 302);
-  EndPaint(hwnd_, &ps);
+  PaintBitmaps(hwnd_, instance_,
+               {{IDB_HISTORY_BACK, 0, 0},
+                {IDB_HISTORY_DELETE, 440, 302},
+                {IDB_HISTORY_PRINT, 510, 309},
+                {IDB_HISTORY_REFRESH, 570, 302},
+                {IDB_HISTORY_CLOSE, 635, 302}});
 }
 
 // The print dialog is modal to the main window, not to this one: a second

@@ -16,7 +16,7 @@ constexpr int kListId = 1084;
 
 LogViewer::LogViewer() : TableViewer(RecordTable::Events, 1, "The event log", {206, 261, 244, 289}, {271, 259, 302, 292}) {}
 
-void LogViewer::Open() { OpenFrom<LogViewer>(IDD_LOG_FILE); }
+void LogViewer::Open() { OpenFrom<LogViewer>(instance_, owner_, IDD_LOG_FILE); }
 
 void LogViewer::OnInit(HWND hwnd) {
   hwnd_ = hwnd;
@@ -32,12 +32,7 @@ void LogViewer::OnInit(HWND hwnd) {
 void LogViewer::Reload() { ShowError(ReadRows(*store_, table_, {"event"}, rows_)); }
 
 void LogViewer::Paint() {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd_, &ps);
-  DrawBitmapAt(dc, instance_, IDB_LOG_BACK, 0, 0);
-  DrawBitmapAt(dc, instance_, IDB_LOG_CLOSE, 205, 260);
-  DrawBitmapAt(dc, instance_, IDB_LOG_DELETE, 270, 260);
-  EndPaint(hwnd_, &ps);
+  PaintBitmaps(hwnd_, instance_, {{IDB_LOG_BACK, 0, 0}, {IDB_LOG_CLOSE, 205, 260}, {IDB_LOG_DELETE, 270, 260}});
 }
 
 INT_PTR LogViewer::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

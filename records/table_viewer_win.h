@@ -23,14 +23,6 @@ class TableViewer : public SkinnedDialog {
  protected:
   TableViewer(RecordTable table, size_t columns, const char* what, HotZone close, HotZone remove)
       : table_(table), rows_(columns), what_(what), closeZone_(close), deleteZone_(remove) {}
-  // Creates and shows the window from its template, unless it is open.
-  template <typename Viewer>
-  void OpenFrom(int templateId) {
-    if (hwnd_) return;
-    CreateDialogParamA(instance_, MAKEINTRESOURCEA(templateId), owner_, DialogProcedure<Viewer>,
-                       reinterpret_cast<LPARAM>(static_cast<Viewer*>(this)));
-    if (hwnd_) ShowWindow(hwnd_, SW_SHOW);
-  }
   // The buttons, the caption's close and the list's requests for texts.
   // True when `message` was one of those.
   bool OnCommonMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);

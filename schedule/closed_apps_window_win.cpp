@@ -32,12 +32,7 @@ void ShowError(HWND window, const std::string& what, const FileError& error) {
 
 }  // namespace
 
-void ClosedAppsWindow::Open() {
-  if (hwnd_) return;
-  CreateDialogParamA(instance_, MAKEINTRESOURCEA(IDD_CLOSED_APPLICATIONS), nullptr, DialogProcedure<ClosedAppsWindow>,
-                     reinterpret_cast<LPARAM>(this));
-  if (hwnd_) ShowWindow(hwnd_, SW_SHOW);
-}
+void ClosedAppsWindow::Open() { OpenFrom<ClosedAppsWindow>(instance_, nullptr, IDD_CLOSED_APPLICATIONS); }
 
 void ClosedAppsWindow::OnInit(HWND hwnd) {
   hwnd_ = hwnd;
@@ -87,12 +82,7 @@ void ClosedAppsWindow::ShowRows() {
 }
 
 void ClosedAppsWindow::Paint() {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd_, &ps);
-  DrawBitmapAt(dc, instance_, IDB_PANEL_BACK, 0, 0);
-  DrawBitmapAt(dc, instance_, IDB_OK, 270, 185);
-  DrawBitmapAt(dc, instance_, IDB_CLEAR, 325, 185);
-  EndPaint(hwnd_, &ps);
+  PaintBitmaps(hwnd_, instance_, {{IDB_PANEL_BACK, 0, 0}, {IDB_OK, 270, 185}, {IDB_CLEAR, 325, 185}});
 }
 
 void ClosedAppsWindow::OnPress(int x, int y) {

@@ -12,12 +12,7 @@ constexpr int kPaneWidth = 70, kBoxHeight = 22;
 
 }  // namespace
 
-void ScheduleDialog::Open() {
-  if (hwnd_) return;
-  CreateDialogParamA(instance_, MAKEINTRESOURCEA(layout_.templateId), nullptr, DialogProcedure<ScheduleDialog>,
-                     reinterpret_cast<LPARAM>(this));
-  if (hwnd_) ShowWindow(hwnd_, SW_SHOW);
-}
+void ScheduleDialog::Open() { OpenFrom<ScheduleDialog>(instance_, nullptr, layout_.templateId); }
 
 void ScheduleDialog::OnInit(HWND hwnd) {
   hwnd_ = hwnd;
@@ -122,10 +117,7 @@ void TickPart(HWND dialog, int boxId, std::initializer_list<int> pickerIds, bool
 
 bool ReportScheduleSave(HWND dialog, const ScheduleSaveOutcome& outcome, std::string (*rowError)(int),
                         const char* notSaved) {
-  if (outcome.error) {
-    MessageBoxA(dialog, (outcome.error.message + "\n\n" + notSaved).c_str(), "Voltaris", MB_OK | MB_ICONERROR);
-    return false;
-  }
+  if (SaidNotSaved(dialog, outcome.error, notSaved)) return false;
   for (int row : outcome.refusedRows) MessageBoxA(dialog, rowError(row).c_str(), "Voltaris", MB_OK | MB_ICONERROR);
   return outcome.refusedRows.empty();
 }

@@ -22,12 +22,7 @@ constexpr int kMinutesEdit = 1097, kMinutesUpDown = 201;
 }  // namespace
 
 void TimedTestDialog::Open() {
-  if (hwnd_) return;
-  CreateDialogParamA(instance_, MAKEINTRESOURCEA(IDD_TIMED_TEST_SETTINGS), nullptr, DialogProcedure<TimedTestDialog>,
-                     reinterpret_cast<LPARAM>(this));
-  if (!hwnd_) return;
-  ShowWindow(hwnd_, SW_SHOW);
-  tests_->OnTimedSettingsOpened();
+  if (OpenFrom<TimedTestDialog>(instance_, nullptr, IDD_TIMED_TEST_SETTINGS)) tests_->OnTimedSettingsOpened();
 }
 
 void TimedTestDialog::OnInit(HWND hwnd) {
@@ -62,12 +57,8 @@ void TimedTestDialog::Paint() {
 void TimedTestDialog::OnOk() {
   char text[21] = "";
   GetDlgItemTextA(hwnd_, kMinutesEdit, text, sizeof text);
-  const FileError error = tests_->OnTimedSettingsOk(text);
-  if (error) {
-    // Not saved: the user's value stays on screen.
-    MessageBoxA(hwnd_, (error.message + "\n\nThe minutes were not saved.").c_str(), "Voltaris", MB_OK | MB_ICONERROR);
-    return;
-  }
+  // Not saved: the user's value stays on screen.
+  if (SaidNotSaved(hwnd_, tests_->OnTimedSettingsOk(text), "The minutes were not saved.")) return;
   Destroy();
 }
 
