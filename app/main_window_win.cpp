@@ -26,6 +26,7 @@
 #include "config/config_file.h"
 #include "config/settings.h"
 #include "events/system_shutdown_win.h"
+#include "net/nut_server_win.h"
 #include "records/record_store.h"
 #include "schedule/countdown_windows_win.h"
 #include "schedule/timed_test_dialog_win.h"
@@ -117,6 +118,7 @@ struct MainWindow : BarListener {
   SpecialScheduleDialog specialScheduleDialog;
   ClosedAppsWindow closedApps;
   WindowShutdown shutdown;
+  NutServer networkServer;
   MonitorMailbox mailbox;
   SystemLocalClock clock;
   std::unique_ptr<ConfigFile> config;
@@ -177,7 +179,7 @@ LRESULT MainWindow::OnCreate(HWND window) {
   ChangeToWorkingDirectory();
   config = std::make_unique<ConfigFile>(ExecutableDirectory());
   store = std::make_unique<RecordStore>("", clock);  // the working folder
-  parts = std::make_unique<ProgramParts>(ProgramPorts{timers, gauges, menus, notices, mailbox, countdowns, shutdown},
+  parts = std::make_unique<ProgramParts>(ProgramPorts{timers, gauges, menus, notices, mailbox, countdowns, shutdown, networkServer},
                                          *store, *config, clock);
   countdowns.Connect(parts->mainsFail, parts->batteryLow, parts->manual, parts->schedule, parts->selfTests);
   timedTestDialog.Attach(instance, parts->selfTests, *config);
@@ -207,6 +209,7 @@ LRESULT MainWindow::OnCreate(HWND window) {
   if (!link.Load()) PostMessageA(hwnd, WM_APP_SHOW_LIBRARY_BOX, 0, 0);
   StartMonitoring();
   parts->schedule.Start();
+  parts->share.Start();
   return 0;
 }
 
@@ -240,6 +243,7 @@ void MainWindow::EndProgram(WindowNotices::Phase how) {
   if (ended) return;
   ended = true;
   Quiesce(how);
+  networkServer.Stop();
   countdowns.CloseAll();
   link.Unload();
   tray.Remove();

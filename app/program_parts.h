@@ -1,7 +1,7 @@
 // Everything the program runs on the user-interface thread, wired together:
-// the link engine, the record keeper, the history recorder and the
-// count-downs, each owning its timer numbers in one table. The Win32 layer
-// gives it the ports; the tests give it fakes.
+// the link engine, the record keeper, the history recorder, the network
+// share and the count-downs, each owning its timer numbers in one table.
+// The Win32 layer gives it the ports; the tests give it fakes.
 #pragma once
 
 #include "config/config_file.h"
@@ -11,6 +11,8 @@
 #include "events/power_flags.h"
 #include "events/record_keeper.h"
 #include "events/timer_table.h"
+#include "net/share_port.h"
+#include "net/ups_share.h"
 #include "records/record_store.h"
 #include "schedule/countdown_ports.h"
 #include "schedule/countdowns.h"
@@ -27,6 +29,7 @@ struct ProgramPorts {
   MonitorPort& monitor;
   CountdownViews& views;
   ShutdownPort& shutdown;
+  SharePort& share;  // the network server
 };
 
 struct ProgramParts {
@@ -34,6 +37,7 @@ struct ProgramParts {
       : records(store, ports.timers, ports.notices),
         engine(ports.timers, ports.gauges, ports.menus, ports.notices, ports.monitor, records, config, power),
         history(records, config, clock, engine.Status()),
+        share(ports.timers, ports.share, records, config, engine, ports.shutdown),
         batteryLow(Context(ports, config), history.Notes()),
         mainsFail(Context(ports, config), batteryLow),
         manual(Context(ports, config), ports.menus),
@@ -44,6 +48,7 @@ struct ProgramParts {
     engine.OwnTimers(timers);
     records.OwnTimers(timers);
     history.OwnTimers(timers);
+    share.OwnTimers(timers);
     batteryLow.OwnTimers(timers);
     mainsFail.OwnTimers(timers);
     manual.OwnTimers(timers);
@@ -57,6 +62,7 @@ struct ProgramParts {
   RecordKeeper records;
   PowerEngine engine;
   HistoryRecorder history;
+  UpsShare share;  // every count-down's end passes through it
   BatteryLowCountdown batteryLow;
   MainsFailCountdown mainsFail;
   ManualCountdown manual;
@@ -65,7 +71,7 @@ struct ProgramParts {
 
  private:
   CountdownContext Context(const ProgramPorts& ports, const ConfigFile& config) {
-    return {ports.timers, ports.views, records, config, power, ports.shutdown};
+    return {ports.timers, ports.views, records, config, power, share};
   }
 };
 

@@ -33,6 +33,8 @@ enum TimerId : unsigned {
   kTimerUntilLowSend = 1153,          // "TL" half a second after the command
   kTimerUntilLowBlink = 1125,         // the until-battery-low window's triangle
   kTimerTimedTestSend = 1154,         // the timed test's command half a second after its window
+  kTimerSharePublish = 1155,          // hand the network server the latest variables
+  kTimerHostSync = 1156,              // look whether the network secondaries have logged out
 };
 
 // Periods in milliseconds.

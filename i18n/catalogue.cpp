@@ -26,6 +26,10 @@ const CatalogueEntry kEntries[] = {
     {Text::UpsTypeOnLine, "UPS Type is On_Line!", "UPS On_Line!"},
     {Text::ProgramStart, "  Program Start", "  D\xe9marrage du programme"},
     {Text::ProgramEnd, "  Program End", "  Fin du programme"},
+    {Text::NetworkServerNotStartedEvent, "  Network Server Not Started!", "  Serveur r\xe9seau non d\xe9marr\xe9!"},
+    {Text::SecondariesLoggedOutEvent, "  Network Clients Logged Out", "  Clients r\xe9seau d\xe9" "connect\xe9s"},
+    {Text::SecondariesStillLoggedInEvent, "  Network Clients Still Logged In!",
+     "  Clients r\xe9seau encore connect\xe9s!"},
     {Text::CannotLoadLibrary, "Cannot Load Library", "Non charge  D\xe9p\xf4t"},
     // Self-tests and count-downs
     {Text::SelfTestCaption, "UPS Self Test ", "Autotest de "},

@@ -35,6 +35,10 @@ enum class Text {
   UpsTypeOnLine,
   ProgramStart,
   ProgramEnd,
+  // The network server
+  NetworkServerNotStartedEvent,
+  SecondariesLoggedOutEvent,
+  SecondariesStillLoggedInEvent,
   CannotLoadLibrary,
 
   // Self-tests and count-downs

@@ -13,6 +13,7 @@ packages=(
   procps psmisc                            # ps, pkill for the harness
   fp-utils libchm-bin                      # the help file: chmcmd compiles it, extract_chmLib checks it
   cups printer-driver-cups-pdf ghostscript poppler-utils  # printing: a print server, a PDF queue, the PDF read back
+  nut-client                               # the network server's real clients: upsc and upsmon
 )
 
 missing=()

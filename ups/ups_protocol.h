@@ -89,6 +89,7 @@ struct UpsStatus {
   float batteryPercent = 0;
   std::string batteryPercentText;
   int mainsFailed = 0, mainsSeen = 0, batteryLow = 0, upsHealthy = 0, standbyType = 0;
+  int testInProgress = 0;  // b2 of the last accepted status reply, on either link
 };
 
 struct StatusParse {

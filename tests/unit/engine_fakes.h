@@ -102,6 +102,20 @@ class FakeShutdown : public ShutdownPort {
   void EndAndShutDown() override { ++calls; }
 };
 
+class FakeShare : public SharePort {
+ public:
+  bool listens = true;
+  std::vector<NetworkSettings> listened;
+  std::vector<ShareSnapshot> published;
+  size_t loggedIn = 0;
+  bool Listen(const NetworkSettings& s) override {
+    listened.push_back(s);
+    return listens;
+  }
+  void Publish(const ShareSnapshot& snapshot) override { published.push_back(snapshot); }
+  size_t LoggedIn() const override { return loggedIn; }
+};
+
 class FakeNotices : public NoticePort {
  public:
   int ownedBoxes = 0, loneBoxes = 0;
@@ -154,10 +168,11 @@ struct EngineRig {
   FakeMonitor monitor;
   FakeViews views;
   FakeShutdown shutdown;
+  FakeShare share;
   FixedClock clock;
   RecordStore store{dir, clock};
   ConfigFile config{dir};
-  ProgramParts parts{{timers, display, menus, notices, monitor, views, shutdown}, store, config, clock};
+  ProgramParts parts{{timers, display, menus, notices, monitor, views, shutdown, share}, store, config, clock};
   RecordKeeper& records = parts.records;
   PowerEngine& engine = parts.engine;
   TimerTable& table = parts.timers;

@@ -1,0 +1,40 @@
+// The network server's keys (section Network of UpsConfigure.ini). The server
+// is off unless Enabled=1; every other key has a default that listens on this
+// machine only.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "config/config_file.h"
+
+namespace voltaris {
+
+namespace section {
+constexpr char kNetwork[] = "Network";
+}
+
+struct NetworkUser {
+  std::string name, password;
+};
+
+struct NetworkSettings {
+  static constexpr int kDefaultPort = 3493;
+  static constexpr int kDefaultHostSyncSeconds = 15;
+  static constexpr int kLongestHostSyncSeconds = 600;
+  static constexpr int kMostUsers = 9;
+
+  bool enabled = false;                       // Enabled=1
+  std::string listenAddress = "127.0.0.1";    // ListenAddress: one IPv4 address
+  int port = kDefaultPort;                    // Port: 1..65535
+  std::string upsName = "voltaris";           // UpsName: the name clients ask for
+  int hostSyncSeconds = kDefaultHostSyncSeconds;  // HostSync: the longest wait for secondaries
+  std::vector<NetworkUser> users;             // User1/Password1 .. User9/Password9
+};
+
+NetworkSettings ReadNetworkSettings(const ConfigFile& file);
+
+// A name a client can send as one word: letters, digits and "-_.", at most 64.
+bool IsShareableName(const std::string& name);
+
+}  // namespace voltaris

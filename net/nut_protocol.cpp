@@ -1,0 +1,237 @@
+#include "net/nut_protocol.h"
+
+#include <cctype>
+#include <functional>
+#include <map>
+
+namespace voltaris {
+namespace {
+
+bool SameWord(const std::string& a, const char* b) {
+  size_t i = 0;
+  for (; i < a.size() && b[i] != '\0'; ++i) {
+    if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return i == a.size() && b[i] == '\0';
+}
+
+std::string Upper(std::string word) {
+  for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return word;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string Err(const char* code) { return std::string("ERR ") + code + "\n"; }
+
+// Short descriptions for GET DESC, in our own words.
+const char* DescriptionOf(const std::string& name) {
+  static const std::map<std::string, const char*> kDescriptions = {
+      {"ups.status", "UPS status"},
+      {"ups.load", "Load on the UPS (percent)"},
+      {"ups.temperature", "UPS temperature (degrees C)"},
+      {"ups.type", "UPS type"},
+      {"battery.charge", "Battery charge (percent)"},
+      {"battery.voltage", "Battery voltage (V)"},
+      {"battery.voltage.nominal", "Nominal battery voltage (V)"},
+      {"input.voltage", "Input voltage (V)"},
+      {"input.voltage.fault", "Input voltage at the last fault (V)"},
+      {"input.frequency", "Input frequency (Hz)"},
+      {"output.voltage", "Output voltage (V)"},
+      {"device.type", "Device type"},
+      {"device.mfr", "Device manufacturer"},
+      {"device.model", "Device model"},
+      {"driver.name", "Driver name"},
+  };
+  const auto it = kDescriptions.find(name);
+  return it == kDescriptions.end() ? "Description unavailable" : it->second;
+}
+
+// One request, split into words; the first word chose the handler.
+class Request {
+ public:
+  Request(const std::vector<std::string>& words, NutSession& session, const NutServerView& view)
+      : words_(words), session_(session), view_(view) {}
+
+  std::string Answer() const {
+    using Handler = std::string (Request::*)() const;
+    static const std::pair<const char*, Handler> kHandlers[] = {
+        {"VER", &Request::Version},         {"NETVER", &Request::ProtocolVersion},
+        {"PROTVER", &Request::ProtocolVersion}, {"HELP", &Request::Help},
+        {"STARTTLS", &Request::StartTls},   {"LIST", &Request::List},
+        {"GET", &Request::Get},             {"USERNAME", &Request::Username},
+        {"PASSWORD", &Request::Password},   {"LOGIN", &Request::Login},
+        {"LOGOUT", &Request::Logout},       {"PRIMARY", &Request::Refuse},
+        {"MASTER", &Request::Refuse},       {"FSD", &Request::Refuse},
+        {"SET", &Request::Refuse},          {"INSTCMD", &Request::Refuse},
+    };
+    for (const auto& [word, handler] : kHandlers) {
+      if (SameWord(words_[0], word)) return (this->*handler)();
+    }
+    return Err("UNKNOWN-COMMAND");
+  }
+
+ private:
+  size_t Arguments() const { return words_.size() - 1; }
+  const std::string& Ups(size_t index) const { return words_[index]; }
+  bool KnownUps(const std::string& name) const {
+    return name.size() == view_.settings.upsName.size() && SameWord(name, view_.settings.upsName.c_str());
+  }
+  const std::string* Variable(const std::string& name) const {
+    for (const auto& [key, value] : view_.snapshot.variables) {
+      if (SameWord(name, key.c_str())) return &value;
+    }
+    return nullptr;
+  }
+
+  std::string Version() const {
+    if (Arguments() != 0) return Err("INVALID-ARGUMENT");
+    return "Voltaris network UPS server - protocol 1.3\n";
+  }
+  std::string ProtocolVersion() const { return Arguments() != 0 ? Err("INVALID-ARGUMENT") : "1.3\n"; }
+  std::string Help() const {
+    return "Commands: HELP VER NETVER PROTVER GET LIST SET INSTCMD LOGIN LOGOUT USERNAME PASSWORD STARTTLS\n";
+  }
+  std::string StartTls() const { return Err("FEATURE-NOT-CONFIGURED"); }
+  std::string Refuse() const { return Err("ACCESS-DENIED"); }
+
+  std::string List() const {
+    if (Arguments() == 1 && SameWord(words_[1], "UPS")) {
+      return "BEGIN LIST UPS\nUPS " + view_.settings.upsName + " " + QuoteNut(Description()) + "\nEND LIST UPS\n";
+    }
+    if (Arguments() != 2) return Err("INVALID-ARGUMENT");
+    const std::string& kind = words_[1];
+    const bool known = SameWord(kind, "VAR") || SameWord(kind, "CMD") || SameWord(kind, "RW") ||
+                       SameWord(kind, "CLIENT");
+    if (!known) return Err("INVALID-ARGUMENT");
+    const std::string& ups = Ups(2);
+    if (!KnownUps(ups)) return Err("UNKNOWN-UPS");
+    const std::string head = Upper(kind) + " " + ups;
+    std::string body;
+    if (SameWord(kind, "VAR")) {
+      if (view_.snapshot.stale) return Err("DATA-STALE");
+      for (const auto& [name, value] : view_.snapshot.variables) {
+        body += "VAR " + ups + " " + name + " " + QuoteNut(value) + "\n";
+      }
+    } else if (SameWord(kind, "CLIENT")) {
+      for (const std::string& address : view_.loggedInAddresses) body += "CLIENT " + ups + " " + address + "\n";
+    }  // no commands and no writable variables to list
+    return "BEGIN LIST " + head + "\n" + body + "END LIST " + head + "\n";
+  }
+
+  std::string Get() const {
+    if (Arguments() < 2) return Err("INVALID-ARGUMENT");
+    const std::string& kind = words_[1];
+    const bool byUps = SameWord(kind, "UPSDESC") || SameWord(kind, "NUMLOGINS");
+    const bool byVariable = SameWord(kind, "VAR") || SameWord(kind, "TYPE") || SameWord(kind, "DESC");
+    if (!(byUps && Arguments() == 2) && !(byVariable && Arguments() == 3)) return Err("INVALID-ARGUMENT");
+    const std::string& ups = Ups(2);
+    if (!KnownUps(ups)) return Err("UNKNOWN-UPS");
+    if (SameWord(kind, "UPSDESC")) return "UPSDESC " + ups + " " + QuoteNut(Description()) + "\n";
+    if (SameWord(kind, "NUMLOGINS")) {
+      return "NUMLOGINS " + ups + " " + std::to_string(view_.loggedInAddresses.size()) + "\n";
+    }
+    const std::string& name = words_[3];
+    if (SameWord(kind, "VAR") && view_.snapshot.stale) return Err("DATA-STALE");
+    const std::string* value = Variable(name);
+    if (value == nullptr) return Err("VAR-NOT-SUPPORTED");
+    const std::string head = Upper(kind) + " " + ups + " " + name + " ";
+    if (SameWord(kind, "VAR")) return head + QuoteNut(*value) + "\n";
+    if (SameWord(kind, "TYPE")) return head + "NUMBER\n";  // read-only, as the reference server types them
+    std::string key = name;
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return head + QuoteNut(DescriptionOf(key)) + "\n";
+  }
+
+  std::string Username() const {
+    if (Arguments() != 1) return Err("INVALID-ARGUMENT");
+    if (session_.username) return Err("ALREADY-SET-USERNAME");
+    session_.username = words_[1];
+    return "OK\n";
+  }
+  std::string Password() const {
+    if (Arguments() != 1) return Err("INVALID-ARGUMENT");
+    if (session_.password) return Err("ALREADY-SET-PASSWORD");
+    session_.password = words_[1];
+    return "OK\n";
+  }
+
+  std::string Login() const {
+    if (Arguments() != 1) return Err("INVALID-ARGUMENT");
+    if (session_.loggedIn) return Err("ALREADY-LOGGED-IN");
+    if (!session_.username) return Err("USERNAME-REQUIRED");
+    if (!session_.password) return Err("PASSWORD-REQUIRED");
+    if (!KnownUps(Ups(1))) return Err("UNKNOWN-UPS");
+    for (const NetworkUser& user : view_.settings.users) {
+      if (user.name == *session_.username && user.password == *session_.password) {
+        session_.loggedIn = true;
+        return "OK\n";
+      }
+    }
+    return Err("ACCESS-DENIED");
+  }
+
+  std::string Logout() const {
+    if (Arguments() != 0) return Err("INVALID-ARGUMENT");
+    session_.loggedIn = false;
+    session_.loggingOut = true;
+    return "OK Goodbye\n";
+  }
+
+  std::string Description() const { return "UPS monitored by Voltaris"; }
+
+  const std::vector<std::string>& words_;
+  NutSession& session_;
+  const NutServerView& view_;
+};
+
+}  // namespace
+
+std::optional<std::vector<std::string>> SplitNutLine(const std::string& line) {
+  std::vector<std::string> words;
+  size_t i = 0;
+  while (true) {
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    if (i == line.size()) return words;
+    std::string word;
+    if (line[i] == '"') {
+      for (++i;; ++i) {
+        if (i == line.size()) return std::nullopt;  // no closing quote
+        if (line[i] == '"') break;
+        if (line[i] == '\\') {
+          if (++i == line.size()) return std::nullopt;
+        }
+        word += line[i];
+      }
+      ++i;
+    } else {
+      for (; i < line.size() && !IsBlank(line[i]); ++i) {
+        if (line[i] == '\\') {
+          if (++i == line.size()) return std::nullopt;
+        }
+        word += line[i];
+      }
+    }
+    words.push_back(std::move(word));
+  }
+}
+
+std::string QuoteNut(const std::string& value) {
+  std::string quoted = "\"";
+  for (const char c : value) {
+    if (c == '"' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+std::string AnswerNutLine(const std::string& line, NutSession& session, const NutServerView& view) {
+  const auto words = SplitNutLine(line);
+  if (!words) return Err("INVALID-ARGUMENT");
+  if (words->empty()) return "";
+  return Request(*words, session, view).Answer();
+}
+
+}  // namespace voltaris

@@ -1,0 +1,49 @@
+// The Network UPS Tools network protocol (version 1.3), the part its clients
+// need to follow a UPS: `upsc` reading variables and a secondary `upsmon`
+// logging in and polling the status. One request line in, its reply out;
+// no sockets here.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "net/network_settings.h"
+
+namespace voltaris {
+
+// The words of a request line: split at blanks and tabs, "..." keeps blanks
+// and takes \" and \\ as escapes. Nothing for an unterminated quote or a
+// backslash at the end of the line.
+std::optional<std::vector<std::string>> SplitNutLine(const std::string& line);
+
+// A value in double quotes with " and \ escaped, as replies carry them.
+std::string QuoteNut(const std::string& value);
+
+// What the server shares: the variables of the UPS, or nothing fresh.
+struct ShareSnapshot {
+  bool stale = true;  // the UPS does not answer: variable requests get ERR DATA-STALE
+  std::vector<std::pair<std::string, std::string>> variables;  // name, value
+};
+
+// One connection's login state.
+struct NutSession {
+  std::string address;  // the client's address, for LIST CLIENT
+  std::optional<std::string> username, password;
+  bool loggedIn = false;
+  bool loggingOut = false;  // LOGOUT answered: the connection ends after the reply
+};
+
+// What a request may read besides its own session.
+struct NutServerView {
+  const NetworkSettings& settings;
+  const ShareSnapshot& snapshot;
+  const std::vector<std::string>& loggedInAddresses;  // every session logged in to the UPS
+};
+
+// The reply to one request line (each reply line ends in LF; "" for a blank
+// line). LOGIN and LOGOUT change the session.
+std::string AnswerNutLine(const std::string& line, NutSession& session, const NutServerView& view);
+
+}  // namespace voltaris

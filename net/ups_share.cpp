@@ -1,0 +1,122 @@
+#include "net/ups_share.h"
+
+#include <algorithm>
+
+#include "events/timer_ids.h"
+#include "i18n/catalogue.h"
+
+namespace voltaris {
+namespace {
+
+std::string Trimmed(const std::string& text) {
+  const size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::string StatusWords(const UpsStatus& status, bool forcedShutdown) {
+  std::string words = forcedShutdown ? "FSD " : "";
+  words += status.mainsFailed ? "OB" : "OL";
+  if (status.batteryLow) words += " LB";
+  if (status.testInProgress) words += " CAL";
+  return words;
+}
+
+int BatteryCharge(LinkKind link, const UpsStatus& status) {
+  UpsStatus copy = status;  // the reading keeps the last percentage when full
+  const BatteryReading reading = ComputeBatteryPercent(link, copy);
+  if (reading.full) return 100;
+  return std::clamp(static_cast<int>(copy.batteryPercent), 0, 100);
+}
+
+}  // namespace
+
+ShareSnapshot MakeShareSnapshot(LinkKind link, const UpsStatus& status, bool answering, bool forcedShutdown) {
+  ShareSnapshot snapshot;
+  snapshot.stale = !answering && !forcedShutdown;
+  auto add = [&snapshot](const char* name, const std::string& value) {
+    if (!value.empty()) snapshot.variables.emplace_back(name, value);
+  };
+  add("battery.charge", std::to_string(BatteryCharge(link, status)));
+  add("battery.voltage", Trimmed(status.batteryVoltageText));
+  add("battery.voltage.nominal", Trimmed(status.ratedBatteryVoltageText));
+  add("device.type", "ups");
+  add("driver.name", "voltaris");
+  add("input.frequency", Trimmed(status.frequencyText));
+  add("input.voltage", Trimmed(status.inputVoltageText));
+  add("input.voltage.fault", Trimmed(status.inputFaultVoltageText));
+  add("output.voltage", Trimmed(status.outputVoltageText));
+  add("ups.load", status.loadPercentText);
+  add("ups.status", StatusWords(status, forcedShutdown));
+  add("ups.temperature", Trimmed(status.temperatureText));
+  add("ups.type", status.standbyType ? "offline / line interactive" : "online");
+  return snapshot;
+}
+
+UpsShare::UpsShare(TimerPort& timers, SharePort& server, RecordKeeper& records, const ConfigFile& config,
+                   const PowerEngine& engine, ShutdownPort& system)
+    : timers_(timers), server_(server), records_(records), config_(config), engine_(engine), system_(system) {}
+
+void UpsShare::OwnTimers(TimerTable& table) {
+  table.Own(kTimerSharePublish, *this);
+  table.Own(kTimerHostSync, *this);
+}
+
+void UpsShare::Start() {
+  const NetworkSettings settings = ReadNetworkSettings(config_);
+  if (!settings.enabled) return;
+  state_.hostSyncSeconds = settings.hostSyncSeconds;
+  state_.listening = server_.Listen(settings);
+  if (!state_.listening) {
+    records_.AppendEvent(Tr(Text::NetworkServerNotStartedEvent));
+    return;
+  }
+  Publish();
+  timers_.Arm(kTimerSharePublish, kPublishMs);
+}
+
+void UpsShare::OnTimer(unsigned id) {
+  if (id == kTimerSharePublish) Publish();
+  if (id == kTimerHostSync) WaitForSecondaries();
+}
+
+void UpsShare::Publish() {
+  if (!state_.listening) return;
+  server_.Publish(MakeShareSnapshot(engine_.Link(), engine_.Status(), engine_.UpsAnswering(), state_.forcedShutdown));
+}
+
+void UpsShare::EndAndShutDown() {
+  if (state_.waiting) return;  // one wait serves every count-down that ends meanwhile
+  if (!state_.listening) {
+    system_.EndAndShutDown();
+    return;
+  }
+  state_.forcedShutdown = true;
+  Publish();
+  state_.waiting = true;
+  state_.waitedMs = 0;
+  if (server_.LoggedIn() == 0) {
+    FinishWaiting(Text::SecondariesLoggedOutEvent);
+    return;
+  }
+  timers_.Arm(kTimerHostSync, kHostSyncPollMs);
+}
+
+void UpsShare::WaitForSecondaries() {
+  if (!state_.waiting) return;
+  state_.waitedMs += kHostSyncPollMs;
+  if (server_.LoggedIn() == 0) {
+    FinishWaiting(Text::SecondariesLoggedOutEvent);
+  } else if (state_.waitedMs >= static_cast<unsigned>(state_.hostSyncSeconds) * 1000u) {
+    FinishWaiting(Text::SecondariesStillLoggedInEvent);
+  }
+}
+
+void UpsShare::FinishWaiting(Text event) {
+  timers_.Kill(kTimerHostSync);
+  state_.waiting = false;
+  records_.AppendEvent(Tr(event));
+  system_.EndAndShutDown();
+}
+
+}  // namespace voltaris

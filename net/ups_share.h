@@ -1,0 +1,63 @@
+// The UPS shared with other computers: the variables published each second,
+// and the primary's duty at the end of a count-down. Before this computer
+// shuts down, the UPS is shown in forced shutdown (FSD) and the secondaries
+// are given up to HostSync seconds to log out, so they go down first.
+#pragma once
+
+#include "events/engine_ports.h"
+#include "events/power_engine.h"
+#include "events/record_keeper.h"
+#include "events/timer_table.h"
+#include "net/network_settings.h"
+#include "net/share_port.h"
+#include "schedule/countdown_ports.h"
+
+namespace voltaris {
+
+// The variables of the UPS as the protocol names them. `answering`: the UPS
+// answers on its link (otherwise the data is stale, unless a forced
+// shutdown is being announced, which secondaries must still read).
+ShareSnapshot MakeShareSnapshot(LinkKind link, const UpsStatus& status, bool answering, bool forcedShutdown);
+
+struct ShareState {
+  bool listening = false;
+  bool forcedShutdown = false;  // latched, as secondaries expect
+  bool waiting = false;         // for the secondaries, before the shutdown
+  unsigned waitedMs = 0;
+  int hostSyncSeconds = NetworkSettings::kDefaultHostSyncSeconds;
+};
+
+// On the user-interface thread; it stands between the count-downs and the
+// system's shutdown.
+class UpsShare : public TimerOwner, public ShutdownPort {
+ public:
+  static constexpr unsigned kPublishMs = 1000;
+  static constexpr unsigned kHostSyncPollMs = 250;
+
+  UpsShare(TimerPort& timers, SharePort& server, RecordKeeper& records, const ConfigFile& config,
+           const PowerEngine& engine, ShutdownPort& system);
+  void OwnTimers(TimerTable& table);
+
+  // Program start: listens when the settings switch the server on.
+  void Start();
+  void OnTimer(unsigned id) override;
+  // The end of a count-down: secondaries first, then this computer.
+  void EndAndShutDown() override;
+
+  const ShareState& State() const { return state_; }
+
+ private:
+  void Publish();
+  void WaitForSecondaries();
+  void FinishWaiting(Text event);
+
+  TimerPort& timers_;
+  SharePort& server_;
+  RecordKeeper& records_;
+  const ConfigFile& config_;
+  const PowerEngine& engine_;
+  ShutdownPort& system_;
+  ShareState state_;
+};
+
+}  // namespace voltaris

@@ -1,0 +1,184 @@
+// The network protocol's requests and replies, line by line: words and
+// quotes, every command a client of ours sends, and each error reply.
+#include <gtest/gtest.h>
+
+#include "net/nut_protocol.h"
+
+using namespace voltaris;
+
+namespace {
+
+using Words = std::vector<std::string>;
+
+struct Server {
+  NetworkSettings settings;
+  ShareSnapshot snapshot;
+  std::vector<std::string> logins;
+  NutSession session;
+
+  Server() {
+    settings.users = {{"monuser", "secret"}, {"other", "pass word"}};
+    snapshot.stale = false;
+    snapshot.variables = {{"battery.charge", "87"}, {"ups.status", "OB LB"}, {"device.type", "ups"}};
+  }
+  std::string operator()(const std::string& line) {
+    return AnswerNutLine(line, session, {settings, snapshot, logins});
+  }
+  std::string LogIn(const std::string& user = "monuser", const std::string& password = "secret") {
+    (*this)("USERNAME " + user);
+    (*this)("PASSWORD " + QuoteNut(password));
+    return (*this)("LOGIN voltaris");
+  }
+};
+
+}  // namespace
+
+TEST(NutLine, SplitsAtBlanksAndKeepsQuotedBlanksAndEscapes) {
+  EXPECT_EQ(*SplitNutLine("GET VAR voltaris ups.status"), (Words{"GET", "VAR", "voltaris", "ups.status"}));
+  EXPECT_EQ(*SplitNutLine("  \tLIST\t UPS  "), (Words{"LIST", "UPS"}));
+  EXPECT_EQ(*SplitNutLine("PASSWORD \"pass word\""), (Words{"PASSWORD", "pass word"}));
+  EXPECT_EQ(*SplitNutLine(R"(X "a \"b\" \\c")"), (Words{"X", R"(a "b" \c)"}));
+  EXPECT_EQ(*SplitNutLine(R"(X a\ b "")"), (Words{"X", "a b", ""}));
+  EXPECT_EQ(*SplitNutLine("   "), Words{});
+}
+
+TEST(NutLine, RefusesAnOpenQuoteOrATrailingBackslash) {
+  EXPECT_FALSE(SplitNutLine("USERNAME \"abc"));
+  EXPECT_FALSE(SplitNutLine("USERNAME \"abc\\\""));
+  EXPECT_FALSE(SplitNutLine("USERNAME abc\\"));
+}
+
+TEST(NutLine, QuotesValuesWithEscapes) {
+  EXPECT_EQ(QuoteNut("OL"), "\"OL\"");
+  EXPECT_EQ(QuoteNut("a\"b\\c"), R"("a\"b\\c")");
+  // What goes out quoted comes back as the same word.
+  EXPECT_EQ(*SplitNutLine("X " + QuoteNut("a \"b\\")), (Words{"X", "a \"b\\"}));
+}
+
+TEST(NutRequests, AnswerTheVersionsHelpAndStartTls) {
+  Server server;
+  EXPECT_EQ(server("NETVER"), "1.3\n");
+  EXPECT_EQ(server("protver"), "1.3\n");
+  EXPECT_NE(server("VER").find("1.3"), std::string::npos);
+  EXPECT_EQ(server("HELP").rfind("Commands: HELP VER", 0), 0u);
+  EXPECT_EQ(server("STARTTLS"), "ERR FEATURE-NOT-CONFIGURED\n");
+  EXPECT_EQ(server("VER 1"), "ERR INVALID-ARGUMENT\n");
+  EXPECT_EQ(server(""), "");
+}
+
+TEST(NutRequests, ListTheUpsItsVariablesAndNoCommands) {
+  Server server;
+  EXPECT_EQ(server("LIST UPS"), "BEGIN LIST UPS\nUPS voltaris \"UPS monitored by Voltaris\"\nEND LIST UPS\n");
+  EXPECT_EQ(server("list var voltaris"),
+            "BEGIN LIST VAR voltaris\n"
+            "VAR voltaris battery.charge \"87\"\n"
+            "VAR voltaris ups.status \"OB LB\"\n"
+            "VAR voltaris device.type \"ups\"\n"
+            "END LIST VAR voltaris\n");
+  EXPECT_EQ(server("LIST CMD voltaris"), "BEGIN LIST CMD voltaris\nEND LIST CMD voltaris\n");
+  EXPECT_EQ(server("LIST RW voltaris"), "BEGIN LIST RW voltaris\nEND LIST RW voltaris\n");
+}
+
+TEST(NutRequests, ListAndCountTheLoggedInClients) {
+  Server server;
+  server.logins = {"127.0.0.1", "10.0.0.2"};
+  EXPECT_EQ(server("LIST CLIENT voltaris"),
+            "BEGIN LIST CLIENT voltaris\nCLIENT voltaris 127.0.0.1\nCLIENT voltaris 10.0.0.2\n"
+            "END LIST CLIENT voltaris\n");
+  EXPECT_EQ(server("GET NUMLOGINS voltaris"), "NUMLOGINS voltaris 2\n");
+}
+
+TEST(NutRequests, GetAVariableItsTypeAndDescriptionEchoingTheNamesAsAsked) {
+  Server server;
+  EXPECT_EQ(server("GET VAR voltaris ups.status"), "VAR voltaris ups.status \"OB LB\"\n");
+  EXPECT_EQ(server("get var VOLTARIS UPS.STATUS"), "VAR VOLTARIS UPS.STATUS \"OB LB\"\n");
+  EXPECT_EQ(server("GET TYPE voltaris ups.status"), "TYPE voltaris ups.status NUMBER\n");
+  EXPECT_EQ(server("GET DESC voltaris battery.charge"), "DESC voltaris battery.charge \"Battery charge (percent)\"\n");
+  EXPECT_EQ(server("GET UPSDESC voltaris"), "UPSDESC voltaris \"UPS monitored by Voltaris\"\n");
+}
+
+TEST(NutRequests, ReplyWithTheProtocolsErrors) {
+  Server server;
+  EXPECT_EQ(server("FROB"), "ERR UNKNOWN-COMMAND\n");
+  EXPECT_EQ(server("\x01\xff\x7f"), "ERR UNKNOWN-COMMAND\n");
+  EXPECT_EQ(server("GET VAR other ups.status"), "ERR UNKNOWN-UPS\n");
+  EXPECT_EQ(server("LIST VAR other"), "ERR UNKNOWN-UPS\n");
+  EXPECT_EQ(server("GET NUMLOGINS other"), "ERR UNKNOWN-UPS\n");
+  EXPECT_EQ(server("GET VAR voltaris ups.mode.buzzwords"), "ERR VAR-NOT-SUPPORTED\n");
+  EXPECT_EQ(server("GET TYPE voltaris ups.alarm"), "ERR VAR-NOT-SUPPORTED\n");
+  for (const char* wrong : {"GET", "GET VAR", "GET VAR voltaris", "GET VAR voltaris a b", "GET UPSDESC",
+                            "GET NUMLOGINS voltaris x", "GET FOO voltaris x", "LIST", "LIST VAR",
+                            "LIST UPS x", "LIST ENUM voltaris ups.status", "LIST VAR voltaris x",
+                            "USERNAME", "USERNAME a b", "PASSWORD", "LOGIN", "LOGOUT now", "NETVER 2",
+                            "GET VAR \"voltaris"}) {
+    EXPECT_EQ(server(wrong), "ERR INVALID-ARGUMENT\n") << wrong;
+  }
+}
+
+TEST(NutRequests, StaleDataRefusesVariablesButNotTheRest) {
+  Server server;
+  server.snapshot.stale = true;
+  EXPECT_EQ(server("GET VAR voltaris ups.status"), "ERR DATA-STALE\n");
+  EXPECT_EQ(server("LIST VAR voltaris"), "ERR DATA-STALE\n");
+  // An unknown UPS is reported before the staleness of this one.
+  EXPECT_EQ(server("GET VAR other ups.status"), "ERR UNKNOWN-UPS\n");
+  EXPECT_EQ(server("LIST UPS").rfind("BEGIN LIST UPS", 0), 0u);
+  EXPECT_EQ(server("GET NUMLOGINS voltaris"), "NUMLOGINS voltaris 0\n");
+  EXPECT_EQ(server("GET TYPE voltaris ups.status"), "TYPE voltaris ups.status NUMBER\n");
+}
+
+TEST(NutRequests, RefuseEveryRequestThatWouldChangeTheUps) {
+  Server server;
+  server.LogIn();
+  for (const char* change : {"PRIMARY voltaris", "MASTER voltaris", "FSD voltaris", "SET VAR voltaris x 1",
+                             "INSTCMD voltaris test.battery.start", "SET TRACKING ON"}) {
+    EXPECT_EQ(server(change), "ERR ACCESS-DENIED\n") << change;
+  }
+}
+
+TEST(NutLogin, AcceptsAConfiguredUserAndPasswordOnce) {
+  Server server;
+  EXPECT_EQ(server("USERNAME monuser"), "OK\n");
+  EXPECT_EQ(server("USERNAME monuser"), "ERR ALREADY-SET-USERNAME\n");
+  EXPECT_EQ(server("PASSWORD secret"), "OK\n");
+  EXPECT_EQ(server("PASSWORD secret"), "ERR ALREADY-SET-PASSWORD\n");
+  EXPECT_EQ(server("LOGIN other"), "ERR UNKNOWN-UPS\n");
+  EXPECT_FALSE(server.session.loggedIn);
+  EXPECT_EQ(server("LOGIN voltaris"), "OK\n");
+  EXPECT_TRUE(server.session.loggedIn);
+  EXPECT_EQ(server("LOGIN voltaris"), "ERR ALREADY-LOGGED-IN\n");
+}
+
+TEST(NutLogin, AcceptsAQuotedPasswordWithBlanks) {
+  Server server;
+  server("USERNAME other");
+  server("PASSWORD \"pass word\"");
+  EXPECT_EQ(server("LOGIN voltaris"), "OK\n");
+}
+
+TEST(NutLogin, NeedsBothNamesAndRefusesWhatIsNotConfigured) {
+  Server first;
+  EXPECT_EQ(first("LOGIN voltaris"), "ERR USERNAME-REQUIRED\n");
+  first("USERNAME monuser");
+  EXPECT_EQ(first("LOGIN voltaris"), "ERR PASSWORD-REQUIRED\n");
+
+  Server wrongPassword;
+  EXPECT_EQ(wrongPassword.LogIn("monuser", "Secret"), "ERR ACCESS-DENIED\n");
+  Server wrongUser;
+  EXPECT_EQ(wrongUser.LogIn("MonUser", "secret"), "ERR ACCESS-DENIED\n");
+  Server crossed;  // one user's name with the other's password
+  EXPECT_EQ(crossed.LogIn("monuser", "pass word"), "ERR ACCESS-DENIED\n");
+  EXPECT_FALSE(crossed.session.loggedIn);
+
+  Server noUsers;
+  noUsers.settings.users.clear();
+  EXPECT_EQ(noUsers.LogIn(), "ERR ACCESS-DENIED\n");
+}
+
+TEST(NutLogin, LogoutSaysGoodbyeAndEndsTheLogin) {
+  Server server;
+  server.LogIn();
+  EXPECT_EQ(server("LOGOUT"), "OK Goodbye\n");
+  EXPECT_FALSE(server.session.loggedIn);
+  EXPECT_TRUE(server.session.loggingOut);
+}

@@ -1,0 +1,231 @@
+// The UPS shared over the network: its settings, the variables built from
+// the UPS's replies, and the primary's wait for its secondaries at the end of
+// a count-down, on virtual time.
+#include <gtest/gtest.h>
+
+#include "events/timer_ids.h"
+#include "net/ups_share.h"
+#include "tests/unit/engine_fakes.h"
+
+using namespace voltaris;
+using namespace voltaris::testing;
+
+namespace {
+
+const std::string kHealthy = "(230.0 229.0 229.0 035 50.0 12.8 25.0 00001000\r";
+const std::string kMainsFailed = "(000.0 229.0 229.0 035 50.0 12.0 25.0 10001000\r";
+const std::string kRating = "#220.0 002 12.00 50.0\r";
+
+std::string StatusOf(const ShareSnapshot& snapshot) {
+  for (const auto& [name, value] : snapshot.variables) {
+    if (name == "ups.status") return value;
+  }
+  return "(none)";
+}
+
+std::string ValueOf(const ShareSnapshot& snapshot, const std::string& wanted) {
+  for (const auto& [name, value] : snapshot.variables) {
+    if (name == wanted) return value;
+  }
+  return "(none)";
+}
+
+UpsStatus Parsed(LinkKind link, const std::string& reply) {
+  UpsStatus status;
+  EXPECT_TRUE(ParseStatusReply(link, reply, status).accepted);
+  ParseRatingReply(LinkKind::Serial, kRating, status);
+  ApplyStatusBits(status);
+  return status;
+}
+
+struct ShareRig : EngineRig {
+  explicit ShareRig(const std::string& network = "Enabled=1\nHostSync=2\n", bool listens = true,
+                    const std::string& alarm = "CutACTimeMessage=1\nBatteryTime=1\n") {
+    share.listens = listens;
+    Settings("[AlarmMessage]\n" + alarm + "[Network]\n" + network);
+    engine.StartLink({0, 2400, 0, 4, 0});
+    Run(1000);
+    engine.OnSerialOpen(true);
+    parts.share.Start();
+  }
+  // Seconds of virtual time with the UPS answering `reply` before each tick.
+  void RunWith(const std::string& reply, int seconds) {
+    for (int i = 0; i < seconds; ++i) {
+      engine.OnSerialRead(true, reply);
+      Run(1000);
+    }
+  }
+};
+
+}  // namespace
+
+TEST(NetworkSettings, DefaultToOffOnThisMachineOnlyAndKeepValuesInRange) {
+  TestFolder folder{"voltaris-network"};
+  ConfigFile config{folder.path()};
+  NetworkSettings s = ReadNetworkSettings(config);
+  EXPECT_FALSE(s.enabled);
+  EXPECT_EQ(s.listenAddress, "127.0.0.1");
+  EXPECT_EQ(s.port, 3493);
+  EXPECT_EQ(s.upsName, "voltaris");
+  EXPECT_EQ(s.hostSyncSeconds, 15);
+  EXPECT_TRUE(s.users.empty());
+
+  auto with = [&](const std::string& keys) {
+    std::ofstream(folder.path() + "/UpsConfigure.ini") << "[Network]\n" << keys;
+    return ReadNetworkSettings(config);
+  };
+  EXPECT_EQ(with("Port=1\n").port, 1);
+  EXPECT_EQ(with("Port=65535\n").port, 65535);
+  EXPECT_EQ(with("Port=0\n").port, 3493);
+  EXPECT_EQ(with("Port=65536\n").port, 3493);
+  EXPECT_EQ(with("HostSync=0\n").hostSyncSeconds, 0);
+  EXPECT_EQ(with("HostSync=-1\n").hostSyncSeconds, 15);
+  EXPECT_EQ(with("HostSync=601\n").hostSyncSeconds, 600);
+  EXPECT_EQ(with("UpsName=server room\n").upsName, "voltaris");  // a client could not name it
+  EXPECT_EQ(with("UpsName=rack-1_a.b\n").upsName, "rack-1_a.b");
+  EXPECT_TRUE(with("Enabled=1\n").enabled);
+  EXPECT_FALSE(with("Enabled=yes\n").enabled);
+  s = with("User1=mon\nPassword1=pw\nUser2=nopass\nUser9=last\nPassword9=x\nUser10=over\nPassword10=y\n");
+  ASSERT_EQ(s.users.size(), 2u);
+  EXPECT_EQ(s.users[0].name, "mon");
+  EXPECT_EQ(s.users[0].password, "pw");
+  EXPECT_EQ(s.users[1].name, "last");
+}
+
+TEST(ShareSnapshot, CarriesTheUpsValuesAsTheProtocolNamesThem) {
+  const ShareSnapshot s = MakeShareSnapshot(LinkKind::Serial, Parsed(LinkKind::Serial, kHealthy), true, false);
+  EXPECT_FALSE(s.stale);
+  EXPECT_EQ(ValueOf(s, "ups.status"), "OL");
+  EXPECT_EQ(ValueOf(s, "input.voltage"), "230.0");
+  EXPECT_EQ(ValueOf(s, "input.voltage.fault"), "229.0");
+  EXPECT_EQ(ValueOf(s, "output.voltage"), "229.0");
+  EXPECT_EQ(ValueOf(s, "ups.load"), "35");
+  EXPECT_EQ(ValueOf(s, "input.frequency"), "50.0");
+  EXPECT_EQ(ValueOf(s, "battery.voltage"), "12.8");
+  EXPECT_EQ(ValueOf(s, "battery.voltage.nominal"), "12.00");
+  EXPECT_EQ(ValueOf(s, "battery.charge"), "94");  // 12.8 V of 13.5 V
+  EXPECT_EQ(ValueOf(s, "ups.temperature"), "25.0");
+  EXPECT_EQ(ValueOf(s, "ups.type"), "offline / line interactive");
+  EXPECT_EQ(ValueOf(s, "device.type"), "ups");
+  EXPECT_EQ(ValueOf(s, "driver.name"), "voltaris");
+  EXPECT_EQ(ValueOf(s, "ups.beeper.status"), "(none)");
+}
+
+TEST(ShareSnapshot, StatusWordsFollowTheBits) {
+  auto status = [](LinkKind link, const std::string& reply, bool fsd = false) {
+    return StatusOf(MakeShareSnapshot(link, Parsed(link, reply), true, fsd));
+  };
+  EXPECT_EQ(status(LinkKind::Serial, "(000.0 229.0 229.0 035 50.0 12.0 25.0 10000000\r"), "OB");
+  EXPECT_EQ(status(LinkKind::Serial, "(000.0 229.0 229.0 035 50.0 10.0 25.0 11000000\r"), "OB LB");
+  // b2, the self-test, lies past the serial reply's five kept bits
+  EXPECT_EQ(status(LinkKind::Serial, "(230.0 229.0 229.0 035 50.0 12.8 25.0 00000100\r"), "OL CAL");
+  EXPECT_EQ(status(LinkKind::Usb, "#(230.0 229.0 229.0 035 50.0 12.8 25.0 00000100\r"), "OL CAL");
+  // b5 (bypass) and b4 (UPS fault) are not published: secondaries would take them as critical
+  EXPECT_EQ(status(LinkKind::Serial, "(230.0 229.0 229.0 035 50.0 12.8 25.0 00110000\r"), "OL");
+  EXPECT_EQ(status(LinkKind::Serial, "(000.0 229.0 229.0 035 50.0 10.0 25.0 11000000\r", true), "FSD OB LB");
+  UpsStatus fullBattery = Parsed(LinkKind::Serial, "(230.0 229.0 229.0 035 50.0 13.7 25.0 00000000\r");
+  EXPECT_EQ(ValueOf(MakeShareSnapshot(LinkKind::Serial, fullBattery, true, false), "battery.charge"), "100");
+}
+
+TEST(ShareSnapshot, IsStaleWhileTheUpsIsSilentUnlessAForcedShutdownIsAnnounced) {
+  const UpsStatus status = Parsed(LinkKind::Serial, kHealthy);
+  EXPECT_TRUE(MakeShareSnapshot(LinkKind::Serial, status, false, false).stale);
+  const ShareSnapshot announcing = MakeShareSnapshot(LinkKind::Serial, status, false, true);
+  EXPECT_FALSE(announcing.stale);
+  EXPECT_EQ(StatusOf(announcing), "FSD OL");
+  // Texts the UPS never sent are left out rather than published empty.
+  EXPECT_EQ(ValueOf(MakeShareSnapshot(LinkKind::Serial, UpsStatus{}, true, false), "input.voltage"), "(none)");
+}
+
+TEST(UpsShare, ListensOnlyWhenEnabledAndPublishesEverySecond) {
+  ShareRig off("Enabled=0\n");
+  EXPECT_TRUE(off.share.listened.empty());
+  off.RunWith(kHealthy, 3);
+  EXPECT_TRUE(off.share.published.empty());
+
+  ShareRig on("Enabled=1\nPort=4000\nUser1=u\nPassword1=p\n");
+  ASSERT_EQ(on.share.listened.size(), 1u);
+  EXPECT_EQ(on.share.listened[0].port, 4000);
+  ASSERT_EQ(on.share.published.size(), 1u);
+  EXPECT_TRUE(on.share.published.back().stale);  // no reply yet
+  on.RunWith(kHealthy, 2);
+  EXPECT_EQ(on.share.published.size(), 3u);
+  EXPECT_FALSE(on.share.published.back().stale);
+  EXPECT_EQ(StatusOf(on.share.published.back()), "OL");
+  on.RunWith(kMainsFailed, 1);
+  EXPECT_EQ(StatusOf(on.share.published.back()), "OB");
+}
+
+TEST(UpsShare, AServerThatCannotListenIsRecordedAndShutdownsDoNotWait) {
+  ShareRig rig("Enabled=1\n", false);
+  EXPECT_EQ(rig.Count("  Network Server Not Started!"), 1);
+  rig.RunWith(kHealthy, 2);
+  EXPECT_TRUE(rig.share.published.empty());
+  rig.share.loggedIn = 1;
+  rig.parts.share.EndAndShutDown();
+  EXPECT_EQ(rig.shutdown.calls, 1);
+  EXPECT_EQ(rig.Count("  Network Clients Logged Out") + rig.Count("  Network Clients Still Logged In!"), 0);
+}
+
+TEST(UpsShare, TheEndOfACountdownAnnouncesFsdAndWaitsForTheSecondariesToLeave) {
+  ShareRig rig;
+  rig.share.loggedIn = 2;
+  rig.RunWith(kHealthy, 1);
+  // The mains fail: the count-down window after 1 s, BatteryTime (1 minute) to its end.
+  for (int second = 0; second < 120 && !rig.parts.share.State().waiting; ++second) rig.RunWith(kMainsFailed, 1);
+  ASSERT_TRUE(rig.parts.share.State().waiting);
+  EXPECT_EQ(rig.Count("  AC Fail!"), 1);
+  EXPECT_EQ(rig.shutdown.calls, 0);
+  EXPECT_EQ(StatusOf(rig.share.published.back()), "FSD OB");
+  rig.Run(750);
+  rig.share.loggedIn = 1;  // one logs out, the other is still there
+  rig.Run(250);
+  EXPECT_EQ(rig.shutdown.calls, 0);
+  rig.share.loggedIn = 0;
+  rig.Run(250);
+  EXPECT_EQ(rig.shutdown.calls, 1);
+  EXPECT_EQ(rig.Count("  Network Clients Logged Out"), 1);
+  EXPECT_FALSE(rig.timers.IsArmed(kTimerHostSync));
+  // The forced shutdown stays announced, as secondaries expect of a primary.
+  rig.Run(1000);
+  EXPECT_EQ(StatusOf(rig.share.published.back()), "FSD OB");
+}
+
+TEST(UpsShare, GivesUpOnSecondariesAfterExactlyHostSync) {
+  ShareRig rig("Enabled=1\nHostSync=2\n");
+  rig.RunWith(kHealthy, 1);
+  rig.share.loggedIn = 1;
+  rig.parts.share.EndAndShutDown();
+  rig.Run(1750);
+  EXPECT_EQ(rig.shutdown.calls, 0);
+  rig.Run(249);
+  EXPECT_EQ(rig.shutdown.calls, 0);
+  rig.Run(1);  // 2000 ms
+  EXPECT_EQ(rig.shutdown.calls, 1);
+  EXPECT_EQ(rig.Count("  Network Clients Still Logged In!"), 1);
+  EXPECT_EQ(rig.Count("  Network Clients Logged Out"), 0);
+}
+
+TEST(UpsShare, ShutsDownAtOnceWithNoSecondaryAndOnceForCountdownsEndingTogether) {
+  ShareRig none;
+  none.parts.share.EndAndShutDown();
+  EXPECT_EQ(none.shutdown.calls, 1);
+  EXPECT_EQ(none.Count("  Network Clients Logged Out"), 1);
+  EXPECT_EQ(StatusOf(none.share.published.back()).rfind("FSD ", 0), 0u);
+
+  ShareRig two;
+  two.share.loggedIn = 1;
+  two.parts.share.EndAndShutDown();
+  two.Run(500);
+  two.parts.share.EndAndShutDown();  // a second count-down ends during the wait
+  two.Run(5000);
+  EXPECT_EQ(two.shutdown.calls, 1);
+  EXPECT_EQ(two.Count("  Network Clients Still Logged In!"), 1);
+}
+
+TEST(UpsShare, WithoutTheServerACountdownEndShutsDownAtOnce) {
+  ShareRig rig("Enabled=0\n");
+  rig.parts.share.EndAndShutDown();
+  EXPECT_EQ(rig.shutdown.calls, 1);
+  EXPECT_EQ(rig.Count("  Network Clients Logged Out"), 0);
+}

@@ -1,0 +1,185 @@
+// The network server's Winsock side under Wine, on loopback: it answers over
+// real sockets, counts logins as clients come and go, and lets go of floods,
+// silent clients and long lines while the clients that behave are served.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "net/nut_server_win.h"
+
+using namespace voltaris;
+
+namespace {
+
+class Client {
+ public:
+  explicit Client(int port) {
+    socket_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<u_short>(port));
+    inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
+    connected_ = connect(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    DWORD timeout = 3000;
+    setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
+  }
+  ~Client() { closesocket(socket_); }
+  bool Connected() const { return connected_; }
+  void Send(const std::string& bytes) { send(socket_, bytes.data(), static_cast<int>(bytes.size()), 0); }
+  // Reads until `lines` LFs came; "" when the server closed or went quiet.
+  std::string Read(int lines = 1) {
+    std::string text;
+    char c;
+    while (lines > 0 && recv(socket_, &c, 1, 0) == 1) {
+      text += c;
+      lines -= c == '\n';
+    }
+    return lines == 0 ? text : "";
+  }
+  std::string Ask(const std::string& line, int lines = 1) {
+    Send(line + "\n");
+    return Read(lines);
+  }
+  // The server closed the connection (a read returns 0 within the timeout).
+  bool Closed() {
+    char c;
+    return recv(socket_, &c, 1, 0) == 0;
+  }
+
+ private:
+  SOCKET socket_ = INVALID_SOCKET;
+  bool connected_ = false;
+};
+
+struct Winsock {
+  Winsock() {
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+  }
+  ~Winsock() { WSACleanup(); }
+};
+
+NetworkSettings LoopbackSettings() {
+  NetworkSettings s;
+  s.enabled = true;
+  s.port = 0;  // the system chooses a free port
+  s.users = {{"mon", "pw"}};
+  return s;
+}
+
+ShareSnapshot Answering() {
+  ShareSnapshot snapshot;
+  snapshot.stale = false;
+  snapshot.variables = {{"ups.status", "OL"}, {"battery.charge", "94"}};
+  return snapshot;
+}
+
+bool WaitFor(const std::function<bool()>& condition) {
+  for (int i = 0; i < 100; ++i) {
+    if (condition()) return true;
+    Sleep(20);
+  }
+  return condition();
+}
+
+}  // namespace
+
+TEST(NutServerWin, AnswersOverLoopbackAndCountsLoginsAsClientsComeAndGo) {
+  Winsock winsock;
+  NutServer server;
+  ASSERT_TRUE(server.Listen(LoopbackSettings()));
+  server.Publish(Answering());
+  const int port = server.BoundPort();
+  ASSERT_GT(port, 0);
+  {
+    Client client(port);
+    ASSERT_TRUE(client.Connected());
+    EXPECT_EQ(client.Ask("STARTTLS"), "ERR FEATURE-NOT-CONFIGURED\n");
+    EXPECT_EQ(client.Ask("GET VAR voltaris ups.status"), "VAR voltaris ups.status \"OL\"\n");
+    EXPECT_EQ(client.Ask("LIST VAR voltaris", 4),
+              "BEGIN LIST VAR voltaris\nVAR voltaris ups.status \"OL\"\nVAR voltaris battery.charge \"94\"\n"
+              "END LIST VAR voltaris\n");
+    client.Send("USERNAME mon\nPASSWORD pw\n");
+    EXPECT_EQ(client.Read(2), "OK\nOK\n");
+    EXPECT_EQ(client.Ask("LOGIN voltaris"), "OK\n");
+    EXPECT_TRUE(WaitFor([&] { return server.LoggedIn() == 1; }));
+    EXPECT_EQ(client.Ask("LIST CLIENT voltaris", 3),
+              "BEGIN LIST CLIENT voltaris\nCLIENT voltaris 127.0.0.1\nEND LIST CLIENT voltaris\n");
+  }  // the secondary drops its connection without a word
+  EXPECT_TRUE(WaitFor([&] { return server.LoggedIn() == 0; }));
+
+  Client leaving(port);
+  leaving.Send("USERNAME mon\nPASSWORD pw\nLOGIN voltaris\n");
+  EXPECT_EQ(leaving.Read(3), "OK\nOK\nOK\n");
+  EXPECT_EQ(leaving.Ask("LOGOUT"), "OK Goodbye\n");
+  EXPECT_TRUE(leaving.Closed());
+  EXPECT_TRUE(WaitFor([&] { return server.LoggedIn() == 0; }));
+}
+
+TEST(NutServerWin, ListensOnlyWhereItIsToldAndNotTwiceOnOnePort) {
+  Winsock winsock;
+  NutServer first;
+  ASSERT_TRUE(first.Listen(LoopbackSettings()));
+  NetworkSettings same = LoopbackSettings();
+  same.port = first.BoundPort();
+  NutServer second;
+  EXPECT_FALSE(second.Listen(same));
+  NetworkSettings nowhere = LoopbackSettings();
+  nowhere.listenAddress = "not an address";
+  EXPECT_FALSE(second.Listen(nowhere));
+  nowhere.listenAddress = "192.0.2.1";  // not this machine's
+  EXPECT_FALSE(second.Listen(nowhere));
+}
+
+TEST(NutServerWin, LetsGoOfFloodsSilentClientsAndLongLinesWhileServingTheRest) {
+  Winsock winsock;
+  NutLimits limits;
+  limits.mostClients = 4;
+  limits.idleMs = 500;
+  NutServer server(limits);
+  ASSERT_TRUE(server.Listen(LoopbackSettings()));
+  server.Publish(Answering());
+  const int port = server.BoundPort();
+
+  std::vector<std::unique_ptr<Client>> clients;
+  for (int i = 0; i < 4; ++i) clients.push_back(std::make_unique<Client>(port));
+  EXPECT_EQ(clients[0]->Ask("NETVER"), "1.3\n");
+  Client flood(port);  // the fifth: closed at once
+  EXPECT_TRUE(flood.Closed());
+
+  clients[1]->Send(std::string(600, 'A'));  // a line longer than allowed, without its end
+  EXPECT_TRUE(clients[1]->Closed());
+  clients[2]->Send(std::string("\x00\xff\x01garbage\r\n", 12));
+  EXPECT_EQ(clients[2]->Read(), "ERR UNKNOWN-COMMAND\n");
+
+  // Clients that keep talking stay; the silent ones are let go.
+  for (int i = 0; i < 4; ++i) {
+    Sleep(200);
+    EXPECT_EQ(clients[0]->Ask("NETVER"), "1.3\n");
+  }
+  EXPECT_TRUE(clients[3]->Closed());
+  Client later(port);
+  EXPECT_EQ(later.Ask("NETVER"), "1.3\n");
+}
+
+TEST(NutServerWin, StopsPromptlyWithClientsConnected) {
+  Winsock winsock;
+  NutServer server;
+  ASSERT_TRUE(server.Listen(LoopbackSettings()));
+  Client client(server.BoundPort());
+  client.Send("NET");  // half a request
+  Sleep(100);
+  const auto started = std::chrono::steady_clock::now();
+  server.Stop();
+  const auto took = std::chrono::steady_clock::now() - started;
+  EXPECT_LT(took, std::chrono::milliseconds(NutServer::kWakeMs * 3));
+  EXPECT_FALSE(server.Running());
+  EXPECT_TRUE(client.Closed());
+}
