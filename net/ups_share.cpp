@@ -14,6 +14,19 @@ std::string Trimmed(const std::string& text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+// A reading as a number is written: "000.0" as "0.0", "050.0" as "50.0".
+// Anything but plain digits (a garbled field) goes out as the UPS sent it.
+std::string NumberText(const std::string& text) {
+  std::string number = Trimmed(text);
+  const size_t point = number.find('.');
+  const size_t whole = point == std::string::npos ? number.size() : point;
+  const bool plain = whole > 0 && number.find_first_not_of("0123456789.") == std::string::npos &&
+                     number.find('.', whole + 1) == std::string::npos && number.back() != '.';
+  if (!plain) return number;
+  const size_t firstKept = std::min(number.find_first_not_of('0'), whole - 1);
+  return number.substr(firstKept);
+}
+
 std::string StatusWords(const UpsStatus& status, bool forcedShutdown) {
   std::string words = forcedShutdown ? "FSD " : "";
   words += status.mainsFailed ? "OB" : "OL";
@@ -38,17 +51,17 @@ ShareSnapshot MakeShareSnapshot(LinkKind link, const UpsStatus& status, bool ans
     if (!value.empty()) snapshot.variables.emplace_back(name, value);
   };
   add("battery.charge", std::to_string(BatteryCharge(link, status)));
-  add("battery.voltage", Trimmed(status.batteryVoltageText));
-  add("battery.voltage.nominal", Trimmed(status.ratedBatteryVoltageText));
+  add("battery.voltage", NumberText(status.batteryVoltageText));
+  add("battery.voltage.nominal", NumberText(status.ratedBatteryVoltageText));
   add("device.type", "ups");
   add("driver.name", "voltaris");
-  add("input.frequency", Trimmed(status.frequencyText));
-  add("input.voltage", Trimmed(status.inputVoltageText));
-  add("input.voltage.fault", Trimmed(status.inputFaultVoltageText));
-  add("output.voltage", Trimmed(status.outputVoltageText));
+  add("input.frequency", NumberText(status.frequencyText));
+  add("input.voltage", NumberText(status.inputVoltageText));
+  add("input.voltage.fault", NumberText(status.inputFaultVoltageText));
+  add("output.voltage", NumberText(status.outputVoltageText));
   add("ups.load", status.loadPercentText);
   add("ups.status", StatusWords(status, forcedShutdown));
-  add("ups.temperature", Trimmed(status.temperatureText));
+  add("ups.temperature", NumberText(status.temperatureText));
   add("ups.type", status.standbyType ? "offline / line interactive" : "online");
   return snapshot;
 }

@@ -238,3 +238,23 @@ daily_row() { tail -n 1 "$APP_DIR/MonthRecord.csv" 2>/dev/null | tr -d '\r'; }
 
 # screenshot NAME: the whole screen, kept in the run folder for a person to look at.
 screenshot() { import -display "$DISPLAY" -window root "$RUN/$1.png" 2>/dev/null; }
+
+# free_port: a loopback TCP port nothing listens on now.
+free_port() {
+  local port
+  while true; do
+    port=$((20000 + RANDOM % 30000))
+    (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null || { echo "$port"; return; }
+  done
+}
+
+# set_network PORT [KEY=VALUE...]: the installed program serves the UPS on
+# 127.0.0.1:PORT with the user "monuser" (password "secret") and the keys given.
+set_network() {
+  local ini=$APP_DIR/UpsConfigure.ini port=$1
+  shift
+  printf '[Network]\r\nEnabled=1\r\nListenAddress=127.0.0.1\r\nPort=%s\r\nUser1=monuser\r\nPassword1=secret\r\n' \
+    "$port" >>"$ini"
+  local pair
+  for pair in "$@"; do printf '%s\r\n' "$pair" >>"$ini"; done
+}

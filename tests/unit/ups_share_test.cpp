@@ -111,6 +111,23 @@ TEST(ShareSnapshot, CarriesTheUpsValuesAsTheProtocolNamesThem) {
   EXPECT_EQ(ValueOf(s, "ups.beeper.status"), "(none)");
 }
 
+TEST(ShareSnapshot, WritesReadingsAsNumbersAndLeavesGarbledFieldsAsSent) {
+  UpsStatus status;
+  status.inputVoltageText = "000.0";
+  status.inputFaultVoltageText = "050.0";
+  status.outputVoltageText = "0.5.0";
+  status.frequencyText = "05.00";
+  status.batteryVoltageText = "00.00";
+  status.temperatureText = " -1.0";
+  const ShareSnapshot s = MakeShareSnapshot(LinkKind::Serial, status, true, false);
+  EXPECT_EQ(ValueOf(s, "input.voltage"), "0.0");
+  EXPECT_EQ(ValueOf(s, "input.voltage.fault"), "50.0");
+  EXPECT_EQ(ValueOf(s, "output.voltage"), "0.5.0");
+  EXPECT_EQ(ValueOf(s, "input.frequency"), "5.00");
+  EXPECT_EQ(ValueOf(s, "battery.voltage"), "0.00");
+  EXPECT_EQ(ValueOf(s, "ups.temperature"), "-1.0");
+}
+
 TEST(ShareSnapshot, StatusWordsFollowTheBits) {
   auto status = [](LinkKind link, const std::string& reply, bool fsd = false) {
     return StatusOf(MakeShareSnapshot(link, Parsed(link, reply), true, fsd));
