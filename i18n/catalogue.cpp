@@ -81,6 +81,8 @@ const CatalogueEntry kEntries[] = {
     {Text::Event5SettingError, "Event5 setting error!", "Erreur de configuration le Event5!"},
     {Text::Event6SettingError, "Event6 setting error!", "Erreur de configuration le Event6!!"},
     {Text::Event7SettingError, "Event7 setting error!", "Erreur de configuration le Event7!"},
+    {Text::RestartSpanHint, "The UPS restart must come 1 to 9999 minutes (about 6.9 days) after the shutdown.",
+     "Le red\xe9marrage de l'onduleur doit suivre l'arr\xeat de 1 \xe0 9999 minutes (environ 6,9 jours)."},
     // Records and viewers
     {Text::StartDate, "Start Date", "Date de d\xe9part"},
     {Text::EndDate, "End Date", "Date de fin"},

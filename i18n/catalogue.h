@@ -99,6 +99,8 @@ enum class Text {
   // Two exclamation marks in French, as it has always read.
   Event6SettingError,
   Event7SettingError,
+  // Added below a refused special row whose restart the UPS cannot carry out.
+  RestartSpanHint,
 
   // Records and viewers
   StartDate,

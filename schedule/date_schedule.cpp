@@ -5,6 +5,7 @@
 
 #include "config/settings.h"
 #include "i18n/catalogue.h"
+#include "schedule/scheduled_shutdown.h"
 
 namespace voltaris {
 
@@ -73,6 +74,12 @@ ScheduleSaveOutcome SaveSpecialSchedule(const ConfigFile& config, const SpecialS
     const SpecialRow& r = shown[static_cast<size_t>(row - 1)];
     if (r.restart.enabled && !r.shutdown.enabled) {
       outcome.refusedRows.push_back(row);
+      continue;
+    }
+    // The UPS counts its restart in whole minutes after the shutdown, 1 to 9999.
+    if (r.restart.enabled && !SpecialRestartFits(r)) {
+      outcome.refusedRows.push_back(row);
+      outcome.restartSpanRows.push_back(row);
       continue;
     }
     outcome.error = SaveRow(config, row, r);

@@ -1,7 +1,7 @@
 // The special-date schedule as data: seven numbered rows, each an optional
 // shutdown of the computer and the UPS at a date and time, and an optional
-// restart of the UPS at another. The rows are edited and stored only: no
-// timer or check acts on them.
+// restart of the UPS at another. The scheduled shutdown acts on them beside
+// the weekly rows (scheduled_shutdown.h).
 #pragma once
 
 #include <array>
@@ -38,7 +38,8 @@ SpecialSchedule ReadSpecialSchedule(const ConfigFile& config);
 std::string SpecialRowSettingError(int row);
 
 // The dialog's OK, row by row. A row with its restart checked and its
-// shutdown not is refused and nothing of it is written. Otherwise a checked
+// shutdown not is refused and nothing of it is written; so is a row whose
+// restart does not come 1 to 9999 whole minutes after its shutdown. Otherwise a checked
 // part is written as time, flag "1", date (the restart first when both are
 // checked), and an unchecked part as date "None", time "None", flag "0"
 // (the shutdown first). Writing stops at the first failure.

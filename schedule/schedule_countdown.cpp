@@ -3,6 +3,7 @@
 #include "config/settings.h"
 #include "events/timer_ids.h"
 #include "i18n/catalogue.h"
+#include "schedule/date_schedule.h"
 #include "schedule/weekly_schedule.h"
 
 namespace voltaris {
@@ -38,11 +39,12 @@ void ScheduleCountdown::CheckDue() {
   if (!s_.armedOnce || !linkUp_()) return;
   const ConfigFile settings = c_.config.Snapshot();  // one read of the file a second
   const int warningMinutes = ReadWarningTimes(settings).scheduleWarningMinutes;
-  const auto due = FindDueShutdown(ReadWeeklySchedule(settings), clock_.Now(), warningMinutes);
+  const auto due = FindScheduledShutdown(ReadWeeklySchedule(settings), ReadSpecialSchedule(settings), clock_.Now(),
+                                         warningMinutes);
   if (!due) return;
   s_.reload = false;
   s_.remaining = due->secondsLeft;
-  s_.dueRow = due->row;
+  s_.due = *due;
   s_.armedOnce = false;
   c_.timers.Kill(kTimerScheduleDueCheck);
   c_.timers.Arm(kTimerScheduleOpen, kOpenMs);
@@ -76,10 +78,10 @@ void ScheduleCountdown::EndStep() {
   s_.ending = true;
   c_.timers.Kill(kTimerScheduleCountdown);
   c_.timers.Kill(kTimerScheduleOpen);  // a window hidden by OK stays hidden
-  const WeeklySchedule schedule = ReadWeeklySchedule(c_.config);
-  const int row = s_.dueRow ? s_.dueRow : RowOfWeekday(clock_.Now().weekday);
-  const auto command = ScheduledSwitchOff(schedule[static_cast<size_t>(row - 1)], row,
-                                          ReadWarningTimes(c_.config).upsOffDelaySeconds);
+  if (!s_.due.weeklyRow && s_.due.specialRows.empty()) s_.due.weeklyRow = RowOfWeekday(clock_.Now().weekday);
+  const ConfigFile settings = c_.config.Snapshot();
+  const auto command = ScheduledSwitchOff(ReadWeeklySchedule(settings), ReadSpecialSchedule(settings), s_.due,
+                                          ReadWarningTimes(settings).upsOffDelaySeconds);
   if (!command) {
     ShutDown();
     return;

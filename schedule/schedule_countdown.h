@@ -1,5 +1,5 @@
 // The scheduled shutdown: while the UPS answers, a look each second whether
-// a weekly row's warning period has begun; then the warning window counting
+// the warning period of a weekly row or a special date has begun; then the warning window counting
 // down to the shutdown time, and at its end the switch-off-and-restore
 // command to the UPS, confirmed written before Windows is shut down. At most
 // one per run of the program; nothing cancels it.
@@ -9,6 +9,7 @@
 
 #include "events/engine_ports.h"
 #include "schedule/countdowns.h"
+#include "schedule/scheduled_shutdown.h"
 
 namespace voltaris {
 
@@ -17,7 +18,7 @@ struct ScheduleState {
   bool reload = true;     // the first tick loads ShutTimeMessage x 60
   int remaining = 0;      // seconds
   bool logOnOpen = true;
-  int dueRow = 0;         // the row whose shutdown is due (1..7)
+  ScheduledShutdown due;  // the rows whose shutdown is due
   unsigned switchOffId = 0;  // the switch-off command waiting to be written; 0: none
   bool ending = false;
   bool shutDown = false;  // the system shutdown has been asked for

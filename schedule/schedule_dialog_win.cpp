@@ -1,9 +1,11 @@
 #include "schedule/schedule_dialog_win.h"
 
+#include <algorithm>
 #include <string>
 
 #include "app/paint_win.h"
 #include "app/resource_ids.h"
+#include "i18n/catalogue.h"
 
 namespace voltaris {
 namespace {
@@ -118,7 +120,12 @@ void TickPart(HWND dialog, int boxId, std::initializer_list<int> pickerIds, bool
 bool ReportScheduleSave(HWND dialog, const ScheduleSaveOutcome& outcome, std::string (*rowError)(int),
                         const char* notSaved) {
   if (SaidNotSaved(dialog, outcome.error, notSaved)) return false;
-  for (int row : outcome.refusedRows) MessageBoxA(dialog, rowError(row).c_str(), "Voltaris", MB_OK | MB_ICONERROR);
+  for (int row : outcome.refusedRows) {
+    std::string text = rowError(row);
+    const auto& span = outcome.restartSpanRows;
+    if (std::find(span.begin(), span.end(), row) != span.end()) text += "\n\n" + std::string(Tr(Text::RestartSpanHint));
+    MessageBoxA(dialog, text.c_str(), "Voltaris", MB_OK | MB_ICONERROR);
+  }
   return outcome.refusedRows.empty();
 }
 

@@ -48,6 +48,7 @@ std::string RowSettingError(int row);
 // failed, which ended the save.
 struct ScheduleSaveOutcome {
   std::vector<int> refusedRows;  // 1..7, in order
+  std::vector<int> restartSpanRows;  // those of them refused for a restart the UPS cannot carry out
   FileError error;
 };
 

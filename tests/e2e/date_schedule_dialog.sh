@@ -3,7 +3,9 @@
 # shows it), once; it shows what the settings hold, with pickers enabled
 # only while their box is ticked; OK stores what it shows ("None" and "0"
 # for an unticked row), refuses a restart-only row with that row's message
-# while saving the others and staying open; Cancel writes nothing.
+# while saving the others and staying open; refuses a restart the UPS cannot
+# carry out (more than 9999 minutes after the shutdown) the same way, saying
+# why; Cancel writes nothing.
 source "$(dirname "$0")/lib.sh"
 e2e_init date_schedule_dialog 120
 e2e_sim
@@ -82,6 +84,26 @@ expect_eq "$(enabled 1044) $(enabled 1051)" "disabled disabled" "row 4's restart
 inspect click "$D" 485 295 >/dev/null
 wait_until 10 inspect wait "$D" gone 200 || fail "OK with every row valid left the dialog open"
 expect_eq "$(row_keys 4)" "0 None None 0 None None" "row 4 once mended"
+
+e2e_log "a restart 10000 minutes after its shutdown (row 5)"
+ctrl_p
+wait_until 10 inspect wait "$D" visible 200 || fail "the dialog did not open again"
+inspect check "$D" 1154 on && inspect check "$D" 1147 on
+inspect date "$D" 1108 2027-3-1 && inspect time "$D" 1115 8:0:0 || fail "could not set row 5's shutdown"
+inspect date "$D" 1045 2027-3-8 && inspect time "$D" 1052 6:40:0 || fail "could not set row 5's restart"
+inspect click "$D" 485 295 >/dev/null
+wait_until 10 inspect wait '#32770/Voltaris' visible 200 || fail "no message for the restart too far ahead"
+message=$(inspect children '#32770/Voltaris')
+grep -q 'Event5 setting error!' <<<"$message" || fail "wrong message: $message"
+grep -q '1 to 9999 minutes' <<<"$message" || fail "the message does not say why: $message"
+inspect close '#32770/Voltaris' >/dev/null
+wait_until 10 inspect wait '#32770/Voltaris' gone 200 || fail "the message stayed"
+inspect wait "$D" visible 200 >/dev/null || fail "the dialog closed with a refused row"
+expect_eq "$(row_keys 5)" "0 None None 0 None None" "row 5, refused, as it was"
+inspect time "$D" 1052 6:39:0 || fail "could not mend row 5's restart"
+inspect click "$D" 485 295 >/dev/null
+wait_until 10 inspect wait "$D" gone 200 || fail "a restart exactly 9999 minutes later was refused"
+expect_eq "$(row_keys 5)" "1 2027-3-1 8:0:0 1 2027-3-8 6:39:0" "row 5 with its restart 9999 minutes later"
 
 e2e_log "Cancel writes nothing"
 before=$(md5sum <"$APP_DIR/UpsConfigure.ini")

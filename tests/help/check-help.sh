@@ -13,7 +13,7 @@ command -v extract_chmLib >/dev/null || { echo "extract_chmLib missing (Debian p
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-pages=(index.htm mainwindow.htm menus.htm settings.htm selftests.htm schedules.htm records.htm)
+pages=(index.htm mainwindow.htm menus.htm settings.htm selftests.htm schedules.htm records.htm network.htm)
 checks=0
 failures=0
 check() {  # check DESCRIPTION COMMAND...
@@ -55,6 +55,8 @@ if [ -d "$en" ]; then
   check "en: special-date schedule on Ctrl+P" has "$en/menus.htm" '<kbd>Ctrl+P</kbd>'
   check "en: note on a folder the user can write" has "$en/index.htm" 'Install Voltaris in a folder you can write'
   check "en: mains-failure count-down text" has "$en/index.htm" 'System ShutDown After <i>n</i> Seconds'
+  check "en: upsmon.conf line of the network example" has "$en/network.htm" 'MONITOR voltaris@192.168.1.10 1 monuser "a long secret" secondary'
+  check "en: event Network Clients Still Logged In!" has "$en/network.htm" '"Network Clients Still Logged In!"'
 fi
 
 check_language fr "Aide de Voltaris"
@@ -64,6 +66,8 @@ if [ -d "$fr" ]; then
   check "fr: menu item Fermeture du systeme with Ctrl+R" has "$fr/menus.htm" $'<td>Fermeture du syst\xe8me</td><td><kbd>Ctrl+R</kbd></td>'
   check "fr: accented page title Reglages" has "$fr/settings.htm" $'<title>R\xe9glages</title>'
   check "fr: note on a folder the user can write" has "$fr/index.htm" $'Installez Voltaris dans un dossier o\xf9 vous pouvez \xe9crire'
+  check "fr: title of the network page" has "$fr/network.htm" $'<title>Partager l\'onduleur avec d\'autres ordinateurs</title>'
+  check "fr: event Clients reseau encore connectes!" has "$fr/network.htm" $'\xab Clients r\xe9seau encore connect\xe9s! \xbb'
   check "fr: contents entry in Windows-1252" has "$fr/Voltaris.hhc" $'value="La fen\xeatre principale"'
   check "fr: no UTF-8 left in the pages" lacks_utf8 "$fr"/*.htm "$fr/Voltaris.hhc" "$fr/Voltaris.hhk"
 fi

@@ -1,0 +1,219 @@
+// Scheduled shutdowns from both schedules: which is due and when, what its
+// end tells the UPS, the special-date dialog's new refusals, and the
+// count-down acting on a special date.
+#include <gtest/gtest.h>
+
+#include "events/timer_ids.h"
+#include "schedule/scheduled_shutdown.h"
+#include "tests/unit/engine_fakes.h"
+
+using namespace voltaris;
+using namespace voltaris::testing;
+
+namespace {
+
+// Tuesday 2026-12-08 (row 2 of the weekly schedule).
+LocalDateTime At(int day, int hour, int minute, int second = 0) {
+  return {2026, 12, day, hour, minute, second, (2 + day - 8) % 7};
+}
+
+SpecialRow Special(CalendarDate shutDate, TimeOfDay shutAt) {
+  SpecialRow row;
+  row.shutdown = {true, shutDate, shutAt};
+  return row;
+}
+
+SpecialRow Special(CalendarDate shutDate, TimeOfDay shutAt, CalendarDate restartDate, TimeOfDay restartAt) {
+  SpecialRow row = Special(shutDate, shutAt);
+  row.restart = {true, restartDate, restartAt};
+  return row;
+}
+
+std::string SerialOf(const std::optional<UpsControl>& control) { return control ? control->serial : "(none)"; }
+
+}  // namespace
+
+TEST(DayNumber, CountsDaysFromTheFirstOf1970AndRefusesDatesThatDoNotExist) {
+  EXPECT_EQ(DayNumber({1970, 1, 1}), 0);
+  EXPECT_EQ(DayNumber({2000, 3, 1}), 11017);
+  EXPECT_EQ(DayNumber({2026, 12, 8}), 20795);
+  EXPECT_EQ(DayNumber({2028, 2, 29}), 21243);
+  EXPECT_EQ(DayNumber({2100, 3, 1}), 47541);
+  EXPECT_FALSE(DayNumber({2027, 2, 29}));
+  EXPECT_FALSE(DayNumber({2100, 2, 29}));  // not a leap year
+  EXPECT_FALSE(DayNumber({2026, 4, 31}));
+  EXPECT_FALSE(DayNumber({2026, 13, 1}));
+  EXPECT_FALSE(DayNumber({0, 0, 0}));  // "None"
+}
+
+TEST(SpecialRestart, FitsFromOneToNineThousandNineHundredNinetyNineWholeMinutes) {
+  const SpecialRow twoDays = Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 11}, {7, 30, 0});
+  EXPECT_EQ(SpecialRestartSpan(twoDays), 2850);
+  EXPECT_EQ(SpecialRestoreMinutes(twoDays), 2850);
+  // 9999 minutes after 2026-12-09 08:00 is 2026-12-16 06:39.
+  EXPECT_TRUE(SpecialRestartFits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 16}, {6, 39, 0})));
+  EXPECT_TRUE(SpecialRestartFits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 16}, {6, 39, 59})));
+  EXPECT_FALSE(SpecialRestartFits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 16}, {6, 40, 0})));
+  EXPECT_TRUE(SpecialRestartFits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 9}, {8, 1, 0})));
+  EXPECT_FALSE(SpecialRestartFits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 9}, {8, 0, 59})));
+  EXPECT_FALSE(SpecialRestartFits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 9}, {8, 0, 0})));
+  EXPECT_FALSE(SpecialRestartFits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 8}, {9, 0, 0})));
+  EXPECT_FALSE(SpecialRestartFits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 2, 30}, {9, 0, 0})));
+  // Over the turn of a year, and of February in a leap year.
+  EXPECT_EQ(SpecialRestartSpan(Special({2026, 12, 31}, {23, 0, 0}, {2027, 1, 1}, {1, 0, 0})), 120);
+  EXPECT_EQ(SpecialRestartSpan(Special({2028, 2, 28}, {12, 0, 0}, {2028, 3, 1}, {12, 0, 0})), 2880);
+  // Without a restart, or one the UPS cannot carry out, it stays off as long as it can.
+  EXPECT_EQ(SpecialRestoreMinutes(Special({2026, 12, 9}, {8, 0, 0})), 9999);
+}
+
+TEST(FindScheduledShutdown, ASpecialDateWarnsShutTimeMessageBeforeItAndItsEndRestartsTheUpsLater) {
+  SpecialSchedule special;
+  special[2] = Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 11}, {7, 30, 0});  // tomorrow, row 3
+  const WeeklySchedule weekly{};
+  EXPECT_FALSE(FindScheduledShutdown(weekly, special, At(9, 7, 54, 59), 5));
+  const auto due = FindScheduledShutdown(weekly, special, At(9, 7, 55, 0), 5);
+  ASSERT_TRUE(due);
+  EXPECT_EQ(due->secondsLeft, 300);
+  EXPECT_EQ(due->weeklyRow, 0);
+  EXPECT_EQ(due->specialRows, std::vector<int>{3});
+  EXPECT_EQ(FindScheduledShutdown(weekly, special, At(9, 7, 59, 59), 5)->secondsLeft, 1);
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *due, 60)), "S01R2850\r");
+  EXPECT_EQ(ScheduledSwitchOff(weekly, special, *due, 60)->usb.text, "R00102850");
+  // The day before, the warning period has not begun.
+  EXPECT_FALSE(FindScheduledShutdown(weekly, special, At(8, 7, 55, 0), 5));
+  // A warning that begins the evening before.
+  special[2] = Special({2026, 12, 9}, {0, 3, 0});
+  EXPECT_EQ(FindScheduledShutdown(weekly, special, At(8, 23, 58, 0), 5)->secondsLeft, 300);
+}
+
+TEST(FindScheduledShutdown, DatesInThePastAndDatesThatDoNotExistNeverFire) {
+  SpecialSchedule special;
+  special[0] = Special({2026, 12, 8}, {9, 0, 0});
+  const WeeklySchedule weekly{};
+  EXPECT_TRUE(FindScheduledShutdown(weekly, special, At(8, 8, 59, 59), 5));
+  EXPECT_FALSE(FindScheduledShutdown(weekly, special, At(8, 9, 0, 0), 5));   // its very second
+  EXPECT_FALSE(FindScheduledShutdown(weekly, special, At(8, 9, 0, 1), 5));   // passed: not caught up
+  EXPECT_FALSE(FindScheduledShutdown(weekly, special, At(9, 8, 59, 0), 5));  // a day later: never again
+  special[0] = Special({2025, 12, 8}, {9, 0, 0});  // last year's
+  EXPECT_FALSE(FindScheduledShutdown(weekly, special, At(8, 8, 58, 0), 5));
+  special[0] = Special({2026, 11, 38}, {9, 0, 0});
+  EXPECT_FALSE(FindScheduledShutdown(weekly, special, At(8, 8, 58, 0), 5));
+  special[0] = Special({2026, 12, 8}, {9, 0, 0});
+  special[0].shutdown.enabled = false;
+  EXPECT_FALSE(FindScheduledShutdown(weekly, special, At(8, 8, 58, 0), 5));
+  special[0].shutdown.enabled = true;
+  EXPECT_FALSE(FindScheduledShutdown(weekly, special, At(8, 8, 58, 0), 0));  // no warning time set
+}
+
+TEST(FindScheduledShutdown, AWeeklyAndASpecialShutdownInTheSameMinuteShareOneWarningAndTheFirstRestart) {
+  WeeklySchedule weekly{};
+  weekly[1].shutdown = true;  // Tuesday 9:00, restart at 10:30 (90 minutes)
+  weekly[1].shutdownAt = {9, 0, 0};
+  weekly[1].restart = true;
+  weekly[1].restartAt = {10, 30, 0};
+  SpecialSchedule special;
+  special[4] = Special({2026, 12, 8}, {9, 0, 30}, {2026, 12, 8}, {10, 0, 30});  // 60 minutes
+  auto due = FindScheduledShutdown(weekly, special, At(8, 8, 56, 0), 5);
+  ASSERT_TRUE(due);
+  EXPECT_EQ(due->secondsLeft, 240);  // the earlier of the two
+  EXPECT_EQ(due->weeklyRow, 2);
+  EXPECT_EQ(due->specialRows, std::vector<int>{5});
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *due, 60)), "S01R0060\r");
+  special[4].restart.time = {11, 0, 30};  // now the weekly restart comes first
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *due, 60)), "S01R0090\r");
+  special[4].restart.enabled = false;
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *due, 60)), "S01R0090\r");
+  weekly[1].restart = false;  // no restart anywhere: as the weekly row says
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *due, 60)), "S01R9999\r");
+
+  // A minute apart: the first alone.
+  special[4] = Special({2026, 12, 8}, {9, 1, 0}, {2026, 12, 8}, {9, 31, 0});
+  due = FindScheduledShutdown(weekly, special, At(8, 8, 56, 0), 5);
+  EXPECT_EQ(due->weeklyRow, 2);
+  EXPECT_TRUE(due->specialRows.empty());
+  special[4].shutdown.time = {8, 59, 59};
+  due = FindScheduledShutdown(weekly, special, At(8, 8, 56, 0), 5);
+  EXPECT_EQ(due->weeklyRow, 0);
+  EXPECT_EQ(due->specialRows, std::vector<int>{5});
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *due, 60)), "S01R0031\r");
+}
+
+TEST(FindScheduledShutdown, WeeklyRowsAloneKeepTheirOwnRules) {
+  WeeklySchedule weekly{};
+  weekly[4].shutdown = true;  // Friday, no restart: the serial form has no restore part
+  weekly[4].shutdownAt = {18, 0, 0};
+  const auto due = FindScheduledShutdown(weekly, SpecialSchedule{}, {2026, 12, 11, 17, 58, 0, 5}, 5);
+  ASSERT_TRUE(due);
+  EXPECT_EQ(due->weeklyRow, 5);
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, SpecialSchedule{}, *due, 120)), "S02\r");
+  // A Friday special date without a restart is told the largest restore time.
+  SpecialSchedule special;
+  special[0] = Special({2026, 12, 11}, {18, 0, 0});
+  const auto both = FindScheduledShutdown(WeeklySchedule{}, special, {2026, 12, 11, 17, 58, 0, 5}, 5);
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(WeeklySchedule{}, special, *both, 120)), "S02R9999\r");
+}
+
+TEST(SpecialScheduleSave, RefusesARestartTheUpsCannotCarryOutAndWritesValidRowsAsBefore) {
+  voltaris::testing::TestFolder dir{"voltaris-special"};
+  const ConfigFile config{dir.path()};
+  SpecialSchedule shown;
+  shown[0] = Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 16}, {6, 39, 0});  // exactly 9999 minutes
+  shown[1] = Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 16}, {6, 40, 0});  // one more
+  shown[2] = Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 9}, {8, 0, 0});    // at its shutdown
+  shown[3] = Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 9}, {7, 0, 0});    // before it
+  shown[4].restart = {true, {2026, 12, 9}, {8, 0, 0}};                        // restart alone, as before
+  shown[5] = Special({2026, 12, 9}, {8, 0, 0});                               // shutdown alone
+  shown[5].restart = {false, {2020, 1, 1}, {0, 0, 0}};  // an unchecked restart is not looked at
+  const ScheduleSaveOutcome outcome = SaveSpecialSchedule(config, shown);
+  EXPECT_FALSE(outcome.error);
+  EXPECT_EQ(outcome.refusedRows, (std::vector<int>{2, 3, 4, 5}));
+  EXPECT_EQ(outcome.restartSpanRows, (std::vector<int>{2, 3, 4}));
+  EXPECT_EQ(config.ReadString("Schema", "SchemaSpecialShutYear1"), "2026-12-16");
+  EXPECT_EQ(config.ReadString("Schema", "SchemaSpecialShutTime1"), "6:39:0");
+  EXPECT_EQ(config.ReadString("Schema", "SchemaSpecialShutFlag2"), "");  // nothing of a refused row
+  EXPECT_EQ(config.ReadString("Schema", "SchemaSpecialRebootFlag3"), "");
+  EXPECT_EQ(config.ReadString("Schema", "SchemaSpecialRebootFlag6"), "1");
+  EXPECT_EQ(config.ReadString("Schema", "SchemaSpecialShutYear6"), "None");
+}
+
+namespace {
+
+// Tuesday 2026-12-08 9:05:07, the UPS answering; five minutes' warning.
+struct SpecialRig : EngineRig {
+  explicit SpecialRig(const std::string& schema) {
+    Settings("[AlarmMessage]\nShutTimeMessage=5\nBefoShutDownTime=60\n[Schema]\n" + schema);
+    engine.StartLink({0, 2400, 0, 4, 0});
+    Run(1000);
+    engine.OnSerialOpen(true);
+    engine.OnSerialRead(true, "(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000\r");
+    parts.schedule.Start();
+  }
+};
+
+}  // namespace
+
+TEST(ScheduleCountdown, ASpecialDateWarnsRecordsAndEndsWithItsSwitchOffAndTheShutdown) {
+  // 9:07:07 today, restart 90 minutes later.
+  SpecialRig rig("SchemaSpecialRebootFlag4=1\nSchemaSpecialRebootYear4=2026-12-8\nSchemaSpecialRebootTime4=9:7:7\n"
+                 "SchemaSpecialShutFlag4=1\nSchemaSpecialShutYear4=2026-12-8\nSchemaSpecialShutTime4=10:37:7\n");
+  rig.Run(1200);
+  ASSERT_TRUE(rig.views.IsOpen(CountdownWindow::Schedule));
+  EXPECT_EQ(rig.Count("  Schedule Setting Time Up Warning!"), 1);
+  rig.Run(1000);
+  EXPECT_EQ(rig.parts.schedule.Picture().seconds, 119);
+  rig.Run(118000);
+  EXPECT_EQ(rig.monitor.Count("S01R0090\r"), 0);
+  rig.Run(1000);
+  ASSERT_EQ(rig.monitor.Count("S01R0090\r"), 1);
+  EXPECT_EQ(rig.shutdown.calls, 0);  // not before the command is on the line
+  rig.engine.OnControlWritten(static_cast<unsigned>(rig.monitor.commands.size()), true);
+  EXPECT_EQ(rig.shutdown.calls, 1);
+}
+
+TEST(ScheduleCountdown, ASpecialDateThatPassedBeforeTheStartIsNotCaughtUp) {
+  SpecialRig rig("SchemaSpecialRebootFlag1=1\nSchemaSpecialRebootYear1=2026-12-8\nSchemaSpecialRebootTime1=9:5:0\n");
+  rig.Run(600000);
+  EXPECT_FALSE(rig.views.IsOpen(CountdownWindow::Schedule));
+  EXPECT_EQ(rig.Count("  Schedule Setting Time Up Warning!"), 0);
+  EXPECT_EQ(rig.shutdown.calls, 0);
+}
