@@ -242,8 +242,8 @@ void MainWindow::Quiesce(WindowNotices::Phase how) {
 void MainWindow::EndProgram(WindowNotices::Phase how) {
   if (ended) return;
   ended = true;
+  networkServer.Stop();  // its data would no longer be fresh
   Quiesce(how);
-  networkServer.Stop();
   countdowns.CloseAll();
   link.Unload();
   tray.Remove();
@@ -255,6 +255,7 @@ void MainWindow::EndProgram(WindowNotices::Phase how) {
 void MainWindow::EndAndShutDown() {
   Quiesce(WindowNotices::Phase::SystemEnding);
   if (ShutdownSystem()) return;
+  parts->share.ShutdownRefused();
   quiet = false;
   notices.phase = WindowNotices::Phase::Running;
   mailbox.Reopen();
@@ -280,8 +281,10 @@ LRESULT MainWindow::OnEndSession(bool ending) {
   return 0;
 }
 
+// While the network secondaries are given their time, the shutdown is under
+// way: no command (Exit included) may take it back.
 LRESULT MainWindow::OnCommand(WORD id) {
-  if (quiet) return 0;
+  if (quiet || parts->share.State().waiting) return 0;
   switch (id) {
     case IDC_EXIT:
       EndProgram(WindowNotices::Phase::Ending);

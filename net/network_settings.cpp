@@ -25,9 +25,10 @@ NetworkSettings ReadNetworkSettings(const ConfigFile& file) {
   if (port >= 1 && port <= 65535) s.port = port;
   const std::string name = file.ReadString(section::kNetwork, "UpsName");
   if (IsShareableName(name)) s.upsName = name;
-  if (!file.ReadString(section::kNetwork, "HostSync").empty()) {
-    const int seconds = ReadInteger(file, section::kNetwork, "HostSync");
-    if (seconds >= 0) s.hostSyncSeconds = std::min(seconds, NetworkSettings::kLongestHostSyncSeconds);
+  // Only a number replaces the default: "abc" must not mean "no wait".
+  const std::string hostSync = file.ReadString(section::kNetwork, "HostSync");
+  if (!hostSync.empty() && std::isdigit(static_cast<unsigned char>(hostSync[0]))) {
+    s.hostSyncSeconds = std::min(LeadingInteger(hostSync), NetworkSettings::kLongestHostSyncSeconds);
   }
   for (int n = 1; n <= NetworkSettings::kMostUsers; ++n) {
     NetworkUser user{file.ReadString(section::kNetwork, "User" + std::to_string(n)),

@@ -20,16 +20,19 @@ void NutServerCore::Receive(int id, const char* bytes, size_t count, int64_t now
   const auto it = connections_.find(id);
   if (it == connections_.end()) return;
   Connection& connection = it->second;
-  connection.lastHeardMs = nowMs;
   // Nothing is read after LOGOUT or once the connection has been given up.
   for (size_t i = 0; i < count && !connection.abusive && !connection.session.loggingOut; ++i) {
     if (bytes[i] != '\n') {
       connection.input += bytes[i];
       // A line this long is no client's request: the connection ends
-      // rather than the buffer growing.
-      if (connection.input.size() > limits_.longestLine) connection.abusive = true;
+      // rather than the buffer growing. The CR of a CRLF does not count.
+      const size_t length = connection.input.size() - (connection.input.back() == '\r');
+      if (length > limits_.longestLine) connection.abusive = true;
       continue;
     }
+    // Only whole requests count as activity: a client sending a byte now
+    // and then does not keep its place.
+    connection.lastHeardMs = nowMs;
     std::string line;
     line.swap(connection.input);
     if (!line.empty() && line.back() == '\r') line.pop_back();

@@ -17,7 +17,7 @@ struct NutLimits {
   size_t longestLine = 512;          // a longer request ends its connection
   size_t mostPendingOutput = 64 * 1024;  // a client that stops reading is let go
   size_t mostClients = 16;
-  int64_t idleMs = 60000;            // silent this long (half-open or stuck): let go
+  int64_t idleMs = 120000;           // no request for this long (half-open or stuck): let go
 };
 
 class NutServerCore {
@@ -26,7 +26,8 @@ class NutServerCore {
 
   // A new connection; false when the server is full (the caller closes it).
   bool Accept(int id, const std::string& address, int64_t nowMs);
-  // Bytes from the client: each whole line is answered into its output.
+  // Bytes from the client: each whole line is answered into its output and
+  // counts as activity.
   void Receive(int id, const char* bytes, size_t count, int64_t nowMs);
   // What waits to be sent, and how much of it went.
   const std::string& PendingOutput(int id) const;
@@ -36,7 +37,7 @@ class NutServerCore {
   bool ShouldClose(int id) const;
   // The client closed or the socket failed.
   void Drop(int id);
-  // Connections silent for longer than the idle limit.
+  // Connections without a request for longer than the idle limit.
   std::vector<int> Idle(int64_t nowMs) const;
 
   size_t Connections() const { return connections_.size(); }

@@ -1,6 +1,8 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include <climits>
+
 #include "net/nut_server_win.h"
 
 namespace voltaris {
@@ -39,7 +41,11 @@ bool NutServer::Listen(const NetworkSettings& settings) {
   const SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   listener_ = listener;
   int length = sizeof address;
+  // No other program may bind the port beside this one and take its clients.
+  BOOL exclusive = TRUE;
   const bool ready = listener != INVALID_SOCKET &&
+                     setsockopt(listener, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive),
+                                sizeof exclusive) == 0 &&
                      bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
                      listen(listener, SOMAXCONN) == 0 && MakeNonBlocking(listener) &&
                      getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) == 0;
@@ -82,7 +88,7 @@ void NutServer::Run(NutServerCore& core) {
       continue;
     }
     const int64_t now = NowMs();
-    if (FD_ISSET(AsSocket(listener_), &readable)) AcceptClient(core, now);
+    if (FD_ISSET(AsSocket(listener_), &readable) && !AcceptClients(core, now)) Sleep(kWakeMs);
     std::vector<int> finished;
     for (const auto& [id, socket] : clients_) {
       if (!Serve(core, id, socket, FD_ISSET(AsSocket(socket), &readable), now)) finished.push_back(id);
@@ -93,21 +99,27 @@ void NutServer::Run(NutServerCore& core) {
   while (!clients_.empty()) Close(core, clients_.begin()->first);
 }
 
-// Every pending connection is taken; those beyond the limit are closed at once,
-// so a flood never waits in the backlog.
-void NutServer::AcceptClient(NutServerCore& core, int64_t nowMs) {
-  while (true) {
+// Pending connections are taken, a bounded number a pass so that the clients
+// being served go on; those beyond the limit are closed at once. False when
+// accepting fails for a reason that will not pass by the next pass.
+bool NutServer::AcceptClients(NutServerCore& core, int64_t nowMs) {
+  for (int taken = 0; taken < kMostAcceptsAPass; ++taken) {
     sockaddr_in address{};
     int length = sizeof address;
     const SOCKET socket = accept(AsSocket(listener_), reinterpret_cast<sockaddr*>(&address), &length);
-    if (socket == INVALID_SOCKET) return;
-    const int id = nextClientId_++;
+    if (socket == INVALID_SOCKET) {
+      const int error = WSAGetLastError();
+      return error == WSAEWOULDBLOCK || error == WSAECONNRESET;
+    }
+    const int id = nextClientId_;
+    nextClientId_ = nextClientId_ == INT_MAX ? 1 : nextClientId_ + 1;
     if (FD_SETSIZE <= clients_.size() + 1 || !MakeNonBlocking(socket) || !core.Accept(id, AddressText(address), nowMs)) {
       closesocket(socket);
       continue;
     }
     clients_[id] = socket;
   }
+  return true;
 }
 
 // Reads what arrived and sends what waits; false when the connection is over.

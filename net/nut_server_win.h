@@ -38,7 +38,9 @@ class NutServer : public SharePort {
   static constexpr std::uintptr_t kNoSocket = ~std::uintptr_t{0};  // INVALID_SOCKET
 
   void Run(NutServerCore& core);
-  void AcceptClient(NutServerCore& core, int64_t nowMs);
+  static constexpr int kMostAcceptsAPass = 64;
+
+  bool AcceptClients(NutServerCore& core, int64_t nowMs);
   bool Serve(NutServerCore& core, int id, std::uintptr_t socket, bool readable, int64_t nowMs);
   void Close(NutServerCore& core, int id);
 

@@ -89,30 +89,59 @@ void UpsShare::Start() {
 }
 
 void UpsShare::OnTimer(unsigned id) {
-  if (id == kTimerSharePublish) Publish();
+  if (id == kTimerSharePublish) {
+    NoteReplies();
+    Publish();
+  }
   if (id == kTimerHostSync) WaitForSecondaries();
+}
+
+void UpsShare::NoteReplies() {
+  const long accepted = engine_.AcceptedStatusReplies();
+  state_.publishesWithoutReply = accepted == state_.lastAcceptedReplies ? state_.publishesWithoutReply + 1 : 0;
+  state_.lastAcceptedReplies = accepted;
 }
 
 void UpsShare::Publish() {
   if (!state_.listening) return;
-  server_.Publish(MakeShareSnapshot(engine_.Link(), engine_.Status(), engine_.UpsAnswering(), state_.forcedShutdown));
+  const bool fresh = engine_.UpsAnswering() && state_.publishesWithoutReply < kStaleAfterPublishes;
+  server_.Publish(MakeShareSnapshot(engine_.Link(), engine_.Status(), fresh, state_.forcedShutdown));
 }
 
 void UpsShare::EndAndShutDown() {
-  if (state_.waiting) return;  // one wait serves every count-down that ends meanwhile
-  if (!state_.listening) {
+  if (state_.shutdownAsked) return;  // one wait serves every count-down that ends meanwhile
+  state_.shutdownAsked = true;
+  AfterSecondaries([this] {
+    state_.shutdownAsked = false;
     system_.EndAndShutDown();
+  });
+}
+
+void UpsShare::AfterSecondaries(std::function<void()> then) {
+  if (!state_.listening || state_.released) {
+    then();
     return;
   }
+  afterSecondaries_.push_back(std::move(then));
+  if (state_.waiting) return;
   state_.forcedShutdown = true;
   Publish();
   state_.waiting = true;
   state_.waitedMs = 0;
-  if (server_.LoggedIn() == 0) {
+  state_.loggedInAtFsd = server_.LoggedIn();
+  if (state_.loggedInAtFsd == 0) {
     FinishWaiting(Text::SecondariesLoggedOutEvent);
-    return;
+  } else if (state_.hostSyncSeconds == 0) {
+    FinishWaiting(Text::SecondariesStillLoggedInEvent);
+  } else {
+    timers_.Arm(kTimerHostSync, kHostSyncPollMs);
   }
-  timers_.Arm(kTimerHostSync, kHostSyncPollMs);
+}
+
+void UpsShare::ShutdownRefused() {
+  state_.forcedShutdown = false;
+  state_.released = false;
+  Publish();
 }
 
 void UpsShare::WaitForSecondaries() {
@@ -125,11 +154,15 @@ void UpsShare::WaitForSecondaries() {
   }
 }
 
+// Recorded only when someone was logged in; then whatever waited goes on.
 void UpsShare::FinishWaiting(Text event) {
   timers_.Kill(kTimerHostSync);
   state_.waiting = false;
-  records_.AppendEvent(Tr(event));
-  system_.EndAndShutDown();
+  state_.released = true;
+  if (state_.loggedInAtFsd > 0) records_.AppendEvent(Tr(event));
+  std::vector<std::function<void()>> waiting;
+  waiting.swap(afterSecondaries_);
+  for (auto& then : waiting) then();
 }
 
 }  // namespace voltaris

@@ -4,6 +4,9 @@
 // are given up to HostSync seconds to log out, so they go down first.
 #pragma once
 
+#include <functional>
+#include <vector>
+
 #include "events/engine_ports.h"
 #include "events/power_engine.h"
 #include "events/record_keeper.h"
@@ -21,10 +24,15 @@ ShareSnapshot MakeShareSnapshot(LinkKind link, const UpsStatus& status, bool ans
 
 struct ShareState {
   bool listening = false;
-  bool forcedShutdown = false;  // latched, as secondaries expect
+  bool forcedShutdown = false;  // shown until the shutdown is refused, as secondaries expect
   bool waiting = false;         // for the secondaries, before the shutdown
+  bool released = false;        // the secondaries had their time: what follows goes on at once
+  bool shutdownAsked = false;   // a count-down's end waits for the secondaries
+  size_t loggedInAtFsd = 0;
   unsigned waitedMs = 0;
   int hostSyncSeconds = NetworkSettings::kDefaultHostSyncSeconds;
+  long lastAcceptedReplies = -1;
+  int publishesWithoutReply = 0;  // the UPS answered no status query for this many seconds
 };
 
 // On the user-interface thread; it stands between the count-downs and the
@@ -43,11 +51,20 @@ class UpsShare : public TimerOwner, public ShutdownPort {
   void OnTimer(unsigned id) override;
   // The end of a count-down: secondaries first, then this computer.
   void EndAndShutDown() override;
+  void AfterSecondaries(std::function<void()> then) override;
+  // Windows refused to shut down and the program goes on: the forced
+  // shutdown is no longer announced.
+  void ShutdownRefused();
 
   const ShareState& State() const { return state_; }
 
  private:
+  // A reply not accepted for this long makes the data stale, even while
+  // the link counts as up (noise on a line keeps it up).
+  static constexpr int kStaleAfterPublishes = 5;
+
   void Publish();
+  void NoteReplies();
   void WaitForSecondaries();
   void FinishWaiting(Text event);
 
@@ -58,6 +75,7 @@ class UpsShare : public TimerOwner, public ShutdownPort {
   const PowerEngine& engine_;
   ShutdownPort& system_;
   ShareState state_;
+  std::vector<std::function<void()>> afterSecondaries_;
 };
 
 }  // namespace voltaris

@@ -2,6 +2,7 @@
 // the program in a system shutdown.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "app/hot_zone.h"
@@ -46,6 +47,10 @@ class ShutdownPort {
  public:
   virtual ~ShutdownPort() = default;
   virtual void EndAndShutDown() = 0;
+  // Runs `then` once the other computers on this UPS have been told to shut
+  // down and given their time (at once when none follow it): the scheduled
+  // shutdown switches the UPS off only after that.
+  virtual void AfterSecondaries(std::function<void()> then) { then(); }
 };
 
 }  // namespace voltaris

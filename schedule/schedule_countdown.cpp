@@ -72,12 +72,17 @@ void ScheduleCountdown::Tick() {
   if (c_.views.IsOpen(CountdownWindow::Schedule)) c_.views.Blink(CountdownWindow::Schedule, Triangle::Red);
 }
 
-// The UPS is told when to switch off and on again, and the computer goes
-// down only once that command is on the line (or the wait for it is over).
+// Computers following this UPS over the network go down first; then the
+// UPS is told when to switch off and on again, and this computer goes down
+// only once that command is on the line (or the wait for it is over).
 void ScheduleCountdown::EndStep() {
   s_.ending = true;
   c_.timers.Kill(kTimerScheduleCountdown);
   c_.timers.Kill(kTimerScheduleOpen);  // a window hidden by OK stays hidden
+  c_.shutdown.AfterSecondaries([this] { SendSwitchOff(); });
+}
+
+void ScheduleCountdown::SendSwitchOff() {
   if (!s_.due.weeklyRow && s_.due.specialRows.empty()) s_.due.weeklyRow = RowOfWeekday(clock_.Now().weekday);
   const ConfigFile settings = c_.config.Snapshot();
   const auto command = ScheduledSwitchOff(ReadWeeklySchedule(settings), ReadSpecialSchedule(settings), s_.due,

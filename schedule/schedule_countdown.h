@@ -47,6 +47,7 @@ class ScheduleCountdown : public TimerOwner {
   void Open();
   void Tick();
   void EndStep();
+  void SendSwitchOff();
   void GiveUpSwitchOff();
   void ShutDown();
 

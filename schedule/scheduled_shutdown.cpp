@@ -1,9 +1,14 @@
 #include "schedule/scheduled_shutdown.h"
 
+#include <algorithm>
+
 namespace voltaris {
 namespace {
 
-constexpr long kSecondsPerDay = 86400;
+// Instants are seconds since 1970-01-01 00:00, local time, in 64 bits: a
+// 32-bit long (Windows) would run out in 2038.
+using Instant = std::int64_t;
+constexpr Instant kSecondsPerDay = 86400;
 
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
@@ -16,44 +21,74 @@ bool IsTimeOfDay(TimeOfDay t) {
   return t.hour >= 0 && t.hour < 24 && t.minute >= 0 && t.minute < 60 && t.second >= 0 && t.second < 60;
 }
 
-// Seconds since 1970-01-01 00:00 of a date and time (both local).
-std::optional<long> Instant(CalendarDate date, TimeOfDay time) {
+std::optional<Instant> InstantOf(CalendarDate date, TimeOfDay time) {
   const auto day = DayNumber(date);
   if (!day || !IsTimeOfDay(time)) return std::nullopt;
   return *day * kSecondsPerDay + time.Seconds();
 }
 
-long NowInstant(const LocalDateTime& now) {
+Instant NowInstant(const LocalDateTime& now) {
   const auto day = DayNumber({now.year, now.month, now.day});
   return (day ? *day : 0) * kSecondsPerDay + now.hour * 3600 + now.minute * 60 + now.second;
 }
 
-// One shutdown of either schedule whose warning period has begun.
 struct Candidate {
-  long secondsLeft = 0;
+  Instant at = 0;
   int weeklyRow = 0, specialRow = 0;
 };
 
+// Every enabled shutdown still ahead: the weekly rows of today and tomorrow
+// (whose warning may begin tonight) and the special dates.
+std::vector<Candidate> ShutdownsAhead(const WeeklySchedule& weekly, const SpecialSchedule& special,
+                                      const LocalDateTime& now) {
+  std::vector<Candidate> ahead;
+  const Instant nowAt = NowInstant(now);
+  const Instant today = nowAt - nowAt % kSecondsPerDay;
+  for (int daysAhead = 0; daysAhead <= 1; ++daysAhead) {
+    const int row = RowOfWeekday((now.weekday + daysAhead) % 7);
+    const WeeklyRow& entry = weekly[static_cast<size_t>(row - 1)];
+    const Instant at = today + daysAhead * kSecondsPerDay + entry.shutdownAt.Seconds();
+    if (entry.shutdown && at > nowAt) ahead.push_back({at, row, 0});
+  }
+  for (int row = 1; row <= 7; ++row) {
+    const SpecialPart& shutdown = special[static_cast<size_t>(row - 1)].shutdown;
+    const auto at = shutdown.enabled ? InstantOf(shutdown.date, shutdown.time) : std::nullopt;
+    if (at && *at > nowAt) ahead.push_back({*at, 0, row});
+  }
+  return ahead;
+}
+
+// Whole minutes from `from` to a special row's restart, when it has one the
+// UPS can carry out.
+std::optional<int> RestartMinutesFrom(Instant from, const SpecialRow& row) {
+  const auto restart = row.restart.enabled ? InstantOf(row.restart.date, row.restart.time) : std::nullopt;
+  if (!restart || !SpecialRestartFits(row)) return std::nullopt;
+  const Instant minutes = (*restart - from) / 60;
+  if (minutes < 1 || minutes > kMostRestoreMinutes) return std::nullopt;
+  return static_cast<int>(minutes);
+}
+
 }  // namespace
 
-std::optional<long> DayNumber(CalendarDate date) {
+std::optional<std::int64_t> DayNumber(CalendarDate date) {
   if (date.year < 1970 || date.year > 9999 || date.month < 1 || date.month > 12 || date.day < 1 ||
       date.day > DaysInMonth(date.year, date.month)) {
     return std::nullopt;
   }
-  // Days before the date's year, then before its month, then its day.
-  const long y = date.year - 1;
-  long days = 365L * (date.year - 1970) + (y / 4 - y / 100 + y / 400) - (1969 / 4 - 1969 / 100 + 1969 / 400);
+  // The days of the years before (with their leap days), of the months before, then the day.
+  const std::int64_t y = date.year - 1;
+  std::int64_t days = 365 * (std::int64_t{date.year} - 1970) + (y / 4 - y / 100 + y / 400) -
+                      (1969 / 4 - 1969 / 100 + 1969 / 400);
   for (int m = 1; m < date.month; ++m) days += DaysInMonth(date.year, m);
   return days + date.day - 1;
 }
 
-std::optional<long> SpecialRestartSpan(const SpecialRow& row) {
-  const auto shutdown = Instant(row.shutdown.date, row.shutdown.time);
-  const auto restart = Instant(row.restart.date, row.restart.time);
+std::optional<std::int64_t> SpecialRestartSpan(const SpecialRow& row) {
+  const auto shutdown = InstantOf(row.shutdown.date, row.shutdown.time);
+  const auto restart = InstantOf(row.restart.date, row.restart.time);
   if (!shutdown || !restart) return std::nullopt;
-  const long seconds = *restart - *shutdown;
-  return seconds >= 0 ? seconds / 60 : -((-seconds + 59) / 60);
+  const Instant seconds = *restart - *shutdown;
+  return seconds >= 0 ? seconds / 60 : -((-seconds + 59) / 60);  // whole minutes, rounded down
 }
 
 bool SpecialRestartFits(const SpecialRow& row) {
@@ -61,40 +96,24 @@ bool SpecialRestartFits(const SpecialRow& row) {
   return span && *span >= 1 && *span <= kMostRestoreMinutes;
 }
 
-int SpecialRestoreMinutes(const SpecialRow& row) {
-  if (!row.restart.enabled || !SpecialRestartFits(row)) return kMostRestoreMinutes;
-  return static_cast<int>(*SpecialRestartSpan(row));
-}
-
 std::optional<ScheduledShutdown> FindScheduledShutdown(const WeeklySchedule& weekly, const SpecialSchedule& special,
                                                        const LocalDateTime& now, int warningMinutes) {
   if (warningMinutes <= 0) return std::nullopt;
-  std::vector<Candidate> due;
-  if (const auto row = FindDueShutdown(weekly, now, warningMinutes)) due.push_back({row->secondsLeft, row->row, 0});
-  const long nowInstant = NowInstant(now);
-  for (int row = 1; row <= 7; ++row) {
-    const SpecialPart& shutdown = special[static_cast<size_t>(row - 1)].shutdown;
-    if (!shutdown.enabled) continue;
-    const auto at = Instant(shutdown.date, shutdown.time);
-    if (!at) continue;
-    const long left = *at - nowInstant;
-    if (left > 0 && left <= warningMinutes * 60L) due.push_back({left, 0, row});
+  const std::vector<Candidate> ahead = ShutdownsAhead(weekly, special, now);
+  if (ahead.empty()) return std::nullopt;
+  const Candidate& first =
+      *std::min_element(ahead.begin(), ahead.end(), [](const auto& a, const auto& b) { return a.at < b.at; });
+  const Instant left = first.at - NowInstant(now);
+  if (left > warningMinutes * 60) return std::nullopt;
+  ScheduledShutdown due;
+  due.secondsLeft = static_cast<int>(left);
+  due.shutdownAt = first.at;
+  for (const Candidate& c : ahead) {
+    if (c.at / 60 != first.at / 60) continue;  // not the same minute of the clock
+    if (c.weeklyRow) due.weeklyRow = c.weeklyRow;
+    if (c.specialRow) due.specialRows.push_back(c.specialRow);
   }
-  if (due.empty()) return std::nullopt;
-  const Candidate* first = &due.front();
-  for (const Candidate& c : due) {
-    if (c.secondsLeft < first->secondsLeft) first = &c;
-  }
-  // The same minute of the clock as the first: one warning serves them all.
-  const long minute = (nowInstant + first->secondsLeft) / 60;
-  ScheduledShutdown result;
-  result.secondsLeft = static_cast<int>(first->secondsLeft);
-  for (const Candidate& c : due) {
-    if ((nowInstant + c.secondsLeft) / 60 != minute) continue;
-    if (c.weeklyRow) result.weeklyRow = c.weeklyRow;
-    if (c.specialRow) result.specialRows.push_back(c.specialRow);
-  }
-  return result;
+  return due;
 }
 
 std::optional<UpsControl> ScheduledSwitchOff(const WeeklySchedule& weekly, const SpecialSchedule& special,
@@ -104,19 +123,16 @@ std::optional<UpsControl> ScheduledSwitchOff(const WeeklySchedule& weekly, const
     if (!weeklyRow) return std::nullopt;
     return ScheduledSwitchOff(*weeklyRow, due.weeklyRow, upsOffDelaySeconds);
   }
-  // The restart that comes first: all the rows shut down within the same minute.
   std::optional<int> restore;
   if (weeklyRow && weeklyRow->restart) restore = ScheduleRestoreMinutes(weeklyRow->shutdownAt, weeklyRow->restartAt);
   for (const int row : due.specialRows) {
-    const SpecialRow& r = special[static_cast<size_t>(row - 1)];
-    if (!r.restart.enabled || !SpecialRestartFits(r)) continue;
-    const int minutes = SpecialRestoreMinutes(r);
-    if (!restore || minutes < *restore) restore = minutes;
+    const auto minutes = RestartMinutesFrom(due.shutdownAt, special[static_cast<size_t>(row - 1)]);
+    if (minutes && (!restore || *minutes < *restore)) restore = minutes;
   }
-  if (restore) return SwitchOffControl(upsOffDelaySeconds, *restore, *restore);
-  // No restart anywhere: a weekly row keeps its own form (Friday's included).
-  if (weeklyRow && weeklyRow->shutdown) return ScheduledSwitchOff(*weeklyRow, due.weeklyRow, upsOffDelaySeconds);
-  return SwitchOffControl(upsOffDelaySeconds, kMostRestoreMinutes, std::nullopt);
+  // Without a restart anywhere the UPS stays off as long as it can: the
+  // Friday form belongs to weekly rows alone.
+  const int minutes = restore.value_or(kMostRestoreMinutes);
+  return SwitchOffControl(upsOffDelaySeconds, minutes, restore);
 }
 
 }  // namespace voltaris

@@ -13,7 +13,6 @@ namespace {
 constexpr int kFriday = 5;
 constexpr int kMinutesPerWeek = 10080;
 constexpr int kMaxRestore = 9999;
-constexpr int kSecondsPerDay = 86400;
 
 }  // namespace
 
@@ -106,21 +105,6 @@ std::optional<UpsControl> ScheduledSwitchOff(const WeeklyRow& entry, int row, in
   if (!entry.shutdown) return std::nullopt;
   if (row == kFriday) return SwitchOffControl(upsOffDelaySeconds, std::nullopt, std::nullopt);
   return SwitchOffControl(upsOffDelaySeconds, kMaxRestore, std::nullopt);
-}
-
-// Today's shutdown, or tomorrow's when its warning begins tonight.
-std::optional<DueShutdown> FindDueShutdown(const WeeklySchedule& schedule, const LocalDateTime& now,
-                                           int warningMinutes) {
-  if (warningMinutes <= 0) return std::nullopt;
-  const int nowSeconds = now.hour * 3600 + now.minute * 60 + now.second;
-  for (int daysAhead = 0; daysAhead <= 1; ++daysAhead) {
-    const int row = RowOfWeekday((now.weekday + daysAhead) % 7);
-    const WeeklyRow& entry = schedule[static_cast<size_t>(row - 1)];
-    if (!entry.shutdown) continue;
-    const int left = daysAhead * kSecondsPerDay + entry.shutdownAt.Seconds() - nowSeconds;
-    if (left > 0 && left <= warningMinutes * 60) return DueShutdown{row, left};
-  }
-  return std::nullopt;
 }
 
 }  // namespace voltaris

@@ -1,8 +1,7 @@
 // The weekly schedule as data: seven rows (1 Monday .. 7 Sunday), each a
 // shutdown of the computer and the UPS at a time of day and, optionally, the
-// UPS's restart later; when the warning before a shutdown is due, and the
-// switch-off-and-restore command its end sends. Pure functions of the
-// settings and the clock.
+// UPS's restart later, and the switch-off-and-restore command its end sends.
+// When a shutdown is due: scheduled_shutdown.h.
 #pragma once
 
 #include <array>
@@ -70,15 +69,5 @@ int ScheduleRestoreMinutes(TimeOfDay shutdown, TimeOfDay restart);
 // "S0" d "R" rrrr CR; without one "S0" d "R9999" CR, and on Friday "S0" d CR.
 // Nothing when the row has neither part enabled.
 std::optional<UpsControl> ScheduledSwitchOff(const WeeklyRow& entry, int row, int upsOffDelaySeconds);
-
-// A shutdown whose warning period has begun: its row and the seconds left
-// until it. The period is the `warningMinutes` before the row's weekday at
-// its time, also when it begins on the calendar day before.
-struct DueShutdown {
-  int row = 0;
-  int secondsLeft = 0;
-};
-std::optional<DueShutdown> FindDueShutdown(const WeeklySchedule& schedule, const LocalDateTime& now,
-                                           int warningMinutes);
 
 }  // namespace voltaris

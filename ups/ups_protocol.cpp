@@ -119,13 +119,13 @@ StatusParse ParseStatusReply(LinkKind link, const std::string& reply, UpsStatus&
   status.batteryVoltageText = Field(reply, 28 + o, 5);
   status.temperatureText = Field(reply, 33 + o, 5);
   status.statusBits = Field(reply, 38 + o, link == LinkKind::Usb ? 8 : 5);
-  // b2 lies beyond the five bits kept for a serial reply; it is read from the
-  // reply itself so that both links report a running self-test.
-  status.testInProgress = Field(reply, 43 + o, 1) == "1";
   status.loadPercent = LeadingInteger(status.loadText);
   status.loadPercentText = std::to_string(status.loadPercent);
   // A serial UPS reporting 5 degrees or less is taken to be sending rubbish.
   const bool evaluate = link == LinkKind::Usb || LeadingInteger(status.temperatureText) > 5;
+  // b2 lies beyond the five bits kept for a serial reply; it is read from the
+  // reply itself so that both links report a running self-test.
+  if (evaluate) status.testInProgress = Field(reply, 43 + o, 1) == "1";
   return {true, evaluate};
 }
 

@@ -55,7 +55,7 @@ if [ -d "$en" ]; then
   check "en: special-date schedule on Ctrl+P" has "$en/menus.htm" '<kbd>Ctrl+P</kbd>'
   check "en: note on a folder the user can write" has "$en/index.htm" 'Install Voltaris in a folder you can write'
   check "en: mains-failure count-down text" has "$en/index.htm" 'System ShutDown After <i>n</i> Seconds'
-  check "en: upsmon.conf line of the network example" has "$en/network.htm" 'MONITOR voltaris@192.168.1.10 1 monuser "a long secret" secondary'
+  check "en: upsmon.conf line of the network example" has "$en/network.htm" 'MONITOR voltaris@192.168.1.10 1 monuser Kw7-rq2-Tz9 secondary'
   check "en: event Network Clients Still Logged In!" has "$en/network.htm" '"Network Clients Still Logged In!"'
 fi
 

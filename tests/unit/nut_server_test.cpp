@@ -67,6 +67,9 @@ TEST(NutConnections, ALineLongerThanTheLimitEndsTheConnection) {
   c.Send(1, std::string(16, 'x') + "\n");  // exactly the limit: answered
   EXPECT_EQ(c.Take(1), "ERR UNKNOWN-COMMAND\n");
   EXPECT_FALSE(c.core->ShouldClose(1));
+  c.Send(1, std::string(16, 'x') + "\r\n");  // the CR of a CRLF does not count
+  EXPECT_EQ(c.Take(1), "ERR UNKNOWN-COMMAND\n");
+  EXPECT_FALSE(c.core->ShouldClose(1));
   c.Send(2, std::string(17, 'x'));  // one more, even without its LF
   EXPECT_TRUE(c.core->ShouldClose(2));
   c.Send(2, "\nNETVER\n");
@@ -116,7 +119,8 @@ TEST(NutConnections, SilentClientsAreIdleOnlyPastTheLimit) {
   Core c(limits);
   c.core->Accept(1, "a", 0);
   c.core->Accept(2, "b", 0);
-  c.Send(2, "NET", 600);  // half a line still counts as heard from
+  c.Send(1, "NET", 600);  // half a request is not activity
+  c.Send(2, "NETVER\n", 600);
   EXPECT_TRUE(c.core->Idle(1000).empty());
   EXPECT_EQ(c.core->Idle(1001), std::vector<int>{1});
   EXPECT_EQ(c.core->Idle(1601), (std::vector<int>{1, 2}));

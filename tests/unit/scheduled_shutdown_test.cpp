@@ -34,6 +34,8 @@ std::string SerialOf(const std::optional<UpsControl>& control) { return control 
 }  // namespace
 
 TEST(DayNumber, CountsDaysFromTheFirstOf1970AndRefusesDatesThatDoNotExist) {
+  static_assert(sizeof(*DayNumber({})) >= 8, "instants must not run out in 2038");
+  EXPECT_EQ(DayNumber({2040, 1, 1}), 25567);
   EXPECT_EQ(DayNumber({1970, 1, 1}), 0);
   EXPECT_EQ(DayNumber({2000, 3, 1}), 11017);
   EXPECT_EQ(DayNumber({2026, 12, 8}), 20795);
@@ -49,7 +51,6 @@ TEST(DayNumber, CountsDaysFromTheFirstOf1970AndRefusesDatesThatDoNotExist) {
 TEST(SpecialRestart, FitsFromOneToNineThousandNineHundredNinetyNineWholeMinutes) {
   const SpecialRow twoDays = Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 11}, {7, 30, 0});
   EXPECT_EQ(SpecialRestartSpan(twoDays), 2850);
-  EXPECT_EQ(SpecialRestoreMinutes(twoDays), 2850);
   // 9999 minutes after 2026-12-09 08:00 is 2026-12-16 06:39.
   EXPECT_TRUE(SpecialRestartFits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 16}, {6, 39, 0})));
   EXPECT_TRUE(SpecialRestartFits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 16}, {6, 39, 59})));
@@ -62,8 +63,9 @@ TEST(SpecialRestart, FitsFromOneToNineThousandNineHundredNinetyNineWholeMinutes)
   // Over the turn of a year, and of February in a leap year.
   EXPECT_EQ(SpecialRestartSpan(Special({2026, 12, 31}, {23, 0, 0}, {2027, 1, 1}, {1, 0, 0})), 120);
   EXPECT_EQ(SpecialRestartSpan(Special({2028, 2, 28}, {12, 0, 0}, {2028, 3, 1}, {12, 0, 0})), 2880);
-  // Without a restart, or one the UPS cannot carry out, it stays off as long as it can.
-  EXPECT_EQ(SpecialRestoreMinutes(Special({2026, 12, 9}, {8, 0, 0})), 9999);
+  // Past 2038, where 32 bits of seconds would have run out.
+  EXPECT_EQ(SpecialRestartSpan(Special({2040, 1, 1}, {0, 0, 0}, {2040, 1, 7}, {22, 39, 0})), 9999);
+  EXPECT_TRUE(SpecialRestartFits(Special({2038, 1, 19}, {3, 0, 0}, {2038, 1, 20}, {3, 0, 0})));
 }
 
 TEST(FindScheduledShutdown, ASpecialDateWarnsShutTimeMessageBeforeItAndItsEndRestartsTheUpsLater) {
@@ -138,6 +140,28 @@ TEST(FindScheduledShutdown, AWeeklyAndASpecialShutdownInTheSameMinuteShareOneWar
   EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *due, 60)), "S01R0031\r");
 }
 
+TEST(FindScheduledShutdown, TheSameMinuteGroupsRowsWhoseWarningHasNotBegunAndCountsFromTheFirst) {
+  WeeklySchedule weekly{};
+  weekly[1].shutdown = true;  // Tuesday 9:00:00, no restart
+  weekly[1].shutdownAt = {9, 0, 0};
+  SpecialSchedule special;
+  special[0] = Special({2026, 12, 8}, {9, 0, 45}, {2026, 12, 8}, {11, 0, 30});
+  // A one-minute warning: at 8:59:00 only the weekly row's has begun.
+  const auto due = FindScheduledShutdown(weekly, special, At(8, 8, 59, 0), 1);
+  ASSERT_TRUE(due);
+  EXPECT_EQ(due->secondsLeft, 60);
+  EXPECT_EQ(due->weeklyRow, 2);
+  EXPECT_EQ(due->specialRows, std::vector<int>{1});
+  // 9:00:00 to 11:00:30: the UPS goes off with the first and comes back at the restart.
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *due, 60)), "S01R0120\r");
+  // 2040, past the end of 32-bit seconds.
+  special[0] = Special({2040, 1, 1}, {9, 0, 0}, {2040, 1, 1}, {10, 0, 0});
+  const auto later = FindScheduledShutdown(WeeklySchedule{}, special, {2040, 1, 1, 8, 58, 0, 0}, 5);
+  ASSERT_TRUE(later);
+  EXPECT_EQ(later->secondsLeft, 120);
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(WeeklySchedule{}, special, *later, 60)), "S01R0060\r");
+}
+
 TEST(FindScheduledShutdown, WeeklyRowsAloneKeepTheirOwnRules) {
   WeeklySchedule weekly{};
   weekly[4].shutdown = true;  // Friday, no restart: the serial form has no restore part
@@ -146,11 +170,16 @@ TEST(FindScheduledShutdown, WeeklyRowsAloneKeepTheirOwnRules) {
   ASSERT_TRUE(due);
   EXPECT_EQ(due->weeklyRow, 5);
   EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, SpecialSchedule{}, *due, 120)), "S02\r");
-  // A Friday special date without a restart is told the largest restore time.
+  // A Friday special date without a restart is told the largest restore
+  // time, with the weekly Friday row or without it.
   SpecialSchedule special;
   special[0] = Special({2026, 12, 11}, {18, 0, 0});
-  const auto both = FindScheduledShutdown(WeeklySchedule{}, special, {2026, 12, 11, 17, 58, 0, 5}, 5);
-  EXPECT_EQ(SerialOf(ScheduledSwitchOff(WeeklySchedule{}, special, *both, 120)), "S02R9999\r");
+  const auto alone = FindScheduledShutdown(WeeklySchedule{}, special, {2026, 12, 11, 17, 58, 0, 5}, 5);
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(WeeklySchedule{}, special, *alone, 120)), "S02R9999\r");
+  const auto both = FindScheduledShutdown(weekly, special, {2026, 12, 11, 17, 58, 0, 5}, 5);
+  EXPECT_EQ(both->weeklyRow, 5);
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *both, 120)), "S02R9999\r");
+  EXPECT_EQ(ScheduledSwitchOff(weekly, special, *both, 120)->usb.text, "RS.2R9999\r");
 }
 
 TEST(SpecialScheduleSave, RefusesARestartTheUpsCannotCarryOutAndWritesValidRowsAsBefore) {

@@ -227,7 +227,7 @@ TEST(UpsShare, ShutsDownAtOnceWithNoSecondaryAndOnceForCountdownsEndingTogether)
   ShareRig none;
   none.parts.share.EndAndShutDown();
   EXPECT_EQ(none.shutdown.calls, 1);
-  EXPECT_EQ(none.Count("  Network Clients Logged Out"), 1);
+  EXPECT_EQ(none.Count("  Network Clients Logged Out"), 0);  // nobody to wait for, nothing to record
   EXPECT_EQ(StatusOf(none.share.published.back()).rfind("FSD ", 0), 0u);
 
   ShareRig two;
@@ -245,4 +245,64 @@ TEST(UpsShare, WithoutTheServerACountdownEndShutsDownAtOnce) {
   rig.parts.share.EndAndShutDown();
   EXPECT_EQ(rig.shutdown.calls, 1);
   EXPECT_EQ(rig.Count("  Network Clients Logged Out"), 0);
+}
+
+TEST(UpsShare, HostSyncZeroGivesUpAtOnceAndATextIsNotANumber) {
+  ShareRig rig("Enabled=1\nHostSync=0\n");
+  rig.share.loggedIn = 1;
+  rig.parts.share.EndAndShutDown();
+  EXPECT_EQ(rig.shutdown.calls, 1);
+  EXPECT_EQ(rig.Count("  Network Clients Still Logged In!"), 1);
+  ShareRig text("Enabled=1\nHostSync=abc\n");
+  EXPECT_EQ(text.parts.share.State().hostSyncSeconds, 15);
+}
+
+TEST(UpsShare, ARefusedShutdownTakesBackTheForcedShutdownAndTheNextEndWaitsAgain) {
+  ShareRig rig;
+  rig.RunWith(kHealthy, 1);
+  rig.share.loggedIn = 1;
+  rig.parts.share.EndAndShutDown();
+  rig.share.loggedIn = 0;
+  rig.Run(250);
+  ASSERT_EQ(rig.shutdown.calls, 1);
+  rig.parts.share.ShutdownRefused();  // Windows said no; the program goes on
+  EXPECT_EQ(StatusOf(rig.share.published.back()), "OL");
+  rig.share.loggedIn = 1;  // a secondary that came back
+  rig.parts.share.EndAndShutDown();
+  EXPECT_EQ(StatusOf(rig.share.published.back()), "FSD OL");
+  EXPECT_EQ(rig.shutdown.calls, 1);
+  rig.Run(2000);
+  EXPECT_EQ(rig.shutdown.calls, 2);
+}
+
+TEST(UpsShare, DataGoesStaleAfterFiveSecondsWithoutAnAcceptedReplyEvenWithTheLinkUp) {
+  ShareRig rig;
+  rig.RunWith(kHealthy, 2);
+  ASSERT_FALSE(rig.share.published.back().stale);
+  rig.Run(4000);  // the link still counts as up, but nothing was accepted
+  EXPECT_FALSE(rig.share.published.back().stale);
+  rig.Run(1000);
+  EXPECT_TRUE(rig.share.published.back().stale);
+  rig.RunWith(kHealthy, 1);
+  EXPECT_FALSE(rig.share.published.back().stale);
+}
+
+TEST(UpsShare, TheScheduledShutdownTellsTheUpsToSwitchOffOnlyAfterTheSecondariesLeft) {
+  // Tuesday 9:05:07; a special date at 9:05:37, the warning opening at once.
+  ShareRig rig("Enabled=1\nHostSync=10\n", true,
+               "ShutTimeMessage=5\nBefoShutDownTime=60\n[Schema]\nSchemaSpecialRebootFlag1=1\n"
+               "SchemaSpecialRebootYear1=2026-12-8\nSchemaSpecialRebootTime1=9:5:37\n");
+  rig.share.loggedIn = 1;
+  rig.parts.schedule.Start();
+  for (int second = 0; second < 40 && !rig.parts.share.State().waiting; ++second) rig.RunWith(kHealthy, 1);
+  ASSERT_TRUE(rig.parts.share.State().waiting);
+  EXPECT_EQ(StatusOf(rig.share.published.back()), "FSD OL");
+  EXPECT_EQ(rig.monitor.Count("S01R9999\r"), 0);  // the UPS keeps the secondaries' power on
+  rig.share.loggedIn = 0;
+  rig.Run(250);
+  ASSERT_EQ(rig.monitor.Count("S01R9999\r"), 1);
+  EXPECT_EQ(rig.shutdown.calls, 0);  // this computer once the command is on the line
+  rig.engine.OnControlWritten(static_cast<unsigned>(rig.monitor.commands.size()), true);
+  EXPECT_EQ(rig.shutdown.calls, 1);
+  EXPECT_EQ(rig.Count("  Network Clients Logged Out"), 1);
 }

@@ -3,6 +3,7 @@
 
 #include <fstream>
 
+#include "schedule/scheduled_shutdown.h"
 #include "schedule/weekly_schedule.h"
 #include "tests/unit/test_folder.h"
 
@@ -77,28 +78,28 @@ TEST(WeeklySchedule, SwitchOffOverUsb) {
 TEST(WeeklySchedule, TheWarningIsDueWheneverTheClockIsInsideItsPeriod) {
   WeeklySchedule s;
   s[0] = Row({22, 0, 0});  // Monday 22:00, a minute of 0
-  EXPECT_EQ(FindDueShutdown(s, At(kMonday, 21, 54, 59), 5), std::nullopt);
-  const auto started = FindDueShutdown(s, At(kMonday, 21, 57, 0), 5);  // started inside the period
+  EXPECT_EQ(FindScheduledShutdown(s, {}, At(kMonday, 21, 54, 59), 5), std::nullopt);
+  const auto started = FindScheduledShutdown(s, {}, At(kMonday, 21, 57, 0), 5);  // started inside the period
   ASSERT_TRUE(started);
   EXPECT_EQ(started->secondsLeft, 180);
-  EXPECT_EQ(started->row, 1);
-  EXPECT_EQ(FindDueShutdown(s, At(kMonday, 21, 55, 0), 5)->secondsLeft, 300);
-  EXPECT_EQ(FindDueShutdown(s, At(kMonday, 21, 59, 59), 5)->secondsLeft, 1);
-  EXPECT_EQ(FindDueShutdown(s, At(kMonday, 22, 0, 0), 5), std::nullopt);  // past
-  EXPECT_EQ(FindDueShutdown(s, At(kSunday, 21, 57, 0), 5), std::nullopt);  // another day
-  EXPECT_EQ(FindDueShutdown(s, At(kMonday, 21, 57, 0), 0), std::nullopt);
+  EXPECT_EQ(started->weeklyRow, 1);
+  EXPECT_EQ(FindScheduledShutdown(s, {}, At(kMonday, 21, 55, 0), 5)->secondsLeft, 300);
+  EXPECT_EQ(FindScheduledShutdown(s, {}, At(kMonday, 21, 59, 59), 5)->secondsLeft, 1);
+  EXPECT_EQ(FindScheduledShutdown(s, {}, At(kMonday, 22, 0, 0), 5), std::nullopt);  // past
+  EXPECT_EQ(FindScheduledShutdown(s, {}, At(kSunday, 21, 57, 0), 5), std::nullopt);  // another day
+  EXPECT_EQ(FindScheduledShutdown(s, {}, At(kMonday, 21, 57, 0), 0), std::nullopt);
 }
 
 TEST(WeeklySchedule, AShutdownJustAfterMidnightIsWarnedTheEveningBefore) {
   WeeklySchedule s;
   s[0] = Row({0, 10, 0});  // Monday 00:10, 30 minutes' warning
-  EXPECT_EQ(FindDueShutdown(s, At(kSunday, 23, 39, 59), 30), std::nullopt);
-  const auto due = FindDueShutdown(s, At(kSunday, 23, 40, 0), 30);
+  EXPECT_EQ(FindScheduledShutdown(s, {}, At(kSunday, 23, 39, 59), 30), std::nullopt);
+  const auto due = FindScheduledShutdown(s, {}, At(kSunday, 23, 40, 0), 30);
   ASSERT_TRUE(due);
   EXPECT_EQ(due->secondsLeft, 1800);
-  EXPECT_EQ(due->row, 1);
-  EXPECT_EQ(FindDueShutdown(s, At(kMonday, 0, 5, 0), 30)->secondsLeft, 300);
-  EXPECT_EQ(FindDueShutdown(s, At(kMonday, 23, 40, 0), 30), std::nullopt);  // not that Monday evening
+  EXPECT_EQ(due->weeklyRow, 1);
+  EXPECT_EQ(FindScheduledShutdown(s, {}, At(kMonday, 0, 5, 0), 30)->secondsLeft, 300);
+  EXPECT_EQ(FindScheduledShutdown(s, {}, At(kMonday, 23, 40, 0), 30), std::nullopt);  // not that Monday evening
 }
 
 // ---- The dialog's OK ---------------------------------------------------------
