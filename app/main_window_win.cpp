@@ -281,10 +281,11 @@ LRESULT MainWindow::OnEndSession(bool ending) {
   return 0;
 }
 
-// While the network secondaries are given their time, the shutdown is under
-// way: no command (Exit included) may take it back.
+// While the network secondaries are given their time, or the UPS is being
+// told to switch off, the shutdown is under way: no command (Exit included)
+// may take it back.
 LRESULT MainWindow::OnCommand(WORD id) {
-  if (quiet || parts->share.State().waiting) return 0;
+  if (quiet || parts->share.ShutdownUnderWay()) return 0;
   switch (id) {
     case IDC_EXIT:
       EndProgram(WindowNotices::Phase::Ending);
@@ -337,7 +338,8 @@ void MainWindow::OnBarAction(BarAction action) {
     case BarAction::EventData: OnCommand(IDC_EVENT_DATA); break;
     case BarAction::Shutdown: OnCommand(IDC_SHUTDOWN_SYSTEM); break;
     case BarAction::TenSecondTest:
-      if (!quiet) parts->selfTests.StartTenSecondFromBar();  // the menu is left as it is
+      // The menu is left as it is.
+      if (!quiet && !parts->share.ShutdownUnderWay()) parts->selfTests.StartTenSecondFromBar();
       break;
     case BarAction::CancelSelfTest: OnCommand(IDC_CANCEL_SELFTEST); break;
   }

@@ -35,6 +35,7 @@ enum TimerId : unsigned {
   kTimerTimedTestSend = 1154,         // the timed test's command half a second after its window
   kTimerSharePublish = 1155,          // hand the network server the latest variables
   kTimerHostSync = 1156,              // look whether the network secondaries have logged out
+  kTimerShareListen = 1157,           // try again to start the network server
 };
 
 // Periods in milliseconds.

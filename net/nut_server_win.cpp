@@ -41,11 +41,7 @@ bool NutServer::Listen(const NetworkSettings& settings) {
   const SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   listener_ = listener;
   int length = sizeof address;
-  // No other program may bind the port beside this one and take its clients.
-  BOOL exclusive = TRUE;
   const bool ready = listener != INVALID_SOCKET &&
-                     setsockopt(listener, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive),
-                                sizeof exclusive) == 0 &&
                      bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
                      listen(listener, SOMAXCONN) == 0 && MakeNonBlocking(listener) &&
                      getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) == 0;

@@ -73,27 +73,42 @@ UpsShare::UpsShare(TimerPort& timers, SharePort& server, RecordKeeper& records, 
 void UpsShare::OwnTimers(TimerTable& table) {
   table.Own(kTimerSharePublish, *this);
   table.Own(kTimerHostSync, *this);
+  table.Own(kTimerShareListen, *this);
 }
 
 void UpsShare::Start() {
-  const NetworkSettings settings = ReadNetworkSettings(config_);
-  if (!settings.enabled) return;
-  state_.hostSyncSeconds = settings.hostSyncSeconds;
-  state_.listening = server_.Listen(settings);
+  settings_ = ReadNetworkSettings(config_);
+  state_.enabled = settings_.enabled;
+  state_.hostSyncSeconds = settings_.hostSyncSeconds;
+  if (state_.enabled) TryListening();
+}
+
+// "Not started" is recorded once; the server starts as soon as it can.
+void UpsShare::TryListening() {
+  state_.listening = server_.Listen(settings_);
   if (!state_.listening) {
-    records_.AppendEvent(Tr(Text::NetworkServerNotStartedEvent));
+    if (!state_.notStartedRecorded) records_.AppendEvent(Tr(Text::NetworkServerNotStartedEvent));
+    state_.notStartedRecorded = true;
+    timers_.Arm(kTimerShareListen, kListenRetryMs);
     return;
   }
+  timers_.Kill(kTimerShareListen);
   Publish();
   timers_.Arm(kTimerSharePublish, kPublishMs);
 }
 
 void UpsShare::OnTimer(unsigned id) {
-  if (id == kTimerSharePublish) {
-    NoteReplies();
-    Publish();
+  switch (id) {
+    case kTimerSharePublish:
+      NoteReplies();
+      Publish();
+      break;
+    case kTimerHostSync: WaitForSecondaries(); break;
+    case kTimerShareListen:
+      if (!state_.listening) TryListening();
+      break;
+    default: break;
   }
-  if (id == kTimerHostSync) WaitForSecondaries();
 }
 
 void UpsShare::NoteReplies() {
@@ -109,20 +124,40 @@ void UpsShare::Publish() {
 }
 
 void UpsShare::EndAndShutDown() {
-  if (state_.shutdownAsked) return;  // one wait serves every count-down that ends meanwhile
-  state_.shutdownAsked = true;
-  AfterSecondaries([this] {
-    state_.shutdownAsked = false;
-    system_.EndAndShutDown();
-  });
-}
-
-void UpsShare::AfterSecondaries(std::function<void()> then) {
+  if (state_.switchOffPending) return;  // the switch-off's end shuts down
   if (!state_.listening || state_.released) {
-    then();
+    system_.EndAndShutDown();
     return;
   }
-  afterSecondaries_.push_back(std::move(then));
+  state_.shutdownAsked = true;  // one wait serves every count-down that ends meanwhile
+  BeginWaiting();
+}
+
+void UpsShare::SwitchOffThenShutDown(std::function<void()> sendSwitchOff) {
+  state_.switchOffPending = true;
+  if (!state_.listening || state_.released) {
+    sendSwitchOff();
+    return;
+  }
+  sendSwitchOff_ = std::move(sendSwitchOff);
+  BeginWaiting();
+}
+
+void UpsShare::SwitchOffDone(bool reachedUps) {
+  state_.switchOffPending = false;
+  state_.shutdownAsked = false;
+  state_.upsSwitchingOff = state_.upsSwitchingOff || reachedUps;
+  system_.EndAndShutDown();
+}
+
+void UpsShare::ShutdownRefused() {
+  // Once the UPS has been told to switch off, the secondaries must still go.
+  if (!state_.upsSwitchingOff) state_.forcedShutdown = false;
+  state_.released = false;
+  Publish();
+}
+
+void UpsShare::BeginWaiting() {
   if (state_.waiting) return;
   state_.forcedShutdown = true;
   Publish();
@@ -138,12 +173,6 @@ void UpsShare::AfterSecondaries(std::function<void()> then) {
   }
 }
 
-void UpsShare::ShutdownRefused() {
-  state_.forcedShutdown = false;
-  state_.released = false;
-  Publish();
-}
-
 void UpsShare::WaitForSecondaries() {
   if (!state_.waiting) return;
   state_.waitedMs += kHostSyncPollMs;
@@ -154,15 +183,21 @@ void UpsShare::WaitForSecondaries() {
   }
 }
 
-// Recorded only when someone was logged in; then whatever waited goes on.
+// Recorded only when someone was logged in. Then the schedule's switch-off
+// goes first (its end shuts down), else the shutdown a count-down asked for.
 void UpsShare::FinishWaiting(Text event) {
   timers_.Kill(kTimerHostSync);
   state_.waiting = false;
   state_.released = true;
   if (state_.loggedInAtFsd > 0) records_.AppendEvent(Tr(event));
-  std::vector<std::function<void()>> waiting;
-  waiting.swap(afterSecondaries_);
-  for (auto& then : waiting) then();
+  if (sendSwitchOff_) {
+    std::function<void()> send;
+    send.swap(sendSwitchOff_);
+    send();
+  } else if (state_.shutdownAsked) {
+    state_.shutdownAsked = false;
+    system_.EndAndShutDown();
+  }
 }
 
 }  // namespace voltaris

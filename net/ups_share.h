@@ -5,7 +5,6 @@
 #pragma once
 
 #include <functional>
-#include <vector>
 
 #include "events/engine_ports.h"
 #include "events/power_engine.h"
@@ -23,11 +22,15 @@ namespace voltaris {
 ShareSnapshot MakeShareSnapshot(LinkKind link, const UpsStatus& status, bool answering, bool forcedShutdown);
 
 struct ShareState {
+  bool enabled = false;         // the settings switch the server on
   bool listening = false;
-  bool forcedShutdown = false;  // shown until the shutdown is refused, as secondaries expect
+  bool notStartedRecorded = false;
+  bool forcedShutdown = false;  // shown until a shutdown is refused, as secondaries expect
   bool waiting = false;         // for the secondaries, before the shutdown
   bool released = false;        // the secondaries had their time: what follows goes on at once
   bool shutdownAsked = false;   // a count-down's end waits for the secondaries
+  bool switchOffPending = false;  // the schedule's switch-off goes first; its end shuts down
+  bool upsSwitchingOff = false;   // a switch-off reached the UPS: the forced shutdown stays shown
   size_t loggedInAtFsd = 0;
   unsigned waitedMs = 0;
   int hostSyncSeconds = NetworkSettings::kDefaultHostSyncSeconds;
@@ -41,6 +44,9 @@ class UpsShare : public TimerOwner, public ShutdownPort {
  public:
   static constexpr unsigned kPublishMs = 1000;
   static constexpr unsigned kHostSyncPollMs = 250;
+  // An address that cannot be used yet (a network not up at start, a port
+  // still held) is tried again this often.
+  static constexpr unsigned kListenRetryMs = 10000;
 
   UpsShare(TimerPort& timers, SharePort& server, RecordKeeper& records, const ConfigFile& config,
            const PowerEngine& engine, ShutdownPort& system);
@@ -51,10 +57,14 @@ class UpsShare : public TimerOwner, public ShutdownPort {
   void OnTimer(unsigned id) override;
   // The end of a count-down: secondaries first, then this computer.
   void EndAndShutDown() override;
-  void AfterSecondaries(std::function<void()> then) override;
+  void SwitchOffThenShutDown(std::function<void()> sendSwitchOff) override;
+  void SwitchOffDone(bool reachedUps) override;
   // Windows refused to shut down and the program goes on: the forced
-  // shutdown is no longer announced.
+  // shutdown is no longer announced, unless the UPS is switching off.
   void ShutdownRefused();
+  // Secondaries are being waited for, or the UPS being told to switch off:
+  // nothing may take the shutdown back.
+  bool ShutdownUnderWay() const { return state_.waiting || state_.switchOffPending; }
 
   const ShareState& State() const { return state_; }
 
@@ -63,8 +73,10 @@ class UpsShare : public TimerOwner, public ShutdownPort {
   // the link counts as up (noise on a line keeps it up).
   static constexpr int kStaleAfterPublishes = 5;
 
+  void TryListening();
   void Publish();
   void NoteReplies();
+  void BeginWaiting();
   void WaitForSecondaries();
   void FinishWaiting(Text event);
 
@@ -74,8 +86,9 @@ class UpsShare : public TimerOwner, public ShutdownPort {
   const ConfigFile& config_;
   const PowerEngine& engine_;
   ShutdownPort& system_;
+  NetworkSettings settings_;
   ShareState state_;
-  std::vector<std::function<void()>> afterSecondaries_;
+  std::function<void()> sendSwitchOff_;  // waits for the secondaries
 };
 
 }  // namespace voltaris

@@ -47,10 +47,14 @@ class ShutdownPort {
  public:
   virtual ~ShutdownPort() = default;
   virtual void EndAndShutDown() = 0;
-  // Runs `then` once the other computers on this UPS have been told to shut
-  // down and given their time (at once when none follow it): the scheduled
-  // shutdown switches the UPS off only after that.
-  virtual void AfterSecondaries(std::function<void()> then) { then(); }
+  // The scheduled shutdown's end: `sendSwitchOff` runs once the other
+  // computers on this UPS have been told to shut down and given their time
+  // (at once when none follow it), so that they keep their power meanwhile.
+  // The schedule then reports SwitchOffDone, whether the command reached the
+  // UPS or not, and the system goes down; count-downs ending in between wait
+  // for that instead of ending the program under the command.
+  virtual void SwitchOffThenShutDown(std::function<void()> sendSwitchOff) { sendSwitchOff(); }
+  virtual void SwitchOffDone(bool /*reachedUps*/) { EndAndShutDown(); }
 };
 
 }  // namespace voltaris

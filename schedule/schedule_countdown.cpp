@@ -79,7 +79,7 @@ void ScheduleCountdown::EndStep() {
   s_.ending = true;
   c_.timers.Kill(kTimerScheduleCountdown);
   c_.timers.Kill(kTimerScheduleOpen);  // a window hidden by OK stays hidden
-  c_.shutdown.AfterSecondaries([this] { SendSwitchOff(); });
+  c_.shutdown.SwitchOffThenShutDown([this] { SendSwitchOff(); });
 }
 
 void ScheduleCountdown::SendSwitchOff() {
@@ -88,7 +88,7 @@ void ScheduleCountdown::SendSwitchOff() {
   const auto command = ScheduledSwitchOff(ReadWeeklySchedule(settings), ReadSpecialSchedule(settings), s_.due,
                                           ReadWarningTimes(settings).upsOffDelaySeconds);
   if (!command) {
-    ShutDown();
+    ShutDown(false);
     return;
   }
   s_.switchOffId = monitor_.SendControl(*command);
@@ -100,7 +100,7 @@ void ScheduleCountdown::OnControlWritten(unsigned id, bool written) {
   if (id == 0 || id != s_.switchOffId || !written) return;
   s_.switchOffId = 0;
   c_.timers.Kill(kTimerScheduleConfirm);
-  ShutDown();
+  ShutDown(true);
 }
 
 // The UPS could not be told in time: say so, take the command back so that
@@ -112,15 +112,15 @@ void ScheduleCountdown::GiveUpSwitchOff() {
   monitor_.WithdrawControl(s_.switchOffId);
   s_.switchOffId = 0;
   c_.records.AppendEvent(kNotSent);
-  ShutDown();
+  ShutDown(false);
 }
 
 // Once per run: a late report of the command cannot shut down again.
-void ScheduleCountdown::ShutDown() {
+void ScheduleCountdown::ShutDown(bool switchOffReachedUps) {
   c_.views.Close(CountdownWindow::Schedule);
   if (s_.shutDown) return;
   s_.shutDown = true;
-  c_.shutdown.EndAndShutDown();
+  c_.shutdown.SwitchOffDone(switchOffReachedUps);
 }
 
 CountdownPicture ScheduleCountdown::Picture() const {

@@ -49,7 +49,7 @@ class ScheduleCountdown : public TimerOwner {
   void EndStep();
   void SendSwitchOff();
   void GiveUpSwitchOff();
-  void ShutDown();
+  void ShutDown(bool switchOffReachedUps);
 
   CountdownContext c_;
   MonitorPort& monitor_;

@@ -104,7 +104,7 @@ std::optional<ScheduledShutdown> FindScheduledShutdown(const WeeklySchedule& wee
   const Candidate& first =
       *std::min_element(ahead.begin(), ahead.end(), [](const auto& a, const auto& b) { return a.at < b.at; });
   const Instant left = first.at - NowInstant(now);
-  if (left > warningMinutes * 60) return std::nullopt;
+  if (left > std::int64_t{warningMinutes} * 60) return std::nullopt;
   ScheduledShutdown due;
   due.secondsLeft = static_cast<int>(left);
   due.shutdownAt = first.at;

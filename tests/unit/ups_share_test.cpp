@@ -306,3 +306,74 @@ TEST(UpsShare, TheScheduledShutdownTellsTheUpsToSwitchOffOnlyAfterTheSecondaries
   EXPECT_EQ(rig.shutdown.calls, 1);
   EXPECT_EQ(rig.Count("  Network Clients Logged Out"), 1);
 }
+
+TEST(UpsShare, ACountdownEndingDuringTheScheduledSwitchOffWaitsForItsEnd) {
+  // The schedule's end first, then the mains' count-down ends during the wait.
+  ShareRig rig;
+  rig.share.loggedIn = 1;
+  int sent = 0;
+  rig.parts.share.SwitchOffThenShutDown([&sent] { ++sent; });
+  rig.parts.share.EndAndShutDown();
+  EXPECT_TRUE(rig.parts.share.ShutdownUnderWay());
+  rig.share.loggedIn = 0;
+  rig.Run(250);
+  EXPECT_EQ(sent, 1);
+  EXPECT_EQ(rig.shutdown.calls, 0);  // the command is not on the line yet
+  rig.parts.share.EndAndShutDown();  // and another count-down ends while it is sent
+  EXPECT_EQ(rig.shutdown.calls, 0);
+  rig.parts.share.SwitchOffDone(true);
+  EXPECT_EQ(rig.shutdown.calls, 1);
+  EXPECT_FALSE(rig.parts.share.ShutdownUnderWay());
+}
+
+TEST(UpsShare, TheScheduledSwitchOffGoesBeforeAShutdownThatStartedTheWait) {
+  ShareRig rig;
+  rig.share.loggedIn = 1;
+  rig.parts.share.EndAndShutDown();  // the mains' count-down first
+  int sent = 0;
+  rig.parts.share.SwitchOffThenShutDown([&sent] { ++sent; });
+  rig.share.loggedIn = 0;
+  rig.Run(250);
+  EXPECT_EQ(sent, 1);
+  EXPECT_EQ(rig.shutdown.calls, 0);
+  rig.parts.share.SwitchOffDone(false);  // given up: the shutdown goes on all the same
+  EXPECT_EQ(rig.shutdown.calls, 1);
+
+  ShareRig off("Enabled=0\n");  // without the server the order is the same
+  int offSent = 0;
+  off.parts.share.SwitchOffThenShutDown([&offSent] { ++offSent; });
+  EXPECT_EQ(offSent, 1);
+  off.parts.share.EndAndShutDown();
+  EXPECT_EQ(off.shutdown.calls, 0);
+  off.parts.share.SwitchOffDone(true);
+  EXPECT_EQ(off.shutdown.calls, 1);
+}
+
+TEST(UpsShare, ARefusedShutdownKeepsFsdOnceTheUpsWasToldToSwitchOff) {
+  ShareRig rig;
+  rig.RunWith(kHealthy, 1);
+  rig.parts.share.SwitchOffThenShutDown([] {});
+  rig.parts.share.SwitchOffDone(true);
+  ASSERT_EQ(rig.shutdown.calls, 1);
+  rig.parts.share.ShutdownRefused();
+  EXPECT_EQ(StatusOf(rig.share.published.back()), "FSD OL");
+}
+
+TEST(UpsShare, AnAddressThatCannotBeUsedIsRecordedOnceAndTriedAgain) {
+  ShareRig rig("Enabled=1\n", false);
+  EXPECT_EQ(rig.Count("  Network Server Not Started!"), 1);
+  rig.Run(10000);
+  EXPECT_EQ(rig.share.listened.size(), 2u);
+  EXPECT_EQ(rig.Count("  Network Server Not Started!"), 1);
+  EXPECT_TRUE(rig.share.published.empty());
+  rig.share.listens = true;
+  rig.Run(9999);
+  EXPECT_EQ(rig.share.listened.size(), 2u);
+  rig.Run(1);
+  EXPECT_EQ(rig.share.listened.size(), 3u);
+  EXPECT_TRUE(rig.parts.share.State().listening);
+  EXPECT_EQ(rig.share.published.size(), 1u);
+  rig.Run(20000);
+  EXPECT_EQ(rig.share.listened.size(), 3u);  // no more tries once it listens
+  EXPECT_FALSE(rig.timers.IsArmed(kTimerShareListen));
+}
