@@ -262,9 +262,9 @@ void PowerEngine::HandleSerialReply(const std::string& reply) {
   menus_.SetControlCenterEnabled(true);
   if (!parse.evaluate) return;
   ++acceptedStatusReplies_;
-  const BatteryReading battery = ComputeBatteryPercent(LinkKind::Serial, status_);
+  battery_ = ComputeBatteryPercent(LinkKind::Serial, status_);
   ApplyStatusBits();
-  gauges_.ShowReadings(LinkKind::Serial, status_, battery);
+  gauges_.ShowReadings(LinkKind::Serial, status_, battery_);
   SwitchHistory(HistoryState::SerialUp);
 }
 
@@ -340,8 +340,8 @@ void PowerEngine::OnUsbPass(const UsbPass& pass) {
     ++acceptedStatusReplies_;
     menus_.SetControlCenterEnabled(true);
     ApplyStatusBits();
-    const BatteryReading battery = ComputeBatteryPercent(LinkKind::Usb, status_);
-    gauges_.ShowReadings(LinkKind::Usb, status_, battery);
+    battery_ = ComputeBatteryPercent(LinkKind::Usb, status_);
+    gauges_.ShowReadings(LinkKind::Usb, status_, battery_);
     gauges_.ShowLinkPictures(true);
     flags_.usbGaugesShown = 1;
     SwitchHistory(HistoryState::UsbUp);

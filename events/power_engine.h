@@ -72,6 +72,8 @@ class PowerEngine : public TimerOwner {
   void SetSettingsDialogOpen(bool open) { settingsDialogOpen_ = open; }
 
   const UpsStatus& Status() const { return status_; }
+  // The battery as the last evaluated reply gave it.
+  const BatteryReading& Battery() const { return battery_; }
   const LinkFlags& Flags() const { return flags_; }
   // The link pictures: the serial port is open, or the USB UPS answers.
   bool LinkPicturesUp() const { return link_ == LinkKind::Usb ? flags_.usbLinkUp : flags_.serialPortOpened; }
@@ -104,6 +106,7 @@ class PowerEngine : public TimerOwner {
   LinkKind link_ = LinkKind::Serial;
   LinkFlags flags_;
   UpsStatus status_;
+  BatteryReading battery_;
   ReplyText replyText_;
   bool settingsDialogOpen_ = false;
   long acceptedStatusReplies_ = 0;

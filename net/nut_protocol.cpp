@@ -1,8 +1,6 @@
 #include "net/nut_protocol.h"
 
 #include <cctype>
-#include <functional>
-#include <map>
 
 namespace voltaris {
 namespace {
@@ -26,9 +24,10 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string Err(const char* code) { return std::string("ERR ") + code + "\n"; }
 
-// Short descriptions for GET DESC, in our own words.
+// Short descriptions for GET DESC, in our own words; names match as the
+// variables do, without regard to case.
 const char* DescriptionOf(const std::string& name) {
-  static const std::map<std::string, const char*> kDescriptions = {
+  static const std::pair<const char*, const char*> kDescriptions[] = {
       {"ups.status", "UPS status"},
       {"ups.load", "Load on the UPS (percent)"},
       {"ups.temperature", "UPS temperature (degrees C)"},
@@ -41,12 +40,12 @@ const char* DescriptionOf(const std::string& name) {
       {"input.frequency", "Input frequency (Hz)"},
       {"output.voltage", "Output voltage (V)"},
       {"device.type", "Device type"},
-      {"device.mfr", "Device manufacturer"},
-      {"device.model", "Device model"},
       {"driver.name", "Driver name"},
   };
-  const auto it = kDescriptions.find(name);
-  return it == kDescriptions.end() ? "Description unavailable" : it->second;
+  for (const auto& [variable, description] : kDescriptions) {
+    if (SameWord(name, variable)) return description;
+  }
+  return "Description unavailable";
 }
 
 // One request, split into words; the first word chose the handler.
@@ -76,9 +75,7 @@ class Request {
  private:
   size_t Arguments() const { return words_.size() - 1; }
   const std::string& Ups(size_t index) const { return words_[index]; }
-  bool KnownUps(const std::string& name) const {
-    return name.size() == view_.settings.upsName.size() && SameWord(name, view_.settings.upsName.c_str());
-  }
+  bool KnownUps(const std::string& name) const { return SameWord(name, view_.settings.upsName.c_str()); }
   const std::string* Variable(const std::string& name) const {
     for (const auto& [key, value] : view_.snapshot.variables) {
       if (SameWord(name, key.c_str())) return &value;
@@ -140,21 +137,16 @@ class Request {
     const std::string head = Upper(kind) + " " + ups + " " + name + " ";
     if (SameWord(kind, "VAR")) return head + QuoteNut(*value) + "\n";
     if (SameWord(kind, "TYPE")) return head + "NUMBER\n";  // read-only, as the reference server types them
-    std::string key = name;
-    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return head + QuoteNut(DescriptionOf(key)) + "\n";
+    return head + QuoteNut(DescriptionOf(name)) + "\n";
   }
 
-  std::string Username() const {
+  std::string Username() const { return SetOnce(session_.username, "ALREADY-SET-USERNAME"); }
+  std::string Password() const { return SetOnce(session_.password, "ALREADY-SET-PASSWORD"); }
+  // USERNAME and PASSWORD: one word each, given once per connection.
+  std::string SetOnce(std::optional<std::string>& slot, const char* alreadySet) const {
     if (Arguments() != 1) return Err("INVALID-ARGUMENT");
-    if (session_.username) return Err("ALREADY-SET-USERNAME");
-    session_.username = words_[1];
-    return "OK\n";
-  }
-  std::string Password() const {
-    if (Arguments() != 1) return Err("INVALID-ARGUMENT");
-    if (session_.password) return Err("ALREADY-SET-PASSWORD");
-    session_.password = words_[1];
+    if (slot) return Err(alreadySet);
+    slot = words_[1];
     return "OK\n";
   }
 

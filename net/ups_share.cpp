@@ -35,22 +35,16 @@ std::string StatusWords(const UpsStatus& status, bool forcedShutdown) {
   return words;
 }
 
-int BatteryCharge(LinkKind link, const UpsStatus& status) {
-  UpsStatus copy = status;  // the reading keeps the last percentage when full
-  const BatteryReading reading = ComputeBatteryPercent(link, copy);
-  if (reading.full) return 100;
-  return std::clamp(static_cast<int>(copy.batteryPercent), 0, 100);
-}
-
 }  // namespace
 
-ShareSnapshot MakeShareSnapshot(LinkKind link, const UpsStatus& status, bool answering, bool forcedShutdown) {
+ShareSnapshot MakeShareSnapshot(const UpsStatus& status, const BatteryReading& battery, bool answering,
+                                bool forcedShutdown) {
   ShareSnapshot snapshot;
   snapshot.stale = !answering && !forcedShutdown;
   auto add = [&snapshot](const char* name, const std::string& value) {
     if (!value.empty()) snapshot.variables.emplace_back(name, value);
   };
-  add("battery.charge", std::to_string(BatteryCharge(link, status)));
+  add("battery.charge", std::to_string(battery.gaugePosition));  // whole percent, 100 when full
   add("battery.voltage", NumberText(status.batteryVoltageText));
   add("battery.voltage.nominal", NumberText(status.ratedBatteryVoltageText));
   add("device.type", "ups");
@@ -78,9 +72,7 @@ void UpsShare::OwnTimers(TimerTable& table) {
 
 void UpsShare::Start() {
   settings_ = ReadNetworkSettings(config_);
-  state_.enabled = settings_.enabled;
-  state_.hostSyncSeconds = settings_.hostSyncSeconds;
-  if (state_.enabled) TryListening();
+  if (settings_.enabled) TryListening();
 }
 
 // "Not started" is recorded once; the server starts as soon as it can.
@@ -120,7 +112,7 @@ void UpsShare::NoteReplies() {
 void UpsShare::Publish() {
   if (!state_.listening) return;
   const bool fresh = engine_.UpsAnswering() && state_.publishesWithoutReply < kStaleAfterPublishes;
-  server_.Publish(MakeShareSnapshot(engine_.Link(), engine_.Status(), fresh, state_.forcedShutdown));
+  server_.Publish(MakeShareSnapshot(engine_.Status(), engine_.Battery(), fresh, state_.forcedShutdown));
 }
 
 void UpsShare::EndAndShutDown() {
@@ -166,7 +158,7 @@ void UpsShare::BeginWaiting() {
   state_.loggedInAtFsd = server_.LoggedIn();
   if (state_.loggedInAtFsd == 0) {
     FinishWaiting(Text::SecondariesLoggedOutEvent);
-  } else if (state_.hostSyncSeconds == 0) {
+  } else if (settings_.hostSyncSeconds == 0) {
     FinishWaiting(Text::SecondariesStillLoggedInEvent);
   } else {
     timers_.Arm(kTimerHostSync, kHostSyncPollMs);
@@ -178,7 +170,7 @@ void UpsShare::WaitForSecondaries() {
   state_.waitedMs += kHostSyncPollMs;
   if (server_.LoggedIn() == 0) {
     FinishWaiting(Text::SecondariesLoggedOutEvent);
-  } else if (state_.waitedMs >= static_cast<unsigned>(state_.hostSyncSeconds) * 1000u) {
+  } else if (state_.waitedMs >= static_cast<unsigned>(settings_.hostSyncSeconds) * 1000u) {
     FinishWaiting(Text::SecondariesStillLoggedInEvent);
   }
 }

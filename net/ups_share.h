@@ -19,10 +19,10 @@ namespace voltaris {
 // The variables of the UPS as the protocol names them. `answering`: the UPS
 // answers on its link (otherwise the data is stale, unless a forced
 // shutdown is being announced, which secondaries must still read).
-ShareSnapshot MakeShareSnapshot(LinkKind link, const UpsStatus& status, bool answering, bool forcedShutdown);
+ShareSnapshot MakeShareSnapshot(const UpsStatus& status, const BatteryReading& battery, bool answering,
+                                bool forcedShutdown);
 
 struct ShareState {
-  bool enabled = false;         // the settings switch the server on
   bool listening = false;
   bool notStartedRecorded = false;
   bool forcedShutdown = false;  // shown until a shutdown is refused, as secondaries expect
@@ -33,7 +33,6 @@ struct ShareState {
   bool upsSwitchingOff = false;   // a switch-off reached the UPS: the forced shutdown stays shown
   size_t loggedInAtFsd = 0;
   unsigned waitedMs = 0;
-  int hostSyncSeconds = NetworkSettings::kDefaultHostSyncSeconds;
   long lastAcceptedReplies = -1;
   int publishesWithoutReply = 0;  // the UPS answered no status query for this many seconds
 };
@@ -67,6 +66,7 @@ class UpsShare : public TimerOwner, public ShutdownPort {
   bool ShutdownUnderWay() const { return state_.waiting || state_.switchOffPending; }
 
   const ShareState& State() const { return state_; }
+  const NetworkSettings& Settings() const { return settings_; }
 
  private:
   // A reply not accepted for this long makes the data stale, even while

@@ -83,7 +83,6 @@ void ScheduleCountdown::EndStep() {
 }
 
 void ScheduleCountdown::SendSwitchOff() {
-  if (!s_.due.weeklyRow && s_.due.specialRows.empty()) s_.due.weeklyRow = RowOfWeekday(clock_.Now().weekday);
   const ConfigFile settings = c_.config.Snapshot();
   const auto command = ScheduledSwitchOff(ReadWeeklySchedule(settings), ReadSpecialSchedule(settings), s_.due,
                                           ReadWarningTimes(settings).upsOffDelaySeconds);

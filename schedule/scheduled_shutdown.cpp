@@ -61,9 +61,8 @@ std::vector<Candidate> ShutdownsAhead(const WeeklySchedule& weekly, const Specia
 // Whole minutes from `from` to a special row's restart, when it has one the
 // UPS can carry out.
 std::optional<int> RestartMinutesFrom(Instant from, const SpecialRow& row) {
-  const auto restart = row.restart.enabled ? InstantOf(row.restart.date, row.restart.time) : std::nullopt;
-  if (!restart || !SpecialRestartFits(row)) return std::nullopt;
-  const Instant minutes = (*restart - from) / 60;
+  if (!row.restart.enabled || !SpecialRestartFits(row)) return std::nullopt;
+  const Instant minutes = (*InstantOf(row.restart.date, row.restart.time) - from) / 60;  // it fits: it exists
   if (minutes < 1 || minutes > kMostRestoreMinutes) return std::nullopt;
   return static_cast<int>(minutes);
 }

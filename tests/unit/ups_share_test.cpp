@@ -38,6 +38,13 @@ UpsStatus Parsed(LinkKind link, const std::string& reply) {
   return status;
 }
 
+// The variables as the share publishes them: the battery read from the
+// status as the engine reads it at each reply.
+ShareSnapshot Snapshot(LinkKind link, UpsStatus status, bool answering, bool forcedShutdown) {
+  const BatteryReading battery = ComputeBatteryPercent(link, status);
+  return MakeShareSnapshot(status, battery, answering, forcedShutdown);
+}
+
 struct ShareRig : EngineRig {
   explicit ShareRig(const std::string& network = "Enabled=1\nHostSync=2\n", bool listens = true,
                     const std::string& alarm = "CutACTimeMessage=1\nBatteryTime=1\n") {
@@ -93,7 +100,7 @@ TEST(NetworkSettings, DefaultToOffOnThisMachineOnlyAndKeepValuesInRange) {
 }
 
 TEST(ShareSnapshot, CarriesTheUpsValuesAsTheProtocolNamesThem) {
-  const ShareSnapshot s = MakeShareSnapshot(LinkKind::Serial, Parsed(LinkKind::Serial, kHealthy), true, false);
+  const ShareSnapshot s = Snapshot(LinkKind::Serial, Parsed(LinkKind::Serial, kHealthy), true, false);
   EXPECT_FALSE(s.stale);
   EXPECT_EQ(ValueOf(s, "ups.status"), "OL");
   EXPECT_EQ(ValueOf(s, "input.voltage"), "230.0");
@@ -119,7 +126,7 @@ TEST(ShareSnapshot, WritesReadingsAsNumbersAndLeavesGarbledFieldsAsSent) {
   status.frequencyText = "05.00";
   status.batteryVoltageText = "00.00";
   status.temperatureText = " -1.0";
-  const ShareSnapshot s = MakeShareSnapshot(LinkKind::Serial, status, true, false);
+  const ShareSnapshot s = Snapshot(LinkKind::Serial, status, true, false);
   EXPECT_EQ(ValueOf(s, "input.voltage"), "0.0");
   EXPECT_EQ(ValueOf(s, "input.voltage.fault"), "50.0");
   EXPECT_EQ(ValueOf(s, "output.voltage"), "0.5.0");
@@ -130,7 +137,7 @@ TEST(ShareSnapshot, WritesReadingsAsNumbersAndLeavesGarbledFieldsAsSent) {
 
 TEST(ShareSnapshot, StatusWordsFollowTheBits) {
   auto status = [](LinkKind link, const std::string& reply, bool fsd = false) {
-    return StatusOf(MakeShareSnapshot(link, Parsed(link, reply), true, fsd));
+    return StatusOf(Snapshot(link, Parsed(link, reply), true, fsd));
   };
   EXPECT_EQ(status(LinkKind::Serial, "(000.0 229.0 229.0 035 50.0 12.0 25.0 10000000\r"), "OB");
   EXPECT_EQ(status(LinkKind::Serial, "(000.0 229.0 229.0 035 50.0 10.0 25.0 11000000\r"), "OB LB");
@@ -141,17 +148,17 @@ TEST(ShareSnapshot, StatusWordsFollowTheBits) {
   EXPECT_EQ(status(LinkKind::Serial, "(230.0 229.0 229.0 035 50.0 12.8 25.0 00110000\r"), "OL");
   EXPECT_EQ(status(LinkKind::Serial, "(000.0 229.0 229.0 035 50.0 10.0 25.0 11000000\r", true), "FSD OB LB");
   UpsStatus fullBattery = Parsed(LinkKind::Serial, "(230.0 229.0 229.0 035 50.0 13.7 25.0 00000000\r");
-  EXPECT_EQ(ValueOf(MakeShareSnapshot(LinkKind::Serial, fullBattery, true, false), "battery.charge"), "100");
+  EXPECT_EQ(ValueOf(Snapshot(LinkKind::Serial, fullBattery, true, false), "battery.charge"), "100");
 }
 
 TEST(ShareSnapshot, IsStaleWhileTheUpsIsSilentUnlessAForcedShutdownIsAnnounced) {
   const UpsStatus status = Parsed(LinkKind::Serial, kHealthy);
-  EXPECT_TRUE(MakeShareSnapshot(LinkKind::Serial, status, false, false).stale);
-  const ShareSnapshot announcing = MakeShareSnapshot(LinkKind::Serial, status, false, true);
+  EXPECT_TRUE(Snapshot(LinkKind::Serial, status, false, false).stale);
+  const ShareSnapshot announcing = Snapshot(LinkKind::Serial, status, false, true);
   EXPECT_FALSE(announcing.stale);
   EXPECT_EQ(StatusOf(announcing), "FSD OL");
   // Texts the UPS never sent are left out rather than published empty.
-  EXPECT_EQ(ValueOf(MakeShareSnapshot(LinkKind::Serial, UpsStatus{}, true, false), "input.voltage"), "(none)");
+  EXPECT_EQ(ValueOf(Snapshot(LinkKind::Serial, UpsStatus{}, true, false), "input.voltage"), "(none)");
 }
 
 TEST(UpsShare, ListensOnlyWhenEnabledAndPublishesEverySecond) {
@@ -254,7 +261,7 @@ TEST(UpsShare, HostSyncZeroGivesUpAtOnceAndATextIsNotANumber) {
   EXPECT_EQ(rig.shutdown.calls, 1);
   EXPECT_EQ(rig.Count("  Network Clients Still Logged In!"), 1);
   ShareRig text("Enabled=1\nHostSync=abc\n");
-  EXPECT_EQ(text.parts.share.State().hostSyncSeconds, 15);
+  EXPECT_EQ(text.parts.share.Settings().hostSyncSeconds, 15);
 }
 
 TEST(UpsShare, ARefusedShutdownTakesBackTheForcedShutdownAndTheNextEndWaitsAgain) {
