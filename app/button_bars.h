@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "app/hot_zone.h"
+#include "base/hot_zone.h"
 
 namespace voltaris {
 

@@ -1,9 +1,9 @@
 #include "app/button_bars_win.h"
 
 #include "app/clock_panel_win.h"
-#include "app/dialog_win.h"
-#include "app/paint_win.h"
-#include "app/resource_ids.h"
+#include "gui/dialog_win.h"
+#include "gui/paint_win.h"
+#include "res/resource_ids.h"
 
 namespace voltaris {
 namespace {

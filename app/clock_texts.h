@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "records/record_text.h"
+#include "base/local_clock.h"
 
 namespace voltaris {
 

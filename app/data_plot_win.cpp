@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/dialog_win.h"
-#include "app/paint_win.h"
-#include "app/resource_ids.h"
+#include "gui/dialog_win.h"
+#include "gui/paint_win.h"
+#include "res/resource_ids.h"
 #include "i18n/catalogue.h"
 
 namespace voltaris {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/data_plot.h"
-#include "app/dialog_win.h"
+#include "gui/dialog_win.h"
 
 namespace voltaris {
 

@@ -3,9 +3,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/dialog_win.h"
+#include "gui/dialog_win.h"
 #include "app/main_window_win.h"
-#include "app/resource_ids.h"
+#include "res/resource_ids.h"
 #include "app/splash_win.h"
 #include "i18n/catalogue.h"
 

@@ -8,9 +8,9 @@
 #include <functional>
 
 #include "app/data_plot_win.h"
-#include "app/dialog_win.h"
+#include "gui/dialog_win.h"
 #include "app/gauge_readings.h"
-#include "events/engine_ports.h"
+#include "power/engine_ports.h"
 
 namespace voltaris {
 

@@ -10,10 +10,10 @@
 #include "app/button_bars_win.h"
 #include "app/data_plot_win.h"
 #include "app/gauge_panel_win.h"
-#include "app/paint_win.h"
+#include "gui/paint_win.h"
 #include "app/picture_panes_win.h"
 #include "app/program_parts.h"
-#include "app/resource_ids.h"
+#include "res/resource_ids.h"
 #include "app/tray_icon_win.h"
 #include "app/window_ports_win.h"
 #include "app/working_directory.h"
@@ -25,14 +25,14 @@
 #include "records/history_window_win.h"
 #include "config/config_file.h"
 #include "config/settings.h"
-#include "events/system_shutdown_win.h"
+#include "power/system_shutdown_win.h"
 #include "net/nut_server_win.h"
 #include "records/record_store.h"
-#include "schedule/countdown_windows_win.h"
-#include "schedule/timed_test_dialog_win.h"
+#include "app/countdown_windows_win.h"
+#include "power/timed_test_dialog_win.h"
 #include "schedule/weekly_schedule_dialog_win.h"
 #include "schedule/date_schedule_dialog_win.h"
-#include "schedule/closed_apps_window_win.h"
+#include "records/closed_apps_window_win.h"
 #include "ups/link_library_win.h"
 #include "ups/monitor_mailbox.h"
 #include "ups/monitor_thread_win.h"
@@ -218,7 +218,7 @@ void MainWindow::StartMonitoring() {
   mailbox.SetSerialLine(LineFrom(settings));
   parts->engine.StartLink(settings);
   if (!monitor) monitor = std::make_unique<MonitorThread>(mailbox, link);
-  monitor->Start(hwnd);
+  monitor->Start(hwnd, WM_APP_MONITOR_REPORT);
 }
 
 // The program's work ends: the history timers stop, "  Program End" is

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "app/paint_win.h"
-#include "app/resource_ids.h"
+#include "gui/paint_win.h"
+#include "res/resource_ids.h"
 
 namespace voltaris {
 namespace {

@@ -5,19 +5,19 @@
 #pragma once
 
 #include "config/config_file.h"
-#include "events/engine_ports.h"
-#include "events/history_recorder.h"
-#include "events/power_engine.h"
-#include "events/power_flags.h"
-#include "events/record_keeper.h"
-#include "events/timer_table.h"
+#include "power/engine_ports.h"
+#include "power/history_recorder.h"
+#include "power/power_engine.h"
+#include "power/power_flags.h"
+#include "power/record_keeper.h"
+#include "base/timer_table.h"
 #include "net/share_port.h"
 #include "net/ups_share.h"
 #include "records/record_store.h"
-#include "schedule/countdown_ports.h"
-#include "schedule/countdowns.h"
+#include "power/countdown_ports.h"
+#include "power/countdowns.h"
 #include "schedule/schedule_countdown.h"
-#include "schedule/self_tests.h"
+#include "power/self_tests.h"
 
 namespace voltaris {
 

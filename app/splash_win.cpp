@@ -1,6 +1,6 @@
 #include "app/splash_win.h"
 
-#include "app/resource_ids.h"
+#include "res/resource_ids.h"
 
 namespace voltaris {
 namespace {

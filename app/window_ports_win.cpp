@@ -1,7 +1,7 @@
 #include "app/window_ports_win.h"
 
 #include "app/app_messages.h"
-#include "app/resource_ids.h"
+#include "res/resource_ids.h"
 
 namespace voltaris {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/tray_icon_win.h"
-#include "events/engine_ports.h"
+#include "power/engine_ports.h"
 
 namespace voltaris {
 

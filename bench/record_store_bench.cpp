@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "records/csv.h"
+#include "base/csv.h"
 #include "records/record_store.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "app/dialog_win.h"
+#include "gui/dialog_win.h"
 #include "config/settings_forms.h"
 
 namespace voltaris {

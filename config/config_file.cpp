@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "config/ini_document.h"
+#include "base/ini_document.h"
 
 namespace voltaris {
 namespace {

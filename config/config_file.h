@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "records/durable_file.h"
+#include "base/durable_file.h"
 
 namespace voltaris {
 

@@ -1,6 +1,6 @@
 #include "config/settings.h"
 
-#include "config/number_text.h"
+#include "base/number_text.h"
 
 namespace voltaris {
 

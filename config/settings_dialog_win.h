@@ -8,7 +8,7 @@
 
 #include <functional>
 
-#include "app/dialog_win.h"
+#include "gui/dialog_win.h"
 #include "config/settings_forms.h"
 
 namespace voltaris {

@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "config/number_text.h"
+#include "base/number_text.h"
 #include "config/settings.h"
 #include "i18n/catalogue.h"
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "app/hot_zone.h"
+#include "base/hot_zone.h"
 #include "config/config_file.h"
 
 namespace voltaris {

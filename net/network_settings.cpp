@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "config/number_text.h"
+#include "base/number_text.h"
 #include "config/settings.h"
 
 namespace voltaris {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "events/timer_ids.h"
+#include "power/timer_ids.h"
 #include "i18n/catalogue.h"
 
 namespace voltaris {

@@ -6,13 +6,13 @@
 
 #include <functional>
 
-#include "events/engine_ports.h"
-#include "events/power_engine.h"
-#include "events/record_keeper.h"
-#include "events/timer_table.h"
+#include "power/engine_ports.h"
+#include "power/power_engine.h"
+#include "power/record_keeper.h"
+#include "base/timer_table.h"
 #include "net/network_settings.h"
 #include "net/share_port.h"
-#include "schedule/countdown_ports.h"
+#include "power/countdown_ports.h"
 
 namespace voltaris {
 

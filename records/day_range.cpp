@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <tuple>
 
-#include "config/number_text.h"
+#include "base/number_text.h"
 #include "i18n/catalogue.h"
 
 namespace voltaris {

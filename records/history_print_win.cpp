@@ -2,7 +2,7 @@
 
 #include <commdlg.h>
 
-#include "app/dialog_win.h"
+#include "gui/dialog_win.h"
 #include "records/history_view.h"
 #include "records/print_layout.h"
 #include "i18n/catalogue.h"

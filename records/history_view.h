@@ -3,7 +3,7 @@
 // positions, in the printer's device units.
 #pragma once
 
-#include "app/hot_zone.h"
+#include "base/hot_zone.h"
 
 namespace voltaris {
 

@@ -1,7 +1,7 @@
 #include "records/history_window_win.h"
 
-#include "app/paint_win.h"
-#include "app/resource_ids.h"
+#include "gui/paint_win.h"
+#include "res/resource_ids.h"
 #include "records/history_print_win.h"
 #include "records/history_view.h"
 #include "i18n/catalogue.h"

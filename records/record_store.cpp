@@ -4,8 +4,8 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "config/number_text.h"
-#include "records/csv.h"
+#include "base/number_text.h"
+#include "base/csv.h"
 
 namespace voltaris {
 namespace {

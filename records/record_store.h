@@ -31,7 +31,7 @@
 #include <string>
 #include <vector>
 
-#include "records/file_system.h"
+#include "base/file_system.h"
 #include "records/record_text.h"
 
 namespace voltaris {

@@ -3,25 +3,9 @@
 
 #include <string>
 
+#include "base/local_clock.h"
+
 namespace voltaris {
-
-struct LocalDateTime {
-  int year = 1970, month = 1, day = 1;
-  int hour = 0, minute = 0, second = 0;
-  int weekday = 4;  // 0 Sunday .. 6 Saturday
-};
-
-// The local clock, behind an interface so that tests can set it.
-class LocalClock {
- public:
-  virtual ~LocalClock() = default;
-  virtual LocalDateTime Now() const = 0;
-};
-
-class SystemLocalClock : public LocalClock {
- public:
-  LocalDateTime Now() const override;
-};
 
 std::string PlainDate(const LocalDateTime& t);  // 2007-3-5
 std::string DayKey(const LocalDateTime& t);     // 2007-03-05

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/dialog_win.h"
+#include "gui/dialog_win.h"
 #include "records/row_list_win.h"
 
 namespace voltaris {

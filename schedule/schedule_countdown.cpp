@@ -1,7 +1,7 @@
 #include "schedule/schedule_countdown.h"
 
 #include "config/settings.h"
-#include "events/timer_ids.h"
+#include "power/timer_ids.h"
 #include "i18n/catalogue.h"
 #include "schedule/date_schedule.h"
 #include "schedule/weekly_schedule.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "app/paint_win.h"
-#include "app/resource_ids.h"
+#include "gui/paint_win.h"
+#include "res/resource_ids.h"
 #include "i18n/catalogue.h"
 
 namespace voltaris {

@@ -10,9 +10,9 @@
 #include <initializer_list>
 #include <string>
 
-#include "app/dialog_win.h"
+#include "gui/dialog_win.h"
 #include "i18n/catalogue.h"
-#include "app/hot_zone.h"
+#include "base/hot_zone.h"
 #include "config/config_file.h"
 #include "schedule/date_schedule.h"
 #include "schedule/weekly_schedule.h"

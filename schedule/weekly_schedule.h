@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "config/config_file.h"
-#include "records/record_text.h"
+#include "base/local_clock.h"
 #include "ups/ups_protocol.h"
 
 namespace voltaris {

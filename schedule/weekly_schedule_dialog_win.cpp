@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/resource_ids.h"
+#include "res/resource_ids.h"
 
 namespace voltaris {
 namespace {

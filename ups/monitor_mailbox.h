@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "events/engine_ports.h"
+#include "ups/monitor_port.h"
 #include "ups/line_timing.h"
 
 namespace voltaris {

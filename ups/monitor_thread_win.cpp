@@ -1,7 +1,5 @@
 #include "ups/monitor_thread_win.h"
 
-#include "app/app_messages.h"
-
 namespace voltaris {
 namespace {
 
@@ -47,11 +45,12 @@ std::string LibraryUsbPort::Input() {
 
 void WindowReportSink::Post(MonitorReport report) {
   auto* copy = new MonitorReport(std::move(report));
-  if (!PostMessageA(window, WM_APP_MONITOR_REPORT, 0, reinterpret_cast<LPARAM>(copy))) delete copy;
+  if (!PostMessageA(window, message, 0, reinterpret_cast<LPARAM>(copy))) delete copy;
 }
 
-void MonitorThread::Start(HWND reportTo) {
+void MonitorThread::Start(HWND reportTo, UINT message) {
   reports_.window = reportTo;
+  reports_.message = message;
   thread_ = std::thread([this] { loop_.Run(); });
 }
 

@@ -39,10 +39,12 @@ class LibraryUsbPort : public UsbLinkPort {
   const LinkLibrary& library_;
 };
 
-// Reports go to the main window as WM_APP_MONITOR_REPORT, owned by the receiver.
+// Reports go to a window as a message whose lParam is a MonitorReport*,
+// owned by the receiver.
 class WindowReportSink : public ReportSink {
  public:
   HWND window = nullptr;
+  UINT message = 0;
   void Post(MonitorReport report) override;
 };
 
@@ -52,7 +54,8 @@ class MonitorThread {
       : mailbox_(mailbox), usb_(library), loop_(mailbox_, serial_, usb_, reports_) {}
   ~MonitorThread() { Stop(); }
 
-  void Start(HWND reportTo);
+  // Reports are posted to `reportTo` as `message`.
+  void Start(HWND reportTo, UINT message);
   // Asks the thread to stop and waits for it: at most one read of the line.
   // It closes the port on its way out.
   void Stop();

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "config/number_text.h"
+#include "base/number_text.h"
 
 namespace voltaris {
 namespace {

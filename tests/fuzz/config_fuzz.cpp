@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "config/ini_document.h"
-#include "config/number_text.h"
+#include "base/ini_document.h"
+#include "base/number_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "config/config_file.h"
-#include "config/ini_document.h"
-#include "config/number_text.h"
+#include "base/ini_document.h"
+#include "base/number_text.h"
 #include "config/settings.h"
 #include "tests/unit/test_folder.h"
 

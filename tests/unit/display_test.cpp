@@ -2,7 +2,7 @@
 // scales, the button bars' zones and the clock panel.
 #include <gtest/gtest.h>
 
-#include "app/bitmap_ids.h"
+#include "res/bitmap_ids.h"
 #include "app/button_bars.h"
 #include "app/clock_texts.h"
 #include "app/data_plot.h"

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "events/engine_ports.h"
+#include "power/engine_ports.h"
 #include "app/program_parts.h"
-#include "events/power_engine.h"
+#include "power/power_engine.h"
 #include "records/record_store.h"
 #include "tests/unit/test_folder.h"
 

@@ -1,7 +1,7 @@
 // The history rows: texts, the first-row marks, the status rule and its notes.
 #include <gtest/gtest.h>
 
-#include "events/timer_ids.h"
+#include "power/timer_ids.h"
 #include "tests/unit/engine_fakes.h"
 
 using namespace voltaris;

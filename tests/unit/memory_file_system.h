@@ -9,7 +9,7 @@
 #include <set>
 #include <string>
 
-#include "records/file_system.h"
+#include "base/file_system.h"
 
 namespace voltaris::testing {
 

@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "events/timer_ids.h"
+#include "power/timer_ids.h"
 #include "tests/unit/engine_fakes.h"
 
 using namespace voltaris;

@@ -3,7 +3,7 @@
 // failure or a crash stops the move at.
 #include <gtest/gtest.h>
 
-#include "records/csv.h"
+#include "base/csv.h"
 #include "records/record_store.h"
 #include "tests/unit/memory_file_system.h"
 

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <thread>
 
-#include "records/csv.h"
+#include "base/csv.h"
 #include "records/record_store.h"
 #include "tests/unit/test_folder.h"
 

@@ -2,7 +2,7 @@
 // switch-off command confirmed before the shutdown.
 #include <gtest/gtest.h>
 
-#include "events/timer_ids.h"
+#include "power/timer_ids.h"
 #include "tests/unit/engine_fakes.h"
 
 using namespace voltaris;

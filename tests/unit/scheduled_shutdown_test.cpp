@@ -3,7 +3,7 @@
 // count-down acting on a special date.
 #include <gtest/gtest.h>
 
-#include "events/timer_ids.h"
+#include "power/timer_ids.h"
 #include "schedule/scheduled_shutdown.h"
 #include "tests/unit/engine_fakes.h"
 

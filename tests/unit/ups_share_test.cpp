@@ -3,7 +3,7 @@
 // a count-down, on virtual time.
 #include <gtest/gtest.h>
 
-#include "events/timer_ids.h"
+#include "power/timer_ids.h"
 #include "net/ups_share.h"
 #include "tests/unit/engine_fakes.h"
 

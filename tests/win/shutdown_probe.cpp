@@ -2,7 +2,7 @@
 // (when it is still alive to say it).
 #include <cstdio>
 
-#include "events/system_shutdown_win.h"
+#include "power/system_shutdown_win.h"
 
 int main() {
   std::printf("calling ShutdownSystem\n");

@@ -1,0 +1,192 @@
+#include "app/countdown_windows_win.h"
+
+#include "gui/dialog_win.h"
+#include "gui/paint_win.h"
+#include "res/resource_ids.h"
+
+namespace voltaris {
+namespace {
+
+constexpr UINT_PTR kTriangleTimer = 1;
+constexpr UINT kTriangleShowMs = 500;
+constexpr int kWidth = 333, kHeight = 256;
+constexpr RECT kTriangleArea{10, 10, 48, 53};
+constexpr COLORREF kLightBlue = RGB(214, 232, 248);
+
+bool IsManual(CountdownWindow w) { return w == CountdownWindow::Manual; }
+int TemplateOf(CountdownWindow w) {
+  switch (w) {
+    case CountdownWindow::Manual: return IDD_MANUAL_COUNTDOWN;
+    case CountdownWindow::Schedule: return IDD_SCHEDULE_COUNTDOWN;
+    case CountdownWindow::TenSecondTest: return IDD_TEN_SECOND_TEST;
+    case CountdownWindow::UntilLowTest: return IDD_UNTIL_LOW_TEST;
+    case CountdownWindow::TimedTest: return IDD_TIMED_TEST;
+    default: return IDD_POWER_COUNTDOWN;
+  }
+}
+int BackgroundOf(CountdownWindow w) {
+  if (w == CountdownWindow::TenSecondTest) return IDB_SELFTEST_BACK;
+  return IsManual(w) ? IDB_MANUAL_COUNTDOWN : IDB_POWER_COUNTDOWN;
+}
+HotZone OkZoneOf(CountdownWindow w) { return IsManual(w) ? ManualCountdown::kOkZone : MainsFailCountdown::kOkZone; }
+
+
+void TextAt(HDC dc, int x, int y, const std::string& text) {
+  TextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+}
+
+// The button pictures carry no words: they are written here, in the build's language.
+void LabelZone(HDC dc, const HotZone& zone, const char* label) {
+  RECT r{zone.left, zone.bottom + 2, zone.right + 1, zone.bottom + 16};
+  DrawTextA(dc, label, -1, &r, DT_CENTER | DT_SINGLELINE | DT_NOCLIP);
+}
+
+}  // namespace
+
+void CountdownWindows::Open(CountdownWindow window) {
+  Slot& slot = SlotOf(window);
+  if (slot.hwnd) return;
+  slot = Slot{};
+  slot.windows = this;
+  slot.which = window;
+  // No owner: a minimised main window would hide the windows it owns.
+  slot.hwnd = CreateDialogParamA(instance_, MAKEINTRESOURCEA(TemplateOf(window)), nullptr, Procedure,
+                                 reinterpret_cast<LPARAM>(&slot));
+  if (!slot.hwnd) return;
+  SetWindowPos(slot.hwnd, HWND_TOPMOST, GetSystemMetrics(SM_CXSCREEN) / 2 - 161,
+               GetSystemMetrics(SM_CYSCREEN) / 2 - 128, kWidth, kHeight, SWP_SHOWWINDOW);
+}
+
+void CountdownWindows::CloseAll() {
+  for (CountdownWindow window : {CountdownWindow::MainsFail, CountdownWindow::BatteryLow, CountdownWindow::Manual,
+                                 CountdownWindow::Schedule, CountdownWindow::TenSecondTest,
+                                 CountdownWindow::UntilLowTest, CountdownWindow::TimedTest}) {
+    Close(window);
+  }
+}
+
+void CountdownWindows::Close(CountdownWindow window) {
+  Slot& slot = SlotOf(window);
+  if (!slot.hwnd) return;
+  HWND hwnd = slot.hwnd;
+  slot.hwnd = nullptr;
+  DestroyWindow(hwnd);
+}
+
+// The triangle shows now and goes after half a second; the lines are drawn afresh.
+void CountdownWindows::Blink(CountdownWindow window, Triangle triangle) {
+  Slot& slot = SlotOf(window);
+  if (!slot.hwnd) return;
+  slot.triangle = triangle;
+  slot.triangleShown = true;
+  InvalidateRect(slot.hwnd, nullptr, FALSE);
+  SetTimer(slot.hwnd, kTriangleTimer, kTriangleShowMs, nullptr);
+}
+
+void CountdownWindows::OnTriangleTimer(Slot& slot) {
+  KillTimer(slot.hwnd, kTriangleTimer);
+  slot.triangleShown = false;
+  InvalidateRect(slot.hwnd, &kTriangleArea, FALSE);
+}
+
+CountdownPicture CountdownWindows::PictureOf(CountdownWindow window) const {
+  switch (window) {
+    case CountdownWindow::MainsFail: return mainsFail_->Picture();
+    case CountdownWindow::BatteryLow: return batteryLow_->Picture();
+    case CountdownWindow::Manual: return manual_->Picture();
+    case CountdownWindow::Schedule: return schedule_->Picture();
+    case CountdownWindow::TenSecondTest:
+    case CountdownWindow::UntilLowTest:
+    case CountdownWindow::TimedTest: return selfTests_->Picture(window);
+  }
+  return {};
+}
+
+// Drawn off-screen and copied, so nothing flickers.
+void CountdownWindows::Paint(Slot& slot) {
+  PAINTSTRUCT ps;
+  HDC screen = BeginPaint(slot.hwnd, &ps);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP canvas = CreateCompatibleBitmap(screen, kWidth, kHeight);
+  HGDIOBJ oldCanvas = SelectObject(dc, canvas);
+  RECT all{0, 0, kWidth, kHeight};
+  HBRUSH blue = CreateSolidBrush(kLightBlue);
+  FillRect(dc, &all, blue);
+  DeleteObject(blue);
+  DrawBitmapAt(dc, instance_, BackgroundOf(slot.which), 0, 0);
+  if (slot.triangleShown) {
+    DrawBitmapAt(dc, instance_, slot.triangle == Triangle::Red ? IDB_RED_TRIANGLE : IDB_YELLOW_TRIANGLE, 10, 10);
+  }
+  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(slot.hwnd, WM_GETFONT, 0, 0)));
+  SetBkMode(dc, TRANSPARENT);
+  const CountdownPicture picture = PictureOf(slot.which);
+  if (!picture.alarmLine.empty()) TextAt(dc, picture.alarmX, 80, picture.alarmLine);
+  if (picture.showCount) TextAt(dc, picture.countX, 100, CountLine(picture));
+  if (!picture.normalLine.empty()) TextAt(dc, 40, 100, picture.normalLine);
+  LabelZone(dc, OkZoneOf(slot.which), "OK");
+  if (IsManual(slot.which)) LabelZone(dc, ManualCountdown::kCancelZone, "Cancel");
+  SelectObject(dc, oldFont);
+  BitBlt(screen, 0, 0, kWidth, kHeight, dc, 0, 0, SRCCOPY);
+  SelectObject(dc, oldCanvas);
+  DeleteObject(canvas);
+  DeleteDC(dc);
+  EndPaint(slot.hwnd, &ps);
+}
+
+void CountdownWindows::OnMouseMove(Slot& slot, int x, int y) {
+  slot.overOk = OkZoneOf(slot.which).Contains(x, y);
+  slot.overCancel = IsManual(slot.which) && ManualCountdown::kCancelZone.Contains(x, y);
+}
+
+// The count-down closes the window itself: nothing of the slot is used after.
+void CountdownWindows::OnClick(Slot& slot, int x, int y) {
+  OnMouseMove(slot, x, y);
+  switch (slot.which) {
+    case CountdownWindow::MainsFail:
+      if (slot.overOk) mainsFail_->OnOk();
+      else mainsFail_->OnPressOutsideOk();
+      break;
+    case CountdownWindow::BatteryLow:
+      if (slot.overOk) batteryLow_->OnOk();
+      break;
+    case CountdownWindow::Manual:
+      if (slot.overOk) manual_->OnOk();
+      else if (slot.overCancel) manual_->Cancel();
+      break;
+    case CountdownWindow::Schedule:
+      if (slot.overOk) schedule_->OnOk();
+      break;
+    case CountdownWindow::TenSecondTest:
+    case CountdownWindow::UntilLowTest:
+    case CountdownWindow::TimedTest:
+      if (slot.overOk) selfTests_->OnOk(slot.which);
+      break;
+  }
+}
+
+INT_PTR CALLBACK CountdownWindows::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    return TRUE;
+  }
+  auto* slot = reinterpret_cast<Slot*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  if (slot == nullptr || slot->hwnd != hwnd) return FALSE;
+  CountdownWindows& self = *slot->windows;
+  switch (message) {
+    case WM_PAINT: self.Paint(*slot); return TRUE;
+    case WM_ERASEBKGND: return TRUE;  // the paint covers everything
+    case WM_TIMER:
+      if (wParam == kTriangleTimer) self.OnTriangleTimer(*slot);
+      return TRUE;
+    case WM_MOUSEMOVE:
+      self.OnMouseMove(*slot, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+      return TRUE;
+    case WM_SETCURSOR: return slot->overOk || slot->overCancel ? ShowHandCursor(hwnd) : FALSE;
+    case WM_LBUTTONDOWN:
+      self.OnClick(*slot, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+      return TRUE;
+    default: return FALSE;
+  }
+}
+
+}  // namespace voltaris

@@ -1,0 +1,67 @@
+// The count-down windows: borderless, always on top, painted from their
+// bitmaps with the count and the configured lines; the triangle shows for
+// half a second at each tick. Clicks on the OK and Cancel pictures go to the
+// count-down that owns the window.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+
+#include "power/countdown_ports.h"
+#include "power/countdowns.h"
+#include "schedule/schedule_countdown.h"
+#include "power/self_tests.h"
+
+namespace voltaris {
+
+class CountdownWindows : public CountdownViews {
+ public:
+  void Attach(HINSTANCE instance) { instance_ = instance; }
+  void Connect(MainsFailCountdown& mainsFail, BatteryLowCountdown& batteryLow, ManualCountdown& manual,
+               ScheduleCountdown& schedule, SelfTests& selfTests) {
+    selfTests_ = &selfTests;
+    mainsFail_ = &mainsFail;
+    batteryLow_ = &batteryLow;
+    manual_ = &manual;
+    schedule_ = &schedule;
+  }
+
+  bool IsOpen(CountdownWindow window) const override { return SlotOf(window).hwnd != nullptr; }
+  void Open(CountdownWindow window) override;
+  void Close(CountdownWindow window) override;
+  void Blink(CountdownWindow window, Triangle triangle) override;
+
+  // The program ends: the windows have no owner to take them along.
+  void CloseAll();
+
+ private:
+  struct Slot {
+    CountdownWindows* windows = nullptr;
+    CountdownWindow which = CountdownWindow::MainsFail;
+    HWND hwnd = nullptr;
+    HBITMAP background = nullptr;
+    bool triangleShown = false;
+    Triangle triangle = Triangle::Red;
+    bool overOk = false, overCancel = false;
+  };
+
+  static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  void Paint(Slot& slot);
+  void OnMouseMove(Slot& slot, int x, int y);
+  void OnClick(Slot& slot, int x, int y);
+  void OnTriangleTimer(Slot& slot);
+  CountdownPicture PictureOf(CountdownWindow window) const;
+  Slot& SlotOf(CountdownWindow window) { return slots_[static_cast<size_t>(window)]; }
+  const Slot& SlotOf(CountdownWindow window) const { return slots_[static_cast<size_t>(window)]; }
+
+  HINSTANCE instance_ = nullptr;
+  MainsFailCountdown* mainsFail_ = nullptr;
+  BatteryLowCountdown* batteryLow_ = nullptr;
+  ManualCountdown* manual_ = nullptr;
+  ScheduleCountdown* schedule_ = nullptr;
+  SelfTests* selfTests_ = nullptr;
+  std::array<Slot, 7> slots_;
+};
+
+}  // namespace voltaris

@@ -1,0 +1,60 @@
+// What the count-downs need from the outside: their windows, and the end of
+// the program in a system shutdown.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "base/hot_zone.h"
+#include "i18n/catalogue.h"
+
+namespace voltaris {
+
+enum class CountdownWindow { MainsFail, BatteryLow, Manual, Schedule, TenSecondTest, UntilLowTest, TimedTest };
+enum class Triangle { Red, Yellow };
+
+// What a count-down window shows, decided at each drawing.
+struct CountdownPicture {
+  std::string alarmLine;   // at (alarmX, 80)
+  std::string normalLine;  // at (40,100), instead of the count line
+  bool showCount = false;  // the count line at (countX, 100)
+  int seconds = 0;
+  int alarmX = 40, countX = 10;
+  std::string countPrefix = Tr(Text::ShutdownAfter);
+  std::string countSuffix = Tr(Text::Seconds);
+};
+
+// The prefix, the seconds and the suffix (" Seconds").
+std::string CountLine(const CountdownPicture& picture);
+
+// A rectangle of client pixels, both corners inside.
+
+// The count-down windows. Opening creates, shows and places a window (it
+// then asks its count-down what to draw); closing destroys it.
+class CountdownViews {
+ public:
+  virtual ~CountdownViews() = default;
+  virtual bool IsOpen(CountdownWindow window) const = 0;
+  virtual void Open(CountdownWindow window) = 0;
+  virtual void Close(CountdownWindow window) = 0;
+  // Draws the triangle for about half a second and the window's lines afresh.
+  virtual void Blink(CountdownWindow window, Triangle triangle) = 0;
+};
+
+// The end of a count: the program ends in order (rows written or journalled,
+// "  Program End"), then the operating system is shut down.
+class ShutdownPort {
+ public:
+  virtual ~ShutdownPort() = default;
+  virtual void EndAndShutDown() = 0;
+  // The scheduled shutdown's end: `sendSwitchOff` runs once the other
+  // computers on this UPS have been told to shut down and given their time
+  // (at once when none follow it), so that they keep their power meanwhile.
+  // The schedule then reports SwitchOffDone, whether the command reached the
+  // UPS or not, and the system goes down; count-downs ending in between wait
+  // for that instead of ending the program under the command.
+  virtual void SwitchOffThenShutDown(std::function<void()> sendSwitchOff) { sendSwitchOff(); }
+  virtual void SwitchOffDone(bool /*reachedUps*/) { EndAndShutDown(); }
+};
+
+}  // namespace voltaris

@@ -1,0 +1,224 @@
+#include "power/countdowns.h"
+
+#include "res/command_ids.h"
+#include "config/settings.h"
+#include "power/timer_ids.h"
+#include "i18n/catalogue.h"
+
+namespace voltaris {
+namespace {
+
+constexpr unsigned kTickMs = 1000;
+
+}  // namespace
+
+std::string CountLine(const CountdownPicture& picture) {
+  return picture.countPrefix + std::to_string(picture.seconds) + picture.countSuffix;
+}
+
+// ---- Battery low ---------------------------------------------------------------
+
+void BatteryLowCountdown::OwnTimers(TimerTable& table) {
+  table.Own(kTimerBatteryLowOpen, *this);
+  table.Own(kTimerBatteryLowCountdown, *this);
+}
+
+void BatteryLowCountdown::OnTimer(unsigned id) {
+  if (id == kTimerBatteryLowOpen) Open();
+  if (id == kTimerBatteryLowCountdown) Tick();
+}
+
+int BatteryLowCountdown::FullSeconds() const { return ReadWarningTimes(c_.config).batteryLowMinutes * 60; }
+
+void BatteryLowCountdown::Open() {
+  if (c_.views.IsOpen(CountdownWindow::BatteryLow)) return;
+  c_.views.Open(CountdownWindow::BatteryLow);
+  if (s_.logOnOpen) c_.records.IncrementDailyCount(DailyColumn::BatteryLow);
+  c_.timers.Arm(kTimerBatteryLowCountdown, kTickMs);
+  notes_.batteryLowOpened = true;
+  c_.timers.Kill(kTimerBatteryLowOpen);
+}
+
+void BatteryLowCountdown::Tick() {
+  if (TakeOneSecond(s_.remaining, s_.reload, [this] { return FullSeconds(); }) == 1) {
+    s_.logOnOpen = true;
+    c_.views.Close(CountdownWindow::BatteryLow);
+    c_.shutdown.EndAndShutDown();
+    return;
+  }
+  s_.logOnOpen = false;
+  if (!c_.views.IsOpen(CountdownWindow::BatteryLow)) return;
+  if (c_.power.batteryLow) {
+    c_.views.Blink(CountdownWindow::BatteryLow, Triangle::Red);
+    if (!s_.logged) c_.records.AppendEvent(Tr(Text::BatteryLowEvent));
+    s_.logged = true;
+    return;
+  }
+  s_.reload = true;
+  s_.logOnOpen = true;
+  c_.power.batteryLowWarningArmed = 1;
+  c_.timers.Kill(kTimerBatteryLowCountdown);
+  c_.views.Close(CountdownWindow::BatteryLow);
+}
+
+CountdownPicture BatteryLowCountdown::Picture() const {
+  const AlarmMessages messages = ReadAlarmMessages(c_.config);
+  CountdownPicture picture;
+  if (c_.power.batteryLow && s_.remaining != 0) {
+    picture.countSuffix = Tr(Text::BatteryLowSeconds);  // a capital S in French
+    picture.alarmLine = messages.batteryLow;
+    picture.showCount = true;
+    picture.seconds = s_.remaining;
+  } else if (!c_.power.batteryLow) {
+    picture.normalLine = messages.batteryRestored;
+  }
+  return picture;
+}
+
+// While the battery stays low, the next reply arms the opening timer again,
+// so the window comes back with the count where it was.
+void BatteryLowCountdown::OnOk() {
+  c_.views.Close(CountdownWindow::BatteryLow);
+  c_.power.batteryLowWarningArmed = 1;
+  if (c_.power.batteryLow) return;
+  s_.logOnOpen = true;
+  c_.timers.Kill(kTimerBatteryLowCountdown);
+}
+
+void BatteryLowCountdown::StopForMainsBack() {
+  s_.logOnOpen = true;
+  c_.timers.Kill(kTimerBatteryLowCountdown);
+  if (c_.views.IsOpen(CountdownWindow::BatteryLow)) c_.views.Close(CountdownWindow::BatteryLow);
+  s_.remaining = FullSeconds();
+}
+
+// ---- Mains failure ---------------------------------------------------------------
+
+void MainsFailCountdown::OwnTimers(TimerTable& table) {
+  table.Own(kTimerMainsFailDelay, *this);
+  table.Own(kTimerMainsFailCountdown, *this);
+}
+
+void MainsFailCountdown::OnTimer(unsigned id) {
+  if (id == kTimerMainsFailDelay) Open();
+  if (id == kTimerMainsFailCountdown) Tick();
+}
+
+int MainsFailCountdown::FullSeconds() const { return ReadWarningTimes(c_.config).batteryMinutes * 60; }
+
+// An open window keeps the opening timer running: it opens once the window is gone.
+void MainsFailCountdown::Open() {
+  if (c_.views.IsOpen(CountdownWindow::MainsFail)) return;
+  c_.views.Open(CountdownWindow::MainsFail);
+  if (s_.logOnOpen) {
+    c_.records.AppendEvent(Tr(Text::AcFailEvent));
+    c_.records.IncrementDailyCount(DailyColumn::AcFail);
+  }
+  s_.restorePending = true;
+  c_.timers.Arm(kTimerMainsFailCountdown, kTickMs);
+  c_.timers.Kill(kTimerMainsFailDelay);
+  AfterDrawing();
+}
+
+// The count runs only while the mains are absent: every reply with the
+// mains normal sets mainsSeen, which loads the full battery time again.
+void MainsFailCountdown::Tick() {
+  if (TakeOneSecond(s_.remaining, c_.power.mainsSeen, [this] { return FullSeconds(); }) == 1) {
+    s_.logOnOpen = true;
+    c_.views.Close(CountdownWindow::MainsFail);
+    c_.shutdown.EndAndShutDown();
+    return;
+  }
+  s_.logOnOpen = false;
+  if (s_.restoredTicks == kRestoredTicksToClose && !c_.power.mainsFailed) {
+    s_.logOnOpen = true;
+    c_.power.firstMainsWarningArmed = 1;
+    c_.timers.Kill(kTimerMainsFailCountdown);
+    c_.views.Close(CountdownWindow::MainsFail);
+    return;
+  }
+  if (!c_.views.IsOpen(CountdownWindow::MainsFail)) return;
+  if (c_.power.mainsFailed) {
+    c_.views.Blink(CountdownWindow::MainsFail, Triangle::Red);
+    s_.restoredTicks = 0;
+  } else {
+    c_.views.Blink(CountdownWindow::MainsFail, Triangle::Yellow);
+    ++s_.restoredTicks;
+    s_.remaining = FullSeconds();
+    if (s_.restorePending) {
+      s_.logOnOpen = true;
+      c_.records.AppendEvent(Tr(Text::AcRestoreEvent));
+      s_.restorePending = false;
+    }
+  }
+  AfterDrawing();
+}
+
+// The window drawn with the mains back also ends a battery-low count.
+void MainsFailCountdown::AfterDrawing() {
+  if (!c_.power.mainsFailed) batteryLow_.StopForMainsBack();
+}
+
+CountdownPicture MainsFailCountdown::Picture() const {
+  const AlarmMessages messages = ReadAlarmMessages(c_.config);
+  CountdownPicture picture;
+  if (c_.power.mainsFailed && s_.remaining != 0) {
+    picture.alarmLine = messages.acFail;
+    picture.showCount = true;
+    picture.seconds = s_.remaining;
+  } else if (!c_.power.mainsFailed) {
+    picture.normalLine = messages.acRestored;
+  }
+  return picture;
+}
+
+// During a failure the count goes on and the window comes back after
+// ShutAlarmTimeMessage seconds.
+void MainsFailCountdown::OnOk() {
+  c_.views.Close(CountdownWindow::MainsFail);
+  c_.power.repeatMainsWarningArmed = 1;
+  if (c_.power.mainsFailed) return;
+  c_.timers.Kill(kTimerMainsFailCountdown);
+  s_.logOnOpen = true;
+}
+
+void MainsFailCountdown::OnPressOutsideOk() { c_.power.repeatMainsWarningArmed = 0; }
+
+// ---- Manual ------------------------------------------------------------------
+
+void ManualCountdown::OwnTimers(TimerTable& table) { table.Own(kTimerManualShutdown, *this); }
+
+void ManualCountdown::Start() {
+  if (c_.views.IsOpen(CountdownWindow::Manual)) return;
+  c_.views.Open(CountdownWindow::Manual);
+  c_.timers.Arm(kTimerManualShutdown, kTickMs);
+  menus_.SetCommandEnabled(IDC_CANCEL_SHUTDOWN, true);
+  menus_.SetCommandEnabled(IDC_SHUTDOWN_SYSTEM, false);
+}
+
+void ManualCountdown::OnTimer(unsigned) {
+  if (c_.views.IsOpen(CountdownWindow::Manual)) c_.views.Blink(CountdownWindow::Manual, Triangle::Red);
+  if (--s_.remaining != 0) return;
+  c_.records.AppendClosedApp();
+  c_.views.Close(CountdownWindow::Manual);
+  c_.shutdown.EndAndShutDown();
+}
+
+void ManualCountdown::Cancel() {
+  menus_.SetCommandEnabled(IDC_CANCEL_SHUTDOWN, false);
+  menus_.SetCommandEnabled(IDC_SHUTDOWN_SYSTEM, true);
+  s_.remaining = ManualState::kSeconds;
+  c_.views.Close(CountdownWindow::Manual);
+  c_.timers.Kill(kTimerManualShutdown);
+}
+
+CountdownPicture ManualCountdown::Picture() const {
+  CountdownPicture picture;
+  picture.showCount = true;
+  picture.seconds = s_.remaining;
+  return picture;
+}
+
+void ManualCountdown::OnOk() { c_.views.Close(CountdownWindow::Manual); }
+
+}  // namespace voltaris

@@ -1,0 +1,132 @@
+// The three shutdown count-downs: the mains failure, the low battery and the
+// one the user asks for. Each counts in a timer of the main window, so the
+// count goes on when its window is closed with OK; only the mains' return,
+// the battery's recovery or Cancel stop one. Each ends in a system shutdown.
+#pragma once
+
+#include "config/config_file.h"
+#include "power/engine_ports.h"
+#include "power/history_recorder.h"
+#include "power/power_flags.h"
+#include "power/record_keeper.h"
+#include "base/timer_table.h"
+#include "power/countdown_ports.h"
+
+namespace voltaris {
+
+// Takes one second off a count, loading its full length first when `reload`
+// says so (and clearing it). Returns the value taken: 1 means the count has
+// just run out.
+template <typename Flag, typename FullSeconds>
+int TakeOneSecond(int& remaining, Flag& reload, FullSeconds fullSeconds) {
+  const int taken = reload ? fullSeconds() : remaining;
+  reload = false;
+  remaining = taken - 1;
+  return taken;
+}
+
+// What every count-down uses.
+struct CountdownContext {
+  TimerPort& timers;
+  CountdownViews& views;
+  RecordKeeper& records;
+  const ConfigFile& config;
+  PowerFlags& power;
+  ShutdownPort& shutdown;
+};
+
+// ---- Battery low ---------------------------------------------------------------
+
+struct BatteryLowState {
+  int remaining = 0;   // seconds
+  bool reload = true;  // the next tick loads the full BatteryEndTime first
+  bool logOnOpen = true;
+  bool logged = false;  // "  BatteryLow Low!" is written once per run
+};
+
+class BatteryLowCountdown : public TimerOwner {
+ public:
+  static constexpr HotZone kOkZone{11, 201, 47, 229};
+
+  BatteryLowCountdown(CountdownContext context, HistoryNotes& notes) : c_(context), notes_(notes) {}
+  void OwnTimers(TimerTable& table);
+  void OnTimer(unsigned id) override;
+  CountdownPicture Picture() const;
+  void OnOk();
+  // The mains are back: the battery-low count stops and its window closes.
+  void StopForMainsBack();
+  const BatteryLowState& State() const { return s_; }
+
+ private:
+  void Open();
+  void Tick();
+  int FullSeconds() const;
+
+  CountdownContext c_;
+  HistoryNotes& notes_;
+  BatteryLowState s_;
+};
+
+// ---- Mains failure ---------------------------------------------------------------
+
+struct MainsFailState {
+  int remaining = 0;  // seconds
+  int restoredTicks = 0;
+  bool logOnOpen = true;
+  bool restorePending = false;
+};
+
+class MainsFailCountdown : public TimerOwner {
+ public:
+  static constexpr HotZone kOkZone{11, 201, 47, 229};
+  static constexpr int kRestoredTicksToClose = 4;
+
+  MainsFailCountdown(CountdownContext context, BatteryLowCountdown& batteryLow)
+      : c_(context), batteryLow_(batteryLow) {}
+  void OwnTimers(TimerTable& table);
+  void OnTimer(unsigned id) override;
+  CountdownPicture Picture() const;
+  void OnOk();
+  void OnPressOutsideOk();
+  const MainsFailState& State() const { return s_; }
+
+ private:
+  void Open();
+  void Tick();
+  void AfterDrawing();
+  int FullSeconds() const;
+
+  CountdownContext c_;
+  BatteryLowCountdown& batteryLow_;
+  MainsFailState s_;
+};
+
+// ---- Manual ------------------------------------------------------------------
+
+struct ManualState {
+  static constexpr int kSeconds = 10;
+  int remaining = kSeconds;
+};
+
+class ManualCountdown : public TimerOwner {
+ public:
+  static constexpr HotZone kOkZone{21, 191, 47, 219};
+  static constexpr HotZone kCancelZone{69, 186, 92, 224};
+
+  ManualCountdown(CountdownContext context, MenuPort& menus) : c_(context), menus_(menus) {}
+  void OwnTimers(TimerTable& table);
+  void OnTimer(unsigned id) override;
+  // "ShutDown System" (40012) and "Cancel Shutdown System" (40013).
+  void Start();
+  void Cancel();
+  CountdownPicture Picture() const;
+  void OnOk();
+  const ManualState& State() const { return s_; }
+
+ private:
+  CountdownContext c_;
+  MenuPort& menus_;
+  ManualState s_;
+};
+
+}  // namespace voltaris

@@ -1,0 +1,48 @@
+#include "power/record_keeper.h"
+
+#include "power/timer_ids.h"
+
+namespace voltaris {
+
+RecordKeeper::RecordKeeper(RecordStore& store, TimerPort& timers, NoticePort& notices)
+    : store_(store), timers_(timers), notices_(notices) {}
+
+void RecordKeeper::OwnTimers(TimerTable& table) { table.Own(kTimerRecordRetry, *this); }
+
+void RecordKeeper::Recover() {
+  Report(store_.Recover(), true);
+  SetWaiting(store_.RowsWaiting());
+}
+
+void RecordKeeper::Note(const RecordResult& result) {
+  Report(result.error, result.kept);
+  if (!result.written) SetWaiting(true);
+}
+
+void RecordKeeper::Report(const FileError& error, bool onDisk) {
+  if (!error) return;
+  const std::string where = onDisk ? "They are kept beside the file, in a file ending in \".pending\", "
+                                   : "They are kept in memory ";
+  notices_.ReportRecordsWaiting(error.message + "\n\nRecords cannot be written to this file now. " + where +
+                                "and are written to it as soon as it can be written again.");
+}
+
+void RecordKeeper::OnTimer(unsigned) { Flush(); }
+
+void RecordKeeper::Flush() {
+  Report(store_.FlushPending(), true);
+  SetWaiting(store_.RowsWaiting());
+}
+
+void RecordKeeper::SetWaiting(bool waiting) {
+  if (waiting == waiting_) return;
+  waiting_ = waiting;
+  if (waiting) {
+    timers_.Arm(kTimerRecordRetry, kRetryMs);
+  } else {
+    timers_.Kill(kTimerRecordRetry);
+  }
+  notices_.ShowRecordsWaiting(waiting);
+}
+
+}  // namespace voltaris

@@ -1,0 +1,45 @@
+// Looks after the rows that could not reach their tables: tells the user once
+// per failing spell, keeps the tray tip saying rows wait, and moves them in on
+// a retry timer until every table has taken them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "power/engine_ports.h"
+#include "base/timer_table.h"
+#include "records/record_store.h"
+
+namespace voltaris {
+
+class RecordKeeper : public TimerOwner {
+ public:
+  static constexpr unsigned kRetryMs = 5000;
+
+  RecordKeeper(RecordStore& store, TimerPort& timers, NoticePort& notices);
+  void OwnTimers(TimerTable& table);
+
+  // Start-up: finishes what the last run left and starts retrying if rows wait.
+  void Recover();
+  void AppendEvent(const std::string& text) { Note(store_.AppendEvent(text)); }
+  void AppendHistoryRow(const std::vector<std::string>& columns) { Note(store_.AppendHistoryRow(columns)); }
+  void IncrementDailyCount(DailyColumn column) { Note(store_.IncrementDailyCount(column)); }
+  void AppendClosedApp() { Note(store_.AppendClosedApp()); }
+
+  void OnTimer(unsigned id) override;
+  // Moves what waits into the tables now (the retry timer, the program's end).
+  void Flush();
+  bool RowsWaiting() const { return waiting_; }
+
+ private:
+  void Note(const RecordResult& result);
+  void Report(const FileError& error, bool onDisk);
+  void SetWaiting(bool waiting);
+
+  RecordStore& store_;
+  TimerPort& timers_;
+  NoticePort& notices_;
+  bool waiting_ = false;
+};
+
+}  // namespace voltaris

@@ -1,0 +1,70 @@
+// The UPS's self-tests: ten seconds, and until the battery is low, each with
+// its progress window, its event and its note for the history; and their
+// cancel. The commands go to the UPS through the monitor as control
+// commands, never dropped behind the queries.
+#pragma once
+
+#include "power/engine_ports.h"
+#include "power/history_recorder.h"
+#include "power/countdowns.h"
+
+namespace voltaris {
+
+struct SelfTestState {
+  static constexpr int kTenSeconds = 10;
+  int tenSecondRemaining = kTenSeconds;
+  bool running = false;  // from a test's start until it ends or is cancelled
+  int timedRemaining = 0;   // seconds of the timed test
+  bool timedReload = true;  // the next tick loads SpecialTimeTest x 60
+  bool timedIdle = true;    // no timed test runs: a new one may start
+  bool settingsOpen = false;  // the "Special Time Selftest" dialog
+  bool untilLowWaiting = false;  // "TL" goes half a second after its command
+};
+
+class SelfTests : public TimerOwner {
+ public:
+  static constexpr HotZone kOkZone{11, 201, 47, 229};
+
+  SelfTests(CountdownContext context, MonitorPort& monitor, MenuPort& menus, HistoryNotes& notes)
+      : c_(context), monitor_(monitor), menus_(menus), notes_(notes) {}
+  void OwnTimers(TimerTable& table);
+  void OnTimer(unsigned id) override;
+
+  void StartTenSecond();  // 40014
+  // The top bar's 10-second test: the same test, the menu left as it is.
+  void StartTenSecondFromBar();
+  void StartUntilLow();   // 40015
+  void Cancel();          // 40017
+  // The "Special Time Selftest" dialog (40016): opened, its OK with the
+  // minutes typed (saved and started only while no timed test runs; false
+  // when the setting could not be written), closed by its caption.
+  void OnTimedSettingsOpened();
+  FileError OnTimedSettingsOk(const std::string& minutesText);
+  void OnTimedSettingsClosed();
+  void OnOk(CountdownWindow window);
+  CountdownPicture Picture(CountdownWindow window) const;
+  const SelfTestState& State() const { return s_; }
+
+ private:
+  bool BeginTenSecond();
+  void ShowTestMenus(bool testing);
+  void SendUntilLow();
+  void TenSecondTick();
+  void EndTenSecond();
+  void SendCancel();
+  void OpenTimedTest();
+  void SendTimedTest();
+  void TimedTick();
+  void EndTimedTest();
+  std::string TimedText() const;
+  void ShowRunning(bool running);
+
+  CountdownContext c_;
+  MonitorPort& monitor_;
+  MenuPort& menus_;
+  HistoryNotes& notes_;
+  SelfTestState s_;
+  UpsControl timedCommand_;
+};
+
+}  // namespace voltaris

@@ -1,0 +1,83 @@
+#include "power/timed_test_dialog_win.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "gui/dialog_win.h"
+#include "gui/paint_win.h"
+#include "res/resource_ids.h"
+#include "base/number_text.h"
+#include "config/settings.h"
+#include "i18n/catalogue.h"
+
+namespace voltaris {
+namespace {
+
+constexpr HotZone kOkZone{294, 121, 324, 154};
+constexpr int kClientWidth = 350, kClientHeight = 180;
+constexpr int kMinutesEdit = 1097, kMinutesUpDown = 201;
+
+
+}  // namespace
+
+void TimedTestDialog::Open() {
+  if (OpenFrom<TimedTestDialog>(instance_, nullptr, IDD_TIMED_TEST_SETTINGS)) tests_->OnTimedSettingsOpened();
+}
+
+void TimedTestDialog::OnInit(HWND hwnd) {
+  hwnd_ = hwnd;
+  SetWindowTextA(hwnd, Tr(Text::CaptionSpecialTimeSelfTest));
+  SetClientSize(hwnd, kClientWidth, kClientHeight);
+  HWND edit = GetDlgItem(hwnd, kMinutesEdit);
+  MoveWindow(edit, 140, 50, 60, 24, TRUE);
+  const int minutes = LeadingInteger(config_->ReadString(section::kAlarmMessage, "SpecialTimeTest"));
+  CreateUpDownControl(WS_CHILD | WS_VISIBLE | WS_BORDER | UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_ARROWKEYS, 0, 0, 0,
+                      0, hwnd, kMinutesUpDown, instance_, edit, 99, 1, minutes);
+  SetDlgItemInt(hwnd, kMinutesEdit, static_cast<UINT>(minutes), FALSE);
+  labelFont_ = CreateLabelFont(16);
+}
+
+void TimedTestDialog::Paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  DrawBitmapAt(dc, instance_, IDB_PANEL_BACK, 0, 0);
+  DrawBitmapAt(dc, instance_, IDB_OK, 290, 120);
+  SetBkMode(dc, TRANSPARENT);
+  HGDIOBJ old = SelectObject(dc, labelFont_);
+  const char* title = Tr(Text::SelfTestTitle);
+  TextOutA(dc, 35, 55, title, lstrlenA(title));
+  TextOutA(dc, 230, 55, "Minutes", 7);
+  RECT label{kOkZone.left - 6, kOkZone.bottom + 2, kOkZone.right + 7, kOkZone.bottom + 20};
+  DrawTextA(dc, "OK", -1, &label, DT_CENTER | DT_SINGLELINE);
+  SelectObject(dc, old);
+  EndPaint(hwnd_, &ps);
+}
+
+void TimedTestDialog::OnOk() {
+  char text[21] = "";
+  GetDlgItemTextA(hwnd_, kMinutesEdit, text, sizeof text);
+  // Not saved: the user's value stays on screen.
+  if (SaidNotSaved(hwnd_, tests_->OnTimedSettingsOk(text), "The minutes were not saved.")) return;
+  Destroy();
+}
+
+void TimedTestDialog::Close() {
+  Destroy();
+  tests_->OnTimedSettingsClosed();
+}
+
+INT_PTR TimedTestDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
+  switch (message) {
+    case WM_PAINT: Paint(); return TRUE;
+    case WM_SETCURSOR: return HandOverZones(hwnd_, wParam, lParam, {kOkZone});
+    case WM_LBUTTONDOWN:
+      if (kOkZone.Contains(x, y)) OnOk();
+      return TRUE;
+    case WM_CLOSE: Close(); return TRUE;
+    default: return FALSE;
+  }
+}
+
+}  // namespace voltaris

@@ -1,0 +1,37 @@
+// "Special Time Selftest": the minutes of the timed self-test, with an
+// up-down control; its painted OK saves them and starts the test.
+#pragma once
+
+#include <windows.h>
+
+#include "gui/dialog_win.h"
+
+#include "power/self_tests.h"
+
+namespace voltaris {
+
+class TimedTestDialog : public SkinnedDialog {
+ public:
+  void Attach(HINSTANCE instance, SelfTests& tests, const ConfigFile& config) {
+    instance_ = instance;
+    tests_ = &tests;
+    config_ = &config;
+  }
+  // Command 40016: opens the dialog unless it is open.
+  void Open();
+
+ private:
+  template <typename Dialog>
+  friend INT_PTR CALLBACK DialogProcedure(HWND, UINT, WPARAM, LPARAM);
+  void OnInit(HWND hwnd);
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void Paint();
+  void OnOk();
+  void Close();
+
+  HINSTANCE instance_ = nullptr;
+  SelfTests* tests_ = nullptr;
+  const ConfigFile* config_ = nullptr;
+};
+
+}  // namespace voltaris
