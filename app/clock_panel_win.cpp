@@ -1,9 +1,9 @@
 #include "app/clock_panel_win.h"
 
 #include "app/clock_texts.h"
+#include "base/local_clock.h"
 #include "gui/paint_win.h"
 #include "res/resource_ids.h"
-#include "base/local_clock.h"
 
 namespace voltaris {
 namespace {

@@ -10,8 +10,8 @@
 
 #include "power/countdown_ports.h"
 #include "power/countdowns.h"
-#include "schedule/schedule_countdown.h"
 #include "power/self_tests.h"
+#include "schedule/schedule_countdown.h"
 
 namespace voltaris {
 

@@ -3,11 +3,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "gui/dialog_win.h"
 #include "app/main_window_win.h"
-#include "res/resource_ids.h"
 #include "app/splash_win.h"
+#include "gui/dialog_win.h"
 #include "i18n/catalogue.h"
+#include "res/resource_ids.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 #ifdef VOLTARIS_FRENCH

@@ -8,8 +8,8 @@
 #include <functional>
 
 #include "app/data_plot_win.h"
-#include "gui/dialog_win.h"
 #include "app/gauge_readings.h"
+#include "gui/dialog_win.h"
 #include "power/engine_ports.h"
 
 namespace voltaris {

@@ -1,7 +1,7 @@
 #include "app/gauge_readings.h"
 
-#include "res/bitmap_ids.h"
 #include "base/number_text.h"
+#include "res/bitmap_ids.h"
 
 namespace voltaris {
 namespace {

@@ -8,31 +8,31 @@
 #include "app/about_window_win.h"
 #include "app/app_messages.h"
 #include "app/button_bars_win.h"
+#include "app/countdown_windows_win.h"
 #include "app/data_plot_win.h"
 #include "app/gauge_panel_win.h"
-#include "gui/paint_win.h"
 #include "app/picture_panes_win.h"
 #include "app/program_parts.h"
-#include "res/resource_ids.h"
 #include "app/tray_icon_win.h"
 #include "app/window_ports_win.h"
 #include "app/working_directory.h"
 #include "config/alarm_dialog_win.h"
-#include "config/settings_dialog_win.h"
-#include "i18n/catalogue.h"
-#include "records/event_data_viewer_win.h"
-#include "records/log_viewer_win.h"
-#include "records/history_window_win.h"
 #include "config/config_file.h"
 #include "config/settings.h"
-#include "power/system_shutdown_win.h"
+#include "config/settings_dialog_win.h"
+#include "gui/paint_win.h"
+#include "i18n/catalogue.h"
 #include "net/nut_server_win.h"
-#include "records/record_store.h"
-#include "app/countdown_windows_win.h"
+#include "power/system_shutdown_win.h"
 #include "power/timed_test_dialog_win.h"
-#include "schedule/weekly_schedule_dialog_win.h"
-#include "schedule/date_schedule_dialog_win.h"
 #include "records/closed_apps_window_win.h"
+#include "records/event_data_viewer_win.h"
+#include "records/history_window_win.h"
+#include "records/log_viewer_win.h"
+#include "records/record_store.h"
+#include "res/resource_ids.h"
+#include "schedule/date_schedule_dialog_win.h"
+#include "schedule/weekly_schedule_dialog_win.h"
 #include "ups/link_library_win.h"
 #include "ups/monitor_mailbox.h"
 #include "ups/monitor_thread_win.h"
@@ -255,7 +255,7 @@ void MainWindow::EndProgram(WindowNotices::Phase how) {
 void MainWindow::EndAndShutDown() {
   Quiesce(WindowNotices::Phase::SystemEnding);
   if (ShutdownSystem()) return;
-  parts->share.ShutdownRefused();
+  parts->gate.ShutdownRefused();
   quiet = false;
   notices.phase = WindowNotices::Phase::Running;
   mailbox.Reopen();
@@ -285,7 +285,7 @@ LRESULT MainWindow::OnEndSession(bool ending) {
 // told to switch off, the shutdown is under way: no command (Exit included)
 // may take it back.
 LRESULT MainWindow::OnCommand(WORD id) {
-  if (quiet || parts->share.ShutdownUnderWay()) return 0;
+  if (quiet || parts->gate.ShutdownUnderWay()) return 0;
   switch (id) {
     case IDC_EXIT:
       EndProgram(WindowNotices::Phase::Ending);
@@ -339,7 +339,7 @@ void MainWindow::OnBarAction(BarAction action) {
     case BarAction::Shutdown: OnCommand(IDC_SHUTDOWN_SYSTEM); break;
     case BarAction::TenSecondTest:
       // The menu is left as it is.
-      if (!quiet && !parts->share.ShutdownUnderWay()) parts->selfTests.StartTenSecondFromBar();
+      if (!quiet && !parts->gate.ShutdownUnderWay()) parts->selfTests.StartTenSecondFromBar();
       break;
     case BarAction::CancelSelfTest: OnCommand(IDC_CANCEL_SELFTEST); break;
   }

@@ -1,23 +1,25 @@
 // Everything the program runs on the user-interface thread, wired together:
 // the link engine, the record keeper, the history recorder, the network
-// share and the count-downs, each owning its timer numbers in one table.
+// share, the shutdown gate and the count-downs, each owning its timer
+// numbers in one table.
 // The Win32 layer gives it the ports; the tests give it fakes.
 #pragma once
 
+#include "base/timer_table.h"
 #include "config/config_file.h"
+#include "net/share_port.h"
+#include "net/ups_share.h"
+#include "power/countdown_ports.h"
+#include "power/countdowns.h"
 #include "power/engine_ports.h"
 #include "power/history_recorder.h"
 #include "power/power_engine.h"
 #include "power/power_flags.h"
 #include "power/record_keeper.h"
-#include "base/timer_table.h"
-#include "net/share_port.h"
-#include "net/ups_share.h"
-#include "records/record_store.h"
-#include "power/countdown_ports.h"
-#include "power/countdowns.h"
-#include "schedule/schedule_countdown.h"
 #include "power/self_tests.h"
+#include "power/shutdown_gate.h"
+#include "records/record_store.h"
+#include "schedule/schedule_countdown.h"
 
 namespace voltaris {
 
@@ -37,7 +39,8 @@ struct ProgramParts {
       : records(store, ports.timers, ports.notices),
         engine(ports.timers, ports.gauges, ports.menus, ports.notices, ports.monitor, records, config, power),
         history(records, config, clock, engine.Status()),
-        share(ports.timers, ports.share, records, config, engine, ports.shutdown),
+        share(ports.timers, ports.share, records, config, engine),
+        gate(ports.timers, share, records, ports.shutdown),
         batteryLow(Context(ports, config), history.Notes()),
         mainsFail(Context(ports, config), batteryLow),
         manual(Context(ports, config), ports.menus),
@@ -49,6 +52,7 @@ struct ProgramParts {
     records.OwnTimers(timers);
     history.OwnTimers(timers);
     share.OwnTimers(timers);
+    gate.OwnTimers(timers);
     batteryLow.OwnTimers(timers);
     mainsFail.OwnTimers(timers);
     manual.OwnTimers(timers);
@@ -62,7 +66,8 @@ struct ProgramParts {
   RecordKeeper records;
   PowerEngine engine;
   HistoryRecorder history;
-  UpsShare share;  // every count-down's end passes through it
+  UpsShare share;
+  ShutdownGate gate;  // every count-down's end passes through it
   BatteryLowCountdown batteryLow;
   MainsFailCountdown mainsFail;
   ManualCountdown manual;
@@ -71,7 +76,7 @@ struct ProgramParts {
 
  private:
   CountdownContext Context(const ProgramPorts& ports, const ConfigFile& config) {
-    return {ports.timers, ports.views, records, config, power, share};
+    return {ports.timers, ports.views, records, config, power, gate};
   }
 };
 

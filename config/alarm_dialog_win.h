@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include "gui/dialog_win.h"
 #include "config/settings_forms.h"
+#include "gui/dialog_win.h"
 
 namespace voltaris {
 

@@ -1,18 +1,8 @@
 #include "config/config_file.h"
 
-#include <mutex>
-
 #include "base/ini_document.h"
 
 namespace voltaris {
-namespace {
-
-// Writes are read-modify-replace; two of them must not interleave, or one
-// key would be lost. Readers need no lock: they see an old or a new file.
-std::mutex gWriteMutex;
-
-}  // namespace
-
 ConfigFile::ConfigFile(std::string directory) : directory_(std::move(directory)) {
   if (!directory_.empty() && directory_.back() != '/' && directory_.back() != '\\') {
 #ifdef _WIN32
@@ -51,7 +41,6 @@ FileError ConfigFile::WriteInOrder(const std::string& section,
 
 FileError ConfigFile::WriteString(const std::string& section, const std::string& key, const std::string& value,
                                   const std::string& fileName) const {
-  std::lock_guard<std::mutex> lock(gWriteMutex);
   const std::string path = PathOf(fileName);
   FileError error;
   const auto text = ReadWholeFile(path, &error);

@@ -27,7 +27,8 @@ class ConfigFile {
 
   // Writes one key, creating the section or file as needed, keeping the rest
   // of the file, replacing the file atomically. A failure is returned, never
-  // swallowed: the caller tells the user.
+  // swallowed: the caller tells the user. Only the user-interface thread
+  // writes (a read-modify-replace); readers see an old or a new file.
   FileError WriteString(const std::string& section, const std::string& key, const std::string& value,
                         const std::string& fileName = kFileName) const;
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "gui/paint_win.h"
-#include "res/resource_ids.h"
 #include "i18n/catalogue.h"
+#include "res/resource_ids.h"
 
 namespace voltaris {
 namespace {

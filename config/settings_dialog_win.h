@@ -8,8 +8,8 @@
 
 #include <functional>
 
-#include "gui/dialog_win.h"
 #include "config/settings_forms.h"
+#include "gui/dialog_win.h"
 
 namespace voltaris {
 

@@ -8,8 +8,8 @@
 #include <initializer_list>
 #include <string>
 
-#include "base/hot_zone.h"
 #include "base/durable_file.h"
+#include "base/hot_zone.h"
 
 namespace voltaris {
 

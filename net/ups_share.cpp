@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "power/timer_ids.h"
 #include "i18n/catalogue.h"
+#include "power/timer_ids.h"
 
 namespace voltaris {
 namespace {
@@ -61,12 +61,11 @@ ShareSnapshot MakeShareSnapshot(const UpsStatus& status, const BatteryReading& b
 }
 
 UpsShare::UpsShare(TimerPort& timers, SharePort& server, RecordKeeper& records, const ConfigFile& config,
-                   const PowerEngine& engine, ShutdownPort& system)
-    : timers_(timers), server_(server), records_(records), config_(config), engine_(engine), system_(system) {}
+                   const PowerEngine& engine)
+    : timers_(timers), server_(server), records_(records), config_(config), engine_(engine) {}
 
 void UpsShare::OwnTimers(TimerTable& table) {
   table.Own(kTimerSharePublish, *this);
-  table.Own(kTimerHostSync, *this);
   table.Own(kTimerShareListen, *this);
 }
 
@@ -95,7 +94,6 @@ void UpsShare::OnTimer(unsigned id) {
       NoteReplies();
       Publish();
       break;
-    case kTimerHostSync: WaitForSecondaries(); break;
     case kTimerShareListen:
       if (!state_.listening) TryListening();
       break;
@@ -115,81 +113,9 @@ void UpsShare::Publish() {
   server_.Publish(MakeShareSnapshot(engine_.Status(), engine_.Battery(), fresh, state_.forcedShutdown));
 }
 
-void UpsShare::EndAndShutDown() {
-  if (state_.switchOffPending) return;  // the switch-off's end shuts down
-  if (!state_.listening || state_.released) {
-    system_.EndAndShutDown();
-    return;
-  }
-  state_.shutdownAsked = true;  // one wait serves every count-down that ends meanwhile
-  BeginWaiting();
-}
-
-void UpsShare::SwitchOffThenShutDown(std::function<void()> sendSwitchOff) {
-  state_.switchOffPending = true;
-  if (!state_.listening || state_.released) {
-    sendSwitchOff();
-    return;
-  }
-  sendSwitchOff_ = std::move(sendSwitchOff);
-  BeginWaiting();
-}
-
-void UpsShare::SwitchOffDone(bool reachedUps) {
-  state_.switchOffPending = false;
-  state_.shutdownAsked = false;
-  state_.upsSwitchingOff = state_.upsSwitchingOff || reachedUps;
-  system_.EndAndShutDown();
-}
-
-void UpsShare::ShutdownRefused() {
-  // Once the UPS has been told to switch off, the secondaries must still go.
-  if (!state_.upsSwitchingOff) state_.forcedShutdown = false;
-  state_.released = false;
+void UpsShare::AnnounceForcedShutdown(bool announce) {
+  state_.forcedShutdown = announce;
   Publish();
-}
-
-void UpsShare::BeginWaiting() {
-  if (state_.waiting) return;
-  state_.forcedShutdown = true;
-  Publish();
-  state_.waiting = true;
-  state_.waitedMs = 0;
-  state_.loggedInAtFsd = server_.LoggedIn();
-  if (state_.loggedInAtFsd == 0) {
-    FinishWaiting(Text::SecondariesLoggedOutEvent);
-  } else if (settings_.hostSyncSeconds == 0) {
-    FinishWaiting(Text::SecondariesStillLoggedInEvent);
-  } else {
-    timers_.Arm(kTimerHostSync, kHostSyncPollMs);
-  }
-}
-
-void UpsShare::WaitForSecondaries() {
-  if (!state_.waiting) return;
-  state_.waitedMs += kHostSyncPollMs;
-  if (server_.LoggedIn() == 0) {
-    FinishWaiting(Text::SecondariesLoggedOutEvent);
-  } else if (state_.waitedMs >= static_cast<unsigned>(settings_.hostSyncSeconds) * 1000u) {
-    FinishWaiting(Text::SecondariesStillLoggedInEvent);
-  }
-}
-
-// Recorded only when someone was logged in. Then the schedule's switch-off
-// goes first (its end shuts down), else the shutdown a count-down asked for.
-void UpsShare::FinishWaiting(Text event) {
-  timers_.Kill(kTimerHostSync);
-  state_.waiting = false;
-  state_.released = true;
-  if (state_.loggedInAtFsd > 0) records_.AppendEvent(Tr(event));
-  if (sendSwitchOff_) {
-    std::function<void()> send;
-    send.swap(sendSwitchOff_);
-    send();
-  } else if (state_.shutdownAsked) {
-    state_.shutdownAsked = false;
-    system_.EndAndShutDown();
-  }
 }
 
 }  // namespace voltaris

@@ -2,7 +2,6 @@
 // the program in a system shutdown.
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "base/hot_zone.h"
@@ -41,20 +40,13 @@ class CountdownViews {
   virtual void Blink(CountdownWindow window, Triangle triangle) = 0;
 };
 
-// The end of a count: the program ends in order (rows written or journalled,
+// The system shutdown at the end of a count, once the shutdown gate lets it
+// through: the program ends in order (rows written or journalled,
 // "  Program End"), then the operating system is shut down.
 class ShutdownPort {
  public:
   virtual ~ShutdownPort() = default;
   virtual void EndAndShutDown() = 0;
-  // The scheduled shutdown's end: `sendSwitchOff` runs once the other
-  // computers on this UPS have been told to shut down and given their time
-  // (at once when none follow it), so that they keep their power meanwhile.
-  // The schedule then reports SwitchOffDone, whether the command reached the
-  // UPS or not, and the system goes down; count-downs ending in between wait
-  // for that instead of ending the program under the command.
-  virtual void SwitchOffThenShutDown(std::function<void()> sendSwitchOff) { sendSwitchOff(); }
-  virtual void SwitchOffDone(bool /*reachedUps*/) { EndAndShutDown(); }
 };
 
 }  // namespace voltaris

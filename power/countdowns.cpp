@@ -1,9 +1,9 @@
 #include "power/countdowns.h"
 
-#include "res/command_ids.h"
 #include "config/settings.h"
-#include "power/timer_ids.h"
 #include "i18n/catalogue.h"
+#include "power/timer_ids.h"
+#include "res/command_ids.h"
 
 namespace voltaris {
 namespace {
@@ -43,7 +43,7 @@ void BatteryLowCountdown::Tick() {
   if (TakeOneSecond(s_.remaining, s_.reload, [this] { return FullSeconds(); }) == 1) {
     s_.logOnOpen = true;
     c_.views.Close(CountdownWindow::BatteryLow);
-    c_.shutdown.EndAndShutDown();
+    c_.shutdown.EndAndShutDown(ShutdownReason::BatteryLow);
     return;
   }
   s_.logOnOpen = false;
@@ -126,7 +126,7 @@ void MainsFailCountdown::Tick() {
   if (TakeOneSecond(s_.remaining, c_.power.mainsSeen, [this] { return FullSeconds(); }) == 1) {
     s_.logOnOpen = true;
     c_.views.Close(CountdownWindow::MainsFail);
-    c_.shutdown.EndAndShutDown();
+    c_.shutdown.EndAndShutDown(ShutdownReason::MainsFailed);
     return;
   }
   s_.logOnOpen = false;
@@ -201,7 +201,7 @@ void ManualCountdown::OnTimer(unsigned) {
   if (--s_.remaining != 0) return;
   c_.records.AppendClosedApp();
   c_.views.Close(CountdownWindow::Manual);
-  c_.shutdown.EndAndShutDown();
+  c_.shutdown.EndAndShutDown(ShutdownReason::Manual);
 }
 
 void ManualCountdown::Cancel() {

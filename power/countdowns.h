@@ -4,13 +4,14 @@
 // the battery's recovery or Cancel stop one. Each ends in a system shutdown.
 #pragma once
 
+#include "base/timer_table.h"
 #include "config/config_file.h"
+#include "power/countdown_ports.h"
 #include "power/engine_ports.h"
 #include "power/history_recorder.h"
 #include "power/power_flags.h"
 #include "power/record_keeper.h"
-#include "base/timer_table.h"
-#include "power/countdown_ports.h"
+#include "power/shutdown_gate.h"
 
 namespace voltaris {
 
@@ -32,7 +33,7 @@ struct CountdownContext {
   RecordKeeper& records;
   const ConfigFile& config;
   PowerFlags& power;
-  ShutdownPort& shutdown;
+  ShutdownGate& shutdown;
 };
 
 // ---- Battery low ---------------------------------------------------------------

@@ -2,8 +2,8 @@
 
 #include "base/number_text.h"
 #include "config/settings.h"
-#include "power/timer_ids.h"
 #include "i18n/catalogue.h"
+#include "power/timer_ids.h"
 
 namespace voltaris {
 namespace {

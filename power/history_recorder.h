@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "base/timer_table.h"
 #include "config/config_file.h"
 #include "power/record_keeper.h"
-#include "base/timer_table.h"
 #include "records/record_text.h"
 #include "ups/ups_protocol.h"
 

@@ -1,7 +1,7 @@
 #include "power/power_engine.h"
 
-#include "power/timer_ids.h"
 #include "i18n/catalogue.h"
+#include "power/timer_ids.h"
 
 namespace voltaris {
 namespace {

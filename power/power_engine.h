@@ -1,19 +1,20 @@
 // The power event engine: turns the monitor thread's results into the link
 // state, event records, history-timer choices, display updates and warning
-// timers, and dispatches every tick of the main window's timers. Runs on
-// the user-interface thread only; plain data plus handlers.
+// timers, and handles the ticks of the timers it owns (the timer table hands
+// each tick to its owner). Runs on the user-interface thread only; plain
+// data plus handlers.
 #pragma once
 
 #include <functional>
 #include <string>
 
+#include "base/timer_table.h"
 #include "config/config_file.h"
 #include "config/settings.h"
 #include "i18n/catalogue.h"
 #include "power/engine_ports.h"
 #include "power/power_flags.h"
 #include "power/record_keeper.h"
-#include "base/timer_table.h"
 #include "ups/monitor_report.h"
 #include "ups/ups_protocol.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "power/engine_ports.h"
 #include "base/timer_table.h"
+#include "power/engine_ports.h"
 #include "records/record_store.h"
 
 namespace voltaris {

@@ -1,10 +1,10 @@
 #include "power/self_tests.h"
 
-#include "res/command_ids.h"
 #include "base/number_text.h"
 #include "config/settings.h"
-#include "power/timer_ids.h"
 #include "i18n/catalogue.h"
+#include "power/timer_ids.h"
+#include "res/command_ids.h"
 #include "ups/ups_protocol.h"
 
 namespace voltaris {

@@ -4,9 +4,9 @@
 // commands, never dropped behind the queries.
 #pragma once
 
+#include "power/countdowns.h"
 #include "power/engine_ports.h"
 #include "power/history_recorder.h"
-#include "power/countdowns.h"
 
 namespace voltaris {
 

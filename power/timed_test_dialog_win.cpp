@@ -4,12 +4,12 @@
 
 #include <string>
 
-#include "gui/dialog_win.h"
-#include "gui/paint_win.h"
-#include "res/resource_ids.h"
 #include "base/number_text.h"
 #include "config/settings.h"
+#include "gui/dialog_win.h"
+#include "gui/paint_win.h"
 #include "i18n/catalogue.h"
+#include "res/resource_ids.h"
 
 namespace voltaris {
 namespace {

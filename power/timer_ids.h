@@ -1,5 +1,6 @@
-// The main window's timers: the events between the subsystems. One place
-// owns the numbers; the engine dispatches every tick by them.
+// The main window's timers: the events between the subsystems. The numbers
+// are chosen here, in one place; each is owned by one object, and the timer
+// table (base/timer_table.h) hands every tick to its owner.
 #pragma once
 
 namespace voltaris {

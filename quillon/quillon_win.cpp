@@ -14,12 +14,12 @@
 #include <memory>
 #include <mutex>
 
+#include "base/durable_file.h"
 #include "base/ini_document.h"
 #include "base/number_text.h"
 #include "quillon/quillon_api.h"
 #include "quillon/tcp_transport_win.h"
 #include "quillon/ups_link.h"
-#include "base/durable_file.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "base/hot_zone.h"
 #include "gui/paint_win.h"
-#include "res/resource_ids.h"
 #include "i18n/catalogue.h"
+#include "res/resource_ids.h"
 
 namespace voltaris {
 namespace {

@@ -3,9 +3,9 @@
 #include <commdlg.h>
 
 #include "gui/dialog_win.h"
+#include "i18n/catalogue.h"
 #include "records/history_view.h"
 #include "records/print_layout.h"
-#include "i18n/catalogue.h"
 
 namespace voltaris {
 namespace {

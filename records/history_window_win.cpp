@@ -1,10 +1,10 @@
 #include "records/history_window_win.h"
 
 #include "gui/paint_win.h"
-#include "res/resource_ids.h"
+#include "i18n/catalogue.h"
 #include "records/history_print_win.h"
 #include "records/history_view.h"
-#include "i18n/catalogue.h"
+#include "res/resource_ids.h"
 
 namespace voltaris {
 namespace {

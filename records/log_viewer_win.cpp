@@ -3,8 +3,8 @@
 #include <commctrl.h>
 
 #include "gui/paint_win.h"
-#include "res/resource_ids.h"
 #include "i18n/catalogue.h"
+#include "res/resource_ids.h"
 
 namespace voltaris {
 namespace {

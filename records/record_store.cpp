@@ -4,8 +4,8 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "base/number_text.h"
 #include "base/csv.h"
+#include "base/number_text.h"
 
 namespace voltaris {
 namespace {
@@ -181,7 +181,6 @@ RecordResult RecordStore::AppendClosedApp() {
 }
 
 RecordResult RecordStore::Submit(RecordTable table, std::string row) {
-  std::lock_guard<std::mutex> lock(mutex_);
   TableState& state = StateOf(table);
   if (state.held.size() >= kMaxHeldRows) {
     ++dropped_;
@@ -189,7 +188,7 @@ RecordResult RecordStore::Submit(RecordTable table, std::string row) {
   }
   state.held.push_back(std::move(row));
   RecordResult result;
-  result.error = DrainReportingLocked(table);
+  result.error = DrainReporting(table);
   result.written = !state.failing;
   result.kept = state.held.empty();
   return result;
@@ -197,11 +196,11 @@ RecordResult RecordStore::Submit(RecordTable table, std::string row) {
 
 // What waits goes towards the table in order: the journal first, then the
 // rows held in memory; what the table cannot take goes into the journal.
-FileError RecordStore::DrainLocked(RecordTable table) {
+FileError RecordStore::Drain(RecordTable table) {
   TableState& state = StateOf(table);
   FileError error;
   if (state.journalMayExist) {
-    error = MoveJournalLocked(table);
+    error = MoveJournal(table);
     if (!error) state.journalMayExist = false;
   }
   if (!error && !state.held.empty()) {
@@ -223,7 +222,7 @@ FileError RecordStore::DrainLocked(RecordTable table) {
 
 // A commit record and a moving journal found together: the journal's rows are
 // in the record already (it is written from them before the journal goes).
-FileError RecordStore::MoveJournalLocked(RecordTable table) {
+FileError RecordStore::MoveJournal(RecordTable table) {
   if (files_.Exists(CommitPathOf(table))) {
     if (FileError e = files_.Remove(MovingPathOf(table))) return e;
     if (FileError e = ApplyCommit(table)) return e;
@@ -414,19 +413,18 @@ FileError RecordStore::SetAside(RecordTable table, const std::string& fragment) 
 // ---- Start-up and retries ----------------------------------------------------
 
 // The first failure of a spell is returned once, to be told to the user.
-FileError RecordStore::DrainReportingLocked(RecordTable table) {
+FileError RecordStore::DrainReporting(RecordTable table) {
   TableState& state = StateOf(table);
-  const FileError error = DrainLocked(table);
+  const FileError error = Drain(table);
   const bool newSpell = error && !state.failing;
   state.failing = static_cast<bool>(error);
   return newSpell ? error : FileError{};
 }
 
 FileError RecordStore::Recover() {
-  std::lock_guard<std::mutex> lock(mutex_);
   FileError first;
   for (RecordTable table : kAllTables) {
-    const FileError error = DrainReportingLocked(table);
+    const FileError error = DrainReporting(table);
     if (error && !first) first = error;
     if (!StateOf(table).failing) TidyTail(table);
   }
@@ -434,13 +432,12 @@ FileError RecordStore::Recover() {
 }
 
 FileError RecordStore::FlushPending(size_t* waitingTables) {
-  std::lock_guard<std::mutex> lock(mutex_);
   FileError first;
   size_t waiting = 0;
   for (RecordTable table : kAllTables) {
     TableState& state = StateOf(table);
     if (!state.journalMayExist && state.held.empty()) continue;
-    const FileError error = DrainReportingLocked(table);
+    const FileError error = DrainReporting(table);
     if (error && !first) first = error;
     waiting += state.failing;
   }
@@ -449,33 +446,25 @@ FileError RecordStore::FlushPending(size_t* waitingTables) {
 }
 
 bool RecordStore::RowsWaiting() const {
-  std::lock_guard<std::mutex> lock(mutex_);
   return std::any_of(tables_.begin(), tables_.end(),
                      [](const TableState& s) { return s.journalMayExist || !s.held.empty(); });
 }
 
 size_t RecordStore::HeldRows() const {
-  std::lock_guard<std::mutex> lock(mutex_);
   size_t n = 0;
   for (const auto& s : tables_) n += s.held.size();
   return n;
 }
 
-size_t RecordStore::DroppedRows() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return dropped_;
-}
+size_t RecordStore::DroppedRows() const { return dropped_; }
 
 // ---- Reading and deleting ------------------------------------------------------
 
 FileError RecordStore::ReadAll(RecordTable table, const std::vector<std::string>& columns, const RowHandler& onRow) {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    TableState& state = StateOf(table);
-    // What waited goes in first, if it can; a torn last line is set aside.
-    if (!DrainLocked(table)) state.failing = false;
-    if (!state.failing) TidyTail(table);
-  }
+  TableState& state = StateOf(table);
+  // What waited goes in first, if it can; a torn last line is set aside.
+  if (!Drain(table)) state.failing = false;
+  if (!state.failing) TidyTail(table);
   FileError error;
   std::vector<size_t> selected;
   size_t width = 0;
@@ -545,7 +534,6 @@ FileError RecordStore::ReadAll(RecordTable table, const std::vector<std::string>
 }
 
 std::string RecordStore::WaitingRows(RecordTable table) {
-  std::lock_guard<std::mutex> lock(mutex_);
   std::string rows;
   FileError ignored;
   const auto commit = files_.ReadWhole(CommitPathOf(table), &ignored);
@@ -568,7 +556,6 @@ std::string RecordStore::WaitingRows(RecordTable table) {
 }
 
 std::string RecordStore::DailyCommitRows() {
-  std::lock_guard<std::mutex> lock(mutex_);
   FileError ignored;
   const auto commit = files_.ReadWhole(CommitPathOf(RecordTable::Daily), &ignored);
   uint64_t at = 0;
@@ -578,7 +565,6 @@ std::string RecordStore::DailyCommitRows() {
 }
 
 FileError RecordStore::DeleteAll(RecordTable table) {
-  std::lock_guard<std::mutex> lock(mutex_);
   if (FileError e = files_.Replace(PathOf(table), HeaderOf(table))) return e;
   TableState& state = StateOf(table);
   state.failing = false;

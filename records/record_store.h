@@ -26,7 +26,6 @@
 #include <array>
 #include <deque>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -112,13 +111,13 @@ class RecordStore {
 
   RecordResult Submit(RecordTable table, std::string row);
   TableState& StateOf(RecordTable table) { return tables_[static_cast<size_t>(table)]; }
-  FileError DrainLocked(RecordTable table);
+  FileError Drain(RecordTable table);
   std::string WaitingRows(RecordTable table);  // the daily table's commit aside
   std::string DailyCommitRows();
-  FileError MoveJournalLocked(RecordTable table);
+  FileError MoveJournal(RecordTable table);
   FileError CommitMovingJournal(RecordTable table);
   FileError ApplyCommit(RecordTable table);
-  FileError DrainReportingLocked(RecordTable table);
+  FileError DrainReporting(RecordTable table);
   FileError WriteToTable(RecordTable table, const std::string& rows, bool* handedOver);
   FileError ReadTailView(RecordTable table, TailView& view);
   FileError Place(RecordTable table, const std::string& rows, Placement& place);
@@ -130,7 +129,6 @@ class RecordStore {
   std::string directory_;
   const LocalClock& clock_;
   FileSystem& files_;
-  mutable std::mutex mutex_;
   std::array<TableState, 4> tables_;
   size_t dropped_ = 0;
 };

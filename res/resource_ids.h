@@ -6,7 +6,7 @@
 // Icons and bitmaps
 #define IDI_VOLTARIS 103        // main window and tray icon
 #define IDI_SCHEDULE 182        // the schedule dialogs
-#include "bitmap_ids.h"
+#include "res/bitmap_ids.h"
 
 // Dialog templates
 #define IDD_POWER_COUNTDOWN 147     // mains failure and battery low
@@ -49,7 +49,7 @@
 #define IDM_TRAY_MENU 102
 #define IDA_VOLTARIS "VOLTARIS"
 
-#include "command_ids.h"
+#include "res/command_ids.h"
 
 // Special-date schedule and closed-applications list
 #define IDD_SPECIAL_SCHEDULE 163     // seven dated shutdown and restart rows

@@ -1,8 +1,8 @@
 #include "schedule/schedule_countdown.h"
 
 #include "config/settings.h"
-#include "power/timer_ids.h"
 #include "i18n/catalogue.h"
+#include "power/timer_ids.h"
 #include "schedule/date_schedule.h"
 #include "schedule/weekly_schedule.h"
 

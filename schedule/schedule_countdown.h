@@ -7,8 +7,8 @@
 
 #include <functional>
 
-#include "power/engine_ports.h"
 #include "power/countdowns.h"
+#include "power/engine_ports.h"
 #include "schedule/scheduled_shutdown.h"
 
 namespace voltaris {

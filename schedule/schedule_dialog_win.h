@@ -10,10 +10,10 @@
 #include <initializer_list>
 #include <string>
 
-#include "gui/dialog_win.h"
-#include "i18n/catalogue.h"
 #include "base/hot_zone.h"
 #include "config/config_file.h"
+#include "gui/dialog_win.h"
+#include "i18n/catalogue.h"
 #include "schedule/date_schedule.h"
 #include "schedule/weekly_schedule.h"
 

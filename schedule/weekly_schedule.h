@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "config/config_file.h"
 #include "base/local_clock.h"
+#include "config/config_file.h"
 #include "ups/ups_protocol.h"
 
 namespace voltaris {

@@ -1,7 +1,8 @@
-// The serial port to the UPS, on the Win32 communications API. One object;
-// the monitor thread opens, writes and reads, another thread may close it
-// (which ends a read or write in progress at once). Results: 1 success,
-// 0 failure.
+// The serial port to the UPS, on the Win32 communications API. In the
+// program the monitor thread alone opens, writes, reads and closes it. Close
+// also ends a read or write in progress at once, so that a port can be let
+// go from outside a transfer that waits on a silent line. Results:
+// 1 success, 0 failure.
 #pragma once
 
 #include <windows.h>

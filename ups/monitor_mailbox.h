@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "ups/monitor_port.h"
 #include "ups/line_timing.h"
+#include "ups/monitor_port.h"
 
 namespace voltaris {
 

@@ -8,9 +8,9 @@
 #include <sstream>
 #include <thread>
 
-#include "config/config_file.h"
 #include "base/ini_document.h"
 #include "base/number_text.h"
+#include "config/config_file.h"
 #include "config/settings.h"
 #include "tests/unit/test_folder.h"
 

@@ -1,8 +1,8 @@
 // The three shutdown count-downs through whole scenarios, on virtual time.
 #include <gtest/gtest.h>
 
-#include "res/command_ids.h"
 #include "power/timer_ids.h"
+#include "res/command_ids.h"
 #include "tests/unit/engine_fakes.h"
 
 using namespace voltaris;

@@ -2,11 +2,11 @@
 // scales, the button bars' zones and the clock panel.
 #include <gtest/gtest.h>
 
-#include "res/bitmap_ids.h"
 #include "app/button_bars.h"
 #include "app/clock_texts.h"
 #include "app/data_plot.h"
 #include "app/gauge_readings.h"
+#include "res/bitmap_ids.h"
 
 using namespace voltaris;
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "power/engine_ports.h"
 #include "app/program_parts.h"
+#include "power/engine_ports.h"
 #include "power/power_engine.h"
 #include "records/record_store.h"
 #include "tests/unit/test_folder.h"

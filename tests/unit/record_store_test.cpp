@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "base/csv.h"
 #include "records/record_store.h"
@@ -141,21 +140,21 @@ TEST_F(RecordStoreTest, DeleteAllLeavesOnlyTheColumnNames) {
   EXPECT_EQ(Rows(RecordTable::Events).size(), 1u);
 }
 
-TEST_F(RecordStoreTest, TwoThreadsAppendingNeverInterleave) {
+// The store belongs to the user-interface thread; two writers taking turns
+// (the engine's history rows and a viewer's) each keep their order.
+TEST_F(RecordStoreTest, TwoWritersTakingTurnsKeepTheirOrderAndFields) {
   constexpr int kRows = 10000;
-  auto writer = [this](const std::string& who) {
-    for (int i = 0; i < kRows; ++i) store_.AppendHistoryRow({who, std::to_string(i), "a,b", "", "", "", "", "", "end"});
-  };
-  std::thread monitor(writer, "monitor");
-  std::thread ui(writer, "ui");
-  monitor.join();
-  ui.join();
+  for (int i = 0; i < kRows; ++i) {
+    for (const char* who : {"monitor", "ui"}) {
+      store_.AppendHistoryRow({who, std::to_string(i), "a,b", "", "", "", "", "", "end"});
+    }
+  }
   const auto rows = Rows(RecordTable::History);
   ASSERT_EQ(rows.size(), 2u * kRows);
   int next[2] = {0, 0};
   for (const auto& r : rows) {
     const int who = r[0] == "ui";
-    EXPECT_EQ(r[1], std::to_string(next[who]++));  // each thread's rows in order
+    EXPECT_EQ(r[1], std::to_string(next[who]++));  // each writer's rows in order
     EXPECT_EQ(r[2], "a,b");
     EXPECT_EQ(r[8], "end");
   }

@@ -2,8 +2,8 @@
 // events, the notes and the menu.
 #include <gtest/gtest.h>
 
-#include "res/command_ids.h"
 #include "power/timer_ids.h"
+#include "res/command_ids.h"
 #include "tests/unit/engine_fakes.h"
 
 using namespace voltaris;
