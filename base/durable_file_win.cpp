@@ -8,11 +8,11 @@
 namespace voltaris {
 namespace {
 
-// No call waits and tries again: these run on the user-interface thread,
-// which must not stall. A file another program holds, even for a moment,
-// fails at once; the record store keeps the rows in the table's journal and
-// tries again with the next row and on its retry timer, and a settings
-// write is reported to the user.
+// No call waits and tries again: the callers (the record store and the
+// settings on the user-interface thread, the link library's own settings
+// read) must not stall. A file another program holds, even for a moment,
+// fails at once and the caller decides: rows wait in a journal and are
+// tried again, a settings write is reported to the user.
 
 FileError Failure(const std::string& what, const std::string& path, DWORD code) {
   char text[256] = "";

@@ -113,8 +113,10 @@ void UpsShare::Publish() {
   server_.Publish(MakeShareSnapshot(engine_.Status(), engine_.Battery(), fresh, state_.forcedShutdown));
 }
 
+// Nobody can see it while the server is not listening, and a server that
+// starts later begins without it.
 void UpsShare::AnnounceForcedShutdown(bool announce) {
-  state_.forcedShutdown = announce;
+  state_.forcedShutdown = announce && state_.listening;
   Publish();
 }
 

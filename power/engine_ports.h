@@ -1,6 +1,7 @@
-// What the power engine needs from the outside world, as small interfaces:
-// the Win32 layer implements them with window timers, controls and the
-// monitor thread's mailbox; the tests with fakes.
+// What the power engine needs from the windows, as small interfaces: the
+// gauge panel, the menus and the boxes and tray tip. The Win32 layer
+// implements them with controls; the tests with fakes. (Its timers and the
+// monitor thread come through base/timer_port.h and ups/monitor_port.h.)
 #pragma once
 
 #include <string>

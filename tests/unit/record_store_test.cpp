@@ -140,8 +140,8 @@ TEST_F(RecordStoreTest, DeleteAllLeavesOnlyTheColumnNames) {
   EXPECT_EQ(Rows(RecordTable::Events).size(), 1u);
 }
 
-// The store belongs to the user-interface thread; two writers taking turns
-// (the engine's history rows and a viewer's) each keep their order.
+// The store belongs to the user-interface thread; rows of two sources
+// taking turns each keep their order and their fields.
 TEST_F(RecordStoreTest, TwoWritersTakingTurnsKeepTheirOrderAndFields) {
   constexpr int kRows = 10000;
   for (int i = 0; i < kRows; ++i) {

@@ -233,7 +233,7 @@ TEST(ShutdownGate, WarnsAndAwaitsTheSecondariesOnlyWhenThePowerIsGoing) {
     ASSERT_TRUE(rig.parts.gate.State().waiting);
     EXPECT_EQ(StatusOf(rig.share.published.back()).rfind("FSD ", 0), 0u);
     EXPECT_TRUE(rig.monitor.controls.empty());  // a scheduled switch-off waits too
-    rig.parts.gate.EndAndShutDown(ShutdownReason::Manual);  // a manual end joins the wait
+    rig.parts.gate.EndAndShutDown(ShutdownReason::Manual);  // does not cut the wait short
     rig.Run(750);
     EXPECT_EQ(rig.shutdown.calls, 0);
     rig.share.loggedIn = 0;
