@@ -37,11 +37,12 @@ FileError SavePage(const ConfigFile& config, const ShownSettings& shown) {
                                                           {"ShutTimeMessage", shown.warning.scheduleWarning},
                                                           {"ShutAlarmTimeMessage", shown.warning.period}});
     case SettingsPage::Battery: {
+      // A stored delay the list does not offer is kept while nothing is chosen.
       const int delay = shown.battery.offDelay;
-      return config.WriteInOrder(section::kAlarmMessage,
-                                 {{"BatteryTime", shown.battery.life},
-                                  {"BatteryEndTime", shown.battery.lowLife},
-                                  {"BefoShutDownTime", delay >= 0 && delay < 10 ? kOffDelayChoices[delay] : ""}});
+      const std::string offDelay = delay >= 0 && delay < 10 ? kOffDelayChoices[delay] : Alarm(config, "BefoShutDownTime");
+      return config.WriteInOrder(section::kAlarmMessage, {{"BatteryTime", shown.battery.life},
+                                                          {"BatteryEndTime", shown.battery.lowLife},
+                                                          {"BefoShutDownTime", offDelay}});
     }
     case SettingsPage::Link:
       break;

@@ -47,13 +47,14 @@ void BatteryLowCountdown::Tick() {
     return;
   }
   s_.logOnOpen = false;
-  if (!c_.views.IsOpen(CountdownWindow::BatteryLow)) return;
   if (c_.power.batteryLow) {
+    if (!c_.views.IsOpen(CountdownWindow::BatteryLow)) return;  // hidden by OK: the count goes on
     c_.views.Blink(CountdownWindow::BatteryLow, Triangle::Red);
     if (!s_.logged) c_.records.AppendEvent(Tr(Text::BatteryLowEvent));
     s_.logged = true;
     return;
   }
+  // The battery recovered, whether the window shows or was hidden by OK.
   s_.reload = true;
   s_.logOnOpen = true;
   c_.power.batteryLowWarningArmed = 1;
@@ -131,18 +132,17 @@ void MainsFailCountdown::Tick() {
   }
   s_.logOnOpen = false;
   if (s_.restoredTicks == kRestoredTicksToClose && !c_.power.mainsFailed) {
-    s_.logOnOpen = true;
-    c_.power.firstMainsWarningArmed = 1;
-    c_.timers.Kill(kTimerMainsFailCountdown);
-    c_.views.Close(CountdownWindow::MainsFail);
+    EndFailure();
     return;
   }
-  if (!c_.views.IsOpen(CountdownWindow::MainsFail)) return;
+  // A window hidden by OK counts the mains' return all the same, so that
+  // the failure ends (and is recorded so) while nobody looks.
+  const bool shown = c_.views.IsOpen(CountdownWindow::MainsFail);
   if (c_.power.mainsFailed) {
-    c_.views.Blink(CountdownWindow::MainsFail, Triangle::Red);
+    if (shown) c_.views.Blink(CountdownWindow::MainsFail, Triangle::Red);
     s_.restoredTicks = 0;
   } else {
-    c_.views.Blink(CountdownWindow::MainsFail, Triangle::Yellow);
+    if (shown) c_.views.Blink(CountdownWindow::MainsFail, Triangle::Yellow);
     ++s_.restoredTicks;
     s_.remaining = FullSeconds();
     if (s_.restorePending) {
@@ -152,6 +152,19 @@ void MainsFailCountdown::Tick() {
     }
   }
   AfterDrawing();
+}
+
+// The mains have been back long enough: the count stops, the window goes
+// and does not come back, and the next failure is warned of and counted
+// afresh.
+void MainsFailCountdown::EndFailure() {
+  s_.logOnOpen = true;
+  s_.restoredTicks = 0;
+  c_.power.firstMainsWarningArmed = 1;
+  c_.power.repeatMainsWarningArmed = 0;
+  c_.timers.Kill(kTimerMainsFailDelay);
+  c_.timers.Kill(kTimerMainsFailCountdown);
+  c_.views.Close(CountdownWindow::MainsFail);
 }
 
 // The window drawn with the mains back also ends a battery-low count.
@@ -177,9 +190,7 @@ CountdownPicture MainsFailCountdown::Picture() const {
 void MainsFailCountdown::OnOk() {
   c_.views.Close(CountdownWindow::MainsFail);
   c_.power.repeatMainsWarningArmed = 1;
-  if (c_.power.mainsFailed) return;
-  c_.timers.Kill(kTimerMainsFailCountdown);
-  s_.logOnOpen = true;
+  if (!c_.power.mainsFailed) EndFailure();
 }
 
 void MainsFailCountdown::OnPressOutsideOk() { c_.power.repeatMainsWarningArmed = 0; }

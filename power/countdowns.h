@@ -94,6 +94,7 @@ class MainsFailCountdown : public TimerOwner {
  private:
   void Open();
   void Tick();
+  void EndFailure();
   void AfterDrawing();
   int FullSeconds() const;
 

@@ -45,7 +45,10 @@ std::string TimedTestCommand(int minutes) {
   return std::string("T") + static_cast<char>('0' + n / 10) + static_cast<char>('0' + n % 10) + kCr;
 }
 
-int SwitchOffDelayMinutes(int upsOffDelaySeconds) { return std::clamp(upsOffDelaySeconds / 60, 0, 10); }
+// Never "S00": a UPS reads a zero delay as "switch the output off now",
+// which would cut the power while Windows is still shutting down. A delay
+// under a minute, absent or blank is sent as one minute.
+int SwitchOffDelayMinutes(int upsOffDelaySeconds) { return std::clamp(upsOffDelaySeconds / 60, 1, 10); }
 
 std::string SwitchOffCommand(int upsOffDelaySeconds, std::optional<int> restoreMinutes) {
   std::string command = "S" + Digits(SwitchOffDelayMinutes(upsOffDelaySeconds), 2);

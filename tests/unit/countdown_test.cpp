@@ -107,22 +107,48 @@ TEST(MainsFailCountdown, ABatteryTimeOfZeroNeverShutsDown) {
   EXPECT_EQ(rig.shutdown.calls, 0);
 }
 
-TEST(MainsFailCountdown, ALaterWindowFindingTheMainsBackClosesOnItsFirstTickWithoutAFlash) {
+// Two short failures in a run: each is recorded with its end, and the
+// second window counts the mains' return afresh.
+TEST(MainsFailCountdown, ALaterWindowFindingTheMainsBackRecordsTheirReturnAndClosesOnItsFifthTick) {
   CountdownRig rig;
   rig.RunWith(kMainsFailed, 5);
   rig.RunWith(kHealthy, 5);  // four restored ticks, closed on the fifth
   ASSERT_FALSE(rig.Open(CountdownWindow::MainsFail));
-  EXPECT_EQ(rig.parts.mainsFail.State().restoredTicks, 4);  // not reset: no tick with the mains failed
+  EXPECT_EQ(rig.parts.mainsFail.State().restoredTicks, 0);
   rig.Reply(kMainsFailed);
   rig.Reply(kHealthy);  // back before the window opens
   rig.Run(5000);
   ASSERT_TRUE(rig.Open(CountdownWindow::MainsFail));
   const int yellow = rig.views.Blinks(CountdownWindow::MainsFail, Triangle::Yellow);
+  rig.RunWith(kHealthy, 4);
+  EXPECT_TRUE(rig.Open(CountdownWindow::MainsFail));
+  EXPECT_EQ(rig.views.Blinks(CountdownWindow::MainsFail, Triangle::Yellow), yellow + 4);
   rig.RunWith(kHealthy, 1);
   EXPECT_FALSE(rig.Open(CountdownWindow::MainsFail));
-  EXPECT_EQ(rig.views.Blinks(CountdownWindow::MainsFail, Triangle::Yellow), yellow);
   EXPECT_EQ(rig.Count("  AC Fail!"), 2);
+  EXPECT_EQ(rig.Count("  AC Restore!"), 2);
+}
+
+// OK while the mains are out, then they return before the next reply: the
+// hidden count must not go on to shut down a computer on healthy mains when
+// the UPS later stops answering, and the next failure is a failure again.
+TEST(MainsFailCountdown, AWindowHiddenByOkEndsWithTheMainsReturnAndTheNextFailureCounts) {
+  CountdownRig rig("CutACTimeMessage=5\nShutAlarmTimeMessage=10\nBatteryTime=5\n");
+  rig.RunWith(kMainsFailed, 6);
+  ASSERT_TRUE(rig.Open(CountdownWindow::MainsFail));
+  rig.parts.mainsFail.OnOk();
+  rig.RunWith(kHealthy, 1);
+  rig.Run(300000);  // the UPS answers no more
+  EXPECT_EQ(rig.shutdown.calls, 0);
+  EXPECT_FALSE(rig.timers.IsArmed(kTimerMainsFailCountdown));
+  EXPECT_FALSE(rig.Open(CountdownWindow::MainsFail));
   EXPECT_EQ(rig.Count("  AC Restore!"), 1);
+  rig.RunWith(kMainsFailed, 4);
+  EXPECT_FALSE(rig.Open(CountdownWindow::MainsFail));
+  rig.RunWith(kMainsFailed, 1);  // CutACTimeMessage, as for any first warning
+  ASSERT_TRUE(rig.Open(CountdownWindow::MainsFail));
+  EXPECT_EQ(rig.Count("  AC Fail!"), 2);
+  EXPECT_EQ(rig.Daily(), std::vector<std::string>{"2026-12-08|0|2|0"});
 }
 
 TEST(BatteryLowCountdown, TwiceInARunCountsTwiceAndWritesTheEventOnce) {
@@ -155,6 +181,23 @@ TEST(BatteryLowCountdown, OkDuringLowBatteryComesBackAtTheNextReplyWithTheCountG
   rig.RunWith(kBatteryLow, 1);
   EXPECT_TRUE(rig.Open(CountdownWindow::BatteryLow));
   EXPECT_EQ(rig.Daily(), std::vector<std::string>{"2026-12-08|1|0|0"});  // not counted again
+}
+
+// OK while low, then the battery recovers before the window comes back:
+// the hidden count stops instead of shutting a healthy computer down.
+TEST(BatteryLowCountdown, AWindowHiddenByOkStopsWhenTheBatteryRecovers) {
+  CountdownRig rig;
+  rig.RunWith(kBatteryLow, 5);
+  ASSERT_TRUE(rig.Open(CountdownWindow::BatteryLow));
+  rig.parts.batteryLow.OnOk();
+  rig.RunWith(kHealthy, 1);
+  EXPECT_FALSE(rig.timers.IsArmed(kTimerBatteryLowCountdown));
+  rig.Run(120000);
+  EXPECT_EQ(rig.shutdown.calls, 0);
+  EXPECT_FALSE(rig.Open(CountdownWindow::BatteryLow));
+  rig.RunWith(kBatteryLow, 1);  // low again: warned and counted afresh
+  EXPECT_TRUE(rig.Open(CountdownWindow::BatteryLow));
+  EXPECT_EQ(rig.Daily(), std::vector<std::string>{"2026-12-08|2|0|0"});
 }
 
 TEST(Countdowns, TwoAtOnceEachEndInItsOwnShutdownAndTheMainsWindowEndsTheBatteryCount) {

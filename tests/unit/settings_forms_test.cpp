@@ -93,6 +93,20 @@ TEST(SettingsDialog, OkWritesThePageOnDisplayThenTheLinkInOrder) {
   EXPECT_EQ(s.Read("DataRecord", "HistoryTimerDelay"), "");
 }
 
+TEST(SettingsDialog, ADelayTheListDoesNotOfferIsKeptWhenAnotherValueChanges) {
+  Settings s;
+  s.Write("AlarmMessage", "BefoShutDownTime", "90");
+  ShownSettings shown;
+  shown.link = ReadLinkChoice(s.config);
+  shown.page = SettingsPage::Battery;
+  shown.battery = ReadBatteryPage(s.config);
+  ASSERT_EQ(shown.battery.offDelay, -1);
+  shown.battery.life = "8";
+  ASSERT_FALSE(SaveSettings(s.config, shown));
+  EXPECT_EQ(s.Read("AlarmMessage", "BatteryTime"), "8");
+  EXPECT_EQ(s.Read("AlarmMessage", "BefoShutDownTime"), "90");
+}
+
 TEST(SettingsDialog, NoRateChosenLeavesTheStoredRate) {
   Settings s;
   s.Write("Mscomm", "ComboRate", "19200");

@@ -25,7 +25,13 @@ TEST(Commands, ComposeTheProtocolBytes) {
 
 TEST(Commands, SwitchOffDelayFromBefoShutDownTime) {
   EXPECT_EQ(SwitchOffCommand(150, 123), "S02R0123\r");
-  EXPECT_EQ(SwitchOffCommand(30, std::nullopt), "S00\r");
+  // Never a zero delay, which a UPS reads as "now": under a minute is one minute.
+  EXPECT_EQ(SwitchOffCommand(0, std::nullopt), "S01\r");
+  EXPECT_EQ(SwitchOffCommand(30, std::nullopt), "S01\r");
+  EXPECT_EQ(SwitchOffCommand(59, 5), "S01R0005\r");
+  EXPECT_EQ(SwitchOffCommand(60, std::nullopt), "S01\r");
+  EXPECT_EQ(SwitchOffCommand(119, std::nullopt), "S01\r");
+  EXPECT_EQ(SwitchOffCommand(120, std::nullopt), "S02\r");
   EXPECT_EQ(SwitchOffCommand(540, 9999), "S09R9999\r");  // sent as the schedule gives it
   EXPECT_EQ(SwitchOffCommand(540, 9998), "S09R9998\r");
   EXPECT_EQ(SwitchOffCommand(600, 60), "S10R0060\r");    // 10 minutes, as the UPS reads it
@@ -37,6 +43,8 @@ TEST(Commands, UsbSwitchOffTexts) {
   EXPECT_EQ(UsbSwitchOffText(120, std::nullopt).size(), 10u);
   EXPECT_EQ(UsbSwitchOffText(60, 75), "R00100075");
   EXPECT_EQ(UsbSwitchOffText(600, 75), "R01000075");
+  EXPECT_EQ(UsbSwitchOffText(0, std::nullopt), "RS.1R9999\r");
+  EXPECT_EQ(UsbSwitchOffText(59, 75), "R00100075");
 }
 
 // Each self-test in both links' forms: the library's codes 4, 5 and 7, and
