@@ -378,7 +378,10 @@ LRESULT MainWindow::OnMonitorReport(LPARAM lParam) {
     case MonitorReport::Kind::SerialOpen: engine.OnSerialOpen(report->ok); break;
     case MonitorReport::Kind::SerialRead: engine.OnSerialRead(report->ok, report->bytes); break;
     case MonitorReport::Kind::UsbPass: engine.OnUsbPass(report->usb); break;
-    case MonitorReport::Kind::ControlWritten: engine.OnControlWritten(report->controlId, report->ok); break;
+    case MonitorReport::Kind::ControlWritten:
+      engine.OnControlWritten(report->controlId, report->ok);
+      if (report->expired) engine.OnControlGivenUp(report->controlId);
+      break;
   }
   return 0;
 }

@@ -59,6 +59,7 @@ struct ProgramParts {
     schedule.OwnTimers(timers);
     selfTests.OwnTimers(timers);
     engine.ListenForControlWrites([this](unsigned id, bool written) { schedule.OnControlWritten(id, written); });
+    engine.ListenForControlsGivenUp([this](unsigned id) { selfTests.OnControlGivenUp(id); });
   }
 
   TimerTable timers;

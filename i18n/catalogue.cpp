@@ -37,6 +37,7 @@ const CatalogueEntry kEntries[] = {
     {Text::SelfTest10SecondsEvent, "  UPS SelfTest 10 Seconds!", "  Autotest de 10 secondes!"},
     {Text::SelfTestTillLow, "UPS Self Test Still Battrey Low!", "Autotest en mode batterie faible!"},
     {Text::SelfTestTillLowEvent, "  Test Still Battery Low!", "  Autotest en mode batterie faible!"},
+    {Text::SelfTestCommandNotSentEvent, "  UPS SelfTest Command Not Sent!", "  Commande d'autotest non envoy\xe9" "e!"},
     {Text::SelfTestTitle, "UPS SelfTest", "Autotest"},
     {Text::SelfTestEventPrefix, "  UPS SelfTest ", "  Autotest de "},
     {Text::SelfTestProgress7Dots, "UPS SelfTest.......", "Autotest......."},

@@ -47,6 +47,7 @@ enum class Text {
   SelfTest10SecondsEvent,
   SelfTestTillLow,
   SelfTestTillLowEvent,
+  SelfTestCommandNotSentEvent,
   SelfTestTitle,
   SelfTestEventPrefix,
   SelfTestProgress7Dots,

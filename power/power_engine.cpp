@@ -229,12 +229,13 @@ void PowerEngine::OnSerialRead(bool ok, const std::string& bytes) {
     return;
   }
   flags_.noReplyReportArmed = 1;
-  flags_.serialLinkUp = 1;
-  // Only the UPS's own answer ends a loss: noise on a dead line does not.
+  // Only the UPS's own answer ends a loss: noise on a dead line does not,
+  // nor does it count as a link (the schedule's due check needs a UPS).
   const bool lost = flags_.missedReplies >= kMissedRepliesForLoss;
   const bool whole = IsWholeReply(LinkKind::Serial, bytes);
   if (whole) flags_.missedReplies = 0;
   if (lost && !whole) return;
+  flags_.serialLinkUp = 1;
   replyText_.Clear();  // each query is answered by exactly one read
   replyText_.Append(bytes.data(), bytes.size());
   HandleSerialReply(replyText_.str());
@@ -355,6 +356,10 @@ void PowerEngine::OnUsbPass(const UsbPass& pass) {
 
 void PowerEngine::OnControlWritten(unsigned id, bool written) {
   if (controlListener_) controlListener_(id, written);
+}
+
+void PowerEngine::OnControlGivenUp(unsigned id) {
+  if (givenUpListener_) givenUpListener_(id);
 }
 
 }  // namespace voltaris

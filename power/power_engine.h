@@ -62,10 +62,15 @@ class PowerEngine : public TimerOwner {
   // A control command has gone out on the line (`written`) or could not be
   // written and waits to be tried again.
   void OnControlWritten(unsigned id, bool written);
+  // The monitor gave a control command up: its time ran out before the line
+  // could take it.
+  void OnControlGivenUp(unsigned id);
   // Who waits for control commands to be written (the scheduled shutdown).
   void ListenForControlWrites(std::function<void(unsigned id, bool written)> listener) {
     controlListener_ = std::move(listener);
   }
+  // Who must know of a command given up (the self-tests).
+  void ListenForControlsGivenUp(std::function<void(unsigned id)> listener) { givenUpListener_ = std::move(listener); }
 
   // The settings dialog opened (command 40001) / is open now.
   void OnSettingsDialogOpened();
@@ -112,6 +117,7 @@ class PowerEngine : public TimerOwner {
   bool settingsDialogOpen_ = false;
   long acceptedStatusReplies_ = 0;
   std::function<void(unsigned, bool)> controlListener_;
+  std::function<void(unsigned)> givenUpListener_;
   bool stopped_ = false;
 };
 

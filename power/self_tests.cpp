@@ -28,7 +28,7 @@ void SelfTests::OnTimer(unsigned id) {
   switch (id) {
     case kTimerTenSecondTest:
       c_.timers.Kill(kTimerTenSecondTest);
-      monitor_.SendControl(TenSecondTestControl());
+      s_.tenSecondId = monitor_.SendControl(TenSecondTestControl());
       monitor_.EnableSerialRead();
       notes_.tenSecondTestStarted = true;
       break;
@@ -99,12 +99,17 @@ void SelfTests::StartUntilLow() {
 void SelfTests::SendUntilLow() {
   c_.timers.Kill(kTimerUntilLowSend);
   s_.untilLowWaiting = false;
-  monitor_.SendControl(UntilLowTestControl());
+  s_.untilLowId = monitor_.SendControl(UntilLowTestControl());
   monitor_.EnableSerialRead();
-  c_.views.Open(CountdownWindow::UntilLowTest);
+  OpenUntilLowWindow();
   c_.records.AppendEvent(Tr(Text::SelfTestTillLowEvent));
-  c_.timers.Arm(kTimerUntilLowBlink, kTickMs);
   notes_.tillLowTestStarted = true;
+}
+
+void SelfTests::OpenUntilLowWindow() {
+  s_.untilLowRunning = true;
+  c_.views.Open(CountdownWindow::UntilLowTest);
+  c_.timers.Arm(kTimerUntilLowBlink, kTickMs);
   ShowRunning(true);
 }
 
@@ -115,6 +120,8 @@ void SelfTests::Cancel() {
     c_.timers.Kill(pending);
   }
   s_.untilLowWaiting = false;
+  s_.untilLowCancelled = s_.untilLowRunning;
+  s_.untilLowRunning = false;
   c_.timers.Arm(kTimerCancelTest, kCancelDelayMs);
   if (c_.views.IsOpen(CountdownWindow::TenSecondTest)) EndTenSecond();
   if (c_.views.IsOpen(CountdownWindow::TimedTest)) EndTimedTest();
@@ -125,7 +132,7 @@ void SelfTests::Cancel() {
 
 void SelfTests::SendCancel() {
   c_.timers.Kill(kTimerCancelTest);
-  monitor_.SendControl(CancelTestControl());
+  s_.cancelId = monitor_.SendControl(CancelTestControl());
   monitor_.EnableSerialRead();
   if (c_.views.IsOpen(CountdownWindow::TenSecondTest)) EndTenSecond();
   if (c_.views.IsOpen(CountdownWindow::TimedTest)) EndTimedTest();
@@ -176,7 +183,7 @@ void SelfTests::OpenTimedTest() {
 
 void SelfTests::SendTimedTest() {
   c_.timers.Kill(kTimerTimedTestSend);
-  monitor_.SendControl(timedCommand_);
+  s_.timedId = monitor_.SendControl(timedCommand_);
   monitor_.EnableSerialRead();
   c_.timers.Arm(kTimerSpecialTestCountdown, kTickMs);
   s_.running = true;
@@ -197,6 +204,27 @@ void SelfTests::EndTimedTest() {
   s_.timedIdle = true;
   c_.timers.Kill(kTimerSpecialTestCountdown);
   ShowRunning(false);
+}
+
+void SelfTests::OnControlGivenUp(unsigned id) {
+  if (id == 0) return;
+  if (id == s_.tenSecondId) {
+    if (c_.views.IsOpen(CountdownWindow::TenSecondTest)) EndTenSecond();
+  } else if (id == s_.untilLowId) {
+    s_.untilLowRunning = false;
+    c_.views.Close(CountdownWindow::UntilLowTest);
+    c_.timers.Kill(kTimerUntilLowBlink);
+    ShowRunning(false);
+  } else if (id == s_.timedId) {
+    if (c_.views.IsOpen(CountdownWindow::TimedTest) || !s_.timedIdle) EndTimedTest();
+  } else if (id == s_.cancelId) {
+    // The UPS still runs its until-low test, which ends only at a low
+    // battery: show it again so that it can be cancelled once more.
+    if (s_.untilLowCancelled) OpenUntilLowWindow();
+  } else {
+    return;
+  }
+  c_.records.AppendEvent(Tr(Text::SelfTestCommandNotSentEvent));
 }
 
 // OK only hides the window: the test goes on.

@@ -19,6 +19,10 @@ struct SelfTestState {
   bool timedIdle = true;    // no timed test runs: a new one may start
   bool settingsOpen = false;  // the "Special Time Selftest" dialog
   bool untilLowWaiting = false;  // "TL" goes half a second after its command
+  bool untilLowRunning = false;    // "TL" sent; only a cancel (or a low battery) ends it
+  bool untilLowCancelled = false;  // the last cancel ended an until-low test
+  // The commands on their way to the UPS, by the number the monitor gave them.
+  unsigned tenSecondId = 0, untilLowId = 0, timedId = 0, cancelId = 0;
 };
 
 class SelfTests : public TimerOwner {
@@ -41,6 +45,9 @@ class SelfTests : public TimerOwner {
   void OnTimedSettingsOpened();
   FileError OnTimedSettingsOk(const std::string& minutesText);
   void OnTimedSettingsClosed();
+  // A command the monitor could not write in its time: the test it was to
+  // start did not start, or the test it was to cancel goes on.
+  void OnControlGivenUp(unsigned id);
   void OnOk(CountdownWindow window);
   CountdownPicture Picture(CountdownWindow window) const;
   const SelfTestState& State() const { return s_; }
@@ -58,6 +65,7 @@ class SelfTests : public TimerOwner {
   void EndTimedTest();
   std::string TimedText() const;
   void ShowRunning(bool running);
+  void OpenUntilLowWindow();
 
   CountdownContext c_;
   MonitorPort& monitor_;

@@ -3,7 +3,9 @@
 # restart 75 minutes later: the warning window opens when the minute before it
 # begins, records its event and today's Schedule Down count; at the end the
 # UPS receives its switch-off-and-restore command, and only then is the
-# system (here the Wine session) shut down.
+# system (here the Wine session) shut down. The switch-off delay is set to
+# 30 s, under the UPS's one-minute step: it goes out as one minute, never
+# as a zero delay that would cut the power at once.
 source "$(dirname "$0")/lib.sh"
 e2e_init schedule_shutdown 200
 e2e_sim
@@ -18,7 +20,7 @@ b=$(minutes "$restart")
 if [ "$b" -gt "$a" ]; then r=$((b - a)); else l=$((a - b)); if [ "$l" -gt 81 ]; then r=$((10080 - l)); else r=9999; fi; fi
 expected=$(printf 'S01R%04d' "$r")
 set_setting ShutTimeMessage 1
-set_setting BefoShutDownTime 60
+set_setting BefoShutDownTime 30
 printf '[Schema]\r\nSchemaEveryRebootFlag%s=1\r\nSchemaEveryRebootTime%s=%s\r\nSchemaEveryShutFlag%s=1\r\nSchemaEveryShutTime%s=%s\r\n' \
   "$row" "$row" "$(hms "$at")" "$row" "$row" "$(hms "$restart")" >>"$APP_DIR/UpsConfigure.ini"
 e2e_log "shutdown at $(hms "$at") (row $row), restart at $(hms "$restart"): expecting $expected"
@@ -31,6 +33,7 @@ sleep 1.2
 screenshot schedule
 app_gone 90 || fail "the system was not shut down at the scheduled time"
 grep -q " $expected\$" "$SIM_LOG" || fail "the UPS never received $expected: $(tail -n 5 "$SIM_LOG")"
+! grep -q " S00" "$SIM_LOG" || fail "the UPS was told to switch off at once: $(grep " S00" "$SIM_LOG")"
 expect_eq "$(events | tail -n 1)" "  Program End" "last event before the shutdown"
 now=$(date +%s)
 [ "$now" -ge $((at - 3)) ] || fail "shut down $((at - now)) s before the scheduled time"

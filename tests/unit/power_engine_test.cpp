@@ -365,6 +365,7 @@ TEST(PowerEngineSerial, NoiseOnALostLineNeitherEndsTheLossNorLogsAConnection) {
   rig.engine.OnSerialRead(true, std::string(47, '\xF3'));  // noise of a reply's length
   rig.engine.OnSerialRead(true, "(2");
   EXPECT_EQ(rig.Events().back(), "  UPS is DisConnected!");
+  EXPECT_EQ(rig.engine.Flags().serialLinkUp, 0);
   const int closes = rig.monitor.closes;
   rig.Run(1000);
   EXPECT_EQ(rig.monitor.closes, closes + 1);  // still reopening

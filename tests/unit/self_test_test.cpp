@@ -2,6 +2,8 @@
 // events, the notes and the menu.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "power/timer_ids.h"
 #include "res/command_ids.h"
 #include "tests/unit/engine_fakes.h"
@@ -229,4 +231,52 @@ TEST(SelfTests, TheTimedSettingsDialogAloneIsNoRunningTest) {
   rig.tests.OnTimedSettingsOk("1");
   rig.Run(700);
   EXPECT_TRUE(rig.tests.State().running);
+}
+
+// A command the monitor gave up on (its time ran out on a line that took
+// nothing): the event says so and the menus tell the truth. A cancel lost
+// during the until-low test leaves the UPS testing down to a low battery,
+// so that test is shown running again, to be cancelled once more.
+TEST(SelfTests, ACommandGivenUpIsRecordedAndTheMenusFollowWhatTheUpsDoes) {
+  struct Case {
+    const char* name;
+    const char* command;
+    void (*start)(SelfTestRig&);
+    bool runningAfter;
+  };
+  const Case cases[] = {
+      {"10-second test", "T\r", [](SelfTestRig& r) { r.tests.StartTenSecond(); }, false},
+      {"until-low test", "TL\r", [](SelfTestRig& r) { r.tests.StartUntilLow(); }, false},
+      {"timed test", "T05\r",
+       [](SelfTestRig& r) {
+         r.Settings("[AlarmMessage]\nSpecialTimeTest=5\n");
+         r.tests.OnTimedSettingsOpened();
+         ASSERT_FALSE(r.tests.OnTimedSettingsOk("5"));
+       },
+       false},
+      {"cancel of the until-low test", "CT\r",
+       [](SelfTestRig& r) {
+         r.tests.StartUntilLow();
+         r.Run(1000);
+         r.tests.Cancel();
+       },
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SelfTestRig rig;
+    c.start(rig);
+    rig.Run(1500);
+    const auto& sent = rig.monitor.commands;  // a control's number is its place in the order sent
+    const auto at = std::find(sent.begin(), sent.end(), c.command);
+    ASSERT_NE(at, sent.end());
+    rig.engine.OnControlGivenUp(static_cast<unsigned>(at - sent.begin() + 1));
+    EXPECT_EQ(rig.Count("  UPS SelfTest Command Not Sent!"), 1);
+    EXPECT_EQ(rig.Enabled(IDC_CANCEL_SELFTEST), c.runningAfter);
+    EXPECT_EQ(rig.Enabled(IDC_SELFTEST_TILL_LOW), !c.runningAfter);
+    EXPECT_EQ(rig.Open(CountdownWindow::UntilLowTest), c.runningAfter);
+    EXPECT_FALSE(rig.Open(CountdownWindow::TimedTest));
+    rig.engine.OnControlGivenUp(9999);  // not one of theirs
+    EXPECT_EQ(rig.Count("  UPS SelfTest Command Not Sent!"), 1);
+  }
 }
