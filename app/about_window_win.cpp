@@ -15,7 +15,6 @@ constexpr int kWidth = 344, kHeight = 206;
 void AboutWindow::Open() { OpenFrom<AboutWindow>(instance_, owner_, IDD_ABOUT); }
 
 void AboutWindow::OnInit(HWND hwnd) {
-  hwnd_ = hwnd;
   ticks_ = 0;
   SetClientSize(hwnd, kWidth, kHeight);
   SetTimer(hwnd, kAboutTimer, 1000, nullptr);

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "app/button_bars.h"
+#include "app/clock_panel_win.h"
 
 namespace voltaris {
 
@@ -16,8 +17,33 @@ class BarListener {
   virtual TopBarState TopBarNow() const = 0;
 };
 
+// One bar's window: whom it tells of a press, and in the top bar the clock.
+struct ButtonBar {
+  HWND hwnd = nullptr;
+  BarListener* listener = nullptr;
+
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  bool IsTop() const;
+  std::optional<BarAction> ZoneAt(int x, int y) const;
+  LRESULT OnCreate(HINSTANCE instance);
+  LRESULT OnPaint();
+  LRESULT OnPress(int x, int y);
+
+  ClockPanel clock_;
+};
+
+// The bars the main window keeps.
+class ButtonBars {
+ public:
+  // Creates both bars in `main` (ids 12 and 13), the clock panel in the top one.
+  bool Create(HINSTANCE instance, HWND main, BarListener& listener);
+
+ private:
+  ButtonBar left_, top_;
+};
+
 bool RegisterButtonBars(HINSTANCE instance);
-// Creates both bars in `main` (ids 12 and 13), the clock panel in the top one.
-bool CreateButtonBars(HINSTANCE instance, HWND main, BarListener& listener);
 
 }  // namespace voltaris

@@ -12,37 +12,38 @@ constexpr UINT_PTR kClockTimer = 1124;
 constexpr COLORREF kRed = 255;
 constexpr COLORREF kPanelGrey = 0xE0E0E0;
 
-void Paint(HWND panel) {
+}  // namespace
+
+bool ClockPanel::Create(HINSTANCE instance, HWND topBar) {
+  if (!CreateFrom<ClockPanel>(instance, topBar, IDD_CLOCK_PANEL)) return false;
+  MoveWindow(hwnd_, 488, 4, 150, 100, FALSE);
+  ShowWindow(hwnd_, SW_SHOW);
+  return true;
+}
+
+void ClockPanel::OnInit(HWND panel) { SetTimer(panel, kClockTimer, 1000, nullptr); }
+
+void ClockPanel::OnDestroy() { KillTimer(hwnd_, kClockTimer); }
+
+void ClockPanel::Paint() {
   PAINTSTRUCT ps;
-  HDC dc = BeginPaint(panel, &ps);
-  DrawBitmapAt(dc, InstanceOf(panel), IDB_PANEL_BACK, 0, 0);
+  HDC dc = BeginPaint(hwnd_, &ps);
+  DrawBitmapAt(dc, InstanceOf(hwnd_), IDB_PANEL_BACK, 0, 0);
   const ClockTexts texts = ClockTextsOf(SystemLocalClock().Now());
   SetTextColor(dc, kRed);
   SetBkColor(dc, kPanelGrey);
   TextOutA(dc, 8, 12, texts.date.c_str(), static_cast<int>(texts.date.size()));
   TextOutA(dc, 25, 30, texts.weekday.c_str(), static_cast<int>(texts.weekday.size()));
   TextOutA(dc, 60, 50, texts.time.c_str(), static_cast<int>(texts.time.size()));
-  EndPaint(panel, &ps);
+  EndPaint(hwnd_, &ps);
 }
 
-INT_PTR CALLBACK ClockProcedure(HWND panel, UINT message, WPARAM, LPARAM) {
+INT_PTR ClockPanel::OnMessage(UINT message, WPARAM, LPARAM) {
   switch (message) {
-    case WM_INITDIALOG: SetTimer(panel, kClockTimer, 1000, nullptr); return TRUE;
-    case WM_TIMER: InvalidateRect(panel, nullptr, FALSE); return TRUE;
-    case WM_PAINT: Paint(panel); return TRUE;
-    case WM_DESTROY: KillTimer(panel, kClockTimer); return FALSE;
+    case WM_TIMER: InvalidateRect(hwnd_, nullptr, FALSE); return TRUE;
+    case WM_PAINT: Paint(); return TRUE;
     default: return FALSE;
   }
-}
-
-}  // namespace
-
-HWND CreateClockPanel(HINSTANCE instance, HWND topBar) {
-  HWND panel = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_CLOCK_PANEL), topBar, ClockProcedure, 0);
-  if (panel == nullptr) return nullptr;
-  MoveWindow(panel, 488, 4, 150, 100, FALSE);
-  ShowWindow(panel, SW_SHOW);
-  return panel;
 }
 
 }  // namespace voltaris

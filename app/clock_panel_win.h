@@ -4,9 +4,22 @@
 
 #include <windows.h>
 
+#include "gui/dialog_win.h"
+
 namespace voltaris {
 
-// Creates the panel (template 175) in the top bar at (488,4), 150 x 100.
-HWND CreateClockPanel(HINSTANCE instance, HWND topBar);
+class ClockPanel : public KeptDialog {
+ public:
+  // Creates the panel (template 175) in the top bar at (488,4), 150 x 100.
+  bool Create(HINSTANCE instance, HWND topBar);
+
+ private:
+  template <typename Dialog>
+  friend INT_PTR CALLBACK DialogProcedure(HWND, UINT, WPARAM, LPARAM);
+  void OnInit(HWND panel);
+  void OnDestroy();
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void Paint();
+};
 
 }  // namespace voltaris

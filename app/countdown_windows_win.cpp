@@ -45,15 +45,13 @@ void LabelZone(HDC dc, const HotZone& zone, const char* label) {
 
 void CountdownWindows::Open(CountdownWindow window) {
   Slot& slot = SlotOf(window);
-  if (slot.hwnd) return;
+  if (slot.IsOpen()) return;
   slot = Slot{};
   slot.windows = this;
   slot.which = window;
   // No owner: a minimised main window would hide the windows it owns.
-  slot.hwnd = CreateDialogParamA(instance_, MAKEINTRESOURCEA(TemplateOf(window)), nullptr, Procedure,
-                                 reinterpret_cast<LPARAM>(&slot));
-  if (!slot.hwnd) return;
-  SetWindowPos(slot.hwnd, HWND_TOPMOST, GetSystemMetrics(SM_CXSCREEN) / 2 - 161,
+  if (!slot.Create(instance_, TemplateOf(window))) return;
+  SetWindowPos(slot.Handle(), HWND_TOPMOST, GetSystemMetrics(SM_CXSCREEN) / 2 - 161,
                GetSystemMetrics(SM_CYSCREEN) / 2 - 128, kWidth, kHeight, SWP_SHOWWINDOW);
 }
 
@@ -67,26 +65,23 @@ void CountdownWindows::CloseAll() {
 
 void CountdownWindows::Close(CountdownWindow window) {
   Slot& slot = SlotOf(window);
-  if (!slot.hwnd) return;
-  HWND hwnd = slot.hwnd;
-  slot.hwnd = nullptr;
-  DestroyWindow(hwnd);
+  if (slot.IsOpen()) slot.Close();
 }
 
 // The triangle shows now and goes after half a second; the lines are drawn afresh.
 void CountdownWindows::Blink(CountdownWindow window, Triangle triangle) {
   Slot& slot = SlotOf(window);
-  if (!slot.hwnd) return;
+  if (!slot.IsOpen()) return;
   slot.triangle = triangle;
   slot.triangleShown = true;
-  InvalidateRect(slot.hwnd, nullptr, FALSE);
-  SetTimer(slot.hwnd, kTriangleTimer, kTriangleShowMs, nullptr);
+  InvalidateRect(slot.Handle(), nullptr, FALSE);
+  SetTimer(slot.Handle(), kTriangleTimer, kTriangleShowMs, nullptr);
 }
 
 void CountdownWindows::OnTriangleTimer(Slot& slot) {
-  KillTimer(slot.hwnd, kTriangleTimer);
+  KillTimer(slot.Handle(), kTriangleTimer);
   slot.triangleShown = false;
-  InvalidateRect(slot.hwnd, &kTriangleArea, FALSE);
+  InvalidateRect(slot.Handle(), &kTriangleArea, FALSE);
 }
 
 CountdownPicture CountdownWindows::PictureOf(CountdownWindow window) const {
@@ -104,20 +99,16 @@ CountdownPicture CountdownWindows::PictureOf(CountdownWindow window) const {
 
 // Drawn off-screen and copied, so nothing flickers.
 void CountdownWindows::Paint(Slot& slot) {
-  PAINTSTRUCT ps;
-  HDC screen = BeginPaint(slot.hwnd, &ps);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP canvas = CreateCompatibleBitmap(screen, kWidth, kHeight);
-  HGDIOBJ oldCanvas = SelectObject(dc, canvas);
-  RECT all{0, 0, kWidth, kHeight};
+  OffscreenPaint paint(slot.Handle());
+  HDC dc = paint.Dc();
   HBRUSH blue = CreateSolidBrush(kLightBlue);
-  FillRect(dc, &all, blue);
+  FillRect(dc, &paint.Client(), blue);
   DeleteObject(blue);
   DrawBitmapAt(dc, instance_, BackgroundOf(slot.which), 0, 0);
   if (slot.triangleShown) {
     DrawBitmapAt(dc, instance_, slot.triangle == Triangle::Red ? IDB_RED_TRIANGLE : IDB_YELLOW_TRIANGLE, 10, 10);
   }
-  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(slot.hwnd, WM_GETFONT, 0, 0)));
+  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(slot.Handle(), WM_GETFONT, 0, 0)));
   SetBkMode(dc, TRANSPARENT);
   const CountdownPicture picture = PictureOf(slot.which);
   if (!picture.alarmLine.empty()) TextAt(dc, picture.alarmX, 80, picture.alarmLine);
@@ -126,11 +117,6 @@ void CountdownWindows::Paint(Slot& slot) {
   LabelZone(dc, OkZoneOf(slot.which), "OK");
   if (IsManual(slot.which)) LabelZone(dc, ManualCountdown::kCancelZone, "Cancel");
   SelectObject(dc, oldFont);
-  BitBlt(screen, 0, 0, kWidth, kHeight, dc, 0, 0, SRCCOPY);
-  SelectObject(dc, oldCanvas);
-  DeleteObject(canvas);
-  DeleteDC(dc);
-  EndPaint(slot.hwnd, &ps);
 }
 
 void CountdownWindows::OnMouseMove(Slot& slot, int x, int y) {
@@ -164,27 +150,17 @@ void CountdownWindows::OnClick(Slot& slot, int x, int y) {
   }
 }
 
-INT_PTR CALLBACK CountdownWindows::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-    return TRUE;
-  }
-  auto* slot = reinterpret_cast<Slot*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-  if (slot == nullptr || slot->hwnd != hwnd) return FALSE;
-  CountdownWindows& self = *slot->windows;
+INT_PTR CountdownWindows::Slot::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
   switch (message) {
-    case WM_PAINT: self.Paint(*slot); return TRUE;
+    case WM_PAINT: windows->Paint(*this); return TRUE;
     case WM_ERASEBKGND: return TRUE;  // the paint covers everything
     case WM_TIMER:
-      if (wParam == kTriangleTimer) self.OnTriangleTimer(*slot);
+      if (wParam == kTriangleTimer) windows->OnTriangleTimer(*this);
       return TRUE;
-    case WM_MOUSEMOVE:
-      self.OnMouseMove(*slot, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
-      return TRUE;
-    case WM_SETCURSOR: return slot->overOk || slot->overCancel ? ShowHandCursor(hwnd) : FALSE;
-    case WM_LBUTTONDOWN:
-      self.OnClick(*slot, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
-      return TRUE;
+    case WM_MOUSEMOVE: windows->OnMouseMove(*this, x, y); return TRUE;
+    case WM_SETCURSOR: return overOk || overCancel ? ShowHandCursor(hwnd_) : FALSE;
+    case WM_LBUTTONDOWN: windows->OnClick(*this, x, y); return TRUE;
     default: return FALSE;
   }
 }

@@ -8,6 +8,7 @@
 
 #include <array>
 
+#include "gui/dialog_win.h"
 #include "power/countdown_ports.h"
 #include "power/countdowns.h"
 #include "power/self_tests.h"
@@ -27,7 +28,7 @@ class CountdownWindows : public CountdownViews {
     schedule_ = &schedule;
   }
 
-  bool IsOpen(CountdownWindow window) const override { return SlotOf(window).hwnd != nullptr; }
+  bool IsOpen(CountdownWindow window) const override { return SlotOf(window).IsOpen(); }
   void Open(CountdownWindow window) override;
   void Close(CountdownWindow window) override;
   void Blink(CountdownWindow window, Triangle triangle) override;
@@ -36,17 +37,28 @@ class CountdownWindows : public CountdownViews {
   void CloseAll();
 
  private:
-  struct Slot {
+  // One count-down window and what it shows; its messages go to the
+  // CountdownWindows that keeps it.
+  class Slot : public KeptDialog {
+   public:
     CountdownWindows* windows = nullptr;
     CountdownWindow which = CountdownWindow::MainsFail;
-    HWND hwnd = nullptr;
-    HBITMAP background = nullptr;
     bool triangleShown = false;
     Triangle triangle = Triangle::Red;
     bool overOk = false, overCancel = false;
+
+    // Creates the window, not yet shown, without an owner.
+    bool Create(HINSTANCE instance, int templateId) {
+      return CreateFrom<Slot>(instance, nullptr, templateId) != nullptr;
+    }
+    void Close() { Destroy(); }
+
+   private:
+    template <typename Dialog>
+    friend INT_PTR CALLBACK DialogProcedure(HWND, UINT, WPARAM, LPARAM);
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   };
 
-  static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void Paint(Slot& slot);
   void OnMouseMove(Slot& slot, int x, int y);
   void OnClick(Slot& slot, int x, int y);

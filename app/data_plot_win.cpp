@@ -4,6 +4,7 @@
 
 #include "gui/dialog_win.h"
 #include "gui/paint_win.h"
+#include "gui/window_thunk_win.h"
 #include "i18n/catalogue.h"
 #include "res/resource_ids.h"
 
@@ -44,22 +45,24 @@ void PaintText(HDC dc, int x, int y, const std::string& text) { TextOutA(dc, x, 
 
 bool DataPlotWindow::RegisterPanes(HINSTANCE instance) {
   bool all = true;
-  for (const PaneLayout& p : kPanes) all = RegisterSkinClass(instance, p.className, PaneProcedure, kPaneGreen) && all;
+  for (const PaneLayout& p : kPanes) {
+    all = RegisterSkinClass(instance, p.className, WindowProcedure<Pane>, kPaneGreen) && all;
+  }
   return all;
 }
 
 void DataPlotWindow::Open() { OpenFrom<DataPlotWindow>(instance_, owner_, IDD_DATA_PLOT); }
 
 void DataPlotWindow::OnInit(HWND hwnd) {
-  hwnd_ = hwnd;
   SetWindowTextA(hwnd, Tr(Text::CaptionDataPlot));
   samples_.Clear();  // every opening starts an empty plot
   SetClientSize(hwnd, kClientWidth, kClientHeight);
   for (int i = 0; i < kPlotQuantities; ++i) {
-    HWND pane = CreateWindowExA(WS_EX_CLIENTEDGE, kPanes[i].className, "", WS_CHILD | WS_VISIBLE, kPanes[i].x,
-                                kPanes[i].y, kPaneWidth, kPaneHeight, hwnd,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstPaneId + i)), instance_, nullptr);
-    SetWindowLongPtrA(pane, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    Pane& pane = panes_[static_cast<size_t>(i)];
+    pane = Pane{nullptr, this, static_cast<PlotQuantity>(i)};
+    CreateWindowExA(WS_EX_CLIENTEDGE, kPanes[i].className, "", WS_CHILD | WS_VISIBLE, kPanes[i].x, kPanes[i].y,
+                    kPaneWidth, kPaneHeight, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstPaneId + i)),
+                    instance_, &pane);
   }
 }
 
@@ -127,15 +130,13 @@ void DataPlotWindow::PaintPane(HWND pane, PlotQuantity quantity) {
   DeleteObject(pen);
 }
 
-LRESULT CALLBACK DataPlotWindow::PaneProcedure(HWND pane, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<DataPlotWindow*>(GetWindowLongPtrA(pane, GWLP_USERDATA));
-  if (self == nullptr || self->hwnd_ == nullptr) return DefWindowProcA(pane, message, wParam, lParam);
+// A pane is drawn only while its window is open, from the window's samples.
+LRESULT DataPlotWindow::Pane::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!plot->IsOpen()) return DefWindowProcA(hwnd, message, wParam, lParam);
   switch (message) {
-    case WM_PAINT:
-      self->PaintPane(pane, static_cast<PlotQuantity>(GetDlgCtrlID(pane) - kFirstPaneId));
-      return 0;
+    case WM_PAINT: plot->PaintPane(hwnd, quantity); return 0;
     case WM_ERASEBKGND: return 1;  // the paint fills it
-    default: return DefWindowProcA(pane, message, wParam, lParam);
+    default: return DefWindowProcA(hwnd, message, wParam, lParam);
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <functional>
 #include <string>
 
@@ -30,9 +31,16 @@ class DataPlotWindow : public SkinnedDialog {
   static bool RegisterPanes(HINSTANCE instance);
 
  private:
+  // One of the six panes, drawing one quantity's curve.
+  struct Pane {
+    HWND hwnd = nullptr;
+    DataPlotWindow* plot = nullptr;
+    PlotQuantity quantity = PlotQuantity{};
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  };
+
   template <typename Dialog>
   friend INT_PTR CALLBACK DialogProcedure(HWND, UINT, WPARAM, LPARAM);
-  static LRESULT CALLBACK PaneProcedure(HWND pane, UINT message, WPARAM wParam, LPARAM lParam);
   void OnInit(HWND hwnd);
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint();
@@ -45,6 +53,7 @@ class DataPlotWindow : public SkinnedDialog {
   std::function<LinkKind()> link_;
   PlotSamples samples_;
   std::string temperatureText_;
+  std::array<Pane, kPlotQuantities> panes_;
 };
 
 }  // namespace voltaris

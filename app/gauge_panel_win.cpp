@@ -68,7 +68,6 @@ bool GaugePanel::Create(HINSTANCE instance, HWND main, DataPlotWindow& plot, std
 }
 
 void GaugePanel::OnInit(HWND hwnd) {
-  hwnd_ = hwnd;
   labelFont_ = CreateLabelFont(15);
   // The scale labels sit 21 to 25 pixels apart: a small face keeps them apart.
   scaleFont_ = CreateFontA(11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,

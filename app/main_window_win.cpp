@@ -21,6 +21,7 @@
 #include "config/settings.h"
 #include "config/settings_dialog_win.h"
 #include "gui/paint_win.h"
+#include "gui/window_thunk_win.h"
 #include "i18n/catalogue.h"
 #include "net/nut_server_win.h"
 #include "power/system_shutdown_win.h"
@@ -95,11 +96,13 @@ class WindowShutdown : public ShutdownPort {
   void EndAndShutDown() override;
 };
 
+// The main window's object, found by its procedure WindowProcedure<MainWindow>.
 struct MainWindow : BarListener {
   HWND hwnd = nullptr;
   HMENU menu = nullptr;
   HMENU trayMenu = nullptr;
   TrayIcon tray;
+  ButtonBars bars;
   LinkLibrary link;
   WindowTimers timers;
   GaugePanel gauges;
@@ -130,7 +133,9 @@ struct MainWindow : BarListener {
   bool ended = false;
   UINT inspectMenuState = 0, inspectAcceptedReplies = 0;
 
-  LRESULT OnCreate(HWND window);
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnCreate();
+  LRESULT OnPaint();
   void StartMonitoring();
   void Quiesce(WindowNotices::Phase how);
   void EndProgram(WindowNotices::Phase how);
@@ -155,8 +160,7 @@ MainWindow gMain;
 
 void WindowShutdown::EndAndShutDown() { main->EndAndShutDown(); }
 
-LRESULT MainWindow::OnCreate(HWND window) {
-  hwnd = window;
+LRESULT MainWindow::OnCreate() {
   menu = GetMenu(hwnd);
   HINSTANCE instance = InstanceOf(hwnd);
   timers.hwnd = menus.hwnd = notices.hwnd = hwnd;
@@ -171,7 +175,7 @@ LRESULT MainWindow::OnCreate(HWND window) {
   DataPlotWindow::RegisterPanes(instance);
   RegisterButtonBars(instance);
   SettingsDialog::RegisterPageBar(instance);
-  CreateButtonBars(instance, hwnd, *this);
+  bars.Create(instance, hwnd, *this);
   dataPlot.Attach(instance, hwnd, [this] { return parts ? parts->engine.Link() : LinkKind::Serial; });
   gauges.Create(instance, hwnd, dataPlot, [this] { return parts && parts->engine.LinkPicturesUp(); });
   about.Attach(instance, hwnd);
@@ -418,29 +422,32 @@ LRESULT MainWindow::OnInspect(UINT message, WPARAM wParam, LPARAM lParam) {
   return (parts->power.firstMainsWarningArmed ? 1 : 0) | (parts->power.batteryLowWarningArmed ? 2 : 0);
 }
 
-LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+// Nothing of its own to draw: the class brush fills what the children leave.
+LRESULT MainWindow::OnPaint() {
+  PAINTSTRUCT ps;
+  BeginPaint(hwnd, &ps);
+  EndPaint(hwnd, &ps);
+  return 0;
+}
+
+LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_CREATE: return gMain.OnCreate(hwnd);
+    case WM_CREATE: return OnCreate();
     case WM_CLOSE: ShowWindow(hwnd, SW_HIDE); return 0;  // closing only hides: the tray keeps the program
-    case WM_DESTROY: return gMain.OnDestroy();
-    case WM_COMMAND: return gMain.OnCommand(LOWORD(wParam));
-    case WM_TIMER: return gMain.OnTimer(static_cast<unsigned>(wParam));
+    case WM_DESTROY: return OnDestroy();
+    case WM_COMMAND: return OnCommand(LOWORD(wParam));
+    case WM_TIMER: return OnTimer(static_cast<unsigned>(wParam));
     case WM_QUERYENDSESSION: return TRUE;  // Voltaris never holds Windows up
-    case WM_ENDSESSION: return gMain.OnEndSession(wParam != 0);
-    case kTrayCallbackMessage: return gMain.OnTrayCallback(wParam, lParam);
-    case WM_APP_MONITOR_REPORT: return gMain.OnMonitorReport(lParam);
-    case WM_APP_SHOW_NO_UPS_BOX: return gMain.OnShowNoUpsBox(wParam != 0);
-    case WM_APP_SHOW_STORE_PROBLEM: return gMain.OnShowStoreProblem(lParam);
-    case WM_APP_SHOW_LIBRARY_BOX: return gMain.OnShowLibraryBox();
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      BeginPaint(hwnd, &ps);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_ENDSESSION: return OnEndSession(wParam != 0);
+    case kTrayCallbackMessage: return OnTrayCallback(wParam, lParam);
+    case WM_APP_MONITOR_REPORT: return OnMonitorReport(lParam);
+    case WM_APP_SHOW_NO_UPS_BOX: return OnShowNoUpsBox(wParam != 0);
+    case WM_APP_SHOW_STORE_PROBLEM: return OnShowStoreProblem(lParam);
+    case WM_APP_SHOW_LIBRARY_BOX: return OnShowLibraryBox();
+    case WM_PAINT: return OnPaint();
     default:
-      if (message != 0 && (message == gMain.inspectMenuState || message == gMain.inspectAcceptedReplies)) {
-        return gMain.OnInspect(message, wParam, lParam);
+      if (message != 0 && (message == inspectMenuState || message == inspectAcceptedReplies)) {
+        return OnInspect(message, wParam, lParam);
       }
       return DefWindowProcA(hwnd, message, wParam, lParam);
   }
@@ -450,7 +457,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 
 bool RegisterMainWindowClass(HINSTANCE instance) {
   WNDCLASSA wc = {};
-  wc.lpfnWndProc = MainWindowProc;
+  wc.lpfnWndProc = WindowProcedure<MainWindow>;
   wc.hInstance = instance;
   wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_VOLTARIS));
   wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
@@ -462,7 +469,7 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
 
 HWND CreateMainWindow(HINSTANCE instance) {
   return CreateWindowExA(0, kMainClass, "Voltaris", kMainStyle, 150, 150, 747, 498, nullptr, nullptr, instance,
-                         nullptr);
+                         &gMain);
 }
 
 HMENU MainMenu() { return gMain.menu; }

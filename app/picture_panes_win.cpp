@@ -1,46 +1,24 @@
 #include "app/picture_panes_win.h"
 
-#include <cstring>
-
-#include "gui/paint_win.h"
-#include "res/resource_ids.h"
+#include "gui/picture_pane_win.h"
+#include "gui/window_thunk_win.h"
 
 namespace voltaris {
 namespace {
 
 constexpr COLORREF kPaneBlue = 0xFFC0C0;
 
-struct PicturePane {
-  const char* className;
-  int bitmap;
-};
-constexpr PicturePane kPanes[] = {
-    {"pic4", IDB_SETUP_SIDE},
-    {"pic6", IDB_ALARM_SIDE},
-    {"pic7", 0},  // the alarm dialog's empty strip
-    {"pic14", IDB_SCHEDULE_SIDE},
-};
-
-int BitmapOf(HWND pane) {
-  char name[16] = "";
-  GetClassNameA(pane, name, sizeof name);
-  for (const PicturePane& p : kPanes) {
-    if (std::strcmp(p.className, name) == 0) return p.bitmap;
-  }
-  return 0;
-}
-
-LRESULT CALLBACK PaneProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != WM_PAINT) return DefWindowProcA(hwnd, message, wParam, lParam);
-  PaintBitmaps(hwnd, InstanceOf(hwnd), {{BitmapOf(hwnd), 0, 0}});
-  return 0;
-}
+// The settings dialog's "pic4", the alarm dialog's "pic6" and "pic7" (its
+// empty strip) and the schedule dialogs' "pic14".
+constexpr const char* kPaneClasses[] = {"pic4", "pic6", "pic7", "pic14"};
 
 }  // namespace
 
 bool RegisterPicturePanes(HINSTANCE instance) {
   bool all = true;
-  for (const PicturePane& p : kPanes) all = RegisterSkinClass(instance, p.className, PaneProcedure, kPaneBlue) && all;
+  for (const char* name : kPaneClasses) {
+    all = RegisterSkinClass(instance, name, WindowProcedure<PicturePane>, kPaneBlue) && all;
+  }
   return all;
 }
 

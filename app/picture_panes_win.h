@@ -1,6 +1,6 @@
-// The picture panes that the settings and schedule dialogs hold as child
-// windows: window classes registered once by the main window, each painting
-// its own bitmap.
+// The picture panes that the settings, alarm and schedule dialogs hold as
+// child windows: window classes registered once by the main window; each
+// pane shows the bitmap its dialog gives it (gui/picture_pane_win.h).
 #pragma once
 
 #include <windows.h>

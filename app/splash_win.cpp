@@ -1,5 +1,7 @@
 #include "app/splash_win.h"
 
+#include "gui/paint_win.h"
+#include "gui/window_thunk_win.h"
 #include "res/resource_ids.h"
 
 namespace voltaris {
@@ -11,27 +13,25 @@ constexpr UINT kSplashTickMs = 1000;
 constexpr int kSplashTicks = 3;
 constexpr COLORREF kPanelGrey = 0xE0E0E0;
 
+// The splash's window: it counts its ticks and goes after the last one.
 struct Splash {
+  HWND hwnd = nullptr;
   int ticks = 0;
 
-  void OnPaint(HWND hwnd) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    HBITMAP picture = LoadBitmapA(reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE)),
-                                  MAKEINTRESOURCEA(IDB_SPLASH));
-    if (picture) {
-      HDC memory = CreateCompatibleDC(dc);
-      HGDIOBJ old = SelectObject(memory, picture);
-      BITMAP size;
-      GetObjectA(picture, sizeof size, &size);
-      BitBlt(dc, 0, 0, size.bmWidth, size.bmHeight, memory, 0, 0, SRCCOPY);
-      SelectObject(memory, old);
-      DeleteDC(memory);
-      DeleteObject(picture);
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+      case WM_CREATE: SetTimer(hwnd, kSplashTimer, kSplashTickMs, nullptr); return 0;
+      case WM_PAINT: OnPaint(); return 0;
+      case WM_TIMER: OnTimer(); return 0;
+      case WM_COMMAND: return 0;
+      default: return DefWindowProcA(hwnd, message, wParam, lParam);
     }
-    EndPaint(hwnd, &ps);
   }
-  void OnTimer(HWND hwnd) {
+  void OnPaint() {
+    OffscreenPaint paint(hwnd);
+    DrawBitmapAt(paint.Dc(), InstanceOf(hwnd), IDB_SPLASH, 0, 0);
+  }
+  void OnTimer() {
     if (++ticks < kSplashTicks) return;
     ticks = 0;
     KillTimer(hwnd, kSplashTimer);
@@ -41,21 +41,11 @@ struct Splash {
 
 Splash gSplash;
 
-LRESULT CALLBACK SplashProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_CREATE: SetTimer(hwnd, kSplashTimer, kSplashTickMs, nullptr); return 0;
-    case WM_PAINT: gSplash.OnPaint(hwnd); return 0;
-    case WM_TIMER: gSplash.OnTimer(hwnd); return 0;
-    case WM_COMMAND: return 0;
-    default: return DefWindowProcA(hwnd, message, wParam, lParam);
-  }
-}
-
 }  // namespace
 
 bool RegisterSplashClass(HINSTANCE instance) {
   WNDCLASSA wc = {};
-  wc.lpfnWndProc = SplashProc;
+  wc.lpfnWndProc = WindowProcedure<Splash>;
   wc.hInstance = instance;
   wc.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
   wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
@@ -66,7 +56,7 @@ bool RegisterSplashClass(HINSTANCE instance) {
 
 HWND CreateSplash(HINSTANCE instance, HWND owner) {
   HWND splash = CreateWindowExA(0, kSplashClass, "Brennick", WS_POPUP | WS_BORDER, 300, 300, 344, 206, owner,
-                                nullptr, instance, nullptr);
+                                nullptr, instance, &gSplash);
   if (splash) {
     CentreWindow(splash);
     ShowWindow(splash, SW_SHOW);

@@ -31,38 +31,37 @@ constexpr int kLabelX = 20, kFieldX = 180, kFieldWidth = 300, kFieldHeight = 22;
 void AlarmDialog::Open() { OpenFrom<AlarmDialog>(instance_, owner_, IDD_ALARM_MESSAGE); }
 
 void AlarmDialog::OnInit(HWND hwnd) {
-  hwnd_ = hwnd;
   SetWindowTextA(hwnd, Tr(Text::CaptionAlarmMessage));
   labelFont_ = CreateLabelFont(15);
   fieldBrush_ = CreateSolidBrush(kWhite);
   SetClientSize(hwnd, kFrameWidth, kFrameHeight);
-  CreateWindowExA(WS_EX_CLIENTEDGE, "pic6", "", WS_CHILD | WS_VISIBLE, 0, 0, 70, 370, hwnd, nullptr, instance_,
-                  nullptr);
-  CreateWindowExA(0, "pic7", "", WS_CHILD | WS_VISIBLE, 68, 0, 512, 60, hwnd, nullptr, instance_, nullptr);
+  sidePane_.Create(hwnd, instance_, "pic6", WS_EX_CLIENTEDGE, 0, 0, 70, 370);
+  strip_.Create(hwnd, instance_, "pic7", 0, 68, 0, 512, 60);
   CreatePage();
 }
 
 void AlarmDialog::CreatePage() {
-  page_ = CreateDialogParamA(instance_, MAKEINTRESOURCEA(IDD_ALARM_MESSAGE_PAGE), hwnd_, PageProcedure,
-                             reinterpret_cast<LPARAM>(this));
-  if (!page_) return;
+  HWND page = page_.Create(instance_, hwnd_, IDD_ALARM_MESSAGE_PAGE);
+  if (!page) return;
   for (int i = 0; i < kAlarmTexts; ++i) {
-    CreateControl(page_, instance_, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, kFieldX, kLabels[i].y - 3, kFieldWidth,
+    CreateControl(page, instance_, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, kFieldX, kLabels[i].y - 3, kFieldWidth,
                   kFieldHeight, kFirstField + i, WS_EX_CLIENTEDGE);
   }
-  MoveWindow(page_, kPageX, kPageY, kPageWidth, kPageHeight, FALSE);
+  MoveWindow(page, kPageX, kPageY, kPageWidth, kPageHeight, FALSE);
   ShowTexts(ReadAlarmTexts(*config_));
-  ShowWindow(page_, SW_SHOW);
+  ShowWindow(page, SW_SHOW);
 }
 
 void AlarmDialog::ShowTexts(const AlarmTexts& texts) {
-  for (int i = 0; i < kAlarmTexts; ++i) SetDlgItemTextA(page_, kFirstField + i, texts[static_cast<size_t>(i)].c_str());
+  for (int i = 0; i < kAlarmTexts; ++i) {
+    SetDlgItemTextA(page_.Handle(), kFirstField + i, texts[static_cast<size_t>(i)].c_str());
+  }
 }
 
 void AlarmDialog::OnOk() {
   AlarmTexts shown;
   for (int i = 0; i < kAlarmTexts; ++i) {
-    const HWND field = GetDlgItem(page_, kFirstField + i);
+    const HWND field = GetDlgItem(page_.Handle(), kFirstField + i);
     std::string text(static_cast<size_t>(GetWindowTextLengthA(field)) + 1, '\0');
     text.resize(static_cast<size_t>(GetWindowTextA(field, text.data(), static_cast<int>(text.size()))));
     shown[static_cast<size_t>(i)] = text;
@@ -86,7 +85,7 @@ void AlarmDialog::OnPress(int x, int y) {
 
 void AlarmDialog::PaintPage() {
   PAINTSTRUCT ps;
-  HDC dc = BeginPaint(page_, &ps);
+  HDC dc = BeginPaint(page_.Handle(), &ps);
   DrawBitmapAt(dc, instance_, IDB_ALARM_BACK, -kPageX, -kPageY);  // the frame's picture, seen through
   DrawBitmapAt(dc, instance_, IDB_ALARM_OK, 335, 255);
   DrawBitmapAt(dc, instance_, IDB_ALARM_CANCEL, 390, 253);
@@ -98,13 +97,12 @@ void AlarmDialog::PaintPage() {
     TextOutA(dc, kLabelX, label.y, text, lstrlenA(text));
   }
   SelectObject(dc, old);
-  EndPaint(page_, &ps);
+  EndPaint(page_.Handle(), &ps);
 }
 
 void AlarmDialog::OnDestroy() {
   DeleteObject(fieldBrush_);
   fieldBrush_ = nullptr;
-  page_ = nullptr;
   SkinnedDialog::OnDestroy();
 }
 
@@ -124,20 +122,11 @@ INT_PTR AlarmDialog::OnPageMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SetTextColor(reinterpret_cast<HDC>(wParam), kBlue);
       SetBkColor(reinterpret_cast<HDC>(wParam), kWhite);
       return reinterpret_cast<INT_PTR>(fieldBrush_);
-    case WM_SETCURSOR: return HandOverZones(page_, wParam, lParam, {kAlarmOkZone, kAlarmCancelZone, kAlarmDefaultZone});
+    case WM_SETCURSOR:
+      return HandOverZones(page_.Handle(), wParam, lParam, {kAlarmOkZone, kAlarmCancelZone, kAlarmDefaultZone});
     case WM_LBUTTONDOWN: OnPress(x, y); return TRUE;
     default: return FALSE;
   }
-}
-
-INT_PTR CALLBACK AlarmDialog::PageProcedure(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    SetWindowLongPtrA(page, DWLP_USER, lParam);
-    return TRUE;
-  }
-  auto* self = reinterpret_cast<AlarmDialog*>(GetWindowLongPtrA(page, DWLP_USER));
-  if (self == nullptr || self->page_ != page) return FALSE;
-  return self->OnPageMessage(message, wParam, lParam);
 }
 
 }  // namespace voltaris

@@ -7,6 +7,8 @@
 
 #include "config/settings_forms.h"
 #include "gui/dialog_win.h"
+#include "gui/picture_pane_win.h"
+#include "res/resource_ids.h"
 
 namespace voltaris {
 
@@ -23,7 +25,7 @@ class AlarmDialog : public SkinnedDialog {
  private:
   template <typename Dialog>
   friend INT_PTR CALLBACK DialogProcedure(HWND, UINT, WPARAM, LPARAM);
-  static INT_PTR CALLBACK PageProcedure(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+  friend class DialogPage<AlarmDialog>;
   void OnInit(HWND hwnd);
   void OnDestroy();
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -37,7 +39,9 @@ class AlarmDialog : public SkinnedDialog {
   HINSTANCE instance_ = nullptr;
   HWND owner_ = nullptr;
   const ConfigFile* config_ = nullptr;
-  HWND page_ = nullptr;
+  DialogPage<AlarmDialog> page_{*this};  // the seven fields and their labels
+  PicturePane sidePane_{nullptr, IDB_ALARM_SIDE};
+  PicturePane strip_;  // the empty strip along the top
   HBRUSH fieldBrush_ = nullptr;
 };
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "gui/paint_win.h"
+#include "gui/window_thunk_win.h"
 #include "i18n/catalogue.h"
 #include "res/resource_ids.h"
 
@@ -77,19 +78,6 @@ std::string TextOf(HWND window, int id) {
 
 int Selection(HWND window, int id) { return static_cast<int>(SendDlgItemMessageA(window, id, CB_GETCURSEL, 0, 0)); }
 
-// A page's labels on the dialog's grey; the brush comes with the page's creation.
-INT_PTR CALLBACK PageProcedure(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    SetWindowLongPtrA(page, DWLP_USER, lParam);
-    return TRUE;
-  }
-  if (message == WM_CTLCOLORSTATIC) {
-    SetBkColor(reinterpret_cast<HDC>(wParam), kLabelGrey);
-    return GetWindowLongPtrA(page, DWLP_USER);
-  }
-  return FALSE;
-}
-
 int PageTemplate(SettingsPage page) {
   switch (page) {
     case SettingsPage::Recording: return IDD_SETTINGS_RECORDING;
@@ -109,28 +97,25 @@ int PageHeight(SettingsPage page) {
 }  // namespace
 
 bool SettingsDialog::RegisterPageBar(HINSTANCE instance) {
-  return RegisterSkinClass(instance, "pic5", PageBarProcedure, 0xFFC0C0);
+  return RegisterSkinClass(instance, "pic5", WindowProcedure<PageBar>, 0xFFC0C0);
 }
 
 // The page bar paints its icons and hands a click on one to the dialog.
-LRESULT CALLBACK SettingsDialog::PageBarProcedure(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
-  const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
+LRESULT SettingsDialog::PageBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_PAINT: PaintBitmaps(bar, InstanceOf(bar), {{IDB_SETUP_PAGES, 0, 0}}); return 0;
-    case WM_SETCURSOR: {
-      const POINT p = PointerIn(bar);
-      if (reinterpret_cast<HWND>(wParam) != bar || LOWORD(lParam) != HTCLIENT || !PageIconAt(p.x, p.y)) break;
-      SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
-      return TRUE;
-    }
-    case WM_LBUTTONDOWN:
-      if (const auto page = PageIconAt(x, y)) {
-        SendMessageA(GetParent(bar), WM_APP_PAGE_ICON, static_cast<WPARAM>(*page), 0);
-      }
-      return 0;
-    default: break;
+    case WM_PAINT: PaintBitmaps(hwnd, InstanceOf(hwnd), {{IDB_SETUP_PAGES, 0, 0}}); return 0;
+    case WM_SETCURSOR:
+      return HandWhere(hwnd, wParam, lParam, [](int x, int y) { return PageIconAt(x, y).has_value(); });
+    case WM_LBUTTONDOWN: return OnPress(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+    default: return DefWindowProcA(hwnd, message, wParam, lParam);
   }
-  return DefWindowProcA(bar, message, wParam, lParam);
+}
+
+LRESULT SettingsDialog::PageBar::OnPress(int x, int y) {
+  if (const auto page = PageIconAt(x, y)) {
+    SendMessageA(GetParent(hwnd), WM_APP_PAGE_ICON, static_cast<WPARAM>(*page), 0);
+  }
+  return 0;
 }
 
 void SettingsDialog::Open() {
@@ -138,15 +123,12 @@ void SettingsDialog::Open() {
 }
 
 void SettingsDialog::OnInit(HWND hwnd) {
-  hwnd_ = hwnd;
   SetWindowTextA(hwnd, Tr(Text::CaptionSettings));
-  page_ = nullptr;
   shown_ = SettingsPage::Link;
   labelBrush_ = CreateSolidBrush(kLabelGrey);
   SetClientSize(hwnd, kClientWidth, kClientHeight);
-  CreateWindowExA(WS_EX_CLIENTEDGE, "pic4", "", WS_CHILD | WS_VISIBLE, 0, 0, 80, 223, hwnd, nullptr, instance_,
-                  nullptr);
-  CreateWindowExA(0, "pic5", "", WS_CHILD | WS_VISIBLE, 78, 0, 413, 60, hwnd, nullptr, instance_, nullptr);
+  sidePane_.Create(hwnd, instance_, "pic4", WS_EX_CLIENTEDGE, 0, 0, 80, 223);
+  CreateWindowExA(0, "pic5", "", WS_CHILD | WS_VISIBLE, 78, 0, 413, 60, hwnd, nullptr, instance_, &pageBar_);
   CreateLinkControls();
   ShowLinkChoice(ReadLinkChoice(*config_));
 }
@@ -185,8 +167,7 @@ void SettingsDialog::OnPortChanged() {
 // Leaving a page drops what was typed on it: only the page on display is saved.
 void SettingsDialog::ShowPage(SettingsPage page) {
   if (page == shown_) return;
-  if (page_) DestroyWindow(page_);
-  page_ = nullptr;
+  page_.Close();
   shown_ = page;
   const bool link = page == SettingsPage::Link;
   for (const LinkList& list : kLinkLists) {
@@ -194,16 +175,15 @@ void SettingsDialog::ShowPage(SettingsPage page) {
     ShowWindow(GetDlgItem(hwnd_, list.labelId), link ? SW_SHOW : SW_HIDE);
   }
   EnableWindow(GetDlgItem(hwnd_, kPortList), link);
-  if (!link) page_ = CreatePage(page);
+  if (!link) CreatePage(page);
   RECT defaultButton{kSettingsDefaultZone.left, kSettingsDefaultZone.top, kSettingsDefaultZone.right + 1,
                      kSettingsDefaultZone.bottom + 1};
   InvalidateRect(hwnd_, &defaultButton, FALSE);
 }
 
-HWND SettingsDialog::CreatePage(SettingsPage page) {
-  HWND p = CreateDialogParamA(instance_, MAKEINTRESOURCEA(PageTemplate(page)), hwnd_, PageProcedure,
-                              reinterpret_cast<LPARAM>(labelBrush_));
-  if (!p) return nullptr;
+void SettingsDialog::CreatePage(SettingsPage page) {
+  HWND p = page_.Create(instance_, hwnd_, PageTemplate(page));
+  if (!p) return;
   if (page == SettingsPage::Recording) {
     MakeChild(p, instance_, "BUTTON", "Enable Recording", BS_AUTOCHECKBOX | WS_TABSTOP, 10, 10, 200, 20,
               kRecordingBox);
@@ -222,7 +202,6 @@ HWND SettingsDialog::CreatePage(SettingsPage page) {
     MakeChild(p, instance_, "STATIC", "Seconds", 0, 330, 79, 70, 18, -1);
   }
   MoveWindow(p, kPageX, kPageY, kPageWidth, PageHeight(page), FALSE);
-  page_ = p;
   ShownSettings stored;
   stored.page = page;
   stored.recording = ReadRecordingPage(*config_);
@@ -230,24 +209,24 @@ HWND SettingsDialog::CreatePage(SettingsPage page) {
   stored.battery = ReadBatteryPage(*config_);
   ShowPageValues(stored);
   ShowWindow(p, SW_SHOW);
-  return p;
 }
 
 void SettingsDialog::ShowPageValues(const ShownSettings& values) {
+  const HWND page = page_.Handle();
   switch (values.page) {
     case SettingsPage::Recording:
-      CheckDlgButton(page_, kRecordingBox, values.recording.enabled ? BST_CHECKED : BST_UNCHECKED);
-      ShowNumber(page_, kIntervalEdit, values.recording.interval);
+      CheckDlgButton(page, kRecordingBox, values.recording.enabled ? BST_CHECKED : BST_UNCHECKED);
+      ShowNumber(page, kIntervalEdit, values.recording.interval);
       break;
     case SettingsPage::Warning:
-      ShowNumber(page_, kFirstWarningEdit, values.warning.firstWarning);
-      ShowNumber(page_, kScheduleWarningEdit, values.warning.scheduleWarning);
-      ShowNumber(page_, kPeriodEdit, values.warning.period);
+      ShowNumber(page, kFirstWarningEdit, values.warning.firstWarning);
+      ShowNumber(page, kScheduleWarningEdit, values.warning.scheduleWarning);
+      ShowNumber(page, kPeriodEdit, values.warning.period);
       break;
     case SettingsPage::Battery:
-      ShowNumber(page_, kLifeEdit, values.battery.life);
-      ShowNumber(page_, kLowLifeEdit, values.battery.lowLife);
-      SendDlgItemMessageA(page_, kOffDelayList, CB_SETCURSEL, values.battery.offDelay, 0);
+      ShowNumber(page, kLifeEdit, values.battery.life);
+      ShowNumber(page, kLowLifeEdit, values.battery.lowLife);
+      SendDlgItemMessageA(page, kOffDelayList, CB_SETCURSEL, values.battery.offDelay, 0);
       break;
     case SettingsPage::Link: break;
   }
@@ -257,19 +236,20 @@ ShownSettings SettingsDialog::ShownValues() const {
   ShownSettings shown;
   shown.link = {Selection(hwnd_, kPortList), Selection(hwnd_, kRateList), Selection(hwnd_, kParityList),
                 Selection(hwnd_, kDataList), Selection(hwnd_, kStopList)};
-  shown.page = page_ ? shown_ : SettingsPage::Link;
-  if (!page_) return shown;
-  shown.recording = {IsDlgButtonChecked(page_, kRecordingBox) == BST_CHECKED, TextOf(page_, kIntervalEdit)};
-  shown.warning = {TextOf(page_, kFirstWarningEdit), TextOf(page_, kScheduleWarningEdit), TextOf(page_, kPeriodEdit)};
-  shown.battery = {TextOf(page_, kLifeEdit), TextOf(page_, kLowLifeEdit), Selection(page_, kOffDelayList)};
+  shown.page = page_.IsOpen() ? shown_ : SettingsPage::Link;
+  if (!page_.IsOpen()) return shown;
+  const HWND page = page_.Handle();
+  shown.recording = {IsDlgButtonChecked(page, kRecordingBox) == BST_CHECKED, TextOf(page, kIntervalEdit)};
+  shown.warning = {TextOf(page, kFirstWarningEdit), TextOf(page, kScheduleWarningEdit), TextOf(page, kPeriodEdit)};
+  shown.battery = {TextOf(page, kLifeEdit), TextOf(page, kLowLifeEdit), Selection(page, kOffDelayList)};
   return shown;
 }
 
 void SettingsDialog::OnDefault() {
-  if (!page_) return;
+  if (!page_.IsOpen()) return;
   ShownSettings defaults;
   defaults.page = shown_;
-  defaults.recording = {IsDlgButtonChecked(page_, kRecordingBox) == BST_CHECKED, kDefaultInterval};
+  defaults.recording = {IsDlgButtonChecked(page_.Handle(), kRecordingBox) == BST_CHECKED, kDefaultInterval};
   defaults.warning = DefaultWarningPage();
   defaults.battery = DefaultBatteryPage();
   ShowPageValues(defaults);
@@ -292,8 +272,7 @@ void SettingsDialog::OnDestroy() {
 }
 
 void SettingsDialog::Close() {
-  page_ = nullptr;  // destroyed with the dialog
-  Destroy();
+  Destroy();  // the page goes with it
   if (hooks_.opened) hooks_.opened(false);
 }
 
@@ -313,8 +292,8 @@ void SettingsDialog::Paint() {
   DrawBitmapAt(dc, instance_, IDB_SETUP_BACK, 0, 0);
   DrawBitmapAt(dc, instance_, IDB_SETUP_OK, kSettingsOkZone.left, kSettingsOkZone.top);
   DrawBitmapAt(dc, instance_, IDB_SETUP_CANCEL, kSettingsCancelZone.left, kSettingsCancelZone.top);
-  DrawBitmapAt(dc, instance_, page_ ? IDB_SETUP_DEFAULT_ON : IDB_SETUP_DEFAULT_OFF, kSettingsDefaultZone.left,
-               kSettingsDefaultZone.top);
+  DrawBitmapAt(dc, instance_, page_.IsOpen() ? IDB_SETUP_DEFAULT_ON : IDB_SETUP_DEFAULT_OFF,
+               kSettingsDefaultZone.left, kSettingsDefaultZone.top);
   EndPaint(hwnd_, &ps);
 }
 
@@ -322,20 +301,29 @@ INT_PTR SettingsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
   switch (message) {
     case WM_PAINT: Paint(); return TRUE;
-    case WM_CTLCOLORSTATIC:
-      SetBkColor(reinterpret_cast<HDC>(wParam), kLabelGrey);
-      return reinterpret_cast<INT_PTR>(labelBrush_);
+    case WM_CTLCOLORSTATIC: return OnLabelColour(reinterpret_cast<HDC>(wParam));
     case WM_COMMAND:
       if (LOWORD(wParam) == kPortList && HIWORD(wParam) == CBN_SELCHANGE) OnPortChanged();
       return TRUE;
     case WM_APP_PAGE_ICON: ShowPage(static_cast<SettingsPage>(wParam)); return TRUE;
     case WM_SETCURSOR:
-      return page_ ? HandOverZones(hwnd_, wParam, lParam, {kSettingsOkZone, kSettingsCancelZone, kSettingsDefaultZone})
-                   : HandOverZones(hwnd_, wParam, lParam, {kSettingsOkZone, kSettingsCancelZone});
+      return page_.IsOpen()
+                 ? HandOverZones(hwnd_, wParam, lParam, {kSettingsOkZone, kSettingsCancelZone, kSettingsDefaultZone})
+                 : HandOverZones(hwnd_, wParam, lParam, {kSettingsOkZone, kSettingsCancelZone});
     case WM_LBUTTONDOWN: OnPress(x, y); return TRUE;
     case WM_CLOSE: Close(); return TRUE;
     default: return FALSE;
   }
+}
+
+// A page's labels, like the dialog's, on the dialog's grey.
+INT_PTR SettingsDialog::OnPageMessage(UINT message, WPARAM wParam, LPARAM) {
+  return message == WM_CTLCOLORSTATIC ? OnLabelColour(reinterpret_cast<HDC>(wParam)) : FALSE;
+}
+
+INT_PTR SettingsDialog::OnLabelColour(HDC dc) {
+  SetBkColor(dc, kLabelGrey);
+  return reinterpret_cast<INT_PTR>(labelBrush_);
 }
 
 }  // namespace voltaris

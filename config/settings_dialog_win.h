@@ -10,6 +10,8 @@
 
 #include "config/settings_forms.h"
 #include "gui/dialog_win.h"
+#include "gui/picture_pane_win.h"
+#include "res/resource_ids.h"
 
 namespace voltaris {
 
@@ -31,17 +33,26 @@ class SettingsDialog : public SkinnedDialog {
   static bool RegisterPageBar(HINSTANCE instance);
 
  private:
+  // The bar of page icons above the page.
+  struct PageBar {
+    HWND hwnd = nullptr;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnPress(int x, int y);
+  };
+
   template <typename Dialog>
   friend INT_PTR CALLBACK DialogProcedure(HWND, UINT, WPARAM, LPARAM);
-  static LRESULT CALLBACK PageBarProcedure(HWND bar, UINT message, WPARAM wParam, LPARAM lParam);
+  friend class DialogPage<SettingsDialog>;
   void OnInit(HWND hwnd);
   void OnDestroy();
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR OnPageMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR OnLabelColour(HDC dc);
   void CreateLinkControls();
   void ShowLinkChoice(const LinkChoice& choice);
   void OnPortChanged();
   void ShowPage(SettingsPage page);
-  HWND CreatePage(SettingsPage page);
+  void CreatePage(SettingsPage page);
   void ShowPageValues(const ShownSettings& values);
   ShownSettings ShownValues() const;
   void OnPress(int x, int y);
@@ -54,7 +65,9 @@ class SettingsDialog : public SkinnedDialog {
   HWND owner_ = nullptr;
   const ConfigFile* config_ = nullptr;
   Hooks hooks_;
-  HWND page_ = nullptr;
+  DialogPage<SettingsDialog> page_{*this};  // the page on display, none for the link
+  PageBar pageBar_;
+  PicturePane sidePane_{nullptr, IDB_SETUP_SIDE};
   SettingsPage shown_ = SettingsPage::Link;
   HBRUSH labelBrush_ = nullptr;
 };

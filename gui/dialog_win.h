@@ -1,4 +1,4 @@
-// What the program's modeless dialogs share: a procedure that hands the
+// What the program's dialogs share: the one procedure that hands the
 // messages to the object that keeps the dialog, the hand cursor over painted
 // buttons, and the label font.
 #pragma once
@@ -16,24 +16,22 @@ namespace voltaris {
 template <typename Dialog>
 INT_PTR CALLBACK DialogProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-// A modeless dialog kept by an object: its handle while it is open, and the
-// font of its painted texts.
-class SkinnedDialog {
+// A dialog kept by an object: its handle while it is open. The object is
+// found by DialogProcedure<Dialog>, which gives it the handle before OnInit
+// and takes it back when the window goes.
+class KeptDialog {
  public:
   bool IsOpen() const { return hwnd_ != nullptr; }
   HWND Handle() const { return hwnd_; }
 
  protected:
-  // Creates and shows the dialog from its template, unless it is open. True
-  // when it opened now (a second use of its command does nothing).
+  // Creates the dialog from its template with `this` as the Dialog it is;
+  // its handle, or null when it could not be made.
   template <typename Dialog>
-  bool OpenFrom(HINSTANCE instance, HWND owner, int templateId) {
-    if (hwnd_) return false;
+  HWND CreateFrom(HINSTANCE instance, HWND owner, int templateId) {
     CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), owner, DialogProcedure<Dialog>,
                        reinterpret_cast<LPARAM>(static_cast<Dialog*>(this)));
-    if (!hwnd_) return false;
-    ShowWindow(hwnd_, SW_SHOW);
-    return true;
+    return hwnd_;
   }
   // Forgets the window before destroying it, so that the messages of its
   // ending are not handled as if it were still open.
@@ -42,24 +40,29 @@ class SkinnedDialog {
     hwnd_ = nullptr;
     DestroyWindow(hwnd);
   }
-  void OnDestroy() {
-    if (labelFont_) DeleteObject(labelFont_);
-    labelFont_ = nullptr;
-  }
+  // What a dialog with nothing to set up or let go of does.
+  void OnInit(HWND) {}
+  void OnDestroy() {}
 
   HWND hwnd_ = nullptr;
-  HFONT labelFont_ = nullptr;
+
+  template <typename Dialog>
+  friend INT_PTR CALLBACK DialogProcedure(HWND, UINT, WPARAM, LPARAM);
 };
 
-// The dialog procedure of a SkinnedDialog with OnInit(HWND) and
-// OnMessage(message, wParam, lParam): WM_INITDIALOG's parameter
-// is the object. Messages reach OnMessage only while the object still keeps
-// that window, so a dialog on its way out is left alone.
+// The dialog procedure of every dialog of the program, for an object
+// derived from KeptDialog with OnMessage(message, wParam, lParam) (and
+// OnInit(HWND), OnDestroy() when it has something to set up or let go of):
+// WM_INITDIALOG's parameter is the object. Messages reach OnMessage only
+// while the object still keeps that window, so a dialog on its way out is
+// left alone.
 template <typename Dialog>
 INT_PTR CALLBACK DialogProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-    reinterpret_cast<Dialog*>(lParam)->OnInit(hwnd);
+    auto* self = reinterpret_cast<Dialog*>(lParam);
+    self->hwnd_ = hwnd;
+    self->OnInit(hwnd);
     return TRUE;
   }
   auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
@@ -72,6 +75,50 @@ INT_PTR CALLBACK DialogProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
   if (self->Handle() != hwnd) return FALSE;
   return self->OnMessage(message, wParam, lParam);
 }
+
+// A modeless dialog of the skin: opened once at a time, with the font of its
+// painted texts.
+class SkinnedDialog : public KeptDialog {
+ protected:
+  // Creates and shows the dialog from its template, unless it is open. True
+  // when it opened now (a second use of its command does nothing).
+  template <typename Dialog>
+  bool OpenFrom(HINSTANCE instance, HWND owner, int templateId) {
+    if (hwnd_) return false;
+    if (!CreateFrom<Dialog>(instance, owner, templateId)) return false;
+    ShowWindow(hwnd_, SW_SHOW);
+    return true;
+  }
+  void OnDestroy() {
+    if (labelFont_) DeleteObject(labelFont_);
+    labelFont_ = nullptr;
+  }
+
+  HFONT labelFont_ = nullptr;
+};
+
+// A dialog shown inside another one as its page. The owner answers the
+// page's messages (OnPageMessage) while the owner is open: what the page is
+// drawn with goes when the owner does, before the page.
+template <typename Owner>
+class DialogPage : public KeptDialog {
+ public:
+  explicit DialogPage(Owner& owner) : owner_(&owner) {}
+  // Creates the page (not yet shown) in `parent`; its handle, or null.
+  HWND Create(HINSTANCE instance, HWND parent, int templateId) {
+    return CreateFrom<DialogPage>(instance, parent, templateId);
+  }
+  void Close() { Destroy(); }
+
+ private:
+  template <typename Dialog>
+  friend INT_PTR CALLBACK DialogProcedure(HWND, UINT, WPARAM, LPARAM);
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    return owner_->IsOpen() ? owner_->OnPageMessage(message, wParam, lParam) : FALSE;
+  }
+
+  Owner* owner_;
+};
 
 // Sizes a dialog so that its client area is `width` x `height` pixels (the
 // skins are drawn in pixels), keeping it where its template centred it.
@@ -116,6 +163,19 @@ inline INT_PTR HandOverZones(HWND window, WPARAM wParam, LPARAM lParam, std::ini
     if (zone.Contains(p.x, p.y)) return ShowHandCursor(window);
   }
   return FALSE;
+}
+
+// WM_SETCURSOR of a plain window with painted buttons: the hand while the
+// pointer is over the window's own client area where `isButton(x, y)`; the
+// default procedure's answer elsewhere.
+template <typename IsButton>
+LRESULT HandWhere(HWND window, WPARAM wParam, LPARAM lParam, IsButton isButton) {
+  const POINT p = PointerIn(window);
+  if (reinterpret_cast<HWND>(wParam) != window || LOWORD(lParam) != HTCLIENT || !isButton(p.x, p.y)) {
+    return DefWindowProcA(window, WM_SETCURSOR, wParam, lParam);
+  }
+  SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
+  return TRUE;
 }
 
 // A control made by the program in a dialog, in the dialog's own font.

@@ -26,7 +26,6 @@ void TimedTestDialog::Open() {
 }
 
 void TimedTestDialog::OnInit(HWND hwnd) {
-  hwnd_ = hwnd;
   SetWindowTextA(hwnd, Tr(Text::CaptionSpecialTimeSelfTest));
   SetClientSize(hwnd, kClientWidth, kClientHeight);
   HWND edit = GetDlgItem(hwnd, kMinutesEdit);

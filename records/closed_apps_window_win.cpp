@@ -35,7 +35,6 @@ void ShowError(HWND window, const std::string& what, const FileError& error) {
 void ClosedAppsWindow::Open() { OpenFrom<ClosedAppsWindow>(instance_, nullptr, IDD_CLOSED_APPLICATIONS); }
 
 void ClosedAppsWindow::OnInit(HWND hwnd) {
-  hwnd_ = hwnd;
   SetWindowTextA(hwnd, Tr(Text::CaptionClosedApplications));
   SetClientSize(hwnd, kClientWidth, kClientHeight);
   if (CreateList()) {

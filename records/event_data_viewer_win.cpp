@@ -30,7 +30,6 @@ EventDataViewer::EventDataViewer()
 void EventDataViewer::Open() { OpenFrom<EventDataViewer>(instance_, owner_, IDD_EVENT_DATA); }
 
 void EventDataViewer::OnInit(HWND hwnd) {
-  hwnd_ = hwnd;
   SetWindowTextA(hwnd, Tr(Text::CaptionEventData));
   labelFont_ = CreateLabelFont(15);
   SetClientSize(hwnd, kWidth, kHeight);

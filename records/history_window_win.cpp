@@ -23,7 +23,6 @@ HistoryWindow::HistoryWindow()
 void HistoryWindow::Open() { OpenFrom<HistoryWindow>(instance_, owner_, IDD_HISTORY_DATA); }
 
 void HistoryWindow::OnInit(HWND hwnd) {
-  hwnd_ = hwnd;
   SetWindowTextA(hwnd, Tr(Text::CaptionHistoryData));
   // The print dialog may browse elsewhere; the tables are found relative
   // to the current folder, which is put back after printing.

@@ -19,7 +19,6 @@ LogViewer::LogViewer() : TableViewer(RecordTable::Events, 1, "The event log", {2
 void LogViewer::Open() { OpenFrom<LogViewer>(instance_, owner_, IDD_LOG_FILE); }
 
 void LogViewer::OnInit(HWND hwnd) {
-  hwnd_ = hwnd;
   SetWindowTextA(hwnd, Tr(Text::CaptionLogFile));
   SetClientSize(hwnd, kWidth, kHeight);
   list_ = CreateRowList(hwnd, instance_, kListId, {8, 8, kWidth - 8, 250}, {{"", kWidth - 40}}, false);

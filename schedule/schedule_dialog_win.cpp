@@ -17,13 +17,11 @@ constexpr int kPaneWidth = 70, kBoxHeight = 22;
 void ScheduleDialog::Open() { OpenFrom<ScheduleDialog>(instance_, nullptr, layout_.templateId); }
 
 void ScheduleDialog::OnInit(HWND hwnd) {
-  hwnd_ = hwnd;
   if (layout_.caption != Text::Count) SetWindowTextA(hwnd, Tr(layout_.caption));
   SendMessageA(hwnd, WM_SETICON, ICON_BIG,
                reinterpret_cast<LPARAM>(LoadIconA(instance_, MAKEINTRESOURCEA(IDI_SCHEDULE))));
   SetClientSize(hwnd, layout_.width, layout_.height);
-  CreateWindowExA(WS_EX_CLIENTEDGE, "pic14", "", WS_CHILD | WS_VISIBLE, 0, 0, kPaneWidth, layout_.paneHeight, hwnd,
-                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout_.paneId)), instance_, nullptr);
+  sidePane_.Create(hwnd, instance_, "pic14", WS_EX_CLIENTEDGE, 0, 0, kPaneWidth, layout_.paneHeight, layout_.paneId);
   CreateRowControls();
   ShowStoredSchedule();
   labelFont_ = CreateLabelFont(layout_.labelFontHeight);

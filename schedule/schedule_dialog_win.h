@@ -13,7 +13,9 @@
 #include "base/hot_zone.h"
 #include "config/config_file.h"
 #include "gui/dialog_win.h"
+#include "gui/picture_pane_win.h"
 #include "i18n/catalogue.h"
+#include "res/resource_ids.h"
 #include "schedule/date_schedule.h"
 #include "schedule/weekly_schedule.h"
 
@@ -69,6 +71,7 @@ class ScheduleDialog : public SkinnedDialog {
   void OnPress(int x, int y);
 
   const ScheduleDialogLayout& layout_;
+  PicturePane sidePane_{nullptr, IDB_SCHEDULE_SIDE};
 };
 
 // Hours, minutes and seconds on the 24-hour clock, whatever the user's locale.
