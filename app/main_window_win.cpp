@@ -26,6 +26,7 @@
 #include "net/nut_server_win.h"
 #include "power/system_shutdown_win.h"
 #include "power/timed_test_dialog_win.h"
+#include "power/timer_ids.h"
 #include "records/closed_apps_window_win.h"
 #include "records/event_data_viewer_win.h"
 #include "records/history_window_win.h"
@@ -148,6 +149,7 @@ struct MainWindow : BarListener {
   void OpenHelp();
   void ApplySettings();
   LRESULT OnTimer(unsigned id);
+  void ResumeMonitoring();
   LRESULT OnTrayCallback(WPARAM id, LPARAM mouse);
   LRESULT OnMonitorReport(LPARAM report);
   LRESULT OnShowNoUpsBox(bool owned);
@@ -258,13 +260,21 @@ void MainWindow::EndProgram(WindowNotices::Phase how) {
 // the UPS as a new run.
 void MainWindow::EndAndShutDown() {
   Quiesce(WindowNotices::Phase::SystemEnding);
-  if (ShutdownSystem()) return;
-  parts->gate.ShutdownRefused();
+  if (ShutdownSystem()) {
+    // Accepted; a shutdown cancelled afterwards (a session host, an
+    // application holding it up) must not leave the program ending for ever.
+    SetTimer(hwnd, kTimerShutdownWatch, kShutdownWatchMs, nullptr);
+    return;
+  }
+  ResumeMonitoring();
+}
+
+void MainWindow::ResumeMonitoring() {
+  KillTimer(hwnd, kTimerShutdownWatch);
   quiet = false;
   notices.phase = WindowNotices::Phase::Running;
   mailbox.Reopen();
-  parts->engine.Restart();
-  parts->history.BeginRun();
+  parts->ResumeAfterRefusedShutdown();
   StartMonitoring();
 }
 
@@ -359,6 +369,7 @@ TopBarState MainWindow::TopBarNow() const {
 }
 
 LRESULT MainWindow::OnTimer(unsigned id) {
+  if (id == kTimerShutdownWatch && quiet && !ended) ResumeMonitoring();
   if (!quiet) parts->timers.Dispatch(id);
   return 0;
 }

@@ -62,6 +62,19 @@ struct ProgramParts {
     engine.ListenForControlsGivenUp([this](unsigned id) { selfTests.OnControlGivenUp(id); });
   }
 
+  // Windows refused the shutdown, or accepted it and never carried it out:
+  // recorded once as such, and monitoring goes on with every count-down
+  // ready to run again (the rows were written before the attempt).
+  void ResumeAfterRefusedShutdown() {
+    records.AppendEvent(Tr(Text::ShutdownRefusedEvent));
+    gate.ShutdownRefused();
+    mainsFail.ResetAfterRefusedShutdown();
+    batteryLow.ResetAfterRefusedShutdown();
+    manual.Cancel();
+    engine.Resume();
+    history.BeginRun();
+  }
+
   TimerTable timers;
   PowerFlags power;
   RecordKeeper records;

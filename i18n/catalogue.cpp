@@ -7,7 +7,7 @@
 namespace voltaris {
 namespace {
 
-const CatalogueEntry kEntries[] = {
+constexpr CatalogueEntry kEntries[] = {
     // Connection and status: monitor thread, main window, event database
     {Text::UpsConnected, "UPS is Connected!", "UPS connect\xe9!"},
     {Text::UpsDisconnected, "UPS is DisConnected!", "UPS d\xe9" "connect\xe9!"},
@@ -26,6 +26,7 @@ const CatalogueEntry kEntries[] = {
     {Text::UpsTypeOnLine, "UPS Type is On_Line!", "UPS On_Line!"},
     {Text::ProgramStart, "  Program Start", "  D\xe9marrage du programme"},
     {Text::ProgramEnd, "  Program End", "  Fin du programme"},
+    {Text::ShutdownRefusedEvent, "  System Shutdown Refused!", "  Arr\xeat du syst\xe8me refus\xe9!"},
     {Text::NetworkServerNotStartedEvent, "  Network Server Not Started!", "  Serveur r\xe9seau non d\xe9marr\xe9!"},
     {Text::SecondariesLoggedOutEvent, "  Network Clients Logged Out", "  Clients r\xe9seau d\xe9" "connect\xe9s"},
     {Text::SecondariesStillLoggedInEvent, "  Network Clients Still Logged In!",
@@ -162,7 +163,17 @@ const CatalogueEntry kEntries[] = {
     {Text::CaptionClosedApplications, "CloseApplication", "Application ferm\xe9" "e"},
 };
 
-static_assert(sizeof kEntries / sizeof kEntries[0] == kCatalogueSize, "one entry per Text, in order");
+static_assert(sizeof kEntries / sizeof kEntries[0] == kCatalogueSize, "one entry per Text");
+
+// Texts are found by their place: an entry out of its enum's order would
+// give every later text its neighbour's words.
+constexpr bool EveryEntryInItsPlace() {
+  for (std::size_t i = 0; i < kCatalogueSize; ++i) {
+    if (static_cast<std::size_t>(kEntries[i].text) != i) return false;
+  }
+  return true;
+}
+static_assert(EveryEntryInItsPlace(), "the entries in the order of enum Text");
 
 const CatalogueEntry* Find(Text text) {
   const auto index = static_cast<std::size_t>(text);

@@ -35,6 +35,7 @@ enum class Text {
   UpsTypeOnLine,
   ProgramStart,
   ProgramEnd,
+  ShutdownRefusedEvent,
   // The network server
   NetworkServerNotStartedEvent,
   SecondariesLoggedOutEvent,

@@ -86,6 +86,15 @@ void BatteryLowCountdown::OnOk() {
   c_.timers.Kill(kTimerBatteryLowCountdown);
 }
 
+void BatteryLowCountdown::ResetAfterRefusedShutdown() {
+  s_.reload = true;
+  s_.logOnOpen = true;
+  c_.power.batteryLowWarningArmed = 1;
+  c_.timers.Kill(kTimerBatteryLowOpen);
+  c_.timers.Kill(kTimerBatteryLowCountdown);
+  c_.views.Close(CountdownWindow::BatteryLow);
+}
+
 void BatteryLowCountdown::StopForMainsBack() {
   s_.logOnOpen = true;
   c_.timers.Kill(kTimerBatteryLowCountdown);
@@ -165,6 +174,11 @@ void MainsFailCountdown::EndFailure() {
   c_.timers.Kill(kTimerMainsFailDelay);
   c_.timers.Kill(kTimerMainsFailCountdown);
   c_.views.Close(CountdownWindow::MainsFail);
+}
+
+void MainsFailCountdown::ResetAfterRefusedShutdown() {
+  EndFailure();
+  c_.power.mainsSeen = 1;  // the next count starts from the full battery time
 }
 
 // The window drawn with the mains back also ends a battery-low count.

@@ -56,6 +56,8 @@ class BatteryLowCountdown : public TimerOwner {
   void OnOk();
   // The mains are back: the battery-low count stops and its window closes.
   void StopForMainsBack();
+  // The system shutdown it asked for was refused: ready to count again.
+  void ResetAfterRefusedShutdown();
   const BatteryLowState& State() const { return s_; }
 
  private:
@@ -89,6 +91,9 @@ class MainsFailCountdown : public TimerOwner {
   CountdownPicture Picture() const;
   void OnOk();
   void OnPressOutsideOk();
+  // The system shutdown was refused: a failure still going on is warned of
+  // and counted afresh.
+  void ResetAfterRefusedShutdown();
   const MainsFailState& State() const { return s_; }
 
  private:

@@ -71,11 +71,10 @@ void PowerEngine::Stop() {
   Log(kProgramEnd);
 }
 
-void PowerEngine::Restart() {
+void PowerEngine::Resume() {
   stopped_ = false;
   flags_ = LinkFlags{};
   replyText_.Clear();
-  LogProgramStart();
 }
 
 // ---- Timers ----------------------------------------------------------------

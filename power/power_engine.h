@@ -50,8 +50,9 @@ class PowerEngine : public TimerOwner {
   // The program ends: history timers off, "  Program End" (once, however
   // many ways out are taken).
   void Stop();
-  // A new run after a refused system shutdown: fresh link state, "  Program Start".
-  void Restart();
+  // Monitoring again after a refused or cancelled system shutdown: fresh
+  // link state. The refusal is its own event, not a new "  Program Start".
+  void Resume();
 
   void OnTimer(unsigned id) override;
   void OnSerialOpen(bool opened);

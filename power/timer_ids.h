@@ -37,6 +37,7 @@ enum TimerId : unsigned {
   kTimerSharePublish = 1155,          // hand the network server the latest variables
   kTimerHostSync = 1156,              // look whether the network secondaries have logged out
   kTimerShareListen = 1157,           // try again to start the network server
+  kTimerShutdownWatch = 1158,         // a shutdown Windows accepted but never carried out counts as cancelled
 };
 
 // Periods in milliseconds.
@@ -46,5 +47,6 @@ constexpr unsigned kLinkGraceMs = 5000;
 constexpr unsigned kSettingsWatchMs = 300;
 constexpr unsigned kSettingsQuietMs = 2000;
 constexpr unsigned kBatteryLowOpenDelayMs = 200;
+constexpr unsigned kShutdownWatchMs = 180000;  // a shutdown still not under way after 3 minutes was cancelled
 
 }  // namespace voltaris

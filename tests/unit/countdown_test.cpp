@@ -250,3 +250,32 @@ TEST(ManualCountdown, CancelAlwaysResetsTheCountToTen) {
   rig.Run(20000);
   EXPECT_EQ(rig.shutdown.calls, 0);
 }
+
+// Windows refused the shutdown (an account without the right to shut down)
+// or never carried it out: recorded once as such, not as a new start, and
+// the same count-down can run to its end again.
+TEST(Countdowns, AfterARefusedShutdownEachCountdownCanRunAgain) {
+  struct Case {
+    const char* name;
+    std::string reply;  // what the UPS answers throughout
+    void (*start)(CountdownRig&);
+  };
+  const Case cases[] = {
+      {"mains failure", kMainsFailed, [](CountdownRig&) {}},
+      {"battery low", kBatteryLow, [](CountdownRig&) {}},
+      {"manual", kHealthy, [](CountdownRig& rig) { rig.parts.manual.Start(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CountdownRig rig("CutACTimeMessage=1\nBatteryTime=1\nBatteryEndTime=1\n");
+    for (int refusals = 0; refusals < 2; ++refusals) {
+      c.start(rig);
+      for (int second = 0; second < 100 && rig.shutdown.calls == refusals; ++second) rig.RunWith(c.reply, 1);
+      ASSERT_EQ(rig.shutdown.calls, refusals + 1);
+      rig.parts.ResumeAfterRefusedShutdown();
+      EXPECT_TRUE(rig.menus.enabled[IDC_SHUTDOWN_SYSTEM]);
+    }
+    EXPECT_EQ(rig.Count("  System Shutdown Refused!"), 2);
+    EXPECT_EQ(rig.Count("  Program Start"), 0);
+  }
+}
