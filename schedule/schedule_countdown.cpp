@@ -39,7 +39,7 @@ void ScheduleCountdown::CheckDue() {
   if (!s_.armedOnce || !linkUp_()) return;
   const ConfigFile settings = c_.config.Snapshot();  // one read of the file a second
   const int warningMinutes = ReadWarningTimes(settings).scheduleWarningMinutes;
-  const auto due = FindScheduledShutdown(ReadWeeklySchedule(settings), ReadSpecialSchedule(settings), clock_.Now(),
+  const auto due = FindScheduledShutdown(ReadWeeklySchedule(settings), ReadSpecialSchedule(settings), clock_,
                                          warningMinutes);
   if (!due) return;
   s_.reload = false;
@@ -85,7 +85,7 @@ void ScheduleCountdown::EndStep() {
 void ScheduleCountdown::SendSwitchOff() {
   const ConfigFile settings = c_.config.Snapshot();
   const auto command = ScheduledSwitchOff(ReadWeeklySchedule(settings), ReadSpecialSchedule(settings), s_.due,
-                                          ReadWarningTimes(settings).upsOffDelaySeconds);
+                                          ReadWarningTimes(settings).upsOffDelaySeconds, clock_);
   if (!command) {
     ShutDown(false);
     return;

@@ -5,10 +5,11 @@
 namespace voltaris {
 namespace {
 
-// Instants are seconds since 1970-01-01 00:00, local time, in 64 bits: a
-// 32-bit long (Windows) would run out in 2038.
-using Instant = std::int64_t;
-constexpr Instant kSecondsPerDay = 86400;
+// Instants are real time (UTC seconds): the warning counts real seconds, and
+// a change of the clock inside it must neither stretch nor shorten it.
+using Instant = UtcSeconds;
+constexpr std::int64_t kSecondsPerDay = 86400;
+constexpr int kDaysPerWeek = 7;
 
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
@@ -21,15 +22,26 @@ bool IsTimeOfDay(TimeOfDay t) {
   return t.hour >= 0 && t.hour < 24 && t.minute >= 0 && t.minute < 60 && t.second >= 0 && t.second < 60;
 }
 
-std::optional<Instant> InstantOf(CalendarDate date, TimeOfDay time) {
-  const auto day = DayNumber(date);
-  if (!day || !IsTimeOfDay(time)) return std::nullopt;
-  return *day * kSecondsPerDay + time.Seconds();
+LocalDateTime Shown(CalendarDate date, TimeOfDay time) {
+  return {date.year, date.month, date.day, time.hour, time.minute, time.second};
 }
 
-Instant NowInstant(const LocalDateTime& now) {
-  const auto day = DayNumber({now.year, now.month, now.day});
-  return (day ? *day : 0) * kSecondsPerDay + now.hour * 3600 + now.minute * 60 + now.second;
+CalendarDate DateOf(const LocalDateTime& t) { return {t.year, t.month, t.day}; }
+
+// The start of the day `days` after `date`, with its weekday.
+LocalDateTime DayStart(CalendarDate date, int days) {
+  return ShownDateTime(ShownSeconds(Shown(date, {})) + days * kSecondsPerDay);
+}
+
+// Seconds as the clock's face counts them, without its changes.
+std::optional<std::int64_t> ShownSecondsOf(CalendarDate date, TimeOfDay time) {
+  if (!DayNumber(date) || !IsTimeOfDay(time)) return std::nullopt;
+  return ShownSeconds(Shown(date, time));
+}
+
+std::optional<Instant> InstantOf(CalendarDate date, TimeOfDay time, const LocalClock& clock) {
+  if (!ShownSecondsOf(date, time)) return std::nullopt;
+  return clock.FirstInstantShowing(Shown(date, time));
 }
 
 struct Candidate {
@@ -38,31 +50,50 @@ struct Candidate {
 };
 
 // Every enabled shutdown still ahead: the weekly rows of today and tomorrow
-// (whose warning may begin tonight) and the special dates.
+// (whose warning may begin tonight) and the special dates. A row's time comes
+// once: in the hour the clock skips, at the end of the gap; in the hour it
+// shows twice, the first time, so that neither the rest of the night nor a
+// program started again in the repeated hour sees it ahead once more.
 std::vector<Candidate> ShutdownsAhead(const WeeklySchedule& weekly, const SpecialSchedule& special,
-                                      const LocalDateTime& now) {
+                                      const LocalClock& clock, Instant nowAt) {
   std::vector<Candidate> ahead;
-  const Instant nowAt = NowInstant(now);
-  const Instant today = nowAt - nowAt % kSecondsPerDay;
+  const CalendarDate today = DateOf(clock.LocalAt(nowAt));
   for (int daysAhead = 0; daysAhead <= 1; ++daysAhead) {
-    const int row = RowOfWeekday((now.weekday + daysAhead) % 7);
+    const LocalDateTime day = DayStart(today, daysAhead);
+    const int row = RowOfWeekday(day.weekday);
     const WeeklyRow& entry = weekly[static_cast<size_t>(row - 1)];
-    const Instant at = today + daysAhead * kSecondsPerDay + entry.shutdownAt.Seconds();
-    if (entry.shutdown && at > nowAt) ahead.push_back({at, row, 0});
+    if (!entry.shutdown) continue;
+    const Instant at = clock.FirstInstantShowing(Shown(DateOf(day), entry.shutdownAt));
+    if (at > nowAt) ahead.push_back({at, row, 0});
   }
   for (int row = 1; row <= 7; ++row) {
     const SpecialPart& shutdown = special[static_cast<size_t>(row - 1)].shutdown;
-    const auto at = shutdown.enabled ? InstantOf(shutdown.date, shutdown.time) : std::nullopt;
+    const auto at = shutdown.enabled ? InstantOf(shutdown.date, shutdown.time, clock) : std::nullopt;
     if (at && *at > nowAt) ahead.push_back({*at, 0, row});
   }
   return ahead;
 }
 
-// Whole minutes from `from` to a special row's restart, when it has one the
-// UPS can carry out.
-std::optional<int> RestartMinutesFrom(Instant from, const SpecialRow& row) {
+int RestoreMinutesWithin(Instant off, Instant on) {
+  return static_cast<int>(std::clamp<Instant>((on - off) / 60, 1, kMostRestoreMinutes));
+}
+
+// Real minutes from a weekly row's shutdown to its restart, seconds ignored:
+// the restart time later that day, or on the same weekday a week on, and
+// within what the UPS can be told.
+int WeeklyRestoreMinutes(const WeeklyRow& row, Instant shutdownAt, const LocalClock& clock) {
+  const CalendarDate day = DateOf(clock.LocalAt(shutdownAt));
+  const TimeOfDay off{row.shutdownAt.hour, row.shutdownAt.minute, 0};
+  const TimeOfDay on{row.restartAt.hour, row.restartAt.minute, 0};
+  const CalendarDate onDay = on.Seconds() > off.Seconds() ? day : DateOf(DayStart(day, kDaysPerWeek));
+  return RestoreMinutesWithin(clock.FirstInstantShowing(Shown(day, off)), clock.FirstInstantShowing(Shown(onDay, on)));
+}
+
+// Whole real minutes from `from` to a special row's restart, when it has one
+// the UPS can carry out.
+std::optional<int> RestartMinutesFrom(Instant from, const SpecialRow& row, const LocalClock& clock) {
   if (!row.restart.enabled || !SpecialRestartFits(row)) return std::nullopt;
-  const Instant minutes = (*InstantOf(row.restart.date, row.restart.time) - from) / 60;  // it fits: it exists
+  const Instant minutes = (*InstantOf(row.restart.date, row.restart.time, clock) - from) / 60;  // it fits: it exists
   if (minutes < 1 || minutes > kMostRestoreMinutes) return std::nullopt;
   return static_cast<int>(minutes);
 }
@@ -74,19 +105,14 @@ std::optional<std::int64_t> DayNumber(CalendarDate date) {
       date.day > DaysInMonth(date.year, date.month)) {
     return std::nullopt;
   }
-  // The days of the years before (with their leap days), of the months before, then the day.
-  const std::int64_t y = date.year - 1;
-  std::int64_t days = 365 * (std::int64_t{date.year} - 1970) + (y / 4 - y / 100 + y / 400) -
-                      (1969 / 4 - 1969 / 100 + 1969 / 400);
-  for (int m = 1; m < date.month; ++m) days += DaysInMonth(date.year, m);
-  return days + date.day - 1;
+  return DaysSince1970(date.year, date.month, date.day);
 }
 
 std::optional<std::int64_t> SpecialRestartSpan(const SpecialRow& row) {
-  const auto shutdown = InstantOf(row.shutdown.date, row.shutdown.time);
-  const auto restart = InstantOf(row.restart.date, row.restart.time);
+  const auto shutdown = ShownSecondsOf(row.shutdown.date, row.shutdown.time);
+  const auto restart = ShownSecondsOf(row.restart.date, row.restart.time);
   if (!shutdown || !restart) return std::nullopt;
-  const Instant seconds = *restart - *shutdown;
+  const std::int64_t seconds = *restart - *shutdown;
   return seconds >= 0 ? seconds / 60 : -((-seconds + 59) / 60);  // whole minutes, rounded down
 }
 
@@ -96,13 +122,14 @@ bool SpecialRestartFits(const SpecialRow& row) {
 }
 
 std::optional<ScheduledShutdown> FindScheduledShutdown(const WeeklySchedule& weekly, const SpecialSchedule& special,
-                                                       const LocalDateTime& now, int warningMinutes) {
+                                                       const LocalClock& clock, int warningMinutes) {
   if (warningMinutes <= 0) return std::nullopt;
-  const std::vector<Candidate> ahead = ShutdownsAhead(weekly, special, now);
+  const Instant nowAt = clock.UtcNow();
+  const std::vector<Candidate> ahead = ShutdownsAhead(weekly, special, clock, nowAt);
   if (ahead.empty()) return std::nullopt;
   const Candidate& first =
       *std::min_element(ahead.begin(), ahead.end(), [](const auto& a, const auto& b) { return a.at < b.at; });
-  const Instant left = first.at - NowInstant(now);
+  const Instant left = first.at - nowAt;
   if (left > std::int64_t{warningMinutes} * 60) return std::nullopt;
   ScheduledShutdown due;
   due.secondsLeft = static_cast<int>(left);
@@ -116,20 +143,21 @@ std::optional<ScheduledShutdown> FindScheduledShutdown(const WeeklySchedule& wee
 }
 
 std::optional<UpsControl> ScheduledSwitchOff(const WeeklySchedule& weekly, const SpecialSchedule& special,
-                                             const ScheduledShutdown& due, int upsOffDelaySeconds) {
+                                             const ScheduledShutdown& due, int upsOffDelaySeconds,
+                                             const LocalClock& clock) {
   const WeeklyRow* weeklyRow = due.weeklyRow ? &weekly[static_cast<size_t>(due.weeklyRow - 1)] : nullptr;
-  if (due.specialRows.empty()) {
-    if (!weeklyRow) return std::nullopt;
-    return ScheduledSwitchOff(*weeklyRow, due.weeklyRow, upsOffDelaySeconds);
-  }
   std::optional<int> restore;
-  if (weeklyRow && weeklyRow->restart) restore = ScheduleRestoreMinutes(weeklyRow->shutdownAt, weeklyRow->restartAt);
+  if (weeklyRow && weeklyRow->restart) restore = WeeklyRestoreMinutes(*weeklyRow, due.shutdownAt, clock);
   for (const int row : due.specialRows) {
-    const auto minutes = RestartMinutesFrom(due.shutdownAt, special[static_cast<size_t>(row - 1)]);
+    const auto minutes = RestartMinutesFrom(due.shutdownAt, special[static_cast<size_t>(row - 1)], clock);
     if (minutes && (!restore || *minutes < *restore)) restore = minutes;
   }
-  // Without a restart anywhere the UPS stays off as long as it can: the
-  // Friday form belongs to weekly rows alone.
+  // A weekly row alone without a restart keeps its own rules (the Friday
+  // form); otherwise, without a restart anywhere, the UPS stays off as long
+  // as it can.
+  if (due.specialRows.empty() && !restore) {
+    return weeklyRow ? ScheduledSwitchOff(*weeklyRow, due.weeklyRow, upsOffDelaySeconds) : std::nullopt;
+  }
   const int minutes = restore.value_or(kMostRestoreMinutes);
   return SwitchOffControl(upsOffDelaySeconds, minutes, restore);
 }

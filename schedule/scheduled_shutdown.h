@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/local_clock.h"
 #include "schedule/date_schedule.h"
 #include "schedule/weekly_schedule.h"
 
@@ -33,22 +34,27 @@ bool SpecialRestartFits(const SpecialRow& row);
 // A shutdown whose warning period has begun.
 struct ScheduledShutdown {
   int secondsLeft = 0;
-  std::int64_t shutdownAt = 0;      // seconds since 1970-01-01, local
+  UtcSeconds shutdownAt = 0;        // real time
   int weeklyRow = 0;                // 1..7, or 0 when no weekly row falls in that minute
   std::vector<int> specialRows;     // 1..7, the special rows falling in that minute
 };
 
-// The earliest shutdown ahead of `now` whose warning (`warningMinutes`) has
-// begun, with every other row falling in the same minute. The weekly rows are
-// those of today and tomorrow; dates in the past never come due.
+// The earliest shutdown ahead of the clock's now whose warning
+// (`warningMinutes` of real time) has begun, with every other row falling in
+// the same minute. The weekly rows are those of today and tomorrow; dates in
+// the past never come due. A time the clock skips comes at the end of the
+// gap, a time it shows twice at its first showing only.
 std::optional<ScheduledShutdown> FindScheduledShutdown(const WeeklySchedule& weekly, const SpecialSchedule& special,
-                                                       const LocalDateTime& now, int warningMinutes);
+                                                       const LocalClock& clock, int warningMinutes);
 
 // The end step's switch-off command for `due`. A weekly row alone keeps its
 // own rules. With special rows, the restart that comes first wins (a special
 // row's counted in whole minutes from the shutdown); without any restart the
-// UPS is told to stay off as long as it can.
+// UPS is told to stay off as long as it can. The UPS counts its restore
+// minutes in real time, so they are counted so here, across a change of the
+// clock too.
 std::optional<UpsControl> ScheduledSwitchOff(const WeeklySchedule& weekly, const SpecialSchedule& special,
-                                             const ScheduledShutdown& due, int upsOffDelaySeconds);
+                                             const ScheduledShutdown& due, int upsOffDelaySeconds,
+                                             const LocalClock& clock);
 
 }  // namespace voltaris

@@ -150,11 +150,46 @@ class FakeMonitor : public MonitorPort {
   }
 };
 
+// The last Sunday of a month, at 01:00 UTC, as real time.
+inline UtcSeconds LastSundayOneUtc(int year, int month) {
+  LocalDateTime t = ShownDateTime(ShownSeconds({year, month + 1, 1}) - 86400);
+  t.day -= t.weekday;
+  t.hour = 1;
+  return ShownSeconds(t);
+}
+
+// Central European time: an hour ahead of UTC, two in summer, from 01:00 UTC
+// on the last Sunday of March to 01:00 UTC on the last Sunday of October. So
+// the clock skips 02:00-03:00 in spring and shows 02:00-03:00 twice in autumn.
+// It stands still at `now` until told to follow the virtual time.
 class FixedClock : public LocalClock {
  public:
   LocalDateTime now{2026, 12, 8, 9, 5, 7, 2};
-  LocalDateTime Now() const override { return now; }
+  LocalDateTime Now() const override { return timers_ ? LocalAt(UtcNow()) : now; }
+  UtcSeconds UtcNow() const override {
+    return timers_ ? startUtc_ + timers_->nowMs / 1000 : FirstInstantShowing(now);
+  }
+  std::int64_t UtcOffsetAt(UtcSeconds instant) const override {
+    const int year = ShownDateTime(instant).year;
+    const bool summer = instant >= LastSundayOneUtc(year, 3) && instant < LastSundayOneUtc(year, 10);
+    return summer ? 7200 : 3600;
+  }
+  // From here on, real time runs from `at` with the timers' virtual time.
+  void Follow(const FakeTimers& timers, UtcSeconds at) {
+    timers_ = &timers;
+    startUtc_ = at - timers.nowMs / 1000;
+  }
+
+ private:
+  const FakeTimers* timers_ = nullptr;
+  UtcSeconds startUtc_ = 0;
 };
+
+inline FixedClock StandingClock(const LocalDateTime& now) {
+  FixedClock clock;
+  clock.now = now;
+  return clock;
+}
 
 // An engine with fakes around it, a real record store and settings file in
 // a folder of its own.
@@ -184,7 +219,8 @@ struct EngineRig {
   std::vector<std::string> Events() {
     std::vector<std::string> events;
     store.ReadAll(RecordTable::Events, {"event"}, [&events](const auto& r) {
-      events.push_back(r[0].substr(r[0].find("  ", 10)));  // the text without date and time
+      const size_t afterDate = r[0].find("  ") + 2;  // whatever the date's length
+      events.push_back(r[0].substr(r[0].find("  ", afterDate)));  // the text without date and time
     });
     return events;
   }

@@ -2,6 +2,8 @@
 // switch-off command confirmed before the shutdown.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "power/timer_ids.h"
 #include "tests/unit/engine_fakes.h"
 
@@ -104,4 +106,82 @@ TEST(ScheduleCountdown, NothingWhileTheUpsDoesNotAnswerOrNoRowIsDue) {
   other.Run(5000);
   EXPECT_FALSE(other.views.IsOpen(CountdownWindow::Schedule));
   EXPECT_TRUE(other.parts.schedule.State().armedOnce);
+}
+
+// ---- The nights the clock changes (Central European time) -------------------
+
+namespace {
+
+const std::string kSundayAtHalfPastTwo = "SchemaEveryRebootFlag7=1\nSchemaEveryRebootTime7=2:30:0\n";
+
+// Runs, the UPS answering each second, until real time reaches `until`.
+void RunAnsweringUntil(ScheduleRig& rig, UtcSeconds until) {
+  while (rig.clock.UtcNow() < until) {
+    rig.Run(1000);
+    rig.engine.OnSerialRead(true, kHealthy);
+  }
+}
+
+bool WarningOpen(const ScheduleRig& rig) { return rig.views.IsOpen(CountdownWindow::Schedule); }
+
+// The switch-off is written: the shutdown follows.
+void ConfirmSwitchOff(ScheduleRig& rig, const std::string& command) {
+  const auto& sent = rig.monitor.commands;
+  const auto at = std::find(sent.begin(), sent.end(), command);
+  ASSERT_NE(at, sent.end());
+  rig.engine.OnControlWritten(static_cast<unsigned>(at - sent.begin() + 1), true);
+}
+
+}  // namespace
+
+// 02:00 becomes 03:00: 02:30 never shows, and the row comes at 03:00, warned
+// five real minutes before.
+TEST(ScheduleCountdown, ARowInTheSkippedHourFiresOnceAtTheEndOfTheGap) {
+  ScheduleRig rig(kSundayAtHalfPastTwo);
+  const UtcSeconds change = LastSundayOneUtc(2026, 3);
+  rig.clock.Follow(rig.timers, change - 600);  // 01:50
+  RunAnsweringUntil(rig, change - 301);
+  EXPECT_FALSE(WarningOpen(rig));
+  RunAnsweringUntil(rig, change - 300);  // 01:55:00
+  rig.Run(200);
+  ASSERT_TRUE(WarningOpen(rig));
+  EXPECT_EQ(rig.parts.schedule.State().remaining, 300);
+  RunAnsweringUntil(rig, change - 1);
+  EXPECT_EQ(rig.monitor.Count("S01R9999\r"), 0);
+  RunAnsweringUntil(rig, change);  // 03:00:00
+  EXPECT_EQ(rig.monitor.Count("S01R9999\r"), 1);
+  ConfirmSwitchOff(rig, "S01R9999\r");
+  RunAnsweringUntil(rig, change + 3600);
+  EXPECT_EQ(rig.Count("  Schedule Setting Time Up Warning!"), 1);
+  EXPECT_EQ(rig.monitor.Count("S01R9999\r"), 1);
+  EXPECT_EQ(rig.shutdown.calls, 1);
+}
+
+// 03:00 becomes 02:00 again: the row comes at the first 02:30 only, also for
+// a program started again in the repeated hour, before the second 02:30.
+TEST(ScheduleCountdown, ARowInTheRepeatedHourFiresOnceAtItsFirstShowing) {
+  const UtcSeconds change = LastSundayOneUtc(2026, 10);
+  const UtcSeconds firstHalfPastTwo = change - 1800, secondHalfPastTwo = change + 1800;
+  ScheduleRig rig(kSundayAtHalfPastTwo);
+  rig.clock.Follow(rig.timers, firstHalfPastTwo - 2400);  // 01:50 summer time
+  RunAnsweringUntil(rig, firstHalfPastTwo - 301);
+  EXPECT_FALSE(WarningOpen(rig));
+  RunAnsweringUntil(rig, firstHalfPastTwo - 300);
+  rig.Run(200);
+  ASSERT_TRUE(WarningOpen(rig));
+  RunAnsweringUntil(rig, firstHalfPastTwo - 1);
+  EXPECT_EQ(rig.monitor.Count("S01R9999\r"), 0);
+  RunAnsweringUntil(rig, firstHalfPastTwo);
+  ConfirmSwitchOff(rig, "S01R9999\r");
+  RunAnsweringUntil(rig, secondHalfPastTwo + 600);
+  EXPECT_EQ(rig.Count("  Schedule Setting Time Up Warning!"), 1);
+  EXPECT_EQ(rig.monitor.Count("S01R9999\r"), 1);
+  EXPECT_EQ(rig.shutdown.calls, 1);
+
+  ScheduleRig restarted(kSundayAtHalfPastTwo);
+  restarted.clock.Follow(restarted.timers, change + 300);  // the second 02:05
+  RunAnsweringUntil(restarted, secondHalfPastTwo + 600);
+  EXPECT_EQ(restarted.Count("  Schedule Setting Time Up Warning!"), 0);
+  EXPECT_EQ(restarted.monitor.Count("S01R9999\r"), 0);
+  EXPECT_TRUE(restarted.parts.schedule.State().armedOnce);
 }

@@ -12,9 +12,11 @@ using namespace voltaris::testing;
 
 namespace {
 
+const FixedClock kCentralEurope;
+
 // Tuesday 2026-12-08 (row 2 of the weekly schedule).
-LocalDateTime At(int day, int hour, int minute, int second = 0) {
-  return {2026, 12, day, hour, minute, second, (2 + day - 8) % 7};
+FixedClock At(int day, int hour, int minute, int second = 0) {
+  return StandingClock({2026, 12, day, hour, minute, second, (2 + day - 8) % 7});
 }
 
 SpecialRow Special(CalendarDate shutDate, TimeOfDay shutAt) {
@@ -79,8 +81,8 @@ TEST(FindScheduledShutdown, ASpecialDateWarnsShutTimeMessageBeforeItAndItsEndRes
   EXPECT_EQ(due->weeklyRow, 0);
   EXPECT_EQ(due->specialRows, std::vector<int>{3});
   EXPECT_EQ(FindScheduledShutdown(weekly, special, At(9, 7, 59, 59), 5)->secondsLeft, 1);
-  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *due, 60)), "S01R2850\r");
-  EXPECT_EQ(ScheduledSwitchOff(weekly, special, *due, 60)->usb.text, "R00102850");
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *due, 60, kCentralEurope)), "S01R2850\r");
+  EXPECT_EQ(ScheduledSwitchOff(weekly, special, *due, 60, kCentralEurope)->usb.text, "R00102850");
   // The day before, the warning period has not begun.
   EXPECT_FALSE(FindScheduledShutdown(weekly, special, At(8, 7, 55, 0), 5));
   // A warning that begins the evening before.
@@ -120,13 +122,13 @@ TEST(FindScheduledShutdown, AWeeklyAndASpecialShutdownInTheSameMinuteShareOneWar
   EXPECT_EQ(due->secondsLeft, 240);  // the earlier of the two
   EXPECT_EQ(due->weeklyRow, 2);
   EXPECT_EQ(due->specialRows, std::vector<int>{5});
-  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *due, 60)), "S01R0060\r");
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *due, 60, kCentralEurope)), "S01R0060\r");
   special[4].restart.time = {11, 0, 30};  // now the weekly restart comes first
-  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *due, 60)), "S01R0090\r");
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *due, 60, kCentralEurope)), "S01R0090\r");
   special[4].restart.enabled = false;
-  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *due, 60)), "S01R0090\r");
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *due, 60, kCentralEurope)), "S01R0090\r");
   weekly[1].restart = false;  // no restart anywhere: as the weekly row says
-  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *due, 60)), "S01R9999\r");
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *due, 60, kCentralEurope)), "S01R9999\r");
 
   // A minute apart: the first alone.
   special[4] = Special({2026, 12, 8}, {9, 1, 0}, {2026, 12, 8}, {9, 31, 0});
@@ -137,7 +139,7 @@ TEST(FindScheduledShutdown, AWeeklyAndASpecialShutdownInTheSameMinuteShareOneWar
   due = FindScheduledShutdown(weekly, special, At(8, 8, 56, 0), 5);
   EXPECT_EQ(due->weeklyRow, 0);
   EXPECT_EQ(due->specialRows, std::vector<int>{5});
-  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *due, 60)), "S01R0031\r");
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *due, 60, kCentralEurope)), "S01R0031\r");
 }
 
 TEST(FindScheduledShutdown, TheSameMinuteGroupsRowsWhoseWarningHasNotBegunAndCountsFromTheFirst) {
@@ -153,33 +155,75 @@ TEST(FindScheduledShutdown, TheSameMinuteGroupsRowsWhoseWarningHasNotBegunAndCou
   EXPECT_EQ(due->weeklyRow, 2);
   EXPECT_EQ(due->specialRows, std::vector<int>{1});
   // 9:00:00 to 11:00:30: the UPS goes off with the first and comes back at the restart.
-  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *due, 60)), "S01R0120\r");
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *due, 60, kCentralEurope)), "S01R0120\r");
   // 2040, past the end of 32-bit seconds.
   special[0] = Special({2040, 1, 1}, {9, 0, 0}, {2040, 1, 1}, {10, 0, 0});
-  const auto later = FindScheduledShutdown(WeeklySchedule{}, special, {2040, 1, 1, 8, 58, 0, 0}, 5);
+  const auto later = FindScheduledShutdown(WeeklySchedule{}, special, StandingClock({2040, 1, 1, 8, 58, 0, 0}), 5);
   ASSERT_TRUE(later);
   EXPECT_EQ(later->secondsLeft, 120);
-  EXPECT_EQ(SerialOf(ScheduledSwitchOff(WeeklySchedule{}, special, *later, 60)), "S01R0060\r");
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(WeeklySchedule{}, special, *later, 60, kCentralEurope)), "S01R0060\r");
 }
 
 TEST(FindScheduledShutdown, WeeklyRowsAloneKeepTheirOwnRules) {
   WeeklySchedule weekly{};
   weekly[4].shutdown = true;  // Friday, no restart: the serial form has no restore part
   weekly[4].shutdownAt = {18, 0, 0};
-  const auto due = FindScheduledShutdown(weekly, SpecialSchedule{}, {2026, 12, 11, 17, 58, 0, 5}, 5);
+  const auto due = FindScheduledShutdown(weekly, SpecialSchedule{}, StandingClock({2026, 12, 11, 17, 58, 0, 5}), 5);
   ASSERT_TRUE(due);
   EXPECT_EQ(due->weeklyRow, 5);
-  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, SpecialSchedule{}, *due, 120)), "S02\r");
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, SpecialSchedule{}, *due, 120, kCentralEurope)), "S02\r");
   // A Friday special date without a restart is told the largest restore
   // time, with the weekly Friday row or without it.
   SpecialSchedule special;
   special[0] = Special({2026, 12, 11}, {18, 0, 0});
-  const auto alone = FindScheduledShutdown(WeeklySchedule{}, special, {2026, 12, 11, 17, 58, 0, 5}, 5);
-  EXPECT_EQ(SerialOf(ScheduledSwitchOff(WeeklySchedule{}, special, *alone, 120)), "S02R9999\r");
-  const auto both = FindScheduledShutdown(weekly, special, {2026, 12, 11, 17, 58, 0, 5}, 5);
+  const auto alone = FindScheduledShutdown(WeeklySchedule{}, special, StandingClock({2026, 12, 11, 17, 58, 0, 5}), 5);
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(WeeklySchedule{}, special, *alone, 120, kCentralEurope)), "S02R9999\r");
+  const auto both = FindScheduledShutdown(weekly, special, StandingClock({2026, 12, 11, 17, 58, 0, 5}), 5);
   EXPECT_EQ(both->weeklyRow, 5);
-  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *both, 120)), "S02R9999\r");
-  EXPECT_EQ(ScheduledSwitchOff(weekly, special, *both, 120)->usb.text, "RS.2R9999\r");
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(weekly, special, *both, 120, kCentralEurope)), "S02R9999\r");
+  EXPECT_EQ(ScheduledSwitchOff(weekly, special, *both, 120, kCentralEurope)->usb.text, "RS.2R9999\r");
+}
+
+// Central European time skips 02:00-03:00 on 2026-03-29 and shows
+// 02:00-03:00 twice on 2026-10-25.
+TEST(FindScheduledShutdown, ASpecialDateInTheSkippedHourComesAtTheEndOfTheGap) {
+  SpecialSchedule special;
+  special[0] = Special({2026, 3, 29}, {2, 30, 0}, {2026, 3, 29}, {4, 0, 0});
+  EXPECT_FALSE(FindScheduledShutdown(WeeklySchedule{}, special, StandingClock({2026, 3, 29, 1, 54, 59, 0}), 5));
+  const auto due = FindScheduledShutdown(WeeklySchedule{}, special, StandingClock({2026, 3, 29, 1, 55, 0, 0}), 5);
+  ASSERT_TRUE(due);
+  EXPECT_EQ(due->secondsLeft, 300);  // at 03:00
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(WeeklySchedule{}, special, *due, 60, kCentralEurope)), "S01R0060\r");
+}
+
+TEST(ScheduledSwitchOff, RestoreMinutesAcrossAChangeOfTheClockAreRealMinutes) {
+  WeeklySchedule weekly{};
+  weekly[6] = {true, {1, 0, 0}, true, {4, 0, 0}};  // Sunday 01:00, back at 04:00
+  const auto restore = [&weekly](LocalDateTime now, const SpecialSchedule& special = {}) {
+    const auto due = FindScheduledShutdown(weekly, special, StandingClock(now), 5);
+    return due ? SerialOf(ScheduledSwitchOff(weekly, special, *due, 60, kCentralEurope)) : "(not due)";
+  };
+  EXPECT_EQ(restore({2026, 3, 22, 0, 58, 0, 0}), "S01R0180\r");  // a Sunday without a change
+  EXPECT_EQ(restore({2026, 3, 29, 0, 58, 0, 0}), "S01R0120\r");
+  EXPECT_EQ(restore({2026, 10, 25, 0, 58, 0, 0}), "S01R0240\r");
+  // Monday 22:00, back on the next Monday at 06:30, over the Sunday's change.
+  weekly[6] = WeeklyRow{};
+  weekly[0] = {true, {22, 0, 0}, true, {6, 30, 0}};
+  EXPECT_EQ(restore({2026, 3, 16, 21, 58, 0, 1}), "S01R9150\r");
+  EXPECT_EQ(restore({2026, 3, 23, 21, 58, 0, 1}), "S01R9090\r");
+  EXPECT_EQ(restore({2026, 10, 19, 21, 58, 0, 1}), "S01R9210\r");
+  // A week less 60 minutes is 10020 clock minutes: too many for the UPS
+  // without a change, 9960 real ones over the spring change.
+  weekly[0].restartAt = {21, 0, 0};
+  EXPECT_EQ(restore({2026, 3, 16, 21, 58, 0, 1}), "S01R9999\r");
+  EXPECT_EQ(restore({2026, 3, 23, 21, 58, 0, 1}), "S01R9960\r");
+  // A special date from Saturday evening to Sunday evening: 23 real hours.
+  weekly[0] = WeeklyRow{};
+  SpecialSchedule special;
+  special[0] = Special({2026, 3, 28}, {22, 0, 0}, {2026, 3, 29}, {22, 0, 0});
+  EXPECT_EQ(restore({2026, 3, 28, 21, 58, 0, 6}, special), "S01R1380\r");
+  special[0] = Special({2026, 10, 24}, {22, 0, 0}, {2026, 10, 25}, {22, 0, 0});
+  EXPECT_EQ(restore({2026, 10, 24, 21, 58, 0, 6}, special), "S01R1500\r");
 }
 
 TEST(SpecialScheduleSave, RefusesARestartTheUpsCannotCarryOutAndWritesValidRowsAsBefore) {

@@ -5,6 +5,7 @@
 
 #include "schedule/scheduled_shutdown.h"
 #include "schedule/weekly_schedule.h"
+#include "tests/unit/engine_fakes.h"
 #include "tests/unit/test_folder.h"
 
 using namespace voltaris;
@@ -24,9 +25,9 @@ WeeklyRow Row(TimeOfDay shutdown, std::optional<TimeOfDay> restart = std::nullop
   return r;
 }
 
-LocalDateTime At(int weekday, int hour, int minute, int second) {
-  LocalDateTime t{2026, 12, 7 + (weekday + 6) % 7, hour, minute, second, weekday};
-  return t;
+// A clock standing at that time of the week of Monday 2026-12-07.
+voltaris::testing::FixedClock At(int weekday, int hour, int minute, int second) {
+  return voltaris::testing::StandingClock({2026, 12, 7 + (weekday + 6) % 7, hour, minute, second, weekday});
 }
 
 }  // namespace
