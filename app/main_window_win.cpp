@@ -158,7 +158,10 @@ struct MainWindow : BarListener {
   LRESULT OnInspect(UINT message, WPARAM wParam, LPARAM lParam);
 };
 
-MainWindow gMain;
+// Never destroyed: a monitor thread left behind in a call that did not
+// return still refers to the mailbox and the library binding, up to the
+// process's very end.
+MainWindow& gMain = *new MainWindow;
 
 void WindowShutdown::EndAndShutDown() { main->EndAndShutDown(); }
 
@@ -235,7 +238,9 @@ void MainWindow::Quiesce(WindowNotices::Phase how) {
   quiet = true;
   notices.phase = how;
   // The monitor first: a box about the records may then wait for the user
-  // without the port staying open behind it.
+  // without the port staying open behind it. It is waited for only so long:
+  // a line or library call that never returns is left behind, and the
+  // records and the shutdown go on.
   if (monitor) monitor->Stop();
   if (parts) {
     parts->engine.Stop();
@@ -251,7 +256,9 @@ void MainWindow::EndProgram(WindowNotices::Phase how) {
   networkServer.Stop();  // its data would no longer be fresh
   Quiesce(how);
   countdowns.CloseAll();
-  link.Unload();
+  // Unloading a library that a call may still be inside would pull its code
+  // from under that call.
+  if (!monitor || !monitor->LeftOneRunning()) link.Unload();
   tray.Remove();
 }
 

@@ -6,6 +6,12 @@ namespace quillon {
 namespace {
 
 constexpr long kConnectTimeoutMs = 300;
+// A command of a few bytes leaves at once unless the peer has stopped
+// reading: then it is given up, and the connection with it.
+constexpr DWORD kSendTimeoutMs = 500;
+// Leftovers of earlier replies are a few lines at most; a peer that keeps
+// talking is not listened to for ever.
+constexpr int kMaxLeftoverBytes = 1024;
 
 timeval Timeout(unsigned ms) {
   timeval tv;
@@ -75,6 +81,7 @@ bool TcpTransport::Connect() {
   ioctlsocket(s, FIONBIO, &blocking);
   const BOOL noDelay = TRUE;
   setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay);
+  setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&kSendTimeoutMs), sizeof kSendTimeoutMs);
   socket_ = s;
   return true;
 }
@@ -86,11 +93,24 @@ bool TcpTransport::EnsureConnected() {
   return Connect();
 }
 
+// Whatever is left from an earlier reply is not the answer to the next
+// command. False when the peer is still talking after all that.
+bool TcpTransport::DiscardLeftovers() {
+  char scrap[256];
+  for (int discarded = 0; discarded < kMaxLeftoverBytes;) {
+    if (!Readable(socket_, 0)) return true;
+    const int n = recv(socket_, scrap, sizeof scrap, 0);
+    if (n <= 0) return false;
+    discarded += n;
+  }
+  return !Readable(socket_, 0);
+}
+
 bool TcpTransport::Send(const std::string& command) {
   if (socket_ == INVALID_SOCKET) return false;
-  // Whatever is left from an earlier reply is not the answer to this command.
-  char scrap[256];
-  while (Readable(socket_, 0) && recv(socket_, scrap, sizeof scrap, 0) > 0) {
+  if (!DiscardLeftovers()) {
+    Drop();
+    return false;
   }
   const int sent = send(socket_, command.data(), static_cast<int>(command.size()), 0);
   if (sent != static_cast<int>(command.size())) {

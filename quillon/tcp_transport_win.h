@@ -21,6 +21,7 @@ class TcpTransport : public Transport {
 
  private:
   bool StillOpen();
+  bool DiscardLeftovers();
   bool Connect();
 
   std::string host_;

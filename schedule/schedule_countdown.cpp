@@ -102,16 +102,17 @@ void ScheduleCountdown::OnControlWritten(unsigned id, bool written) {
   ShutDown(true);
 }
 
-// The UPS could not be told in time: say so, take the command back so that
-// it cannot reach the UPS later (Windows may yet refuse to go down), and
-// shut down all the same.
+// The UPS could not be told in time: take the command back so that it cannot
+// reach the UPS later (Windows may yet refuse to go down), and shut down all
+// the same. Only a command that is sure to stay off the line is recorded as
+// not sent; one whose write has begun may be switching the UPS off.
 void ScheduleCountdown::GiveUpSwitchOff() {
   c_.timers.Kill(kTimerScheduleConfirm);
   if (s_.switchOffId == 0) return;
-  monitor_.WithdrawControl(s_.switchOffId);
+  const bool withdrawn = monitor_.WithdrawControl(s_.switchOffId);
   s_.switchOffId = 0;
-  c_.records.AppendEvent(kNotSent);
-  ShutDown(false);
+  if (withdrawn) c_.records.AppendEvent(kNotSent);
+  ShutDown(!withdrawn);
 }
 
 // Once per run: a late report of the command cannot shut down again.

@@ -112,7 +112,7 @@ void CommPort::ReleaseHandles() {
   closing_ = nullptr;
 }
 
-DWORD CommPort::ReadBoundMs(DWORD count) const {
+DWORD CommPort::TransferBoundMs(DWORD count) const {
   return static_cast<DWORD>(2 * LineTimeMicros(FormatOf(lineSettings_), count) / 1000) + kReadThinkMs;
 }
 
@@ -161,8 +161,9 @@ CommPort::Outcome CommPort::WriteBytes(const char* bytes, DWORD count, DWORD* mo
   transfer.hEvent = transferDone_;
   if (WriteFile(handle_, bytes, count, nullptr, &transfer)) return Finished(&transfer, moved);
   if (GetLastError() != ERROR_IO_PENDING) return Outcome::Failed;
-  // The line's write time-outs end it.
-  return AwaitTransfer(&transfer, INFINITE, moved);
+  // The line's write time-outs end it; a driver that ignores them is not
+  // waited for beyond the line time.
+  return AwaitTransfer(&transfer, TransferBoundMs(count), moved);
 }
 
 // Takes what has arrived, up to `room` bytes, without waiting for more.
@@ -193,7 +194,7 @@ int CommPort::Read(char* buffer, const DWORD* wanted, DWORD* got, DWORD expected
   std::lock_guard<std::mutex> lock(busy_);
   if (!open_) return 0;
   if (*wanted == 0) return 1;
-  const DWORD bound = ReadBoundMs(*wanted);
+  const DWORD bound = TransferBoundMs(*wanted);
   const DWORD start = GetTickCount();
   bool sawCr = false;
   // A reply of known length is usually whole after its own line time: one
@@ -252,10 +253,12 @@ CommPort::Outcome CommPort::DiscardLateBytes() {
 
 int CommPort::Write(const char* bytes, const DWORD* length, DWORD* inOut) {
   if (*inOut == 0) return 0;
+  const DWORD count = *length;
+  *inOut = 0;  // what has reached the line, also when the write fails part-way
   std::lock_guard<std::mutex> lock(busy_);
   if (!open_) return 0;
   if (DiscardLateBytes() != Outcome::Done) return 0;
-  return WriteBytes(bytes, *length, inOut) == Outcome::Done ? 1 : 0;
+  return WriteBytes(bytes, count, inOut) == Outcome::Done ? 1 : 0;
 }
 
 }  // namespace voltaris

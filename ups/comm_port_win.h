@@ -37,12 +37,14 @@ class CommPort {
   // (0: not known), so that the whole of it is waited for in one sleep.
   int Read(char* buffer, const DWORD* wanted, DWORD* got, DWORD expected = 0);
   // Discards what is left on the line, then sends *length bytes when
-  // *inOut > 0 on entry. 0 when the write failed or was not attempted.
+  // *inOut > 0 on entry; *inOut then holds the bytes that reached the line,
+  // which a write that failed or timed out part-way leaves short. 0 when the
+  // write failed or was not attempted.
   int Write(const char* bytes, const DWORD* length, DWORD* inOut);
   int IsOpen() const { return open_.load(); }
 
-  // The longest a read of `count` bytes may take at the open bit rate.
-  DWORD ReadBoundMs(DWORD count) const;
+  // The longest a read or write of `count` bytes may take at the open bit rate.
+  DWORD TransferBoundMs(DWORD count) const;
 
  private:
   bool lastReadEndedAtCr_ = false;

@@ -8,7 +8,7 @@ using std::chrono::milliseconds;
 
 void MonitorLoop::Run() {
   LinkKind link = LinkKind::Serial;
-  for (;;) {
+  while (!retired_) {
     // Over USB the pass paces itself; over serial, wait for the next request.
     const MonitorRequests requests = mailbox_.Take(link == LinkKind::Usb ? milliseconds(0) : pauses_.idle);
     if (requests.stop) break;
@@ -34,10 +34,10 @@ bool MonitorLoop::OpenPort(const SerialLine& line) {
 void MonitorLoop::SerialPass(const MonitorRequests& requests) {
   if (!serial_.IsOpen() && requests.openPort) {
     const bool opened = OpenPort(requests.line);
-    if (opened && mailbox_.SleepUnlessStopped(pauses_.afterOpen)) return;
+    if (opened && Pause(pauses_.afterOpen)) return;
     reports_.Post({MonitorReport::Kind::SerialOpen, opened, "", {}, 0, false});
     if (!opened) {
-      mailbox_.SleepUnlessStopped(pauses_.afterFailedOpen);
+      Pause(pauses_.afterFailedOpen);
       return;
     }
   }
@@ -47,7 +47,7 @@ void MonitorLoop::SerialPass(const MonitorRequests& requests) {
 // One command at a time, looking for a stop request between them, so that
 // leaving takes at most one read even on a silent line.
 void MonitorLoop::SendCommands() {
-  while (!mailbox_.StopRequested()) {
+  while (!Stopping()) {
     const auto command = mailbox_.NextCommand();
     if (!command) return;
     if (!Send(*command)) return;
@@ -62,19 +62,30 @@ bool MonitorLoop::Send(const UpsCommand& command) {
     if (control) mailbox_.PutBack(command);
     return !control;
   }
-  const bool written = serial_.Write(command.bytes);
-  if (control) {
-    reports_.Post({MonitorReport::Kind::ControlWritten, written, command.bytes, {}, command.id, false});
-    if (written) return true;
-    // A line that takes no writes is a lost line, as one that does not answer.
-    mailbox_.PutBack(command);
-    reports_.Post({MonitorReport::Kind::SerialRead, false, "", {}, 0, false});
-    return false;
-  }
+  if (control) return SendControl(command);
+  const bool written = serial_.Write(command.bytes) == command.bytes.size();
   std::string reply;
   const bool ok = written && serial_.Read(reply, ExpectedReplyLength(command.bytes));
   reports_.Post({MonitorReport::Kind::SerialRead, ok, ok ? reply : "", {}, 0, false});
   return written;
+}
+
+// A withdrawn command is dropped unwritten. A write that put some bytes on
+// the line is never made again whole: the UPS may already act on what it got.
+bool MonitorLoop::SendControl(const UpsCommand& command) {
+  if (!mailbox_.ClaimForWriting(command)) return true;
+  const size_t moved = serial_.Write(command.bytes);
+  const bool written = moved == command.bytes.size();
+  reports_.Post({MonitorReport::Kind::ControlWritten, written, command.bytes, {}, command.id, false});
+  if (written || moved > 0) {
+    mailbox_.WriteEnded(command);
+  } else {
+    mailbox_.PutBack(command);
+  }
+  if (written) return true;
+  // A line that takes no writes is a lost line, as one that does not answer.
+  reports_.Post({MonitorReport::Kind::SerialRead, false, "", {}, 0, false});
+  return false;
 }
 
 void MonitorLoop::ReportExpiredControls() {
@@ -88,30 +99,61 @@ void MonitorLoop::UsbPassOnce() {
   report.usb.present = usb_.Present();
   if (!report.usb.present) {
     reports_.Post(std::move(report));
-    mailbox_.SleepUnlessStopped(pauses_.afterUsbLost);
+    Pause(pauses_.afterUsbLost);
     return;
   }
   usb_.Output(kUsbRatingQuery);
-  if (mailbox_.SleepUnlessStopped(pauses_.usbRatingWait)) return;
+  if (Pause(pauses_.usbRatingWait)) return;
   report.usb.ratingReply = usb_.Input();
   SendUsbControls();
-  if (mailbox_.SleepUnlessStopped(pauses_.usbStatusGap)) return;
+  if (Pause(pauses_.usbStatusGap)) return;
   usb_.Output(kUsbStatusQuery);
-  if (mailbox_.SleepUnlessStopped(pauses_.usbStatusWait)) return;
+  if (Pause(pauses_.usbStatusWait)) return;
   report.usb.statusReply = usb_.Input();
   reports_.Post(std::move(report));
 }
 
 // The library gives no result: a call that returned counts as written.
 void MonitorLoop::SendUsbControls() {
-  while (auto command = mailbox_.NextControl()) {
+  while (!Stopping()) {
+    const auto command = mailbox_.NextControl();
+    if (!command) return;
+    if (!mailbox_.ClaimForWriting(*command)) continue;
     if (command->usb.code != 0) {
       usb_.Output(command->usb.code);
     } else {
       usb_.Test(command->usb.text);
     }
+    mailbox_.WriteEnded(*command);
     reports_.Post({MonitorReport::Kind::ControlWritten, true, command->bytes, {}, command->id, false});
   }
+}
+
+void MonitorRunner::Start(std::shared_ptr<MonitorLoop> loop) {
+  loop_ = std::move(loop);
+  std::promise<void> ended;
+  ended_ = ended.get_future();
+  // The thread holds its own share of the loop, which outlives the runner
+  // when the thread is left behind.
+  thread_ = std::thread([loop = loop_, ended = std::move(ended)]() mutable {
+    loop->Run();
+    ended.set_value();
+  });
+}
+
+bool MonitorRunner::Stop(std::chrono::milliseconds limit) {
+  if (!thread_.joinable()) return true;
+  loop_->Retire();
+  mailbox_.RequestStop();
+  const bool stopped = ended_.wait_for(limit) == std::future_status::ready;
+  if (stopped) {
+    thread_.join();
+  } else {
+    thread_.detach();
+    leftOneRunning_ = true;
+  }
+  loop_.reset();
+  return stopped;
 }
 
 }  // namespace voltaris

@@ -4,8 +4,12 @@
 // reports to the main window; the tests give it fakes.
 #pragma once
 
+#include <atomic>
 #include <chrono>
+#include <future>
+#include <memory>
 #include <string>
+#include <thread>
 
 #include "ups/monitor_mailbox.h"
 #include "ups/monitor_report.h"
@@ -18,7 +22,9 @@ class SerialLinePort {
   virtual bool IsOpen() const = 0;
   virtual bool Open(const SerialLine& line) = 0;
   virtual void Close() = 0;
-  virtual bool Write(const std::string& bytes) = 0;
+  // The number of bytes put on the line: fewer than given when the write
+  // failed, or timed out part-way.
+  virtual size_t Write(const std::string& bytes) = 0;
   // One reply, up to its carriage return or the read's bound; false when the
   // platform read failed. `expected`: the reply's usual length, 0 if unknown.
   virtual bool Read(std::string& reply, size_t expected) = 0;
@@ -55,14 +61,23 @@ class MonitorLoop {
               MonitorPauses pauses = {})
       : mailbox_(mailbox), serial_(serial), usb_(usb), reports_(reports), pauses_(pauses) {}
 
-  // Runs until the mailbox asks it to stop; the port is closed on the way out.
+  // Runs until the mailbox asks it to stop, or until retired; the port is
+  // closed on the way out.
   void Run();
+  // For a loop left behind in a call that did not return in time: once the
+  // call returns, it takes nothing more from the mailbox (a newer loop may be
+  // serving it) and ends.
+  void Retire() { retired_ = true; }
 
  private:
+  bool Stopping() { return retired_ || mailbox_.StopRequested(); }
+  // Sleeps, waking early only to stop. True when the loop is to stop.
+  bool Pause(std::chrono::milliseconds duration) { return mailbox_.SleepUnlessStopped(duration) || retired_; }
   void SerialPass(const MonitorRequests& requests);
   bool OpenPort(const SerialLine& line);
   void SendCommands();
   bool Send(const UpsCommand& command);
+  bool SendControl(const UpsCommand& command);
   void ReportExpiredControls();
   void UsbPassOnce();
   void SendUsbControls();
@@ -72,6 +87,34 @@ class MonitorLoop {
   UsbLinkPort& usb_;
   ReportSink& reports_;
   MonitorPauses pauses_;
+  std::atomic<bool> retired_{false};
+};
+
+// Runs a monitor loop on a thread of its own. A stop waits for the loop only
+// so long: a call into the line or the link library that never returns must
+// not hold up the way out. Such a loop is left to itself, and keeps alive
+// whatever it works on through the pointer it was started with.
+class MonitorRunner {
+ public:
+  explicit MonitorRunner(MonitorMailbox& mailbox) : mailbox_(mailbox) {}
+  ~MonitorRunner() { Stop(std::chrono::milliseconds(0)); }
+  MonitorRunner(const MonitorRunner&) = delete;
+  MonitorRunner& operator=(const MonitorRunner&) = delete;
+
+  void Start(std::shared_ptr<MonitorLoop> loop);
+  // Asks the loop to stop and waits at most `limit`. False when it is still
+  // inside a call: it is then left running, retired.
+  bool Stop(std::chrono::milliseconds limit);
+  // Whether a loop was ever left running: what it may still be calling (the
+  // link library) must stay where it is.
+  bool LeftOneRunning() const { return leftOneRunning_; }
+
+ private:
+  MonitorMailbox& mailbox_;
+  std::shared_ptr<MonitorLoop> loop_;
+  std::thread thread_;
+  std::future<void> ended_;
+  bool leftOneRunning_ = false;
 };
 
 }  // namespace voltaris

@@ -43,10 +43,17 @@ unsigned MonitorMailbox::SendControl(const UpsControl& control) {
   return lastControlId_;
 }
 
-void MonitorMailbox::WithdrawControl(unsigned id) {
+bool MonitorMailbox::WithdrawControl(unsigned id) {
   std::lock_guard<std::mutex> lock(mutex_);
-  controls_.erase(std::remove_if(controls_.begin(), controls_.end(), [id](const UpsCommand& c) { return c.id == id; }),
-                  controls_.end());
+  const auto waiting = std::find_if(controls_.begin(), controls_.end(), [id](const UpsCommand& c) { return c.id == id; });
+  if (waiting != controls_.end()) {
+    controls_.erase(waiting);
+    return true;
+  }
+  const auto held = FindHeld(id);
+  if (held == held_.end()) return false;
+  held->withdrawn = true;
+  return !held->claimed;
 }
 
 void MonitorMailbox::SetSerialLine(const SerialLine& line) {
@@ -86,19 +93,53 @@ std::optional<UpsCommand> PopFront(std::deque<UpsCommand>& queue) {
 
 }  // namespace
 
+std::vector<MonitorMailbox::Held>::iterator MonitorMailbox::FindHeld(unsigned id) {
+  return std::find_if(held_.begin(), held_.end(), [id](const Held& h) { return h.id == id; });
+}
+
+void MonitorMailbox::Hold(const std::optional<UpsCommand>& command) {
+  if (command && command->kind == UpsCommand::Kind::Control) held_.push_back({command->id, false, false});
+}
+
 std::optional<UpsCommand> MonitorMailbox::NextCommand() {
   std::lock_guard<std::mutex> lock(mutex_);
-  return PopFront(controls_.empty() ? queries_ : controls_);
+  auto next = PopFront(controls_.empty() ? queries_ : controls_);
+  Hold(next);
+  return next;
 }
 
 std::optional<UpsCommand> MonitorMailbox::NextControl() {
   std::lock_guard<std::mutex> lock(mutex_);
-  return PopFront(controls_);
+  auto next = PopFront(controls_);
+  Hold(next);
+  return next;
+}
+
+bool MonitorMailbox::ClaimForWriting(const UpsCommand& command) {
+  if (command.kind != UpsCommand::Kind::Control) return true;
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto held = FindHeld(command.id);
+  if (held == held_.end()) return true;
+  if (held->withdrawn) {
+    held_.erase(held);
+    return false;
+  }
+  held->claimed = true;
+  return true;
+}
+
+void MonitorMailbox::WriteEnded(const UpsCommand& command) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto held = FindHeld(command.id);
+  if (held != held_.end()) held_.erase(held);
 }
 
 void MonitorMailbox::PutBack(const UpsCommand& command) {
   std::lock_guard<std::mutex> lock(mutex_);
-  controls_.push_front(command);
+  const auto held = FindHeld(command.id);
+  const bool withdrawn = held != held_.end() && held->withdrawn;
+  if (held != held_.end()) held_.erase(held);
+  if (!withdrawn) controls_.push_front(command);
 }
 
 std::vector<UpsCommand> MonitorMailbox::TakeExpiredControls(std::chrono::steady_clock::time_point now) {

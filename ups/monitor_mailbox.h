@@ -59,7 +59,7 @@ class MonitorMailbox : public MonitorPort {
   void EnableSerialRead() override;
   void SendQuery(const std::string& bytes) override;
   unsigned SendControl(const UpsControl& control) override;
-  void WithdrawControl(unsigned id) override;
+  bool WithdrawControl(unsigned id) override;
 
   void SetSerialLine(const SerialLine& line);
   void RequestStop();
@@ -70,10 +70,18 @@ class MonitorMailbox : public MonitorPort {
   // takes the requests (link kind and line stay; the rest is consumed).
   MonitorRequests Take(std::chrono::milliseconds timeout);
   // The next command to send: control commands first, in the order given.
+  // A control command taken here is held until its write has ended.
   std::optional<UpsCommand> NextCommand();
   // The next control command only (the USB link asks its own queries).
   std::optional<UpsCommand> NextControl();
-  // A control command that could not be written goes back to the front.
+  // Called just before the write: false when the command was withdrawn
+  // meanwhile, and it must then not be written. Past this point a withdrawal
+  // can no longer promise that it stays off the line.
+  bool ClaimForWriting(const UpsCommand& command);
+  // The write of a held control command has ended, sent or not; it is let go.
+  void WriteEnded(const UpsCommand& command);
+  // A held control command that put nothing on the line goes back to the
+  // front, unless it was withdrawn meanwhile.
   void PutBack(const UpsCommand& command);
   // The control commands whose time is up, taken out of the queue.
   std::vector<UpsCommand> TakeExpiredControls(std::chrono::steady_clock::time_point now);
@@ -86,6 +94,14 @@ class MonitorMailbox : public MonitorPort {
 
  private:
   void Notify();
+  // A control command the monitor has taken out of the queue.
+  struct Held {
+    unsigned id = 0;
+    bool claimed = false;    // its write may have begun
+    bool withdrawn = false;  // it must not be written, nor put back
+  };
+  void Hold(const std::optional<UpsCommand>& command);
+  std::vector<Held>::iterator FindHeld(unsigned id);
 
   const std::chrono::milliseconds controlLifetime_;
   std::mutex mutex_;
@@ -93,6 +109,7 @@ class MonitorMailbox : public MonitorPort {
   MonitorRequests requests_;
   std::deque<UpsCommand> controls_;
   std::deque<UpsCommand> queries_;
+  std::vector<Held> held_;
   unsigned lastControlId_ = 0;
   bool pending_ = false;
 };

@@ -23,8 +23,10 @@ class MonitorPort {
   // before waiting queries. Returns the number its "written" report comes
   // back with.
   virtual unsigned SendControl(const UpsControl& control) = 0;
-  // Takes back a control command that has not been sent yet.
-  virtual void WithdrawControl(unsigned id) = 0;
+  // Takes back a control command: true when it is certain never to reach
+  // the line; false when its write has already begun (it may have gone
+  // out), or when it was written or given up before.
+  virtual bool WithdrawControl(unsigned id) = 0;
 };
 
 }  // namespace voltaris

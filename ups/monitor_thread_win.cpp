@@ -23,10 +23,11 @@ bool CommLinePort::Open(const SerialLine& line) {
   return port_.Open(settings, settings.portName) == 1;
 }
 
-bool CommLinePort::Write(const std::string& bytes) {
-  DWORD length = static_cast<DWORD>(bytes.size());
+size_t CommLinePort::Write(const std::string& bytes) {
+  const DWORD length = static_cast<DWORD>(bytes.size());
   DWORD inOut = length;
-  return port_.Write(bytes.data(), &length, &inOut) == 1 && inOut == length;
+  port_.Write(bytes.data(), &length, &inOut);
+  return inOut;
 }
 
 bool CommLinePort::Read(std::string& reply, size_t expected) {
@@ -48,16 +49,27 @@ void WindowReportSink::Post(MonitorReport report) {
   if (!PostMessageA(window, message, 0, reinterpret_cast<LPARAM>(copy))) delete copy;
 }
 
-void MonitorThread::Start(HWND reportTo, UINT message) {
-  reports_.window = reportTo;
-  reports_.message = message;
-  thread_ = std::thread([this] { loop_.Run(); });
-}
+namespace {
 
-void MonitorThread::Stop() {
-  if (!thread_.joinable()) return;
-  mailbox_.RequestStop();
-  thread_.join();
+// What one run of the loop works on, kept together and alive for as long as
+// its thread may use it.
+struct MonitorWorker {
+  MonitorWorker(MonitorMailbox& mailbox, const LinkLibrary& library, HWND reportTo, UINT message)
+      : usb(library), loop(mailbox, serial, usb, reports) {
+    reports.window = reportTo;
+    reports.message = message;
+  }
+  CommLinePort serial;
+  LibraryUsbPort usb;
+  WindowReportSink reports;
+  MonitorLoop loop;
+};
+
+}  // namespace
+
+void MonitorThread::Start(HWND reportTo, UINT message) {
+  auto worker = std::make_shared<MonitorWorker>(mailbox_, library_, reportTo, message);
+  runner_.Start(std::shared_ptr<MonitorLoop>(worker, &worker->loop));
 }
 
 }  // namespace voltaris

@@ -5,7 +5,8 @@
 
 #include <windows.h>
 
-#include <thread>
+#include <chrono>
+#include <memory>
 
 #include "ups/comm_port_win.h"
 #include "ups/link_library_win.h"
@@ -19,7 +20,7 @@ class CommLinePort : public SerialLinePort {
   bool IsOpen() const override { return port_.IsOpen() != 0; }
   bool Open(const SerialLine& line) override;
   void Close() override { port_.Close(); }
-  bool Write(const std::string& bytes) override;
+  size_t Write(const std::string& bytes) override;
   bool Read(std::string& reply, size_t expected) override;
 
  private:
@@ -50,23 +51,28 @@ class WindowReportSink : public ReportSink {
 
 class MonitorThread {
  public:
-  MonitorThread(MonitorMailbox& mailbox, const LinkLibrary& library)
-      : mailbox_(mailbox), usb_(library), loop_(mailbox_, serial_, usb_, reports_) {}
+  // How long a stop waits for the thread before leaving it behind: a driver
+  // or library call that never returns must not keep Windows from shutting
+  // down while the battery drains.
+  static constexpr std::chrono::milliseconds kStopLimit{1500};
+
+  MonitorThread(MonitorMailbox& mailbox, const LinkLibrary& library) : mailbox_(mailbox), library_(library), runner_(mailbox) {}
   ~MonitorThread() { Stop(); }
 
-  // Reports are posted to `reportTo` as `message`.
+  // Reports are posted to `reportTo` as `message`. Each start gets a port and
+  // a loop of its own, so that a thread left behind keeps its own.
   void Start(HWND reportTo, UINT message);
-  // Asks the thread to stop and waits for it: at most one read of the line.
-  // It closes the port on its way out.
-  void Stop();
+  // Asks the thread to stop and waits for it, at most `limit`; it closes the
+  // port on its way out. False when it was left behind inside a call.
+  bool Stop(std::chrono::milliseconds limit = kStopLimit) { return runner_.Stop(limit); }
+  // Whether a thread was ever left behind: the link library must then stay
+  // loaded, as a call may still be inside it.
+  bool LeftOneRunning() const { return runner_.LeftOneRunning(); }
 
  private:
   MonitorMailbox& mailbox_;
-  CommLinePort serial_;
-  LibraryUsbPort usb_;
-  WindowReportSink reports_;
-  MonitorLoop loop_;
-  std::thread thread_;
+  const LinkLibrary& library_;
+  MonitorRunner runner_;
 };
 
 }  // namespace voltaris

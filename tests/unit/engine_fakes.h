@@ -142,7 +142,11 @@ class FakeMonitor : public MonitorPort {
     return static_cast<unsigned>(commands.size());
   }
   std::vector<unsigned> withdrawn;
-  void WithdrawControl(unsigned id) override { withdrawn.push_back(id); }
+  bool withdrawalsSucceed = true;  // false: the write has begun
+  bool WithdrawControl(unsigned id) override {
+    withdrawn.push_back(id);
+    return withdrawalsSucceed;
+  }
   int Count(const std::string& command) const {
     int n = 0;
     for (const auto& c : commands) n += c == command;

@@ -2,10 +2,15 @@
 // thread asks for, in what order it reaches the line, and how the loop stops.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <functional>
+#include <future>
+#include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "ups/monitor_loop.h"
 #include "ups/monitor_mailbox.h"
@@ -21,25 +26,47 @@ std::vector<std::string> Drain(MonitorMailbox& mailbox) {
   return sent;
 }
 
-// A serial port whose reads can be held until the test lets them finish.
+// A serial port whose reads and writes can be held until the test lets them
+// finish.
 class FakeSerial : public SerialLinePort {
  public:
   std::atomic<bool> openFails{false}, writeFails{false};
-  bool holdReads = false;  // under the lock
+  bool holdReads = false, holdWrites = false;  // under the lock
+  size_t cutNextWriteTo = std::string::npos;  // under the lock: bytes the next write moves
+  // Runs once, on the monitor thread, when the loop next asks an open port
+  // whether it is open (just before a write) or when a write begins.
+  mutable std::function<void()> onOpenCheck;
+  std::function<void()> onWrite;
   std::string reply = "(220.0\r";
 
-  bool IsOpen() const override { return open_; }
+  bool IsOpen() const override {
+    if (open_ && onOpenCheck) std::exchange(onOpenCheck, nullptr)();
+    return open_;
+  }
   bool Open(const SerialLine&) override {
     if (openFails) return false;
     return open_ = true;
   }
-  void Close() override { open_ = false; }
-  bool Write(const std::string& bytes) override {
+  void Close() override {
+    open_ = false;
     std::lock_guard<std::mutex> lock(mutex_);
+    changed_.notify_all();
+  }
+  size_t Write(const std::string& bytes) override {
+    if (onWrite) std::exchange(onWrite, nullptr)();
+    std::unique_lock<std::mutex> lock(mutex_);
     written_.push_back(bytes);
     changed_.notify_all();
-    return !writeFails;
+    changed_.wait(lock, [this] { return !holdWrites; });
+    const size_t moved = std::min(bytes.size(), std::exchange(cutNextWriteTo, std::string::npos));
+    return writeFails ? 0 : moved;
   }
+  void ReleaseWrites() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    holdWrites = false;
+    changed_.notify_all();
+  }
+  bool WaitForClose() { return WaitFor([&] { return !open_; }); }
   bool Read(std::string& into, size_t) override {
     std::unique_lock<std::mutex> lock(mutex_);
     ++readsStarted_;
@@ -364,4 +391,86 @@ TEST(MonitorMailbox, AWithdrawnControlIsNeverSent) {
   ASSERT_TRUE(next);
   EXPECT_EQ(next->id, test);
   EXPECT_FALSE(mailbox.NextCommand());
+}
+
+// The monitor has taken the switch-off from the queue but not yet begun to
+// write it when the count-down gives up on it: it must then never be written.
+TEST(MonitorLoopTest, AControlWithdrawnBeforeItsWriteBeganIsNeverWritten) {
+  LoopRig rig;
+  const unsigned switchOff = rig.mailbox.SendControl({"S01R0010\r", {}});
+  rig.mailbox.SendQuery("Q1\r");
+  bool withdrawn = false;
+  rig.serial.onOpenCheck = [&] { withdrawn = rig.mailbox.WithdrawControl(switchOff); };
+  rig.mailbox.EnableSerialRead();
+  rig.RunUntilWritten(1);
+  EXPECT_TRUE(withdrawn);
+  EXPECT_EQ(rig.serial.Written(), std::vector<std::string>{"Q1\r"});
+  EXPECT_TRUE(rig.reports.Of(MonitorReport::Kind::ControlWritten).empty());
+}
+
+// Withdrawn while its write is under way: the withdrawal says it may have
+// gone out, and a write that failed does not bring it back later.
+TEST(MonitorLoopTest, AControlWithdrawnDuringItsWriteIsNotPutBack) {
+  LoopRig rig;
+  rig.serial.writeFails = true;
+  const unsigned switchOff = rig.mailbox.SendControl({"S01R0010\r", {}});
+  bool withdrawn = true;
+  rig.serial.onWrite = [&] { withdrawn = rig.mailbox.WithdrawControl(switchOff); };
+  rig.mailbox.EnableSerialRead();
+  rig.RunUntilWritten(1);
+  EXPECT_FALSE(withdrawn);
+  EXPECT_EQ(rig.mailbox.WaitingControls(), 0u);
+  EXPECT_FALSE(rig.mailbox.NextCommand());
+  EXPECT_FALSE(rig.mailbox.WithdrawControl(switchOff));  // long gone
+}
+
+// A write that timed out part-way put some of the command on the line: it is
+// reported not written and never sent again whole.
+TEST(MonitorLoopTest, AControlCutShortOnTheLineIsNeverWrittenAgain) {
+  LoopRig rig;
+  rig.serial.cutNextWriteTo = 4;
+  const unsigned switchOff = rig.mailbox.SendControl({"S01R0010\r", {}});
+  rig.mailbox.SendQuery("Q1\r");
+  rig.mailbox.EnableSerialRead();
+  rig.RunUntilWritten(2);
+  EXPECT_EQ(rig.serial.Written(), (std::vector<std::string>{"S01R0010\r", "Q1\r"}));
+  const auto written = rig.reports.Of(MonitorReport::Kind::ControlWritten);
+  ASSERT_EQ(written.size(), 1u);
+  EXPECT_EQ(written[0].controlId, switchOff);
+  EXPECT_FALSE(written[0].ok);
+}
+
+// A write that never ends does not hold up a stop for longer than its limit;
+// the loop left behind, once the write returns, takes nothing more from the
+// mailbox (a newer monitor serves it) and closes its port.
+TEST(MonitorRunnerTest, AStopHeldUpByAWriteLeavesTheLoopBehindAndItThenTakesNothing) {
+  struct Worker {
+    explicit Worker(MonitorMailbox& m) : mailbox(m) {}
+    MonitorMailbox& mailbox;
+    FakeSerial serial;
+    FakeUsb usb;
+    Reports reports;
+    MonitorLoop loop{mailbox, serial, usb, reports, NoPauses()};
+  };
+  MonitorMailbox mailbox;
+  mailbox.SetSerialLine({"COM1", {}});
+  auto worker = std::make_shared<Worker>(mailbox);
+  worker->serial.holdWrites = true;
+  MonitorRunner runner(mailbox);
+  runner.Start(std::shared_ptr<MonitorLoop>(worker, &worker->loop));
+  mailbox.SendControl({"T\r", {}});
+  mailbox.EnableSerialRead();
+  ASSERT_TRUE(worker->serial.WaitForWrites(1));
+  auto stopped = std::async(std::launch::async, [&runner] { return runner.Stop(milliseconds(100)); });
+  const bool inTime = stopped.wait_for(std::chrono::seconds(3)) == std::future_status::ready;
+  if (!inTime) worker->serial.ReleaseWrites();
+  ASSERT_TRUE(inTime);
+  EXPECT_FALSE(stopped.get());
+  EXPECT_TRUE(runner.LeftOneRunning());
+  mailbox.Reopen();  // as for a monitor started again
+  mailbox.SendControl({"CT\r", {}});
+  worker->serial.ReleaseWrites();
+  ASSERT_TRUE(worker->serial.WaitForClose());
+  EXPECT_EQ(worker->serial.Written(), std::vector<std::string>{"T\r"});
+  EXPECT_EQ(mailbox.WaitingControls(), 1u);
 }

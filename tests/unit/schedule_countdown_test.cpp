@@ -68,6 +68,19 @@ TEST(ScheduleCountdown, ASwitchOffThatCannotBeWrittenIsRecordedAndTheShutdownGoe
   EXPECT_EQ(rig.shutdown.calls, 1);
 }
 
+// Given up while its write was under way: it may be switching the UPS off,
+// so it is not recorded as not sent; the shutdown goes on all the same.
+TEST(ScheduleCountdown, ASwitchOffGivenUpDuringItsWriteIsNotRecordedAsNotSent) {
+  ScheduleRig rig;
+  rig.Run(181200);
+  ASSERT_EQ(rig.monitor.Count("S01R9999\r"), 1);
+  rig.monitor.withdrawalsSucceed = false;
+  rig.Run(ScheduleCountdown::kConfirmMs);
+  EXPECT_EQ(rig.monitor.withdrawn.size(), 1u);
+  EXPECT_EQ(rig.Count("  UPS Switch-Off Command Not Sent!"), 0);
+  EXPECT_EQ(rig.shutdown.calls, 1);
+}
+
 // OK pressed in the last seconds: the count ends while the window is hidden,
 // and it does not come back over the shutdown.
 TEST(ScheduleCountdown, AWindowHiddenAtTheEndStaysHidden) {

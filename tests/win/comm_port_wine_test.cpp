@@ -172,8 +172,8 @@ TEST(CommPortReadWrite, SilentLineReadsNothingWithinTheBound) {
   const DWORD took = GetTickCount() - start;
   EXPECT_EQ(got, 0u);
   EXPECT_EQ(buffer[0], '#');  // left as it was
-  EXPECT_LE(took, port.ReadBoundMs(54) + 100);
-  EXPECT_GE(took, port.ReadBoundMs(54) - 30);
+  EXPECT_LE(took, port.TransferBoundMs(54) + 100);
+  EXPECT_GE(took, port.TransferBoundMs(54) - 30);
   port.Close();
 }
 
