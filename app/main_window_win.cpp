@@ -263,8 +263,8 @@ void MainWindow::EndProgram(WindowNotices::Phase how) {
 }
 
 // The records are safe before Windows is asked to shut down. When it refuses
-// (an account without the right to shut down), the program goes on watching
-// the UPS as a new run.
+// (an account without the right to shut down), or accepts and never carries
+// it out, the program goes on watching the UPS.
 void MainWindow::EndAndShutDown() {
   Quiesce(WindowNotices::Phase::SystemEnding);
   if (ShutdownSystem()) {
