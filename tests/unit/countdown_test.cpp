@@ -129,6 +129,21 @@ TEST(MainsFailCountdown, ALaterWindowFindingTheMainsBackRecordsTheirReturnAndClo
   EXPECT_EQ(rig.Count("  AC Restore!"), 2);
 }
 
+// A flicker inside one window: the mains' return is counted again from the
+// last failure.
+TEST(MainsFailCountdown, AFailureWhileTheMainsAreBackCountsTheirReturnAfresh) {
+  CountdownRig rig;
+  rig.RunWith(kMainsFailed, 5);
+  ASSERT_TRUE(rig.Open(CountdownWindow::MainsFail));
+  rig.RunWith(kHealthy, 2);
+  rig.RunWith(kMainsFailed, 1);
+  rig.RunWith(kHealthy, 4);
+  EXPECT_TRUE(rig.Open(CountdownWindow::MainsFail));
+  EXPECT_EQ(rig.parts.mainsFail.State().restoredTicks, 4);
+  rig.RunWith(kHealthy, 1);
+  EXPECT_FALSE(rig.Open(CountdownWindow::MainsFail));
+}
+
 // OK while the mains are out, then they return before the next reply: the
 // hidden count must not go on to shut down a computer on healthy mains when
 // the UPS later stops answering, and the next failure is a failure again.

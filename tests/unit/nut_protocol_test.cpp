@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "net/nut_protocol.h"
+#include "net/ups_share.h"
 
 using namespace voltaris;
 
@@ -95,6 +96,26 @@ TEST(NutRequests, GetAVariableItsTypeAndDescriptionEchoingTheNamesAsAsked) {
   EXPECT_EQ(server("GET TYPE voltaris ups.status"), "TYPE voltaris ups.status NUMBER\n");
   EXPECT_EQ(server("GET DESC voltaris battery.charge"), "DESC voltaris battery.charge \"Battery charge (percent)\"\n");
   EXPECT_EQ(server("GET UPSDESC voltaris"), "UPSDESC voltaris \"UPS monitored by Voltaris\"\n");
+}
+
+// Words match whole: a name that begins with another published name is its
+// own variable, and a longer word is no command or UPS of ours.
+TEST(NutRequests, MatchWholeWordsOnlyAmongNamesThatBeginWithOthers) {
+  Server server;
+  UpsStatus status;
+  status.batteryVoltageText = "13.6";
+  status.ratedBatteryVoltageText = "12.00";
+  status.inputVoltageText = "230.0";
+  status.inputFaultVoltageText = "180.0";
+  server.snapshot = MakeShareSnapshot(status, BatteryReading{}, true, false);
+  EXPECT_EQ(server("GET VAR voltaris battery.voltage.nominal"), "VAR voltaris battery.voltage.nominal \"12.00\"\n");
+  EXPECT_EQ(server("GET VAR voltaris battery.voltage"), "VAR voltaris battery.voltage \"13.6\"\n");
+  EXPECT_EQ(server("GET VAR voltaris input.voltage.fault"), "VAR voltaris input.voltage.fault \"180.0\"\n");
+  EXPECT_EQ(server("GET DESC voltaris battery.voltage.nominal"),
+            "DESC voltaris battery.voltage.nominal \"Nominal battery voltage (V)\"\n");
+  EXPECT_EQ(server("GET VAR voltaris input.voltage.faults"), "ERR VAR-NOT-SUPPORTED\n");
+  EXPECT_EQ(server("VERSION"), "ERR UNKNOWN-COMMAND\n");
+  EXPECT_EQ(server("GET VAR voltaris2 battery.voltage"), "ERR UNKNOWN-UPS\n");
 }
 
 TEST(NutRequests, ReplyWithTheProtocolsErrors) {

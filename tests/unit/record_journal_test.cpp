@@ -79,6 +79,12 @@ TEST(RecordJournal, ATableThatCannotBeWrittenHoldsBackOnlyItsOwnRows) {
   // On the disk in order: the journal being moved, then the journal.
   EXPECT_EQ(rig.disk.files[kEvents + ".moving"] + rig.disk.files[kEvents + ".pending"],
             "2026-12-8  9:00:02  event 2\r\n2026-12-8  9:00:03  event 3\r\n");
+  // A viewer meanwhile shows them oldest first, though the table cannot be read.
+  std::vector<std::string> shown;
+  EXPECT_TRUE(rig.store->ReadAll(RecordTable::Events, {"event"}, [&shown](const auto& r) {
+    shown.push_back(r[0].substr(r[0].find("  event")));
+  }));
+  EXPECT_EQ(shown, EventsNumbered(2, 3));
   EXPECT_TRUE(rig.store->RowsWaiting());
   size_t waiting = 0;
   EXPECT_FALSE(rig.store->FlushPending(&waiting));  // the spell was told already
@@ -275,6 +281,21 @@ TEST(RecordTornLine, AFragmentIsSetAsideOnceAndAWholeRowIsKept) {
   EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 3));
   rig.Event(4);
   EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 4));
+}
+
+// A table another program holds open: its torn last line is set aside once,
+// however often the rows waiting for it are retried.
+TEST(RecordTornLine, ATableThatStaysUnwritableSetsItsFragmentAsideOnce) {
+  JournalRig rig;
+  rig.disk.files[kEvents] = "event\r\n2026-12-8  9:00:01  event 1\r\n2007-3-5  9:0";
+  rig.disk.readOnly.insert(kEvents);
+  EXPECT_FALSE(rig.Event(2).written);
+  for (int retry = 0; retry < 3; ++retry) rig.store->FlushPending();
+  EXPECT_EQ(rig.disk.files[kEvents + ".torn"], "2007-3-5  9:0\r\n");
+  rig.disk.readOnly.clear();
+  rig.store->FlushPending();
+  EXPECT_EQ(rig.disk.files[kEvents + ".torn"], "2007-3-5  9:0\r\n");
+  EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 2));
 }
 
 TEST(RecordTornLine, HistoryRowsAreWholeWithAllNineFields) {

@@ -164,6 +164,24 @@ TEST(FindScheduledShutdown, TheSameMinuteGroupsRowsWhoseWarningHasNotBegunAndCou
   EXPECT_EQ(SerialOf(ScheduledSwitchOff(WeeklySchedule{}, special, *later, 60, kCentralEurope)), "S01R0060\r");
 }
 
+// Past 2038 the instant now still counts in 64 bits: a weekly row comes on
+// time and a date that has passed stays passed.
+TEST(FindScheduledShutdown, After2038AWeeklyRowComesOnTimeAndAPastDateStaysPast) {
+  WeeklySchedule weekly{};
+  weekly[1].shutdown = true;  // Tuesday 9:00, no restart
+  weekly[1].shutdownAt = {9, 0, 0};
+  SpecialSchedule special;
+  special[0] = Special({2040, 1, 3}, {7, 58, 0});  // an hour before 8:58
+  const LocalDateTime tuesday{2040, 1, 3, 7, 0, 0, 2};
+  EXPECT_FALSE(FindScheduledShutdown(weekly, special, StandingClock(tuesday), 5));
+  const auto due = FindScheduledShutdown(weekly, special, StandingClock({2040, 1, 3, 8, 58, 0, 2}), 5);
+  ASSERT_TRUE(due);
+  EXPECT_EQ(due->secondsLeft, 120);
+  EXPECT_EQ(due->weeklyRow, 2);
+  EXPECT_TRUE(due->specialRows.empty());
+  EXPECT_FALSE(FindScheduledShutdown(WeeklySchedule{}, special, StandingClock({2040, 1, 3, 8, 58, 0, 2}), 5));
+}
+
 TEST(FindScheduledShutdown, WeeklyRowsAloneKeepTheirOwnRules) {
   WeeklySchedule weekly{};
   weekly[4].shutdown = true;  // Friday, no restart: the serial form has no restore part
