@@ -109,7 +109,10 @@ void UpsShare::NoteReplies() {
 
 void UpsShare::Publish() {
   if (!state_.listening) return;
-  const bool fresh = engine_.UpsAnswering() && state_.publishesWithoutReply < kStaleAfterPublishes;
+  // Before the first status reply only the rating may be known: OL with no
+  // readings would be a guess, so the data counts as stale until then.
+  const bool fresh = engine_.UpsAnswering() && engine_.AcceptedStatusReplies() > 0 &&
+                     state_.publishesWithoutReply < kStaleAfterPublishes;
   server_.Publish(MakeShareSnapshot(engine_.Status(), engine_.Battery(), fresh, state_.forcedShutdown));
 }
 

@@ -353,6 +353,8 @@ TEST(UpsShare, ARefusedShutdownTakesBackTheForcedShutdownAndTheNextEndWaitsAgain
 
 TEST(UpsShare, DataGoesStaleAfterFiveSecondsWithoutAnAcceptedReplyEvenWithTheLinkUp) {
   ShareRig rig;
+  rig.RunWith(kRating, 2);  // the link is up, but no status has come yet
+  EXPECT_TRUE(rig.share.published.back().stale);
   rig.RunWith(kHealthy, 2);
   ASSERT_FALSE(rig.share.published.back().stale);
   rig.Run(4000);  // the link still counts as up, but nothing was accepted
