@@ -107,6 +107,9 @@ constexpr CatalogueEntry kEntries[] = {
     {Text::HistoryPrintHeading,
      "date                time          input Voltage    Output Voltage    Load           Battery Level    Temperature    Frequency            Status",
      "date                temps         Tension d'entr\xe9" "e    Tension de sortie    Charge           Niveau de batterie    Temp\xe9rature    Fr\xe9quence            Statuts"},
+    {Text::PrintingPage, "Printing page ", "Impression de la page "},
+    {Text::PrintingPageOf, " of ", " sur "},
+    {Text::CancelPrint, "Cancel", "Annuler"},
     // Settings: the parity choices, in list order
     {Text::ParityNone, "NONE", "AUCUNE"},
     {Text::ParityOdd, "ODD", "OCCASIONNEL"},

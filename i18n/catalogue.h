@@ -123,6 +123,10 @@ enum class Text {
   Frequency,
   Status,
   HistoryPrintHeading,
+  // The history's print in progress: "Printing page " 12 " of " 3077.
+  PrintingPage,
+  PrintingPageOf,
+  CancelPrint,
 
   // Settings: the parity choices, in list order
   ParityNone,

@@ -2,7 +2,6 @@
 
 #include "gui/paint_win.h"
 #include "i18n/catalogue.h"
-#include "records/history_print_win.h"
 #include "records/history_view.h"
 #include "res/resource_ids.h"
 
@@ -14,6 +13,15 @@ constexpr int kListId = 1086;
 constexpr RECT kListArea{10, 10, 690, 290};
 constexpr UINT_PTR kRefreshTimerId = 1;
 constexpr UINT kRefreshDelayInMs = 500;
+constexpr UINT_PTR kPrintTimerId = 2;
+// Rows print for this long between looks at the message queue, a power
+// timer's tick waiting no longer than that; then the thread rests as long
+// again, leaving the processor to the monitor thread and the count-downs
+// (measured: with no rest a mains failure reached the event log up to a
+// second later).
+constexpr DWORD kPrintSliceInMs = 10;
+// Shown left of the painted buttons while rows print.
+constexpr int kPrintProgressId = 1087, kPrintCancelId = 1088;
 
 }  // namespace
 
@@ -58,16 +66,78 @@ void HistoryWindow::Paint() {
                 {IDB_HISTORY_CLOSE, 635, 302}});
 }
 
-// The print dialog is modal to the main window, not to this one: a second
-// press meanwhile is ignored. Any failure is told over the main window, as
-// this one may have been closed meanwhile.
+// The print dialog is modal to the main window, not to this one: a press
+// meanwhile, or while rows print, is ignored. Any failure is told over the
+// main window, as this one may have been closed meanwhile.
 void HistoryWindow::OnPrint() {
-  if (printing_) return;
-  printing_ = true;
-  const std::string error = PrintHistory(owner_, *store_);
-  printing_ = false;
+  if (choosingPrinter_ || print_) return;
+  choosingPrinter_ = true;
+  std::string error;
+  print_ = HistoryPrintJob::Start(owner_, *store_, error);
+  choosingPrinter_ = false;
   if (!directory_.empty()) SetCurrentDirectoryA(directory_.c_str());
   if (!error.empty()) MessageBoxA(hwnd_ ? hwnd_ : owner_, error.c_str(), "Voltaris", MB_OK | MB_ICONERROR);
+  if (print_) StartPrinting();
+}
+
+// The rows print a slice at a time on this window's timer, whose messages
+// come only when no other is waiting: the main window's count-downs and
+// the user's clicks go first.
+void HistoryWindow::StartPrinting() {
+  if (!hwnd_) {
+    print_.reset();  // closed while the print dialog was up
+    return;
+  }
+  ShowPrintControls();
+  if (SetTimer(hwnd_, kPrintTimerId, 2 * kPrintSliceInMs, nullptr)) return;
+  // No timer to be had: all at once rather than not at all.
+  while (print_->PrintSlice(kPrintSliceInMs)) continue;
+  EndPrinting();
+}
+
+void HistoryWindow::OnPrintTimer() {
+  if (print_ && print_->PrintSlice(kPrintSliceInMs)) {
+    ShowPrintProgress();
+  } else {
+    EndPrinting();
+  }
+}
+
+// Done, failed or cancelled: a document not ended is dropped with its job,
+// and the printer gets nothing of it.
+void HistoryWindow::EndPrinting() {
+  KillTimer(hwnd_, kPrintTimerId);
+  const std::string error = print_ ? print_->Error() : std::string();
+  print_.reset();
+  HidePrintControls();
+  if (!error.empty()) MessageBoxA(hwnd_, error.c_str(), "Voltaris", MB_OK | MB_ICONERROR);
+}
+
+void HistoryWindow::ShowPrintControls() {
+  printProgress_ = CreateControl(hwnd_, instance_, "STATIC", "", SS_LEFT, 10, 312, 300, 20, kPrintProgressId);
+  printCancel_ = CreateControl(hwnd_, instance_, "BUTTON", Tr(Text::CancelPrint), BS_PUSHBUTTON | WS_TABSTOP, 320,
+                               306, 90, 26, kPrintCancelId);
+  ShowPrintProgress();
+}
+
+void HistoryWindow::ShowPrintProgress() {
+  const std::string text = Tr(Text::PrintingPage) + std::to_string(print_->Page()) + Tr(Text::PrintingPageOf) +
+                           std::to_string(print_->PageCount());
+  SetWindowTextA(printProgress_, text.c_str());
+}
+
+void HistoryWindow::HidePrintControls() {
+  DestroyWindow(printProgress_);
+  DestroyWindow(printCancel_);
+  printProgress_ = printCancel_ = nullptr;
+}
+
+// Closed mid-print: the document is dropped (its controls and timer go
+// with the window).
+void HistoryWindow::OnDestroy() {
+  print_.reset();
+  printProgress_ = printCancel_ = nullptr;
+  TableViewer::OnDestroy();
 }
 
 // The list empties at once and fills again half a second later, on a timer:
@@ -90,7 +160,14 @@ INT_PTR HistoryWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT: Paint(); return TRUE;
     case WM_TIMER:
       if (wParam == kRefreshTimerId) OnRefreshTimer();
+      if (wParam == kPrintTimerId) OnPrintTimer();
       return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == kPrintCancelId && print_) {
+        EndPrinting();
+        return TRUE;
+      }
+      break;
     case WM_SETCURSOR:
       return HandOverZones(hwnd_, wParam, lParam,
                            {kHistoryDeleteZone, kHistoryPrintZone, kHistoryRefreshZone, kHistoryCloseZone});

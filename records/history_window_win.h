@@ -4,8 +4,10 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
+#include "records/history_print_win.h"
 #include "records/table_viewer_win.h"
 
 namespace voltaris {
@@ -21,15 +23,24 @@ class HistoryWindow : public TableViewer {
   template <typename Dialog>
   friend INT_PTR CALLBACK DialogProcedure(HWND, UINT, WPARAM, LPARAM);
   void OnInit(HWND hwnd);
+  void OnDestroy();
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void Reload() override;
   void Paint();
   void OnPrint();
+  void StartPrinting();
+  void OnPrintTimer();
+  void EndPrinting();
+  void ShowPrintControls();
+  void ShowPrintProgress();
+  void HidePrintControls();
   void OnRefresh();
   void OnRefreshTimer();
 
   std::string directory_;  // the current folder when the window opened
-  bool printing_ = false;
+  bool choosingPrinter_ = false;
+  std::unique_ptr<HistoryPrintJob> print_;  // while rows are printing
+  HWND printProgress_ = nullptr, printCancel_ = nullptr;
 };
 
 }  // namespace voltaris
