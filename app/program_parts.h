@@ -63,14 +63,17 @@ struct ProgramParts {
   }
 
   // Windows refused the shutdown, or accepted it and never carried it out:
-  // recorded once as such, and monitoring goes on with every count-down
-  // ready to run again (the rows were written before the attempt).
+  // recorded once as such, and monitoring goes on with the count-downs that
+  // ran out ready to run again; one still counting goes on as it was (the
+  // rows were written before the attempt).
   void ResumeAfterRefusedShutdown() {
     records.AppendEvent(Tr(Text::ShutdownRefusedEvent));
+    const ShutdownGateState ended = gate.State();
     gate.ShutdownRefused();
-    mainsFail.ResetAfterRefusedShutdown();
-    batteryLow.ResetAfterRefusedShutdown();
-    manual.Cancel();
+    if (ended.endedByMains) mainsFail.ResetAfterRefusedShutdown();
+    if (ended.endedByBattery) batteryLow.ResetAfterRefusedShutdown();
+    if (ended.endedByHand) manual.Cancel();
+    gate.ForgetEnds();
     engine.Resume();
     history.BeginRun();
   }

@@ -97,6 +97,11 @@ void BatteryLowCountdown::ResetAfterRefusedShutdown() {
 
 void BatteryLowCountdown::StopForMainsBack() {
   s_.logOnOpen = true;
+  s_.reload = true;
+  // The count is gone with its timer: a later low battery must be warned of
+  // again (while the battery still reads low, the next reply would only
+  // reopen the window the mains' return closes).
+  if (!c_.power.batteryLow) c_.power.batteryLowWarningArmed = 1;
   c_.timers.Kill(kTimerBatteryLowCountdown);
   if (c_.views.IsOpen(CountdownWindow::BatteryLow)) c_.views.Close(CountdownWindow::BatteryLow);
   s_.remaining = FullSeconds();
@@ -176,8 +181,11 @@ void MainsFailCountdown::EndFailure() {
   c_.views.Close(CountdownWindow::MainsFail);
 }
 
+// A failure still going on is warned of again, but not recorded or counted
+// again: it is the same failure.
 void MainsFailCountdown::ResetAfterRefusedShutdown() {
   EndFailure();
+  s_.logOnOpen = !c_.power.mainsFailed;
   c_.power.mainsSeen = 1;  // the next count starts from the full battery time
 }
 

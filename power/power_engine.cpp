@@ -234,7 +234,7 @@ void PowerEngine::OnSerialRead(bool ok, const std::string& bytes) {
   const bool whole = IsWholeReply(LinkKind::Serial, bytes);
   if (whole) flags_.missedReplies = 0;
   if (lost && !whole) return;
-  flags_.serialLinkUp = 1;
+  if (whole) flags_.serialLinkUp = 1;
   replyText_.Clear();  // each query is answered by exactly one read
   replyText_.Append(bytes.data(), bytes.size());
   HandleSerialReply(replyText_.str());

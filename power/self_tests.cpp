@@ -212,6 +212,7 @@ void SelfTests::OnControlGivenUp(unsigned id) {
     if (c_.views.IsOpen(CountdownWindow::TenSecondTest)) EndTenSecond();
   } else if (id == s_.untilLowId) {
     s_.untilLowRunning = false;
+    s_.untilLowCancelled = false;  // a test that never started needs no cancel
     c_.views.Close(CountdownWindow::UntilLowTest);
     c_.timers.Kill(kTimerUntilLowBlink);
     ShowRunning(false);

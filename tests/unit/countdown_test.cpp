@@ -232,6 +232,9 @@ TEST(Countdowns, TwoAtOnceEachEndInItsOwnShutdownAndTheMainsWindowEndsTheBattery
   back.RunWith(kBatteryLow, 1);  // the mains return, the battery still low
   EXPECT_FALSE(back.Open(CountdownWindow::BatteryLow));
   EXPECT_FALSE(back.timers.IsArmed(kTimerBatteryLowCountdown));
+  back.RunWith(kHealthy, 6);
+  back.RunWith(kBatteryLow, 1);  // low again later: warned again
+  EXPECT_TRUE(back.Open(CountdownWindow::BatteryLow));
 }
 
 TEST(ManualCountdown, TenTicksThenTheClosedApplicationRowAndTheShutdown) {
@@ -288,9 +291,25 @@ TEST(Countdowns, AfterARefusedShutdownEachCountdownCanRunAgain) {
       for (int second = 0; second < 100 && rig.shutdown.calls == refusals; ++second) rig.RunWith(c.reply, 1);
       ASSERT_EQ(rig.shutdown.calls, refusals + 1);
       rig.parts.ResumeAfterRefusedShutdown();
-      EXPECT_TRUE(rig.menus.enabled[IDC_SHUTDOWN_SYSTEM]);
     }
+    EXPECT_TRUE(rig.menus.enabled[IDC_SHUTDOWN_SYSTEM] || c.reply != kHealthy);
+    EXPECT_EQ(rig.Count("  AC Fail!"), c.reply == kMainsFailed ? 1 : 0);  // one failure, recorded once
     EXPECT_EQ(rig.Count("  System Shutdown Refused!"), 2);
     EXPECT_EQ(rig.Count("  Program Start"), 0);
   }
+}
+
+// A manual shutdown refused during a mains failure: the mains' count goes
+// on where it was instead of starting its full battery time again.
+TEST(Countdowns, ARefusedManualShutdownLeavesARunningMainsCountAlone) {
+  CountdownRig rig("CutACTimeMessage=1\nBatteryTime=1\n");
+  rig.RunWith(kMainsFailed, 20);
+  const int left = rig.parts.mainsFail.Picture().seconds;
+  rig.parts.manual.Start();
+  rig.RunWith(kMainsFailed, 10);
+  ASSERT_EQ(rig.shutdown.calls, 1);
+  rig.parts.ResumeAfterRefusedShutdown();
+  rig.RunWith(kMainsFailed, 1);
+  EXPECT_EQ(rig.parts.mainsFail.Picture().seconds, left - 11);
+  EXPECT_EQ(rig.Count("  AC Fail!"), 1);
 }

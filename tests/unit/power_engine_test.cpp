@@ -358,6 +358,11 @@ TEST(TimerTableTest, EachNumberHasOneOwner) {
 }
 
 TEST(PowerEngineSerial, NoiseOnALostLineNeitherEndsTheLossNorLogsAConnection) {
+  EngineRig fresh;  // noise before the UPS ever answered is no link either
+  OpenSerial(fresh);
+  fresh.engine.OnSerialRead(true, std::string(47, '\xF3'));
+  EXPECT_EQ(fresh.engine.Flags().serialLinkUp, 0);
+
   EngineRig rig;
   OpenSerial(rig);
   rig.engine.OnSerialRead(true, kHealthy);

@@ -279,4 +279,16 @@ TEST(SelfTests, ACommandGivenUpIsRecordedAndTheMenusFollowWhatTheUpsDoes) {
     rig.engine.OnControlGivenUp(9999);  // not one of theirs
     EXPECT_EQ(rig.Count("  UPS SelfTest Command Not Sent!"), 1);
   }
+
+  // On a dead line both the "TL" and its cancel run out: the test never
+  // started, so it is not shown running again.
+  SelfTestRig dead;
+  dead.tests.StartUntilLow();
+  dead.Run(1000);
+  dead.tests.Cancel();
+  dead.Run(500);
+  dead.engine.OnControlGivenUp(1);  // "TL"
+  dead.engine.OnControlGivenUp(2);  // "CT"
+  EXPECT_FALSE(dead.Open(CountdownWindow::UntilLowTest));
+  EXPECT_FALSE(dead.Enabled(IDC_CANCEL_SELFTEST));
 }
