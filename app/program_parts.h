@@ -73,6 +73,7 @@ struct ProgramParts {
     if (ended.endedByMains) mainsFail.ResetAfterRefusedShutdown();
     if (ended.endedByBattery) batteryLow.ResetAfterRefusedShutdown();
     if (ended.endedByHand) manual.Cancel();
+    schedule.ResetAfterRefusedShutdown();
     gate.ForgetEnds();
     engine.Resume();
     history.BeginRun();

@@ -25,6 +25,13 @@ void ScheduleCountdown::OwnTimers(TimerTable& table) {
 
 void ScheduleCountdown::Start() { c_.timers.Arm(kTimerScheduleDueCheck, kDueCheckMs); }
 
+void ScheduleCountdown::ResetAfterRefusedShutdown() {
+  if (!s_.shutDown) return;
+  for (unsigned id : {kTimerScheduleOpen, kTimerScheduleCountdown, kTimerScheduleConfirm}) c_.timers.Kill(id);
+  s_ = ScheduleState{};
+  Start();
+}
+
 void ScheduleCountdown::OnTimer(unsigned id) {
   switch (id) {
     case kTimerScheduleDueCheck: CheckDue(); break;

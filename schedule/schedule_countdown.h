@@ -14,7 +14,7 @@
 namespace voltaris {
 
 struct ScheduleState {
-  bool armedOnce = true;  // cleared when the warning is armed; never set again in a run
+  bool armedOnce = true;  // cleared when the warning is armed; set again only after a refused shutdown
   bool reload = true;     // the first tick loads ShutTimeMessage x 60
   int remaining = 0;      // seconds
   bool logOnOpen = true;
@@ -40,6 +40,9 @@ class ScheduleCountdown : public TimerOwner {
   void OnControlWritten(unsigned id, bool written);
   CountdownPicture Picture() const;
   void OnOk();
+  // The system shutdown it asked for was refused: later rows are looked
+  // for again, as the program goes on.
+  void ResetAfterRefusedShutdown();
   const ScheduleState& State() const { return s_; }
 
  private:

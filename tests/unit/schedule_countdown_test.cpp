@@ -198,3 +198,31 @@ TEST(ScheduleCountdown, ARowInTheRepeatedHourFiresOnceAtItsFirstShowing) {
   EXPECT_EQ(restarted.monitor.Count("S01R9999\r"), 0);
   EXPECT_TRUE(restarted.parts.schedule.State().armedOnce);
 }
+
+// Windows refused the scheduled shutdown: the program goes on, and a later
+// row of the same day still comes (the one just past does not come again).
+TEST(ScheduleCountdown, AfterARefusedShutdownALaterRowComesAndThePastOneDoesNot) {
+  ScheduleRig rig;
+  rig.clock.Follow(rig.timers, rig.clock.FirstInstantShowing(rig.clock.now));
+  // Seconds with the UPS answering; a switch-off is reported written at once.
+  auto runAnswering = [&rig](int seconds) {
+    for (int second = 0; second < seconds; ++second) {
+      rig.engine.OnSerialRead(true, kHealthy);
+      rig.Run(1000);
+      const auto& sent = rig.monitor.commands;
+      const auto off = std::find(sent.rbegin(), sent.rend(), "S01R9999\r");
+      if (off != sent.rend()) rig.engine.OnControlWritten(static_cast<unsigned>(sent.rend() - off), true);
+    }
+  };
+  runAnswering(200);
+  ASSERT_EQ(rig.shutdown.calls, 1);
+  rig.parts.ResumeAfterRefusedShutdown();
+  runAnswering(10);
+  EXPECT_FALSE(rig.views.IsOpen(CountdownWindow::Schedule));  // 9:08:07 is past
+  // The row moved to 9:15:00: its warning from 9:10:00, its end then.
+  rig.Settings("[AlarmMessage]\nShutTimeMessage=5\nBefoShutDownTime=60\n[Schema]\n"
+               "SchemaEveryRebootFlag2=1\nSchemaEveryRebootTime2=9:15:0\n");
+  runAnswering(500);
+  EXPECT_EQ(rig.shutdown.calls, 2);
+  EXPECT_EQ(rig.Count("  Schedule Setting Time Up Warning!"), 2);
+}
