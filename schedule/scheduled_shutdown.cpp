@@ -90,12 +90,14 @@ int WeeklyRestoreMinutes(const WeeklyRow& row, Instant shutdownAt, const LocalCl
 }
 
 // Whole real minutes from `from` to a special row's restart, when it has one
-// the UPS can carry out.
+// the UPS can carry out. A row the dialog accepted keeps its restart across
+// a change of the clock: both ends in the skipped hour fall on its end (at
+// least a minute then, never "stay off"), and a span that grows past what
+// the UPS takes is held at the most.
 std::optional<int> RestartMinutesFrom(Instant from, const SpecialRow& row, const LocalClock& clock) {
   if (!row.restart.enabled || !SpecialRestartFits(row)) return std::nullopt;
   const Instant minutes = (*InstantOf(row.restart.date, row.restart.time, clock) - from) / 60;  // it fits: it exists
-  if (minutes < 1 || minutes > kMostRestoreMinutes) return std::nullopt;
-  return static_cast<int>(minutes);
+  return static_cast<int>(std::clamp<Instant>(minutes, 1, kMostRestoreMinutes));
 }
 
 }  // namespace

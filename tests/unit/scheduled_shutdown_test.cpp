@@ -212,6 +212,10 @@ TEST(FindScheduledShutdown, ASpecialDateInTheSkippedHourComesAtTheEndOfTheGap) {
   ASSERT_TRUE(due);
   EXPECT_EQ(due->secondsLeft, 300);  // at 03:00
   EXPECT_EQ(SerialOf(ScheduledSwitchOff(WeeklySchedule{}, special, *due, 60, kCentralEurope)), "S01R0060\r");
+  // Its restart in the gap as well: both fall at 03:00, and the UPS comes
+  // back a minute later rather than staying off.
+  special[0] = Special({2026, 3, 29}, {2, 30, 0}, {2026, 3, 29}, {2, 45, 0});
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(WeeklySchedule{}, special, *due, 60, kCentralEurope)), "S01R0001\r");
 }
 
 TEST(ScheduledSwitchOff, RestoreMinutesAcrossAChangeOfTheClockAreRealMinutes) {
