@@ -35,7 +35,7 @@ void MonitorLoop::SerialPass(const MonitorRequests& requests) {
   if (!serial_.IsOpen() && requests.openPort) {
     const bool opened = OpenPort(requests.line);
     if (opened && Pause(pauses_.afterOpen)) return;
-    reports_.Post({MonitorReport::Kind::SerialOpen, opened, "", {}, 0, false});
+    Report({MonitorReport::Kind::SerialOpen, opened, "", {}, 0, false});
     if (!opened) {
       Pause(pauses_.afterFailedOpen);
       return;
@@ -66,7 +66,7 @@ bool MonitorLoop::Send(const UpsCommand& command) {
   const bool written = serial_.Write(command.bytes) == command.bytes.size();
   std::string reply;
   const bool ok = written && serial_.Read(reply, ExpectedReplyLength(command.bytes));
-  reports_.Post({MonitorReport::Kind::SerialRead, ok, ok ? reply : "", {}, 0, false});
+  Report({MonitorReport::Kind::SerialRead, ok, ok ? reply : "", {}, 0, false});
   return written;
 }
 
@@ -76,7 +76,7 @@ bool MonitorLoop::SendControl(const UpsCommand& command) {
   if (!mailbox_.ClaimForWriting(command)) return true;
   const size_t moved = serial_.Write(command.bytes);
   const bool written = moved == command.bytes.size();
-  reports_.Post({MonitorReport::Kind::ControlWritten, written, command.bytes, {}, command.id, false});
+  Report({MonitorReport::Kind::ControlWritten, written, command.bytes, {}, command.id, false});
   if (written || moved > 0) {
     mailbox_.WriteEnded(command);
   } else {
@@ -84,13 +84,13 @@ bool MonitorLoop::SendControl(const UpsCommand& command) {
   }
   if (written) return true;
   // A line that takes no writes is a lost line, as one that does not answer.
-  reports_.Post({MonitorReport::Kind::SerialRead, false, "", {}, 0, false});
+  Report({MonitorReport::Kind::SerialRead, false, "", {}, 0, false});
   return false;
 }
 
 void MonitorLoop::ReportExpiredControls() {
   for (const UpsCommand& command : mailbox_.TakeExpiredControls(std::chrono::steady_clock::now())) {
-    reports_.Post({MonitorReport::Kind::ControlWritten, false, command.bytes, {}, command.id, true});
+    Report({MonitorReport::Kind::ControlWritten, false, command.bytes, {}, command.id, true});
   }
 }
 
@@ -98,7 +98,7 @@ void MonitorLoop::UsbPassOnce() {
   MonitorReport report{MonitorReport::Kind::UsbPass, true, "", {}, 0, false};
   report.usb.present = usb_.Present();
   if (!report.usb.present) {
-    reports_.Post(std::move(report));
+    Report(std::move(report));
     Pause(pauses_.afterUsbLost);
     return;
   }
@@ -110,7 +110,7 @@ void MonitorLoop::UsbPassOnce() {
   usb_.Output(kUsbStatusQuery);
   if (Pause(pauses_.usbStatusWait)) return;
   report.usb.statusReply = usb_.Input();
-  reports_.Post(std::move(report));
+  Report(std::move(report));
 }
 
 // The library gives no result: a call that returned counts as written.
@@ -125,7 +125,7 @@ void MonitorLoop::SendUsbControls() {
       usb_.Test(command->usb.text);
     }
     mailbox_.WriteEnded(*command);
-    reports_.Post({MonitorReport::Kind::ControlWritten, true, command->bytes, {}, command->id, false});
+    Report({MonitorReport::Kind::ControlWritten, true, command->bytes, {}, command->id, false});
   }
 }
 

@@ -73,6 +73,12 @@ class MonitorLoop {
   bool Stopping() { return retired_ || mailbox_.StopRequested(); }
   // Sleeps, waking early only to stop. True when the loop is to stop.
   bool Pause(std::chrono::milliseconds duration) { return mailbox_.SleepUnlessStopped(duration) || retired_; }
+  // A loop left behind tells nothing more: its news (a port it could not
+  // open, a device gone) would reach the monitor started after it as if it
+  // were that one's.
+  void Report(MonitorReport report) {
+    if (!retired_) reports_.Post(std::move(report));
+  }
   void SerialPass(const MonitorRequests& requests);
   bool OpenPort(const SerialLine& line);
   void SendCommands();

@@ -473,4 +473,5 @@ TEST(MonitorRunnerTest, AStopHeldUpByAWriteLeavesTheLoopBehindAndItThenTakesNoth
   ASSERT_TRUE(worker->serial.WaitForClose());
   EXPECT_EQ(worker->serial.Written(), std::vector<std::string>{"T\r"});
   EXPECT_EQ(mailbox.WaitingControls(), 1u);
+  EXPECT_TRUE(worker->reports.Of(MonitorReport::Kind::ControlWritten).empty());  // nothing told after it was left
 }
