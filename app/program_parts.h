@@ -74,7 +74,6 @@ struct ProgramParts {
     if (ended.endedByBattery) batteryLow.ResetAfterRefusedShutdown();
     if (ended.endedByHand) manual.Cancel();
     schedule.ResetAfterRefusedShutdown();
-    gate.ForgetEnds();
     engine.Resume();
     history.BeginRun();
   }

@@ -55,9 +55,14 @@ void BatteryLowCountdown::Tick() {
     return;
   }
   // The battery recovered, whether the window shows or was hidden by OK.
+  c_.power.batteryLowWarningArmed = 1;
+  EndCount();
+}
+
+// The count stops and its window goes; the next one starts from the full time.
+void BatteryLowCountdown::EndCount() {
   s_.reload = true;
   s_.logOnOpen = true;
-  c_.power.batteryLowWarningArmed = 1;
   c_.timers.Kill(kTimerBatteryLowCountdown);
   c_.views.Close(CountdownWindow::BatteryLow);
 }
@@ -87,23 +92,17 @@ void BatteryLowCountdown::OnOk() {
 }
 
 void BatteryLowCountdown::ResetAfterRefusedShutdown() {
-  s_.reload = true;
-  s_.logOnOpen = true;
   c_.power.batteryLowWarningArmed = 1;
   c_.timers.Kill(kTimerBatteryLowOpen);
-  c_.timers.Kill(kTimerBatteryLowCountdown);
-  c_.views.Close(CountdownWindow::BatteryLow);
+  EndCount();
 }
 
 void BatteryLowCountdown::StopForMainsBack() {
-  s_.logOnOpen = true;
-  s_.reload = true;
+  EndCount();
   // The count is gone with its timer: a later low battery must be warned of
   // again (while the battery still reads low, the next reply would only
   // reopen the window the mains' return closes).
   if (!c_.power.batteryLow) c_.power.batteryLowWarningArmed = 1;
-  c_.timers.Kill(kTimerBatteryLowCountdown);
-  if (c_.views.IsOpen(CountdownWindow::BatteryLow)) c_.views.Close(CountdownWindow::BatteryLow);
   s_.remaining = FullSeconds();
 }
 

@@ -63,6 +63,7 @@ class BatteryLowCountdown : public TimerOwner {
  private:
   void Open();
   void Tick();
+  void EndCount();
   int FullSeconds() const;
 
   CountdownContext c_;

@@ -45,6 +45,7 @@ void ShutdownGate::ShutdownRefused() {
   // Once the UPS has been told to switch off, the secondaries must still go.
   if (!s_.upsSwitchingOff) secondaries_.AnnounceForcedShutdown(false);
   s_.released = false;
+  s_.endedByMains = s_.endedByBattery = s_.endedByHand = false;
 }
 
 void ShutdownGate::BeginWaiting() {

@@ -29,8 +29,8 @@ struct ShutdownGateState {
   bool upsSwitchingOff = false;   // a switch-off reached the UPS: the forced shutdown stays shown
   size_t loggedInAtFsd = 0;
   unsigned waitedMs = 0;
-  // Which count-downs ran out since the last refusal, so that a refused
-  // shutdown makes only those ready to run again.
+  // Which count-downs ran out since the last refused shutdown, so that the
+  // refusal makes only those ready to run again.
   bool endedByMains = false, endedByBattery = false, endedByHand = false;
 };
 
@@ -54,9 +54,8 @@ class ShutdownGate : public TimerOwner {
   void SwitchOffDone(bool reachedUps);
   // Windows refused to shut down and the program goes on: the forced
   // shutdown is no longer announced, unless the UPS is switching off.
+  // Which count-downs ran out is forgotten: read State() before.
   void ShutdownRefused();
-  // Forgets which count-downs ran out (after they were made ready again).
-  void ForgetEnds() { s_.endedByMains = s_.endedByBattery = s_.endedByHand = false; }
   // Secondaries are being waited for, or the UPS being told to switch off:
   // nothing may take the shutdown back.
   bool ShutdownUnderWay() const { return s_.waiting || s_.switchOffPending; }

@@ -96,8 +96,7 @@ int WeeklyRestoreMinutes(const WeeklyRow& row, Instant shutdownAt, const LocalCl
 // the UPS takes is held at the most.
 std::optional<int> RestartMinutesFrom(Instant from, const SpecialRow& row, const LocalClock& clock) {
   if (!row.restart.enabled || !SpecialRestartFits(row)) return std::nullopt;
-  const Instant minutes = (*InstantOf(row.restart.date, row.restart.time, clock) - from) / 60;  // it fits: it exists
-  return static_cast<int>(std::clamp<Instant>(minutes, 1, kMostRestoreMinutes));
+  return RestoreMinutesWithin(from, *InstantOf(row.restart.date, row.restart.time, clock));  // it fits: it exists
 }
 
 }  // namespace

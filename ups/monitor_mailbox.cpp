@@ -128,18 +128,22 @@ bool MonitorMailbox::ClaimForWriting(const UpsCommand& command) {
   return true;
 }
 
+bool MonitorMailbox::LetGo(unsigned id) {
+  const auto held = FindHeld(id);
+  if (held == held_.end()) return false;
+  const bool withdrawn = held->withdrawn;
+  held_.erase(held);
+  return withdrawn;
+}
+
 void MonitorMailbox::WriteEnded(const UpsCommand& command) {
   std::lock_guard<std::mutex> lock(mutex_);
-  const auto held = FindHeld(command.id);
-  if (held != held_.end()) held_.erase(held);
+  LetGo(command.id);
 }
 
 void MonitorMailbox::PutBack(const UpsCommand& command) {
   std::lock_guard<std::mutex> lock(mutex_);
-  const auto held = FindHeld(command.id);
-  const bool withdrawn = held != held_.end() && held->withdrawn;
-  if (held != held_.end()) held_.erase(held);
-  if (!withdrawn) controls_.push_front(command);
+  if (!LetGo(command.id)) controls_.push_front(command);
 }
 
 std::vector<UpsCommand> MonitorMailbox::TakeExpiredControls(std::chrono::steady_clock::time_point now) {

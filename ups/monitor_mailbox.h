@@ -102,6 +102,8 @@ class MonitorMailbox : public MonitorPort {
   };
   void Hold(const std::optional<UpsCommand>& command);
   std::vector<Held>::iterator FindHeld(unsigned id);
+  // Stops holding a command; true when it had been withdrawn meanwhile.
+  bool LetGo(unsigned id);
 
   const std::chrono::milliseconds controlLifetime_;
   std::mutex mutex_;
