@@ -376,6 +376,7 @@ TopBarState MainWindow::TopBarNow() const {
 }
 
 LRESULT MainWindow::OnTimer(unsigned id) {
+  if (tray.OnMessage(WM_TIMER, id)) return 0;
   if (id == kTimerShutdownWatch && quiet && !ended) ResumeMonitoring();
   if (!quiet) parts->timers.Dispatch(id);
   return 0;
@@ -464,6 +465,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_APP_SHOW_LIBRARY_BOX: return OnShowLibraryBox();
     case WM_PAINT: return OnPaint();
     default:
+      if (tray.OnMessage(message, wParam)) return 0;
       if (message != 0 && (message == inspectMenuState || message == inspectAcceptedReplies)) {
         return OnInspect(message, wParam, lParam);
       }

@@ -1,33 +1,62 @@
 #include "app/tray_icon_win.h"
 
 #include "app/app_messages.h"
+#include "power/timer_ids.h"
 
 namespace voltaris {
 
-TrayIcon::TrayIcon() {
+TrayIcon::TrayIcon(ShellNotify notify, UINT retryMs)
+    : notify_(notify), retryMs_(retryMs), taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")) {
   data_.cbSize = NOTIFYICONDATAA_V1_SIZE;  // the 88-byte form every shell knows
   data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data_.uCallbackMessage = kTrayCallbackMessage;
   lstrcpynA(data_.szTip, "Voltaris", sizeof data_.szTip);
 }
 
-int TrayIcon::Add(HWND window, UINT id, HICON icon, HMENU menu) {
+bool TrayIcon::Add(HWND window, UINT id, HICON icon, HMENU menu) {
   data_.hWnd = window;
   data_.uID = id;
   data_.hIcon = icon;
   menu_ = menu;
-  added_ = Shell_NotifyIconA(NIM_ADD, &data_) ? 1 : 0;
+  Offer();
   return added_;
 }
 
+void TrayIcon::Offer() {
+  added_ = notify_(NIM_ADD, &data_) != 0;
+  if (added_) {
+    KillTimer(data_.hWnd, kTimerTrayRetry);
+  } else {
+    SetTimer(data_.hWnd, kTimerTrayRetry, retryMs_, nullptr);
+  }
+}
+
+bool TrayIcon::OnMessage(UINT message, WPARAM wParam) {
+  if (removed_ || !data_.hWnd) return false;
+  if (message == WM_TIMER && wParam == kTimerTrayRetry) {
+    Offer();
+    return true;
+  }
+  if (message != 0 && message == taskbarCreated_) {
+    // A new shell knows no icon; one that sends this for another reason
+    // (a display change) still has ours and would refuse a second add.
+    notify_(NIM_DELETE, &data_);
+    Offer();
+    return true;
+  }
+  return false;
+}
+
 void TrayIcon::Remove() {
-  if (added_) Shell_NotifyIconA(NIM_DELETE, &data_);
-  added_ = 0;
+  removed_ = true;
+  if (data_.hWnd) KillTimer(data_.hWnd, kTimerTrayRetry);
+  if (added_) notify_(NIM_DELETE, &data_);
+  added_ = false;
 }
 
 void TrayIcon::SetTip(const std::string& tip) {
   lstrcpynA(data_.szTip, tip.c_str(), sizeof data_.szTip);
-  if (added_) Shell_NotifyIconA(NIM_MODIFY, &data_);
+  if (added_) notify_(NIM_MODIFY, &data_);
 }
 
 void TrayIcon::ShowMenu(HWND window) const {

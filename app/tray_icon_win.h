@@ -10,16 +10,33 @@ namespace voltaris {
 
 class TrayIcon {
  public:
-  TrayIcon();
-  int Add(HWND window, UINT id, HICON icon, HMENU menu);
+  using ShellNotify = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAA);
+  // How often an icon the shell refused is offered again: at logon the
+  // shell may not be ready, and the window starts hidden, so without the
+  // icon nothing would reach the program.
+  static constexpr UINT kRetryMs = 2000;
+
+  explicit TrayIcon(ShellNotify notify = Shell_NotifyIconA, UINT retryMs = kRetryMs);
+  // False when the shell refused it; it is then offered again until taken.
+  bool Add(HWND window, UINT id, HICON icon, HMENU menu);
   void Remove();
+  // The shell's restart ("TaskbarCreated") and the retry timer; true when
+  // the message was the tray's own.
+  bool OnMessage(UINT message, WPARAM wParam);
+  bool Added() const { return added_; }
   void ShowMenu(HWND window) const;
   static void Activate(HWND window) { SetForegroundWindow(window); }
   // The tip (up to 63 characters), for example to say that records wait.
   void SetTip(const std::string& tip);
 
  private:
-  int added_ = 0;
+  void Offer();
+
+  ShellNotify notify_;
+  UINT retryMs_;
+  UINT taskbarCreated_;
+  bool added_ = false;
+  bool removed_ = false;
   HMENU menu_ = nullptr;
   NOTIFYICONDATAA data_ = {};
 };

@@ -38,6 +38,7 @@ enum TimerId : unsigned {
   kTimerHostSync = 1156,              // look whether the network secondaries have logged out
   kTimerShareListen = 1157,           // try again to start the network server
   kTimerShutdownWatch = 1158,         // a shutdown Windows accepted but never carried out counts as cancelled
+  kTimerTrayRetry = 1159,             // offer the tray icon again to a shell that refused it
 };
 
 // Periods in milliseconds.

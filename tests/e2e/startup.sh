@@ -2,7 +2,8 @@
 # Start-up on a serial UPS: "  Program Start", then "  COM UPS is Connected!";
 # the splash shows for about three seconds; the tray icon is there and the
 # main window stays hidden until the icon is double-clicked; the Control
-# Center menu is enabled once the UPS answers.
+# Center menu is enabled once the UPS answers; the icon comes back when the
+# shell restarts.
 source "$(dirname "$0")/lib.sh"
 e2e_init startup 150
 e2e_sim
@@ -24,3 +25,18 @@ grep -q ' F$' "$SIM_LOG" || fail "no rating query reached the UPS"
 # The tray icon sits at the right end of the virtual desktop's taskbar.
 xdotool mousemove 1013 758 click --repeat 2 --delay 80 1
 wait_until 10 inspect wait Voltaris visible 200 || fail "double-clicking the tray icon did not show the window"
+
+# A shell that restarts forgets every icon and then says "TaskbarCreated":
+# the icon comes back, and with it the way to the window.
+inspect close Voltaris >/dev/null
+wait_until 10 inspect wait Voltaris hidden 200 || fail "closing did not hide the window"
+inspect untray Voltaris 2130 >/dev/null || fail "the tray icon was not there to take away"
+xdotool mousemove 1013 758 click --repeat 2 --delay 80 1
+sleep 1  # a double-click on nothing must have no effect; nothing to wait for
+inspect windows Voltaris | grep -q hidden || fail "the window showed with no tray icon"
+inspect post Voltaris TaskbarCreated >/dev/null
+shown_from_tray() {
+  xdotool mousemove 1013 758 click --repeat 2 --delay 80 1
+  inspect wait Voltaris visible 500
+}
+wait_until 10 shown_from_tray || fail "the tray icon did not come back after TaskbarCreated"

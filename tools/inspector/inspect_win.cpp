@@ -27,6 +27,8 @@
 //   inspect command SELECTOR ID          posts WM_COMMAND
 //   inspect click SELECTOR X Y           posts a left click at client coordinates
 //   inspect close SELECTOR               posts WM_CLOSE
+//   inspect untray SELECTOR ID           takes the window's tray icon ID away, as a shell restart does
+//   inspect post SELECTOR NAME           posts the registered message NAME (e.g. TaskbarCreated)
 //   inspect hold FILE SECONDS            keeps FILE open for others to read only
 //
 // SELECTOR: CLASS, CLASS/TITLE, or 0xHANDLE; a CLASS with no top-level window
@@ -35,6 +37,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -451,6 +454,14 @@ int main(int argc, char** argv) {
     std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
   } else if (verb == "close") {
     PostMessageA(hwnd, WM_CLOSE, 0, 0);
+  } else if (verb == "untray" && argc > 3) {
+    NOTIFYICONDATAA icon = {};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    icon.hWnd = hwnd;
+    icon.uID = static_cast<UINT>(id);
+    if (!Shell_NotifyIconA(NIM_DELETE, &icon)) return 1;
+  } else if (verb == "post" && argc > 3) {
+    PostMessageA(hwnd, RegisterWindowMessageA(argv[3]), 0, 0);
   } else if (verb == "command" && argc > 3) {
     PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0);
   } else if (verb == "click" && argc > 4) {
