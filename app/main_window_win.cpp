@@ -191,10 +191,10 @@ LRESULT MainWindow::OnCreate() {
   parts = std::make_unique<ProgramParts>(ProgramPorts{timers, gauges, menus, notices, mailbox, countdowns, shutdown, networkServer},
                                          *store, *config, clock);
   countdowns.Connect(parts->mainsFail, parts->batteryLow, parts->manual, parts->schedule, parts->selfTests);
-  timedTestDialog.Attach(instance, parts->selfTests, *config);
-  weeklyScheduleDialog.Attach(instance, *config);
-  specialScheduleDialog.Attach(instance, *config);
-  closedApps.Attach(instance, *store);
+  timedTestDialog.Attach(instance, hwnd, parts->selfTests, *config);
+  weeklyScheduleDialog.Attach(instance, hwnd, *config);
+  specialScheduleDialog.Attach(instance, hwnd, *config);
+  closedApps.Attach(instance, hwnd, *store);
   settingsDialog.Attach(instance, hwnd, *config,
                         {[this] { ApplySettings(); },
                          [this](bool open) {

@@ -22,7 +22,7 @@ constexpr int kMinutesEdit = 1097, kMinutesUpDown = 201;
 }  // namespace
 
 void TimedTestDialog::Open() {
-  if (OpenFrom<TimedTestDialog>(instance_, nullptr, IDD_TIMED_TEST_SETTINGS)) tests_->OnTimedSettingsOpened();
+  if (OpenFrom<TimedTestDialog>(instance_, owner_, IDD_TIMED_TEST_SETTINGS)) tests_->OnTimedSettingsOpened();
 }
 
 void TimedTestDialog::OnInit(HWND hwnd) {

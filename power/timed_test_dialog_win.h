@@ -12,8 +12,9 @@ namespace voltaris {
 
 class TimedTestDialog : public SkinnedDialog {
  public:
-  void Attach(HINSTANCE instance, SelfTests& tests, const ConfigFile& config) {
+  void Attach(HINSTANCE instance, HWND owner, SelfTests& tests, const ConfigFile& config) {
     instance_ = instance;
+    owner_ = owner;
     tests_ = &tests;
     config_ = &config;
   }
@@ -30,6 +31,7 @@ class TimedTestDialog : public SkinnedDialog {
   void Close();
 
   HINSTANCE instance_ = nullptr;
+  HWND owner_ = nullptr;
   SelfTests* tests_ = nullptr;
   const ConfigFile* config_ = nullptr;
 };

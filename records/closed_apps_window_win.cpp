@@ -32,7 +32,7 @@ void ShowError(HWND window, const std::string& what, const FileError& error) {
 
 }  // namespace
 
-void ClosedAppsWindow::Open() { OpenFrom<ClosedAppsWindow>(instance_, nullptr, IDD_CLOSED_APPLICATIONS); }
+void ClosedAppsWindow::Open() { OpenFrom<ClosedAppsWindow>(instance_, owner_, IDD_CLOSED_APPLICATIONS); }
 
 void ClosedAppsWindow::OnInit(HWND hwnd) {
   SetWindowTextA(hwnd, Tr(Text::CaptionClosedApplications));

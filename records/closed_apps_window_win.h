@@ -11,8 +11,9 @@ namespace voltaris {
 
 class ClosedAppsWindow : public SkinnedDialog {
  public:
-  void Attach(HINSTANCE instance, RecordStore& store) {
+  void Attach(HINSTANCE instance, HWND owner, RecordStore& store) {
     instance_ = instance;
+    owner_ = owner;
     store_ = &store;
   }
   // Command 40011: opens the window unless it is open.
@@ -30,6 +31,7 @@ class ClosedAppsWindow : public SkinnedDialog {
   void OnClear();
 
   HINSTANCE instance_ = nullptr;
+  HWND owner_ = nullptr;
   RecordStore* store_ = nullptr;
   HWND list_ = nullptr;
 };

@@ -14,7 +14,7 @@ constexpr int kPaneWidth = 70, kBoxHeight = 22;
 
 }  // namespace
 
-void ScheduleDialog::Open() { OpenFrom<ScheduleDialog>(instance_, nullptr, layout_.templateId); }
+void ScheduleDialog::Open() { OpenFrom<ScheduleDialog>(instance_, owner_, layout_.templateId); }
 
 void ScheduleDialog::OnInit(HWND hwnd) {
   if (layout_.caption != Text::Count) SetWindowTextA(hwnd, Tr(layout_.caption));

@@ -39,8 +39,9 @@ struct ScheduleDialogLayout {
 
 class ScheduleDialog : public SkinnedDialog {
  public:
-  void Attach(HINSTANCE instance, const ConfigFile& config) {
+  void Attach(HINSTANCE instance, HWND owner, const ConfigFile& config) {
     instance_ = instance;
+    owner_ = owner;
     config_ = &config;
   }
   // Opens the dialog unless it is open.
@@ -60,6 +61,7 @@ class ScheduleDialog : public SkinnedDialog {
   void MakeControl(const char* cls, DWORD style, int x, int y, int width, int id);
 
   HINSTANCE instance_ = nullptr;
+  HWND owner_ = nullptr;
   const ConfigFile* config_ = nullptr;
 
  private:

@@ -17,6 +17,7 @@ rows() { inspect listview "$W" 1109; }
 open_list() {
   inspect command Voltaris 40011 >/dev/null
   wait_until 10 inspect wait "$W" visible 200 || fail "no CloseApplication window"
+  expect_eq "$(inspect owner "$W")" Voltaris "the window's owner"
 }
 headings=$(printf 'Data\t100\nTime\t100\nApplication\t195')
 

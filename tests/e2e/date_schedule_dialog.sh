@@ -33,6 +33,7 @@ inspect command Voltaris 40023 >/dev/null  # the main window, for the keyboard
 wait_until 10 inspect wait Voltaris visible 200 || fail "no main window"
 ctrl_p
 wait_until 10 inspect wait "$D" visible 200 || fail "Ctrl+P opened no special-date schedule"
+expect_eq "$(inspect owner "$D")" Voltaris "the dialog's owner"
 ctrl_p
 inspect command Voltaris 40005 >/dev/null
 sleep 0.5

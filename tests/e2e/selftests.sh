@@ -42,6 +42,7 @@ expect_eq "$(sent CT)" 1 "CT commands"
 e2e_log "a timed test from its dialog"
 inspect command Voltaris 40016 >/dev/null
 wait_until 10 inspect wait '#32770/Special Time Selftest' visible 200 || fail "no Special Time Selftest dialog"
+expect_eq "$(inspect owner '#32770/Special Time Selftest')" Voltaris "the dialog's owner"
 expect_eq "$(inspect text '#32770/Special Time Selftest' 1097)" 2 "minutes shown"
 screenshot timed-settings
 inspect click '#32770/Special Time Selftest' 305 135 >/dev/null  # its OK picture

@@ -17,6 +17,7 @@ enabled() { inspect children "$D" | awk -v id="$1" '$1 == id { print $4 }'; }
 
 inspect command Voltaris 40004 >/dev/null
 wait_until 10 inspect wait "$D" visible 200 || fail "no Weekly Schedule dialog"
+expect_eq "$(inspect owner "$D")" Voltaris "the dialog's owner (no taskbar button of its own)"
 inspect command Voltaris 40004 >/dev/null
 sleep 0.5
 expect_eq "$(inspect windows '#32770' | grep -c '"Weekly Schedule"')" 1 "dialogs after a second 40004"

@@ -27,6 +27,7 @@
 //   inspect command SELECTOR ID          posts WM_COMMAND
 //   inspect click SELECTOR X Y           posts a left click at client coordinates
 //   inspect close SELECTOR               posts WM_CLOSE
+//   inspect owner SELECTOR               the class of the window's owner, or "none"
 //   inspect untray SELECTOR ID           takes the window's tray icon ID away, as a shell restart does
 //   inspect post SELECTOR NAME           posts the registered message NAME (e.g. TaskbarCreated)
 //   inspect hold FILE SECONDS            keeps FILE open for others to read only
@@ -454,6 +455,10 @@ int main(int argc, char** argv) {
     std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
   } else if (verb == "close") {
     PostMessageA(hwnd, WM_CLOSE, 0, 0);
+  } else if (verb == "owner") {
+    char name[256] = "none";
+    if (HWND owner = GetWindow(hwnd, GW_OWNER)) GetClassNameA(owner, name, sizeof name);
+    std::printf("%s\n", name);
   } else if (verb == "untray" && argc > 3) {
     NOTIFYICONDATAA icon = {};
     icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
