@@ -52,8 +52,18 @@ rm -rf "$demo/app"
 cp -r dist/en "$demo/app"
 (cd "$demo/app" && exec wine "$demo/app/Voltaris.exe") &
 pids+=($!)
+# A new user should see the program, not a bare desktop with a small tray
+# icon: the main window is opened as a double-click on the icon would.
+inspect=$root/build/cross/tools/inspector/inspect.exe
+wine "$inspect" wait Voltaris exists 30000 >/dev/null 2>&1 &&
+  wine "$inspect" command Voltaris 40023 >/dev/null 2>&1 ||
+  echo "the main window did not come up; double-click the tray icon"
 echo "Voltaris is running (working folder $demo/app); the UPS is on COM1 ($tty)."
 cat <<'HELP'
+Worth trying in its menus: Data Analysis > Data Plot (Ctrl+D) and History Data
+Record (Ctrl+H); File > UPS Setting Configure (Ctrl+S); Schedule > Weekly
+Schedule (Ctrl+W); Control Center > UPS Selftest 10 Seconds (Ctrl+F). Closing
+the window hides it: the tray icon brings it back, and its menu has Exit.
 Commands: f = mains fails, r = mains returns, l = battery low, n = battery normal,
           u = unplug the UPS, p = plug it back, q = quit; anything else is sent to
           the simulator as written (for example "temperature 40" or "load 80").
