@@ -9,6 +9,9 @@ e2e_init french_windows 180
 e2e_sim
 e2e_install en
 "$VOLTARIS_CATALOGUE_DUMP" >"$RUN/english-texts.txt" || fail "no catalogue"
+# A fresh French install starts from French alarm texts.
+expect_eq "$(tr -d '\r' <"$VOLTARIS_DIST/fr/UpsConfigure.ini" | cut -d= -f2- | grep -Fxf "$RUN/english-texts.txt")" "" \
+  "English texts in the French build's default settings"
 e2e_start_app
 wait_event 30 "  COM UPS is Connected!" || fail "the English build never connected"
 inspect command Voltaris 40003 >/dev/null  # Exit

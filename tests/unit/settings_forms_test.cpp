@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "config/settings_forms.h"
+#include "i18n/catalogue.h"
 #include "tests/unit/test_folder.h"
 
 using namespace voltaris;
@@ -154,6 +155,30 @@ TEST(AlarmDialog, DefaultsAndTheCutAndOrderOfOk) {
             "ShutDownMessage ShutDownCancelMessage ");
   EXPECT_EQ(s.Read("AlarmMessage", "AcNormalMessage"), std::string(99, 'x'));
   EXPECT_EQ(ReadAlarmTexts(s.config)[4], "UPS Battery Low Recovered");
+}
+
+// A fresh install of each build starts from the texts its own Default
+// button gives; the two files differ in nothing else.
+TEST(AlarmDialog, EachBuildShipsTheTextsOfItsDefaultButton) {
+  const std::string shipped[] = {"UpsConfigure.default.ini", "UpsConfigure.default.fr.ini"};
+  const Language languages[] = {Language::English, Language::French};
+  std::string withoutTexts[2];
+  for (int i = 0; i < 2; ++i) {
+    const std::string path = std::string(VOLTARIS_CONFIG_DIR) + "/" + shipped[i];
+    Settings s;
+    std::ifstream in(path, std::ios::binary);
+    std::ofstream(s.config.PathOf(ConfigFile::kFileName), std::ios::binary) << in.rdbuf();
+    SetLanguage(languages[i]);
+    EXPECT_EQ(ReadAlarmTexts(s.config), DefaultAlarmTexts()) << shipped[i];
+    std::ifstream lines(path);
+    for (std::string line; std::getline(lines, line);) {
+      if (line.find("Message=") == std::string::npos || line.find("TimeMessage=") != std::string::npos) {
+        withoutTexts[i] += line + "\n";
+      }
+    }
+  }
+  SetLanguage(Language::English);
+  EXPECT_EQ(withoutTexts[0], withoutTexts[1]);
 }
 
 TEST(SettingsDialog, PageIconsIncludeTheirBounds) {
