@@ -2,6 +2,7 @@
 
 #include "gui/dialog_win.h"
 #include "gui/paint_win.h"
+#include "i18n/catalogue.h"
 #include "res/resource_ids.h"
 
 namespace voltaris {
@@ -114,8 +115,8 @@ void CountdownWindows::Paint(Slot& slot) {
   if (!picture.alarmLine.empty()) TextAt(dc, picture.alarmX, 80, picture.alarmLine);
   if (picture.showCount) TextAt(dc, picture.countX, 100, CountLine(picture));
   if (!picture.normalLine.empty()) TextAt(dc, 40, 100, picture.normalLine);
-  LabelZone(dc, OkZoneOf(slot.which), "OK");
-  if (IsManual(slot.which)) LabelZone(dc, ManualCountdown::kCancelZone, "Cancel");
+  LabelZone(dc, OkZoneOf(slot.which), Tr(Text::ButtonOk));
+  if (IsManual(slot.which)) LabelZone(dc, ManualCountdown::kCancelZone, Tr(Text::ButtonCancel));
   SelectObject(dc, oldFont);
 }
 

@@ -1,6 +1,7 @@
 #include "app/window_ports_win.h"
 
 #include "app/app_messages.h"
+#include "i18n/catalogue.h"
 #include "res/resource_ids.h"
 
 namespace voltaris {
@@ -33,7 +34,7 @@ void WindowNotices::ReportRecordsWaiting(const std::string& problem) {
 }
 
 void WindowNotices::ShowRecordsWaiting(bool waiting) {
-  tray->SetTip(waiting ? "Voltaris: records waiting to be written" : "Voltaris");
+  tray->SetTip(Tr(waiting ? Text::TrayTipRecordsWaiting : Text::TrayTip));
 }
 
 }  // namespace voltaris

@@ -39,6 +39,7 @@ constexpr CatalogueEntry kEntries[] = {
     {Text::SelfTestTillLow, "UPS Self Test Still Battrey Low!", "Autotest en mode batterie faible!"},
     {Text::SelfTestTillLowEvent, "  Test Still Battery Low!", "  Autotest en mode batterie faible!"},
     {Text::SelfTestCommandNotSentEvent, "  UPS SelfTest Command Not Sent!", "  Commande d'autotest non envoy\xe9" "e!"},
+    {Text::SwitchOffCommandNotSentEvent, "  UPS Switch-Off Command Not Sent!", "  Commande d'arr\xea" "t de l'UPS non envoy\xe9" "e!"},
     {Text::SelfTestTitle, "UPS SelfTest", "Autotest"},
     {Text::SelfTestEventPrefix, "  UPS SelfTest ", "  Autotest de "},
     {Text::SelfTestProgress7Dots, "UPS SelfTest.......", "Autotest......."},
@@ -164,6 +165,11 @@ constexpr CatalogueEntry kEntries[] = {
     {Text::CaptionEventData, "Event Data", "Donn\xe9" "es d'\xe9v\xe9nements"},
     {Text::CaptionSpecialTimeSelfTest, "Special Time Selftest", "Autotest programm\xe9"},
     {Text::CaptionClosedApplications, "CloseApplication", "Application ferm\xe9" "e"},
+    {Text::ButtonOk, "OK", "OK"},
+    {Text::ButtonCancel, "Cancel", "Annuler"},
+    {Text::ButtonMinutes, "Minutes", "Minutes"},
+    {Text::TrayTip, "Voltaris", "Voltaris"},
+    {Text::TrayTipRecordsWaiting, "Voltaris: records waiting to be written", "Voltaris : enregistrements en attente d'\xe9" "criture"},
 };
 
 static_assert(sizeof kEntries / sizeof kEntries[0] == kCatalogueSize, "one entry per Text");

@@ -49,6 +49,7 @@ enum class Text {
   SelfTestTillLow,
   SelfTestTillLowEvent,
   SelfTestCommandNotSentEvent,
+  SwitchOffCommandNotSentEvent,
   SelfTestTitle,
   SelfTestEventPrefix,
   SelfTestProgress7Dots,
@@ -186,6 +187,13 @@ enum class Text {
   CaptionEventData,
   CaptionSpecialTimeSelfTest,
   CaptionClosedApplications,
+
+  // Words drawn on the skins' buttons, and the tray tip
+  ButtonOk,
+  ButtonCancel,
+  ButtonMinutes,
+  TrayTip,
+  TrayTipRecordsWaiting,
 
   Count  // not a text: the number of entries
 };

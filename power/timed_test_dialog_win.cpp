@@ -46,9 +46,10 @@ void TimedTestDialog::Paint() {
   HGDIOBJ old = SelectObject(dc, labelFont_);
   const char* title = Tr(Text::SelfTestTitle);
   TextOutA(dc, 35, 55, title, lstrlenA(title));
-  TextOutA(dc, 230, 55, "Minutes", 7);
+  const char* minutes = Tr(Text::ButtonMinutes);
+  TextOutA(dc, 230, 55, minutes, lstrlenA(minutes));
   RECT label{kOkZone.left - 6, kOkZone.bottom + 2, kOkZone.right + 7, kOkZone.bottom + 20};
-  DrawTextA(dc, "OK", -1, &label, DT_CENTER | DT_SINGLELINE);
+  DrawTextA(dc, Tr(Text::ButtonOk), -1, &label, DT_CENTER | DT_SINGLELINE);
   SelectObject(dc, old);
   EndPaint(hwnd_, &ps);
 }

@@ -13,7 +13,6 @@ constexpr unsigned kDueCheckMs = 1000;
 constexpr unsigned kOpenMs = 200;
 constexpr unsigned kReopenMs = 5000;
 constexpr unsigned kTickMs = 1000;
-constexpr char kNotSent[] = "  UPS Switch-Off Command Not Sent!";
 
 }  // namespace
 
@@ -118,7 +117,7 @@ void ScheduleCountdown::GiveUpSwitchOff() {
   if (s_.switchOffId == 0) return;
   const bool withdrawn = monitor_.WithdrawControl(s_.switchOffId);
   s_.switchOffId = 0;
-  if (withdrawn) c_.records.AppendEvent(kNotSent);
+  if (withdrawn) c_.records.AppendEvent(Tr(Text::SwitchOffCommandNotSentEvent));
   ShutDown(!withdrawn);
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The French build's windows show no English text that the catalogue
-# translates (captions, control texts, list headings and choices), and a
+# translates (captions, control texts, list headings, choices and what is
+# painted on the skins), and a
 # settings file and records written by the English build open in the French
 # build unchanged: the English event lines show as they were written, next
 # to the French program's own.
@@ -21,11 +22,18 @@ events_before=$(events)
 
 e2e_log "the French program on the English build's files"
 cp "$VOLTARIS_DIST/fr/Voltaris.exe" "$APP_DIR/Voltaris.exe"
-e2e_start_app
+# Wine traces every string the program paints (buttons and labels drawn on
+# the skins are no window's text): read with the windows' texts below.
+WINEDEBUG=-all,trace+font e2e_start_app
 wait_until 30 has_event $'   Port COM connect\xe9!' || fail "the French build never connected"
 expect_eq "$(events | head -n "$(wc -l <<<"$events_before")")" "$events_before" "the English build's events, unchanged"
 expect_eq "$(md5sum <"$APP_DIR/UpsConfigure.ini")" "$ini_before" "the settings file after the French start"
 
+# The strings painted so far, one a line, in the catalogue's Windows-1252.
+painted_texts() {
+  grep -a 'NtGdiExtTextOutW' "$RUN/app.log" | grep -ao 'L"[^"]*"' | sed -E 's/^L"(.*)"$/\1/' |
+    perl -pe 's/\\([0-9a-f]{4})/hex($1) < 256 ? chr(hex($1)) : "?"/ge' | sort -u
+}
 # Every window of the French program, and what it shows as text.
 texts=$RUN/french-texts.txt
 : >"$texts"
@@ -41,6 +49,8 @@ for handle in $(inspect windows '#32770' | awk '/visible/ {print $1}'); do
   inspect combo "$handle" 1004 2>/dev/null | cut -d' ' -f2- >>"$texts"
 done
 screenshot french-windows
+# What the user stored (the English build's alarm messages) is theirs, not the program's words.
+painted_texts | grep -vFxf <(tr -d '\r' <"$APP_DIR/UpsConfigure.ini" | cut -s -d= -f2-) >>"$texts"
 grep -q $'Programmation hebdomadaire' "$texts" || fail "the French windows were not read: $(head -5 "$texts")"
 english=$(grep -Fxf "$RUN/english-texts.txt" "$texts" | sort -u)
 [ -z "$english" ] || fail "English texts in the French build: $english"
