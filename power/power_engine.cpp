@@ -184,7 +184,9 @@ void PowerEngine::OnSerialOpen(bool opened) {
     flags_.serialPortOpened = 1;
     timers_.Arm(kTimerRatingQuery, kQueryPeriodMs);
     timers_.Arm(kTimerStatusQuery, kQueryPeriodMs);
-    gauges_.ShowLinkPictures(true);
+    // A port opened again for a UPS that went silent is no link yet: the
+    // pictures come up with its next reply.
+    if (!flags_.redrawLinkPictures) gauges_.ShowLinkPictures(true);
     return;
   }
   flags_.serialLinkUp = 0;

@@ -142,6 +142,28 @@ TEST(PowerEngineSerial, SilentUpsIsLoggedLostOnceAndFoundAgainOnce) {
   EXPECT_EQ(rig.Events().size(), 3u);
 }
 
+TEST(PowerEngineSerial, TheLinkPicturesGoDownWithASilentUpsAndUpWithItsNextReply) {
+  EngineRig rig;
+  OpenSerial(rig);
+  EXPECT_TRUE(rig.display.linkPicturesUp);  // the port is open
+  rig.engine.OnSerialRead(true, kHealthy);
+  rig.engine.OnSerialRead(true, "");
+  EXPECT_FALSE(rig.display.linkPicturesUp);
+  rig.engine.OnSerialRead(true, "");
+  rig.engine.OnSerialRead(true, "");  // the third: lost, the port is opened afresh
+  rig.Run(1000);
+  rig.engine.OnSerialOpen(true);
+  EXPECT_FALSE(rig.display.linkPicturesUp);  // an open port is no answer
+  rig.engine.OnSerialRead(true, "");
+  EXPECT_FALSE(rig.display.linkPicturesUp);
+  rig.engine.OnSerialRead(true, kHealthy);
+  EXPECT_TRUE(rig.display.linkPicturesUp);
+  rig.engine.OnSerialOpen(false);  // the adapter pulled out
+  EXPECT_FALSE(rig.display.linkPicturesUp);
+  rig.engine.OnSerialOpen(true);
+  EXPECT_TRUE(rig.display.linkPicturesUp);
+}
+
 TEST(PowerEngineSerial, NoReplyBoxNeedsTheGraceTimeAndNoSettingsDialog) {
   EngineRig rig;
   OpenSerial(rig);
