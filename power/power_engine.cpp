@@ -262,7 +262,6 @@ void PowerEngine::HandleSerialReply(const std::string& reply) {
   const StatusParse parse = ParseStatusReply(LinkKind::Serial, reply, status_);
   if (!parse.accepted) return;
   menus_.SetControlCenterEnabled(true);
-  if (!parse.evaluate) return;
   ++acceptedStatusReplies_;
   battery_ = ComputeBatteryPercent(LinkKind::Serial, status_);
   ApplyStatusBits();

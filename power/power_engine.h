@@ -80,7 +80,7 @@ class PowerEngine : public TimerOwner {
   void SetSettingsDialogOpen(bool open) { settingsDialogOpen_ = open; }
 
   const UpsStatus& Status() const { return status_; }
-  // The battery as the last evaluated reply gave it.
+  // The battery as the last accepted status reply gave it.
   const BatteryReading& Battery() const { return battery_; }
   const LinkFlags& Flags() const { return flags_; }
   // The UPS answers on the link in use.
