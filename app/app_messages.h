@@ -14,6 +14,8 @@ constexpr UINT WM_APP_SHOW_LIBRARY_BOX = WM_APP + 4;    // "Cannot Load Library"
 
 // Registered messages the test inspector sends to read state across processes.
 constexpr char kInspectMenuStateMessage[] = "VoltarisInspectMenuState";   // wParam item, lParam 1: by position
-constexpr char kInspectAcceptedRepliesMessage[] = "VoltarisInspectAcceptedReplies";  // wParam 1: warnings still armed
+// wParam 0: status replies accepted; 1: warnings still armed; 2: the link
+// pictures' bitmaps (link in the low word, traffic in the high word).
+constexpr char kInspectAcceptedRepliesMessage[] = "VoltarisInspectAcceptedReplies";
 
 }  // namespace voltaris

@@ -45,7 +45,7 @@ PlotSample SampleOf(const UpsStatus& status, const BatteryReading& battery) {
   s.frequency = LeadingInteger(status.frequencyText);
   s.input = LeadingInteger(status.inputVoltageText);
   s.output = LeadingInteger(status.outputVoltageText);
-  s.temperature = LeadingInteger(status.temperatureText);
+  s.temperature = TemperatureDegrees(status.temperatureText).value_or(kNoPlotValue);
   s.load = LeadingInteger(status.loadText);
   return s;
 }
@@ -96,6 +96,7 @@ std::string PlotLatestText(PlotQuantity quantity, int value, const std::string& 
     case PlotQuantity::Load:
     case PlotQuantity::Battery: return number + " %    ";
     case PlotQuantity::Temperature:
+      if (value == kNoPlotValue) return std::string(kNoTemperatureText) + " C    ";
       // A sample too long for the space: the UPS's own reading instead.
       return (number.size() > 4 ? std::to_string(LeadingInteger(temperatureText)) : number) + " C    ";
     case PlotQuantity::Frequency: return number + " Hz    ";

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <climits>
 #include <string>
 
 #include "ups/ups_protocol.h"
@@ -15,6 +16,10 @@ constexpr int kPlotQuantities = 6;
 struct PlotSample {
   int input = 0, output = 0, load = 0, battery = 0, temperature = 0, frequency = 0;
 };
+
+// A sample's value when the UPS gave none (a temperature of 5 degrees or
+// less, or no number): the curve leaves a gap there instead of a false 0.
+constexpr int kNoPlotValue = INT_MIN;
 
 // The whole-number values of a reply; the battery as its gauge shows it.
 PlotSample SampleOf(const UpsStatus& status, const BatteryReading& battery);
@@ -46,7 +51,8 @@ int PlotHeightOf(PlotQuantity quantity, int value);
 // The x of record i: 12 pixels apart from the left edge.
 constexpr int PlotX(int record) { return 12 * record; }
 
-// The latest value's text beside a pane, units padded as the panes have them.
+// The latest value's text beside a pane, units padded as the panes have them
+// ("-- C    " for a temperature that is no reading).
 std::string PlotLatestText(PlotQuantity quantity, int value, const std::string& temperatureText);
 
 }  // namespace voltaris

@@ -118,13 +118,20 @@ void DataPlotWindow::PaintPane(HWND pane, PlotQuantity quantity) {
   HGDIOBJ oldPen = SelectObject(memory, pen);
   const int bottom = paint.Client().bottom - 1;
   const int last = samples_.Count(CurrentLink()) - 1;
+  bool joined = false;  // the previous sample was drawn: this one continues the curve
   for (int i = 0; i <= last; ++i) {
-    const int y = std::max(0, bottom - PlotHeightOf(quantity, samples_.Value(i, quantity)));
-    if (i == 0) {
-      MoveToEx(memory, PlotX(i), y, nullptr);
-    } else {
-      LineTo(memory, PlotX(i), y);
+    const int value = samples_.Value(i, quantity);
+    if (value == kNoPlotValue) {  // a gap where the UPS gave no reading
+      joined = false;
+      continue;
     }
+    const int y = std::max(0, bottom - PlotHeightOf(quantity, value));
+    if (joined) {
+      LineTo(memory, PlotX(i), y);
+    } else {
+      MoveToEx(memory, PlotX(i), y, nullptr);
+    }
+    joined = true;
   }
   SelectObject(memory, oldPen);
   DeleteObject(pen);

@@ -58,10 +58,9 @@ constexpr int kPictureWidth = 118, kPictureHeight = 52;
 
 }  // namespace
 
-bool GaugePanel::Create(HINSTANCE instance, HWND main, DataPlotWindow& plot, std::function<bool()> linkUp) {
+bool GaugePanel::Create(HINSTANCE instance, HWND main, DataPlotWindow& plot) {
   instance_ = instance;
   plot_ = &plot;
-  linkUp_ = std::move(linkUp);
   if (!OpenFrom<GaugePanel>(instance, main, IDD_GAUGE_PANEL)) return false;
   MoveWindow(hwnd_, 101, 79, 641, 366, TRUE);
   return true;
@@ -117,8 +116,10 @@ void GaugePanel::ZeroUsbGauges() {
 
 void GaugePanel::DisableTemperatureGauge() { EnableWindow(GetDlgItem(hwnd_, IDC_TEMPERATURE_BAR), FALSE); }
 
-// The pictures follow the link's state whenever they are drawn.
-void GaugePanel::ShowLinkPictures(bool) { InvalidatePictures(); }
+void GaugePanel::ShowLinkPictures(bool up) {
+  linkPictures_ = LinkPicturesOf(up);
+  InvalidatePictures();
+}
 
 void GaugePanel::ShowReadings(LinkKind link, const UpsStatus& status, const BatteryReading& battery) {
   ShowAll(ReadingsOf(status, battery));
@@ -138,9 +139,8 @@ void GaugePanel::PaintPictures(HDC dc) {
   DrawBitmapAt(dc, instance_, pictures_.battery, kBatteryAt.x, kBatteryAt.y);
   DrawBitmapAt(dc, instance_, pictures_.ups, kUpsAt.x, kUpsAt.y);
   DrawBitmapAt(dc, instance_, pictures_.type, kTypeAt.x, kTypeAt.y);
-  const LinkPictures link = LinkPicturesOf(linkUp_ && linkUp_());
-  DrawBitmapAt(dc, instance_, link.link, kLinkAt.x, kLinkAt.y);
-  DrawBitmapAt(dc, instance_, link.traffic, kTrafficAt.x, kTrafficAt.y);
+  DrawBitmapAt(dc, instance_, linkPictures_.link, kLinkAt.x, kLinkAt.y);
+  DrawBitmapAt(dc, instance_, linkPictures_.traffic, kTrafficAt.x, kTrafficAt.y);
 }
 
 void GaugePanel::PaintScales(HDC dc) {

@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include <functional>
-
 #include "app/data_plot_win.h"
 #include "app/gauge_readings.h"
 #include "gui/dialog_win.h"
@@ -17,8 +15,7 @@ namespace voltaris {
 class GaugePanel : public GaugePort, public SkinnedDialog {
  public:
   // Creates the panel (template 104) in `main` at (101,79), 641 x 366.
-  // `linkUp` tells, at each repaint, which link pictures to show.
-  bool Create(HINSTANCE instance, HWND main, DataPlotWindow& plot, std::function<bool()> linkUp);
+  bool Create(HINSTANCE instance, HWND main, DataPlotWindow& plot);
 
   void ZeroGauges() override;
   void ZeroUsbGauges() override;
@@ -26,6 +23,8 @@ class GaugePanel : public GaugePort, public SkinnedDialog {
   void ShowLinkPictures(bool up) override;
   void ShowReadings(LinkKind link, const UpsStatus& status, const BatteryReading& battery) override;
   void RefreshPlot() override { plot_->Refresh(); }
+  // The bitmaps the link pictures are drawn with (the test inspector asks).
+  LinkPictures ShownLinkPictures() const { return linkPictures_; }
 
  private:
   template <typename Dialog>
@@ -46,7 +45,9 @@ class GaugePanel : public GaugePort, public SkinnedDialog {
   HFONT scaleFont_ = nullptr;  // the titles' font is the dialog's label font
   HBRUSH readoutBrush_ = nullptr;
   StatusPictures pictures_ = PicturesOf(UpsStatus{});
-  std::function<bool()> linkUp_;
+  // Down until the engine says otherwise: every repaint draws what it said
+  // last, so a lost link stays drawn lost.
+  LinkPictures linkPictures_ = LinkPicturesOf(false);
 };
 
 }  // namespace voltaris

@@ -19,7 +19,8 @@ GaugeReadings ReadingsOf(const UpsStatus& status, const BatteryReading& battery)
   r.output = Reading(status.outputVoltageText, " V");
   r.load = Reading(status.loadText, "%");
   r.battery = {battery.readout, battery.gaugePosition};
-  r.temperature = Reading(status.temperatureText, " C");
+  // No reading leaves the bar empty and says so in the readout.
+  r.temperature = {TemperatureReadout(status.temperatureText), TemperatureDegrees(status.temperatureText).value_or(0)};
   r.frequency = Reading(status.frequencyText, " Hz");
   return r;
 }

@@ -17,7 +17,8 @@ struct GaugeReadings {
   GaugeReading input, output, load, battery, temperature, frequency;
 };
 
-// Each value is the whole-number part of the UPS's text: "230.4" is "230 V".
+// Each value is the whole-number part of the UPS's text: "230.4" is "230 V";
+// a temperature that is no reading shows "-- C" over an empty bar.
 GaugeReadings ReadingsOf(const UpsStatus& status, const BatteryReading& battery);
 // What the panel shows with no UPS: "0 V", "0 V", "0 %", "0 %", "0 C", "0 Hz".
 GaugeReadings ZeroReadings();

@@ -182,7 +182,7 @@ LRESULT MainWindow::OnCreate() {
   SettingsDialog::RegisterPageBar(instance);
   bars.Create(instance, hwnd, *this);
   dataPlot.Attach(instance, hwnd, [this] { return parts ? parts->engine.Link() : LinkKind::Serial; });
-  gauges.Create(instance, hwnd, dataPlot, [this] { return parts && parts->engine.LinkPicturesUp(); });
+  gauges.Create(instance, hwnd, dataPlot);
   about.Attach(instance, hwnd);
 
   ChangeToWorkingDirectory();
@@ -437,6 +437,10 @@ LRESULT MainWindow::OnInspect(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == inspectMenuState) return GetMenuState(menu, static_cast<UINT>(wParam), lParam ? MF_BYPOSITION : MF_BYCOMMAND);
   if (!parts) return 0;
   if (wParam == 0) return parts->engine.AcceptedStatusReplies();
+  if (wParam == 2) {
+    const LinkPictures shown = gauges.ShownLinkPictures();
+    return MAKELONG(shown.link, shown.traffic);
+  }
   // Whether the mains and battery warnings are still armed: each fires once.
   return (parts->power.firstMainsWarningArmed ? 1 : 0) | (parts->power.batteryLowWarningArmed ? 2 : 0);
 }

@@ -55,7 +55,8 @@ ShareSnapshot MakeShareSnapshot(const UpsStatus& status, const BatteryReading& b
   add("output.voltage", NumberText(status.outputVoltageText));
   add("ups.load", status.loadPercentText);
   add("ups.status", StatusWords(status, forcedShutdown));
-  add("ups.temperature", NumberText(status.temperatureText));
+  // Left out when there is no reading: a client reads "not supported", not 0.
+  add("ups.temperature", TemperatureDegrees(status.temperatureText) ? NumberText(status.temperatureText) : "");
   add("ups.type", status.standbyType ? "offline / line interactive" : "online");
   return snapshot;
 }

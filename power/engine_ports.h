@@ -19,6 +19,7 @@ class GaugePort {
   virtual void ZeroGauges() = 0;
   virtual void ZeroUsbGauges() = 0;  // temperature, frequency, battery, output, input bars
   virtual void DisableTemperatureGauge() = 0;
+  // The two link pictures, up or down; they show that until told otherwise.
   virtual void ShowLinkPictures(bool up) = 0;
   // The readouts, bars and status pictures, and a sample for the data plot
   // when it is open (over USB the plot is redrawn at once).

@@ -32,13 +32,10 @@ void HistoryRecorder::OnTimer(unsigned id) {
 }
 
 void HistoryRecorder::WriteConnectedRow(unsigned timer) {
-  // A reading of 5 degrees or less is not trusted: no row, no note used.
-  if (LeadingInteger(status_.temperatureText) > 5) {
-    std::vector<std::string> row = ConnectedRow(timer);
-    const LocalDateTime now = clock_.Now();
-    row.insert(row.begin(), {PlainDate(now), PlainTime(now)});
-    records_.AppendHistoryRow(row);
-  }
+  std::vector<std::string> row = ConnectedRow(timer);
+  const LocalDateTime now = clock_.Now();
+  row.insert(row.begin(), {PlainDate(now), PlainTime(now)});
+  records_.AppendHistoryRow(row);
   s_.previousFlags = status_.statusBits.substr(0, 5);
   FirstRow(kTimerHistoryUsbDown) = true;
   FirstRow(kTimerHistorySerialDown) = true;
@@ -54,7 +51,7 @@ void HistoryRecorder::WriteDisconnectedRow(unsigned timer) {
 std::vector<std::string> HistoryRecorder::ConnectedRow(unsigned timer) {
   return {Whole(status_.inputVoltageText, " V"),  Whole(status_.outputVoltageText, " V"),
           status_.loadPercentText + "%   ",       BatteryLevel(),
-          Whole(status_.temperatureText, " C"),   Whole(status_.frequencyText, " Hz"),
+          TemperatureReadout(status_.temperatureText), Whole(status_.frequencyText, " Hz"),
           StatusColumn(timer)};
 }
 

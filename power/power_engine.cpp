@@ -184,7 +184,9 @@ void PowerEngine::OnSerialOpen(bool opened) {
     flags_.serialPortOpened = 1;
     timers_.Arm(kTimerRatingQuery, kQueryPeriodMs);
     timers_.Arm(kTimerStatusQuery, kQueryPeriodMs);
-    gauges_.ShowLinkPictures(true);
+    // A port opened again for a UPS that went silent is no link yet: the
+    // pictures come up with its next reply.
+    if (!flags_.redrawLinkPictures) gauges_.ShowLinkPictures(true);
     return;
   }
   flags_.serialLinkUp = 0;
@@ -260,7 +262,6 @@ void PowerEngine::HandleSerialReply(const std::string& reply) {
   const StatusParse parse = ParseStatusReply(LinkKind::Serial, reply, status_);
   if (!parse.accepted) return;
   menus_.SetControlCenterEnabled(true);
-  if (!parse.evaluate) return;
   ++acceptedStatusReplies_;
   battery_ = ComputeBatteryPercent(LinkKind::Serial, status_);
   ApplyStatusBits();

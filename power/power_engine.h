@@ -28,7 +28,8 @@ struct LinkFlags {
   int noReplyReportAllowed = 1;  // settings quiet: 0 while the settings dialog is open, and 2 s after
   int logSerialUp = 1, logSerialDown = 1, logUsbUp = 1, logUsbDown = 1;
   int historySerialUpArmed = 1, historySerialDownArmed = 1, historyUsbUpArmed = 1, historyUsbDownArmed = 1;
-  int redrawLinkPictures = 0, usbGaugesShown = 0;
+  int redrawLinkPictures = 0;    // the pictures went down with a silent UPS: up at its next reply
+  int usbGaugesShown = 0;
   int missedReplies = 0;         // consecutive serial queries without an answer
 };
 
@@ -79,11 +80,9 @@ class PowerEngine : public TimerOwner {
   void SetSettingsDialogOpen(bool open) { settingsDialogOpen_ = open; }
 
   const UpsStatus& Status() const { return status_; }
-  // The battery as the last evaluated reply gave it.
+  // The battery as the last accepted status reply gave it.
   const BatteryReading& Battery() const { return battery_; }
   const LinkFlags& Flags() const { return flags_; }
-  // The link pictures: the serial port is open, or the USB UPS answers.
-  bool LinkPicturesUp() const { return link_ == LinkKind::Usb ? flags_.usbLinkUp : flags_.serialPortOpened; }
   // The UPS answers on the link in use.
   bool UpsAnswering() const { return link_ == LinkKind::Usb ? flags_.usbLinkUp : flags_.serialLinkUp; }
   LinkKind Link() const { return link_; }

@@ -124,12 +124,22 @@ StatusParse ParseStatusReply(LinkKind link, const std::string& reply, UpsStatus&
   status.statusBits = Field(reply, 38 + o, link == LinkKind::Usb ? 8 : 5);
   status.loadPercent = LeadingInteger(status.loadText);
   status.loadPercentText = std::to_string(status.loadPercent);
-  // A serial UPS reporting 5 degrees or less is taken to be sending rubbish.
-  const bool evaluate = link == LinkKind::Usb || LeadingInteger(status.temperatureText) > 5;
   // b2 lies beyond the five bits kept for a serial reply; it is read from the
   // reply itself so that both links report a running self-test.
-  if (evaluate) status.testInProgress = Field(reply, 43 + o, 1) == "1";
-  return {true, evaluate};
+  status.testInProgress = Field(reply, 43 + o, 1) == "1";
+  return {true};
+}
+
+std::optional<int> TemperatureDegrees(const std::string& temperatureText) {
+  constexpr int kWarmestUntrusted = 5;  // whole degrees; "--.-" reads as 0
+  const int degrees = LeadingInteger(temperatureText);
+  if (degrees <= kWarmestUntrusted) return std::nullopt;
+  return degrees;
+}
+
+std::string TemperatureReadout(const std::string& temperatureText) {
+  const std::optional<int> degrees = TemperatureDegrees(temperatureText);
+  return (degrees ? std::to_string(*degrees) : std::string(kNoTemperatureText)) + " C";
 }
 
 bool ParseRatingReply(LinkKind link, const std::string& reply, UpsStatus& status) {

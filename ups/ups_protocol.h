@@ -93,14 +93,23 @@ struct UpsStatus {
 };
 
 struct StatusParse {
-  bool accepted = false;  // the reply had the status length: its texts were copied
-  bool evaluate = false;  // and its values may be acted on (serial: temperature above 5)
+  bool accepted = false;  // the reply had the status length and shape: its texts were copied
 };
 
-// A status reply is accepted on its length alone (47 serial, 48 USB); its
-// fields are then copied. Serial replies reporting 5 degrees or less are
-// kept as texts but not evaluated.
+// A status reply is accepted on its length and shape (47 serial, 48 USB);
+// its fields are then copied, whatever its temperature reads.
 StatusParse ParseStatusReply(LinkKind link, const std::string& reply, UpsStatus& status);
+
+// The temperature in whole degrees, or none. A UPS without a sensor sends
+// "00.0" or "--.-", which cannot be told from a very cold one: a reading of
+// 5 degrees or less, or no number at all, is shown as no reading. It is the
+// temperature alone that is unknown; the other readings and the bits stand.
+std::optional<int> TemperatureDegrees(const std::string& temperatureText);
+// What stands in for the number of degrees while there is none.
+constexpr char kNoTemperatureText[] = "--";
+// The temperature as the gauge and the history rows show it: "25 C", or
+// "-- C" with no reading (not "0 C", which would be a reading).
+std::string TemperatureReadout(const std::string& temperatureText);
 
 // A rating reply (22 serial, 23 USB) sets the rated battery voltage text.
 bool ParseRatingReply(LinkKind link, const std::string& reply, UpsStatus& status);

@@ -3,7 +3,8 @@
 # "  AC Fail!" and today's AC Fail count are written; the mains' return
 # closes it after the yellow blinks with "  AC Restore!". A second failure
 # that lasts counts BatteryTime down to zero: the program ends in order and
-# Windows (here the Wine session) is shut down.
+# Windows (here the Wine session) is shut down. The UPS has no temperature
+# sensor ("--.-"): it is watched all the same, its temperature shown unknown.
 source "$(dirname "$0")/lib.sh"
 e2e_init countdown_mains 200
 e2e_sim
@@ -12,6 +13,9 @@ set_setting CutACTimeMessage 1
 set_setting BatteryTime 1
 e2e_start_app
 wait_event 30 "  COM UPS is Connected!" || fail "never connected"
+sim_control "temperature none" >/dev/null
+temperature_unknown() { [ "$(inspect text Voltaris 1114)" = "-- C" ]; }
+wait_until 10 temperature_unknown || fail "temperature readout: $(inspect text Voltaris 1114)"
 
 sim_control "mains fail" >/dev/null
 wait_until 10 countdowns_open 1 || fail "no count-down window after the mains failed"

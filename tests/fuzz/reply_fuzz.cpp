@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The same bytes as a status reply, padded or cut to the accepted length.
     std::string asStatus = reply;
     asStatus.resize(voltaris::StatusLength(link), '0');
-    if (voltaris::ParseStatusReply(link, asStatus, status).evaluate) {
+    if (voltaris::ParseStatusReply(link, asStatus, status).accepted) {
       voltaris::ApplyStatusBits(status);
       voltaris::ComputeBatteryPercent(link, status);
     }

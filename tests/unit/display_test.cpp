@@ -133,6 +133,33 @@ TEST(DataPlot, SamplesAndLatestTexts) {
   EXPECT_EQ(PlotLatestText(PlotQuantity::Temperature, 12345, "31.0"), "31 C    ");
 }
 
+// 5 degrees or less, or no number: the gauge, the plot's latest value and
+// its curve show no reading rather than a false 0.
+TEST(GaugeReadings, ATemperatureThatIsNoReadingShowsDashes) {
+  const struct {
+    const char* field;
+    const char* readout;
+    int position;
+    const char* plotText;
+  } temperatures[] = {{"--.-", "-- C", 0, "-- C    "},
+                      {"05.0", "-- C", 0, "-- C    "},
+                      {"06.0", "6 C", 6, "6 C    "}};
+  for (const auto& t : temperatures) {
+    SCOPED_TRACE(t.field);
+    UpsStatus status = Status();
+    status.temperatureText = t.field;
+    const GaugeReading gauge = ReadingsOf(status, Battery(87, "87 %")).temperature;
+    EXPECT_EQ(gauge.readout, t.readout);
+    EXPECT_EQ(gauge.position, t.position);
+    PlotSamples samples;
+    samples.Append(LinkKind::Serial, SampleOf(status, Battery(87, "87 %")));
+    const int sample = samples.Value(0, PlotQuantity::Temperature);
+    EXPECT_EQ(sample == kNoPlotValue, t.position == 0);
+    EXPECT_EQ(PlotLatestText(PlotQuantity::Temperature, sample, status.temperatureText), t.plotText);
+    EXPECT_EQ(samples.Value(0, PlotQuantity::InputVoltage), 230);  // the other readings stand
+  }
+}
+
 // Each zone on both sides of each bound.
 TEST(ButtonBars, ZonesIncludeTheirBounds) {
   EXPECT_EQ(LeftBarZoneAt(21, 96), BarAction::Settings);

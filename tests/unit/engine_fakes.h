@@ -60,11 +60,12 @@ class FakeTimers : public TimerPort {
 class FakeGauges : public GaugePort {
  public:
   int zeroed = 0, usbZeroed = 0, readings = 0;
-  int linkUpPictures = 0, linkDownPictures = 0, plotRefreshes = 0;
+  int plotRefreshes = 0;
+  bool linkPicturesUp = false;  // what the pictures show: the last call's
   void ZeroGauges() override { ++zeroed; }
   void ZeroUsbGauges() override { ++usbZeroed; }
   void DisableTemperatureGauge() override {}
-  void ShowLinkPictures(bool up) override { ++(up ? linkUpPictures : linkDownPictures); }
+  void ShowLinkPictures(bool up) override { linkPicturesUp = up; }
   void ShowReadings(LinkKind, const UpsStatus&, const BatteryReading&) override { ++readings; }
   void RefreshPlot() override { ++plotRefreshes; }
 };

@@ -60,14 +60,19 @@ TEST(HistoryRecorder, ConnectedRowTextsAndFirstRowMarks) {
   EXPECT_EQ(rig.Tick(Reply("00001"), kTimerHistoryUsbUp), "UPS is Connected!");  // each timer its own mark
 }
 
-TEST(HistoryRecorder, TemperatureFiveWritesNoRowUsesNoNoteButStillMarksTheOfflineTimers) {
+// A row for every tick while the UPS answers; a temperature of 5 degrees or
+// less, or none, keeps its column with the reading unknown.
+TEST(HistoryRecorder, ATemperatureOfFiveOrNoNumberKeepsTheRowWithTheTemperatureUnknown) {
   HistoryRig rig;
   rig.Offline();
   rig.parts.history.Notes().batteryLowOpened = true;
-  EXPECT_EQ(rig.Tick(Reply("00001", "13.6", "05.0")), "<no row>");
-  EXPECT_TRUE(rig.parts.history.Notes().batteryLowOpened);
+  EXPECT_EQ(rig.Tick(Reply("00001", "13.6", "05.0")), "UPS Battery Low!");
+  EXPECT_EQ(rig.Rows().back(), "220 V|219 V|12%   |50%   |-- C|50 Hz|UPS Battery Low!");
+  rig.Tick(Reply("00001", "13.6", "--.-"));
+  EXPECT_EQ(rig.Rows().back(), "220 V|219 V|12%   |50%   |-- C|50 Hz| ");
+  rig.Tick(Reply("00001", "13.6", "06.0"));  // 6 is above the limit
+  EXPECT_EQ(rig.Rows().back(), "220 V|219 V|12%   |50%   |6 C|50 Hz| ");
   EXPECT_EQ(rig.Offline(), "N/A|N/A|0%|0%|N/A|N/A|UPS is DisConnected!");
-  EXPECT_EQ(rig.Tick(Reply("00001", "13.6", "06.0")), "UPS Battery Low!");  // 6 is above the limit
 }
 
 TEST(HistoryRecorder, BatteryFullThresholdsFor24Volts) {

@@ -94,20 +94,37 @@ TEST(PowerEngineSerial, TwoCharacterReplyConnectsThenDropsTheLink) {
   EXPECT_EQ(rig.Events().size(), 1u);
 }
 
-TEST(PowerEngineSerial, LowTemperatureReplyEnablesTheMenuButChangesNothingElse) {
-  EngineRig rig;
-  rig.Settings("[AlarmMessage]\nCutACTimeMessage=5\n");
-  OpenSerial(rig);
-  rig.menus.controlCenter = false;
-  std::string cold = WithBits(kHealthy, "11011");
-  cold.replace(33, 4, "04.0");
-  rig.engine.OnSerialRead(true, cold);
-  EXPECT_TRUE(rig.menus.controlCenter);
-  EXPECT_EQ(rig.engine.Status().temperatureText, "04.0 ");
-  EXPECT_EQ(rig.display.readings, 0);
-  EXPECT_EQ(rig.engine.Status().mainsFailed, 0);
-  EXPECT_FALSE(rig.timers.IsArmed(kTimerMainsFailDelay));
-  EXPECT_FALSE(rig.timers.IsArmed(kTimerBatteryLowOpen));
+// A cold UPS, or one without a sensor, is watched like any other: only its
+// temperature is shown as unknown.
+TEST(PowerEngineSerial, AColdOrSensorlessUpsIsWarnedForAndRecordedWithItsTemperatureUnknown) {
+  const struct {
+    const char* field;
+    const char* historyColumn;
+  } temperatures[] = {{"04.0", "-- C"}, {"--.-", "-- C"}, {"05.0", "-- C"}, {"06.0", "6 C"}};
+  for (const auto& t : temperatures) {
+    SCOPED_TRACE(t.field);
+    EngineRig rig;
+    rig.Settings("[AlarmMessage]\nCutACTimeMessage=5\n[DataRecord]\nHistoryZiLiao=1\nHistoryTimerDelay=1\n");
+    OpenSerial(rig);
+    rig.menus.controlCenter = false;
+    std::string cold = WithBits(kHealthy, "11011");
+    cold.replace(33, 4, t.field);
+    rig.engine.OnSerialRead(true, cold);
+    EXPECT_TRUE(rig.menus.controlCenter);
+    EXPECT_EQ(rig.engine.AcceptedStatusReplies(), 1);
+    EXPECT_EQ(rig.display.readings, 1);
+    EXPECT_EQ(rig.engine.Status().mainsFailed, 1);
+    EXPECT_EQ(rig.timers.armed[kTimerMainsFailDelay].periodMs, 5000u);
+    EXPECT_TRUE(rig.timers.IsArmed(kTimerBatteryLowOpen));
+    ASSERT_TRUE(rig.timers.IsArmed(kTimerHistorySerialUp));
+    rig.Run(1000);
+    std::vector<std::string> temperaturesRecorded;
+    rig.store.ReadAll(RecordTable::History, {"Temperature"},
+                      [&](const auto& row) { temperaturesRecorded.push_back(row[0]); });
+    EXPECT_EQ(temperaturesRecorded, std::vector<std::string>{t.historyColumn});
+    rig.Run(4000);  // CutACTimeMessage after the reply: the count-down window
+    EXPECT_EQ(rig.Count("  AC Fail!"), 1);
+  }
 }
 
 TEST(PowerEngineSerial, LongMainsFailureArmsTheWarningOnce) {
@@ -140,6 +157,28 @@ TEST(PowerEngineSerial, SilentUpsIsLoggedLostOnceAndFoundAgainOnce) {
   rig.engine.OnSerialRead(true, "");
   rig.engine.OnSerialRead(true, kHealthy);
   EXPECT_EQ(rig.Events().size(), 3u);
+}
+
+TEST(PowerEngineSerial, TheLinkPicturesGoDownWithASilentUpsAndUpWithItsNextReply) {
+  EngineRig rig;
+  OpenSerial(rig);
+  EXPECT_TRUE(rig.display.linkPicturesUp);  // the port is open
+  rig.engine.OnSerialRead(true, kHealthy);
+  rig.engine.OnSerialRead(true, "");
+  EXPECT_FALSE(rig.display.linkPicturesUp);
+  rig.engine.OnSerialRead(true, "");
+  rig.engine.OnSerialRead(true, "");  // the third: lost, the port is opened afresh
+  rig.Run(1000);
+  rig.engine.OnSerialOpen(true);
+  EXPECT_FALSE(rig.display.linkPicturesUp);  // an open port is no answer
+  rig.engine.OnSerialRead(true, "");
+  EXPECT_FALSE(rig.display.linkPicturesUp);
+  rig.engine.OnSerialRead(true, kHealthy);
+  EXPECT_TRUE(rig.display.linkPicturesUp);
+  rig.engine.OnSerialOpen(false);  // the adapter pulled out
+  EXPECT_FALSE(rig.display.linkPicturesUp);
+  rig.engine.OnSerialOpen(true);
+  EXPECT_TRUE(rig.display.linkPicturesUp);
 }
 
 TEST(PowerEngineSerial, NoReplyBoxNeedsTheGraceTimeAndNoSettingsDialog) {

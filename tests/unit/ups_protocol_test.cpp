@@ -60,7 +60,6 @@ TEST(StatusReply, SerialReplyFillsTheTextsAndFlags) {
   UpsStatus s;
   const auto parse = ParseStatusReply(LinkKind::Serial, kStatus, s);
   ASSERT_TRUE(parse.accepted);
-  EXPECT_TRUE(parse.evaluate);
   EXPECT_EQ(s.inputVoltageText, "220.0");
   EXPECT_EQ(s.inputFaultVoltageText, "221.0");
   EXPECT_EQ(s.outputVoltageText, "219.0");
@@ -106,17 +105,35 @@ TEST(StatusReply, OnlyTheExactLengthIsAccepted) {
   EXPECT_FALSE(ParseStatusReply(LinkKind::Usb, "x" + kStatus.substr(0, 46) + "x", s).accepted);  // no CR
 }
 
-TEST(StatusReply, LowTemperatureKeepsTheTextsButIsNotEvaluatedOverSerial) {
-  std::string cold = kStatus;
-  cold.replace(33, 4, "04.0");
-  cold[38] = '1';
-  UpsStatus s;
-  const auto parse = ParseStatusReply(LinkKind::Serial, cold, s);
-  EXPECT_TRUE(parse.accepted);
-  EXPECT_FALSE(parse.evaluate);
-  EXPECT_EQ(s.temperatureText, "04.0 ");
-  EXPECT_EQ(s.mainsFailed, 0);  // no status-bit handling for this reply
-  EXPECT_TRUE(ParseStatusReply(LinkKind::Usb, "x" + cold, s).evaluate);
+// A cold UPS, or one without a sensor, is still a UPS: its reply is taken
+// whole, and only its temperature is no reading.
+TEST(StatusReply, ATemperatureOfFiveOrLessOrNoNumberIsNoReadingButTheReplyCounts) {
+  const struct {
+    const char* field;
+    std::optional<int> degrees;
+    const char* readout;
+  } temperatures[] = {
+      {"04.0", std::nullopt, "-- C"}, {"--.-", std::nullopt, "-- C"},  // a sensorless unit
+      {"00.0", std::nullopt, "-- C"}, {"05.0", std::nullopt, "-- C"},
+      {"05.9", std::nullopt, "-- C"},  // whole degrees, as the rule reads
+      {"06.0", 6, "6 C"},             {"25.0", 25, "25 C"},
+  };
+  for (const auto& t : temperatures) {
+    SCOPED_TRACE(t.field);
+    std::string reply = kStatus;
+    reply.replace(33, 4, t.field);
+    reply.replace(38, 8, "10001100");  // mains failed, self-test running
+    for (LinkKind link : {LinkKind::Serial, LinkKind::Usb}) {
+      UpsStatus s;
+      ASSERT_TRUE(ParseStatusReply(link, link == LinkKind::Usb ? "x" + reply : reply, s).accepted);
+      EXPECT_EQ(s.temperatureText, std::string(t.field) + " ");
+      EXPECT_EQ(s.testInProgress, 1);
+      ApplyStatusBits(s);
+      EXPECT_EQ(s.mainsFailed, 1);
+      EXPECT_EQ(TemperatureDegrees(s.temperatureText), t.degrees);
+      EXPECT_EQ(TemperatureReadout(s.temperatureText), t.readout);
+    }
+  }
 }
 
 TEST(StatusReply, AnythingButZeroInB6IsBatteryLowButSuchAReplyIsNotAccepted) {

@@ -136,14 +136,43 @@ TEST(ShareSnapshot, WritesReadingsAsNumbersAndLeavesGarbledFieldsAsSent) {
   status.outputVoltageText = "0.5.0";
   status.frequencyText = "05.00";
   status.batteryVoltageText = "00.00";
-  status.temperatureText = " -1.0";
+  status.temperatureText = "030.0";
   const ShareSnapshot s = Snapshot(LinkKind::Serial, status, true, false);
   EXPECT_EQ(ValueOf(s, "input.voltage"), "0.0");
   EXPECT_EQ(ValueOf(s, "input.voltage.fault"), "50.0");
   EXPECT_EQ(ValueOf(s, "output.voltage"), "0.5.0");
   EXPECT_EQ(ValueOf(s, "input.frequency"), "5.00");
   EXPECT_EQ(ValueOf(s, "battery.voltage"), "0.00");
-  EXPECT_EQ(ValueOf(s, "ups.temperature"), "-1.0");
+  EXPECT_EQ(ValueOf(s, "ups.temperature"), "30.0");
+}
+
+// 5 degrees or less, or no number, is no reading: a client is told the
+// variable is not there rather than shown a temperature the UPS never had.
+TEST(ShareSnapshot, LeavesTheTemperatureOutWhenThereIsNoReading) {
+  const struct {
+    const char* field;
+    const char* published;
+  } temperatures[] = {{"--.-", "(none)"}, {"00.0", "(none)"}, {"04.0", "(none)"}, {"05.0", "(none)"},
+                      {"06.0", "6.0"},    {"-1.0", "(none)"}};
+  for (const auto& t : temperatures) {
+    std::string reply = kMainsFailed;
+    reply.replace(33, 4, t.field);
+    const ShareSnapshot s = Snapshot(LinkKind::Serial, Parsed(LinkKind::Serial, reply), true, false);
+    EXPECT_EQ(ValueOf(s, "ups.temperature"), t.published) << t.field;
+    EXPECT_EQ(ValueOf(s, "ups.status"), "OB") << t.field;
+  }
+}
+
+TEST(UpsShare, AColdOrSensorlessUpsKeepsTheDataFresh) {
+  ShareRig rig;
+  std::string sensorless = kMainsFailed;
+  sensorless.replace(33, 4, "--.-");
+  rig.RunWith(sensorless, 2);
+  ASSERT_FALSE(rig.share.published.back().stale);
+  EXPECT_EQ(StatusOf(rig.share.published.back()), "OB");
+  EXPECT_EQ(ValueOf(rig.share.published.back(), "ups.temperature"), "(none)");
+  rig.RunWith(sensorless, 10);
+  EXPECT_FALSE(rig.share.published.back().stale);
 }
 
 TEST(ShareSnapshot, StatusWordsFollowTheBits) {

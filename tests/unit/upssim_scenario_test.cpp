@@ -35,7 +35,7 @@ TEST(Scenario, RejectsBadLinesNamingTheLine) {
       {"at -1 mains ok\n", "line 1: expected \"at <seconds> <action>\""},
       {"mains ok\n", "line 1: expected \"at <seconds> <action>\""},
       {"at 1 battery ramp 11 over\n", "line 1: expected \"battery <volts> |"},
-      {"at 1 temperature 1e999\n", "line 1: expected \"temperature <celsius>\""},
+      {"at 1 temperature 1e999\n", "line 1: expected \"temperature <celsius>|none\""},
       {"at 1 noise 0\n", "line 1: expected \"noise <bytes>\""},
   };
   for (const auto& c : cases) {
@@ -67,4 +67,8 @@ TEST(Actions, ChangeTheModelAndTheLink) {
   EXPECT_TRUE(link.unplugged);
   EXPECT_EQ(link.cutReplyTo, 20);
   EXPECT_EQ(link.noiseBytes, 3);
+  const auto sensorless = ParseAction("temperature none");
+  ASSERT_TRUE(sensorless.action) << sensorless.error;
+  upssim::ApplyAction(*sensorless.action, ups, link, 0);
+  EXPECT_EQ(ups.StatusLine(0).substr(33, 4), "--.-");
 }

@@ -22,6 +22,8 @@
 //   inspect menustate SELECTOR ITEM [bypos]  ENABLED, GRAYED, CHECKED or MISSING
 //   inspect replies SELECTOR             status replies the program has accepted
 //   inspect warnings SELECTOR            whether the mains and battery warnings are still armed
+//   inspect linkpictures SELECTOR        the bitmaps the gauge panel draws its link pictures with:
+//                                        "LINK TRAFFIC" (138 140 up, 137 139 down)
 //   inspect origin SELECTOR              client origin in screen coordinates
 //   inspect rect SELECTOR                window rectangle: left top right bottom
 //   inspect command SELECTOR ID          posts WM_COMMAND
@@ -482,14 +484,16 @@ int main(int argc, char** argv) {
     std::printf("%s\n", s == 0xFFFFFFFFu ? "MISSING"
                         : (s & MF_GRAYED) ? "GRAYED"
                         : (s & MF_CHECKED) ? "CHECKED" : "ENABLED");
-  } else if (verb == "replies" || verb == "warnings") {
-    const WPARAM what = verb == "warnings";
+  } else if (verb == "replies" || verb == "warnings" || verb == "linkpictures") {
+    const WPARAM what = verb == "replies" ? 0 : verb == "warnings" ? 1 : 2;
     DWORD_PTR value = 0;
     if (!SendMessageTimeoutA(hwnd, RegisterWindowMessageA(kAcceptedRepliesMessage), what, 0, SMTO_ABORTIFHUNG, 2000,
                              &value)) {
       return 1;
     }
-    if (what) {
+    if (what == 2) {
+      std::printf("%u %u\n", LOWORD(value), HIWORD(value));
+    } else if (what == 1) {
       std::printf("mains %s battery %s\n", (value & 1) ? "armed" : "fired", (value & 2) ? "armed" : "fired");
     } else {
       std::printf("%lu\n", static_cast<unsigned long>(value));

@@ -57,8 +57,8 @@ const Grammar kGrammar[] = {
     {"fault", "fault on|off", [](const auto& w) { return w.size() == 2 && OnOff(w[1]); }},
     {"type", "type standby|online",
      [](const auto& w) { return w.size() == 2 && (w[1] == "standby" || w[1] == "online"); }},
-    {"temperature", "temperature <celsius>",
-     [](const auto& w) { return w.size() == 2 && Value(w[1], 0, 99.9); }},
+    {"temperature", "temperature <celsius>|none",
+     [](const auto& w) { return w.size() == 2 && (w[1] == "none" || Value(w[1], 0, 99.9)); }},
     {"load", "load <percent>", [](const auto& w) { return w.size() == 2 && Value(w[1], 0, 999); }},
     {"input", "input <volts>", [](const auto& w) { return w.size() == 2 && Value(w[1], 0, 999.9); }},
     {"output", "output <volts>", [](const auto& w) { return w.size() == 2 && Value(w[1], 0, 999.9); }},
@@ -102,7 +102,7 @@ void ApplyAction(const Action& a, UpsModel& model, LinkEffects& link, double now
   } else if (a.verb == "type") {
     model.SetStandbyType(w[1] == "standby");
   } else if (a.verb == "temperature") {
-    model.SetTemperature(Number(w[1]));
+    model.SetTemperature(w[1] == "none" ? std::nullopt : std::optional<double>(Number(w[1])));
   } else if (a.verb == "load") {
     model.SetLoad(static_cast<int>(Number(w[1])));
   } else if (a.verb == "input") {

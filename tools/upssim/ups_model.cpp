@@ -166,11 +166,13 @@ std::string UpsModel::StatusLine(double now) const {
       mainsFailed_ ? '1' : '0', BatteryLow(now) ? '1' : '0', '0', fault_ ? '1' : '0',
       standby_ ? '1' : '0',     testEnd_ ? '1' : '0',        offAt_ ? '1' : '0',
       beeper_ ? '1' : '0',      '\0'};
+  char temperature[16] = "--.-";
+  if (temperature_) std::snprintf(temperature, sizeof temperature, "%04.1f", Clamp(*temperature_, 99.9));
   char line[64];
-  std::snprintf(line, sizeof line, "(%05.1f %05.1f %05.1f %03d %04.1f %04.1f %04.1f %s\r",
+  std::snprintf(line, sizeof line, "(%05.1f %05.1f %05.1f %03d %04.1f %04.1f %s %s\r",
                 Clamp(input, 999.9), Clamp(fault, 999.9), on ? Clamp(output_, 999.9) : 0.0,
                 on ? std::clamp(load_, 0, 999) : 0, Clamp(frequency_, 99.9),
-                Clamp(BatteryVoltage(now), 99.9), Clamp(temperature_, 99.9), bits);
+                Clamp(BatteryVoltage(now), 99.9), temperature, bits);
   return line;
 }
 

@@ -39,7 +39,8 @@ class UpsModel {
   void SetBatteryLowForced(bool low) { batteryLowForced_ = low; }
   void SetFault(bool fault) { fault_ = fault; }
   void SetStandbyType(bool standby) { standby_ = standby; }
-  void SetTemperature(double celsius) { temperature_ = celsius; }
+  // None: a UPS without a sensor, which sends "--.-".
+  void SetTemperature(std::optional<double> celsius) { temperature_ = celsius; }
   void SetLoad(int percent) { load_ = percent; }
   void SetInputVoltage(double volts) { input_ = volts; }
   void SetOutputVoltage(double volts) { output_ = volts; }
@@ -60,7 +61,8 @@ class UpsModel {
   bool StartSwitchOff(const std::string& command, double now);
 
   double timeScale_;
-  double input_ = 220.0, output_ = 220.0, frequency_ = 50.0, temperature_ = 25.0;
+  double input_ = 220.0, output_ = 220.0, frequency_ = 50.0;
+  std::optional<double> temperature_ = 25.0;
   double lastFaultInput_ = 220.0;
   int load_ = 12;
   double battery_ = 13.6, ratedBattery_ = 12.0;
