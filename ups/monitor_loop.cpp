@@ -44,10 +44,13 @@ void MonitorLoop::SerialPass(const MonitorRequests& requests) {
   SendCommands();
 }
 
-// One command at a time, looking for a stop request between them, so that
-// leaving takes at most one read even on a silent line.
+// One command at a time, looking for a stop or a close between them, so that
+// leaving takes at most one read even on a silent line. On a silent line each
+// read lasts its whole bound and the queries come as fast as they are read,
+// so the queue may never run dry: the close that lets a replugged adapter be
+// reached again must not wait for that.
 void MonitorLoop::SendCommands() {
-  while (!Stopping()) {
+  while (!Stopping() && !mailbox_.CloseRequested()) {
     const auto command = mailbox_.NextCommand();
     if (!command) return;
     if (!Send(*command)) return;

@@ -165,6 +165,11 @@ bool MonitorMailbox::StopRequested() {
   return requests_.stop;
 }
 
+bool MonitorMailbox::CloseRequested() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return requests_.closePort;
+}
+
 bool MonitorMailbox::SleepUnlessStopped(std::chrono::milliseconds duration) {
   std::unique_lock<std::mutex> lock(mutex_);
   return changed_.wait_for(lock, duration, [this] { return requests_.stop; });

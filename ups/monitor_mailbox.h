@@ -86,6 +86,9 @@ class MonitorMailbox : public MonitorPort {
   // The control commands whose time is up, taken out of the queue.
   std::vector<UpsCommand> TakeExpiredControls(std::chrono::steady_clock::time_point now);
   bool StopRequested();
+  // Whether the user-interface thread asked for the port to be closed and
+  // opened again (a UPS gone silent): carried out before the next command.
+  bool CloseRequested();
   // Sleeps up to `duration`, waking early only to stop. True when asked to stop.
   bool SleepUnlessStopped(std::chrono::milliseconds duration);
 

@@ -37,6 +37,7 @@ class FakeSerial : public SerialLinePort {
   // whether it is open (just before a write) or when a write begins.
   mutable std::function<void()> onOpenCheck;
   std::function<void()> onWrite;
+  std::function<void()> everyRead;  // on the monitor thread, before each read
   std::string reply = "(220.0\r";
 
   bool IsOpen() const override {
@@ -68,6 +69,7 @@ class FakeSerial : public SerialLinePort {
   }
   bool WaitForClose() { return WaitFor([&] { return !open_; }); }
   bool Read(std::string& into, size_t) override {
+    if (everyRead) everyRead();
     std::unique_lock<std::mutex> lock(mutex_);
     ++readsStarted_;
     changed_.notify_all();
@@ -271,6 +273,22 @@ TEST(MonitorLoopTest, AStopDuringASilentReadSendsNothingMore) {
   rig.thread.join();
   EXPECT_EQ(rig.serial.Written(), std::vector<std::string>{"Q1\r"});
   EXPECT_FALSE(rig.serial.IsOpen());  // closed on the way out
+}
+
+TEST(MonitorLoopTest, ACloseIsCarriedOutWhileTheQueriesNeverRunDry) {
+  LoopRig rig;
+  // A silent line: every read lasts as long as the queries' period, so the
+  // next ones are waiting when it ends.
+  rig.serial.everyRead = [&rig] {
+    rig.mailbox.SendQuery("Q1\r");
+    rig.mailbox.SendQuery("F\r");
+  };
+  rig.mailbox.SendQuery("Q1\r");
+  rig.mailbox.EnableSerialRead();
+  rig.Start();
+  ASSERT_TRUE(rig.serial.WaitForReadStart());
+  rig.mailbox.ClosePort();
+  EXPECT_TRUE(rig.serial.WaitForClose());
 }
 
 TEST(MonitorLoopTest, AFailedWriteIsReportedAsAMissedReplyWithoutARead) {
