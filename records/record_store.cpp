@@ -153,8 +153,10 @@ struct RecordStore::TailView {
 };
 
 RecordStore::RecordStore(std::string directory, const LocalClock& clock, FileSystem& files)
-    : directory_(std::move(directory)), clock_(clock), files_(files) {
-  if (!directory_.empty() && directory_.back() != '/' && directory_.back() != '\\') directory_ += '/';
+    : directory_(files.FullPath(directory)), clock_(clock), files_(files) {
+  if (!directory_.empty() && directory_.back() != '/' && directory_.back() != '\\') {
+    directory_ += directory_.find('\\') == std::string::npos ? '/' : '\\';  // as the folder is written
+  }
 }
 
 std::string RecordStore::PathOf(RecordTable table) const { return directory_ + InfoOf(table).fileName; }

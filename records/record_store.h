@@ -21,6 +21,10 @@
 // A last line without its line end (a crash mid-write, or an editor that
 // saved without one) is kept as a row when it holds the table's whole set of
 // fields, and otherwise moved into "<file>.torn" beside the table.
+//
+// The folder is taken once, as a full path, when the store is made: a dialog
+// that changes the current folder later (a printer's "save as") does not move
+// where the rows go.
 #pragma once
 
 #include <array>
@@ -64,7 +68,7 @@ class RecordStore {
  public:
   static constexpr size_t kMaxHeldRows = 100000;  // per table, in memory
 
-  // `directory`: where the files are ("" for the current folder).
+  // `directory`: where the files are ("" for the current folder, as it is now).
   RecordStore(std::string directory, const LocalClock& clock, FileSystem& files = DiskFileSystem::Instance());
 
   RecordResult AppendEvent(const std::string& text);

@@ -48,6 +48,7 @@ class MemoryFileSystem : public FileSystem {
     return true;
   }
   bool Exists(const std::string& path) override { return blocked.count(path) || files.count(path); }
+  std::string FullPath(const std::string& path) override { return path; }  // no current folder here
 
   FileError Append(const std::string& path, const std::string& bytes) override {
     return Write(path, [&](bool half) { files[path] += half ? bytes.substr(0, bytes.size() / 2) : bytes; });
