@@ -20,7 +20,8 @@
 //
 // A last line without its line end (a crash mid-write, or an editor that
 // saved without one) is kept as a row when it holds the table's whole set of
-// fields, and otherwise moved into "<file>.torn" beside the table.
+// fields (for an event, not the start of an event text the program writes
+// cut short), and otherwise moved into "<file>.torn" beside the table.
 //
 // The folder is taken once, as a full path, when the store is made: a dialog
 // that changes the current folder later (a printer's "save as") does not move
@@ -53,7 +54,8 @@ const TableInfo& InfoOf(RecordTable table);
 const char* ColumnName(DailyColumn column);
 
 // Whether a row holds the whole set of fields of its table (a cut-short
-// line does not).
+// line does not, nor an event line whose text stops short of one the program
+// writes).
 bool LooksWhole(RecordTable table, const std::vector<std::string>& fields);
 
 struct RecordResult {

@@ -386,3 +386,34 @@ TEST(RecordJournal, WaitingDailyCountsShowAddedToTheirDays) {
   rig.store->FlushPending();
   EXPECT_EQ(rig.Rows(RecordTable::Daily), (std::vector<std::string>{"2026-12-08|1|2|0", "2026-12-09|0|0|1"}));
 }
+
+// A last event line without its line end that holds the start of a text the
+// program writes was cut short: it is set aside, in either language. A whole
+// text, or one the program does not write, is a row.
+TEST(RecordTornLine, AnEventTextCutShortIsSetAside) {
+  const struct {
+    std::string text;
+    bool torn;
+  } cases[] = {
+      {"  Pro", true},
+      {"  Program End", false},
+      {"  UPS SelfTest 10 Sec", true},
+      {"  UPS SelfTest 5 Min", true},
+      {"  UPS SelfTest 5 Minute", false},
+      {"  UPS SelfTest ", true},
+      {"   Port COM connect", true},
+      {"  D\xe9marrage du programme", false},
+      {"  Autotest de 5 Minute", false},
+      {"  typed in by hand", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    JournalRig rig;
+    const std::string first = "event\r\n2026-12-8  9:00:01  event 1\r\n";
+    const std::string last = "2026-12-8  9:00:02" + c.text;
+    rig.disk.files[kEvents] = first + last;
+    rig.store->Recover();
+    EXPECT_EQ(rig.disk.files[kEvents], c.torn ? first : first + last + "\r\n");
+    EXPECT_EQ(rig.disk.files[kEvents + ".torn"], c.torn ? last + "\r\n" : "");
+  }
+}
