@@ -187,7 +187,9 @@ LRESULT MainWindow::OnCreate() {
 
   ChangeToWorkingDirectory();
   config = std::make_unique<ConfigFile>(ExecutableDirectory());
-  store = std::make_unique<RecordStore>("", clock);  // the working folder
+  // The working folder, kept as a full path: a dialog that changes the
+  // current folder later (a printer's "save as") does not move the records.
+  store = std::make_unique<RecordStore>("", clock);
   parts = std::make_unique<ProgramParts>(ProgramPorts{timers, gauges, menus, notices, mailbox, countdowns, shutdown, networkServer},
                                          *store, *config, clock);
   countdowns.Connect(parts->mainsFail, parts->batteryLow, parts->manual, parts->schedule, parts->selfTests);

@@ -49,6 +49,10 @@ FileError RemoveFile(const std::string& path);
 
 bool FileExists(const std::string& path);
 
+// `path` ("" for the current folder) as a full path, a relative one taken
+// from the current folder as it is now; unchanged when that cannot be found.
+std::string FullPath(const std::string& path);
+
 // Hands the file to `onChunk` in pieces, in order; nothing when the file does
 // not exist (error left clear).
 bool StreamFile(const std::string& path, const std::function<void(const char*, size_t)>& onChunk,

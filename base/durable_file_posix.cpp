@@ -137,6 +137,13 @@ bool FileExists(const std::string& path) {
   return stat(path.c_str(), &st) == 0;
 }
 
+std::string FullPath(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return path;
+  char here[4096];
+  if (!getcwd(here, sizeof here)) return path;
+  return path.empty() ? here : std::string(here) + "/" + path;
+}
+
 bool StreamFile(const std::string& path, const std::function<void(const char*, size_t)>& onChunk,
                 FileError* error) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);

@@ -156,6 +156,17 @@ FileError RemoveFile(const std::string& path) {
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+std::string FullPath(const std::string& path) {
+  const char* name = path.empty() ? "." : path.c_str();
+  const DWORD length = GetFullPathNameA(name, 0, nullptr, nullptr);
+  if (length == 0) return path;
+  std::string full(length, '\0');
+  const DWORD written = GetFullPathNameA(name, length, full.data(), nullptr);
+  if (written == 0 || written >= length) return path;
+  full.resize(written);
+  return full;
+}
+
 bool StreamFile(const std::string& path, const std::function<void(const char*, size_t)>& onChunk,
                 FileError* error) {
   HANDLE file = OpenForRead(path);

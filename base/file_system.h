@@ -21,6 +21,8 @@ class FileSystem {
   virtual std::optional<FileTail> ReadTail(const std::string& path, size_t maxBytes, FileError* error) = 0;
   virtual bool Stream(const std::string& path, const ChunkHandler& onChunk, FileError* error) = 0;
   virtual bool Exists(const std::string& path) = 0;
+  // `path` as a full path, a relative one taken from the current folder now.
+  virtual std::string FullPath(const std::string& path) = 0;
   std::optional<std::string> ReadWhole(const std::string& path, FileError* error);
 
   // Writes: each one is on the disk when it returns.
@@ -40,6 +42,7 @@ class DiskFileSystem : public FileSystem {
     return StreamFile(path, onChunk, error);
   }
   bool Exists(const std::string& path) override { return FileExists(path); }
+  std::string FullPath(const std::string& path) override { return voltaris::FullPath(path); }
   FileError Append(const std::string& path, const std::string& bytes) override { return AppendToFile(path, bytes); }
   FileError WriteAtAndEnd(const std::string& path, uint64_t offset, const std::string& bytes) override {
     return voltaris::WriteAtAndEnd(path, offset, bytes);

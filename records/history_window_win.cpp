@@ -32,8 +32,9 @@ void HistoryWindow::Open() { OpenFrom<HistoryWindow>(instance_, owner_, IDD_HIST
 
 void HistoryWindow::OnInit(HWND hwnd) {
   SetWindowTextA(hwnd, Tr(Text::CaptionHistoryData));
-  // The print dialog may browse elsewhere; the tables are found relative
-  // to the current folder, which is put back after printing.
+  // The print dialog may browse elsewhere; the current folder the program
+  // started in is put back after printing. (The tables do not depend on it:
+  // the record store took its folder as a full path at start.)
   const DWORD length = GetCurrentDirectoryA(0, nullptr);
   directory_.assign(length, '\0');
   directory_.resize(GetCurrentDirectoryA(length, directory_.data()));

@@ -3,15 +3,23 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
+#include <string_view>
 
 #include "base/csv.h"
 #include "base/number_text.h"
+#include "i18n/catalogue.h"
 
 namespace voltaris {
 namespace {
 
 constexpr size_t kTailBytes = 4096;  // a row is well under this; one that is not costs a whole read
 constexpr char kCommitTag[] = "voltaris-commit";
+constexpr char kBaseTag[] = "voltaris-base";
+// A commit that finds its table changed again right after placing its rows
+// anew waits for the retry; any code but 0 serves, the message is what is told.
+constexpr int kChangingCode = 16;
+constexpr char kTimedTestEnd[] = " Minute";  // after the self-test prefix and the minutes as stored
 
 const TableInfo kTables[] = {
     {"EventRecord.csv", "record", {"event"}},
@@ -62,12 +70,54 @@ bool IsDate(const std::string& s) {
   return DateAt(s, at) && at == s.size();
 }
 
-// Date, two spaces, "9:05:07", two spaces and at least one character of text.
+bool StartsWith(std::string_view s, std::string_view head) { return s.substr(0, head.size()) == head; }
+
+bool EndsWith(std::string_view s, std::string_view tail) {
+  return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
+}
+
+// The event texts the program writes, in both languages (a table may have
+// been written by the other build): the catalogue's texts that begin with two
+// spaces, but for the timed self-test's prefix, which is no whole text.
+const std::vector<std::string>& ProgramEventTexts() {
+  static const std::vector<std::string> texts = [] {
+    std::vector<std::string> all;
+    for (const CatalogueEntry* e = CatalogueBegin(); e != CatalogueEnd(); ++e) {
+      if (e->text == Text::SelfTestEventPrefix) continue;
+      for (const char* text : {e->english, e->french}) {
+        if (StartsWith(text, "  ")) all.emplace_back(text);
+      }
+    }
+    return all;
+  }();
+  return texts;
+}
+
+// An event text cut short while it was written: the start of one the
+// program writes, or a timed self-test's without its end. A text the
+// program does not write (an older version's, one typed in) is whole.
+bool StopsShort(const std::string& text) {
+  const auto& texts = ProgramEventTexts();
+  if (std::find(texts.begin(), texts.end(), text) != texts.end()) return false;
+  for (const auto& whole : texts) {
+    if (whole.size() > text.size() && StartsWith(whole, text)) return true;
+  }
+  for (const char* prefix : {English(Text::SelfTestEventPrefix), French(Text::SelfTestEventPrefix)}) {
+    if (StartsWith(text, prefix) && !EndsWith(text, kTimedTestEnd)) return true;
+  }
+  return false;
+}
+
+// Date, two spaces, "9:05:07", then a whole event text, which brings two
+// spaces of its own.
 bool IsEventLine(const std::string& s) {
   size_t at = 0;
-  return DateAt(s, at) && Literal(s, at, "  ") && Digits(s, at, 1, 2) && Literal(s, at, ":") &&
-         Digits(s, at, 2, 2) && Literal(s, at, ":") && Digits(s, at, 2, 2) && Literal(s, at, "  ") &&
-         at < s.size();
+  if (!(DateAt(s, at) && Literal(s, at, "  ") && Digits(s, at, 1, 2) && Literal(s, at, ":") &&
+        Digits(s, at, 2, 2) && Literal(s, at, ":") && Digits(s, at, 2, 2))) {
+    return false;
+  }
+  const size_t text = at;
+  return Literal(s, at, "  ") && at < s.size() && !StopsShort(s.substr(text));
 }
 
 std::vector<std::string> ParseLine(const std::string& line) {
@@ -111,21 +161,83 @@ void AddDailyCounts(std::vector<std::vector<std::string>>& days, const std::vect
   }
 }
 
+// A record's first line: its tag and numbers, then CRLF.
+std::string RecordHead(const char* tag, std::initializer_list<uint64_t> numbers) {
+  std::string head = tag;
+  for (uint64_t n : numbers) head += " " + std::to_string(n);
+  return head + "\r\n";
+}
+
+// Reads the numbers of a record's first line; where what follows begins.
+template <size_t N>
+bool ReadHead(const std::string& text, const char* tag, uint64_t (&numbers)[N], size_t& bodyAt) {
+  const size_t eol = text.find("\r\n");
+  const size_t tagLength = std::strlen(tag);
+  if (eol == std::string::npos || text.compare(0, tagLength, tag) != 0) return false;
+  const char* p = text.c_str() + tagLength;
+  for (uint64_t& n : numbers) {
+    char* end = nullptr;
+    n = std::strtoull(p, &end, 10);
+    if (end == p) return false;
+    p = end;
+  }
+  bodyAt = eol + 2;
+  return p == text.c_str() + eol;
+}
+
 std::string EncodeCommit(uint64_t at, const std::string& payload) {
-  return std::string(kCommitTag) + " " + std::to_string(at) + " " + std::to_string(payload.size()) + "\r\n" +
-         payload;
+  return RecordHead(kCommitTag, {at, payload.size()}) + payload;
 }
 
 bool DecodeCommit(const std::string& text, uint64_t& at, std::string& payload) {
-  const size_t eol = text.find("\r\n");
-  if (eol == std::string::npos || text.compare(0, sizeof kCommitTag - 1, kCommitTag) != 0) return false;
-  char* end = nullptr;
-  const char* p = text.c_str() + sizeof kCommitTag;
-  at = std::strtoull(p, &end, 10);
-  const unsigned long long length = std::strtoull(end, &end, 10);
-  if (end != text.c_str() + eol) return false;
-  payload = text.substr(eol + 2);
-  return payload.size() == length;
+  uint64_t numbers[2];
+  size_t bodyAt = 0;
+  if (!ReadHead(text, kCommitTag, numbers, bodyAt)) return false;
+  at = numbers[0];
+  payload = text.substr(bodyAt);
+  return payload.size() == numbers[1];
+}
+
+// Ties a base to the one commit record it was made with (FNV-1a).
+uint64_t Fingerprint(const std::string& bytes) {
+  uint64_t hash = 14695981039346656037ull;
+  for (const unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
+  return hash;
+}
+
+// Beside the commit record, and in a file of its own so that an earlier
+// version still reads the record: the commit's place, length and
+// fingerprint, then the table from the start of the line before the place
+// to its end as it was, then the rows placed.
+std::string EncodeBase(uint64_t at, const std::string& payload, uint64_t tailAt, const std::string& tail,
+                       const std::string& rows) {
+  return RecordHead(kBaseTag, {at, payload.size(), Fingerprint(payload), tailAt, tail.size()}) + tail + rows;
+}
+
+bool DecodeBase(const std::string& text, uint64_t at, const std::string& payload, uint64_t& tailAt,
+                std::string& tail, std::string& rows) {
+  uint64_t n[5];
+  size_t bodyAt = 0;
+  if (!ReadHead(text, kBaseTag, n, bodyAt)) return false;
+  const uint64_t tailLength = n[4];
+  tailAt = n[3];
+  if (n[0] != at || n[1] != payload.size() || n[2] != Fingerprint(payload)) return false;  // another commit's
+  if (tailAt > at || at - tailAt > tailLength || tailLength > text.size() - bodyAt) return false;
+  tail = text.substr(bodyAt, tailLength);
+  rows = text.substr(bodyAt + tailLength);
+  return true;
+}
+
+// Each byte from the place on is the one that was there or the one the
+// commit writes: its write, perhaps cut short, over what was there.
+bool WrittenOver(std::string_view now, std::string_view was, std::string_view written) {
+  if (now.size() < std::min(was.size(), written.size())) return false;
+  for (size_t i = 0; i < now.size(); ++i) {
+    const bool old = i < was.size() && now[i] == was[i];
+    const bool ours = i < written.size() && now[i] == written[i];
+    if (!old && !ours) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -150,11 +262,15 @@ struct RecordStore::TailView {
   bool hasLastRow = false;   // the last whole row, when it is not the column names
   uint64_t lastRowAt = 0;
   std::vector<std::string> lastRow;
+  uint64_t readAt = 0;       // the table's last bytes, as read
+  std::string read;
 };
 
 RecordStore::RecordStore(std::string directory, const LocalClock& clock, FileSystem& files)
-    : directory_(std::move(directory)), clock_(clock), files_(files) {
-  if (!directory_.empty() && directory_.back() != '/' && directory_.back() != '\\') directory_ += '/';
+    : directory_(files.FullPath(directory)), clock_(clock), files_(files) {
+  if (!directory_.empty() && directory_.back() != '/' && directory_.back() != '\\') {
+    directory_ += directory_.find('\\') == std::string::npos ? '/' : '\\';  // as the folder is written
+  }
 }
 
 std::string RecordStore::PathOf(RecordTable table) const { return directory_ + InfoOf(table).fileName; }
@@ -211,11 +327,49 @@ FileError RecordStore::Drain(RecordTable table) {
     // they must not go into the journal as well.
     if (error && handedOver) state.journalMayExist = true;
   }
-  if (error && !state.held.empty() && !files_.Append(JournalPathOf(table), Joined(state.held))) {
-    state.held.clear();
-    state.journalMayExist = true;
-  }
+  if (error && !state.held.empty()) JournalHeld(table);
   return error;
+}
+
+// The held rows go into the journal. A write that fails may have reached
+// the file all the same (its flush failed): it is cut off again, and
+// whatever of it is still there leaves memory, so that no row is moved in
+// twice.
+void RecordStore::JournalHeld(RecordTable table) {
+  TableState& state = StateOf(table);
+  const std::string journal = JournalPathOf(table);
+  FileError error;
+  const auto before = files_.ReadTail(journal, 0, &error);
+  if (error) return;  // out of reach: the rows stay in memory
+  const uint64_t end = before ? before->offset : 0;
+  state.journalMayExist = true;
+  const std::string rows = Joined(state.held);
+  if (!files_.Append(journal, rows)) {
+    state.held.clear();
+    return;
+  }
+  // Whether the cut worked is read back, not taken from what it returns.
+  if (before) {
+    files_.WriteAtAndEnd(journal, end, "");
+  } else {
+    files_.Remove(journal);
+  }
+  ForgetWrittenRows(table, journal, end);
+}
+
+// After a write of the held rows to `path` at `from` that failed: the rows
+// found whole there are in the file and leave memory; a row cut short is
+// set aside with the file's torn last line, and stays in memory.
+void RecordStore::ForgetWrittenRows(RecordTable table, const std::string& path, uint64_t from) {
+  TableState& state = StateOf(table);
+  FileError error;
+  const auto tail = files_.ReadTail(path, Joined(state.held).size(), &error);
+  if (error || !tail || tail->offset > from || tail->offset + tail->bytes.size() <= from) return;
+  std::string_view reached = std::string_view(tail->bytes).substr(static_cast<size_t>(from - tail->offset));
+  while (!state.held.empty() && StartsWith(reached, state.held.front())) {
+    reached.remove_prefix(state.held.front().size());
+    state.held.pop_front();
+  }
 }
 
 // ---- The journal's move -----------------------------------------------------
@@ -226,6 +380,9 @@ FileError RecordStore::MoveJournal(RecordTable table) {
   if (files_.Exists(CommitPathOf(table))) {
     if (FileError e = files_.Remove(MovingPathOf(table))) return e;
     if (FileError e = ApplyCommit(table)) return e;
+  } else if (files_.Exists(BasePathOf(table))) {
+    // Its commit record was applied, or never made.
+    if (FileError e = files_.Remove(BasePathOf(table))) return e;
   }
   if (files_.Exists(MovingPathOf(table))) {
     if (FileError e = CommitMovingJournal(table)) return e;
@@ -237,7 +394,7 @@ FileError RecordStore::MoveJournal(RecordTable table) {
   return {};
 }
 
-FileError RecordStore::CommitMovingJournal(RecordTable table) {
+FileError RecordStore::CommitMovingJournal(RecordTable table, bool mayPlaceAgain) {
   FileError error;
   const auto journal = files_.ReadWhole(MovingPathOf(table), &error);
   if (error) return error;
@@ -247,36 +404,118 @@ FileError RecordStore::CommitMovingJournal(RecordTable table) {
   if (complete < journal->size()) {
     if (FileError e = SetAside(table, journal->substr(complete))) return e;
   }
+  if (complete == 0) return files_.Remove(MovingPathOf(table));
+  const std::string rows = journal->substr(0, complete);
   Placement place;
-  if (FileError e = Place(table, journal->substr(0, complete), place)) return e;
-  if (FileError e = files_.Replace(CommitPathOf(table), EncodeCommit(place.at, place.payload))) return e;
+  if (FileError e = Place(table, rows, place)) return e;
+  if (FileError e = RecordCommit(table, place, rows)) return e;
   if (FileError e = files_.Remove(MovingPathOf(table))) return e;
-  return ApplyCommit(table);
+  return ApplyCommit(table, mayPlaceAgain);
+}
+
+// The base first: a commit record this version made always has one.
+FileError RecordStore::RecordCommit(RecordTable table, const Placement& place, const std::string& rows) {
+  const std::string base = EncodeBase(place.at, place.payload, place.tailAt, place.tail, rows);
+  if (FileError e = files_.Replace(BasePathOf(table), base)) return e;
+  return files_.Replace(CommitPathOf(table), EncodeCommit(place.at, place.payload));
+}
+
+// Nothing in `commit` when there is no record; `damaged` when the record is
+// not ours, or was damaged outside the program.
+FileError RecordStore::ReadCommit(RecordTable table, std::optional<PendingCommit>& commit, bool* damaged) {
+  commit.reset();
+  FileError error;
+  const auto text = files_.ReadWhole(CommitPathOf(table), &error);
+  if (error || !text) return error;
+  PendingCommit read;
+  if (!DecodeCommit(*text, read.at, read.payload)) {
+    if (damaged) *damaged = true;
+    return {};
+  }
+  const auto base = files_.ReadWhole(BasePathOf(table), &error);
+  if (error) return error;
+  read.hasBase = base && DecodeBase(*base, read.at, read.payload, read.tailAt, read.tail, read.rows);
+  commit = std::move(read);
+  return {};
+}
+
+// Whether the table still ends as the base recorded, with the commit's bytes
+// written over that end in whole or in part, or was saved by another program
+// since: then its last line before the place is not there, or something
+// other than the old or the new bytes follows it.
+FileError RecordStore::Inspect(RecordTable table, const PendingCommit& commit, CommitState& state) {
+  FileError error;
+  if (!commit.hasBase) {
+    // An earlier version's record: begun once the table reaches past its place.
+    const auto tail = files_.ReadTail(PathOf(table), 0, &error);
+    state = tail && tail->offset > commit.at ? CommitState::Begun : CommitState::NotBegun;
+    return error;
+  }
+  const size_t lineBefore = static_cast<size_t>(commit.at - commit.tailAt);
+  const std::string_view recorded(commit.tail);
+  const std::string_view was = recorded.substr(lineBefore);
+  // A write of ours leaves no more after the place than the longer of the two.
+  const auto now = files_.ReadTail(PathOf(table), lineBefore + std::max(was.size(), commit.payload.size()), &error);
+  if (error) return error;
+  const uint64_t from = now ? now->offset : 0;
+  const std::string_view bytes = now ? std::string_view(now->bytes) : std::string_view();
+  state = CommitState::Overtaken;
+  if (from > commit.tailAt || from + bytes.size() < commit.at) return {};
+  const std::string_view seen = bytes.substr(static_cast<size_t>(commit.tailAt - from));
+  if (seen.substr(0, lineBefore) != recorded.substr(0, lineBefore)) return {};
+  const std::string_view after = seen.substr(lineBefore);
+  if (after == was) {
+    state = CommitState::NotBegun;
+  } else if (WrittenOver(after, was, commit.payload)) {
+    state = CommitState::Begun;
+  }
+  return {};
 }
 
 // Writing the recorded bytes again at the recorded place changes nothing, so
 // a commit cut short is simply applied again.
-FileError RecordStore::ApplyCommit(RecordTable table) {
-  FileError error;
-  const auto text = files_.ReadWhole(CommitPathOf(table), &error);
-  if (error) return error;
-  if (!text) return {};
-  uint64_t at = 0;
-  std::string payload;
-  if (!DecodeCommit(*text, at, payload)) {
+FileError RecordStore::ApplyCommit(RecordTable table, bool mayPlaceAgain) {
+  std::optional<PendingCommit> commit;
+  bool damaged = false;
+  if (FileError e = ReadCommit(table, commit, &damaged)) return e;
+  if (damaged) {
     // Not ours, or damaged outside the program: keep it for a person to look at.
     return files_.Rename(CommitPathOf(table), CommitPathOf(table) + ".bad");
   }
-  const auto tail = files_.ReadTail(PathOf(table), 0, &error);
-  if (error) return error;
-  const uint64_t size = tail ? tail->offset : 0;
-  if (size < at) {
-    // The table was cut short outside the program since: the rows go at its end.
-    at = size;
-    if (size == 0) payload = HeaderOf(table) + payload;
+  if (!commit) return {};
+  CommitState state;
+  if (FileError e = Inspect(table, *commit, state)) return e;
+  if (state == CommitState::Overtaken) {
+    if (mayPlaceAgain) return PlaceAgain(table, commit->rows);
+    return {kChangingCode, PathOf(table) + " changed while rows were written to it; they are written at the next try"};
+  }
+  uint64_t at = commit->at;
+  std::string payload = commit->payload;
+  if (!commit->hasBase) {
+    FileError error;
+    const auto tail = files_.ReadTail(PathOf(table), 0, &error);
+    if (error) return error;
+    const uint64_t size = tail ? tail->offset : 0;
+    if (size < at) {
+      // The table was cut short outside the program since: the rows go at its end.
+      at = size;
+      if (size == 0) payload = HeaderOf(table) + payload;
+    }
   }
   if (FileError e = files_.WriteAtAndEnd(PathOf(table), at, payload)) return e;
-  return files_.Remove(CommitPathOf(table));
+  if (FileError e = files_.Remove(CommitPathOf(table))) return e;
+  return files_.Remove(BasePathOf(table));
+}
+
+// Another program saved the table while the commit waited: written at the
+// recorded place, the rows would cut off what it saved. They become the
+// moving journal again and are placed after the table's present last line
+// (daily counts added to the last row there now).
+FileError RecordStore::PlaceAgain(RecordTable table, const std::string& rows) {
+  if (FileError e = files_.Replace(MovingPathOf(table), rows)) return e;
+  if (FileError e = files_.Remove(CommitPathOf(table))) return e;
+  if (FileError e = files_.Remove(BasePathOf(table))) return e;
+  return CommitMovingJournal(table, false);  // once: a table that keeps changing waits for the retry
 }
 
 // ---- Writing into a table ---------------------------------------------------
@@ -296,8 +535,10 @@ FileError RecordStore::WriteToTable(RecordTable table, const std::string& rows, 
   if (table != RecordTable::Daily) {
     if (FileError e = files_.WriteAtAndEnd(PathOf(table), at, payload)) {
       // Part of it may have reached the file (a full disk, a failed flush):
-      // cut it back, so the journalled rows are not there twice.
+      // it is cut off, so the journalled rows are not there twice; whether
+      // the cut worked is read back.
       files_.WriteAtAndEnd(PathOf(table), at, "");
+      if (!rows.empty()) ForgetWrittenRows(table, PathOf(table), at + payload.size() - rows.size());
       return e;
     }
     if (handedOver) *handedOver = true;
@@ -305,7 +546,7 @@ FileError RecordStore::WriteToTable(RecordTable table, const std::string& rows, 
   }
   // A daily count rewrites the last row in place: through a commit record,
   // so a crash in the middle leaves no mixed digits.
-  if (FileError e = files_.Replace(CommitPathOf(table), EncodeCommit(at, payload))) return e;
+  if (FileError e = RecordCommit(table, place, rows)) return e;
   if (handedOver) *handedOver = true;
   return ApplyCommit(table);
 }
@@ -320,6 +561,13 @@ FileError RecordStore::Place(RecordTable table, const std::string& rows, Placeme
     if (FileError e = SetAside(table, view.fragment)) return e;
   }
   Compose(table, view, rows, place.at, place.payload);
+  // From the start of the line before the place: what a commit checks the
+  // table still ends with.
+  const size_t at = static_cast<size_t>(place.at - view.readAt);
+  const size_t lineEnd = at >= 2 ? view.read.rfind('\n', at - 2) : std::string::npos;
+  const size_t lineStart = lineEnd == std::string::npos ? 0 : lineEnd + 1;
+  place.tailAt = view.readAt + lineStart;
+  place.tail = view.read.substr(lineStart);
   return {};
 }
 
@@ -360,6 +608,8 @@ FileError RecordStore::ReadTailView(RecordTable table, TailView& view) {
     lastLineStart = nl == std::string::npos ? 0 : nl + 1;
     if (nl != std::string::npos || tail->offset == 0) break;
   }
+  view.readAt = tail->offset;
+  view.read = tail->bytes;
   std::string& bytes = tail->bytes;
   view.hasHeader = true;
   view.end = tail->offset + bytes.size();
@@ -511,14 +761,15 @@ FileError RecordStore::ReadAll(RecordTable table, const std::vector<std::string>
   if (reader.Finish(&torn) && LooksWhole(table, torn)) feed(torn);  // a whole row without its line end
   // Rows the table could not take yet follow its own, so that what the user
   // sees is complete; the daily table's are counts, added to their days.
-  std::string rows = WaitingRows(table);
+  std::string commitDays;
+  std::string rows = WaitingRows(table, commitDays);
   const std::string names = HeaderOf(table);
   const bool named = rows.compare(0, names.size(), names) == 0;
   if (named) rows.erase(0, names.size());
   if (header) deliver(ParseRows(names).front());  // a table not created yet
   if (table == RecordTable::Daily) {
     // A daily commit is a day's row with its counts, written over that row.
-    for (const auto& day : ParseRows(DailyCommitRows())) {
+    for (const auto& day : ParseRows(commitDays)) {
       if (day.size() != 4 || SameColumns(day, InfoOf(table).columns)) continue;
       if (lastDays.empty() || !SameText(lastDays.back()[0], day[0])) lastDays.push_back(day);
       lastDays.back() = day;
@@ -533,19 +784,24 @@ FileError RecordStore::ReadAll(RecordTable table, const std::vector<std::string>
   return readError ? readError : error;
 }
 
-std::string RecordStore::WaitingRows(RecordTable table) {
+std::string RecordStore::WaitingRows(RecordTable table, std::string& commitDays) {
   std::string rows;
-  FileError ignored;
-  const auto commit = files_.ReadWhole(CommitPathOf(table), &ignored);
-  if (commit && table != RecordTable::Daily) {
-    uint64_t at = 0;
-    std::string payload;
-    const auto tail = files_.ReadTail(PathOf(table), 0, &ignored);
-    // Only a commit not begun yet: a begun one's rows are in the table.
-    if (DecodeCommit(*commit, at, payload) && (!tail || tail->offset <= at)) rows += payload;
+  std::optional<PendingCommit> commit;
+  bool damaged = false;
+  ReadCommit(table, commit, &damaged);
+  CommitState state = CommitState::NotBegun;
+  // A table that cannot be read shows none of its own rows: the commit's show.
+  if (commit && Inspect(table, *commit, state)) state = CommitState::NotBegun;
+  if (commit && state == CommitState::Overtaken) {
+    rows += commit->rows;  // they go after the table's new end
+  } else if (commit && table == RecordTable::Daily) {
+    commitDays = commit->payload;
+  } else if (commit && state == CommitState::NotBegun) {
+    rows += commit->payload;  // a begun one's rows are in the table
   }
   // With a commit record, the moving journal's rows are in it already.
-  for (const std::string& journal : {commit ? std::string() : MovingPathOf(table), JournalPathOf(table)}) {
+  FileError ignored;
+  for (const std::string& journal : {commit || damaged ? std::string() : MovingPathOf(table), JournalPathOf(table)}) {
     if (journal.empty()) continue;
     if (const auto text = files_.ReadWhole(journal, &ignored)) rows += *text;
   }
@@ -555,22 +811,14 @@ std::string RecordStore::WaitingRows(RecordTable table) {
   return rows;
 }
 
-std::string RecordStore::DailyCommitRows() {
-  FileError ignored;
-  const auto commit = files_.ReadWhole(CommitPathOf(RecordTable::Daily), &ignored);
-  uint64_t at = 0;
-  std::string payload;
-  if (!commit || !DecodeCommit(*commit, at, payload)) return {};
-  return payload;
-}
-
 FileError RecordStore::DeleteAll(RecordTable table) {
   if (FileError e = files_.Replace(PathOf(table), HeaderOf(table))) return e;
   TableState& state = StateOf(table);
   state.failing = false;
   // Rows whose journal stays keep waiting, in memory as on the disk: the
   // caller is told the delete was not complete and shows what is left.
-  for (const std::string& waiting : {CommitPathOf(table), MovingPathOf(table), JournalPathOf(table)}) {
+  for (const std::string& waiting :
+       {CommitPathOf(table), BasePathOf(table), MovingPathOf(table), JournalPathOf(table)}) {
     if (FileError e = files_.Remove(waiting)) {
       state.journalMayExist = true;
       return e;

@@ -10,17 +10,31 @@
 // table can be written: with the table's next row, at FlushPending (the
 // retry timer) and at start-up. Only when the journal cannot be written
 // either does a row wait in memory. Each table waits on its own: one that
-// cannot be written holds back none of the others.
+// cannot be written holds back none of the others. A write to a table or a
+// journal that fails may have reached the file all the same (its flush
+// failed): it is cut off again, and what cannot be cut off counts as written,
+// so no row is written twice.
 //
 // Moving a journal survives a crash at any step: the journal is first
-// renamed "<file>.moving"; then the exact bytes to write and where they go
-// are recorded in "<file>.commit" (replaced atomically), the moving journal
-// is removed, the bytes are written and the commit record removed. Whatever
-// is found at start-up is finished from the step it reached.
+// renamed "<file>.moving"; then what the table's end looked like and the rows
+// are recorded in "<file>.base", the exact bytes to write and where they go in
+// "<file>.commit" (each replaced atomically), the moving journal is removed,
+// the bytes are written and the two records removed. Whatever is found at
+// start-up is finished from the step it reached. A commit waits while another
+// program holds the table; if that program saves the table meanwhile (a
+// spreadsheet rewriting dates, a note added), the table no longer ends as the
+// base recorded, and the rows are placed again after its new last line rather
+// than written over what it saved. (A commit record without its base, left by
+// an earlier version, is written where it says.)
 //
 // A last line without its line end (a crash mid-write, or an editor that
 // saved without one) is kept as a row when it holds the table's whole set of
-// fields, and otherwise moved into "<file>.torn" beside the table.
+// fields (for an event, not the start of an event text the program writes
+// cut short), and otherwise moved into "<file>.torn" beside the table.
+//
+// The folder is taken once, as a full path, when the store is made: a dialog
+// that changes the current folder later (a printer's "save as") does not move
+// where the rows go.
 #pragma once
 
 #include <array>
@@ -49,7 +63,8 @@ const TableInfo& InfoOf(RecordTable table);
 const char* ColumnName(DailyColumn column);
 
 // Whether a row holds the whole set of fields of its table (a cut-short
-// line does not).
+// line does not, nor an event line whose text stops short of one the program
+// writes).
 bool LooksWhole(RecordTable table, const std::vector<std::string>& fields);
 
 struct RecordResult {
@@ -64,7 +79,7 @@ class RecordStore {
  public:
   static constexpr size_t kMaxHeldRows = 100000;  // per table, in memory
 
-  // `directory`: where the files are ("" for the current folder).
+  // `directory`: where the files are ("" for the current folder, as it is now).
   RecordStore(std::string directory, const LocalClock& clock, FileSystem& files = DiskFileSystem::Instance());
 
   RecordResult AppendEvent(const std::string& text);
@@ -94,6 +109,7 @@ class RecordStore {
   std::string JournalPathOf(RecordTable table) const { return PathOf(table) + ".pending"; }
   std::string MovingPathOf(RecordTable table) const { return PathOf(table) + ".moving"; }
   std::string CommitPathOf(RecordTable table) const { return PathOf(table) + ".commit"; }
+  std::string BasePathOf(RecordTable table) const { return PathOf(table) + ".base"; }
   std::string SetAsidePathOf(RecordTable table) const { return PathOf(table) + ".torn"; }
 
  private:
@@ -107,16 +123,40 @@ class RecordStore {
     uint64_t at = 0;
     std::string payload;
     bool tailSetAside = false;  // a torn last line was moved out of the way
+    // The table from the start of the line before `at` to its end, as read.
+    uint64_t tailAt = 0;
+    std::string tail;
+  };
+  // A commit record and, when this version made it, its base.
+  struct PendingCommit {
+    uint64_t at = 0;
+    std::string payload;
+    bool hasBase = false;
+    uint64_t tailAt = 0;  // from the base: the table's end as it was
+    std::string tail;
+    std::string rows;  // what was placed (for the daily table: counts to add)
+  };
+  enum class CommitState {
+    NotBegun,   // the table ends as recorded
+    Begun,      // the bytes were written there, in whole or in part
+    Overtaken,  // another program saved the table since
   };
 
   RecordResult Submit(RecordTable table, std::string row);
   TableState& StateOf(RecordTable table) { return tables_[static_cast<size_t>(table)]; }
   FileError Drain(RecordTable table);
-  std::string WaitingRows(RecordTable table);  // the daily table's commit aside
-  std::string DailyCommitRows();
+  // Rows that wait for the table, in order; a daily commit's day rows,
+  // which are written over the table's last day, into `commitDays`.
+  std::string WaitingRows(RecordTable table, std::string& commitDays);
   FileError MoveJournal(RecordTable table);
-  FileError CommitMovingJournal(RecordTable table);
-  FileError ApplyCommit(RecordTable table);
+  FileError CommitMovingJournal(RecordTable table, bool mayPlaceAgain = true);
+  FileError RecordCommit(RecordTable table, const Placement& place, const std::string& rows);
+  FileError ReadCommit(RecordTable table, std::optional<PendingCommit>& commit, bool* damaged);
+  FileError Inspect(RecordTable table, const PendingCommit& commit, CommitState& state);
+  FileError ApplyCommit(RecordTable table, bool mayPlaceAgain = true);
+  FileError PlaceAgain(RecordTable table, const std::string& rows);
+  void JournalHeld(RecordTable table);
+  void ForgetWrittenRows(RecordTable table, const std::string& path, uint64_t from);
   FileError DrainReporting(RecordTable table);
   FileError WriteToTable(RecordTable table, const std::string& rows, bool* handedOver);
   FileError ReadTailView(RecordTable table, TailView& view);

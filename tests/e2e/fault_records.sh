@@ -54,7 +54,7 @@ expected="  Program Start
   Program Start
   COM UPS is Connected!"
 expect_eq "$(events)" "$expected" "events after the restart"
-for leftover in pending moving commit; do [ -e "$table.$leftover" ] && fail "$table.$leftover left behind"; done
+for leftover in pending moving commit base; do [ -e "$table.$leftover" ] && fail "$table.$leftover left behind"; done
 
 e2e_log "killed mid-run with a torn line; the settings file read-only"
 kill -9 "$APP_PID"

@@ -1,7 +1,8 @@
 // A file system in memory for the record store's tests: any path can be
 // made to refuse every call (a folder in the file's place, a file held by a
-// spreadsheet), the n-th write can fail, or the n-th write can be where the
-// program dies: it does half its work and nothing after it happens.
+// spreadsheet), the n-th write can fail, do all its work and still fail (its
+// flush failed), or be where the program dies: it does half its work and
+// nothing after it happens.
 #pragma once
 
 #include <algorithm>
@@ -21,13 +22,14 @@ class MemoryFileSystem : public FileSystem {
   int failAt = 0;   // this write (counting from 1) fails, with no effect
   int crashAt = 0;  // at this write the program dies
   int tearAt = 0;   // this write does half its work and fails; the program goes on
+  int unflushedAt = 0;  // this write does all its work, then fails
   int writes = 0;
   bool dead = false;
 
   // A new program on the same disk.
   void Restart() {
     dead = false;
-    failAt = crashAt = tearAt = writes = 0;
+    failAt = crashAt = tearAt = unflushedAt = writes = 0;
   }
 
   std::optional<FileTail> ReadTail(const std::string& path, size_t maxBytes, FileError* error) override {
@@ -48,6 +50,7 @@ class MemoryFileSystem : public FileSystem {
     return true;
   }
   bool Exists(const std::string& path) override { return blocked.count(path) || files.count(path); }
+  std::string FullPath(const std::string& path) override { return path; }  // no current folder here
 
   FileError Append(const std::string& path, const std::string& bytes) override {
     return Write(path, [&](bool half) { files[path] += half ? bytes.substr(0, bytes.size() / 2) : bytes; });
@@ -98,6 +101,10 @@ class MemoryFileSystem : public FileSystem {
     if (readOnly.count(path)) return {32, "in use " + path};
     ++writes;
     if (writes == failAt) return {28, "failed write " + path};
+    if (writes == unflushedAt) {
+      effect(false);
+      return {5, "cannot flush " + path};
+    }
     if (writes == tearAt) {
       effect(true);
       return {28, "disk full writing " + path};

@@ -386,3 +386,128 @@ TEST(RecordJournal, WaitingDailyCountsShowAddedToTheirDays) {
   rig.store->FlushPending();
   EXPECT_EQ(rig.Rows(RecordTable::Daily), (std::vector<std::string>{"2026-12-08|1|2|0", "2026-12-09|0|0|1"}));
 }
+
+// A journal moved while a spreadsheet holds the table waits as a commit;
+// the spreadsheet then saves the table changed: longer (dates rewritten, a
+// note added), or shorter (a row taken out, saved without a last line end).
+// What it saved stays whole, and the rows that waited follow it, once each.
+TEST(RecordJournal, RowsWaitingForATableSavedMeanwhileGoAfterWhatWasSaved) {
+  const std::string longer =
+      "event\r\n2026-12-08  09:00:01  event 1\r\n2026-12-08  09:00:02  event 2\r\nchecked,all fine\r\n";
+  const std::string shorter = "event\r\n2026-12-8  9:00:02  event 2";
+  for (const std::string& saved : {longer, shorter}) {
+    SCOPED_TRACE(saved);
+    JournalRig rig;
+    rig.Event(1);
+    rig.Event(2);
+    rig.disk.readOnly.insert(kEvents);
+    rig.Event(3);
+    rig.Event(4);
+    rig.store->FlushPending();
+    ASSERT_TRUE(rig.Has(kEvents + ".commit"));
+    rig.disk.files[kEvents] = saved;
+    EXPECT_EQ(rig.EventTexts(), EventsNumbered(saved == longer ? 1 : 2, 4));  // shown once while held
+    rig.disk.readOnly.clear();
+    rig.store->FlushPending();
+    const std::string& table = rig.disk.files[kEvents];
+    EXPECT_EQ(table.substr(0, saved.size()), saved);
+    EXPECT_EQ(table.substr(saved.size()), std::string(saved == shorter ? "\r\n" : "") +
+                                              "2026-12-8  9:00:03  event 3\r\n2026-12-8  9:00:04  event 4\r\n");
+    for (const char* leftover : {".pending", ".moving", ".commit", ".base"}) EXPECT_FALSE(rig.Has(kEvents + leftover));
+  }
+}
+
+// A count recorded against the daily table's last row while a spreadsheet
+// holds it; the spreadsheet saves it changed. The count goes to the last row
+// there now: added to it when it is today's, else on a new row for today.
+TEST(RecordJournal, ADailyCountWaitingForATableSavedMeanwhileCountsFromItsLastRowNow) {
+  const std::string names = "Date,Battery Low,AC Fail,Schedule Down\r\n";
+  const struct {
+    std::string saved, after;
+  } cases[] = {
+      // sorted newest first: the same size, another last row
+      {names + "2026-12-08,0,1,0\r\n2026-12-07,0,1,0\r\n",
+       names + "2026-12-08,0,1,0\r\n2026-12-07,0,1,0\r\n2026-12-08,0,1,0\r\n"},
+      // today's count corrected by hand
+      {names + "2026-12-07,0,1,0\r\n2026-12-08,0,5,0\r\n", names + "2026-12-07,0,1,0\r\n2026-12-08,0,6,0\r\n"},
+      // a note after the rows
+      {names + "2026-12-07,0,1,0\r\n2026-12-08,0,1,0\r\nchecked,,,\r\n",
+       names + "2026-12-07,0,1,0\r\n2026-12-08,0,1,0\r\nchecked,,,\r\n2026-12-08,0,1,0\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.saved);
+    JournalRig rig;
+    rig.clock.now.day = 7;
+    rig.store->IncrementDailyCount(DailyColumn::AcFail);
+    rig.clock.now.day = 8;
+    rig.store->IncrementDailyCount(DailyColumn::AcFail);
+    rig.disk.readOnly.insert(kDaily);
+    EXPECT_FALSE(rig.store->IncrementDailyCount(DailyColumn::AcFail).written);
+    ASSERT_TRUE(rig.Has(kDaily + ".commit"));
+    rig.disk.files[kDaily] = c.saved;
+    const auto shown = rig.Rows(RecordTable::Daily);
+    rig.disk.readOnly.clear();
+    rig.store->FlushPending();
+    EXPECT_EQ(rig.disk.files[kDaily], c.after);
+    EXPECT_EQ(rig.Rows(RecordTable::Daily), shown);  // what was shown while it waited
+  }
+}
+
+// A write that does all its work and still fails (its flush failed), at
+// each step in turn, with the write that follows failing too or not: every
+// row reaches its table once.
+TEST(RecordJournal, AWriteWhoseFlushFailsAtAnyStepLeavesEachRowOnce) {
+  for (int at = 1;; ++at) {
+    bool reached = false;
+    for (const bool undoFails : {false, true}) {
+      SCOPED_TRACE("flush fails at write " + std::to_string(at) + (undoFails ? ", the next write fails" : ""));
+      JournalRig rig;
+      rig.Event(1);
+      rig.disk.readOnly.insert(kEvents);  // open in a spreadsheet
+      rig.Event(2);
+      rig.disk.writes = 0;
+      rig.disk.unflushedAt = at;
+      rig.disk.failAt = undoFails ? at + 1 : 0;
+      rig.Event(3);
+      rig.Event(4);
+      rig.disk.readOnly.clear();
+      rig.store->FlushPending();
+      rig.Event(5);
+      rig.store->FlushPending();
+      reached = rig.disk.writes >= at;
+      EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 5));
+    }
+    if (!reached) break;
+  }
+}
+
+// A last event line without its line end that holds the start of a text the
+// program writes was cut short: it is set aside, in either language. A whole
+// text, or one the program does not write, is a row.
+TEST(RecordTornLine, AnEventTextCutShortIsSetAside) {
+  const struct {
+    std::string text;
+    bool torn;
+  } cases[] = {
+      {"  Pro", true},
+      {"  Program End", false},
+      {"  UPS SelfTest 10 Sec", true},
+      {"  UPS SelfTest 5 Min", true},
+      {"  UPS SelfTest 5 Minute", false},
+      {"  UPS SelfTest ", true},
+      {"   Port COM connect", true},
+      {"  D\xe9marrage du programme", false},
+      {"  Autotest de 5 Minute", false},
+      {"  typed in by hand", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    JournalRig rig;
+    const std::string first = "event\r\n2026-12-8  9:00:01  event 1\r\n";
+    const std::string last = "2026-12-8  9:00:02" + c.text;
+    rig.disk.files[kEvents] = first + last;
+    rig.store->Recover();
+    EXPECT_EQ(rig.disk.files[kEvents], c.torn ? first : first + last + "\r\n");
+    EXPECT_EQ(rig.disk.files[kEvents + ".torn"], c.torn ? last + "\r\n" : "");
+  }
+}

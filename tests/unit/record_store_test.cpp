@@ -194,3 +194,24 @@ TEST_F(RecordStoreTest, ReadAllNamesAMissingColumn) {
   EXPECT_TRUE(e);
   EXPECT_NE(e.message.find("\"Time\""), std::string::npos);
 }
+
+// The folder is taken when the store is made: a dialog that changes the
+// current folder later (a printer's "save as") moves neither the rows nor
+// the journals, nor starts a fresh table there.
+TEST(RecordStoreFolder, RowsStayInTheFolderThatWasCurrentWhenTheStoreWasMade) {
+  voltaris::testing::TestFolder records{"voltaris-records"}, elsewhere{"voltaris-elsewhere"};
+  char started[4096];
+  ASSERT_NE(getcwd(started, sizeof started), nullptr);
+  ASSERT_EQ(chdir(records.path().c_str()), 0);
+  FakeClock clock;
+  RecordStore store("", clock);
+  ASSERT_EQ(mkdir("MonthRecord.csv", 0755), 0);  // the daily table cannot be written: its rows go to a journal
+  ASSERT_EQ(chdir(elsewhere.path().c_str()), 0);
+  const bool written = store.AppendEvent("  Program Start").written;
+  store.IncrementDailyCount(DailyColumn::AcFail);
+  ASSERT_EQ(chdir(started), 0);
+  EXPECT_TRUE(written);
+  EXPECT_TRUE(FileExists(records.path() + "/EventRecord.csv"));
+  EXPECT_TRUE(FileExists(records.path() + "/MonthRecord.csv.pending"));
+  EXPECT_EQ(std::system(("test -z \"$(ls -A '" + elsewhere.path() + "')\"").c_str()), 0) << "files were made elsewhere";
+}

@@ -102,6 +102,24 @@ TEST(RecordStoreOnWindows, DeleteAllWhileAReaderHoldsTheFile) {
   EXPECT_TRUE(Events(store).empty());
 }
 
+// As the program makes its store: in the working folder, given as "". A
+// printer's "save as" dialog then changes the current folder; the rows stay.
+TEST(RecordStoreOnWindows, RowsStayInTheWorkingFolderWhenADialogChangesTheCurrentOne) {
+  FixedClock clock;
+  const std::string records = NewFolder(), elsewhere = records + "-elsewhere";
+  ASSERT_TRUE(CreateDirectoryA(elsewhere.c_str(), nullptr));
+  char started[MAX_PATH];
+  ASSERT_NE(GetCurrentDirectoryA(sizeof started, started), 0u);
+  ASSERT_TRUE(SetCurrentDirectoryA(records.c_str()));
+  RecordStore store("", clock);
+  ASSERT_TRUE(SetCurrentDirectoryA(elsewhere.c_str()));
+  const bool written = store.AppendEvent("  one").written;
+  SetCurrentDirectoryA(started);
+  EXPECT_TRUE(written);
+  EXPECT_NE(GetFileAttributesA((records + "\\EventRecord.csv").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesA((elsewhere + "\\EventRecord.csv").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST(ConfigFileOnWindows, WriteWhileTheFileIsHeldIsReportedNotLost) {
   const std::string dir = NewFolder();
   ConfigFile file(dir);
