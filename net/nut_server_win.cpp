@@ -99,9 +99,10 @@ void NutServer::Run(NutServerCore& core) {
 }
 
 // Pending connections are taken, a bounded number a pass so that the clients
-// being served go on; each one either takes the place of a connection that
-// has not logged in, or is closed at once when every place is logged in.
-// False when accepting fails for a reason that will not pass by the next pass.
+// being served go on. Each comes in, in the place of a connection that has
+// not logged in when the server or its address is full; it is closed at once
+// only when every place is logged in. False when accepting fails for a reason
+// that will not pass by the next pass.
 bool NutServer::AcceptClients(NutServerCore& core, int64_t nowMs) {
   for (int taken = 0; taken < kMostAcceptsAPass; ++taken) {
     sockaddr_in address{};
