@@ -56,18 +56,30 @@ class Request {
 
   std::string Answer() const {
     using Handler = std::string (Request::*)() const;
-    static const std::pair<const char*, Handler> kHandlers[] = {
-        {"VER", &Request::Version},         {"NETVER", &Request::ProtocolVersion},
-        {"PROTVER", &Request::ProtocolVersion}, {"HELP", &Request::Help},
-        {"STARTTLS", &Request::StartTls},   {"LIST", &Request::List},
-        {"GET", &Request::Get},             {"USERNAME", &Request::Username},
-        {"PASSWORD", &Request::Password},   {"LOGIN", &Request::Login},
-        {"LOGOUT", &Request::Logout},       {"PRIMARY", &Request::Refuse},
-        {"MASTER", &Request::Refuse},       {"FSD", &Request::Refuse},
-        {"SET", &Request::Refuse},          {"INSTCMD", &Request::Refuse},
+    // Requests that act for a user want the user's names first, whatever
+    // their words: the reference server asks for them in this order too, and
+    // a client such as upscmd sends them on that answer.
+    constexpr bool kAnyone = false, kNamesFirst = true;
+    struct Command {
+      const char* word;
+      Handler handler;
+      bool namesFirst;
     };
-    for (const auto& [word, handler] : kHandlers) {
-      if (SameWord(words_[0], word)) return (this->*handler)();
+    static const Command kCommands[] = {
+        {"VER", &Request::Version, kAnyone},          {"NETVER", &Request::ProtocolVersion, kAnyone},
+        {"PROTVER", &Request::ProtocolVersion, kAnyone}, {"HELP", &Request::Help, kAnyone},
+        {"STARTTLS", &Request::StartTls, kAnyone},    {"LIST", &Request::List, kAnyone},
+        {"GET", &Request::Get, kAnyone},              {"USERNAME", &Request::Username, kAnyone},
+        {"PASSWORD", &Request::Password, kAnyone},    {"LOGIN", &Request::Login, kNamesFirst},
+        {"LOGOUT", &Request::Logout, kAnyone},        {"PRIMARY", &Request::Refuse, kNamesFirst},
+        {"MASTER", &Request::Refuse, kNamesFirst},  {"FSD", &Request::Refuse, kNamesFirst},
+        {"SET", &Request::Refuse, kNamesFirst},     {"INSTCMD", &Request::Refuse, kNamesFirst},
+    };
+    for (const Command& command : kCommands) {
+      if (!SameWord(words_[0], command.word)) continue;
+      if (command.namesFirst && !session_.username) return Err("USERNAME-REQUIRED");
+      if (command.namesFirst && !session_.password) return Err("PASSWORD-REQUIRED");
+      return (this->*command.handler)();
     }
     return Err("UNKNOWN-COMMAND");
   }
@@ -94,11 +106,14 @@ class Request {
   std::string StartTls() const { return Err("FEATURE-NOT-CONFIGURED"); }
   std::string Refuse() const { return Err("ACCESS-DENIED"); }
 
+  // LIST and GET refuse only missing words: words after those a request
+  // needs are ignored, as the reference server does, so a client that adds
+  // one is still answered.
   std::string List() const {
-    if (Arguments() == 1 && SameWord(words_[1], "UPS")) {
+    if (Arguments() >= 1 && SameWord(words_[1], "UPS")) {
       return "BEGIN LIST UPS\nUPS " + view_.settings.upsName + " " + QuoteNut(Description()) + "\nEND LIST UPS\n";
     }
-    if (Arguments() != 2) return Err("INVALID-ARGUMENT");
+    if (Arguments() < 2) return Err("INVALID-ARGUMENT");
     const std::string& kind = words_[1];
     const bool known = SameWord(kind, "VAR") || SameWord(kind, "CMD") || SameWord(kind, "RW") ||
                        SameWord(kind, "CLIENT");
@@ -123,7 +138,7 @@ class Request {
     const std::string& kind = words_[1];
     const bool byUps = SameWord(kind, "UPSDESC") || SameWord(kind, "NUMLOGINS");
     const bool byVariable = SameWord(kind, "VAR") || SameWord(kind, "TYPE") || SameWord(kind, "DESC");
-    if (!(byUps && Arguments() == 2) && !(byVariable && Arguments() == 3)) return Err("INVALID-ARGUMENT");
+    if (!byUps && !(byVariable && Arguments() >= 3)) return Err("INVALID-ARGUMENT");
     const std::string& ups = Ups(2);
     if (!KnownUps(ups)) return Err("UNKNOWN-UPS");
     if (SameWord(kind, "UPSDESC")) return "UPSDESC " + ups + " " + QuoteNut(Description()) + "\n";
@@ -131,13 +146,15 @@ class Request {
       return "NUMLOGINS " + ups + " " + std::to_string(view_.loggedInAddresses.size()) + "\n";
     }
     const std::string& name = words_[3];
+    const std::string head = Upper(kind) + " " + ups + " " + name + " ";
+    // A description is of the name, not of this UPS's values: any name gets
+    // one, as from the reference server.
+    if (SameWord(kind, "DESC")) return head + QuoteNut(DescriptionOf(name)) + "\n";
     if (SameWord(kind, "VAR") && view_.snapshot.stale) return Err("DATA-STALE");
     const std::string* value = Variable(name);
     if (value == nullptr) return Err("VAR-NOT-SUPPORTED");
-    const std::string head = Upper(kind) + " " + ups + " " + name + " ";
     if (SameWord(kind, "VAR")) return head + QuoteNut(*value) + "\n";
-    if (SameWord(kind, "TYPE")) return head + "NUMBER\n";  // read-only, as the reference server types them
-    return head + QuoteNut(DescriptionOf(name)) + "\n";
+    return head + "NUMBER\n";  // TYPE: read-only, as the reference server types them
   }
 
   std::string Username() const { return SetOnce(session_.username, "ALREADY-SET-USERNAME"); }
@@ -150,11 +167,10 @@ class Request {
     return "OK\n";
   }
 
+  // Both names are given (checked before any handler that needs them).
   std::string Login() const {
     if (Arguments() != 1) return Err("INVALID-ARGUMENT");
     if (session_.loggedIn) return Err("ALREADY-LOGGED-IN");
-    if (!session_.username) return Err("USERNAME-REQUIRED");
-    if (!session_.password) return Err("PASSWORD-REQUIRED");
     if (!KnownUps(Ups(1))) return Err("UNKNOWN-UPS");
     for (const NetworkUser& user : view_.settings.users) {
       if (user.name == *session_.username && user.password == *session_.password) {
@@ -162,6 +178,7 @@ class Request {
         return "OK\n";
       }
     }
+    ++session_.refusedLogins;
     return Err("ACCESS-DENIED");
   }
 
@@ -222,8 +239,13 @@ std::string QuoteNut(const std::string& value) {
 std::string AnswerNutLine(const std::string& line, NutSession& session, const NutServerView& view) {
   const auto words = SplitNutLine(line);
   if (!words) return Err("INVALID-ARGUMENT");
-  if (words->empty()) return "";
+  if (words->empty()) return Err("UNKNOWN-COMMAND");
   return Request(*words, session, view).Answer();
+}
+
+bool AsksToLogIn(const std::string& line) {
+  const auto words = SplitNutLine(line);
+  return words && !words->empty() && SameWord(words->front(), "LOGIN");
 }
 
 }  // namespace voltaris

@@ -33,6 +33,7 @@ struct NutSession {
   std::optional<std::string> username, password;
   bool loggedIn = false;
   bool loggingOut = false;  // LOGOUT answered: the connection ends after the reply
+  int refusedLogins = 0;    // LOGINs refused for their name or password: the server slows the address down
 };
 
 // What a request may read besides its own session.
@@ -42,8 +43,13 @@ struct NutServerView {
   const std::vector<std::string>& loggedInAddresses;  // every session logged in to the UPS
 };
 
-// The reply to one request line (each reply line ends in LF; "" for a blank
-// line). LOGIN and LOGOUT change the session.
+// The reply to one request line (each reply line ends in LF; a blank line is
+// an unknown command, so that a client waiting for a reply is not left
+// hanging). LOGIN and LOGOUT change the session.
 std::string AnswerNutLine(const std::string& line, NutSession& session, const NutServerView& view);
+
+// The line asks to log in: the server may hold it while its address is
+// slowed down after refused logins.
+bool AsksToLogIn(const std::string& line);
 
 }  // namespace voltaris

@@ -69,6 +69,9 @@ void NutServer::Stop() {
 
 void NutServer::Run(NutServerCore& core) {
   while (!stopping_) {
+    // Logins whose pause has ended are answered before the sockets are
+    // looked at, so that their replies go out in this pass.
+    core.AnswerWaitingLogins(NowMs());
     fd_set readable, writable;
     FD_ZERO(&readable);
     FD_ZERO(&writable);
@@ -96,8 +99,10 @@ void NutServer::Run(NutServerCore& core) {
 }
 
 // Pending connections are taken, a bounded number a pass so that the clients
-// being served go on; those beyond the limit are closed at once. False when
-// accepting fails for a reason that will not pass by the next pass.
+// being served go on. Each comes in, in the place of a connection that has
+// not logged in when the server or its address is full; it is closed at once
+// only when every place is logged in. False when accepting fails for a reason
+// that will not pass by the next pass.
 bool NutServer::AcceptClients(NutServerCore& core, int64_t nowMs) {
   for (int taken = 0; taken < kMostAcceptsAPass; ++taken) {
     sockaddr_in address{};
@@ -109,7 +114,13 @@ bool NutServer::AcceptClients(NutServerCore& core, int64_t nowMs) {
     }
     const int id = nextClientId_;
     nextClientId_ = nextClientId_ == INT_MAX ? 1 : nextClientId_ + 1;
-    if (FD_SETSIZE <= clients_.size() + 1 || !MakeNonBlocking(socket) || !core.Accept(id, AddressText(address), nowMs)) {
+    if (FD_SETSIZE <= clients_.size() + 1 || !MakeNonBlocking(socket)) {
+      closesocket(socket);
+      continue;
+    }
+    const NutAdmission admission = core.Accept(id, AddressText(address), nowMs);
+    if (admission.displaced) Close(core, *admission.displaced);
+    if (!admission.accepted) {
       closesocket(socket);
       continue;
     }

@@ -3,7 +3,8 @@
 # upsc lists the simulator's values, shows OB once the mains fail and OL when
 # they return; a server with no fresh data says so; a fuzzing client (random
 # bytes, long lines, a flood of connections) leaves the program monitoring
-# and the server answering once the flood is gone.
+# and the server answering once the flood is gone; one computer holding every
+# place keeps neither upsc nor a logging-in secondary out.
 source "$(dirname "$0")/lib.sh"
 e2e_init network_share 240
 command -v upsc >/dev/null || fail "upsc is missing (package nut-client)"
@@ -59,7 +60,7 @@ fuzz_connection() {
   exec 5>&-
 }
 for round in $(seq 40); do (fuzz_connection) 2>/dev/null; done
-# A flood: more connections than the server takes, held open and silent.
+# A flood: more connections than the server keeps, held open and silent.
 flood_pids=()
 for n in $(seq 40); do
   (exec 6<>"/dev/tcp/127.0.0.1/$PORT" && sleep 8) 2>/dev/null &
@@ -75,6 +76,31 @@ replies_after=$(inspect replies Voltaris)
 wait_until 10 status_is OL || fail "the server did not answer after the flood"
 kill -0 "$APP_PID" || fail "the program ended"
 expect_eq "$(count_event "  Program End")" "0" "program end events"
+
+e2e_log "one computer opens every place"
+# Sixteen idle connections from this address (loopback is one address) keep
+# neither upsc nor a secondary out: the oldest idle ones make room, and the
+# secondary, once logged in, keeps its place against sixteen more.
+hold_places() {
+  local n fd
+  for n in $(seq 16); do
+    exec {fd}<>"/dev/tcp/127.0.0.1/$PORT" || fail "connection $n was refused"
+    held+=("$fd")
+  done
+}
+ask() { printf '%s\n' "$1" >&"$secondary"; read -r -t 5 reply <&"$secondary" && echo "$reply"; }
+held=()
+hold_places
+read -r -t 2 _ <&"${held[0]}"
+[ $? -eq 1 ] || fail "the oldest idle connection was not let go"
+expect_eq "$(nut "$UPS" ups.status)" "OL" "upsc with every place held"
+exec {secondary}<>"/dev/tcp/127.0.0.1/$PORT" || fail "the secondary could not connect"
+expect_eq "$(ask "USERNAME monuser")$(ask "PASSWORD secret")$(ask "LOGIN voltaris")" "OKOKOK" "the secondary's login"
+hold_places
+expect_eq "$(ask "GET VAR voltaris ups.status")" 'VAR voltaris ups.status "OL"' "the secondary after sixteen more"
+expect_eq "$(nut -c "$UPS")" "127.0.0.1" "logged-in clients"
+expect_eq "$(ask LOGOUT)" "OK Goodbye" "the secondary's logout"
+for fd in "${held[@]}" "$secondary"; do exec {fd}>&-; done
 
 e2e_log "the UPS stops answering: no fresh data"
 sim_control unplug >/dev/null

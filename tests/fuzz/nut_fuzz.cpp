@@ -21,6 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   limits.longestLine = 64;
   limits.mostPendingOutput = 512;
   limits.mostClients = 2;
+  limits.loginPauses.firstPauseMs = 8;  // refused logins wait and go within one input
+  limits.loginPauses.longestPauseMs = 64;
   NutServerCore core(settings, board, limits);
   core.Accept(1, "a", 0);
   core.Accept(2, "b", 0);
@@ -31,6 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     core.Receive(id, reinterpret_cast<const char*>(data + at), length, static_cast<int64_t>(at));
     if (core.PendingOutput(id).size() > limits.mostPendingOutput + 1024) std::abort();
     if (data[at] % 3 == 0) core.Sent(id, core.PendingOutput(id).size());
+    if (data[at] % 5 == 0) core.AnswerWaitingLogins(static_cast<int64_t>(at));
     if (core.ShouldClose(id)) core.Drop(id);
     at += length;
   }

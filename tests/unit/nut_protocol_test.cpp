@@ -64,7 +64,9 @@ TEST(NutRequests, AnswerTheVersionsHelpAndStartTls) {
   EXPECT_EQ(server("HELP").rfind("Commands: HELP VER", 0), 0u);
   EXPECT_EQ(server("STARTTLS"), "ERR FEATURE-NOT-CONFIGURED\n");
   EXPECT_EQ(server("VER 1"), "ERR INVALID-ARGUMENT\n");
-  EXPECT_EQ(server(""), "");
+  // A blank line is answered: a client that sent one waits for a reply.
+  EXPECT_EQ(server(""), "ERR UNKNOWN-COMMAND\n");
+  EXPECT_EQ(server(" \t "), "ERR UNKNOWN-COMMAND\n");
 }
 
 TEST(NutRequests, ListTheUpsItsVariablesAndNoCommands) {
@@ -96,6 +98,27 @@ TEST(NutRequests, GetAVariableItsTypeAndDescriptionEchoingTheNamesAsAsked) {
   EXPECT_EQ(server("GET TYPE voltaris ups.status"), "TYPE voltaris ups.status NUMBER\n");
   EXPECT_EQ(server("GET DESC voltaris battery.charge"), "DESC voltaris battery.charge \"Battery charge (percent)\"\n");
   EXPECT_EQ(server("GET UPSDESC voltaris"), "UPSDESC voltaris \"UPS monitored by Voltaris\"\n");
+  // Any name has a description, published or not.
+  EXPECT_EQ(server("GET DESC voltaris ups.temperature"), "DESC voltaris ups.temperature \"UPS temperature (degrees C)\"\n");
+  EXPECT_EQ(server("GET DESC voltaris ups.alarm"), "DESC voltaris ups.alarm \"Description unavailable\"\n");
+}
+
+// Only missing words are refused: a client that adds a word is answered.
+TEST(NutRequests, IgnoreWordsAfterThoseARequestNeeds) {
+  const std::pair<const char*, const char*> kAnswered[] = {
+      {"GET VAR voltaris ups.status extra", "VAR voltaris ups.status \"OB LB\"\n"},
+      {"GET TYPE voltaris ups.status a b", "TYPE voltaris ups.status NUMBER\n"},
+      {"GET DESC voltaris ups.status x", "DESC voltaris ups.status \"UPS status\"\n"},
+      {"GET NUMLOGINS voltaris x", "NUMLOGINS voltaris 0\n"},
+      {"GET UPSDESC voltaris x", "UPSDESC voltaris \"UPS monitored by Voltaris\"\n"},
+      {"LIST UPS x", "BEGIN LIST UPS\nUPS voltaris \"UPS monitored by Voltaris\"\nEND LIST UPS\n"},
+      {"LIST VAR voltaris x",
+       "BEGIN LIST VAR voltaris\nVAR voltaris battery.charge \"87\"\nVAR voltaris ups.status \"OB LB\"\n"
+       "VAR voltaris device.type \"ups\"\nEND LIST VAR voltaris\n"},
+      {"LIST CLIENT voltaris x", "BEGIN LIST CLIENT voltaris\nEND LIST CLIENT voltaris\n"},
+  };
+  Server server;
+  for (const auto& [request, reply] : kAnswered) EXPECT_EQ(server(request), reply) << request;
 }
 
 // Words match whole: a name that begins with another published name is its
@@ -127,11 +150,9 @@ TEST(NutRequests, ReplyWithTheProtocolsErrors) {
   EXPECT_EQ(server("GET NUMLOGINS other"), "ERR UNKNOWN-UPS\n");
   EXPECT_EQ(server("GET VAR voltaris ups.mode.buzzwords"), "ERR VAR-NOT-SUPPORTED\n");
   EXPECT_EQ(server("GET TYPE voltaris ups.alarm"), "ERR VAR-NOT-SUPPORTED\n");
-  for (const char* wrong : {"GET", "GET VAR", "GET VAR voltaris", "GET VAR voltaris a b", "GET UPSDESC",
-                            "GET NUMLOGINS voltaris x", "GET FOO voltaris x", "LIST", "LIST VAR",
-                            "LIST UPS x", "LIST ENUM voltaris ups.status", "LIST VAR voltaris x",
-                            "USERNAME", "USERNAME a b", "PASSWORD", "LOGIN", "LOGOUT now", "NETVER 2",
-                            "GET VAR \"voltaris"}) {
+  for (const char* wrong : {"GET", "GET VAR", "GET VAR voltaris", "GET UPSDESC", "GET FOO voltaris x", "LIST",
+                            "LIST VAR", "LIST ENUM voltaris ups.status", "USERNAME", "USERNAME a b", "PASSWORD",
+                            "LOGOUT now", "NETVER 2", "GET VAR \"voltaris"}) {
     EXPECT_EQ(server(wrong), "ERR INVALID-ARGUMENT\n") << wrong;
   }
 }
@@ -148,13 +169,19 @@ TEST(NutRequests, StaleDataRefusesVariablesButNotTheRest) {
   EXPECT_EQ(server("GET TYPE voltaris ups.status"), "TYPE voltaris ups.status NUMBER\n");
 }
 
+// Each wants the user's names first, as a client like upscmd expects.
 TEST(NutRequests, RefuseEveryRequestThatWouldChangeTheUps) {
+  const char* const kChanges[] = {"PRIMARY voltaris", "MASTER voltaris", "FSD voltaris", "SET VAR voltaris x 1",
+                                  "INSTCMD voltaris test.battery.start", "SET TRACKING ON", "FSD"};
   Server server;
-  server.LogIn();
-  for (const char* change : {"PRIMARY voltaris", "MASTER voltaris", "FSD voltaris", "SET VAR voltaris x 1",
-                             "INSTCMD voltaris test.battery.start", "SET TRACKING ON"}) {
-    EXPECT_EQ(server(change), "ERR ACCESS-DENIED\n") << change;
-  }
+  for (const char* change : kChanges) EXPECT_EQ(server(change), "ERR USERNAME-REQUIRED\n") << change;
+  server("USERNAME monuser");
+  for (const char* change : kChanges) EXPECT_EQ(server(change), "ERR PASSWORD-REQUIRED\n") << change;
+  server("PASSWORD secret");
+  for (const char* change : kChanges) EXPECT_EQ(server(change), "ERR ACCESS-DENIED\n") << change;
+  server("LOGIN voltaris");
+  for (const char* change : kChanges) EXPECT_EQ(server(change), "ERR ACCESS-DENIED\n") << change;
+  EXPECT_EQ(server.session.refusedLogins, 0);  // no login was refused: nothing to slow down
 }
 
 TEST(NutLogin, AcceptsAConfiguredUserAndPasswordOnce) {
@@ -180,11 +207,19 @@ TEST(NutLogin, AcceptsAQuotedPasswordWithBlanks) {
 TEST(NutLogin, NeedsBothNamesAndRefusesWhatIsNotConfigured) {
   Server first;
   EXPECT_EQ(first("LOGIN voltaris"), "ERR USERNAME-REQUIRED\n");
+  EXPECT_EQ(first("LOGIN"), "ERR USERNAME-REQUIRED\n");  // the names come before the words
   first("USERNAME monuser");
   EXPECT_EQ(first("LOGIN voltaris"), "ERR PASSWORD-REQUIRED\n");
+  first("PASSWORD secret");
+  EXPECT_EQ(first("LOGIN"), "ERR INVALID-ARGUMENT\n");
+  EXPECT_EQ(first("LOGIN voltaris x"), "ERR INVALID-ARGUMENT\n");
+  EXPECT_EQ(first.session.refusedLogins, 0);
 
   Server wrongPassword;
   EXPECT_EQ(wrongPassword.LogIn("monuser", "Secret"), "ERR ACCESS-DENIED\n");
+  EXPECT_EQ(wrongPassword.session.refusedLogins, 1);  // counted, so the server can slow the address down
+  EXPECT_EQ(wrongPassword("LOGIN other"), "ERR UNKNOWN-UPS\n");
+  EXPECT_EQ(wrongPassword.session.refusedLogins, 1);  // no password was checked
   Server wrongUser;
   EXPECT_EQ(wrongUser.LogIn("MonUser", "secret"), "ERR ACCESS-DENIED\n");
   Server crossed;  // one user's name with the other's password

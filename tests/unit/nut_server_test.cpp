@@ -1,6 +1,7 @@
 // The server's connections without sockets: lines cut anywhere, the limits
-// that protect the program from bad clients, logins counted for the
-// primary's wait; and the board the two threads share.
+// that protect the program from bad clients, the places kept for logged-in
+// secondaries, refused logins slowed down on the test's own clock, logins
+// counted for the primary's wait; and the board the two threads share.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -33,14 +34,25 @@ struct Core {
     core->Sent(id, out.size());
     return out;
   }
-  void LogIn(int id) { Send(id, "USERNAME u\nPASSWORD p\nLOGIN voltaris\n"); }
+  void LogIn(int id, const std::string& password = "p", int64_t now = 0) {
+    Send(id, "USERNAME u\nPASSWORD " + password + "\nLOGIN voltaris\n", now);
+  }
+  bool Accepted(int id, const std::string& address, int64_t now = 0) {
+    const NutAdmission admission = core->Accept(id, address, now);
+    return admission.accepted && !admission.displaced;
+  }
+  std::optional<int> Displaced(int id, const std::string& address, int64_t now = 0) {
+    const NutAdmission admission = core->Accept(id, address, now);
+    EXPECT_TRUE(admission.accepted);
+    return admission.displaced;
+  }
 };
 
 }  // namespace
 
 TEST(NutConnections, AnswerLinesCutAnywhereAndEndedByLfOrCrLf) {
   Core c;
-  ASSERT_TRUE(c.core->Accept(1, "127.0.0.1", 0));
+  ASSERT_TRUE(c.core->Accept(1, "127.0.0.1", 0).accepted);
   c.Send(1, "GET VAR volt");
   EXPECT_EQ(c.Take(1), "");
   c.Send(1, "aris ups.status\r\nNETVER\nNET");
@@ -100,17 +112,208 @@ TEST(NutConnections, PendingOutputAtTheLimitIsKept) {
   EXPECT_FALSE(d.core->ShouldClose(1));
 }
 
+// Up to the most clients each comes in freely; past it, only by taking the
+// place of one that has not logged in.
 TEST(NutConnections, AcceptsUpToTheMostClients) {
   NutLimits limits;
   limits.mostClients = 2;
   Core c(limits);
-  EXPECT_TRUE(c.core->Accept(1, "a", 0));
-  EXPECT_TRUE(c.core->Accept(2, "b", 0));
-  EXPECT_FALSE(c.core->Accept(3, "c", 0));
-  EXPECT_FALSE(c.core->Accept(1, "a", 0));  // an id in use
+  EXPECT_TRUE(c.Accepted(1, "a"));
+  EXPECT_TRUE(c.Accepted(2, "b"));
+  c.LogIn(1);
+  c.LogIn(2);
+  EXPECT_FALSE(c.core->Accept(3, "c", 0).accepted);  // every place is logged in
+  EXPECT_FALSE(c.core->Accept(1, "a", 0).accepted);  // an id in use
   c.core->Drop(1);
-  EXPECT_TRUE(c.core->Accept(3, "c", 0));
+  EXPECT_TRUE(c.Accepted(3, "c"));
+  EXPECT_EQ(c.Displaced(4, "d"), 3);
   EXPECT_EQ(c.core->Connections(), 2u);
+  EXPECT_TRUE(c.core->ShouldClose(3));
+  EXPECT_EQ(c.board.LoggedIn(), 1u);
+}
+
+// One computer opening every place and sending a request now and then (each
+// within the idle limit) no longer keeps the secondaries out.
+TEST(NutConnections, OneAddressCannotHoldEveryPlace) {
+  Core c;
+  for (int id = 1; id <= 16; ++id) c.core->Accept(id, "10.0.0.66", id);
+  for (int id = 1; id <= 16; ++id) c.Send(id, "NETVER\n", 119000);
+  EXPECT_EQ(c.core->Connections(), 4u);
+  for (int id = 17; id <= 28; ++id) EXPECT_TRUE(c.Accepted(id, "10.0.0.1" + std::to_string(id), 119000));
+  EXPECT_EQ(c.core->Connections(), 16u);
+  // Full: a secondary still gets in, and once logged in keeps its place
+  // against every later connection.
+  EXPECT_EQ(c.Displaced(40, "10.0.0.2", 119500), 13);  // heard with the others, accepted first
+  c.LogIn(40, "p", 119500);
+  EXPECT_EQ(c.Take(40), "OK\nOK\nOK\n");
+  for (int id = 41; id <= 80; ++id) c.core->Accept(id, "10.0.0.66", 120000);
+  EXPECT_FALSE(c.core->ShouldClose(40));
+  EXPECT_EQ(c.board.LoggedIn(), 1u);
+  c.Send(40, "GET VAR voltaris ups.status\n", 120000);
+  EXPECT_EQ(c.Take(40), "VAR voltaris ups.status \"OL\"\n");
+}
+
+TEST(NutConnections, AnAddressKeepsAtMostItsShareOfConnectionsNotLoggedIn) {
+  Core c;  // four
+  for (int id = 1; id <= 4; ++id) EXPECT_TRUE(c.Accepted(id, "10.0.0.9", id)) << id;
+  EXPECT_EQ(c.Displaced(5, "10.0.0.9", 5), 1);  // its own oldest goes
+  EXPECT_TRUE(c.Accepted(6, "10.0.0.8", 6));     // another address is not touched
+  // Logged-in connections are not counted.
+  c.LogIn(2);
+  EXPECT_TRUE(c.Accepted(7, "10.0.0.9", 7));
+  EXPECT_EQ(c.Displaced(8, "10.0.0.9", 8), 3);
+  EXPECT_EQ(c.core->Connections(), 6u);
+}
+
+// When every place is taken, the connection heard from longest ago goes:
+// one in the middle of its requests stays.
+TEST(NutConnections, WhenFullTheNotLoggedInHeardFromLongestAgoMakesRoom) {
+  NutLimits limits;
+  limits.mostClients = 3;
+  Core c(limits);
+  c.core->Accept(1, "a", 0);
+  c.core->Accept(2, "b", 0);
+  c.core->Accept(3, "c", 0);
+  c.Send(1, "NETVER\n", 10);
+  c.Send(3, "NET", 20);  // half a request is not activity
+  EXPECT_EQ(c.Displaced(4, "d", 30), 2);
+  EXPECT_EQ(c.Displaced(5, "e", 30), 3);  // accepted before the later one heard at the same time
+  EXPECT_EQ(c.Displaced(6, "f", 30), 1);
+  EXPECT_EQ(c.Take(1), "");
+}
+
+// A refused login pauses its address's logins: 1 s, then doubled each time
+// up to 30 s; the reply waits on the core's clock, the thread never does.
+TEST(NutLoginPauses, ARefusedLoginHoldsTheAddresssNextLoginForAPauseThatDoubles) {
+  Core c;
+  c.core->Accept(1, "10.0.0.5", 0);
+  c.LogIn(1, "wrong", 0);
+  EXPECT_EQ(c.Take(1), "OK\nOK\nERR ACCESS-DENIED\n");  // the first refusal is not held
+  c.Send(1, "LOGIN voltaris\nNETVER\n", 500);
+  EXPECT_EQ(c.Take(1), "");  // what follows the waiting login waits with it
+  c.core->AnswerWaitingLogins(999);
+  EXPECT_EQ(c.Take(1), "");
+  c.core->AnswerWaitingLogins(1000);
+  EXPECT_EQ(c.Take(1), "ERR ACCESS-DENIED\n1.3\n");
+  const int64_t pauses[] = {2000, 4000, 8000, 16000, 30000, 30000};
+  int64_t now = 1000;
+  for (const int64_t pause : pauses) {
+    c.Send(1, "LOGIN voltaris\n", now);
+    c.core->AnswerWaitingLogins(now + pause - 1);
+    EXPECT_EQ(c.Take(1), "") << pause;
+    now += pause;
+    c.core->AnswerWaitingLogins(now);
+    EXPECT_EQ(c.Take(1), "ERR ACCESS-DENIED\n") << pause;
+  }
+  EXPECT_FALSE(c.core->ShouldClose(1));
+}
+
+// Only logins wait, so the address's other clients and other addresses are
+// served at once; and a right password waits like a wrong one, so that the
+// wait does not tell which it was.
+TEST(NutLoginPauses, OnlyTheAddresssLoginsWaitAndTheRightPasswordWaitsToo) {
+  Core c;
+  c.core->Accept(1, "10.0.0.5", 0);
+  c.core->Accept(2, "10.0.0.5", 0);
+  c.core->Accept(3, "10.0.0.6", 0);
+  c.LogIn(1, "wrong", 0);
+  c.Take(1);
+  c.Send(2, "GET VAR voltaris ups.status\n", 10);
+  EXPECT_EQ(c.Take(2), "VAR voltaris ups.status \"OL\"\n");
+  c.LogIn(2, "p", 10);
+  EXPECT_EQ(c.Take(2), "OK\nOK\n");
+  EXPECT_EQ(c.board.LoggedIn(), 0u);  // not even counted before its answer
+  c.LogIn(3, "p", 10);
+  EXPECT_EQ(c.Take(3), "OK\nOK\nOK\n");
+  c.core->AnswerWaitingLogins(1000);
+  EXPECT_EQ(c.Take(2), "OK\n");
+  EXPECT_EQ(c.board.LoggedIn(), 2u);
+  // The address knew a password: its refusals are counted afresh, the next
+  // answered at once and the one after it held the first pause only.
+  c.Send(1, "LOGIN voltaris\nLOGIN voltaris\n", 1000);
+  EXPECT_EQ(c.Take(1), "ERR ACCESS-DENIED\n");
+  c.core->AnswerWaitingLogins(2000);
+  EXPECT_EQ(c.Take(1), "ERR ACCESS-DENIED\n");
+}
+
+// Logins waiting on several connections of one address are answered one at
+// a time: a refusal among them starts the next pause before the others go,
+// so more connections guess no faster.
+TEST(NutLoginPauses, WaitingLoginsOfOneAddressGoOneAPause) {
+  Core c;
+  for (int id = 1; id <= 3; ++id) c.core->Accept(id, "10.0.0.5", 0);
+  c.LogIn(1, "wrong", 0);
+  c.Take(1);
+  c.LogIn(3, "wrong", 100);
+  c.LogIn(2, "wrong", 200);
+  c.core->AnswerWaitingLogins(1000);
+  EXPECT_EQ(c.Take(3), "OK\nOK\nERR ACCESS-DENIED\n");  // waited longest
+  EXPECT_EQ(c.Take(2), "OK\nOK\n");
+  c.core->AnswerWaitingLogins(2999);
+  EXPECT_EQ(c.Take(2), "");
+  c.core->AnswerWaitingLogins(3000);
+  EXPECT_EQ(c.Take(2), "ERR ACCESS-DENIED\n");
+}
+
+TEST(NutLoginPauses, RefusalsAreForgottenAfterAQuarterOfAnHourWithoutOne) {
+  Core c;
+  c.core->Accept(1, "10.0.0.5", 0);
+  c.LogIn(1, "wrong", 0);
+  c.Take(1);
+  c.Send(1, "LOGIN voltaris\n", 0);
+  c.core->AnswerWaitingLogins(1000);  // second refusal at 1 s: the next pause would be 2 s
+  EXPECT_EQ(c.Take(1), "ERR ACCESS-DENIED\n");
+  const int64_t forgotten = 1000 + 15 * 60 * 1000;
+  c.core->AnswerWaitingLogins(forgotten - 1);
+  c.Send(1, "LOGIN voltaris\n", forgotten - 1);  // remembered: not paused, but counted
+  EXPECT_EQ(c.Take(1), "ERR ACCESS-DENIED\n");
+  c.Send(1, "LOGIN voltaris\n", forgotten - 1 + 3999);
+  EXPECT_EQ(c.Take(1), "");  // the third refusal paused 4 s
+  c.core->AnswerWaitingLogins(forgotten - 1 + 4000);
+  EXPECT_EQ(c.Take(1), "ERR ACCESS-DENIED\n");
+  Core d;
+  d.core->Accept(1, "10.0.0.5", 0);
+  d.LogIn(1, "wrong", 0);
+  d.Send(1, "LOGIN voltaris\n", 0);
+  d.core->AnswerWaitingLogins(1000);
+  d.Take(1);
+  d.core->AnswerWaitingLogins(forgotten);
+  d.Send(1, "LOGIN voltaris\n", forgotten);
+  d.Send(1, "LOGIN voltaris\n", forgotten);
+  EXPECT_EQ(d.Take(1), "ERR ACCESS-DENIED\n");  // counted afresh: the second waits 1 s
+  d.core->AnswerWaitingLogins(forgotten + 1000);
+  EXPECT_EQ(d.Take(1), "ERR ACCESS-DENIED\n");
+}
+
+// Refusals from ever new addresses do not grow the server's memory: the
+// address refused longest ago is forgotten first.
+TEST(NutLoginPauses, RemembersAtMostItsNumberOfAddresses) {
+  NutLimits limits;
+  limits.loginPauses.mostAddresses = 2;
+  Core c(limits);
+  for (int id = 1; id <= 3; ++id) {
+    c.core->Accept(id, "10.0.0." + std::to_string(id), 0);
+    c.LogIn(id, "wrong", id);
+    c.Take(id);
+  }
+  c.Send(1, "LOGIN voltaris\n", 10);
+  EXPECT_EQ(c.Take(1), "ERR ACCESS-DENIED\n");  // forgotten when the third came
+  c.Send(3, "LOGIN voltaris\n", 10);
+  EXPECT_EQ(c.Take(3), "");  // the two latest are remembered
+}
+
+// Lines queued behind a waiting login are bounded like unsent replies.
+TEST(NutLoginPauses, LinesBehindAWaitingLoginAreBounded) {
+  NutLimits limits;
+  limits.mostPendingOutput = 64;
+  Core c(limits);
+  c.core->Accept(1, "a", 0);
+  c.LogIn(1, "wrong", 0);
+  c.Take(1);
+  c.Send(1, "LOGIN voltaris\n" + std::string(49, '\n'), 0);  // 64 bytes: kept
+  EXPECT_FALSE(c.core->ShouldClose(1));
+  c.Send(1, "\n", 0);
+  EXPECT_TRUE(c.core->ShouldClose(1));
 }
 
 TEST(NutConnections, SilentClientsAreIdleOnlyPastTheLimit) {

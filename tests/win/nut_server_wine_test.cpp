@@ -1,6 +1,7 @@
 // The network server's Winsock side under Wine, on loopback: it answers over
-// real sockets, counts logins as clients come and go, and lets go of floods,
-// silent clients and long lines while the clients that behave are served.
+// real sockets, counts logins as clients come and go, lets go of floods,
+// silent clients and long lines while the clients that behave are served, and
+// holds a refused login's next try without holding anyone else.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -148,28 +149,52 @@ TEST(NutServerWin, LetsGoOfFloodsSilentClientsAndLongLinesWhileServingTheRest) {
   server.Publish(Answering());
   const int port = server.BoundPort();
 
-  std::vector<std::unique_ptr<Client>> clients;
-  for (int i = 0; i < 4; ++i) clients.push_back(std::make_unique<Client>(port));
-  EXPECT_EQ(clients[0]->Ask("NETVER"), "1.3\n");
-  // A flood beyond the limit: each one closed at once, the others served.
+  Client secondary(port);
+  secondary.Send("USERNAME mon\nPASSWORD pw\nLOGIN voltaris\n");
+  EXPECT_EQ(secondary.Read(3), "OK\nOK\nOK\n");
+  // A flood beyond the limit: each connection takes the place of the oldest
+  // that has not logged in, whose socket is closed; the secondary stays.
   std::vector<std::unique_ptr<Client>> flood;
   for (int i = 0; i < 40; ++i) flood.push_back(std::make_unique<Client>(port));
-  for (auto& extra : flood) EXPECT_TRUE(extra->Closed());
-  EXPECT_EQ(clients[0]->Ask("NETVER"), "1.3\n");
+  for (int i = 0; i < 37; ++i) EXPECT_TRUE(flood[i]->Closed()) << i;
+  EXPECT_EQ(flood[39]->Ask("NETVER"), "1.3\n");
+  EXPECT_EQ(secondary.Ask("NETVER"), "1.3\n");
 
-  clients[1]->Send(std::string(600, 'A'));  // a line longer than allowed, without its end
-  EXPECT_TRUE(clients[1]->Closed());
-  clients[2]->Send(std::string("\x00\xff\x01garbage\r\n", 12));
-  EXPECT_EQ(clients[2]->Read(), "ERR UNKNOWN-COMMAND\n");
+  Client longLine(port);
+  longLine.Send(std::string(600, 'A'));  // a line longer than allowed, without its end
+  EXPECT_TRUE(longLine.Closed());
+  Client garbage(port);
+  garbage.Send(std::string("\x00\xff\x01garbage\r\n", 12));
+  EXPECT_EQ(garbage.Read(), "ERR UNKNOWN-COMMAND\n");
 
   // Clients that keep talking stay; the silent ones are let go.
   for (int i = 0; i < 4; ++i) {
     Sleep(200);
-    EXPECT_EQ(clients[0]->Ask("NETVER"), "1.3\n");
+    EXPECT_EQ(secondary.Ask("NETVER"), "1.3\n");
   }
-  EXPECT_TRUE(clients[3]->Closed());
+  EXPECT_TRUE(garbage.Closed());
+  EXPECT_TRUE(flood[39]->Closed());
   Client later(port);
   EXPECT_EQ(later.Ask("NETVER"), "1.3\n");
+}
+
+// The server's loop answers a held login once its pause is over, and
+// serves everyone else meanwhile.
+TEST(NutServerWin, HoldsARefusedLoginsNextTryWithoutHoldingTheOthers) {
+  Winsock winsock;
+  NutServer server;
+  ASSERT_TRUE(server.Listen(LoopbackSettings()));
+  server.Publish(Answering());
+  Client guesser(server.BoundPort());
+  guesser.Send("USERNAME mon\nPASSWORD guess\nLOGIN voltaris\n");
+  EXPECT_EQ(guesser.Read(3), "OK\nOK\nERR ACCESS-DENIED\n");
+  const auto tried = std::chrono::steady_clock::now();
+  guesser.Send("LOGIN voltaris\n");
+  Client reader(server.BoundPort());
+  EXPECT_EQ(reader.Ask("GET VAR voltaris ups.status"), "VAR voltaris ups.status \"OL\"\n");
+  EXPECT_LT(std::chrono::steady_clock::now() - tried, std::chrono::milliseconds(800));
+  EXPECT_EQ(guesser.Read(), "ERR ACCESS-DENIED\n");
+  EXPECT_GE(std::chrono::steady_clock::now() - tried, std::chrono::milliseconds(900));
 }
 
 TEST(NutServerWin, StopsPromptlyWithClientsConnected) {
