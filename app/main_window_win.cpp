@@ -212,6 +212,11 @@ LRESULT MainWindow::OnCreate() {
   historyWindow.Attach(instance, hwnd, *store);
   parts->records.Recover();  // what the last run left goes in before this run's first row
   parts->engine.LogProgramStart();
+  // A setting read in place of a stored value is recorded from here on; those
+  // read while the parts were made follow "  Program Start".
+  config->SetEventSink([this](const std::string& text) {
+    if (parts) parts->records.AppendEvent(text);
+  });
 
   trayMenu = GetSubMenu(LoadMenuA(instance, MAKEINTRESOURCEA(IDM_TRAY_MENU)), 0);
   tray.Add(hwnd, kTrayIconId, LoadIconA(instance, MAKEINTRESOURCEA(IDI_VOLTARIS)), trayMenu);

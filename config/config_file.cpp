@@ -1,9 +1,39 @@
 #include "config/config_file.h"
 
+#include <map>
+#include <mutex>
+#include <set>
+#include <vector>
+
 #include "base/ini_document.h"
 
 namespace voltaris {
-ConfigFile::ConfigFile(std::string directory) : directory_(std::move(directory)) {
+
+// What every copy of one ConfigFile shares. The user-interface thread reads
+// and writes the file; a test (or a later caller) may read from another
+// thread, so each item is taken under the lock.
+struct ConfigFile::Shared {
+  std::mutex lock;
+  std::map<std::string, std::optional<std::string>> lastRead;  // by path: the bytes last read, nothing if absent
+  std::set<std::pair<std::string, std::string>> noted;          // key, stored value
+  std::vector<std::string> waiting;                             // notes made before the sink was set
+  EventSink sink;
+};
+
+namespace {
+
+// A value of the file as the program's texts have it.
+std::string ProgramText(const DecodedText& file, const std::string& value) {
+  return file.encoding == TextEncoding::SingleByte ? value : Windows1252FromUtf8(value);
+}
+
+std::string FileText(const DecodedText& file, const std::string& value) {
+  return file.encoding == TextEncoding::SingleByte ? value : Utf8FromWindows1252(value);
+}
+
+}  // namespace
+
+ConfigFile::ConfigFile(std::string directory) : directory_(std::move(directory)), shared_(std::make_shared<Shared>()) {
   if (!directory_.empty() && directory_.back() != '/' && directory_.back() != '\\') {
 #ifdef _WIN32
     directory_ += '\\';
@@ -15,19 +45,45 @@ ConfigFile::ConfigFile(std::string directory) : directory_(std::move(directory))
 
 std::string ConfigFile::PathOf(const std::string& fileName) const { return directory_ + fileName; }
 
+// A file that is there but cannot be read (held open by another program,
+// caught in the middle of a replacement on Windows) is no empty file: the
+// settings it held a moment ago still stand, or every time would read as 0.
+std::optional<DecodedText> ConfigFile::CurrentText(const std::string& fileName) const {
+  const std::string path = PathOf(fileName);
+  FileError error;
+  std::optional<std::string> bytes = ReadWholeFile(path, &error);
+  {
+    std::lock_guard<std::mutex> hold(shared_->lock);
+    if (error) {
+      bytes = shared_->lastRead[path];
+    } else {
+      shared_->lastRead[path] = bytes;
+    }
+  }
+  if (!bytes) return std::nullopt;
+  return DecodeFileText(*bytes);
+}
+
+std::optional<std::string> ConfigFile::ReadValue(const std::string& section, const std::string& key,
+                                                 const std::string& fileName) const {
+  const auto file = frozen_ && fileName == kFileName ? frozen_ : CurrentText(fileName);
+  if (!file) return std::nullopt;
+  const auto value = IniDocument::Parse(file->text).Get(section, key);
+  if (!value) return std::nullopt;
+  std::string text = ProgramText(*file, *value);
+  if (text.size() > kMaxValueLength) text.resize(kMaxValueLength);
+  return text;
+}
+
 std::string ConfigFile::ReadString(const std::string& section, const std::string& key,
                                    const std::string& fileName) const {
-  const auto text = frozen_ && fileName == kFileName ? frozen_ : ReadWholeFile(PathOf(fileName));
-  if (!text) return "";
-  auto value = IniDocument::Parse(*text).Get(section, key).value_or("");
-  if (value.size() > kMaxValueLength) value.resize(kMaxValueLength);
-  return value;
+  return ReadValue(section, key, fileName).value_or("");
 }
 
 ConfigFile ConfigFile::Snapshot() const {
   ConfigFile snapshot(*this);
-  snapshot.frozen_ = ReadWholeFile(PathOf(kFileName));
-  if (!snapshot.frozen_) snapshot.frozen_ = "";
+  snapshot.frozen_ = CurrentText(kFileName);
+  if (!snapshot.frozen_) snapshot.frozen_ = DecodedText{};
   return snapshot;
 }
 
@@ -43,13 +99,43 @@ FileError ConfigFile::WriteString(const std::string& section, const std::string&
                                   const std::string& fileName) const {
   const std::string path = PathOf(fileName);
   FileError error;
-  const auto text = ReadWholeFile(path, &error);
+  const auto bytes = ReadWholeFile(path, &error);
   if (error) return error;  // never overwrite a file we could not read
-  IniDocument doc = IniDocument::Parse(text.value_or(""));
-  if (!doc.Set(section, key, value)) {
+  DecodedText file = bytes ? DecodeFileText(*bytes) : DecodedText{};
+  IniDocument doc = IniDocument::Parse(file.text);
+  if (!doc.Set(section, key, FileText(file, value))) {
     return {22, "cannot store " + section + "/" + key + ": a name or value the file cannot hold"};
   }
-  return ReplaceFileAtomically(path, doc.Serialize());
+  file.text = doc.Serialize();
+  const std::string written = EncodeFileText(file);
+  if (FileError e = ReplaceFileAtomically(path, written)) return e;
+  std::lock_guard<std::mutex> hold(shared_->lock);
+  shared_->lastRead[path] = written;
+  return {};
+}
+
+void ConfigFile::NoteNotUsed(const std::string& key, const std::string& stored, const std::string& eventText) const {
+  EventSink sink;
+  {
+    std::lock_guard<std::mutex> hold(shared_->lock);
+    if (!shared_->noted.emplace(key, stored).second) return;
+    if (!shared_->sink) {
+      shared_->waiting.push_back(eventText);
+      return;
+    }
+    sink = shared_->sink;
+  }
+  sink(eventText);  // outside the lock: the sink may read the settings
+}
+
+void ConfigFile::SetEventSink(EventSink sink) {
+  std::vector<std::string> waiting;
+  {
+    std::lock_guard<std::mutex> hold(shared_->lock);
+    shared_->sink = sink;
+    if (sink) waiting.swap(shared_->waiting);
+  }
+  for (const std::string& text : waiting) sink(text);
 }
 
 }  // namespace voltaris

@@ -1,13 +1,21 @@
 // The settings file UpsConfigure.ini beside the executable. No cache: every
 // reader reads the key when it needs it, every change is written at once.
+//
+// The file may be single-byte text (as the program writes it), or UTF-8 or
+// UTF-16 with a byte-order mark (as an editor may save it): values are read
+// as the program's own texts, and a write keeps the file in the encoding it
+// came in, every other byte as it was.
 #pragma once
 
+#include <functional>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 
 #include "base/durable_file.h"
+#include "base/text_encoding.h"
 
 namespace voltaris {
 
@@ -21,9 +29,13 @@ class ConfigFile {
   explicit ConfigFile(std::string directory);
 
   // The key's value, cut to 254 characters; the empty text when the key,
-  // its section or the file is absent (or the file cannot be read).
+  // its section or the file is absent. A file that is there but cannot be
+  // read for a moment (another program holds it) reads as it last did.
   std::string ReadString(const std::string& section, const std::string& key,
                          const std::string& fileName = kFileName) const;
+  // The same, telling an absent key (nothing) from an empty value.
+  std::optional<std::string> ReadValue(const std::string& section, const std::string& key,
+                                       const std::string& fileName = kFileName) const;
 
   // Writes one key, creating the section or file as needed, keeping the rest
   // of the file, replacing the file atomically. A failure is returned, never
@@ -43,9 +55,22 @@ class ConfigFile {
   // moment without reading the file for each (the schedule, every second).
   ConfigFile Snapshot() const;
 
+  // A stored value that a reader could not use: `eventText` goes to the
+  // event log once per key and stored value in a run, however often the key
+  // is read (the schedule reads its keys every second). Shared by every copy
+  // and snapshot of this file.
+  void NoteNotUsed(const std::string& key, const std::string& stored, const std::string& eventText) const;
+  // Where the notes go (the event log); those made before it is set wait for it.
+  using EventSink = std::function<void(const std::string& eventText)>;
+  void SetEventSink(EventSink sink);
+
  private:
+  struct Shared;
+  std::optional<DecodedText> CurrentText(const std::string& fileName) const;
+
   std::string directory_;
-  std::optional<std::string> frozen_;  // a snapshot's text of kFileName
+  std::shared_ptr<Shared> shared_;      // the last good texts, the notes made
+  std::optional<DecodedText> frozen_;  // a snapshot's text of kFileName
 };
 
 }  // namespace voltaris

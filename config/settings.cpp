@@ -1,6 +1,10 @@
 #include "config/settings.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "base/number_text.h"
+#include "i18n/catalogue.h"
 
 namespace voltaris {
 
@@ -12,32 +16,80 @@ bool ReadFlag(const ConfigFile& file, const char* sectionName, const std::string
   return ReadInteger(file, sectionName, key) == 1;
 }
 
+std::optional<int> StoredNumber(const std::string& text) {
+  const size_t sign = text.find_first_not_of(" \t");
+  if (sign == std::string::npos) return std::nullopt;
+  const size_t digit = text[sign] == '-' || text[sign] == '+' ? sign + 1 : sign;
+  if (digit >= text.size() || !std::isdigit(static_cast<unsigned char>(text[digit]))) return std::nullopt;
+  return LeadingInteger(text);  // held at the 32-bit limits: out of every range
+}
+
+bool NumberKey::Accepts(int value) const {
+  if (value < low || value > high) return false;
+  return std::all_of(only.begin(), only.end(), [](int v) { return v == 0; }) ||
+         std::find(only.begin(), only.end(), value) != only.end();
+}
+
+const std::array<const NumberKey*, 13> kNumberKeys = {
+    &key::kComboPort,      &key::kComboRate,     &key::kComboCheck,     &key::kComboData,  &key::kComboStop,
+    &key::kHistoryTimerDelay, &key::kCutAcTime,  &key::kShutTime,       &key::kShutAlarmTime, &key::kBatteryTime,
+    &key::kBatteryEndTime, &key::kBefoShutDownTime, &key::kSpecialTimeTest};
+
+int ReadNumber(const ConfigFile& file, const NumberKey& key) {
+  const std::optional<std::string> stored = file.ReadValue(key.section, key.name);
+  const std::string where = std::string(key.section) + "/" + key.name;
+  if (!stored) {
+    if (!key.optional) {
+      file.NoteNotUsed(where, "", Tr(Text::SettingMissingEvent) + std::string(key.name) + Tr(Text::SettingDefaultUsed));
+    }
+    return key.fallback;
+  }
+  const std::optional<int> value = StoredNumber(*stored);
+  if (value && key.Accepts(*value)) return *value;
+  // "=" tells a blank value from an absent key, each noted once.
+  file.NoteNotUsed(where, "=" + *stored,
+                   Tr(Text::SettingOutOfRangeEvent) + std::string(key.name) + Tr(Text::SettingDefaultUsed));
+  return key.fallback;
+}
+
+std::optional<int> TypedNumber(const NumberKey& key, const std::string& text) {
+  constexpr size_t kMostDigits = 9;  // beyond every range, and within an int
+  if (text.empty() || text.size() > kMostDigits ||
+      !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); })) {
+    return std::nullopt;
+  }
+  const int value = LeadingInteger(text);
+  return key.Accepts(value) ? std::optional<int>(value) : std::nullopt;
+}
+
+std::string RangeMessage(const std::string& fieldLabel, const NumberKey& key) {
+  return fieldLabel + Tr(Text::FieldRangeFrom) + std::to_string(key.low) + Tr(Text::FieldRangeTo) +
+         std::to_string(key.high) + Tr(Text::FieldRangeEnd);
+}
+
 LinkSettings ReadLinkSettings(const ConfigFile& file) {
   LinkSettings s;
-  s.comboPort = ReadInteger(file, section::kMscomm, "ComboPort");
-  const int rate = ReadInteger(file, section::kMscomm, "ComboRate");
-  if (rate == 2400 || rate == 4800 || rate == 9600) s.comboRate = rate;
-  s.comboCheck = ReadInteger(file, section::kMscomm, "ComboCheck");
-  s.comboData = ReadInteger(file, section::kMscomm, "ComboData");
-  s.comboStop = ReadInteger(file, section::kMscomm, "ComboStop");
+  s.comboPort = ReadNumber(file, key::kComboPort);
+  s.comboRate = ReadNumber(file, key::kComboRate);
+  s.comboCheck = ReadNumber(file, key::kComboCheck);
+  s.comboData = ReadNumber(file, key::kComboData);
+  s.comboStop = ReadNumber(file, key::kComboStop);
   return s;
 }
 
 RecordingSettings ReadRecordingSettings(const ConfigFile& file) {
-  return {ReadFlag(file, section::kDataRecord, "HistoryZiLiao"),
-          ReadInteger(file, section::kDataRecord, "HistoryTimerDelay")};
+  return {ReadFlag(file, section::kDataRecord, "HistoryZiLiao"), ReadNumber(file, key::kHistoryTimerDelay)};
 }
 
 WarningTimes ReadWarningTimes(const ConfigFile& file) {
-  const auto read = [&file](const char* key) { return ReadInteger(file, section::kAlarmMessage, key); };
   WarningTimes t;
-  t.cutAcSeconds = read("CutACTimeMessage");
-  t.scheduleWarningMinutes = read("ShutTimeMessage");
-  t.repeatWarningSeconds = read("ShutAlarmTimeMessage");
-  t.batteryMinutes = read("BatteryTime");
-  t.batteryLowMinutes = read("BatteryEndTime");
-  t.upsOffDelaySeconds = read("BefoShutDownTime");
-  t.timedTestMinutes = read("SpecialTimeTest");
+  t.cutAcSeconds = ReadNumber(file, key::kCutAcTime);
+  t.scheduleWarningMinutes = ReadNumber(file, key::kShutTime);
+  t.repeatWarningSeconds = ReadNumber(file, key::kShutAlarmTime);
+  t.batteryMinutes = ReadNumber(file, key::kBatteryTime);
+  t.batteryLowMinutes = ReadNumber(file, key::kBatteryEndTime);
+  t.upsOffDelaySeconds = ReadNumber(file, key::kBefoShutDownTime);
+  t.timedTestMinutes = ReadNumber(file, key::kSpecialTimeTest);
   return t;
 }
 

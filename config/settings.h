@@ -1,8 +1,11 @@
 // Typed readers for every key of UpsConfigure.ini. Each reads the file at the
-// moment of the call (there is no cache); an absent key reads as the value
-// the file format gives it: 0, off, inactive or the empty text.
+// moment of the call (there is no cache). A number key that is absent, blank,
+// not a number or out of its range reads as its default, and the event log
+// says so once (a setting that silently read as 0 or -5 switched protection
+// off); an absent flag reads as off, an absent text as the empty text.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -17,21 +20,66 @@ constexpr char kAlarmMessage[] = "AlarmMessage";
 constexpr char kSchema[] = "Schema";
 }  // namespace section
 
+// A number key: where it is, the values it may hold, and the value read in
+// their place. The documented table of them is config/README.md.
+struct NumberKey {
+  const char* section;
+  const char* name;
+  int low, high;            // the values it may hold, both included
+  int fallback;             // its default
+  std::array<int, 3> only;  // when not all 0: the only values of low..high it may hold
+  bool optional;            // absent is normal (a key few files have): no event for it
+  bool Accepts(int value) const;
+};
+
+namespace key {
+// The defaults are those of the shipped UpsConfigure.default.ini.
+inline constexpr NumberKey kComboPort{section::kMscomm, "ComboPort", 0, 8, 0, {}, false};  // COM1..COM8, USB
+inline constexpr NumberKey kComboRate{section::kMscomm, "ComboRate", 2400, 9600, 2400, {2400, 4800, 9600}, false};
+inline constexpr NumberKey kComboCheck{section::kMscomm, "ComboCheck", 0, 2, 0, {}, false};  // none, odd, even
+inline constexpr NumberKey kComboData{section::kMscomm, "ComboData", 0, 4, 4, {}, false};    // 4..8 data bits
+inline constexpr NumberKey kComboStop{section::kMscomm, "ComboStop", 0, 2, 0, {}, false};    // 1, 1.5, 2
+inline constexpr NumberKey kHistoryTimerDelay{section::kDataRecord, "HistoryTimerDelay", 1, 60, 5, {}, false};
+inline constexpr NumberKey kCutAcTime{section::kAlarmMessage, "CutACTimeMessage", 1, 50, 5, {}, false};
+inline constexpr NumberKey kShutTime{section::kAlarmMessage, "ShutTimeMessage", 1, 120, 1, {}, false};
+inline constexpr NumberKey kShutAlarmTime{section::kAlarmMessage, "ShutAlarmTimeMessage", 1, 60, 10, {}, false};
+inline constexpr NumberKey kBatteryTime{section::kAlarmMessage, "BatteryTime", 1, 100, 5, {}, false};
+inline constexpr NumberKey kBatteryEndTime{section::kAlarmMessage, "BatteryEndTime", 1, 10, 1, {}, false};
+inline constexpr NumberKey kBefoShutDownTime{section::kAlarmMessage, "BefoShutDownTime", 60, 600, 60, {}, false};
+// Written only once a timed self-test has been asked for.
+inline constexpr NumberKey kSpecialTimeTest{section::kAlarmMessage, "SpecialTimeTest", 1, 99, 1, {}, true};
+}  // namespace key
+
+// Every number key of the sections above, in the order of the file.
+extern const std::array<const NumberKey*, 13> kNumberKeys;
+
+// The key's value, or its default for a value it may not hold; the default
+// taken for an absent (unless optional), blank, wordy or out-of-range value
+// is recorded in the event log, once per key and value in a run.
+int ReadNumber(const ConfigFile& file, const NumberKey& key);
+
+// A number typed in a dialog: digits only, and a value the key may hold.
+std::optional<int> TypedNumber(const NumberKey& key, const std::string& text);
+// What a dialog says when it refuses a number: the field as it labels it,
+// and the range ("First Warning Time After AC Fail: please enter a whole
+// number from 1 to 50.").
+std::string RangeMessage(const std::string& fieldLabel, const NumberKey& key);
+
 // Link to the UPS (section Mscomm). The choice keys hold list positions.
 struct LinkSettings {
   static constexpr int kUsbPort = 8;
-  int comboPort = 0;                 // 0..7: COM1..COM8, 8: USB
-  std::optional<int> comboRate;      // 2400, 4800 or 9600; nothing for any other value
-  int comboCheck = 0;                // parity code: 0 none, 1 odd, 2 even
-  int comboData = 0;                 // data bits - 4
-  int comboStop = 0;                 // stop-bit code: 0 one, 1 one and a half, 2 two
+  int comboPort = 0;             // 0..7: COM1..COM8, 8: USB
+  std::optional<int> comboRate;  // 2400, 4800 or 9600 (its default for any other stored value)
+  int comboCheck = 0;            // parity code: 0 none, 1 odd, 2 even
+  int comboData = 4;             // data bits - 4
+  int comboStop = 0;             // stop-bit code: 0 one, 1 one and a half, 2 two
 };
 LinkSettings ReadLinkSettings(const ConfigFile& file);
 
 // History recording (section DataRecord).
 struct RecordingSettings {
   bool enabled = false;     // HistoryZiLiao parses as 1
-  int intervalSeconds = 0;  // HistoryTimerDelay
+  int intervalSeconds = 5;  // HistoryTimerDelay
 };
 RecordingSettings ReadRecordingSettings(const ConfigFile& file);
 
@@ -75,5 +123,8 @@ SpecialEntry ReadSpecialEntry(const ConfigFile& file, int entry);
 // Helpers shared by the readers and the dialogs.
 int ReadInteger(const ConfigFile& file, const char* sectionName, const std::string& key);
 bool ReadFlag(const ConfigFile& file, const char* sectionName, const std::string& key);
+// The leading whole number of a stored text (blanks, a sign, digits; what
+// follows is ignored, as it always was); nothing when it has no digits.
+std::optional<int> StoredNumber(const std::string& text);
 
 }  // namespace voltaris

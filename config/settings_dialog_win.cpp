@@ -43,9 +43,7 @@ constexpr int kUpDownIdOffset = 200;  // an edit's up-down control
 
 struct NumberRow {
   int edit;
-  const char* label;
-  const char* unit;
-  int high;
+  const NumberField& field;
   bool digitsOnly;
 };
 
@@ -56,12 +54,13 @@ HWND MakeChild(HWND parent, HINSTANCE instance, const char* cls, const char* tex
 
 // A label, a number field with its up-down control at its right edge, a unit.
 void AddNumberRow(HWND page, HINSTANCE instance, int y, const NumberRow& row) {
-  MakeChild(page, instance, "STATIC", row.label, 0, 10, y + 3, 230, 18, -1);
+  MakeChild(page, instance, "STATIC", row.field.label, 0, 10, y + 3, 230, 18, -1);
   HWND edit = MakeChild(page, instance, "EDIT", "", WS_BORDER | WS_TABSTOP | (row.digitsOnly ? ES_NUMBER : 0), 245,
                         y, 60, 22, row.edit);
+  const NumberKey& key = row.field.key;
   CreateUpDownControl(WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0,
-                      0, 0, page, row.edit + kUpDownIdOffset, instance, edit, row.high, 1, 1);
-  MakeChild(page, instance, "STATIC", row.unit, 0, 320, y + 3, 80, 18, -1);
+                      0, 0, page, row.edit + kUpDownIdOffset, instance, edit, key.high, key.low, key.fallback);
+  MakeChild(page, instance, "STATIC", row.field.unit, 0, 320, y + 3, 80, 18, -1);
 }
 
 // Puts the stored text in a number field (its up-down then follows it).
@@ -187,14 +186,14 @@ void SettingsDialog::CreatePage(SettingsPage page) {
   if (page == SettingsPage::Recording) {
     MakeChild(p, instance_, "BUTTON", "Enable Recording", BS_AUTOCHECKBOX | WS_TABSTOP, 10, 10, 200, 20,
               kRecordingBox);
-    AddNumberRow(p, instance_, 45, {kIntervalEdit, "Set Interval to", "Seconds", 60, true});
+    AddNumberRow(p, instance_, 45, {kIntervalEdit, kIntervalField, true});
   } else if (page == SettingsPage::Warning) {
-    AddNumberRow(p, instance_, 8, {kFirstWarningEdit, "First Warning Time After AC Fail", "Seconds", 50, false});
-    AddNumberRow(p, instance_, 42, {kScheduleWarningEdit, "Warning Before Schedule ShutDown", "Minutes", 120, false});
-    AddNumberRow(p, instance_, 76, {kPeriodEdit, "Period Warning Time", "Seconds", 60, false});
+    AddNumberRow(p, instance_, 8, {kFirstWarningEdit, kFirstWarningField, false});
+    AddNumberRow(p, instance_, 42, {kScheduleWarningEdit, kScheduleWarningField, false});
+    AddNumberRow(p, instance_, 76, {kPeriodEdit, kPeriodField, false});
   } else {
-    AddNumberRow(p, instance_, 8, {kLifeEdit, "Expected Battery Life", "Minutes", 100, true});
-    AddNumberRow(p, instance_, 42, {kLowLifeEdit, "Battery Life When Low", "Minutes", 10, true});
+    AddNumberRow(p, instance_, 8, {kLifeEdit, kLifeField, true});
+    AddNumberRow(p, instance_, 42, {kLowLifeEdit, kLowLifeField, true});
     MakeChild(p, instance_, "STATIC", "ShutDown UPS After", 0, 10, 79, 230, 18, -1);
     HWND list = MakeChild(p, instance_, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 245, 76, 75, 200,
                           kOffDelayList);
@@ -255,9 +254,15 @@ void SettingsDialog::OnDefault() {
   ShowPageValues(defaults);
 }
 
-// Saved, or the dialog stays open with what the user chose.
+// Saved, or the dialog stays open with what the user chose: a number out of
+// its field's range is refused, naming the field and the range.
 void SettingsDialog::OnOk() {
-  if (SaidNotSaved(hwnd_, SaveSettings(*config_, ShownValues()),
+  const ShownSettings shown = ShownValues();
+  if (const auto refusal = RefusalOf(shown)) {
+    MessageBoxA(hwnd_, refusal->c_str(), "Voltaris", MB_OK | MB_ICONERROR);
+    return;
+  }
+  if (SaidNotSaved(hwnd_, SaveSettings(*config_, shown),
                    std::string("The settings were not saved.") + kWritableFolderHint)) {
     return;
   }

@@ -2,18 +2,22 @@
 
 #include <iterator>
 
-#include "base/number_text.h"
-#include "config/settings.h"
 #include "i18n/catalogue.h"
 
 namespace voltaris {
 namespace {
 
-// A stored list position, if it is one of the list's (an absent key reads
-// as 0, as everywhere in the settings).
-int Position(const ConfigFile& config, const char* key, int count) {
-  const int value = LeadingInteger(config.ReadString(section::kMscomm, key));
-  return value >= 0 && value < count ? value : -1;
+// The stored text of a number key; its default for an absent or blank one,
+// which the program reads as that default.
+std::string Shown(const ConfigFile& config, const NumberKey& key) {
+  const std::string stored = config.ReadString(key.section, key.name);
+  return stored.empty() ? std::to_string(key.fallback) : stored;
+}
+
+// A stored list position, if it is one of the list's.
+int Position(const ConfigFile& config, const NumberKey& key) {
+  const std::optional<int> value = StoredNumber(Shown(config, key));
+  return value && key.Accepts(*value) ? *value : -1;
 }
 
 // The position of a stored text among the choices, or -1.
@@ -27,11 +31,18 @@ int ChoiceOf(const std::string& text, const char* const (&choices)[N]) {
 
 std::string Alarm(const ConfigFile& config, const char* key) { return config.ReadString(section::kAlarmMessage, key); }
 
+std::optional<std::string> Refusal(std::initializer_list<std::pair<const NumberField*, const std::string*>> fields) {
+  for (const auto& [field, text] : fields) {
+    if (!TypedNumber(field->key, *text)) return RangeMessage(field->label, field->key);
+  }
+  return std::nullopt;
+}
+
 FileError SavePage(const ConfigFile& config, const ShownSettings& shown) {
   switch (shown.page) {
     case SettingsPage::Recording:
       return config.WriteInOrder(section::kDataRecord, {{"HistoryZiLiao", shown.recording.enabled ? "1" : "0"},
-                                                        {"HistoryTimerDelay", shown.recording.interval.substr(0, 19)}});
+                                                        {"HistoryTimerDelay", shown.recording.interval}});
     case SettingsPage::Warning:
       return config.WriteInOrder(section::kAlarmMessage, {{"CutACTimeMessage", shown.warning.firstWarning},
                                                           {"ShutTimeMessage", shown.warning.scheduleWarning},
@@ -70,32 +81,46 @@ std::optional<SettingsPage> PageIconAt(int x, int y) {
 
 LinkChoice ReadLinkChoice(const ConfigFile& config) {
   LinkChoice c;
-  c.port = Position(config, "ComboPort", LinkChoice::kUsb + 1);
-  c.rate = ChoiceOf(config.ReadString(section::kMscomm, "ComboRate"), kRateChoices);
-  c.parity = Position(config, "ComboCheck", 3);
-  c.dataBits = Position(config, "ComboData", 5);
-  c.stopBits = Position(config, "ComboStop", 3);
+  c.port = Position(config, key::kComboPort);
+  c.rate = ChoiceOf(Shown(config, key::kComboRate), kRateChoices);
+  c.parity = Position(config, key::kComboCheck);
+  c.dataBits = Position(config, key::kComboData);
+  c.stopBits = Position(config, key::kComboStop);
   return c;
 }
 
 RecordingPage ReadRecordingPage(const ConfigFile& config) {
-  return {config.ReadString(section::kDataRecord, "HistoryZiLiao") == "1",
-          config.ReadString(section::kDataRecord, "HistoryTimerDelay")};
+  return {config.ReadString(section::kDataRecord, "HistoryZiLiao") == "1", Shown(config, key::kHistoryTimerDelay)};
 }
 
 WarningPage ReadWarningPage(const ConfigFile& config) {
-  return {Alarm(config, "CutACTimeMessage"), Alarm(config, "ShutTimeMessage"), Alarm(config, "ShutAlarmTimeMessage")};
+  return {Shown(config, key::kCutAcTime), Shown(config, key::kShutTime), Shown(config, key::kShutAlarmTime)};
 }
 
 BatteryPage ReadBatteryPage(const ConfigFile& config) {
-  return {Alarm(config, "BatteryTime"), Alarm(config, "BatteryEndTime"),
-          ChoiceOf(Alarm(config, "BefoShutDownTime"), kOffDelayChoices)};
+  return {Shown(config, key::kBatteryTime), Shown(config, key::kBatteryEndTime),
+          ChoiceOf(Shown(config, key::kBefoShutDownTime), kOffDelayChoices)};
 }
 
 WarningPage DefaultWarningPage() { return {"5", "1", "10"}; }
 BatteryPage DefaultBatteryPage() { return {"5", "1", 0}; }
 
+std::optional<std::string> RefusalOf(const ShownSettings& shown) {
+  switch (shown.page) {
+    case SettingsPage::Recording: return Refusal({{&kIntervalField, &shown.recording.interval}});
+    case SettingsPage::Warning:
+      return Refusal({{&kFirstWarningField, &shown.warning.firstWarning},
+                      {&kScheduleWarningField, &shown.warning.scheduleWarning},
+                      {&kPeriodField, &shown.warning.period}});
+    case SettingsPage::Battery:
+      return Refusal({{&kLifeField, &shown.battery.life}, {&kLowLifeField, &shown.battery.lowLife}});
+    case SettingsPage::Link: break;
+  }
+  return std::nullopt;
+}
+
 FileError SaveSettings(const ConfigFile& config, const ShownSettings& shown) {
+  if (const auto refusal = RefusalOf(shown)) return {22, *refusal};
   if (FileError e = SavePage(config, shown)) return e;
   // A list left without a choice keeps its stored value: no position
   // outside a list is ever written.

@@ -10,12 +10,14 @@
 
 #include "base/hot_zone.h"
 #include "config/config_file.h"
+#include "config/settings.h"
 
 namespace voltaris {
 
 // ---- "UPS  Setting Configure" -----------------------------------------------
 
-// List positions; -1 where the stored value is not one of the list's.
+// List positions: an absent or blank key shows its default, as the link
+// reads it; a stored value that is not one of the list's shows none (-1).
 struct LinkChoice {
   static constexpr int kUsb = 8;  // "COM1".."COM8", then "USB"
   int port = -1, rate = -1, parity = -1, dataBits = -1, stopBits = -1;
@@ -34,6 +36,23 @@ constexpr HotZone kSettingsOkZone{291, 168, 324, 197};
 constexpr HotZone kSettingsCancelZone{356, 171, 381, 194};
 constexpr HotZone kSettingsDefaultZone{422, 167, 448, 196};
 
+// A number field of a page: its label and unit as the page shows them, and
+// its key, whose range the field's up-down control and OK keep to.
+struct NumberField {
+  const char* label;
+  const char* unit;
+  const NumberKey& key;
+};
+inline constexpr NumberField kIntervalField{"Set Interval to", "Seconds", key::kHistoryTimerDelay};
+inline constexpr NumberField kFirstWarningField{"First Warning Time After AC Fail", "Seconds", key::kCutAcTime};
+inline constexpr NumberField kScheduleWarningField{"Warning Before Schedule ShutDown", "Minutes", key::kShutTime};
+inline constexpr NumberField kPeriodField{"Period Warning Time", "Seconds", key::kShutAlarmTime};
+inline constexpr NumberField kLifeField{"Expected Battery Life", "Minutes", key::kBatteryTime};
+inline constexpr NumberField kLowLifeField{"Battery Life When Low", "Minutes", key::kBatteryEndTime};
+
+// The fields show the stored texts; an absent or blank key shows its
+// default, as it is read; a stored value out of its range shows as it is,
+// for OK to refuse until it is mended.
 struct RecordingPage {
   bool enabled = false;   // HistoryZiLiao
   std::string interval;   // HistoryTimerDelay, seconds
@@ -65,8 +84,13 @@ struct ShownSettings {
   BatteryPage battery;
 };
 
+// What OK says when a number field of the page on display holds a value its
+// key may not (the first such field, with its range); nothing when all fit.
+std::optional<std::string> RefusalOf(const ShownSettings& shown);
+
 // OK: the page on display's keys, then ComboPort, ComboData, ComboStop,
-// ComboCheck and, when a rate is chosen, ComboRate.
+// ComboCheck and, when a rate is chosen, ComboRate. Nothing is written while
+// RefusalOf has something to say (it is returned as the failure).
 FileError SaveSettings(const ConfigFile& config, const ShownSettings& shown);
 
 // ---- "Alarm Message" -----------------------------------------------------------

@@ -115,6 +115,15 @@ constexpr CatalogueEntry kEntries[] = {
     {Text::ParityNone, "NONE", "AUCUNE"},
     {Text::ParityOdd, "ODD", "OCCASIONNEL"},
     {Text::ParityEven, "EVEN", "REGULIER"},
+    // Settings: a stored value the program does not use; a dialog refusing a number
+    {Text::SettingOutOfRangeEvent, "  Setting Out Of Range: ", "  Param\xe8tre hors limites: "},
+    {Text::SettingMissingEvent, "  Setting Missing: ", "  Param\xe8tre absent: "},
+    {Text::SettingDefaultUsed, " (Default Used)", " (valeur par d\xe9" "faut utilis\xe9" "e)"},
+    {Text::ScheduleSettingNotValidEvent, "  Schedule Setting Not Valid: ", "  Programmation non valide: "},
+    {Text::ScheduleRowNotUsed, " (Row Not Used)", " (ligne ignor\xe9" "e)"},
+    {Text::FieldRangeFrom, ": please enter a whole number from ", " : entrez un nombre entier de "},
+    {Text::FieldRangeTo, " to ", " \xe0 "},
+    {Text::FieldRangeEnd, ".", "."},
     // Alarm message configuration: the labels
     {Text::LabelNormalMessage, "Normal Message", "Message normal:"},
     {Text::LabelAcFailWarning, "AC Fail Warning", "Attention d\xe9" "faut d'alimentation:"},

@@ -133,6 +133,18 @@ enum class Text {
   ParityNone,
   ParityOdd,
   ParityEven,
+  // Settings: a stored value the program does not use, recorded as an event
+  // of its own: the prefix, the key's name, then the suffix.
+  SettingOutOfRangeEvent,
+  SettingMissingEvent,
+  SettingDefaultUsed,
+  ScheduleSettingNotValidEvent,
+  ScheduleRowNotUsed,
+  // Settings: a dialog refusing a number: the field's label, then
+  // FieldRangeFrom, the lowest value, FieldRangeTo, the highest, FieldRangeEnd.
+  FieldRangeFrom,
+  FieldRangeTo,
+  FieldRangeEnd,
 
   // Alarm message configuration: the labels
   LabelNormalMessage,

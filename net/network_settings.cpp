@@ -1,9 +1,7 @@
 #include "net/network_settings.h"
 
-#include <algorithm>
 #include <cctype>
 
-#include "base/number_text.h"
 #include "config/settings.h"
 
 namespace voltaris {
@@ -21,15 +19,11 @@ NetworkSettings ReadNetworkSettings(const ConfigFile& file) {
   s.enabled = ReadFlag(file, section::kNetwork, "Enabled");
   const std::string address = file.ReadString(section::kNetwork, "ListenAddress");
   if (!address.empty()) s.listenAddress = address;
-  const int port = ReadInteger(file, section::kNetwork, "Port");
-  if (port >= 1 && port <= 65535) s.port = port;
+  s.port = ReadNumber(file, key::kNetworkPort);
   const std::string name = file.ReadString(section::kNetwork, "UpsName");
   if (IsShareableName(name)) s.upsName = name;
-  // Only a number replaces the default: "abc" must not mean "no wait".
-  const std::string hostSync = file.ReadString(section::kNetwork, "HostSync");
-  if (!hostSync.empty() && std::isdigit(static_cast<unsigned char>(hostSync[0]))) {
-    s.hostSyncSeconds = std::min(LeadingInteger(hostSync), NetworkSettings::kLongestHostSyncSeconds);
-  }
+  // Only a number in range replaces the default: "abc" must not mean "no wait".
+  s.hostSyncSeconds = ReadNumber(file, key::kHostSync);
   for (int n = 1; n <= NetworkSettings::kMostUsers; ++n) {
     NetworkUser user{file.ReadString(section::kNetwork, "User" + std::to_string(n)),
                      file.ReadString(section::kNetwork, "Password" + std::to_string(n))};

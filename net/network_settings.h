@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "config/config_file.h"
+#include "config/settings.h"
 
 namespace voltaris {
 
@@ -14,14 +15,20 @@ namespace section {
 constexpr char kNetwork[] = "Network";
 }
 
+namespace key {
+// Optional: a file without them serves on NUT's port and waits 15 seconds;
+// 0 seconds means not waiting for secondaries at all.
+inline constexpr NumberKey kNetworkPort{section::kNetwork, "Port", 1, 65535, 3493, {}, true};
+inline constexpr NumberKey kHostSync{section::kNetwork, "HostSync", 0, 600, 15, {}, true};
+}  // namespace key
+
 struct NetworkUser {
   std::string name, password;
 };
 
 struct NetworkSettings {
-  static constexpr int kDefaultPort = 3493;
-  static constexpr int kDefaultHostSyncSeconds = 15;
-  static constexpr int kLongestHostSyncSeconds = 600;
+  static constexpr int kDefaultPort = key::kNetworkPort.fallback;
+  static constexpr int kDefaultHostSyncSeconds = key::kHostSync.fallback;
   static constexpr int kMostUsers = 9;
 
   bool enabled = false;                       // Enabled=1

@@ -114,8 +114,8 @@ std::string HistoryRecorder::TakeNote() {
   }
   if (n.timedTestStarted) {
     n.timedTestStarted = false;
-    const std::string minutes = config_.ReadString(section::kAlarmMessage, "SpecialTimeTest");
-    return Tr(Text::SelfTestCaption) + minutes + (LeadingInteger(minutes) == 1 ? " Minute!" : " Minutes!");
+    const int minutes = ReadNumber(config_, key::kSpecialTimeTest);
+    return Tr(Text::SelfTestCaption) + std::to_string(minutes) + (minutes == 1 ? " Minute!" : " Minutes!");
   }
   return "";
 }

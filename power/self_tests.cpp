@@ -1,6 +1,5 @@
 #include "power/self_tests.h"
 
-#include "base/number_text.h"
 #include "config/settings.h"
 #include "i18n/catalogue.h"
 #include "power/timer_ids.h"
@@ -157,7 +156,10 @@ FileError SelfTests::OnTimedSettingsOk(const std::string& minutesText) {
     s_.settingsOpen = false;
     return {};
   }
-  if (FileError e = c_.config.WriteString(section::kAlarmMessage, "SpecialTimeTest", minutesText.substr(0, 20))) {
+  if (!TypedNumber(key::kSpecialTimeTest, minutesText)) {
+    return {22, RangeMessage(Tr(Text::SelfTestTitle), key::kSpecialTimeTest)};  // the dialog stays, with what was typed
+  }
+  if (FileError e = c_.config.WriteString(section::kAlarmMessage, "SpecialTimeTest", minutesText)) {
     return e;  // the dialog stays, with what the user typed
   }
   s_.settingsOpen = false;
@@ -165,17 +167,17 @@ FileError SelfTests::OnTimedSettingsOk(const std::string& minutesText) {
   return {};
 }
 
-std::string SelfTests::TimedText() const {
-  return c_.config.ReadString(section::kAlarmMessage, "SpecialTimeTest");
-}
+int SelfTests::TimedMinutes() const { return ReadNumber(c_.config, key::kSpecialTimeTest); }
 
 void SelfTests::OpenTimedTest() {
   c_.timers.Kill(kTimerSpecialTestStart);
   if (s_.settingsOpen) return;  // opened again meanwhile
   if (!c_.views.IsOpen(CountdownWindow::TimedTest)) {
     c_.views.Open(CountdownWindow::TimedTest);
-    if (s_.timedIdle) c_.records.AppendEvent(Tr(Text::SelfTestEventPrefix) + TimedText() + " Minute");
-    timedCommand_ = TimedTestControl(LeadingInteger(TimedText()));
+    if (s_.timedIdle) {
+      c_.records.AppendEvent(Tr(Text::SelfTestEventPrefix) + std::to_string(TimedMinutes()) + " Minute");
+    }
+    timedCommand_ = TimedTestControl(TimedMinutes());
     c_.timers.Arm(kTimerTimedTestSend, kUntilLowWaitMs);
   }
   notes_.timedTestStarted = true;
@@ -191,7 +193,7 @@ void SelfTests::SendTimedTest() {
 
 void SelfTests::TimedTick() {
   if (c_.views.IsOpen(CountdownWindow::TimedTest)) c_.views.Blink(CountdownWindow::TimedTest, Triangle::Red);
-  if (TakeOneSecond(s_.timedRemaining, s_.timedReload, [this] { return LeadingInteger(TimedText()) * 60; }) == 1) {
+  if (TakeOneSecond(s_.timedRemaining, s_.timedReload, [this] { return TimedMinutes() * 60; }) == 1) {
     EndTimedTest();
     return;
   }

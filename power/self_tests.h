@@ -63,7 +63,7 @@ class SelfTests : public TimerOwner {
   void SendTimedTest();
   void TimedTick();
   void EndTimedTest();
-  std::string TimedText() const;
+  int TimedMinutes() const;  // SpecialTimeTest
   void ShowRunning(bool running);
   void OpenUntilLowWindow();
 

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "base/number_text.h"
 #include "config/settings.h"
 #include "gui/dialog_win.h"
 #include "gui/paint_win.h"
@@ -30,9 +29,10 @@ void TimedTestDialog::OnInit(HWND hwnd) {
   SetClientSize(hwnd, kClientWidth, kClientHeight);
   HWND edit = GetDlgItem(hwnd, kMinutesEdit);
   MoveWindow(edit, 140, 50, 60, 24, TRUE);
-  const int minutes = LeadingInteger(config_->ReadString(section::kAlarmMessage, "SpecialTimeTest"));
+  const NumberKey& key = key::kSpecialTimeTest;
+  const int minutes = ReadNumber(*config_, key);
   CreateUpDownControl(WS_CHILD | WS_VISIBLE | WS_BORDER | UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_ARROWKEYS, 0, 0, 0,
-                      0, hwnd, kMinutesUpDown, instance_, edit, 99, 1, minutes);
+                      0, hwnd, kMinutesUpDown, instance_, edit, key.high, key.low, minutes);
   SetDlgItemInt(hwnd, kMinutesEdit, static_cast<UINT>(minutes), FALSE);
   labelFont_ = CreateLabelFont(16);
 }

@@ -9,22 +9,47 @@
 
 namespace voltaris {
 
-CalendarDate ParseScheduleDate(const std::string& text) {
-  const std::array<int, 3> p = SplitThreeNumbers(text, '-');
-  return {p[0], p[1], p[2]};
+std::optional<CalendarDate> ParseScheduleDate(const std::string& text) {
+  constexpr size_t kYearDigits = 4;
+  const auto p = SplitNumbers(text, '-', kYearDigits);
+  if (!p || (*p)[2] == 0) return std::nullopt;  // a day is needed: "2009-1" is no date
+  return CalendarDate{(*p)[0], (*p)[1], (*p)[2]};
 }
 
 std::string ScheduleDateText(CalendarDate date) {
   return std::to_string(date.year) + "-" + std::to_string(date.month) + "-" + std::to_string(date.day);
 }
 
+namespace {
+
+// A part as the row reads it: ticked only with a date that exists and a
+// time of day; anything else is noted, naming the key it is in.
+SpecialPart ReadPart(const ConfigFile& config, const std::string& keyStart, int row, bool ticked,
+                     const std::string& storedDate, const std::string& storedTime, bool& damaged) {
+  if (!ticked) return {};
+  const std::string n = std::to_string(row);
+  const auto date = ParseScheduleDate(storedDate);
+  const auto time = ParseScheduleTime(storedTime);
+  const bool dateExists = date && DayNumber(*date);
+  if (!dateExists) NoteUnreadableSchedule(config, keyStart + "Year" + n, storedDate);
+  if (!time) NoteUnreadableSchedule(config, keyStart + "Time" + n, storedTime);
+  if (!dateExists || !time) {
+    damaged = true;
+    return {};
+  }
+  return {true, *date, *time};
+}
+
+}  // namespace
+
 SpecialSchedule ReadSpecialSchedule(const ConfigFile& config) {
   SpecialSchedule schedule;
   for (int row = 1; row <= 7; ++row) {
     const SpecialEntry keys = ReadSpecialEntry(config, row);
     SpecialRow& r = schedule[static_cast<size_t>(row - 1)];
-    r.shutdown = {keys.rebootActive, ParseScheduleDate(keys.rebootDate), ParseScheduleTime(keys.rebootTime)};
-    r.restart = {keys.shutActive, ParseScheduleDate(keys.shutDate), ParseScheduleTime(keys.shutTime)};
+    r.shutdown = ReadPart(config, "SchemaSpecialReboot", row, keys.rebootActive, keys.rebootDate, keys.rebootTime,
+                          r.damaged);
+    r.restart = ReadPart(config, "SchemaSpecialShut", row, keys.shutActive, keys.shutDate, keys.shutTime, r.damaged);
   }
   return schedule;
 }
@@ -72,7 +97,8 @@ ScheduleSaveOutcome SaveSpecialSchedule(const ConfigFile& config, const SpecialS
   ScheduleSaveOutcome outcome;
   for (int row = 1; row <= 7; ++row) {
     const SpecialRow& r = shown[static_cast<size_t>(row - 1)];
-    if (r.restart.enabled && !r.shutdown.enabled) {
+    const auto exists = [](const SpecialPart& p) { return !p.enabled || (DayNumber(p.date) && IsTimeOfDay(p.time)); };
+    if ((r.restart.enabled && !r.shutdown.enabled) || !exists(r.shutdown) || !exists(r.restart)) {
       outcome.refusedRows.push_back(row);
       continue;
     }

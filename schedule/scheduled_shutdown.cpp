@@ -18,10 +18,6 @@ int DaysInMonth(int year, int month) {
   return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
 }
 
-bool IsTimeOfDay(TimeOfDay t) {
-  return t.hour >= 0 && t.hour < 24 && t.minute >= 0 && t.minute < 60 && t.second >= 0 && t.second < 60;
-}
-
 LocalDateTime Shown(CalendarDate date, TimeOfDay time) {
   return {date.year, date.month, date.day, time.hour, time.minute, time.second};
 }
@@ -62,13 +58,14 @@ std::vector<Candidate> ShutdownsAhead(const WeeklySchedule& weekly, const Specia
     const LocalDateTime day = DayStart(today, daysAhead);
     const int row = RowOfWeekday(day.weekday);
     const WeeklyRow& entry = weekly[static_cast<size_t>(row - 1)];
-    if (!entry.shutdown) continue;
+    if (!entry.shutdown || entry.damaged) continue;
     const Instant at = clock.FirstInstantShowing(Shown(DateOf(day), entry.shutdownAt));
     if (at > nowAt) ahead.push_back({at, row, 0});
   }
   for (int row = 1; row <= 7; ++row) {
-    const SpecialPart& shutdown = special[static_cast<size_t>(row - 1)].shutdown;
-    const auto at = shutdown.enabled ? InstantOf(shutdown.date, shutdown.time, clock) : std::nullopt;
+    const SpecialRow& entry = special[static_cast<size_t>(row - 1)];
+    const SpecialPart& shutdown = entry.shutdown;
+    const auto at = shutdown.enabled && !entry.damaged ? InstantOf(shutdown.date, shutdown.time, clock) : std::nullopt;
     if (at && *at > nowAt) ahead.push_back({*at, 0, row});
   }
   return ahead;

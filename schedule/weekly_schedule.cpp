@@ -1,6 +1,7 @@
 #include "schedule/weekly_schedule.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "base/number_text.h"
 #include "config/settings.h"
@@ -16,32 +17,70 @@ constexpr int kMaxRestore = 9999;
 
 }  // namespace
 
-std::array<int, 3> SplitThreeNumbers(const std::string& text, char separator) {
+std::optional<std::array<int, 3>> SplitNumbers(const std::string& text, char separator, size_t mostDigits) {
   std::array<int, 3> pieces{};
-  size_t at = 0;
-  for (int& piece : pieces) {
-    const size_t end = text.find(separator, at);
-    piece = LeadingInteger(text.substr(at, end == std::string::npos ? std::string::npos : end - at));
-    if (end == std::string::npos) break;
+  size_t count = 0, at = 0;
+  for (;;) {
+    const size_t end = std::min(text.find(separator, at), text.size());
+    const std::string piece = text.substr(at, end - at);
+    if (count == pieces.size() || piece.empty() || piece.size() > mostDigits ||
+        !std::all_of(piece.begin(), piece.end(), [](unsigned char c) { return std::isdigit(c); })) {
+      return std::nullopt;
+    }
+    pieces[count++] = LeadingInteger(piece);
+    if (end == text.size()) break;
     at = end + 1;
   }
+  if (count < 2) return std::nullopt;
   return pieces;
 }
 
-TimeOfDay ParseScheduleTime(const std::string& text) {
-  const std::array<int, 3> p = SplitThreeNumbers(text, ':');
-  return {p[0], p[1], p[2]};
+bool IsTimeOfDay(TimeOfDay t) {
+  return t.hour >= 0 && t.hour < 24 && t.minute >= 0 && t.minute < 60 && t.second >= 0 && t.second < 60;
 }
 
+std::optional<TimeOfDay> ParseScheduleTime(const std::string& text) {
+  const auto p = SplitNumbers(text, ':', 2);
+  if (!p) return std::nullopt;
+  const TimeOfDay time{(*p)[0], (*p)[1], (*p)[2]};
+  return IsTimeOfDay(time) ? std::optional<TimeOfDay>(time) : std::nullopt;
+}
+
+void NoteUnreadableSchedule(const ConfigFile& config, const std::string& key, const std::string& stored) {
+  config.NoteNotUsed(std::string(section::kSchema) + "/" + key, stored,
+                     Tr(Text::ScheduleSettingNotValidEvent) + key + Tr(Text::ScheduleRowNotUsed));
+}
+
+namespace {
+
+// A part as the row reads it: ticked only with a time that can be read;
+// one that cannot is noted and damages the row.
+void ReadPart(const ConfigFile& config, const std::string& key, bool ticked, const std::string& stored, bool& enabled,
+              TimeOfDay& at, bool& damaged) {
+  if (!ticked) return;
+  const auto time = ParseScheduleTime(stored);
+  if (!time) {
+    NoteUnreadableSchedule(config, key, stored);
+    damaged = true;
+    return;
+  }
+  enabled = true;
+  at = *time;
+}
+
+}  // namespace
+
+// "10:00 PM" once read as 10:00 in the morning: a time that is not plainly
+// one of the 24-hour clock now keeps its whole row from firing, and says so.
 WeeklySchedule ReadWeeklySchedule(const ConfigFile& config) {
   WeeklySchedule schedule;
   for (int row = 1; row <= 7; ++row) {
     const WeeklyEntry keys = ReadWeeklyEntry(config, row);
+    const std::string n = std::to_string(row);
     WeeklyRow& r = schedule[static_cast<size_t>(row - 1)];
-    r.shutdown = keys.rebootActive;
-    r.shutdownAt = ParseScheduleTime(keys.rebootTime);
-    r.restart = keys.shutActive;
-    r.restartAt = ParseScheduleTime(keys.shutTime);
+    ReadPart(config, "SchemaEveryRebootTime" + n, keys.rebootActive, keys.rebootTime, r.shutdown, r.shutdownAt,
+             r.damaged);
+    ReadPart(config, "SchemaEveryShutTime" + n, keys.shutActive, keys.shutTime, r.restart, r.restartAt, r.damaged);
   }
   return schedule;
 }
@@ -68,9 +107,12 @@ FileError WritePart(const ConfigFile& config, const std::string& name, int row, 
 
 ScheduleSaveOutcome SaveWeeklySchedule(const ConfigFile& config, const WeeklySchedule& shown) {
   ScheduleSaveOutcome outcome;
+  const auto timesFit = [](const WeeklyRow& r) {
+    return (!r.shutdown || IsTimeOfDay(r.shutdownAt)) && (!r.restart || IsTimeOfDay(r.restartAt));
+  };
   for (int row = 1; row <= 7; ++row) {
     const WeeklyRow& r = shown[static_cast<size_t>(row - 1)];
-    if (r.restart && !r.shutdown) {
+    if ((r.restart && !r.shutdown) || !timesFit(r)) {
       outcome.refusedRows.push_back(row);
       continue;
     }
@@ -79,6 +121,7 @@ ScheduleSaveOutcome SaveWeeklySchedule(const ConfigFile& config, const WeeklySch
   }
   for (int row = 1; row <= 7; ++row) {
     const WeeklyRow& r = shown[static_cast<size_t>(row - 1)];
+    if (!timesFit(r)) continue;
     outcome.error = WritePart(config, "Reboot", row, r.shutdown, r.shutdownAt);
     if (outcome.error) return outcome;
   }

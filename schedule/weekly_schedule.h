@@ -20,22 +20,36 @@ struct TimeOfDay {
   int Seconds() const { return hour * 3600 + minute * 60 + second; }
 };
 
-// Three numbers joined by `separator` ("22:5:0", "2008-1-15"), each read
-// as its leading number; missing pieces are 0.
-std::array<int, 3> SplitThreeNumbers(const std::string& text, char separator);
+// Two or three whole numbers of 1 to `mostDigits` digits each, joined by
+// `separator` ("22:5:0", "2008-1-15"); nothing for any other text. A third
+// piece missing reads as 0.
+std::optional<std::array<int, 3>> SplitNumbers(const std::string& text, char separator, size_t mostDigits);
 
-// "22:5:0": hour, minute, second; missing pieces are 0 ("None" reads as 0:0:0).
-TimeOfDay ParseScheduleTime(const std::string& text);
+bool IsTimeOfDay(TimeOfDay time);
+
+// A time on the 24-hour clock, H:MM or H:MM:SS (one or two digits each, as
+// "22:5:0" is written); nothing for any other text ("10:00 PM", "24:00",
+// "7", "None"), which is never guessed at.
+std::optional<TimeOfDay> ParseScheduleTime(const std::string& text);
 
 struct WeeklyRow {
   bool shutdown = false;  // SchemaEveryRebootFlag<n> / SchemaEveryRebootTime<n>
   TimeOfDay shutdownAt;
   bool restart = false;   // SchemaEveryShutFlag<n> / SchemaEveryShutTime<n>
   TimeOfDay restartAt;
+  // A ticked part's stored time could not be read: that part reads as not
+  // ticked, and the row does not fire at all.
+  bool damaged = false;
 };
 using WeeklySchedule = std::array<WeeklyRow, 7>;  // [0] is row 1, Monday
 
+// A ticked part whose time is not a time of day is recorded in the event log
+// (once per key and value in a run) and makes its row damaged.
 WeeklySchedule ReadWeeklySchedule(const ConfigFile& config);
+
+// A ticked part of a schedule row whose stored time or date cannot be read:
+// the event log is told once, naming the key.
+void NoteUnreadableSchedule(const ConfigFile& config, const std::string& key, const std::string& stored);
 
 // A time key's text: hour, minute and second without leading zeros ("22:5:0").
 std::string ScheduleTimeText(TimeOfDay time);
@@ -52,9 +66,11 @@ struct ScheduleSaveOutcome {
 };
 
 // The dialog's OK. A row with its restart checked and its shutdown not is
-// refused: its restart keys stay as they were. The restart keys of the other
-// rows are written first (time, then flag), then every row's shutdown keys;
-// an unchecked part's time is "None". Writing stops at the first failure.
+// refused: its restart keys stay as they were. So is a row with a checked
+// part whose time is no time of day, and its shutdown keys too. The restart
+// keys of the other rows are written first (time, then flag), then the
+// shutdown keys; an unchecked part's time is "None". Writing stops at the
+// first failure.
 ScheduleSaveOutcome SaveWeeklySchedule(const ConfigFile& config, const WeeklySchedule& shown);
 
 // The row of a weekday (0 Sunday .. 6 Saturday): 1 Monday .. 7 Sunday.

@@ -4,8 +4,9 @@
 # begins, records its event and today's Schedule Down count; at the end the
 # UPS receives its switch-off-and-restore command, and only then is the
 # system (here the Wine session) shut down. The switch-off delay is set to
-# 30 s, under the UPS's one-minute step: it goes out as one minute, never
-# as a zero delay that would cut the power at once.
+# 30 s, under its range (the UPS counts whole minutes): read as its default
+# of a minute, it goes out as one minute, never as a zero delay that would
+# cut the power at once.
 source "$(dirname "$0")/lib.sh"
 e2e_init schedule_shutdown 200
 e2e_sim

@@ -2,7 +2,8 @@
 # The two settings dialogs driven as a user would. "UPS  Setting Configure":
 # USB shows the serial lists disabled and a COM port enables them; a rate
 # the lists do not have shows no rate; a value changed on a page that was
-# left is not saved; Default then Cancel leaves the file as it was; OK with
+# left is not saved; a number out of its field's range is refused, naming
+# the field and the range; Default then Cancel leaves the file as it was; OK with
 # COM2 at 4800 bit/s is written and the link moves there (the UPS on COM2
 # answers). "Alarm Message": seven empty fields where nothing is stored,
 # Default fills them exactly, a 120-character text is stored as its first 99.
@@ -67,6 +68,14 @@ interval=$(key HistoryTimerDelay)
 page recording
 inspect settext "$S" 1025 42 >/dev/null
 page warning
+inspect settext "$S" 1026 -5 >/dev/null
+press ok
+wait_until 10 inspect wait '#32770/Voltaris' visible 200 || fail "OK took -5 seconds without a word"
+inspect children '#32770/Voltaris' | grep -qF '"First Warning Time After AC Fail: please enter a whole number from 1 to 50."' ||
+  fail "the refusal does not name the field and its range: $(inspect children '#32770/Voltaris')"
+close_boxes
+inspect wait "$S" visible 200 >/dev/null || fail "the setting dialog closed on -5"
+expect_eq "$(key CutACTimeMessage)" 5 "first warning after -5 was refused"
 inspect settext "$S" 1026 7 >/dev/null
 press ok
 wait_until 10 inspect wait "$S" gone 200 || fail "OK left the dialog"

@@ -3,11 +3,16 @@
 # the splash shows for about three seconds; the tray icon is there and the
 # main window stays hidden until the icon is double-clicked; the Control
 # Center menu is enabled once the UPS answers; the icon comes back when the
-# shell restarts.
+# shell restarts. The settings file was saved by an editor as UTF-8 with a
+# byte-order mark: its first section is read all the same (nothing is
+# recorded as missing) and it stays as it was.
 source "$(dirname "$0")/lib.sh"
 e2e_init startup 150
 e2e_sim
 e2e_install en
+INI=$APP_DIR/UpsConfigure.ini
+printf '\xEF\xBB\xBF' | cat - "$INI" >"$INI.marked" && mv "$INI.marked" "$INI"
+ini_before=$(md5sum <"$INI")
 e2e_start_app
 wait_until 20 inspect wait StartUp/Brennick visible 200 || fail "no splash"
 splash_seen=$(date +%s%3N)
@@ -17,6 +22,8 @@ wait_until 10 inspect wait StartUp gone 200 || fail "the splash stays"
 [ $(($(date +%s%3N) - splash_seen)) -ge 500 ] || fail "the splash left too soon"
 wait_event 30 "  COM UPS is Connected!" || fail "the UPS was never reported connected: $(events)"
 expect_eq "$(events | head -n 2 | tr '\n' '|')" "  Program Start|  COM UPS is Connected!|" "first events"
+expect_eq "$(events | grep -c 'Setting')" 0 "settings not taken from the file"
+expect_eq "$(md5sum <"$INI")" "$ini_before" "the settings file"
 inspect windows Voltaris | grep -q hidden || fail "the main window is visible before the icon is used"
 wait_until 10 menu_state_is 3 ENABLED bypos || fail "Control Center stays greyed"
 expect_eq "$(inspect menustate Voltaris 40013)" GRAYED "Cancel Shutdown System"

@@ -4,14 +4,17 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "base/ini_document.h"
 #include "base/number_text.h"
 #include "config/config_file.h"
 #include "config/settings.h"
+#include "net/network_settings.h"
 #include "tests/unit/test_folder.h"
 
 using voltaris::ConfigFile;
@@ -162,20 +165,32 @@ TEST(ConfigFile, ReadersNeverSeeAMissingKeyWhileWritesGoOn) {
   EXPECT_GT(reads, 0);
 }
 
-TEST(Settings, AbsentFileGivesComOneNoRateFourDataBitsAndZeroTimes) {
+// Without a file nothing reads as 0: no rate (the port never opened), 4 data
+// bits, a mains-failure window that opens at once and shuts down at once.
+// Every number is the shipped file's, and the event log says each is missing.
+TEST(Settings, AbsentFileGivesTheShippedDefaultsAndSaysSo) {
   TempFolder dir;
   ConfigFile file(dir.path());
+  std::vector<std::string> events;
+  file.SetEventSink([&events](const std::string& text) { events.push_back(text); });
   const auto link = voltaris::ReadLinkSettings(file);
   EXPECT_EQ(link.comboPort, 0);
-  EXPECT_FALSE(link.comboRate);
+  EXPECT_EQ(link.comboRate, 2400);
   EXPECT_EQ(link.comboCheck, 0);
-  EXPECT_EQ(link.comboData, 0);
+  EXPECT_EQ(link.comboData, 4);
   EXPECT_EQ(link.comboStop, 0);
-  EXPECT_FALSE(voltaris::ReadRecordingSettings(file).enabled);
-  const auto times = voltaris::ReadWarningTimes(file);
-  EXPECT_EQ(times.cutAcSeconds + times.batteryMinutes + times.batteryLowMinutes + times.upsOffDelaySeconds, 0);
+  const auto recording = voltaris::ReadRecordingSettings(file);
+  EXPECT_FALSE(recording.enabled);
+  EXPECT_EQ(recording.intervalSeconds, 5);
+  const auto t = voltaris::ReadWarningTimes(file);
+  EXPECT_EQ(std::vector<int>({t.cutAcSeconds, t.scheduleWarningMinutes, t.repeatWarningSeconds, t.batteryMinutes,
+                              t.batteryLowMinutes, t.upsOffDelaySeconds, t.timedTestMinutes}),
+            std::vector<int>({5, 1, 10, 5, 1, 60, 1}));
   EXPECT_EQ(voltaris::ReadAlarmMessages(file).acFail, "");
   EXPECT_FALSE(voltaris::ReadWeeklyEntry(file, 3).shutActive);
+  ASSERT_EQ(events.size(), 12u);  // not SpecialTimeTest, which only a timed test writes
+  EXPECT_EQ(events[0], "  Setting Missing: ComboPort (Default Used)");
+  EXPECT_EQ(events[11], "  Setting Missing: BefoShutDownTime (Default Used)");
 }
 
 TEST(Settings, ReadEveryKeyOfTheFourSections) {
@@ -191,7 +206,7 @@ TEST(Settings, ReadEveryKeyOfTheFourSections) {
   ConfigFile file(dir.path());
   const auto link = voltaris::ReadLinkSettings(file);
   EXPECT_EQ(link.comboPort, 8);
-  EXPECT_FALSE(link.comboRate);  // only 2400, 4800 and 9600 are accepted
+  EXPECT_EQ(link.comboRate, 2400);  // only 2400, 4800 and 9600 are accepted; else the default
   EXPECT_EQ(link.comboCheck, 2);
   EXPECT_EQ(link.comboData, 4);
   EXPECT_EQ(link.comboStop, 1);
@@ -238,4 +253,266 @@ TEST(ConfigFileSnapshot, ReadsTheFileAsItWasOnce) {
   EXPECT_EQ(snapshot.ReadString("AlarmMessage", "ShutTimeMessage"), "3");
   EXPECT_EQ(file.ReadString("AlarmMessage", "ShutTimeMessage"), "4");
   EXPECT_EQ(file.Snapshot().ReadString("AlarmMessage", "ShutTimeMessage"), "4");
+}
+
+// ---- Number keys: every one has a range and a default -----------------------
+
+namespace {
+
+using voltaris::NumberKey;
+namespace key = voltaris::key;
+
+std::string WholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string ShippedDefaults() { return WholeFile(std::string(VOLTARIS_CONFIG_DIR) + "/UpsConfigure.default.ini"); }
+
+// Each number key with the reader the program takes it through.
+struct KeyReader {
+  const NumberKey* key;
+  int (*read)(const ConfigFile&);
+};
+const KeyReader kReaders[] = {
+    {&key::kComboPort, [](const ConfigFile& f) { return voltaris::ReadLinkSettings(f).comboPort; }},
+    {&key::kComboRate, [](const ConfigFile& f) { return voltaris::ReadLinkSettings(f).comboRate.value_or(-1); }},
+    {&key::kComboCheck, [](const ConfigFile& f) { return voltaris::ReadLinkSettings(f).comboCheck; }},
+    {&key::kComboData, [](const ConfigFile& f) { return voltaris::ReadLinkSettings(f).comboData; }},
+    {&key::kComboStop, [](const ConfigFile& f) { return voltaris::ReadLinkSettings(f).comboStop; }},
+    {&key::kHistoryTimerDelay, [](const ConfigFile& f) { return voltaris::ReadRecordingSettings(f).intervalSeconds; }},
+    {&key::kCutAcTime, [](const ConfigFile& f) { return voltaris::ReadWarningTimes(f).cutAcSeconds; }},
+    {&key::kShutTime, [](const ConfigFile& f) { return voltaris::ReadWarningTimes(f).scheduleWarningMinutes; }},
+    {&key::kShutAlarmTime, [](const ConfigFile& f) { return voltaris::ReadWarningTimes(f).repeatWarningSeconds; }},
+    {&key::kBatteryTime, [](const ConfigFile& f) { return voltaris::ReadWarningTimes(f).batteryMinutes; }},
+    {&key::kBatteryEndTime, [](const ConfigFile& f) { return voltaris::ReadWarningTimes(f).batteryLowMinutes; }},
+    {&key::kBefoShutDownTime, [](const ConfigFile& f) { return voltaris::ReadWarningTimes(f).upsOffDelaySeconds; }},
+    {&key::kSpecialTimeTest, [](const ConfigFile& f) { return voltaris::ReadWarningTimes(f).timedTestMinutes; }},
+    {&key::kNetworkPort, [](const ConfigFile& f) { return voltaris::ReadNetworkSettings(f).port; }},
+    {&key::kHostSync, [](const ConfigFile& f) { return voltaris::ReadNetworkSettings(f).hostSyncSeconds; }},
+};
+
+// The shipped file with one key set to `value`, read twice as the program
+// reads it: what it gives and what the event log receives.
+struct OneKeyRead {
+  int value;
+  std::vector<std::string> events;
+};
+OneKeyRead ReadWith(const KeyReader& reader, const std::string& value) {
+  TempFolder dir;
+  dir.Write(ConfigFile::kFileName, ShippedDefaults());
+  ConfigFile file(dir.path());
+  EXPECT_FALSE(file.WriteString(reader.key->section, reader.key->name, value));
+  OneKeyRead result{};
+  file.SetEventSink([&result](const std::string& text) { result.events.push_back(text); });
+  result.value = reader.read(file);
+  EXPECT_EQ(reader.read(file.Snapshot()), result.value);  // read again: recorded once
+  return result;
+}
+
+std::string DefaultUsed(const NumberKey& k) {
+  return "  Setting Out Of Range: " + std::string(k.name) + " (Default Used)";
+}
+
+}  // namespace
+
+// Each language's shipped file holds every key that must be there, each in
+// its range, so that a fresh install records nothing.
+TEST(NumberKeys, EveryOneIsInTheTableAndEveryShippedFileHoldsThemAllInRange) {
+  size_t listed = 0;
+  for (const NumberKey* k : voltaris::kNumberKeys) {
+    bool found = false;
+    for (const KeyReader& r : kReaders) found = found || r.key == k;
+    EXPECT_TRUE(found) << k->name;
+    ++listed;
+  }
+  EXPECT_EQ(listed + 2, std::size(kReaders));  // and the network's two
+  int shippedFiles = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(VOLTARIS_CONFIG_DIR)) {
+    if (entry.path().filename().string().rfind("UpsConfigure.default", 0) != 0) continue;
+    ++shippedFiles;
+    TempFolder dir;
+    dir.Write(ConfigFile::kFileName, WholeFile(entry.path().string()));
+    ConfigFile file(dir.path());
+    std::vector<std::string> events;
+    file.SetEventSink([&events](const std::string& text) { events.push_back(text); });
+    for (const KeyReader& r : kReaders) {
+      EXPECT_TRUE(r.key->Accepts(r.key->fallback)) << r.key->name;
+      if (!r.key->optional) {
+        EXPECT_EQ(r.read(file), voltaris::LeadingInteger(file.ReadString(r.key->section, r.key->name)));
+      }
+    }
+    EXPECT_TRUE(events.empty()) << entry.path() << ": " << events.front();
+  }
+  EXPECT_GE(shippedFiles, 1);
+}
+
+// A negative first warning never opened the mains-failure window, a zero
+// schedule warning never shut down, a zero interval wrote a history row
+// every 10 ms: no value the file holds may do that.
+TEST(NumberKeys, AnUnusableValueReadsAsTheDefaultAndIsRecordedOnce) {
+  for (const KeyReader& r : kReaders) {
+    for (const std::string bad : {"-5", "0", "", "abc", "99999999999", " ", "-99999999999"}) {
+      const OneKeyRead got = ReadWith(r, bad);
+      if (bad == "0" && r.key->low == 0) {  // a port, a parity, no wait: 0 means something there
+        EXPECT_EQ(got.value, 0) << r.key->name;
+        EXPECT_TRUE(got.events.empty()) << r.key->name;
+        continue;
+      }
+      EXPECT_EQ(got.value, r.key->fallback) << r.key->name << "='" << bad << "'";
+      EXPECT_EQ(got.events, std::vector<std::string>{DefaultUsed(*r.key)}) << r.key->name << "='" << bad << "'";
+    }
+  }
+}
+
+TEST(NumberKeys, BothSidesOfEveryLimit) {
+  for (const KeyReader& r : kReaders) {
+    const NumberKey& k = *r.key;
+    for (const int inside : {k.low, k.high}) {
+      const OneKeyRead got = ReadWith(r, std::to_string(inside));
+      EXPECT_EQ(got.value, inside) << k.name;
+      EXPECT_TRUE(got.events.empty()) << k.name << "=" << inside;
+    }
+    for (const int outside : {k.low - 1, k.high + 1}) {
+      const OneKeyRead got = ReadWith(r, std::to_string(outside));
+      EXPECT_EQ(got.value, k.fallback) << k.name << "=" << outside;
+      EXPECT_EQ(got.events.size(), 1u) << k.name << "=" << outside;
+    }
+  }
+  EXPECT_EQ(ReadWith(kReaders[1], "4800").value, 4800);  // ComboRate: only its three rates
+  EXPECT_EQ(ReadWith(kReaders[1], "3000").value, 2400);
+  EXPECT_EQ(ReadWith(kReaders[6], "7 seconds").value, 7);  // what follows a number never mattered
+}
+
+// Once per key and stored value in a run: the schedule reads every second.
+TEST(NumberKeys, EachWrongValueIsRecordedOncePerRun) {
+  TempFolder dir;
+  dir.Write(ConfigFile::kFileName, ShippedDefaults());
+  ConfigFile file(dir.path());
+  std::vector<std::string> events;
+  ASSERT_FALSE(file.WriteString("AlarmMessage", "ShutTimeMessage", "0"));
+  ASSERT_FALSE(file.WriteString("AlarmMessage", "CutACTimeMessage", ""));
+  for (int i = 0; i < 3; ++i) voltaris::ReadWarningTimes(file.Snapshot());
+  file.SetEventSink([&events](const std::string& text) { events.push_back(text); });  // the waiting ones come now
+  EXPECT_EQ(events, (std::vector<std::string>{DefaultUsed(key::kCutAcTime), DefaultUsed(key::kShutTime)}));
+  ASSERT_FALSE(file.WriteString("AlarmMessage", "ShutTimeMessage", "-1"));
+  voltaris::ReadWarningTimes(file);
+  ASSERT_FALSE(file.WriteString("AlarmMessage", "ShutTimeMessage", "0"));
+  voltaris::ReadWarningTimes(file);
+  EXPECT_EQ(events.size(), 3u);  // "-1" is new; "0" was told
+  ASSERT_FALSE(file.WriteString("AlarmMessage", "CutACTimeMessage", "12"));
+  EXPECT_EQ(voltaris::ReadWarningTimes(file).cutAcSeconds, 12);
+  EXPECT_EQ(events.size(), 3u);
+}
+
+// ---- Files an editor saved ---------------------------------------------------
+
+namespace {
+
+// UTF-16 little-endian bytes of a UTF-8 text (the test's texts have no
+// character beyond U+FFFF but the one spelled out as its surrogates).
+std::string Utf16Le(const std::string& utf8) {
+  std::string out;
+  for (size_t i = 0; i < utf8.size();) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    unsigned code = c;
+    size_t n = 1;
+    if (c >= 0xE0) {
+      code = (c & 0x0F) << 12 | (utf8[i + 1] & 0x3F) << 6 | (utf8[i + 2] & 0x3F);
+      n = 3;
+    } else if (c >= 0xC0) {
+      code = (c & 0x1F) << 6 | (utf8[i + 1] & 0x3F);
+      n = 2;
+    }
+    out += static_cast<char>(code & 0xFF);
+    out += static_cast<char>(code >> 8);
+    i += n;
+  }
+  return out;
+}
+
+// A settings file as Notepad keeps one: a comment in a script Windows-1252
+// does not have, the first section right after the mark, a French text.
+const std::string kEditedBefore =
+    "[Mscomm]\r\nComboPort=2\r\nComboRate=4800\r\nComboCheck=0\r\nComboData=4\r\nComboStop=0\r\n"
+    "; \xce\xa9 onduleur du bureau\r\n"
+    "[AlarmMessage]\r\nCutACTimeMessage=7\r\nAcNormalMessage=Alimentation r\xc3\xa9tablie\r\n";
+const std::string kEditedAfter =
+    "[Mscomm]\r\nComboPort=3\r\nComboRate=4800\r\nComboCheck=0\r\nComboData=4\r\nComboStop=0\r\n"
+    "; \xce\xa9 onduleur du bureau\r\n"
+    "[AlarmMessage]\r\nCutACTimeMessage=7\r\nAcNormalMessage=Alimentation r\xc3\xa9tablie\r\n"
+    "ShutDownMessage=Fermeture du syst\xc3\xa8me\r\n";
+
+// Reads the file's values, changes one and adds a French one.
+void ReadAndWriteBack(ConfigFile& file) {
+  const auto link = voltaris::ReadLinkSettings(file);
+  EXPECT_EQ(link.comboPort, 2);  // the first section is not hidden behind the mark
+  EXPECT_EQ(link.comboRate, 4800);
+  EXPECT_EQ(voltaris::ReadWarningTimes(file).cutAcSeconds, 7);
+  EXPECT_EQ(voltaris::ReadAlarmMessages(file).acRestored, "Alimentation r\xe9tablie");  // the program's Windows-1252
+  ASSERT_FALSE(file.WriteString("Mscomm", "ComboPort", "3"));
+  ASSERT_FALSE(file.WriteString("AlarmMessage", "ShutDownMessage", "Fermeture du syst\xe8me"));
+  EXPECT_EQ(voltaris::ReadLinkSettings(file).comboPort, 3);
+  EXPECT_EQ(voltaris::ReadAlarmMessages(file).shutdown, "Fermeture du syst\xe8me");
+}
+
+}  // namespace
+
+TEST(EditedFiles, Utf8WithAMarkIsReadAndWrittenBackAsUtf8WithItsMark) {
+  TempFolder dir;
+  dir.Write(ConfigFile::kFileName, "\xEF\xBB\xBF" + kEditedBefore);
+  ConfigFile file(dir.path());
+  ReadAndWriteBack(file);
+  EXPECT_EQ(dir.Read(ConfigFile::kFileName), "\xEF\xBB\xBF" + kEditedAfter);
+}
+
+TEST(EditedFiles, Utf16WithAMarkIsReadAndWrittenBackAsUtf16WithItsMark) {
+  TempFolder dir;
+  const std::string beyondTheBmp = "\x3d\xd8\x0b\xde";  // U+1F60B as its two UTF-16 units
+  dir.Write(ConfigFile::kFileName, "\xFF\xFE" + Utf16Le(kEditedBefore) + Utf16Le(";") + beyondTheBmp);
+  ConfigFile file(dir.path());
+  ReadAndWriteBack(file);
+  // The last line had no line end: the write gives it one, as to any file.
+  EXPECT_EQ(dir.Read(ConfigFile::kFileName),
+            "\xFF\xFE" + Utf16Le(kEditedAfter.substr(0, kEditedAfter.rfind("ShutDownMessage"))) + Utf16Le(";") +
+                beyondTheBmp + Utf16Le("\r\nShutDownMessage=Fermeture du syst\xc3\xa8me\r\n"));
+}
+
+TEST(EditedFiles, AFileWithoutAMarkStaysSingleByte) {
+  TempFolder dir;
+  dir.Write(ConfigFile::kFileName, "[AlarmMessage]\r\nAcNormalMessage=Alimentation r\xe9tablie\r\n");
+  ConfigFile file(dir.path());
+  EXPECT_EQ(voltaris::ReadAlarmMessages(file).acRestored, "Alimentation r\xe9tablie");
+  ASSERT_FALSE(file.WriteString("AlarmMessage", "ShutDownMessage", "Fermeture du syst\xe8me"));
+  EXPECT_EQ(dir.Read(ConfigFile::kFileName),
+            "[AlarmMessage]\r\nAcNormalMessage=Alimentation r\xe9tablie\r\n"
+            "ShutDownMessage=Fermeture du syst\xe8me\r\n");
+}
+
+// Another program holding the file (or Windows replacing it) for a moment:
+// the settings read as they last did, not as an empty file's.
+TEST(ConfigFile, AFileThatCannotBeReadForAMomentKeepsItsLastValues) {
+  TempFolder dir;
+  dir.Write(ConfigFile::kFileName, ShippedDefaults());
+  ConfigFile file(dir.path());
+  ASSERT_FALSE(file.WriteString("AlarmMessage", "CutACTimeMessage", "7"));
+  ASSERT_FALSE(file.WriteString("AlarmMessage", "BatteryTime", "9"));
+  std::vector<std::string> events;
+  file.SetEventSink([&events](const std::string& text) { events.push_back(text); });
+  EXPECT_EQ(voltaris::ReadWarningTimes(file).cutAcSeconds, 7);
+  const std::string path = file.PathOf(ConfigFile::kFileName);
+  ASSERT_EQ(std::rename(path.c_str(), (path + ".away").c_str()), 0);
+  ASSERT_EQ(mkdir(path.c_str(), 0755), 0);  // there, but no file can be read from it
+  EXPECT_EQ(voltaris::ReadWarningTimes(file).cutAcSeconds, 7);
+  EXPECT_EQ(voltaris::ReadWarningTimes(file.Snapshot()).batteryMinutes, 9);
+  EXPECT_EQ(file.ReadString("AlarmMessage", "CutACTimeMessage"), "7");
+  EXPECT_EQ(voltaris::ReadLinkSettings(file).comboRate, 2400);
+  EXPECT_TRUE(file.WriteString("AlarmMessage", "CutACTimeMessage", "8"));  // and nothing is written over it
+  EXPECT_TRUE(events.empty()) << events.front();
+  ASSERT_EQ(rmdir(path.c_str()), 0);
+  ASSERT_EQ(std::rename((path + ".away").c_str(), path.c_str()), 0);
+  ASSERT_FALSE(file.WriteString("AlarmMessage", "CutACTimeMessage", "9"));
+  EXPECT_EQ(voltaris::ReadWarningTimes(file).cutAcSeconds, 9);
 }

@@ -54,10 +54,12 @@ TEST(SpecialSchedule, DateAndTimeTextsHaveNoLeadingZeros) {
   EXPECT_EQ(ScheduleDateText({2008, 1, 15}), "2008-1-15");
   EXPECT_EQ(ScheduleDateText({2026, 12, 5}), "2026-12-5");
   EXPECT_EQ(ScheduleTimeText({22, 5, 0}), "22:5:0");
-  const CalendarDate d = ParseScheduleDate("2008-01-05");
-  EXPECT_EQ(ScheduleDateText(d), "2008-1-5");
-  EXPECT_EQ(ScheduleDateText(ParseScheduleDate("None")), "0-0-0");
-  EXPECT_EQ(ScheduleDateText(ParseScheduleDate("2009")), "2009-0-0");  // missing pieces are 0
+  const auto d = ParseScheduleDate("2008-01-05");
+  ASSERT_TRUE(d);
+  EXPECT_EQ(ScheduleDateText(*d), "2008-1-5");
+  for (const char* notADate : {"None", "2009", "2009-1", "15/1/2008", "2008-1-15 22:00", "2008-1-x", "20080-1-1"}) {
+    EXPECT_FALSE(ParseScheduleDate(notADate)) << notADate;
+  }
   EXPECT_EQ(SpecialRowSettingError(1), "Event1 setting error!");
   EXPECT_EQ(SpecialRowSettingError(7), "Event7 setting error!");
 }
@@ -66,7 +68,8 @@ TEST(SpecialSchedule, RowsAreReadFromTheirFortyTwoKeys) {
   const Settings settings(
       "[Schema]\r\nSchemaSpecialRebootFlag3=1\r\nSchemaSpecialRebootYear3=2008-1-15\r\n"
       "SchemaSpecialRebootTime3=22:5:0\r\nSchemaSpecialShutFlag3=1\r\nSchemaSpecialShutYear3=2008-1-16\r\n"
-      "SchemaSpecialShutTime3=6:30:9\r\nSchemaSpecialRebootFlag7=01\r\nSchemaSpecialShutFlag7=2\r\n");
+      "SchemaSpecialShutTime3=6:30:9\r\nSchemaSpecialRebootFlag7=01\r\nSchemaSpecialShutFlag7=2\r\n"
+      "SchemaSpecialRebootYear7=2026-12-24\r\nSchemaSpecialRebootTime7=18:0:0\r\n");
   const SpecialSchedule read = ReadSpecialSchedule(settings.config);
   const SpecialRow& third = read[2];
   EXPECT_TRUE(third.shutdown.enabled);

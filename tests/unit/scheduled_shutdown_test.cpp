@@ -3,6 +3,8 @@
 // count-down acting on a special date.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "power/timer_ids.h"
 #include "schedule/scheduled_shutdown.h"
 #include "tests/unit/engine_fakes.h"
@@ -107,6 +109,39 @@ TEST(FindScheduledShutdown, DatesInThePastAndDatesThatDoNotExistNeverFire) {
   EXPECT_FALSE(FindScheduledShutdown(weekly, special, At(8, 8, 58, 0), 5));
   special[0].shutdown.enabled = true;
   EXPECT_FALSE(FindScheduledShutdown(weekly, special, At(8, 8, 58, 0), 0));  // no warning time set
+}
+
+// Read from a hand-edited file: a row whose ticked date or time cannot be
+// read does not fire, not even its shutdown without the restart asked for
+// (the UPS would stay off for a week), and the event log says so once.
+TEST(FindScheduledShutdown, ARowWithADateOrTimeThatCannotBeReadNeverFiresAndIsRecordedOnce) {
+  voltaris::testing::TestFolder dir{"voltaris-special"};
+  std::ofstream(dir.path() + "/UpsConfigure.ini")
+      << "[Schema]\n"
+         "SchemaSpecialRebootFlag1=1\nSchemaSpecialRebootYear1=2026-12-8\nSchemaSpecialRebootTime1=9:00 AM\n"
+         "SchemaSpecialRebootFlag2=1\nSchemaSpecialRebootYear2=2026-12-8\nSchemaSpecialRebootTime2=9:0:0\n"
+         "SchemaSpecialShutFlag2=1\nSchemaSpecialShutYear2=2026-12-32\nSchemaSpecialShutTime2=7:0:0\n"
+         "SchemaSpecialRebootFlag3=1\nSchemaSpecialRebootYear3=2026-12-8\nSchemaSpecialRebootTime3=9:1:0\n";
+  ConfigFile config{dir.path()};
+  std::vector<std::string> events;
+  config.SetEventSink([&events](const std::string& text) { events.push_back(text); });
+  SpecialSchedule special;
+  for (int second = 0; second < 3; ++second) special = ReadSpecialSchedule(config.Snapshot());
+  EXPECT_TRUE(special[0].damaged && special[1].damaged);
+  EXPECT_FALSE(special[0].shutdown.enabled);
+  EXPECT_TRUE(special[1].shutdown.enabled);  // shown as it is; the row stays off
+  EXPECT_FALSE(special[1].restart.enabled);
+  EXPECT_FALSE(special[2].damaged);
+  const auto due = FindScheduledShutdown({}, special, At(8, 8, 58, 0), 5);
+  ASSERT_TRUE(due);
+  EXPECT_EQ(due->specialRows, std::vector<int>{3});  // 9:01, not the rows of 9:00
+  EXPECT_EQ(events, (std::vector<std::string>{"  Schedule Setting Not Valid: SchemaSpecialRebootTime1 (Row Not Used)",
+                                               "  Schedule Setting Not Valid: SchemaSpecialShutYear2 (Row Not Used)"}));
+  SpecialSchedule shown;  // and the dialog refuses a date that does not exist
+  shown[0] = Special({2026, 2, 29}, {9, 0, 0});
+  shown[1] = Special({2028, 2, 29}, {9, 0, 0});
+  shown[2] = Special({2028, 2, 29}, {24, 0, 0});
+  EXPECT_EQ(SaveSpecialSchedule(config, shown).refusedRows, (std::vector<int>{1, 3}));
 }
 
 TEST(FindScheduledShutdown, AWeeklyAndASpecialShutdownInTheSameMinuteShareOneWarningAndTheFirstRestart) {

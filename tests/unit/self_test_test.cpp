@@ -149,14 +149,23 @@ TEST(SelfTests, TimedTestOfFiveMinutes) {
   EXPECT_TRUE(rig.Enabled(IDC_SELFTEST_SPECIAL_TIME));
 }
 
-TEST(SelfTests, TimedTestWithoutMinutesRunsUntilCancelled) {
+// A timed test needs its minutes, 1 to 99: none, 0 (once a test the UPS was
+// never told to end, on battery until cancelled) or 100 are refused, saying
+// the range, and nothing reaches the UPS.
+TEST(SelfTests, TimedTestWithoutMinutesIsRefused) {
   SelfTestRig rig;
   rig.tests.OnTimedSettingsOpened();
-  rig.tests.OnTimedSettingsOk("");
+  for (const char* refused : {"", "0", "100", "-5", "abc", "99999999999"}) {
+    const FileError said = rig.tests.OnTimedSettingsOk(refused);
+    EXPECT_EQ(said.message, "UPS SelfTest: please enter a whole number from 1 to 99.") << refused;
+  }
   rig.Run(700);
-  EXPECT_EQ(rig.monitor.Count("T00\r"), 1);
-  rig.Run(600000);
-  EXPECT_TRUE(rig.Open(CountdownWindow::TimedTest));
+  EXPECT_EQ(rig.monitor.Count("T00\r"), 0);
+  EXPECT_FALSE(rig.Open(CountdownWindow::TimedTest));
+  EXPECT_EQ(rig.config.ReadValue("AlarmMessage", "SpecialTimeTest"), std::nullopt);
+  EXPECT_FALSE(rig.tests.OnTimedSettingsOk("99"));
+  rig.Run(700);
+  EXPECT_EQ(rig.monitor.Count("T99\r"), 1);
   rig.tests.Cancel();
   EXPECT_FALSE(rig.Open(CountdownWindow::TimedTest));
   EXPECT_TRUE(rig.tests.State().timedReload);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <vector>
 
 #include "config/settings_forms.h"
 #include "i18n/catalogue.h"
@@ -60,16 +61,19 @@ TEST(SettingsDialog, ListsShowTheStoredPositionsOrNothing) {
   EXPECT_EQ(ReadBatteryPage(s.config).offDelay, 9);
 }
 
-// With nothing stored the lists show COM1, no parity, 4 data bits, one stop
-// bit, as the link reads them; a list left without a choice is not written.
-TEST(SettingsDialog, NothingStoredShowsTheFirstEntriesAndNoPositionIsWrittenAsMinusOne) {
+// With nothing stored the lists show COM1 at 2400 bit/s, no parity, 8 data
+// bits, one stop bit, as the link reads them; a list left without a choice
+// is not written.
+TEST(SettingsDialog, NothingStoredShowsTheDefaultsAndNoPositionIsWrittenAsMinusOne) {
   Settings s;
   const LinkChoice c = ReadLinkChoice(s.config);
   EXPECT_EQ(c.port, 0);
   EXPECT_EQ(c.parity, 0);
-  EXPECT_EQ(c.dataBits, 0);
+  EXPECT_EQ(c.dataBits, 4);
   EXPECT_EQ(c.stopBits, 0);
-  EXPECT_EQ(c.rate, -1);
+  EXPECT_EQ(c.rate, 0);
+  s.Write("Mscomm", "ComboRate", "");
+  EXPECT_EQ(ReadLinkChoice(s.config).rate, 0);  // blank reads as the default too
   s.Write("Mscomm", "ComboStop", "7");
   ShownSettings shown;
   shown.link = ReadLinkChoice(s.config);
@@ -116,10 +120,14 @@ TEST(SettingsDialog, NoRateChosenLeavesTheStoredRate) {
   shown.link.port = 2;
   shown.page = SettingsPage::Recording;
   shown.recording = {true, "12345678901234567890123"};
+  EXPECT_TRUE(SaveSettings(s.config, shown));  // out of its range: nothing written
+  EXPECT_EQ(s.Read("DataRecord", "HistoryTimerDelay"), "");
+  EXPECT_EQ(s.Read("Mscomm", "ComboPort"), "");
+  shown.recording = {true, "60"};
   ASSERT_FALSE(SaveSettings(s.config, shown));
   EXPECT_EQ(s.Read("Mscomm", "ComboRate"), "19200");
   EXPECT_EQ(s.Read("DataRecord", "HistoryZiLiao"), "1");
-  EXPECT_EQ(s.Read("DataRecord", "HistoryTimerDelay"), "1234567890123456789");  // 19 characters
+  EXPECT_EQ(s.Read("DataRecord", "HistoryTimerDelay"), "60");
   shown.page = SettingsPage::Warning;
   shown.warning = DefaultWarningPage();
   ASSERT_FALSE(SaveSettings(s.config, shown));
@@ -128,6 +136,90 @@ TEST(SettingsDialog, NoRateChosenLeavesTheStoredRate) {
             "5110");
   const BatteryPage battery = DefaultBatteryPage();
   EXPECT_EQ(battery.life + battery.lowLife + kOffDelayChoices[battery.offDelay], "5160");
+}
+
+// ---- OK refuses a number out of its field's range -----------------------------
+
+namespace {
+
+// Each number field of the pages, with where the page keeps its text.
+struct PageField {
+  SettingsPage page;
+  const NumberField* field;
+  std::string* (*text)(ShownSettings&);
+};
+const PageField kPageFields[] = {
+    {SettingsPage::Recording, &kIntervalField, [](ShownSettings& s) { return &s.recording.interval; }},
+    {SettingsPage::Warning, &kFirstWarningField, [](ShownSettings& s) { return &s.warning.firstWarning; }},
+    {SettingsPage::Warning, &kScheduleWarningField, [](ShownSettings& s) { return &s.warning.scheduleWarning; }},
+    {SettingsPage::Warning, &kPeriodField, [](ShownSettings& s) { return &s.warning.period; }},
+    {SettingsPage::Battery, &kLifeField, [](ShownSettings& s) { return &s.battery.life; }},
+    {SettingsPage::Battery, &kLowLifeField, [](ShownSettings& s) { return &s.battery.lowLife; }},
+};
+
+// The page of the field, its other fields as Default fills them, and the
+// field holding `text`.
+ShownSettings PageWith(const PageField& f, const std::string& text) {
+  ShownSettings shown;
+  shown.link = {0, 0, 0, 4, 0};
+  shown.page = f.page;
+  shown.recording = {true, kDefaultInterval};
+  shown.warning = DefaultWarningPage();
+  shown.battery = DefaultBatteryPage();
+  *f.text(shown) = text;
+  return shown;
+}
+
+}  // namespace
+
+// "-5" in "First Warning Time After AC Fail" was saved, and the mains-failure
+// window never opened. OK now says which field and what it takes, and the
+// dialog stays open with nothing written.
+TEST(SettingsDialog, OkRefusesANumberOutOfItsFieldsRangeAndWritesNothing) {
+  for (const PageField& f : kPageFields) {
+    const NumberKey& k = f.field->key;
+    const std::string said = std::string(f.field->label) + ": please enter a whole number from " +
+                             std::to_string(k.low) + " to " + std::to_string(k.high) + ".";
+    const std::vector<std::string> refusedTexts = {"-5", "0",  "",   "abc", "99999999999", "5x", " 5", "+5",
+                                                   std::to_string(k.low - 1), std::to_string(k.high + 1)};
+    for (const std::string& refused : refusedTexts) {
+      Settings s;
+      const ShownSettings shown = PageWith(f, refused);
+      EXPECT_EQ(RefusalOf(shown), said) << f.field->label << " '" << refused << "'";
+      const FileError error = SaveSettings(s.config, shown);
+      EXPECT_EQ(error.message, said);
+      EXPECT_EQ(s.Keys(), "") << f.field->label << " '" << refused << "'";
+    }
+    for (const int taken : {k.low, k.high}) {
+      Settings s;
+      EXPECT_EQ(RefusalOf(PageWith(f, std::to_string(taken))), std::nullopt) << f.field->label << " " << taken;
+      ASSERT_FALSE(SaveSettings(s.config, PageWith(f, std::to_string(taken))));
+      EXPECT_EQ(s.Read(k.section, k.name), std::to_string(taken));
+    }
+  }
+  ShownSettings link;  // the link page has no number to refuse
+  link.link = {0, 0, 0, 4, 0};
+  EXPECT_EQ(RefusalOf(link), std::nullopt);
+}
+
+// A page shows what the program reads: the default where nothing (or a blank)
+// is stored, a stored value out of range as it is, for OK to refuse.
+TEST(SettingsDialog, PagesShowDefaultsForNothingStoredAndWrongValuesAsTheyAre) {
+  Settings s;
+  EXPECT_EQ(ReadRecordingPage(s.config).interval, "5");
+  EXPECT_EQ(ReadWarningPage(s.config).firstWarning + "/" + ReadWarningPage(s.config).scheduleWarning + "/" +
+                ReadWarningPage(s.config).period,
+            "5/1/10");
+  EXPECT_EQ(ReadBatteryPage(s.config).offDelay, 0);
+  s.Write("AlarmMessage", "CutACTimeMessage", "-5");
+  s.Write("AlarmMessage", "BatteryTime", "");
+  EXPECT_EQ(ReadWarningPage(s.config).firstWarning, "-5");
+  EXPECT_EQ(ReadBatteryPage(s.config).life, "5");
+  ShownSettings shown;
+  shown.link = ReadLinkChoice(s.config);
+  shown.page = SettingsPage::Warning;
+  shown.warning = ReadWarningPage(s.config);
+  EXPECT_EQ(RefusalOf(shown), "First Warning Time After AC Fail: please enter a whole number from 1 to 50.");
 }
 
 TEST(SettingsDialog, AFailedWriteIsReturned) {

@@ -33,10 +33,27 @@ voltaris::testing::FixedClock At(int weekday, int hour, int minute, int second) 
 }  // namespace
 
 TEST(WeeklySchedule, TimesAndRows) {
-  const TimeOfDay t = ParseScheduleTime("22:5:0");
-  EXPECT_EQ(t.Seconds(), 22 * 3600 + 5 * 60);
-  EXPECT_EQ(ParseScheduleTime("7").Seconds(), 7 * 3600);  // missing pieces are 0
-  EXPECT_EQ(ParseScheduleTime("None").Seconds(), 0);
+  // Only a plain time of the 24-hour clock is read; "10:00 PM" once read as
+  // ten in the morning. Each limit from both sides.
+  const struct {
+    const char* text;
+    std::optional<int> seconds;
+  } kTimes[] = {
+      {"22:5:0", 22 * 3600 + 5 * 60}, {"22:05", 22 * 3600 + 5 * 60}, {"0:0", 0}, {"00:00:00", 0},
+      {"23:59:59", 86399},            {"24:00", std::nullopt},     {"23:59", 86340}, {"23:60", std::nullopt},
+      {"12:00:59", 43259},            {"12:00:60", std::nullopt},   {"10:00 PM", std::nullopt},
+      {"10:00PM", std::nullopt},      {"10:00 AM", std::nullopt},   {"7", std::nullopt}, {"None", std::nullopt},
+      {"", std::nullopt},             {"-1:30", std::nullopt},      {"+1:30", std::nullopt},
+      {"1:2:3:4", std::nullopt},      {"123:00", std::nullopt},     {"10:000", std::nullopt},
+      {"10 :00", std::nullopt},       {"10.00", std::nullopt},      {"10:", std::nullopt}, {":30", std::nullopt},
+  };
+  for (const auto& t : kTimes) {
+    const auto parsed = ParseScheduleTime(t.text);
+    ASSERT_EQ(parsed.has_value(), t.seconds.has_value()) << "'" << t.text << "'";
+    if (parsed) {
+      EXPECT_EQ(parsed->Seconds(), *t.seconds) << "'" << t.text << "'";
+    }
+  }
   EXPECT_EQ(RowOfWeekday(0), 7);
   EXPECT_EQ(RowOfWeekday(1), 1);
   EXPECT_EQ(RowOfWeekday(6), 6);
@@ -166,6 +183,61 @@ TEST(WeeklyScheduleSave, ARefusedRowKeepsItsStoredRestartAndWhatIsSavedReadsBack
   EXPECT_EQ(RowSettingError(1), "Monday setting error!");
   EXPECT_EQ(RowSettingError(4), "Thursday setting error!");
   EXPECT_EQ(RowSettingError(7), "Sunday setting error!");
+}
+
+// A time the clock does not have, as a hand-edited file may hold it: the row
+// does not fire (not at 10:00 in the morning for "10:00 PM", and not without
+// the restart the user asked for), and the event log says so once however
+// often the schedule is read.
+TEST(WeeklySchedule, ARowWithATimeThatIsNotPlainlyOneNeverFiresAndIsRecordedOnce) {
+  voltaris::testing::TestFolder dir;
+  std::ofstream(dir.path() + "/UpsConfigure.ini")
+      << "[Schema]\nSchemaEveryRebootFlag1=1\nSchemaEveryRebootTime1=10:00 PM\n"  // Monday
+         "SchemaEveryRebootFlag2=1\nSchemaEveryRebootTime2=10:0:0\n"             // Tuesday: sound
+         "SchemaEveryShutFlag2=0\nSchemaEveryShutTime2=None\n"
+         "SchemaEveryRebootFlag3=1\nSchemaEveryRebootTime3=10:0:0\n"             // Wednesday: its restart
+         "SchemaEveryShutFlag3=1\nSchemaEveryShutTime3=6:30 AM\n"
+         "SchemaEveryRebootFlag4=0\nSchemaEveryRebootTime4=late\n";              // unticked: not read
+  ConfigFile config(dir.path());
+  std::vector<std::string> events;
+  config.SetEventSink([&events](const std::string& text) { events.push_back(text); });
+  WeeklySchedule read;
+  for (int second = 0; second < 5; ++second) read = ReadWeeklySchedule(config.Snapshot());
+  EXPECT_FALSE(read[0].shutdown);
+  EXPECT_TRUE(read[0].damaged);
+  EXPECT_TRUE(read[1].shutdown);
+  EXPECT_FALSE(read[1].damaged);
+  EXPECT_TRUE(read[2].shutdown);  // shown as it is in the dialog, the restart unticked
+  EXPECT_FALSE(read[2].restart);
+  EXPECT_TRUE(read[2].damaged);
+  EXPECT_FALSE(read[3].damaged);
+  EXPECT_EQ(events, (std::vector<std::string>{"  Schedule Setting Not Valid: SchemaEveryRebootTime1 (Row Not Used)",
+                                               "  Schedule Setting Not Valid: SchemaEveryShutTime3 (Row Not Used)"}));
+  EXPECT_EQ(FindScheduledShutdown(read, {}, At(kMonday, 9, 58, 0), 5), std::nullopt);
+  EXPECT_EQ(FindScheduledShutdown(read, {}, At(kMonday, 21, 58, 0), 5), std::nullopt);
+  EXPECT_EQ(FindScheduledShutdown(read, {}, At(3, 9, 58, 0), 5), std::nullopt);
+  ASSERT_TRUE(FindScheduledShutdown(read, {}, At(2, 9, 58, 0), 5));  // Tuesday's sound row
+  // Mended, it is read again, and a new wrong value is told again.
+  ASSERT_FALSE(config.WriteString("Schema", "SchemaEveryRebootTime1", "22:0:0"));
+  EXPECT_TRUE(ReadWeeklySchedule(config)[0].shutdown);
+  ASSERT_FALSE(config.WriteString("Schema", "SchemaEveryRebootTime1", "22h00"));
+  EXPECT_FALSE(ReadWeeklySchedule(config)[0].shutdown);
+  EXPECT_EQ(events.size(), 3u);
+}
+
+// The pickers only give times of day; a time that is none is refused all the
+// same, its row written in neither column.
+TEST(WeeklyScheduleSave, ARowWithATimeThatIsNoTimeOfDayIsRefused) {
+  voltaris::testing::TestFolder dir;
+  ConfigFile config(dir.path());
+  WeeklySchedule shown;
+  shown[0] = Row({24, 0, 0});
+  shown[1] = Row({23, 59, 59}, TimeOfDay{0, 60, 0});
+  shown[2] = Row({23, 59, 59}, TimeOfDay{0, 59, 0});
+  EXPECT_EQ(SaveWeeklySchedule(config, shown).refusedRows, (std::vector<int>{1, 2}));
+  EXPECT_EQ(config.ReadValue("Schema", "SchemaEveryRebootTime1"), std::nullopt);
+  EXPECT_EQ(config.ReadValue("Schema", "SchemaEveryRebootTime2"), std::nullopt);
+  EXPECT_EQ(config.ReadString("Schema", "SchemaEveryShutTime3"), "0:59:0");
 }
 
 TEST(WeeklyScheduleSave, AFailedWriteIsReportedAndStopsTheSave) {
