@@ -67,7 +67,7 @@ void AlarmDialog::OnOk() {
     shown[static_cast<size_t>(i)] = text;
   }
   if (SaidNotSaved(hwnd_, SaveAlarmTexts(*config_, shown),
-                   std::string("The messages were not saved.") + kWritableFolderHint)) {
+                   std::string(Tr(Text::MessagesNotSaved)) + Tr(Text::WritableFolderHint))) {
     return;
   }
   Destroy();

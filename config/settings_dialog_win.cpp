@@ -21,15 +21,15 @@ constexpr UINT WM_APP_PAGE_ICON = WM_APP + 20;  // from the page bar: wParam, th
 
 struct LinkList {
   int id, labelId;
-  const char* label;
+  Text label;
   std::initializer_list<const char*> choices;
 };
 const LinkList kLinkLists[] = {
-    {1002, 1126, "Port", {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "USB"}},
-    {1003, 1127, "Baud Rate", {"2400", "4800", "9600"}},
-    {1004, 1128, "Parity", {}},  // its choices are the build's words
-    {1005, 1129, "Data Bits", {"4", "5", "6", "7", "8"}},
-    {1006, 1130, "Stop Bits", {"1", "1.5", "2"}},
+    {1002, 1126, Text::LabelPort, {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "USB"}},
+    {1003, 1127, Text::LabelBaudRate, {"2400", "4800", "9600"}},
+    {1004, 1128, Text::LabelParity, {}},  // its choices are the build's words
+    {1005, 1129, Text::LabelDataBits, {"4", "5", "6", "7", "8"}},
+    {1006, 1130, Text::LabelStopBits, {"1", "1.5", "2"}},
 };
 constexpr int kPortList = 1002, kRateList = 1003, kParityList = 1004, kDataList = 1005, kStopList = 1006;
 constexpr int kListsX = 100, kListsY = 62, kListsPitch = 18;
@@ -54,13 +54,13 @@ HWND MakeChild(HWND parent, HINSTANCE instance, const char* cls, const char* tex
 
 // A label, a number field with its up-down control at its right edge, a unit.
 void AddNumberRow(HWND page, HINSTANCE instance, int y, const NumberRow& row) {
-  MakeChild(page, instance, "STATIC", row.field.label, 0, 10, y + 3, 230, 18, -1);
+  MakeChild(page, instance, "STATIC", Tr(row.field.label), 0, 10, y + 3, 230, 18, -1);
   HWND edit = MakeChild(page, instance, "EDIT", "", WS_BORDER | WS_TABSTOP | (row.digitsOnly ? ES_NUMBER : 0), 245,
                         y, 60, 22, row.edit);
   const NumberKey& key = row.field.key;
   CreateUpDownControl(WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0,
                       0, 0, page, row.edit + kUpDownIdOffset, instance, edit, key.high, key.low, key.fallback);
-  MakeChild(page, instance, "STATIC", row.field.unit, 0, 320, y + 3, 80, 18, -1);
+  MakeChild(page, instance, "STATIC", Tr(row.field.unit), 0, 320, y + 3, 80, 18, -1);
 }
 
 // Puts the stored text in a number field (its up-down then follows it).
@@ -135,7 +135,7 @@ void SettingsDialog::OnInit(HWND hwnd) {
 void SettingsDialog::CreateLinkControls() {
   int y = kListsY;
   for (const LinkList& list : kLinkLists) {
-    MakeChild(hwnd_, instance_, "STATIC", list.label, 0, kListsX, y + 3, 90, 16, list.labelId);
+    MakeChild(hwnd_, instance_, "STATIC", Tr(list.label), 0, kListsX, y + 3, 90, 16, list.labelId);
     HWND combo = MakeChild(hwnd_, instance_, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
                            kListsX + 100, y, 100, 200, list.id);
     for (const char* choice : list.choices) SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
@@ -184,7 +184,7 @@ void SettingsDialog::CreatePage(SettingsPage page) {
   HWND p = page_.Create(instance_, hwnd_, PageTemplate(page));
   if (!p) return;
   if (page == SettingsPage::Recording) {
-    MakeChild(p, instance_, "BUTTON", "Enable Recording", BS_AUTOCHECKBOX | WS_TABSTOP, 10, 10, 200, 20,
+    MakeChild(p, instance_, "BUTTON", Tr(Text::LabelEnableRecording), BS_AUTOCHECKBOX | WS_TABSTOP, 10, 10, 200, 20,
               kRecordingBox);
     AddNumberRow(p, instance_, 45, {kIntervalEdit, kIntervalField, true});
   } else if (page == SettingsPage::Warning) {
@@ -194,11 +194,11 @@ void SettingsDialog::CreatePage(SettingsPage page) {
   } else {
     AddNumberRow(p, instance_, 8, {kLifeEdit, kLifeField, true});
     AddNumberRow(p, instance_, 42, {kLowLifeEdit, kLowLifeField, true});
-    MakeChild(p, instance_, "STATIC", "ShutDown UPS After", 0, 10, 79, 230, 18, -1);
+    MakeChild(p, instance_, "STATIC", Tr(Text::LabelShutdownUpsAfter), 0, 10, 79, 230, 18, -1);
     HWND list = MakeChild(p, instance_, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 245, 76, 75, 200,
                           kOffDelayList);
     for (const char* choice : kOffDelayChoices) SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
-    MakeChild(p, instance_, "STATIC", "Seconds", 0, 330, 79, 70, 18, -1);
+    MakeChild(p, instance_, "STATIC", Tr(Text::UnitSeconds), 0, 330, 79, 70, 18, -1);
   }
   MoveWindow(p, kPageX, kPageY, kPageWidth, PageHeight(page), FALSE);
   ShownSettings stored;
@@ -263,7 +263,7 @@ void SettingsDialog::OnOk() {
     return;
   }
   if (SaidNotSaved(hwnd_, SaveSettings(*config_, shown),
-                   std::string("The settings were not saved.") + kWritableFolderHint)) {
+                   std::string(Tr(Text::SettingsNotSaved)) + Tr(Text::WritableFolderHint))) {
     return;
   }
   Close();

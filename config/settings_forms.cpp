@@ -33,7 +33,7 @@ std::string Alarm(const ConfigFile& config, const char* key) { return config.Rea
 
 std::optional<std::string> Refusal(std::initializer_list<std::pair<const NumberField*, const std::string*>> fields) {
   for (const auto& [field, text] : fields) {
-    if (!TypedNumber(field->key, *text)) return RangeMessage(field->label, field->key);
+    if (!TypedNumber(field->key, *text)) return RangeMessage(Tr(field->label), field->key);
   }
   return std::nullopt;
 }

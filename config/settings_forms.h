@@ -11,6 +11,7 @@
 #include "base/hot_zone.h"
 #include "config/config_file.h"
 #include "config/settings.h"
+#include "i18n/catalogue.h"
 
 namespace voltaris {
 
@@ -39,16 +40,16 @@ constexpr HotZone kSettingsDefaultZone{422, 167, 448, 196};
 // A number field of a page: its label and unit as the page shows them, and
 // its key, whose range the field's up-down control and OK keep to.
 struct NumberField {
-  const char* label;
-  const char* unit;
+  Text label;
+  Text unit;
   const NumberKey& key;
 };
-inline constexpr NumberField kIntervalField{"Set Interval to", "Seconds", key::kHistoryTimerDelay};
-inline constexpr NumberField kFirstWarningField{"First Warning Time After AC Fail", "Seconds", key::kCutAcTime};
-inline constexpr NumberField kScheduleWarningField{"Warning Before Schedule ShutDown", "Minutes", key::kShutTime};
-inline constexpr NumberField kPeriodField{"Period Warning Time", "Seconds", key::kShutAlarmTime};
-inline constexpr NumberField kLifeField{"Expected Battery Life", "Minutes", key::kBatteryTime};
-inline constexpr NumberField kLowLifeField{"Battery Life When Low", "Minutes", key::kBatteryEndTime};
+inline constexpr NumberField kIntervalField{Text::LabelSetInterval, Text::UnitSeconds, key::kHistoryTimerDelay};
+inline constexpr NumberField kFirstWarningField{Text::LabelFirstWarning, Text::UnitSeconds, key::kCutAcTime};
+inline constexpr NumberField kScheduleWarningField{Text::LabelScheduleWarning, Text::UnitMinutes, key::kShutTime};
+inline constexpr NumberField kPeriodField{Text::LabelPeriodWarning, Text::UnitSeconds, key::kShutAlarmTime};
+inline constexpr NumberField kLifeField{Text::LabelBatteryLife, Text::UnitMinutes, key::kBatteryTime};
+inline constexpr NumberField kLowLifeField{Text::LabelLowBatteryLife, Text::UnitMinutes, key::kBatteryEndTime};
 
 // The fields show the stored texts; an absent or blank key shows its
 // default, as it is read; a stored value out of its range shows as it is,

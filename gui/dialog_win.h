@@ -195,9 +195,6 @@ inline bool SaidNotSaved(HWND dialog, const FileError& error, const std::string&
   MessageBoxA(dialog, (error.message + "\n\n" + notSaved).c_str(), "Voltaris", MB_OK | MB_ICONERROR);
   return true;
 }
-// Where Voltaris must be installed for its settings to be written.
-constexpr char kWritableFolderHint[] =
-    " Voltaris keeps its settings beside Voltaris.exe: install it in a folder you may write to.";
 
 // "Times New Roman" of weight 500, for the texts painted on the dialogs.
 inline HFONT CreateLabelFont(int height) {

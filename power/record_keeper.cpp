@@ -1,5 +1,6 @@
 #include "power/record_keeper.h"
 
+#include "i18n/catalogue.h"
 #include "power/timer_ids.h"
 
 namespace voltaris {
@@ -21,10 +22,9 @@ void RecordKeeper::Note(const RecordResult& result) {
 
 void RecordKeeper::Report(const FileError& error, bool onDisk) {
   if (!error) return;
-  const std::string where = onDisk ? "They are kept beside the file, in a file ending in \".pending\", "
-                                   : "They are kept in memory ";
-  notices_.ReportRecordsWaiting(error.message + "\n\nRecords cannot be written to this file now. " + where +
-                                "and are written to it as soon as it can be written again.");
+  const char* where = Tr(onDisk ? Text::RecordsKeptPending : Text::RecordsKeptInMemory);
+  notices_.ReportRecordsWaiting(error.message + "\n\n" + Tr(Text::RecordsCannotBeWritten) + where +
+                                Tr(Text::RecordsWrittenLater));
 }
 
 void RecordKeeper::OnTimer(unsigned) { Flush(); }

@@ -46,7 +46,7 @@ void TimedTestDialog::Paint() {
   HGDIOBJ old = SelectObject(dc, labelFont_);
   const char* title = Tr(Text::SelfTestTitle);
   TextOutA(dc, 35, 55, title, lstrlenA(title));
-  const char* minutes = Tr(Text::ButtonMinutes);
+  const char* minutes = Tr(Text::UnitMinutes);
   TextOutA(dc, 230, 55, minutes, lstrlenA(minutes));
   RECT label{kOkZone.left - 6, kOkZone.bottom + 2, kOkZone.right + 7, kOkZone.bottom + 20};
   DrawTextA(dc, Tr(Text::ButtonOk), -1, &label, DT_CENTER | DT_SINGLELINE);
@@ -58,7 +58,7 @@ void TimedTestDialog::OnOk() {
   char text[21] = "";
   GetDlgItemTextA(hwnd_, kMinutesEdit, text, sizeof text);
   // Not saved: the user's value stays on screen.
-  if (SaidNotSaved(hwnd_, tests_->OnTimedSettingsOk(text), "The minutes were not saved.")) return;
+  if (SaidNotSaved(hwnd_, tests_->OnTimedSettingsOk(text), Tr(Text::MinutesNotSaved))) return;
   Destroy();
 }
 

@@ -40,7 +40,7 @@ void ClosedAppsWindow::OnInit(HWND hwnd) {
   if (CreateList()) {
     ShowRows();
   } else {
-    ShowError(hwnd, "The list of closed applications cannot be shown.", {static_cast<int>(GetLastError()), "no list"});
+    ShowError(hwnd, Tr(Text::ClosedAppsNotShown), {static_cast<int>(GetLastError()), "no list"});
   }
 }
 
@@ -77,7 +77,7 @@ void ClosedAppsWindow::ShowRows() {
       SendMessageA(list_, LVM_SETITEMTEXTA, at, reinterpret_cast<LPARAM>(&item));
     }
   });
-  if (error) ShowError(hwnd_, "The list of closed applications could not be read completely.", error);
+  if (error) ShowError(hwnd_, Tr(Text::ClosedAppsNotRead), error);
 }
 
 void ClosedAppsWindow::Paint() {
@@ -98,7 +98,7 @@ void ClosedAppsWindow::OnClear() {
   const FileError error = store_->DeleteAll(RecordTable::ClosedApps);
   SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
   if (!error) return;
-  ShowError(hwnd_, "The list of closed applications could not be cleared completely.", error);
+  ShowError(hwnd_, Tr(Text::ClosedAppsNotCleared), error);
   ShowRows();
 }
 

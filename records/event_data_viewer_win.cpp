@@ -25,7 +25,7 @@ void SetPicker(HWND dialog, int id, const Day& day) {
 }  // namespace
 
 EventDataViewer::EventDataViewer()
-    : TableViewer(RecordTable::Daily, 4, "The event data", {241, 261, 274, 289}, {304, 259, 335, 292}) {}
+    : TableViewer(RecordTable::Daily, 4, Text::TableEventData, {241, 261, 274, 289}, {304, 259, 335, 292}) {}
 
 void EventDataViewer::Open() { OpenFrom<EventDataViewer>(instance_, owner_, IDD_EVENT_DATA); }
 

@@ -12,8 +12,9 @@
 namespace voltaris {
 namespace {
 
-std::string Failed(const char* what) {
-  return std::string("Printing failed: ") + what + " (error " + std::to_string(GetLastError()) + ").";
+std::string Failed(Text what) {
+  const DWORD code = GetLastError();  // before anything else can change it
+  return std::string(Tr(Text::PrintFailed)) + Tr(what) + Tr(Text::PrintErrorCode) + std::to_string(code) + ").";
 }
 
 void PrintText(HDC dc, int x, int y, std::string_view text) {
@@ -33,11 +34,12 @@ HDC ChoosePrinter(HWND owner, std::string& error) {
   if (dialog.hDevNames) GlobalFree(dialog.hDevNames);
   if (!chosen) {
     if (const DWORD code = CommDlgExtendedError()) {
-      error = "The print dialog could not be shown (error " + std::to_string(code) + "): is a printer installed?";
+      error = std::string(Tr(Text::PrintDialogNotShown)) + Tr(Text::PrintErrorCode) + std::to_string(code) +
+              Tr(Text::PrinterInstalledQuestion);
     }
     return nullptr;
   }
-  if (dialog.hDC == nullptr) error = "The printer chosen gave no device to print on.";
+  if (dialog.hDC == nullptr) error = Tr(Text::PrinterNoDevice);
   return dialog.hDC;
 }
 
@@ -54,7 +56,7 @@ std::unique_ptr<HistoryPrintJob> HistoryPrintJob::Start(HWND owner, RecordStore&
   if (dc == nullptr) return nullptr;
   TEXTMETRICA metrics = {};
   if (!GetTextMetricsA(dc, &metrics)) {
-    error = Failed("the printer's font could not be measured");
+    error = Failed(Text::PrintFontNotMeasured);
     DeleteDC(dc);
     return nullptr;
   }
@@ -85,7 +87,7 @@ HistoryPrintJob::~HistoryPrintJob() {
 // A table that cannot be read is not half printed: no document is begun.
 std::string HistoryPrintJob::TakeSnapshot(RecordStore& store) {
   const FileError read = ReadRows(store, RecordTable::History, InfoOf(RecordTable::History).columns, rows_);
-  if (read) return "The history could not be printed.\n\n" + read.message;
+  if (read) return std::string(Tr(Text::HistoryNotPrinted)) + "\n\n" + read.message;
   pageCount_ = PagesFor(pages_, rows_.Rows());
   return {};
 }
@@ -95,9 +97,9 @@ std::string HistoryPrintJob::BeginDocument() {
   DOCINFOA info = {};
   info.cbSize = sizeof info;
   info.lpszDocName = "Voltaris";
-  if (StartDocA(dc_, &info) <= 0) return Failed("the document was refused");
+  if (StartDocA(dc_, &info) <= 0) return Failed(Text::PrintDocumentRefused);
   started_ = true;
-  if (StartPage(dc_) <= 0) return Failed("the first page was refused");
+  if (StartPage(dc_) <= 0) return Failed(Text::PrintFirstPageRefused);
   PrintText(dc_, kHistoryPrintTitleX, kHistoryPrintTitleY, kHistoryPrintTitle);
   PrintText(dc_, kHistoryPrintHeaderX, kHistoryPrintHeaderY, Tr(Text::HistoryPrintHeading));
   return {};
@@ -116,7 +118,7 @@ bool HistoryPrintJob::PrintSlice(DWORD budgetMs) {
 void HistoryPrintJob::PrintRow(size_t row) {
   const PrintedRow at = pages_.Next();
   if (at.newPage && (EndPage(dc_) <= 0 || StartPage(dc_) <= 0)) {
-    error_ = Failed("a new page was refused");
+    error_ = Failed(Text::PrintNewPageRefused);
     return;
   }
   for (size_t column = 0; column < kHistoryColumns; ++column) {
@@ -128,11 +130,11 @@ void HistoryPrintJob::PrintRow(size_t row) {
 void HistoryPrintJob::EndDocument() {
   if (!error_.empty()) return;
   if (EndPage(dc_) <= 0) {
-    error_ = Failed("the last page was refused");
+    error_ = Failed(Text::PrintLastPageRefused);
     return;
   }
   started_ = false;
-  if (EndDoc(dc_) <= 0) error_ = Failed("the document could not be ended");
+  if (EndDoc(dc_) <= 0) error_ = Failed(Text::PrintDocumentNotEnded);
 }
 
 }  // namespace voltaris

@@ -26,7 +26,7 @@ constexpr int kPrintProgressId = 1087, kPrintCancelId = 1088;
 }  // namespace
 
 HistoryWindow::HistoryWindow()
-    : TableViewer(RecordTable::History, kHistoryColumns, "The history", kHistoryCloseZone, kHistoryDeleteZone) {}
+    : TableViewer(RecordTable::History, kHistoryColumns, Text::TableHistory, kHistoryCloseZone, kHistoryDeleteZone) {}
 
 void HistoryWindow::Open() { OpenFrom<HistoryWindow>(instance_, owner_, IDD_HISTORY_DATA); }
 

@@ -14,7 +14,7 @@ constexpr int kListId = 1084;
 
 }  // namespace
 
-LogViewer::LogViewer() : TableViewer(RecordTable::Events, 1, "The event log", {206, 261, 244, 289}, {271, 259, 302, 292}) {}
+LogViewer::LogViewer() : TableViewer(RecordTable::Events, 1, Text::TableEventLog, {206, 261, 244, 289}, {271, 259, 302, 292}) {}
 
 void LogViewer::Open() { OpenFrom<LogViewer>(instance_, owner_, IDD_LOG_FILE); }
 

@@ -300,7 +300,7 @@ RecordResult RecordStore::Submit(RecordTable table, std::string row) {
   TableState& state = StateOf(table);
   if (state.held.size() >= kMaxHeldRows) {
     ++dropped_;
-    return {false, false, {28, "too many records waiting to be written; one was dropped"}};
+    return {false, false, {28, Tr(Text::RecordDropped)}};
   }
   state.held.push_back(std::move(row));
   RecordResult result;

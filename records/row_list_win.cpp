@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "i18n/catalogue.h"
+
 namespace voltaris {
 
 HWND CreateRowList(HWND dialog, HINSTANCE instance, int id, RECT place, std::initializer_list<ListColumn> columns,
@@ -55,7 +57,7 @@ FileError ReadRows(RecordStore& store, RecordTable table, const std::vector<std:
 bool DeleteTableOrSay(HWND owner, RecordStore& store, RecordTable table, const std::string& what) {
   const FileError error = store.DeleteAll(table);
   if (!error) return true;
-  MessageBoxA(owner, (what + " could not be deleted completely:\n" + error.message).c_str(), "Voltaris",
+  MessageBoxA(owner, (what + Tr(Text::TableNotDeleted) + "\n" + error.message).c_str(), "Voltaris",
               MB_OK | MB_ICONERROR);
   return false;
 }

@@ -26,7 +26,7 @@ bool TableViewer::OnCommonMessage(UINT message, WPARAM wParam, LPARAM lParam, IN
 // The table first: the list then shows what the table holds, all of it
 // when the delete could not be done.
 void TableViewer::OnDelete() {
-  if (DeleteTableOrSay(hwnd_, *store_, table_, what_)) {
+  if (DeleteTableOrSay(hwnd_, *store_, table_, Tr(what_))) {
     rows_.Clear();
   } else {
     Reload();

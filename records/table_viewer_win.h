@@ -8,6 +8,7 @@
 #include <string>
 
 #include "gui/dialog_win.h"
+#include "i18n/catalogue.h"
 #include "records/row_list_win.h"
 
 namespace voltaris {
@@ -21,7 +22,7 @@ class TableViewer : public SkinnedDialog {
   }
 
  protected:
-  TableViewer(RecordTable table, size_t columns, const char* what, HotZone close, HotZone remove)
+  TableViewer(RecordTable table, size_t columns, Text what, HotZone close, HotZone remove)
       : table_(table), rows_(columns), what_(what), closeZone_(close), deleteZone_(remove) {}
   // The buttons, the caption's close and the list's requests for texts.
   // True when `message` was one of those.
@@ -41,7 +42,7 @@ class TableViewer : public SkinnedDialog {
  private:
   void OnDelete();
 
-  const std::string what_;
+  const Text what_;  // the table, as a box about it names it
   const HotZone closeZone_, deleteZone_;
 };
 

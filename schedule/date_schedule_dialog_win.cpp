@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "i18n/catalogue.h"
 #include "res/resource_ids.h"
 
 namespace voltaris {
@@ -99,7 +100,7 @@ void SpecialScheduleDialog::OnCheckBox(int id) {
 // stays open for the user to mend that row.
 void SpecialScheduleDialog::OnOk() {
   const ScheduleSaveOutcome outcome = SaveSpecialSchedule(*config_, ShownSchedule());
-  if (ReportScheduleSave(hwnd_, outcome, SpecialRowSettingError, "The special dates were not saved completely.")) {
+  if (ReportScheduleSave(hwnd_, outcome, SpecialRowSettingError, Tr(Text::SpecialDatesNotSaved))) {
     Destroy();
   }
 }

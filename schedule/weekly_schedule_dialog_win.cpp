@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "i18n/catalogue.h"
 #include "res/resource_ids.h"
 
 namespace voltaris {
@@ -87,7 +88,7 @@ void WeeklyScheduleDialog::OnCheckBox(int id) {
 // refused; the dialog then stays open for the user to mend that row.
 void WeeklyScheduleDialog::OnOk() {
   const ScheduleSaveOutcome outcome = SaveWeeklySchedule(*config_, ShownSchedule());
-  if (ReportScheduleSave(hwnd_, outcome, RowSettingError, "The weekly schedule was not saved completely.")) Destroy();
+  if (ReportScheduleSave(hwnd_, outcome, RowSettingError, Tr(Text::WeeklyScheduleNotSaved))) Destroy();
 }
 
 }  // namespace voltaris

@@ -178,21 +178,21 @@ ShownSettings PageWith(const PageField& f, const std::string& text) {
 TEST(SettingsDialog, OkRefusesANumberOutOfItsFieldsRangeAndWritesNothing) {
   for (const PageField& f : kPageFields) {
     const NumberKey& k = f.field->key;
-    const std::string said = std::string(f.field->label) + ": please enter a whole number from " +
+    const std::string said = std::string(English(f.field->label)) + ": please enter a whole number from " +
                              std::to_string(k.low) + " to " + std::to_string(k.high) + ".";
     const std::vector<std::string> refusedTexts = {"-5", "0",  "",   "abc", "99999999999", "5x", " 5", "+5",
                                                    std::to_string(k.low - 1), std::to_string(k.high + 1)};
     for (const std::string& refused : refusedTexts) {
       Settings s;
       const ShownSettings shown = PageWith(f, refused);
-      EXPECT_EQ(RefusalOf(shown), said) << f.field->label << " '" << refused << "'";
+      EXPECT_EQ(RefusalOf(shown), said) << English(f.field->label) << " '" << refused << "'";
       const FileError error = SaveSettings(s.config, shown);
       EXPECT_EQ(error.message, said);
-      EXPECT_EQ(s.Keys(), "") << f.field->label << " '" << refused << "'";
+      EXPECT_EQ(s.Keys(), "") << English(f.field->label) << " '" << refused << "'";
     }
     for (const int taken : {k.low, k.high}) {
       Settings s;
-      EXPECT_EQ(RefusalOf(PageWith(f, std::to_string(taken))), std::nullopt) << f.field->label << " " << taken;
+      EXPECT_EQ(RefusalOf(PageWith(f, std::to_string(taken))), std::nullopt) << English(f.field->label) << " " << taken;
       ASSERT_FALSE(SaveSettings(s.config, PageWith(f, std::to_string(taken))));
       EXPECT_EQ(s.Read(k.section, k.name), std::to_string(taken));
     }
