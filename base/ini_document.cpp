@@ -57,6 +57,10 @@ std::optional<size_t> IniDocument::FindKeyLine(std::string_view section, std::st
   bool inSection = false;
   for (size_t i = 0; i < lines_.size(); ++i) {
     const std::string_view line = lines_[i];
+    if (Skipped(i)) {
+      inSection = false;
+      continue;
+    }
     if (const auto name = SectionName(line)) {
       inSection = SameName(*name, section);
       continue;
@@ -73,6 +77,7 @@ std::optional<size_t> IniDocument::FindSectionEnd(std::string_view section) cons
   std::optional<size_t> end;
   bool inSection = false;
   for (size_t i = 0; i < lines_.size(); ++i) {
+    if (Skipped(i)) continue;
     if (const auto name = SectionName(lines_[i])) {
       if (end) return end;
       inSection = SameName(*name, section);
@@ -82,6 +87,24 @@ std::optional<size_t> IniDocument::FindSectionEnd(std::string_view section) cons
     if (inSection && !Trim(lines_[i]).empty()) end = i + 1;
   }
   return end;
+}
+
+void IniDocument::SkipFirstSectionIfRepeated() {
+  std::optional<size_t> first;
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    const auto name = SectionName(lines_[i]);
+    if (!name) continue;
+    if (!first) {
+      first = i;
+    } else if (skipTo_ == 0) {
+      skipTo_ = i;  // the end of the first section
+    }
+    if (first && i != *first && SameName(*name, *SectionName(lines_[*first]))) {
+      skipFrom_ = *first;
+      return;
+    }
+  }
+  skipTo_ = 0;
 }
 
 std::optional<std::string> IniDocument::Get(std::string_view section, std::string_view key) const {

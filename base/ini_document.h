@@ -29,12 +29,20 @@ class IniDocument {
 
   std::string Serialize() const;
 
+  // An editor's byte-order mark hid the first section from earlier versions,
+  // which wrote their keys into a second section of that name: that second
+  // one is the one in use, and the hidden one is left as it stands.
+  void SkipFirstSectionIfRepeated();
+
  private:
+  bool Skipped(size_t line) const { return line >= skipFrom_ && line < skipTo_; }
+
   std::optional<size_t> FindKeyLine(std::string_view section, std::string_view key) const;
   std::optional<size_t> FindSectionEnd(std::string_view section) const;
 
   std::vector<std::string> lines_;
   std::string eol_ = "\r\n";
+  size_t skipFrom_ = 0, skipTo_ = 0;  // lines no lookup sees
 };
 
 }  // namespace voltaris

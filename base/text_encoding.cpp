@@ -134,7 +134,15 @@ std::string Utf8FromWindows1252(std::string_view text) {
 std::string Windows1252FromUtf8(std::string_view text) {
   std::string out;
   for (size_t at = 0; at < text.size();) {
+    const size_t start = at;
     const std::optional<uint32_t> code = NextUtf8(text, at);
+    if (!code) {
+      // Not UTF-8: a single-byte text an earlier version wrote into the file
+      // ("d\xe9faut"), kept as it is.
+      at = start + 1;
+      out += text[start];
+      continue;
+    }
     char byte = kUnknown;
     if (code && (*code < 0x80 || (*code >= 0xA0 && *code < 0x100))) {
       byte = static_cast<char>(*code);

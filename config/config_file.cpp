@@ -27,6 +27,12 @@ std::string ProgramText(const DecodedText& file, const std::string& value) {
   return file.encoding == TextEncoding::SingleByte ? value : Windows1252FromUtf8(value);
 }
 
+IniDocument DocumentOf(const DecodedText& file) {
+  IniDocument doc = IniDocument::Parse(file.text);
+  if (file.encoding == TextEncoding::Utf8WithBom) doc.SkipFirstSectionIfRepeated();
+  return doc;
+}
+
 std::string FileText(const DecodedText& file, const std::string& value) {
   return file.encoding == TextEncoding::SingleByte ? value : Utf8FromWindows1252(value);
 }
@@ -68,7 +74,7 @@ std::optional<std::string> ConfigFile::ReadValue(const std::string& section, con
                                                  const std::string& fileName) const {
   const auto file = frozen_ && fileName == kFileName ? frozen_ : CurrentText(fileName);
   if (!file) return std::nullopt;
-  const auto value = IniDocument::Parse(file->text).Get(section, key);
+  const auto value = DocumentOf(*file).Get(section, key);
   if (!value) return std::nullopt;
   std::string text = ProgramText(*file, *value);
   if (text.size() > kMaxValueLength) text.resize(kMaxValueLength);
@@ -102,7 +108,7 @@ FileError ConfigFile::WriteString(const std::string& section, const std::string&
   const auto bytes = ReadWholeFile(path, &error);
   if (error) return error;  // never overwrite a file we could not read
   DecodedText file = bytes ? DecodeFileText(*bytes) : DecodedText{};
-  IniDocument doc = IniDocument::Parse(file.text);
+  IniDocument doc = DocumentOf(file);
   if (!doc.Set(section, key, FileText(file, value))) {
     return {22, "cannot store " + section + "/" + key + ": a name or value the file cannot hold"};
   }

@@ -29,6 +29,9 @@ struct NumberKey {
   int fallback;             // its default
   std::array<int, 3> only;  // when not all 0: the only values of low..high it may hold
   bool optional;            // absent is normal (a key few files have): no event for it
+  // A protective delay stored above its range reads as its longest, not as
+  // its default: a longer wait is what its user asked for.
+  bool holdsAtTop = false;
   bool Accepts(int value) const;
 };
 
@@ -45,7 +48,7 @@ inline constexpr NumberKey kShutTime{section::kAlarmMessage, "ShutTimeMessage", 
 inline constexpr NumberKey kShutAlarmTime{section::kAlarmMessage, "ShutAlarmTimeMessage", 1, 60, 10, {}, false};
 inline constexpr NumberKey kBatteryTime{section::kAlarmMessage, "BatteryTime", 1, 100, 5, {}, false};
 inline constexpr NumberKey kBatteryEndTime{section::kAlarmMessage, "BatteryEndTime", 1, 10, 1, {}, false};
-inline constexpr NumberKey kBefoShutDownTime{section::kAlarmMessage, "BefoShutDownTime", 60, 600, 60, {}, false};
+inline constexpr NumberKey kBefoShutDownTime{section::kAlarmMessage, "BefoShutDownTime", 60, 600, 60, {}, false, true};
 // Written only once a timed self-test has been asked for.
 inline constexpr NumberKey kSpecialTimeTest{section::kAlarmMessage, "SpecialTimeTest", 1, 99, 1, {}, true};
 }  // namespace key
@@ -57,6 +60,9 @@ extern const std::array<const NumberKey*, 13> kNumberKeys;
 // taken for an absent (unless optional), blank, wordy or out-of-range value
 // is recorded in the event log, once per key and value in a run.
 int ReadNumber(const ConfigFile& file, const NumberKey& key);
+// The same, with `outOfRange` for a value stored but not valid (a port
+// beyond the list is no port).
+int ReadNumber(const ConfigFile& file, const NumberKey& key, int outOfRange);
 
 // A number typed in a dialog: digits only, and a value the key may hold.
 std::optional<int> TypedNumber(const NumberKey& key, const std::string& text);
@@ -68,6 +74,7 @@ std::string RangeMessage(const std::string& fieldLabel, const NumberKey& key);
 // Link to the UPS (section Mscomm). The choice keys hold list positions.
 struct LinkSettings {
   static constexpr int kUsbPort = 8;
+  static constexpr int kNoPort = -1;
   int comboPort = 0;             // 0..7: COM1..COM8, 8: USB
   std::optional<int> comboRate;  // 2400, 4800 or 9600 (its default for any other stored value)
   int comboCheck = 0;            // parity code: 0 none, 1 odd, 2 even

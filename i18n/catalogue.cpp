@@ -119,6 +119,8 @@ constexpr CatalogueEntry kEntries[] = {
     {Text::SettingOutOfRangeEvent, "  Setting Out Of Range: ", "  Param\xe8tre hors limites: "},
     {Text::SettingMissingEvent, "  Setting Missing: ", "  Param\xe8tre absent: "},
     {Text::SettingDefaultUsed, " (Default Used)", " (valeur par d\xe9" "faut utilis\xe9" "e)"},
+    {Text::SettingLongestUsed, " (Longest Used)", " (valeur maximale utilis\xe9" "e)"},
+    {Text::SettingNoPortUsed, " (No Port Used)", " (aucun port utilis\xe9)"},
     {Text::ScheduleSettingNotValidEvent, "  Schedule Setting Not Valid: ", "  Programmation non valide: "},
     {Text::ScheduleRowNotUsed, " (Row Not Used)", " (ligne ignor\xe9" "e)"},
     {Text::FieldRangeFrom, ": please enter a whole number from ", " : entrez un nombre entier de "},

@@ -138,6 +138,8 @@ enum class Text {
   SettingOutOfRangeEvent,
   SettingMissingEvent,
   SettingDefaultUsed,
+  SettingLongestUsed,
+  SettingNoPortUsed,
   ScheduleSettingNotValidEvent,
   ScheduleRowNotUsed,
   // Settings: a dialog refusing a number: the field's label, then

@@ -19,7 +19,7 @@ namespace key {
 // Optional: a file without them serves on NUT's port and waits 15 seconds;
 // 0 seconds means not waiting for secondaries at all.
 inline constexpr NumberKey kNetworkPort{section::kNetwork, "Port", 1, 65535, 3493, {}, true};
-inline constexpr NumberKey kHostSync{section::kNetwork, "HostSync", 0, 600, 15, {}, true};
+inline constexpr NumberKey kHostSync{section::kNetwork, "HostSync", 0, 600, 15, {}, true, true};
 }  // namespace key
 
 struct NetworkUser {

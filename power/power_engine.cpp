@@ -333,6 +333,7 @@ void PowerEngine::OnUsbPass(const UsbPass& pass) {
   if (pass.statusReply.size() <= 1) {
     SwitchHistory(HistoryState::UsbDown);
     flags_.usbLinkUp = 0;
+    gauges_.ShowLinkPictures(false);
   } else {
     flags_.usbLinkUp = 1;
   }

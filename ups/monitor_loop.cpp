@@ -44,13 +44,14 @@ void MonitorLoop::SerialPass(const MonitorRequests& requests) {
   SendCommands();
 }
 
-// One command at a time, looking for a stop or a close between them, so that
-// leaving takes at most one read even on a silent line. On a silent line each
-// read lasts its whole bound and the queries come as fast as they are read,
-// so the queue may never run dry: the close that lets a replugged adapter be
-// reached again must not wait for that.
+// One command at a time, looking for a stop, a close or a change of link
+// between them, so that leaving takes at most one read even on a silent
+// line. There each read lasts its whole bound and the queries come as fast
+// as they are read, so the queue may never run dry: the close that lets a
+// replugged adapter be reached again, or the switch to USB, must not wait
+// for that.
 void MonitorLoop::SendCommands() {
-  while (!Stopping() && !mailbox_.CloseRequested()) {
+  while (!Stopping() && !mailbox_.LineRequestPending()) {
     const auto command = mailbox_.NextCommand();
     if (!command) return;
     if (!Send(*command)) return;

@@ -165,9 +165,9 @@ bool MonitorMailbox::StopRequested() {
   return requests_.stop;
 }
 
-bool MonitorMailbox::CloseRequested() {
+bool MonitorMailbox::LineRequestPending() {
   std::lock_guard<std::mutex> lock(mutex_);
-  return requests_.closePort;
+  return requests_.closePort || requests_.link != LinkKind::Serial;
 }
 
 bool MonitorMailbox::SleepUnlessStopped(std::chrono::milliseconds duration) {

@@ -86,9 +86,10 @@ class MonitorMailbox : public MonitorPort {
   // The control commands whose time is up, taken out of the queue.
   std::vector<UpsCommand> TakeExpiredControls(std::chrono::steady_clock::time_point now);
   bool StopRequested();
-  // Whether the user-interface thread asked for the port to be closed and
-  // opened again (a UPS gone silent): carried out before the next command.
-  bool CloseRequested();
+  // Whether the user-interface thread asked for the serial port to be closed
+  // (a UPS gone silent: it is then opened again) or for the other link:
+  // carried out before the next command.
+  bool LineRequestPending();
   // Sleeps up to `duration`, waking early only to stop. True when asked to stop.
   bool SleepUnlessStopped(std::chrono::milliseconds duration);
 

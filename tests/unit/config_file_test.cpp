@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -316,6 +317,19 @@ std::string DefaultUsed(const NumberKey& k) {
   return "  Setting Out Of Range: " + std::string(k.name) + " (Default Used)";
 }
 
+// What a value the key may not hold reads as: its default; the longest wait
+// for a protective delay stored above its range; no port for a port beyond
+// the list, which would otherwise poll COM1.
+OneKeyRead Unusable(const NumberKey& k, const std::string& stored) {
+  const bool above = !stored.empty() && std::isdigit(static_cast<unsigned char>(stored[0])) &&
+                     voltaris::LeadingInteger(stored) > k.high;
+  if (k.holdsAtTop && above) {
+    return {k.high, {"  Setting Out Of Range: " + std::string(k.name) + " (Longest Used)"}};
+  }
+  if (&k == &key::kComboPort) return {-1, {"  Setting Out Of Range: ComboPort (No Port Used)"}};
+  return {k.fallback, {DefaultUsed(k)}};
+}
+
 }  // namespace
 
 // Each language's shipped file holds every key that must be there, each in
@@ -361,8 +375,9 @@ TEST(NumberKeys, AnUnusableValueReadsAsTheDefaultAndIsRecordedOnce) {
         EXPECT_TRUE(got.events.empty()) << r.key->name;
         continue;
       }
-      EXPECT_EQ(got.value, r.key->fallback) << r.key->name << "='" << bad << "'";
-      EXPECT_EQ(got.events, std::vector<std::string>{DefaultUsed(*r.key)}) << r.key->name << "='" << bad << "'";
+      const OneKeyRead want = Unusable(*r.key, bad);
+      EXPECT_EQ(got.value, want.value) << r.key->name << "='" << bad << "'";
+      EXPECT_EQ(got.events, want.events) << r.key->name << "='" << bad << "'";
     }
   }
 }
@@ -377,8 +392,9 @@ TEST(NumberKeys, BothSidesOfEveryLimit) {
     }
     for (const int outside : {k.low - 1, k.high + 1}) {
       const OneKeyRead got = ReadWith(r, std::to_string(outside));
-      EXPECT_EQ(got.value, k.fallback) << k.name << "=" << outside;
-      EXPECT_EQ(got.events.size(), 1u) << k.name << "=" << outside;
+      const OneKeyRead want = Unusable(k, std::to_string(outside));
+      EXPECT_EQ(got.value, want.value) << k.name << "=" << outside;
+      EXPECT_EQ(got.events, want.events) << k.name << "=" << outside;
     }
   }
   EXPECT_EQ(ReadWith(kReaders[1], "4800").value, 4800);  // ComboRate: only its three rates
@@ -478,6 +494,22 @@ TEST(EditedFiles, Utf16WithAMarkIsReadAndWrittenBackAsUtf16WithItsMark) {
   EXPECT_EQ(dir.Read(ConfigFile::kFileName),
             "\xFF\xFE" + Utf16Le(kEditedAfter.substr(0, kEditedAfter.rfind("ShutDownMessage"))) + Utf16Le(";") +
                 beyondTheBmp + Utf16Le("\r\nShutDownMessage=Fermeture du syst\xc3\xa8me\r\n"));
+}
+
+// What an earlier version made of a file with a mark: blind to the first
+// section, it added a second one of that name, which is the one it used,
+// and wrote its accented texts in Windows-1252.
+TEST(EditedFiles, AMarkedFileAnEarlierVersionWroteToKeepsWhatThatVersionUsed) {
+  TempFolder dir;
+  const std::string before =
+      "\xEF\xBB\xBF[Mscomm]\r\nComboPort=0\r\n[AlarmMessage]\r\nAcNormalMessage=Alimentation r\xe9tablie\r\n"
+      "[Mscomm]\r\nComboPort=8\r\n";
+  dir.Write(ConfigFile::kFileName, before);
+  ConfigFile file(dir.path());
+  EXPECT_EQ(voltaris::ReadLinkSettings(file).comboPort, 8);
+  EXPECT_EQ(voltaris::ReadAlarmMessages(file).acRestored, "Alimentation r\xe9tablie");
+  ASSERT_FALSE(file.WriteString("Mscomm", "ComboPort", "2"));
+  EXPECT_EQ(dir.Read(ConfigFile::kFileName), before.substr(0, before.size() - 3) + "2\r\n");
 }
 
 TEST(EditedFiles, AFileWithoutAMarkStaysSingleByte) {

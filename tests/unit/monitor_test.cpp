@@ -275,20 +275,25 @@ TEST(MonitorLoopTest, AStopDuringASilentReadSendsNothingMore) {
   EXPECT_FALSE(rig.serial.IsOpen());  // closed on the way out
 }
 
-TEST(MonitorLoopTest, ACloseIsCarriedOutWhileTheQueriesNeverRunDry) {
-  LoopRig rig;
-  // A silent line: every read lasts as long as the queries' period, so the
-  // next ones are waiting when it ends.
-  rig.serial.everyRead = [&rig] {
+// A silent line: every read lasts as long as the queries' period, so the
+// next ones are waiting when it ends. A close (to reopen the port) and a
+// switch to USB are still carried out.
+TEST(MonitorLoopTest, ACloseOrAnotherLinkIsCarriedOutWhileTheQueriesNeverRunDry) {
+  const std::function<void(MonitorMailbox&)> requests[] = {
+      [](MonitorMailbox& m) { m.ClosePort(); }, [](MonitorMailbox& m) { m.SetLinkKind(LinkKind::Usb); }};
+  for (const auto& request : requests) {
+    LoopRig rig;
+    rig.serial.everyRead = [&rig] {
+      rig.mailbox.SendQuery("Q1\r");
+      rig.mailbox.SendQuery("F\r");
+    };
     rig.mailbox.SendQuery("Q1\r");
-    rig.mailbox.SendQuery("F\r");
-  };
-  rig.mailbox.SendQuery("Q1\r");
-  rig.mailbox.EnableSerialRead();
-  rig.Start();
-  ASSERT_TRUE(rig.serial.WaitForReadStart());
-  rig.mailbox.ClosePort();
-  EXPECT_TRUE(rig.serial.WaitForClose());
+    rig.mailbox.EnableSerialRead();
+    rig.Start();
+    ASSERT_TRUE(rig.serial.WaitForReadStart());
+    request(rig.mailbox);
+    EXPECT_TRUE(rig.serial.WaitForClose());
+  }
 }
 
 TEST(MonitorLoopTest, AFailedWriteIsReportedAsAMissedReplyWithoutARead) {

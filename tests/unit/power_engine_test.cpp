@@ -181,6 +181,15 @@ TEST(PowerEngineSerial, TheLinkPicturesGoDownWithASilentUpsAndUpWithItsNextReply
   EXPECT_TRUE(rig.display.linkPicturesUp);
 }
 
+TEST(PowerEngineUsb, TheLinkPicturesGoDownWhenTheDeviceGivesNoReply) {
+  EngineRig rig;
+  rig.engine.StartLink(kUsb);
+  rig.engine.OnUsbPass({true, "U" + kRating, "U" + kHealthy});
+  EXPECT_TRUE(rig.display.linkPicturesUp);
+  rig.engine.OnUsbPass({true, "U", "U"});  // there, but silent
+  EXPECT_FALSE(rig.display.linkPicturesUp);
+}
+
 TEST(PowerEngineSerial, NoReplyBoxNeedsTheGraceTimeAndNoSettingsDialog) {
   EngineRig rig;
   OpenSerial(rig);

@@ -99,7 +99,7 @@ TEST(NetworkSettings, DefaultToOffOnThisMachineOnlyAndKeepValuesInRange) {
   EXPECT_EQ(with("HostSync=0\n").hostSyncSeconds, 0);
   EXPECT_EQ(with("HostSync=-1\n").hostSyncSeconds, 15);
   EXPECT_EQ(with("HostSync=600\n").hostSyncSeconds, 600);
-  EXPECT_EQ(with("HostSync=601\n").hostSyncSeconds, 15);  // out of its range, as any setting: the default
+  EXPECT_EQ(with("HostSync=601\n").hostSyncSeconds, 600);  // a longer wait than it may hold: the longest
   EXPECT_EQ(with("UpsName=server room\n").upsName, "voltaris");  // a client could not name it
   EXPECT_EQ(with("UpsName=rack-1_a.b\n").upsName, "rack-1_a.b");
   EXPECT_TRUE(with("Enabled=1\n").enabled);
