@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "base/text_ends.h"
+
 namespace voltaris {
 namespace {
 
@@ -91,8 +93,6 @@ std::string Utf16LeFromUtf8(std::string_view text) {
   }
   return out;
 }
-
-bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
 }  // namespace
 

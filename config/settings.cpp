@@ -35,9 +35,11 @@ const std::array<const NumberKey*, 13> kNumberKeys = {
     &key::kHistoryTimerDelay, &key::kCutAcTime,  &key::kShutTime,       &key::kShutAlarmTime, &key::kBatteryTime,
     &key::kBatteryEndTime, &key::kBefoShutDownTime, &key::kSpecialTimeTest};
 
-int ReadNumber(const ConfigFile& file, const NumberKey& key) { return ReadNumber(file, key, key.fallback); }
+int ReadNumber(const ConfigFile& file, const NumberKey& key) {
+  return ReadNumber(file, key, key.fallback, Text::SettingDefaultUsed);
+}
 
-int ReadNumber(const ConfigFile& file, const NumberKey& key, int outOfRange) {
+int ReadNumber(const ConfigFile& file, const NumberKey& key, int outOfRange, Text used) {
   const std::optional<std::string> stored = file.ReadValue(key.section, key.name);
   const std::string where = std::string(key.section) + "/" + key.name;
   if (!stored) {
@@ -49,10 +51,9 @@ int ReadNumber(const ConfigFile& file, const NumberKey& key, int outOfRange) {
   const std::optional<int> value = StoredNumber(*stored);
   if (value && key.Accepts(*value)) return *value;
   const bool top = value && *value > key.high && key.holdsAtTop;
-  const Text used = top ? Text::SettingLongestUsed
-                    : outOfRange == key.fallback ? Text::SettingDefaultUsed : Text::SettingNoPortUsed;
   // "=" tells a blank value from an absent key, each noted once.
-  file.NoteNotUsed(where, "=" + *stored, Tr(Text::SettingOutOfRangeEvent) + std::string(key.name) + Tr(used));
+  file.NoteNotUsed(where, "=" + *stored,
+                   Tr(Text::SettingOutOfRangeEvent) + std::string(key.name) + Tr(top ? Text::SettingLongestUsed : used));
   return top ? key.high : outOfRange;
 }
 
@@ -75,7 +76,7 @@ LinkSettings ReadLinkSettings(const ConfigFile& file) {
   LinkSettings s;
   // Polling COM1 in place of a port the list does not hold would write to
   // whatever device is there; the dialog shows no port either.
-  s.comboPort = ReadNumber(file, key::kComboPort, LinkSettings::kNoPort);
+  s.comboPort = ReadNumber(file, key::kComboPort, LinkSettings::kNoPort, Text::SettingNoPortUsed);
   s.comboRate = ReadNumber(file, key::kComboRate);
   s.comboCheck = ReadNumber(file, key::kComboCheck);
   s.comboData = ReadNumber(file, key::kComboData);

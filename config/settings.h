@@ -10,6 +10,7 @@
 #include <string>
 
 #include "config/config_file.h"
+#include "i18n/catalogue.h"
 
 namespace voltaris {
 
@@ -60,9 +61,9 @@ extern const std::array<const NumberKey*, 13> kNumberKeys;
 // taken for an absent (unless optional), blank, wordy or out-of-range value
 // is recorded in the event log, once per key and value in a run.
 int ReadNumber(const ConfigFile& file, const NumberKey& key);
-// The same, with `outOfRange` for a value stored but not valid (a port
-// beyond the list is no port).
-int ReadNumber(const ConfigFile& file, const NumberKey& key, int outOfRange);
+// The same, with `outOfRange` for a value stored but not valid, recorded as
+// `used` says (a port beyond the list is no port).
+int ReadNumber(const ConfigFile& file, const NumberKey& key, int outOfRange, Text used);
 
 // A number typed in a dialog: digits only, and a value the key may hold.
 std::optional<int> TypedNumber(const NumberKey& key, const std::string& text);

@@ -8,6 +8,7 @@
 
 #include "base/csv.h"
 #include "base/number_text.h"
+#include "base/text_ends.h"
 #include "i18n/catalogue.h"
 
 namespace voltaris {
@@ -68,12 +69,6 @@ bool DateAt(const std::string& s, size_t& at) {
 bool IsDate(const std::string& s) {
   size_t at = 0;
   return DateAt(s, at) && at == s.size();
-}
-
-bool StartsWith(std::string_view s, std::string_view head) { return s.substr(0, head.size()) == head; }
-
-bool EndsWith(std::string_view s, std::string_view tail) {
-  return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
 }
 
 // The event texts the program writes, in both languages (a table may have
