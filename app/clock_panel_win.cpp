@@ -23,9 +23,20 @@ bool ClockPanel::Create(HINSTANCE instance, HWND topBar) {
 
 void ClockPanel::OnInit(HWND panel) { SetTimer(panel, kClockTimer, 1000, nullptr); }
 
+// Nobody sees the clock while the window is behind the tray icon: its timer
+// stops, and the paint that comes when the window is shown starts it again.
+void ClockPanel::Tick() {
+  if (IsWindowVisible(hwnd_)) {
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  } else if (KillTimer(hwnd_, kClockTimer)) {
+    asleep_ = true;
+  }
+}
+
 void ClockPanel::OnDestroy() { KillTimer(hwnd_, kClockTimer); }
 
 void ClockPanel::Paint() {
+  if (asleep_ && SetTimer(hwnd_, kClockTimer, 1000, nullptr)) asleep_ = false;
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
   DrawBitmapAt(dc, InstanceOf(hwnd_), IDB_PANEL_BACK, 0, 0);
@@ -40,7 +51,7 @@ void ClockPanel::Paint() {
 
 INT_PTR ClockPanel::OnMessage(UINT message, WPARAM, LPARAM) {
   switch (message) {
-    case WM_TIMER: InvalidateRect(hwnd_, nullptr, FALSE); return TRUE;
+    case WM_TIMER: Tick(); return TRUE;
     case WM_PAINT: Paint(); return TRUE;
     default: return FALSE;
   }

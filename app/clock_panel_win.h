@@ -1,5 +1,5 @@
 // The clock panel in the top button bar: date, weekday and time, in red,
-// renewed every second by its own timer.
+// renewed every second by its own timer while the window can be seen.
 #pragma once
 
 #include <windows.h>
@@ -20,6 +20,9 @@ class ClockPanel : public KeptDialog {
   void OnDestroy();
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint();
+  void Tick();
+
+  bool asleep_ = false;  // the timer stopped while the window was hidden
 };
 
 }  // namespace voltaris

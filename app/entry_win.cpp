@@ -41,10 +41,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     // Keys typed into a text field are the field's (Ctrl+C copies there, it
-    // does not cancel a shutdown); Tab moves between a dialog's fields.
-    if (!voltaris::IsTextField(msg.hwnd) && TranslateAcceleratorA(main, accelerators, &msg)) continue;
-    HWND dialog = GetActiveWindow();
-    if (dialog != nullptr && dialog != main && IsDialogMessageA(dialog, &msg)) continue;
+    // does not cancel a shutdown); Tab moves between a dialog's fields. Only
+    // keys are looked at: asking for the active window is a trip to Wine's
+    // server, and the timers and the monitor's reports come every second.
+    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) {
+      if (!voltaris::IsTextField(msg.hwnd) && TranslateAcceleratorA(main, accelerators, &msg)) continue;
+      HWND dialog = GetActiveWindow();
+      if (dialog != nullptr && dialog != main && IsDialogMessageA(dialog, &msg)) continue;
+    }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

@@ -28,6 +28,7 @@ constexpr GaugeLayout kGauges[] = {
     {IDC_TEMPERATURE_BAR, IDC_TEMPERATURE_TEXT, 100, 8, 275, Text::Temperature},
     {IDC_FREQUENCY_BAR, IDC_FREQUENCY_TEXT, 100, 198, 275, Text::Frequency},
 };
+constexpr int kTemperatureGauge = 4;  // its place in kGauges
 constexpr int kBarWidth = 169, kBarHeight = 18, kTitleToBar = 20;
 constexpr int kReadoutOffset = 110, kReadoutWidth = 60, kReadoutHeight = 16;
 
@@ -72,35 +73,48 @@ void GaugePanel::OnInit(HWND hwnd) {
   scaleFont_ = CreateFontA(11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial");
   readoutBrush_ = CreateSolidBrush(kLightGrey);
-  for (const GaugeLayout& g : kGauges) {
+  for (int i = 0; i < kGaugeCount; ++i) {
+    const GaugeLayout& g = kGauges[i];
     const int barY = g.titleY + kTitleToBar;
-    CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE | WS_BORDER | PBS_SMOOTH, g.x, barY, kBarWidth,
-                    kBarHeight, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(g.bar)), instance_, nullptr);
-    SendDlgItemMessageA(hwnd, g.bar, PBM_SETRANGE32, 0, g.high);
-    SendDlgItemMessageA(hwnd, g.bar, PBM_SETSTEP, 1, 0);
-    CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_RIGHT, g.x + kReadoutOffset, g.titleY,
-                    kReadoutWidth, kReadoutHeight, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(g.readout)),
-                    instance_, nullptr);
+    bars_[i] = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE | WS_BORDER | PBS_SMOOTH, g.x, barY,
+                               kBarWidth, kBarHeight, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(g.bar)),
+                               instance_, nullptr);
+    SendMessageA(bars_[i], PBM_SETRANGE32, 0, g.high);
+    SendMessageA(bars_[i], PBM_SETSTEP, 1, 0);
+    readouts_[i] = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_RIGHT, g.x + kReadoutOffset, g.titleY,
+                                   kReadoutWidth, kReadoutHeight, hwnd,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(g.readout)), instance_, nullptr);
   }
   // The template's first texts: the battery shows volts until a reading comes.
   const char* const initial[] = {"0 V", "0 V", "0 %", "0 V", "0 C", "0 Hz"};
-  for (size_t i = 0; i < 6; ++i) SetDlgItemTextA(hwnd, kGauges[i].readout, initial[i]);
+  for (int i = 0; i < kGaugeCount; ++i) {
+    latest_[i].readout = initial[i];
+    PutUp(i, latest_[i]);
+  }
 }
 
-void GaugePanel::SetBar(int bar, int position) { SendDlgItemMessageA(hwnd_, bar, PBM_SETPOS, position, 0); }
-
-void GaugePanel::ShowReading(int bar, int readout, const GaugeReading& reading) {
-  SetDlgItemTextA(hwnd_, readout, reading.readout.c_str());
-  SetBar(bar, reading.position);
-}
-
+// In the order of kGauges.
 void GaugePanel::ShowAll(const GaugeReadings& r) {
-  ShowReading(IDC_LOAD_BAR, IDC_LOAD_TEXT, r.load);
-  ShowReading(IDC_INPUT_VOLTAGE_BAR, IDC_INPUT_VOLTAGE_TEXT, r.input);
-  ShowReading(IDC_OUTPUT_VOLTAGE_BAR, IDC_OUTPUT_VOLTAGE_TEXT, r.output);
-  ShowReading(IDC_FREQUENCY_BAR, IDC_FREQUENCY_TEXT, r.frequency);
-  ShowReading(IDC_TEMPERATURE_BAR, IDC_TEMPERATURE_TEXT, r.temperature);
-  ShowReading(IDC_BATTERY_BAR, IDC_BATTERY_TEXT, r.battery);
+  const GaugeReading* const readings[kGaugeCount] = {&r.input, &r.output, &r.load, &r.battery, &r.temperature,
+                                                     &r.frequency};
+  for (int i = 0; i < kGaugeCount; ++i) latest_[i] = *readings[i];
+  if (IsWindowVisible(hwnd_)) PutUpLatest();
+}
+
+void GaugePanel::PutUpLatest() {
+  for (int i = 0; i < kGaugeCount; ++i) PutUp(i, latest_[i]);
+}
+
+// shown_ starts as a new control is: no text, at position 0.
+void GaugePanel::PutUp(int gauge, const GaugeReading& reading) {
+  GaugeReading& shown = shown_[gauge];
+  if (reading.readout != shown.readout) {
+    if (SetWindowTextA(readouts_[gauge], reading.readout.c_str())) shown.readout = reading.readout;
+  }
+  if (reading.position != shown.position) {
+    SendMessageA(bars_[gauge], PBM_SETPOS, reading.position, 0);
+    shown.position = reading.position;
+  }
 }
 
 void GaugePanel::ZeroGauges() { ShowAll(ZeroReadings()); }
@@ -108,24 +122,31 @@ void GaugePanel::ZeroGauges() { ShowAll(ZeroReadings()); }
 // A USB reply of one character: the bars drop, the load bar and the
 // readouts keep what they show.
 void GaugePanel::ZeroUsbGauges() {
-  for (int bar : {IDC_TEMPERATURE_BAR, IDC_FREQUENCY_BAR, IDC_BATTERY_BAR, IDC_OUTPUT_VOLTAGE_BAR,
-                  IDC_INPUT_VOLTAGE_BAR}) {
-    SetBar(bar, 0);
+  for (int i = 0; i < kGaugeCount; ++i) {
+    if (kGauges[i].bar != IDC_LOAD_BAR) latest_[i].position = 0;
   }
+  if (IsWindowVisible(hwnd_)) PutUpLatest();
 }
 
-void GaugePanel::DisableTemperatureGauge() { EnableWindow(GetDlgItem(hwnd_, IDC_TEMPERATURE_BAR), FALSE); }
+void GaugePanel::DisableTemperatureGauge() { EnableWindow(bars_[kTemperatureGauge], FALSE); }
 
-void GaugePanel::ShowLinkPictures(bool up) {
-  linkPictures_ = LinkPicturesOf(up);
-  InvalidatePictures();
-}
+void GaugePanel::ShowLinkPictures(bool up) { ShowPictures(pictures_, LinkPicturesOf(up)); }
 
 void GaugePanel::ShowReadings(LinkKind link, const UpsStatus& status, const BatteryReading& battery) {
   ShowAll(ReadingsOf(status, battery));
-  pictures_ = PicturesOf(status);
-  InvalidatePictures();
+  ShowPictures(PicturesOf(status), linkPictures_);
   plot_->AddSample(link, SampleOf(status, battery), status.temperatureText);
+}
+
+// Redrawn only when one of them changed: a hidden window keeps its
+// invalid region, so what changed while hidden is drawn when it is shown.
+void GaugePanel::ShowPictures(const StatusPictures& pictures, const LinkPictures& link) {
+  const bool same = pictures.mains == pictures_.mains && pictures.battery == pictures_.battery &&
+                    pictures.ups == pictures_.ups && pictures.type == pictures_.type &&
+                    link.link == linkPictures_.link && link.traffic == linkPictures_.traffic;
+  pictures_ = pictures;
+  linkPictures_ = link;
+  if (!same) InvalidatePictures();
 }
 
 void GaugePanel::InvalidatePictures() {
@@ -157,6 +178,7 @@ void GaugePanel::PaintScales(HDC dc) {
 
 // Drawn off-screen and copied, so that a repaint every second never flickers.
 void GaugePanel::Paint() {
+  PutUpLatest();  // what came while the window was hidden
   OffscreenPaint paint(hwnd_);
   HDC memory = paint.Dc();
   DrawBitmapAt(memory, instance_, IDB_PANEL_BACK, 0, 0);

@@ -1,6 +1,12 @@
 // The gauge panel inside the main window: six bars with their readouts and
 // scales, and the status and link pictures. It is the engine's GaugePort and
 // passes each reading on to the data plot while that is open.
+//
+// A reading reaches the controls only when it changes what they show, and
+// only while the panel can be seen: with the window behind the tray icon
+// the latest reading waits, and the next paint (when the window is shown)
+// puts it up before anything is drawn. Each change costs Wine a trip to its
+// server or more, every second, for as long as the program runs.
 #pragma once
 
 #include <windows.h>
@@ -32,18 +38,24 @@ class GaugePanel : public GaugePort, public SkinnedDialog {
   void OnInit(HWND hwnd);
   void OnDestroy();
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  void ShowReading(int bar, int readout, const GaugeReading& reading);
   void ShowAll(const GaugeReadings& readings);
-  void SetBar(int bar, int position);
+  void PutUpLatest();
+  void PutUp(int gauge, const GaugeReading& reading);
   void Paint();
   void PaintPictures(HDC dc);
   void PaintScales(HDC dc);
   void InvalidatePictures();
+  void ShowPictures(const StatusPictures& pictures, const LinkPictures& link);
 
   HINSTANCE instance_ = nullptr;
   DataPlotWindow* plot_ = nullptr;
   HFONT scaleFont_ = nullptr;  // the titles' font is the dialog's label font
   HBRUSH readoutBrush_ = nullptr;
+  static constexpr int kGaugeCount = 6;
+  HWND bars_[kGaugeCount] = {};
+  HWND readouts_[kGaugeCount] = {};
+  GaugeReading shown_[kGaugeCount];   // what the controls show
+  GaugeReading latest_[kGaugeCount];  // what they are to show
   StatusPictures pictures_ = PicturesOf(UpsStatus{});
   // Down until the engine says otherwise: every repaint draws what it said
   // last, so a lost link stays drawn lost.

@@ -49,6 +49,21 @@ FileError RemoveFile(const std::string& path);
 
 bool FileExists(const std::string& path);
 
+// What a write changes: the size and the last-write time. One path with the
+// same stamp twice was not written in between, unless the write came within
+// the file system's clock step of the first look: a stamp is `settled` only
+// once its last write is a few seconds old, and only a settled stamp may
+// stand for the bytes read with it.
+struct FileStamp {
+  uint64_t size = 0;
+  uint64_t writtenAt = 0;  // in the platform's own units
+  bool settled = false;
+  bool SameWrite(const FileStamp& other) const { return size == other.size && writtenAt == other.writtenAt; }
+};
+constexpr int kFileStampSettleSeconds = 2;
+// Nothing when the file does not exist or cannot be looked at.
+std::optional<FileStamp> StampOfFile(const std::string& path);
+
 // `path` ("" for the current folder) as a full path, a relative one taken
 // from the current folder as it is now; unchanged when that cannot be found.
 std::string FullPath(const std::string& path);

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 #include "base/durable_file.h"
 
@@ -135,6 +136,19 @@ FileError RemoveFile(const std::string& path) {
 bool FileExists(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0;
+}
+
+std::optional<FileStamp> StampOfFile(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return std::nullopt;
+  struct timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  FileStamp stamp;
+  stamp.size = static_cast<uint64_t>(st.st_size);
+  stamp.writtenAt = static_cast<uint64_t>(st.st_mtim.tv_sec) * 1000000000u + static_cast<uint64_t>(st.st_mtim.tv_nsec);
+  // A file dated ahead of the clock is never settled.
+  stamp.settled = now.tv_sec - st.st_mtim.tv_sec > kFileStampSettleSeconds;
+  return stamp;
 }
 
 std::string FullPath(const std::string& path) {

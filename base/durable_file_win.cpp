@@ -156,6 +156,25 @@ FileError RemoveFile(const std::string& path) {
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+namespace {
+uint64_t TicksOf(const FILETIME& time) { return (uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime; }
+}  // namespace
+
+std::optional<FileStamp> StampOfFile(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  constexpr uint64_t kTicksPerSecond = 10000000;  // FILETIME counts 100 ns
+  FileStamp stamp;
+  stamp.size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+  stamp.writtenAt = TicksOf(data.ftLastWriteTime);
+  // A file dated ahead of the clock is never settled.
+  stamp.settled = TicksOf(now) > stamp.writtenAt &&
+                  TicksOf(now) - stamp.writtenAt > kFileStampSettleSeconds * kTicksPerSecond;
+  return stamp;
+}
+
 std::string FullPath(const std::string& path) {
   const char* name = path.empty() ? "." : path.c_str();
   const DWORD length = GetFullPathNameA(name, 0, nullptr, nullptr);

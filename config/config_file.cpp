@@ -15,6 +15,7 @@ namespace voltaris {
 struct ConfigFile::Shared {
   std::mutex lock;
   std::map<std::string, std::optional<std::string>> lastRead;  // by path: the bytes last read, nothing if absent
+  std::map<std::string, FileStamp> readStamp;                  // by path: the settled stamp lastRead was read at
   std::set<std::pair<std::string, std::string>> noted;          // key, stored value
   std::vector<std::string> waiting;                             // notes made before the sink was set
   EventSink sink;
@@ -54,20 +55,38 @@ std::string ConfigFile::PathOf(const std::string& fileName) const { return direc
 // A file that is there but cannot be read (held open by another program,
 // caught in the middle of a replacement on Windows) is no empty file: the
 // settings it held a moment ago still stand, or every time would read as 0.
+//
+// A file whose settled stamp has not changed since it was last read is not
+// read again: the schedule looks at the settings every second, and under
+// Wine each read is several trips to its server.
 std::optional<DecodedText> ConfigFile::CurrentText(const std::string& fileName) const {
   const std::string path = PathOf(fileName);
-  FileError error;
-  std::optional<std::string> bytes = ReadWholeFile(path, &error);
-  {
+  const std::optional<FileStamp> stamp = StampOfFile(path);
+  std::optional<std::string> bytes;
+  if (!TakeUnchanged(path, stamp, &bytes)) {
+    FileError error;
+    bytes = ReadWholeFile(path, &error);
     std::lock_guard<std::mutex> hold(shared_->lock);
+    shared_->readStamp.erase(path);
     if (error) {
       bytes = shared_->lastRead[path];
     } else {
       shared_->lastRead[path] = bytes;
+      if (bytes && stamp && stamp->settled) shared_->readStamp[path] = *stamp;
     }
   }
   if (!bytes) return std::nullopt;
   return DecodeFileText(*bytes);
+}
+
+bool ConfigFile::TakeUnchanged(const std::string& path, const std::optional<FileStamp>& stamp,
+                               std::optional<std::string>* bytes) const {
+  if (!stamp || !stamp->settled) return false;
+  std::lock_guard<std::mutex> hold(shared_->lock);
+  const auto read = shared_->readStamp.find(path);
+  if (read == shared_->readStamp.end() || !read->second.SameWrite(*stamp)) return false;
+  *bytes = shared_->lastRead[path];
+  return true;
 }
 
 std::optional<std::string> ConfigFile::ReadValue(const std::string& section, const std::string& key,
@@ -117,6 +136,7 @@ FileError ConfigFile::WriteString(const std::string& section, const std::string&
   if (FileError e = ReplaceFileAtomically(path, written)) return e;
   std::lock_guard<std::mutex> hold(shared_->lock);
   shared_->lastRead[path] = written;
+  shared_->readStamp.erase(path);  // the next read looks at the file afresh
   return {};
 }
 

@@ -1,5 +1,7 @@
-// The settings file UpsConfigure.ini beside the executable. No cache: every
-// reader reads the key when it needs it, every change is written at once.
+// The settings file UpsConfigure.ini beside the executable. Every reader
+// reads the key when it needs it, and sees the file as it is then (a file
+// not written since the last read is not read again); every change is
+// written at once.
 //
 // The file may be single-byte text (as the program writes it), or UTF-8 or
 // UTF-16 with a byte-order mark (as an editor may save it): values are read
@@ -67,6 +69,8 @@ class ConfigFile {
  private:
   struct Shared;
   std::optional<DecodedText> CurrentText(const std::string& fileName) const;
+  bool TakeUnchanged(const std::string& path, const std::optional<FileStamp>& stamp,
+                     std::optional<std::string>* bytes) const;
 
   std::string directory_;
   std::shared_ptr<Shared> shared_;      // the last good texts, the notes made

@@ -15,6 +15,12 @@ namespace {
 // sleeps for the line time of a few characters at a time and takes what has
 // arrived, until the CR is there.
 constexpr DWORD kCollectStepCharacters = 12;
+// A reply of known length is looked for once the command has gone out and
+// the reply has come in: its own line time plus that of a few characters for
+// the command (3 or 4 with its CR) and the UPS's time to answer. Looking
+// earlier finds its last bytes still on the way and costs another read,
+// which under Wine is several trips to its server.
+constexpr DWORD kCommandAndThinkCharacters = 6;
 // Waking more often than this buys nothing at the bit rates of a UPS.
 constexpr DWORD kMinCollectStepMs = 10;
 constexpr DWORD kWriteTotalPerByteMs = 3;
@@ -200,7 +206,8 @@ int CommPort::Read(char* buffer, const DWORD* wanted, DWORD* got, DWORD expected
   // A reply of known length is usually whole after its own line time: one
   // sleep and one look, with no transfer left pending while it arrives.
   if (expected > 0 && expected <= *wanted) {
-    if (PauseMs(std::min(CollectStepMs(expected, expected), bound)) != Outcome::Done) return 0;
+    const DWORD wholeAfter = CollectStepMs(expected + kCommandAndThinkCharacters, expected + kCommandAndThinkCharacters);
+    if (PauseMs(std::min(wholeAfter, bound)) != Outcome::Done) return 0;
     if (CollectQueued(buffer, *wanted, got) != Outcome::Done) return 0;
     sawCr = HasCr(buffer, *got);
   }

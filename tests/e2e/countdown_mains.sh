@@ -14,6 +14,9 @@ set_setting BatteryTime 1
 e2e_start_app
 wait_event 30 "  COM UPS is Connected!" || fail "never connected"
 sim_control "temperature none" >/dev/null
+# Readings that came while the window was hidden are shown when it opens.
+sleep 2
+inspect command Voltaris 40023 >/dev/null
 temperature_unknown() { [ "$(inspect text Voltaris 1114)" = "-- C" ]; }
 wait_until 10 temperature_unknown || fail "temperature readout: $(inspect text Voltaris 1114)"
 

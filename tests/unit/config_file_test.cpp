@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -254,6 +255,33 @@ TEST(ConfigFileSnapshot, ReadsTheFileAsItWasOnce) {
   EXPECT_EQ(snapshot.ReadString("AlarmMessage", "ShutTimeMessage"), "3");
   EXPECT_EQ(file.ReadString("AlarmMessage", "ShutTimeMessage"), "4");
   EXPECT_EQ(file.Snapshot().ReadString("AlarmMessage", "ShutTimeMessage"), "4");
+}
+
+// A file not written since the last read is not read again. Another program
+// may rewrite it within the file system's clock step (same size, same date):
+// only a date a few seconds old may stand for the bytes. The rewrite here
+// keeps the size and puts the date back, as such a write would leave it.
+TEST(ConfigFile, AFileIsReadAgainUnlessItsDateIsSettledAndUnchanged) {
+  struct Case {
+    int ageSeconds;
+    const char* expected;
+  } cases[] = {{1, "4"}, {5, "3"}, {-30, "4"}};  // -30: dated ahead of the clock
+  for (const Case& c : cases) {
+    TempFolder folder;
+    voltaris::ConfigFile file(folder.path());
+    folder.Write("UpsConfigure.ini", "[AlarmMessage]\r\nShutTimeMessage=3\r\n");
+    const std::string path = folder.path() + "/UpsConfigure.ini";
+    const struct timeval dated[2] = {{time(nullptr) - c.ageSeconds, 0}, {time(nullptr) - c.ageSeconds, 0}};
+    ASSERT_EQ(utimes(path.c_str(), dated), 0);
+    ASSERT_EQ(file.Snapshot().ReadString("AlarmMessage", "ShutTimeMessage"), "3");
+    folder.Write("UpsConfigure.ini", "[AlarmMessage]\r\nShutTimeMessage=4\r\n");
+    ASSERT_EQ(utimes(path.c_str(), dated), 0);
+    EXPECT_EQ(file.Snapshot().ReadString("AlarmMessage", "ShutTimeMessage"), c.expected) << c.ageSeconds << " s old";
+    // A write of the program's own is always seen.
+    ASSERT_FALSE(file.WriteString("AlarmMessage", "ShutTimeMessage", "7"));
+    ASSERT_EQ(utimes(path.c_str(), dated), 0);
+    EXPECT_EQ(file.Snapshot().ReadString("AlarmMessage", "ShutTimeMessage"), "7") << c.ageSeconds << " s old";
+  }
 }
 
 // ---- Number keys: every one has a range and a default -----------------------

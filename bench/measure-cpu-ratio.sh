@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# The program's processor time against a floor program of the same traffic
+# and visible work (bench/cpu_probe_win.cpp), in one run, alternated, on the
+# same simulated UPS at 2400 bit/s, network off.
+#
+# Usage: bench/measure-cpu-ratio.sh [SECONDS] [ROUNDS] [SCENES]
+#   SECONDS  measured per program and scene (default 45)
+#   ROUNDS   how many times each is measured; the lowest counts (default 3)
+#   SCENES   any of: hidden (window hidden), main (main window open),
+#            plot (main window and data plot open); default "hidden"
+#
+# Prints, per scene, the lowest share of one core of each program and their
+# ratio; with "hidden" and another scene, also the windows' own cost (open
+# minus hidden) of each and that ratio. Single figures under Wine move a lot
+# from run to run: Wine is warmed up first with a throwaway run, and nothing
+# else should run meanwhile. Needs the native and cross builds.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${1:-45}
+rounds=${2:-3}
+scenes=${3:-hidden}
+settle=5
+export VOLTARIS_E2E_ROOT=$root/build/native/e2e VOLTARIS_DIST=$root/dist
+export VOLTARIS_INSPECT=$root/build/cross/tools/inspector/inspect.exe
+export VOLTARIS_UPSSIM=$root/build/native/tools/upssim/upssim
+probe_exe=$root/build/cross/bench/cpu_probe.exe
+[ -f "$probe_exe" ] || { echo "no $probe_exe: build the cross preset"; exit 1; }
+"$root/tests/e2e/make-template.sh" >/dev/null
+source "$root/tests/e2e/lib.sh"
+scene_count=$(wc -w <<<"$scenes")
+e2e_init measure_cpu_ratio $(((seconds + settle + 30) * 2 * rounds * scene_count + seconds + 120))
+e2e_sim --rate 2400
+e2e_install en
+cp "$probe_exe" "$RUN/cpu_probe.exe"
+
+# Shares of one core, in percent, of the process PID over SECONDS.
+cpu_share() {
+  local pid=$1 t0 t1 s0 s1
+  t0=$(awk '{print $14 + $15}' "/proc/$pid/stat"); s0=$(date +%s.%N)
+  sleep "$seconds"
+  t1=$(awk '{print $14 + $15}' "/proc/$pid/stat"); s1=$(date +%s.%N)
+  awk -v t=$((t1 - t0)) -v hz="$(getconf CLK_TCK)" -v a="$s0" -v b="$s1" 'BEGIN { printf "%.3f", 100 * t / hz / (b - a) }'
+}
+
+stop_pid() {
+  kill "$1" 2>/dev/null
+  for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || break; sleep 0.05; done
+  kill -9 "$1" 2>/dev/null
+  wait "$1" 2>/dev/null
+  sleep 1
+}
+
+connected=0
+run_voltaris() {  # SCENE: prints the share
+  e2e_start_app
+  connected=$((connected + 1))
+  wait_event 30 "  COM UPS is Connected!" "$connected" >/dev/null || fail "the program never connected"
+  case $1 in
+    main | plot) inspect command Voltaris 40023 >/dev/null ;;
+  esac
+  [ "$1" = plot ] && inspect command Voltaris 40008 >/dev/null
+  sleep "$settle"
+  cpu_share "$APP_PID"
+  stop_pid "$APP_PID"
+}
+
+run_probe() {  # SCENE: prints the share
+  local args=()
+  case $1 in
+    main) args=(main) ;;
+    plot) args=(main plot) ;;
+  esac
+  e2e_wine_up
+  (cd "$RUN" && exec wine "$RUN/cpu_probe.exe" COM1 "${args[@]}" >>"$RUN/probe.log" 2>&1) &
+  local pid=$!
+  E2E_PIDS+=($pid)
+  sleep "$settle"
+  kill -0 "$pid" 2>/dev/null || fail "the probe ended: $(cat "$RUN/probe.log")"
+  cpu_share "$pid"
+  stop_pid "$pid"
+}
+
+lower() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a < b) ? a : b }'; }
+
+echo "warming Wine up (not counted)"
+seconds_saved=$seconds
+seconds=10
+run_voltaris hidden >/dev/null
+run_probe hidden >/dev/null
+seconds=$seconds_saved
+
+declare -A best
+for round in $(seq "$rounds"); do
+  for scene in $scenes; do
+    v=$(run_voltaris "$scene")
+    p=$(run_probe "$scene")
+    echo "round $round, $scene: Voltaris $v %, floor $p % of one core over $seconds s"
+    best[v_$scene]=$(lower "$v" "${best[v_$scene]:-}")
+    best[p_$scene]=$(lower "$p" "${best[p_$scene]:-}")
+  done
+done
+
+echo "lowest of $rounds rounds:"
+for scene in $scenes; do
+  awk -v s="$scene" -v v="${best[v_$scene]}" -v p="${best[p_$scene]}" \
+    'BEGIN { printf "  %-6s Voltaris %.3f %%, floor %.3f %%, ratio %.2f\n", s, v, p, v / p }'
+done
+if [[ " $scenes " == *" hidden "* ]]; then
+  for scene in $scenes; do
+    [ "$scene" = hidden ] && continue
+    awk -v s="$scene" -v v="${best[v_$scene]}" -v p="${best[p_$scene]}" \
+      -v vh="${best[v_hidden]}" -v ph="${best[p_hidden]}" \
+      'BEGIN { printf "  windows own cost, %s: Voltaris %.3f %%, floor %.3f %%, ratio %.2f\n", s, v - vh, p - ph, (v - vh) / (p - ph) }'
+  done
+fi
