@@ -48,40 +48,44 @@ std::optional<uint8_t> StringIndexFor(const std::string& command);
 // UTF-16 to the protocol's text: up to the first 0, anything beyond ASCII as "?".
 std::string TextFromUtf16(const std::u16string& text);
 
-class ReportFraming : public Transport {
+// What both framings keep: the unit they speak to, and their clock.
+class UsbFraming : public Transport {
  public:
-  explicit ReportFraming(std::unique_ptr<HidDevice> device, MillisClock clock = SteadyMillis)
+  UsbFraming(std::unique_ptr<HidDevice> device, MillisClock clock)
       : device_(std::move(device)), clock_(std::move(clock)) {}
 
   bool EnsureConnected() override { return device_->Alive(); }
+  void Drop() override {}
+
+ protected:
+  std::unique_ptr<HidDevice> device_;
+  MillisClock clock_;
+};
+
+class ReportFraming : public UsbFraming {
+ public:
+  using UsbFraming::UsbFraming;
+
   bool Send(const std::string& command) override;
   std::string ReceiveLine() override;
-  void Drop() override {}
   char LeadByte() const override { return kReportLeadByte; }
 
  private:
   bool DropPendingReports();
 
-  std::unique_ptr<HidDevice> device_;
-  MillisClock clock_;
   std::string command_;
 };
 
-class StringFraming : public Transport {
+class StringFraming : public UsbFraming {
  public:
-  explicit StringFraming(std::unique_ptr<HidDevice> device, MillisClock clock = SteadyMillis)
-      : device_(std::move(device)), clock_(std::move(clock)) {}
+  using UsbFraming::UsbFraming;
 
-  bool EnsureConnected() override { return device_->Alive(); }
   // Reads the command's string: that is the sending, and the reply with it.
   bool Send(const std::string& command) override;
   std::string ReceiveLine() override;
-  void Drop() override {}
   char LeadByte() const override { return kStringLeadByte; }
 
  private:
-  std::unique_ptr<HidDevice> device_;
-  MillisClock clock_;
   std::string reply_;
 };
 
