@@ -1,12 +1,8 @@
 // quillon.dll: the USB link library. Its four entry points carry the UPS's
-// line protocol over the transport that quillon.ini, beside the DLL, names:
-//
-//   [Transport]
-//   Kind=tcp
-//   Host=127.0.0.1
-//   Port=5000
-//
-// No file, or no transport it knows: no UPS is ever present.
+// line protocol to a USB unit (usb_units.h names the units it knows and the
+// settings file beside the DLL, quillon.ini, that can name the transport or
+// add a unit). Without the file it looks for a known HID unit, and while
+// there is none, no UPS is present.
 #include <winsock2.h>  // before windows.h, as Winsock asks
 #include <windows.h>
 
@@ -15,11 +11,12 @@
 #include <mutex>
 
 #include "base/durable_file.h"
-#include "base/ini_document.h"
-#include "base/number_text.h"
+#include "quillon/hid_device_win.h"
 #include "quillon/quillon_api.h"
+#include "quillon/tcp_device_win.h"
 #include "quillon/tcp_transport_win.h"
 #include "quillon/ups_link.h"
+#include "quillon/usb_transport.h"
 
 namespace {
 
@@ -35,21 +32,31 @@ std::string LibraryDirectory() {
   return dir.substr(0, dir.find_last_of("\\/") + 1);
 }
 
-std::unique_ptr<quillon::Transport> TransportFromSettings() {
-  const auto text = voltaris::ReadWholeFile(LibraryDirectory() + "quillon.ini");
-  if (!text) return nullptr;
-  const auto ini = voltaris::IniDocument::Parse(*text);
-  const std::string kind = ini.Get("Transport", "Kind").value_or("");
-  const int port = voltaris::LeadingInteger(ini.Get("Transport", "Port").value_or(""));
-  if (kind != "tcp" || port <= 0 || port > 65535) return nullptr;
-  return std::make_unique<quillon::TcpTransport>(ini.Get("Transport", "Host").value_or("127.0.0.1"),
-                                                 static_cast<unsigned short>(port));
+// The simulator, as plain lines or playing a USB unit in one framing.
+std::unique_ptr<quillon::Transport> SimulatorTransport(const quillon::LinkSettings& settings) {
+  if (!settings.tcpFraming) return std::make_unique<quillon::TcpTransport>(settings.host, settings.port);
+  auto finder = [settings]() -> std::optional<quillon::FoundUnit> {
+    auto device = std::make_unique<quillon::TcpDevice>(settings.host, settings.port);
+    if (!device->Alive()) return std::nullopt;
+    return quillon::FoundUnit{std::move(device), *settings.tcpFraming};
+  };
+  return std::make_unique<quillon::UsbTransport>(finder);
 }
 
-// Made at the first call, not in DllMain, where sockets must not be opened;
-// and never destroyed, because a static's destructor would run inside
-// DllMain at unload, where Winsock must not be shut down either. The
-// process's end closes the socket.
+std::unique_ptr<quillon::Transport> TransportFromSettings() {
+  const auto text = voltaris::ReadWholeFile(LibraryDirectory() + "quillon.ini");
+  const quillon::LinkSettings settings = quillon::ParseLinkSettings(text.value_or(""));
+  switch (settings.kind) {
+    case quillon::LinkKind::None: return nullptr;
+    case quillon::LinkKind::Tcp: return SimulatorTransport(settings);
+    default: return std::make_unique<quillon::UsbTransport>([settings] { return quillon::FindHidUnit(settings); });
+  }
+}
+
+// Made at the first call, not in DllMain, where neither sockets nor
+// SetupAPI may be used; and never destroyed, because a static's destructor
+// would run inside DllMain at unload, where Winsock must not be shut down
+// either. The process's end closes the handle and the socket.
 quillon::UpsLink& Link() {
   static std::once_flag once;
   static quillon::UpsLink* link = nullptr;

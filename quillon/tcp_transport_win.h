@@ -1,33 +1,24 @@
-// The UPS protocol over a TCP connection (the UPS simulator's network mode).
+// The UPS protocol as plain lines over a TCP connection (the UPS
+// simulator's network mode), chosen only by quillon.ini.
 #pragma once
 
-#include <winsock2.h>
-
-#include <string>
-
+#include "quillon/tcp_socket_win.h"
 #include "quillon/transport.h"
 
 namespace quillon {
 
 class TcpTransport : public Transport {
  public:
-  TcpTransport(std::string host, unsigned short port);
-  ~TcpTransport() override;
+  TcpTransport(std::string host, unsigned short port) : socket_(std::move(host), port) {}
 
-  bool EnsureConnected() override;
+  bool EnsureConnected() override { return socket_.EnsureConnected(); }
   bool Send(const std::string& command) override;
-  std::string ReceiveLine(unsigned timeoutMs) override;
-  void Drop() override;
+  std::string ReceiveLine() override;
+  void Drop() override { socket_.Close(); }
+  char LeadByte() const override { return kLineLeadByte; }
 
  private:
-  bool StillOpen();
-  bool DiscardLeftovers();
-  bool Connect();
-
-  std::string host_;
-  unsigned short port_;
-  SOCKET socket_ = INVALID_SOCKET;
-  bool winsockReady_ = false;
+  TcpSocket socket_;
 };
 
 }  // namespace quillon

@@ -8,6 +8,8 @@ namespace {
 
 // The reply to the last query of the calling thread: the monitor's status
 // query and the user interface's test commands never see each other's.
+// Kept with its lead byte, taken when the reply came: the transport may be
+// another by the time it is read.
 thread_local std::string tLastReply;
 
 bool Digits(const std::string& s) {
@@ -60,7 +62,9 @@ void UpsLink::Exchange(const std::string& command, bool wantsReply) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (wantsReply) tLastReply.clear();
   if (!transport_ || !transport_->EnsureConnected() || !transport_->Send(command)) return;
-  if (wantsReply) tLastReply = transport_->ReceiveLine(kReplyTimeoutMs);
+  if (!wantsReply) return;
+  const std::string line = transport_->ReceiveLine();
+  if (!line.empty()) tLastReply = transport_->LeadByte() + line;
 }
 
 void UpsLink::Output(int code) {
@@ -68,10 +72,7 @@ void UpsLink::Output(int code) {
   if (command) Exchange(*command, code == 1 || code == 3);
 }
 
-std::string UpsLink::Input() const {
-  if (tLastReply.empty()) return "";
-  return kReplyLeadByte + tLastReply;
-}
+std::string UpsLink::Input() const { return tLastReply; }
 
 void UpsLink::Test(const std::string& text) {
   const auto command = CommandForText(text);

@@ -12,13 +12,6 @@
 
 namespace quillon {
 
-// The byte put before every reply handed out (the report number of a HID
-// link; the program skips it).
-constexpr char kReplyLeadByte = 'U';
-
-// How long a query waits for its reply line.
-constexpr unsigned kReplyTimeoutMs = 400;
-
 // The UPS command for a CmdOutput code; nothing for an unknown code.
 std::optional<std::string> CommandForCode(int code);
 
@@ -34,7 +27,7 @@ class UpsLink {
 
   bool Present();                       // HidHandle
   void Output(int code);                // CmdOutput
-  std::string Input() const;            // CmdInput: lead byte + the reply, or ""
+  std::string Input() const;            // CmdInput: the transport's lead byte + the reply, or ""
   void Test(const std::string& text);   // Cmdtest
 
  private:

@@ -122,6 +122,14 @@ e2e_sim_restart() {
 # sim_control LINE: one control command; prints the simulator's answer.
 sim_control() { "$VOLTARIS_UPSSIM" --send "$SIM_CONTROL" "$1"; }
 
+# write_quillon_ini DIR PORT [FAMILY]: quillon.dll in DIR reaches the
+# simulator on PORT, as plain lines or as a USB unit of FAMILY (report or
+# string); without this file the DLL looks for a real HID unit.
+write_quillon_ini() {
+  { printf '[Transport]\r\nKind=tcp\r\nHost=127.0.0.1\r\nPort=%s\r\n' "$2"
+    [ -z "${3:-}" ] || printf 'Framing=%s\r\n' "$3"; } >"$1/quillon.ini"
+}
+
 # e2e_install [LANG]: a fresh working folder holding a copy of the distribution.
 e2e_install() {
   APP_DIR=$RUN/app

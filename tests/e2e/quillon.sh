@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# quillon.dll against the simulator in TCP mode: replies, commands, two
-# threads at once, the simulator going away and coming back. The assertions
-# on replies are in quillon_wine_tests.exe; the commands are checked here in
-# the simulator's log.
+# quillon.dll against the simulator in TCP mode, once as plain lines and
+# once playing each USB family (the DLL then runs the same framings a real
+# unit meets): replies, commands, two threads at once, the simulator going
+# away and coming back. The assertions on replies are in
+# quillon_wine_tests.exe; the commands are checked here in the simulator's log.
 source "$(dirname "$0")/lib.sh"
 e2e_init quillon 180
 
+FAMILY=  # empty: plain lines; else the USB family the simulator plays
 start_tcp_sim() {
-  "$VOLTARIS_UPSSIM" --tcp "${1:-0}" --log "$RUN/upssim.log" >"$RUN/upssim.out" 2>>"$RUN/upssim.err" &
+  "$VOLTARIS_UPSSIM" --tcp "${1:-0}" ${FAMILY:+--usb-family "$FAMILY"} --log "$SIM_LOG" >"$RUN/upssim.out" \
+    2>>"$RUN/upssim.err" &
   SIM_PID=$!
   E2E_PIDS+=($SIM_PID)
   for _ in $(seq 200); do [ -s "$RUN/upssim.out" ] && break; sleep 0.02; done
@@ -15,33 +18,55 @@ start_tcp_sim() {
   [ -n "$PORT" ] || fail "the simulator did not start"
 }
 
-start_tcp_sim 0
+# run_against FAMILY: the Wine tests against a simulator of that family,
+# serving their hand-shakes that stop and restart it.
+run_against() {
+  FAMILY=$1
+  SIM_LOG=$RUN/upssim-${FAMILY:-line}.log
+  rm -f "$RUN"/handshake/*  # an earlier run's answers would be taken for this one's
+  : >"$RUN/upssim.out"
+  start_tcp_sim 0
+  write_quillon_ini "$lib" "$PORT" "$FAMILY"
+  e2e_log "quillon.dll over ${FAMILY:-plain lines}"
+  VOLTARIS_HANDSHAKE=$RUN/handshake wine "$lib/quillon_wine_tests.exe" >"$RUN/gtest.log" 2>&1 &
+  local tests=$!
+  while kill -0 $tests 2>/dev/null; do
+    if [ -e "$RUN/handshake/stop-simulator" ]; then
+      rm "$RUN/handshake/stop-simulator"
+      kill "$SIM_PID"; wait "$SIM_PID" 2>/dev/null
+      touch "$RUN/handshake/simulator-stopped"
+    fi
+    if [ -e "$RUN/handshake/start-simulator" ]; then
+      rm "$RUN/handshake/start-simulator"
+      : >"$RUN/upssim.out"
+      start_tcp_sim "$PORT"
+      touch "$RUN/handshake/simulator-started"
+    fi
+    sleep 0.05
+  done
+  wait $tests
+  local rc=$?
+  tr -d '\r' <"$RUN/gtest.log"
+  [ "$rc" -eq 0 ] || fail "quillon_wine_tests over ${FAMILY:-plain lines} failed ($rc)"
+  kill "$SIM_PID" 2>/dev/null; wait "$SIM_PID" 2>/dev/null
+}
+
+received() { grep -q " $1\$" "$SIM_LOG"; }
+
 lib=$RUN/lib
 mkdir -p "$lib" "$RUN/handshake"
 cp "$VOLTARIS_DIST/en/quillon.dll" "$VOLTARIS_WIN_TESTS/quillon_wine_tests.exe" "$lib/"
-printf '[Transport]\r\nKind=tcp\r\nHost=127.0.0.1\r\nPort=%s\r\n' "$PORT" >"$lib/quillon.ini"
 e2e_wine_up
-VOLTARIS_HANDSHAKE=$RUN/handshake wine "$lib/quillon_wine_tests.exe" >"$RUN/gtest.log" 2>&1 &
-tests=$!
-while kill -0 $tests 2>/dev/null; do
-  if [ -e "$RUN/handshake/stop-simulator" ]; then
-    rm "$RUN/handshake/stop-simulator"
-    kill "$SIM_PID"; wait "$SIM_PID" 2>/dev/null
-    touch "$RUN/handshake/simulator-stopped"
-  fi
-  if [ -e "$RUN/handshake/start-simulator" ]; then
-    rm "$RUN/handshake/start-simulator"
-    : >"$RUN/upssim.out"
-    start_tcp_sim "$PORT"
-    touch "$RUN/handshake/simulator-started"
-  fi
-  sleep 0.05
-done
-wait $tests
-rc=$?
-tr -d '\r' <"$RUN/gtest.log"
-[ "$rc" -eq 0 ] || fail "quillon_wine_tests failed ($rc)"
-
-for command in T TL CT T05 S02R9999 S01R0075; do
-  grep -q " $command\$" "$RUN/upssim.log" || fail "the UPS never received $command"
+for family in "" report string; do
+  run_against "$family"
+  for command in T TL CT; do received $command || fail "the UPS never received $command over ${family:-lines}"; done
+  # The timed test and the switch-off forms have no string of their own:
+  # a string-index unit never hears of them.
+  for command in T05 S02R9999 S01R0075; do
+    if [ "$family" = string ]; then
+      if received $command; then fail "$command reached a string-index unit"; fi
+    else
+      received $command || fail "the UPS never received $command over ${family:-lines}"
+    fi
+  done
 done

@@ -1,41 +1,87 @@
 #!/usr/bin/env bash
-# The USB link through quillon.dll: "  USB UPS is Connected!", no serial
-# queries at all, and the self-tests reach the UPS through the library: the
-# 10-second test as code 4, the timed test's own bytes, the cancel as code 7.
-# A library whose call never returns does not hold up the shutdown at the
-# end of a count-down.
+# The USB link through quillon.dll. With no settings file and no HID unit
+# (none under Wine) the program reports the UPS missing ("  UPS is
+# DisConnected!", "Please Connected UPS!"). Then, through each
+# USB family the simulator plays (the DLL's serial-over-HID and string-index
+# framings): "  USB UPS is Connected!", the readings on the gauges, no serial
+# queries at all, a mains failure opening the count-down, and the 10-second
+# test reaching the UPS as code 4; over serial-over-HID also the timed
+# test's own bytes and the cancel as code 7. A library whose call never
+# returns does not hold up the shutdown at the end of a count-down.
 source "$(dirname "$0")/lib.sh"
 e2e_init usb_link 200
-"$VOLTARIS_UPSSIM" --tcp 0 --log "$RUN/upssim.log" >"$RUN/upssim.out" 2>"$RUN/upssim.err" &
-E2E_PIDS+=($!)
-for _ in $(seq 200); do [ -s "$RUN/upssim.out" ] && break; sleep 0.02; done
 e2e_install en
 sed -i 's/^ComboPort=.*/ComboPort=8\r/' "$APP_DIR/UpsConfigure.ini"
-printf '[Transport]\r\nKind=tcp\r\nHost=127.0.0.1\r\nPort=%s\r\n' "$(head -n1 "$RUN/upssim.out")" >"$APP_DIR/quillon.ini"
+set_setting CutACTimeMessage 1
+
+e2e_log "no settings file, no HID unit"
 e2e_start_app
-wait_event 30 "  USB UPS is Connected!" || fail "the USB UPS was never reported: $(events)"
-wait_until 10 menu_state_is 3 ENABLED bypos || fail "Control Center stays greyed"
-grep -q ' Q1$' "$RUN/upssim.log" || fail "no status query over USB"
-has_event "  COM UPS is Connected!" && fail "a serial connection was recorded"
-sent() { grep -c " $1\$" "$RUN/upssim.log"; }
-set_setting SpecialTimeTest 3
-inspect command Voltaris 40014 >/dev/null
-wait_until 10 bash -c "grep -q ' T\$' '$RUN/upssim.log'" || fail "the 10-second test never reached the UPS"
+wait_event 30 "  UPS is DisConnected!" || fail "the missing unit was not recorded: $(events)"
+has_event "  USB UPS is Connected!" && fail "a USB UPS was reported with none there"
+wait_until 10 inspect wait '#32770/Voltaris' visible 200 || fail "no box"
+inspect children '#32770/Voltaris' | grep -q '"Please Connected UPS!"' || fail "the box does not say \"Please Connected UPS!\""
+inspect command Voltaris 40003 >/dev/null
+app_gone 15 || fail "the program did not end"
+
+# usb_sim FAMILY: a simulator playing a unit of FAMILY, named in quillon.ini.
+usb_sim() {
+  SIM_LOG=$RUN/upssim-$1.log
+  SIM_CONTROL=$RUN/upssim-$1.ctl
+  "$VOLTARIS_UPSSIM" --tcp 0 --usb-family "$1" --log "$SIM_LOG" --control "$SIM_CONTROL" \
+    >"$RUN/upssim-$1.out" 2>"$RUN/upssim-$1.err" &
+  E2E_PIDS+=($!)
+  for _ in $(seq 200); do [ -s "$RUN/upssim-$1.out" ] && break; sleep 0.02; done
+  write_quillon_ini "$APP_DIR" "$(head -n1 "$RUN/upssim-$1.out")" "$1"
+}
+sent() { grep -c " $1\$" "$SIM_LOG"; }
+readout() { inspect text Voltaris "$1"; }
+
+# monitored_through FAMILY N: the program (started for the Nth time on a
+# unit) on a unit of FAMILY, its gauges, a mains failure's count-down and
+# the 10-second test.
+monitored_through() {
+  e2e_log "through the $1 family"
+  local n=$2
+  usb_sim "$1"
+  sim_control "input 231" >/dev/null
+  e2e_start_app
+  wait_event 30 "  USB UPS is Connected!" "$n" || fail "the USB UPS was never reported ($1): $(events)"
+  wait_until 10 menu_state_is 3 ENABLED bypos || fail "Control Center stays greyed ($1)"
+  wait_until 10 bash -c "[ \"\$(wine '$VOLTARIS_INSPECT' text Voltaris 1110 2>/dev/null | tr -d '\r')\" = '231 V' ]" ||
+    fail "input readout ($1): $(readout 1110)"
+  expect_eq "$(readout 1112)" "12%" "load readout ($1)"
+  grep -q ' Q1$' "$SIM_LOG" || fail "no status query over USB ($1)"
+  has_event "  COM UPS is Connected!" && fail "a serial connection was recorded"
+  inspect command Voltaris 40014 >/dev/null
+  wait_until 10 bash -c "grep -q ' T\$' '$SIM_LOG'" || fail "the 10-second test never reached the UPS ($1)"
+  expect_eq "$(sent T)" 1 "10-second tests sent ($1)"
+  sim_control "mains fail" >/dev/null
+  wait_until 10 countdowns_open 1 || fail "no count-down window after the mains failed ($1)"
+  wait_event 5 "  AC Fail!" "$n" || fail "no \"  AC Fail!\" event ($1)"
+  sim_control "mains ok" >/dev/null
+  wait_until 10 countdowns_open 0 || fail "the count-down stayed after the mains came back ($1)"
+}
+
+monitored_through report 1
 inspect command Voltaris 40017 >/dev/null
-wait_until 10 bash -c "grep -q ' CT\$' '$RUN/upssim.log'" || fail "the cancel never reached the UPS"
+wait_until 10 bash -c "grep -q ' CT\$' '$SIM_LOG'" || fail "the cancel never reached the UPS"
+set_setting SpecialTimeTest 3
 inspect command Voltaris 40016 >/dev/null
 wait_until 10 inspect wait '#32770/Special Time Selftest' visible 200 || fail "no Special Time Selftest dialog"
 inspect click '#32770/Special Time Selftest' 305 135 >/dev/null
-wait_until 10 bash -c "grep -q ' T03\$' '$RUN/upssim.log'" || fail "the timed test never reached the UPS"
-expect_eq "$(sent T)" 1 "10-second tests sent"
+wait_until 10 bash -c "grep -q ' T03\$' '$SIM_LOG'" || fail "the timed test never reached the UPS"
 expect_eq "$(sent T03)" 1 "timed tests sent"
-
-e2e_log "a link library whose CmdInput never returns"
 inspect command Voltaris 40003 >/dev/null
 app_gone 15 || fail "the program did not end"
+
+monitored_through string 2
+inspect command Voltaris 40003 >/dev/null
+app_gone 15 || fail "the program did not end"
+
+e2e_log "a link library whose CmdInput never returns"
 cp "$VOLTARIS_WIN_TESTS/quillon_hung.dll" "$APP_DIR/quillon.dll"
 e2e_start_app
-wait_event 30 "  Program Start" 2 || fail "the program did not start again"
+wait_event 30 "  Program Start" 4 || fail "the program did not start again"
 sleep 1  # the monitor is inside CmdInput by now, for good
 # Another program of the session: it goes only when Windows shuts down, not
 # when the program merely falls over.

@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <deque>
+#include <functional>
+#include <map>
 #include <thread>
 #include <vector>
 
 #include "quillon/ups_link.h"
+#include "quillon/usb_transport.h"
+#include "quillon/usb_tunnel.h"
+#include "quillon/usb_units.h"
 
 using quillon::CommandForCode;
 using quillon::CommandForText;
@@ -23,12 +29,13 @@ class FakeTransport : public quillon::Transport {
     last_ = command;
     return true;
   }
-  std::string ReceiveLine(unsigned) override {
+  std::string ReceiveLine() override {
     if (last_ == "Q1\r") return "(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000\r";
     if (last_ == "F\r") return "#220.0 005 12.00 50.0\r";
     return "";
   }
   void Drop() override {}
+  char LeadByte() const override { return quillon::kLineLeadByte; }
 
  private:
   std::string last_;
@@ -100,4 +107,365 @@ TEST(QuillonLink, NoTransportMeansNoDevice) {
   link.Output(1);
   link.Test("T05\r");
   EXPECT_EQ(link.Input(), "");
+}
+
+// ---- The USB framings, against fake units -----------------------------------
+
+namespace {
+
+using quillon::DeviceRead;
+using quillon::Framing;
+
+const std::string kStatus = "(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000\r";
+const std::string kOldStatus = "(199.0 199.0 199.0 099 50.0 11.0 25.0 10001000\r";
+const std::string kRating = "#220.0 005 12.00 50.0\r";
+
+std::string ReplyTo(const std::string& command) {
+  if (command == "Q1\r") return kStatus;
+  if (command == "F\r") return kRating;
+  return "";
+}
+
+// `text` cut into reports of `size` bytes, the last one filled with `pad`.
+std::vector<std::string> Reports(const std::string& text, size_t size = 8, char pad = '\0') {
+  std::vector<std::string> reports;
+  for (size_t at = 0; at < text.size(); at += size) {
+    std::string report = text.substr(at, size);
+    report.resize(size, pad);
+    reports.push_back(report);
+  }
+  return reports;
+}
+
+// A unit that answers the previous command's reply: the one before.
+std::function<std::vector<std::string>(const std::string&)> Lagging(std::string& previous) {
+  return [&previous](const std::string& command) {
+    auto reports = Reports(ReplyTo(previous));
+    previous = command;
+    return reports;
+  };
+}
+
+// The fake clock both kinds of fake unit run on, in milliseconds.
+struct FakeClock {
+  uint64_t now = 0;
+  quillon::MillisClock Read() {
+    return [this] { return now; };
+  }
+};
+
+// A serial-over-HID unit: hears whole commands in its output reports and
+// queues the reports `answer` gives for them. Reading when none is queued
+// lets the asked time-out pass on the fake clock.
+class FakeReportUnit : public quillon::HidDevice {
+ public:
+  explicit FakeReportUnit(FakeClock& clock) : clock_(clock) {}
+
+  std::function<std::vector<std::string>(const std::string&)> answer = [](const std::string& c) {
+    return Reports(ReplyTo(c));
+  };
+  std::deque<std::string> queued;    // input reports not read yet
+  std::vector<std::string> written;  // output reports, as sent
+  std::vector<unsigned> quietWaits;  // time-outs that ran out
+  int reportsBeforeGone = -1;        // the unit goes after this many more reports
+
+  bool Alive() override { return reportsBeforeGone != 0; }
+  size_t OutputReportSize() const override { return 8; }
+  bool WriteReport(const std::string& report) override {
+    written.push_back(report);
+    heard_ += report.substr(0, report.find('\0'));
+    if (heard_.back() != '\r') return true;
+    for (const auto& r : answer(heard_)) queued.push_back(r);
+    heard_.clear();
+    return true;
+  }
+  DeviceRead ReadReport(std::string& report, unsigned timeoutMs) override {
+    if (reportsBeforeGone == 0) return DeviceRead::Gone;
+    if (queued.empty()) {
+      if (timeoutMs > 0) quietWaits.push_back(timeoutMs);
+      clock_.now += timeoutMs;
+      return DeviceRead::Failed;
+    }
+    if (reportsBeforeGone > 0) --reportsBeforeGone;
+    report = queued.front();
+    queued.pop_front();
+    clock_.now += 2;
+    return DeviceRead::Got;
+  }
+  DeviceRead ReadString(uint8_t, uint16_t, std::u16string&) override { return DeviceRead::Failed; }
+
+ private:
+  FakeClock& clock_;
+  std::string heard_;
+};
+
+// A string-index unit: each index's text, with the status reply's first
+// byte not "(" and no CR, as such units send them.
+class FakeStringUnit : public quillon::HidDevice {
+ public:
+  explicit FakeStringUnit(FakeClock& clock) : clock_(clock) {}
+
+  std::map<uint8_t, std::u16string> strings = {
+      {0x03, u"#220.0 220.0 220.0 012 50.0 13.6 25.0 00001000"},
+      {0x0d, u"#220.0 005 12.00 50.0"},
+      {0x04, u""}, {0x05, u""}, {0x0b, u""},
+  };
+  std::deque<std::u16string> firstAnswers;  // given before the right string
+  int refusals = 0;                         // requests refused first
+  bool goesAtNextRequest = false;
+  std::vector<uint8_t> asked;
+  std::vector<uint16_t> languages;
+
+  bool Alive() override { return !gone_; }
+  size_t OutputReportSize() const override { return 8; }
+  bool WriteReport(const std::string&) override { return false; }
+  DeviceRead ReadReport(std::string&, unsigned) override { return DeviceRead::Failed; }
+  DeviceRead ReadString(uint8_t index, uint16_t language, std::u16string& text) override {
+    asked.push_back(index);
+    languages.push_back(language);
+    clock_.now += 5;
+    gone_ = gone_ || goesAtNextRequest;
+    if (gone_) return DeviceRead::Gone;
+    if (refusals > 0 && refusals--) return DeviceRead::Failed;
+    if (!firstAnswers.empty()) {
+      text = firstAnswers.front();
+      firstAnswers.pop_front();
+      return DeviceRead::Got;
+    }
+    const auto found = strings.find(index);
+    if (found == strings.end()) return DeviceRead::Failed;
+    text = found->second;
+    return DeviceRead::Got;
+  }
+
+ private:
+  FakeClock& clock_;
+  bool gone_ = false;
+};
+
+// A link over one fake unit, which the finder hands out once.
+template <typename Unit>
+struct UsbLinkOver {
+  FakeClock clock;
+  Unit* unit = nullptr;
+  std::unique_ptr<UpsLink> link;
+  explicit UsbLinkOver(Framing framing) {
+    auto owned = std::make_unique<Unit>(clock);
+    unit = owned.get();
+    auto handOut = std::make_shared<std::unique_ptr<Unit>>(std::move(owned));
+    auto finder = [handOut, framing]() -> std::optional<quillon::FoundUnit> {
+      if (!*handOut) return std::nullopt;
+      return quillon::FoundUnit{std::move(*handOut), framing};
+    };
+    link = std::make_unique<UpsLink>(std::make_unique<quillon::UsbTransport>(finder, clock.Read()));
+  }
+  std::string Ask(int code) {
+    link->Output(code);
+    return link->Input();
+  }
+};
+
+struct ReportLink : UsbLinkOver<FakeReportUnit> {
+  ReportLink() : UsbLinkOver(Framing::Report) {}
+};
+struct StringLink : UsbLinkOver<FakeStringUnit> {
+  StringLink() : UsbLinkOver(Framing::String) {}
+};
+
+}  // namespace
+
+TEST(QuillonReportFraming, CommandsGoOutInZeroPaddedReportsAndRepliesComeBackWhole) {
+  ReportLink usb;
+  ASSERT_TRUE(usb.link->Present());
+  EXPECT_EQ(usb.Ask(1), "H" + kStatus);
+  EXPECT_EQ(usb.Ask(3), "H" + kRating);
+  usb.link->Test("R00100075");  // S01R0075 CR: nine bytes, two reports
+  const std::string z(1, '\0');
+  EXPECT_EQ(usb.unit->written, (std::vector<std::string>{"Q1\r" + z + z + z + z + z, "F\r" + z + z + z + z + z + z,
+                                                         "S01R0075", "\r" + z + z + z + z + z + z + z}));
+}
+
+TEST(QuillonReportFraming, PaddingAfterTheCrIsNoPartOfTheReply) {
+  for (const size_t size : {8u, 64u}) {
+    ReportLink usb;
+    // What such units leave after the CR: bytes of an earlier reply.
+    usb.unit->answer = [size](const std::string& c) { return Reports(ReplyTo(c), size, '7'); };
+    EXPECT_EQ(usb.Ask(1), "H" + kStatus) << size;
+    EXPECT_EQ(usb.Ask(3), "H" + kRating) << size;
+  }
+}
+
+TEST(QuillonReportFraming, AUnitQuietInTheMiddleOfAReplyGivesNoReplyAfterOneReportTimeOut) {
+  ReportLink usb;
+  usb.unit->answer = [](const std::string& c) {
+    auto reports = Reports(ReplyTo(c));
+    reports.resize(3);
+    return reports;
+  };
+  const uint64_t start = usb.clock.now;
+  EXPECT_EQ(usb.Ask(1), "");  // never the part that came
+  ASSERT_EQ(usb.unit->quietWaits.size(), 1u);
+  EXPECT_GE(usb.unit->quietWaits[0], 900u);
+  EXPECT_LE(usb.unit->quietWaits[0], 1000u);
+  EXPECT_LE(usb.clock.now - start, 1100u);
+  // The rest arriving late is not taken for the next reply.
+  for (const auto& r : Reports(kOldStatus)) usb.unit->queued.push_back(r);
+  usb.unit->answer = [](const std::string& c) { return Reports(ReplyTo(c)); };
+  EXPECT_EQ(usb.Ask(1), "H" + kStatus);
+}
+
+TEST(QuillonReportFraming, AReportSentTwiceIsTakenOnce) {
+  ReportLink usb;
+  usb.unit->answer = [](const std::string& c) {
+    auto reports = Reports(ReplyTo(c));
+    reports.insert(reports.begin() + 2, reports[2]);
+    return reports;
+  };
+  EXPECT_EQ(usb.Ask(1), "H" + kStatus);
+  EXPECT_EQ(usb.Ask(3), "H" + kRating);
+}
+
+TEST(QuillonReportFraming, AReplyThatRepeatsEightBytesInEarnestIsKept) {
+  ReportLink usb;
+  const std::string repeating = "(220.0 2(220.0 220.0 012 50.0 13.6 25.0 001000\r";  // bytes 0-7 = 8-15
+  usb.unit->answer = [&repeating](const std::string&) { return Reports(repeating); };
+  EXPECT_EQ(usb.Ask(1), "H" + repeating);
+}
+
+TEST(QuillonReportFraming, ReportsLeftFromAnEarlierCommandAreDroppedBeforeSending) {
+  ReportLink usb;
+  for (const auto& r : Reports(kOldStatus)) usb.unit->queued.push_back(r);
+  EXPECT_EQ(usb.Ask(1), "H" + kStatus);
+}
+
+TEST(QuillonReportFraming, AnotherCommandsReplyIsNotTakenForThisOnes) {
+  ReportLink usb;
+  std::string previous;
+  usb.unit->answer = Lagging(previous);
+  EXPECT_EQ(usb.Ask(3), "");
+  EXPECT_EQ(usb.Ask(1), "");  // the rating reply came
+  EXPECT_EQ(usb.Ask(3), "");  // the status reply came
+  // The earlier reply first, then this one's: this one's is the reply.
+  usb.unit->answer = [&previous](const std::string& c) {
+    auto reports = Reports(ReplyTo(previous));
+    for (const auto& r : Reports(ReplyTo(c))) reports.push_back(r);
+    previous = c;
+    return reports;
+  };
+  EXPECT_EQ(usb.Ask(1), "H" + kStatus);
+  EXPECT_EQ(usb.Ask(3), "H" + kRating);
+}
+
+TEST(QuillonReportFraming, AUnitGoneInTheMiddleOfAReplyEndsTheCallAndIsNoLongerPresent) {
+  ReportLink usb;
+  ASSERT_TRUE(usb.link->Present());
+  usb.unit->reportsBeforeGone = 2;
+  const uint64_t start = usb.clock.now;
+  EXPECT_EQ(usb.Ask(1), "");
+  EXPECT_LE(usb.clock.now - start, 100u);  // no time-out waited for
+  EXPECT_FALSE(usb.link->Present());
+}
+
+TEST(QuillonStringFraming, CommandsAreStringIndexesAndTheStatusReplyStartsWithAParenthesis) {
+  StringLink usb;
+  EXPECT_EQ(usb.Ask(1), "S(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000\r");
+  EXPECT_EQ(usb.Ask(3), "S" + kRating);
+  for (int code : {4, 5, 7}) usb.link->Output(code);
+  EXPECT_EQ(usb.unit->asked, (std::vector<uint8_t>{0x03, 0x0d, 0x04, 0x05, 0x0b}));
+  EXPECT_EQ(usb.unit->languages, std::vector<uint16_t>(5, 0x0409));
+}
+
+TEST(QuillonStringFraming, CommandsWithoutAStringAreRefusedAndTheUnitStaysPresent) {
+  StringLink usb;
+  ASSERT_TRUE(usb.link->Present());
+  for (const char* text : {"T05\r", "RS.2R9999\r", "R00100075"}) usb.link->Test(text);
+  EXPECT_TRUE(usb.unit->asked.empty());
+  EXPECT_TRUE(usb.link->Present());
+}
+
+TEST(QuillonStringFraming, ARefusingUnitIsAskedTenTimesAtMost) {
+  StringLink usb;
+  usb.unit->refusals = 9;
+  EXPECT_EQ(usb.Ask(3), "S" + kRating);
+  EXPECT_EQ(usb.unit->asked.size(), 10u);
+  usb.unit->asked.clear();
+  usb.unit->refusals = 10;
+  EXPECT_EQ(usb.Ask(3), "");
+  EXPECT_EQ(usb.unit->asked.size(), 10u);
+}
+
+TEST(QuillonStringFraming, ABusyUnitOrAnotherCommandsStringIsAskedAgain) {
+  StringLink usb;
+  usb.unit->firstAnswers = {u"UPS No Ack"};
+  usb.link->Output(4);  // the test is started, not taken as done
+  EXPECT_EQ(usb.unit->asked, (std::vector<uint8_t>{0x04, 0x04}));
+  usb.unit->asked.clear();
+  usb.unit->firstAnswers = {u"#220.0 005 12.00 50.0"};  // the rating string for a status query
+  EXPECT_EQ(usb.Ask(1), "S(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000\r");
+  EXPECT_EQ(usb.unit->asked.size(), 2u);
+}
+
+TEST(QuillonStringFraming, TheTextEndsAtItsCrOrZeroAndAnythingBeyondAsciiIsMarked) {
+  EXPECT_EQ(quillon::TextFromUtf16(u"ab\u00e9c"), "ab?c");
+  EXPECT_EQ(quillon::TextFromUtf16(std::u16string(u"ab") + char16_t(0) + u"cd"), "ab");
+  StringLink usb;
+  usb.unit->strings[0x0d] = u"#220.0 005 12.00 50.0\r\u00ff\u00ff";
+  EXPECT_EQ(usb.Ask(3), "S" + kRating);
+}
+
+TEST(QuillonStringFraming, AUnitGoneIsNotAskedAgainAndIsNoLongerPresent) {
+  StringLink usb;
+  ASSERT_TRUE(usb.link->Present());
+  usb.unit->goesAtNextRequest = true;
+  EXPECT_EQ(usb.Ask(1), "");
+  EXPECT_EQ(usb.unit->asked.size(), 1u);
+  EXPECT_FALSE(usb.link->Present());
+}
+
+TEST(QuillonUsbUnits, SettingsNameTheTransportAndAddUnits) {
+  using quillon::LinkKind;
+  struct Case {
+    const char* ini;
+    LinkKind kind;
+  };
+  const Case cases[] = {
+      {"", LinkKind::AnyKnownUnit},
+      {"[Transport]\r\nKind=hid\r\n", LinkKind::ReportUnit},
+      {"[Transport]\nKind= String \n", LinkKind::StringUnit},
+      {"[Transport]\nKind=tcp\nPort=5000\n", LinkKind::Tcp},
+      {"[Transport]\nKind=tcp\nPort=5000\nFraming=report\n", LinkKind::Tcp},
+      {"[Transport]\nKind=tcp\n", LinkKind::None},
+      {"[Transport]\nKind=tcp\nPort=70000\n", LinkKind::None},
+      {"[Transport]\nKind=tcp\nPort=5000\nFraming=serial\n", LinkKind::None},
+      {"[Transport]\nKind=usb\n", LinkKind::None},
+  };
+  for (const auto& c : cases) EXPECT_EQ(quillon::ParseLinkSettings(c.ini).kind, c.kind) << c.ini;
+  const auto tcp = quillon::ParseLinkSettings("[Transport]\nKind=tcp\nHost=10.0.0.2\nPort=5000\nFraming=string\n");
+  EXPECT_EQ(tcp.host, "10.0.0.2");
+  EXPECT_EQ(tcp.port, 5000);
+  EXPECT_EQ(tcp.tcpFraming, Framing::String);
+
+  const auto added = quillon::ParseLinkSettings("[Transport]\nUnits=ABCD:0123 string, 0665:5161 string, bad, 1:2 report\n");
+  ASSERT_EQ(added.addedUnits.size(), 2u);
+  EXPECT_EQ(quillon::FramingForUnit(added, 0xabcd, 0x0123), Framing::String);
+  EXPECT_EQ(quillon::FramingForUnit(added, 0x0665, 0x5161), Framing::String);  // the file's word wins
+  EXPECT_EQ(quillon::FramingForUnit(added, 0x06da, 0x0003), Framing::Report);
+  EXPECT_EQ(quillon::FramingForUnit(added, 0x0001, 0x0000), Framing::String);
+  EXPECT_EQ(quillon::FramingForUnit(added, 0x1234, 0x5678), std::nullopt);
+  const auto forced = quillon::ParseLinkSettings("[Transport]\nKind=string\n");
+  EXPECT_EQ(quillon::FramingForUnit(forced, 0x0665, 0x5161), Framing::String);
+  EXPECT_EQ(quillon::FramingForUnit(forced, 0x1234, 0x5678), std::nullopt);
+}
+
+TEST(QuillonUsbTunnel, FramesAndDescriptorsComeBackAsSent) {
+  std::string stream = quillon::tunnel::Encode('I', "abc") + quillon::tunnel::StringRequest(0x0d, 0x0409);
+  stream.pop_back();
+  auto first = quillon::tunnel::TakeFrame(stream);
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->type, 'I');
+  EXPECT_EQ(first->payload, "abc");
+  EXPECT_FALSE(quillon::tunnel::TakeFrame(stream));  // the request is not whole yet
+  const std::string descriptor = quillon::tunnel::StringDescriptor("#220");
+  EXPECT_EQ(quillon::tunnel::DescriptorText(descriptor), u"#220");
+  EXPECT_FALSE(quillon::tunnel::DescriptorText(descriptor.substr(0, 5)));  // its length says 10
 }

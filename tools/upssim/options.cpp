@@ -10,10 +10,11 @@ const char kUsage[] =
     "usage: upssim [--rate 2400|4800|9600|...] [--parity none|odd|even] [--data 5..8]\n"
     "              [--stop 1|1.5|2] [--tcp PORT] [--no-pace] [--think-ms MS]\n"
     "              [--time-scale X] [--scenario FILE] [--control SOCKET] [--log FILE]\n"
-    "              [--check]\n"
+    "              [--usb-family report|string] [--usb-report-size 8|64] [--check]\n"
     "       upssim --send CONTROL_SOCKET ACTION\n"
     "Serves a model UPS on a new pseudo-terminal (its path is the first line of output)\n"
-    "or, with --tcp, on 127.0.0.1 (the port is the first line; 0 picks a free one).\n";
+    "or, with --tcp, on 127.0.0.1 (the port is the first line; 0 picks a free one).\n"
+    "--usb-family makes the TCP link carry a USB unit's reports or string descriptors.\n";
 
 namespace {
 
@@ -65,6 +66,13 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
       const long port = std::strtol(v.c_str(), &end, 10);
       if (*end != '\0' || port < 0 || port > 65535) return error = "bad port \"" + v + "\"", std::nullopt;
       o.tcpPort = static_cast<int>(port);
+    } else if (arg == "--usb-family") {
+      const auto family = ParseUsbFamily(v);
+      if (!family) return error = "bad USB family \"" + v + "\"", std::nullopt;
+      o.usbFamily = *family;
+    } else if (arg == "--usb-report-size") {
+      if (v != "8" && v != "64") return error = "bad report size \"" + v + "\"", std::nullopt;
+      o.usbReportSize = std::stoul(v);
     } else if (arg == "--think-ms") {
       if (!ParseNumber(v, 0, o.thinkMs)) return error = "bad --think-ms \"" + v + "\"", std::nullopt;
     } else if (arg == "--time-scale") {
@@ -80,6 +88,7 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
       return std::nullopt;
     }
   }
+  if (o.usbFamily != UsbFamily::None && !o.tcpPort) return error = "--usb-family needs --tcp", std::nullopt;
   if (o.tcpPort) o.pace = false;  // a network link has no line to pace
   return o;
 }

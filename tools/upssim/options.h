@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "tools/upssim/usb_play.h"
 #include "ups/line_timing.h"
 
 namespace upssim {
@@ -18,6 +19,10 @@ struct Options {
   std::string controlPath;
   std::string logPath;
   bool checkOnly = false;     // parse the scenario and exit
+  // With --tcp: play a USB unit of this family over the link instead of a
+  // plain line, its input reports of this many bytes.
+  UsbFamily usbFamily = UsbFamily::None;
+  size_t usbReportSize = 8;
 };
 
 // Parses argv; on failure returns nothing and fills `error`.

@@ -60,7 +60,7 @@ void WriteAll(int fd, const std::string& text) {
 
 Simulator::Simulator(const Options& options, Scenario scenario)
     : options_(options), scenario_(std::move(scenario)), model_(options.timeScale),
-      start_(std::chrono::steady_clock::now()) {}
+      usb_(options.usbFamily, options.usbReportSize), start_(std::chrono::steady_clock::now()) {}
 
 Simulator::~Simulator() {
   for (auto& c : controlClients_) CloseFd(c.fd);
@@ -176,6 +176,10 @@ void Simulator::OnLineReadable() {
     if (options_.tcpPort && (n == 0 || errno != EAGAIN)) CloseFd(clientFd_);
     return;
   }
+  if (options_.usbFamily != UsbFamily::None) {
+    OnUsbBytes(std::string(reinterpret_cast<const char*>(buf), static_cast<size_t>(n)));
+    return;
+  }
   if (!HostLineMatches()) {
     // The UPS's receiver frames nothing useful: what it heard is noise, and
     // it starts afresh once the settings agree again.
@@ -200,6 +204,27 @@ void Simulator::OnLineReadable() {
   }
 }
 
+void Simulator::OnUsbBytes(const std::string& bytes) {
+  for (const auto& heard : usb_.Feed(bytes)) {
+    if (heard.stringRequest) {
+      OnStringRequest(heard.command);
+    } else {
+      OnCommand(heard.command);
+    }
+  }
+}
+
+// Reading the string is the command: its reply goes back at once.
+void Simulator::OnStringRequest(const std::string& command) {
+  if (command.empty() || link_.unplugged) {
+    WriteAll(clientFd_, usb_.StringReply(command, std::nullopt));
+    return;
+  }
+  Log(Escape(command));
+  const auto reply = model_.HandleCommand(command, Now());
+  WriteAll(clientFd_, usb_.StringReply(command, reply.value_or("")));
+}
+
 void Simulator::OnCommand(const std::string& command) {
   Log(Escape(command));
   const auto reply = model_.HandleCommand(command, Now());
@@ -214,7 +239,8 @@ void Simulator::QueueReply(const std::string& reply) {
   const double charSeconds =
       options_.pace ? voltaris::LineTimeMicros(options_.line, 1) / 1e6 : 0.0;
   double at = std::max(Now() + options_.thinkMs / 1000.0, lineFreeAt_);
-  for (unsigned char c : reply) {
+  const std::string bytes = options_.usbFamily == UsbFamily::Report ? usb_.Reports(reply) : reply;
+  for (unsigned char c : bytes) {
     at += charSeconds;  // a byte is there once its stop bit has been sent
     output_.push_back({at, intact ? c : Garble(c)});
   }
@@ -245,6 +271,7 @@ void Simulator::AcceptTcpClient() {
   CloseFd(clientFd_);  // one host at a time: the newest wins
   clientFd_ = fd;
   fcntl(clientFd_, F_SETFL, O_NONBLOCK);
+  usb_ = UsbPlay(options_.usbFamily, options_.usbReportSize);
   lineBuffer_.clear();
   output_.clear();
 }

@@ -11,6 +11,7 @@
 #include "tools/upssim/options.h"
 #include "tools/upssim/scenario.h"
 #include "tools/upssim/ups_model.h"
+#include "tools/upssim/usb_play.h"
 
 namespace upssim {
 
@@ -43,6 +44,8 @@ class Simulator {
   int LineFd() const { return options_.tcpPort ? clientFd_ : masterFd_; }
 
   void OnLineReadable();
+  void OnUsbBytes(const std::string& bytes);
+  void OnStringRequest(const std::string& command);
   void OnCommand(const std::string& command);
   void QueueReply(const std::string& reply);
   void QueueNoise();
@@ -60,6 +63,7 @@ class Simulator {
   size_t nextStep_ = 0;
   UpsModel model_;
   LinkEffects link_;
+  UsbPlay usb_;
   std::chrono::steady_clock::time_point start_;
   int masterFd_ = -1, slaveFd_ = -1, listenFd_ = -1, clientFd_ = -1, controlFd_ = -1;
   std::vector<ControlClient> controlClients_;

@@ -1,0 +1,240 @@
+#include "quillon/hid_device_win.h"
+
+#include <windows.h>
+#include <setupapi.h>
+
+extern "C" {
+#include <hidsdi.h>
+}
+#include <hidclass.h>
+
+#include <string>
+#include <vector>
+
+namespace quillon {
+namespace {
+
+// An output report or a string request that takes longer has met a unit
+// that no longer answers: given up, so the call ends within about a second.
+constexpr DWORD kWriteTimeoutMs = 1000;
+constexpr DWORD kStringTimeoutMs = 1000;
+// Report lengths for a unit that declares none, report number included.
+constexpr size_t kDefaultReportBytes = 9;
+// A string descriptor holds at most 126 UTF-16 units; one more for the 0.
+constexpr size_t kStringUnits = 127;
+
+class ScopedHandle {
+ public:
+  explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
+  ~ScopedHandle() {
+    if (valid()) CloseHandle(handle_);
+  }
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+  HANDLE get() const { return handle_; }
+  HANDLE release() {
+    HANDLE h = handle_;
+    handle_ = INVALID_HANDLE_VALUE;
+    return h;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+// One overlapped call's state: its own event, so that a read left pending
+// and a write of another thread never wake each other.
+struct Overlapped {
+  Overlapped() { call.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr); }
+  ~Overlapped() {
+    if (call.hEvent) CloseHandle(call.hEvent);
+  }
+  void Restart() {
+    HANDLE event = call.hEvent;
+    call = OVERLAPPED{};
+    call.hEvent = event;
+    ResetEvent(event);
+  }
+  OVERLAPPED call{};
+};
+
+struct ReportLengths {
+  size_t input = kDefaultReportBytes;
+  size_t output = kDefaultReportBytes;
+};
+
+class WinHidDevice : public HidDevice {
+ public:
+  WinHidDevice(HANDLE file, ReportLengths lengths) : file_(file), lengths_(lengths) {}
+  ~WinHidDevice() override;
+
+  bool Alive() override;
+  size_t OutputReportSize() const override { return lengths_.output - 1; }
+  bool WriteReport(const std::string& report) override;
+  DeviceRead ReadReport(std::string& report, unsigned timeoutMs) override;
+  DeviceRead ReadString(uint8_t index, uint16_t language, std::u16string& text) override;
+
+ private:
+  bool StartRead();
+  DeviceRead Failure();
+  bool Completed(Overlapped& io, DWORD timeoutMs, DWORD& bytes);
+
+  ScopedHandle file_;
+  ReportLengths lengths_;
+  bool gone_ = false;
+  // The read stays pending between calls, so a report that arrives while
+  // nobody waits is not lost to a cancel.
+  Overlapped read_;
+  std::vector<char> readBuffer_;
+  bool readPending_ = false;
+  Overlapped write_, string_;
+};
+
+WinHidDevice::~WinHidDevice() {
+  if (!readPending_) return;
+  CancelIoEx(file_.get(), &read_.call);
+  DWORD bytes = 0;
+  GetOverlappedResult(file_.get(), &read_.call, &bytes, TRUE);  // the buffer is ours again
+}
+
+// A failed call on a unit that still gives its ids is a unit that did not
+// answer; one that no longer does has been unplugged.
+bool WinHidDevice::Alive() {
+  HIDD_ATTRIBUTES attributes = {};
+  attributes.Size = sizeof attributes;
+  gone_ = gone_ || !HidD_GetAttributes(file_.get(), &attributes);
+  return !gone_;
+}
+
+DeviceRead WinHidDevice::Failure() { return Alive() ? DeviceRead::Failed : DeviceRead::Gone; }
+
+// Waits for an overlapped call at most `timeoutMs`; one still running
+// then is cancelled, and waited for, so its buffer is free again.
+bool WinHidDevice::Completed(Overlapped& io, DWORD timeoutMs, DWORD& bytes) {
+  if (WaitForSingleObject(io.call.hEvent, timeoutMs) != WAIT_OBJECT_0) {
+    CancelIoEx(file_.get(), &io.call);
+    GetOverlappedResult(file_.get(), &io.call, &bytes, TRUE);
+    return false;
+  }
+  return GetOverlappedResult(file_.get(), &io.call, &bytes, FALSE) != 0;
+}
+
+bool WinHidDevice::WriteReport(const std::string& report) {
+  std::vector<char> buffer(lengths_.output, '\0');  // report number 0, then the report
+  report.copy(buffer.data() + 1, lengths_.output - 1);
+  write_.Restart();
+  DWORD bytes = 0;
+  if (!WriteFile(file_.get(), buffer.data(), static_cast<DWORD>(buffer.size()), nullptr, &write_.call) &&
+      GetLastError() != ERROR_IO_PENDING) {
+    Failure();
+    return false;
+  }
+  if (Completed(write_, kWriteTimeoutMs, bytes)) return true;
+  Failure();
+  return false;
+}
+
+bool WinHidDevice::StartRead() {
+  readBuffer_.assign(lengths_.input, '\0');
+  read_.Restart();
+  if (!ReadFile(file_.get(), readBuffer_.data(), static_cast<DWORD>(readBuffer_.size()), nullptr, &read_.call) &&
+      GetLastError() != ERROR_IO_PENDING) {
+    return false;
+  }
+  readPending_ = true;
+  return true;
+}
+
+DeviceRead WinHidDevice::ReadReport(std::string& report, unsigned timeoutMs) {
+  if (gone_ || (!readPending_ && !StartRead())) return Failure();
+  if (WaitForSingleObject(read_.call.hEvent, timeoutMs) != WAIT_OBJECT_0) return DeviceRead::Failed;
+  readPending_ = false;
+  DWORD bytes = 0;
+  if (!GetOverlappedResult(file_.get(), &read_.call, &bytes, FALSE) || bytes == 0) return Failure();
+  report.assign(readBuffer_.data() + 1, bytes - 1);  // without the report number
+  return DeviceRead::Got;
+}
+
+// What HidD_GetIndexedString asks the HID class driver, here overlapped so
+// that a unit that never answers cannot hold the call. The language goes
+// in the high word of the index, where the driver takes it from.
+DeviceRead WinHidDevice::ReadString(uint8_t index, uint16_t language, std::u16string& text) {
+  if (gone_) return DeviceRead::Gone;
+  ULONG request = static_cast<ULONG>(index) | static_cast<ULONG>(language) << 16;
+  wchar_t units[kStringUnits + 1] = {};
+  string_.Restart();
+  DWORD bytes = 0;
+  if (!DeviceIoControl(file_.get(), IOCTL_HID_GET_INDEXED_STRING, &request, sizeof request, units,
+                       kStringUnits * sizeof(wchar_t), nullptr, &string_.call) &&
+      GetLastError() != ERROR_IO_PENDING) {
+    return Failure();
+  }
+  if (!Completed(string_, kStringTimeoutMs, bytes)) return Failure();
+  for (size_t i = 0; i < kStringUnits && units[i] != 0; ++i) text += static_cast<char16_t>(units[i]);
+  return DeviceRead::Got;
+}
+
+ReportLengths LengthsOf(HANDLE file) {
+  ReportLengths lengths;
+  PHIDP_PREPARSED_DATA preparsed = nullptr;
+  if (!HidD_GetPreparsedData(file, &preparsed)) return lengths;
+  HIDP_CAPS caps = {};
+  if (HidP_GetCaps(preparsed, &caps) == HIDP_STATUS_SUCCESS) {
+    if (caps.InputReportByteLength > 1) lengths.input = caps.InputReportByteLength;
+    if (caps.OutputReportByteLength > 1) lengths.output = caps.OutputReportByteLength;
+  }
+  HidD_FreePreparsedData(preparsed);
+  return lengths;
+}
+
+std::string InterfacePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& data) {
+  DWORD size = 0;
+  SetupDiGetDeviceInterfaceDetailA(set, &data, nullptr, 0, &size, nullptr);
+  if (size < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) return "";
+  std::vector<char> buffer(size);
+  auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(buffer.data());
+  detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+  if (!SetupDiGetDeviceInterfaceDetailA(set, &data, detail, size, nullptr, nullptr)) return "";
+  return detail->DevicePath;
+}
+
+std::optional<Framing> FramingAt(const std::string& path, const LinkSettings& settings) {
+  // Ids need no access rights: keyboards and mice, which Windows keeps to
+  // itself, give theirs too.
+  ScopedHandle probe(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                 nullptr));
+  HIDD_ATTRIBUTES attributes = {};
+  attributes.Size = sizeof attributes;
+  if (!probe.valid() || !HidD_GetAttributes(probe.get(), &attributes)) return std::nullopt;
+  return FramingForUnit(settings, attributes.VendorID, attributes.ProductID);
+}
+
+std::optional<FoundUnit> OpenUnit(const std::string& path, const LinkSettings& settings) {
+  const auto framing = FramingAt(path, settings);
+  if (!framing) return std::nullopt;
+  ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
+  if (!file.valid()) return std::nullopt;
+  const ReportLengths lengths = LengthsOf(file.get());
+  return FoundUnit{std::make_unique<WinHidDevice>(file.release(), lengths), *framing};
+}
+
+}  // namespace
+
+std::optional<FoundUnit> FindHidUnit(const LinkSettings& settings) {
+  GUID hidClass;
+  HidD_GetHidGuid(&hidClass);
+  HDEVINFO set = SetupDiGetClassDevsA(&hidClass, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+  if (set == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::optional<FoundUnit> found;
+  SP_DEVICE_INTERFACE_DATA data = {};
+  data.cbSize = sizeof data;
+  for (DWORD i = 0; !found && SetupDiEnumDeviceInterfaces(set, nullptr, &hidClass, i, &data); ++i) {
+    found = OpenUnit(InterfacePath(set, data), settings);
+  }
+  SetupDiDestroyDeviceInfoList(set);
+  return found;
+}
+
+}  // namespace quillon

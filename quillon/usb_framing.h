@@ -1,0 +1,95 @@
+// The two ways small USB UPSes carry the line protocol, each a Transport
+// over a HidDevice. Portable: tested natively against fake units.
+//
+// - Serial-over-HID ("report"): the command goes out in output reports of
+//   the unit's size (8 bytes), zero-padded; the reply comes back in input
+//   reports (8 bytes, or all of it in one 64-byte report) up to its CR,
+//   whatever follows the CR being padding.
+// - String-index ("string"): each command is the index of a USB string
+//   descriptor; reading that string makes the unit act, and the string is
+//   the reply (UTF-16, no CR; the status reply's first byte is not "(").
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "quillon/hid_device.h"
+#include "quillon/transport.h"
+
+namespace quillon {
+
+enum class Framing { Report, String };
+
+// How long a unit may be quiet before the next report of a reply.
+constexpr unsigned kReportTimeoutMs = 1000;
+// The longest one command may take, however the unit trickles or fails:
+// the other thread waits on the library meanwhile.
+constexpr unsigned kExchangeDeadlineMs = 2000;
+// String requests: US English, as these units expect, and asked again
+// this often when the unit refuses or answers something else.
+constexpr uint16_t kStringLanguage = 0x0409;
+constexpr int kStringAttempts = 10;
+
+using MillisClock = std::function<uint64_t()>;
+uint64_t SteadyMillis();
+
+// Whether `line` can be the reply to `command`: the status and rating
+// replies have their fixed length, first byte and CR; any line fits a
+// command that has no reply. What does not fit answers another command.
+bool ReplyFits(const std::string& command, const std::string& line);
+
+// The string index that carries `command`; nothing for a command the
+// string-index family cannot carry (timed tests, switch-off forms).
+std::optional<uint8_t> StringIndexFor(const std::string& command);
+
+// UTF-16 to the protocol's text: up to the first 0, anything beyond ASCII as "?".
+std::string TextFromUtf16(const std::u16string& text);
+
+// What both framings keep: the unit they speak to, and their clock.
+class UsbFraming : public Transport {
+ public:
+  UsbFraming(std::unique_ptr<HidDevice> device, MillisClock clock)
+      : device_(std::move(device)), clock_(std::move(clock)) {}
+
+  bool EnsureConnected() override { return device_->Alive(); }
+  void Drop() override {}
+
+ protected:
+  std::unique_ptr<HidDevice> device_;
+  MillisClock clock_;
+};
+
+class ReportFraming : public UsbFraming {
+ public:
+  using UsbFraming::UsbFraming;
+
+  bool Send(const std::string& command) override;
+  std::string ReceiveLine() override;
+  char LeadByte() const override { return kReportLeadByte; }
+
+ private:
+  bool DropPendingReports();
+
+  std::string command_;
+};
+
+class StringFraming : public UsbFraming {
+ public:
+  using UsbFraming::UsbFraming;
+
+  // Reads the command's string: that is the sending, and the reply with it.
+  bool Send(const std::string& command) override;
+  std::string ReceiveLine() override;
+  char LeadByte() const override { return kStringLeadByte; }
+
+ private:
+  std::string reply_;
+};
+
+std::unique_ptr<Transport> MakeFraming(Framing framing, std::unique_ptr<HidDevice> device,
+                                       MillisClock clock = SteadyMillis);
+
+}  // namespace quillon

@@ -1,0 +1,14 @@
+#include "quillon/usb_transport.h"
+
+namespace quillon {
+
+bool UsbTransport::EnsureConnected() {
+  if (framing_ && framing_->EnsureConnected()) return true;
+  framing_.reset();  // the unit went: its handle is closed here
+  auto found = finder_();
+  if (!found || !found->device) return false;
+  framing_ = MakeFraming(found->framing, std::move(found->device), clock_);
+  return framing_->EnsureConnected();
+}
+
+}  // namespace quillon

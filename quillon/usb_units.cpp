@@ -1,0 +1,116 @@
+#include "quillon/usb_units.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <sstream>
+
+#include "base/ini_document.h"
+#include "base/number_text.h"
+
+namespace quillon {
+namespace {
+
+constexpr char kSection[] = "Transport";
+
+std::string Trimmed(const std::string& text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::optional<Framing> FramingNamed(const std::string& name) {
+  if (name == "report" || name == "hid") return Framing::Report;
+  if (name == "string") return Framing::String;
+  return std::nullopt;
+}
+
+std::optional<uint16_t> HexId(const std::string& text) {
+  if (text.size() != 4 || !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isxdigit(c); })) {
+    return std::nullopt;
+  }
+  return static_cast<uint16_t>(std::strtoul(text.c_str(), nullptr, 16));
+}
+
+// "vvvv:pppp family"
+std::optional<UsbUnit> ParseUnit(const std::string& entry) {
+  std::istringstream words(Lower(entry));
+  std::string ids, family, extra;
+  if (!(words >> ids >> family) || (words >> extra) || ids.size() != 9 || ids[4] != ':') return std::nullopt;
+  const auto vendor = HexId(ids.substr(0, 4));
+  const auto product = HexId(ids.substr(5));
+  const auto framing = FramingNamed(family);
+  if (!vendor || !product || !framing) return std::nullopt;
+  return UsbUnit{*vendor, *product, *framing};
+}
+
+std::vector<UsbUnit> ParseUnits(const std::string& list) {
+  std::vector<UsbUnit> units;
+  std::istringstream entries(list);
+  for (std::string entry; std::getline(entries, entry, ',');) {
+    if (const auto unit = ParseUnit(Trimmed(entry))) units.push_back(*unit);
+  }
+  return units;
+}
+
+LinkKind KindNamed(const std::string& name) {
+  if (name.empty()) return LinkKind::AnyKnownUnit;
+  if (name == "hid") return LinkKind::ReportUnit;
+  if (name == "string") return LinkKind::StringUnit;
+  if (name == "tcp") return LinkKind::Tcp;
+  return LinkKind::None;
+}
+
+void ReadTcp(const voltaris::IniDocument& ini, LinkSettings& settings) {
+  const int port = voltaris::LeadingInteger(ini.Get(kSection, "Port").value_or(""));
+  const std::string framing = Lower(Trimmed(ini.Get(kSection, "Framing").value_or("")));
+  settings.tcpFraming = FramingNamed(framing);
+  settings.host = Trimmed(ini.Get(kSection, "Host").value_or(settings.host));
+  if (port <= 0 || port > 65535 || (!framing.empty() && !settings.tcpFraming)) {
+    settings.kind = LinkKind::None;
+    return;
+  }
+  settings.port = static_cast<uint16_t>(port);
+}
+
+}  // namespace
+
+const std::vector<UsbUnit>& KnownUnits() {
+  static const std::vector<UsbUnit> units = {
+      {0x0665, 0x5161, Framing::Report},
+      {0x06da, 0x0003, Framing::Report},
+      {0x0f03, 0x0001, Framing::Report},
+      {0x14f0, 0x00c9, Framing::Report},
+      {0x0001, 0x0000, Framing::String},
+  };
+  return units;
+}
+
+LinkSettings ParseLinkSettings(const std::string& iniText) {
+  const auto ini = voltaris::IniDocument::Parse(iniText);
+  LinkSettings settings;
+  settings.kind = KindNamed(Lower(Trimmed(ini.Get(kSection, "Kind").value_or(""))));
+  settings.addedUnits = ParseUnits(ini.Get(kSection, "Units").value_or(""));
+  if (settings.kind == LinkKind::Tcp) ReadTcp(ini, settings);
+  return settings;
+}
+
+std::optional<Framing> FramingForUnit(const LinkSettings& settings, uint16_t vendor, uint16_t product) {
+  std::optional<Framing> found;
+  for (const auto* list : {&settings.addedUnits, &KnownUnits()}) {
+    for (const UsbUnit& unit : *list) {
+      if (!found && unit.vendor == vendor && unit.product == product) found = unit.framing;
+    }
+  }
+  if (!found) return std::nullopt;
+  if (settings.kind == LinkKind::ReportUnit) return Framing::Report;
+  if (settings.kind == LinkKind::StringUnit) return Framing::String;
+  return found;
+}
+
+}  // namespace quillon
