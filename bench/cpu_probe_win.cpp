@@ -17,7 +17,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <cstdlib>
 
 namespace {
 
@@ -45,7 +44,7 @@ bool OpenLine(const char* port) {
   dcb.Parity = NOPARITY;
   dcb.StopBits = ONESTOPBIT;
   COMMTIMEOUTS timeouts = {};
-  timeouts.ReadIntervalTimeout = getenv("PROBE_NOINTERVAL") ? 0 : 50;
+  timeouts.ReadIntervalTimeout = 50;
   timeouts.ReadTotalTimeoutConstant = 600;
   timeouts.WriteTotalTimeoutConstant = 200;
   return SetCommState(g_line, &dcb) && SetCommTimeouts(g_line, &timeouts);
@@ -59,9 +58,7 @@ void Ask(const char* command) {
   DWORD got = 0;
   while (got < sizeof reply - 1) {
     DWORD n = 0;
-    DWORD want = sizeof reply - 1 - got;
-    if (getenv("PROBE_EXACT")) want = (command[0] == 'Q' ? 47 : 22) - got;
-    if (!ReadFile(g_line, reply + got, want, &n, nullptr) || n == 0) break;
+    if (!ReadFile(g_line, reply + got, sizeof reply - 1 - got, &n, nullptr) || n == 0) break;
     got += n;
     if (std::memchr(reply, '\r', got)) break;
   }
