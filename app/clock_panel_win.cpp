@@ -23,10 +23,10 @@ bool ClockPanel::Create(HINSTANCE instance, HWND topBar) {
 
 void ClockPanel::OnInit(HWND panel) { SetTimer(panel, kClockTimer, 1000, nullptr); }
 
-// Nobody sees the clock while the window is behind the tray icon: its timer
-// stops, and the paint that comes when the window is shown starts it again.
+// Nobody sees the clock while the window is behind the tray icon or
+// minimised: its timer stops, and the paint that comes when the window is shown starts it again.
 void ClockPanel::Tick() {
-  if (IsWindowVisible(hwnd_)) {
+  if (IsSeen(hwnd_)) {
     InvalidateRect(hwnd_, nullptr, FALSE);
   } else if (KillTimer(hwnd_, kClockTimer)) {
     asleep_ = true;

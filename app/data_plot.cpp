@@ -104,4 +104,13 @@ std::string PlotLatestText(PlotQuantity quantity, int value, const std::string& 
   return number;
 }
 
+std::vector<int> CurveOf(const PlotSamples& samples, LinkKind link, PlotQuantity quantity) {
+  std::vector<int> curve;
+  for (int i = 0; i < samples.Count(link); ++i) {
+    const int value = samples.Value(i, quantity);
+    curve.push_back(value == kNoPlotValue ? kNoPlotValue : PlotHeightOf(quantity, value));
+  }
+  return curve;
+}
+
 }  // namespace voltaris

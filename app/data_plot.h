@@ -5,6 +5,7 @@
 #include <array>
 #include <climits>
 #include <string>
+#include <vector>
 
 #include "ups/ups_protocol.h"
 
@@ -48,6 +49,9 @@ class PlotSamples {
 // temperature 0..100, frequency 40..70. Values past either end lie on it.
 constexpr int kPlotHeight = 144;
 int PlotHeightOf(PlotQuantity quantity, int value);
+// A pane's curve as drawn: each record's height (PlotHeightOf), or
+// kNoPlotValue for a gap. Two equal curves are the same pixels.
+std::vector<int> CurveOf(const PlotSamples& samples, LinkKind link, PlotQuantity quantity);
 // The x of record i: 12 pixels apart from the left edge.
 constexpr int PlotX(int record) { return 12 * record; }
 

@@ -56,6 +56,8 @@ void DataPlotWindow::Open() { OpenFrom<DataPlotWindow>(instance_, owner_, IDD_DA
 void DataPlotWindow::OnInit(HWND hwnd) {
   SetWindowTextA(hwnd, Tr(Text::CaptionDataPlot));
   samples_.Clear();  // every opening starts an empty plot
+  shownCurves_ = {};
+  shownLatest_ = {};
   SetClientSize(hwnd, kClientWidth, kClientHeight);
   for (int i = 0; i < kPlotQuantities; ++i) {
     Pane& pane = panes_[static_cast<size_t>(i)];
@@ -74,12 +76,22 @@ void DataPlotWindow::AddSample(LinkKind link, const PlotSample& sample, const st
 }
 
 void DataPlotWindow::Refresh() {
-  if (!hwnd_) return;
-  // The panes and the latest values beside them; nothing else changes.
+  if (!hwnd_ || !IsSeen(hwnd_)) return;
+  const LinkKind link = CurrentLink();
+  const int n = samples_.Count(link);
   for (int i = 0; i < kPlotQuantities; ++i) {
-    InvalidateRect(GetDlgItem(hwnd_, kFirstPaneId + i), nullptr, FALSE);
-    RECT latest{kPanes[i].latestX, kPanes[i].latestY, kPanes[i].latestX + 80, kPanes[i].latestY + 16};
-    InvalidateRect(hwnd_, &latest, FALSE);
+    const auto quantity = static_cast<PlotQuantity>(i);
+    std::vector<int> curve = CurveOf(samples_, link, quantity);
+    if (curve != shownCurves_[i]) {
+      InvalidateRect(GetDlgItem(hwnd_, kFirstPaneId + i), nullptr, FALSE);
+      shownCurves_[i] = std::move(curve);
+    }
+    std::string latest = n > 0 ? PlotLatestText(quantity, samples_.Value(n - 1, quantity), temperatureText_) : "";
+    if (latest != shownLatest_[i]) {
+      RECT area{kPanes[i].latestX, kPanes[i].latestY, kPanes[i].latestX + 80, kPanes[i].latestY + 16};
+      InvalidateRect(hwnd_, &area, FALSE);
+      shownLatest_[i] = std::move(latest);
+    }
   }
 }
 
@@ -117,19 +129,18 @@ void DataPlotWindow::PaintPane(HWND pane, PlotQuantity quantity) {
   HPEN pen = CreatePen(PS_SOLID, 2, kCurveBlue);
   HGDIOBJ oldPen = SelectObject(memory, pen);
   const int bottom = paint.Client().bottom - 1;
-  const int last = samples_.Count(CurrentLink()) - 1;
+  const std::vector<int> curve = CurveOf(samples_, CurrentLink(), quantity);
   bool joined = false;  // the previous sample was drawn: this one continues the curve
-  for (int i = 0; i <= last; ++i) {
-    const int value = samples_.Value(i, quantity);
-    if (value == kNoPlotValue) {  // a gap where the UPS gave no reading
+  for (size_t i = 0; i < curve.size(); ++i) {
+    if (curve[i] == kNoPlotValue) {  // a gap where the UPS gave no reading
       joined = false;
       continue;
     }
-    const int y = std::max(0, bottom - PlotHeightOf(quantity, value));
+    const int x = PlotX(static_cast<int>(i)), y = std::max(0, bottom - curve[i]);
     if (joined) {
-      LineTo(memory, PlotX(i), y);
+      LineTo(memory, x, y);
     } else {
-      MoveToEx(memory, PlotX(i), y, nullptr);
+      MoveToEx(memory, x, y, nullptr);
     }
     joined = true;
   }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <array>
+#include <vector>
 #include <functional>
 #include <string>
 
@@ -25,6 +26,8 @@ class DataPlotWindow : public SkinnedDialog {
   void Open();
   // A reading from the UPS; kept only while the window is open. Over USB
   // the curves are redrawn at once, over serial by Refresh every second.
+  // Refresh redraws only the curves and latest values that changed, and
+  // nothing while the window cannot be seen (showing it repaints it all).
   void AddSample(LinkKind link, const PlotSample& sample, const std::string& temperatureText);
   void Refresh();
   // Registers the six pane classes "pic8" to "pic13".
@@ -54,6 +57,8 @@ class DataPlotWindow : public SkinnedDialog {
   PlotSamples samples_;
   std::string temperatureText_;
   std::array<Pane, kPlotQuantities> panes_;
+  std::array<std::vector<int>, kPlotQuantities> shownCurves_;   // as last redrawn
+  std::array<std::string, kPlotQuantities> shownLatest_;
 };
 
 }  // namespace voltaris

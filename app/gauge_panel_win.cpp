@@ -98,7 +98,7 @@ void GaugePanel::ShowAll(const GaugeReadings& r) {
   const GaugeReading* const readings[kGaugeCount] = {&r.input, &r.output, &r.load, &r.battery, &r.temperature,
                                                      &r.frequency};
   for (int i = 0; i < kGaugeCount; ++i) latest_[i] = *readings[i];
-  if (IsWindowVisible(hwnd_)) PutUpLatest();
+  if (IsSeen(hwnd_)) PutUpLatest();
 }
 
 void GaugePanel::PutUpLatest() {
@@ -125,7 +125,7 @@ void GaugePanel::ZeroUsbGauges() {
   for (int i = 0; i < kGaugeCount; ++i) {
     if (kGauges[i].bar != IDC_LOAD_BAR) latest_[i].position = 0;
   }
-  if (IsWindowVisible(hwnd_)) PutUpLatest();
+  if (IsSeen(hwnd_)) PutUpLatest();
 }
 
 void GaugePanel::DisableTemperatureGauge() { EnableWindow(bars_[kTemperatureGauge], FALSE); }

@@ -3,8 +3,8 @@
 // passes each reading on to the data plot while that is open.
 //
 // A reading reaches the controls only when it changes what they show, and
-// only while the panel can be seen: with the window behind the tray icon
-// the latest reading waits, and the next paint (when the window is shown)
+// only while the panel can be seen: with the window behind the tray icon or
+// minimised the latest reading waits, and the next paint (when the window is shown)
 // puts it up before anything is drawn. Each change costs Wine a trip to its
 // server or more, every second, for as long as the program runs.
 #pragma once

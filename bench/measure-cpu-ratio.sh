@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # The program's processor time against a floor program of the same traffic
 # and visible work (bench/cpu_probe_win.cpp), in one run, alternated, on the
-# same simulated UPS at 2400 bit/s, network off.
+# same simulated UPS at 2400 bit/s, network off. The UPS's readings change
+# every second, as a real one's do, so every readout and bar has something
+# to show.
 #
 # Usage: bench/measure-cpu-ratio.sh [SECONDS] [ROUNDS] [SCENES]
 #   SECONDS  measured per program and scene (default 45)
 #   ROUNDS   how many times each is measured; the lowest counts (default 3)
 #   SCENES   any of: hidden (window hidden), main (main window open),
 #            plot (main window and data plot open); default "hidden"
+# VOLTARIS_MEASURE_APP: another folder holding the program to measure (an
+# earlier build, for a before-and-after figure); default dist/en.
 #
 # Prints, per scene, the lowest share of one core of each program and their
 # ratio; with "hidden" and another scene, also the windows' own cost (open
@@ -31,7 +35,25 @@ scene_count=$(wc -w <<<"$scenes")
 e2e_init measure_cpu_ratio $(((seconds + settle + 30) * 2 * rounds * scene_count + seconds + 120))
 e2e_sim --rate 2400
 e2e_install en
+if [ -n "${VOLTARIS_MEASURE_APP:-}" ]; then
+  rm -rf "$APP_DIR" && cp -r "$VOLTARIS_MEASURE_APP" "$APP_DIR" && rm -f "$APP_DIR"/*.csv
+fi
 cp "$probe_exe" "$RUN/cpu_probe.exe"
+
+# Every reading the gauges show moves by a whole unit each second.
+wobble() {
+  local k=0
+  while true; do
+    k=$((k + 1))
+    for line in "input $((220 + k % 20))" "output $((225 + k % 10))" "load $((20 + k % 30))" \
+      "temperature $((30 + k % 10))" "frequency $((49 + k % 2))" "battery $((26 + k % 2))"; do
+      sim_control "$line" >/dev/null 2>&1
+    done
+    sleep 1
+  done
+}
+wobble &
+E2E_PIDS+=($!)
 
 # Shares of one core, in percent, of the process PID over SECONDS.
 cpu_share() {

@@ -4,23 +4,52 @@
 #include <windows.h>
 
 #include <initializer_list>
+#include <map>
+#include <utility>
 
 namespace voltaris {
+
+// Bitmap resource `id` of `instance` with its size, loaded at its first use
+// and kept for the program's life: the skin repaints some of them every
+// second, and loading one from the resources cost more than drawing it.
+// Nothing when it cannot be loaded (asked again next time). The
+// user-interface thread's: every window that paints them is its.
+inline HBITMAP SkinBitmap(HINSTANCE instance, int id, SIZE* size) {
+  struct Loaded {
+    HBITMAP bitmap;
+    SIZE size;
+  };
+  static std::map<std::pair<HINSTANCE, int>, Loaded> loaded;
+  auto found = loaded.find({instance, id});
+  if (found == loaded.end()) {
+    HBITMAP bitmap = LoadBitmapA(instance, MAKEINTRESOURCEA(id));
+    BITMAP info;
+    if (bitmap == nullptr || GetObjectA(bitmap, sizeof info, &info) == 0) {
+      if (bitmap != nullptr) DeleteObject(bitmap);
+      return nullptr;
+    }
+    found = loaded.emplace(std::make_pair(instance, id), Loaded{bitmap, {info.bmWidth, info.bmHeight}}).first;
+  }
+  *size = found->second.size;
+  return found->second.bitmap;
+}
 
 // Draws bitmap resource `id` at its own size with its top left at (x, y);
 // nothing when the resource is missing.
 inline void DrawBitmapAt(HDC into, HINSTANCE instance, int id, int x, int y) {
-  HBITMAP bitmap = LoadBitmapA(instance, MAKEINTRESOURCEA(id));
+  SIZE size;
+  HBITMAP bitmap = SkinBitmap(instance, id, &size);
   if (bitmap == nullptr) return;
-  BITMAP size;
-  GetObjectA(bitmap, sizeof size, &size);
   HDC source = CreateCompatibleDC(into);
   HGDIOBJ old = SelectObject(source, bitmap);
-  BitBlt(into, x, y, size.bmWidth, size.bmHeight, source, 0, 0, SRCCOPY);
+  BitBlt(into, x, y, size.cx, size.cy, source, 0, 0, SRCCOPY);
   SelectObject(source, old);
   DeleteDC(source);
-  DeleteObject(bitmap);
 }
+
+// Whether a person can see the window now: shown, and its top-level window
+// not minimised. What only changes the picture can wait until then.
+inline bool IsSeen(HWND window) { return IsWindowVisible(window) && !IsIconic(GetAncestor(window, GA_ROOT)); }
 
 struct PlacedBitmap {
   int id, x, y;
