@@ -110,14 +110,12 @@ bool WinHidDevice::Alive() {
 DeviceRead WinHidDevice::Failure() { return Alive() ? DeviceRead::Failed : DeviceRead::Gone; }
 
 // Waits for an overlapped call at most `timeoutMs`; one still running
-// then is cancelled, and waited for, so its buffer is free again.
+// then is cancelled, and waited for, so its buffer is free again. A call
+// that ended just before the cancel reached it counts as done: the report
+// went out, or the string came.
 bool WinHidDevice::Completed(Overlapped& io, DWORD timeoutMs, DWORD& bytes) {
-  if (WaitForSingleObject(io.call.hEvent, timeoutMs) != WAIT_OBJECT_0) {
-    CancelIoEx(file_.get(), &io.call);
-    GetOverlappedResult(file_.get(), &io.call, &bytes, TRUE);
-    return false;
-  }
-  return GetOverlappedResult(file_.get(), &io.call, &bytes, FALSE) != 0;
+  if (WaitForSingleObject(io.call.hEvent, timeoutMs) != WAIT_OBJECT_0) CancelIoEx(file_.get(), &io.call);
+  return GetOverlappedResult(file_.get(), &io.call, &bytes, TRUE) != 0;
 }
 
 bool WinHidDevice::WriteReport(const std::string& report) {

@@ -9,8 +9,9 @@
 // thread without a lock of its own; the library serialises the calls (one
 // exchange with the unit at a time), and each thread's CmdInput gives the
 // reply to that thread's own last query. No call waits for a unit for more
-// than about two seconds; a unit unplugged in the middle of one ends it
-// within about a second, and the next HidHandle says 0.
+// than about three seconds (a command may take a second to go out, then its
+// reply two); a unit unplugged in the middle of one ends it within about a
+// second, and the next HidHandle says 0.
 //
 // The reply text of CmdInput: one leading byte, then the UPS's reply line
 // with its CR (48 characters for the status reply, 23 for the rating

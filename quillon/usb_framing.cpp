@@ -1,6 +1,7 @@
 #include "quillon/usb_framing.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 
 namespace quillon {
@@ -28,8 +29,9 @@ constexpr StringCommand kStringCommands[] = {
     {"TL\r", 0x05, 0},   {"Q\r", 0x07, 0},   {"C\r", 0x0b, 0},   {"CT\r", 0x0b, 0},
 };
 
-// A unit of the string family that is busy says so instead of replying.
-constexpr char kStringUnitBusy[] = "UPS No Ack";
+// A unit of the string family that is busy says so instead of replying,
+// in any case and with or without a CR after it.
+constexpr char kStringUnitBusy[] = "ups no ack";
 
 const StringCommand* FindStringCommand(const std::string& command) {
   for (const auto& c : kStringCommands) {
@@ -77,10 +79,18 @@ class ReplyAssembly {
   std::string withoutRepeats_, asSent_, previous_;
 };
 
+bool SaysBusy(const std::string& line) {
+  std::string lower = line;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower == kStringUnitBusy;
+}
+
 // The reply line in a string: up to a CR, the family's first byte, a CR.
+// A busy answer is none: it would pass for the reply of a command that has
+// none (a test started), which then never reaches the unit.
 std::optional<std::string> LineFromString(const StringCommand& command, std::string text) {
-  if (text == kStringUnitBusy) return std::nullopt;
   text = text.substr(0, text.find('\r'));
+  if (SaysBusy(text)) return std::nullopt;
   if (command.firstByte != 0 && !text.empty()) text[0] = command.firstByte;
   text += '\r';
   if (!ReplyFits(command.command, text)) return std::nullopt;

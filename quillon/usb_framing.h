@@ -25,8 +25,10 @@ enum class Framing { Report, String };
 
 // How long a unit may be quiet before the next report of a reply.
 constexpr unsigned kReportTimeoutMs = 1000;
-// The longest one command may take, however the unit trickles or fails:
-// the other thread waits on the library meanwhile.
+// The longest a reply may trickle in, or string requests be started, however
+// the unit trickles or fails: the other thread waits on the library
+// meanwhile. Sending the command (a report's or a request's own time-out)
+// can add a second to it.
 constexpr unsigned kExchangeDeadlineMs = 2000;
 // String requests: US English, as these units expect, and asked again
 // this often when the unit refuses or answers something else.

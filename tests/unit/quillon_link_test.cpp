@@ -396,10 +396,12 @@ TEST(QuillonStringFraming, ARefusingUnitIsAskedTenTimesAtMost) {
 
 TEST(QuillonStringFraming, ABusyUnitOrAnotherCommandsStringIsAskedAgain) {
   StringLink usb;
-  usb.unit->firstAnswers = {u"UPS No Ack"};
-  usb.link->Output(4);  // the test is started, not taken as done
-  EXPECT_EQ(usb.unit->asked, (std::vector<uint8_t>{0x04, 0x04}));
-  usb.unit->asked.clear();
+  for (const char16_t* busy : {u"UPS No Ack", u"UPS No Ack\r", u"UPS NO ACK"}) {
+    usb.unit->firstAnswers = {busy};
+    usb.link->Output(4);  // the test is started, not taken as done
+    EXPECT_EQ(usb.unit->asked, (std::vector<uint8_t>{0x04, 0x04}));
+    usb.unit->asked.clear();
+  }
   usb.unit->firstAnswers = {u"#220.0 005 12.00 50.0"};  // the rating string for a status query
   EXPECT_EQ(usb.Ask(1), "S(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000\r");
   EXPECT_EQ(usb.unit->asked.size(), 2u);
