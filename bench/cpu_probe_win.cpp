@@ -4,7 +4,8 @@
 //   cpu_probe.exe COMn             Q1 and F each second, one blocking read
 //                                  each, and a message loop with two 1 s timers
 //   cpu_probe.exe COMn main        the same, plus a window of the main window's
-//                                  size painted from a cached background: six
+//                                  size painted from a cached background (only
+//                                  what changes is drawn again): six
 //                                  smooth progress bars, six readouts and a
 //                                  clock text changed each second
 //   cpu_probe.exe COMn main plot   the same, plus a window of six line-plot
@@ -128,7 +129,12 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         for (int i = 0; i < kReadouts && g_bars[0]; ++i) {
           SendMessageA(g_bars[i], PBM_SETPOS, (g_lastReply[2 + i] + g_tick * (i + 1)) % 100, 0);
         }
-        if (g_main) InvalidateRect(g_main, nullptr, FALSE);
+        // Only what changes is drawn again: the readouts and the clock.
+        if (g_main) {
+          const RECT readouts = {0, 325, 747, 350}, clock = {595, 15, 700, 40};
+          InvalidateRect(g_main, &readouts, FALSE);
+          InvalidateRect(g_main, &clock, FALSE);
+        }
         if (g_plot) InvalidateRect(g_plot, nullptr, FALSE);
       }
       return 0;
