@@ -47,6 +47,7 @@ monitored_through() {
   e2e_start_app
   wait_event 30 "  USB UPS is Connected!" "$n" || fail "the USB UPS was never reported ($1): $(events)"
   wait_until 10 menu_state_is 3 ENABLED bypos || fail "Control Center stays greyed ($1)"
+  inspect command Voltaris 40023 >/dev/null  # the gauges are drawn while the window is open
   wait_until 10 bash -c "[ \"\$(wine '$VOLTARIS_INSPECT' text Voltaris 1110 2>/dev/null | tr -d '\r')\" = '231 V' ]" ||
     fail "input readout ($1): $(readout 1110)"
   expect_eq "$(readout 1112)" "12%" "load readout ($1)"
