@@ -141,9 +141,7 @@ void GaugePanel::ShowReadings(LinkKind link, const UpsStatus& status, const Batt
 // Redrawn only when one of them changed: a hidden window keeps its
 // invalid region, so what changed while hidden is drawn when it is shown.
 void GaugePanel::ShowPictures(const StatusPictures& pictures, const LinkPictures& link) {
-  const bool same = pictures.mains == pictures_.mains && pictures.battery == pictures_.battery &&
-                    pictures.ups == pictures_.ups && pictures.type == pictures_.type &&
-                    link.link == linkPictures_.link && link.traffic == linkPictures_.traffic;
+  const bool same = pictures == pictures_ && link == linkPictures_;
   pictures_ = pictures;
   linkPictures_ = link;
   if (!same) InvalidatePictures();

@@ -26,12 +26,16 @@ GaugeReadings ZeroReadings();
 // The bitmaps of the four status pictures, from the status flags.
 struct StatusPictures {
   int mains, battery, ups, type;
+  bool operator==(const StatusPictures& o) const {
+    return mains == o.mains && battery == o.battery && ups == o.ups && type == o.type;
+  }
 };
 StatusPictures PicturesOf(const UpsStatus& status);
 
 // The two link pictures: up or down.
 struct LinkPictures {
   int link, traffic;
+  bool operator==(const LinkPictures& o) const { return link == o.link && traffic == o.traffic; }
 };
 LinkPictures LinkPicturesOf(bool up);
 

@@ -14,8 +14,11 @@ namespace voltaris {
 // thread, so each item is taken under the lock.
 struct ConfigFile::Shared {
   std::mutex lock;
-  std::map<std::string, std::optional<std::string>> lastRead;  // by path: the bytes last read, nothing if absent
-  std::map<std::string, FileStamp> readStamp;                  // by path: the settled stamp lastRead was read at
+  struct LastRead {
+    std::optional<std::string> bytes;     // nothing if the file was absent
+    std::optional<FileStamp> settledAt;   // the settled stamp they were read at; nothing if unknown
+  };
+  std::map<std::string, LastRead> lastRead;  // by path
   std::set<std::pair<std::string, std::string>> noted;          // key, stored value
   std::vector<std::string> waiting;                             // notes made before the sink was set
   EventSink sink;
@@ -67,12 +70,13 @@ std::optional<DecodedText> ConfigFile::CurrentText(const std::string& fileName) 
     FileError error;
     bytes = ReadWholeFile(path, &error);
     std::lock_guard<std::mutex> hold(shared_->lock);
-    shared_->readStamp.erase(path);
+    Shared::LastRead& last = shared_->lastRead[path];
+    last.settledAt.reset();
     if (error) {
-      bytes = shared_->lastRead[path];
+      bytes = last.bytes;
     } else {
-      shared_->lastRead[path] = bytes;
-      if (bytes && stamp && stamp->settled) shared_->readStamp[path] = *stamp;
+      last.bytes = bytes;
+      if (bytes && stamp && stamp->settled) last.settledAt = stamp;
     }
   }
   if (!bytes) return std::nullopt;
@@ -83,9 +87,11 @@ bool ConfigFile::TakeUnchanged(const std::string& path, const std::optional<File
                                std::optional<std::string>* bytes) const {
   if (!stamp || !stamp->settled) return false;
   std::lock_guard<std::mutex> hold(shared_->lock);
-  const auto read = shared_->readStamp.find(path);
-  if (read == shared_->readStamp.end() || !read->second.SameWrite(*stamp)) return false;
-  *bytes = shared_->lastRead[path];
+  const auto last = shared_->lastRead.find(path);
+  if (last == shared_->lastRead.end() || !last->second.settledAt || !last->second.settledAt->SameWrite(*stamp)) {
+    return false;
+  }
+  *bytes = last->second.bytes;
   return true;
 }
 
@@ -135,8 +141,7 @@ FileError ConfigFile::WriteString(const std::string& section, const std::string&
   const std::string written = EncodeFileText(file);
   if (FileError e = ReplaceFileAtomically(path, written)) return e;
   std::lock_guard<std::mutex> hold(shared_->lock);
-  shared_->lastRead[path] = written;
-  shared_->readStamp.erase(path);  // the next read looks at the file afresh
+  shared_->lastRead[path] = {written, std::nullopt};  // the next read looks at the file afresh
   return {};
 }
 

@@ -10,6 +10,11 @@
 
 namespace quillon {
 
+// The longest a string request waits for its answer, on a unit or the
+// simulator's link: one that takes longer has met a unit that no longer
+// answers, so the call ends within about a second.
+constexpr unsigned kStringRequestTimeoutMs = 1000;
+
 enum class DeviceRead {
   Got,     // the report or string is in the out argument
   Failed,  // nothing within the time-out, or the unit refused: it may answer later

@@ -14,10 +14,9 @@ extern "C" {
 namespace quillon {
 namespace {
 
-// An output report or a string request that takes longer has met a unit
-// that no longer answers: given up, so the call ends within about a second.
+// An output report that takes longer has met a unit that no longer
+// answers: given up, so the call ends within about a second.
 constexpr DWORD kWriteTimeoutMs = 1000;
-constexpr DWORD kStringTimeoutMs = 1000;
 // Report lengths for a unit that declares none, report number included.
 constexpr size_t kDefaultReportBytes = 9;
 // A string descriptor holds at most 126 UTF-16 units; one more for the 0.
@@ -168,7 +167,7 @@ DeviceRead WinHidDevice::ReadString(uint8_t index, uint16_t language, std::u16st
       GetLastError() != ERROR_IO_PENDING) {
     return Failure();
   }
-  if (!Completed(string_, kStringTimeoutMs, bytes)) return Failure();
+  if (!Completed(string_, kStringRequestTimeoutMs, bytes)) return Failure();
   for (size_t i = 0; i < kStringUnits && units[i] != 0; ++i) text += static_cast<char16_t>(units[i]);
   return DeviceRead::Got;
 }

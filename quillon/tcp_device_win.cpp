@@ -5,8 +5,6 @@
 namespace quillon {
 namespace {
 
-// As long as a real unit's string request may take (hid_device_win).
-constexpr unsigned kStringTimeoutMs = 1000;
 constexpr size_t kReceiveChunk = 256;
 
 }  // namespace
@@ -44,7 +42,7 @@ DeviceRead TcpDevice::ReadString(uint8_t index, uint16_t language, std::u16strin
     return DeviceRead::Gone;
   }
   std::string descriptor;
-  const DeviceRead read = NextFrame(tunnel::kStringReply, descriptor, kStringTimeoutMs);
+  const DeviceRead read = NextFrame(tunnel::kStringReply, descriptor, kStringRequestTimeoutMs);
   if (read != DeviceRead::Got) return read;
   const auto decoded = tunnel::DescriptorText(descriptor);
   if (!decoded) return DeviceRead::Failed;  // refused, or not a string descriptor

@@ -206,8 +206,8 @@ int CommPort::Read(char* buffer, const DWORD* wanted, DWORD* got, DWORD expected
   // A reply of known length is usually whole after its own line time: one
   // sleep and one look, with no transfer left pending while it arrives.
   if (expected > 0 && expected <= *wanted) {
-    const DWORD wholeAfter = CollectStepMs(expected + kCommandAndThinkCharacters, expected + kCommandAndThinkCharacters);
-    if (PauseMs(std::min(wholeAfter, bound)) != Outcome::Done) return 0;
+    const DWORD untilWhole = expected + kCommandAndThinkCharacters;
+    if (PauseMs(std::min(CollectStepMs(untilWhole, untilWhole), bound)) != Outcome::Done) return 0;
     if (CollectQueued(buffer, *wanted, got) != Outcome::Done) return 0;
     sawCr = HasCr(buffer, *got);
   }
