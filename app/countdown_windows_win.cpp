@@ -52,6 +52,7 @@ void CountdownWindows::Open(CountdownWindow window) {
   slot.which = window;
   // No owner: a minimised main window would hide the windows it owns.
   if (!slot.Create(instance_, TemplateOf(window))) return;
+  if (window == CountdownWindow::Drill) SetWindowTextA(slot.Handle(), Tr(Text::DrillCaption));
   SetWindowPos(slot.Handle(), HWND_TOPMOST, GetSystemMetrics(SM_CXSCREEN) / 2 - 161,
                GetSystemMetrics(SM_CYSCREEN) / 2 - 128, kWidth, kHeight, SWP_SHOWWINDOW);
 }
@@ -59,7 +60,7 @@ void CountdownWindows::Open(CountdownWindow window) {
 void CountdownWindows::CloseAll() {
   for (CountdownWindow window : {CountdownWindow::MainsFail, CountdownWindow::BatteryLow, CountdownWindow::Manual,
                                  CountdownWindow::Schedule, CountdownWindow::TenSecondTest,
-                                 CountdownWindow::UntilLowTest, CountdownWindow::TimedTest}) {
+                                 CountdownWindow::UntilLowTest, CountdownWindow::TimedTest, CountdownWindow::Drill}) {
     Close(window);
   }
 }
@@ -94,6 +95,7 @@ CountdownPicture CountdownWindows::PictureOf(CountdownWindow window) const {
     case CountdownWindow::TenSecondTest:
     case CountdownWindow::UntilLowTest:
     case CountdownWindow::TimedTest: return selfTests_->Picture(window);
+    case CountdownWindow::Drill: return drill_->Picture();
   }
   return {};
 }
@@ -112,6 +114,7 @@ void CountdownWindows::Paint(Slot& slot) {
   HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(slot.Handle(), WM_GETFONT, 0, 0)));
   SetBkMode(dc, TRANSPARENT);
   const CountdownPicture picture = PictureOf(slot.which);
+  if (!picture.markLine.empty()) TextAt(dc, 40, 60, picture.markLine);
   if (!picture.alarmLine.empty()) TextAt(dc, picture.alarmX, 80, picture.alarmLine);
   if (picture.showCount) TextAt(dc, picture.countX, 100, CountLine(picture));
   if (!picture.normalLine.empty()) TextAt(dc, 40, 100, picture.normalLine);
@@ -147,6 +150,9 @@ void CountdownWindows::OnClick(Slot& slot, int x, int y) {
     case CountdownWindow::UntilLowTest:
     case CountdownWindow::TimedTest:
       if (slot.overOk) selfTests_->OnOk(slot.which);
+      break;
+    case CountdownWindow::Drill:
+      if (slot.overOk) drill_->OnOk();
       break;
   }
 }

@@ -11,6 +11,7 @@
 #include "gui/dialog_win.h"
 #include "power/countdown_ports.h"
 #include "power/countdowns.h"
+#include "power/power_drill.h"
 #include "power/self_tests.h"
 #include "schedule/schedule_countdown.h"
 
@@ -20,8 +21,9 @@ class CountdownWindows : public CountdownViews {
  public:
   void Attach(HINSTANCE instance) { instance_ = instance; }
   void Connect(MainsFailCountdown& mainsFail, BatteryLowCountdown& batteryLow, ManualCountdown& manual,
-               ScheduleCountdown& schedule, SelfTests& selfTests) {
+               ScheduleCountdown& schedule, SelfTests& selfTests, PowerDrill& drill) {
     selfTests_ = &selfTests;
+    drill_ = &drill;
     mainsFail_ = &mainsFail;
     batteryLow_ = &batteryLow;
     manual_ = &manual;
@@ -73,7 +75,8 @@ class CountdownWindows : public CountdownViews {
   ManualCountdown* manual_ = nullptr;
   ScheduleCountdown* schedule_ = nullptr;
   SelfTests* selfTests_ = nullptr;
-  std::array<Slot, 7> slots_;
+  PowerDrill* drill_ = nullptr;
+  std::array<Slot, 8> slots_;
 };
 
 }  // namespace voltaris

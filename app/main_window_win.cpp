@@ -24,6 +24,8 @@
 #include "gui/window_thunk_win.h"
 #include "i18n/catalogue.h"
 #include "net/nut_server_win.h"
+#include "power/command_runner_win.h"
+#include "power/notifications.h"
 #include "power/system_shutdown_win.h"
 #include "power/timed_test_dialog_win.h"
 #include "power/timer_ids.h"
@@ -116,6 +118,10 @@ struct MainWindow : BarListener {
   HistoryWindow historyWindow;
   WindowMenus menus;
   WindowNotices notices;
+  WindowBalloons balloons;
+  WindowDrill drillPort;
+  CommandRunner commandRunner;
+  std::string trayTip;
   CountdownWindows countdowns;
   TimedTestDialog timedTestDialog;
   WeeklyScheduleDialog weeklyScheduleDialog;
@@ -155,6 +161,9 @@ struct MainWindow : BarListener {
   LRESULT OnShowNoUpsBox(bool owned);
   LRESULT OnShowStoreProblem(LPARAM problem);
   LRESULT OnShowLibraryBox();
+  LRESULT OnShowDrillReport(LPARAM report);
+  void StartDrill();
+  void RefreshTrayTip();
   LRESULT OnInspect(UINT message, WPARAM wParam, LPARAM lParam);
 };
 
@@ -168,9 +177,10 @@ void WindowShutdown::EndAndShutDown() { main->EndAndShutDown(); }
 LRESULT MainWindow::OnCreate() {
   menu = GetMenu(hwnd);
   HINSTANCE instance = InstanceOf(hwnd);
-  timers.hwnd = menus.hwnd = notices.hwnd = hwnd;
+  timers.hwnd = menus.hwnd = notices.hwnd = drillPort.hwnd = hwnd;
   menus.menu = menu;
-  notices.tray = &tray;
+  notices.stateChanged = [this] { RefreshTrayTip(); };
+  balloons.tray = &tray;
   countdowns.Attach(instance);
   shutdown.main = this;
   inspectMenuState = RegisterWindowMessageA(kInspectMenuStateMessage);
@@ -190,9 +200,11 @@ LRESULT MainWindow::OnCreate() {
   // The working folder, kept as a full path: a dialog that changes the
   // current folder later (a printer's "save as") does not move the records.
   store = std::make_unique<RecordStore>("", clock);
-  parts = std::make_unique<ProgramParts>(ProgramPorts{timers, gauges, menus, notices, mailbox, countdowns, shutdown, networkServer},
+  parts = std::make_unique<ProgramParts>(ProgramPorts{timers, gauges, menus, notices, mailbox, countdowns, shutdown,
+                                                      networkServer, balloons, commandRunner, drillPort},
                                          *store, *config, clock);
-  countdowns.Connect(parts->mainsFail, parts->batteryLow, parts->manual, parts->schedule, parts->selfTests);
+  countdowns.Connect(parts->mainsFail, parts->batteryLow, parts->manual, parts->schedule, parts->selfTests,
+                     parts->drill);
   timedTestDialog.Attach(instance, hwnd, parts->selfTests, *config);
   weeklyScheduleDialog.Attach(instance, hwnd, *config);
   specialScheduleDialog.Attach(instance, hwnd, *config);
@@ -220,6 +232,7 @@ LRESULT MainWindow::OnCreate() {
 
   trayMenu = GetSubMenu(LoadMenuA(instance, MAKEINTRESOURCEA(IDM_TRAY_MENU)), 0);
   tray.Add(hwnd, kTrayIconId, LoadIconA(instance, MAKEINTRESOURCEA(IDI_VOLTARIS)), trayMenu);
+  RefreshTrayTip();
   // The box is shown once the window is complete, so that every way out
   // taken while it is up finds the monitor running.
   if (!link.Load()) PostMessageA(hwnd, WM_APP_SHOW_LIBRARY_BOX, 0, 0);
@@ -329,6 +342,7 @@ LRESULT MainWindow::OnCommand(WORD id) {
     case IDC_SPECIAL_SCHEDULE: specialScheduleDialog.Open(); break;
     case IDC_CLOSED_APPLICATIONS: closedApps.Open(); break;
     case IDC_CANCEL_SELFTEST: parts->selfTests.Cancel(); break;
+    case IDC_POWER_DRILL: StartDrill(); break;
     case IDC_DATA_PLOT: dataPlot.Open(); break;
     case IDC_SETTINGS: settingsDialog.Open(); break;
     case IDC_ALARM_MESSAGES: alarmDialog.Open(); break;
@@ -385,8 +399,28 @@ TopBarState MainWindow::TopBarNow() const {
 LRESULT MainWindow::OnTimer(unsigned id) {
   if (tray.OnMessage(WM_TIMER, id)) return 0;
   if (id == kTimerShutdownWatch && quiet && !ended) ResumeMonitoring();
-  if (!quiet) parts->timers.Dispatch(id);
+  if (!quiet) {
+    parts->timers.Dispatch(id);
+    RefreshTrayTip();
+  }
   return 0;
+}
+
+// Set only when it changes: every change is a request to the shell.
+void MainWindow::RefreshTrayTip() {
+  if (!parts || quiet) return;
+  const std::string tip = TrayTipText(parts->Tray());
+  if (tip == trayTip) return;
+  trayTip = tip;
+  tray.SetTip(tip);
+}
+
+void MainWindow::StartDrill() {
+  if (parts->drill.Start()) {
+    RefreshTrayTip();
+    return;
+  }
+  MessageBoxA(hwnd, Tr(Text::DrillRefused), Tr(Text::DrillCaption), MB_OK | MB_ICONINFORMATION);
 }
 
 LRESULT MainWindow::OnTrayCallback(WPARAM id, LPARAM mouse) {
@@ -413,6 +447,7 @@ LRESULT MainWindow::OnMonitorReport(LPARAM lParam) {
       if (report->expired) engine.OnControlGivenUp(report->controlId);
       break;
   }
+  RefreshTrayTip();
   return 0;
 }
 
@@ -435,6 +470,12 @@ LRESULT MainWindow::OnShowStoreProblem(LPARAM lParam) {
   return 0;
 }
 
+LRESULT MainWindow::OnShowDrillReport(LPARAM lParam) {
+  std::unique_ptr<std::string> report(reinterpret_cast<std::string*>(lParam));
+  if (!quiet) MessageBoxA(hwnd, report->c_str(), Tr(Text::DrillCaption), MB_OK | MB_ICONINFORMATION);
+  return 0;
+}
+
 LRESULT MainWindow::OnShowLibraryBox() {
   if (!quiet) MessageBoxA(hwnd, Tr(Text::CannotLoadLibrary), "Error", MB_OK);
   return 0;
@@ -448,6 +489,9 @@ LRESULT MainWindow::OnInspect(UINT message, WPARAM wParam, LPARAM lParam) {
     const LinkPictures shown = gauges.ShownLinkPictures();
     return MAKELONG(shown.link, shown.traffic);
   }
+  // Texts travel as global atoms, which the inspector reads and deletes.
+  if (wParam == 3) return GlobalAddAtomA(tray.LastBalloon().substr(0, 255).c_str());
+  if (wParam == 4) return GlobalAddAtomA(trayTip.substr(0, 255).c_str());
   // Whether the mains and battery warnings are still armed: each fires once.
   return (parts->power.firstMainsWarningArmed ? 1 : 0) | (parts->power.batteryLowWarningArmed ? 2 : 0);
 }
@@ -474,6 +518,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_APP_SHOW_NO_UPS_BOX: return OnShowNoUpsBox(wParam != 0);
     case WM_APP_SHOW_STORE_PROBLEM: return OnShowStoreProblem(lParam);
     case WM_APP_SHOW_LIBRARY_BOX: return OnShowLibraryBox();
+    case WM_APP_SHOW_DRILL_REPORT: return OnShowDrillReport(lParam);
     case WM_PAINT: return OnPaint();
     default:
       if (tray.OnMessage(message, wParam)) return 0;

@@ -7,13 +7,18 @@
 
 #include "base/timer_table.h"
 #include "config/config_file.h"
+#include "net/network_settings.h"
 #include "net/share_port.h"
 #include "net/ups_share.h"
 #include "power/countdown_ports.h"
 #include "power/countdowns.h"
 #include "power/engine_ports.h"
+#include "power/event_commands.h"
 #include "power/history_recorder.h"
+#include "power/notifications.h"
+#include "power/power_drill.h"
 #include "power/power_engine.h"
+#include "power/power_events.h"
 #include "power/power_flags.h"
 #include "power/record_keeper.h"
 #include "power/self_tests.h"
@@ -32,22 +37,29 @@ struct ProgramPorts {
   CountdownViews& views;
   ShutdownPort& shutdown;
   SharePort& share;  // the network server
+  BalloonPort& balloons;
+  CommandRunnerPort& commands;
+  DrillPort& drill;
 };
 
 struct ProgramParts {
   ProgramParts(const ProgramPorts& ports, RecordStore& store, const ConfigFile& config, const LocalClock& clock)
-      : records(store, ports.timers, ports.notices),
-        engine(ports.timers, ports.gauges, ports.menus, ports.notices, ports.monitor, records, config, power),
+      : records(store, ports.timers, ports.notices, events),
+        engine(ports.timers, ports.gauges, ports.menus, ports.notices, ports.monitor, records, config, power, events),
         history(records, config, clock, engine.Status()),
         share(ports.timers, ports.share, records, config, engine),
-        gate(ports.timers, share, records, ports.shutdown),
+        gate(ports.timers, share, records, ports.shutdown, events),
         batteryLow(Context(ports, config), history.Notes()),
         mainsFail(Context(ports, config), batteryLow),
         manual(Context(ports, config), ports.menus),
         schedule(Context(ports, config), ports.monitor, clock, [this] {
           return engine.Flags().serialLinkUp || engine.Flags().usbLinkUp;
         }),
-        selfTests(Context(ports, config), ports.monitor, ports.menus, history.Notes()) {
+        selfTests(Context(ports, config), ports.monitor, ports.menus, history.Notes()),
+        commands(ports.timers, ports.commands, records, config, clock, engine.Status(),
+                 [&config] { return ReadNetworkSettings(config).upsName; }),
+        drill(Context(ports, config), share, ports.drill, [this] { return NothingUnderWay(); },
+              [this] { return engine.UpsAnswering(); }) {
     engine.OwnTimers(timers);
     records.OwnTimers(timers);
     history.OwnTimers(timers);
@@ -58,6 +70,12 @@ struct ProgramParts {
     manual.OwnTimers(timers);
     schedule.OwnTimers(timers);
     selfTests.OwnTimers(timers);
+    commands.OwnTimers(timers);
+    drill.OwnTimers(timers);
+    events.Listen([this, &config, &balloons = ports.balloons](const PowerEvent& event) {
+      NotifyByBalloon(event, config, balloons);
+      commands.OnEvent(event);
+    });
     engine.ListenForControlWrites([this](unsigned id, bool written) { schedule.OnControlWritten(id, written); });
     engine.ListenForControlsGivenUp([this](unsigned id) { selfTests.OnControlGivenUp(id); });
   }
@@ -78,6 +96,18 @@ struct ProgramParts {
     history.BeginRun();
   }
 
+  // What the tray tip says now.
+  TrayState Tray() const {
+    TrayState state;
+    state.answering = engine.UpsAnswering();
+    state.drill = drill.State().running;
+    state.onBattery = power.mainsFailed || state.drill;
+    state.secondsLeft = state.drill ? drill.State().remaining : SecondsUntilShutdown();
+    state.recordsWaiting = records.RowsWaiting();
+    return state;
+  }
+
+  PowerEvents events;  // first: every part below announces through it
   TimerTable timers;
   PowerFlags power;
   RecordKeeper records;
@@ -90,10 +120,25 @@ struct ProgramParts {
   ManualCountdown manual;
   ScheduleCountdown schedule;
   SelfTests selfTests;
+  EventCommands commands;
+  PowerDrill drill;
 
  private:
+  // A drill may start only while no failure, count-down or shutdown is under way.
+  bool NothingUnderWay() const {
+    return !power.mainsFailed && !power.batteryLow && !gate.ShutdownUnderWay() && !mainsFail.Counting() &&
+           !batteryLow.Counting() && !manual.Counting() && !schedule.Counting();
+  }
+  // The mains-failure count, or the battery-low one when it ends sooner; -1
+  // before either counts.
+  int SecondsUntilShutdown() const {
+    const int mains = mainsFail.SecondsLeft(), battery = batteryLow.SecondsLeft();
+    if (mains < 0 || battery < 0) return mains < 0 ? battery : mains;
+    return mains < battery ? mains : battery;
+  }
+
   CountdownContext Context(const ProgramPorts& ports, const ConfigFile& config) {
-    return {ports.timers, ports.views, records, config, power, gate};
+    return {ports.timers, ports.views, records, config, power, gate, events};
   }
 };
 

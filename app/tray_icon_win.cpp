@@ -7,7 +7,8 @@ namespace voltaris {
 
 TrayIcon::TrayIcon(ShellNotify notify, UINT retryMs)
     : notify_(notify), retryMs_(retryMs), taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")) {
-  data_.cbSize = NOTIFYICONDATAA_V1_SIZE;  // the 88-byte form every shell knows
+  // The form with balloons, which every shell since Windows 2000 knows.
+  data_.cbSize = NOTIFYICONDATAA_V2_SIZE;
   data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data_.uCallbackMessage = kTrayCallbackMessage;
   lstrcpynA(data_.szTip, "Voltaris", sizeof data_.szTip);
@@ -57,6 +58,21 @@ void TrayIcon::Remove() {
 void TrayIcon::SetTip(const std::string& tip) {
   lstrcpynA(data_.szTip, tip.c_str(), sizeof data_.szTip);
   if (added_) notify_(NIM_MODIFY, &data_);
+}
+
+// The balloon's flag is cleared again at once: a later tip change or a
+// re-add after the shell's restart must not show it a second time.
+void TrayIcon::ShowBalloon(const std::string& title, const std::string& text, bool warning) {
+  ++balloons_;
+  lastBalloon_ = std::to_string(balloons_) + "\t" + title + "\t" + text;
+  if (!added_) return;  // no icon to show it from; the tip still tells the state
+  data_.uFlags |= NIF_INFO;
+  lstrcpynA(data_.szInfoTitle, title.c_str(), sizeof data_.szInfoTitle);
+  lstrcpynA(data_.szInfo, text.c_str(), sizeof data_.szInfo);
+  data_.dwInfoFlags = warning ? NIIF_WARNING : NIIF_INFO;
+  data_.uTimeout = 10000;
+  notify_(NIM_MODIFY, &data_);
+  data_.uFlags &= ~NIF_INFO;
 }
 
 void TrayIcon::ShowMenu(HWND window) const {

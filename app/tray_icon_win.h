@@ -26,8 +26,12 @@ class TrayIcon {
   bool Added() const { return added_; }
   void ShowMenu(HWND window) const;
   static void Activate(HWND window) { SetForegroundWindow(window); }
-  // The tip (up to 63 characters), for example to say that records wait.
+  // The tip (up to 127 characters): the state in a few words.
   void SetTip(const std::string& tip);
+  // A balloon over the icon; the shell shows one at a time, the newest.
+  void ShowBalloon(const std::string& title, const std::string& text, bool warning);
+  // What was shown last, for the inspector: "<count>\t<title>\t<text>".
+  const std::string& LastBalloon() const { return lastBalloon_; }
 
  private:
   void Offer();
@@ -39,6 +43,8 @@ class TrayIcon {
   bool removed_ = false;
   HMENU menu_ = nullptr;
   NOTIFYICONDATAA data_ = {};
+  unsigned balloons_ = 0;
+  std::string lastBalloon_;
 };
 
 }  // namespace voltaris

@@ -2,6 +2,7 @@
 
 #include "app/app_messages.h"
 #include "i18n/catalogue.h"
+#include "power/system_shutdown_win.h"
 #include "res/resource_ids.h"
 
 namespace voltaris {
@@ -33,8 +34,37 @@ void WindowNotices::ReportRecordsWaiting(const std::string& problem) {
   if (!PostMessageA(hwnd, WM_APP_SHOW_STORE_PROBLEM, 0, reinterpret_cast<LPARAM>(text))) delete text;
 }
 
-void WindowNotices::ShowRecordsWaiting(bool waiting) {
-  tray->SetTip(Tr(waiting ? Text::TrayTipRecordsWaiting : Text::TrayTip));
+void WindowNotices::ShowRecordsWaiting(bool) {
+  if (stateChanged) stateChanged();
+}
+
+namespace {
+
+// Windows a forced shutdown would close: other processes' visible,
+// titled, unowned windows (what the taskbar shows).
+BOOL CALLBACK AddApplication(HWND window, LPARAM list) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process == GetCurrentProcessId() || !IsWindowVisible(window) || GetWindow(window, GW_OWNER)) return TRUE;
+  if (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) return TRUE;
+  char title[256] = "";
+  if (GetWindowTextA(window, title, sizeof title) > 0) reinterpret_cast<std::vector<std::string>*>(list)->push_back(title);
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<std::string> WindowDrill::OpenApplications() const {
+  std::vector<std::string> titles;
+  EnumWindows(AddApplication, reinterpret_cast<LPARAM>(&titles));
+  return titles;
+}
+
+bool WindowDrill::MayShutDown() const { return EnableShutdownRight(); }
+
+void WindowDrill::ShowReport(const std::string& report) {
+  auto* text = new std::string(report);
+  if (!PostMessageA(hwnd, WM_APP_SHOW_DRILL_REPORT, 0, reinterpret_cast<LPARAM>(text))) delete text;
 }
 
 }  // namespace voltaris

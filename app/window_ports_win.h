@@ -4,10 +4,14 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "app/tray_icon_win.h"
 #include "power/engine_ports.h"
+#include "power/notifications.h"
+#include "power/power_drill.h"
 
 namespace voltaris {
 
@@ -29,7 +33,7 @@ class WindowMenus : public MenuPort {
   bool controlCenterKnown_ = false, controlCenterEnabled_ = false;
 };
 
-// The boxes and the tray tip. While the program runs, boxes are posted and
+// The boxes, and the tray tip's news. While the program runs, boxes are posted and
 // shown by the message loop, so the engine carries on; while it ends they are
 // shown at once, by the window that still lives, or not at all when Windows
 // is going down.
@@ -37,12 +41,28 @@ class WindowNotices : public NoticePort {
  public:
   enum class Phase { Running, Ending, SystemEnding };
   HWND hwnd = nullptr;
-  TrayIcon* tray = nullptr;
+  std::function<void()> stateChanged;  // the tray tip says the state afresh
   Phase phase = Phase::Running;
 
   void ShowNoUpsBox(bool ownedByMainWindow) override;
   void ReportRecordsWaiting(const std::string& problem) override;
   void ShowRecordsWaiting(bool waiting) override;
+};
+
+class WindowBalloons : public BalloonPort {
+ public:
+  TrayIcon* tray = nullptr;
+  void ShowBalloon(const Balloon& balloon) override { tray->ShowBalloon(balloon.title, balloon.text, balloon.warning); }
+};
+
+// The drill's report is a box posted to the main window, so the count-down
+// that ends does not wait for the user.
+class WindowDrill : public DrillPort {
+ public:
+  HWND hwnd = nullptr;
+  std::vector<std::string> OpenApplications() const override;
+  bool MayShutDown() const override;
+  void ShowReport(const std::string& report) override;
 };
 
 }  // namespace voltaris

@@ -9,11 +9,12 @@
 
 namespace voltaris {
 
-enum class CountdownWindow { MainsFail, BatteryLow, Manual, Schedule, TenSecondTest, UntilLowTest, TimedTest };
+enum class CountdownWindow { MainsFail, BatteryLow, Manual, Schedule, TenSecondTest, UntilLowTest, TimedTest, Drill };
 enum class Triangle { Red, Yellow };
 
 // What a count-down window shows, decided at each drawing.
 struct CountdownPicture {
+  std::string markLine;    // at (40,60): what kind of window this is, where it is not what it seems
   std::string alarmLine;   // at (alarmX, 80)
   std::string normalLine;  // at (40,100), instead of the count line
   bool showCount = false;  // the count line at (countX, 100)

@@ -33,8 +33,13 @@ int BatteryLowCountdown::FullSeconds() const { return ReadWarningTimes(c_.config
 void BatteryLowCountdown::Open() {
   if (c_.views.IsOpen(CountdownWindow::BatteryLow)) return;
   c_.views.Open(CountdownWindow::BatteryLow);
-  if (s_.logOnOpen) c_.records.IncrementDailyCount(DailyColumn::BatteryLow);
+  if (s_.logOnOpen) {
+    c_.records.IncrementDailyCount(DailyColumn::BatteryLow);
+    c_.events.Announce({PowerEventKind::BatteryLow, Tr(Text::BatteryLowEvent), s_.reload ? FullSeconds() : s_.remaining,
+                        ShutdownCause::BatteryLow});
+  }
   c_.timers.Arm(kTimerBatteryLowCountdown, kTickMs);
+  s_.counting = true;
   notes_.batteryLowOpened = true;
   c_.timers.Kill(kTimerBatteryLowOpen);
 }
@@ -42,6 +47,7 @@ void BatteryLowCountdown::Open() {
 void BatteryLowCountdown::Tick() {
   if (TakeOneSecond(s_.remaining, s_.reload, [this] { return FullSeconds(); }) == 1) {
     s_.logOnOpen = true;
+    s_.counting = false;
     c_.views.Close(CountdownWindow::BatteryLow);
     c_.shutdown.EndAndShutDown(ShutdownReason::BatteryLow);
     return;
@@ -63,6 +69,7 @@ void BatteryLowCountdown::Tick() {
 void BatteryLowCountdown::EndCount() {
   s_.reload = true;
   s_.logOnOpen = true;
+  s_.counting = false;
   c_.timers.Kill(kTimerBatteryLowCountdown);
   c_.views.Close(CountdownWindow::BatteryLow);
 }
@@ -88,6 +95,7 @@ void BatteryLowCountdown::OnOk() {
   c_.power.batteryLowWarningArmed = 1;
   if (c_.power.batteryLow) return;
   s_.logOnOpen = true;
+  s_.counting = false;
   c_.timers.Kill(kTimerBatteryLowCountdown);
 }
 
@@ -127,8 +135,11 @@ void MainsFailCountdown::Open() {
   if (s_.logOnOpen) {
     c_.records.AppendEvent(Tr(Text::AcFailEvent));
     c_.records.IncrementDailyCount(DailyColumn::AcFail);
+    c_.events.Announce({PowerEventKind::MainsFailed, Tr(Text::AcFailEvent),
+                        c_.power.mainsSeen ? FullSeconds() : s_.remaining, ShutdownCause::MainsFailed});
   }
   s_.restorePending = true;
+  s_.counting = true;
   c_.timers.Arm(kTimerMainsFailCountdown, kTickMs);
   c_.timers.Kill(kTimerMainsFailDelay);
   AfterDrawing();
@@ -139,6 +150,7 @@ void MainsFailCountdown::Open() {
 void MainsFailCountdown::Tick() {
   if (TakeOneSecond(s_.remaining, c_.power.mainsSeen, [this] { return FullSeconds(); }) == 1) {
     s_.logOnOpen = true;
+    s_.counting = false;
     c_.views.Close(CountdownWindow::MainsFail);
     c_.shutdown.EndAndShutDown(ShutdownReason::MainsFailed);
     return;
@@ -161,6 +173,7 @@ void MainsFailCountdown::Tick() {
     if (s_.restorePending) {
       s_.logOnOpen = true;
       c_.records.AppendEvent(Tr(Text::AcRestoreEvent));
+      c_.events.Announce({PowerEventKind::MainsBack, Tr(Text::AcRestoreEvent)});
       s_.restorePending = false;
     }
   }
@@ -173,6 +186,7 @@ void MainsFailCountdown::Tick() {
 void MainsFailCountdown::EndFailure() {
   s_.logOnOpen = true;
   s_.restoredTicks = 0;
+  s_.counting = false;
   c_.power.firstMainsWarningArmed = 1;
   c_.power.repeatMainsWarningArmed = 0;
   c_.timers.Kill(kTimerMainsFailDelay);
@@ -224,14 +238,17 @@ void ManualCountdown::Start() {
   if (c_.views.IsOpen(CountdownWindow::Manual)) return;
   c_.views.Open(CountdownWindow::Manual);
   c_.timers.Arm(kTimerManualShutdown, kTickMs);
+  s_.counting = true;
   menus_.SetCommandEnabled(IDC_CANCEL_SHUTDOWN, true);
   menus_.SetCommandEnabled(IDC_SHUTDOWN_SYSTEM, false);
+  c_.events.Announce({PowerEventKind::ShutdownWarning, Tr(Text::NoticeManualShutdown), s_.remaining, ShutdownCause::Manual});
 }
 
 void ManualCountdown::OnTimer(unsigned) {
   if (c_.views.IsOpen(CountdownWindow::Manual)) c_.views.Blink(CountdownWindow::Manual, Triangle::Red);
   if (--s_.remaining != 0) return;
   c_.records.AppendClosedApp();
+  s_.counting = false;
   c_.views.Close(CountdownWindow::Manual);
   c_.shutdown.EndAndShutDown(ShutdownReason::Manual);
 }
@@ -240,6 +257,7 @@ void ManualCountdown::Cancel() {
   menus_.SetCommandEnabled(IDC_CANCEL_SHUTDOWN, false);
   menus_.SetCommandEnabled(IDC_SHUTDOWN_SYSTEM, true);
   s_.remaining = ManualState::kSeconds;
+  s_.counting = false;
   c_.views.Close(CountdownWindow::Manual);
   c_.timers.Kill(kTimerManualShutdown);
 }

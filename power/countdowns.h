@@ -9,6 +9,7 @@
 #include "power/countdown_ports.h"
 #include "power/engine_ports.h"
 #include "power/history_recorder.h"
+#include "power/power_events.h"
 #include "power/power_flags.h"
 #include "power/record_keeper.h"
 #include "power/shutdown_gate.h"
@@ -34,6 +35,7 @@ struct CountdownContext {
   const ConfigFile& config;
   PowerFlags& power;
   ShutdownGate& shutdown;
+  const PowerEvents& events;
 };
 
 // ---- Battery low ---------------------------------------------------------------
@@ -43,6 +45,7 @@ struct BatteryLowState {
   bool reload = true;  // the next tick loads the full BatteryEndTime first
   bool logOnOpen = true;
   bool logged = false;  // "  BatteryLow Low!" is written once per run
+  bool counting = false;
 };
 
 class BatteryLowCountdown : public TimerOwner {
@@ -59,6 +62,9 @@ class BatteryLowCountdown : public TimerOwner {
   // The system shutdown it asked for was refused: ready to count again.
   void ResetAfterRefusedShutdown();
   const BatteryLowState& State() const { return s_; }
+  bool Counting() const { return s_.counting; }
+  // Until this count's shutdown; -1 while it does not count.
+  int SecondsLeft() const { return !s_.counting ? -1 : s_.reload ? FullSeconds() : s_.remaining; }
 
  private:
   void Open();
@@ -78,6 +84,7 @@ struct MainsFailState {
   int restoredTicks = 0;
   bool logOnOpen = true;
   bool restorePending = false;
+  bool counting = false;
 };
 
 class MainsFailCountdown : public TimerOwner {
@@ -96,6 +103,8 @@ class MainsFailCountdown : public TimerOwner {
   // and counted afresh.
   void ResetAfterRefusedShutdown();
   const MainsFailState& State() const { return s_; }
+  bool Counting() const { return s_.counting; }
+  int SecondsLeft() const { return !s_.counting ? -1 : c_.power.mainsSeen ? FullSeconds() : s_.remaining; }
 
  private:
   void Open();
@@ -114,6 +123,7 @@ class MainsFailCountdown : public TimerOwner {
 struct ManualState {
   static constexpr int kSeconds = 10;
   int remaining = kSeconds;
+  bool counting = false;
 };
 
 class ManualCountdown : public TimerOwner {
@@ -130,6 +140,7 @@ class ManualCountdown : public TimerOwner {
   CountdownPicture Picture() const;
   void OnOk();
   const ManualState& State() const { return s_; }
+  bool Counting() const { return s_.counting; }
 
  private:
   CountdownContext c_;

@@ -18,7 +18,8 @@ constexpr unsigned kHistoryTimers[] = {kTimerHistoryUsbUp, kTimerHistorySerialUp
 }  // namespace
 
 PowerEngine::PowerEngine(TimerPort& timers, GaugePort& gauges, MenuPort& menus, NoticePort& notices,
-                         MonitorPort& monitor, RecordKeeper& records, const ConfigFile& config, PowerFlags& power)
+                         MonitorPort& monitor, RecordKeeper& records, const ConfigFile& config, PowerFlags& power,
+                         const PowerEvents& events)
     : timers_(timers),
       gauges_(gauges),
       menus_(menus),
@@ -26,7 +27,8 @@ PowerEngine::PowerEngine(TimerPort& timers, GaugePort& gauges, MenuPort& menus, 
       monitor_(monitor),
       records_(records),
       config_(config),
-      power_(power) {}
+      power_(power),
+      events_(events) {}
 
 void PowerEngine::OwnTimers(TimerTable& table) {
   for (unsigned id : {kTimerOpenSerial, kTimerStatusQuery, kTimerRatingQuery, kTimerLinkGrace, kTimerSettingsWatch,
@@ -38,6 +40,20 @@ void PowerEngine::OwnTimers(TimerTable& table) {
 void PowerEngine::Log(Text text) { records_.AppendEvent(Tr(text)); }
 
 void PowerEngine::LogProgramStart() { Log(kProgramStart); }
+
+void PowerEngine::LogLinkLost() {
+  Log(kDisconnected);
+  lossAnnounced_ = true;
+  events_.Announce({PowerEventKind::UpsLost, Tr(kDisconnected)});
+}
+
+// Found again only after a loss: the first answer after the start is no news.
+void PowerEngine::LogLinkFound(Text text) {
+  Log(text);
+  if (!lossAnnounced_) return;
+  lossAnnounced_ = false;
+  events_.Announce({PowerEventKind::UpsFound, Tr(text)});
+}
 
 void PowerEngine::StartLink(const LinkSettings& settings) {
   if (settings.comboPort >= 0 && settings.comboPort < LinkSettings::kUsbPort) {
@@ -173,7 +189,7 @@ void PowerEngine::SwitchHistory(HistoryState state) {
 
 void PowerEngine::LogSerialLoss() {
   if (!flags_.logSerialDown) return;
-  Log(kDisconnected);
+  LogLinkLost();
   flags_.logSerialDown = 0;
   flags_.logSerialUp = 1;
 }
@@ -249,7 +265,7 @@ void PowerEngine::HandleSerialReply(const std::string& reply) {
     flags_.serialLinkUp = 0;
   }
   if (!reply.empty() && flags_.logSerialUp) {
-    Log(kComConnected);
+    LogLinkFound(kComConnected);
     flags_.logSerialUp = 0;
     flags_.logSerialDown = 1;
     flags_.logUsbUp = 1;
@@ -297,7 +313,7 @@ void PowerEngine::ApplyStatusBits() {
 
 void PowerEngine::OnUsbLost() {
   if (flags_.logUsbDown) {
-    Log(kDisconnected);
+    LogLinkLost();
     flags_.logUsbDown = 0;
     flags_.logUsbUp = 1;
   }
@@ -324,7 +340,7 @@ void PowerEngine::OnUsbPass(const UsbPass& pass) {
   flags_.reportLinkLoss = 1;
   status_.ratedBatteryVoltageText.clear();
   if (pass.ratingReply.size() > 1 && flags_.logUsbUp) {
-    Log(kUsbConnected);
+    LogLinkFound(kUsbConnected);
     flags_.logUsbUp = 0;
     flags_.logUsbDown = 1;
     flags_.logSerialUp = 1;

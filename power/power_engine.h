@@ -13,6 +13,7 @@
 #include "config/settings.h"
 #include "i18n/catalogue.h"
 #include "power/engine_ports.h"
+#include "power/power_events.h"
 #include "power/power_flags.h"
 #include "power/record_keeper.h"
 #include "ups/monitor_report.h"
@@ -41,7 +42,7 @@ class PowerEngine : public TimerOwner {
   static constexpr int kMissedRepliesForLoss = 3;
 
   PowerEngine(TimerPort& timers, GaugePort& gauges, MenuPort& menus, NoticePort& notices, MonitorPort& monitor,
-              RecordKeeper& records, const ConfigFile& config, PowerFlags& power);
+              RecordKeeper& records, const ConfigFile& config, PowerFlags& power, const PowerEvents& events);
   void OwnTimers(TimerTable& table);
 
   // Main window creation: logs "  Program Start" ...
@@ -92,6 +93,8 @@ class PowerEngine : public TimerOwner {
   enum class HistoryState { SerialUp, SerialDown, UsbUp, UsbDown };  // order of kHistoryRules
 
   void Log(Text text);  // an event line in the build's language
+  void LogLinkLost();
+  void LogLinkFound(Text text);
   void SwitchHistory(HistoryState state);
   void HandleSerialReply(const std::string& reply);
   void ApplyStatusBits();
@@ -118,6 +121,8 @@ class PowerEngine : public TimerOwner {
   long acceptedStatusReplies_ = 0;
   std::function<void(unsigned, bool)> controlListener_;
   std::function<void(unsigned)> givenUpListener_;
+  const PowerEvents& events_;
+  bool lossAnnounced_ = false;
   bool stopped_ = false;
 };
 

@@ -5,8 +5,8 @@
 
 namespace voltaris {
 
-RecordKeeper::RecordKeeper(RecordStore& store, TimerPort& timers, NoticePort& notices)
-    : store_(store), timers_(timers), notices_(notices) {}
+RecordKeeper::RecordKeeper(RecordStore& store, TimerPort& timers, NoticePort& notices, const PowerEvents& events)
+    : store_(store), timers_(timers), notices_(notices), events_(events) {}
 
 void RecordKeeper::OwnTimers(TimerTable& table) { table.Own(kTimerRecordRetry, *this); }
 
@@ -43,6 +43,7 @@ void RecordKeeper::SetWaiting(bool waiting) {
     timers_.Kill(kTimerRecordRetry);
   }
   notices_.ShowRecordsWaiting(waiting);
+  if (waiting) events_.Announce({PowerEventKind::RecordsWaiting, Tr(Text::NoticeRecordsWaiting)});
 }
 
 }  // namespace voltaris

@@ -8,6 +8,7 @@
 
 #include "base/timer_table.h"
 #include "power/engine_ports.h"
+#include "power/power_events.h"
 #include "records/record_store.h"
 
 namespace voltaris {
@@ -16,7 +17,7 @@ class RecordKeeper : public TimerOwner {
  public:
   static constexpr unsigned kRetryMs = 5000;
 
-  RecordKeeper(RecordStore& store, TimerPort& timers, NoticePort& notices);
+  RecordKeeper(RecordStore& store, TimerPort& timers, NoticePort& notices, const PowerEvents& events);
   void OwnTimers(TimerTable& table);
 
   // Start-up: finishes what the last run left and starts retrying if rows wait.
@@ -39,6 +40,7 @@ class RecordKeeper : public TimerOwner {
   RecordStore& store_;
   TimerPort& timers_;
   NoticePort& notices_;
+  const PowerEvents& events_;
   bool waiting_ = false;
 };
 

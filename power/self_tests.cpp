@@ -49,6 +49,16 @@ void SelfTests::OnTimer(unsigned id) {
 void SelfTests::ShowRunning(bool running) {
   s_.running = running;
   ShowTestMenus(running);
+  if (!running && s_.startAnnounced) {
+    s_.startAnnounced = false;
+    c_.events.Announce({PowerEventKind::SelfTestEnded, Tr(Text::NoticeSelfTestEnded)});
+  }
+}
+
+void SelfTests::RecordStart(const std::string& text) {
+  c_.records.AppendEvent(text);
+  s_.startAnnounced = true;
+  c_.events.Announce({PowerEventKind::SelfTestStarted, text});
 }
 
 void SelfTests::ShowTestMenus(bool testing) {
@@ -61,7 +71,7 @@ void SelfTests::ShowTestMenus(bool testing) {
 bool SelfTests::BeginTenSecond() {
   if (c_.views.IsOpen(CountdownWindow::TenSecondTest)) return false;
   c_.views.Open(CountdownWindow::TenSecondTest);
-  c_.records.AppendEvent(Tr(Text::SelfTest10SecondsEvent));
+  RecordStart(Tr(Text::SelfTest10SecondsEvent));
   c_.timers.Arm(kTimerTenSecondTest, kSendTestMs);
   c_.timers.Arm(kTimerTenSecondTestWindow, kTickMs);
   s_.running = true;
@@ -101,7 +111,7 @@ void SelfTests::SendUntilLow() {
   s_.untilLowId = monitor_.SendControl(UntilLowTestControl());
   monitor_.EnableSerialRead();
   OpenUntilLowWindow();
-  c_.records.AppendEvent(Tr(Text::SelfTestTillLowEvent));
+  RecordStart(Tr(Text::SelfTestTillLowEvent));
   notes_.tillLowTestStarted = true;
 }
 
@@ -175,7 +185,7 @@ void SelfTests::OpenTimedTest() {
   if (!c_.views.IsOpen(CountdownWindow::TimedTest)) {
     c_.views.Open(CountdownWindow::TimedTest);
     if (s_.timedIdle) {
-      c_.records.AppendEvent(Tr(Text::SelfTestEventPrefix) + std::to_string(TimedMinutes()) + " Minute");
+      RecordStart(Tr(Text::SelfTestEventPrefix) + std::to_string(TimedMinutes()) + " Minute");
     }
     timedCommand_ = TimedTestControl(TimedMinutes());
     c_.timers.Arm(kTimerTimedTestSend, kUntilLowWaitMs);

@@ -23,6 +23,7 @@ struct SelfTestState {
   bool untilLowCancelled = false;  // the last cancel ended an until-low test
   // The commands on their way to the UPS, by the number the monitor gave them.
   unsigned tenSecondId = 0, untilLowId = 0, timedId = 0, cancelId = 0;
+  bool startAnnounced = false;  // its end is announced once the menus show no test
 };
 
 class SelfTests : public TimerOwner {
@@ -65,6 +66,7 @@ class SelfTests : public TimerOwner {
   void EndTimedTest();
   int TimedMinutes() const;  // SpecialTimeTest
   void ShowRunning(bool running);
+  void RecordStart(const std::string& text);
   void OpenUntilLowWindow();
 
   CountdownContext c_;

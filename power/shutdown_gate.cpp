@@ -17,7 +17,7 @@ void ShutdownGate::EndAndShutDown(ShutdownReason reason) {
   if (s_.switchOffPending) return;  // the switch-off's end shuts down
   const bool powerGoing = reason != ShutdownReason::Manual;
   if (s_.released || (!powerGoing && !s_.waiting)) {
-    system_.EndAndShutDown();
+    ShutDownNow();
     return;
   }
   s_.shutdownAsked = true;  // one wait serves every count-down that ends meanwhile
@@ -38,7 +38,7 @@ void ShutdownGate::SwitchOffDone(bool reachedUps) {
   s_.switchOffPending = false;
   s_.shutdownAsked = false;
   s_.upsSwitchingOff = s_.upsSwitchingOff || reachedUps;
-  system_.EndAndShutDown();
+  ShutDownNow();
 }
 
 void ShutdownGate::ShutdownRefused() {
@@ -51,6 +51,7 @@ void ShutdownGate::ShutdownRefused() {
 void ShutdownGate::BeginWaiting() {
   if (s_.waiting) return;
   secondaries_.AnnounceForcedShutdown(true);
+  events_.Announce({PowerEventKind::ForcedShutdown, Tr(Text::NoticeForcedShutdown)});
   s_.waiting = true;
   s_.waitedMs = 0;
   s_.loggedInAtFsd = secondaries_.LoggedIn();
@@ -86,8 +87,15 @@ void ShutdownGate::FinishWaiting(Text event) {
     send();
   } else if (s_.shutdownAsked) {
     s_.shutdownAsked = false;
-    system_.EndAndShutDown();
+    ShutDownNow();
   }
+}
+
+// The event's command is started before the program ends its work: it
+// runs on by itself while Windows goes down.
+void ShutdownGate::ShutDownNow() {
+  events_.Announce({PowerEventKind::Shutdown, Tr(Text::NoticeShutdown)});
+  system_.EndAndShutDown();
 }
 
 }  // namespace voltaris

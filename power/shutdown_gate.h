@@ -14,6 +14,7 @@
 #include "base/timer_table.h"
 #include "i18n/catalogue.h"
 #include "power/countdown_ports.h"
+#include "power/power_events.h"
 #include "power/record_keeper.h"
 #include "power/secondaries_port.h"
 
@@ -38,8 +39,9 @@ class ShutdownGate : public TimerOwner {
  public:
   static constexpr unsigned kHostSyncPollMs = 250;
 
-  ShutdownGate(TimerPort& timers, SecondariesPort& secondaries, RecordKeeper& records, ShutdownPort& system)
-      : timers_(timers), secondaries_(secondaries), records_(records), system_(system) {}
+  ShutdownGate(TimerPort& timers, SecondariesPort& secondaries, RecordKeeper& records, ShutdownPort& system,
+               const PowerEvents& events)
+      : timers_(timers), secondaries_(secondaries), records_(records), system_(system), events_(events) {}
   void OwnTimers(TimerTable& table);
   void OnTimer(unsigned id) override;
 
@@ -65,11 +67,13 @@ class ShutdownGate : public TimerOwner {
   void BeginWaiting();
   void WaitForSecondaries();
   void FinishWaiting(Text event);
+  void ShutDownNow();
 
   TimerPort& timers_;
   SecondariesPort& secondaries_;
   RecordKeeper& records_;
   ShutdownPort& system_;
+  const PowerEvents& events_;
   ShutdownGateState s_;
   std::function<void()> sendSwitchOff_;  // waits for the secondaries
 };

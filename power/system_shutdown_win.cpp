@@ -4,9 +4,9 @@
 
 namespace voltaris {
 
-int ShutdownSystem() {
+bool EnableShutdownRight() {
   HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return 0;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return false;
   TOKEN_PRIVILEGES privileges = {};
   privileges.PrivilegeCount = 1;
   privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
@@ -16,7 +16,11 @@ int ShutdownSystem() {
   // ERROR_NOT_ALL_ASSIGNED also lands here: the account may not shut down.
   const bool mayShutDown = GetLastError() == 0;
   CloseHandle(token);
-  if (!mayShutDown) return 0;
+  return mayShutDown;
+}
+
+int ShutdownSystem() {
+  if (!EnableShutdownRight()) return 0;
   return ExitWindowsEx(EWX_SHUTDOWN | EWX_FORCE, 0) ? 1 : 0;
 }
 

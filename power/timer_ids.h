@@ -39,6 +39,8 @@ enum TimerId : unsigned {
   kTimerShareListen = 1157,           // try again to start the network server
   kTimerShutdownWatch = 1158,         // a shutdown Windows accepted but never carried out counts as cancelled
   kTimerTrayRetry = 1159,             // offer the tray icon again to a shell that refused it
+  kTimerCommandWatch = 1160,          // look whether the event commands still run
+  kTimerDrillCountdown = 1161,        // the power-failure drill's count
 };
 
 // Periods in milliseconds.

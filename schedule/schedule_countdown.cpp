@@ -63,6 +63,8 @@ void ScheduleCountdown::Open() {
   if (s_.logOnOpen) {
     c_.records.AppendEvent(Tr(Text::ScheduleWarningEvent));
     c_.records.IncrementDailyCount(DailyColumn::ScheduleDown);
+    c_.events.Announce({PowerEventKind::ShutdownWarning, Tr(Text::ScheduleWarningEvent), s_.remaining,
+                        ShutdownCause::Schedule});
   }
   c_.timers.Arm(kTimerScheduleCountdown, kTickMs);
 }

@@ -36,6 +36,8 @@ class ScheduleCountdown : public TimerOwner {
   void OwnTimers(TimerTable& table);
   // Starts looking for due shutdowns (at the program's start).
   void Start();
+  // A scheduled shutdown has been warned of and goes on to its end.
+  bool Counting() const { return !s_.armedOnce || s_.ending; }
   void OnTimer(unsigned id) override;
   void OnControlWritten(unsigned id, bool written);
   CountdownPicture Picture() const;

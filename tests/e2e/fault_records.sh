@@ -72,9 +72,7 @@ doubled=$(tail -n +2 "$table" | sort | uniq -d)
 e2e_log "a second copy"
 (cd "$APP_DIR" && timeout 20 wine "$APP_DIR/Voltaris.exe" >>"$RUN/second.log" 2>&1) || fail "the second copy failed"
 expect_eq "$(count_event "  Program Start")" 3 "starts recorded"
-replies=$(inspect replies Voltaris)
-wait_until 10 bash -c "[ \$(wine '$VOLTARIS_INSPECT' replies Voltaris | tr -d '\r') -gt $replies ]" ||
-  fail "the first copy stopped monitoring"
+still_monitoring 10 || fail "the first copy stopped monitoring"
 inspect command Voltaris 40003 >/dev/null
 app_gone 15 || fail "did not end"
 expect_eq "$(events | tail -n 1)" "  Program End" "last event"

@@ -214,6 +214,13 @@ wait_event() { wait_until "$1" has_event "$2" "${3:-1}"; }
 # menu_state_is ITEM STATE [bypos]: the main menu item's state, as the inspector reads it.
 menu_state_is() { [ "$(inspect menustate Voltaris "$1" ${3:-})" = "$2" ]; }
 
+# still_monitoring SECONDS: the program accepts a new status reply within SECONDS.
+still_monitoring() {
+  local replies
+  replies=$(inspect replies Voltaris)
+  wait_until "$1" bash -c "[ \$(wine '$VOLTARIS_INSPECT' replies Voltaris 2>/dev/null | tr -d '\r') -gt $replies ]"
+}
+
 # app_gone SECONDS: until the program's process has ended.
 app_gone() { wait_until "$1" bash -c "! kill -0 $APP_PID 2>/dev/null"; }
 

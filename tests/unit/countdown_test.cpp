@@ -313,3 +313,250 @@ TEST(Countdowns, ARefusedManualShutdownLeavesARunningMainsCountAlone) {
   EXPECT_EQ(rig.parts.mainsFail.Picture().seconds, left - 11);
   EXPECT_EQ(rig.Count("  AC Fail!"), 1);
 }
+
+// ---- What the tray and the event commands are told ----------------------------
+
+namespace {
+
+const std::string kNotifyAlarm = "CutACTimeMessage=5\nShutAlarmTimeMessage=10\nBatteryTime=5\nBatteryEndTime=1\n"
+                                 "AcInterruptlMessage=Attention!! AC  Failed\n";
+
+std::string Env(const CommandRequest& request, const std::string& name) {
+  for (const auto& [n, value] : request.environment) {
+    if (n == name) return value;
+  }
+  return "<unset>";
+}
+
+struct NotifyRig : CountdownRig {
+  explicit NotifyRig(const std::string& notify) : CountdownRig(kNotifyAlarm + "[Notify]\n" + notify) {
+    parts.events.Listen([this](const PowerEvent& e) { heard.push_back(e); });
+  }
+  std::vector<PowerEvent> heard;
+  int Heard(PowerEventKind kind) const {
+    int n = 0;
+    for (const auto& e : heard) n += e.kind == kind;
+    return n;
+  }
+};
+
+}  // namespace
+
+TEST(Notifications, AFailureAndItsReturnNotifyOnceEachAndRunTheirCommandsWithTheRecordedTexts) {
+  NotifyRig rig("Command=C:\\hooks\\notify.cmd\nMainsBack=C:\\hooks\\back.exe --quiet\n");
+  rig.RunWith(kMainsFailed, 5);
+  ASSERT_EQ(rig.balloons.shown.size(), 1u);
+  EXPECT_EQ(rig.balloons.shown[0].text, "Mains power failed: the UPS runs on its battery. Shutdown in 5 min.");
+  EXPECT_TRUE(rig.balloons.shown[0].warning);
+  ASSERT_EQ(rig.commands.started.size(), 1u);
+  const CommandRequest& failed = rig.commands.started[0];
+  EXPECT_EQ(failed.commandLine.rfind("C:\\hooks\\notify.cmd \"  AC Fail!\" \"MainsFailed\" \"ONBATT\" \"2026-12-08\" ", 0), 0u)
+      << failed.commandLine;
+  EXPECT_EQ(Env(failed, "NOTIFYTYPE"), "ONBATT");
+  EXPECT_EQ(Env(failed, "UPSNAME"), "voltaris");
+  EXPECT_EQ(Env(failed, "VOLTARIS_SECONDS_LEFT"), "300");
+  EXPECT_EQ(Env(failed, "VOLTARIS_DRILL"), "0");
+  EXPECT_EQ(Env(failed, "VOLTARIS_INPUT_VOLTAGE"), "000.0");
+  EXPECT_EQ(Env(failed, "VOLTARIS_LOAD"), "012");  // its field takes in the frequency's first digit
+  EXPECT_EQ(Env(failed, "VOLTARIS_FREQUENCY"), "50.0");
+  rig.RunWith(kMainsFailed, 20);  // the failure goes on: nothing new to tell
+  EXPECT_EQ(rig.balloons.shown.size(), 1u);
+  rig.RunWith(kHealthy, 6);
+  ASSERT_EQ(rig.balloons.shown.size(), 2u);
+  EXPECT_EQ(rig.balloons.shown[1].text, "Mains power is back.");
+  ASSERT_EQ(rig.commands.started.size(), 2u);
+  EXPECT_EQ(rig.commands.started[1].commandLine.rfind("C:\\hooks\\back.exe --quiet \"  AC Restore!\" \"MainsBack\" \"ONLINE\"", 0),
+            0u);
+}
+
+TEST(Notifications, BalloonsOffAndAKindsEmptyKeyLeaveOnlyWhatIsAskedFor) {
+  NotifyRig rig("Balloons=0\nCommand=notify.exe\nMainsFailed=\n");
+  rig.RunWith(kMainsFailed, 5);
+  rig.RunWith(kHealthy, 6);
+  EXPECT_TRUE(rig.balloons.shown.empty());
+  ASSERT_EQ(rig.commands.started.size(), 1u);  // the return only: MainsFailed= runs nothing
+  EXPECT_EQ(Env(rig.commands.started[0], "VOLTARIS_EVENT"), "MainsBack");
+}
+
+TEST(Notifications, TheUpsIsFoundAgainOnlyAfterItWasLostAndEachCountdownSaysWhenItEnds) {
+  NotifyRig rig("");
+  rig.Reply(kHealthy);
+  EXPECT_EQ(rig.Heard(PowerEventKind::UpsFound), 0);  // the first answer is no news
+  for (int i = 0; i < PowerEngine::kMissedRepliesForLoss; ++i) rig.engine.OnSerialRead(false, "");
+  EXPECT_EQ(rig.Heard(PowerEventKind::UpsLost), 1);
+  rig.Reply(kHealthy);
+  EXPECT_EQ(rig.Heard(PowerEventKind::UpsFound), 1);
+  EXPECT_EQ(rig.balloons.shown.back().text, "The UPS answers again.");
+
+  rig.parts.manual.Start();
+  EXPECT_EQ(rig.balloons.shown.back().text, "Shutdown asked for. Shutdown in 10 s.");
+  rig.RunWith(kHealthy, 10);
+  EXPECT_EQ(rig.Heard(PowerEventKind::Shutdown), 1);
+  EXPECT_EQ(rig.Heard(PowerEventKind::ForcedShutdown), 0);  // a manual shutdown leaves the network alone
+  EXPECT_EQ(rig.shutdown.calls, 1);
+}
+
+TEST(Notifications, DurationsAndTheTrayTipTellTheStateInAFewWords) {
+  const std::vector<std::pair<int, std::string>> durations = {
+      {0, "0 s"}, {59, "59 s"}, {60, "1 min"}, {61, "2 min"}, {299, "5 min"}, {300, "5 min"}, {301, "6 min"}};
+  for (const auto& [seconds, text] : durations) EXPECT_EQ(DurationText(seconds), text) << seconds;
+  EXPECT_EQ(ExactDurationText(59), "59 s");
+  EXPECT_EQ(ExactDurationText(300), "5 min");
+  EXPECT_EQ(ExactDurationText(301), "5 min 1 s");
+  struct Tip {
+    TrayState state;
+    std::string text;
+  };
+  const std::vector<Tip> tips = {
+      {{false, true, 120, false, false}, "Voltaris: UPS not answering"},
+      {{true, false, -1, false, false}, "Voltaris: on mains"},
+      {{true, true, -1, false, false}, "Voltaris: on battery"},
+      {{true, true, 299, false, false}, "Voltaris: on battery, 5 min left"},
+      {{true, true, 30, true, true}, "Voltaris: on battery, 30 s left (drill); records waiting"},
+  };
+  for (const Tip& tip : tips) EXPECT_EQ(TrayTipText(tip.state), tip.text);
+  SetLanguage(Language::French);
+  EXPECT_EQ(TrayTipText({true, true, 299, false, false}), "Voltaris : sur batterie, 5 min restantes");
+  SetLanguage(Language::English);
+}
+
+TEST(Notifications, TheTrayTipCountsTheSoonerOfTheMainsAndTheBatteryCounts) {
+  NotifyRig rig("");
+  rig.RunWith(kMainsFailed, 5);
+  EXPECT_EQ(rig.parts.Tray().secondsLeft, 300);
+  rig.RunWith(kMainsFailed, 10);
+  EXPECT_EQ(rig.parts.Tray().secondsLeft, 290);
+  rig.RunWith(kBothFailed, 2);  // the battery-low count (1 min) ends sooner
+  EXPECT_LT(rig.parts.Tray().secondsLeft, 61);
+  EXPECT_TRUE(rig.parts.Tray().onBattery);
+}
+
+TEST(EventCommands, ArgumentsComeBackUnchangedThroughTheRuntimesParser) {
+  const std::vector<std::pair<std::string, std::string>> quoted = {
+      {"", "\"\""},
+      {"  AC Fail!", "\"  AC Fail!\""},
+      {"say \"hi\"", "\"say \\\"hi\\\"\""},
+      {"C:\\dir\\", "\"C:\\dir\\\\\""},
+      {"a\\\"b", "\"a\\\\\\\"b\""},
+      {"a\\b", "\"a\\b\""},
+  };
+  for (const auto& [plain, text] : quoted) EXPECT_EQ(QuoteArgument(plain), text) << plain;
+}
+
+TEST(EventCommands, ACommandThatCannotStartIsRecordedOnceAndNeverDelaysTheCount) {
+  NotifyRig rig("Command=C:\\missing\\notify.exe\n");
+  rig.RunWith(kMainsFailed, 5);
+  rig.RunWith(kHealthy, 6);
+  rig.RunWith(kMainsFailed, 5);
+  EXPECT_EQ(rig.Count("  Event Command Not Started: MainsFailed"), 1);
+  EXPECT_EQ(rig.Count("  Event Command Not Started: MainsBack"), 0);  // the same command: once
+  rig.RunWith(kMainsFailed, 299);
+  EXPECT_EQ(rig.shutdown.calls, 0);
+  rig.RunWith(kMainsFailed, 1);
+  EXPECT_EQ(rig.shutdown.calls, 1);
+}
+
+TEST(EventCommands, OneStillRunningAtTheLimitIsRecordedOnceAndLeftAlone) {
+  NotifyRig rig("Command=notify.exe\nCommandTimeLimit=5\n");
+  rig.RunWith(kMainsFailed, 5);
+  ASSERT_EQ(rig.commands.started.size(), 1u);
+  rig.Run(4000);
+  EXPECT_EQ(rig.Count("  Event Command Over Time: MainsFailed"), 0);
+  EXPECT_EQ(rig.parts.commands.Running().size(), 1u);
+  rig.Run(1000);
+  EXPECT_EQ(rig.Count("  Event Command Over Time: MainsFailed"), 1);
+  EXPECT_TRUE(rig.parts.commands.Running().empty());
+  EXPECT_FALSE(rig.timers.IsArmed(kTimerCommandWatch));
+  rig.RunWith(kHealthy, 1);
+  ASSERT_EQ(rig.commands.started.size(), 2u);
+  rig.commands.running[2] = false;  // this one ends in time
+  rig.Run(5000);
+  EXPECT_EQ(rig.Count("  Event Command Over Time: MainsBack"), 0);
+  EXPECT_TRUE(rig.parts.commands.Running().empty());
+}
+
+// ---- The power-failure drill -------------------------------------------------
+
+TEST(PowerDrill, RehearsesTheChainOnItsOwnCountAndEndsInAReportInsteadOfAShutdown) {
+  NotifyRig rig("Command=notify.exe\nDrillSeconds=10\n[Network]\nEnabled=1\n");
+  rig.parts.share.Start();
+  rig.share.loggedIn = 2;
+  rig.RunWith(kHealthy, 1);
+  ASSERT_TRUE(rig.parts.drill.Start());
+  EXPECT_TRUE(rig.Open(CountdownWindow::Drill));
+  EXPECT_FALSE(rig.parts.drill.Start());  // one at a time
+  EXPECT_EQ(rig.parts.drill.Picture().markLine, "DRILL - nothing will be shut down");
+  EXPECT_EQ(rig.parts.drill.Picture().alarmLine, "Drill: Attention!! AC  Failed");
+  ASSERT_EQ(rig.balloons.shown.size(), 1u);
+  EXPECT_EQ(rig.balloons.shown[0].title, "Power Failure Drill");
+  EXPECT_EQ(rig.balloons.shown[0].text, "Drill: Mains power failed: the UPS runs on its battery. Shutdown in 10 s.");
+  ASSERT_EQ(rig.commands.started.size(), 1u);
+  EXPECT_EQ(Env(rig.commands.started[0], "VOLTARIS_DRILL"), "1");
+  EXPECT_EQ(Env(rig.commands.started[0], "VOLTARIS_TEXT"), "  Drill: Simulated AC Fail");
+  EXPECT_TRUE(rig.parts.Tray().drill);
+  rig.RunWith(kHealthy, 9);
+  EXPECT_TRUE(rig.Open(CountdownWindow::Drill));
+  EXPECT_TRUE(rig.drillPort.reports.empty());
+  rig.RunWith(kHealthy, 1);
+  EXPECT_FALSE(rig.Open(CountdownWindow::Drill));
+  ASSERT_EQ(rig.drillPort.reports.size(), 1u);
+  const std::string& report = rig.drillPort.reports[0];
+  EXPECT_NE(report.find("Windows would have been shut down after 5 min 5 s."), std::string::npos) << report;
+  EXPECT_NE(report.find("\n  Notepad\n"), std::string::npos);
+  EXPECT_NE(report.find("would not have been told to switch off"), std::string::npos);
+  EXPECT_NE(report.find("told to shut down first: 2, given up to 15 s to log out."), std::string::npos);
+  EXPECT_EQ(report.find("Warnings:"), std::string::npos);
+  EXPECT_EQ(rig.Events(), (std::vector<std::string>{"  COM UPS is Connected!",
+                                                     "  Drill: Simulated AC Fail", "  Drill: End (No Shutdown)"}));
+  EXPECT_TRUE(rig.Daily().empty());
+  EXPECT_EQ(rig.shutdown.calls, 0);
+  EXPECT_EQ(rig.Heard(PowerEventKind::ForcedShutdown) + rig.Heard(PowerEventKind::Shutdown), 0);
+  EXPECT_EQ(rig.Heard(PowerEventKind::DrillEnded), 1);
+  EXPECT_FALSE(rig.timers.IsArmed(kTimerDrillCountdown));
+  EXPECT_TRUE(rig.parts.drill.Start());  // and may be run again
+}
+
+TEST(PowerDrill, ARealFailureEndsItAtOnceAndTheRealChainShutsDown) {
+  NotifyRig rig("DrillSeconds=60\n");
+  rig.RunWith(kHealthy, 1);
+  ASSERT_TRUE(rig.parts.drill.Start());
+  rig.RunWith(kHealthy, 3);
+  rig.RunWith(kMainsFailed, 1);
+  EXPECT_FALSE(rig.Open(CountdownWindow::Drill));
+  EXPECT_EQ(rig.Count("  Drill: Stopped By A Real AC Fail"), 1);
+  EXPECT_FALSE(rig.parts.drill.Start());  // not during the real thing
+  rig.RunWith(kMainsFailed, 4);
+  EXPECT_TRUE(rig.Open(CountdownWindow::MainsFail));
+  EXPECT_EQ(rig.Count("  AC Fail!"), 1);
+  EXPECT_TRUE(rig.drillPort.reports.empty());
+  rig.RunWith(kMainsFailed, 300);
+  EXPECT_EQ(rig.shutdown.calls, 1);
+}
+
+TEST(PowerDrill, RefusedWhileACountRunsEvenHidden) {
+  NotifyRig rig("");
+  rig.RunWith(kHealthy, 1);
+  rig.parts.manual.Start();
+  rig.parts.manual.OnOk();  // hidden, still counting
+  EXPECT_FALSE(rig.parts.drill.Start());
+  rig.parts.manual.Cancel();
+  EXPECT_TRUE(rig.parts.drill.Start());
+}
+
+TEST(PowerDrill, TheReportWarnsWhereTheSettingsCannotWork) {
+  DrillFacts facts;
+  facts.firstWarningSeconds = 5;
+  facts.countSeconds = 300;
+  facts.upsAnswering = true;
+  facts.expectedRuntimeSeconds = 305;  // just enough
+  EXPECT_EQ(DrillReportText(facts).find("Warnings:"), std::string::npos);
+  facts.expectedRuntimeSeconds = 304;
+  EXPECT_NE(DrillReportText(facts).find("longer than the battery is expected to last: 5 min 4 s."), std::string::npos);
+  facts.expectedRuntimeSeconds = -1;
+  facts.upsAnswering = false;
+  facts.mayShutDown = false;
+  const std::string report = DrillReportText(facts);
+  EXPECT_NE(report.find("- The UPS is not answering"), std::string::npos);
+  EXPECT_NE(report.find("- This account may not shut Windows down"), std::string::npos);
+  EXPECT_NE(report.find("No other application was open."), std::string::npos);
+}

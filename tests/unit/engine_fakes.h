@@ -127,6 +127,38 @@ class FakeNotices : public NoticePort {
   void ShowRecordsWaiting(bool waiting) override { recordsWaiting = waiting; }
 };
 
+class FakeBalloons : public BalloonPort {
+ public:
+  std::vector<Balloon> shown;
+  void ShowBalloon(const Balloon& balloon) override { shown.push_back(balloon); }
+};
+
+// Commands "run" until told to end; one whose line holds "missing" cannot start.
+class FakeCommands : public CommandRunnerPort {
+ public:
+  std::vector<CommandRequest> started;
+  std::map<unsigned, bool> running;
+  bool Start(const CommandRequest& request, unsigned& token) override {
+    if (request.commandLine.find("missing") != std::string::npos) return false;
+    started.push_back(request);
+    token = static_cast<unsigned>(started.size());
+    running[token] = true;
+    return true;
+  }
+  bool Running(unsigned token) override { return running.count(token) && running[token]; }
+  void Release(unsigned token) override { running.erase(token); }
+};
+
+class FakeDrillPort : public DrillPort {
+ public:
+  std::vector<std::string> applications{"Notepad"};
+  bool mayShutDown = true;
+  std::vector<std::string> reports;
+  std::vector<std::string> OpenApplications() const override { return applications; }
+  bool MayShutDown() const override { return mayShutDown; }
+  void ShowReport(const std::string& report) override { reports.push_back(report); }
+};
+
 class FakeMonitor : public MonitorPort {
  public:
   LinkKind kind = LinkKind::Serial;
@@ -209,10 +241,16 @@ struct EngineRig {
   FakeViews views;
   FakeShutdown shutdown;
   FakeShare share;
+  FakeBalloons balloons;
+  FakeCommands commands;
+  FakeDrillPort drillPort;
   FixedClock clock;
   RecordStore store{dir, clock};
   ConfigFile config{dir};
-  ProgramParts parts{{timers, display, menus, notices, monitor, views, shutdown, share}, store, config, clock};
+  ProgramParts parts{{timers, display, menus, notices, monitor, views, shutdown, share, balloons, commands, drillPort},
+                     store,
+                     config,
+                     clock};
   RecordKeeper& records = parts.records;
   PowerEngine& engine = parts.engine;
   TimerTable& table = parts.timers;

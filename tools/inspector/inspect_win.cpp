@@ -24,6 +24,8 @@
 //   inspect warnings SELECTOR            whether the mains and battery warnings are still armed
 //   inspect linkpictures SELECTOR        the bitmaps the gauge panel draws its link pictures with:
 //                                        "LINK TRAFFIC" (138 140 up, 137 139 down)
+//   inspect balloon SELECTOR             the last tray balloon shown: "COUNT<TAB>TITLE<TAB>TEXT" ("" for none)
+//   inspect traytip SELECTOR             the tray tip as set now
 //   inspect origin SELECTOR              client origin in screen coordinates
 //   inspect rect SELECTOR                window rectangle: left top right bottom
 //   inspect command SELECTOR ID          posts WM_COMMAND
@@ -498,6 +500,19 @@ int main(int argc, char** argv) {
     } else {
       std::printf("%lu\n", static_cast<unsigned long>(value));
     }
+  } else if (verb == "balloon" || verb == "traytip") {
+    // The program answers with a global atom holding the text; read and deleted here.
+    DWORD_PTR atom = 0;
+    if (!SendMessageTimeoutA(hwnd, RegisterWindowMessageA(kAcceptedRepliesMessage), verb == "balloon" ? 3 : 4, 0,
+                             SMTO_ABORTIFHUNG, 2000, &atom)) {
+      return 1;
+    }
+    char text[256] = "";
+    if (atom) {
+      GlobalGetAtomNameA(static_cast<ATOM>(atom), text, sizeof text);
+      GlobalDeleteAtom(static_cast<ATOM>(atom));
+    }
+    std::printf("%s\n", text);
   } else if (!control) {
     std::printf("no control %d\n", id);
     return 1;
