@@ -16,11 +16,13 @@ namespace {
 struct FakeShell {
   int refusals = 0;
   std::vector<DWORD> calls;
+  std::vector<bool> balloons;  // whether each call carried a balloon
 };
 FakeShell* gShell = nullptr;
 
-BOOL WINAPI FakeNotify(DWORD what, PNOTIFYICONDATAA) {
+BOOL WINAPI FakeNotify(DWORD what, PNOTIFYICONDATAA data) {
   gShell->calls.push_back(what);
+  gShell->balloons.push_back((data->uFlags & NIF_INFO) != 0 && data->cbSize >= NOTIFYICONDATAA_V2_SIZE);
   if (what == NIM_ADD && gShell->refusals > 0) {
     --gShell->refusals;
     return FALSE;
@@ -100,3 +102,17 @@ TEST_F(TrayIconTest, NothingIsOfferedAfterTheIconWasRemoved) {
 }
 
 }  // namespace
+
+// A balloon is shown once: the tip's next change or the shell's restart must
+// not bring it back.
+TEST_F(TrayIconTest, ABalloonIsShownOnceAndRecorded) {
+  ASSERT_TRUE(tray.Add(window, 7, nullptr, nullptr));
+  tray.ShowBalloon("Voltaris", "Mains power is back.", false);
+  ASSERT_EQ(shell.calls.back(), static_cast<DWORD>(NIM_MODIFY));
+  EXPECT_TRUE(shell.balloons.back());
+  tray.SetTip("Voltaris: on mains");
+  EXPECT_FALSE(shell.balloons.back());
+  SendMessageA(window, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  EXPECT_FALSE(shell.balloons.back());
+  EXPECT_EQ(tray.LastBalloon(), "1\tVoltaris\tMains power is back.");
+}
