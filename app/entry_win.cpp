@@ -1,21 +1,38 @@
 // Entry point: one copy per machine, the hidden main window, the splash, the
-// message loop with the accelerators.
+// message loop with the accelerators. With a switch: the service's commands,
+// the service itself, and its monitoring without windows.
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstring>
+
 #include "app/main_window_win.h"
+#include "app/service_win.h"
 #include "app/splash_win.h"
 #include "gui/dialog_win.h"
 #include "i18n/catalogue.h"
 #include "res/resource_ids.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+namespace {
+
+bool Has(const char* commandLine, const char* word) { return std::strstr(commandLine, word) != nullptr; }
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
 #ifdef VOLTARIS_FRENCH
   voltaris::SetLanguage(voltaris::Language::French);  // this program was built French
 #endif
+  const bool quiet = Has(commandLine, "/quiet");
+  if (Has(commandLine, "/install-service")) return voltaris::InstallService(quiet);
+  if (Has(commandLine, "/remove-service")) return voltaris::RemoveService(quiet);
+  if (Has(commandLine, "/service")) return voltaris::RunService();
+  const bool headless = Has(commandLine, "/headless");
   // A second copy shows nothing and leaves at once. The handle stays open for
   // the life of the process: it is what marks this copy as the running one.
-  HANDLE mutex = CreateMutexA(nullptr, TRUE, "Voltaris");
+  // The service's monitoring is a copy of its own: it runs beside the
+  // desktop program's while they hand the UPS over.
+  HANDLE mutex = CreateMutexA(nullptr, TRUE, headless ? "VoltarisService" : "Voltaris");
   if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
     CloseHandle(mutex);
     return 0;
@@ -29,12 +46,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX controls = {sizeof controls,
                                    ICC_DATE_CLASSES | ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
-  HWND main = voltaris::CreateMainWindow(instance);
+  HWND main = voltaris::CreateMainWindow(instance, headless);
   if (main == nullptr) return 0;
   ShowWindow(main, SW_HIDE);
-  voltaris::CentreWindow(main);
-  voltaris::CreateSplash(instance, main);
-  UpdateWindow(main);
+  if (!headless) {
+    voltaris::CentreWindow(main);
+    voltaris::CreateSplash(instance, main);
+    UpdateWindow(main);
+  }
 
   HACCEL accelerators = LoadAcceleratorsA(instance, IDA_VOLTARIS);
 

@@ -11,6 +11,7 @@
 #include "app/countdown_windows_win.h"
 #include "app/data_plot_win.h"
 #include "app/gauge_panel_win.h"
+#include "app/line_keeper_win.h"
 #include "app/picture_panes_win.h"
 #include "app/program_parts.h"
 #include "app/tray_icon_win.h"
@@ -121,7 +122,14 @@ struct MainWindow : BarListener {
   WindowBalloons balloons;
   WindowDrill drillPort;
   CommandRunner commandRunner;
+  HeadlessViews headlessViews;
+  DesktopLineKeeper lineKeeper;
+  LineObjects serviceObjects;  // the service's monitoring says through them when it is busy
   std::string trayTip;
+  bool headless = false;       // the service's monitoring: no window, tray or box is shown
+  bool working = false;        // the line is ours and the work has begun
+  bool serviceToldBusy = false;
+  ServiceWait serviceWait = ServiceWait::Asked;
   CountdownWindows countdowns;
   TimedTestDialog timedTestDialog;
   WeeklyScheduleDialog weeklyScheduleDialog;
@@ -164,6 +172,9 @@ struct MainWindow : BarListener {
   LRESULT OnShowDrillReport(LPARAM report);
   void StartDrill();
   void RefreshTrayTip();
+  void BeginWork();
+  LRESULT OnLineState(DesktopLine line);
+  void TellServiceBusy();
   LRESULT OnInspect(UINT message, WPARAM wParam, LPARAM lParam);
 };
 
@@ -200,7 +211,8 @@ LRESULT MainWindow::OnCreate() {
   // The working folder, kept as a full path: a dialog that changes the
   // current folder later (a printer's "save as") does not move the records.
   store = std::make_unique<RecordStore>("", clock);
-  parts = std::make_unique<ProgramParts>(ProgramPorts{timers, gauges, menus, notices, mailbox, countdowns, shutdown,
+  CountdownViews& views = headless ? static_cast<CountdownViews&>(headlessViews) : countdowns;
+  parts = std::make_unique<ProgramParts>(ProgramPorts{timers, gauges, menus, notices, mailbox, views, shutdown,
                                                       networkServer, balloons, commandRunner, drillPort},
                                          *store, *config, clock);
   countdowns.Connect(parts->mainsFail, parts->batteryLow, parts->manual, parts->schedule, parts->selfTests,
@@ -222,6 +234,26 @@ LRESULT MainWindow::OnCreate() {
   logViewer.Attach(instance, hwnd, *store);
   eventDataViewer.Attach(instance, hwnd, *store);
   historyWindow.Attach(instance, hwnd, *store);
+
+  if (headless) {
+    // The service holds the line for its monitoring: the work begins at once.
+    parts->engine.UseRunTexts(Text::ServiceStartEvent, Text::ServiceStopEvent);
+    serviceObjects.Open(false);
+    BeginWork();
+    return 0;
+  }
+  trayMenu = GetSubMenu(LoadMenuA(instance, MAKEINTRESOURCEA(IDM_TRAY_MENU)), 0);
+  tray.Add(hwnd, kTrayIconId, LoadIconA(instance, MAKEINTRESOURCEA(IDI_VOLTARIS)), trayMenu);
+  // Nothing is read from the UPS nor written to the records until the line
+  // is ours: a service may still be monitoring (without one it is at once).
+  lineKeeper.Start(hwnd, WM_APP_LINE_STATE);
+  RefreshTrayTip();
+  return 0;
+}
+
+void MainWindow::BeginWork() {
+  working = true;
+  serviceWait = ServiceWait::None;
   parts->records.Recover();  // what the last run left goes in before this run's first row
   parts->engine.LogProgramStart();
   // A setting read in place of a stored value is recorded from here on; those
@@ -229,17 +261,41 @@ LRESULT MainWindow::OnCreate() {
   config->SetEventSink([this](const std::string& text) {
     if (parts) parts->records.AppendEvent(text);
   });
-
-  trayMenu = GetSubMenu(LoadMenuA(instance, MAKEINTRESOURCEA(IDM_TRAY_MENU)), 0);
-  tray.Add(hwnd, kTrayIconId, LoadIconA(instance, MAKEINTRESOURCEA(IDI_VOLTARIS)), trayMenu);
-  RefreshTrayTip();
   // The box is shown once the window is complete, so that every way out
   // taken while it is up finds the monitor running.
   if (!link.Load()) PostMessageA(hwnd, WM_APP_SHOW_LIBRARY_BOX, 0, 0);
   StartMonitoring();
   parts->schedule.Start();
   parts->share.Start();
+}
+
+// How the hand-over from the service goes: the tray tip and the window's
+// title say it while the service keeps the UPS.
+LRESULT MainWindow::OnLineState(DesktopLine line) {
+  if (quiet) return 0;
+  switch (line) {
+    case DesktopLine::Holding:
+      if (!working) BeginWork();
+      break;
+    case DesktopLine::Asking: serviceWait = ServiceWait::Asked; break;
+    case DesktopLine::ServiceBusy: serviceWait = ServiceWait::Busy; break;
+    case DesktopLine::ServiceSilent: serviceWait = ServiceWait::Silent; break;
+  }
+  RefreshTrayTip();
+  SetWindowTextA(hwnd, serviceWait == ServiceWait::None ? "Voltaris" : trayTip.c_str());
   return 0;
+}
+
+// The service keeps the UPS while its monitoring handles a power event.
+void MainWindow::TellServiceBusy() {
+  const bool busy = parts->PowerEventUnderWay();
+  if (busy == serviceToldBusy || !serviceObjects.serviceBusy) return;
+  serviceToldBusy = busy;
+  if (busy) {
+    SetEvent(serviceObjects.serviceBusy);
+  } else {
+    ResetEvent(serviceObjects.serviceBusy);
+  }
 }
 
 void MainWindow::StartMonitoring() {
@@ -257,6 +313,7 @@ void MainWindow::Quiesce(WindowNotices::Phase how) {
   if (quiet) return;
   quiet = true;
   notices.phase = how;
+  if (!working) return;  // the line never became ours: nothing was read or recorded
   // The monitor first: a box about the records may then wait for the user
   // without the port staying open behind it. It is waited for only so long:
   // a line or library call that never returns is left behind, and the
@@ -279,6 +336,7 @@ void MainWindow::EndProgram(WindowNotices::Phase how) {
   // Unloading a library that a call may still be inside would pull its code
   // from under that call.
   if (!monitor || !monitor->LeftOneRunning()) link.Unload();
+  lineKeeper.Release();  // the port is closed: the service may take the UPS back
   tray.Remove();
 }
 
@@ -327,6 +385,7 @@ LRESULT MainWindow::OnEndSession(bool ending) {
 // may take it back.
 LRESULT MainWindow::OnCommand(WORD id) {
   if (quiet || parts->gate.ShutdownUnderWay()) return 0;
+  if (!working && id != IDC_EXIT && id != IDC_RETURN_MAIN_WINDOW) return 0;  // the service still has the UPS
   switch (id) {
     case IDC_EXIT:
       EndProgram(WindowNotices::Phase::Ending);
@@ -402,14 +461,17 @@ LRESULT MainWindow::OnTimer(unsigned id) {
   if (!quiet) {
     parts->timers.Dispatch(id);
     RefreshTrayTip();
+    if (headless) TellServiceBusy();
   }
   return 0;
 }
 
 // Set only when it changes: every change is a request to the shell.
 void MainWindow::RefreshTrayTip() {
-  if (!parts || quiet) return;
-  const std::string tip = TrayTipText(parts->Tray());
+  if (!parts || quiet || headless) return;
+  TrayState state = parts->Tray();
+  state.service = serviceWait;
+  const std::string tip = TrayTipText(state);
   if (tip == trayTip) return;
   trayTip = tip;
   tray.SetTip(tip);
@@ -448,12 +510,13 @@ LRESULT MainWindow::OnMonitorReport(LPARAM lParam) {
       break;
   }
   RefreshTrayTip();
+  if (headless) TellServiceBusy();
   return 0;
 }
 
 // One box at a time; the engine goes on while it is up.
 LRESULT MainWindow::OnShowNoUpsBox(bool owned) {
-  if (noUpsBoxShowing || quiet) return 0;
+  if (noUpsBoxShowing || quiet || headless) return 0;
   noUpsBoxShowing = true;
   MessageBoxA(owned ? hwnd : nullptr, Tr(Text::PleaseConnectUps), "Voltaris", MB_OK);
   noUpsBoxShowing = false;
@@ -463,7 +526,7 @@ LRESULT MainWindow::OnShowNoUpsBox(bool owned) {
 // One box at a time: a second failing table while it is up shows in the tray tip only.
 LRESULT MainWindow::OnShowStoreProblem(LPARAM lParam) {
   std::unique_ptr<std::string> problem(reinterpret_cast<std::string*>(lParam));
-  if (storeBoxShowing || quiet) return 0;
+  if (storeBoxShowing || quiet || headless) return 0;
   storeBoxShowing = true;
   MessageBoxA(hwnd, problem->c_str(), "Voltaris", MB_OK | MB_ICONWARNING);
   storeBoxShowing = false;
@@ -477,7 +540,7 @@ LRESULT MainWindow::OnShowDrillReport(LPARAM lParam) {
 }
 
 LRESULT MainWindow::OnShowLibraryBox() {
-  if (!quiet) MessageBoxA(hwnd, Tr(Text::CannotLoadLibrary), "Error", MB_OK);
+  if (!quiet && !headless) MessageBoxA(hwnd, Tr(Text::CannotLoadLibrary), "Error", MB_OK);
   return 0;
 }
 
@@ -519,6 +582,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_APP_SHOW_STORE_PROBLEM: return OnShowStoreProblem(lParam);
     case WM_APP_SHOW_LIBRARY_BOX: return OnShowLibraryBox();
     case WM_APP_SHOW_DRILL_REPORT: return OnShowDrillReport(lParam);
+    case WM_APP_LINE_STATE: return OnLineState(static_cast<DesktopLine>(wParam));
     case WM_PAINT: return OnPaint();
     default:
       if (tray.OnMessage(message, wParam)) return 0;
@@ -543,7 +607,8 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
   return RegisterClassA(&wc) != 0;
 }
 
-HWND CreateMainWindow(HINSTANCE instance) {
+HWND CreateMainWindow(HINSTANCE instance, bool headless) {
+  gMain.headless = headless;
   return CreateWindowExA(0, kMainClass, "Voltaris", kMainStyle, 150, 150, 747, 498, nullptr, nullptr, instance,
                          &gMain);
 }

@@ -6,7 +6,8 @@
 namespace voltaris {
 
 bool RegisterMainWindowClass(HINSTANCE instance);
-HWND CreateMainWindow(HINSTANCE instance);
+// `headless`: the service's monitoring, with no window, tray or box shown.
+HWND CreateMainWindow(HINSTANCE instance, bool headless = false);
 // The window's menu, for the message loop's accelerators and the engine.
 HMENU MainMenu();
 

@@ -107,6 +107,10 @@ struct ProgramParts {
     return state;
   }
 
+  // A failure, a count-down or a shutdown is under way: the service keeps
+  // the UPS until it ends, and no drill may start.
+  bool PowerEventUnderWay() const { return !NothingUnderWay(); }
+
   PowerEvents events;  // first: every part below announces through it
   TimerTable timers;
   PowerFlags power;

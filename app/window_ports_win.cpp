@@ -1,5 +1,7 @@
 #include "app/window_ports_win.h"
 
+#include <algorithm>
+
 #include "app/app_messages.h"
 #include "i18n/catalogue.h"
 #include "power/system_shutdown_win.h"
@@ -41,14 +43,21 @@ void WindowNotices::ShowRecordsWaiting(bool) {
 namespace {
 
 // Windows a forced shutdown would close: other processes' visible,
-// titled, unowned windows (what the taskbar shows).
+// titled, unowned windows (what the taskbar shows), once each; not the
+// shell's desktop and taskbar.
 BOOL CALLBACK AddApplication(HWND window, LPARAM list) {
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
   if (process == GetCurrentProcessId() || !IsWindowVisible(window) || GetWindow(window, GW_OWNER)) return TRUE;
   if (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) return TRUE;
+  char kind[32] = "";
+  GetClassNameA(window, kind, sizeof kind);
+  if (std::string(kind) == "Progman" || std::string(kind) == "Shell_TrayWnd") return TRUE;
   char title[256] = "";
-  if (GetWindowTextA(window, title, sizeof title) > 0) reinterpret_cast<std::vector<std::string>*>(list)->push_back(title);
+  auto& titles = *reinterpret_cast<std::vector<std::string>*>(list);
+  if (GetWindowTextA(window, title, sizeof title) > 0 && std::find(titles.begin(), titles.end(), title) == titles.end()) {
+    titles.push_back(title);
+  }
   return TRUE;
 }
 

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -47,6 +48,19 @@ class WindowNotices : public NoticePort {
   void ShowNoUpsBox(bool ownedByMainWindow) override;
   void ReportRecordsWaiting(const std::string& problem) override;
   void ShowRecordsWaiting(bool waiting) override;
+};
+
+// The count-downs' windows where none can be shown (the service): each is
+// "open" until its count-down closes it, as one nobody answers would be.
+class HeadlessViews : public CountdownViews {
+ public:
+  bool IsOpen(CountdownWindow window) const override { return open_[static_cast<size_t>(window)]; }
+  void Open(CountdownWindow window) override { open_[static_cast<size_t>(window)] = true; }
+  void Close(CountdownWindow window) override { open_[static_cast<size_t>(window)] = false; }
+  void Blink(CountdownWindow, Triangle) override {}
+
+ private:
+  std::array<bool, 8> open_{};
 };
 
 class WindowBalloons : public BalloonPort {

@@ -1,7 +1,7 @@
 #include "power/command_runner_win.h"
 
+#include <algorithm>
 #include <cctype>
-#include <vector>
 
 namespace voltaris {
 namespace {
@@ -12,29 +12,9 @@ std::string UpperName(const std::string& entry) {
   return name;
 }
 
-}  // namespace
-
-std::string EnvironmentBlock(const char* current, const std::vector<std::pair<std::string, std::string>>& added) {
-  std::vector<std::string> overridden;
-  for (const auto& [name, value] : added) overridden.push_back(UpperName(name));
-  std::string block;
-  for (const char* entry = current; entry && *entry; entry += std::char_traits<char>::length(entry) + 1) {
-    bool replaced = false;
-    for (const std::string& name : overridden) replaced = replaced || UpperName(entry) == name;
-    if (!replaced) block.append(entry).push_back('\0');
-  }
-  for (const auto& [name, value] : added) block.append(name + "=" + value).push_back('\0');
-  block.push_back('\0');
-  return block;
-}
-
-CommandRunner::~CommandRunner() {
-  for (const auto& process : processes_) CloseHandle(process.second);
-}
-
 // Hidden, with no console, and never waited for. The handle is kept only to
 // see whether the command has ended.
-bool CommandRunner::Start(const CommandRequest& request, unsigned& token) {
+HANDLE StartProcess(const CommandRequest& request) {
   char* current = GetEnvironmentStringsA();
   std::string environment = EnvironmentBlock(current, request.environment);
   if (current) FreeEnvironmentStringsA(current);
@@ -47,24 +27,97 @@ bool CommandRunner::Start(const CommandRequest& request, unsigned& token) {
   PROCESS_INFORMATION process = {};
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW | CREATE_NEW_PROCESS_GROUP,
                       environment.data(), nullptr, &startup, &process)) {
-    return false;
+    return nullptr;
   }
   CloseHandle(process.hThread);
-  token = next_++;
-  processes_[token] = process.hProcess;
-  return true;
+  return process.hProcess;
 }
 
-bool CommandRunner::Running(unsigned token) {
-  const auto it = processes_.find(token);
-  return it != processes_.end() && WaitForSingleObject(it->second, 0) == WAIT_TIMEOUT;
+}  // namespace
+
+std::string EnvironmentBlock(const char* current, const std::vector<std::pair<std::string, std::string>>& added) {
+  std::vector<std::string> overridden, entries;
+  for (const auto& [name, value] : added) overridden.push_back(UpperName(name));
+  for (const char* entry = current; entry && *entry; entry += std::char_traits<char>::length(entry) + 1) {
+    if (std::find(overridden.begin(), overridden.end(), UpperName(entry)) == overridden.end()) entries.push_back(entry);
+  }
+  for (const auto& [name, value] : added) entries.push_back(name + "=" + value);
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const std::string& a, const std::string& b) { return UpperName(a) < UpperName(b); });
+  std::string block;
+  for (const std::string& entry : entries) block.append(entry).push_back('\0');
+  block.push_back('\0');
+  return block;
+}
+
+CommandRunner::CommandRunner() : thread_(Work, shared_) {}
+
+CommandRunner::~CommandRunner() {
+  {
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    shared_->stopping = true;
+    for (auto& [token, entry] : shared_->entries) {
+      if (entry.process) CloseHandle(entry.process);
+    }
+    shared_->entries.clear();
+  }
+  shared_->wake.notify_all();
+  thread_.detach();
+}
+
+void CommandRunner::Work(std::shared_ptr<Shared> shared) {
+  std::unique_lock<std::mutex> lock(shared->mutex);
+  for (;;) {
+    shared->wake.wait(lock, [&] { return shared->stopping || !shared->queue.empty(); });
+    if (shared->stopping) return;
+    auto [token, request] = std::move(shared->queue.front());
+    shared->queue.pop_front();
+    lock.unlock();
+    HANDLE process = StartProcess(request);
+    lock.lock();
+    const auto it = shared->entries.find(token);
+    if (it == shared->entries.end() || it->second.released || shared->stopping) {
+      if (process) CloseHandle(process);
+      if (it != shared->entries.end()) shared->entries.erase(it);
+      continue;
+    }
+    it->second.process = process;
+    it->second.state = process ? CommandState::Running : CommandState::NotStarted;
+  }
+}
+
+unsigned CommandRunner::Start(const CommandRequest& request) {
+  const unsigned token = next_++;
+  {
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    shared_->entries[token] = Entry{};
+    shared_->queue.emplace_back(token, request);
+  }
+  shared_->wake.notify_one();
+  return token;
+}
+
+CommandState CommandRunner::State(unsigned token) {
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  const auto it = shared_->entries.find(token);
+  if (it == shared_->entries.end()) return CommandState::Ended;
+  Entry& entry = it->second;
+  if (entry.state == CommandState::Running && WaitForSingleObject(entry.process, 0) != WAIT_TIMEOUT) {
+    entry.state = CommandState::Ended;
+  }
+  return entry.state;
 }
 
 void CommandRunner::Release(unsigned token) {
-  const auto it = processes_.find(token);
-  if (it == processes_.end()) return;
-  CloseHandle(it->second);
-  processes_.erase(it);
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  const auto it = shared_->entries.find(token);
+  if (it == shared_->entries.end()) return;
+  if (it->second.state == CommandState::Starting) {
+    it->second.released = true;  // the thread closes its handle once the start is done
+    return;
+  }
+  if (it->second.process) CloseHandle(it->second.process);
+  shared_->entries.erase(it);
 }
 
 }  // namespace voltaris

@@ -195,11 +195,20 @@ void MainsFailCountdown::EndFailure() {
 }
 
 // A failure still going on is warned of again, but not recorded or counted
-// again: it is the same failure.
+// again: it is the same failure. Its return is still owed, and no reply came
+// while Windows was asked to shut down (for up to minutes), so the mains'
+// state is not known: the count goes on watching, its window closed. Mains
+// that came back meanwhile are recorded at the next reply, and the next
+// failure counts afresh; mains still failing open the window again.
 void MainsFailCountdown::ResetAfterRefusedShutdown() {
+  const bool returnOwed = s_.restorePending;
   EndFailure();
-  s_.logOnOpen = !c_.power.mainsFailed;
   c_.power.mainsSeen = 1;  // the next count starts from the full battery time
+  if (!returnOwed) return;
+  s_.logOnOpen = false;
+  s_.restorePending = true;
+  s_.counting = true;
+  c_.timers.Arm(kTimerMainsFailCountdown, kTickMs);
 }
 
 // The window drawn with the mains back also ends a battery-low count.

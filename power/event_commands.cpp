@@ -20,11 +20,17 @@ std::string TimeText(const LocalDateTime& t) {
 }
 
 // A reading's own word: the status fields are cut at fixed places, and some
-// take in a blank and the next field's first character ("012 5").
+// take in a blank and the next field's first character ("012 5"). Only a
+// number's characters pass: a batch file's interpreter would act on a
+// quote, "&" or "%" that a garbled reply carried in.
 std::string Reading(const std::string& field) {
   const size_t begin = field.find_first_not_of(' ');
   if (begin == std::string::npos) return "";
-  return field.substr(begin, field.find(' ', begin) - begin);
+  std::string word = field.substr(begin, field.find(' ', begin) - begin);
+  word.erase(std::remove_if(word.begin(), word.end(),
+                            [](char c) { return std::string("0123456789.-").find(c) == std::string::npos; }),
+             word.end());
+  return word;
 }
 
 }  // namespace
@@ -77,35 +83,44 @@ void EventCommands::OwnTimers(TimerTable& table) { table.Own(kTimerCommandWatch,
 void EventCommands::OnEvent(const PowerEvent& event) {
   const std::string command = CommandFor(config_, event.kind);
   if (command.find_first_not_of(' ') == std::string::npos) return;
-  unsigned token = 0;
-  if (!runner_.Start(BuildCommand(command, event, clock_.Now(), readings_, upsName_()), token)) {
-    NoteNotStarted(command, event.kind);
-    return;
-  }
-  notStarted_.erase(std::remove(notStarted_.begin(), notStarted_.end(), command), notStarted_.end());
-  running_.push_back({token, event.kind, 0});
+  const unsigned token = runner_.Start(BuildCommand(command, event, clock_.Now(), readings_, upsName_()));
+  running_.push_back({token, event.kind, command, 0});
   if (running_.size() == 1) timers_.Arm(kTimerCommandWatch, kWatchMs);
 }
 
-void EventCommands::NoteNotStarted(const std::string& command, PowerEventKind kind) {
-  if (std::find(notStarted_.begin(), notStarted_.end(), command) != notStarted_.end()) return;
-  notStarted_.push_back(command);
-  records_.AppendEvent(Tr(Text::CommandNotStartedEvent) + std::string(KindName(kind)));
+void EventCommands::NoteNotStarted(const RunningCommand& command) {
+  if (std::find(notStarted_.begin(), notStarted_.end(), command.command) != notStarted_.end()) return;
+  notStarted_.push_back(command.command);
+  records_.AppendEvent(Tr(Text::CommandNotStartedEvent) + std::string(KindName(command.kind)));
 }
 
+void EventCommands::NoteStarted(const std::string& command) {
+  notStarted_.erase(std::remove(notStarted_.begin(), notStarted_.end(), command), notStarted_.end());
+}
+
+// What is recorded is recorded after the look: a record that cannot be
+// written is itself an event, whose command joins the list looked at.
 void EventCommands::OnTimer(unsigned) {
   const int limit = ReadNotifySettings(config_).commandTimeLimitSeconds;
+  std::vector<RunningCommand> notStarted, overTime;
   for (auto it = running_.begin(); it != running_.end();) {
-    const bool running = runner_.Running(it->token);
-    if (running && ++it->seconds < limit) {
+    const CommandState state = runner_.State(it->token);
+    if (state != CommandState::NotStarted && state != CommandState::Starting) NoteStarted(it->command);
+    const bool ended = state == CommandState::Ended || state == CommandState::NotStarted;
+    if (!ended && ++it->seconds < limit) {
       ++it;
       continue;
     }
-    if (running) records_.AppendEvent(Tr(Text::CommandOverTimeEvent) + std::string(KindName(it->kind)));
+    if (state == CommandState::NotStarted) notStarted.push_back(*it);
+    if (!ended) overTime.push_back(*it);
     runner_.Release(it->token);
     it = running_.erase(it);
   }
   if (running_.empty()) timers_.Kill(kTimerCommandWatch);
+  for (const RunningCommand& command : notStarted) NoteNotStarted(command);
+  for (const RunningCommand& command : overTime) {
+    records_.AppendEvent(Tr(Text::CommandOverTimeEvent) + std::string(KindName(command.kind)));
+  }
 }
 
 }  // namespace voltaris

@@ -37,20 +37,24 @@ struct CommandRequest {
 CommandRequest BuildCommand(const std::string& command, const PowerEvent& event, const LocalDateTime& now,
                             const UpsStatus& readings, const std::string& upsName);
 
-// Starts processes and tells whether they still run (Win32: CreateProcess).
+enum class CommandState { Starting, Running, Ended, NotStarted };
+
+// Starts processes and tells how they go (Win32: CreateProcess on a thread
+// of its own, as a start can wait on a network folder for many seconds).
 class CommandRunnerPort {
  public:
   virtual ~CommandRunnerPort() = default;
-  // False when the command could not be started; `token` names it after.
-  virtual bool Start(const CommandRequest& request, unsigned& token) = 0;
-  virtual bool Running(unsigned token) = 0;
-  // Forgets the process, running or not (it is never ended).
+  // Hands the command over to be started, and returns at once.
+  virtual unsigned Start(const CommandRequest& request) = 0;
+  virtual CommandState State(unsigned token) = 0;
+  // Forgets the command, running or not (it is never ended).
   virtual void Release(unsigned token) = 0;
 };
 
 struct RunningCommand {
   unsigned token = 0;
   PowerEventKind kind = PowerEventKind::MainsFailed;
+  std::string command;
   int seconds = 0;
 };
 
@@ -68,7 +72,8 @@ class EventCommands : public TimerOwner {
   const std::vector<RunningCommand>& Running() const { return running_; }
 
  private:
-  void NoteNotStarted(const std::string& command, PowerEventKind kind);
+  void NoteNotStarted(const RunningCommand& command);
+  void NoteStarted(const std::string& command);
 
   TimerPort& timers_;
   CommandRunnerPort& runner_;

@@ -15,7 +15,7 @@ std::string WithShutdownIn(Text notice, const PowerEvent& event) {
 std::optional<std::string> NoticeText(const PowerEvent& event) {
   switch (event.kind) {
     case PowerEventKind::MainsFailed: return WithShutdownIn(Text::NoticeMainsFailed, event);
-    case PowerEventKind::MainsBack: return std::string(Tr(Text::NoticeMainsBack));
+    case PowerEventKind::MainsBack: return std::string(Tr(event.drill ? Text::NoticeDrillEnded : Text::NoticeMainsBack));
     case PowerEventKind::BatteryLow: return WithShutdownIn(Text::NoticeBatteryLow, event);
     case PowerEventKind::UpsLost: return std::string(Tr(Text::NoticeUpsLost));
     case PowerEventKind::UpsFound: return std::string(Tr(Text::NoticeUpsFound));
@@ -26,7 +26,6 @@ std::optional<std::string> NoticeText(const PowerEvent& event) {
     case PowerEventKind::SelfTestStarted: return std::string(Tr(Text::NoticeSelfTestStarted));
     case PowerEventKind::SelfTestEnded: return std::string(Tr(Text::NoticeSelfTestEnded));
     case PowerEventKind::RecordsWaiting: return std::string(Tr(Text::NoticeRecordsWaiting));
-    case PowerEventKind::DrillEnded: return std::string(Tr(Text::NoticeDrillEnded));
     case PowerEventKind::Shutdown:
     case PowerEventKind::ForcedShutdown: return std::nullopt;
   }
@@ -48,7 +47,7 @@ bool IsWarning(PowerEventKind kind) {
 
 std::string DurationText(int seconds) {
   if (seconds < 60) return std::to_string(seconds < 0 ? 0 : seconds) + Tr(Text::DurationSeconds);
-  return std::to_string((seconds + 59) / 60) + Tr(Text::DurationMinutes);
+  return std::to_string(seconds / 60) + Tr(Text::DurationMinutes);
 }
 
 std::string ExactDurationText(int seconds) {
@@ -62,7 +61,7 @@ std::optional<Balloon> BalloonFor(const PowerEvent& event) {
   if (!text) return std::nullopt;
   Balloon balloon;
   balloon.title = event.drill ? Tr(Text::DrillCaption) : "Voltaris";
-  balloon.text = (event.drill && event.kind != PowerEventKind::DrillEnded ? Tr(Text::NoticeDrillMark) : "") + *text;
+  balloon.text = (event.drill && event.kind != PowerEventKind::MainsBack ? Tr(Text::NoticeDrillMark) : "") + *text;
   balloon.warning = IsWarning(event.kind) && !event.drill;
   return balloon;
 }
@@ -74,7 +73,11 @@ void NotifyByBalloon(const PowerEvent& event, const ConfigFile& config, BalloonP
 
 std::string TrayTipText(const TrayState& state) {
   std::string tip;
-  if (!state.answering) {
+  if (state.service != ServiceWait::None) {
+    tip = Tr(state.service == ServiceWait::Busy     ? Text::TrayTipServiceBusy
+             : state.service == ServiceWait::Silent ? Text::TrayTipServiceSilent
+                                                    : Text::TrayTipServiceAsked);
+  } else if (!state.answering) {
     tip = Tr(Text::TrayTipNotAnswering);
   } else if (state.onBattery) {
     tip = Tr(Text::TrayTipOnBattery);

@@ -10,9 +10,8 @@
 
 namespace voltaris {
 
-// "45 s" under a minute, else whole minutes rounded up ("5 min"): a count
-// shown as less time than is left would hurry nobody, one shown as more
-// would mislead.
+// "45 s" under a minute, else whole minutes rounded down ("4 min" for 299 s):
+// a warning that shows more time than is left would mislead.
 std::string DurationText(int seconds);
 // To the second, for a report: "5 min 5 s", "5 min", "45 s".
 std::string ExactDurationText(int seconds);
@@ -36,12 +35,16 @@ class BalloonPort {
 // Shows the event's balloon, unless Balloons=0 switched them off.
 void NotifyByBalloon(const PowerEvent& event, const ConfigFile& config, BalloonPort& balloons);
 
+// While the desktop program waits for the service to let the UPS go.
+enum class ServiceWait { None, Asked, Busy, Silent };
+
 struct TrayState {
   bool answering = false;
   bool onBattery = false;
   int secondsLeft = -1;  // until the shutdown while on battery; -1: not known
   bool recordsWaiting = false;
   bool drill = false;
+  ServiceWait service = ServiceWait::None;
 };
 
 std::string TrayTipText(const TrayState& state);

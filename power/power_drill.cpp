@@ -93,7 +93,9 @@ void PowerDrill::Finish() {
   const std::string text = Tr(Text::DrillEndEvent);
   c_.records.AppendEvent(text);
   port_.ShowReport(DrillReportText(Facts()));
-  c_.events.Announce({PowerEventKind::DrillEnded, text, -1, ShutdownCause::None, true});
+  // The rehearsed failure ends as a real one does: a script that started
+  // something on its failure hears of its end.
+  c_.events.Announce({PowerEventKind::MainsBack, text, -1, ShutdownCause::None, true});
 }
 
 // Nothing is announced: the real failure's own notifications follow.

@@ -1,7 +1,8 @@
 // The power-failure drill: the mains-failure chain rehearsed while the UPS
 // stays on mains. Its window (marked as a drill) counts a short time of its
-// own, its notifications and commands are marked as a drill, and at the end
-// a report says what a real failure would have done, instead of doing it.
+// own, its notifications and commands (the failure, then the mains' return)
+// are marked as a drill, and at the end a report says what a real failure
+// would have done, instead of doing it.
 // It records events of its own (no "  AC Fail!", no daily count), never
 // tells the network secondaries anything and never shuts down; a real
 // mains failure ends it at once and the real chain goes on by itself.

@@ -6,8 +6,6 @@
 namespace voltaris {
 namespace {
 
-constexpr Text kProgramStart = Text::ProgramStart;
-constexpr Text kProgramEnd = Text::ProgramEnd;
 constexpr Text kComConnected = Text::ComConnected;
 constexpr Text kUsbConnected = Text::UsbConnected;
 constexpr Text kDisconnected = Text::UpsDisconnectedEvent;
@@ -39,7 +37,7 @@ void PowerEngine::OwnTimers(TimerTable& table) {
 
 void PowerEngine::Log(Text text) { records_.AppendEvent(Tr(text)); }
 
-void PowerEngine::LogProgramStart() { Log(kProgramStart); }
+void PowerEngine::LogProgramStart() { Log(startText_); }
 
 void PowerEngine::LogLinkLost() {
   Log(kDisconnected);
@@ -84,7 +82,7 @@ void PowerEngine::Stop() {
   stopped_ = true;
   timers_.Kill(kTimerHistorySerialUp);
   timers_.Kill(kTimerHistoryUsbUp);
-  Log(kProgramEnd);
+  Log(endText_);
 }
 
 void PowerEngine::Resume() {

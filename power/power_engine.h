@@ -47,6 +47,11 @@ class PowerEngine : public TimerOwner {
 
   // Main window creation: logs "  Program Start" ...
   void LogProgramStart();
+  // The service's monitoring records its own start and end instead.
+  void UseRunTexts(Text start, Text end) {
+    startText_ = start;
+    endText_ = end;
+  }
   // ... and chooses the link: a serial one arms timers 1025 and 1047.
   void StartLink(const LinkSettings& settings);
   // The program ends: history timers off, "  Program End" (once, however
@@ -123,6 +128,7 @@ class PowerEngine : public TimerOwner {
   std::function<void(unsigned)> givenUpListener_;
   const PowerEvents& events_;
   bool lossAnnounced_ = false;
+  Text startText_ = Text::ProgramStart, endText_ = Text::ProgramEnd;
   bool stopped_ = false;
 };
 

@@ -15,7 +15,6 @@ const char* KindName(PowerEventKind kind) {
     case PowerEventKind::SelfTestStarted: return "SelfTestStarted";
     case PowerEventKind::SelfTestEnded: return "SelfTestEnded";
     case PowerEventKind::RecordsWaiting: return "RecordsWaiting";
-    case PowerEventKind::DrillEnded: return "DrillEnded";
   }
   return "";
 }

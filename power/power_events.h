@@ -23,7 +23,6 @@ enum class PowerEventKind {
   SelfTestStarted,
   SelfTestEnded,
   RecordsWaiting,
-  DrillEnded,
 };
 
 // Why a count-down towards a shutdown runs.

@@ -137,16 +137,18 @@ class FakeBalloons : public BalloonPort {
 class FakeCommands : public CommandRunnerPort {
  public:
   std::vector<CommandRequest> started;
-  std::map<unsigned, bool> running;
-  bool Start(const CommandRequest& request, unsigned& token) override {
-    if (request.commandLine.find("missing") != std::string::npos) return false;
+  std::map<unsigned, CommandState> states;
+  unsigned Start(const CommandRequest& request) override {
     started.push_back(request);
-    token = static_cast<unsigned>(started.size());
-    running[token] = true;
-    return true;
+    const auto token = static_cast<unsigned>(started.size());
+    const bool missing = request.commandLine.find("missing") != std::string::npos;
+    states[token] = missing ? CommandState::NotStarted : CommandState::Running;
+    return token;
   }
-  bool Running(unsigned token) override { return running.count(token) && running[token]; }
-  void Release(unsigned token) override { running.erase(token); }
+  CommandState State(unsigned token) override {
+    return states.count(token) ? states[token] : CommandState::Ended;
+  }
+  void Release(unsigned token) override { states.erase(token); }
 };
 
 class FakeDrillPort : public DrillPort {

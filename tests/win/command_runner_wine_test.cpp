@@ -13,13 +13,15 @@ using namespace voltaris;
 
 namespace {
 
-bool EndsWithin(CommandRunner& runner, unsigned token, DWORD ms) {
+// The state once it is no longer `passing`, or `passing` after `ms`.
+CommandState StateAfter(CommandRunner& runner, unsigned token, CommandState passing, DWORD ms) {
   const DWORD until = GetTickCount() + ms;
-  while (runner.Running(token)) {
-    if (static_cast<LONG>(until - GetTickCount()) <= 0) return false;
+  CommandState state = runner.State(token);
+  while (state == passing && static_cast<LONG>(until - GetTickCount()) > 0) {
     Sleep(20);
+    state = runner.State(token);
   }
-  return true;
+  return state;
 }
 
 }  // namespace
@@ -31,24 +33,30 @@ TEST(CommandRunner, ACommandSeesItsVariablesOverThoseOfTheProgramAndEnds) {
   CommandRequest request;
   request.commandLine = "cmd /c echo %NOTIFYTYPE% %VOLTARIS_TEXT%>runner-out.txt";
   request.environment = {{"NOTIFYTYPE", "ONBATT"}, {"VOLTARIS_TEXT", "AC Fail!"}};
-  unsigned token = 0;
-  ASSERT_TRUE(runner.Start(request, token));
-  ASSERT_TRUE(EndsWithin(runner, token, 10000));
+  const unsigned token = runner.Start(request);
+  ASSERT_NE(StateAfter(runner, token, CommandState::Starting, 10000), CommandState::NotStarted);
+  ASSERT_EQ(StateAfter(runner, token, CommandState::Running, 10000), CommandState::Ended);
   std::string line;
   std::getline(std::ifstream("runner-out.txt"), line);
   EXPECT_EQ(line, "ONBATT AC Fail!");
   runner.Release(token);
-  EXPECT_FALSE(runner.Running(token));
 }
 
-TEST(CommandRunner, AProgramThatIsNotThereCannotStart) {
+// Starts are made one after another on the runner's thread; one that
+// cannot be made, or is forgotten before it is made, leaves the next alone.
+TEST(CommandRunner, StartsQueueOnItsThreadAndAMissingProgramIsToldApart) {
   CommandRunner runner;
-  unsigned token = 0;
-  EXPECT_FALSE(runner.Start({"C:\\no\\such\\program.exe \"  AC Fail!\"", {}}, token));
+  const unsigned missing = runner.Start({"C:\\no\\such\\program.exe \"  AC Fail!\"", {}});
+  const unsigned forgotten = runner.Start({"cmd /c exit 0", {}});
+  runner.Release(forgotten);
+  const unsigned fine = runner.Start({"cmd /c exit 0", {}});
+  EXPECT_EQ(StateAfter(runner, missing, CommandState::Starting, 10000), CommandState::NotStarted);
+  EXPECT_NE(StateAfter(runner, fine, CommandState::Starting, 10000), CommandState::NotStarted);
+  EXPECT_EQ(StateAfter(runner, fine, CommandState::Running, 10000), CommandState::Ended);
 }
 
 TEST(CommandRunner, TheBlockReplacesVariablesWhateverTheirCase) {
   const char current[] = "Path=C:\\x\0notifytype=old\0=C:=C:\\\0\0";
   const std::string block = EnvironmentBlock(current, {{"NOTIFYTYPE", "FSD"}});
-  EXPECT_EQ(block, std::string("Path=C:\\x\0=C:=C:\\\0NOTIFYTYPE=FSD\0\0", 34));
+  EXPECT_EQ(block, std::string("=C:=C:\\\0NOTIFYTYPE=FSD\0Path=C:\\x\0\0", 34));  // sorted by name
 }

@@ -1,0 +1,64 @@
+#include "app/hand_over.h"
+
+namespace voltaris {
+
+DesktopLine DesktopHandOver::OnWaited(unsigned elapsedMs, bool serviceBusy) {
+  if (line_ == DesktopLine::Holding) return line_;
+  if (serviceBusy) {
+    waitedMs_ = 0;
+    line_ = DesktopLine::ServiceBusy;
+    return line_;
+  }
+  waitedMs_ += elapsedMs;
+  line_ = waitedMs_ >= kAnswerBoundMs ? DesktopLine::ServiceSilent : DesktopLine::Asking;
+  return line_;
+}
+
+ServiceStep ServiceHandOver::OnLineTaken() {
+  line_ = ServiceLine::Monitoring;
+  return ServiceStep::StartMonitor;
+}
+
+ServiceStep ServiceHandOver::OnStandDownAsked(bool busy) {
+  if (line_ != ServiceLine::Monitoring) return ServiceStep::Nothing;
+  if (busy) {
+    line_ = ServiceLine::Deferring;
+    return ServiceStep::Nothing;
+  }
+  line_ = ServiceLine::Ending;
+  endingMs_ = 0;
+  killed_ = false;
+  return ServiceStep::EndMonitor;
+}
+
+ServiceStep ServiceHandOver::OnLook(unsigned elapsedMs, bool busy, bool monitorRunning) {
+  switch (line_) {
+    case ServiceLine::Monitoring:
+      // A monitoring program that died is started again: nobody else watches.
+      return monitorRunning ? ServiceStep::Nothing : ServiceStep::StartMonitor;
+    case ServiceLine::Deferring:
+      if (!monitorRunning) {  // the power event ended in the system's shutdown, or it died
+        line_ = ServiceLine::Released;
+        return ServiceStep::ReleaseLine;
+      }
+      if (busy) return ServiceStep::Nothing;
+      line_ = ServiceLine::Ending;
+      endingMs_ = 0;
+      killed_ = false;
+      return ServiceStep::EndMonitor;
+    case ServiceLine::Ending:
+      if (!monitorRunning) {
+        line_ = ServiceLine::Released;
+        return ServiceStep::ReleaseLine;
+      }
+      endingMs_ += elapsedMs;
+      if (endingMs_ < kEndBoundMs || killed_) return ServiceStep::Nothing;
+      killed_ = true;
+      return ServiceStep::KillMonitor;
+    case ServiceLine::Waiting:
+    case ServiceLine::Released: return ServiceStep::Nothing;
+  }
+  return ServiceStep::Nothing;
+}
+
+}  // namespace voltaris

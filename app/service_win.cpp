@@ -1,0 +1,250 @@
+#include "app/service_win.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/hand_over.h"
+#include "app/line_keeper_win.h"
+#include "i18n/catalogue.h"
+#include "res/command_ids.h"
+
+namespace voltaris {
+namespace {
+
+constexpr DWORD kLookMs = 250;
+constexpr DWORD kDesktopTakesMs = 30000;  // after letting go, the desktop's turn to take the line
+constexpr DWORD kStopHintMs = ServiceHandOver::kEndBoundMs + 5000;
+
+std::string ExecutablePath() {
+  char path[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  return path;
+}
+
+int Say(bool quiet, int code, const std::string& text) {
+  if (!quiet) MessageBoxA(nullptr, text.c_str(), "Voltaris", MB_OK | (code == 0 ? MB_ICONINFORMATION : MB_ICONWARNING));
+  return code;
+}
+
+int SayFailure(bool quiet, DWORD error) {
+  if (error == ERROR_ACCESS_DENIED) return Say(quiet, 1, Tr(Text::ServiceNeedsAdministrator));
+  return Say(quiet, 2, Tr(Text::ServiceFailed) + std::to_string(error) + ").");
+}
+
+// ---- The monitoring program the service runs ----------------------------------
+
+BOOL CALLBACK PostExit(HWND window, LPARAM process) {
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char name[16] = "";
+  GetClassNameA(window, name, sizeof name);
+  if (owner == static_cast<DWORD>(process) && std::string(name) == "Voltaris") {
+    PostMessageA(window, WM_COMMAND, IDC_EXIT, 0);
+  }
+  return TRUE;
+}
+
+class MonitorProcess {
+ public:
+  ~MonitorProcess() { Forget(); }
+  void Start() {
+    Forget();
+    const std::string path = ExecutablePath();
+    std::string line = "\"" + path + "\" /headless";
+    const std::string folder = path.substr(0, path.find_last_of('\\'));
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &started)) {
+      return;  // tried again at the next look: nobody else watches the UPS
+    }
+    CloseHandle(started.hThread);
+    process_ = started.hProcess;
+    id_ = started.dwProcessId;
+  }
+  bool Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+  // Its Exit: the rows are written, the port closed. Asked at every look
+  // until it ends, as its window may not be there yet.
+  void AskToEnd() const {
+    if (Running()) EnumWindows(PostExit, static_cast<LPARAM>(id_));
+  }
+  void Kill() const {
+    if (Running()) TerminateProcess(process_, 1);
+  }
+  void Forget() {
+    if (process_) CloseHandle(process_);
+    process_ = nullptr;
+  }
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD id_ = 0;
+};
+
+// ---- The service's thread ------------------------------------------------------
+
+SERVICE_STATUS_HANDLE gStatusHandle = nullptr;
+SERVICE_STATUS gStatus = {};
+HANDLE gStop = nullptr;
+
+void ReportStatus(DWORD state, DWORD waitHintMs = 0) {
+  gStatus.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+  gStatus.dwCurrentState = state;
+  gStatus.dwControlsAccepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN : 0;
+  gStatus.dwWaitHint = waitHintMs;
+  if (waitHintMs) ++gStatus.dwCheckPoint;
+  SetServiceStatus(gStatusHandle, &gStatus);
+}
+
+DWORD WINAPI OnControl(DWORD control, DWORD, void*, void*) {
+  if (control == SERVICE_CONTROL_STOP || control == SERVICE_CONTROL_SHUTDOWN) {
+    ReportStatus(SERVICE_STOP_PENDING, kStopHintMs);
+    SetEvent(gStop);
+    return NO_ERROR;
+  }
+  return control == SERVICE_CONTROL_INTERROGATE ? NO_ERROR : ERROR_CALL_NOT_IMPLEMENTED;
+}
+
+class ServiceLoop {
+ public:
+  void Run();
+
+ private:
+  bool TakeLine();
+  void Carry(ServiceStep step);
+  void Release();
+  void EndForStop();
+
+  LineObjects objects_;
+  ServiceHandOver handOver_;
+  MonitorProcess monitor_;
+  bool holding_ = false;
+};
+
+// The mutex is this thread's: taken, held and let go here only.
+void ServiceLoop::Run() {
+  if (!objects_.Open(true)) return;
+  for (;;) {
+    if (!holding_ && !TakeLine()) break;
+    const HANDLE waits[] = {objects_.standDown, gStop};
+    const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, kLookMs);
+    if (woke != WAIT_OBJECT_0 && woke != WAIT_TIMEOUT) break;
+    const bool busy = IsSet(objects_.serviceBusy);
+    Carry(woke == WAIT_OBJECT_0 ? handOver_.OnStandDownAsked(busy)
+                                : handOver_.OnLook(kLookMs, busy, monitor_.Running()));
+    if (handOver_.Line() == ServiceLine::Ending) monitor_.AskToEnd();
+  }
+  EndForStop();
+}
+
+bool ServiceLoop::TakeLine() {
+  const HANDLE waits[] = {objects_.line, gStop};
+  const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+  if (woke != WAIT_OBJECT_0 && woke != WAIT_ABANDONED_0) return false;
+  holding_ = true;
+  ResetEvent(objects_.desktopHolds);
+  ResetEvent(objects_.standDown);  // a request from before is old news
+  Carry(handOver_.OnLineTaken());
+  return true;
+}
+
+void ServiceLoop::Carry(ServiceStep step) {
+  switch (step) {
+    case ServiceStep::StartMonitor: monitor_.Start(); break;
+    case ServiceStep::EndMonitor: monitor_.AskToEnd(); break;
+    case ServiceStep::KillMonitor: monitor_.Kill(); break;
+    case ServiceStep::ReleaseLine: Release(); break;
+    case ServiceStep::Nothing: break;
+  }
+}
+
+// The desktop program is given its turn before the service waits again.
+void ServiceLoop::Release() {
+  monitor_.Forget();
+  ResetEvent(objects_.serviceBusy);
+  ReleaseMutex(objects_.line);
+  holding_ = false;
+  handOver_.OnReleased();
+  const HANDLE waits[] = {objects_.desktopHolds, gStop};
+  WaitForMultipleObjects(2, waits, FALSE, kDesktopTakesMs);
+}
+
+// Stopping ends the monitoring program in order, whatever it is doing:
+// the service was told to go (or the system is going down).
+void ServiceLoop::EndForStop() {
+  for (DWORD waited = 0; monitor_.Running() && waited < ServiceHandOver::kEndBoundMs; waited += kLookMs) {
+    monitor_.AskToEnd();
+    Sleep(kLookMs);
+    ReportStatus(SERVICE_STOP_PENDING, kStopHintMs);
+  }
+  monitor_.Kill();
+  monitor_.Forget();
+  if (holding_) {
+    ResetEvent(objects_.serviceBusy);
+    ReleaseMutex(objects_.line);
+  }
+}
+
+void WINAPI ServiceMain(DWORD, LPSTR*) {
+  gStatusHandle = RegisterServiceCtrlHandlerExA(kServiceName, OnControl, nullptr);
+  if (!gStatusHandle) return;
+  gStop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (!gStop) {
+    ReportStatus(SERVICE_STOPPED);
+    return;
+  }
+  ReportStatus(SERVICE_RUNNING);
+  ServiceLoop().Run();
+  ReportStatus(SERVICE_STOPPED);
+}
+
+}  // namespace
+
+int RunService() {
+  char name[] = "Voltaris";
+  SERVICE_TABLE_ENTRYA table[] = {{name, ServiceMain}, {nullptr, nullptr}};
+  return StartServiceCtrlDispatcherA(table) ? 0 : 1;
+}
+
+int InstallService(bool quiet) {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE);
+  if (!manager) return SayFailure(quiet, GetLastError());
+  const std::string command = "\"" + ExecutablePath() + "\" /service";
+  SC_HANDLE service = CreateServiceA(manager, kServiceName, "Voltaris UPS Monitor", SERVICE_ALL_ACCESS,
+                                     SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
+                                     command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
+  DWORD error = service ? 0 : GetLastError();
+  if (error == ERROR_SERVICE_EXISTS) {  // installed before, perhaps from another folder: this one now
+    service = OpenServiceA(manager, kServiceName, SERVICE_CHANGE_CONFIG);
+    error = service && ChangeServiceConfigA(service, SERVICE_NO_CHANGE, SERVICE_AUTO_START, SERVICE_NO_CHANGE,
+                                            command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr)
+                ? 0
+                : GetLastError();
+  }
+  if (service) CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  return error ? SayFailure(quiet, error) : Say(quiet, 0, Tr(Text::ServiceInstalled));
+}
+
+int RemoveService(bool quiet) {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (!manager) return SayFailure(quiet, GetLastError());
+  SC_HANDLE service = OpenServiceA(manager, kServiceName, DELETE | SERVICE_STOP | SERVICE_QUERY_STATUS);
+  DWORD error = service ? 0 : GetLastError();
+  if (service) {
+    SERVICE_STATUS status = {};
+    ControlService(service, SERVICE_CONTROL_STOP, &status);  // not running: nothing to stop
+    for (int i = 0; i < 120 && QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED; ++i) {
+      Sleep(kLookMs);
+    }
+    if (!DeleteService(service)) error = GetLastError();
+    CloseServiceHandle(service);
+  }
+  CloseServiceHandle(manager);
+  if (error == ERROR_SERVICE_DOES_NOT_EXIST) error = 0;  // nothing to remove is removed
+  return error ? SayFailure(quiet, error) : Say(quiet, 0, Tr(Text::ServiceRemoved));
+}
+
+}  // namespace voltaris

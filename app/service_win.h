@@ -1,0 +1,23 @@
+// Voltaris as a Windows service, for the time nobody is logged on: the
+// service holds the UPS's line and runs the program itself, without windows
+// (Voltaris.exe /headless), which monitors, counts down, records and shuts
+// the system down exactly as the desktop program does. When the desktop
+// program starts it asks for the line; the service ends its monitoring
+// program in order (unless a power event is under way) and lets the line
+// go. When the desktop program ends, or dies, the service takes it back.
+#pragma once
+
+namespace voltaris {
+
+constexpr char kServiceName[] = "Voltaris";
+
+// Voltaris.exe /install-service and /remove-service; `quiet` leaves out the
+// box that says how it went. 0: done; 1: refused (not an administrator);
+// 2: another failure.
+int InstallService(bool quiet);
+int RemoveService(bool quiet);
+
+// Voltaris.exe /service: what the service control manager starts.
+int RunService();
+
+}  // namespace voltaris
