@@ -133,6 +133,7 @@ struct MainWindow : BarListener {
   bool quiet = false;  // the program has ended its work (or is shutting Windows down)
   bool ended = false;
   UINT inspectMenuState = 0, inspectAcceptedReplies = 0;
+  std::string runtimeTip;  // the tray tip the runtime estimate last gave
 
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnCreate();
@@ -212,6 +213,7 @@ LRESULT MainWindow::OnCreate() {
   historyWindow.Attach(instance, hwnd, *store);
   parts->records.Recover();  // what the last run left goes in before this run's first row
   parts->engine.LogProgramStart();
+  parts->battery.Start(*store);
   // A setting read in place of a stored value is recorded from here on; those
   // read while the parts were made follow "  Program Start".
   config->SetEventSink([this](const std::string& text) {
@@ -386,6 +388,12 @@ LRESULT MainWindow::OnTimer(unsigned id) {
   if (tray.OnMessage(WM_TIMER, id)) return 0;
   if (id == kTimerShutdownWatch && quiet && !ended) ResumeMonitoring();
   if (!quiet) parts->timers.Dispatch(id);
+  // The tip follows the runtime estimate while no records wait (their tip comes first).
+  if (id == kTimerBatteryWatch && !quiet && !parts->records.RowsWaiting()) {
+    const std::string tip = RuntimeTipText(parts->battery.Runtime());
+    if (tip != runtimeTip) tray.SetTip(tip);
+    runtimeTip = tip;
+  }
   return 0;
 }
 

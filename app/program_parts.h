@@ -9,6 +9,7 @@
 #include "config/config_file.h"
 #include "net/share_port.h"
 #include "net/ups_share.h"
+#include "power/battery_watch.h"
 #include "power/countdown_ports.h"
 #include "power/countdowns.h"
 #include "power/engine_ports.h"
@@ -38,11 +39,12 @@ struct ProgramParts {
   ProgramParts(const ProgramPorts& ports, RecordStore& store, const ConfigFile& config, const LocalClock& clock)
       : records(store, ports.timers, ports.notices),
         engine(ports.timers, ports.gauges, ports.menus, ports.notices, ports.monitor, records, config, power),
-        history(records, config, clock, engine.Status()),
-        share(ports.timers, ports.share, records, config, engine),
+        battery(ports.timers, ports.gauges, records, engine, clock),
+        history(records, config, clock, engine.Status(), &battery),
+        share(ports.timers, ports.share, records, config, engine, &battery),
         gate(ports.timers, share, records, ports.shutdown),
         batteryLow(Context(ports, config), history.Notes()),
-        mainsFail(Context(ports, config), batteryLow),
+        mainsFail(Context(ports, config), batteryLow, &battery),
         manual(Context(ports, config), ports.menus),
         schedule(Context(ports, config), ports.monitor, clock, [this] {
           return engine.Flags().serialLinkUp || engine.Flags().usbLinkUp;
@@ -50,6 +52,7 @@ struct ProgramParts {
         selfTests(Context(ports, config), ports.monitor, ports.menus, history.Notes()) {
     engine.OwnTimers(timers);
     records.OwnTimers(timers);
+    battery.OwnTimers(timers);
     history.OwnTimers(timers);
     share.OwnTimers(timers);
     gate.OwnTimers(timers);
@@ -82,6 +85,7 @@ struct ProgramParts {
   PowerFlags power;
   RecordKeeper records;
   PowerEngine engine;
+  BatteryWatch battery;  // the runtime estimate the others show and act on
   HistoryRecorder history;
   UpsShare share;
   ShutdownGate gate;  // every count-down's end passes through it

@@ -36,6 +36,7 @@ enum class Text {
   ProgramStart,
   ProgramEnd,
   ShutdownRefusedEvent,
+  RuntimeLowEvent,
   // The network server
   NetworkServerNotStartedEvent,
   SecondariesLoggedOutEvent,
@@ -208,6 +209,13 @@ enum class Text {
   UnitMinutes,
   TrayTip,
   TrayTipRecordsWaiting,
+  // The battery's runtime estimate: "about 14 min left", "about 40 min on
+  // battery", and the mark of a first guess
+  RuntimeAbout,
+  RuntimeMinutesLeft,
+  RuntimeMinutesOnBattery,
+  RuntimeUnderAMinute,
+  RuntimeNotLearnt,
 
   // Settings: labels and units of the pages; boxes about saving
   LabelPort,

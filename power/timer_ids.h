@@ -39,6 +39,7 @@ enum TimerId : unsigned {
   kTimerShareListen = 1157,           // try again to start the network server
   kTimerShutdownWatch = 1158,         // a shutdown Windows accepted but never carried out counts as cancelled
   kTimerTrayRetry = 1159,             // offer the tray icon again to a shell that refused it
+  kTimerBatteryWatch = 1160,          // each second: the battery's discharge and runtime estimate
 };
 
 // Periods in milliseconds.

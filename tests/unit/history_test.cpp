@@ -24,7 +24,7 @@ struct HistoryRig : EngineRig {
   }
   std::vector<std::string> Rows() {
     std::vector<std::string> rows;
-    store.ReadAll(RecordTable::History, InfoOf(RecordTable::History).columns, [&rows](const auto& r) {
+    store.ReadAll(RecordTable::History, LastingColumns(RecordTable::History), [&rows](const auto& r) {
       std::string line;
       for (size_t i = 2; i < r.size(); ++i) line += (i > 2 ? "|" : "") + r[i];
       rows.push_back(line);
