@@ -5,6 +5,8 @@
 #include <cmath>
 
 #include "power/battery_model.h"
+#include "power/battery_watch.h"
+#include "tests/unit/engine_fakes.h"
 #include "tools/upssim/battery_cell.h"
 
 using namespace voltaris;
@@ -92,4 +94,80 @@ TEST(BatteryModel, TheFirstGuessIsNeverLongerThanTheDefaultBattery) {
     EXPECT_GT(guess, 0) << "load " << load;
     EXPECT_LE(guess, cell.SecondsUntilLow(load)) << "load " << load;
   }
+}
+
+// The program's side: the discharge as the UPS's replies give it, written
+// to BatteryRecord.csv, learnt when the battery reads low, and learnt again
+// from the file by the next run.
+namespace {
+
+std::string Reply(bool mainsFailed, bool low, int load, double volts) {
+  char reply[64];
+  std::snprintf(reply, sizeof reply, "(%s 220.0 220.0 %03d 50.0 %04.1f 25.0 %c%c001000\r",
+                mainsFailed ? "000.0" : "220.0", load, volts, mainsFailed ? '1' : '0', low ? '1' : '0');
+  return reply;
+}
+
+struct WatchRig : voltaris::testing::EngineRig {
+  WatchRig() {
+    engine.StartLink({0, 2400, 0, 4, 0});
+    Run(1000);
+    engine.OnSerialOpen(true);
+    engine.OnSerialRead(true, "#220.0 005 12.00 50.0\r");
+    parts.battery.Start(store);
+  }
+  void Second(const std::string& reply) {
+    engine.OnSerialRead(true, reply);
+    Run(1000);
+  }
+  // A discharge of the simulator's battery at `load` until it reads low.
+  void DischargeUntilLow(int load) {
+    BatteryCell cell;
+    while (!cell.Low(load)) {
+      Second(Reply(true, false, load, cell.VoltsPerBlock(load)));
+      cell.Discharge(load, 1.0);
+    }
+    Second(Reply(true, true, load, cell.VoltsPerBlock(load)));
+    Second(Reply(false, false, load, 13.6));
+  }
+  std::vector<std::string> Ends() {
+    std::vector<std::string> ends;
+    store.ReadAll(RecordTable::Battery, InfoOf(RecordTable::Battery).columns, [&ends](const auto& r) {
+      if (!r[6].empty()) ends.push_back(r[2] + "|" + r[6]);
+    });
+    return ends;
+  }
+};
+
+}  // namespace
+
+TEST(BatteryWatch, ADischargeToBatteryLowIsRecordedLearntAndLearntAgainNextRun) {
+  WatchRig rig;
+  const double guess = rig.parts.battery.Runtime().seconds;
+  rig.Second(Reply(true, false, 40, 12.3));
+  rig.Second(Reply(false, false, 40, 13.6));  // cut short by the mains: not learnt
+  EXPECT_FALSE(rig.parts.battery.Model().Learnt());
+  rig.DischargeUntilLow(40);
+  const auto ends = rig.Ends();
+  ASSERT_EQ(ends.size(), 2u);
+  EXPECT_EQ(ends[0], "1|Mains Back");
+  EXPECT_EQ(ends[1].substr(ends[1].find('|')), "|Battery Low");
+  EXPECT_TRUE(rig.parts.battery.Model().Learnt());
+  EXPECT_TRUE(rig.parts.battery.Runtime().learnt);
+  EXPECT_GT(rig.parts.battery.Runtime().seconds, guess);  // the battery lasted longer than the guess
+
+  voltaris::testing::EngineRig next;  // a new run, on the same folder
+  BatteryWatch again(next.timers, next.display, next.records, next.engine, next.clock);
+  again.Start(rig.store);
+  EXPECT_EQ(again.Model().Discharges(), 1u);
+}
+
+// Low at once: the battery was not charged, which says nothing of its size.
+TEST(BatteryWatch, ADischargeThatBeginsOnAnUnchargedBatteryIsNotLearnt) {
+  WatchRig rig;
+  rig.Second(Reply(true, false, 40, 11.8));
+  rig.Second(Reply(true, true, 40, 10.9));
+  EXPECT_EQ(rig.Ends(), std::vector<std::string>{"2|Battery Low (Not Charged)"});
+  EXPECT_FALSE(rig.parts.battery.Model().Learnt());
+  EXPECT_EQ(rig.parts.battery.Runtime().seconds, 0);  // low now: nothing left
 }

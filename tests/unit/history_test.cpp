@@ -126,3 +126,18 @@ TEST(HistoryRecorder, ANewRunStartsEveryTimerWithItsFirstRow) {
   rig.parts.history.BeginRun();
   EXPECT_EQ(rig.Tick(Reply("00001")), "UPS is Connected!");
 }
+
+// The tenth column: the runtime estimate in whole minutes (here the first
+// guess for a full 24 V battery at 12 %), "N/A" while the UPS does not answer.
+TEST(HistoryRecorder, TheLastColumnIsTheRuntimeEstimate) {
+  HistoryRig rig;
+  rig.parts.battery.Start(rig.store);
+  rig.engine.OnSerialRead(true, Reply("00001", "27.2"));
+  rig.Run(1000);
+  rig.Tick(Reply("00001", "27.2"));
+  rig.Offline();
+  std::vector<std::string> runtimes;
+  rig.store.ReadAll(RecordTable::History, InfoOf(RecordTable::History).columns,
+                    [&runtimes](const auto& r) { runtimes.push_back(r[9]); });
+  EXPECT_EQ(runtimes, (std::vector<std::string>{"25 min", "N/A"}));
+}
