@@ -26,9 +26,10 @@ constexpr double kLeastLoadPercent = 2.0;
 constexpr double kCaution = 0.97;
 // The first guess: a small UPS whose battery lasts 3 minutes at full load,
 // linear in the load (lighter loads gain more in truth), from the charge
-// the voltage under load shows between these two points.
+// the voltage under load shows between these two points (the lower one well
+// above where batteries read low, so that the guess runs out first).
 constexpr double kGuessFullLoadSeconds = 180.0, kGuessLeastLoadPercent = 10.0;
-constexpr double kGuessFullVoltsPerBlock = 12.8, kGuessEmptyVoltsPerBlock = 11.0;
+constexpr double kGuessFullVoltsPerBlock = 12.8, kGuessEmptyVoltsPerBlock = 11.5;
 
 double Fraction(double loadPercent) { return std::max(loadPercent, kLeastLoadPercent) / 100.0; }
 

@@ -94,6 +94,7 @@ TEST(BatteryModel, TheFirstGuessIsNeverLongerThanTheDefaultBattery) {
     EXPECT_GT(guess, 0) << "load " << load;
     EXPECT_LE(guess, cell.SecondsUntilLow(load)) << "load " << load;
   }
+  for (double load : {10.0, 50.0, 100.0}) EXPECT_LE(ErrorsAlong(model, BatteryCell(), load, 1.0).highest, 0.0);
 }
 
 // The program's side: the discharge as the UPS's replies give it, written

@@ -493,7 +493,7 @@ TEST(UpsShare, PublishesTheRuntimeEstimateAndItsMargin) {
   rig.parts.battery.Start(rig.store);
   rig.engine.OnSerialRead(true, "#220.0 005 12.00 50.0\r");
   rig.RunWith("(000.0 220.0 220.0 012 50.0 12.6 25.0 10001000\r", 2);
-  EXPECT_EQ(ValueOf(rig.share.published.back(), "battery.runtime"), "1333");
+  EXPECT_EQ(ValueOf(rig.share.published.back(), "battery.runtime"), "1269");
   EXPECT_EQ(ValueOf(rig.share.published.back(), "battery.runtime.low"), "180");
   rig.Settings("[Runtime]\nRuntimeMarginMinutes=60\n");
   rig.RunWith("(000.0 220.0 220.0 012 50.0 12.6 25.0 10001000\r", 1);
