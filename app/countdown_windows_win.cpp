@@ -12,6 +12,7 @@ constexpr UINT_PTR kTriangleTimer = 1;
 constexpr UINT kTriangleShowMs = 500;
 constexpr int kWidth = 333, kHeight = 256;
 constexpr RECT kTriangleArea{10, 10, 48, 53};
+constexpr int kRuntimeLineY = 120;  // the battery's estimate, under the count line
 constexpr COLORREF kLightBlue = RGB(214, 232, 248);
 
 bool IsManual(CountdownWindow w) { return w == CountdownWindow::Manual; }
@@ -117,6 +118,7 @@ void CountdownWindows::Paint(Slot& slot) {
   if (!picture.markLine.empty()) TextAt(dc, 40, 60, picture.markLine);
   if (!picture.alarmLine.empty()) TextAt(dc, picture.alarmX, 80, picture.alarmLine);
   if (picture.showCount) TextAt(dc, picture.countX, 100, CountLine(picture));
+  if (!picture.runtimeLine.empty()) TextAt(dc, picture.countX, kRuntimeLineY, picture.runtimeLine);
   if (!picture.normalLine.empty()) TextAt(dc, 40, 100, picture.normalLine);
   LabelZone(dc, OkZoneOf(slot.which), Tr(Text::ButtonOk));
   if (IsManual(slot.which)) LabelZone(dc, ManualCountdown::kCancelZone, Tr(Text::ButtonCancel));

@@ -31,6 +31,8 @@ constexpr GaugeLayout kGauges[] = {
 constexpr int kTemperatureGauge = 4;  // its place in kGauges
 constexpr int kBarWidth = 169, kBarHeight = 18, kTitleToBar = 20;
 constexpr int kReadoutOffset = 110, kReadoutWidth = 60, kReadoutHeight = 16;
+// Between the scales of the load and battery gauges and the titles below.
+constexpr int kRuntimeX = 8, kRuntimeY = 238, kRuntimeWidth = 360;
 
 struct Scale {
   int tickX0, tickStep, ticks, extraTick;  // extraTick: one more mark at that x, or 0
@@ -85,6 +87,9 @@ void GaugePanel::OnInit(HWND hwnd) {
                                    kReadoutWidth, kReadoutHeight, hwnd,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(g.readout)), instance_, nullptr);
   }
+  runtime_ = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_LEFT, kRuntimeX, kRuntimeY, kRuntimeWidth,
+                             kReadoutHeight, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_RUNTIME_TEXT)),
+                             instance_, nullptr);
   // The template's first texts: the battery shows volts until a reading comes.
   const char* const initial[] = {"0 V", "0 V", "0 %", "0 V", "0 C", "0 Hz"};
   for (int i = 0; i < kGaugeCount; ++i) {
@@ -103,6 +108,15 @@ void GaugePanel::ShowAll(const GaugeReadings& r) {
 
 void GaugePanel::PutUpLatest() {
   for (int i = 0; i < kGaugeCount; ++i) PutUp(i, latest_[i]);
+  if (runtimeLatest_ != runtimeShown_ && SetWindowTextA(runtime_, runtimeLatest_.c_str())) {
+    runtimeShown_ = runtimeLatest_;
+  }
+}
+
+// Like the readouts: only a change, and only while the panel can be seen.
+void GaugePanel::ShowRuntime(const std::string& text) {
+  runtimeLatest_ = text;
+  if (IsSeen(hwnd_)) PutUpLatest();
 }
 
 // shown_ starts as a new control is: no text, at position 0.

@@ -29,6 +29,7 @@ class GaugePanel : public GaugePort, public SkinnedDialog {
   void ShowLinkPictures(bool up) override;
   void ShowReadings(LinkKind link, const UpsStatus& status, const BatteryReading& battery) override;
   void RefreshPlot() override { plot_->Refresh(); }
+  void ShowRuntime(const std::string& text) override;
   // The bitmaps the link pictures are drawn with (the test inspector asks).
   LinkPictures ShownLinkPictures() const { return linkPictures_; }
 
@@ -54,6 +55,8 @@ class GaugePanel : public GaugePort, public SkinnedDialog {
   static constexpr int kGaugeCount = 6;
   HWND bars_[kGaugeCount] = {};
   HWND readouts_[kGaugeCount] = {};
+  HWND runtime_ = nullptr;     // the battery's estimated runtime, under the load and battery gauges
+  std::string runtimeShown_, runtimeLatest_;
   GaugeReading shown_[kGaugeCount];   // what the controls show
   GaugeReading latest_[kGaugeCount];  // what they are to show
   StatusPictures pictures_ = PicturesOf(UpsStatus{});

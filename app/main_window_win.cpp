@@ -256,6 +256,7 @@ void MainWindow::BeginWork() {
   serviceWait = ServiceWait::None;
   parts->records.Recover();  // what the last run left goes in before this run's first row
   parts->engine.LogProgramStart();
+  parts->battery.Start(*store);
   // A setting read in place of a stored value is recorded from here on; those
   // read while the parts were made follow "  Program Start".
   config->SetEventSink([this](const std::string& text) {

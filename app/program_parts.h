@@ -10,6 +10,7 @@
 #include "net/network_settings.h"
 #include "net/share_port.h"
 #include "net/ups_share.h"
+#include "power/battery_watch.h"
 #include "power/countdown_ports.h"
 #include "power/countdowns.h"
 #include "power/engine_ports.h"
@@ -46,11 +47,12 @@ struct ProgramParts {
   ProgramParts(const ProgramPorts& ports, RecordStore& store, const ConfigFile& config, const LocalClock& clock)
       : records(store, ports.timers, ports.notices, events),
         engine(ports.timers, ports.gauges, ports.menus, ports.notices, ports.monitor, records, config, power, events),
-        history(records, config, clock, engine.Status()),
-        share(ports.timers, ports.share, records, config, engine),
+        battery(ports.timers, ports.gauges, records, engine, clock),
+        history(records, config, clock, engine.Status(), &battery),
+        share(ports.timers, ports.share, records, config, engine, &battery),
         gate(ports.timers, share, records, ports.shutdown, events),
         batteryLow(Context(ports, config), history.Notes()),
-        mainsFail(Context(ports, config), batteryLow),
+        mainsFail(Context(ports, config), batteryLow, &battery),
         manual(Context(ports, config), ports.menus),
         schedule(Context(ports, config), ports.monitor, clock, [this] {
           return engine.Flags().serialLinkUp || engine.Flags().usbLinkUp;
@@ -58,10 +60,11 @@ struct ProgramParts {
         selfTests(Context(ports, config), ports.monitor, ports.menus, history.Notes()),
         commands(ports.timers, ports.commands, records, config, clock, engine.Status(),
                  [&config] { return ReadNetworkSettings(config).upsName; }),
-        drill(Context(ports, config), share, ports.drill, [this] { return NothingUnderWay(); },
+        drill(Context(ports, config), share, ports.drill, battery, [this] { return NothingUnderWay(); },
               [this] { return engine.UpsAnswering(); }) {
     engine.OwnTimers(timers);
     records.OwnTimers(timers);
+    battery.OwnTimers(timers);
     history.OwnTimers(timers);
     share.OwnTimers(timers);
     gate.OwnTimers(timers);
@@ -104,6 +107,7 @@ struct ProgramParts {
     state.onBattery = power.mainsFailed || state.drill;
     state.secondsLeft = state.drill ? drill.State().remaining : SecondsUntilShutdown();
     state.recordsWaiting = records.RowsWaiting();
+    if (power.mainsFailed) state.runtime = RuntimeText(battery.Runtime());
     return state;
   }
 
@@ -116,6 +120,7 @@ struct ProgramParts {
   PowerFlags power;
   RecordKeeper records;
   PowerEngine engine;
+  BatteryWatch battery;  // the runtime estimate the others show and act on
   HistoryRecorder history;
   UpsShare share;
   ShutdownGate gate;  // every count-down's end passes through it
@@ -136,9 +141,9 @@ struct ProgramParts {
   // The mains-failure count, or the battery-low one when it ends sooner; -1
   // before either counts.
   int SecondsUntilShutdown() const {
-    const int mains = mainsFail.SecondsLeft(), battery = batteryLow.SecondsLeft();
-    if (mains < 0 || battery < 0) return mains < 0 ? battery : mains;
-    return mains < battery ? mains : battery;
+    const int mains = mainsFail.SecondsLeft(), low = batteryLow.SecondsLeft();
+    if (mains < 0 || low < 0) return mains < 0 ? low : mains;
+    return mains < low ? mains : low;
   }
 
   CountdownContext Context(const ProgramPorts& ports, const ConfigFile& config) {

@@ -88,6 +88,10 @@ RecordingSettings ReadRecordingSettings(const ConfigFile& file) {
   return {ReadFlag(file, section::kDataRecord, "HistoryZiLiao"), ReadNumber(file, key::kHistoryTimerDelay)};
 }
 
+RuntimeSettings ReadRuntimeSettings(const ConfigFile& file) {
+  return {ReadFlag(file, section::kRuntime, "ShutdownOnRuntime"), ReadNumber(file, key::kRuntimeMargin)};
+}
+
 WarningTimes ReadWarningTimes(const ConfigFile& file) {
   WarningTimes t;
   t.cutAcSeconds = ReadNumber(file, key::kCutAcTime);

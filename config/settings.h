@@ -19,6 +19,7 @@ constexpr char kMscomm[] = "Mscomm";
 constexpr char kDataRecord[] = "DataRecord";
 constexpr char kAlarmMessage[] = "AlarmMessage";
 constexpr char kSchema[] = "Schema";
+constexpr char kRuntime[] = "Runtime";
 }  // namespace section
 
 // A number key: where it is, the values it may hold, and the value read in
@@ -52,6 +53,8 @@ inline constexpr NumberKey kBatteryEndTime{section::kAlarmMessage, "BatteryEndTi
 inline constexpr NumberKey kBefoShutDownTime{section::kAlarmMessage, "BefoShutDownTime", 60, 600, 60, {}, false, true};
 // Written only once a timed self-test has been asked for.
 inline constexpr NumberKey kSpecialTimeTest{section::kAlarmMessage, "SpecialTimeTest", 1, 99, 1, {}, true};
+// Few files have it: the shutdown on the runtime estimate is off unless asked for.
+inline constexpr NumberKey kRuntimeMargin{section::kRuntime, "RuntimeMarginMinutes", 1, 60, 3, {}, true};
 }  // namespace key
 
 // Every number key of the sections above, in the order of the file.
@@ -102,6 +105,16 @@ struct WarningTimes {
   int timedTestMinutes = 0;      // SpecialTimeTest
 };
 WarningTimes ReadWarningTimes(const ConfigFile& file);
+
+// The shutdown on the battery's estimated runtime (section Runtime): while
+// on battery, when the estimate falls below the margin, as well as at the
+// end of BatteryTime and on battery low. Off unless ShutdownOnRuntime=1, as
+// it was before the estimate existed.
+struct RuntimeSettings {
+  bool shutdownOnRuntime = false;  // ShutdownOnRuntime
+  int marginMinutes = 3;           // RuntimeMarginMinutes
+};
+RuntimeSettings ReadRuntimeSettings(const ConfigFile& file);
 
 // Message texts (section AlarmMessage); the empty text when absent.
 struct AlarmMessages {

@@ -36,6 +36,7 @@ enum class Text {
   ProgramStart,
   ProgramEnd,
   ShutdownRefusedEvent,
+  RuntimeLowEvent,
   // The network server
   NetworkServerNotStartedEvent,
   SecondariesLoggedOutEvent,
@@ -210,7 +211,7 @@ enum class Text {
   TrayTipRecordsWaiting,
   TrayTipOnMains,
   TrayTipOnBattery,
-  TrayTipTimeLeft,
+  TrayTipShutdownIn,
   TrayTipNotAnswering,
   TrayTipRecordsSuffix,
   TrayTipDrillSuffix,
@@ -263,6 +264,13 @@ enum class Text {
   DrillWarnCountTooLong,
   DrillWarnNoShutdownRight,
   DrillReportNothingShutDown,
+  // The battery's runtime estimate: "about 14 min left", "about 40 min on
+  // battery", and the mark of a first guess
+  RuntimeAbout,
+  RuntimeMinutesLeft,
+  RuntimeMinutesOnBattery,
+  RuntimeUnderAMinute,
+  RuntimeNotLearnt,
 
   // Settings: labels and units of the pages; boxes about saving
   LabelPort,

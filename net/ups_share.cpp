@@ -38,13 +38,15 @@ std::string StatusWords(const UpsStatus& status, bool forcedShutdown) {
 }  // namespace
 
 ShareSnapshot MakeShareSnapshot(const UpsStatus& status, const BatteryReading& battery, bool answering,
-                                bool forcedShutdown) {
+                                bool forcedShutdown, const RuntimeEstimate& runtime, int runtimeLowSeconds) {
   ShareSnapshot snapshot;
   snapshot.stale = !answering && !forcedShutdown;
   auto add = [&snapshot](const char* name, const std::string& value) {
     if (!value.empty()) snapshot.variables.emplace_back(name, value);
   };
   add("battery.charge", std::to_string(battery.gaugePosition));  // whole percent, 100 when full
+  add("battery.runtime", runtime.known ? std::to_string(runtime.seconds) : "");
+  add("battery.runtime.low", runtimeLowSeconds > 0 ? std::to_string(runtimeLowSeconds) : "");
   add("battery.voltage", NumberText(status.batteryVoltageText));
   add("battery.voltage.nominal", NumberText(status.ratedBatteryVoltageText));
   add("device.type", "ups");
@@ -62,8 +64,8 @@ ShareSnapshot MakeShareSnapshot(const UpsStatus& status, const BatteryReading& b
 }
 
 UpsShare::UpsShare(TimerPort& timers, SharePort& server, RecordKeeper& records, const ConfigFile& config,
-                   const PowerEngine& engine)
-    : timers_(timers), server_(server), records_(records), config_(config), engine_(engine) {}
+                   const PowerEngine& engine, const RuntimeSource* runtime)
+    : timers_(timers), server_(server), records_(records), config_(config), engine_(engine), runtime_(runtime) {}
 
 void UpsShare::OwnTimers(TimerTable& table) {
   table.Own(kTimerSharePublish, *this);
@@ -114,7 +116,9 @@ void UpsShare::Publish() {
   // readings would be a guess, so the data counts as stale until then.
   const bool fresh = engine_.UpsAnswering() && engine_.AcceptedStatusReplies() > 0 &&
                      state_.publishesWithoutReply < kStaleAfterPublishes;
-  server_.Publish(MakeShareSnapshot(engine_.Status(), engine_.Battery(), fresh, state_.forcedShutdown));
+  const RuntimeEstimate runtime = runtime_ ? runtime_->Runtime() : RuntimeEstimate{};
+  server_.Publish(MakeShareSnapshot(engine_.Status(), engine_.Battery(), fresh, state_.forcedShutdown, runtime,
+                                    ReadRuntimeSettings(config_).marginMinutes * 60));
 }
 
 // Nobody can see it while the server is not listening, and a server that

@@ -7,6 +7,7 @@
 #include "base/timer_table.h"
 #include "net/network_settings.h"
 #include "net/share_port.h"
+#include "power/battery_watch.h"
 #include "power/power_engine.h"
 #include "power/record_keeper.h"
 #include "power/secondaries_port.h"
@@ -16,8 +17,10 @@ namespace voltaris {
 // The variables of the UPS as the protocol names them. `answering`: the UPS
 // answers on its link (otherwise the data is stale, unless a forced
 // shutdown is being announced, which secondaries must still read).
+// `runtime` gives battery.runtime (seconds) while known, `runtimeLowSeconds`
+// battery.runtime.low (the margin the shutdown on the estimate keeps).
 ShareSnapshot MakeShareSnapshot(const UpsStatus& status, const BatteryReading& battery, bool answering,
-                                bool forcedShutdown);
+                                bool forcedShutdown, const RuntimeEstimate& runtime = {}, int runtimeLowSeconds = 0);
 
 struct ShareState {
   bool listening = false;
@@ -36,7 +39,7 @@ class UpsShare : public TimerOwner, public SecondariesPort {
   static constexpr unsigned kListenRetryMs = 10000;
 
   UpsShare(TimerPort& timers, SharePort& server, RecordKeeper& records, const ConfigFile& config,
-           const PowerEngine& engine);
+           const PowerEngine& engine, const RuntimeSource* runtime = nullptr);
   void OwnTimers(TimerTable& table);
 
   // Program start: listens when the settings switch the server on.
@@ -64,6 +67,7 @@ class UpsShare : public TimerOwner, public SecondariesPort {
   RecordKeeper& records_;
   const ConfigFile& config_;
   const PowerEngine& engine_;
+  const RuntimeSource* runtime_;
   NetworkSettings settings_;
   ShareState state_;
 };

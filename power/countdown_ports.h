@@ -22,6 +22,7 @@ struct CountdownPicture {
   int alarmX = 40, countX = 10;
   std::string countPrefix = Tr(Text::ShutdownAfter);
   std::string countSuffix = Tr(Text::Seconds);
+  std::string runtimeLine;  // the battery's estimated runtime, under the count line
 };
 
 // The prefix, the seconds and the suffix (" Seconds").

@@ -156,6 +156,10 @@ void MainsFailCountdown::Tick() {
     return;
   }
   s_.logOnOpen = false;
+  if (RuntimeBelowMargin()) {
+    EndOnRuntime();
+    return;
+  }
   if (s_.restoredTicks == kRestoredTicksToClose && !c_.power.mainsFailed) {
     EndFailure();
     return;
@@ -178,6 +182,26 @@ void MainsFailCountdown::Tick() {
     }
   }
   AfterDrawing();
+}
+
+// Only on battery, and only when asked for: without the setting the count
+// runs as it always did.
+bool MainsFailCountdown::RuntimeBelowMargin() const {
+  if (!runtime_ || !c_.power.mainsFailed) return false;
+  const RuntimeSettings settings = ReadRuntimeSettings(c_.config);
+  const RuntimeEstimate estimate = runtime_->Runtime();
+  return settings.shutdownOnRuntime && estimate.known && estimate.onBattery &&
+         estimate.seconds < settings.marginMinutes * 60;
+}
+
+// Ends the count as its end would, saying why; its tick stops, so the
+// shutdown is asked for once (a refused one resets the count as usual).
+void MainsFailCountdown::EndOnRuntime() {
+  s_.logOnOpen = true;
+  c_.timers.Kill(kTimerMainsFailCountdown);
+  c_.views.Close(CountdownWindow::MainsFail);
+  c_.records.AppendEvent(Tr(Text::RuntimeLowEvent));
+  c_.shutdown.EndAndShutDown(ShutdownReason::RuntimeLow);
 }
 
 // The mains have been back long enough: the count stops, the window goes
@@ -223,6 +247,7 @@ CountdownPicture MainsFailCountdown::Picture() const {
     picture.alarmLine = messages.acFail;
     picture.showCount = true;
     picture.seconds = s_.remaining;
+    if (runtime_) picture.runtimeLine = RuntimeText(runtime_->Runtime());
   } else if (!c_.power.mainsFailed) {
     picture.normalLine = messages.acRestored;
   }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "base/timer_table.h"
+#include "power/battery_watch.h"
 #include "config/config_file.h"
 #include "power/countdown_ports.h"
 #include "power/engine_ports.h"
@@ -92,8 +93,11 @@ class MainsFailCountdown : public TimerOwner {
   static constexpr HotZone kOkZone{11, 201, 47, 229};
   static constexpr int kRestoredTicksToClose = 4;
 
-  MainsFailCountdown(CountdownContext context, BatteryLowCountdown& batteryLow)
-      : c_(context), batteryLow_(batteryLow) {}
+  // `runtime`: the battery's estimate, shown beside the count and, when the
+  // settings ask, ending the count once it falls below its margin.
+  MainsFailCountdown(CountdownContext context, BatteryLowCountdown& batteryLow,
+                     const RuntimeSource* runtime = nullptr)
+      : c_(context), batteryLow_(batteryLow), runtime_(runtime) {}
   void OwnTimers(TimerTable& table);
   void OnTimer(unsigned id) override;
   CountdownPicture Picture() const;
@@ -112,9 +116,12 @@ class MainsFailCountdown : public TimerOwner {
   void EndFailure();
   void AfterDrawing();
   int FullSeconds() const;
+  bool RuntimeBelowMargin() const;
+  void EndOnRuntime();
 
   CountdownContext c_;
   BatteryLowCountdown& batteryLow_;
+  const RuntimeSource* runtime_;
   MainsFailState s_;
 };
 

@@ -26,6 +26,9 @@ class GaugePort {
   virtual void ShowReadings(LinkKind link, const UpsStatus& status, const BatteryReading& battery) = 0;
   // Redraws the open data plot from its samples.
   virtual void RefreshPlot() = 0;
+  // The battery's runtime estimate as a line ("about 14 min left"), or
+  // nothing while there is no reading.
+  virtual void ShowRuntime(const std::string& text) = 0;
 };
 
 // Which menu entries may be chosen.

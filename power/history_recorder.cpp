@@ -52,7 +52,7 @@ std::vector<std::string> HistoryRecorder::ConnectedRow(unsigned timer) {
   return {Whole(status_.inputVoltageText, " V"),  Whole(status_.outputVoltageText, " V"),
           status_.loadPercentText + "%   ",       BatteryLevel(),
           TemperatureReadout(status_.temperatureText), Whole(status_.frequencyText, " Hz"),
-          StatusColumn(timer)};
+          StatusColumn(timer), runtime_ ? RuntimeColumn(runtime_->Runtime()) : ""};
 }
 
 std::vector<std::string> HistoryRecorder::DisconnectedRow(unsigned timer) {
@@ -60,7 +60,7 @@ std::vector<std::string> HistoryRecorder::DisconnectedRow(unsigned timer) {
   FirstRow(timer) = false;
   FirstRow(kTimerHistorySerialUp) = true;
   FirstRow(kTimerHistoryUsbUp) = true;
-  return {"N/A", "N/A", "0%", "0%", "N/A", "N/A", status};
+  return {"N/A", "N/A", "0%", "0%", "N/A", "N/A", status, "N/A"};
 }
 
 // Full above 13.5 V per 12 V block on mains, 13.0 V on battery.

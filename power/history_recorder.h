@@ -10,6 +10,7 @@
 
 #include "base/timer_table.h"
 #include "config/config_file.h"
+#include "power/battery_watch.h"
 #include "power/record_keeper.h"
 #include "records/record_text.h"
 #include "ups/ups_protocol.h"
@@ -33,8 +34,10 @@ struct HistoryState {
 
 class HistoryRecorder : public TimerOwner {
  public:
-  HistoryRecorder(RecordKeeper& records, const ConfigFile& config, const LocalClock& clock, const UpsStatus& status)
-      : records_(records), config_(config), clock_(clock), status_(status) {}
+  // `runtime`: the battery's estimate, the rows' last column.
+  HistoryRecorder(RecordKeeper& records, const ConfigFile& config, const LocalClock& clock, const UpsStatus& status,
+                  const RuntimeSource* runtime = nullptr)
+      : records_(records), config_(config), clock_(clock), status_(status), runtime_(runtime) {}
   void OwnTimers(TimerTable& table);
   void OnTimer(unsigned id) override;
 
@@ -59,6 +62,7 @@ class HistoryRecorder : public TimerOwner {
   const ConfigFile& config_;
   const LocalClock& clock_;
   const UpsStatus& status_;
+  const RuntimeSource* runtime_;
   HistoryState s_;
 };
 

@@ -81,7 +81,8 @@ std::string TrayTipText(const TrayState& state) {
     tip = Tr(Text::TrayTipNotAnswering);
   } else if (state.onBattery) {
     tip = Tr(Text::TrayTipOnBattery);
-    if (state.secondsLeft >= 0) tip += ", " + DurationText(state.secondsLeft) + Tr(Text::TrayTipTimeLeft);
+    if (state.secondsLeft >= 0) tip += Tr(Text::TrayTipShutdownIn) + DurationText(state.secondsLeft);
+    if (!state.runtime.empty()) tip += "; " + state.runtime;
   } else {
     tip = Tr(Text::TrayTipOnMains);
   }

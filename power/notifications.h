@@ -45,6 +45,7 @@ struct TrayState {
   bool recordsWaiting = false;
   bool drill = false;
   ServiceWait service = ServiceWait::None;
+  std::string runtime;  // the battery's estimate, while on battery ("about 14 min left")
 };
 
 std::string TrayTipText(const TrayState& state);

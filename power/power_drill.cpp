@@ -114,6 +114,8 @@ DrillFacts PowerDrill::Facts() const {
   facts.mayShutDown = port_.MayShutDown();
   facts.secondariesLoggedIn = secondaries_.LoggedIn();
   facts.secondariesWaitSeconds = secondaries_.WaitSeconds();
+  const RuntimeEstimate runtime = runtime_.Runtime();
+  if (runtime.known && !runtime.onBattery) facts.expectedRuntimeSeconds = runtime.seconds;
   return facts;
 }
 

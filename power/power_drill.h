@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/timer_table.h"
+#include "power/battery_watch.h"
 #include "power/countdowns.h"
 #include "power/secondaries_port.h"
 
@@ -55,9 +56,10 @@ class PowerDrill : public TimerOwner {
   static constexpr HotZone kOkZone = MainsFailCountdown::kOkZone;
 
   // `mayStart`: no failure, count-down or shutdown is under way.
-  PowerDrill(CountdownContext context, SecondariesPort& secondaries, DrillPort& port,
+  // `runtime`: the battery's estimate, which a count-down must not outlast.
+  PowerDrill(CountdownContext context, SecondariesPort& secondaries, DrillPort& port, const RuntimeSource& runtime,
              std::function<bool()> mayStart, std::function<bool()> upsAnswering)
-      : c_(context), secondaries_(secondaries), port_(port), mayStart_(std::move(mayStart)),
+      : c_(context), secondaries_(secondaries), port_(port), runtime_(runtime), mayStart_(std::move(mayStart)),
         upsAnswering_(std::move(upsAnswering)) {}
   void OwnTimers(TimerTable& table);
   // False when refused: one runs already, or a real event is under way.
@@ -78,6 +80,7 @@ class PowerDrill : public TimerOwner {
   CountdownContext c_;
   SecondariesPort& secondaries_;
   DrillPort& port_;
+  const RuntimeSource& runtime_;
   std::function<bool()> mayStart_;
   std::function<bool()> upsAnswering_;
   DrillState s_;

@@ -26,6 +26,7 @@ class RecordKeeper : public TimerOwner {
   void AppendHistoryRow(const std::vector<std::string>& columns) { Note(store_.AppendHistoryRow(columns)); }
   void IncrementDailyCount(DailyColumn column) { Note(store_.IncrementDailyCount(column)); }
   void AppendClosedApp() { Note(store_.AppendClosedApp()); }
+  void AppendBatteryRow(const std::vector<std::string>& columns) { Note(store_.AppendBatteryRow(columns)); }
 
   void OnTimer(unsigned id) override;
   // Moves what waits into the tables now (the retry timer, the program's end).

@@ -11,7 +11,7 @@ void ShutdownGate::OnTimer(unsigned) { WaitForSecondaries(); }
 // A manual end joins a wait already under way: the secondaries were told
 // the power is going, and this computer goes once they have had their time.
 void ShutdownGate::EndAndShutDown(ShutdownReason reason) {
-  s_.endedByMains = s_.endedByMains || reason == ShutdownReason::MainsFailed;
+  s_.endedByMains = s_.endedByMains || reason == ShutdownReason::MainsFailed || reason == ShutdownReason::RuntimeLow;
   s_.endedByBattery = s_.endedByBattery || reason == ShutdownReason::BatteryLow;
   s_.endedByHand = s_.endedByHand || reason == ShutdownReason::Manual;
   if (s_.switchOffPending) return;  // the switch-off's end shuts down

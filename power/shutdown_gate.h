@@ -20,7 +20,9 @@
 
 namespace voltaris {
 
-enum class ShutdownReason { MainsFailed, BatteryLow, Manual };
+// RuntimeLow: the mains-failure count ended early, the battery's estimated
+// runtime having fallen below its margin.
+enum class ShutdownReason { MainsFailed, BatteryLow, Manual, RuntimeLow };
 
 struct ShutdownGateState {
   bool waiting = false;           // for the secondaries, before the shutdown

@@ -41,6 +41,7 @@ enum TimerId : unsigned {
   kTimerTrayRetry = 1159,             // offer the tray icon again to a shell that refused it
   kTimerCommandWatch = 1160,          // look whether the event commands still run
   kTimerDrillCountdown = 1161,        // the power-failure drill's count
+  kTimerBatteryWatch = 1162,          // each second: the battery's discharge and runtime estimate
 };
 
 // Periods in milliseconds.

@@ -86,7 +86,7 @@ HistoryPrintJob::~HistoryPrintJob() {
 
 // A table that cannot be read is not half printed: no document is begun.
 std::string HistoryPrintJob::TakeSnapshot(RecordStore& store) {
-  const FileError read = ReadRows(store, RecordTable::History, InfoOf(RecordTable::History).columns, rows_);
+  const FileError read = ReadRows(store, RecordTable::History, LastingColumns(RecordTable::History), rows_);
   if (read) return std::string(Tr(Text::HistoryNotPrinted)) + "\n\n" + read.message;
   pageCount_ = PagesFor(pages_, rows_.Rows());
   return {};

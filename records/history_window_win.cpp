@@ -56,7 +56,7 @@ void HistoryWindow::OnInit(HWND hwnd) {
 
 // Every row of the table, in its order; rows read before a failure are
 // kept, and the user is told.
-void HistoryWindow::Reload() { ShowError(ReadRows(*store_, table_, InfoOf(table_).columns, rows_)); }
+void HistoryWindow::Reload() { ShowError(ReadRows(*store_, table_, LastingColumns(table_), rows_)); }
 
 void HistoryWindow::Paint() {
   PaintBitmaps(hwnd_, instance_,

@@ -22,15 +22,20 @@ constexpr char kBaseTag[] = "voltaris-base";
 constexpr int kChangingCode = 16;
 constexpr char kTimedTestEnd[] = " Minute";  // after the self-test prefix and the minutes as stored
 
+// History rows gained the runtime estimate at their end; a table begun
+// before has nine columns, and its new rows a tenth without a name.
 const TableInfo kTables[] = {
-    {"EventRecord.csv", "record", {"event"}},
+    {"EventRecord.csv", "record", {"event"}, 1},
     {"HistorRecord.csv",
      "HistoryData",
      {"Date", "Time", "Input Voltage", "Output Voltage", "Load", "Battery Level", "Temperature", "Frequency",
-      "Status"}},
-    {"MonthRecord.csv", "MonthRecord", {"Date", "Battery Low", "AC Fail", "Schedule Down"}},
-    {"db3.csv", "CloseApp", {"Data", "Time", "Application"}},
+      "Status", "Runtime"},
+     9},
+    {"MonthRecord.csv", "MonthRecord", {"Date", "Battery Low", "AC Fail", "Schedule Down"}, 4},
+    {"db3.csv", "CloseApp", {"Data", "Time", "Application"}, 3},
+    {"BatteryRecord.csv", "BatteryRecord", {"Date", "Time", "Seconds", "Load", "Battery Voltage", "Charge", "End"}, 7},
 };
+static_assert(std::size(kTables) == std::size(kAllTables), "one file per table");
 
 bool SameText(const std::string& a, const std::string& b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -243,8 +248,14 @@ const char* ColumnName(DailyColumn column) {
   return InfoOf(RecordTable::Daily).columns[DailyIndex(column)].c_str();
 }
 
+std::vector<std::string> LastingColumns(RecordTable table) {
+  const TableInfo& info = InfoOf(table);
+  return {info.columns.begin(), info.columns.begin() + static_cast<long>(info.lastingColumns)};
+}
+
 bool LooksWhole(RecordTable table, const std::vector<std::string>& fields) {
-  if (fields.size() != InfoOf(table).columns.size()) return false;
+  const TableInfo& info = InfoOf(table);
+  if (fields.size() < info.lastingColumns || fields.size() > info.columns.size()) return false;
   return table == RecordTable::Events ? IsEventLine(fields[0]) : IsDate(fields[0]);
 }
 
@@ -289,6 +300,12 @@ RecordResult RecordStore::IncrementDailyCount(DailyColumn column) {
 RecordResult RecordStore::AppendClosedApp() {
   const LocalDateTime now = clock_.Now();
   return Submit(RecordTable::ClosedApps, EncodeCsvRow({PlainDate(now), PlainTime(now), "Voltaris"}));
+}
+
+RecordResult RecordStore::AppendBatteryRow(const std::vector<std::string>& columns) {
+  std::vector<std::string> row = columns;
+  row.resize(InfoOf(RecordTable::Battery).columns.size());
+  return Submit(RecordTable::Battery, EncodeCsvRow(row));
 }
 
 RecordResult RecordStore::Submit(RecordTable table, std::string row) {
@@ -730,8 +747,10 @@ FileError RecordStore::ReadAll(RecordTable table, const std::vector<std::string>
       }
       return;
     }
-    // A row damaged outside the program may lack fields or hold zero bytes: skip it.
-    if (fields.size() != width) return;
+    // A row damaged outside the program may lack fields or hold zero bytes:
+    // skip it. One with more fields than the names is a newer version's,
+    // written to a table an older one began, up to the columns it knows.
+    if (fields.size() < width || fields.size() > std::max(width, InfoOf(table).columns.size())) return;
     for (const auto& f : fields) {
       if (f.find('\0') != std::string::npos) return;
     }

@@ -1,6 +1,7 @@
-// The four record tables, one CSV file each in the working folder:
+// The five record tables, one CSV file each in the working folder:
 //   EventRecord.csv (record), HistorRecord.csv (HistoryData),
-//   MonthRecord.csv (MonthRecord), db3.csv (CloseApp).
+//   MonthRecord.csv (MonthRecord), db3.csv (CloseApp),
+//   BatteryRecord.csv (BatteryRecord: what the battery did on each discharge).
 //
 // Rows are never lost. A row goes into its table and is on the disk before
 // the call returns. A row that cannot reach its table (the file open in a
@@ -38,6 +39,7 @@
 #pragma once
 
 #include <array>
+#include <iterator>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -49,18 +51,24 @@
 
 namespace voltaris {
 
-enum class RecordTable { Events, History, Daily, ClosedApps };
+enum class RecordTable { Events, History, Daily, ClosedApps, Battery };
 enum class DailyColumn { BatteryLow, AcFail, ScheduleDown };
 constexpr RecordTable kAllTables[] = {RecordTable::Events, RecordTable::History, RecordTable::Daily,
-                                      RecordTable::ClosedApps};
+                                      RecordTable::ClosedApps, RecordTable::Battery};
 
 struct TableInfo {
   const char* fileName;
   const char* tableName;
   std::vector<std::string> columns;  // in file order
+  // The columns every version has written: a table an older version began
+  // has only these, and its rows are whole with them.
+  size_t lastingColumns;
 };
 const TableInfo& InfoOf(RecordTable table);
 const char* ColumnName(DailyColumn column);
+// The columns a table has had from the start: what the viewers read, so that
+// a table an older version began opens as well as a new one.
+std::vector<std::string> LastingColumns(RecordTable table);
 
 // Whether a row holds the whole set of fields of its table (a cut-short
 // line does not, nor an event line whose text stops short of one the program
@@ -86,6 +94,7 @@ class RecordStore {
   RecordResult AppendHistoryRow(const std::vector<std::string>& columns);
   RecordResult IncrementDailyCount(DailyColumn column);
   RecordResult AppendClosedApp();
+  RecordResult AppendBatteryRow(const std::vector<std::string>& columns);
 
   // Start-up: finishes what a crash cut short, moves the journals into their
   // tables and sets torn last lines aside. Returns the first failure.
@@ -169,7 +178,7 @@ class RecordStore {
   std::string directory_;
   const LocalClock& clock_;
   FileSystem& files_;
-  std::array<TableState, 4> tables_;
+  std::array<TableState, std::size(kAllTables)> tables_;
   size_t dropped_ = 0;
 };
 

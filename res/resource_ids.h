@@ -43,6 +43,7 @@
 #define IDC_BATTERY_TEXT 1113
 #define IDC_TEMPERATURE_TEXT 1114
 #define IDC_FREQUENCY_TEXT 1115
+#define IDC_RUNTIME_TEXT 1116  // the battery's estimated runtime
 
 // Menus and accelerators
 #define IDM_MAIN_MENU 101

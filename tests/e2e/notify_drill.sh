@@ -30,7 +30,7 @@ e2e_log "failure: $line"
 [[ "$line" == '["  AC Fail!" "MainsFailed" "ONBATT" "'*'" "0" "300" "000.0" "'*'" "50.0"] NOTIFYTYPE=ONBATT UPSNAME=voltaris DRILL=0' ]] ||
   fail "the failure's command line: $line"
 expect_eq "$(inspect balloon Voltaris)" $'1\tVoltaris\tMains power failed: the UPS runs on its battery. Shutdown in 5 min.' "balloon"
-on_battery_tip() { [[ "$(inspect traytip Voltaris)" == "Voltaris: on battery, "[45]" min left" ]]; }
+on_battery_tip() { [[ "$(inspect traytip Voltaris)" == "Voltaris: on battery, shutdown in "[45]" min; about "* ]]; }
 wait_until 5 on_battery_tip || fail "tray tip on battery: '$(inspect traytip Voltaris)'"
 
 sim_control "mains ok" >/dev/null
@@ -53,7 +53,7 @@ line=$(sed -n 3p "$out" | tr -d '\r')
 [[ "$line" == '["  Drill: Simulated AC Fail" "MainsFailed" "ONBATT" '*'] NOTIFYTYPE=ONBATT UPSNAME=voltaris DRILL=1' ]] ||
   fail "the drill's command line: $line"
 expect_eq "$(inspect balloon Voltaris | cut -f2)" "Power Failure Drill" "the drill's balloon title"
-drill_tip() { [[ "$(inspect traytip Voltaris)" == "Voltaris: on battery, "*" s left (drill)" ]]; }
+drill_tip() { [[ "$(inspect traytip Voltaris)" == "Voltaris: on battery, shutdown in "*" s (drill)" ]]; }
 wait_until 5 drill_tip || fail "tray tip during the drill: '$(inspect traytip Voltaris)'"
 screenshot drill
 wait_until 20 countdowns_open 0 || fail "the drill window did not close"

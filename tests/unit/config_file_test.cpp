@@ -576,3 +576,22 @@ TEST(ConfigFile, AFileThatCannotBeReadForAMomentKeepsItsLastValues) {
   ASSERT_FALSE(file.WriteString("AlarmMessage", "CutACTimeMessage", "9"));
   EXPECT_EQ(voltaris::ReadWarningTimes(file).cutAcSeconds, 9);
 }
+
+// The shutdown on the runtime estimate: off unless asked for; its margin in
+// range or its default, from both sides of the range.
+TEST(RuntimeSettings, OffByDefaultAndTheMarginInItsRange) {
+  voltaris::testing::TestFolder folder{"voltaris-runtime"};
+  ConfigFile config{folder.path()};
+  auto with = [&](const std::string& keys) {
+    std::ofstream(folder.path() + "/UpsConfigure.ini") << "[Runtime]\n" << keys;
+    return voltaris::ReadRuntimeSettings(config);
+  };
+  EXPECT_FALSE(with("").shutdownOnRuntime);
+  EXPECT_EQ(with("").marginMinutes, 3);
+  EXPECT_TRUE(with("ShutdownOnRuntime=1\n").shutdownOnRuntime);
+  EXPECT_EQ(with("RuntimeMarginMinutes=1\n").marginMinutes, 1);
+  EXPECT_EQ(with("RuntimeMarginMinutes=0\n").marginMinutes, 3);
+  EXPECT_EQ(with("RuntimeMarginMinutes=60\n").marginMinutes, 60);
+  EXPECT_EQ(with("RuntimeMarginMinutes=61\n").marginMinutes, 3);
+  EXPECT_EQ(with("RuntimeMarginMinutes=ten\n").marginMinutes, 3);
+}

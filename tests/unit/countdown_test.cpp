@@ -430,15 +430,19 @@ TEST(Notifications, DurationsAndTheTrayTipTellTheStateInAFewWords) {
     std::string text;
   };
   const std::vector<Tip> tips = {
-      {{false, true, 120, false, false}, "Voltaris: UPS not answering"},
-      {{true, false, -1, false, false}, "Voltaris: on mains"},
-      {{true, true, -1, false, false}, "Voltaris: on battery"},
-      {{true, true, 299, false, false}, "Voltaris: on battery, 4 min left"},
-      {{true, true, 30, true, true}, "Voltaris: on battery, 30 s left (drill); records waiting"},
+      {{false, true, 120, false, false, ServiceWait::None, ""}, "Voltaris: UPS not answering"},
+      {{true, false, -1, false, false, ServiceWait::None, ""}, "Voltaris: on mains"},
+      {{true, true, -1, false, false, ServiceWait::None, ""}, "Voltaris: on battery"},
+      {{true, true, 299, false, false, ServiceWait::None, ""}, "Voltaris: on battery, shutdown in 4 min"},
+      {{true, true, 30, true, true, ServiceWait::None, ""}, "Voltaris: on battery, shutdown in 30 s (drill); records waiting"},
+      {{true, true, 299, false, false, ServiceWait::None, "about 14 min left"},
+       "Voltaris: on battery, shutdown in 4 min; about 14 min left"},
+      {{true, false, -1, false, false, ServiceWait::Busy, ""}, "Voltaris: the service is handling a power event"},
+      {{false, false, -1, false, false, ServiceWait::Silent, ""}, "Voltaris: the service does not let go of the UPS"},
   };
   for (const Tip& tip : tips) EXPECT_EQ(TrayTipText(tip.state), tip.text);
   SetLanguage(Language::French);
-  EXPECT_EQ(TrayTipText({true, true, 300, false, false}), "Voltaris : sur batterie, 5 min restantes");
+  EXPECT_EQ(TrayTipText({true, true, 300, false, false, ServiceWait::None, ""}), "Voltaris : sur batterie, fermeture dans 5 min");
   SetLanguage(Language::English);
 }
 
@@ -585,4 +589,37 @@ TEST(PowerDrill, TheReportWarnsWhereTheSettingsCannotWork) {
   EXPECT_NE(report.find("- The UPS is not answering"), std::string::npos);
   EXPECT_NE(report.find("- This account may not shut Windows down"), std::string::npos);
   EXPECT_NE(report.find("No other application was open."), std::string::npos);
+}
+
+// The first guess for a 12 V battery at 12.6 V under 12 % load: 1269 s, so
+// 21 minutes of margin are not reached and 22 are; without the setting the
+// count runs on whatever the margin.
+TEST(MainsFailCountdown, TheRuntimeBelowItsMarginEndsTheCountOnlyWhenAskedFor) {
+  const struct {
+    const char* runtime;
+    bool endsEarly;
+  } cases[] = {
+      {"ShutdownOnRuntime=1\nRuntimeMarginMinutes=21\n", false},
+      {"ShutdownOnRuntime=1\nRuntimeMarginMinutes=22\n", true},
+      {"ShutdownOnRuntime=0\nRuntimeMarginMinutes=60\n", false},
+      {"RuntimeMarginMinutes=60\n", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.runtime);
+    CountdownRig rig("CutACTimeMessage=1\nBatteryTime=5\n");
+    rig.Settings("[AlarmMessage]\nCutACTimeMessage=1\nBatteryTime=5\n[Runtime]\n" + std::string(c.runtime));
+    rig.Reply("#220.0 005 12.00 50.0\r");
+    rig.parts.battery.Start(rig.store);
+    rig.RunWith(kMainsFailed, 10);
+    EXPECT_EQ(rig.parts.battery.Runtime().seconds, 1269);
+    EXPECT_EQ(rig.display.runtime, "about 21 min left (not yet learnt)");
+    EXPECT_EQ(rig.shutdown.calls, c.endsEarly ? 1 : 0);
+    EXPECT_EQ(rig.Count("  Runtime Low!"), c.endsEarly ? 1 : 0);
+    EXPECT_EQ(rig.Open(CountdownWindow::MainsFail), !c.endsEarly);
+    if (!c.endsEarly) {
+      EXPECT_EQ(rig.parts.mainsFail.Picture().runtimeLine, "about 21 min left (not yet learnt)");
+    }
+    rig.RunWith(kMainsFailed, 5);
+    EXPECT_EQ(rig.shutdown.calls, c.endsEarly ? 1 : 0);  // asked for once
+  }
 }

@@ -68,6 +68,8 @@ class FakeGauges : public GaugePort {
   void ShowLinkPictures(bool up) override { linkPicturesUp = up; }
   void ShowReadings(LinkKind, const UpsStatus&, const BatteryReading&) override { ++readings; }
   void RefreshPlot() override { ++plotRefreshes; }
+  std::string runtime;
+  void ShowRuntime(const std::string& text) override { runtime = text; }
 };
 
 class FakeMenus : public MenuPort {

@@ -24,7 +24,7 @@ struct HistoryRig : EngineRig {
   }
   std::vector<std::string> Rows() {
     std::vector<std::string> rows;
-    store.ReadAll(RecordTable::History, InfoOf(RecordTable::History).columns, [&rows](const auto& r) {
+    store.ReadAll(RecordTable::History, LastingColumns(RecordTable::History), [&rows](const auto& r) {
       std::string line;
       for (size_t i = 2; i < r.size(); ++i) line += (i > 2 ? "|" : "") + r[i];
       rows.push_back(line);
@@ -125,4 +125,19 @@ TEST(HistoryRecorder, ANewRunStartsEveryTimerWithItsFirstRow) {
   EXPECT_EQ(rig.Tick(Reply("00001")), " ");
   rig.parts.history.BeginRun();
   EXPECT_EQ(rig.Tick(Reply("00001")), "UPS is Connected!");
+}
+
+// The tenth column: the runtime estimate in whole minutes (here the first
+// guess for a full 24 V battery at 12 %), "N/A" while the UPS does not answer.
+TEST(HistoryRecorder, TheLastColumnIsTheRuntimeEstimate) {
+  HistoryRig rig;
+  rig.parts.battery.Start(rig.store);
+  rig.engine.OnSerialRead(true, Reply("00001", "27.2"));
+  rig.Run(1000);
+  rig.Tick(Reply("00001", "27.2"));
+  rig.Offline();
+  std::vector<std::string> runtimes;
+  rig.store.ReadAll(RecordTable::History, InfoOf(RecordTable::History).columns,
+                    [&runtimes](const auto& r) { runtimes.push_back(r[9]); });
+  EXPECT_EQ(runtimes, (std::vector<std::string>{"25 min", "N/A"}));
 }

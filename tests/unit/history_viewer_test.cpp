@@ -156,6 +156,6 @@ TEST(HistoryView, ButtonZonesIncludeTheirBounds) {
 }
 
 TEST(HistoryView, PrintsTheTablesColumns) {
-  EXPECT_EQ(InfoOf(RecordTable::History).columns.size(), static_cast<size_t>(kHistoryColumns));
+  EXPECT_EQ(LastingColumns(RecordTable::History).size(), static_cast<size_t>(kHistoryColumns));
   EXPECT_EQ(std::string(kHistoryPrintTitle).size(), 19u);
 }

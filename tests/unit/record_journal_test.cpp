@@ -511,3 +511,46 @@ TEST(RecordTornLine, AnEventTextCutShortIsSetAside) {
     EXPECT_EQ(rig.disk.files[kEvents + ".torn"], c.torn ? last + "\r\n" : "");
   }
 }
+
+// The discharge record is a table like the others: a torn last line is set
+// aside, rows for a table that cannot be written wait in its journal and go
+// in, in order, once it can.
+TEST(RecordJournal, TheBatteryRecordSetsATornLineAsideAndWaitsForAnUnwritableTable) {
+  const std::string kBattery = "BatteryRecord.csv";
+  const std::string names = "Date,Time,Seconds,Load,Battery Voltage,Charge,End\r\n";
+  JournalRig rig;
+  rig.disk.files[kBattery] = names + "2026-12-8,9:5:0,1,40,12.4,95,\r\n2026-12-8,9:5:1";
+  rig.Restart();
+  EXPECT_EQ(rig.disk.files[kBattery], names + "2026-12-8,9:5:0,1,40,12.4,95,\r\n");
+  EXPECT_EQ(rig.disk.files[kBattery + ".torn"], "2026-12-8,9:5:1\r\n");
+  rig.disk.readOnly.insert(kBattery);
+  const RecordResult held = rig.store->AppendBatteryRow({"2026-12-8", "9:5:9", "10", "40", "12.2", "93", ""});
+  EXPECT_FALSE(held.written);
+  EXPECT_TRUE(held.kept);
+  EXPECT_TRUE(rig.store->AppendBatteryRow({"2026-12-8", "9:5:20", "21", "40", "11.0", "84", "Battery Low"}).kept);
+  rig.disk.readOnly.clear();
+  rig.Restart();
+  EXPECT_EQ(rig.Rows(RecordTable::Battery),
+            (std::vector<std::string>{"2026-12-8|9:5:0|1|40|12.4|95|", "2026-12-8|9:5:9|10|40|12.2|93|",
+                                      "2026-12-8|9:5:20|21|40|11.0|84|Battery Low"}));
+  EXPECT_FALSE(rig.Has(kBattery + ".pending"));
+}
+
+// A history table begun by an older version has nine columns: the rows now
+// written with the runtime at their end read back through the nine, and a
+// last row without its line end is whole with nine fields or ten.
+TEST(RecordTornLine, AHistoryTableOfNineColumnsTakesRowsOfTenAndReadsAsBefore) {
+  JournalRig rig;
+  const std::string nine = "Date,Time,Input Voltage,Output Voltage,Load,Battery Level,Temperature,Frequency,Status\r\n";
+  rig.disk.files[kHistory] = nine + "2026-12-8,9:5:0,220,220,12,100,25.0,50.0,Normal";
+  rig.store->AppendHistoryRow({"2026-12-8", "9:5:5", "220", "220", "12", "100", "25.0", "50.0", " ", "14 min"});
+  EXPECT_EQ(rig.disk.files[kHistory], nine + "2026-12-8,9:5:0,220,220,12,100,25.0,50.0,Normal\r\n" +
+                                          "2026-12-8,9:5:5,220,220,12,100,25.0,50.0, ,14 min\r\n");
+  std::vector<std::string> times;
+  EXPECT_FALSE(rig.store->ReadAll(RecordTable::History, LastingColumns(RecordTable::History),
+                                  [&times](const auto& r) { times.push_back(r[1] + "|" + r[8]); }));
+  EXPECT_EQ(times, (std::vector<std::string>{"9:5:0|Normal", "9:5:5| "}));
+  rig.disk.files[kHistory] += "2026-12-8,9:5:9,220,220,12,100,25.0,50.0, ,13 min";
+  rig.store->Recover();
+  EXPECT_EQ(rig.disk.files[kHistory].substr(rig.disk.files[kHistory].size() - 9), ",13 min\r\n");
+}

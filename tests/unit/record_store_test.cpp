@@ -78,12 +78,12 @@ TEST_F(RecordStoreTest, FirstWriteCreatesTheFileWithItsColumnNames) {
   ASSERT_TRUE(store_.AppendClosedApp().written);
   EXPECT_EQ(Contents(RecordTable::ClosedApps), "Data,Time,Application\r\n2007-3-5,9:5:7,Voltaris\r\n");
   ASSERT_TRUE(store_.AppendHistoryRow({"2007-3-5", "9:5:7", "220", "220", "12", "100", "25.0", "50.0", "Normal"}).written);
-  EXPECT_EQ(Contents(RecordTable::History).substr(0, 92),
-            "Date,Time,Input Voltage,Output Voltage,Load,Battery Level,Temperature,Frequency,Status\r\n2007");
+  EXPECT_EQ(Contents(RecordTable::History).substr(0, 100),
+            "Date,Time,Input Voltage,Output Voltage,Load,Battery Level,Temperature,Frequency,Status,Runtime\r\n2007");
 }
 
 TEST_F(RecordStoreTest, TextsWithSeparatorsAndOtherCodePagesComeBackUnchanged) {
-  const std::vector<std::string> row{"2007-3-5", "9:5:7", "a,b", "\"q\"", "x\r\ny", "\xC9", "", "", "Test\xE9"};
+  const std::vector<std::string> row{"2007-3-5", "9:5:7", "a,b", "\"q\"", "x\r\ny", "\xC9", "", "", "Test\xE9", "7 min"};
   store_.AppendHistoryRow(row);
   const auto rows = Rows(RecordTable::History);
   ASSERT_EQ(rows.size(), 1u);

@@ -11,10 +11,13 @@ const char kUsage[] =
     "              [--stop 1|1.5|2] [--tcp PORT] [--no-pace] [--think-ms MS]\n"
     "              [--time-scale X] [--scenario FILE] [--control SOCKET] [--log FILE]\n"
     "              [--usb-family report|string] [--usb-report-size 8|64] [--check]\n"
+    "              [--discharge] [--battery-age FRACTION] [--load PERCENT]\n"
     "       upssim --send CONTROL_SOCKET ACTION\n"
     "Serves a model UPS on a new pseudo-terminal (its path is the first line of output)\n"
     "or, with --tcp, on 127.0.0.1 (the port is the first line; 0 picks a free one).\n"
-    "--usb-family makes the TCP link carry a USB unit's reports or string descriptors.\n";
+    "--usb-family makes the TCP link carry a USB unit's reports or string descriptors.\n"
+    "--discharge makes the battery run down with the load and its age (battery time\n"
+    "runs 1 / --time-scale as fast as the clock) and go low at 11.0 V per block.\n";
 
 namespace {
 
@@ -43,6 +46,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
       o.pace = false;
     } else if (arg == "--check") {
       o.checkOnly = true;
+    } else if (arg == "--discharge") {
+      o.discharge = true;
     } else if (!value(v)) {
       return std::nullopt;
     } else if (arg == "--rate") {
@@ -77,6 +82,14 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
       if (!ParseNumber(v, 0, o.thinkMs)) return error = "bad --think-ms \"" + v + "\"", std::nullopt;
     } else if (arg == "--time-scale") {
       if (!ParseNumber(v, 1e-6, o.timeScale)) return error = "bad --time-scale \"" + v + "\"", std::nullopt;
+    } else if (arg == "--battery-age") {
+      if (!ParseNumber(v, 0.01, o.batteryAge) || o.batteryAge > 1) {
+        return error = "bad --battery-age \"" + v + "\"", std::nullopt;
+      }
+    } else if (arg == "--load") {
+      double load = 0;
+      if (!ParseNumber(v, 0, load) || load > 999) return error = "bad --load \"" + v + "\"", std::nullopt;
+      o.load = static_cast<int>(load);
     } else if (arg == "--scenario") {
       o.scenarioPath = v;
     } else if (arg == "--control") {

@@ -14,7 +14,10 @@ struct Options {
   std::optional<int> tcpPort; // serve on loopback TCP instead of a pseudo-terminal
   bool pace = true;           // send at the line's bit rate
   double thinkMs = 2.0;       // UPS delay before the first reply byte
-  double timeScale = 1.0;
+  double timeScale = 1.0;     // also: battery time runs 1 / timeScale as fast
+  bool discharge = false;     // the battery follows its discharge curve
+  double batteryAge = 1.0;    // the fraction of a new battery's capacity left
+  std::optional<int> load;    // percent of the rating
   std::string scenarioPath;
   std::string controlPath;
   std::string logPath;

@@ -47,10 +47,14 @@ bool Value(const std::string& w, double lo, double hi) {
 const Grammar kGrammar[] = {
     {"mains", "mains fail|ok",
      [](const auto& w) { return w.size() == 2 && (w[1] == "fail" || w[1] == "ok"); }},
-    {"battery", "battery <volts> | battery ramp <volts> over <seconds> | battery low on|off",
+    {"battery",
+     "battery <volts> | battery ramp <volts> over <seconds> | battery low on|off | battery curve on|off | "
+     "battery age <fraction> | battery charge <fraction>",
      [](const auto& w) {
        if (w.size() == 2) return Value(w[1], 0, 99.9);
-       if (w.size() == 3 && w[1] == "low") return OnOff(w[2]);
+       if (w.size() == 3 && (w[1] == "low" || w[1] == "curve")) return OnOff(w[2]);
+       if (w.size() == 3 && w[1] == "age") return Value(w[2], 0.01, 1);
+       if (w.size() == 3 && w[1] == "charge") return Value(w[2], 0, 1);
        return w.size() == 5 && w[1] == "ramp" && Value(w[2], 0, 99.9) && w[3] == "over" &&
               Value(w[4], 0, 1e6);
      }},
@@ -91,11 +95,15 @@ ParseResult ParseAction(const std::string& text) {
 
 void ApplyAction(const Action& a, UpsModel& model, LinkEffects& link, double now) {
   const auto& w = a.words;
+  model.Advance(now);  // the battery drew at the old load, on the old mains, until now
   if (a.verb == "mains") {
     model.SetMainsFailed(w[1] == "fail");
   } else if (a.verb == "battery") {
     if (w.size() == 2) model.SetBatteryVoltage(Number(w[1]));
     else if (w[1] == "low") model.SetBatteryLowForced(w[2] == "on");
+    else if (w[1] == "curve") model.UseDischargeCurve(w[2] == "on", now);
+    else if (w[1] == "age") model.SetBatteryAge(Number(w[2]), now);
+    else if (w[1] == "charge") model.SetBatteryCharge(Number(w[2]), now);
     else model.RampBatteryVoltage(Number(w[2]), Number(w[4]), now);
   } else if (a.verb == "fault") {
     model.SetFault(w[1] == "on");

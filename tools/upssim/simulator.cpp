@@ -60,7 +60,11 @@ void WriteAll(int fd, const std::string& text) {
 
 Simulator::Simulator(const Options& options, Scenario scenario)
     : options_(options), scenario_(std::move(scenario)), model_(options.timeScale),
-      usb_(options.usbFamily, options.usbReportSize), start_(std::chrono::steady_clock::now()) {}
+      usb_(options.usbFamily, options.usbReportSize), start_(std::chrono::steady_clock::now()) {
+  if (options.load) model_.SetLoad(*options.load);
+  model_.SetBatteryAge(options.batteryAge, 0);
+  if (options.discharge) model_.UseDischargeCurve(true, 0);
+}
 
 Simulator::~Simulator() {
   for (auto& c : controlClients_) CloseFd(c.fd);

@@ -102,7 +102,42 @@ bool UpsModel::StartSwitchOff(const std::string& command, double now) {
   return true;
 }
 
+void UpsModel::UseDischargeCurve(bool on, double now) {
+  if (!on) {
+    cell_.reset();
+    return;
+  }
+  if (!cell_) cell_ = BatteryCell(batteryAge_);
+  ramp_.reset();
+  cellAt_ = now;
+}
+
+void UpsModel::SetBatteryAge(double capacityFraction, double now) {
+  AdvanceCell(now);
+  batteryAge_ = capacityFraction;
+  if (cell_) cell_->SetCapacityFraction(capacityFraction);
+}
+
+void UpsModel::SetBatteryCharge(double fraction, double now) {
+  AdvanceCell(now);
+  if (cell_) cell_->SetCharge(fraction);
+}
+
+// Battery time runs 1 / timeScale times as fast as the clock, like the
+// command delays, so that a discharge fits in a short test.
+void UpsModel::AdvanceCell(double now) {
+  if (!cell_) return;
+  const double seconds = std::max(now - cellAt_, 0.0) / timeScale_;
+  cellAt_ = now;
+  if (mainsFailed_ && outputOn_) {
+    cell_->Discharge(load_, seconds);
+  } else if (!mainsFailed_) {
+    cell_->Recharge(seconds);
+  }
+}
+
 void UpsModel::Advance(double now) {
+  AdvanceCell(now);
   if (testEnd_ && now >= *testEnd_) CancelTest();
   if (offAt_ && now >= *offAt_) {
     outputOn_ = false;
@@ -148,6 +183,10 @@ void UpsModel::RampBatteryVoltage(double to, double seconds, double now) {
 }
 
 double UpsModel::BatteryVoltage(double now) const {
+  if (cell_) {
+    const double perBlock = mainsFailed_ ? cell_->VoltsPerBlock(load_) : BatteryCell::kFloatVoltsPerBlock;
+    return perBlock * Blocks();
+  }
   double volts = ramp_ ? ramp_->At(now) : battery_;
   if (mainsFailed_) volts -= kOnBatterySagPerBlock * Blocks();
   if (testEnd_ && !testUntilLow_) volts -= kTestSagPerBlock * Blocks();

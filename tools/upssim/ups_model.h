@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "tools/upssim/battery_cell.h"
+
 namespace upssim {
 
 struct Ramp {
@@ -34,7 +36,14 @@ class UpsModel {
 
   // Settings a scenario or the control channel changes.
   void SetMainsFailed(bool failed);
-  void SetBatteryVoltage(double volts) { battery_ = volts; ramp_.reset(); }
+  // An explicit voltage stands until the discharge curve is asked for again.
+  void SetBatteryVoltage(double volts) { battery_ = volts; ramp_.reset(); cell_.reset(); }
+  // The battery follows its discharge curve (battery_cell.h): its voltage and
+  // its low flag come from the charge the load has drawn, at the time scale.
+  void UseDischargeCurve(bool on, double now);
+  void SetBatteryAge(double capacityFraction, double now);
+  void SetBatteryCharge(double fraction, double now);
+  const BatteryCell* Cell() const { return cell_ ? &*cell_ : nullptr; }
   void RampBatteryVoltage(double to, double seconds, double now);
   void SetBatteryLowForced(bool low) { batteryLowForced_ = low; }
   void SetFault(bool fault) { fault_ = fault; }
@@ -67,6 +76,10 @@ class UpsModel {
   int load_ = 12;
   double battery_ = 13.6, ratedBattery_ = 12.0;
   std::optional<Ramp> ramp_;
+  std::optional<BatteryCell> cell_;  // the discharge curve, when on
+  double batteryAge_ = 1.0;
+  double cellAt_ = 0;                // when the cell was last brought up to date
+  void AdvanceCell(double now);
   bool mainsFailed_ = false, batteryLowForced_ = false, fault_ = false, standby_ = true;
   bool beeper_ = false;
   std::optional<double> testEnd_;  // self-test running until then

@@ -1,0 +1,147 @@
+#include "power/battery_watch.h"
+
+#include <cmath>
+
+#include "base/number_text.h"
+#include "i18n/catalogue.h"
+#include "power/timer_ids.h"
+
+namespace voltaris {
+namespace {
+
+constexpr int kSecondsPerMinute = 60;
+constexpr double kVoltsPerBlockOfRating = 12.0;
+constexpr size_t kSecondsColumn = 2, kLoadColumn = 3, kEndColumn = 6;
+
+std::string Trimmed(const std::string& text) {
+  const size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+std::string RuntimeText(const RuntimeEstimate& estimate) {
+  if (!estimate.known) return "";
+  const int minutes = estimate.seconds / kSecondsPerMinute;  // whole minutes: never more than there is
+  std::string text;
+  if (!estimate.onBattery) {
+    text = Tr(Text::RuntimeAbout) + std::to_string(minutes) + Tr(Text::RuntimeMinutesOnBattery);
+  } else if (minutes < 1) {
+    text = Tr(Text::RuntimeUnderAMinute);
+  } else {
+    text = Tr(Text::RuntimeAbout) + std::to_string(minutes) + Tr(Text::RuntimeMinutesLeft);
+  }
+  return estimate.learnt ? text : text + Tr(Text::RuntimeNotLearnt);
+}
+
+std::string RuntimeTipText(const RuntimeEstimate& estimate) {
+  if (!estimate.known || !estimate.onBattery) return Tr(Text::TrayTip);
+  return std::string(Tr(Text::TrayTip)) + ": " + RuntimeText(estimate);
+}
+
+std::string RuntimeColumn(const RuntimeEstimate& estimate) {
+  return estimate.known ? std::to_string(estimate.seconds / kSecondsPerMinute) + " min" : "";
+}
+
+void BatteryWatch::OwnTimers(TimerTable& table) { table.Own(kTimerBatteryWatch, *this); }
+
+void BatteryWatch::Start(RecordStore& store) {
+  Learn(store);
+  timers_.Arm(kTimerBatteryWatch, kTickMs);
+}
+
+void BatteryWatch::OnTimer(unsigned) { Tick(); }
+
+// The rows give each stretch's mean load and where it ended; a discharge
+// counts when its last row says the battery went low.
+void BatteryWatch::Learn(RecordStore& store) {
+  DischargeTrace trace;
+  int last = 0;
+  store.ReadAll(RecordTable::Battery, InfoOf(RecordTable::Battery).columns, [&](const std::vector<std::string>& row) {
+    const int seconds = static_cast<int>(LeadingInteger(row[kSecondsColumn]));
+    if (seconds <= last) trace.clear();  // a discharge whose end was not recorded
+    if (seconds > last) AddBatteryTime(trace, seconds - last, LeadingDouble(row[kLoadColumn]));
+    last = seconds;
+    const std::string& end = row[kEndColumn];
+    if (end == kLowMark) model_.Learn(trace);
+    if (!end.empty()) {
+      trace.clear();
+      last = 0;
+    }
+  });
+}
+
+void BatteryWatch::Tick() {
+  const UpsStatus& status = engine_.Status();
+  const bool reading = engine_.UpsAnswering() && engine_.AcceptedStatusReplies() > 0;
+  if (reading) {
+    load_ = status.loadPercent;
+    FollowDischarge(status);
+  } else if (phase_ == Phase::OnBattery) {
+    AddBatteryTime(discharge_, 1, load_);  // the battery goes on running down unseen
+    ++secondsOnBattery_;
+  }
+  estimate_ = RuntimeEstimate{};
+  if (reading) {
+    estimate_.known = true;
+    estimate_.onBattery = status.mainsFailed;
+    estimate_.learnt = model_.Learnt();
+    const bool low = phase_ == Phase::BatteryLow || (status.mainsFailed && status.batteryLow);
+    const DischargeTrace sofar = phase_ == Phase::OnBattery ? discharge_ : DischargeTrace{};
+    estimate_.seconds = low ? 0 : static_cast<int>(model_.SecondsLeft(load_, sofar, VoltsPerBlock()));
+  }
+  gauges_.ShowRuntime(RuntimeText(estimate_));
+}
+
+void BatteryWatch::FollowDischarge(const UpsStatus& status) {
+  if (!status.mainsFailed) {
+    if (phase_ == Phase::OnBattery) EndDischarge(kMainsBackMark);
+    phase_ = Phase::OnMains;
+    return;
+  }
+  if (phase_ == Phase::OnMains) {
+    phase_ = Phase::OnBattery;
+    discharge_.clear();
+    secondsOnBattery_ = 0;
+    loadSinceRow_ = 0;
+    secondsSinceRow_ = 0;
+    chargedAtStart_ = VoltsPerBlock() >= kChargedVoltsPerBlock;
+  }
+  if (phase_ != Phase::OnBattery) return;  // low already: the discharge is over
+  ++secondsOnBattery_;
+  AddBatteryTime(discharge_, 1, load_);
+  loadSinceRow_ += load_;
+  ++secondsSinceRow_;
+  if (status.batteryLow) {
+    EndDischarge(chargedAtStart_ ? kLowMark : kLowNotChargedMark);
+  } else if (secondsOnBattery_ == 1 || secondsOnBattery_ % kRowEverySeconds == 0) {
+    WriteRow("");
+  }
+}
+
+void BatteryWatch::EndDischarge(const char* mark) {
+  WriteRow(mark);
+  const bool low = mark != kMainsBackMark;
+  if (mark == kLowMark) model_.Learn(discharge_);
+  phase_ = low ? Phase::BatteryLow : Phase::OnMains;
+}
+
+void BatteryWatch::WriteRow(const char* mark) {
+  const LocalDateTime now = clock_.Now();
+  const double load = secondsSinceRow_ > 0 ? loadSinceRow_ / secondsSinceRow_ : load_;
+  records_.AppendBatteryRow({PlainDate(now), PlainTime(now), std::to_string(secondsOnBattery_),
+                             std::to_string(std::lround(load)), Trimmed(engine_.Status().batteryVoltageText),
+                             std::to_string(engine_.Battery().gaugePosition), mark});
+  loadSinceRow_ = 0;
+  secondsSinceRow_ = 0;
+}
+
+// A UPS that has not said its rated voltage yet counts as one block.
+double BatteryWatch::VoltsPerBlock() const {
+  const UpsStatus& status = engine_.Status();
+  const double blocks = LeadingDouble(status.ratedBatteryVoltageText) / kVoltsPerBlockOfRating;
+  return LeadingDouble(status.batteryVoltageText) / (blocks > 0 ? blocks : 1.0);
+}
+
+}  // namespace voltaris

@@ -1,0 +1,96 @@
+// Watches the battery each second: while the UPS is on battery it follows
+// the discharge (load, voltage, time since the mains failed), writes it to
+// BatteryRecord.csv, and when the battery reads low it teaches the discharge
+// to the battery model; every second it estimates the runtime left, for the
+// gauge panel, the tray tip, the count-down, the history rows, the network
+// share and the shutdown on the estimate.
+//
+// BatteryRecord.csv holds a row at the failure's first second, one every
+// kRowEverySeconds after (the mean load since the last row), and one at the
+// end, marked "Battery Low" (a discharge learnt) or "Mains Back" (cut short,
+// not learnt). At start the discharges it holds are learnt again.
+#pragma once
+
+#include <string>
+
+#include "base/timer_table.h"
+#include "power/battery_model.h"
+#include "power/engine_ports.h"
+#include "power/power_engine.h"
+#include "power/record_keeper.h"
+#include "records/record_text.h"
+
+namespace voltaris {
+
+struct RuntimeEstimate {
+  bool known = false;      // the UPS answers: there is a reading to estimate from
+  bool onBattery = false;  // the mains have failed: the seconds count down
+  bool learnt = false;     // from this UPS's own discharges, not the first guess
+  int seconds = 0;
+};
+
+// Who reads the estimate: the count-down, the history rows, the network share.
+class RuntimeSource {
+ public:
+  virtual ~RuntimeSource() = default;
+  virtual RuntimeEstimate Runtime() const = 0;
+};
+
+// "about 14 min left" on battery, "about 40 min on battery" on mains,
+// followed by " (not yet learnt)" for a first guess; nothing while unknown.
+std::string RuntimeText(const RuntimeEstimate& estimate);
+// The tray tip: the program's name, and on battery the estimate.
+std::string RuntimeTipText(const RuntimeEstimate& estimate);
+// The history rows' last column: whole minutes ("14 min"), or nothing.
+std::string RuntimeColumn(const RuntimeEstimate& estimate);
+
+class BatteryWatch : public TimerOwner, public RuntimeSource {
+ public:
+  static constexpr unsigned kTickMs = 1000;
+  static constexpr int kRowEverySeconds = 10;
+  static constexpr char kLowMark[] = "Battery Low";
+  static constexpr char kMainsBackMark[] = "Mains Back";
+  // A discharge that began with the battery below this under load (an
+  // outage soon after another) went low early for want of charge, not of
+  // capacity: it is recorded but not learnt.
+  static constexpr char kLowNotChargedMark[] = "Battery Low (Not Charged)";
+  static constexpr double kChargedVoltsPerBlock = 12.0;
+
+  BatteryWatch(TimerPort& timers, GaugePort& gauges, RecordKeeper& records, const PowerEngine& engine,
+               const LocalClock& clock)
+      : timers_(timers), gauges_(gauges), records_(records), engine_(engine), clock_(clock) {}
+  void OwnTimers(TimerTable& table);
+  // Learns the discharges recorded before and starts watching.
+  void Start(RecordStore& store);
+  void OnTimer(unsigned id) override;
+
+  RuntimeEstimate Runtime() const override { return estimate_; }
+  const BatteryModel& Model() const { return model_; }
+
+ private:
+  enum class Phase { OnMains, OnBattery, BatteryLow };
+
+  void Learn(RecordStore& store);
+  void Tick();
+  void FollowDischarge(const UpsStatus& status);
+  void EndDischarge(const char* mark);
+  void WriteRow(const char* mark);
+  double VoltsPerBlock() const;
+
+  TimerPort& timers_;
+  GaugePort& gauges_;
+  RecordKeeper& records_;
+  const PowerEngine& engine_;
+  const LocalClock& clock_;
+  BatteryModel model_;
+  Phase phase_ = Phase::OnMains;
+  DischargeTrace discharge_;  // since the mains failed
+  int secondsOnBattery_ = 0;
+  bool chargedAtStart_ = false;
+  double load_ = 0;           // the last reading's
+  double loadSinceRow_ = 0;   // load-seconds since the last row
+  int secondsSinceRow_ = 0;
+  RuntimeEstimate estimate_;
+};
+
+}  // namespace voltaris

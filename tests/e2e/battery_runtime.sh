@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# The runtime estimate learnt from the UPS's own discharges. The simulator's
+# battery runs down 25 times as fast as the clock (a 6-minute discharge at
+# 80 % load takes about 15 s). Before any discharge the gauge panel shows a
+# first guess marked "not yet learnt"; a first discharge to battery low is
+# recorded in BatteryRecord.csv and learnt; on the second, at a lighter load,
+# the panel and the network (battery.runtime) show a learnt estimate, and
+# once [Runtime] ShutdownOnRuntime=1 is set the shutdown starts when the
+# estimate falls below RuntimeMarginMinutes, long before BatteryTime.
+source "$(dirname "$0")/lib.sh"
+e2e_init battery_runtime 80
+command -v upsc >/dev/null || fail "upsc is missing (package nut-client)"
+e2e_sim --discharge --load 80 --time-scale 0.04
+e2e_install en
+set_setting CutACTimeMessage 1
+set_setting BatteryTime 1
+PORT=$(free_port)
+set_network "$PORT"
+printf '[Runtime]\r\nShutdownOnRuntime=0\r\nRuntimeMarginMinutes=1\r\n' >>"$APP_DIR/UpsConfigure.ini"
+UPS=voltaris@127.0.0.1:$PORT
+e2e_start_app
+wait_event 30 "  COM UPS is Connected!" || fail "never connected"
+inspect command Voltaris 40023 >/dev/null  # the main window: its gauges are drawn only while it shows
+runtime_text() { inspect text Voltaris 1116; }
+first_guess() { [[ "$(runtime_text)" == "about "*" min on battery (not yet learnt)" ]]; }
+wait_until 10 first_guess || fail "no first guess on the gauge panel: '$(runtime_text)'"
+
+e2e_log "a learning discharge at 80 %"
+sim_control "mains fail" >/dev/null
+battery_low_row() { grep -q ',Battery Low' "$APP_DIR/BatteryRecord.csv" 2>/dev/null; }
+wait_until 35 battery_low_row || fail "no end of discharge in BatteryRecord.csv"
+sim_control "mains ok" >/dev/null
+sim_control "battery charge 1" >/dev/null
+sim_control "load 14" >/dev/null
+learnt_on_mains() { [[ "$(runtime_text)" == "about "*" min on battery" ]]; }
+wait_until 10 learnt_on_mains || fail "not learnt after the discharge: '$(runtime_text)'"
+wait_until 10 countdowns_open 0 || fail "the count-down windows did not close when the mains came back"
+
+e2e_log "the second discharge at 14 %"
+sim_control "mains fail" >/dev/null
+learnt_on_battery() { [[ "$(runtime_text)" =~ ^about\ [0-9]+\ min\ left$ ]]; }
+wait_until 10 learnt_on_battery || fail "no learnt estimate on battery: '$(runtime_text)'"
+seconds=$(upsc "$UPS" battery.runtime 2>>"$RUN/upsc.err")
+[[ "$seconds" =~ ^[0-9]+$ ]] && [ "$seconds" -gt 60 ] || fail "battery.runtime: '$seconds'"
+expect_eq "$(upsc "$UPS" battery.runtime.low 2>>"$RUN/upsc.err")" 60 "battery.runtime.low"
+screenshot second-discharge
+e2e_log "estimate ${seconds} s: the shutdown on the estimate is switched on"
+failed_at=$SECONDS
+sed -i 's/^ShutdownOnRuntime=0/ShutdownOnRuntime=1/' "$APP_DIR/UpsConfigure.ini"
+app_gone 40 || fail "the estimate below its margin did not shut the system down"
+waited=$((SECONDS - failed_at))
+[ "$waited" -lt 50 ] || fail "the shutdown came after ${waited} s, as late as BatteryTime"
+expect_eq "$(count_event "  Runtime Low!")" 1 "runtime events"
+expect_eq "$(events | tail -n 1)" "  Program End" "last event before the shutdown"
+e2e_log "down ${waited} s after the setting, the estimate then below 60 s"

@@ -1,0 +1,174 @@
+// The runtime estimate against discharges of the simulator's battery (the
+// same code the simulated UPS runs), second by second as the program sees them.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "power/battery_model.h"
+#include "power/battery_watch.h"
+#include "tests/unit/engine_fakes.h"
+#include "tools/upssim/battery_cell.h"
+
+using namespace voltaris;
+using upssim::BatteryCell;
+
+namespace {
+
+// A whole discharge at a steady load, from full until the battery reads low.
+DischargeTrace DischargeUntilLow(BatteryCell cell, double load) {
+  DischargeTrace trace;
+  while (!cell.Low(load)) {
+    cell.Discharge(load, 1.0);
+    AddBatteryTime(trace, 1.0, load);
+  }
+  return trace;
+}
+
+BatteryModel LearntAt(std::initializer_list<double> loads, double age = 1.0) {
+  BatteryModel model;
+  for (double load : loads) model.Learn(DischargeUntilLow(BatteryCell(age), load));
+  return model;
+}
+
+// The worst error (estimate / truth - 1) over the first `part` of a discharge,
+// the lowest and the highest.
+struct Errors {
+  double lowest = 0, highest = 0;
+};
+Errors ErrorsAlong(const BatteryModel& model, BatteryCell cell, double load, double part) {
+  const double total = cell.SecondsUntilLow(load);
+  DischargeTrace sofar;
+  Errors errors{1e9, -1e9};
+  for (double t = 0; t < total * part; t += 1.0) {
+    const double truth = total - t;
+    const double error = model.SecondsLeft(load, sofar, cell.VoltsPerBlock(load)) / truth - 1.0;
+    errors.lowest = std::min(errors.lowest, error);
+    errors.highest = std::max(errors.highest, error);
+    cell.Discharge(load, 1.0);
+    AddBatteryTime(sofar, 1.0, load);
+  }
+  return errors;
+}
+
+}  // namespace
+
+TEST(BatteryModel, TwoDischargesAtTwoLoadsEstimateAThirdLoadWithin15Percent) {
+  const BatteryModel model = LearntAt({30, 80});
+  for (double load : {12.0, 50.0, 95.0}) {
+    const Errors e = ErrorsAlong(model, BatteryCell(), load, 0.75);
+    EXPECT_GT(e.lowest, -0.15) << "load " << load;
+    EXPECT_LT(e.highest, 0.15) << "load " << load;
+  }
+}
+
+// A third of the capacity lost: the first discharge of the aged battery goes
+// low early, and the estimate of the next one, at another load, is short of
+// the truth all along instead of long.
+TEST(BatteryModel, AnAgedBatteryIsCaughtWithinOneDischarge) {
+  const double aged = 2.0 / 3.0;
+  BatteryModel model = LearntAt({30, 80});
+  EXPECT_GT(ErrorsAlong(model, BatteryCell(aged), 60, 0.1).highest, 0.3);  // before: far too long
+  model.Learn(DischargeUntilLow(BatteryCell(aged), 60));
+  for (double load : {40.0, 60.0, 90.0}) {
+    const Errors e = ErrorsAlong(model, BatteryCell(aged), load, 0.75);
+    EXPECT_LE(e.highest, 0.0) << "load " << load;
+    EXPECT_GT(e.lowest, -0.15) << "load " << load;
+  }
+}
+
+// All discharges at one load: the exponent is unknown, so a lighter load is
+// not promised the runtime a large one would give it.
+TEST(BatteryModel, OneLoadSeenKeepsOtherLoadsShortOfTheTruth) {
+  const BatteryModel model = LearntAt({50, 50});
+  for (double load : {15.0, 30.0, 70.0, 100.0}) EXPECT_LE(ErrorsAlong(model, BatteryCell(), load, 0.75).highest, 0.0);
+}
+
+// Before any discharge: never longer than the simulator's default battery
+// lasts, fresh from full, at any load.
+TEST(BatteryModel, TheFirstGuessIsNeverLongerThanTheDefaultBattery) {
+  const BatteryModel model;
+  EXPECT_FALSE(model.Learnt());
+  for (double load = 0; load <= 120; load += 5) {
+    const BatteryCell cell;
+    const double guess = model.SecondsLeft(load, {}, cell.VoltsPerBlock(load));
+    EXPECT_GT(guess, 0) << "load " << load;
+    EXPECT_LE(guess, cell.SecondsUntilLow(load)) << "load " << load;
+  }
+  for (double load : {10.0, 50.0, 100.0}) EXPECT_LE(ErrorsAlong(model, BatteryCell(), load, 1.0).highest, 0.0);
+}
+
+// The program's side: the discharge as the UPS's replies give it, written
+// to BatteryRecord.csv, learnt when the battery reads low, and learnt again
+// from the file by the next run.
+namespace {
+
+std::string Reply(bool mainsFailed, bool low, int load, double volts) {
+  char reply[64];
+  std::snprintf(reply, sizeof reply, "(%s 220.0 220.0 %03d 50.0 %04.1f 25.0 %c%c001000\r",
+                mainsFailed ? "000.0" : "220.0", load, volts, mainsFailed ? '1' : '0', low ? '1' : '0');
+  return reply;
+}
+
+struct WatchRig : voltaris::testing::EngineRig {
+  WatchRig() {
+    engine.StartLink({0, 2400, 0, 4, 0});
+    Run(1000);
+    engine.OnSerialOpen(true);
+    engine.OnSerialRead(true, "#220.0 005 12.00 50.0\r");
+    parts.battery.Start(store);
+  }
+  void Second(const std::string& reply) {
+    engine.OnSerialRead(true, reply);
+    Run(1000);
+  }
+  // A discharge of the simulator's battery at `load` until it reads low.
+  void DischargeUntilLow(int load) {
+    BatteryCell cell;
+    while (!cell.Low(load)) {
+      Second(Reply(true, false, load, cell.VoltsPerBlock(load)));
+      cell.Discharge(load, 1.0);
+    }
+    Second(Reply(true, true, load, cell.VoltsPerBlock(load)));
+    Second(Reply(false, false, load, 13.6));
+  }
+  std::vector<std::string> Ends() {
+    std::vector<std::string> ends;
+    store.ReadAll(RecordTable::Battery, InfoOf(RecordTable::Battery).columns, [&ends](const auto& r) {
+      if (!r[6].empty()) ends.push_back(r[2] + "|" + r[6]);
+    });
+    return ends;
+  }
+};
+
+}  // namespace
+
+TEST(BatteryWatch, ADischargeToBatteryLowIsRecordedLearntAndLearntAgainNextRun) {
+  WatchRig rig;
+  const double guess = rig.parts.battery.Runtime().seconds;
+  rig.Second(Reply(true, false, 40, 12.3));
+  rig.Second(Reply(false, false, 40, 13.6));  // cut short by the mains: not learnt
+  EXPECT_FALSE(rig.parts.battery.Model().Learnt());
+  rig.DischargeUntilLow(40);
+  const auto ends = rig.Ends();
+  ASSERT_EQ(ends.size(), 2u);
+  EXPECT_EQ(ends[0], "1|Mains Back");
+  EXPECT_EQ(ends[1].substr(ends[1].find('|')), "|Battery Low");
+  EXPECT_TRUE(rig.parts.battery.Model().Learnt());
+  EXPECT_TRUE(rig.parts.battery.Runtime().learnt);
+  EXPECT_GT(rig.parts.battery.Runtime().seconds, guess);  // the battery lasted longer than the guess
+
+  voltaris::testing::EngineRig next;  // a new run, on the same folder
+  BatteryWatch again(next.timers, next.display, next.records, next.engine, next.clock);
+  again.Start(rig.store);
+  EXPECT_EQ(again.Model().Discharges(), 1u);
+}
+
+// Low at once: the battery was not charged, which says nothing of its size.
+TEST(BatteryWatch, ADischargeThatBeginsOnAnUnchargedBatteryIsNotLearnt) {
+  WatchRig rig;
+  rig.Second(Reply(true, false, 40, 11.8));
+  rig.Second(Reply(true, true, 40, 10.9));
+  EXPECT_EQ(rig.Ends(), std::vector<std::string>{"2|Battery Low (Not Charged)"});
+  EXPECT_FALSE(rig.parts.battery.Model().Learnt());
+  EXPECT_EQ(rig.parts.battery.Runtime().seconds, 0);  // low now: nothing left
+}
