@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# The service, installed and started through Wine's service control manager,
+# watches the UPS alone and records its own start. The desktop program started
+# meanwhile reads the line only after the service stood down (its stop is
+# recorded before the program's start), and after Exit the service takes the
+# line back. Then a mains failure with nobody logged on ends in "  AC Fail!"
+# and the system's shutdown. The hand-over's gaps are measured between the
+# simulator's last status query from one reader and the first from the next.
+source "$(dirname "$0")/lib.sh"
+e2e_init service_handover 240
+e2e_sim
+e2e_install en
+set_setting CutACTimeMessage 1
+set_setting BatteryTime 1
+e2e_wine_up
+(cd "$APP_DIR" && wine "$APP_DIR/Voltaris.exe" /install-service /quiet) >>"$RUN/service.log" 2>&1 ||
+  fail "the service was not installed"
+wine net start Voltaris >>"$RUN/service.log" 2>&1 || fail "the service did not start: $(tail -n 3 "$RUN/service.log")"
+wait_event 30 "  Service Start" || fail "the service's monitoring did not start"
+wait_event 30 "  COM UPS is Connected!" || fail "the service did not reach the UPS"
+expect_eq "$(count_event "  Program Start")" 0 "desktop starts"
+
+# line_of TEXT [N]: the line of the Nth TEXT in the event table.
+line_of() { tail -n +2 "$APP_DIR/EventRecord.csv" | tr -d '\r' | grep -nF -- "$1" | sed -n "${2:-1}p" | cut -d: -f1; }
+# queries: how many status queries the simulator has had.
+queries() { grep -c ' Q1$' "$SIM_LOG"; }
+# largest_gap FROM: the longest pause between two status queries from the
+# FROMth on, in ms.
+largest_gap() {
+  grep ' Q1$' "$SIM_LOG" | tail -n +"$1" | cut -d' ' -f2 |
+    awk -F: '{ t = ($1 * 3600 + $2 * 60 + $3) * 1000; if (NR > 1 && t - p > g) g = t - p; p = t } END { printf "%d\n", g }'
+}
+sleep 3
+before=$(largest_gap 2)
+from=$(queries)
+
+e2e_log "the desktop program starts"
+e2e_start_app
+wait_event 30 "  Program Start" || fail "the desktop program never took the line"
+wait_event 30 "  COM UPS is Connected!" 2 || fail "the desktop program did not reach the UPS"
+stopped=$(line_of "  Service Stop")
+started=$(line_of "  Program Start")
+[ -n "$stopped" ] && [ "$stopped" -lt "$started" ] || fail "the desktop program started before the service stood down"
+e2e_log "longest pause between queries: $before ms while the service watched, $(largest_gap "$from") ms over the hand-over to the desktop"
+from=$(queries)
+
+e2e_log "the desktop program ends"
+inspect command Voltaris 40003 >/dev/null
+app_gone 15 || fail "the desktop program did not end"
+wait_event 30 "  Service Start" 2 || fail "the service did not take the line back"
+[ "$(line_of "  Program End")" -lt "$(line_of "  Service Start" 2)" ] || fail "the service took the line before the program ended"
+wait_event 30 "  COM UPS is Connected!" 3 || fail "the service did not reach the UPS again"
+e2e_log "longest pause between queries over the hand-back to the service: $(largest_gap "$from") ms"
+
+e2e_log "a mains failure with nobody logged on"
+sim_control "mains fail" >/dev/null
+wait_event 15 "  AC Fail!" || fail "the service recorded no mains failure"
+wait_event 90 "  Service Stop" 2 || fail "the service's count did not end in the system's shutdown"
+expect_eq "$(events | tail -n 1)" "  Service Stop" "last event before the shutdown"
