@@ -19,33 +19,32 @@ ServiceStep ServiceHandOver::OnLineTaken() {
   return ServiceStep::StartMonitor;
 }
 
-ServiceStep ServiceHandOver::OnStandDownAsked(bool busy) {
-  if (line_ != ServiceLine::Monitoring) return ServiceStep::Nothing;
-  if (busy) {
-    line_ = ServiceLine::Deferring;
-    return ServiceStep::Nothing;
-  }
+ServiceStep ServiceHandOver::EndMonitoring() {
   line_ = ServiceLine::Ending;
   endingMs_ = 0;
   killed_ = false;
   return ServiceStep::EndMonitor;
 }
 
-ServiceStep ServiceHandOver::OnLook(unsigned elapsedMs, bool busy, bool monitorRunning) {
+ServiceStep ServiceHandOver::OnLook(unsigned elapsedMs, bool desktopAsks, bool busy, bool monitorRunning) {
   switch (line_) {
     case ServiceLine::Monitoring:
       // A monitoring program that died is started again: nobody else watches.
-      return monitorRunning ? ServiceStep::Nothing : ServiceStep::StartMonitor;
+      if (!monitorRunning) return ServiceStep::StartMonitor;
+      if (!desktopAsks) return ServiceStep::Nothing;
+      if (!busy) return EndMonitoring();
+      line_ = ServiceLine::Deferring;
+      return ServiceStep::Nothing;
     case ServiceLine::Deferring:
       if (!monitorRunning) {  // the power event ended in the system's shutdown, or it died
         line_ = ServiceLine::Released;
         return ServiceStep::ReleaseLine;
       }
-      if (busy) return ServiceStep::Nothing;
-      line_ = ServiceLine::Ending;
-      endingMs_ = 0;
-      killed_ = false;
-      return ServiceStep::EndMonitor;
+      if (!desktopAsks) {  // the desktop program gave up (it ended meanwhile)
+        line_ = ServiceLine::Monitoring;
+        return ServiceStep::Nothing;
+      }
+      return busy ? ServiceStep::Nothing : EndMonitoring();
     case ServiceLine::Ending:
       if (!monitorRunning) {
         line_ = ServiceLine::Released;

@@ -19,8 +19,9 @@ enum class DesktopLine {
 
 class DesktopHandOver {
  public:
-  // The longest a service that is not busy may take to let go.
-  static constexpr unsigned kAnswerBoundMs = 15000;
+  // The longest a service that is not busy may take to let go: longer than
+  // it gives its monitoring to end in order before ending it.
+  static constexpr unsigned kAnswerBoundMs = 30000;
 
   DesktopLine Line() const { return line_; }
   // The line was free at once, or the service let it go.
@@ -55,16 +56,17 @@ class ServiceHandOver {
   ServiceLine Line() const { return line_; }
   // The service holds the line (at start, after the desktop let it go or died).
   ServiceStep OnLineTaken();
-  // The desktop asks for the line. A power event under way keeps it here
-  // until the event ends (`busy`).
-  ServiceStep OnStandDownAsked(bool busy);
-  // A look every so often: `busy` as above, `monitorRunning` whether the
-  // monitoring program still runs.
-  ServiceStep OnLook(unsigned elapsedMs, bool busy, bool monitorRunning);
+  // A look every so often. `desktopAsks`: a desktop program asks for the
+  // line (it says so until it has it, or gives up); `busy`: a power event
+  // is under way, which keeps the line here until it ends;
+  // `monitorRunning`: the monitoring program still runs.
+  ServiceStep OnLook(unsigned elapsedMs, bool desktopAsks, bool busy, bool monitorRunning);
   // The line was let go; the service waits for it again.
   void OnReleased() { line_ = ServiceLine::Waiting; }
 
  private:
+  ServiceStep EndMonitoring();
+
   ServiceLine line_ = ServiceLine::Waiting;
   unsigned endingMs_ = 0;
   bool killed_ = false;

@@ -8,7 +8,7 @@ namespace voltaris {
 namespace {
 
 constexpr char kLineName[] = "Global\\VoltarisLine";
-constexpr char kStandDownName[] = "Global\\VoltarisStandDown";
+constexpr char kDesktopAsksName[] = "Global\\VoltarisDesktopAsks";
 constexpr char kServiceBusyName[] = "Global\\VoltarisServiceBusy";
 constexpr char kDesktopHoldsName[] = "Global\\VoltarisDesktopHolds";
 
@@ -16,18 +16,28 @@ constexpr char kDesktopHoldsName[] = "Global\\VoltarisDesktopHolds";
 // on the objects and set them, which is all the hand-over needs.
 constexpr char kSharedAccess[] = "D:(A;;GA;;;SY)(A;;GA;;;BA)(A;;GRGWGX;;;IU)";
 
-HANDLE CreateOrOpenMutex(SECURITY_ATTRIBUTES* security, bool forService) {
+// A desktop program opens what exists first; the service creates, and gives
+// objects that existed already (a desktop program started first made them,
+// with its user's rights) the rights every logged-on user needs.
+HANDLE Shared(HANDLE created, bool forService, PSECURITY_DESCRIPTOR descriptor) {
+  if (created && forService && descriptor && GetLastError() == ERROR_ALREADY_EXISTS) {
+    SetKernelObjectSecurity(created, DACL_SECURITY_INFORMATION, descriptor);
+  }
+  return created;
+}
+
+HANDLE SharedMutex(SECURITY_ATTRIBUTES* security, bool forService) {
   if (!forService) {
     if (HANDLE existing = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, kLineName)) return existing;
   }
-  return CreateMutexA(security, FALSE, kLineName);
+  return Shared(CreateMutexA(security, FALSE, kLineName), forService, security->lpSecurityDescriptor);
 }
 
-HANDLE CreateOrOpenEvent(SECURITY_ATTRIBUTES* security, bool forService, bool manualReset, const char* name) {
+HANDLE SharedEvent(SECURITY_ATTRIBUTES* security, bool forService, const char* name) {
   if (!forService) {
     if (HANDLE existing = OpenEventA(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, name)) return existing;
   }
-  return CreateEventA(security, manualReset, FALSE, name);
+  return Shared(CreateEventA(security, TRUE, FALSE, name), forService, security->lpSecurityDescriptor);
 }
 
 void CloseIfOpen(HANDLE& handle) {
@@ -40,22 +50,30 @@ void CloseIfOpen(HANDLE& handle) {
 bool IsSet(HANDLE event) { return event && WaitForSingleObject(event, 0) == WAIT_OBJECT_0; }
 
 LineObjects::~LineObjects() {
-  for (HANDLE* handle : {&line, &standDown, &serviceBusy, &desktopHolds}) CloseIfOpen(*handle);
+  for (HANDLE* handle : {&line, &desktopAsks, &serviceBusy, &desktopHolds}) CloseIfOpen(*handle);
 }
 
 bool LineObjects::Open(bool forService) {
   SECURITY_ATTRIBUTES security = {sizeof security, nullptr, FALSE};
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (forService &&
-      ConvertStringSecurityDescriptorToSecurityDescriptorA(kSharedAccess, SDDL_REVISION_1, &descriptor, nullptr)) {
+  if (ConvertStringSecurityDescriptorToSecurityDescriptorA(kSharedAccess, SDDL_REVISION_1, &descriptor, nullptr)) {
     security.lpSecurityDescriptor = descriptor;
   }
-  line = CreateOrOpenMutex(&security, forService);
-  standDown = CreateOrOpenEvent(&security, forService, false, kStandDownName);
-  serviceBusy = CreateOrOpenEvent(&security, forService, true, kServiceBusyName);
-  desktopHolds = CreateOrOpenEvent(&security, forService, true, kDesktopHoldsName);
+  line = SharedMutex(&security, forService);
+  desktopAsks = SharedEvent(&security, forService, kDesktopAsksName);
+  serviceBusy = SharedEvent(&security, forService, kServiceBusyName);
+  desktopHolds = SharedEvent(&security, forService, kDesktopHoldsName);
   if (descriptor) LocalFree(descriptor);
-  return line && standDown && serviceBusy && desktopHolds;
+  return line && desktopAsks && serviceBusy && desktopHolds;
+}
+
+bool ServiceInstalled() {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (!manager) return false;
+  SC_HANDLE service = OpenServiceA(manager, "Voltaris", SERVICE_QUERY_STATUS);
+  if (service) CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  return service != nullptr;
 }
 
 bool DesktopLineKeeper::Start(HWND window, UINT message) {
@@ -64,7 +82,9 @@ bool DesktopLineKeeper::Start(HWND window, UINT message) {
   quit_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   if (quit_) thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
   if (thread_) return true;
-  Post(DesktopLine::Holding);  // no thread to wait with: monitor as a program without a service does
+  // No thread to wait with: monitor as a program without a service does,
+  // unless a service may be reading the line.
+  Post(ServiceInstalled() ? DesktopLine::ServiceSilent : DesktopLine::Holding);
   return false;
 }
 
@@ -85,12 +105,10 @@ DWORD WINAPI DesktopLineKeeper::Run(void* self) {
 // it for the program's life and lets it go. A program that dies lets it go
 // too (abandoned), and the service takes over.
 void DesktopLineKeeper::Keep() {
-  if (!objects_.Open(false)) {
-    Post(DesktopLine::Holding);  // no objects, so no service: the line is ours
-    return;
-  }
+  if (!OpenObjects()) return;
   const DWORD taken = WaitForSingleObject(objects_.line, 0);
   if (taken != WAIT_OBJECT_0 && taken != WAIT_ABANDONED && !WaitForTheService()) return;
+  ResetEvent(objects_.desktopAsks);
   SetEvent(objects_.desktopHolds);
   Post(DesktopLine::Holding);
   WaitForSingleObject(quit_, INFINITE);
@@ -98,18 +116,37 @@ void DesktopLineKeeper::Keep() {
   ReleaseMutex(objects_.line);
 }
 
-// The service holds the line: it is asked to let go, and the window is told
-// whether it is busy with a power event or silent beyond its bound.
+// Objects that cannot be had while the service is installed leave the line
+// closed (the service may be reading it); without a service it is ours.
+bool DesktopLineKeeper::OpenObjects() {
+  while (!objects_.Open(false)) {
+    if (!ServiceInstalled()) {
+      Post(DesktopLine::Holding);
+      return false;
+    }
+    Post(DesktopLine::ServiceSilent);
+    if (WaitForSingleObject(quit_, 1000) != WAIT_TIMEOUT) return false;
+  }
+  return true;
+}
+
+// The service holds the line: it is asked to let go (again at every look,
+// so that no reset of the request on its side loses it), and the window is
+// told whether it is busy with a power event or silent beyond its bound. A
+// program that ends while it asks takes its request back.
 bool DesktopLineKeeper::WaitForTheService() {
-  SetEvent(objects_.standDown);
   DesktopHandOver handOver;
   DesktopLine told = handOver.Line();
   Post(told);
-  const HANDLE waits[] = {objects_.line, quit_};
+  const HANDLE waits[] = {quit_, objects_.line};
   for (;;) {
+    SetEvent(objects_.desktopAsks);
     const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, kLookMs);
-    if (woke == WAIT_OBJECT_0 || woke == WAIT_ABANDONED_0) return true;
-    if (woke != WAIT_TIMEOUT) return false;  // the program ends
+    if (woke == WAIT_OBJECT_0 + 1 || woke == WAIT_ABANDONED_0 + 1) return true;
+    if (woke != WAIT_TIMEOUT) {  // the program ends
+      ResetEvent(objects_.desktopAsks);
+      return false;
+    }
     const DesktopLine now = handOver.OnWaited(kLookMs, IsSet(objects_.serviceBusy));
     if (now != told) Post(now);
     told = now;

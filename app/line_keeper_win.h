@@ -19,18 +19,19 @@ class LineObjects {
   LineObjects(const LineObjects&) = delete;
   LineObjects& operator=(const LineObjects&) = delete;
   ~LineObjects();
-  // Creates them (the service, open to every logged-on user) or opens them.
-  // False when they cannot be had: a user may not create global objects,
-  // so none exist unless a service made them, and no service runs.
+  // Opens them, or creates them open to every logged-on user. The service
+  // gives objects a desktop program made before it the same rights.
   bool Open(bool forService);
 
   HANDLE line = nullptr;          // mutex: its holder reads the UPS
-  HANDLE standDown = nullptr;     // auto-reset: the desktop asks the service to let go
+  HANDLE desktopAsks = nullptr;   // manual-reset: a desktop program asks for the line, until it has it
   HANDLE serviceBusy = nullptr;   // manual-reset: the service handles a power event
   HANDLE desktopHolds = nullptr;  // manual-reset: the desktop has taken the line
 };
 
 bool IsSet(HANDLE event);
+// Whether the service is installed (running or not).
+bool ServiceInstalled();
 
 class DesktopLineKeeper {
  public:
@@ -50,6 +51,7 @@ class DesktopLineKeeper {
   static DWORD WINAPI Run(void* self);
   void Keep();
   bool WaitForTheService();
+  bool OpenObjects();
   void Post(DesktopLine line) const { PostMessageA(window_, message_, static_cast<WPARAM>(line), 0); }
 
   LineObjects objects_;

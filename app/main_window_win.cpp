@@ -129,7 +129,7 @@ struct MainWindow : BarListener {
   bool headless = false;       // the service's monitoring: no window, tray or box is shown
   bool working = false;        // the line is ours and the work has begun
   bool serviceToldBusy = false;
-  ServiceWait serviceWait = ServiceWait::Asked;
+  ServiceWait serviceWait = ServiceWait::None;
   CountdownWindows countdowns;
   TimedTestDialog timedTestDialog;
   WeeklyScheduleDialog weeklyScheduleDialog;
@@ -238,6 +238,7 @@ LRESULT MainWindow::OnCreate() {
   if (headless) {
     // The service holds the line for its monitoring: the work begins at once.
     parts->engine.UseRunTexts(Text::ServiceStartEvent, Text::ServiceStopEvent);
+    notices.headless = true;
     serviceObjects.Open(false);
     BeginWork();
     return 0;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <mutex>
 #include <string>
 
 #include "app/hand_over.h"
@@ -45,24 +46,45 @@ BOOL CALLBACK PostExit(HWND window, LPARAM process) {
   return TRUE;
 }
 
+// In a job that ends it with the service: a monitoring program left behind
+// by a service that crashed would read the line beside the desktop program.
 class MonitorProcess {
  public:
-  ~MonitorProcess() { Forget(); }
+  static constexpr DWORD kRestartPauseMs = 5000;  // one that ends at once is not started four times a second
+
+  MonitorProcess() {
+    job_ = CreateJobObjectA(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (job_) SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+  }
+  ~MonitorProcess() {
+    Forget();
+    if (job_) CloseHandle(job_);
+  }
   void Start() {
     Forget();
+    // Windows going down: the desktop program's end gave the line back, but
+    // a new monitoring program would record the same failure again.
+    if (GetSystemMetrics(SM_SHUTTINGDOWN)) return;
+    if (started_ && GetTickCount() - lastStart_ < kRestartPauseMs) return;
     const std::string path = ExecutablePath();
     std::string line = "\"" + path + "\" /headless";
     const std::string folder = path.substr(0, path.find_last_of('\\'));
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
-    if (!CreateProcessA(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                        &started)) {
+    if (!CreateProcessA(path.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                        folder.c_str(), &startup, &started)) {
       return;  // tried again at the next look: nobody else watches the UPS
     }
+    if (job_) AssignProcessToJobObject(job_, started.hProcess);
+    ResumeThread(started.hThread);
     CloseHandle(started.hThread);
     process_ = started.hProcess;
     id_ = started.dwProcessId;
+    started_ = true;
+    lastStart_ = GetTickCount();
   }
   bool Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
   // Its Exit: the rows are written, the port closed. Asked at every look
@@ -79,8 +101,11 @@ class MonitorProcess {
   }
 
  private:
+  HANDLE job_ = nullptr;
   HANDLE process_ = nullptr;
   DWORD id_ = 0;
+  bool started_ = false;
+  DWORD lastStart_ = 0;
 };
 
 // ---- The service's thread ------------------------------------------------------
@@ -89,7 +114,10 @@ SERVICE_STATUS_HANDLE gStatusHandle = nullptr;
 SERVICE_STATUS gStatus = {};
 HANDLE gStop = nullptr;
 
+std::mutex gStatusMutex;  // the control handler's thread and the service's both report
+
 void ReportStatus(DWORD state, DWORD waitHintMs = 0) {
+  std::lock_guard<std::mutex> lock(gStatusMutex);
   gStatus.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
   gStatus.dwCurrentState = state;
   gStatus.dwControlsAccepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN : 0;
@@ -128,31 +156,30 @@ void ServiceLoop::Run() {
   if (!objects_.Open(true)) return;
   for (;;) {
     if (!holding_ && !TakeLine()) break;
-    const HANDLE waits[] = {objects_.standDown, gStop};
-    const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, kLookMs);
-    if (woke != WAIT_OBJECT_0 && woke != WAIT_TIMEOUT) break;
-    const bool busy = IsSet(objects_.serviceBusy);
-    Carry(woke == WAIT_OBJECT_0 ? handOver_.OnStandDownAsked(busy)
-                                : handOver_.OnLook(kLookMs, busy, monitor_.Running()));
+    if (WaitForSingleObject(gStop, kLookMs) != WAIT_TIMEOUT) break;
+    Carry(handOver_.OnLook(kLookMs, IsSet(objects_.desktopAsks), IsSet(objects_.serviceBusy), monitor_.Running()));
     if (handOver_.Line() == ServiceLine::Ending) monitor_.AskToEnd();
   }
   EndForStop();
 }
 
+// A stop comes first, so that a stop while the line is free starts nothing.
 bool ServiceLoop::TakeLine() {
-  const HANDLE waits[] = {objects_.line, gStop};
+  const HANDLE waits[] = {gStop, objects_.line};
   const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
-  if (woke != WAIT_OBJECT_0 && woke != WAIT_ABANDONED_0) return false;
+  if (woke != WAIT_OBJECT_0 + 1 && woke != WAIT_ABANDONED_0 + 1) return false;
   holding_ = true;
   ResetEvent(objects_.desktopHolds);
-  ResetEvent(objects_.standDown);  // a request from before is old news
   Carry(handOver_.OnLineTaken());
   return true;
 }
 
 void ServiceLoop::Carry(ServiceStep step) {
   switch (step) {
-    case ServiceStep::StartMonitor: monitor_.Start(); break;
+    case ServiceStep::StartMonitor:
+      ResetEvent(objects_.serviceBusy);  // what a monitoring program that died left set
+      monitor_.Start();
+      break;
     case ServiceStep::EndMonitor: monitor_.AskToEnd(); break;
     case ServiceStep::KillMonitor: monitor_.Kill(); break;
     case ServiceStep::ReleaseLine: Release(); break;
@@ -160,15 +187,18 @@ void ServiceLoop::Carry(ServiceStep step) {
   }
 }
 
-// The desktop program is given its turn before the service waits again.
+// The desktop program is given its turn before the service waits again, as
+// long as it still asks and has not taken the line.
 void ServiceLoop::Release() {
   monitor_.Forget();
   ResetEvent(objects_.serviceBusy);
   ReleaseMutex(objects_.line);
   holding_ = false;
   handOver_.OnReleased();
-  const HANDLE waits[] = {objects_.desktopHolds, gStop};
-  WaitForMultipleObjects(2, waits, FALSE, kDesktopTakesMs);
+  for (DWORD waited = 0; waited < kDesktopTakesMs && IsSet(objects_.desktopAsks) && !IsSet(objects_.desktopHolds);
+       waited += kLookMs) {
+    if (WaitForSingleObject(gStop, kLookMs) != WAIT_TIMEOUT) return;
+  }
 }
 
 // Stopping ends the monitoring program in order, whatever it is doing:

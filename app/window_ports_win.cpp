@@ -27,7 +27,7 @@ void WindowNotices::ShowNoUpsBox(bool ownedByMainWindow) {
 }
 
 void WindowNotices::ReportRecordsWaiting(const std::string& problem) {
-  if (phase == Phase::SystemEnding) return;  // the rows are in their journals; no box can show now
+  if (phase == Phase::SystemEnding || headless) return;  // the rows are in their journals; no box can show now
   if (phase == Phase::Ending) {
     MessageBoxA(hwnd, problem.c_str(), "Voltaris", MB_OK | MB_ICONWARNING);
     return;

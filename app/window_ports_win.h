@@ -44,6 +44,7 @@ class WindowNotices : public NoticePort {
   HWND hwnd = nullptr;
   std::function<void()> stateChanged;  // the tray tip says the state afresh
   Phase phase = Phase::Running;
+  bool headless = false;  // the service's monitoring: nobody could answer a box
 
   void ShowNoUpsBox(bool ownedByMainWindow) override;
   void ReportRecordsWaiting(const std::string& problem) override;

@@ -185,6 +185,7 @@ constexpr CatalogueEntry kEntries[] = {
     {Text::TrayTipOnMains, "Voltaris: on mains", "Voltaris : sur secteur"},
     {Text::TrayTipOnBattery, "Voltaris: on battery", "Voltaris : sur batterie"},
     {Text::TrayTipShutdownIn, ", shutdown in ", ", fermeture dans "},
+    {Text::TrayTipRuntimeSeparator, "; ", " ; "},
     {Text::TrayTipNotAnswering, "Voltaris: UPS not answering", "Voltaris : l'UPS ne r\xe9pond pas"},
     {Text::TrayTipRecordsSuffix, "; records waiting", " ; enregistrements en attente"},
     {Text::TrayTipDrillSuffix, " (drill)", " (exercice)"},

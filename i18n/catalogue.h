@@ -212,6 +212,7 @@ enum class Text {
   TrayTipOnMains,
   TrayTipOnBattery,
   TrayTipShutdownIn,
+  TrayTipRuntimeSeparator,
   TrayTipNotAnswering,
   TrayTipRecordsSuffix,
   TrayTipDrillSuffix,

@@ -35,11 +35,6 @@ std::string RuntimeText(const RuntimeEstimate& estimate) {
   return estimate.learnt ? text : text + Tr(Text::RuntimeNotLearnt);
 }
 
-std::string RuntimeTipText(const RuntimeEstimate& estimate) {
-  if (!estimate.known || !estimate.onBattery) return Tr(Text::TrayTip);
-  return std::string(Tr(Text::TrayTip)) + ": " + RuntimeText(estimate);
-}
-
 std::string RuntimeColumn(const RuntimeEstimate& estimate) {
   return estimate.known ? std::to_string(estimate.seconds / kSecondsPerMinute) + " min" : "";
 }

@@ -39,8 +39,6 @@ class RuntimeSource {
 // "about 14 min left" on battery, "about 40 min on battery" on mains,
 // followed by " (not yet learnt)" for a first guess; nothing while unknown.
 std::string RuntimeText(const RuntimeEstimate& estimate);
-// The tray tip: the program's name, and on battery the estimate.
-std::string RuntimeTipText(const RuntimeEstimate& estimate);
 // The history rows' last column: whole minutes ("14 min"), or nothing.
 std::string RuntimeColumn(const RuntimeEstimate& estimate);
 

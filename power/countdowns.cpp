@@ -179,6 +179,7 @@ void MainsFailCountdown::Tick() {
       c_.records.AppendEvent(Tr(Text::AcRestoreEvent));
       c_.events.Announce({PowerEventKind::MainsBack, Tr(Text::AcRestoreEvent)});
       s_.restorePending = false;
+      s_.runtimeEnded = false;
     }
   }
   AfterDrawing();
@@ -187,7 +188,7 @@ void MainsFailCountdown::Tick() {
 // Only on battery, and only when asked for: without the setting the count
 // runs as it always did.
 bool MainsFailCountdown::RuntimeBelowMargin() const {
-  if (!runtime_ || !c_.power.mainsFailed) return false;
+  if (!runtime_ || !c_.power.mainsFailed || s_.runtimeEnded) return false;
   const RuntimeSettings settings = ReadRuntimeSettings(c_.config);
   const RuntimeEstimate estimate = runtime_->Runtime();
   return settings.shutdownOnRuntime && estimate.known && estimate.onBattery &&
@@ -198,6 +199,8 @@ bool MainsFailCountdown::RuntimeBelowMargin() const {
 // shutdown is asked for once (a refused one resets the count as usual).
 void MainsFailCountdown::EndOnRuntime() {
   s_.logOnOpen = true;
+  s_.counting = false;
+  s_.runtimeEnded = true;
   c_.timers.Kill(kTimerMainsFailCountdown);
   c_.views.Close(CountdownWindow::MainsFail);
   c_.records.AppendEvent(Tr(Text::RuntimeLowEvent));

@@ -86,6 +86,7 @@ struct MainsFailState {
   bool logOnOpen = true;
   bool restorePending = false;
   bool counting = false;
+  bool runtimeEnded = false;  // this failure's count was ended on the estimate: once, even if refused
 };
 
 class MainsFailCountdown : public TimerOwner {

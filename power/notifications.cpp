@@ -82,7 +82,7 @@ std::string TrayTipText(const TrayState& state) {
   } else if (state.onBattery) {
     tip = Tr(Text::TrayTipOnBattery);
     if (state.secondsLeft >= 0) tip += Tr(Text::TrayTipShutdownIn) + DurationText(state.secondsLeft);
-    if (!state.runtime.empty()) tip += "; " + state.runtime;
+    if (!state.runtime.empty()) tip += Tr(Text::TrayTipRuntimeSeparator) + state.runtime;
   } else {
     tip = Tr(Text::TrayTipOnMains);
   }

@@ -29,31 +29,39 @@ TEST(DesktopHandOver, ASilentServiceIsToldAfterItsBoundAndABusyOneRestartsIt) {
 }
 
 TEST(ServiceHandOver, StandsDownInOrderUnlessAPowerEventRunsAndTakesBackWhatTheDesktopLeaves) {
+  constexpr bool kAsks = true, kBusy = true, kRuns = true;
   ServiceHandOver s;
   EXPECT_EQ(s.OnLineTaken(), ServiceStep::StartMonitor);
-  EXPECT_EQ(s.OnLook(250, false, false), ServiceStep::StartMonitor);  // its monitoring died: started again
-  EXPECT_EQ(s.OnLook(250, false, true), ServiceStep::Nothing);
+  EXPECT_EQ(s.OnLook(250, false, false, false), ServiceStep::StartMonitor);  // its monitoring died: started again
+  EXPECT_EQ(s.OnLook(250, false, false, kRuns), ServiceStep::Nothing);
 
   // Asked during a count-down: kept until it ends, then ended in order.
-  EXPECT_EQ(s.OnStandDownAsked(true), ServiceStep::Nothing);
+  EXPECT_EQ(s.OnLook(250, kAsks, kBusy, kRuns), ServiceStep::Nothing);
   EXPECT_EQ(s.Line(), ServiceLine::Deferring);
-  EXPECT_EQ(s.OnLook(250, true, true), ServiceStep::Nothing);
-  EXPECT_EQ(s.OnLook(250, false, true), ServiceStep::EndMonitor);
-  EXPECT_EQ(s.OnLook(ServiceHandOver::kEndBoundMs - 1, false, true), ServiceStep::Nothing);
-  EXPECT_EQ(s.OnLook(1, false, true), ServiceStep::KillMonitor);
-  EXPECT_EQ(s.OnLook(250, false, true), ServiceStep::Nothing);  // killed once
-  EXPECT_EQ(s.OnLook(250, false, false), ServiceStep::ReleaseLine);
+  EXPECT_EQ(s.OnLook(250, kAsks, kBusy, kRuns), ServiceStep::Nothing);
+  EXPECT_EQ(s.OnLook(250, kAsks, false, kRuns), ServiceStep::EndMonitor);
+  EXPECT_EQ(s.OnLook(ServiceHandOver::kEndBoundMs - 1, kAsks, false, kRuns), ServiceStep::Nothing);
+  EXPECT_EQ(s.OnLook(1, kAsks, false, kRuns), ServiceStep::KillMonitor);
+  EXPECT_EQ(s.OnLook(250, kAsks, false, kRuns), ServiceStep::Nothing);  // killed once
+  EXPECT_EQ(s.OnLook(250, kAsks, false, false), ServiceStep::ReleaseLine);
   s.OnReleased();
-  EXPECT_EQ(s.OnStandDownAsked(false), ServiceStep::Nothing);  // not its line to give
+  EXPECT_EQ(s.OnLook(250, kAsks, false, false), ServiceStep::Nothing);  // not its line to give
 
   // The desktop program ended, or died: the line is the service's again.
   EXPECT_EQ(s.OnLineTaken(), ServiceStep::StartMonitor);
-  EXPECT_EQ(s.OnStandDownAsked(false), ServiceStep::EndMonitor);
-  EXPECT_EQ(s.OnLook(250, false, false), ServiceStep::ReleaseLine);
+  EXPECT_EQ(s.OnLook(250, kAsks, false, kRuns), ServiceStep::EndMonitor);
+  EXPECT_EQ(s.OnLook(250, kAsks, false, false), ServiceStep::ReleaseLine);
 
   // A count-down that ends in the system's shutdown ends the monitoring: the line goes.
   ServiceHandOver ending;
   ending.OnLineTaken();
-  ending.OnStandDownAsked(true);
-  EXPECT_EQ(ending.OnLook(250, true, false), ServiceStep::ReleaseLine);
+  ending.OnLook(250, kAsks, kBusy, kRuns);
+  EXPECT_EQ(ending.OnLook(250, kAsks, kBusy, false), ServiceStep::ReleaseLine);
+
+  // A desktop program that gives up while the service defers leaves it monitoring.
+  ServiceHandOver givenUp;
+  givenUp.OnLineTaken();
+  givenUp.OnLook(250, kAsks, kBusy, kRuns);
+  EXPECT_EQ(givenUp.OnLook(250, false, false, kRuns), ServiceStep::Nothing);
+  EXPECT_EQ(givenUp.Line(), ServiceLine::Monitoring);
 }

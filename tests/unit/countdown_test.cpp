@@ -439,6 +439,7 @@ TEST(Notifications, DurationsAndTheTrayTipTellTheStateInAFewWords) {
        "Voltaris: on battery, shutdown in 4 min; about 14 min left"},
       {{true, false, -1, false, false, ServiceWait::Busy, ""}, "Voltaris: the service is handling a power event"},
       {{false, false, -1, false, false, ServiceWait::Silent, ""}, "Voltaris: the service does not let go of the UPS"},
+      {{false, false, -1, false, false, ServiceWait::Asked, ""}, "Voltaris: taking the UPS over from the service"},
   };
   for (const Tip& tip : tips) EXPECT_EQ(TrayTipText(tip.state), tip.text);
   SetLanguage(Language::French);
@@ -621,5 +622,12 @@ TEST(MainsFailCountdown, TheRuntimeBelowItsMarginEndsTheCountOnlyWhenAskedFor) {
     }
     rig.RunWith(kMainsFailed, 5);
     EXPECT_EQ(rig.shutdown.calls, c.endsEarly ? 1 : 0);  // asked for once
+    if (!c.endsEarly) continue;
+    // Refused: the estimate does not ask again every tick; the full count does, at its end.
+    rig.parts.ResumeAfterRefusedShutdown();
+    rig.RunWith(kMainsFailed, 20);
+    EXPECT_EQ(rig.shutdown.calls, 1);
+    EXPECT_EQ(rig.Count("  Runtime Low!"), 1);
+    EXPECT_EQ(rig.parts.mainsFail.SecondsLeft() > 0, true);
   }
 }
