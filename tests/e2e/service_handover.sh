@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The service, installed and started through Wine's service control manager,
 # watches the UPS alone and records its own start. The desktop program started
-# meanwhile reads the line only after the service stood down (its stop is
-# recorded before the program's start), and after Exit the service takes the
-# line back. Then a mains failure with nobody logged on ends in "  AC Fail!"
+# during a mains failure says the service is handling it and waits; once the
+# mains are back it reads the line, but only after the service stood down (its
+# stop is recorded before the program's start); after Exit the service takes
+# the line back. Then a mains failure with nobody logged on ends in "  AC Fail!"
 # and the system's shutdown. The hand-over's gaps are measured between the
 # simulator's last status query from one reader and the first from the next.
 source "$(dirname "$0")/lib.sh"
@@ -34,8 +35,17 @@ sleep 3
 before=$(largest_gap 2)
 from=$(queries)
 
-e2e_log "the desktop program starts"
+e2e_log "the desktop program starts during a mains failure"
+sim_control "mains fail" >/dev/null
+wait_event 15 "  AC Fail!" || fail "the service recorded no mains failure"
 e2e_start_app
+tip_is() { [ "$(inspect traytip Voltaris)" = "$1" ]; }
+wait_until 20 tip_is "Voltaris: the service is handling a power event" ||
+  fail "the desktop program does not say the service handles the failure: '$(inspect traytip Voltaris)'"
+sleep 2
+expect_eq "$(count_event "  Program Start")" 0 "desktop starts during the service's count"
+sim_control "mains ok" >/dev/null
+wait_event 15 "  AC Restore!" || fail "the service did not record the mains' return"
 wait_event 30 "  Program Start" || fail "the desktop program never took the line"
 wait_event 30 "  COM UPS is Connected!" 2 || fail "the desktop program did not reach the UPS"
 stopped=$(line_of "  Service Stop")
@@ -58,6 +68,6 @@ e2e_log "longest pause between queries over the hand-back to the service: $gap m
 
 e2e_log "a mains failure with nobody logged on"
 sim_control "mains fail" >/dev/null
-wait_event 15 "  AC Fail!" || fail "the service recorded no mains failure"
+wait_event 15 "  AC Fail!" 2 || fail "the service recorded no second mains failure"
 wait_event 90 "  Service Stop" 2 || fail "the service's count did not end in the system's shutdown"
 expect_eq "$(events | tail -n 1)" "  Service Stop" "last event before the shutdown"
