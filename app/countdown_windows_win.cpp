@@ -59,11 +59,7 @@ void CountdownWindows::Open(CountdownWindow window) {
 }
 
 void CountdownWindows::CloseAll() {
-  for (CountdownWindow window : {CountdownWindow::MainsFail, CountdownWindow::BatteryLow, CountdownWindow::Manual,
-                                 CountdownWindow::Schedule, CountdownWindow::TenSecondTest,
-                                 CountdownWindow::UntilLowTest, CountdownWindow::TimedTest, CountdownWindow::Drill}) {
-    Close(window);
-  }
+  for (size_t window = 0; window < kCountdownWindowCount; ++window) Close(static_cast<CountdownWindow>(window));
 }
 
 void CountdownWindows::Close(CountdownWindow window) {

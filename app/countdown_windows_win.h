@@ -76,7 +76,7 @@ class CountdownWindows : public CountdownViews {
   ScheduleCountdown* schedule_ = nullptr;
   SelfTests* selfTests_ = nullptr;
   PowerDrill* drill_ = nullptr;
-  std::array<Slot, 8> slots_;
+  std::array<Slot, kCountdownWindowCount> slots_;
 };
 
 }  // namespace voltaris

@@ -1,5 +1,7 @@
 #include "app/line_keeper_win.h"
 
+#include "app/service_win.h"
+
 #include <sddl.h>
 
 #include <initializer_list>
@@ -70,7 +72,7 @@ bool LineObjects::Open(bool forService) {
 bool ServiceInstalled() {
   SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
   if (!manager) return false;
-  SC_HANDLE service = OpenServiceA(manager, "Voltaris", SERVICE_QUERY_STATUS);
+  SC_HANDLE service = OpenServiceA(manager, kServiceName, SERVICE_QUERY_STATUS);
   if (service) CloseServiceHandle(service);
   CloseServiceHandle(manager);
   return service != nullptr;

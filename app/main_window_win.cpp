@@ -10,6 +10,7 @@
 #include "app/button_bars_win.h"
 #include "app/countdown_windows_win.h"
 #include "app/data_plot_win.h"
+#include "app/executable_win.h"
 #include "app/gauge_panel_win.h"
 #include "app/line_keeper_win.h"
 #include "app/picture_panes_win.h"
@@ -49,17 +50,6 @@ constexpr char kMainClass[] = "Voltaris";
 constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr COLORREF kPanelGrey = 0xE0E0E0;
 constexpr DWORD kMainStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-
-std::string ExecutablePath() {
-  char path[MAX_PATH] = "";
-  GetModuleFileNameA(nullptr, path, sizeof path);
-  return path;
-}
-
-std::string ExecutableDirectory() {
-  const std::string path = ExecutablePath();
-  return path.substr(0, path.find_last_of('\\'));
-}
 
 std::string ReadRunValue() {
   HKEY key = nullptr;

@@ -60,7 +60,7 @@ struct ProgramParts {
         selfTests(Context(ports, config), ports.monitor, ports.menus, history.Notes()),
         commands(ports.timers, ports.commands, records, config, clock, engine.Status(),
                  [&config] { return ReadNetworkSettings(config).upsName; }),
-        drill(Context(ports, config), share, ports.drill, battery, [this] { return NothingUnderWay(); },
+        drill(Context(ports, config), share, ports.drill, battery, [this] { return !PowerEventUnderWay(); },
               [this] { return engine.UpsAnswering(); }) {
     engine.OwnTimers(timers);
     records.OwnTimers(timers);
@@ -111,9 +111,12 @@ struct ProgramParts {
     return state;
   }
 
-  // A failure, a count-down or a shutdown is under way: the service keeps
-  // the UPS until it ends, and no drill may start.
-  bool PowerEventUnderWay() const { return !NothingUnderWay(); }
+  // A failure, a count-down (hidden ones too) or a shutdown is under way:
+  // the service keeps the UPS until it ends, and no drill may start.
+  bool PowerEventUnderWay() const {
+    return power.mainsFailed || power.batteryLow || gate.ShutdownUnderWay() || mainsFail.Counting() ||
+           batteryLow.Counting() || manual.Counting() || schedule.Counting();
+  }
 
   PowerEvents events;  // first: every part below announces through it
   TimerTable timers;
@@ -133,11 +136,6 @@ struct ProgramParts {
   PowerDrill drill;
 
  private:
-  // A drill may start only while no failure, count-down or shutdown is under way.
-  bool NothingUnderWay() const {
-    return !power.mainsFailed && !power.batteryLow && !gate.ShutdownUnderWay() && !mainsFail.Counting() &&
-           !batteryLow.Counting() && !manual.Counting() && !schedule.Counting();
-  }
   // The mains-failure count, or the battery-low one when it ends sooner; -1
   // before either counts.
   int SecondsUntilShutdown() const {

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 
+#include "app/executable_win.h"
 #include "app/hand_over.h"
 #include "app/line_keeper_win.h"
 #include "i18n/catalogue.h"
@@ -16,12 +17,6 @@ namespace {
 constexpr DWORD kLookMs = 250;
 constexpr DWORD kDesktopTakesMs = 30000;  // after letting go, the desktop's turn to take the line
 constexpr DWORD kStopHintMs = ServiceHandOver::kEndBoundMs + 5000;
-
-std::string ExecutablePath() {
-  char path[MAX_PATH] = "";
-  GetModuleFileNameA(nullptr, path, sizeof path);
-  return path;
-}
 
 int Say(bool quiet, int code, const std::string& text) {
   if (!quiet) MessageBoxA(nullptr, text.c_str(), "Voltaris", MB_OK | (code == 0 ? MB_ICONINFORMATION : MB_ICONWARNING));
@@ -70,7 +65,7 @@ class MonitorProcess {
     if (started_ && GetTickCount() - lastStart_ < kRestartPauseMs) return;
     const std::string path = ExecutablePath();
     std::string line = "\"" + path + "\" /headless";
-    const std::string folder = path.substr(0, path.find_last_of('\\'));
+    const std::string folder = ExecutableDirectory();
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
@@ -87,6 +82,8 @@ class MonitorProcess {
     lastStart_ = GetTickCount();
   }
   bool Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+  // Waits at most `ms` for it to end; true once it has.
+  bool Ended(DWORD ms) const { return !process_ || WaitForSingleObject(process_, ms) != WAIT_TIMEOUT; }
   // Its Exit: the rows are written, the port closed. Asked at every look
   // until it ends, as its window may not be there yet.
   void AskToEnd() const {
@@ -204,9 +201,9 @@ void ServiceLoop::Release() {
 // Stopping ends the monitoring program in order, whatever it is doing:
 // the service was told to go (or the system is going down).
 void ServiceLoop::EndForStop() {
-  for (DWORD waited = 0; monitor_.Running() && waited < ServiceHandOver::kEndBoundMs; waited += kLookMs) {
+  for (DWORD waited = 0; waited < ServiceHandOver::kEndBoundMs; waited += kLookMs) {
     monitor_.AskToEnd();
-    Sleep(kLookMs);
+    if (monitor_.Ended(kLookMs)) break;
     ReportStatus(SERVICE_STOP_PENDING, kStopHintMs);
   }
   monitor_.Kill();
@@ -233,8 +230,8 @@ void WINAPI ServiceMain(DWORD, LPSTR*) {
 }  // namespace
 
 int RunService() {
-  char name[] = "Voltaris";
-  SERVICE_TABLE_ENTRYA table[] = {{name, ServiceMain}, {nullptr, nullptr}};
+  // The dispatcher only reads the name.
+  SERVICE_TABLE_ENTRYA table[] = {{const_cast<char*>(kServiceName), ServiceMain}, {nullptr, nullptr}};
   return StartServiceCtrlDispatcherA(table) ? 0 : 1;
 }
 

@@ -61,7 +61,7 @@ class HeadlessViews : public CountdownViews {
   void Blink(CountdownWindow, Triangle) override {}
 
  private:
-  std::array<bool, 8> open_{};
+  std::array<bool, kCountdownWindowCount> open_{};
 };
 
 class WindowBalloons : public BalloonPort {

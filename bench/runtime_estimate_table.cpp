@@ -8,24 +8,17 @@
 
 #include "power/battery_model.h"
 #include "tools/upssim/battery_cell.h"
+#include "tools/upssim/battery_discharge.h"
 
 using voltaris::AddBatteryTime;
 using voltaris::BatteryModel;
 using voltaris::DischargeTrace;
 using upssim::BatteryCell;
+using upssim::DischargeUntilLow;
 
 namespace {
 
 constexpr int kRowsPerDischarge = 10;
-
-DischargeTrace UntilLow(BatteryCell cell, double load) {
-  DischargeTrace trace;
-  while (!cell.Low(load)) {
-    cell.Discharge(load, 1.0);
-    AddBatteryTime(trace, 1.0, load);
-  }
-  return trace;
-}
 
 void PrintAlong(const char* title, const BatteryModel& model, BatteryCell cell, double load) {
   const double total = cell.SecondsUntilLow(load);
@@ -51,11 +44,11 @@ int main() {
   const double aged = 2.0 / 3.0, load = 50;
   BatteryModel model;
   PrintAlong("Fresh battery, before any discharge (first guess)", model, BatteryCell(), load);
-  model.Learn(UntilLow(BatteryCell(), 30));
-  model.Learn(UntilLow(BatteryCell(), 80));
+  model.Learn(DischargeUntilLow(BatteryCell(), 30));
+  model.Learn(DischargeUntilLow(BatteryCell(), 80));
   PrintAlong("Fresh battery, after discharges at 30 and 80 %", model, BatteryCell(), load);
   PrintAlong("Aged battery (a third of its capacity lost), not yet seen", model, BatteryCell(aged), load);
-  model.Learn(UntilLow(BatteryCell(aged), 70));
+  model.Learn(DischargeUntilLow(BatteryCell(aged), 70));
   PrintAlong("Aged battery, after one discharge of it at 70 %", model, BatteryCell(aged), load);
   return 0;
 }

@@ -180,8 +180,6 @@ constexpr CatalogueEntry kEntries[] = {
     {Text::ButtonOk, "OK", "OK"},
     {Text::ButtonCancel, "Cancel", "Annuler"},
     {Text::UnitMinutes, "Minutes", "Minutes"},
-    {Text::TrayTip, "Voltaris", "Voltaris"},
-    {Text::TrayTipRecordsWaiting, "Voltaris: records waiting to be written", "Voltaris : enregistrements en attente d'\xe9" "criture"},
     {Text::TrayTipOnMains, "Voltaris: on mains", "Voltaris : sur secteur"},
     {Text::TrayTipOnBattery, "Voltaris: on battery", "Voltaris : sur batterie"},
     {Text::TrayTipShutdownIn, ", shutdown in ", ", fermeture dans "},

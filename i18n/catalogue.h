@@ -207,8 +207,6 @@ enum class Text {
   ButtonOk,
   ButtonCancel,
   UnitMinutes,
-  TrayTip,
-  TrayTipRecordsWaiting,
   TrayTipOnMains,
   TrayTipOnBattery,
   TrayTipShutdownIn,

@@ -2,6 +2,7 @@
 // the program in a system shutdown.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "base/hot_zone.h"
@@ -10,6 +11,7 @@
 namespace voltaris {
 
 enum class CountdownWindow { MainsFail, BatteryLow, Manual, Schedule, TenSecondTest, UntilLowTest, TimedTest, Drill };
+constexpr size_t kCountdownWindowCount = static_cast<size_t>(CountdownWindow::Drill) + 1;
 enum class Triangle { Red, Yellow };
 
 // What a count-down window shows, decided at each drawing.

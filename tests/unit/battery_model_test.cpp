@@ -8,21 +8,13 @@
 #include "power/battery_watch.h"
 #include "tests/unit/engine_fakes.h"
 #include "tools/upssim/battery_cell.h"
+#include "tools/upssim/battery_discharge.h"
 
 using namespace voltaris;
 using upssim::BatteryCell;
+using upssim::DischargeUntilLow;
 
 namespace {
-
-// A whole discharge at a steady load, from full until the battery reads low.
-DischargeTrace DischargeUntilLow(BatteryCell cell, double load) {
-  DischargeTrace trace;
-  while (!cell.Low(load)) {
-    cell.Discharge(load, 1.0);
-    AddBatteryTime(trace, 1.0, load);
-  }
-  return trace;
-}
 
 BatteryModel LearntAt(std::initializer_list<double> loads, double age = 1.0) {
   BatteryModel model;
