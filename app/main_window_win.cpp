@@ -548,7 +548,7 @@ LRESULT MainWindow::OnInspect(UINT message, WPARAM wParam, LPARAM lParam) {
   if (wParam == 3) return GlobalAddAtomA(tray.LastBalloon().substr(0, 255).c_str());
   if (wParam == 4) return GlobalAddAtomA(trayTip.substr(0, 255).c_str());
   // Whether the mains and battery warnings are still armed: each fires once.
-  return (parts->power.firstMainsWarningArmed ? 1 : 0) | (parts->power.batteryLowWarningArmed ? 2 : 0);
+  return (parts->mainsFail.State().firstWarningArmed ? 1 : 0) | (parts->batteryLow.State().warningArmed ? 2 : 0);
 }
 
 // Nothing of its own to draw: the class brush fills what the children leave.

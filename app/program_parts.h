@@ -20,7 +20,8 @@
 #include "power/power_drill.h"
 #include "power/power_engine.h"
 #include "power/power_events.h"
-#include "power/power_flags.h"
+#include "power/power_policy.h"
+#include "power/power_state.h"
 #include "power/record_keeper.h"
 #include "power/self_tests.h"
 #include "power/shutdown_gate.h"
@@ -48,20 +49,23 @@ struct ProgramParts {
       : records(store, ports.timers, ports.notices, events),
         engine(ports.timers, ports.gauges, ports.menus, ports.notices, ports.monitor, records, config, power, events),
         battery(ports.timers, ports.gauges, records, engine, clock),
-        history(records, config, clock, engine.Status(), &battery),
+        history(ports.timers, records, config, clock, engine.Status(), &battery),
         share(ports.timers, ports.share, records, config, engine, &battery),
-        gate(ports.timers, share, records, ports.shutdown, events),
+        gate(ports.timers, share, records, ports.shutdown, events, power),
         batteryLow(Context(ports, config), history.Notes()),
         mainsFail(Context(ports, config), batteryLow, &battery),
         manual(Context(ports, config), ports.menus),
-        schedule(Context(ports, config), ports.monitor, clock, [this] {
-          return engine.Flags().serialLinkUp || engine.Flags().usbLinkUp;
-        }),
+        schedule(Context(ports, config), ports.monitor, clock, [this] { return engine.UpsAnswering(); }),
         selfTests(Context(ports, config), ports.monitor, ports.menus, history.Notes()),
         commands(ports.timers, ports.commands, records, config, clock, engine.Status(),
                  [&config] { return ReadNetworkSettings(config).upsName; }),
-        drill(Context(ports, config), share, ports.drill, battery, [this] { return !PowerEventUnderWay(); },
-              [this] { return engine.UpsAnswering(); }) {
+        drill(Context(ports, config), share, ports.drill, battery, [this] { return !policy.EventUnderWay(); },
+              [this] { return engine.UpsAnswering(); }),
+        policy({power, records, engine, history, gate, mainsFail, batteryLow, manual, schedule, drill, battery}) {
+    power.Follow(mainsFail, batteryLow);
+    power.Listen(mainsFail);  // the mains first, as the status bits are read
+    power.Listen(batteryLow);
+    engine.ReportLinkTo(history);
     engine.OwnTimers(timers);
     records.OwnTimers(timers);
     battery.OwnTimers(timers);
@@ -83,44 +87,13 @@ struct ProgramParts {
     engine.ListenForControlsGivenUp([this](unsigned id) { selfTests.OnControlGivenUp(id); });
   }
 
-  // Windows refused the shutdown, or accepted it and never carried it out:
-  // recorded once as such, and monitoring goes on with the count-downs that
-  // ran out ready to run again; one still counting goes on as it was (the
-  // rows were written before the attempt).
-  void ResumeAfterRefusedShutdown() {
-    records.AppendEvent(Tr(Text::ShutdownRefusedEvent));
-    const ShutdownGateState ended = gate.State();
-    gate.ShutdownRefused();
-    if (ended.endedByMains) mainsFail.ResetAfterRefusedShutdown();
-    if (ended.endedByBattery) batteryLow.ResetAfterRefusedShutdown();
-    if (ended.endedByHand) manual.Cancel();
-    schedule.ResetAfterRefusedShutdown();
-    engine.Resume();
-    history.BeginRun();
-  }
-
-  // What the tray tip says now.
-  TrayState Tray() const {
-    TrayState state;
-    state.answering = engine.UpsAnswering();
-    state.drill = drill.State().running;
-    state.onBattery = power.mainsFailed || state.drill;
-    state.secondsLeft = state.drill ? drill.State().remaining : SecondsUntilShutdown();
-    state.recordsWaiting = records.RowsWaiting();
-    if (power.mainsFailed) state.runtime = RuntimeText(battery.Runtime());
-    return state;
-  }
-
-  // A failure, a count-down (hidden ones too) or a shutdown is under way:
-  // the service keeps the UPS until it ends, and no drill may start.
-  bool PowerEventUnderWay() const {
-    return power.mainsFailed || power.batteryLow || gate.ShutdownUnderWay() || mainsFail.Counting() ||
-           batteryLow.Counting() || manual.Counting() || schedule.Counting();
-  }
+  void ResumeAfterRefusedShutdown() { policy.ResumeAfterRefusedShutdown(); }
+  bool PowerEventUnderWay() const { return policy.EventUnderWay(); }
+  TrayState Tray() const { return policy.Tray(); }
 
   PowerEvents events;  // first: every part below announces through it
   TimerTable timers;
-  PowerFlags power;
+  PowerState power;
   RecordKeeper records;
   PowerEngine engine;
   BatteryWatch battery;  // the runtime estimate the others show and act on
@@ -134,16 +107,9 @@ struct ProgramParts {
   SelfTests selfTests;
   EventCommands commands;
   PowerDrill drill;
+  PowerPolicy policy;
 
  private:
-  // The mains-failure count, or the battery-low one when it ends sooner; -1
-  // before either counts.
-  int SecondsUntilShutdown() const {
-    const int mains = mainsFail.SecondsLeft(), low = batteryLow.SecondsLeft();
-    if (mains < 0 || low < 0) return mains < 0 ? low : mains;
-    return mains < low ? mains : low;
-  }
-
   CountdownContext Context(const ProgramPorts& ports, const ConfigFile& config) {
     return {ports.timers, ports.views, records, config, power, gate, events};
   }

@@ -28,6 +28,18 @@ void BatteryLowCountdown::OnTimer(unsigned id) {
   if (id == kTimerBatteryLowCountdown) Tick();
 }
 
+// Each status with the battery low opens the window, unless it is open,
+// hidden with its count running or held by the mains' return.
+void BatteryLowCountdown::OnSupply(const Supply& supply) {
+  if (s_.heldByMains && (!supply.batteryLow || supply.mainsFailed)) {
+    s_.heldByMains = false;
+    s_.warningArmed = true;
+  }
+  if (!supply.batteryLow || !s_.warningArmed) return;
+  c_.timers.Arm(kTimerBatteryLowOpen, kBatteryLowOpenDelayMs);
+  s_.warningArmed = false;
+}
+
 int BatteryLowCountdown::FullSeconds() const { return ReadWarningTimes(c_.config).batteryLowMinutes * 60; }
 
 void BatteryLowCountdown::Open() {
@@ -42,6 +54,7 @@ void BatteryLowCountdown::Open() {
   s_.counting = true;
   notes_.batteryLowOpened = true;
   c_.timers.Kill(kTimerBatteryLowOpen);
+  c_.power.Apply(PowerInput::BatteryCountStarted);
 }
 
 void BatteryLowCountdown::Tick() {
@@ -53,7 +66,7 @@ void BatteryLowCountdown::Tick() {
     return;
   }
   s_.logOnOpen = false;
-  if (c_.power.batteryLow) {
+  if (c_.power.Now().batteryLow) {
     if (!c_.views.IsOpen(CountdownWindow::BatteryLow)) return;  // hidden by OK: the count goes on
     c_.views.Blink(CountdownWindow::BatteryLow, Triangle::Red);
     if (!s_.logged) c_.records.AppendEvent(Tr(Text::BatteryLowEvent));
@@ -61,7 +74,7 @@ void BatteryLowCountdown::Tick() {
     return;
   }
   // The battery recovered, whether the window shows or was hidden by OK.
-  c_.power.batteryLowWarningArmed = 1;
+  s_.warningArmed = true;
   EndCount();
 }
 
@@ -72,17 +85,19 @@ void BatteryLowCountdown::EndCount() {
   s_.counting = false;
   c_.timers.Kill(kTimerBatteryLowCountdown);
   c_.views.Close(CountdownWindow::BatteryLow);
+  c_.power.Apply(PowerInput::CountEnded);
 }
 
 CountdownPicture BatteryLowCountdown::Picture() const {
   const AlarmMessages messages = ReadAlarmMessages(c_.config);
   CountdownPicture picture;
-  if (c_.power.batteryLow && s_.remaining != 0) {
+  const bool low = c_.power.Now().batteryLow;
+  if (low && s_.remaining != 0) {
     picture.countSuffix = Tr(Text::BatteryLowSeconds);  // a capital S in French
     picture.alarmLine = messages.batteryLow;
     picture.showCount = true;
     picture.seconds = s_.remaining;
-  } else if (!c_.power.batteryLow) {
+  } else if (!low) {
     picture.normalLine = messages.batteryRestored;
   }
   return picture;
@@ -92,25 +107,34 @@ CountdownPicture BatteryLowCountdown::Picture() const {
 // so the window comes back with the count where it was.
 void BatteryLowCountdown::OnOk() {
   c_.views.Close(CountdownWindow::BatteryLow);
-  c_.power.batteryLowWarningArmed = 1;
-  if (c_.power.batteryLow) return;
+  s_.warningArmed = true;
+  if (c_.power.Now().batteryLow) return;
   s_.logOnOpen = true;
   s_.counting = false;
   c_.timers.Kill(kTimerBatteryLowCountdown);
+  c_.power.Apply(PowerInput::CountEnded);
 }
 
 void BatteryLowCountdown::ResetAfterRefusedShutdown() {
-  c_.power.batteryLowWarningArmed = 1;
+  s_.warningArmed = true;
+  s_.heldByMains = false;
   c_.timers.Kill(kTimerBatteryLowOpen);
   EndCount();
 }
 
 void BatteryLowCountdown::StopForMainsBack() {
+  const bool wasCounting = s_.counting;
   EndCount();
   // The count is gone with its timer: a later low battery must be warned of
-  // again (while the battery still reads low, the next reply would only
-  // reopen the window the mains' return closes).
-  if (!c_.power.batteryLow) c_.power.batteryLowWarningArmed = 1;
+  // again. While the battery still reads low on mains it is charging, and
+  // the next status would only reopen the window the mains' return closes:
+  // it is held until it reads normal or the mains fail again.
+  if (!c_.power.Now().batteryLow) {
+    s_.warningArmed = true;
+  } else if (wasCounting || !s_.warningArmed) {
+    s_.warningArmed = false;
+    s_.heldByMains = true;
+  }
   s_.remaining = FullSeconds();
 }
 
@@ -126,6 +150,30 @@ void MainsFailCountdown::OnTimer(unsigned id) {
   if (id == kTimerMainsFailCountdown) Tick();
 }
 
+// A failure arms the window's opening once; closed with OK during the
+// failure, it comes back after ShutAlarmTimeMessage. Every status with the
+// mains normal reloads the count.
+void MainsFailCountdown::OnSupply(const Supply& supply) {
+  if (!supply.mainsFailed) {
+    s_.mainsSeen = true;
+    return;
+  }
+  const WarningTimes times = ReadWarningTimes(c_.config);
+  if (s_.firstWarningArmed) {
+    ArmWarning(static_cast<unsigned>(times.cutAcSeconds) * 1000u);
+    s_.firstWarningArmed = false;
+  }
+  if (s_.repeatWarningArmed) {
+    ArmWarning(static_cast<unsigned>(times.repeatWarningSeconds) * 1000u);
+    s_.repeatWarningArmed = false;
+  }
+}
+
+void MainsFailCountdown::ArmWarning(unsigned delayMs) {
+  c_.timers.Arm(kTimerMainsFailDelay, delayMs);
+  s_.warningPending = true;
+}
+
 int MainsFailCountdown::FullSeconds() const { return ReadWarningTimes(c_.config).batteryMinutes * 60; }
 
 // An open window keeps the opening timer running: it opens once the window is gone.
@@ -136,19 +184,21 @@ void MainsFailCountdown::Open() {
     c_.records.AppendEvent(Tr(Text::AcFailEvent));
     c_.records.IncrementDailyCount(DailyColumn::AcFail);
     c_.events.Announce({PowerEventKind::MainsFailed, Tr(Text::AcFailEvent),
-                        c_.power.mainsSeen ? FullSeconds() : s_.remaining, ShutdownCause::MainsFailed});
+                        s_.mainsSeen ? FullSeconds() : s_.remaining, ShutdownCause::MainsFailed});
   }
   s_.restorePending = true;
   s_.counting = true;
   c_.timers.Arm(kTimerMainsFailCountdown, kTickMs);
   c_.timers.Kill(kTimerMainsFailDelay);
+  s_.warningPending = false;
+  c_.power.Apply(PowerInput::MainsWarningShown);
   AfterDrawing();
 }
 
 // The count runs only while the mains are absent: every reply with the
 // mains normal sets mainsSeen, which loads the full battery time again.
 void MainsFailCountdown::Tick() {
-  if (TakeOneSecond(s_.remaining, c_.power.mainsSeen, [this] { return FullSeconds(); }) == 1) {
+  if (TakeOneSecond(s_.remaining, s_.mainsSeen, [this] { return FullSeconds(); }) == 1) {
     s_.logOnOpen = true;
     s_.counting = false;
     c_.views.Close(CountdownWindow::MainsFail);
@@ -160,14 +210,15 @@ void MainsFailCountdown::Tick() {
     EndOnRuntime();
     return;
   }
-  if (s_.restoredTicks == kRestoredTicksToClose && !c_.power.mainsFailed) {
+  const bool failed = c_.power.Now().mainsFailed;
+  if (s_.restoredTicks == kRestoredTicksToClose && !failed) {
     EndFailure();
     return;
   }
   // A window hidden by OK counts the mains' return all the same, so that
   // the failure ends (and is recorded so) while nobody looks.
   const bool shown = c_.views.IsOpen(CountdownWindow::MainsFail);
-  if (c_.power.mainsFailed) {
+  if (failed) {
     if (shown) c_.views.Blink(CountdownWindow::MainsFail, Triangle::Red);
     s_.restoredTicks = 0;
   } else {
@@ -188,7 +239,7 @@ void MainsFailCountdown::Tick() {
 // Only on battery, and only when asked for: without the setting the count
 // runs as it always did.
 bool MainsFailCountdown::RuntimeBelowMargin() const {
-  if (!runtime_ || !c_.power.mainsFailed || s_.runtimeEnded) return false;
+  if (!runtime_ || !c_.power.Now().mainsFailed || s_.runtimeEnded) return false;
   const RuntimeSettings settings = ReadRuntimeSettings(c_.config);
   const RuntimeEstimate estimate = runtime_->Runtime();
   return settings.shutdownOnRuntime && estimate.known && estimate.onBattery &&
@@ -214,11 +265,13 @@ void MainsFailCountdown::EndFailure() {
   s_.logOnOpen = true;
   s_.restoredTicks = 0;
   s_.counting = false;
-  c_.power.firstMainsWarningArmed = 1;
-  c_.power.repeatMainsWarningArmed = 0;
+  s_.firstWarningArmed = true;
+  s_.repeatWarningArmed = false;
+  s_.warningPending = false;
   c_.timers.Kill(kTimerMainsFailDelay);
   c_.timers.Kill(kTimerMainsFailCountdown);
   c_.views.Close(CountdownWindow::MainsFail);
+  c_.power.Apply(PowerInput::CountEnded);
 }
 
 // A failure still going on is warned of again, but not recorded or counted
@@ -230,7 +283,7 @@ void MainsFailCountdown::EndFailure() {
 void MainsFailCountdown::ResetAfterRefusedShutdown() {
   const bool returnOwed = s_.restorePending;
   EndFailure();
-  c_.power.mainsSeen = 1;  // the next count starts from the full battery time
+  s_.mainsSeen = true;  // the next count starts from the full battery time
   if (!returnOwed) return;
   s_.logOnOpen = false;
   s_.restorePending = true;
@@ -240,18 +293,19 @@ void MainsFailCountdown::ResetAfterRefusedShutdown() {
 
 // The window drawn with the mains back also ends a battery-low count.
 void MainsFailCountdown::AfterDrawing() {
-  if (!c_.power.mainsFailed) batteryLow_.StopForMainsBack();
+  if (!c_.power.Now().mainsFailed) batteryLow_.StopForMainsBack();
 }
 
 CountdownPicture MainsFailCountdown::Picture() const {
   const AlarmMessages messages = ReadAlarmMessages(c_.config);
   CountdownPicture picture;
-  if (c_.power.mainsFailed && s_.remaining != 0) {
+  const bool failed = c_.power.Now().mainsFailed;
+  if (failed && s_.remaining != 0) {
     picture.alarmLine = messages.acFail;
     picture.showCount = true;
     picture.seconds = s_.remaining;
     if (runtime_) picture.runtimeLine = RuntimeText(runtime_->Runtime());
-  } else if (!c_.power.mainsFailed) {
+  } else if (!failed) {
     picture.normalLine = messages.acRestored;
   }
   return picture;
@@ -261,11 +315,11 @@ CountdownPicture MainsFailCountdown::Picture() const {
 // ShutAlarmTimeMessage seconds.
 void MainsFailCountdown::OnOk() {
   c_.views.Close(CountdownWindow::MainsFail);
-  c_.power.repeatMainsWarningArmed = 1;
-  if (!c_.power.mainsFailed) EndFailure();
+  s_.repeatWarningArmed = true;
+  if (!c_.power.Now().mainsFailed) EndFailure();
 }
 
-void MainsFailCountdown::OnPressOutsideOk() { c_.power.repeatMainsWarningArmed = 0; }
+void MainsFailCountdown::OnPressOutsideOk() { s_.repeatWarningArmed = false; }
 
 // ---- Manual ------------------------------------------------------------------
 

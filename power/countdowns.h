@@ -11,7 +11,7 @@
 #include "power/engine_ports.h"
 #include "power/history_recorder.h"
 #include "power/power_events.h"
-#include "power/power_flags.h"
+#include "power/power_state.h"
 #include "power/record_keeper.h"
 #include "power/shutdown_gate.h"
 
@@ -34,7 +34,7 @@ struct CountdownContext {
   CountdownViews& views;
   RecordKeeper& records;
   const ConfigFile& config;
-  PowerFlags& power;
+  PowerState& power;
   ShutdownGate& shutdown;
   const PowerEvents& events;
 };
@@ -47,15 +47,21 @@ struct BatteryLowState {
   bool logOnOpen = true;
   bool logged = false;  // "  BatteryLow Low!" is written once per run
   bool counting = false;
+  bool warningArmed = true;  // a low battery opens the window 200 ms after the status saying so
+  // The mains' return ended the count while the battery still read low: it
+  // is warned of again once it reads normal, or at once when the mains fail
+  // again before it does.
+  bool heldByMains = false;
 };
 
-class BatteryLowCountdown : public TimerOwner {
+class BatteryLowCountdown : public TimerOwner, public ShutdownCount, public SupplyListener {
  public:
   static constexpr HotZone kOkZone{11, 201, 47, 229};
 
   BatteryLowCountdown(CountdownContext context, HistoryNotes& notes) : c_(context), notes_(notes) {}
   void OwnTimers(TimerTable& table);
   void OnTimer(unsigned id) override;
+  void OnSupply(const Supply& supply) override;
   CountdownPicture Picture() const;
   void OnOk();
   // The mains are back: the battery-low count stops and its window closes.
@@ -63,7 +69,7 @@ class BatteryLowCountdown : public TimerOwner {
   // The system shutdown it asked for was refused: ready to count again.
   void ResetAfterRefusedShutdown();
   const BatteryLowState& State() const { return s_; }
-  bool Counting() const { return s_.counting; }
+  bool Counting() const override { return s_.counting; }
   // Until this count's shutdown; -1 while it does not count.
   int SecondsLeft() const { return !s_.counting ? -1 : s_.reload ? FullSeconds() : s_.remaining; }
 
@@ -87,9 +93,13 @@ struct MainsFailState {
   bool restorePending = false;
   bool counting = false;
   bool runtimeEnded = false;  // this failure's count was ended on the estimate: once, even if refused
+  bool mainsSeen = true;  // the mains were normal at a status since the count last used it: it reloads
+  bool firstWarningArmed = true;    // a failure opens the window after CutACTimeMessage
+  bool repeatWarningArmed = false;  // ... and again after ShutAlarmTimeMessage once closed with OK
+  bool warningPending = false;      // the window's opening timer runs
 };
 
-class MainsFailCountdown : public TimerOwner {
+class MainsFailCountdown : public TimerOwner, public ShutdownCount, public SupplyListener {
  public:
   static constexpr HotZone kOkZone{11, 201, 47, 229};
   static constexpr int kRestoredTicksToClose = 4;
@@ -101,6 +111,7 @@ class MainsFailCountdown : public TimerOwner {
       : c_(context), batteryLow_(batteryLow), runtime_(runtime) {}
   void OwnTimers(TimerTable& table);
   void OnTimer(unsigned id) override;
+  void OnSupply(const Supply& supply) override;
   CountdownPicture Picture() const;
   void OnOk();
   void OnPressOutsideOk();
@@ -108,10 +119,12 @@ class MainsFailCountdown : public TimerOwner {
   // and counted afresh.
   void ResetAfterRefusedShutdown();
   const MainsFailState& State() const { return s_; }
-  bool Counting() const { return s_.counting; }
-  int SecondsLeft() const { return !s_.counting ? -1 : c_.power.mainsSeen ? FullSeconds() : s_.remaining; }
+  bool Counting() const override { return s_.counting; }
+  bool WarningPending() const override { return s_.warningPending; }
+  int SecondsLeft() const { return !s_.counting ? -1 : s_.mainsSeen ? FullSeconds() : s_.remaining; }
 
  private:
+  void ArmWarning(unsigned delayMs);
   void Open();
   void Tick();
   void EndFailure();
@@ -134,7 +147,7 @@ struct ManualState {
   bool counting = false;
 };
 
-class ManualCountdown : public TimerOwner {
+class ManualCountdown : public TimerOwner, public ShutdownCount {
  public:
   static constexpr HotZone kOkZone{21, 191, 47, 219};
   static constexpr HotZone kCancelZone{69, 186, 92, 224};
@@ -148,7 +161,7 @@ class ManualCountdown : public TimerOwner {
   CountdownPicture Picture() const;
   void OnOk();
   const ManualState& State() const { return s_; }
-  bool Counting() const { return s_.counting; }
+  bool Counting() const override { return s_.counting; }
 
  private:
   CountdownContext c_;

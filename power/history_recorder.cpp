@@ -26,6 +26,37 @@ void HistoryRecorder::OwnTimers(TimerTable& table) {
 
 bool& HistoryRecorder::FirstRow(unsigned timer) { return s_.firstRow[timer - kFirstHistoryTimer]; }
 
+namespace {
+
+unsigned HistoryTimerFor(LinkKind kind, bool answering) {
+  if (kind == LinkKind::Usb) return answering ? kTimerHistoryUsbUp : kTimerHistoryUsbDown;
+  return answering ? kTimerHistorySerialUp : kTimerHistorySerialDown;
+}
+
+}  // namespace
+
+// Entering a link state arms its timer once; staying in it keeps the
+// timer's pace.
+void HistoryRecorder::OnLink(LinkKind kind, bool answering) {
+  const unsigned timer = HistoryTimerFor(kind, answering);
+  if (s_.running == timer) return;
+  const RecordingSettings recording = ReadRecordingSettings(config_);  // fresh at each decision
+  if (!recording.enabled) return;
+  RestartTimers();
+  timers_.Arm(timer, static_cast<unsigned>(recording.intervalSeconds > 0 ? recording.intervalSeconds : 0) * 1000u);
+  s_.running = timer;
+}
+
+void HistoryRecorder::RestartTimers() {
+  for (unsigned id = kTimerHistorySerialUp; id <= kTimerHistorySerialDown; ++id) timers_.Kill(id);
+  s_.running = 0;
+}
+
+void HistoryRecorder::Stop() {
+  timers_.Kill(kTimerHistorySerialUp);
+  timers_.Kill(kTimerHistoryUsbUp);
+}
+
 void HistoryRecorder::OnTimer(unsigned id) {
   if (id == kTimerHistorySerialUp || id == kTimerHistoryUsbUp) WriteConnectedRow(id);
   if (id == kTimerHistoryUsbDown || id == kTimerHistorySerialDown) WriteDisconnectedRow(id);

@@ -73,7 +73,7 @@ void PowerDrill::OnTimer(unsigned) { Tick(); }
 // A real failure comes first: the drill gets out of its way at once.
 void PowerDrill::Tick() {
   if (!s_.running) return;
-  if (c_.power.mainsFailed) {
+  if (c_.power.Now().mainsFailed) {
     StopForRealFailure();
     return;
   }

@@ -1,8 +1,8 @@
-// The power event engine: turns the monitor thread's results into the link
-// state, event records, history-timer choices, display updates and warning
-// timers, and handles the ticks of the timers it owns (the timer table hands
-// each tick to its owner). Runs on the user-interface thread only; plain
-// data plus handlers.
+// The power event engine: parses what the monitor thread brought, feeds the
+// link watch and records what its transitions say, shows the readings and
+// reports the link to the history recorder and the supply to the power
+// state, and paces the queries with the timers it owns (the timer table
+// hands each tick to its owner). Runs on the user-interface thread only.
 #pragma once
 
 #include <functional>
@@ -13,37 +13,33 @@
 #include "config/settings.h"
 #include "i18n/catalogue.h"
 #include "power/engine_ports.h"
+#include "power/link_watch.h"
 #include "power/power_events.h"
-#include "power/power_flags.h"
+#include "power/power_state.h"
 #include "power/record_keeper.h"
 #include "ups/monitor_report.h"
 #include "ups/ups_protocol.h"
 
 namespace voltaris {
 
-// The link state and its one-shot flags (1 = set).
-struct LinkFlags {
-  int serialLinkUp = 0, usbLinkUp = 0, serialPortOpened = 0;
-  int reportLinkLoss = 1;        // the "no UPS" box may follow a lost link
-  int noReplyReportArmed = 0;    // link grace: set 5 s after start and by every reply
-  int noReplyReportAllowed = 1;  // settings quiet: 0 while the settings dialog is open, and 2 s after
-  int logSerialUp = 1, logSerialDown = 1, logUsbUp = 1, logUsbDown = 1;
-  int historySerialUpArmed = 1, historySerialDownArmed = 1, historyUsbUpArmed = 1, historyUsbDownArmed = 1;
-  int redrawLinkPictures = 0;    // the pictures went down with a silent UPS: up at its next reply
-  int usbGaugesShown = 0;
-  int missedReplies = 0;         // consecutive serial queries without an answer
+class HistoryRecorder;
+
+// What the windows show of the link, and when the "no UPS" box may come.
+struct LinkNotices {
+  bool reportLinkLoss = true;        // the "no UPS" box may follow a lost link
+  bool noReplyReportArmed = false;   // link grace: set 5 s after start and by every reply
+  bool noReplyReportAllowed = true;  // settings quiet: off while the settings dialog is open, and 2 s after
+  bool redrawLinkPictures = false;   // the pictures went down with a silent UPS: up at its next reply
+  bool usbGaugesShown = false;
 };
 
 class PowerEngine : public TimerOwner {
  public:
-  // A serial UPS that misses this many queries in a row counts as lost; from
-  // then on the port is closed and opened again at every status query until
-  // the UPS answers.
-  static constexpr int kMissedRepliesForLoss = 3;
-
   PowerEngine(TimerPort& timers, GaugePort& gauges, MenuPort& menus, NoticePort& notices, MonitorPort& monitor,
-              RecordKeeper& records, const ConfigFile& config, PowerFlags& power, const PowerEvents& events);
+              RecordKeeper& records, const ConfigFile& config, PowerState& power, const PowerEvents& events);
   void OwnTimers(TimerTable& table);
+  // Who follows the link with its rows.
+  void ReportLinkTo(HistoryRecorder& history) { history_ = &history; }
 
   // Main window creation: logs "  Program Start" ...
   void LogProgramStart();
@@ -88,26 +84,22 @@ class PowerEngine : public TimerOwner {
   const UpsStatus& Status() const { return status_; }
   // The battery as the last accepted status reply gave it.
   const BatteryReading& Battery() const { return battery_; }
-  const LinkFlags& Flags() const { return flags_; }
-  // The UPS answers on the link in use.
-  bool UpsAnswering() const { return link_ == LinkKind::Usb ? flags_.usbLinkUp : flags_.serialLinkUp; }
-  LinkKind Link() const { return link_; }
+  const LinkNotices& Notices() const { return linkNotices_; }
+  const LinkWatch& Watch() const { return watch_; }
+  // The UPS answers on the link in use: the one answer everyone asks for.
+  bool UpsAnswering() const { return watch_.UpsAnswering(); }
+  LinkKind Link() const { return watch_.Kind(); }
   long AcceptedStatusReplies() const { return acceptedStatusReplies_; }
 
  private:
-  enum class HistoryState { SerialUp, SerialDown, UsbUp, UsbDown };  // order of kHistoryRules
-
   void Log(Text text);  // an event line in the build's language
-  void LogLinkLost();
-  void LogLinkFound(Text text);
-  void SwitchHistory(HistoryState state);
+  void Record(LinkNews news, Text found);
+  void ReportLink(LinkKind kind, bool answering);
   void HandleSerialReply(const std::string& reply);
   void ApplyStatusBits();
   void OnNoReply();
-  void LogSerialLoss();
   void OnUsbLost();
   void QueueQuery(const std::string& command);
-  void ReopenLostPort();
 
   TimerPort& timers_;
   GaugePort& gauges_;
@@ -116,9 +108,10 @@ class PowerEngine : public TimerOwner {
   MonitorPort& monitor_;
   RecordKeeper& records_;
   const ConfigFile& config_;
-  PowerFlags& power_;
-  LinkKind link_ = LinkKind::Serial;
-  LinkFlags flags_;
+  PowerState& power_;
+  HistoryRecorder* history_ = nullptr;
+  LinkWatch watch_;
+  LinkNotices linkNotices_;
   UpsStatus status_;
   BatteryReading battery_;
   ReplyText replyText_;

@@ -11,6 +11,7 @@ void ShutdownGate::OnTimer(unsigned) { WaitForSecondaries(); }
 // A manual end joins a wait already under way: the secondaries were told
 // the power is going, and this computer goes once they have had their time.
 void ShutdownGate::EndAndShutDown(ShutdownReason reason) {
+  power_.ShutdownBegun(reason);
   s_.endedByMains = s_.endedByMains || reason == ShutdownReason::MainsFailed || reason == ShutdownReason::RuntimeLow;
   s_.endedByBattery = s_.endedByBattery || reason == ShutdownReason::BatteryLow;
   s_.endedByHand = s_.endedByHand || reason == ShutdownReason::Manual;
@@ -25,6 +26,7 @@ void ShutdownGate::EndAndShutDown(ShutdownReason reason) {
 }
 
 void ShutdownGate::SwitchOffThenShutDown(std::function<void()> sendSwitchOff) {
+  power_.ShutdownBegun(ShutdownReason::Schedule);
   s_.switchOffPending = true;
   if (s_.released) {
     sendSwitchOff();
@@ -46,6 +48,7 @@ void ShutdownGate::ShutdownRefused() {
   if (!s_.upsSwitchingOff) secondaries_.AnnounceForcedShutdown(false);
   s_.released = false;
   s_.endedByMains = s_.endedByBattery = s_.endedByHand = false;
+  power_.Apply(PowerInput::ShutdownRefused);
 }
 
 void ShutdownGate::BeginWaiting() {

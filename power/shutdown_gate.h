@@ -15,14 +15,11 @@
 #include "i18n/catalogue.h"
 #include "power/countdown_ports.h"
 #include "power/power_events.h"
+#include "power/power_state.h"
 #include "power/record_keeper.h"
 #include "power/secondaries_port.h"
 
 namespace voltaris {
-
-// RuntimeLow: the mains-failure count ended early, the battery's estimated
-// runtime having fallen below its margin.
-enum class ShutdownReason { MainsFailed, BatteryLow, Manual, RuntimeLow };
 
 struct ShutdownGateState {
   bool waiting = false;           // for the secondaries, before the shutdown
@@ -42,12 +39,14 @@ class ShutdownGate : public TimerOwner {
   static constexpr unsigned kHostSyncPollMs = 250;
 
   ShutdownGate(TimerPort& timers, SecondariesPort& secondaries, RecordKeeper& records, ShutdownPort& system,
-               const PowerEvents& events)
-      : timers_(timers), secondaries_(secondaries), records_(records), system_(system), events_(events) {}
+               const PowerEvents& events, PowerState& power)
+      : timers_(timers), secondaries_(secondaries), records_(records), system_(system), events_(events), power_(power) {}
   void OwnTimers(TimerTable& table);
   void OnTimer(unsigned id) override;
 
-  // The end of a mains-failure, battery-low or manual count-down.
+  // The end of a mains-failure, battery-low or manual count-down (RuntimeLow:
+  // the mains-failure count ended early, the battery's estimate having
+  // fallen below its margin).
   void EndAndShutDown(ShutdownReason reason);
   // The scheduled shutdown's end: `sendSwitchOff` runs once the secondaries
   // have had their time, so that they keep their power meanwhile. The
@@ -76,6 +75,7 @@ class ShutdownGate : public TimerOwner {
   RecordKeeper& records_;
   ShutdownPort& system_;
   const PowerEvents& events_;
+  PowerState& power_;
   ShutdownGateState s_;
   std::function<void()> sendSwitchOff_;  // waits for the secondaries
 };

@@ -9,6 +9,7 @@
 
 #include "power/countdowns.h"
 #include "power/engine_ports.h"
+#include "power/power_policy.h"
 #include "schedule/scheduled_shutdown.h"
 
 namespace voltaris {
@@ -24,7 +25,7 @@ struct ScheduleState {
   bool shutDown = false;  // the system shutdown has been asked for
 };
 
-class ScheduleCountdown : public TimerOwner {
+class ScheduleCountdown : public TimerOwner, public RefusableCount {
  public:
   static constexpr HotZone kOkZone{11, 201, 47, 229};
   static constexpr unsigned kConfirmMs = 5000;
@@ -37,14 +38,14 @@ class ScheduleCountdown : public TimerOwner {
   // Starts looking for due shutdowns (at the program's start).
   void Start();
   // A scheduled shutdown has been warned of and goes on to its end.
-  bool Counting() const { return !s_.armedOnce || s_.ending; }
+  bool Counting() const override { return !s_.armedOnce || s_.ending; }
   void OnTimer(unsigned id) override;
   void OnControlWritten(unsigned id, bool written);
   CountdownPicture Picture() const;
   void OnOk();
   // The system shutdown it asked for was refused: later rows are looked
   // for again, as the program goes on.
-  void ResetAfterRefusedShutdown();
+  void ResetAfterRefusedShutdown() override;
   const ScheduleState& State() const { return s_; }
 
  private:

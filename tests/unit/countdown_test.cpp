@@ -66,7 +66,7 @@ TEST(MainsFailCountdown, OpensAfterCutAcTimeEvenWhenTheMainsAreBackAndClosesOnTh
   EXPECT_FALSE(rig.Open(CountdownWindow::MainsFail));
   EXPECT_FALSE(rig.timers.IsArmed(kTimerMainsFailCountdown));
   EXPECT_EQ(rig.views.Blinks(CountdownWindow::MainsFail, Triangle::Yellow), 4);
-  EXPECT_EQ(rig.parts.power.firstMainsWarningArmed, 1);  // the next failure warns again
+  EXPECT_TRUE(rig.parts.mainsFail.State().firstWarningArmed);  // the next failure warns again
   EXPECT_EQ(rig.shutdown.calls, 0);
 }
 
@@ -403,7 +403,7 @@ TEST(Notifications, TheUpsIsFoundAgainOnlyAfterItWasLostAndEachCountdownSaysWhen
   NotifyRig rig("");
   rig.Reply(kHealthy);
   EXPECT_EQ(rig.Heard(PowerEventKind::UpsFound), 0);  // the first answer is no news
-  for (int i = 0; i < PowerEngine::kMissedRepliesForLoss; ++i) rig.engine.OnSerialRead(false, "");
+  for (int i = 0; i < LinkWatch::kMissedRepliesForLoss; ++i) rig.engine.OnSerialRead(false, "");
   EXPECT_EQ(rig.Heard(PowerEventKind::UpsLost), 1);
   rig.Reply(kHealthy);
   EXPECT_EQ(rig.Heard(PowerEventKind::UpsFound), 1);

@@ -87,7 +87,7 @@ TEST(PowerEngineSerial, TwoCharacterReplyConnectsThenDropsTheLink) {
   OpenSerial(rig);
   rig.Run(1000);
   rig.engine.OnSerialRead(true, "(2");
-  EXPECT_EQ(rig.engine.Flags().serialLinkUp, 0);
+  EXPECT_NE(rig.engine.Watch().State(LinkKind::Serial), LinkState::Answering);
   EXPECT_EQ(rig.display.zeroed, 1);
   EXPECT_EQ(rig.Events(), std::vector<std::string>{"  COM UPS is Connected!"});
   rig.engine.OnSerialRead(true, "(2");
@@ -243,7 +243,7 @@ TEST(PowerEngineHistory, NewSettingsRestartTheHistoryTimerWithTheNewInterval) {
   EXPECT_EQ(rig.timers.armed[kTimerHistorySerialUp].periodMs, 30000u);
   rig.engine.ApplySettings(kUsb);
   EXPECT_EQ(rig.monitor.kind, LinkKind::Usb);
-  EXPECT_EQ(rig.engine.Flags().noReplyReportArmed, 0);  // no "no UPS" box before the USB link was seen
+  EXPECT_FALSE(rig.engine.Notices().noReplyReportArmed);  // no "no UPS" box before the USB link was seen
 }
 
 TEST(PowerEngineHistory, OneTimerFollowsTheLinkState) {
@@ -273,8 +273,8 @@ TEST(PowerEngineUsb, SwitchFromSerialStopsTheQueriesAndPollsUsb) {
   rig.engine.OnUsbPass({true, "U" + kRating, "U" + kHealthy});
   EXPECT_FALSE(rig.timers.IsArmed(kTimerStatusQuery));
   EXPECT_FALSE(rig.timers.IsArmed(kTimerRatingQuery));
-  EXPECT_EQ(rig.engine.Flags().serialLinkUp, 0);
-  EXPECT_EQ(rig.engine.Flags().usbLinkUp, 1);
+  EXPECT_NE(rig.engine.Watch().State(LinkKind::Serial), LinkState::Answering);
+  EXPECT_EQ(rig.engine.Watch().State(LinkKind::Usb), LinkState::Answering);
   EXPECT_EQ(rig.Events().back(), "  USB UPS is Connected!");
   EXPECT_EQ(rig.engine.Status().statusBits, "00001000");
   rig.engine.OnSerialRead(true, kHealthy);  // a late serial result is not acted on
@@ -289,7 +289,7 @@ TEST(PowerEngineUsb, OneCharacterReplyZeroesFiveGaugesOnce) {
   rig.engine.OnUsbPass({true, "U", "U"});
   EXPECT_EQ(rig.display.usbZeroed, 1);
   EXPECT_EQ(rig.display.zeroed, 0);  // not the load gauge, not the readouts
-  EXPECT_EQ(rig.engine.Flags().usbLinkUp, 0);
+  EXPECT_EQ(rig.engine.Watch().State(LinkKind::Usb), LinkState::Silent);
 }
 
 TEST(PowerEngineUsb, DeviceLostIsLoggedAndBoxedOnce) {
@@ -314,7 +314,7 @@ TEST(PowerEngineSerial, AFailedWriteOrReadIsAMissedReplyAndTheThirdReopensThePor
   EXPECT_EQ(rig.Events().size(), 1u);
   rig.engine.OnSerialRead(false, "");
   EXPECT_EQ(rig.Events().back(), "  UPS is DisConnected!");
-  EXPECT_EQ(rig.engine.Flags().serialLinkUp, 0);
+  EXPECT_NE(rig.engine.Watch().State(LinkKind::Serial), LinkState::Answering);
   rig.Run(1000);
   EXPECT_EQ(rig.monitor.closes, closes + 1);  // closed, so the monitor opens it afresh
   rig.Run(1000);
@@ -409,7 +409,7 @@ TEST(PowerEngineSerial, NoiseOnALostLineNeitherEndsTheLossNorLogsAConnection) {
   EngineRig fresh;  // noise before the UPS ever answered is no link either
   OpenSerial(fresh);
   fresh.engine.OnSerialRead(true, std::string(47, '\xF3'));
-  EXPECT_EQ(fresh.engine.Flags().serialLinkUp, 0);
+  EXPECT_NE(fresh.engine.Watch().State(LinkKind::Serial), LinkState::Answering);
 
   EngineRig rig;
   OpenSerial(rig);
@@ -418,7 +418,7 @@ TEST(PowerEngineSerial, NoiseOnALostLineNeitherEndsTheLossNorLogsAConnection) {
   rig.engine.OnSerialRead(true, std::string(47, '\xF3'));  // noise of a reply's length
   rig.engine.OnSerialRead(true, "(2");
   EXPECT_EQ(rig.Events().back(), "  UPS is DisConnected!");
-  EXPECT_EQ(rig.engine.Flags().serialLinkUp, 0);
+  EXPECT_NE(rig.engine.Watch().State(LinkKind::Serial), LinkState::Answering);
   const int closes = rig.monitor.closes;
   rig.Run(1000);
   EXPECT_EQ(rig.monitor.closes, closes + 1);  // still reopening
