@@ -44,41 +44,54 @@ struct ProgramPorts {
   DrillPort& drill;
 };
 
+// Each part arms and kills its timers through a view of its own, which
+// refuses the numbers of every other part.
+struct PartTimers {
+  PartTimers(const TimerTable& table, TimerPort& timers)
+      : records(table, timers), engine(table, timers), battery(table, timers), history(table, timers),
+        share(table, timers), gate(table, timers), batteryLow(table, timers), mainsFail(table, timers),
+        manual(table, timers), schedule(table, timers), selfTests(table, timers), commands(table, timers),
+        drill(table, timers) {}
+  OwnedTimers records, engine, battery, history, share, gate, batteryLow, mainsFail, manual, schedule, selfTests,
+      commands, drill;
+};
+
 struct ProgramParts {
   ProgramParts(const ProgramPorts& ports, RecordStore& store, const ConfigFile& config, const LocalClock& clock)
-      : records(store, ports.timers, ports.notices, events),
-        engine(ports.timers, ports.gauges, ports.menus, ports.notices, ports.monitor, records, config, power, events),
-        battery(ports.timers, ports.gauges, records, engine, clock),
-        history(ports.timers, records, config, clock, engine.Status(), &battery),
-        share(ports.timers, ports.share, records, config, engine, &battery),
-        gate(ports.timers, share, records, ports.shutdown, events, power),
-        batteryLow(Context(ports, config), history.Notes()),
-        mainsFail(Context(ports, config), batteryLow, &battery),
-        manual(Context(ports, config), ports.menus),
-        schedule(Context(ports, config), ports.monitor, clock, [this] { return engine.UpsAnswering(); }),
-        selfTests(Context(ports, config), ports.monitor, ports.menus, history.Notes()),
-        commands(ports.timers, ports.commands, records, config, clock, engine.Status(),
+      : own(timers, ports.timers),
+        records(store, own.records, ports.notices, events),
+        engine(own.engine, ports.gauges, ports.menus, ports.notices, ports.monitor, records, config, power, events),
+        battery(own.battery, ports.gauges, records, engine, clock),
+        history(own.history, records, config, clock, engine.Status(), &battery),
+        share(own.share, ports.share, records, config, engine, &battery),
+        gate(own.gate, share, records, ports.shutdown, events, power),
+        batteryLow(Context(own.batteryLow, ports, config), history.Notes()),
+        mainsFail(Context(own.mainsFail, ports, config), batteryLow, &battery),
+        manual(Context(own.manual, ports, config), ports.menus),
+        schedule(Context(own.schedule, ports, config), ports.monitor, clock, [this] { return engine.UpsAnswering(); }),
+        selfTests(Context(own.selfTests, ports, config), ports.monitor, ports.menus, history.Notes()),
+        commands(own.commands, ports.commands, records, config, clock, engine.Status(),
                  [&config] { return ReadNetworkSettings(config).upsName; }),
-        drill(Context(ports, config), share, ports.drill, battery, [this] { return !policy.EventUnderWay(); },
+        drill(Context(own.drill, ports, config), share, ports.drill, battery, [this] { return !policy.EventUnderWay(); },
               [this] { return engine.UpsAnswering(); }),
         policy({power, records, engine, history, gate, mainsFail, batteryLow, manual, schedule, drill, battery}) {
     power.Follow(mainsFail, batteryLow);
     power.Listen(mainsFail);  // the mains first, as the status bits are read
     power.Listen(batteryLow);
     engine.ReportLinkTo(history);
-    engine.OwnTimers(timers);
-    records.OwnTimers(timers);
-    battery.OwnTimers(timers);
-    history.OwnTimers(timers);
-    share.OwnTimers(timers);
-    gate.OwnTimers(timers);
-    batteryLow.OwnTimers(timers);
-    mainsFail.OwnTimers(timers);
-    manual.OwnTimers(timers);
-    schedule.OwnTimers(timers);
-    selfTests.OwnTimers(timers);
-    commands.OwnTimers(timers);
-    drill.OwnTimers(timers);
+    Own(own.engine, engine);
+    Own(own.records, records);
+    Own(own.battery, battery);
+    Own(own.history, history);
+    Own(own.share, share);
+    Own(own.gate, gate);
+    Own(own.batteryLow, batteryLow);
+    Own(own.mainsFail, mainsFail);
+    Own(own.manual, manual);
+    Own(own.schedule, schedule);
+    Own(own.selfTests, selfTests);
+    Own(own.commands, commands);
+    Own(own.drill, drill);
     events.Listen([this, &config, &balloons = ports.balloons](const PowerEvent& event) {
       NotifyByBalloon(event, config, balloons);
       commands.OnEvent(event);
@@ -93,6 +106,7 @@ struct ProgramParts {
 
   PowerEvents events;  // first: every part below announces through it
   TimerTable timers;
+  PartTimers own;
   PowerState power;
   RecordKeeper records;
   PowerEngine engine;
@@ -110,8 +124,14 @@ struct ProgramParts {
   PowerPolicy policy;
 
  private:
-  CountdownContext Context(const ProgramPorts& ports, const ConfigFile& config) {
-    return {ports.timers, ports.views, records, config, power, gate, events};
+  template <typename Part>
+  void Own(OwnedTimers& view, Part& part) {
+    view.Bind(part);
+    part.OwnTimers(timers);
+  }
+
+  CountdownContext Context(OwnedTimers& partTimers, const ProgramPorts& ports, const ConfigFile& config) {
+    return {partTimers, ports.views, records, config, power, gate, events};
   }
 };
 

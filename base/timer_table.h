@@ -3,6 +3,9 @@
 #pragma once
 
 #include <map>
+#include <vector>
+
+#include "base/timer_port.h"
 
 namespace voltaris {
 
@@ -16,6 +19,13 @@ class TimerTable {
  public:
   // A number has one owner; a second registration of it is refused.
   bool Own(unsigned id, TimerOwner& owner) { return owners_.emplace(id, &owner).second; }
+  const TimerOwner* OwnerOf(unsigned id) const {
+    const auto it = owners_.find(id);
+    return it == owners_.end() ? nullptr : it->second;
+  }
+  // Numbers someone armed or killed that were not theirs (refused).
+  const std::vector<unsigned>& Trespasses() const { return trespasses_; }
+  void NoteTrespass(unsigned id) const { trespasses_.push_back(id); }
   // False for a number nobody owns (the tick is ignored).
   bool Dispatch(unsigned id) const {
     const auto it = owners_.find(id);
@@ -26,6 +36,33 @@ class TimerTable {
 
  private:
   std::map<unsigned, TimerOwner*> owners_;
+  mutable std::vector<unsigned> trespasses_;
+};
+
+// The timers as one owner sees them: only the numbers it owns can be armed
+// or killed through it, so that no object starts or stops another's action.
+class OwnedTimers : public TimerPort {
+ public:
+  OwnedTimers(const TimerTable& table, TimerPort& timers) : table_(table), timers_(timers) {}
+  // Once the owner exists (the port is made before it).
+  void Bind(const TimerOwner& owner) { owner_ = &owner; }
+  void Arm(unsigned id, unsigned periodMs) override {
+    if (Mine(id)) timers_.Arm(id, periodMs);
+  }
+  void Kill(unsigned id) override {
+    if (Mine(id)) timers_.Kill(id);
+  }
+
+ private:
+  bool Mine(unsigned id) const {
+    if (owner_ && table_.OwnerOf(id) == owner_) return true;
+    table_.NoteTrespass(id);
+    return false;
+  }
+
+  const TimerTable& table_;
+  TimerPort& timers_;
+  const TimerOwner* owner_ = nullptr;
 };
 
 }  // namespace voltaris

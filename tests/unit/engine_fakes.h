@@ -1,6 +1,8 @@
 // Fakes for the power engine's ports, with virtual time for its timers.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <map>
 #include <string>
@@ -260,6 +262,8 @@ struct EngineRig {
   TimerTable& table = parts.timers;
 
   EngineRig() { records.Recover(); }
+  // Whatever a test did, no part armed or killed another part's timer.
+  ~EngineRig() { EXPECT_EQ(table.Trespasses(), std::vector<unsigned>{}) << "a timer touched by a part that does not own it"; }
 
   void Settings(const std::string& ini) { std::ofstream(dir + "/UpsConfigure.ini") << ini; }
 

@@ -427,3 +427,33 @@ TEST(PowerEngineSerial, NoiseOnALostLineNeitherEndsTheLossNorLogsAConnection) {
   rig.Run(1000);
   EXPECT_EQ(rig.monitor.closes, closes + 1);
 }
+
+// Everyone asks one question, "does the UPS answer?": a unit that vanishes,
+// or a serial line chosen after it that brings nothing, must read as silent
+// to the tray tip, the bar, the drill's report and the schedule.
+TEST(LinkWatchTest, AVanishedUsbUnitAndASilentLineChosenAfterItDoNotAnswer) {
+  EngineRig rig;
+  rig.Settings("[Schema]\nSchemaEveryRebootFlag2=1\nSchemaEveryRebootTime2=9:8:7\n[AlarmMessage]\nShutTimeMessage=5\n");
+  rig.engine.StartLink(kUsb);
+  rig.engine.OnUsbPass({true, "U" + kRating, "U" + kHealthy});
+  ASSERT_TRUE(rig.parts.Tray().answering);
+  rig.engine.OnUsbPass({false, "", ""});  // unplugged
+  EXPECT_FALSE(rig.engine.UpsAnswering());  // the bar offers no ten-second test
+  EXPECT_FALSE(rig.parts.Tray().answering);
+  ASSERT_TRUE(rig.parts.drill.Start());
+  rig.Run(60000);
+  ASSERT_EQ(rig.drillPort.reports.size(), 1u);
+  EXPECT_NE(rig.drillPort.reports[0].find(Tr(Text::DrillWarnNotAnswering)), std::string::npos);
+
+  EngineRig switched;
+  switched.Settings("[Schema]\nSchemaEveryRebootFlag2=1\nSchemaEveryRebootTime2=9:8:7\n[AlarmMessage]\nShutTimeMessage=5\n");
+  switched.engine.StartLink(kUsb);
+  switched.engine.OnUsbPass({true, "U" + kRating, "U" + kHealthy});
+  switched.engine.ApplySettings(kCom1);  // COM1 chosen, nothing on it
+  switched.Run(1000);
+  EXPECT_FALSE(switched.engine.UpsAnswering());
+  EXPECT_FALSE(switched.parts.Tray().answering);
+  switched.parts.schedule.Start();
+  switched.Run(5000);  // the warning is due, but no UPS can be told to switch off
+  EXPECT_FALSE(switched.views.IsOpen(CountdownWindow::Schedule));
+}
