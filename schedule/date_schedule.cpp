@@ -93,7 +93,8 @@ FileError SaveRow(const ConfigFile& config, int row, const SpecialRow& shown) {
 
 }  // namespace
 
-ScheduleSaveOutcome SaveSpecialSchedule(const ConfigFile& config, const SpecialSchedule& shown) {
+ScheduleSaveOutcome SaveSpecialSchedule(const ConfigFile& config, const SpecialSchedule& shown,
+                                        const LocalClock& clock) {
   ScheduleSaveOutcome outcome;
   for (int row = 1; row <= 7; ++row) {
     const SpecialRow& r = shown[static_cast<size_t>(row - 1)];
@@ -102,8 +103,9 @@ ScheduleSaveOutcome SaveSpecialSchedule(const ConfigFile& config, const SpecialS
       outcome.refusedRows.push_back(row);
       continue;
     }
-    // The UPS counts its restart in whole minutes after the shutdown, 1 to 9999.
-    if (r.restart.enabled && !SpecialRestartFits(r)) {
+    // The UPS counts its restart in whole real minutes after the shutdown, 1
+    // to 9999, across a change of the clock too.
+    if (r.restart.enabled && !SpecialRestartFits(r, clock)) {
       outcome.refusedRows.push_back(row);
       outcome.restartSpanRows.push_back(row);
       continue;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "base/local_clock.h"
 #include "config/config_file.h"
 #include "schedule/weekly_schedule.h"
 
@@ -48,10 +49,12 @@ std::string SpecialRowSettingError(int row);
 // The dialog's OK, row by row. A row with its restart checked and its
 // shutdown not is refused and nothing of it is written; so is a row with a
 // checked part whose date or time does not exist, and one whose restart
-// does not come 1 to 9999 whole minutes after its shutdown. Otherwise a checked
+// does not come 1 to 9999 whole minutes after its shutdown, in real minutes
+// of `clock` as the UPS counts them (SpecialRestartFits). Otherwise a checked
 // part is written as time, flag "1", date (the restart first when both are
 // checked), and an unchecked part as date "None", time "None", flag "0"
 // (the shutdown first). Writing stops at the first failure.
-ScheduleSaveOutcome SaveSpecialSchedule(const ConfigFile& config, const SpecialSchedule& shown);
+ScheduleSaveOutcome SaveSpecialSchedule(const ConfigFile& config, const SpecialSchedule& shown,
+                                        const LocalClock& clock);
 
 }  // namespace voltaris

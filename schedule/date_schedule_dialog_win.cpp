@@ -99,7 +99,7 @@ void SpecialScheduleDialog::OnCheckBox(int id) {
 // The valid rows are saved even when a row is refused; the dialog then
 // stays open for the user to mend that row.
 void SpecialScheduleDialog::OnOk() {
-  const ScheduleSaveOutcome outcome = SaveSpecialSchedule(*config_, ShownSchedule());
+  const ScheduleSaveOutcome outcome = SaveSpecialSchedule(*config_, ShownSchedule(), clock_);
   if (ReportScheduleSave(hwnd_, outcome, SpecialRowSettingError, Tr(Text::SpecialDatesNotSaved))) {
     Destroy();
   }

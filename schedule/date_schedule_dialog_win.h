@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "base/local_clock.h"
 #include "schedule/schedule_dialog_win.h"
 #include "schedule/date_schedule.h"
 
@@ -22,6 +23,10 @@ class SpecialScheduleDialog final : public ScheduleDialog {
   void OnCheckBox(int id) override;
   void OnOk() override;
   SpecialSchedule ShownSchedule() const;
+
+  // The system's own, as the scheduled shutdown reads it: a restart is
+  // checked in the real minutes the switch-off command will count.
+  SystemLocalClock clock_;
 };
 
 }  // namespace voltaris

@@ -29,14 +29,8 @@ LocalDateTime DayStart(CalendarDate date, int days) {
   return ShownDateTime(ShownSeconds(Shown(date, {})) + days * kSecondsPerDay);
 }
 
-// Seconds as the clock's face counts them, without its changes.
-std::optional<std::int64_t> ShownSecondsOf(CalendarDate date, TimeOfDay time) {
-  if (!DayNumber(date) || !IsTimeOfDay(time)) return std::nullopt;
-  return ShownSeconds(Shown(date, time));
-}
-
 std::optional<Instant> InstantOf(CalendarDate date, TimeOfDay time, const LocalClock& clock) {
-  if (!ShownSecondsOf(date, time)) return std::nullopt;
+  if (!DayNumber(date) || !IsTimeOfDay(time)) return std::nullopt;
   return clock.FirstInstantShowing(Shown(date, time));
 }
 
@@ -87,12 +81,13 @@ int WeeklyRestoreMinutes(const WeeklyRow& row, Instant shutdownAt, const LocalCl
 }
 
 // Whole real minutes from `from` to a special row's restart, when it has one
-// the UPS can carry out. A row the dialog accepted keeps its restart across
-// a change of the clock: both ends in the skipped hour fall on its end (at
-// least a minute then, never "stay off"), and a span that grows past what
-// the UPS takes is held at the most.
+// the UPS can carry out: the dialog's own check, so that a row it accepted
+// restarts and one it would refuse (a file edited by hand) does not.
+// `from` may be another row's shutdown earlier in the same minute, which
+// lengthens the span by less than a minute: one that then passes the most
+// is held at it.
 std::optional<int> RestartMinutesFrom(Instant from, const SpecialRow& row, const LocalClock& clock) {
-  if (!row.restart.enabled || !SpecialRestartFits(row)) return std::nullopt;
+  if (!row.restart.enabled || !SpecialRestartFits(row, clock)) return std::nullopt;
   return RestoreMinutesWithin(from, *InstantOf(row.restart.date, row.restart.time, clock));  // it fits: it exists
 }
 
@@ -106,16 +101,16 @@ std::optional<std::int64_t> DayNumber(CalendarDate date) {
   return DaysSince1970(date.year, date.month, date.day);
 }
 
-std::optional<std::int64_t> SpecialRestartSpan(const SpecialRow& row) {
-  const auto shutdown = ShownSecondsOf(row.shutdown.date, row.shutdown.time);
-  const auto restart = ShownSecondsOf(row.restart.date, row.restart.time);
+std::optional<std::int64_t> SpecialRestartSpan(const SpecialRow& row, const LocalClock& clock) {
+  const auto shutdown = InstantOf(row.shutdown.date, row.shutdown.time, clock);
+  const auto restart = InstantOf(row.restart.date, row.restart.time, clock);
   if (!shutdown || !restart) return std::nullopt;
   const std::int64_t seconds = *restart - *shutdown;
   return seconds >= 0 ? seconds / 60 : -((-seconds + 59) / 60);  // whole minutes, rounded down
 }
 
-bool SpecialRestartFits(const SpecialRow& row) {
-  const auto span = SpecialRestartSpan(row);
+bool SpecialRestartFits(const SpecialRow& row, const LocalClock& clock) {
+  const auto span = SpecialRestartSpan(row, clock);
   return span && *span >= 1 && *span <= kMostRestoreMinutes;
 }
 

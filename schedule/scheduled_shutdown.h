@@ -23,13 +23,16 @@ constexpr int kMostRestoreMinutes = 9999;
 // date that does not exist.
 std::optional<std::int64_t> DayNumber(CalendarDate date);
 
-// Whole minutes from a special row's shutdown to its restart; nothing when
-// either date or time does not exist.
-std::optional<std::int64_t> SpecialRestartSpan(const SpecialRow& row);
+// Whole real minutes from a special row's shutdown to its restart, as the
+// UPS counts them across a change of the clock, each end taken when
+// FindScheduledShutdown takes it; nothing when either date or time does
+// not exist.
+std::optional<std::int64_t> SpecialRestartSpan(const SpecialRow& row, const LocalClock& clock);
 
-// What the UPS can do for a row with both parts: a restart at least a minute
-// after the shutdown and at most kMostRestoreMinutes after it.
-bool SpecialRestartFits(const SpecialRow& row);
+// What the UPS can do for a row with both parts: a restart at least a real
+// minute after the shutdown and at most kMostRestoreMinutes after it. The
+// dialog's OK and the switch-off command both ask it.
+bool SpecialRestartFits(const SpecialRow& row, const LocalClock& clock);
 
 // A shutdown whose warning period has begun.
 struct ScheduledShutdown {
@@ -49,10 +52,10 @@ std::optional<ScheduledShutdown> FindScheduledShutdown(const WeeklySchedule& wee
 
 // The end step's switch-off command for `due`. A weekly row alone keeps its
 // own rules. With special rows, the restart that comes first wins (a special
-// row's counted in whole minutes from the shutdown); without any restart the
-// UPS is told to stay off as long as it can. The UPS counts its restore
-// minutes in real time, so they are counted so here, across a change of the
-// clock too.
+// row's counted in whole minutes from the shutdown, and only when it fits);
+// without any restart the UPS is told to stay off as long as it can. The UPS
+// counts its restore minutes in real time, so they are counted so here,
+// across a change of the clock too.
 std::optional<UpsControl> ScheduledSwitchOff(const WeeklySchedule& weekly, const SpecialSchedule& special,
                                              const ScheduledShutdown& due, int upsOffDelaySeconds,
                                              const LocalClock& clock);

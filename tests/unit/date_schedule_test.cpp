@@ -7,11 +7,14 @@
 #include <sstream>
 
 #include "schedule/date_schedule.h"
+#include "tests/unit/engine_fakes.h"
 #include "tests/unit/test_folder.h"
 
 using namespace voltaris;
 
 namespace {
+
+const voltaris::testing::FixedClock kClock;
 
 SpecialPart Checked(CalendarDate date, TimeOfDay time) { return {true, date, time}; }
 
@@ -93,7 +96,7 @@ TEST(SpecialScheduleSave, EachRowInTurnInTheOrderOfItsParts) {
   shown[0].restart = Checked({2008, 1, 16}, {6, 30, 0});
   shown[1].shutdown = Checked({2026, 12, 24}, {23, 0, 9});  // shutdown only; its restart picker is ignored
   shown[1].restart.date = {2027, 1, 1};
-  const ScheduleSaveOutcome outcome = SaveSpecialSchedule(settings.config, shown);
+  const ScheduleSaveOutcome outcome = SaveSpecialSchedule(settings.config, shown, kClock);
   EXPECT_FALSE(outcome.error);
   EXPECT_TRUE(outcome.refusedRows.empty());
   std::string expected =
@@ -115,7 +118,7 @@ TEST(SpecialScheduleSave, ARestartWithoutItsShutdownIsRefusedAndKeepsItsStoredVa
   shown[3].restart = Checked({2010, 5, 6}, {7, 8, 9});  // row 4: restart only
   shown[5].restart = Checked({2010, 5, 6}, {7, 8, 9});  // row 6 too
   shown[6].shutdown = Checked({2011, 11, 11}, {11, 11, 11});
-  const ScheduleSaveOutcome outcome = SaveSpecialSchedule(config, shown);
+  const ScheduleSaveOutcome outcome = SaveSpecialSchedule(config, shown, kClock);
   EXPECT_FALSE(outcome.error);
   EXPECT_EQ(outcome.refusedRows, (std::vector<int>{4, 6}));
   const std::string after = Whole(settings.path);
@@ -135,7 +138,7 @@ TEST(SpecialScheduleSave, UncheckingARowStoresNoneAndZero) {
   SpecialSchedule shown;
   shown[1].shutdown.date = {2008, 1, 15};  // pickers keep their values; the boxes are clear
   shown[1].shutdown.time = {22, 5, 0};
-  ASSERT_FALSE(SaveSpecialSchedule(config, shown).error);
+  ASSERT_FALSE(SaveSpecialSchedule(config, shown, kClock).error);
   for (const char* part : {"Reboot", "Shut"}) {
     const std::string key = std::string("SchemaSpecial") + part;
     EXPECT_EQ(config.ReadString("Schema", key + "Flag2"), "0") << part;
@@ -154,12 +157,12 @@ TEST(SpecialScheduleSave, AFailedWriteIsReportedAndEndsTheSave) {
   SpecialSchedule shown;
   shown[0].shutdown = Checked({2008, 1, 15}, {22, 5, 0});
   shown[2].restart = Checked({2008, 1, 15}, {22, 5, 0});  // refused, but the save ended before it
-  const ScheduleSaveOutcome outcome = SaveSpecialSchedule(settings.config, shown);
+  const ScheduleSaveOutcome outcome = SaveSpecialSchedule(settings.config, shown, kClock);
   EXPECT_TRUE(outcome.error);
   EXPECT_FALSE(outcome.error.message.empty());
   EXPECT_TRUE(outcome.refusedRows.empty());
   EXPECT_EQ(Whole(settings.path), stored);
 
   ConfigFile nowhere(settings.dir.path() + "/no-such-folder");
-  EXPECT_TRUE(SaveSpecialSchedule(nowhere, shown).error);
+  EXPECT_TRUE(SaveSpecialSchedule(nowhere, shown, kClock).error);
 }

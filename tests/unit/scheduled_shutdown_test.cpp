@@ -35,6 +35,16 @@ SpecialRow Special(CalendarDate shutDate, TimeOfDay shutAt, CalendarDate restart
 
 std::string SerialOf(const std::optional<UpsControl>& control) { return control ? control->serial : "(none)"; }
 
+std::optional<std::int64_t> Span(const SpecialRow& row) { return SpecialRestartSpan(row, kCentralEurope); }
+bool Fits(const SpecialRow& row) { return SpecialRestartFits(row, kCentralEurope); }
+
+// Central European time, `minutes` of real time before a row's shutdown.
+FixedClock RealMinutesBefore(const SpecialPart& shutdown, int minutes) {
+  const LocalDateTime shown{shutdown.date.year, shutdown.date.month,  shutdown.date.day,
+                            shutdown.time.hour, shutdown.time.minute, shutdown.time.second};
+  return StandingClock(kCentralEurope.LocalAt(kCentralEurope.FirstInstantShowing(shown) - minutes * 60));
+}
+
 }  // namespace
 
 TEST(DayNumber, CountsDaysFromTheFirstOf1970AndRefusesDatesThatDoNotExist) {
@@ -54,22 +64,75 @@ TEST(DayNumber, CountsDaysFromTheFirstOf1970AndRefusesDatesThatDoNotExist) {
 
 TEST(SpecialRestart, FitsFromOneToNineThousandNineHundredNinetyNineWholeMinutes) {
   const SpecialRow twoDays = Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 11}, {7, 30, 0});
-  EXPECT_EQ(SpecialRestartSpan(twoDays), 2850);
+  EXPECT_EQ(Span(twoDays), 2850);
   // 9999 minutes after 2026-12-09 08:00 is 2026-12-16 06:39.
-  EXPECT_TRUE(SpecialRestartFits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 16}, {6, 39, 0})));
-  EXPECT_TRUE(SpecialRestartFits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 16}, {6, 39, 59})));
-  EXPECT_FALSE(SpecialRestartFits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 16}, {6, 40, 0})));
-  EXPECT_TRUE(SpecialRestartFits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 9}, {8, 1, 0})));
-  EXPECT_FALSE(SpecialRestartFits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 9}, {8, 0, 59})));
-  EXPECT_FALSE(SpecialRestartFits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 9}, {8, 0, 0})));
-  EXPECT_FALSE(SpecialRestartFits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 8}, {9, 0, 0})));
-  EXPECT_FALSE(SpecialRestartFits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 2, 30}, {9, 0, 0})));
+  EXPECT_TRUE(Fits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 16}, {6, 39, 0})));
+  EXPECT_TRUE(Fits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 16}, {6, 39, 59})));
+  EXPECT_FALSE(Fits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 16}, {6, 40, 0})));
+  EXPECT_TRUE(Fits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 9}, {8, 1, 0})));
+  EXPECT_FALSE(Fits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 9}, {8, 0, 59})));
+  EXPECT_FALSE(Fits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 9}, {8, 0, 0})));
+  EXPECT_FALSE(Fits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 12, 8}, {9, 0, 0})));
+  EXPECT_FALSE(Fits(Special({2026, 12, 9}, {8, 0, 0}, {2026, 2, 30}, {9, 0, 0})));
   // Over the turn of a year, and of February in a leap year.
-  EXPECT_EQ(SpecialRestartSpan(Special({2026, 12, 31}, {23, 0, 0}, {2027, 1, 1}, {1, 0, 0})), 120);
-  EXPECT_EQ(SpecialRestartSpan(Special({2028, 2, 28}, {12, 0, 0}, {2028, 3, 1}, {12, 0, 0})), 2880);
+  EXPECT_EQ(Span(Special({2026, 12, 31}, {23, 0, 0}, {2027, 1, 1}, {1, 0, 0})), 120);
+  EXPECT_EQ(Span(Special({2028, 2, 28}, {12, 0, 0}, {2028, 3, 1}, {12, 0, 0})), 2880);
   // Past 2038, where 32 bits of seconds would have run out.
-  EXPECT_EQ(SpecialRestartSpan(Special({2040, 1, 1}, {0, 0, 0}, {2040, 1, 7}, {22, 39, 0})), 9999);
-  EXPECT_TRUE(SpecialRestartFits(Special({2038, 1, 19}, {3, 0, 0}, {2038, 1, 20}, {3, 0, 0})));
+  EXPECT_EQ(Span(Special({2040, 1, 1}, {0, 0, 0}, {2040, 1, 7}, {22, 39, 0})), 9999);
+  EXPECT_TRUE(Fits(Special({2038, 1, 19}, {3, 0, 0}, {2038, 1, 20}, {3, 0, 0})));
+}
+
+// The UPS counts its restore minutes in real time, so across a change of
+// the clock the dialog's check counts them so too, and the command tells
+// the UPS the very minutes the check accepted. Central European time skips
+// 02:00-03:00 on 2026-03-29 and shows 02:00-03:00 twice on 2026-10-25.
+TEST(SpecialRestart, AcrossAChangeOfTheClockFitsInRealMinutesAsTheCommandCountsThem) {
+  struct Case {
+    const char* what;
+    SpecialRow row;
+    std::int64_t realMinutes;
+    bool fits;
+  };
+  const CalendarDate autumnWeek = {2026, 10, 20}, autumnEnd = {2026, 10, 27};
+  const CalendarDate springWeek = {2026, 3, 25}, springEnd = {2026, 4, 1};
+  const CalendarDate spring = {2026, 3, 29}, autumn = {2026, 10, 25};
+  const Case cases[] = {
+      // Over the autumn change an hour more in real time than on the clock.
+      {"autumn, 9939 on the clock", Special(autumnWeek, {12, 0, 0}, autumnEnd, {9, 39, 0}), 9999, true},
+      {"autumn, 9939 and 59 s", Special(autumnWeek, {12, 0, 0}, autumnEnd, {9, 39, 59}), 9999, true},
+      {"autumn, 9940 on the clock", Special(autumnWeek, {12, 0, 0}, autumnEnd, {9, 40, 0}), 10000, false},
+      {"autumn, 9999 on the clock", Special(autumnWeek, {12, 0, 0}, autumnEnd, {10, 39, 0}), 10059, false},
+      // Over the spring change an hour less.
+      {"spring, 10059 on the clock", Special(springWeek, {12, 0, 0}, springEnd, {11, 39, 0}), 9999, true},
+      {"spring, 10060 on the clock", Special(springWeek, {12, 0, 0}, springEnd, {11, 40, 0}), 10000, false},
+      // Around the skipped hour, whose times come at 03:00.
+      {"spring, 61 on the clock", Special(spring, {1, 59, 0}, spring, {3, 0, 0}), 1, true},
+      {"spring, 60 on the clock", Special(spring, {1, 59, 1}, spring, {3, 0, 0}), 0, false},
+      {"from the skipped hour", Special(spring, {2, 30, 0}, spring, {3, 1, 0}), 1, true},
+      {"from the skipped hour, 59 s", Special(spring, {2, 30, 0}, spring, {3, 0, 59}), 0, false},
+      {"both in the skipped hour", Special(spring, {2, 30, 0}, spring, {2, 45, 0}), 0, false},
+      // The hour shown twice: the shutdown at its first showing.
+      {"autumn, 0 on the clock", Special(autumn, {2, 59, 30}, autumn, {3, 0, 0}), 60, true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Span(c.row), c.realMinutes) << c.what;
+    EXPECT_EQ(Fits(c.row), c.fits) << c.what;
+    SpecialSchedule special;
+    special[0] = c.row;
+    const auto due = FindScheduledShutdown(WeeklySchedule{}, special, RealMinutesBefore(c.row.shutdown, 2), 5);
+    ASSERT_TRUE(due) << c.what;
+    EXPECT_EQ(due->secondsLeft, 120) << c.what;
+    const auto command = ScheduledSwitchOff(WeeklySchedule{}, special, *due, 60, kCentralEurope);
+    special[0].restart.enabled = false;
+    const auto withoutRestart = ScheduledSwitchOff(WeeklySchedule{}, special, *due, 60, kCentralEurope);
+    ASSERT_TRUE(command && withoutRestart) << c.what;
+    if (c.fits) {
+      EXPECT_EQ(command->serial, "S01R" + std::to_string(10000 + c.realMinutes).substr(1) + "\r") << c.what;
+    } else {  // a restart the dialog refuses is none to the command either
+      EXPECT_EQ(command->serial, withoutRestart->serial) << c.what;
+      EXPECT_EQ(command->usb.text, withoutRestart->usb.text) << c.what;
+    }
+  }
 }
 
 TEST(FindScheduledShutdown, ASpecialDateWarnsShutTimeMessageBeforeItAndItsEndRestartsTheUpsLater) {
@@ -141,7 +204,7 @@ TEST(FindScheduledShutdown, ARowWithADateOrTimeThatCannotBeReadNeverFiresAndIsRe
   shown[0] = Special({2026, 2, 29}, {9, 0, 0});
   shown[1] = Special({2028, 2, 29}, {9, 0, 0});
   shown[2] = Special({2028, 2, 29}, {24, 0, 0});
-  EXPECT_EQ(SaveSpecialSchedule(config, shown).refusedRows, (std::vector<int>{1, 3}));
+  EXPECT_EQ(SaveSpecialSchedule(config, shown, kCentralEurope).refusedRows, (std::vector<int>{1, 3}));
 }
 
 TEST(FindScheduledShutdown, AWeeklyAndASpecialShutdownInTheSameMinuteShareOneWarningAndTheFirstRestart) {
@@ -247,10 +310,12 @@ TEST(FindScheduledShutdown, ASpecialDateInTheSkippedHourComesAtTheEndOfTheGap) {
   ASSERT_TRUE(due);
   EXPECT_EQ(due->secondsLeft, 300);  // at 03:00
   EXPECT_EQ(SerialOf(ScheduledSwitchOff(WeeklySchedule{}, special, *due, 60, kCentralEurope)), "S01R0060\r");
-  // Its restart in the gap as well: both fall at 03:00, and the UPS comes
-  // back a minute later rather than staying off.
+  // Its restart in the gap as well: both fall at 03:00, no real minute
+  // apart, which the UPS cannot be told. The dialog refuses the row; read
+  // from a file, it restarts as a row without a restart does.
   special[0] = Special({2026, 3, 29}, {2, 30, 0}, {2026, 3, 29}, {2, 45, 0});
-  EXPECT_EQ(SerialOf(ScheduledSwitchOff(WeeklySchedule{}, special, *due, 60, kCentralEurope)), "S01R0001\r");
+  EXPECT_FALSE(Fits(special[0]));
+  EXPECT_EQ(SerialOf(ScheduledSwitchOff(WeeklySchedule{}, special, *due, 60, kCentralEurope)), "S01R9999\r");
 }
 
 TEST(ScheduledSwitchOff, RestoreMinutesAcrossAChangeOfTheClockAreRealMinutes) {
@@ -294,16 +359,28 @@ TEST(SpecialScheduleSave, RefusesARestartTheUpsCannotCarryOutAndWritesValidRowsA
   shown[4].restart = {true, {2026, 12, 9}, {8, 0, 0}};                        // restart alone, as before
   shown[5] = Special({2026, 12, 9}, {8, 0, 0});                               // shutdown alone
   shown[5].restart = {false, {2020, 1, 1}, {0, 0, 0}};  // an unchecked restart is not looked at
-  const ScheduleSaveOutcome outcome = SaveSpecialSchedule(config, shown);
+  // 9999 minutes on the clock, 10059 real ones over the autumn change.
+  shown[6] = Special({2026, 10, 20}, {12, 0, 0}, {2026, 10, 27}, {10, 39, 0});
+  const ScheduleSaveOutcome outcome = SaveSpecialSchedule(config, shown, kCentralEurope);
   EXPECT_FALSE(outcome.error);
-  EXPECT_EQ(outcome.refusedRows, (std::vector<int>{2, 3, 4, 5}));
-  EXPECT_EQ(outcome.restartSpanRows, (std::vector<int>{2, 3, 4}));
+  EXPECT_EQ(outcome.refusedRows, (std::vector<int>{2, 3, 4, 5, 7}));
+  EXPECT_EQ(outcome.restartSpanRows, (std::vector<int>{2, 3, 4, 7}));
   EXPECT_EQ(config.ReadString("Schema", "SchemaSpecialShutYear1"), "2026-12-16");
   EXPECT_EQ(config.ReadString("Schema", "SchemaSpecialShutTime1"), "6:39:0");
   EXPECT_EQ(config.ReadString("Schema", "SchemaSpecialShutFlag2"), "");  // nothing of a refused row
   EXPECT_EQ(config.ReadString("Schema", "SchemaSpecialRebootFlag3"), "");
   EXPECT_EQ(config.ReadString("Schema", "SchemaSpecialRebootFlag6"), "1");
   EXPECT_EQ(config.ReadString("Schema", "SchemaSpecialShutYear6"), "None");
+  EXPECT_EQ(config.ReadString("Schema", "SchemaSpecialShutFlag7"), "");
+
+  // 10059 minutes on the clock, 9999 real ones over the spring change.
+  SpecialSchedule spring;
+  spring[0] = Special({2026, 3, 25}, {12, 0, 0}, {2026, 4, 1}, {11, 39, 0});
+  const ScheduleSaveOutcome springOutcome = SaveSpecialSchedule(config, spring, kCentralEurope);
+  EXPECT_FALSE(springOutcome.error);
+  EXPECT_TRUE(springOutcome.refusedRows.empty());
+  EXPECT_EQ(config.ReadString("Schema", "SchemaSpecialShutYear1"), "2026-4-1");
+  EXPECT_EQ(config.ReadString("Schema", "SchemaSpecialShutTime1"), "11:39:0");
 }
 
 namespace {
