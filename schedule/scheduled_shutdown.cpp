@@ -80,14 +80,24 @@ int WeeklyRestoreMinutes(const WeeklyRow& row, Instant shutdownAt, const LocalCl
   return RestoreMinutesWithin(clock.FirstInstantShowing(Shown(day, off)), clock.FirstInstantShowing(Shown(onDay, on)));
 }
 
+// A restart within what the UPS takes as the clock's face counts it: what
+// the dialog accepted before it counted real minutes, and files still hold.
+bool FitsOnTheClockFace(const SpecialRow& row) {
+  const SpecialPart& off = row.shutdown;
+  const SpecialPart& on = row.restart;
+  if (!DayNumber(off.date) || !IsTimeOfDay(off.time) || !DayNumber(on.date) || !IsTimeOfDay(on.time)) return false;
+  const std::int64_t minutes = (ShownSeconds(Shown(on.date, on.time)) - ShownSeconds(Shown(off.date, off.time))) / 60;
+  return minutes >= 1 && minutes <= kMostRestoreMinutes;
+}
+
 // Whole real minutes from `from` to a special row's restart, when it has one
-// the UPS can carry out: the dialog's own check, so that a row it accepted
-// restarts and one it would refuse (a file edited by hand) does not.
-// `from` may be another row's shutdown earlier in the same minute, which
-// lengthens the span by less than a minute: one that then passes the most
-// is held at it.
+// the UPS can carry out. A row saved before the dialog counted real minutes
+// keeps its restart across a change of the clock: both ends in the skipped
+// hour fall on its end (at least a minute then, never "stay off"), and a
+// span that grows past what the UPS takes is held at the most. `from` may
+// be another row's shutdown earlier in the same minute.
 std::optional<int> RestartMinutesFrom(Instant from, const SpecialRow& row, const LocalClock& clock) {
-  if (!row.restart.enabled || !SpecialRestartFits(row, clock)) return std::nullopt;
+  if (!row.restart.enabled || !(SpecialRestartFits(row, clock) || FitsOnTheClockFace(row))) return std::nullopt;
   return RestoreMinutesWithin(from, *InstantOf(row.restart.date, row.restart.time, clock));  // it fits: it exists
 }
 
