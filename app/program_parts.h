@@ -60,7 +60,7 @@ struct ProgramParts {
   ProgramParts(const ProgramPorts& ports, RecordStore& store, const ConfigFile& config, const LocalClock& clock)
       : own(timers, ports.timers),
         records(store, own.records, ports.notices, events),
-        engine(own.engine, ports.gauges, ports.menus, ports.notices, ports.monitor, records, config, power, events),
+        engine(own.engine, ports.gauges, ports.menus, ports.notices, ports.monitor, records, power, events),
         battery(own.battery, ports.gauges, records, engine, clock),
         history(own.history, records, config, clock, engine.Status(), &battery),
         share(own.share, ports.share, records, config, engine, &battery),

@@ -7,15 +7,13 @@
 namespace voltaris {
 
 PowerEngine::PowerEngine(TimerPort& timers, GaugePort& gauges, MenuPort& menus, NoticePort& notices,
-                         MonitorPort& monitor, RecordKeeper& records, const ConfigFile& config, PowerState& power,
-                         const PowerEvents& events)
+                         MonitorPort& monitor, RecordKeeper& records, PowerState& power, const PowerEvents& events)
     : timers_(timers),
       gauges_(gauges),
       menus_(menus),
       notices_(notices),
       monitor_(monitor),
       records_(records),
-      config_(config),
       power_(power),
       events_(events) {}
 

@@ -9,7 +9,6 @@
 #include <string>
 
 #include "base/timer_table.h"
-#include "config/config_file.h"
 #include "config/settings.h"
 #include "i18n/catalogue.h"
 #include "power/engine_ports.h"
@@ -36,7 +35,7 @@ struct LinkNotices {
 class PowerEngine : public TimerOwner {
  public:
   PowerEngine(TimerPort& timers, GaugePort& gauges, MenuPort& menus, NoticePort& notices, MonitorPort& monitor,
-              RecordKeeper& records, const ConfigFile& config, PowerState& power, const PowerEvents& events);
+              RecordKeeper& records, PowerState& power, const PowerEvents& events);
   void OwnTimers(TimerTable& table);
   // Who follows the link with its rows.
   void ReportLinkTo(HistoryRecorder& history) { history_ = &history; }
@@ -107,7 +106,6 @@ class PowerEngine : public TimerOwner {
   NoticePort& notices_;
   MonitorPort& monitor_;
   RecordKeeper& records_;
-  const ConfigFile& config_;
   PowerState& power_;
   HistoryRecorder* history_ = nullptr;
   LinkWatch watch_;
