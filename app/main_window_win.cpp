@@ -15,12 +15,12 @@
 #include "app/line_keeper_win.h"
 #include "app/picture_panes_win.h"
 #include "app/program_parts.h"
+#include "app/program_run.h"
 #include "app/tray_icon_win.h"
 #include "app/window_ports_win.h"
 #include "app/working_directory.h"
 #include "config/alarm_dialog_win.h"
 #include "config/config_file.h"
-#include "config/settings.h"
 #include "config/settings_dialog_win.h"
 #include "gui/paint_win.h"
 #include "gui/window_thunk_win.h"
@@ -28,9 +28,7 @@
 #include "net/nut_server_win.h"
 #include "power/command_runner_win.h"
 #include "power/notifications.h"
-#include "power/system_shutdown_win.h"
 #include "power/timed_test_dialog_win.h"
-#include "power/timer_ids.h"
 #include "records/closed_apps_window_win.h"
 #include "records/event_data_viewer_win.h"
 #include "records/history_window_win.h"
@@ -39,9 +37,7 @@
 #include "res/resource_ids.h"
 #include "schedule/date_schedule_dialog_win.h"
 #include "schedule/weekly_schedule_dialog_win.h"
-#include "ups/link_library_win.h"
 #include "ups/monitor_mailbox.h"
-#include "ups/monitor_thread_win.h"
 
 namespace voltaris {
 namespace {
@@ -70,24 +66,12 @@ void ChangeToWorkingDirectory() {
   if (!SetCurrentDirectoryA(dir.c_str())) SetCurrentDirectoryA(ExecutableDirectory().c_str());
 }
 
-SerialLine LineFrom(const LinkSettings& s) {
-  SerialLine line;
-  if (s.comboPort < 0 || s.comboPort >= LinkSettings::kUsbPort) return line;
-  line.portName = "COM" + std::to_string(s.comboPort + 1);
-  line.format.bitRate = s.comboRate ? static_cast<uint32_t>(*s.comboRate) : 0;  // no rate: the open fails
-  line.format.parity = static_cast<Parity>(s.comboCheck);
-  line.format.dataBits = static_cast<uint32_t>(s.comboData + 4);
-  line.format.stopBits = static_cast<StopBits>(s.comboStop);
-  return line;
-}
-
-struct MainWindow;
-
 // The end of a count-down: the program ends in order, then Windows shuts down.
+// The parts are made with it before the run that carries it out.
 class WindowShutdown : public ShutdownPort {
  public:
-  MainWindow* main = nullptr;
-  void EndAndShutDown() override;
+  ProgramRun* run = nullptr;
+  void EndAndShutDown() override { run->EndAndShutDown(); }
 };
 
 // The main window's object, found by its procedure WindowProcedure<MainWindow>.
@@ -97,7 +81,6 @@ struct MainWindow : BarListener {
   HMENU trayMenu = nullptr;
   TrayIcon tray;
   ButtonBars bars;
-  LinkLibrary link;
   WindowTimers timers;
   GaugePanel gauges;
   DataPlotWindow dataPlot;
@@ -117,7 +100,6 @@ struct MainWindow : BarListener {
   LineObjects serviceObjects;  // the service's monitoring says through them when it is busy
   std::string trayTip;
   bool headless = false;       // the service's monitoring: no window, tray or box is shown
-  bool working = false;        // the line is ours and the work has begun
   bool serviceToldBusy = false;
   ServiceWait serviceWait = ServiceWait::None;
   CountdownWindows countdowns;
@@ -128,32 +110,25 @@ struct MainWindow : BarListener {
   WindowShutdown shutdown;
   NutServer networkServer;
   MonitorMailbox mailbox;
+  WindowRun runPort{{notices, tray, mailbox, networkServer, countdowns, lineKeeper}};
   SystemLocalClock clock;
   std::unique_ptr<ConfigFile> config;
   std::unique_ptr<RecordStore> store;
   std::unique_ptr<ProgramParts> parts;
-  std::unique_ptr<MonitorThread> monitor;
+  std::unique_ptr<ProgramRun> run;
   bool noUpsBoxShowing = false, storeBoxShowing = false;
-  bool quiet = false;  // the program has ended its work (or is shutting Windows down)
-  bool ended = false;
   UINT inspectMenuState = 0, inspectAcceptedReplies = 0;
 
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnCreate();
   LRESULT OnPaint();
-  void StartMonitoring();
-  void Quiesce(WindowNotices::Phase how);
-  void EndProgram(WindowNotices::Phase how);
-  void EndAndShutDown();
   LRESULT OnDestroy();
   LRESULT OnEndSession(bool ending);
   LRESULT OnCommand(WORD id);
   void OnBarAction(BarAction action) override;
   TopBarState TopBarNow() const override;
   void OpenHelp();
-  void ApplySettings();
   LRESULT OnTimer(unsigned id);
-  void ResumeMonitoring();
   LRESULT OnTrayCallback(WPARAM id, LPARAM mouse);
   LRESULT OnMonitorReport(LPARAM report);
   LRESULT OnShowNoUpsBox(bool owned);
@@ -162,7 +137,6 @@ struct MainWindow : BarListener {
   LRESULT OnShowDrillReport(LPARAM report);
   void StartDrill();
   void RefreshTrayTip();
-  void BeginWork();
   LRESULT OnLineState(DesktopLine line);
   void TellServiceBusy();
   LRESULT OnInspect(UINT message, WPARAM wParam, LPARAM lParam);
@@ -173,17 +147,14 @@ struct MainWindow : BarListener {
 // process's very end.
 MainWindow& gMain = *new MainWindow;
 
-void WindowShutdown::EndAndShutDown() { main->EndAndShutDown(); }
-
 LRESULT MainWindow::OnCreate() {
   menu = GetMenu(hwnd);
   HINSTANCE instance = InstanceOf(hwnd);
-  timers.hwnd = menus.hwnd = notices.hwnd = drillPort.hwnd = hwnd;
+  timers.hwnd = menus.hwnd = notices.hwnd = drillPort.hwnd = runPort.hwnd = hwnd;
   menus.menu = menu;
   notices.stateChanged = [this] { RefreshTrayTip(); };
   balloons.tray = &tray;
   countdowns.Attach(instance);
-  shutdown.main = this;
   inspectMenuState = RegisterWindowMessageA(kInspectMenuStateMessage);
   inspectAcceptedReplies = RegisterWindowMessageA(kInspectAcceptedRepliesMessage);
 
@@ -205,6 +176,8 @@ LRESULT MainWindow::OnCreate() {
   parts = std::make_unique<ProgramParts>(ProgramPorts{timers, gauges, menus, notices, mailbox, views, shutdown,
                                                       networkServer, balloons, commandRunner, drillPort},
                                          *store, *config, clock);
+  run = std::make_unique<ProgramRun>(*parts, timers, *config, *store, runPort);
+  shutdown.run = run.get();
   countdowns.Connect(parts->mainsFail, parts->batteryLow, parts->manual, parts->schedule, parts->selfTests,
                      parts->drill);
   timedTestDialog.Attach(instance, hwnd, parts->selfTests, *config);
@@ -212,7 +185,7 @@ LRESULT MainWindow::OnCreate() {
   specialScheduleDialog.Attach(instance, hwnd, *config);
   closedApps.Attach(instance, hwnd, *store);
   settingsDialog.Attach(instance, hwnd, *config,
-                        {[this] { ApplySettings(); },
+                        {[this] { run->ApplySettings(); },
                          [this](bool open) {
                            if (open) {
                              parts->engine.OnSettingsDialogOpened();
@@ -227,10 +200,9 @@ LRESULT MainWindow::OnCreate() {
 
   if (headless) {
     // The service holds the line for its monitoring: the work begins at once.
-    parts->engine.UseRunTexts(Text::ServiceStartEvent, Text::ServiceStopEvent);
     notices.headless = true;
     serviceObjects.Open(false);
-    BeginWork();
+    run->BeginForService();
     return 0;
   }
   trayMenu = GetSubMenu(LoadMenuA(instance, MAKEINTRESOURCEA(IDM_TRAY_MENU)), 0);
@@ -242,32 +214,15 @@ LRESULT MainWindow::OnCreate() {
   return 0;
 }
 
-void MainWindow::BeginWork() {
-  working = true;
-  serviceWait = ServiceWait::None;
-  parts->records.Recover();  // what the last run left goes in before this run's first row
-  parts->engine.LogProgramStart();
-  parts->battery.Start(*store);
-  // A setting read in place of a stored value is recorded from here on; those
-  // read while the parts were made follow "  Program Start".
-  config->SetEventSink([this](const std::string& text) {
-    if (parts) parts->records.AppendEvent(text);
-  });
-  // The box is shown once the window is complete, so that every way out
-  // taken while it is up finds the monitor running.
-  if (!link.Load()) PostMessageA(hwnd, WM_APP_SHOW_LIBRARY_BOX, 0, 0);
-  StartMonitoring();
-  parts->schedule.Start();
-  parts->share.Start();
-}
-
 // How the hand-over from the service goes: the tray tip and the window's
 // title say it while the service keeps the UPS.
 LRESULT MainWindow::OnLineState(DesktopLine line) {
-  if (quiet) return 0;
+  if (run->Quiet()) return 0;
   switch (line) {
     case DesktopLine::Holding:
-      if (!working) BeginWork();
+      if (run->Phase() != ProgramPhase::WaitingForLine) break;
+      serviceWait = ServiceWait::None;
+      run->Begin();
       break;
     case DesktopLine::Asking: serviceWait = ServiceWait::Asked; break;
     case DesktopLine::ServiceBusy: serviceWait = ServiceWait::Busy; break;
@@ -290,73 +245,8 @@ void MainWindow::TellServiceBusy() {
   }
 }
 
-void MainWindow::StartMonitoring() {
-  const LinkSettings settings = ReadLinkSettings(*config);
-  mailbox.SetSerialLine(LineFrom(settings));
-  parts->engine.StartLink(settings);
-  if (!monitor) monitor = std::make_unique<MonitorThread>(mailbox, link);
-  monitor->Start(hwnd, WM_APP_MONITOR_REPORT);
-}
-
-// The program's work ends: the history timers stop, "  Program End" is
-// recorded (in its journal if the table cannot take it), the monitor stops
-// and closes the port.
-void MainWindow::Quiesce(WindowNotices::Phase how) {
-  if (quiet) return;
-  quiet = true;
-  notices.phase = how;
-  if (!working) return;  // the line never became ours: nothing was read or recorded
-  // The monitor first: a box about the records may then wait for the user
-  // without the port staying open behind it. It is waited for only so long:
-  // a line or library call that never returns is left behind, and the
-  // records and the shutdown go on.
-  if (monitor) monitor->Stop();
-  if (parts) {
-    parts->engine.Stop();
-    parts->records.Flush();
-  }
-}
-
-// Every way out comes here once: the work ends, then the library the monitor
-// used is unloaded and the tray icon goes.
-void MainWindow::EndProgram(WindowNotices::Phase how) {
-  if (ended) return;
-  ended = true;
-  networkServer.Stop();  // its data would no longer be fresh
-  Quiesce(how);
-  countdowns.CloseAll();
-  // Unloading a library that a call may still be inside would pull its code
-  // from under that call.
-  if (!monitor || !monitor->LeftOneRunning()) link.Unload();
-  lineKeeper.Release();  // the port is closed: the service may take the UPS back
-  tray.Remove();
-}
-
-// The records are safe before Windows is asked to shut down. When it refuses
-// (an account without the right to shut down), or accepts and never carries
-// it out, the program goes on watching the UPS.
-void MainWindow::EndAndShutDown() {
-  Quiesce(WindowNotices::Phase::SystemEnding);
-  if (ShutdownSystem()) {
-    // Accepted; a shutdown cancelled afterwards (a session host, an
-    // application holding it up) must not leave the program ending for ever.
-    SetTimer(hwnd, kTimerShutdownWatch, kShutdownWatchMs, nullptr);
-    return;
-  }
-  ResumeMonitoring();
-}
-
-void MainWindow::ResumeMonitoring() {
-  KillTimer(hwnd, kTimerShutdownWatch);
-  quiet = false;
-  notices.phase = WindowNotices::Phase::Running;
-  mailbox.Reopen();
-  parts->ResumeAfterRefusedShutdown();
-  StartMonitoring();
-}
-
 LRESULT MainWindow::OnDestroy() {
-  EndProgram(WindowNotices::Phase::Ending);
+  run->End(NoticePhase::Ending);
   MSG pending;
   while (PeekMessageA(&pending, hwnd, WM_APP_MONITOR_REPORT, WM_APP_MONITOR_REPORT, PM_REMOVE)) {
     delete reinterpret_cast<MonitorReport*>(pending.lParam);
@@ -368,7 +258,7 @@ LRESULT MainWindow::OnDestroy() {
 // Windows is shutting down or the user logs off: the process may be ended as
 // soon as this returns, so the program ends here, without a box.
 LRESULT MainWindow::OnEndSession(bool ending) {
-  if (ending) EndProgram(WindowNotices::Phase::SystemEnding);
+  if (ending) run->End(NoticePhase::SystemEnding);
   return 0;
 }
 
@@ -376,11 +266,11 @@ LRESULT MainWindow::OnEndSession(bool ending) {
 // told to switch off, the shutdown is under way: no command (Exit included)
 // may take it back.
 LRESULT MainWindow::OnCommand(WORD id) {
-  if (quiet || parts->gate.ShutdownUnderWay()) return 0;
-  if (!working && id != IDC_EXIT && id != IDC_RETURN_MAIN_WINDOW) return 0;  // the service still has the UPS
+  if (run->Quiet() || parts->gate.ShutdownUnderWay()) return 0;
+  if (!run->Monitoring() && id != IDC_EXIT && id != IDC_RETURN_MAIN_WINDOW) return 0;  // the service still has the UPS
   switch (id) {
     case IDC_EXIT:
-      EndProgram(WindowNotices::Phase::Ending);
+      run->End(NoticePhase::Ending);
       DestroyWindow(hwnd);
       break;
     case IDC_RETURN_MAIN_WINDOW: ShowWindow(hwnd, SW_SHOWNORMAL); break;
@@ -407,15 +297,6 @@ LRESULT MainWindow::OnCommand(WORD id) {
   return 0;
 }
 
-// The settings dialog saved: the monitor takes the new line, the engine the
-// new link and history interval.
-void MainWindow::ApplySettings() {
-  if (quiet) return;
-  const LinkSettings settings = ReadLinkSettings(*config);
-  mailbox.SetSerialLine(LineFrom(settings));
-  parts->engine.ApplySettings(settings);
-}
-
 // A missing help file is the shell's to report.
 void MainWindow::OpenHelp() { ShellExecuteA(hwnd, "open", "Voltaris.chm", nullptr, ".\\", SW_SHOWNORMAL); }
 
@@ -432,7 +313,7 @@ void MainWindow::OnBarAction(BarAction action) {
     case BarAction::Shutdown: OnCommand(IDC_SHUTDOWN_SYSTEM); break;
     case BarAction::TenSecondTest:
       // The menu is left as it is.
-      if (!quiet && !parts->gate.ShutdownUnderWay()) parts->selfTests.StartTenSecondFromBar();
+      if (!run->Quiet() && !parts->gate.ShutdownUnderWay()) parts->selfTests.StartTenSecondFromBar();
       break;
     case BarAction::CancelSelfTest: OnCommand(IDC_CANCEL_SELFTEST); break;
   }
@@ -449,18 +330,15 @@ TopBarState MainWindow::TopBarNow() const {
 
 LRESULT MainWindow::OnTimer(unsigned id) {
   if (tray.OnMessage(WM_TIMER, id)) return 0;
-  if (id == kTimerShutdownWatch && quiet && !ended) ResumeMonitoring();
-  if (!quiet) {
-    parts->timers.Dispatch(id);
-    RefreshTrayTip();
-    if (headless) TellServiceBusy();
-  }
+  if (!run->OnTick(id)) return 0;
+  RefreshTrayTip();
+  if (headless) TellServiceBusy();
   return 0;
 }
 
 // Set only when it changes: every change is a request to the shell.
 void MainWindow::RefreshTrayTip() {
-  if (!parts || quiet || headless) return;
+  if (!run || run->Quiet() || headless) return;
   TrayState state = parts->Tray();
   state.service = serviceWait;
   const std::string tip = TrayTipText(state);
@@ -490,7 +368,7 @@ LRESULT MainWindow::OnTrayCallback(WPARAM id, LPARAM mouse) {
 
 LRESULT MainWindow::OnMonitorReport(LPARAM lParam) {
   std::unique_ptr<MonitorReport> report(reinterpret_cast<MonitorReport*>(lParam));
-  if (quiet) return 0;
+  if (run->Quiet()) return 0;
   PowerEngine& engine = parts->engine;
   switch (report->kind) {
     case MonitorReport::Kind::SerialOpen: engine.OnSerialOpen(report->ok); break;
@@ -508,7 +386,7 @@ LRESULT MainWindow::OnMonitorReport(LPARAM lParam) {
 
 // One box at a time; the engine goes on while it is up.
 LRESULT MainWindow::OnShowNoUpsBox(bool owned) {
-  if (noUpsBoxShowing || quiet || headless) return 0;
+  if (noUpsBoxShowing || run->Quiet() || headless) return 0;
   noUpsBoxShowing = true;
   MessageBoxA(owned ? hwnd : nullptr, Tr(Text::PleaseConnectUps), "Voltaris", MB_OK);
   noUpsBoxShowing = false;
@@ -518,7 +396,7 @@ LRESULT MainWindow::OnShowNoUpsBox(bool owned) {
 // One box at a time: a second failing table while it is up shows in the tray tip only.
 LRESULT MainWindow::OnShowStoreProblem(LPARAM lParam) {
   std::unique_ptr<std::string> problem(reinterpret_cast<std::string*>(lParam));
-  if (storeBoxShowing || quiet || headless) return 0;
+  if (storeBoxShowing || run->Quiet() || headless) return 0;
   storeBoxShowing = true;
   MessageBoxA(hwnd, problem->c_str(), "Voltaris", MB_OK | MB_ICONWARNING);
   storeBoxShowing = false;
@@ -527,12 +405,12 @@ LRESULT MainWindow::OnShowStoreProblem(LPARAM lParam) {
 
 LRESULT MainWindow::OnShowDrillReport(LPARAM lParam) {
   std::unique_ptr<std::string> report(reinterpret_cast<std::string*>(lParam));
-  if (!quiet) MessageBoxA(hwnd, report->c_str(), Tr(Text::DrillCaption), MB_OK | MB_ICONINFORMATION);
+  if (!run->Quiet()) MessageBoxA(hwnd, report->c_str(), Tr(Text::DrillCaption), MB_OK | MB_ICONINFORMATION);
   return 0;
 }
 
 LRESULT MainWindow::OnShowLibraryBox() {
-  if (!quiet && !headless) MessageBoxA(hwnd, Tr(Text::CannotLoadLibrary), "Error", MB_OK);
+  if (!run->Quiet() && !headless) MessageBoxA(hwnd, Tr(Text::CannotLoadLibrary), "Error", MB_OK);
   return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "app/window_ports_win.h"
 
 #include <algorithm>
+#include <string>
 
 #include "app/app_messages.h"
 #include "i18n/catalogue.h"
@@ -21,6 +22,40 @@ void WindowMenus::SetControlCenterEnabled(bool enabled) {
 void WindowMenus::SetCommandEnabled(unsigned command, bool enabled) {
   EnableMenuItem(menu, command, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
+
+// The box is shown once the window is complete, so that every way out
+// taken while it is up finds the monitor running.
+void WindowRun::LoadLinkLibrary() {
+  if (!link_.Load()) PostMessageA(hwnd, WM_APP_SHOW_LIBRARY_BOX, 0, 0);
+}
+
+namespace {
+
+SerialLine LineFrom(const LinkSettings& s) {
+  SerialLine line;
+  if (s.comboPort < 0 || s.comboPort >= LinkSettings::kUsbPort) return line;
+  line.portName = "COM" + std::to_string(s.comboPort + 1);
+  line.format.bitRate = s.comboRate ? static_cast<uint32_t>(*s.comboRate) : 0;  // no rate: the open fails
+  line.format.parity = static_cast<Parity>(s.comboCheck);
+  line.format.dataBits = static_cast<uint32_t>(s.comboData + 4);
+  line.format.stopBits = static_cast<StopBits>(s.comboStop);
+  return line;
+}
+
+}  // namespace
+
+void WindowRun::AimMonitorAt(const LinkSettings& settings) { w_.mailbox.SetSerialLine(LineFrom(settings)); }
+
+void WindowRun::StartMonitor() {
+  if (!monitor_) monitor_ = std::make_unique<MonitorThread>(w_.mailbox, link_);
+  monitor_->Start(hwnd, WM_APP_MONITOR_REPORT);
+}
+
+void WindowRun::StopMonitor() {
+  if (monitor_) monitor_->Stop();
+}
+
+bool WindowRun::ShutdownSystem() { return voltaris::ShutdownSystem(); }
 
 void WindowNotices::ShowNoUpsBox(bool ownedByMainWindow) {
   if (phase == Phase::Running) PostMessageA(hwnd, WM_APP_SHOW_NO_UPS_BOX, ownedByMainWindow ? 1 : 0, 0);

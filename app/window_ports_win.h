@@ -1,18 +1,27 @@
 // The ports of the program's parts, on the main window: its timers, its menu,
-// its boxes and tray tip. The gauges are the gauge panel's own port.
+// its boxes and tray tip, and what the program's run starts and lets go of.
+// The gauges are the gauge panel's own port.
 #pragma once
 
 #include <windows.h>
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/countdown_windows_win.h"
+#include "app/line_keeper_win.h"
+#include "app/program_run.h"
 #include "app/tray_icon_win.h"
+#include "net/nut_server_win.h"
 #include "power/engine_ports.h"
 #include "power/notifications.h"
 #include "power/power_drill.h"
+#include "ups/link_library_win.h"
+#include "ups/monitor_mailbox.h"
+#include "ups/monitor_thread_win.h"
 
 namespace voltaris {
 
@@ -40,7 +49,7 @@ class WindowMenus : public MenuPort {
 // is going down.
 class WindowNotices : public NoticePort {
  public:
-  enum class Phase { Running, Ending, SystemEnding };
+  using Phase = NoticePhase;
   HWND hwnd = nullptr;
   std::function<void()> stateChanged;  // the tray tip says the state afresh
   Phase phase = Phase::Running;
@@ -78,6 +87,41 @@ class WindowDrill : public DrillPort {
   std::vector<std::string> OpenApplications() const override;
   bool MayShutDown() const override;
   void ShowReport(const std::string& report) override;
+};
+
+// The program's run carried out on the main window: the monitor thread and
+// the link library it calls are its own; the rest belongs to the window.
+class WindowRun : public ProgramRunPort {
+ public:
+  struct Window {
+    WindowNotices& notices;
+    TrayIcon& tray;
+    MonitorMailbox& mailbox;
+    NutServer& networkServer;
+    CountdownWindows& countdowns;
+    DesktopLineKeeper& lineKeeper;
+  };
+  explicit WindowRun(const Window& window) : w_(window) {}
+  HWND hwnd = nullptr;
+
+  void SetNoticePhase(NoticePhase phase) override { w_.notices.phase = phase; }
+  void LoadLinkLibrary() override;
+  void UnloadLinkLibrary() override { link_.Unload(); }
+  bool MonitorCallLeftRunning() const override { return monitor_ && monitor_->LeftOneRunning(); }
+  void AimMonitorAt(const LinkSettings& settings) override;
+  void StartMonitor() override;
+  void StopMonitor() override;
+  void ReopenMailbox() override { w_.mailbox.Reopen(); }
+  void StopNetworkServer() override { w_.networkServer.Stop(); }
+  void CloseCountdownWindows() override { w_.countdowns.CloseAll(); }
+  void ReleaseLine() override { w_.lineKeeper.Release(); }
+  void RemoveTray() override { w_.tray.Remove(); }
+  bool ShutdownSystem() override;
+
+ private:
+  Window w_;
+  LinkLibrary link_;
+  std::unique_ptr<MonitorThread> monitor_;
 };
 
 }  // namespace voltaris

@@ -19,9 +19,8 @@ bool EnableShutdownRight() {
   return mayShutDown;
 }
 
-int ShutdownSystem() {
-  if (!EnableShutdownRight()) return 0;
-  return ExitWindowsEx(EWX_SHUTDOWN | EWX_FORCE, 0) ? 1 : 0;
+bool ShutdownSystem() {
+  return EnableShutdownRight() && ExitWindowsEx(EWX_SHUTDOWN | EWX_FORCE, 0);
 }
 
 }  // namespace voltaris

@@ -7,7 +7,7 @@ namespace voltaris {
 // does not hold it (a shutdown would then be refused).
 bool EnableShutdownRight();
 
-// 1 when the request was accepted, 0 otherwise (no privilege, refused).
-int ShutdownSystem();
+// True when the request was accepted; false without the right, or refused.
+bool ShutdownSystem();
 
 }  // namespace voltaris

@@ -1,9 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "app/hand_over.h"
+#include "app/program_run.h"
 #include "app/working_directory.h"
+#include "power/timer_ids.h"
+#include "tests/unit/engine_fakes.h"
 
 using namespace voltaris;
+using namespace voltaris::testing;
 
 TEST(WorkingDirectory, FolderOfTheRunValueOrTheExecutablesOwn) {
   const std::string exeDir = "C:\\Program Files\\Voltaris";
@@ -64,4 +74,233 @@ TEST(ServiceHandOver, StandsDownInOrderUnlessAPowerEventRunsAndTakesBackWhatTheD
   givenUp.OnLook(250, kAsks, kBusy, kRuns);
   EXPECT_EQ(givenUp.OnLook(250, false, false, kRuns), ServiceStep::Nothing);
   EXPECT_EQ(givenUp.Line(), ServiceLine::Monitoring);
+}
+
+// ---- The program's run, from waiting for the line to its one end ---------------
+
+namespace {
+
+// What the Win32 side was asked, in order.
+class FakeRunPort : public ProgramRunPort {
+ public:
+  std::vector<std::string> calls;
+  std::vector<NoticePhase> noticePhases;
+  bool shutdownAccepted = true;
+  bool callLeftRunning = false;
+
+  void SetNoticePhase(NoticePhase phase) override { noticePhases.push_back(phase); }
+  void LoadLinkLibrary() override { calls.push_back("load library"); }
+  void UnloadLinkLibrary() override { calls.push_back("unload library"); }
+  bool MonitorCallLeftRunning() const override { return callLeftRunning; }
+  void AimMonitorAt(const LinkSettings&) override { calls.push_back("aim monitor"); }
+  void StartMonitor() override { calls.push_back("start monitor"); }
+  void StopMonitor() override { calls.push_back("stop monitor"); }
+  void ReopenMailbox() override { calls.push_back("reopen mailbox"); }
+  void StopNetworkServer() override { calls.push_back("stop network server"); }
+  void CloseCountdownWindows() override { calls.push_back("close count-downs"); }
+  void ReleaseLine() override { calls.push_back("release line"); }
+  void RemoveTray() override { calls.push_back("remove tray"); }
+  bool ShutdownSystem() override {
+    calls.push_back("shut down system");
+    return shutdownAccepted;
+  }
+  int Count(const std::string& call) const { return static_cast<int>(std::count(calls.begin(), calls.end(), call)); }
+  // What was asked since the last look.
+  std::vector<std::string> Take() { return std::exchange(calls, {}); }
+};
+
+// Counts the ticks of a number of its own in the parts' table.
+struct TickProbe : TimerOwner {
+  static constexpr unsigned kId = 9001;
+  int ticks = 0;
+  void OnTimer(unsigned) override { ++ticks; }
+};
+
+struct RunRig : EngineRig {
+  FakeRunPort port;
+  ProgramRun run{parts, timers, config, store, port};
+  TickProbe probe;
+
+  RunRig() {
+    Settings("[Mscomm]\nComboPort=0\nComboRate=2400\nComboCheck=0\nComboData=4\nComboStop=0\n");  // COM1
+    shutdown.carryOut = [this] { run.EndAndShutDown(); };
+    table.Own(TickProbe::kId, probe);
+  }
+  // The line is ours; what the start asked is set aside.
+  void Begin() {
+    run.Begin();
+    port.Take();
+  }
+  // Virtual time, every tick forwarded to the run as the main window does.
+  void RunTicks(long long ms) {
+    timers.Advance(ms, [this](unsigned id) { run.OnTick(id); });
+  }
+  std::string LastEvent() {
+    const std::vector<std::string> events = Events();
+    return events.empty() ? "" : events.back();
+  }
+};
+
+const std::vector<std::string> kLettingGo = {"close count-downs", "unload library", "release line", "remove tray"};
+
+std::vector<std::string> Then(std::vector<std::string> first, const std::vector<std::string>& rest) {
+  first.insert(first.end(), rest.begin(), rest.end());
+  return first;
+}
+
+}  // namespace
+
+TEST(ProgramRun, TheLineMadeOursStartsTheWorkOnce) {
+  RunRig rig;
+  EXPECT_EQ(rig.run.Phase(), ProgramPhase::WaitingForLine);
+  EXPECT_TRUE(rig.Events().empty());
+  rig.run.Begin();
+  EXPECT_EQ(rig.run.Phase(), ProgramPhase::Monitoring);
+  EXPECT_EQ(rig.Events(), std::vector<std::string>{"  Program Start"});
+  EXPECT_EQ(rig.port.Take(), (std::vector<std::string>{"load library", "aim monitor", "start monitor"}));
+  rig.run.Begin();  // the line keeper says again that the line is ours
+  EXPECT_EQ(rig.Count("  Program Start"), 1);
+  EXPECT_TRUE(rig.port.calls.empty());
+}
+
+TEST(ProgramRun, AnEndBeforeTheLineWasOursRecordsNothingAndStillLetsGo) {
+  RunRig rig;
+  rig.run.End(NoticePhase::Ending);
+  EXPECT_EQ(rig.run.Phase(), ProgramPhase::Ended);
+  EXPECT_EQ(rig.port.Take(), Then({"stop network server"}, kLettingGo));
+  EXPECT_EQ(rig.port.noticePhases, std::vector<NoticePhase>{NoticePhase::Ending});
+  rig.run.Begin();  // the line comes after the end
+  rig.run.End(NoticePhase::SystemEnding);
+  EXPECT_TRUE(rig.Events().empty());
+  EXPECT_TRUE(rig.port.calls.empty());
+}
+
+TEST(ProgramRun, EveryWayOutEndsTheWorkOnceInOrder) {
+  struct WayOut {
+    const char* name;
+    std::function<void(RunRig&)> take;
+    std::vector<std::string> asked;
+    NoticePhase boxes;
+  };
+  const std::vector<std::string> stopAndLetGo = Then({"stop network server", "stop monitor"}, kLettingGo);
+  const std::vector<WayOut> ways = {
+      {"Exit, then the window's destruction",
+       [](RunRig& rig) {
+         rig.run.End(NoticePhase::Ending);
+         rig.run.End(NoticePhase::Ending);
+       },
+       stopAndLetGo, NoticePhase::Ending},
+      {"the end of the session", [](RunRig& rig) { rig.run.End(NoticePhase::SystemEnding); }, stopAndLetGo,
+       NoticePhase::SystemEnding},
+      {"the system shutdown accepted, then the session's end",
+       [](RunRig& rig) {
+         rig.run.EndAndShutDown();
+         rig.run.End(NoticePhase::SystemEnding);
+         rig.run.End(NoticePhase::Ending);  // the window's destruction
+       },
+       Then({"stop monitor", "shut down system", "stop network server"}, kLettingGo), NoticePhase::SystemEnding},
+  };
+  for (const WayOut& way : ways) {
+    RunRig rig;
+    rig.Begin();
+    way.take(rig);
+    EXPECT_EQ(rig.run.Phase(), ProgramPhase::Ended) << way.name;
+    EXPECT_EQ(rig.Count("  Program End"), 1) << way.name;
+    EXPECT_EQ(rig.LastEvent(), "  Program End") << way.name;
+    EXPECT_EQ(rig.port.Take(), way.asked) << way.name;
+    EXPECT_EQ(rig.port.noticePhases, std::vector<NoticePhase>{way.boxes}) << way.name;
+  }
+}
+
+TEST(ProgramRun, RowsKeptWhileATableWasUnwritableGoInAtTheEnd) {
+  RunRig rig;
+  rig.Begin();
+  const std::string daily = rig.store.PathOf(RecordTable::Daily);
+  std::filesystem::create_directory(daily);  // in the table's place: no write can replace it
+  rig.records.IncrementDailyCount(DailyColumn::AcFail);
+  ASSERT_TRUE(rig.records.RowsWaiting());
+  std::filesystem::remove(daily);
+  rig.run.End(NoticePhase::Ending);
+  EXPECT_FALSE(rig.records.RowsWaiting());
+  EXPECT_TRUE(std::filesystem::is_regular_file(daily));
+}
+
+TEST(ProgramRun, TheLibraryStaysLoadedWhileAMonitorCallIsLeftInIt) {
+  RunRig rig;
+  rig.Begin();
+  rig.port.callLeftRunning = true;
+  rig.run.End(NoticePhase::Ending);
+  EXPECT_EQ(rig.port.Count("unload library"), 0);
+  EXPECT_EQ(rig.port.Count("release line"), 1);
+  EXPECT_EQ(rig.port.Count("remove tray"), 1);
+}
+
+TEST(ProgramRun, TheServiceRecordsItsOwnStartAndEnd) {
+  RunRig rig;
+  rig.run.BeginForService();
+  rig.run.End(NoticePhase::Ending);
+  EXPECT_EQ(rig.Events(), (std::vector<std::string>{"  Service Start", "  Service Stop"}));
+}
+
+// The manual count-down's end asks for the shutdown; Windows says no.
+TEST(ProgramRun, ARefusedShutdownResumesAtOnceAndTheNextEndRecordsProgramEndAgain) {
+  RunRig rig;
+  rig.port.shutdownAccepted = false;
+  rig.Begin();
+  rig.parts.manual.Start();
+  rig.RunTicks(10000);
+  ASSERT_EQ(rig.shutdown.calls, 1);
+  EXPECT_EQ(rig.run.Phase(), ProgramPhase::Monitoring);
+  EXPECT_EQ(rig.port.Take(), (std::vector<std::string>{"stop monitor", "shut down system", "reopen mailbox",
+                                                       "aim monitor", "start monitor"}));
+  EXPECT_EQ(rig.port.noticePhases, (std::vector<NoticePhase>{NoticePhase::SystemEnding, NoticePhase::Running}));
+  EXPECT_EQ(rig.Events(),
+            (std::vector<std::string>{"  Program Start", "  Program End", "  System Shutdown Refused!"}));
+  EXPECT_FALSE(rig.timers.IsArmed(kTimerShutdownWatch));
+  const int before = rig.probe.ticks;
+  EXPECT_TRUE(rig.run.OnTick(TickProbe::kId));  // monitoring again: the parts tick
+  EXPECT_EQ(rig.probe.ticks, before + 1);
+  rig.run.End(NoticePhase::Ending);
+  EXPECT_EQ(rig.Count("  Program End"), 2);
+  EXPECT_EQ(rig.LastEvent(), "  Program End");
+}
+
+TEST(ProgramRun, AShutdownWindowsNeverCarriesOutCountsAsRefusedOnceTheWatchFires) {
+  RunRig rig;
+  rig.Begin();
+  rig.run.EndAndShutDown();
+  ASSERT_TRUE(rig.timers.IsArmed(kTimerShutdownWatch));
+  EXPECT_EQ(rig.timers.armed.at(kTimerShutdownWatch).periodMs, kShutdownWatchMs);
+  rig.RunTicks(kShutdownWatchMs - 1);
+  EXPECT_EQ(rig.run.Phase(), ProgramPhase::ShuttingDown);
+  EXPECT_EQ(rig.Count("  System Shutdown Refused!"), 0);
+  rig.RunTicks(1);
+  EXPECT_EQ(rig.run.Phase(), ProgramPhase::Monitoring);
+  EXPECT_EQ(rig.Count("  System Shutdown Refused!"), 1);
+  EXPECT_FALSE(rig.timers.IsArmed(kTimerShutdownWatch));
+  EXPECT_EQ(rig.port.Count("start monitor"), 1);
+  rig.RunTicks(2 * kShutdownWatchMs);  // resumed once: the watch is not armed again
+  EXPECT_EQ(rig.Count("  System Shutdown Refused!"), 1);
+}
+
+TEST(ProgramRun, WhileShuttingDownATickReachesNoOwnerButTheWatchAndAfterTheEndNone) {
+  RunRig rig;
+  EXPECT_TRUE(rig.run.OnTick(TickProbe::kId));  // waiting for the line, as the window always did
+  rig.Begin();
+  EXPECT_TRUE(rig.run.OnTick(TickProbe::kId));
+  EXPECT_EQ(rig.probe.ticks, 2);
+  rig.run.EndAndShutDown();
+  EXPECT_FALSE(rig.run.OnTick(TickProbe::kId));
+  EXPECT_EQ(rig.probe.ticks, 2);
+  rig.run.ApplySettings();  // no settings reach a monitor that has stopped
+  EXPECT_EQ(rig.port.Count("aim monitor"), 0);
+  EXPECT_TRUE(rig.run.OnTick(kTimerShutdownWatch));
+  EXPECT_EQ(rig.run.Phase(), ProgramPhase::Monitoring);
+  EXPECT_TRUE(rig.run.OnTick(TickProbe::kId));
+  EXPECT_EQ(rig.probe.ticks, 3);
+  rig.run.End(NoticePhase::Ending);
+  EXPECT_FALSE(rig.run.OnTick(TickProbe::kId));
+  EXPECT_FALSE(rig.run.OnTick(kTimerShutdownWatch));
+  EXPECT_EQ(rig.probe.ticks, 3);
+  EXPECT_EQ(rig.Count("  System Shutdown Refused!"), 1);
 }

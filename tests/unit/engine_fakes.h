@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -104,7 +105,11 @@ class FakeViews : public CountdownViews {
 class FakeShutdown : public ShutdownPort {
  public:
   int calls = 0;
-  void EndAndShutDown() override { ++calls; }
+  std::function<void()> carryOut;  // the program's run, for the tests that have one
+  void EndAndShutDown() override {
+    ++calls;
+    if (carryOut) carryOut();
+  }
 };
 
 class FakeShare : public SharePort {

@@ -7,7 +7,7 @@
 int main() {
   std::printf("calling ShutdownSystem\n");
   std::fflush(stdout);
-  const int accepted = voltaris::ShutdownSystem();
-  std::printf("ShutdownSystem returned %d\n", accepted);
-  return accepted == 1 ? 0 : 1;
+  const bool accepted = voltaris::ShutdownSystem();
+  std::printf("ShutdownSystem returned %d\n", accepted ? 1 : 0);
+  return accepted ? 0 : 1;
 }

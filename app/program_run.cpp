@@ -1,0 +1,122 @@
+#include "app/program_run.h"
+
+#include <utility>
+
+#include "power/timer_ids.h"
+
+namespace voltaris {
+
+ProgramRun::ProgramRun(ProgramParts& parts, TimerPort& timers, ConfigFile& config, RecordStore& store,
+                       ProgramRunPort& port)
+    : parts_(parts), timers_(timers), config_(config), store_(store), port_(port) {
+  parts_.timers.Own(kTimerShutdownWatch, *this);
+}
+
+void ProgramRun::Begin() {
+  if (phase_ != ProgramPhase::WaitingForLine) return;
+  phase_ = ProgramPhase::Monitoring;
+  parts_.records.Recover();  // what the last run left goes in before this run's first row
+  parts_.engine.LogProgramStart();
+  parts_.battery.Start(store_);
+  // A setting read in place of a stored value is recorded from here on; those
+  // read while the parts were made follow "  Program Start".
+  config_.SetEventSink([&records = parts_.records](const std::string& text) { records.AppendEvent(text); });
+  // Loaded before the monitor starts, which calls into it over USB.
+  port_.LoadLinkLibrary();
+  StartMonitoring();
+  parts_.schedule.Start();
+  parts_.share.Start();
+}
+
+void ProgramRun::BeginForService() {
+  parts_.engine.UseRunTexts(Text::ServiceStartEvent, Text::ServiceStopEvent);
+  Begin();
+}
+
+void ProgramRun::StartMonitoring() {
+  const LinkSettings settings = ReadLinkSettings(config_);
+  port_.AimMonitorAt(settings);
+  parts_.engine.StartLink(settings);
+  port_.StartMonitor();
+}
+
+void ProgramRun::ApplySettings() {
+  if (Quiet()) return;
+  const LinkSettings settings = ReadLinkSettings(config_);
+  port_.AimMonitorAt(settings);
+  parts_.engine.ApplySettings(settings);
+}
+
+// The phase changes before the work stops: a box about the records may hold
+// the end up in its own message loop, and no tick nor monitor report may
+// reach the parts meanwhile.
+void ProgramRun::EndAndShutDown() {
+  if (phase_ != ProgramPhase::Monitoring) return;
+  phase_ = ProgramPhase::ShuttingDown;
+  StopWork(NoticePhase::SystemEnding, true);
+  if (port_.ShutdownSystem()) {
+    // Accepted; a shutdown cancelled afterwards (a session host, an
+    // application holding it up) must not leave the program quiet for ever.
+    timers_.Arm(kTimerShutdownWatch, kShutdownWatchMs);
+    return;
+  }
+  ResumeMonitoring();
+}
+
+// A shutdown Windows accepted has stopped the work already: what is left is
+// to let go of what the work held.
+void ProgramRun::End(NoticePhase how) {
+  if (phase_ == ProgramPhase::Ended) return;
+  const ProgramPhase before = std::exchange(phase_, ProgramPhase::Ended);
+  port_.StopNetworkServer();  // its data would no longer be fresh
+  if (before != ProgramPhase::ShuttingDown) StopWork(how, before == ProgramPhase::Monitoring);
+  port_.CloseCountdownWindows();
+  // Unloading a library that a call may still be inside would pull its code
+  // from under that call.
+  if (!port_.MonitorCallLeftRunning()) port_.UnloadLinkLibrary();
+  port_.ReleaseLine();  // the port is closed: the service may take the UPS back
+  port_.RemoveTray();
+}
+
+// The monitor first: a box about the records may then wait for the user
+// without the port staying open behind it. A line or library call that
+// never returns is left behind, and "  Program End" and the rows still go in
+// (in their journals if the tables cannot take them).
+void ProgramRun::StopWork(NoticePhase how, bool working) {
+  port_.SetNoticePhase(how);
+  if (!working) return;  // the line never became ours: nothing was read or recorded
+  port_.StopMonitor();
+  parts_.engine.Stop();
+  parts_.records.Flush();
+}
+
+// Windows refused the shutdown, or never carried it out: the work goes on
+// where it stopped, with "  System Shutdown Refused!" rather than a new start.
+void ProgramRun::ResumeMonitoring() {
+  timers_.Kill(kTimerShutdownWatch);
+  phase_ = ProgramPhase::Monitoring;
+  port_.SetNoticePhase(NoticePhase::Running);
+  port_.ReopenMailbox();
+  parts_.ResumeAfterRefusedShutdown();
+  StartMonitoring();
+}
+
+bool ProgramRun::OnTick(unsigned id) {
+  if (!TickReaches(id)) return false;
+  parts_.timers.Dispatch(id);
+  return true;
+}
+
+bool ProgramRun::TickReaches(unsigned id) const {
+  switch (phase_) {
+    case ProgramPhase::ShuttingDown: return id == kTimerShutdownWatch;
+    case ProgramPhase::Ended: return false;
+    default: return true;
+  }
+}
+
+void ProgramRun::OnTimer(unsigned) {
+  if (phase_ == ProgramPhase::ShuttingDown) ResumeMonitoring();
+}
+
+}  // namespace voltaris
