@@ -235,7 +235,7 @@ LRESULT MainWindow::OnLineState(DesktopLine line) {
 
 // The service keeps the UPS while its monitoring handles a power event.
 void MainWindow::TellServiceBusy() {
-  const bool busy = parts->PowerEventUnderWay();
+  const bool busy = parts->policy.EventUnderWay();
   if (busy == serviceToldBusy || !serviceObjects.serviceBusy) return;
   serviceToldBusy = busy;
   if (busy) {
@@ -339,7 +339,7 @@ LRESULT MainWindow::OnTimer(unsigned id) {
 // Set only when it changes: every change is a request to the shell.
 void MainWindow::RefreshTrayTip() {
   if (!run || run->Quiet() || headless) return;
-  TrayState state = parts->Tray();
+  TrayState state = parts->policy.Tray();
   state.service = serviceWait;
   const std::string tip = TrayTipText(state);
   if (tip == trayTip) return;

@@ -100,10 +100,6 @@ struct ProgramParts {
     engine.ListenForControlsGivenUp([this](unsigned id) { selfTests.OnControlGivenUp(id); });
   }
 
-  void ResumeAfterRefusedShutdown() { policy.ResumeAfterRefusedShutdown(); }
-  bool PowerEventUnderWay() const { return policy.EventUnderWay(); }
-  TrayState Tray() const { return policy.Tray(); }
-
   PowerEvents events;  // first: every part below announces through it
   TimerTable timers;
   PartTimers own;

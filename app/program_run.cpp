@@ -97,7 +97,7 @@ void ProgramRun::ResumeMonitoring() {
   phase_ = ProgramPhase::Monitoring;
   port_.SetNoticePhase(NoticePhase::Running);
   port_.ReopenMailbox();
-  parts_.ResumeAfterRefusedShutdown();
+  parts_.policy.ResumeAfterRefusedShutdown();
   StartMonitoring();
 }
 

@@ -292,7 +292,7 @@ TEST(Countdowns, AfterARefusedShutdownEachCountdownCanRunAgain) {
       c.start(rig);
       for (int second = 0; second < 100 && rig.shutdown.calls == refusals; ++second) rig.RunWith(c.reply, 1);
       ASSERT_EQ(rig.shutdown.calls, refusals + 1);
-      rig.parts.ResumeAfterRefusedShutdown();
+      rig.parts.policy.ResumeAfterRefusedShutdown();
     }
     EXPECT_TRUE(rig.menus.enabled[IDC_SHUTDOWN_SYSTEM] || c.reply != kHealthy);
     EXPECT_EQ(rig.Count("  AC Fail!"), c.reply == kMainsFailed ? 1 : 0);  // one failure, recorded once
@@ -310,7 +310,7 @@ TEST(Countdowns, MainsBackWhileTheShutdownHungAreRecordedAndTheNextFailureCounts
   rig.parts.events.Listen([&heard](const PowerEvent& e) { heard.push_back(e.kind); });
   rig.RunWith(kMainsFailed, 61);
   ASSERT_EQ(rig.shutdown.calls, 1);
-  rig.parts.ResumeAfterRefusedShutdown();
+  rig.parts.policy.ResumeAfterRefusedShutdown();
   rig.RunWith(kHealthy, 6);
   EXPECT_EQ(rig.Count("  AC Restore!"), 1);
   EXPECT_EQ(std::count(heard.begin(), heard.end(), PowerEventKind::MainsBack), 1);
@@ -329,7 +329,7 @@ TEST(Countdowns, ARefusedManualShutdownLeavesARunningMainsCountAlone) {
   rig.parts.manual.Start();
   rig.RunWith(kMainsFailed, 10);
   ASSERT_EQ(rig.shutdown.calls, 1);
-  rig.parts.ResumeAfterRefusedShutdown();
+  rig.parts.policy.ResumeAfterRefusedShutdown();
   rig.RunWith(kMainsFailed, 1);
   EXPECT_EQ(rig.parts.mainsFail.Picture().seconds, left - 11);
   EXPECT_EQ(rig.Count("  AC Fail!"), 1);
@@ -450,13 +450,13 @@ TEST(Notifications, DurationsAndTheTrayTipTellTheStateInAFewWords) {
 TEST(Notifications, TheTrayTipCountsTheSoonerOfTheMainsAndTheBatteryCounts) {
   NotifyRig rig("");
   rig.RunWith(kMainsFailed, 5);
-  EXPECT_EQ(rig.parts.Tray().secondsLeft, 300);
+  EXPECT_EQ(rig.parts.policy.Tray().secondsLeft, 300);
   rig.RunWith(kMainsFailed, 10);
-  EXPECT_EQ(rig.parts.Tray().secondsLeft, 290);
+  EXPECT_EQ(rig.parts.policy.Tray().secondsLeft, 290);
   rig.RunWith(kBothFailed, 2);  // the battery-low count (1 min) ends sooner
-  EXPECT_GE(rig.parts.Tray().secondsLeft, 58);
-  EXPECT_LE(rig.parts.Tray().secondsLeft, 60);
-  EXPECT_TRUE(rig.parts.Tray().onBattery);
+  EXPECT_GE(rig.parts.policy.Tray().secondsLeft, 58);
+  EXPECT_LE(rig.parts.policy.Tray().secondsLeft, 60);
+  EXPECT_TRUE(rig.parts.policy.Tray().onBattery);
 }
 
 TEST(EventCommands, ArgumentsComeBackUnchangedThroughTheRuntimesParser) {
@@ -521,7 +521,7 @@ TEST(PowerDrill, RehearsesTheChainOnItsOwnCountAndEndsInAReportInsteadOfAShutdow
   ASSERT_EQ(rig.commands.started.size(), 1u);
   EXPECT_EQ(Env(rig.commands.started[0], "VOLTARIS_DRILL"), "1");
   EXPECT_EQ(Env(rig.commands.started[0], "VOLTARIS_TEXT"), "  Drill: Simulated AC Fail");
-  EXPECT_TRUE(rig.parts.Tray().drill);
+  EXPECT_TRUE(rig.parts.policy.Tray().drill);
   rig.RunWith(kHealthy, 9);
   EXPECT_TRUE(rig.Open(CountdownWindow::Drill));
   EXPECT_TRUE(rig.drillPort.reports.empty());
@@ -624,7 +624,7 @@ TEST(MainsFailCountdown, TheRuntimeBelowItsMarginEndsTheCountOnlyWhenAskedFor) {
     EXPECT_EQ(rig.shutdown.calls, c.endsEarly ? 1 : 0);  // asked for once
     if (!c.endsEarly) continue;
     // Refused: the estimate does not ask again every tick; the full count does, at its end.
-    rig.parts.ResumeAfterRefusedShutdown();
+    rig.parts.policy.ResumeAfterRefusedShutdown();
     rig.RunWith(kMainsFailed, 20);
     EXPECT_EQ(rig.shutdown.calls, 1);
     EXPECT_EQ(rig.Count("  Runtime Low!"), 1);
@@ -726,7 +726,7 @@ TEST(PowerStateTable, EachTransitionRecordsAndArmsWhatItShould) {
       {"the count's end", onBattery, [](CountdownRig& rig) { rig.RunWith(kMainsFailed, 60); }, P::ShuttingDown,
        {}, {}},
       {"refused", [](CountdownRig& rig) { rig.RunWith(kMainsFailed, 61); },
-       [](CountdownRig& rig) { rig.parts.ResumeAfterRefusedShutdown(); }, P::OnBattery,
+       [](CountdownRig& rig) { rig.parts.policy.ResumeAfterRefusedShutdown(); }, P::OnBattery,
        {"  System Shutdown Refused!"}, {kTimerMainsFailCountdown}},
       {"the manual count's end", [](CountdownRig& rig) { rig.parts.manual.Start(); },
        [](CountdownRig& rig) { rig.RunWith(kHealthy, 10); }, P::ShuttingDown, {}, {}},

@@ -436,10 +436,10 @@ TEST(LinkWatchTest, AVanishedUsbUnitAndASilentLineChosenAfterItDoNotAnswer) {
   rig.Settings("[Schema]\nSchemaEveryRebootFlag2=1\nSchemaEveryRebootTime2=9:8:7\n[AlarmMessage]\nShutTimeMessage=5\n");
   rig.engine.StartLink(kUsb);
   rig.engine.OnUsbPass({true, "U" + kRating, "U" + kHealthy});
-  ASSERT_TRUE(rig.parts.Tray().answering);
+  ASSERT_TRUE(rig.parts.policy.Tray().answering);
   rig.engine.OnUsbPass({false, "", ""});  // unplugged
   EXPECT_FALSE(rig.engine.UpsAnswering());  // the bar offers no ten-second test
-  EXPECT_FALSE(rig.parts.Tray().answering);
+  EXPECT_FALSE(rig.parts.policy.Tray().answering);
   ASSERT_TRUE(rig.parts.drill.Start());
   rig.Run(60000);
   ASSERT_EQ(rig.drillPort.reports.size(), 1u);
@@ -452,7 +452,7 @@ TEST(LinkWatchTest, AVanishedUsbUnitAndASilentLineChosenAfterItDoNotAnswer) {
   switched.engine.ApplySettings(kCom1);  // COM1 chosen, nothing on it
   switched.Run(1000);
   EXPECT_FALSE(switched.engine.UpsAnswering());
-  EXPECT_FALSE(switched.parts.Tray().answering);
+  EXPECT_FALSE(switched.parts.policy.Tray().answering);
   switched.parts.schedule.Start();
   switched.Run(5000);  // the warning is due, but no UPS can be told to switch off
   EXPECT_FALSE(switched.views.IsOpen(CountdownWindow::Schedule));

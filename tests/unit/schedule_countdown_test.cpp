@@ -216,7 +216,7 @@ TEST(ScheduleCountdown, AfterARefusedShutdownALaterRowComesAndThePastOneDoesNot)
   };
   runAnswering(200);
   ASSERT_EQ(rig.shutdown.calls, 1);
-  rig.parts.ResumeAfterRefusedShutdown();
+  rig.parts.policy.ResumeAfterRefusedShutdown();
   runAnswering(10);
   EXPECT_FALSE(rig.views.IsOpen(CountdownWindow::Schedule));  // 9:08:07 is past
   // The row moved to 9:15:00: its warning from 9:10:00, its end then.
