@@ -6,12 +6,14 @@ void LinkWatch::Use(LinkKind kind) {
   if (kind == kind_) return;
   Now(kind_) = LinkState::Closed;
   if (kind_ == LinkKind::Serial) missedReplies_ = 0;
+  if (kind_ == LinkKind::Usb) usbRecorded_ = LinkNews::None;
   kind_ = kind;
 }
 
 void LinkWatch::Reset() {
   states_.fill(LinkState::Closed);
   missedReplies_ = 0;
+  usbRecorded_ = LinkNews::None;
 }
 
 // Entering Answering or Silent from Closed or Lost is the UPS found;
@@ -44,12 +46,26 @@ LinkNews LinkWatch::SerialReply(bool whole, bool cut) {
   return ChangeState(LinkKind::Serial, next);
 }
 
-// The unit is found by either answer; it answers while its status does.
+// The unit answers while its status does. For the records it is found on
+// its rating reply and lost when it goes away, each once per change.
 LinkNews LinkWatch::UsbPass(bool present, bool ratingAnswers, bool statusAnswers) {
-  if (!present) return ChangeState(LinkKind::Usb, LinkState::Lost);
-  if (statusAnswers) return ChangeState(LinkKind::Usb, LinkState::Answering);
-  if (ratingAnswers || IsSeen(State(LinkKind::Usb))) return ChangeState(LinkKind::Usb, LinkState::Silent);
-  return LinkNews::None;
+  LinkState& state = Now(LinkKind::Usb);
+  if (!present) {
+    state = LinkState::Lost;
+    return RecordUsb(LinkNews::Lost);
+  }
+  if (statusAnswers) {
+    state = LinkState::Answering;
+  } else if (ratingAnswers || IsSeen(state)) {
+    state = LinkState::Silent;
+  }
+  return ratingAnswers ? RecordUsb(LinkNews::Found) : LinkNews::None;
+}
+
+LinkNews LinkWatch::RecordUsb(LinkNews news) {
+  if (usbRecorded_ == news) return LinkNews::None;
+  usbRecorded_ = news;
+  return news;
 }
 
 }  // namespace voltaris

@@ -66,10 +66,12 @@ class LinkWatch {
   static bool IsSeen(LinkState state) { return state == LinkState::Answering || state == LinkState::Silent; }
   bool LostBySilence() const { return missedReplies_ >= kMissedRepliesForLoss; }
   LinkNews ChangeState(LinkKind kind, LinkState next);
+  LinkNews RecordUsb(LinkNews news);
 
   LinkKind kind_ = LinkKind::Serial;
   std::array<LinkState, 2> states_{LinkState::Closed, LinkState::Closed};
   int missedReplies_ = 0;  // consecutive serial queries without an answer
+  LinkNews usbRecorded_ = LinkNews::None;  // what the records last said of the USB unit
 };
 
 }  // namespace voltaris

@@ -445,6 +445,18 @@ TEST(LinkWatchTest, AVanishedUsbUnitAndASilentLineChosenAfterItDoNotAnswer) {
   ASSERT_EQ(rig.drillPort.reports.size(), 1u);
   EXPECT_NE(rig.drillPort.reports[0].find(Tr(Text::DrillWarnNotAnswering)), std::string::npos);
 
+  // A unit whose status answers but not its rating answers, and is recorded
+  // found only on its rating reply, lost once until then.
+  EngineRig mute;
+  mute.engine.StartLink(kUsb);
+  mute.engine.OnUsbPass({true, "U", "U" + kHealthy});
+  EXPECT_TRUE(mute.engine.UpsAnswering());
+  mute.engine.OnUsbPass({false, "", ""});
+  mute.engine.OnUsbPass({true, "U", "U" + kHealthy});
+  mute.engine.OnUsbPass({false, "", ""});
+  mute.engine.OnUsbPass({true, "U" + kRating, "U" + kHealthy});
+  EXPECT_EQ(mute.Events(), (std::vector<std::string>{"  UPS is DisConnected!", "  USB UPS is Connected!"}));
+
   EngineRig switched;
   switched.Settings("[Schema]\nSchemaEveryRebootFlag2=1\nSchemaEveryRebootTime2=9:8:7\n[AlarmMessage]\nShutTimeMessage=5\n");
   switched.engine.StartLink(kUsb);
