@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string_view>
 
 #include "base/number_text.h"
 #include "i18n/catalogue.h"
@@ -81,6 +82,55 @@ LinkSettings ReadLinkSettings(const ConfigFile& file) {
   s.comboCheck = ReadNumber(file, key::kComboCheck);
   s.comboData = ReadNumber(file, key::kComboData);
   s.comboStop = ReadNumber(file, key::kComboStop);
+  return s;
+}
+
+bool IsShareableName(const std::string& name) {
+  if (name.empty() || name.size() > 64) return false;
+  for (const unsigned char c : name) {
+    if (!std::isalnum(c) && c != '-' && c != '_' && c != '.') return false;
+  }
+  return true;
+}
+
+namespace {
+
+// What a resolver takes as a host: the characters of names and of IPv4 and
+// IPv6 addresses (with a zone after "%"). Blanks, quotes or brackets mean the
+// line was typed wrong.
+bool IsHost(const std::string& host) {
+  constexpr size_t kLongestName = 253;
+  if (host.empty() || host.size() > kLongestName) return false;
+  for (const unsigned char c : host) {
+    if (!std::isalnum(c) && std::string_view("-._:%").find(static_cast<char>(c)) == std::string_view::npos) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A text key that must be of a kind: a value of another kind reads as the
+// fallback and is recorded once, as a number out of its range is.
+std::string ReadText(const ConfigFile& file, const char* sectionName, const char* name,
+                     bool (*fits)(const std::string&), const std::string& fallback) {
+  const std::string stored = file.ReadString(sectionName, name);
+  if (stored.empty()) return fallback;
+  if (fits(stored)) return stored;
+  file.NoteNotUsed(std::string(sectionName) + "/" + name, "=" + stored,
+                   Tr(Text::SettingOutOfRangeEvent) + std::string(name) + Tr(Text::SettingDefaultUsed));
+  return fallback;
+}
+
+}  // namespace
+
+NetworkUpsSettings ReadNetworkUpsSettings(const ConfigFile& file) {
+  NetworkUpsSettings s;
+  s.host = ReadText(file, section::kNetworkUps, "Host", IsHost, "");
+  s.port = ReadNumber(file, key::kNetworkUpsPort);
+  s.upsName = ReadText(file, section::kNetworkUps, "UpsName", IsShareableName, s.upsName);
+  s.user = file.ReadString(section::kNetworkUps, "User");
+  s.password = file.ReadString(section::kNetworkUps, "Password");
+  s.deadTimeSeconds = ReadNumber(file, key::kDeadTime);
   return s;
 }
 

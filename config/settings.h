@@ -20,6 +20,7 @@ constexpr char kDataRecord[] = "DataRecord";
 constexpr char kAlarmMessage[] = "AlarmMessage";
 constexpr char kSchema[] = "Schema";
 constexpr char kRuntime[] = "Runtime";
+constexpr char kNetworkUps[] = "NetworkUps";
 }  // namespace section
 
 // A number key: where it is, the values it may hold, and the value read in
@@ -39,7 +40,7 @@ struct NumberKey {
 
 namespace key {
 // The defaults are those of the shipped UpsConfigure.default.ini.
-inline constexpr NumberKey kComboPort{section::kMscomm, "ComboPort", 0, 8, 0, {}, false};  // COM1..COM8, USB
+inline constexpr NumberKey kComboPort{section::kMscomm, "ComboPort", 0, 9, 0, {}, false};  // COM1..COM8, USB, network
 inline constexpr NumberKey kComboRate{section::kMscomm, "ComboRate", 2400, 9600, 2400, {2400, 4800, 9600}, false};
 inline constexpr NumberKey kComboCheck{section::kMscomm, "ComboCheck", 0, 2, 0, {}, false};  // none, odd, even
 inline constexpr NumberKey kComboData{section::kMscomm, "ComboData", 0, 4, 4, {}, false};    // 4..8 data bits
@@ -55,6 +56,9 @@ inline constexpr NumberKey kBefoShutDownTime{section::kAlarmMessage, "BefoShutDo
 inline constexpr NumberKey kSpecialTimeTest{section::kAlarmMessage, "SpecialTimeTest", 1, 99, 1, {}, true};
 // Few files have it: the shutdown on the runtime estimate is off unless asked for.
 inline constexpr NumberKey kRuntimeMargin{section::kRuntime, "RuntimeMarginMinutes", 1, 60, 3, {}, true};
+// Only files that follow a UPS over the network have them.
+inline constexpr NumberKey kNetworkUpsPort{section::kNetworkUps, "Port", 1, 65535, 3493, {}, true};
+inline constexpr NumberKey kDeadTime{section::kNetworkUps, "DeadTime", 5, 600, 15, {}, true};
 }  // namespace key
 
 // Every number key of the sections above, in the order of the file.
@@ -78,8 +82,9 @@ std::string RangeMessage(const std::string& fieldLabel, const NumberKey& key);
 // Link to the UPS (section Mscomm). The choice keys hold list positions.
 struct LinkSettings {
   static constexpr int kUsbPort = 8;
+  static constexpr int kNetworkUps = 9;  // section NetworkUps says which
   static constexpr int kNoPort = -1;
-  int comboPort = 0;             // 0..7: COM1..COM8, 8: USB
+  int comboPort = 0;             // 0..7: COM1..COM8, 8: USB, 9: network
   std::optional<int> comboRate;  // 2400, 4800 or 9600 (its default for any other stored value)
   int comboCheck = 0;            // parity code: 0 none, 1 odd, 2 even
   int comboData = 4;             // data bits - 4
@@ -115,6 +120,20 @@ struct RuntimeSettings {
   int marginMinutes = 3;           // RuntimeMarginMinutes
 };
 RuntimeSettings ReadRuntimeSettings(const ConfigFile& file);
+
+// A UPS followed over the network, served by another computer (section
+// NetworkUps, read when ComboPort=9).
+struct NetworkUpsSettings {
+  std::string host;             // Host: a name, or an IPv4 or IPv6 address (no brackets); empty: none
+  int port = key::kNetworkUpsPort.fallback;  // Port
+  std::string upsName = "ups";  // UpsName: the UPS's name on that server
+  std::string user, password;   // User, Password: no user, no login (the server does not count this computer)
+  int deadTimeSeconds = key::kDeadTime.fallback;  // DeadTime: on battery and silent this long counts as battery low
+};
+NetworkUpsSettings ReadNetworkUpsSettings(const ConfigFile& file);
+
+// A name a client can send as one word: letters, digits and "-_.", at most 64.
+bool IsShareableName(const std::string& name);
 
 // Message texts (section AlarmMessage); the empty text when absent.
 struct AlarmMessages {

@@ -82,6 +82,9 @@ std::optional<SettingsPage> PageIconAt(int x, int y) {
 LinkChoice ReadLinkChoice(const ConfigFile& config) {
   LinkChoice c;
   c.port = Position(config, key::kComboPort);
+  // The list offers no network UPS: it shows no port, and OK keeps the
+  // stored one, as for any value the list does not hold.
+  if (c.port == LinkSettings::kNetworkUps) c.port = -1;
   c.rate = ChoiceOf(Shown(config, key::kComboRate), kRateChoices);
   c.parity = Position(config, key::kComboCheck);
   c.dataBits = Position(config, key::kComboData);

@@ -1,18 +1,8 @@
 #include "net/network_settings.h"
 
-#include <cctype>
-
 #include "config/settings.h"
 
 namespace voltaris {
-
-bool IsShareableName(const std::string& name) {
-  if (name.empty() || name.size() > 64) return false;
-  for (const unsigned char c : name) {
-    if (!std::isalnum(c) && c != '-' && c != '_' && c != '.') return false;
-  }
-  return true;
-}
 
 NetworkSettings ReadNetworkSettings(const ConfigFile& file) {
   NetworkSettings s;

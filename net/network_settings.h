@@ -41,7 +41,4 @@ struct NetworkSettings {
 
 NetworkSettings ReadNetworkSettings(const ConfigFile& file);
 
-// A name a client can send as one word: letters, digits and "-_.", at most 64.
-bool IsShareableName(const std::string& name);
-
 }  // namespace voltaris

@@ -233,6 +233,78 @@ TEST(Settings, ReadEveryKeyOfTheFourSections) {
   EXPECT_EQ(special.shutDate, "2026-12-24");
 }
 
+// ComboPort=9 is a port of the list now, not one beyond it: no event.
+TEST(Settings, ComboPortNineIsTheNetworkUps) {
+  TempFolder dir;
+  dir.Write(ConfigFile::kFileName, "[Mscomm]\nComboPort=9\n");
+  ConfigFile file(dir.path());
+  std::vector<std::string> events;
+  file.SetEventSink([&events](const std::string& text) { events.push_back(text); });
+  EXPECT_EQ(voltaris::ReadLinkSettings(file).comboPort, voltaris::LinkSettings::kNetworkUps);
+  EXPECT_EQ(events, (std::vector<std::string>{"  Setting Missing: ComboRate (Default Used)",
+                                              "  Setting Missing: ComboCheck (Default Used)",
+                                              "  Setting Missing: ComboData (Default Used)",
+                                              "  Setting Missing: ComboStop (Default Used)"}));
+}
+
+// A file without the section follows no network UPS and says nothing.
+TEST(Settings, NetworkUpsDefaultsWithoutTheSection) {
+  TempFolder dir;
+  ConfigFile file(dir.path());
+  std::vector<std::string> events;
+  file.SetEventSink([&events](const std::string& text) { events.push_back(text); });
+  const auto s = voltaris::ReadNetworkUpsSettings(file);
+  EXPECT_EQ(s.host, "");
+  EXPECT_EQ(s.port, 3493);
+  EXPECT_EQ(s.upsName, "ups");
+  EXPECT_EQ(s.user, "");
+  EXPECT_EQ(s.password, "");
+  EXPECT_EQ(s.deadTimeSeconds, 15);
+  EXPECT_TRUE(events.empty());
+}
+
+TEST(Settings, NetworkUpsReadsEveryKey) {
+  TempFolder dir;
+  dir.Write(ConfigFile::kFileName,
+            "[NetworkUps]\nHost=nas.office.lan\nPort=3494\nUpsName=rack-1\nUser=monuser\n"
+            "Password=Kw7 rq2\nDeadTime=30\n");
+  ConfigFile file(dir.path());
+  const auto s = voltaris::ReadNetworkUpsSettings(file);
+  EXPECT_EQ(s.host, "nas.office.lan");
+  EXPECT_EQ(s.port, 3494);
+  EXPECT_EQ(s.upsName, "rack-1");
+  EXPECT_EQ(s.user, "monuser");
+  EXPECT_EQ(s.password, "Kw7 rq2");  // sent quoted: a blank is no harm
+  EXPECT_EQ(s.deadTimeSeconds, 30);
+}
+
+// A host that no resolver would take, or a UPS name that is not one word,
+// reads as none and is recorded once; IPv4 and IPv6 addresses are hosts.
+TEST(Settings, NetworkUpsHostAndNameMustBeOfTheirKind) {
+  const std::string longest(253, 'a');
+  const struct {
+    std::string host, read;
+  } kHosts[] = {{"192.168.1.10", "192.168.1.10"}, {"fe80::1%3", "fe80::1%3"}, {"::1", "::1"},
+                {longest, longest},           {longest + "a", ""},         {"my host", ""},
+                {"[::1]", ""},                {"nas;rm", ""}};
+  for (const auto& h : kHosts) {
+    TempFolder dir;
+    dir.Write(ConfigFile::kFileName, "[NetworkUps]\nHost=" + h.host + "\n");
+    ConfigFile file(dir.path());
+    std::vector<std::string> events;
+    file.SetEventSink([&events](const std::string& text) { events.push_back(text); });
+    EXPECT_EQ(voltaris::ReadNetworkUpsSettings(file).host, h.read) << h.host;
+    voltaris::ReadNetworkUpsSettings(file);
+    const auto told = h.read.empty() ? std::vector<std::string>{"  Setting Out Of Range: Host (Default Used)"}
+                                     : std::vector<std::string>{};
+    EXPECT_EQ(events, told) << h.host;
+  }
+  TempFolder dir;
+  dir.Write(ConfigFile::kFileName, "[NetworkUps]\nUpsName=rack 1\n");
+  ConfigFile file(dir.path());
+  EXPECT_EQ(voltaris::ReadNetworkUpsSettings(file).upsName, "ups");
+}
+
 TEST(NumberText, LeadingIntegerAndDoubleIgnoreWhatFollows) {
   EXPECT_EQ(voltaris::LeadingInteger("220.0"), 220);
   EXPECT_EQ(voltaris::LeadingInteger("012 5"), 12);
@@ -321,6 +393,8 @@ const KeyReader kReaders[] = {
     {&key::kSpecialTimeTest, [](const ConfigFile& f) { return voltaris::ReadWarningTimes(f).timedTestMinutes; }},
     {&key::kNetworkPort, [](const ConfigFile& f) { return voltaris::ReadNetworkSettings(f).port; }},
     {&key::kHostSync, [](const ConfigFile& f) { return voltaris::ReadNetworkSettings(f).hostSyncSeconds; }},
+    {&key::kNetworkUpsPort, [](const ConfigFile& f) { return voltaris::ReadNetworkUpsSettings(f).port; }},
+    {&key::kDeadTime, [](const ConfigFile& f) { return voltaris::ReadNetworkUpsSettings(f).deadTimeSeconds; }},
 };
 
 // The shipped file with one key set to `value`, read twice as the program
@@ -370,7 +444,7 @@ TEST(NumberKeys, EveryOneIsInTheTableAndEveryShippedFileHoldsThemAllInRange) {
     EXPECT_TRUE(found) << k->name;
     ++listed;
   }
-  EXPECT_EQ(listed + 2, std::size(kReaders));  // and the network's two
+  EXPECT_EQ(listed + 4, std::size(kReaders));  // and the network server's two and the network UPS's two
   int shippedFiles = 0;
   for (const auto& entry : std::filesystem::directory_iterator(VOLTARIS_CONFIG_DIR)) {
     if (entry.path().filename().string().rfind("UpsConfigure.default", 0) != 0) continue;

@@ -41,9 +41,23 @@ TEST(PowerEngineStart, SerialLinkArmsOpenAndGraceTimersUsbNone) {
   EXPECT_TRUE(usb.timers.armed.empty());
   EXPECT_EQ(usb.monitor.kind, LinkKind::Usb);
   EngineRig neither;
-  neither.engine.StartLink({9, std::nullopt, 0, 0, 0});
+  neither.engine.StartLink({10, std::nullopt, 0, 0, 0});
   EXPECT_TRUE(neither.timers.armed.empty());
   EXPECT_EQ(neither.monitor.kind, LinkKind::Serial);
+}
+
+// Until the network client drives the engine, a file that follows a UPS
+// over the network starts a program with no serial or USB link at all.
+TEST(PowerEngineStart, NetworkUpsOpensNoSerialPortAndWaitsForNoUsbUnit) {
+  EngineRig rig;
+  rig.engine.LogProgramStart();
+  rig.engine.StartLink({LinkSettings::kNetworkUps, 2400, 0, 4, 0});
+  EXPECT_TRUE(rig.timers.armed.empty());
+  EXPECT_EQ(rig.monitor.kind, LinkKind::Serial);
+  rig.Run(60000);
+  EXPECT_EQ(rig.monitor.closes, 0);
+  EXPECT_EQ(rig.notices.ownedBoxes, 0);
+  EXPECT_EQ(rig.Events(), std::vector<std::string>{"  Program Start"});
 }
 
 TEST(PowerEngineSerial, NoUpsAtStartUpIsReportedOnceUntilAReply) {
