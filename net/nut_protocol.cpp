@@ -227,9 +227,16 @@ std::optional<std::vector<std::string>> SplitNutLine(const std::string& line) {
   }
 }
 
+// A raw CR or LF would end the reply line inside the value and leave its
+// rest to be read as a reply of its own. Each becomes a blank rather than
+// nothing, so that words a line break kept apart ("OB" and "LB") stay apart.
 std::string QuoteNut(const std::string& value) {
   std::string quoted = "\"";
   for (const char c : value) {
+    if (c == '\r' || c == '\n') {
+      quoted += ' ';
+      continue;
+    }
     if (c == '"' || c == '\\') quoted += '\\';
     quoted += c;
   }

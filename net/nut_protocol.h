@@ -18,7 +18,8 @@ namespace voltaris {
 // backslash at the end of the line.
 std::optional<std::vector<std::string>> SplitNutLine(const std::string& line);
 
-// A value in double quotes with " and \ escaped, as replies carry them.
+// A value in double quotes with " and \ escaped, as replies carry them, and
+// each CR or LF sent as a blank: a reply line holds no line break.
 std::string QuoteNut(const std::string& value);
 
 // What the server shares: the variables of the UPS, or nothing fresh.

@@ -50,8 +50,16 @@ TEST(NutLine, RefusesAnOpenQuoteOrATrailingBackslash) {
 }
 
 TEST(NutLine, QuotesValuesWithEscapes) {
-  EXPECT_EQ(QuoteNut("OL"), "\"OL\"");
-  EXPECT_EQ(QuoteNut("a\"b\\c"), R"("a\"b\\c")");
+  const struct {
+    std::string value, quoted;
+  } kCases[] = {
+      {"OL", R"("OL")"},
+      {"a\"b\\c", R"("a\"b\\c")"},
+      // A garbled reading must not split the reply line it travels in.
+      {"OB\nLB", R"("OB LB")"},
+      {"230\r\n", R"("230  ")"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(QuoteNut(c.value), c.quoted) << c.value;
   // What goes out quoted comes back as the same word.
   EXPECT_EQ(*SplitNutLine("X " + QuoteNut("a \"b\\")), (Words{"X", "a \"b\\"}));
 }
