@@ -3,9 +3,8 @@
 #include <cctype>
 
 namespace voltaris {
-namespace {
 
-bool SameWord(const std::string& a, const char* b) {
+bool SameNutWord(const std::string& a, const char* b) {
   size_t i = 0;
   for (; i < a.size() && b[i] != '\0'; ++i) {
     if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) {
@@ -14,6 +13,8 @@ bool SameWord(const std::string& a, const char* b) {
   }
   return i == a.size() && b[i] == '\0';
 }
+
+namespace {
 
 std::string Upper(std::string word) {
   for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -43,7 +44,7 @@ const char* DescriptionOf(const std::string& name) {
       {"driver.name", "Driver name"},
   };
   for (const auto& [variable, description] : kDescriptions) {
-    if (SameWord(name, variable)) return description;
+    if (SameNutWord(name, variable)) return description;
   }
   return "Description unavailable";
 }
@@ -76,7 +77,7 @@ class Request {
         {"SET", &Request::Refuse, kNamesFirst},     {"INSTCMD", &Request::Refuse, kNamesFirst},
     };
     for (const Command& command : kCommands) {
-      if (!SameWord(words_[0], command.word)) continue;
+      if (!SameNutWord(words_[0], command.word)) continue;
       if (command.namesFirst && !session_.username) return Err("USERNAME-REQUIRED");
       if (command.namesFirst && !session_.password) return Err("PASSWORD-REQUIRED");
       return (this->*command.handler)();
@@ -87,10 +88,10 @@ class Request {
  private:
   size_t Arguments() const { return words_.size() - 1; }
   const std::string& Ups(size_t index) const { return words_[index]; }
-  bool KnownUps(const std::string& name) const { return SameWord(name, view_.settings.upsName.c_str()); }
+  bool KnownUps(const std::string& name) const { return SameNutWord(name, view_.settings.upsName.c_str()); }
   const std::string* Variable(const std::string& name) const {
     for (const auto& [key, value] : view_.snapshot.variables) {
-      if (SameWord(name, key.c_str())) return &value;
+      if (SameNutWord(name, key.c_str())) return &value;
     }
     return nullptr;
   }
@@ -110,24 +111,24 @@ class Request {
   // needs are ignored, as the reference server does, so a client that adds
   // one is still answered.
   std::string List() const {
-    if (Arguments() >= 1 && SameWord(words_[1], "UPS")) {
+    if (Arguments() >= 1 && SameNutWord(words_[1], "UPS")) {
       return "BEGIN LIST UPS\nUPS " + view_.settings.upsName + " " + QuoteNut(Description()) + "\nEND LIST UPS\n";
     }
     if (Arguments() < 2) return Err("INVALID-ARGUMENT");
     const std::string& kind = words_[1];
-    const bool known = SameWord(kind, "VAR") || SameWord(kind, "CMD") || SameWord(kind, "RW") ||
-                       SameWord(kind, "CLIENT");
+    const bool known = SameNutWord(kind, "VAR") || SameNutWord(kind, "CMD") || SameNutWord(kind, "RW") ||
+                       SameNutWord(kind, "CLIENT");
     if (!known) return Err("INVALID-ARGUMENT");
     const std::string& ups = Ups(2);
     if (!KnownUps(ups)) return Err("UNKNOWN-UPS");
     const std::string head = Upper(kind) + " " + ups;
     std::string body;
-    if (SameWord(kind, "VAR")) {
+    if (SameNutWord(kind, "VAR")) {
       if (view_.snapshot.stale) return Err("DATA-STALE");
       for (const auto& [name, value] : view_.snapshot.variables) {
         body += "VAR " + ups + " " + name + " " + QuoteNut(value) + "\n";
       }
-    } else if (SameWord(kind, "CLIENT")) {
+    } else if (SameNutWord(kind, "CLIENT")) {
       for (const std::string& address : view_.loggedInAddresses) body += "CLIENT " + ups + " " + address + "\n";
     }  // no commands and no writable variables to list
     return "BEGIN LIST " + head + "\n" + body + "END LIST " + head + "\n";
@@ -136,24 +137,24 @@ class Request {
   std::string Get() const {
     if (Arguments() < 2) return Err("INVALID-ARGUMENT");
     const std::string& kind = words_[1];
-    const bool byUps = SameWord(kind, "UPSDESC") || SameWord(kind, "NUMLOGINS");
-    const bool byVariable = SameWord(kind, "VAR") || SameWord(kind, "TYPE") || SameWord(kind, "DESC");
+    const bool byUps = SameNutWord(kind, "UPSDESC") || SameNutWord(kind, "NUMLOGINS");
+    const bool byVariable = SameNutWord(kind, "VAR") || SameNutWord(kind, "TYPE") || SameNutWord(kind, "DESC");
     if (!byUps && !(byVariable && Arguments() >= 3)) return Err("INVALID-ARGUMENT");
     const std::string& ups = Ups(2);
     if (!KnownUps(ups)) return Err("UNKNOWN-UPS");
-    if (SameWord(kind, "UPSDESC")) return "UPSDESC " + ups + " " + QuoteNut(Description()) + "\n";
-    if (SameWord(kind, "NUMLOGINS")) {
+    if (SameNutWord(kind, "UPSDESC")) return "UPSDESC " + ups + " " + QuoteNut(Description()) + "\n";
+    if (SameNutWord(kind, "NUMLOGINS")) {
       return "NUMLOGINS " + ups + " " + std::to_string(view_.loggedInAddresses.size()) + "\n";
     }
     const std::string& name = words_[3];
     const std::string head = Upper(kind) + " " + ups + " " + name + " ";
     // A description is of the name, not of this UPS's values: any name gets
     // one, as from the reference server.
-    if (SameWord(kind, "DESC")) return head + QuoteNut(DescriptionOf(name)) + "\n";
-    if (SameWord(kind, "VAR") && view_.snapshot.stale) return Err("DATA-STALE");
+    if (SameNutWord(kind, "DESC")) return head + QuoteNut(DescriptionOf(name)) + "\n";
+    if (SameNutWord(kind, "VAR") && view_.snapshot.stale) return Err("DATA-STALE");
     const std::string* value = Variable(name);
     if (value == nullptr) return Err("VAR-NOT-SUPPORTED");
-    if (SameWord(kind, "VAR")) return head + QuoteNut(*value) + "\n";
+    if (SameNutWord(kind, "VAR")) return head + QuoteNut(*value) + "\n";
     return head + "NUMBER\n";  // TYPE: read-only, as the reference server types them
   }
 
@@ -252,7 +253,7 @@ std::string AnswerNutLine(const std::string& line, NutSession& session, const Nu
 
 bool AsksToLogIn(const std::string& line) {
   const auto words = SplitNutLine(line);
-  return words && !words->empty() && SameWord(words->front(), "LOGIN");
+  return words && !words->empty() && SameNutWord(words->front(), "LOGIN");
 }
 
 }  // namespace voltaris

@@ -18,6 +18,10 @@ namespace voltaris {
 // backslash at the end of the line.
 std::optional<std::vector<std::string>> SplitNutLine(const std::string& line);
 
+// Words of the protocol (commands, UPS and variable names) match without
+// regard to case.
+bool SameNutWord(const std::string& a, const char* b);
+
 // A value in double quotes with " and \ escaped, as replies carry them, and
 // each CR or LF sent as a blank: a reply line holds no line break.
 std::string QuoteNut(const std::string& value);

@@ -1,0 +1,135 @@
+// Following a UPS that another computer serves over the Network UPS Tools
+// protocol, as one of its secondaries, without sockets: the socket side
+// opens and closes the connection and carries the lines, and calls the
+// client from its one thread with the time of its clock; the tests call it
+// directly with a clock of their own.
+//
+// Connected, the client logs in when a user is set (so that the server
+// counts this computer among those to wait for before the power goes), then
+// asks for every variable of the UPS once a second, one request at a time.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "config/settings.h"
+
+namespace voltaris {
+
+// What the client asks of the socket side. After Close, nothing more is
+// reported of that connection.
+class NutClientPort {
+ public:
+  virtual ~NutClientPort() = default;
+  // Opens a connection to the server: OnConnected or OnConnectionLost follows.
+  virtual void Connect() = 0;
+  // One line, its LF included.
+  virtual void Send(const std::string& line) = 0;
+  // Ends the connection once the lines given to Send have gone.
+  virtual void Close() = 0;
+};
+
+struct NutStatusFlags {
+  bool onLine = false;          // OL
+  bool onBattery = false;       // OB: the mains have failed
+  bool batteryLow = false;      // LB
+  bool forcedShutdown = false;  // FSD: the primary says shut down now
+};
+
+// One complete reply. A variable the server does not give is no reading.
+struct NutReadings {
+  std::string status;  // ups.status as served
+  NutStatusFlags flags;
+  // Last seen on battery, then silent for the dead time: the battery counts
+  // as low, as the numbers cannot be known.
+  bool silentOnBattery = false;
+  std::optional<double> inputVoltage, outputVoltage, load, batteryCharge, batteryVoltage, inputFrequency,
+      temperature, runtimeSeconds, runtimeLowSeconds;
+};
+
+// Why the server would not let the client follow the UPS.
+enum class NutRefusal {
+  AccessDenied,      // ERR ACCESS-DENIED: the user may not log in or read
+  UnknownUps,        // ERR UNKNOWN-UPS: the server has no UPS of that name
+  WrongCredentials,  // ERR INVALID-USERNAME or INVALID-PASSWORD
+  LoginRefused,      // any other answer to a login request
+};
+
+class NutClientReports {
+ public:
+  virtual ~NutClientReports() = default;
+  virtual void Readings(const NutReadings& readings) = 0;
+  // Told once when the UPS stops answering (no connection, no complete
+  // reply, stale data, a refusal) and once when it answers again.
+  virtual void Answering(bool answering) = 0;
+  // Told once per kind until the client has read the UPS again.
+  virtual void Refused(NutRefusal refusal) = 0;
+};
+
+struct NutClientLimits {
+  int64_t pollMs = 1000;
+  int64_t replyWithinMs = 5000;  // and the connection opened within it
+  int64_t firstPauseMs = 1000;   // before connecting again; doubles up to the longest
+  int64_t longestPauseMs = 30000;
+  size_t longestLine = 512;      // a longer line ends the connection
+};
+
+enum class NutClientState { Idle, Pausing, Connecting, LoggingIn, Polling, Stopped };
+
+class NutClient {
+ public:
+  NutClient(NetworkUpsSettings settings, NutClientPort& port, NutClientReports& reports,
+            NutClientLimits limits = {});
+
+  void Start(int64_t nowMs);
+  void OnConnected(int64_t nowMs);
+  // The connection could not be opened, or the server or the network ended it.
+  void OnConnectionLost(int64_t nowMs);
+  void OnBytes(const char* bytes, size_t count, int64_t nowMs);
+  // Called often (every 100 ms will do): polls, waits and the dead time.
+  void OnTime(int64_t nowMs);
+  // Before this computer shuts down: the server stops counting it at once,
+  // and the client connects no more.
+  void LogOut();
+
+  NutClientState State() const { return state_; }
+
+ private:
+  enum class Awaiting { Nothing, Username, Password, Login, ListStart, ListBody };
+
+  void Connect(int64_t nowMs);
+  void Request(const std::string& line, Awaiting reply, int64_t nowMs);
+  void Poll(int64_t nowMs);
+  void AnswerLine(const std::string& line, int64_t nowMs);
+  void LoginReply(const std::string& line, int64_t nowMs);
+  void ListStart(const std::string& line, int64_t nowMs);
+  void ListBody(const std::string& line, int64_t nowMs);
+  void Heard(int64_t nowMs);
+  void CheckSilence(int64_t nowMs);
+  bool TimedOut(int64_t nowMs) const;
+  void Refuse(NutRefusal refusal, int64_t nowMs);
+  void Fail(int64_t nowMs);
+  void Lost(int64_t nowMs);
+  void NotAnswering();
+
+  NetworkUpsSettings settings_;
+  NutClientPort& port_;
+  NutClientReports& reports_;
+  NutClientLimits limits_;
+  NutClientState state_ = NutClientState::Idle;
+  Awaiting awaiting_ = Awaiting::Nothing;
+  std::string input_;            // part of a line
+  int64_t waitingSinceMs_ = 0;   // the connection asked for, or the request sent
+  int64_t nextPollMs_ = 0;
+  int64_t reconnectAtMs_ = 0;
+  int64_t pauseMs_;
+  NutReadings reading_;          // the reply being read
+  std::optional<NutReadings> last_;
+  int64_t lastHeardMs_ = 0;
+  bool silenceTold_ = false;
+  bool lossTold_ = false;
+  unsigned refusalsTold_ = 0;    // a bit per NutRefusal
+};
+
+}  // namespace voltaris
