@@ -160,8 +160,9 @@ void NutClient::ListStart(const std::string& line, int64_t nowMs) {
   }
   if (!StartsWith(line, "ERR ")) return Fail(nowMs);  // not this conversation: start afresh
   const NutRefusal refusal = RefusalOf(line);
-  if (refusal != NutRefusal::LoginRefused) return Refuse(refusal, nowMs);
-  awaiting_ = Awaiting::Nothing;
+  const bool refused = refusal == NutRefusal::AccessDenied || refusal == NutRefusal::UnknownUps;
+  if (refused) return Refuse(refusal, nowMs);
+  awaiting_ = Awaiting::Nothing;  // the UPS's data are missing (stale, no driver), not the server
   NotAnswering();
 }
 
