@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/text_ends.h"
 #include "net/nut_protocol.h"
 
 namespace voltaris {
@@ -18,8 +19,6 @@ std::string Word(const std::string& text) {
   const bool plain = !text.empty() && text.find_first_of(" \t\"\\\r\n") == std::string::npos;
   return plain ? text : QuoteNut(text);
 }
-
-bool StartsWith(const std::string& line, const char* head) { return line.rfind(head, 0) == 0; }
 
 // The words of a reply line, or none for a line no server sends: one that
 // still holds a CR is a value with a line break in it, garbled on its way.
