@@ -2,6 +2,7 @@
 // its number. Owners register their numbers once; the window only dispatches.
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -23,9 +24,13 @@ class TimerTable {
     const auto it = owners_.find(id);
     return it == owners_.end() ? nullptr : it->second;
   }
-  // Numbers someone armed or killed that were not theirs (refused).
+  // Numbers someone armed or killed that were not theirs (refused), each
+  // once: a trespass at every tick must not grow the list for as long as
+  // the program runs.
   const std::vector<unsigned>& Trespasses() const { return trespasses_; }
-  void NoteTrespass(unsigned id) const { trespasses_.push_back(id); }
+  void NoteTrespass(unsigned id) const {
+    if (std::find(trespasses_.begin(), trespasses_.end(), id) == trespasses_.end()) trespasses_.push_back(id);
+  }
   // False for a number nobody owns (the tick is ignored).
   bool Dispatch(unsigned id) const {
     const auto it = owners_.find(id);
