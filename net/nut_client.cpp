@@ -42,8 +42,8 @@ std::optional<double> Number(const std::string& value) {
   return number;
 }
 
-NutStatusFlags FlagsOf(const std::string& status) {
-  NutStatusFlags flags;
+ServedStatus FlagsOf(const std::string& status) {
+  ServedStatus flags;
   const auto words = SplitNutLine(status);
   if (!words) return flags;
   for (const std::string& word : *words) {
@@ -55,14 +55,14 @@ NutStatusFlags FlagsOf(const std::string& status) {
   return flags;
 }
 
-void Store(NutReadings& readings, const std::string& name, const std::string& value) {
-  using Field = std::optional<double> NutReadings::*;
+void Store(ServedReadings& readings, const std::string& name, const std::string& value) {
+  using Field = std::optional<double> ServedReadings::*;
   static const std::pair<const char*, Field> kNumbers[] = {
-      {"input.voltage", &NutReadings::inputVoltage},       {"output.voltage", &NutReadings::outputVoltage},
-      {"ups.load", &NutReadings::load},                    {"battery.charge", &NutReadings::batteryCharge},
-      {"battery.voltage", &NutReadings::batteryVoltage},   {"input.frequency", &NutReadings::inputFrequency},
-      {"ups.temperature", &NutReadings::temperature},      {"battery.runtime", &NutReadings::runtimeSeconds},
-      {"battery.runtime.low", &NutReadings::runtimeLowSeconds},
+      {"input.voltage", &ServedReadings::inputVoltage},       {"output.voltage", &ServedReadings::outputVoltage},
+      {"ups.load", &ServedReadings::load},                    {"battery.charge", &ServedReadings::batteryCharge},
+      {"battery.voltage", &ServedReadings::batteryVoltage},   {"input.frequency", &ServedReadings::inputFrequency},
+      {"ups.temperature", &ServedReadings::temperature},      {"battery.runtime", &ServedReadings::runtimeSeconds},
+      {"battery.runtime.low", &ServedReadings::runtimeLowSeconds},
   };
   if (SameNutWord(name, "ups.status")) readings.status = value;
   for (const auto& [variable, field] : kNumbers) {
@@ -70,11 +70,11 @@ void Store(NutReadings& readings, const std::string& name, const std::string& va
   }
 }
 
-NutRefusal RefusalOf(const std::string& line) {
-  if (line == "ERR ACCESS-DENIED") return NutRefusal::AccessDenied;
-  if (line == "ERR UNKNOWN-UPS") return NutRefusal::UnknownUps;
-  if (line == "ERR INVALID-USERNAME" || line == "ERR INVALID-PASSWORD") return NutRefusal::WrongCredentials;
-  return NutRefusal::LoginRefused;
+ServedRefusal RefusalOf(const std::string& line) {
+  if (line == "ERR ACCESS-DENIED") return ServedRefusal::AccessDenied;
+  if (line == "ERR UNKNOWN-UPS") return ServedRefusal::UnknownUps;
+  if (line == "ERR INVALID-USERNAME" || line == "ERR INVALID-PASSWORD") return ServedRefusal::WrongCredentials;
+  return ServedRefusal::LoginRefused;
 }
 
 }  // namespace
@@ -154,12 +154,12 @@ void NutClient::ListStart(const std::string& line, int64_t nowMs) {
   const auto words = ReplyWords(line);
   if (words && IsListEdge(*words, "BEGIN", settings_.upsName)) {
     awaiting_ = Awaiting::ListBody;
-    reading_ = NutReadings{};
+    reading_ = ServedReadings{};
     return;
   }
   if (!StartsWith(line, "ERR ")) return Fail(nowMs);  // not this conversation: start afresh
-  const NutRefusal refusal = RefusalOf(line);
-  const bool refused = refusal == NutRefusal::AccessDenied || refusal == NutRefusal::UnknownUps;
+  const ServedRefusal refusal = RefusalOf(line);
+  const bool refused = refusal == ServedRefusal::AccessDenied || refusal == ServedRefusal::UnknownUps;
   if (refused) return Refuse(refusal, nowMs);
   awaiting_ = Awaiting::Nothing;  // the UPS's data are missing (stale, no driver), not the server
   NotAnswering();
@@ -218,13 +218,13 @@ void NutClient::CheckSilence(int64_t nowMs) {
   if (!last_ || !last_->flags.onBattery || silenceTold_) return;
   if (nowMs - lastHeardMs_ < int64_t{settings_.deadTimeSeconds} * 1000) return;
   silenceTold_ = true;
-  NutReadings silent = *last_;
+  ServedReadings silent = *last_;
   silent.flags.batteryLow = true;
   silent.silentOnBattery = true;
   reports_.Readings(silent);
 }
 
-void NutClient::Refuse(NutRefusal refusal, int64_t nowMs) {
+void NutClient::Refuse(ServedRefusal refusal, int64_t nowMs) {
   const unsigned bit = 1u << static_cast<unsigned>(refusal);
   if ((refusalsTold_ & bit) == 0) reports_.Refused(refusal);
   refusalsTold_ |= bit;

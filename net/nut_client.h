@@ -14,6 +14,7 @@
 #include <string>
 
 #include "config/settings.h"
+#include "ups/served_ups.h"
 
 namespace voltaris {
 
@@ -30,41 +31,15 @@ class NutClientPort {
   virtual void Close() = 0;
 };
 
-struct NutStatusFlags {
-  bool onLine = false;          // OL
-  bool onBattery = false;       // OB: the mains have failed
-  bool batteryLow = false;      // LB
-  bool forcedShutdown = false;  // FSD: the primary says shut down now
-};
-
-// One complete reply. A variable the server does not give is no reading.
-struct NutReadings {
-  std::string status;  // ups.status as served
-  NutStatusFlags flags;
-  // Last seen on battery, then silent for the dead time: the battery counts
-  // as low, as the numbers cannot be known.
-  bool silentOnBattery = false;
-  std::optional<double> inputVoltage, outputVoltage, load, batteryCharge, batteryVoltage, inputFrequency,
-      temperature, runtimeSeconds, runtimeLowSeconds;
-};
-
-// Why the server would not let the client follow the UPS.
-enum class NutRefusal {
-  AccessDenied,      // ERR ACCESS-DENIED: the user may not log in or read
-  UnknownUps,        // ERR UNKNOWN-UPS: the server has no UPS of that name
-  WrongCredentials,  // ERR INVALID-USERNAME or INVALID-PASSWORD
-  LoginRefused,      // any other answer to a login request
-};
-
 class NutClientReports {
  public:
   virtual ~NutClientReports() = default;
-  virtual void Readings(const NutReadings& readings) = 0;
+  virtual void Readings(const ServedReadings& readings) = 0;
   // Told once when the UPS stops answering (no connection, no complete
   // reply, stale data, a refusal) and once when it answers again.
   virtual void Answering(bool answering) = 0;
   // Told once per kind until the client has read the UPS again.
-  virtual void Refused(NutRefusal refusal) = 0;
+  virtual void Refused(ServedRefusal refusal) = 0;
 };
 
 struct NutClientLimits {
@@ -108,7 +83,7 @@ class NutClient {
   void Heard(int64_t nowMs);
   void CheckSilence(int64_t nowMs);
   bool TimedOut(int64_t nowMs) const;
-  void Refuse(NutRefusal refusal, int64_t nowMs);
+  void Refuse(ServedRefusal refusal, int64_t nowMs);
   void Fail(int64_t nowMs);
   void Lost(int64_t nowMs);
   void NotAnswering();
@@ -124,12 +99,12 @@ class NutClient {
   int64_t nextPollMs_ = 0;
   int64_t reconnectAtMs_ = 0;
   int64_t pauseMs_;
-  NutReadings reading_;          // the reply being read
-  std::optional<NutReadings> last_;
+  ServedReadings reading_;          // the reply being read
+  std::optional<ServedReadings> last_;
   int64_t lastHeardMs_ = 0;
   bool silenceTold_ = false;
   bool lossTold_ = false;
-  unsigned refusalsTold_ = 0;    // a bit per NutRefusal
+  unsigned refusalsTold_ = 0;    // a bit per ServedRefusal
 };
 
 }  // namespace voltaris

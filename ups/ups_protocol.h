@@ -8,7 +8,8 @@
 
 namespace voltaris {
 
-enum class LinkKind { Serial, Usb };
+// Network: a UPS another computer serves, followed over the network.
+enum class LinkKind { Serial, Usb, Network };
 
 // ---- Commands -------------------------------------------------------------
 

@@ -52,19 +52,19 @@ expect_eq "$(inspect children "$D" | awk '$2 == "pic14"' | wc -l)" 1 "picture pa
 screenshot special-opened
 
 e2e_log "row 2 shutdown only, row 6 both, row 3 cleared, row 4 restart alone"
-inspect check "$D" 1151 on
+tick "$D" 1151 on
 expect_eq "$(enabled 1105) $(enabled 1112)" "enabled enabled" "row 2's pickers once ticked"
 inspect date "$D" 1105 2026-12-24 && inspect time "$D" 1112 23:0:9 || fail "could not set row 2"
-inspect check "$D" 1155 on
-inspect check "$D" 1148 on
+tick "$D" 1155 on
+tick "$D" 1148 on
 expect_eq "$(enabled 1110) $(enabled 1117) $(enabled 1047) $(enabled 1054)" \
   "enabled enabled enabled enabled" "row 6's pickers"
 expect_eq "$(enabled 1109)" disabled "row 7's date picker"
 inspect date "$D" 1110 2027-1-2 && inspect time "$D" 1117 1:2:3 || fail "could not set row 6's shutdown"
 inspect date "$D" 1047 2027-1-3 && inspect time "$D" 1054 4:5:6 || fail "could not set row 6's restart"
-inspect check "$D" 1152 off
+tick "$D" 1152 off
 expect_eq "$(enabled 1106)" disabled "row 3's date picker once cleared"
-inspect check "$D" 1146 on
+tick "$D" 1146 on
 inspect click "$D" 485 295 >/dev/null  # the OK picture
 wait_until 10 inspect wait '#32770/Voltaris' visible 200 || fail "no message for the refused row"
 inspect children '#32770/Voltaris' | grep -q '"Event4 setting error!"' ||
@@ -80,7 +80,7 @@ expect_eq "$(row_keys 4)" "0 None None 0 2009-2-3 5:0:0" "row 4, refused, as it 
 expect_eq "$(row_keys 6)" "1 2027-1-2 1:2:3 1 2027-1-3 4:5:6" "row 6, both"
 expect_eq "$(row_keys 7)" "0 None None 0 None None" "row 7, unticked"
 
-inspect check "$D" 1146 off
+tick "$D" 1146 off
 expect_eq "$(enabled 1044) $(enabled 1051)" "disabled disabled" "row 4's restart pickers once cleared"
 inspect click "$D" 485 295 >/dev/null
 wait_until 10 inspect wait "$D" gone 200 || fail "OK with every row valid left the dialog open"
@@ -89,7 +89,7 @@ expect_eq "$(row_keys 4)" "0 None None 0 None None" "row 4 once mended"
 e2e_log "a restart 10000 minutes after its shutdown (row 5)"
 ctrl_p
 wait_until 10 inspect wait "$D" visible 200 || fail "the dialog did not open again"
-inspect check "$D" 1154 on && inspect check "$D" 1147 on
+tick "$D" 1154 on && tick "$D" 1147 on
 inspect date "$D" 1108 2027-3-1 && inspect time "$D" 1115 8:0:0 || fail "could not set row 5's shutdown"
 inspect date "$D" 1045 2027-3-8 && inspect time "$D" 1052 6:40:0 || fail "could not set row 5's restart"
 inspect click "$D" 485 295 >/dev/null
@@ -111,7 +111,7 @@ before=$(md5sum <"$APP_DIR/UpsConfigure.ini")
 ctrl_p
 wait_until 10 inspect wait "$D" visible 200 || fail "the dialog did not open again"
 expect_eq "$(inspect date "$D" 1105) $(inspect time "$D" 1112)" "2026-12-24 23:0:9" "row 2 shown again"
-inspect check "$D" 1153 on
+tick "$D" 1153 on
 inspect click "$D" 558 294 >/dev/null  # the Cancel picture
 wait_until 10 inspect wait "$D" gone 200 || fail "Cancel left the dialog open"
 expect_eq "$(md5sum <"$APP_DIR/UpsConfigure.ini")" "$before" "settings after Cancel"

@@ -150,6 +150,9 @@ inspect() {
   wine "$VOLTARIS_INSPECT" "$@" 2>>"$RUN/inspect.err" | tr -d '\r'
 }
 
+# tick WINDOW ID on|off: sets a check box as a user's click would, or fails.
+tick() { inspect check "$1" "$2" "$3" >/dev/null || fail "box $2 of $1 did not turn $3"; }
+
 # wait_until SECONDS COMMAND...: polls the command every 50 ms.
 wait_until() {
   local limit=$1

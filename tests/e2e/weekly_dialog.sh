@@ -31,12 +31,12 @@ expect_eq "$(inspect children "$D" | awk '$2 == "pic14"' | wc -l)" 1 "picture pa
 screenshot weekly-opened
 
 e2e_log "Tuesday 20:00 with a restart at 21:15; Thursday restart alone"
-inspect check "$D" 1063 on
+tick "$D" 1063 on
 expect_eq "$(enabled 1077)" enabled "Tuesday's picker once ticked"
 inspect time "$D" 1077 20:0:0
-inspect check "$D" 1070 on
+tick "$D" 1070 on
 inspect time "$D" 1055 21:15:0
-inspect check "$D" 1072 on
+tick "$D" 1072 on
 inspect time "$D" 1057 7:0:0
 inspect click "$D" 365 275 >/dev/null  # the OK picture
 wait_until 10 inspect wait '#32770/Voltaris' visible 200 || fail "no message for the refused row"
@@ -55,7 +55,7 @@ expect_eq "$(key SchemaEveryRebootFlag4)" 0 "Thursday's shutdown flag (saved)"
 expect_eq "$(key SchemaEveryRebootTime4)" None "Thursday's shutdown time (saved)"
 expect_eq "$(key SchemaEveryShutTime7)" None "an unticked restart"
 
-inspect check "$D" 1072 off
+tick "$D" 1072 off
 expect_eq "$(enabled 1057)" disabled "Thursday's restart picker once cleared"
 inspect click "$D" 365 275 >/dev/null
 wait_until 10 inspect wait "$D" gone 200 || fail "OK with every row valid left the dialog open"
@@ -67,7 +67,7 @@ before=$(md5sum <"$APP_DIR/UpsConfigure.ini")
 inspect command Voltaris 40004 >/dev/null
 wait_until 10 inspect wait "$D" visible 200 || fail "the dialog did not open again"
 expect_eq "$(inspect time "$D" 1077)" 20:0:0 "Tuesday shutdown time shown again"
-inspect check "$D" 1066 on
+tick "$D" 1066 on
 inspect click "$D" 438 275 >/dev/null  # the Cancel picture
 wait_until 10 inspect wait "$D" gone 200 || fail "Cancel left the dialog open"
 expect_eq "$(md5sum <"$APP_DIR/UpsConfigure.ini")" "$before" "settings after Cancel"

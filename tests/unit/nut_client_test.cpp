@@ -22,12 +22,12 @@ struct FakePort : NutClientPort {
 };
 
 struct FakeReports : NutClientReports {
-  void Readings(const NutReadings& r) override { readings.push_back(r); }
+  void Readings(const ServedReadings& r) override { readings.push_back(r); }
   void Answering(bool answering) override { answers.push_back(answering); }
-  void Refused(NutRefusal refusal) override { refusals.push_back(refusal); }
-  std::vector<NutReadings> readings;
+  void Refused(ServedRefusal refusal) override { refusals.push_back(refusal); }
+  std::vector<ServedReadings> readings;
   std::vector<bool> answers;
-  std::vector<NutRefusal> refusals;
+  std::vector<ServedRefusal> refusals;
 };
 
 NetworkUpsSettings Anonymous() { return NetworkUpsSettings{}; }
@@ -101,7 +101,7 @@ TEST(NutClient, ReadsEveryVariableAndNothingForOneTheServerLacks) {
                      {"input.frequency", "50.0"}, {"battery.runtime", "1260"}, {"battery.runtime.low", "120"},
                      {"device.type", "ups"}}));
   ASSERT_EQ(rig.reports.readings.size(), 1u);
-  const NutReadings& r = rig.reports.readings[0];
+  const ServedReadings& r = rig.reports.readings[0];
   EXPECT_EQ(r.status, "OL");
   EXPECT_TRUE(r.flags.onLine);
   EXPECT_EQ(r.inputVoltage, 230.5);
@@ -121,7 +121,7 @@ TEST(NutClient, AValueThatIsNoNumberIsNoReading) {
   Rig rig;
   rig.Connected();
   rig.Receive(Reply({{"ups.load", "n/a"}, {"battery.charge", ""}, {"input.voltage", "230V"}}));
-  const NutReadings& r = rig.reports.readings.at(0);
+  const ServedReadings& r = rig.reports.readings.at(0);
   EXPECT_EQ(r.load, std::nullopt);
   EXPECT_EQ(r.batteryCharge, std::nullopt);
   EXPECT_EQ(r.inputVoltage, std::nullopt);
@@ -160,7 +160,7 @@ TEST(NutClient, StatusWordsBecomeFlags) {
   for (const auto& c : kCases) {
     Rig rig;
     rig.Following(c.status);
-    const NutStatusFlags f = rig.reports.readings.at(0).flags;
+    const ServedStatus f = rig.reports.readings.at(0).flags;
     EXPECT_EQ(f.onLine, c.onLine) << c.status;
     EXPECT_EQ(f.onBattery, c.onBattery) << c.status;
     EXPECT_EQ(f.batteryLow, c.batteryLow) << c.status;
@@ -190,7 +190,7 @@ TEST(NutClient, ALineHoldingACarriageReturnOrASplitValueIsRefused) {
   rig.Receive("BEGIN LIST VAR ups\nVAR ups ups.status \"OL\rLB\"\nVAR ups battery.charge \"9\n5\"\n"
               "VAR ups ups.load \"35\"\nEND LIST VAR ups\n");
   ASSERT_EQ(rig.reports.readings.size(), 1u);
-  const NutReadings& r = rig.reports.readings[0];
+  const ServedReadings& r = rig.reports.readings[0];
   EXPECT_EQ(r.status, "");
   EXPECT_FALSE(r.flags.onLine);
   EXPECT_EQ(r.batteryCharge, std::nullopt);
@@ -306,14 +306,14 @@ TEST(NutClient, EachLoginRefusalIsToldOnceAndRetriedAfterThePause) {
   const struct {
     int oks;  // requests accepted before the refused one
     const char* reply;
-    NutRefusal refusal;
+    ServedRefusal refusal;
   } kCases[] = {
-      {0, "ERR INVALID-USERNAME", NutRefusal::WrongCredentials},
-      {1, "ERR INVALID-PASSWORD", NutRefusal::WrongCredentials},
-      {2, "ERR ACCESS-DENIED", NutRefusal::AccessDenied},
-      {2, "ERR UNKNOWN-UPS", NutRefusal::UnknownUps},
-      {2, "ERR USERNAME-REQUIRED", NutRefusal::LoginRefused},
-      {2, "GOODBYE", NutRefusal::LoginRefused},
+      {0, "ERR INVALID-USERNAME", ServedRefusal::WrongCredentials},
+      {1, "ERR INVALID-PASSWORD", ServedRefusal::WrongCredentials},
+      {2, "ERR ACCESS-DENIED", ServedRefusal::AccessDenied},
+      {2, "ERR UNKNOWN-UPS", ServedRefusal::UnknownUps},
+      {2, "ERR USERNAME-REQUIRED", ServedRefusal::LoginRefused},
+      {2, "GOODBYE", ServedRefusal::LoginRefused},
   };
   for (const auto& c : kCases) {
     Rig rig(WithUser());
@@ -324,7 +324,7 @@ TEST(NutClient, EachLoginRefusalIsToldOnceAndRetriedAfterThePause) {
       for (int i = 0; i < c.oks; ++i) rig.Receive("OK\n");
       rig.Receive(std::string(c.reply) + "\n");
     }
-    EXPECT_EQ(rig.reports.refusals, std::vector<NutRefusal>{c.refusal}) << c.reply;
+    EXPECT_EQ(rig.reports.refusals, std::vector<ServedRefusal>{c.refusal}) << c.reply;
     EXPECT_EQ(rig.port.closes, 3) << c.reply;
     EXPECT_EQ(rig.reports.answers, std::vector<bool>{false}) << c.reply;
     EXPECT_EQ(rig.client.State(), NutClientState::Pausing) << c.reply;
@@ -332,12 +332,12 @@ TEST(NutClient, EachLoginRefusalIsToldOnceAndRetriedAfterThePause) {
 }
 
 TEST(NutClient, AListRefusedIsToldAndTheConnectionEnds) {
-  for (const auto& [reply, refusal] : {std::pair{"ERR ACCESS-DENIED\n", NutRefusal::AccessDenied},
-                                       std::pair{"ERR UNKNOWN-UPS\n", NutRefusal::UnknownUps}}) {
+  for (const auto& [reply, refusal] : {std::pair{"ERR ACCESS-DENIED\n", ServedRefusal::AccessDenied},
+                                       std::pair{"ERR UNKNOWN-UPS\n", ServedRefusal::UnknownUps}}) {
     Rig rig;
     rig.Connected();
     rig.Receive(reply);
-    EXPECT_EQ(rig.reports.refusals, std::vector<NutRefusal>{refusal}) << reply;
+    EXPECT_EQ(rig.reports.refusals, std::vector<ServedRefusal>{refusal}) << reply;
     EXPECT_EQ(rig.port.closes, 1) << reply;
   }
 }
@@ -353,7 +353,7 @@ TEST(NutClient, ARefusalIsToldAgainAfterAGoodSession) {
   rig.RunTo(2000);
   rig.Connected();
   rig.Receive("ERR UNKNOWN-UPS\n");
-  EXPECT_EQ(rig.reports.refusals, (std::vector<NutRefusal>{NutRefusal::UnknownUps, NutRefusal::UnknownUps}));
+  EXPECT_EQ(rig.reports.refusals, (std::vector<ServedRefusal>{ServedRefusal::UnknownUps, ServedRefusal::UnknownUps}));
 }
 
 TEST(NutClient, AReplyOfAnotherConversationEndsTheConnection) {
@@ -374,7 +374,7 @@ TEST(NutClient, OnBatteryAndSilentForTheDeadTimeIsBatteryLow) {
   ASSERT_EQ(rig.reports.readings.size(), 1u);
   rig.RunTo(100 + 15000);
   ASSERT_EQ(rig.reports.readings.size(), 2u);
-  const NutReadings& silent = rig.reports.readings[1];
+  const ServedReadings& silent = rig.reports.readings[1];
   EXPECT_TRUE(silent.silentOnBattery);
   EXPECT_TRUE(silent.flags.batteryLow);
   EXPECT_TRUE(silent.flags.onBattery);

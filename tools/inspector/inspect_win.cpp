@@ -293,14 +293,24 @@ int PrintPrinterMetrics() {
 // A check box's state, or a click on it when it is not in `wanted` yet (so
 // its dialog hears of the change as from the user).
 int CheckBox(HWND box, const char* wanted) {
-  const bool checked = SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  bool checked = SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
   if (wanted == nullptr) {
     std::printf("%s\n", checked ? "on" : "off");
     return 0;
   }
-  if (checked != (std::strcmp(wanted, "on") == 0)) {
+  const bool want = std::strcmp(wanted, "on") == 0;
+  // A click can be lost when the button loses the mouse capture between its
+  // press and release (another window taking it under load): click again,
+  // and report a box that still refuses instead of letting a test go on
+  // with the wrong state.
+  for (int attempt = 0; attempt < 3 && checked != want; ++attempt) {
     DWORD_PTR ignored = 0;
-    if (!SendMessageTimeoutA(box, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored)) return 1;
+    SendMessageTimeoutA(box, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+    checked = SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  }
+  if (checked != want) {
+    std::fprintf(stderr, "the box stayed %s\n", checked ? "on" : "off");
+    return 1;
   }
   return 0;
 }

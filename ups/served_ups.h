@@ -1,0 +1,38 @@
+// What a UPS served over the network by another computer says, as the
+// client that follows it hands it on: the status words that matter, the
+// readings (a variable the server does not give is no reading), and why a
+// server would not let this computer follow.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace voltaris {
+
+struct ServedStatus {
+  bool onLine = false;          // OL
+  bool onBattery = false;       // OB: the mains have failed
+  bool batteryLow = false;      // LB
+  bool forcedShutdown = false;  // FSD: the primary says shut down now
+};
+
+// One complete reply. A variable the server does not give is no reading.
+struct ServedReadings {
+  std::string status;  // ups.status as served
+  ServedStatus flags;
+  // Last seen on battery, then silent for the dead time: the battery counts
+  // as low, as the numbers cannot be known.
+  bool silentOnBattery = false;
+  std::optional<double> inputVoltage, outputVoltage, load, batteryCharge, batteryVoltage, inputFrequency,
+      temperature, runtimeSeconds, runtimeLowSeconds;
+};
+
+// Why the server would not let the client follow the UPS.
+enum class ServedRefusal {
+  AccessDenied,      // ERR ACCESS-DENIED: the user may not log in or read
+  UnknownUps,        // ERR UNKNOWN-UPS: the server has no UPS of that name
+  WrongCredentials,  // ERR INVALID-USERNAME or INVALID-PASSWORD
+  LoginRefused,      // any other answer to a login request
+};
+
+}  // namespace voltaris
