@@ -49,6 +49,7 @@ void ProgramRun::FollowIfNetwork(const LinkSettings& settings) {
     port_.StopFollowing();
   }
   following_ = network;
+  parts_.selfTests.Offer(!network);
 }
 
 void ProgramRun::ApplySettings() {

@@ -10,6 +10,7 @@
 #include "app/program_run.h"
 #include "app/working_directory.h"
 #include "power/timer_ids.h"
+#include "res/resource_ids.h"
 #include "tests/unit/engine_fakes.h"
 
 using namespace voltaris;
@@ -278,6 +279,9 @@ TEST(ProgramRun, ANetworkUpsIsFollowedAndItsServersForcedShutdownLogsOutBeforeTh
     rig.run.Begin();
     EXPECT_EQ(rig.port.Take(), (std::vector<std::string>{"load library", "aim monitor", "start monitor",
                                                          "follow nas.local"}));
+    EXPECT_FALSE(rig.menus.enabled.at(IDC_SELFTEST_TILL_LOW));  // the server's UPS runs its own tests
+    rig.parts.selfTests.StartTenSecond();
+    rig.parts.selfTests.StartUntilLow();
     ServedReadings served;
     served.status = status;
     served.flags = {std::string(status) == "OL FSD", std::string(status) != "OL FSD", std::string(status) != "OL FSD",
@@ -296,6 +300,8 @@ TEST(ProgramRun, ANetworkUpsIsFollowedAndItsServersForcedShutdownLogsOutBeforeTh
     EXPECT_EQ(rig.shutdown.calls, 1) << status;
     rig.RunTicks(60000);  // no count-down of its own was started
     EXPECT_EQ(rig.shutdown.calls, 1) << status;
+    EXPECT_TRUE(rig.monitor.controls.empty()) << status;
+    EXPECT_EQ(rig.Count("  UPS SelfTest 10 Seconds!"), 0) << status;
   }
 }
 
