@@ -3,6 +3,10 @@
 //
 //   cpu_probe.exe COMn             Q1 and F each second, one blocking read
 //                                  each, and a message loop with two 1 s timers
+//   cpu_probe.exe nut:PORT:UPS[:USER:PASSWORD]
+//                                  instead of the line, a NUT server on
+//                                  127.0.0.1: one login, then LIST VAR each
+//                                  second, read to its END line
 //   cpu_probe.exe COMn main        the same, plus a window of the main window's
 //                                  size painted from a cached background (only
 //                                  what changes is drawn again): six
@@ -13,10 +17,12 @@
 //
 // It parses nothing: the readouts show the reply's first bytes, which change
 // as often as the UPS's readings do.
+#include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -26,6 +32,8 @@ constexpr UINT_PTR kTickTimer = 1, kSecondTimer = 2;
 constexpr int kPlotPanes = 6, kPlotPoints = 60;
 
 HANDLE g_line = INVALID_HANDLE_VALUE;
+SOCKET g_server = INVALID_SOCKET;
+char g_listRequest[96], g_listEnd[96];  // "LIST VAR ups\n", "END LIST VAR ups\n"
 volatile LONG g_lastReply[16];  // the reply's first bytes, as the readouts show them
 HWND g_main, g_plot;
 HWND g_bars[kReadouts];
@@ -66,11 +74,59 @@ void Ask(const char* command) {
   for (DWORD i = 0; i < 16 && i < got; ++i) g_lastReply[i] = reply[i];
 }
 
+// Sends the request and reads until the reply ends with `last`.
+void AskServer(const char* request, const char* last) {
+  send(g_server, request, static_cast<int>(std::strlen(request)), 0);
+  char reply[8192];
+  size_t got = 0;
+  const size_t lastLength = std::strlen(last);
+  while (got < sizeof reply - 1) {
+    const int n = recv(g_server, reply + got, static_cast<int>(sizeof reply - 1 - got), 0);
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+    if (got >= lastLength && std::memcmp(reply + got - lastLength, last, lastLength) == 0) break;
+  }
+  for (size_t i = 0; i < 16 && i < got; ++i) g_lastReply[i] = reply[i];
+}
+
+// spec: nut:PORT:UPS[:USER:PASSWORD], on 127.0.0.1.
+bool OpenServer(const char* spec) {
+  char port[8] = "", ups[64] = "", user[64] = "", password[64] = "";
+  if (std::sscanf(spec, "nut:%7[0-9]:%63[^:]:%63[^:]:%63s", port, ups, user, password) < 2) return false;
+  WSADATA winsock;
+  if (WSAStartup(MAKEWORD(2, 2), &winsock) != 0) return false;
+  g_server = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (g_server == INVALID_SOCKET) return false;
+  sockaddr_in address = {};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<u_short>(std::atoi(port)));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(g_server, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return false;
+  const DWORD replyWithinMs = 5000;
+  setsockopt(g_server, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&replyWithinMs), sizeof replyWithinMs);
+  if (user[0] != '\0') {
+    char line[96];
+    std::snprintf(line, sizeof line, "USERNAME %s\n", user);
+    AskServer(line, "\n");
+    std::snprintf(line, sizeof line, "PASSWORD %s\n", password);
+    AskServer(line, "\n");
+    std::snprintf(line, sizeof line, "LOGIN %s\n", ups);
+    AskServer(line, "\n");
+  }
+  std::snprintf(g_listRequest, sizeof g_listRequest, "LIST VAR %s\n", ups);
+  std::snprintf(g_listEnd, sizeof g_listEnd, "END LIST VAR %s\n", ups);
+  return true;
+}
+
 DWORD WINAPI LineThread(void*) {
   DWORD next = GetTickCount();
   for (;;) {
-    Ask("Q1\r");
-    Ask("F\r");
+    if (g_server != INVALID_SOCKET) {
+      AskServer(g_listRequest, g_listEnd);
+    } else {
+      Ask("Q1\r");
+      Ask("F\r");
+    }
     next += 1000;
     const DWORD now = GetTickCount();
     if (static_cast<LONG>(next - now) > 0) Sleep(next - now);
@@ -178,8 +234,9 @@ HWND MakeWindow(const char* title, int width, int height) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || !OpenLine(argv[1])) {
-    std::fprintf(stderr, "usage: cpu_probe COMn [main] [plot] (and the port must open)\n");
+  const bool server = argc >= 2 && std::strncmp(argv[1], "nut:", 4) == 0;
+  if (argc < 2 || !(server ? OpenServer(argv[1]) : OpenLine(argv[1]))) {
+    std::fprintf(stderr, "usage: cpu_probe COMn|nut:PORT:UPS[:USER:PASSWORD] [main] [plot] (and it must open)\n");
     return 2;
   }
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};

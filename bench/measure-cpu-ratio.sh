@@ -24,13 +24,7 @@ seconds=${1:-45}
 rounds=${2:-3}
 scenes=${3:-hidden}
 settle=5
-export VOLTARIS_E2E_ROOT=$root/build/native/e2e VOLTARIS_DIST=$root/dist
-export VOLTARIS_INSPECT=$root/build/cross/tools/inspector/inspect.exe
-export VOLTARIS_UPSSIM=$root/build/native/tools/upssim/upssim
-probe_exe=$root/build/cross/bench/cpu_probe.exe
-[ -f "$probe_exe" ] || { echo "no $probe_exe: build the cross preset"; exit 1; }
-"$root/tests/e2e/make-template.sh" >/dev/null
-source "$root/tests/e2e/lib.sh"
+source "$root/bench/cpu_lib.sh"
 scene_count=$(wc -w <<<"$scenes")
 e2e_init measure_cpu_ratio $(((seconds + settle + 30) * 2 * rounds * scene_count + seconds + 120))
 e2e_sim --rate 2400
@@ -55,23 +49,6 @@ wobble() {
 wobble &
 E2E_PIDS+=($!)
 
-# Shares of one core, in percent, of the process PID over SECONDS.
-cpu_share() {
-  local pid=$1 t0 t1 s0 s1
-  t0=$(awk '{print $14 + $15}' "/proc/$pid/stat"); s0=$(date +%s.%N)
-  sleep "$seconds"
-  t1=$(awk '{print $14 + $15}' "/proc/$pid/stat"); s1=$(date +%s.%N)
-  awk -v t=$((t1 - t0)) -v hz="$(getconf CLK_TCK)" -v a="$s0" -v b="$s1" 'BEGIN { printf "%.3f", 100 * t / hz / (b - a) }'
-}
-
-stop_pid() {
-  kill "$1" 2>/dev/null
-  for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || break; sleep 0.05; done
-  kill -9 "$1" 2>/dev/null
-  wait "$1" 2>/dev/null
-  sleep 1
-}
-
 connected=0
 run_voltaris() {  # SCENE: prints the share
   e2e_start_app
@@ -82,7 +59,7 @@ run_voltaris() {  # SCENE: prints the share
   esac
   [ "$1" = plot ] && inspect command Voltaris 40008 >/dev/null
   sleep "$settle"
-  cpu_share "$APP_PID"
+  cpu_share "$APP_PID" "$seconds"
   stop_pid "$APP_PID"
 }
 
@@ -98,11 +75,9 @@ run_probe() {  # SCENE: prints the share
   E2E_PIDS+=($pid)
   sleep "$settle"
   kill -0 "$pid" 2>/dev/null || fail "the probe ended: $(cat "$RUN/probe.log")"
-  cpu_share "$pid"
+  cpu_share "$pid" "$seconds"
   stop_pid "$pid"
 }
-
-lower() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a < b) ? a : b }'; }
 
 echo "warming Wine up (not counted)"
 seconds_saved=$seconds

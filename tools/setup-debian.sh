@@ -14,6 +14,10 @@ packages=(
   fp-utils libchm-bin                      # the help file: chmcmd compiles it, extract_chmLib checks it
   cups printer-driver-cups-pdf ghostscript poppler-utils  # printing: a print server, a PDF queue, the PDF read back
   nut-client                               # the network server's real clients: upsc and upsmon
+  # A real NUT server to follow (upsd and dummy-ups). Its install starts no
+  # upsd: nut-client's /etc/nut/nut.conf says MODE=none, so the init script
+  # (or a container's policy-rc.d) declines; the tests run their own.
+  nut-server
 )
 
 missing=()

@@ -10,6 +10,7 @@
 set -uo pipefail
 
 E2E_PIDS=()        # everything started here, stopped in reverse order
+E2E_AT_CLEANUP=()  # commands run once those processes are gone
 E2E_FAILED=0
 
 e2e_log() { echo "[$(date +%H:%M:%S.%N | cut -c1-12)] $*"; }
@@ -145,6 +146,14 @@ e2e_start_app() {
   E2E_PIDS+=($APP_PID)
 }
 
+# e2e_forget PID: a process the test stopped itself; the clean-up must not
+# signal its number, which another process may hold by then.
+e2e_forget() {
+  local i
+  for i in "${!E2E_PIDS[@]}"; do [ "${E2E_PIDS[i]}" = "$1" ] && unset 'E2E_PIDS[i]'; done
+  E2E_PIDS=("${E2E_PIDS[@]}")
+}
+
 inspect() {
   e2e_wine_up
   wine "$VOLTARIS_INSPECT" "$@" 2>>"$RUN/inspect.err" | tr -d '\r'
@@ -194,6 +203,7 @@ e2e_cleanup() {
     kill -9 "$pid" 2>/dev/null
   done
   wait 2>/dev/null
+  for ((i = 0; i < ${#E2E_AT_CLEANUP[@]}; i++)); do eval "${E2E_AT_CLEANUP[i]}"; done
   rm -rf "$RUN/pfx"  # 700 MB of mostly links; the logs stay
   if [ "$E2E_FAILED" -eq 0 ]; then e2e_log "PASS $E2E_NAME"; else e2e_log "FAILED $E2E_NAME"; fi
   exit $E2E_FAILED

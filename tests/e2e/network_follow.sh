@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# The program follows a UPS that NUT's own upsd serves (ComboPort=9), as a
+# secondary logged in as monuser: the gauges show the served readings and no
+# temperature where the UPS reports none; the UPS on battery opens the
+# mains-failure count-down, back on line it records the restore, on battery
+# with the battery low it starts the battery-low count; the server stopping
+# and coming back is recorded; all along the server counts this computer
+# once among its logins.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/nut_lib.sh"
+e2e_init network_follow 150
+nut_server_start input.voltage=231.0 output.voltage=229.0 ups.load=37 battery.charge=96 input.frequency=50.0
+e2e_install en
+set_setting CutACTimeMessage 1
+follow_network_ups
+e2e_start_app
+wait_event 30 "  Network UPS is Connected!" || fail "never connected to $NUT_SERVER"
+expect_eq "$(nut_numlogins)" 1 "logins while following"
+
+inspect command Voltaris 40023 >/dev/null  # the window starts hidden behind the tray icon
+readout() { inspect text Voltaris "$1"; }
+readout_is() { [ "$(readout "$1")" = "$2" ]; }
+wait_until 10 readout_is 1110 "231 V" || fail "input readout: $(readout 1110)"
+texts=""
+for id in 1110 1111 1112 1113 1114 1115; do texts+="$(readout $id)|"; done
+expect_eq "$texts" "231 V|229 V|37%|96 %|-- C|50 Hz|" "readouts of the served UPS"
+screenshot network-follow
+
+e2e_log "on battery"
+nut_set ups.status=OB
+wait_event 10 "  AC Fail!" || fail "no \"  AC Fail!\" event"
+wait_until 5 countdowns_open 1 || fail "no count-down window on battery"
+e2e_log "back on line"
+nut_set ups.status=OL
+wait_event 15 "  AC Restore!" || fail "no \"  AC Restore!\" event"
+wait_until 10 countdowns_open 0 || fail "the count-down window stayed with the mains back"
+
+e2e_log "on battery, battery low"
+nut_set "ups.status=OB LB"
+wait_event 10 "  BatteryLow Low!" || fail "no \"  BatteryLow Low!\" event"
+expect_eq "$(daily_row | cut -d, -f2)" 1 "today's Battery Low count"
+# Back on line well before BatteryEndTime's minute would shut the system down.
+nut_set ups.status=OL
+wait_until 15 countdowns_open 0 || fail "count-down windows stayed with the mains back"
+
+e2e_log "the server goes"
+nut_upsd_stop
+wait_event 20 "  UPS is DisConnected!" || fail "the server's end was not recorded"
+e2e_log "the server comes back"
+nut_upsd_restart
+wait_event 30 "  Network UPS is Connected!" 2 || fail "not connected again once the server was back"
+wait_until 5 nut_numlogins_is 1 || fail "logins after the server came back: $(nut_numlogins)"
+expect_eq "$(count_event "  UPS is DisConnected!")" 1 "disconnection events"
+kill -0 "$APP_PID" || fail "the program ended"

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# The program as a secondary of NUT's upsd, beside a real upsmon primary.
+# A wrong password is recorded once, and the program asks again no faster
+# than its doubling pause allows. With the right one, the primary's forced
+# shutdown (upsmon -c fsd) makes the program record it, log out and shut the
+# system down at once, so that the primary, waiting for its secondaries,
+# powers off before its HOSTSYNC runs out.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/nut_lib.sh"
+e2e_init network_fsd 150
+# The event of a login the server refused for its password, as
+# i18n/catalogue.cpp words it.
+WRONG_PASSWORD_EVENT=${WRONG_PASSWORD_EVENT:-"  Wrong User Or Password For The UPS Server!"}
+HOSTSYNC=20
+nut_server_start
+e2e_install en
+follow_network_ups Password=bad
+e2e_start_app
+wait_event 30 "$WRONG_PASSWORD_EVENT" || fail "the refused login was not recorded"
+# A first pause of a second that doubles: tries at 0, 1, 3 and 7 s, whether
+# each on a new connection or again on the same one.
+connections=$(nut_connections)
+refused=$(nut_refused_logins)
+sleep 10
+connections=$(($(nut_connections) - connections))
+refused=$(($(nut_refused_logins) - refused))
+e2e_log "$connections connections, $refused logins refused in 10 s with a wrong password"
+[ "$connections" -le 5 ] || fail "$connections connections in 10 s with a wrong password"
+[ "$refused" -le 5 ] || fail "$refused logins refused in 10 s"
+expect_eq "$(count_event "$WRONG_PASSWORD_EVENT")" 1 "records of the refused login"
+expect_eq "$(nut_numlogins)" 0 "logins with a wrong password"
+inspect command Voltaris 40003 >/dev/null
+app_gone 15 || fail "the program did not end on Exit"
+e2e_forget "$APP_PID"
+
+e2e_log "the right password, a primary beside"
+set_setting Password pass
+nut_upsmon_primary_start "$HOSTSYNC"
+e2e_start_app
+wait_event 30 "  Network UPS is Connected!" || fail "never connected to $NUT_SERVER"
+wait_until 10 nut_numlogins_is 2 || fail "logins with the primary: $(nut_numlogins)"
+# When this computer stops being counted, to compare with the primary's shutdown.
+(while true; do echo "$(date +%s.%N) $(nut_numlogins)"; sleep 0.1; done) >"$RUN/numlogins.log" 2>/dev/null &
+E2E_PIDS+=($!)
+
+e2e_log "upsmon -c fsd"
+nut_upsmon_fsd || fail "upsmon -c fsd failed: $(cat "$UPSMON_DIR/upsmon-c.log")"
+wait_event 15 "  Forced Shutdown By The UPS Server" || fail "the forced shutdown was not recorded"
+app_gone 15 || fail "the system was not shut down after the forced shutdown"
+wait_until $((HOSTSYNC + 10)) test -e "$UPSMON_DIR/shutdown-ran" ||
+  fail "the primary never ran its SHUTDOWNCMD: $(tail -n 5 "$UPSMON_DIR/upsmon.log")"
+expect_eq "$(events | tail -n 1)" "  Program End" "last event before the shutdown"
+grep -q "User monuser@127.0.0.1 logged out from UPS \[$NUT_UPS\]" "$NUT_DIR/upsd.log" ||
+  fail "the program left without LOGOUT"
+ran_at=$(cat "$UPSMON_DIR/shutdown-ran")
+out_at=$(awk '$2 == 1 { print $1; exit }' "$RUN/numlogins.log")
+[ -n "$out_at" ] || fail "the server kept counting this computer"
+awk -v a="$out_at" -v b="$ran_at" 'BEGIN { exit !(a < b) }' || fail "logged out at $out_at, after the primary's SHUTDOWNCMD at $ran_at"
+# upsmon's own clock: its wait for the secondaries ended well before HOSTSYNC did.
+waited=$(awk '/waiting for secondaries to logout/ { w = $1 } /Executing automatic power-fail shutdown/ { print $1 - w; exit }' \
+  "$UPSMON_DIR/upsmon.log")
+e2e_log "the primary waited ${waited:-?} s for its secondaries"
+[ -n "$waited" ] && awk -v w="$waited" -v h="$HOSTSYNC" 'BEGIN { exit !(w < h - 5) }' ||
+  fail "the primary waited ${waited:-?} s of its HOSTSYNC $HOSTSYNC s"
