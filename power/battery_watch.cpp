@@ -78,7 +78,10 @@ void BatteryWatch::Tick() {
     ++secondsOnBattery_;
   }
   estimate_ = RuntimeEstimate{};
-  if (reading) {
+  // A server that gives neither the runtime nor the battery's voltage leaves
+  // nothing to estimate from: no line, rather than a false "0 min".
+  const bool unknowable = status.chargeServed && !status.servedRuntimeSeconds && status.batteryVoltageText.empty();
+  if (reading && !unknowable) {
     estimate_.known = true;
     estimate_.onBattery = status.mainsFailed;
     estimate_.learnt = model_.Learnt();

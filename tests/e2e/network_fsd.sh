@@ -8,9 +8,9 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/nut_lib.sh"
 e2e_init network_fsd 150
-# The event of a login the server refused for its password, as
-# i18n/catalogue.cpp words it.
-WRONG_PASSWORD_EVENT=${WRONG_PASSWORD_EVENT:-"  Wrong User Or Password For The UPS Server!"}
+# upsd answers a wrong password with ERR ACCESS-DENIED (it does not tell a
+# caller which of the user and the password was wrong).
+WRONG_PASSWORD_EVENT="  Network UPS: Access Denied!"
 HOSTSYNC=20
 nut_server_start
 e2e_install en

@@ -53,7 +53,10 @@ nut_server_start() {
   nut_wait_served "${readings[@]}"
 }
 
-nut_env() { NUT_CONFPATH=$NUT_DIR/etc NUT_STATEPATH=$NUT_DIR/state "$@"; }
+# Meant for `nut_env PROGRAM ... &`: the program takes the place of the
+# background subshell, so that $! is the program itself and a kill by that
+# PID stops it (a function left running as its parent would not pass it on).
+nut_env() { exec env NUT_CONFPATH="$NUT_DIR/etc" NUT_STATEPATH="$NUT_DIR/state" "$@"; }
 
 # A port the system itself hands out as free (lib.sh's free_port only knows
 # that nothing listens there).
