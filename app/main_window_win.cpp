@@ -184,6 +184,9 @@ LRESULT MainWindow::OnCreate() {
   timedTestDialog.Attach(instance, hwnd, parts->selfTests, *config);
   weeklyScheduleDialog.Attach(instance, hwnd, *config);
   specialScheduleDialog.Attach(instance, hwnd, *config);
+  for (ScheduleDialog* dialog : std::initializer_list<ScheduleDialog*>{&weeklyScheduleDialog, &specialScheduleDialog}) {
+    dialog->NoteWhenUpsIsServed([this] { return parts && parts->engine.Link() == LinkKind::Network; });
+  }
   closedApps.Attach(instance, hwnd, *store);
   settingsDialog.Attach(instance, hwnd, *config,
                         {[this] { run->ApplySettings(); },

@@ -42,6 +42,8 @@ constexpr CatalogueEntry kEntries[] = {
     {Text::NetworkUpsLoginRefused, "  Network UPS: Login Refused!", "  Onduleur r\xe9seau : connexion refus\xe9" "e!"},
     {Text::NetworkServerOffWhileFollowing, "  Network Server Not Started: The UPS Is Followed Over The Network",
      "  Serveur r\xe9seau non d\xe9marr\xe9 : l'onduleur est suivi sur le r\xe9seau"},
+    {Text::ScheduleServedUpsNote, "The UPS is served over the network: only this computer shuts down.",
+     "L'onduleur est servi sur le r\xe9seau : seul cet ordinateur s'arr\xeate."},
     {Text::CannotLoadLibrary, "Cannot Load Library", "Non charge  D\xe9p\xf4t"},
     // Self-tests and count-downs
     {Text::SelfTestCaption, "UPS Self Test ", "Autotest de "},

@@ -49,6 +49,7 @@ enum class Text {
   NetworkUpsWrongLogin,
   NetworkUpsLoginRefused,
   NetworkServerOffWhileFollowing,
+  ScheduleServedUpsNote,
   CannotLoadLibrary,
 
   // Self-tests and count-downs

@@ -54,6 +54,10 @@ void ScheduleDialog::Paint() {
     const char* label = Tr(static_cast<Text>(static_cast<int>(layout_.firstRowLabel) + i));
     TextOutA(dc, layout_.rowLabelX, layout_.rowLabelY[i], label, lstrlenA(label));
   }
+  if (upsServed_ && upsServed_()) {
+    RECT note{layout_.rowLabelX, layout_.okPicture.y + 4, layout_.okPicture.x - 10, layout_.height - 4};
+    DrawTextA(dc, Tr(Text::ScheduleServedUpsNote), -1, &note, DT_WORDBREAK | DT_NOPREFIX);
+  }
   SelectObject(dc, old);
   EndPaint(hwnd_, &ps);
 }

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <initializer_list>
 #include <string>
 
@@ -44,6 +45,9 @@ class ScheduleDialog : public SkinnedDialog {
     owner_ = owner;
     config_ = &config;
   }
+  // Asked at each painting: a UPS another computer serves is not switched
+  // off by a schedule of ours, and the dialog says so under its rows.
+  void NoteWhenUpsIsServed(std::function<bool()> served) { upsServed_ = std::move(served); }
   // Opens the dialog unless it is open.
   void Open();
 
@@ -74,6 +78,7 @@ class ScheduleDialog : public SkinnedDialog {
 
   const ScheduleDialogLayout& layout_;
   PicturePane sidePane_{nullptr, IDB_SCHEDULE_SIDE};
+  std::function<bool()> upsServed_;
 };
 
 // Hours, minutes and seconds on the 24-hour clock, whatever the user's locale.

@@ -52,3 +52,22 @@ wait_event 30 "  Network UPS is Connected!" 2 || fail "not connected again once 
 wait_until 5 nut_numlogins_is 1 || fail "logins after the server came back: $(nut_numlogins)"
 expect_eq "$(count_event "  UPS is DisConnected!")" 1 "disconnection events"
 kill -0 "$APP_PID" || fail "the program ended"
+
+e2e_log "the service follows it with nobody logged on"
+inspect command Voltaris 40003 >/dev/null
+app_gone 15 || fail "the program did not end on Exit"
+e2e_forget "$APP_PID"
+wait_until 10 nut_numlogins_is 0 || fail "the program left without logging out: $(nut_numlogins)"
+(cd "$APP_DIR" && wine "$APP_DIR/Voltaris.exe" /install-service /quiet) >>"$RUN/service.log" 2>&1 ||
+  fail "the service was not installed"
+wine net start Voltaris >>"$RUN/service.log" 2>&1 || fail "the service did not start: $(tail -n 3 "$RUN/service.log")"
+wait_event 30 "  Service Start" || fail "the service's monitoring did not start"
+wait_event 30 "  Network UPS is Connected!" 3 || fail "the service did not follow the network UPS"
+wait_until 10 nut_numlogins_is 1 || fail "logins while the service follows: $(nut_numlogins)"
+nut_set ups.status=OB
+wait_event 15 "  AC Fail!" 3 || fail "the service recorded no mains failure"
+nut_set ups.status=OL
+wait_event 15 "  AC Restore!" 3 || fail "the service recorded no return of the mains"
+wine net stop Voltaris >>"$RUN/service.log" 2>&1
+wait_event 30 "  Service Stop" || fail "the service's monitoring did not stop"
+wait_until 10 nut_numlogins_is 0 || fail "the service left without logging out: $(nut_numlogins)"
