@@ -1,5 +1,6 @@
-// Whether a text begins or ends with another: the checks the file readers
-// make on lines and marks.
+// Whether a text begins or ends with another, and what it holds between its
+// blanks: the checks the file readers and the dialogs make on lines, marks
+// and typed texts.
 #pragma once
 
 #include <string_view>
@@ -10,6 +11,13 @@ inline bool StartsWith(std::string_view text, std::string_view head) { return te
 
 inline bool EndsWith(std::string_view text, std::string_view tail) {
   return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+}
+
+// The text without the spaces and tabs at its ends.
+inline std::string_view WithoutEndBlanks(std::string_view text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 }  // namespace voltaris

@@ -93,11 +93,6 @@ bool IsShareableName(const std::string& name) {
   return true;
 }
 
-namespace {
-
-// What a resolver takes as a host: the characters of names and of IPv4 and
-// IPv6 addresses (with a zone after "%"). Blanks, quotes or brackets mean the
-// line was typed wrong.
 bool IsHost(const std::string& host) {
   constexpr size_t kLongestName = 253;
   if (host.empty() || host.size() > kLongestName) return false;
@@ -108,6 +103,8 @@ bool IsHost(const std::string& host) {
   }
   return true;
 }
+
+namespace {
 
 // A text key that must be of a kind: a value of another kind reads as the
 // fallback and is recorded once, as a number out of its range is.

@@ -134,6 +134,10 @@ NetworkUpsSettings ReadNetworkUpsSettings(const ConfigFile& file);
 
 // A name a client can send as one word: letters, digits and "-_.", at most 64.
 bool IsShareableName(const std::string& name);
+// What a resolver takes as a host: the characters of names and of IPv4 and
+// IPv6 addresses (with a zone after "%"), at most 253. Blanks, quotes or
+// brackets mean the line was typed wrong.
+bool IsHost(const std::string& host);
 
 // Message texts (section AlarmMessage); the empty text when absent.
 struct AlarmMessages {

@@ -25,6 +25,7 @@ struct LinkList {
   std::initializer_list<const char*> choices;
 };
 const LinkList kLinkLists[] = {
+    // COM1..COM8, USB, then the build's words for a network UPS
     {1002, 1126, Text::LabelPort, {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "USB"}},
     {1003, 1127, Text::LabelBaudRate, {"2400", "4800", "9600"}},
     {1004, 1128, Text::LabelParity, {}},  // its choices are the build's words
@@ -33,6 +34,33 @@ const LinkList kLinkLists[] = {
 };
 constexpr int kPortList = 1002, kRateList = 1003, kParityList = 1004, kDataList = 1005, kStopList = 1006;
 constexpr int kListsX = 100, kListsY = 62, kListsPitch = 18;
+constexpr int kListWidth = 100, kPortListWidth = 140;  // the French network UPS in full
+
+// ---- The network UPS's fields ------------------------------------------------
+// In the place of the serial lists, which a network UPS has no use for: two
+// rows of three, each label over its field, as wide as the French labels.
+// Under the buttons, the note the program has for that UPS.
+
+constexpr int kHostEdit = 1010, kNetworkPortEdit = 1011, kUpsNameEdit = 1012, kUserEdit = 1013,
+              kPasswordEdit = 1014, kDeadTimeEdit = 1015, kNetworkNote = 1016;
+struct NetworkField {
+  int id, labelId;
+  Text label;
+  int x, y, labelWidth, editWidth;
+  DWORD style;
+  int longest;  // characters the file reads back
+};
+constexpr int kNetworkLabelHeight = 14, kNetworkEditHeight = 18;
+constexpr int kColumn1 = kListsX, kColumn2 = 252, kColumn3 = 353, kRow1 = 84, kRow2 = 118;
+const NetworkField kNetworkFields[] = {
+    {kHostEdit, 1131, Text::LabelHost, kColumn1, kRow1, 146, 146, 0, 253},
+    {kNetworkPortEdit, 1132, Text::LabelNetworkPort, kColumn2, kRow1, 95, 60, ES_NUMBER, 5},
+    {kUpsNameEdit, 1133, Text::LabelUpsName, kColumn3, kRow1, 150, 150, 0, 64},
+    {kUserEdit, 1134, Text::LabelUser, kColumn1, kRow2, 146, 146, 0, 254},
+    {kPasswordEdit, 1135, Text::LabelPassword, kColumn2, kRow2, 95, 95, ES_PASSWORD, 254},
+    {kDeadTimeEdit, 1136, Text::LabelDeadTime, kColumn3, kRow2, 150, 60, ES_NUMBER, 3},
+};
+constexpr RECT kNetworkNoteArea{kListsX, 203, 505, 221};
 
 // ---- The pages -----------------------------------------------------------------
 
@@ -129,6 +157,7 @@ void SettingsDialog::OnInit(HWND hwnd) {
   sidePane_.Create(hwnd, instance_, "pic4", WS_EX_CLIENTEDGE, 0, 0, 80, 223);
   CreateWindowExA(0, "pic5", "", WS_CHILD | WS_VISIBLE, 78, 0, 413, 60, hwnd, nullptr, instance_, &pageBar_);
   CreateLinkControls();
+  ShowNetworkFields(ReadNetworkUpsFields(*config_));
   ShowLinkChoice(ReadLinkChoice(*config_));
 }
 
@@ -137,15 +166,41 @@ void SettingsDialog::CreateLinkControls() {
   for (const LinkList& list : kLinkLists) {
     MakeChild(hwnd_, instance_, "STATIC", Tr(list.label), 0, kListsX, y + 3, 90, 16, list.labelId);
     HWND combo = MakeChild(hwnd_, instance_, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
-                           kListsX + 100, y, 100, 200, list.id);
+                           kListsX + 100, y, list.id == kPortList ? kPortListWidth : kListWidth, 200, list.id);
     for (const char* choice : list.choices) SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
     if (list.id == kParityList) {
       for (Text parity : {Text::ParityNone, Text::ParityOdd, Text::ParityEven}) {
         SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Tr(parity)));
       }
     }
+    if (list.id == kPortList) SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Tr(Text::PortNetworkUps)));
     y += kListsPitch + 2;
   }
+  for (const NetworkField& f : kNetworkFields) {
+    MakeChild(hwnd_, instance_, "STATIC", Tr(f.label), 0, f.x, f.y, f.labelWidth, kNetworkLabelHeight, f.labelId);
+    HWND edit = MakeChild(hwnd_, instance_, "EDIT", "", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | f.style, f.x,
+                          f.y + kNetworkLabelHeight, f.editWidth, kNetworkEditHeight, f.id);
+    SendMessageA(edit, EM_LIMITTEXT, f.longest, 0);
+  }
+  const RECT& note = kNetworkNoteArea;
+  MakeChild(hwnd_, instance_, "STATIC", networkNote_.c_str(), SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS, note.left, note.top,
+            note.right - note.left, note.bottom - note.top, kNetworkNote);
+}
+
+void SettingsDialog::SetNetworkNote(const std::string& text) {
+  networkNote_ = text;
+  if (!IsOpen()) return;
+  SetDlgItemTextA(hwnd_, kNetworkNote, text.c_str());
+  ShowLinkControls();
+}
+
+void SettingsDialog::ShowNetworkFields(const NetworkUpsFields& fields) {
+  SetDlgItemTextA(hwnd_, kHostEdit, fields.host.c_str());
+  SetDlgItemTextA(hwnd_, kNetworkPortEdit, fields.port.c_str());
+  SetDlgItemTextA(hwnd_, kUpsNameEdit, fields.upsName.c_str());
+  SetDlgItemTextA(hwnd_, kUserEdit, fields.user.c_str());
+  SetDlgItemTextA(hwnd_, kPasswordEdit, fields.password.c_str());
+  SetDlgItemTextA(hwnd_, kDeadTimeEdit, fields.deadTime.c_str());
 }
 
 void SettingsDialog::ShowLinkChoice(const LinkChoice& choice) {
@@ -154,13 +209,26 @@ void SettingsDialog::ShowLinkChoice(const LinkChoice& choice) {
   SendDlgItemMessageA(hwnd_, kParityList, CB_SETCURSEL, choice.parity, 0);
   SendDlgItemMessageA(hwnd_, kDataList, CB_SETCURSEL, choice.dataBits, 0);
   SendDlgItemMessageA(hwnd_, kStopList, CB_SETCURSEL, choice.stopBits, 0);
-  OnPortChanged();
+  ShowLinkControls();
 }
 
-// The serial lists mean nothing for the USB link.
-void SettingsDialog::OnPortChanged() {
-  const bool serial = Selection(hwnd_, kPortList) != LinkChoice::kUsb;
-  for (int id : {kRateList, kParityList, kDataList, kStopList}) EnableWindow(GetDlgItem(hwnd_, id), serial);
+// The link page shows the serial lists, or the network UPS's fields in their
+// place while it is chosen; what the chosen link cannot use is greyed. A
+// page hides them all, and the port list cannot change under it.
+void SettingsDialog::ShowLinkControls() {
+  const bool link = shown_ == SettingsPage::Link;
+  const LinkControls can = ControlsFor(Selection(hwnd_, kPortList));
+  const auto show = [this](int id, bool shown) { ShowWindow(GetDlgItem(hwnd_, id), shown ? SW_SHOW : SW_HIDE); };
+  for (const LinkList& list : kLinkLists) {
+    const bool serial = list.id != kPortList;
+    EnableWindow(GetDlgItem(hwnd_, list.id), serial ? can.serialLists : link);
+    for (int id : {list.id, list.labelId}) show(id, link && !(serial && can.networkFields));
+  }
+  for (const NetworkField& f : kNetworkFields) {
+    EnableWindow(GetDlgItem(hwnd_, f.id), can.networkFields);
+    for (int id : {f.id, f.labelId}) show(id, link && can.networkFields);
+  }
+  show(kNetworkNote, link && can.networkFields && !networkNote_.empty());
 }
 
 // Leaving a page drops what was typed on it: only the page on display is saved.
@@ -168,13 +236,8 @@ void SettingsDialog::ShowPage(SettingsPage page) {
   if (page == shown_) return;
   page_.Close();
   shown_ = page;
-  const bool link = page == SettingsPage::Link;
-  for (const LinkList& list : kLinkLists) {
-    ShowWindow(GetDlgItem(hwnd_, list.id), link ? SW_SHOW : SW_HIDE);
-    ShowWindow(GetDlgItem(hwnd_, list.labelId), link ? SW_SHOW : SW_HIDE);
-  }
-  EnableWindow(GetDlgItem(hwnd_, kPortList), link);
-  if (!link) CreatePage(page);
+  ShowLinkControls();
+  if (page != SettingsPage::Link) CreatePage(page);
   RECT defaultButton{kSettingsDefaultZone.left, kSettingsDefaultZone.top, kSettingsDefaultZone.right + 1,
                      kSettingsDefaultZone.bottom + 1};
   InvalidateRect(hwnd_, &defaultButton, FALSE);
@@ -235,6 +298,8 @@ ShownSettings SettingsDialog::ShownValues() const {
   ShownSettings shown;
   shown.link = {Selection(hwnd_, kPortList), Selection(hwnd_, kRateList), Selection(hwnd_, kParityList),
                 Selection(hwnd_, kDataList), Selection(hwnd_, kStopList)};
+  shown.network = {TextOf(hwnd_, kHostEdit), TextOf(hwnd_, kNetworkPortEdit), TextOf(hwnd_, kUpsNameEdit),
+                   TextOf(hwnd_, kUserEdit), TextOf(hwnd_, kPasswordEdit),    TextOf(hwnd_, kDeadTimeEdit)};
   shown.page = page_.IsOpen() ? shown_ : SettingsPage::Link;
   if (!page_.IsOpen()) return shown;
   const HWND page = page_.Handle();
@@ -308,7 +373,7 @@ INT_PTR SettingsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT: Paint(); return TRUE;
     case WM_CTLCOLORSTATIC: return OnLabelColour(reinterpret_cast<HDC>(wParam));
     case WM_COMMAND:
-      if (LOWORD(wParam) == kPortList && HIWORD(wParam) == CBN_SELCHANGE) OnPortChanged();
+      if (LOWORD(wParam) == kPortList && HIWORD(wParam) == CBN_SELCHANGE) ShowLinkControls();
       return TRUE;
     case WM_APP_PAGE_ICON: ShowPage(static_cast<SettingsPage>(wParam)); return TRUE;
     case WM_SETCURSOR:

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 #include "config/settings_forms.h"
 #include "gui/dialog_win.h"
@@ -29,6 +30,9 @@ class SettingsDialog : public SkinnedDialog {
   }
   // Command 40001: opens the dialog unless it is open.
   void Open();
+  // One line shown under the network UPS's fields while it is chosen (what
+  // its server last said, say); none while empty. Kept for the next opening.
+  void SetNetworkNote(const std::string& text);
   // Registers the page bar "pic5".
   static bool RegisterPageBar(HINSTANCE instance);
 
@@ -50,7 +54,8 @@ class SettingsDialog : public SkinnedDialog {
   INT_PTR OnLabelColour(HDC dc);
   void CreateLinkControls();
   void ShowLinkChoice(const LinkChoice& choice);
-  void OnPortChanged();
+  void ShowNetworkFields(const NetworkUpsFields& fields);
+  void ShowLinkControls();
   void ShowPage(SettingsPage page);
   void CreatePage(SettingsPage page);
   void ShowPageValues(const ShownSettings& values);
@@ -70,6 +75,7 @@ class SettingsDialog : public SkinnedDialog {
   PicturePane sidePane_{nullptr, IDB_SETUP_SIDE};
   SettingsPage shown_ = SettingsPage::Link;
   HBRUSH labelBrush_ = nullptr;
+  std::string networkNote_;
 };
 
 }  // namespace voltaris

@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "base/text_ends.h"
 #include "i18n/catalogue.h"
 
 namespace voltaris {
@@ -36,6 +37,53 @@ std::optional<std::string> Refusal(std::initializer_list<std::pair<const NumberF
     if (!TypedNumber(field->key, *text)) return RangeMessage(Tr(field->label), field->key);
   }
   return std::nullopt;
+}
+
+// A typed text as the file reads it back: the blanks at its ends go.
+std::string Trimmed(const std::string& text) { return std::string(WithoutEndBlanks(text)); }
+
+// A label as a refusal names its field: without its colon.
+std::string FieldName(Text label) {
+  std::string name = Tr(label);
+  while (!name.empty() && (name.back() == ':' || name.back() == ' ')) name.pop_back();
+  return name;
+}
+
+// The first field, in the order the dialog shows them, that the program
+// would not read back as it was typed.
+std::optional<std::string> NetworkRefusal(const NetworkUpsFields& f) {
+  if (!IsHost(Trimmed(f.host))) return FieldName(Text::LabelHost) + Tr(Text::FieldHostWanted);
+  if (!TypedNumber(key::kNetworkUpsPort, f.port)) {
+    return RangeMessage(FieldName(Text::LabelNetworkPort), key::kNetworkUpsPort);
+  }
+  if (!IsShareableName(Trimmed(f.upsName))) return FieldName(Text::LabelUpsName) + Tr(Text::FieldNameWanted);
+  // A password is sent as typed: blanks the file would drop would fail the login.
+  if (Trimmed(f.password) != f.password) return FieldName(Text::LabelPassword) + Tr(Text::FieldNoEndBlanks);
+  if (!TypedNumber(key::kDeadTime, f.deadTime)) return RangeMessage(FieldName(Text::LabelDeadTime), key::kDeadTime);
+  return std::nullopt;
+}
+
+std::optional<std::string> PageRefusal(const ShownSettings& shown) {
+  switch (shown.page) {
+    case SettingsPage::Recording: return Refusal({{&kIntervalField, &shown.recording.interval}});
+    case SettingsPage::Warning:
+      return Refusal({{&kFirstWarningField, &shown.warning.firstWarning},
+                      {&kScheduleWarningField, &shown.warning.scheduleWarning},
+                      {&kPeriodField, &shown.warning.period}});
+    case SettingsPage::Battery:
+      return Refusal({{&kLifeField, &shown.battery.life}, {&kLowLifeField, &shown.battery.lowLife}});
+    case SettingsPage::Link: break;
+  }
+  return std::nullopt;
+}
+
+FileError SaveNetworkUps(const ConfigFile& config, const NetworkUpsFields& f) {
+  return config.WriteInOrder(section::kNetworkUps, {{"Host", Trimmed(f.host)},
+                                                    {key::kNetworkUpsPort.name, f.port},
+                                                    {"UpsName", Trimmed(f.upsName)},
+                                                    {"User", Trimmed(f.user)},
+                                                    {"Password", f.password},
+                                                    {key::kDeadTime.name, f.deadTime}});
 }
 
 FileError SavePage(const ConfigFile& config, const ShownSettings& shown) {
@@ -82,14 +130,26 @@ std::optional<SettingsPage> PageIconAt(int x, int y) {
 LinkChoice ReadLinkChoice(const ConfigFile& config) {
   LinkChoice c;
   c.port = Position(config, key::kComboPort);
-  // The list offers no network UPS: it shows no port, and OK keeps the
-  // stored one, as for any value the list does not hold.
-  if (c.port == LinkSettings::kNetworkUps) c.port = -1;
   c.rate = ChoiceOf(Shown(config, key::kComboRate), kRateChoices);
   c.parity = Position(config, key::kComboCheck);
   c.dataBits = Position(config, key::kComboData);
   c.stopBits = Position(config, key::kComboStop);
   return c;
+}
+
+LinkControls ControlsFor(int port) {
+  return {port != LinkChoice::kUsb && port != LinkChoice::kNetwork, port == LinkChoice::kNetwork};
+}
+
+NetworkUpsFields ReadNetworkUpsFields(const ConfigFile& config) {
+  const auto stored = [&config](const char* name) { return config.ReadString(section::kNetworkUps, name); };
+  const std::string upsName = stored("UpsName");
+  return {stored("Host"),
+          Shown(config, key::kNetworkUpsPort),
+          upsName.empty() ? NetworkUpsSettings().upsName : upsName,
+          stored("User"),
+          stored("Password"),
+          Shown(config, key::kDeadTime)};
 }
 
 RecordingPage ReadRecordingPage(const ConfigFile& config) {
@@ -109,22 +169,19 @@ WarningPage DefaultWarningPage() { return {"5", "1", "10"}; }
 BatteryPage DefaultBatteryPage() { return {"5", "1", 0}; }
 
 std::optional<std::string> RefusalOf(const ShownSettings& shown) {
-  switch (shown.page) {
-    case SettingsPage::Recording: return Refusal({{&kIntervalField, &shown.recording.interval}});
-    case SettingsPage::Warning:
-      return Refusal({{&kFirstWarningField, &shown.warning.firstWarning},
-                      {&kScheduleWarningField, &shown.warning.scheduleWarning},
-                      {&kPeriodField, &shown.warning.period}});
-    case SettingsPage::Battery:
-      return Refusal({{&kLifeField, &shown.battery.life}, {&kLowLifeField, &shown.battery.lowLife}});
-    case SettingsPage::Link: break;
-  }
-  return std::nullopt;
+  if (auto refusal = PageRefusal(shown)) return refusal;
+  if (!ControlsFor(shown.link.port).networkFields) return std::nullopt;
+  return NetworkRefusal(shown.network);
 }
 
 FileError SaveSettings(const ConfigFile& config, const ShownSettings& shown) {
   if (const auto refusal = RefusalOf(shown)) return {22, *refusal};
   if (FileError e = SavePage(config, shown)) return e;
+  // The server's keys before the port that sends the program there: a
+  // write that fails between them leaves the link as it was.
+  if (ControlsFor(shown.link.port).networkFields) {
+    if (FileError e = SaveNetworkUps(config, shown.network)) return e;
+  }
   // A list left without a choice keeps its stored value: no position
   // outside a list is ever written.
   const LinkChoice& c = shown.link;

@@ -20,13 +20,31 @@ namespace voltaris {
 // List positions: an absent or blank key shows its default, as the link
 // reads it; a stored value that is not one of the list's shows none (-1).
 struct LinkChoice {
-  static constexpr int kUsb = 8;  // "COM1".."COM8", then "USB"
+  static constexpr int kUsb = LinkSettings::kUsbPort;  // "COM1".."COM8", then "USB",
+  static constexpr int kNetwork = LinkSettings::kNetworkUps;  // then "Network UPS"
   int port = -1, rate = -1, parity = -1, dataBits = -1, stopBits = -1;
 };
 constexpr const char* kRateChoices[] = {"2400", "4800", "9600"};
 constexpr const char* kOffDelayChoices[] = {"60", "120", "180", "240", "300", "360", "420", "480", "540", "600"};
 
 LinkChoice ReadLinkChoice(const ConfigFile& config);
+
+// The controls a port choice can use: the line's lists for a COM port (and
+// while none is chosen), the network fields for a network UPS; USB uses
+// neither. The others are greyed.
+struct LinkControls {
+  bool serialLists = false;
+  bool networkFields = false;
+};
+LinkControls ControlsFor(int port);
+
+// The network UPS's fields (section NetworkUps) as stored; an absent or
+// blank key shows its default, as it is read; a stored value the program
+// does not take shows as it is, for OK to refuse until it is mended.
+struct NetworkUpsFields {
+  std::string host, port, upsName, user, password, deadTime;
+};
+NetworkUpsFields ReadNetworkUpsFields(const ConfigFile& config);
 
 enum class SettingsPage { Link, Recording, Warning, Battery };
 
@@ -79,6 +97,7 @@ BatteryPage DefaultBatteryPage();
 
 struct ShownSettings {
   LinkChoice link;
+  NetworkUpsFields network;  // used while the network UPS is chosen
   SettingsPage page = SettingsPage::Link;  // the page on display
   RecordingPage recording;
   WarningPage warning;
@@ -86,12 +105,17 @@ struct ShownSettings {
 };
 
 // What OK says when a number field of the page on display holds a value its
-// key may not (the first such field, with its range); nothing when all fit.
+// key may not (the first such field, with its range), or, with the network
+// UPS chosen, when one of its fields holds what the program would not read
+// back; nothing when all fit. The host, UPS name and user are taken without
+// the blanks at their ends.
 std::optional<std::string> RefusalOf(const ShownSettings& shown);
 
-// OK: the page on display's keys, then ComboPort, ComboData, ComboStop,
-// ComboCheck and, when a rate is chosen, ComboRate. Nothing is written while
-// RefusalOf has something to say (it is returned as the failure).
+// OK: the page on display's keys, then, with the network UPS chosen, Host,
+// Port, UpsName, User, Password and DeadTime of NetworkUps, then ComboPort,
+// ComboData, ComboStop, ComboCheck and, when a rate is chosen, ComboRate.
+// Nothing is written while RefusalOf has something to say (it is returned as
+// the failure).
 FileError SaveSettings(const ConfigFile& config, const ShownSettings& shown);
 
 // ---- "Alarm Message" -----------------------------------------------------------

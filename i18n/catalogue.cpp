@@ -295,6 +295,20 @@ constexpr CatalogueEntry kEntries[] = {
     {Text::PrinterInstalledQuestion, "): is a printer installed?", "): une imprimante est-elle install\xe9" "e ?"},
     {Text::PrinterNoDevice, "The printer chosen gave no device to print on.", "L'imprimante choisie n'a fourni aucun contexte d'impression."},
     {Text::HistoryNotPrinted, "The history could not be printed.", "L'historique n'a pas pu \xeatre imprim\xe9."},
+    // Settings: a UPS followed over the network
+    {Text::PortNetworkUps, "Network UPS", "Onduleur r\xe9seau"},
+    {Text::LabelHost, "Host:", "H\xf4te :"},
+    {Text::LabelNetworkPort, "Port:", "Port :"},
+    {Text::LabelUpsName, "UPS name:", "Nom de l'onduleur :"},
+    {Text::LabelUser, "User:", "Utilisateur :"},
+    {Text::LabelPassword, "Password:", "Mot de passe :"},
+    {Text::LabelDeadTime, "Dead time (s):", "D\xe9lai de silence (s) :"},
+    {Text::FieldHostWanted, ": please enter the name or the IPv4 or IPv6 address of the computer serving the UPS.",
+     " : entrez le nom ou l'adresse IPv4 ou IPv6 de l'ordinateur qui partage l'onduleur."},
+    {Text::FieldNameWanted, ": please enter 1 to 64 letters, digits, dots, dashes or underscores.",
+     " : entrez de 1 \xe0 64 lettres, chiffres, points, tirets ou soulign\xe9s."},
+    {Text::FieldNoEndBlanks, ": please enter it without blanks at its beginning or end.",
+     " : entrez-le sans espace au d\xe9" "but ni \xe0 la fin."},
 };
 
 static_assert(sizeof kEntries / sizeof kEntries[0] == kCatalogueSize, "one entry per Text");

@@ -328,6 +328,20 @@ enum class Text {
   PrinterNoDevice,
   HistoryNotPrinted,
 
+  // Settings: a UPS followed over the network (the port list's last choice,
+  // its fields' labels, and what OK says of a text it refuses: the label
+  // without its colon, then the words)
+  PortNetworkUps,
+  LabelHost,
+  LabelNetworkPort,
+  LabelUpsName,
+  LabelUser,
+  LabelPassword,
+  LabelDeadTime,
+  FieldHostWanted,
+  FieldNameWanted,
+  FieldNoEndBlanks,
+
   Count  // not a text: the number of entries
 };
 

@@ -41,6 +41,12 @@ for command in 40001 40002 40004 40006 40007 40008 40009 40011 40016; do
   inspect command Voltaris "$command" >/dev/null
   sleep 1.5
 done
+# The port list's last choice, chosen (not saved), shows the network UPS's fields.
+settings=$(inspect windows '#32770' | awk '/"UPS configur/ {print $1}')
+inspect combo "$settings" 1002 9 >/dev/null || fail "no settings dialog: $(inspect windows '#32770')"
+network=$(inspect combo "$settings" 1002)
+expect_eq "${network%% *}" 9 "the network UPS's place in the French port list"
+echo "${network#* }" >>"$texts"
 for handle in $(inspect windows '#32770' | awk '/visible/ {print $1}'); do
   inspect windows '#32770' | awk -v h="$handle" '$1 == h' | sed -E 's/^[^"]*"(.*)"$/\1/' >>"$texts"
   # Text fields hold what the user stored (the alarm messages): not the program's words.

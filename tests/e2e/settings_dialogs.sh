@@ -8,6 +8,9 @@
 # answers). "Alarm Message": seven empty fields where nothing is stored,
 # Default fills them exactly, a 120-character text is stored as its first 99.
 # A settings file that cannot be written makes OK say so and stay open.
+# The network UPS shows its server's fields in the place of the serial lists,
+# which it greys; OK refuses a blank host or a port out of range, then writes
+# the server's keys and ComboPort=9.
 source "$(dirname "$0")/lib.sh"
 e2e_init settings_dialogs 180
 e2e_map_com 1 "$RUN/no-line"  # no UPS on COM1
@@ -16,6 +19,12 @@ e2e_install en
 INI=$APP_DIR/UpsConfigure.ini
 key() { grep "^$1=" "$INI" | tr -d '\r' | cut -d= -f2; }
 enabled() { inspect children "$1" | awk -v id="$2" '$1 == id { print $4 }'; }
+shown() { inspect children "$1" | awk -v id="$2" '$1 == id { print $3 }'; }
+# ini_key SECTION KEY: a key of that section only (Port is in two sections).
+ini_key() {
+  tr -d '\r' <"$INI" | awk -v s="[$1]" -v k="$2" '/^\[/ { within = $0 == s; next } within && index($0, k "=") == 1 { print substr($0, length(k) + 2) }'
+}
+NETWORK_FIELDS="1010 1011 1012 1013 1014 1015"
 close_boxes() { for b in $(inspect windows '#32770' | awk '/"Voltaris"/ {print $1}'); do inspect close "$b" >/dev/null; done; }
 S='#32770/UPS  Setting Configure'
 open_settings() {
@@ -44,8 +53,10 @@ sleep 0.3
 expect_eq "$(inspect windows '#32770' | grep -c '"UPS  Setting Configure"')" 1 "setting dialogs after two uses"
 expect_eq "$(inspect combo "$S" 1002)" "8 USB" "port shown"
 for id in 1003 1004 1005 1006; do expect_eq "$(enabled "$S" $id)" disabled "list $id with USB"; done
+for id in $NETWORK_FIELDS; do expect_eq "$(shown "$S" $id)/$(enabled "$S" $id)" hidden/disabled "network field $id with USB"; done
 inspect combo "$S" 1002 2 >/dev/null
 for id in 1003 1004 1005 1006; do expect_eq "$(enabled "$S" $id)" enabled "list $id with COM3"; done
+for id in $NETWORK_FIELDS; do expect_eq "$(shown "$S" $id)/$(enabled "$S" $id)" hidden/disabled "network field $id with COM3"; done
 screenshot settings-link
 e2e_log "Default, then Cancel"
 before=$(md5sum <"$INI")
@@ -135,3 +146,50 @@ close_boxes
 inspect wait "$S" visible 200 >/dev/null || fail "the setting dialog closed as if saved"
 expect_eq "$(md5sum <"$INI")" "$before" "read-only file"
 chmod u+w "$INI"
+
+e2e_log "a network UPS"
+press cancel  # the dialog left open on its warning page
+wait_until 10 inspect wait "$S" gone 200 || fail "Cancel left the dialog"
+open_settings
+inspect combo "$S" 1002 9 >/dev/null
+expect_eq "$(inspect combo "$S" 1002)" "9 Network UPS" "port list's last choice"
+# The network fields take the serial lists' place: those are greyed and hidden.
+for id in 1003 1004 1005 1006; do
+  expect_eq "$(shown "$S" $id)/$(enabled "$S" $id)" hidden/disabled "list $id with the network UPS"
+done
+for id in $NETWORK_FIELDS; do expect_eq "$(shown "$S" $id)/$(enabled "$S" $id)" visible/enabled "network field $id"; done
+labels=""
+for id in 1131 1132 1133 1134 1135 1136; do labels+="$(inspect text "$S" $id)|"; done
+expect_eq "$labels" "Host:|Port:|UPS name:|User:|Password:|Dead time (s):|" "network labels"
+expect_eq "$(inspect text "$S" 1011)/$(inspect text "$S" 1012)/$(inspect text "$S" 1015)" "3493/ups/15" "network defaults"
+expect_eq "$(shown "$S" 1016)" hidden "the note while the program has none"
+before=$(md5sum <"$INI")
+refused() {  # OK with the fields as they are: the box saying $1, the dialog left open, the file as it was
+  press ok
+  wait_until 10 inspect wait '#32770/Voltaris' visible 200 || fail "OK took $2 without a word"
+  inspect children '#32770/Voltaris' | grep -qF "\"$1\"" || fail "not the refusal of $2: $(inspect children '#32770/Voltaris')"
+  close_boxes
+  inspect wait "$S" visible 200 >/dev/null || fail "the setting dialog closed on $2"
+  expect_eq "$(md5sum <"$INI")" "$before" "file after $2"
+}
+inspect settext "$S" 1010 "   " >/dev/null
+refused "Host: please enter the name or the IPv4 or IPv6 address of the computer serving the UPS." "a blank host"
+inspect settext "$S" 1010 " 127.0.0.1 " >/dev/null
+inspect settext "$S" 1011 65536 >/dev/null
+refused "Port: please enter a whole number from 1 to 65535." "port 65536"
+inspect settext "$S" 1011 3494 >/dev/null
+inspect settext "$S" 1012 rack-1 >/dev/null
+inspect settext "$S" 1013 monuser >/dev/null
+inspect settext "$S" 1014 secret >/dev/null
+inspect settext "$S" 1015 30 >/dev/null
+screenshot settings-network
+press ok
+wait_until 10 inspect wait "$S" gone 200 || fail "OK left the dialog"
+expect_eq "$(key ComboPort)" 9 "port of the network UPS"
+server=""
+for k in Host Port UpsName User Password DeadTime; do server+="$k=$(ini_key NetworkUps $k) "; done
+expect_eq "$server" "Host=127.0.0.1 Port=3494 UpsName=rack-1 User=monuser Password=secret DeadTime=30 " "the server's keys"
+open_settings
+expect_eq "$(inspect combo "$S" 1002)/$(inspect text "$S" 1010)/$(inspect text "$S" 1011)" "9 Network UPS/127.0.0.1/3494" \
+  "the network UPS as saved, when the dialog opens again"
+press cancel

@@ -54,6 +54,8 @@ TEST(SettingsDialog, ListsShowTheStoredPositionsOrNothing) {
   s.Write("Mscomm", "ComboRate", "4800");
   s.Write("Mscomm", "ComboPort", "9");
   EXPECT_EQ(ReadLinkChoice(s.config).rate, 1);
+  EXPECT_EQ(ReadLinkChoice(s.config).port, LinkChoice::kNetwork);
+  s.Write("Mscomm", "ComboPort", "10");
   EXPECT_EQ(ReadLinkChoice(s.config).port, -1);
   s.Write("AlarmMessage", "BefoShutDownTime", "90");
   EXPECT_EQ(ReadBatteryPage(s.config).offDelay, -1);
@@ -220,6 +222,183 @@ TEST(SettingsDialog, PagesShowDefaultsForNothingStoredAndWrongValuesAsTheyAre) {
   shown.page = SettingsPage::Warning;
   shown.warning = ReadWarningPage(s.config);
   EXPECT_EQ(RefusalOf(shown), "First Warning Time After AC Fail: please enter a whole number from 1 to 50.");
+}
+
+// ---- The network UPS ---------------------------------------------------------------
+
+// A link greys what it cannot carry: a network UPS has no line to set, a
+// COM port or USB no server to reach.
+TEST(SettingsDialog, EachPortChoiceEnablesWhatItsLinkCarries) {
+  const struct {
+    int port;
+    LinkControls enabled;
+  } kChoices[] = {{-1, {true, false}}, {0, {true, false}}, {7, {true, false}},
+                  {LinkChoice::kUsb, {false, false}}, {LinkChoice::kNetwork, {false, true}}};
+  for (const auto& c : kChoices) {
+    EXPECT_EQ(ControlsFor(c.port).serialLists, c.enabled.serialLists) << c.port;
+    EXPECT_EQ(ControlsFor(c.port).networkFields, c.enabled.networkFields) << c.port;
+  }
+}
+
+TEST(SettingsDialog, NetworkFieldsShowTheDefaultsOrTheStoredTextsAsTheyAre) {
+  Settings s;
+  NetworkUpsFields f = ReadNetworkUpsFields(s.config);
+  EXPECT_EQ(f.host + "|" + f.port + "|" + f.upsName + "|" + f.user + "|" + f.password + "|" + f.deadTime,
+            "|3493|ups|||15");
+  s.Write("NetworkUps", "Host", "my host");
+  s.Write("NetworkUps", "Port", "0");
+  s.Write("NetworkUps", "UpsName", "rack-1");
+  s.Write("NetworkUps", "User", "monuser");
+  s.Write("NetworkUps", "Password", "Kw7 rq2");
+  s.Write("NetworkUps", "DeadTime", "");
+  f = ReadNetworkUpsFields(s.config);
+  EXPECT_EQ(f.host + "|" + f.port + "|" + f.upsName + "|" + f.user + "|" + f.password + "|" + f.deadTime,
+            "my host|0|rack-1|monuser|Kw7 rq2|15");
+}
+
+namespace {
+
+// The link page with the network UPS chosen and fields OK takes.
+ShownSettings NetworkChosen() {
+  ShownSettings shown;
+  shown.link = {LinkChoice::kNetwork, 0, 0, 4, 0};
+  shown.network = {"nas.office.lan", "3493", "ups", "monuser", "secret", "15"};
+  return shown;
+}
+
+using NetworkText = std::string NetworkUpsFields::*;
+struct NetworkRow {
+  NetworkText field;
+  std::string typed;
+  std::string refusal;  // empty: taken
+  std::string stored;   // what a taken text is written as
+};
+
+}  // namespace
+
+// OK takes only what the program reads back as it was typed: a host a
+// resolver takes, a port of 1..65535, a UPS name of one word, a password
+// without blanks at its ends (the file drops them), a dead time of 5..600.
+TEST(SettingsDialog, OkRefusesANetworkFieldTheProgramWouldNotReadBack) {
+  const std::string host = "Host: please enter the name or the IPv4 or IPv6 address of the computer serving the UPS.";
+  const std::string port = "Port: please enter a whole number from 1 to 65535.";
+  const std::string name = "UPS name: please enter 1 to 64 letters, digits, dots, dashes or underscores.";
+  const std::string password = "Password: please enter it without blanks at its beginning or end.";
+  const std::string deadTime = "Dead time (s): please enter a whole number from 5 to 600.";
+  const NetworkText H = &NetworkUpsFields::host, P = &NetworkUpsFields::port, N = &NetworkUpsFields::upsName,
+                    U = &NetworkUpsFields::user, W = &NetworkUpsFields::password, D = &NetworkUpsFields::deadTime;
+  const NetworkRow kRows[] = {
+      {H, "", host, ""},
+      {H, "   ", host, ""},
+      {H, "my host", host, ""},
+      {H, "[::1]", host, ""},
+      {H, std::string(254, 'a'), host, ""},
+      {H, " nas.office.lan ", "", "nas.office.lan"},
+      {H, "fe80::1%3", "", "fe80::1%3"},
+      {H, std::string(253, 'a'), "", std::string(253, 'a')},
+      {P, "0", port, ""},
+      {P, "65536", port, ""},
+      {P, "", port, ""},
+      {P, "34x", port, ""},
+      {P, "1", "", "1"},
+      {P, "65535", "", "65535"},
+      {N, "", name, ""},
+      {N, "rack 1", name, ""},
+      {N, std::string(65, 'u'), name, ""},
+      {N, std::string(64, 'u'), "", std::string(64, 'u')},
+      {N, " rack-1 ", "", "rack-1"},
+      {U, "  monuser ", "", "monuser"},
+      {U, "", "", ""},  // no user: follows without logging in
+      {W, " secret", password, ""},
+      {W, "secret\t", password, ""},
+      {W, "Kw7 rq2", "", "Kw7 rq2"},
+      {D, "4", deadTime, ""},
+      {D, "601", deadTime, ""},
+      {D, "5", "", "5"},
+      {D, "600", "", "600"},
+  };
+  for (const NetworkRow& row : kRows) {
+    Settings s;
+    ShownSettings shown = NetworkChosen();
+    shown.network.*row.field = row.typed;
+    const std::optional<std::string> refused = row.refusal.empty() ? std::nullopt : std::optional(row.refusal);
+    EXPECT_EQ(RefusalOf(shown), refused) << "'" << row.typed << "'";
+    if (refused) {
+      EXPECT_EQ(SaveSettings(s.config, shown).message, *refused);
+      EXPECT_EQ(s.Keys(), "") << "'" << row.typed << "'";
+      continue;
+    }
+    ASSERT_FALSE(SaveSettings(s.config, shown)) << "'" << row.typed << "'";
+    const NetworkUpsFields stored = ReadNetworkUpsFields(s.config);
+    EXPECT_EQ(stored.*row.field, row.stored) << "'" << row.typed << "'";
+    // What the link then reads is what was typed.
+    const NetworkUpsSettings read = ReadNetworkUpsSettings(s.config);
+    const std::string readBack = row.field == H ? read.host
+                                 : row.field == P ? std::to_string(read.port)
+                                 : row.field == N ? read.upsName
+                                 : row.field == U ? read.user
+                                 : row.field == W ? read.password
+                                                  : std::to_string(read.deadTimeSeconds);
+    EXPECT_EQ(readBack, row.stored) << "'" << row.typed << "'";
+  }
+}
+
+TEST(SettingsDialog, OkWritesTheServerBeforeThePortThatLeadsThere) {
+  Settings s;
+  ShownSettings shown = NetworkChosen();
+  shown.page = SettingsPage::Recording;
+  shown.recording = {true, "30"};
+  ASSERT_FALSE(SaveSettings(s.config, shown));
+  EXPECT_EQ(s.Keys(),
+            "HistoryZiLiao HistoryTimerDelay Host Port UpsName User Password DeadTime "
+            "ComboPort ComboData ComboStop ComboCheck ComboRate ");
+  EXPECT_EQ(s.Read("Mscomm", "ComboPort"), "9");
+  EXPECT_EQ(ReadLinkSettings(s.config).comboPort, LinkSettings::kNetworkUps);
+  const NetworkUpsSettings read = ReadNetworkUpsSettings(s.config);
+  EXPECT_EQ(read.host + " " + std::to_string(read.port) + " " + read.upsName + " " + read.user + " " + read.password +
+                " " + std::to_string(read.deadTimeSeconds),
+            "nas.office.lan 3493 ups monuser secret 15");
+  shown.page = SettingsPage::Warning;
+  shown.warning = DefaultWarningPage();
+  shown.warning.period = "0";  // the page's refusal comes first
+  shown.network.host = "";
+  EXPECT_EQ(RefusalOf(shown), "Period Warning Time: please enter a whole number from 1 to 60.");
+}
+
+// A COM port or USB neither refuses nor writes the network fields: a
+// server typed once stays for the day the network UPS is chosen again.
+TEST(SettingsDialog, AnotherLinkLeavesTheNetworkFieldsAsStored) {
+  Settings s;
+  s.Write("NetworkUps", "Host", "nas.office.lan");
+  for (const int port : {0, LinkChoice::kUsb}) {
+    ShownSettings shown = NetworkChosen();
+    shown.link.port = port;
+    shown.network = {"", "0", "", "", " x", "1"};
+    EXPECT_EQ(RefusalOf(shown), std::nullopt) << port;
+    ASSERT_FALSE(SaveSettings(s.config, shown));
+    EXPECT_EQ(s.Read("Mscomm", "ComboPort"), std::to_string(port));
+    EXPECT_EQ(s.Read("NetworkUps", "Host"), "nas.office.lan");
+    EXPECT_EQ(s.Read("NetworkUps", "Port"), "");
+  }
+}
+
+// The French build names its fields with its own words, without the colon
+// its labels end with.
+TEST(SettingsDialog, FrenchRefusalsNameTheFieldWithoutItsColon) {
+  SetLanguage(Language::French);
+  ShownSettings shown = NetworkChosen();
+  shown.network.host = " ";
+  const auto host = RefusalOf(shown);
+  shown.network.host = "nas";
+  shown.network.port = "65536";
+  const auto port = RefusalOf(shown);
+  shown.network.port = "3493";
+  shown.network.deadTime = "4";
+  const auto deadTime = RefusalOf(shown);
+  SetLanguage(Language::English);
+  EXPECT_EQ(host, "H\xf4te : entrez le nom ou l'adresse IPv4 ou IPv6 de l'ordinateur qui partage l'onduleur.");
+  EXPECT_EQ(port, "Port : entrez un nombre entier de 1 \xe0 65535.");
+  EXPECT_EQ(deadTime, "D\xe9lai de silence (s) : entrez un nombre entier de 5 \xe0 600.");
 }
 
 TEST(SettingsDialog, AFailedWriteIsReturned) {
