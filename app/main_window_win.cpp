@@ -7,6 +7,7 @@
 
 #include "app/about_window_win.h"
 #include "app/app_messages.h"
+#include "base/text_ends.h"
 #include "app/button_bars_win.h"
 #include "app/countdown_windows_win.h"
 #include "app/data_plot_win.h"
@@ -128,6 +129,7 @@ struct MainWindow : BarListener {
   void OnBarAction(BarAction action) override;
   TopBarState TopBarNow() const override;
   void OpenHelp();
+  void OpenSettingsDialog();
   LRESULT OnTimer(unsigned id);
   LRESULT OnTrayCallback(WPARAM id, LPARAM mouse);
   LRESULT OnMonitorReport(LPARAM report);
@@ -292,7 +294,7 @@ LRESULT MainWindow::OnCommand(WORD id) {
     case IDC_CANCEL_SELFTEST: parts->selfTests.Cancel(); break;
     case IDC_POWER_DRILL: StartDrill(); break;
     case IDC_DATA_PLOT: dataPlot.Open(); break;
-    case IDC_SETTINGS: settingsDialog.Open(); break;
+    case IDC_SETTINGS: OpenSettingsDialog(); break;
     case IDC_ALARM_MESSAGES: alarmDialog.Open(); break;
     case IDC_LOG_FILE: logViewer.Open(); break;
     case IDC_EVENT_DATA: eventDataViewer.Open(); break;
@@ -305,6 +307,13 @@ LRESULT MainWindow::OnCommand(WORD id) {
 }
 
 // A missing help file is the shell's to report.
+// What the network UPS's server last refused shows under its fields.
+void MainWindow::OpenSettingsDialog() {
+  const std::optional<ServedRefusal> refusal = parts ? parts->engine.LastRefusal() : std::nullopt;
+  settingsDialog.SetNetworkNote(refusal ? std::string(WithoutEndBlanks(Tr(RefusalEvent(*refusal)))) : "");
+  settingsDialog.Open();
+}
+
 void MainWindow::OpenHelp() { ShellExecuteA(hwnd, "open", "Voltaris.chm", nullptr, ".\\", SW_SHOWNORMAL); }
 
 void MainWindow::OnBarAction(BarAction action) {

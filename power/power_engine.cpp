@@ -315,11 +315,19 @@ void PowerEngine::OnServerAnswering(bool answering) {
   OnLinkGone(LinkKind::Network);
 }
 
+Text RefusalEvent(ServedRefusal refusal) {
+  switch (refusal) {
+    case ServedRefusal::AccessDenied: return Text::NetworkUpsAccessDenied;
+    case ServedRefusal::UnknownUps: return Text::NetworkUpsUnknownName;
+    case ServedRefusal::WrongCredentials: return Text::NetworkUpsWrongLogin;
+    case ServedRefusal::LoginRefused: return Text::NetworkUpsLoginRefused;
+  }
+  return Text::NetworkUpsLoginRefused;
+}
+
 void PowerEngine::OnServerRefused(ServedRefusal refusal) {
   if (Link() != LinkKind::Network) return;
-  static constexpr Text kRefusalTexts[] = {Text::NetworkUpsAccessDenied, Text::NetworkUpsUnknownName,
-                                           Text::NetworkUpsWrongLogin, Text::NetworkUpsLoginRefused};
-  Log(kRefusalTexts[static_cast<size_t>(refusal)]);
+  Log(RefusalEvent(refusal));
   lastRefusal_ = refusal;
 }
 

@@ -25,6 +25,9 @@ namespace voltaris {
 
 class HistoryRecorder;
 
+// The event a server's refusal is recorded with.
+Text RefusalEvent(ServedRefusal refusal);
+
 // What the windows show of the link, and when the "no UPS" box may come.
 struct LinkNotices {
   bool reportLinkLoss = true;        // the "no UPS" box may follow a lost link

@@ -29,6 +29,12 @@ e2e_log "$connections connections, $refused logins refused in 10 s with a wrong 
 [ "$refused" -le 5 ] || fail "$refused logins refused in 10 s"
 expect_eq "$(count_event "$WRONG_PASSWORD_EVENT")" 1 "records of the refused login"
 expect_eq "$(nut_numlogins)" 0 "logins with a wrong password"
+S='#32770/UPS  Setting Configure'
+inspect command Voltaris 40001 >/dev/null
+wait_until 10 inspect wait "$S" visible 200 || fail "no settings dialog"
+expect_eq "$(inspect text "$S" 1016)" "Network UPS: Access Denied!" "the settings dialog's note of the refusal"
+inspect close "$S" >/dev/null
+wait_until 10 inspect wait "$S" gone 200 || fail "the settings dialog stayed"
 inspect command Voltaris 40003 >/dev/null
 app_gone 15 || fail "the program did not end on Exit"
 e2e_forget "$APP_PID"
