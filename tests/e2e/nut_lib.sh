@@ -14,6 +14,10 @@ NUT_DIR=
 NUT_PORT=
 NUT_SERVER=     # dummy@127.0.0.1:PORT, as upsc names it
 NUT_DEV_STAMP=0 # the .dev file's last modification time, in whole seconds
+# The daemons' folders, as a command prefix: env execs the daemon, so the PID
+# the shell hands back is the daemon's own (a shell function put in the
+# background would be a subshell, and stopping it would leave the daemon).
+NUT_ENV=()
 UPSD_PID=
 NUT_DRIVER_PID=
 UPSMON_PID=
@@ -26,6 +30,7 @@ nut_server_start() {
   [ -x "$NUT_LIBEXEC/upsd" ] && [ -x "$NUT_LIBEXEC/dummy-ups" ] || fail "upsd or dummy-ups is missing (package nut-server)"
   command -v upsc >/dev/null || fail "upsc is missing (package nut-client)"
   NUT_DIR=$RUN/nut-server
+  NUT_ENV=(env NUT_CONFPATH="$NUT_DIR/etc" NUT_STATEPATH="$NUT_DIR/state")
   mkdir -p "$NUT_DIR/etc" "$NUT_DIR/state"
   chmod 700 "$NUT_DIR/state"
   local readings=(ups.status=OL "$@")
@@ -37,7 +42,7 @@ nut_server_start() {
   printf '[monuser]\n  password = pass\n  upsmon secondary\n[admin]\n  password = adminpass\n  upsmon primary\n' \
     >"$NUT_DIR/etc/upsd.users"
   chmod 640 "$NUT_DIR"/etc/*
-  nut_env "$NUT_LIBEXEC/dummy-ups" -D -a "$NUT_UPS" -u root >"$NUT_DIR/driver.log" 2>&1 &
+  "${NUT_ENV[@]}" "$NUT_LIBEXEC/dummy-ups" -D -a "$NUT_UPS" -u root >"$NUT_DIR/driver.log" 2>&1 &
   NUT_DRIVER_PID=$!
   E2E_PIDS+=("$NUT_DRIVER_PID")
   wait_until 10 test -S "$NUT_DIR/state/dummy-ups-$NUT_UPS" || fail "dummy-ups did not start: $(tail -n 5 "$NUT_DIR/driver.log")"
@@ -53,7 +58,6 @@ nut_server_start() {
   nut_wait_served "${readings[@]}"
 }
 
-nut_env() { NUT_CONFPATH=$NUT_DIR/etc NUT_STATEPATH=$NUT_DIR/state "$@"; }
 
 # A port the system itself hands out as free (lib.sh's free_port only knows
 # that nothing listens there).
@@ -67,7 +71,7 @@ nut_unused_port() {
 nut_upsd_launch() {
   printf 'LISTEN 127.0.0.1 %s\n' "$NUT_PORT" >"$NUT_DIR/etc/upsd.conf"
   chmod 640 "$NUT_DIR/etc/upsd.conf"
-  nut_env "$NUT_LIBEXEC/upsd" -DD -u root >>"$NUT_DIR/upsd.log" 2>&1 &
+  "${NUT_ENV[@]}" "$NUT_LIBEXEC/upsd" -DD -u root >>"$NUT_DIR/upsd.log" 2>&1 &
   UPSD_PID=$!
   E2E_PIDS+=("$UPSD_PID")
   local _ status
