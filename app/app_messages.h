@@ -13,6 +13,7 @@ constexpr UINT WM_APP_SHOW_STORE_PROBLEM = WM_APP + 3;  // lParam: std::string*,
 constexpr UINT WM_APP_SHOW_LIBRARY_BOX = WM_APP + 4;    // "Cannot Load Library"
 constexpr UINT WM_APP_SHOW_DRILL_REPORT = WM_APP + 5;   // lParam: std::string*, owned by the receiver
 constexpr UINT WM_APP_LINE_STATE = WM_APP + 6;          // wParam: DesktopLine, from the line keeper
+constexpr UINT WM_APP_NETWORK_NEWS = WM_APP + 7;        // lParam: NetworkNews*, owned by the receiver
 
 // Registered messages the test inspector sends to read state across processes.
 constexpr char kInspectMenuStateMessage[] = "VoltarisInspectMenuState";   // wParam item, lParam 1: by position

@@ -21,6 +21,9 @@ size_t SlotOf(PlotQuantity quantity) {
 
 constexpr int kVoltageStep = 200;  // volts over the plotting height
 
+// A value a UPS's server does not give leaves a gap, not a fall to 0.
+int PlotValue(const std::string& text) { return text.empty() ? kNoPlotValue : LeadingInteger(text); }
+
 struct Scale {
   int low, high;
 };
@@ -42,11 +45,11 @@ Scale ScaleOf(PlotQuantity quantity) {
 PlotSample SampleOf(const UpsStatus& status, const BatteryReading& battery) {
   PlotSample s;
   s.battery = battery.gaugePosition;
-  s.frequency = LeadingInteger(status.frequencyText);
-  s.input = LeadingInteger(status.inputVoltageText);
-  s.output = LeadingInteger(status.outputVoltageText);
+  s.frequency = PlotValue(status.frequencyText);
+  s.input = PlotValue(status.inputVoltageText);
+  s.output = PlotValue(status.outputVoltageText);
   s.temperature = TemperatureDegrees(status.temperatureText).value_or(kNoPlotValue);
-  s.load = LeadingInteger(status.loadText);
+  s.load = PlotValue(status.loadText);
   return s;
 }
 
@@ -89,7 +92,7 @@ int PlotHeightOf(PlotQuantity quantity, int value) {
 }
 
 std::string PlotLatestText(PlotQuantity quantity, int value, const std::string& temperatureText) {
-  const std::string number = std::to_string(value);
+  const std::string number = value == kNoPlotValue ? kNoTemperatureText : std::to_string(value);
   switch (quantity) {
     case PlotQuantity::InputVoltage:
     case PlotQuantity::OutputVoltage: return number + " V     ";

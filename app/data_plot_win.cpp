@@ -72,7 +72,7 @@ void DataPlotWindow::AddSample(LinkKind link, const PlotSample& sample, const st
   if (!hwnd_) return;
   temperatureText_ = temperatureText;
   samples_.Append(link, sample);
-  if (link == LinkKind::Usb) Refresh();
+  if (link != LinkKind::Serial) Refresh();  // over serial the status query's timer redraws
 }
 
 void DataPlotWindow::Refresh() {

@@ -6,7 +6,10 @@
 namespace voltaris {
 namespace {
 
+// A value the UPS's server does not give is no reading: "-- V" over an
+// empty bar, never a "0 V" that would read as a failure.
 GaugeReading Reading(const std::string& text, const char* unit) {
+  if (text.empty()) return {kNoTemperatureText + std::string(unit), 0};
   const int value = LeadingInteger(text);
   return {std::to_string(value) + unit, value};
 }

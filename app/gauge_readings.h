@@ -18,7 +18,8 @@ struct GaugeReadings {
 };
 
 // Each value is the whole-number part of the UPS's text: "230.4" is "230 V";
-// a temperature that is no reading shows "-- C" over an empty bar.
+// a temperature that is no reading shows "-- C" over an empty bar, and so
+// does any value a UPS followed over the network does not give ("-- V").
 GaugeReadings ReadingsOf(const UpsStatus& status, const BatteryReading& battery);
 // What the panel shows with no UPS: "0 V", "0 V", "0 %", "0 %", "0 C", "0 Hz".
 GaugeReadings ZeroReadings();

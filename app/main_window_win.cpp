@@ -131,6 +131,7 @@ struct MainWindow : BarListener {
   LRESULT OnTimer(unsigned id);
   LRESULT OnTrayCallback(WPARAM id, LPARAM mouse);
   LRESULT OnMonitorReport(LPARAM report);
+  LRESULT OnNetworkNews(LPARAM news);
   LRESULT OnShowNoUpsBox(bool owned);
   LRESULT OnShowStoreProblem(LPARAM problem);
   LRESULT OnShowLibraryBox();
@@ -250,6 +251,9 @@ LRESULT MainWindow::OnDestroy() {
   MSG pending;
   while (PeekMessageA(&pending, hwnd, WM_APP_MONITOR_REPORT, WM_APP_MONITOR_REPORT, PM_REMOVE)) {
     delete reinterpret_cast<MonitorReport*>(pending.lParam);
+  }
+  while (PeekMessageA(&pending, hwnd, WM_APP_NETWORK_NEWS, WM_APP_NETWORK_NEWS, PM_REMOVE)) {
+    delete reinterpret_cast<NetworkNews*>(pending.lParam);
   }
   PostQuitMessage(0);
   return 0;
@@ -384,6 +388,21 @@ LRESULT MainWindow::OnMonitorReport(LPARAM lParam) {
   return 0;
 }
 
+LRESULT MainWindow::OnNetworkNews(LPARAM lParam) {
+  std::unique_ptr<NetworkNews> news(reinterpret_cast<NetworkNews*>(lParam));
+  if (run->Quiet()) return 0;
+  PowerEngine& engine = parts->engine;
+  switch (news->kind) {
+    case NetworkNews::Kind::Readings: engine.OnServedReadings(news->readings); break;
+    case NetworkNews::Kind::Answering: engine.OnServerAnswering(news->answering); break;
+    case NetworkNews::Kind::Refused: engine.OnServerRefused(news->refusal); break;
+  }
+  if (run->Quiet()) return 0;  // the server's forced shutdown has begun
+  RefreshTrayTip();
+  if (headless) TellServiceBusy();
+  return 0;
+}
+
 // One box at a time; the engine goes on while it is up.
 LRESULT MainWindow::OnShowNoUpsBox(bool owned) {
   if (noUpsBoxShowing || run->Quiet() || headless) return 0;
@@ -448,6 +467,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION: return OnEndSession(wParam != 0);
     case kTrayCallbackMessage: return OnTrayCallback(wParam, lParam);
     case WM_APP_MONITOR_REPORT: return OnMonitorReport(lParam);
+    case WM_APP_NETWORK_NEWS: return OnNetworkNews(lParam);
     case WM_APP_SHOW_NO_UPS_BOX: return OnShowNoUpsBox(wParam != 0);
     case WM_APP_SHOW_STORE_PROBLEM: return OnShowStoreProblem(lParam);
     case WM_APP_SHOW_LIBRARY_BOX: return OnShowLibraryBox();

@@ -98,6 +98,8 @@ struct ProgramParts {
     });
     engine.ListenForControlWrites([this](unsigned id, bool written) { schedule.OnControlWritten(id, written); });
     engine.ListenForControlsGivenUp([this](unsigned id) { selfTests.OnControlGivenUp(id); });
+    engine.ListenForServerForcedShutdown([this] { gate.EndAndShutDown(ShutdownReason::ServerForced); });
+    schedule.SwitchOffOnlyWhen([this] { return engine.Link() != LinkKind::Network; });
   }
 
   PowerEvents events;  // first: every part below announces through it

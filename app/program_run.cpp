@@ -38,6 +38,18 @@ void ProgramRun::StartMonitoring() {
   port_.AimMonitorAt(settings);
   parts_.engine.StartLink(settings);
   port_.StartMonitor();
+  FollowIfNetwork(settings);
+}
+
+void ProgramRun::FollowIfNetwork(const LinkSettings& settings) {
+  const bool network = settings.comboPort == LinkSettings::kNetworkUps;
+  if (network) {
+    port_.FollowNetworkUps(ReadNetworkUpsSettings(config_));
+  } else if (following_) {
+    port_.StopFollowing();
+  }
+  following_ = network;
+  parts_.selfTests.Offer(!network);
 }
 
 void ProgramRun::ApplySettings() {
@@ -45,6 +57,7 @@ void ProgramRun::ApplySettings() {
   const LinkSettings settings = ReadLinkSettings(config_);
   port_.AimMonitorAt(settings);
   parts_.engine.ApplySettings(settings);
+  FollowIfNetwork(settings);
 }
 
 // The phase changes before the work stops: a box about the records may hold
@@ -85,6 +98,7 @@ void ProgramRun::End(NoticePhase how) {
 void ProgramRun::StopWork(NoticePhase how, bool working) {
   port_.SetNoticePhase(how);
   if (!working) return;  // the line never became ours: nothing was read or recorded
+  if (std::exchange(following_, false)) port_.StopFollowing();  // logged out before Windows goes down
   port_.StopMonitor();
   parts_.engine.Stop();
   parts_.records.Flush();

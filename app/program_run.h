@@ -44,6 +44,11 @@ class ProgramRunPort {
   // The mailbox takes requests again after a stop.
   virtual void ReopenMailbox() = 0;
   virtual void StopNetworkServer() = 0;
+  // A UPS another computer serves is followed by a thread of its own (a
+  // second call follows with the new settings). Stopping logs out first,
+  // so that the server's primary stops waiting for this computer.
+  virtual void FollowNetworkUps(const NetworkUpsSettings& settings) = 0;
+  virtual void StopFollowing() = 0;
   virtual void CloseCountdownWindows() = 0;
   // The service may take the UPS back.
   virtual void ReleaseLine() = 0;
@@ -86,6 +91,7 @@ class ProgramRun : public TimerOwner {
 
  private:
   void StartMonitoring();
+  void FollowIfNetwork(const LinkSettings& settings);
   void StopWork(NoticePhase how, bool working);
   void ResumeMonitoring();
   bool TickReaches(unsigned id) const;
@@ -96,6 +102,7 @@ class ProgramRun : public TimerOwner {
   RecordStore& store_;
   ProgramRunPort& port_;
   ProgramPhase phase_ = ProgramPhase::WaitingForLine;
+  bool following_ = false;  // a network UPS's follower runs
 };
 
 }  // namespace voltaris

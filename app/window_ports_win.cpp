@@ -55,6 +55,16 @@ void WindowRun::StopMonitor() {
   if (monitor_) monitor_->Stop();
 }
 
+// The news is posted, never waited for: the follower's thread goes on
+// while the window is busy. What the window never takes is deleted with it.
+void WindowRun::FollowNetworkUps(const NetworkUpsSettings& settings) {
+  const HWND window = hwnd;
+  follower_.Start(settings, [window](NetworkNews news) {
+    auto* posted = new NetworkNews(std::move(news));
+    if (!PostMessageA(window, WM_APP_NETWORK_NEWS, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
+  });
+}
+
 bool WindowRun::ShutdownSystem() { return voltaris::ShutdownSystem(); }
 
 void WindowNotices::ShowNoUpsBox(bool ownedByMainWindow) {

@@ -15,6 +15,7 @@
 #include "app/line_keeper_win.h"
 #include "app/program_run.h"
 #include "app/tray_icon_win.h"
+#include "net/nut_follower_win.h"
 #include "net/nut_server_win.h"
 #include "power/engine_ports.h"
 #include "power/notifications.h"
@@ -113,6 +114,8 @@ class WindowRun : public ProgramRunPort {
   void StopMonitor() override;
   void ReopenMailbox() override { w_.mailbox.Reopen(); }
   void StopNetworkServer() override { w_.networkServer.Stop(); }
+  void FollowNetworkUps(const NetworkUpsSettings& settings) override;
+  void StopFollowing() override { follower_.Stop(); }
   void CloseCountdownWindows() override { w_.countdowns.CloseAll(); }
   void ReleaseLine() override { w_.lineKeeper.Release(); }
   void RemoveTray() override { w_.tray.Remove(); }
@@ -122,6 +125,7 @@ class WindowRun : public ProgramRunPort {
   Window w_;
   LinkLibrary link_;
   std::unique_ptr<MonitorThread> monitor_;
+  NutFollower follower_;
 };
 
 }  // namespace voltaris

@@ -24,6 +24,7 @@ enum class Text {
   PleaseConnectUps,
   ComConnected,
   UsbConnected,
+  NetworkUpsConnected,
   AcFail,
   AcRestore,
   AcRestoreEvent,
@@ -41,6 +42,13 @@ enum class Text {
   NetworkServerNotStartedEvent,
   SecondariesLoggedOutEvent,
   SecondariesStillLoggedInEvent,
+  // A UPS followed over the network: the server's orders and refusals
+  ServerForcedShutdownEvent,
+  NetworkUpsAccessDenied,
+  NetworkUpsUnknownName,
+  NetworkUpsWrongLogin,
+  NetworkUpsLoginRefused,
+  NetworkServerOffWhileFollowing,
   CannotLoadLibrary,
 
   // Self-tests and count-downs

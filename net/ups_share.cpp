@@ -72,9 +72,15 @@ void UpsShare::OwnTimers(TimerTable& table) {
   table.Own(kTimerShareListen, *this);
 }
 
+// A UPS followed over the network already has its server: serving it again
+// from here would hand other computers second-hand news, a second late, and
+// an order to shut down that the real primary never gave.
 void UpsShare::Start() {
   settings_ = ReadNetworkSettings(config_);
-  if (settings_.enabled) TryListening();
+  if (!settings_.enabled) return;
+  if (engine_.Link() != LinkKind::Network) return TryListening();
+  if (!state_.offWhileFollowingRecorded) records_.AppendEvent(Tr(Text::NetworkServerOffWhileFollowing));
+  state_.offWhileFollowingRecorded = true;
 }
 
 // "Not started" is recorded once; the server starts as soon as it can.

@@ -25,6 +25,7 @@ ShareSnapshot MakeShareSnapshot(const UpsStatus& status, const BatteryReading& b
 struct ShareState {
   bool listening = false;
   bool notStartedRecorded = false;
+  bool offWhileFollowingRecorded = false;  // the UPS is followed over the network: nothing to serve
   bool forcedShutdown = false;  // shown until a shutdown is refused, as secondaries expect
   long lastAcceptedReplies = -1;
   int publishesWithoutReply = 0;  // the UPS answered no status query for this many seconds

@@ -85,6 +85,11 @@ void BatteryWatch::Tick() {
     const bool low = phase_ == Phase::BatteryLow || (status.mainsFailed && status.batteryLow);
     const DischargeTrace sofar = phase_ == Phase::OnBattery ? discharge_ : DischargeTrace{};
     estimate_.seconds = low ? 0 : static_cast<int>(model_.SecondsLeft(load_, sofar, VoltsPerBlock()));
+    // A UPS served over the network says its own runtime: better than ours.
+    if (status.servedRuntimeSeconds) {
+      estimate_.seconds = *status.servedRuntimeSeconds;
+      estimate_.learnt = true;
+    }
   }
   gauges_.ShowRuntime(RuntimeText(estimate_));
 }

@@ -10,7 +10,10 @@ namespace {
 
 constexpr unsigned kFirstHistoryTimer = kTimerHistorySerialUp;  // 1034..1037
 
-std::string Whole(const std::string& text, const char* unit) { return std::to_string(LeadingInteger(text)) + unit; }
+// A value a UPS's server does not give is no reading, as in a row without a UPS.
+std::string Whole(const std::string& text, const char* unit) {
+  return text.empty() ? "N/A" : std::to_string(LeadingInteger(text)) + unit;
+}
 
 // A status-rule match: its text when the flags changed, a blank otherwise.
 struct StatusRule {
@@ -81,7 +84,7 @@ void HistoryRecorder::WriteDisconnectedRow(unsigned timer) {
 
 std::vector<std::string> HistoryRecorder::ConnectedRow(unsigned timer) {
   return {Whole(status_.inputVoltageText, " V"),  Whole(status_.outputVoltageText, " V"),
-          status_.loadPercentText + "%   ",       BatteryLevel(),
+          Whole(status_.loadPercentText, "%   "),  BatteryLevel(),
           TemperatureReadout(status_.temperatureText), Whole(status_.frequencyText, " Hz"),
           StatusColumn(timer), runtime_ ? RuntimeColumn(runtime_->Runtime()) : ""};
 }
@@ -100,6 +103,7 @@ std::string HistoryRecorder::BatteryLevel() const {
   const double volts = LeadingDouble(status_.batteryVoltageText);
   const char mains = status_.statusBits.empty() ? '\0' : status_.statusBits[0];
   if (mains != '0' && mains != '1') return "";
+  if (status_.chargeServed) return Whole(status_.batteryPercentText, "%   ");
   const double full = blocks * (mains == '0' ? 13.5 : 13.0);
   return volts > full ? "100%" : Whole(status_.batteryPercentText, "%   ");
 }

@@ -68,4 +68,8 @@ LinkNews LinkWatch::RecordUsb(LinkNews news) {
   return news;
 }
 
+LinkNews LinkWatch::ServerAnswers(bool answering) {
+  return ChangeState(LinkKind::Network, answering ? LinkState::Answering : LinkState::Lost);
+}
+
 }  // namespace voltaris

@@ -60,8 +60,13 @@ class LinkWatch {
   // its rating and status queries brought an answer.
   LinkNews UsbPass(bool present, bool ratingAnswers, bool statusAnswers);
 
+  // ---- Network ----
+  // The server gave a whole reading, or stopped answering (no connection,
+  // no reply in time, stale data, a refusal): the client tells each once.
+  LinkNews ServerAnswers(bool answering);
+
  private:
-  static size_t Index(LinkKind kind) { return kind == LinkKind::Usb ? 1 : 0; }
+  static size_t Index(LinkKind kind) { return static_cast<size_t>(kind); }
   LinkState& Now(LinkKind kind) { return states_[Index(kind)]; }
   static bool IsSeen(LinkState state) { return state == LinkState::Answering || state == LinkState::Silent; }
   bool LostBySilence() const { return missedReplies_ >= kMissedRepliesForLoss; }
@@ -69,7 +74,7 @@ class LinkWatch {
   LinkNews RecordUsb(LinkNews news);
 
   LinkKind kind_ = LinkKind::Serial;
-  std::array<LinkState, 2> states_{LinkState::Closed, LinkState::Closed};
+  std::array<LinkState, 3> states_{LinkState::Closed, LinkState::Closed, LinkState::Closed};
   int missedReplies_ = 0;  // consecutive serial queries without an answer
   LinkNews usbRecorded_ = LinkNews::None;  // what the records last said of the USB unit
 };

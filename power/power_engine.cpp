@@ -54,6 +54,9 @@ void PowerEngine::StartLink(const LinkSettings& settings) {
     timers_.Arm(kTimerLinkGrace, kLinkGraceMs);
   } else if (settings.comboPort == LinkSettings::kUsbPort) {
     kind = LinkKind::Usb;
+  } else if (settings.comboPort == LinkSettings::kNetworkUps) {
+    kind = LinkKind::Network;  // its own thread reads it: no query of ours
+    for (unsigned id : {kTimerOpenSerial, kTimerStatusQuery, kTimerRatingQuery}) timers_.Kill(id);
   } else {
     kind = watch_.Kind();  // any other value keeps the kind with no port: no usable link
   }
@@ -223,8 +226,9 @@ void PowerEngine::ApplyStatusBits() {
 
 // ---- USB link ----------------------------------------------------------------
 
-void PowerEngine::OnUsbLost() {
-  ReportLink(LinkKind::Usb, false);
+// A USB unit gone or a server silent: the link is down until it answers.
+void PowerEngine::OnLinkGone(LinkKind kind) {
+  ReportLink(kind, false);
   gauges_.ShowLinkPictures(false);
   menus_.SetControlCenterEnabled(false);
   gauges_.ZeroGauges();
@@ -242,7 +246,7 @@ void PowerEngine::OnUsbPass(const UsbPass& pass) {
   const bool statusAnswers = pass.statusReply.size() > 1;
   Record(watch_.UsbPass(pass.present, pass.ratingReply.size() > 1, statusAnswers), Text::UsbConnected);
   if (!pass.present) {
-    OnUsbLost();
+    OnLinkGone(LinkKind::Usb);
     return;
   }
   linkNotices_.reportLinkLoss = true;
@@ -266,6 +270,57 @@ void PowerEngine::OnUsbPass(const UsbPass& pass) {
     gauges_.ZeroUsbGauges();
     linkNotices_.usbGaugesShown = false;
   }
+}
+
+// ---- Network UPS ---------------------------------------------------------------
+
+void PowerEngine::OnServedReadings(const ServedReadings& served) {
+  if (Link() != LinkKind::Network) return;
+  if (CarryOutForcedShutdown(served)) return;
+  FillServedStatus(served, status_);
+  battery_ = ServedBattery(served, status_);
+  if (served.silentOnBattery) {
+    ApplyStatusBits();  // on battery and silent: the battery counts as low
+    return;
+  }
+  Record(watch_.ServerAnswers(true), Text::NetworkUpsConnected);
+  lastRefusal_.reset();
+  linkNotices_.reportLinkLoss = true;
+  ++acceptedStatusReplies_;
+  menus_.SetControlCenterEnabled(true);
+  ApplyStatusBits();
+  gauges_.ShowReadings(LinkKind::Network, status_, battery_);
+  gauges_.ShowLinkPictures(true);
+  ReportLink(LinkKind::Network, true);
+}
+
+// The primary waits for this computer before its own goes down: no count,
+// no grace. Told once; a server that lifts the order may give it again.
+bool PowerEngine::CarryOutForcedShutdown(const ServedReadings& served) {
+  if (!served.flags.forcedShutdown) {
+    forcedShutdownTold_ = false;
+    return false;
+  }
+  if (forcedShutdownTold_) return false;
+  forcedShutdownTold_ = true;
+  Log(Text::ServerForcedShutdownEvent);
+  events_.Announce({PowerEventKind::ForcedShutdown, Tr(Text::ServerForcedShutdownEvent)});
+  if (forcedListener_) forcedListener_();
+  return true;
+}
+
+void PowerEngine::OnServerAnswering(bool answering) {
+  if (Link() != LinkKind::Network || answering) return;
+  Record(watch_.ServerAnswers(false), Text::NetworkUpsConnected);
+  OnLinkGone(LinkKind::Network);
+}
+
+void PowerEngine::OnServerRefused(ServedRefusal refusal) {
+  if (Link() != LinkKind::Network) return;
+  static constexpr Text kRefusalTexts[] = {Text::NetworkUpsAccessDenied, Text::NetworkUpsUnknownName,
+                                           Text::NetworkUpsWrongLogin, Text::NetworkUpsLoginRefused};
+  Log(kRefusalTexts[static_cast<size_t>(refusal)]);
+  lastRefusal_ = refusal;
 }
 
 // ---- Control commands --------------------------------------------------------

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "base/timer_table.h"
@@ -17,6 +18,7 @@
 #include "power/power_state.h"
 #include "power/record_keeper.h"
 #include "ups/monitor_report.h"
+#include "ups/served_ups.h"
 #include "ups/ups_protocol.h"
 
 namespace voltaris {
@@ -62,6 +64,18 @@ class PowerEngine : public TimerOwner {
   // nothing). A failed write or read is a missed reply like silence.
   void OnSerialRead(bool ok, const std::string& bytes);
   void OnUsbPass(const UsbPass& pass);
+  // A UPS another computer serves: what its follower thread heard. A reading
+  // made of the last one by the dead time (silent on battery) counts for the
+  // supply only: the link stays lost.
+  void OnServedReadings(const ServedReadings& served);
+  // The server answers again is said by the readings that follow.
+  void OnServerAnswering(bool answering);
+  // Recorded as the follower tells it: once per kind, until the UPS is read again.
+  void OnServerRefused(ServedRefusal refusal);
+  // The last refusal since the UPS was last read, for the settings dialog.
+  std::optional<ServedRefusal> LastRefusal() const { return lastRefusal_; }
+  // Who carries the server's forced shutdown out: at once, no count-down.
+  void ListenForServerForcedShutdown(std::function<void()> listener) { forcedListener_ = std::move(listener); }
   // A control command has gone out on the line (`written`) or could not be
   // written and waits to be tried again.
   void OnControlWritten(unsigned id, bool written);
@@ -97,7 +111,8 @@ class PowerEngine : public TimerOwner {
   void HandleSerialReply(const std::string& reply);
   void ApplyStatusBits();
   void OnNoReply();
-  void OnUsbLost();
+  void OnLinkGone(LinkKind kind);
+  bool CarryOutForcedShutdown(const ServedReadings& served);
   void QueueQuery(const std::string& command);
 
   TimerPort& timers_;
@@ -117,6 +132,9 @@ class PowerEngine : public TimerOwner {
   long acceptedStatusReplies_ = 0;
   std::function<void(unsigned, bool)> controlListener_;
   std::function<void(unsigned)> givenUpListener_;
+  std::function<void()> forcedListener_;
+  bool forcedShutdownTold_ = false;  // the server's order was carried out; told again only after it was lifted
+  std::optional<ServedRefusal> lastRefusal_;
   const PowerEvents& events_;
   bool lossAnnounced_ = false;
   Text startText_ = Text::ProgramStart, endText_ = Text::ProgramEnd;

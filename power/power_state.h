@@ -37,7 +37,8 @@ enum class PowerInput {
 };
 
 // Why the system goes down; the schedule's end switches the UPS off first.
-enum class ShutdownReason { MainsFailed, BatteryLow, Manual, RuntimeLow, Schedule };
+// ServerForced: the server of a UPS followed over the network ordered it.
+enum class ShutdownReason { MainsFailed, BatteryLow, Manual, RuntimeLow, Schedule, ServerForced };
 
 // The counts that decide where an event settles once the shutdown is off
 // the table or a count has ended.

@@ -13,6 +13,7 @@ constexpr unsigned kTickMs = 1000;
 constexpr unsigned kSendTestMs = 1000;    // the 10-second test's "T" goes a second after the start
 constexpr unsigned kUntilLowWaitMs = 500;  // the UPS is given a moment before "TL"
 constexpr unsigned kCancelDelayMs = 200;
+constexpr unsigned kStarts[] = {IDC_SELFTEST_10_SECONDS, IDC_SELFTEST_TILL_LOW, IDC_SELFTEST_SPECIAL_TIME};
 
 }  // namespace
 
@@ -63,9 +64,7 @@ void SelfTests::RecordStart(const std::string& text) {
 
 void SelfTests::ShowTestMenus(bool testing) {
   menus_.SetCommandEnabled(IDC_CANCEL_SELFTEST, testing);
-  for (unsigned start : {IDC_SELFTEST_10_SECONDS, IDC_SELFTEST_TILL_LOW, IDC_SELFTEST_SPECIAL_TIME}) {
-    menus_.SetCommandEnabled(start, !testing);
-  }
+  for (unsigned start : kStarts) menus_.SetCommandEnabled(start, offered_ && !testing);
 }
 
 bool SelfTests::BeginTenSecond() {
@@ -78,11 +77,19 @@ bool SelfTests::BeginTenSecond() {
   return true;
 }
 
-void SelfTests::StartTenSecond() {
-  if (BeginTenSecond()) ShowRunning(true);
+void SelfTests::Offer(bool offered) {
+  if (offered == offered_) return;
+  offered_ = offered;
+  for (unsigned start : kStarts) menus_.SetCommandEnabled(start, offered);
 }
 
-void SelfTests::StartTenSecondFromBar() { BeginTenSecond(); }
+void SelfTests::StartTenSecond() {
+  if (offered_ && BeginTenSecond()) ShowRunning(true);
+}
+
+void SelfTests::StartTenSecondFromBar() {
+  if (offered_) BeginTenSecond();
+}
 
 void SelfTests::TenSecondTick() {
   if (c_.views.IsOpen(CountdownWindow::TenSecondTest)) c_.views.Blink(CountdownWindow::TenSecondTest, Triangle::Red);
@@ -99,7 +106,7 @@ void SelfTests::EndTenSecond() {
 // The wait before "TL" is a timer, so the windows go on meanwhile; the other
 // tests are greyed from the command on, as if the wait held everything up.
 void SelfTests::StartUntilLow() {
-  if (c_.views.IsOpen(CountdownWindow::UntilLowTest) || s_.untilLowWaiting) return;
+  if (!offered_ || c_.views.IsOpen(CountdownWindow::UntilLowTest) || s_.untilLowWaiting) return;
   s_.untilLowWaiting = true;
   c_.timers.Arm(kTimerUntilLowSend, kUntilLowWaitMs);
   ShowRunning(true);
@@ -173,7 +180,7 @@ FileError SelfTests::OnTimedSettingsOk(const std::string& minutesText) {
     return e;  // the dialog stays, with what the user typed
   }
   s_.settingsOpen = false;
-  c_.timers.Arm(kTimerSpecialTestStart, kCancelDelayMs);
+  if (offered_) c_.timers.Arm(kTimerSpecialTestStart, kCancelDelayMs);
   return {};
 }
 

@@ -35,6 +35,9 @@ class SelfTests : public TimerOwner {
   void OwnTimers(TimerTable& table);
   void OnTimer(unsigned id) override;
 
+  // A UPS another computer serves runs its tests there: while it is
+  // followed, the starts are greyed and refused.
+  void Offer(bool offered);
   void StartTenSecond();  // 40014
   // The top bar's 10-second test: the same test, the menu left as it is.
   void StartTenSecondFromBar();
@@ -73,6 +76,7 @@ class SelfTests : public TimerOwner {
   MonitorPort& monitor_;
   MenuPort& menus_;
   HistoryNotes& notes_;
+  bool offered_ = true;
   SelfTestState s_;
   UpsControl timedCommand_;
 };

@@ -16,7 +16,9 @@ void ShutdownGate::EndAndShutDown(ShutdownReason reason) {
   s_.endedByBattery = s_.endedByBattery || reason == ShutdownReason::BatteryLow;
   s_.endedByHand = s_.endedByHand || reason == ShutdownReason::Manual;
   if (s_.switchOffPending) return;  // the switch-off's end shuts down
-  const bool powerGoing = reason != ShutdownReason::Manual;
+  // The server's order is carried out at once: its primary waits for this
+  // computer, and no secondary of ours is served while we follow it.
+  const bool powerGoing = reason != ShutdownReason::Manual && reason != ShutdownReason::ServerForced;
   if (s_.released || (!powerGoing && !s_.waiting)) {
     ShutDownNow();
     return;

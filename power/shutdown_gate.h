@@ -46,7 +46,7 @@ class ShutdownGate : public TimerOwner {
 
   // The end of a mains-failure, battery-low or manual count-down (RuntimeLow:
   // the mains-failure count ended early, the battery's estimate having
-  // fallen below its margin).
+  // fallen below its margin), or the forced shutdown a UPS server ordered.
   void EndAndShutDown(ShutdownReason reason);
   // The scheduled shutdown's end: `sendSwitchOff` runs once the secondaries
   // have had their time, so that they keep their power meanwhile. The

@@ -94,7 +94,7 @@ void ScheduleCountdown::SendSwitchOff() {
   const ConfigFile settings = c_.config.Snapshot();
   const auto command = ScheduledSwitchOff(ReadWeeklySchedule(settings), ReadSpecialSchedule(settings), s_.due,
                                           ReadWarningTimes(settings).upsOffDelaySeconds, clock_);
-  if (!command) {
+  if (!command || !upsIsOurs_()) {
     ShutDown(false);
     return;
   }

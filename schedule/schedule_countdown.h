@@ -35,6 +35,9 @@ class ScheduleCountdown : public TimerOwner, public RefusableCount {
                     std::function<bool()> linkUp)
       : c_(context), monitor_(monitor), clock_(clock), linkUp_(std::move(linkUp)) {}
   void OwnTimers(TimerTable& table);
+  // A UPS another computer serves is not ours to switch off: its scheduled
+  // shutdowns take this computer down only.
+  void SwitchOffOnlyWhen(std::function<bool()> upsIsOurs) { upsIsOurs_ = std::move(upsIsOurs); }
   // Starts looking for due shutdowns (at the program's start).
   void Start();
   // A scheduled shutdown has been warned of and goes on to its end.
@@ -61,6 +64,7 @@ class ScheduleCountdown : public TimerOwner, public RefusableCount {
   MonitorPort& monitor_;
   const LocalClock& clock_;
   std::function<bool()> linkUp_;
+  std::function<bool()> upsIsOurs_ = [] { return true; };
   ScheduleState s_;
 };
 

@@ -19,7 +19,8 @@ void MonitorLoop::Run() {
       SerialPass(requests);
     } else {
       serial_.Close();
-      UsbPassOnce();
+      // A network UPS is followed by its own thread: the monitor only idles.
+      if (link == LinkKind::Usb) UsbPassOnce();
     }
   }
   serial_.Close();

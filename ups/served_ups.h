@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "ups/ups_protocol.h"
+
 namespace voltaris {
 
 struct ServedStatus {
@@ -34,5 +36,13 @@ enum class ServedRefusal {
   WrongCredentials,  // ERR INVALID-USERNAME or INVALID-PASSWORD
   LoginRefused,      // any other answer to a login request
 };
+
+// The served reading in the shape every link gives the rest of the program:
+// the fields as texts (one decimal; empty where the server gave nothing)
+// and the status bits b7..b0 (b7 on battery, b6 battery low, b2 a test).
+void FillServedStatus(const ServedReadings& served, UpsStatus& status);
+// The battery gauge from the served charge ("96 %"), or "-- %" over an
+// empty bar when the server gives none.
+BatteryReading ServedBattery(const ServedReadings& served, UpsStatus& status);
 
 }  // namespace voltaris

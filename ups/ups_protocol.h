@@ -91,6 +91,10 @@ struct UpsStatus {
   std::string batteryPercentText;
   int mainsFailed = 0, mainsSeen = 0, batteryLow = 0, upsHealthy = 0, standbyType = 0;
   int testInProgress = 0;  // b2 of the last accepted status reply, on either link
+  // A UPS followed over the network says its charge and runtime itself:
+  // the battery is not reckoned from its voltage.
+  bool chargeServed = false;
+  std::optional<int> servedRuntimeSeconds;
 };
 
 struct StatusParse {

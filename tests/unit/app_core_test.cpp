@@ -10,6 +10,7 @@
 #include "app/program_run.h"
 #include "app/working_directory.h"
 #include "power/timer_ids.h"
+#include "res/resource_ids.h"
 #include "tests/unit/engine_fakes.h"
 
 using namespace voltaris;
@@ -97,6 +98,8 @@ class FakeRunPort : public ProgramRunPort {
   void StopMonitor() override { calls.push_back("stop monitor"); }
   void ReopenMailbox() override { calls.push_back("reopen mailbox"); }
   void StopNetworkServer() override { calls.push_back("stop network server"); }
+  void FollowNetworkUps(const NetworkUpsSettings& s) override { calls.push_back("follow " + s.host); }
+  void StopFollowing() override { calls.push_back("stop following"); }
   void CloseCountdownWindows() override { calls.push_back("close count-downs"); }
   void ReleaseLine() override { calls.push_back("release line"); }
   void RemoveTray() override { calls.push_back("remove tray"); }
@@ -263,6 +266,43 @@ TEST(ProgramRun, ARefusedShutdownResumesAtOnceAndTheNextEndRecordsProgramEndAgai
   rig.run.End(NoticePhase::Ending);
   EXPECT_EQ(rig.Count("  Program End"), 2);
   EXPECT_EQ(rig.LastEvent(), "  Program End");
+}
+
+// The server's forced shutdown goes through the gate at once, and the
+// follower logs out before Windows is asked: the primary stops waiting.
+TEST(ProgramRun, ANetworkUpsIsFollowedAndItsServersForcedShutdownLogsOutBeforeTheSystemGoes) {
+  for (const char* status : {"OL FSD", "OB LB FSD"}) {
+    RunRig rig;
+    rig.Settings("[Mscomm]\nComboPort=9\n[NetworkUps]\nHost=nas.local\nUser=monuser\nPassword=pw\n"
+                 "[Notify]\nForcedShutdown=C:\\hooks\\fsd.cmd\n");
+    rig.port.shutdownAccepted = false;
+    rig.run.Begin();
+    EXPECT_EQ(rig.port.Take(), (std::vector<std::string>{"load library", "aim monitor", "start monitor",
+                                                         "follow nas.local"}));
+    EXPECT_FALSE(rig.menus.enabled.at(IDC_SELFTEST_TILL_LOW));  // the server's UPS runs its own tests
+    rig.parts.selfTests.StartTenSecond();
+    rig.parts.selfTests.StartUntilLow();
+    ServedReadings served;
+    served.status = status;
+    served.flags = {std::string(status) == "OL FSD", std::string(status) != "OL FSD", std::string(status) != "OL FSD",
+                    true};
+    rig.parts.engine.OnServedReadings(served);
+    EXPECT_EQ(rig.port.Take(), (std::vector<std::string>{"stop following", "stop monitor", "shut down system",
+                                                         "reopen mailbox", "aim monitor", "start monitor",
+                                                         "follow nas.local"}))
+        << status;
+    EXPECT_EQ(rig.Count("  Forced Shutdown By The UPS Server"), 1) << status;
+    ASSERT_EQ(rig.commands.started.size(), 1u) << status;
+    EXPECT_EQ(rig.commands.started[0].commandLine.rfind("C:\\hooks\\fsd.cmd \"  Forced Shutdown By The UPS Server\"", 0),
+              0u)
+        << rig.commands.started[0].commandLine;
+    rig.parts.engine.OnServedReadings(served);  // the order stands: carried out once
+    EXPECT_EQ(rig.shutdown.calls, 1) << status;
+    rig.RunTicks(60000);  // no count-down of its own was started
+    EXPECT_EQ(rig.shutdown.calls, 1) << status;
+    EXPECT_TRUE(rig.monitor.controls.empty()) << status;
+    EXPECT_EQ(rig.Count("  UPS SelfTest 10 Seconds!"), 0) << status;
+  }
 }
 
 TEST(ProgramRun, AShutdownWindowsNeverCarriesOutCountsAsRefusedOnceTheWatchFires) {

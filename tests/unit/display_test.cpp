@@ -160,6 +160,27 @@ TEST(GaugeReadings, ATemperatureThatIsNoReadingShowsDashes) {
   }
 }
 
+// A UPS followed over the network may leave any value out: each shows as
+// no reading on its gauge and as a gap in the plot, never as 0.
+TEST(GaugeReadings, AValueTheServerDoesNotGiveShowsDashesAndAGap) {
+  UpsStatus status = Status();
+  status.outputVoltageText.clear();
+  status.loadText.clear();
+  status.frequencyText.clear();
+  const GaugeReadings r = ReadingsOf(status, Battery(87, "87 %"));
+  EXPECT_EQ(r.input.readout, "230 V");
+  EXPECT_EQ(r.output.readout, "-- V");
+  EXPECT_EQ(r.load.readout, "--%");
+  EXPECT_EQ(r.frequency.readout, "-- Hz");
+  EXPECT_EQ(r.output.position + r.load.position + r.frequency.position, 0);
+  PlotSamples samples;
+  samples.Append(LinkKind::Network, SampleOf(status, Battery(87, "87 %")));
+  EXPECT_EQ(samples.Value(0, PlotQuantity::InputVoltage), 230);
+  EXPECT_EQ(samples.Value(0, PlotQuantity::OutputVoltage), kNoPlotValue);
+  EXPECT_EQ(samples.Value(0, PlotQuantity::Load), kNoPlotValue);
+  EXPECT_EQ(PlotLatestText(PlotQuantity::Frequency, kNoPlotValue, ""), "-- Hz    ");
+}
+
 // Each zone on both sides of each bound.
 TEST(ButtonBars, ZonesIncludeTheirBounds) {
   EXPECT_EQ(LeftBarZoneAt(21, 96), BarAction::Settings);

@@ -46,18 +46,84 @@ TEST(PowerEngineStart, SerialLinkArmsOpenAndGraceTimersUsbNone) {
   EXPECT_EQ(neither.monitor.kind, LinkKind::Serial);
 }
 
-// Until the network client drives the engine, a file that follows a UPS
-// over the network starts a program with no serial or USB link at all.
-TEST(PowerEngineStart, NetworkUpsOpensNoSerialPortAndWaitsForNoUsbUnit) {
+// ---- A UPS followed over the network -------------------------------------------
+
+namespace {
+
+ServedReadings Served(const char* status, bool onBattery = false, bool low = false) {
+  ServedReadings served;
+  served.status = status;
+  served.flags = {!onBattery, onBattery, low, false};
+  served.inputVoltage = 231.04;
+  served.load = 37;
+  served.batteryCharge = 96;
+  return served;
+}
+
+}  // namespace
+
+// Its own thread reads it: no serial port, no USB pass, no query of ours.
+TEST(PowerEngineNetwork, TheServersAnswersAreTheLinkAndItsSilenceIsRecordedOnceEachWay) {
   EngineRig rig;
   rig.engine.LogProgramStart();
   rig.engine.StartLink({LinkSettings::kNetworkUps, 2400, 0, 4, 0});
   EXPECT_TRUE(rig.timers.armed.empty());
-  EXPECT_EQ(rig.monitor.kind, LinkKind::Serial);
-  rig.Run(60000);
-  EXPECT_EQ(rig.monitor.closes, 0);
-  EXPECT_EQ(rig.notices.ownedBoxes, 0);
-  EXPECT_EQ(rig.Events(), std::vector<std::string>{"  Program Start"});
+  EXPECT_EQ(rig.monitor.kind, LinkKind::Network);
+  rig.engine.OnSerialRead(true, kHealthy);  // a late serial reply is not this link's
+  rig.engine.OnUsbPass({true, "U" + kRating, "U" + kHealthy});
+  EXPECT_FALSE(rig.engine.UpsAnswering());
+  rig.engine.OnServedReadings(Served("OL"));
+  EXPECT_TRUE(rig.engine.UpsAnswering());
+  EXPECT_EQ(rig.engine.Status().inputVoltageText, "231.0");
+  EXPECT_EQ(rig.engine.Status().outputVoltageText, "");  // not served: no reading, never 0
+  EXPECT_EQ(rig.engine.Battery().readout, "96 %");
+  EXPECT_EQ(rig.display.readings, 1);
+  EXPECT_TRUE(rig.display.linkPicturesUp);
+  for (int i = 0; i < 3; ++i) rig.engine.OnServerAnswering(false);
+  EXPECT_FALSE(rig.engine.UpsAnswering());
+  EXPECT_FALSE(rig.display.linkPicturesUp);
+  EXPECT_EQ(rig.notices.ownedBoxes, 1);
+  rig.engine.OnServedReadings(Served("OL"));
+  rig.engine.OnServedReadings(Served("OL"));
+  EXPECT_EQ(rig.Events(), (std::vector<std::string>{"  Program Start", "  Network UPS is Connected!",
+                                                    "  UPS is DisConnected!", "  Network UPS is Connected!"}));
+  rig.engine.StartLink(kCom1);  // another kind of link: the network's state says nothing of it
+  EXPECT_FALSE(rig.engine.UpsAnswering());
+}
+
+// upsmon's rule: last seen on battery, then silent for the dead time, is
+// battery low; the link itself stays lost.
+TEST(PowerEngineNetwork, OnBatteryThenSilentCountsAsBatteryLowWithoutTheLinkComingBack) {
+  EngineRig rig;
+  rig.engine.StartLink({LinkSettings::kNetworkUps, 2400, 0, 4, 0});
+  rig.engine.OnServedReadings(Served("OB", true));
+  EXPECT_EQ(rig.parts.power.Phase(), PowerPhase::MainsFailed);
+  rig.engine.OnServerAnswering(false);
+  ServedReadings silent = Served("OB", true, true);
+  silent.silentOnBattery = true;
+  rig.engine.OnServedReadings(silent);
+  EXPECT_TRUE(rig.parts.power.Now().batteryLow);
+  rig.Run(5000);  // the battery's count starts with its warning
+  EXPECT_EQ(rig.parts.power.Phase(), PowerPhase::BatteryLow);
+  EXPECT_FALSE(rig.engine.UpsAnswering());
+  EXPECT_EQ(rig.Count("  Network UPS is Connected!"), 1);
+}
+
+TEST(PowerEngineNetwork, EachRefusalIsRecordedByNameAndForgottenOnceTheUpsIsRead) {
+  EngineRig rig;
+  rig.engine.StartLink({LinkSettings::kNetworkUps, 2400, 0, 4, 0});
+  const std::pair<ServedRefusal, const char*> refusals[] = {
+      {ServedRefusal::AccessDenied, "  Network UPS: Access Denied!"},
+      {ServedRefusal::UnknownUps, "  Network UPS: Unknown UPS Name!"},
+      {ServedRefusal::WrongCredentials, "  Network UPS: Wrong User Or Password!"},
+      {ServedRefusal::LoginRefused, "  Network UPS: Login Refused!"}};
+  for (const auto& [refusal, text] : refusals) {
+    rig.engine.OnServerRefused(refusal);
+    EXPECT_EQ(rig.Events().back(), text);
+    EXPECT_EQ(rig.engine.LastRefusal(), refusal);
+  }
+  rig.engine.OnServedReadings(Served("OL"));
+  EXPECT_FALSE(rig.engine.LastRefusal().has_value());
 }
 
 TEST(PowerEngineSerial, NoUpsAtStartUpIsReportedOnceUntilAReply) {

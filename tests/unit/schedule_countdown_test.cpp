@@ -49,6 +49,21 @@ TEST(ScheduleCountdown, WarnsWithTheSecondsLeftAndEndsWithTheConfirmedSwitchOff)
   EXPECT_EQ(rig.Count("  UPS Switch-Off Command Not Sent!"), 0);
 }
 
+// A UPS served by another computer belongs to it: the schedule takes this
+// computer down at its time and never waits for a switch-off of ours.
+TEST(ScheduleCountdown, AUpsFollowedOverTheNetworkIsNotSwitchedOff) {
+  ScheduleRig rig;
+  rig.engine.StartLink({LinkSettings::kNetworkUps, 2400, 0, 4, 0});
+  ServedReadings served;
+  served.status = "OL";
+  served.flags.onLine = true;
+  rig.engine.OnServedReadings(served);
+  rig.Run(1200 + 180000);
+  EXPECT_EQ(rig.shutdown.calls, 1);
+  EXPECT_TRUE(rig.monitor.controls.empty());
+  EXPECT_EQ(rig.Count("  UPS Switch-Off Command Not Sent!"), 0);
+}
+
 TEST(ScheduleCountdown, ASwitchOffThatCannotBeWrittenIsRecordedAndTheShutdownGoesOn) {
   ScheduleRig rig("SchemaEveryRebootFlag2=1\nSchemaEveryRebootTime2=9:8:7\n"
                   "SchemaEveryShutFlag2=1\nSchemaEveryShutTime2=10:23:0\n");

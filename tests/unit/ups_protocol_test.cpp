@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <tuple>
 
+#include "ups/served_ups.h"
 #include "ups/ups_protocol.h"
 
 using namespace voltaris;
@@ -243,4 +245,63 @@ TEST(Commands, RepliesOfKnownLength) {
   EXPECT_EQ(ExpectedReplyLength(StatusQueryCommand()), 47u);
   EXPECT_EQ(ExpectedReplyLength(RatingQueryCommand()), 22u);
   EXPECT_EQ(ExpectedReplyLength(CancelTestCommand()), 0u);
+}
+
+// ---- A UPS served over the network, read as the other links are ----------------
+
+TEST(ServedUps, TheStatusWordsBecomeTheBitsEveryLinkGives) {
+  const struct {
+    const char* status;
+    bool onBattery, low, silent;
+    const char* bits;
+  } cases[] = {{"OL", false, false, false, "00000000"},
+               {"OB", true, false, false, "10000000"},
+               {"OB LB", true, true, false, "11000000"},
+               {"OB", true, false, true, "11000000"},  // on battery and silent for the dead time
+               {"OL CAL", false, false, false, "00000100"},
+               {"OL CALIBRATING", false, false, false, "00000000"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.status);
+    ServedReadings served;
+    served.status = c.status;
+    served.flags.onBattery = c.onBattery;
+    served.flags.batteryLow = c.low;
+    served.silentOnBattery = c.silent;
+    UpsStatus status;
+    FillServedStatus(served, status);
+    EXPECT_EQ(status.statusBits, c.bits);
+    ApplyStatusBits(status);
+    EXPECT_EQ(status.mainsFailed != 0, c.onBattery);
+    EXPECT_EQ(status.batteryLow != 0, c.low || c.silent);
+    EXPECT_TRUE(status.upsHealthy);
+  }
+}
+
+TEST(ServedUps, NumbersAsTheLineWouldCarryThemAndNothingForWhatIsNotServed) {
+  ServedReadings served;
+  served.inputVoltage = 231.04;
+  served.outputVoltage = 229.96;
+  served.inputFrequency = -0.04;
+  served.load = 36.6;
+  served.runtimeSeconds = 1260;
+  UpsStatus status;
+  status.ratedBatteryVoltageText = "24.0";  // left by a serial UPS chosen before
+  FillServedStatus(served, status);
+  EXPECT_EQ(status.inputVoltageText, "231.0");
+  EXPECT_EQ(status.outputVoltageText, "230.0");
+  EXPECT_EQ(status.frequencyText, "0.0");
+  EXPECT_EQ(status.loadText, "37");
+  EXPECT_EQ(status.loadPercent, 37);
+  EXPECT_EQ(status.temperatureText, "");
+  EXPECT_EQ(status.batteryVoltageText, "");
+  EXPECT_EQ(status.ratedBatteryVoltageText, "");
+  EXPECT_EQ(status.servedRuntimeSeconds, 1260);
+  EXPECT_EQ(ServedBattery(served, status).readout, "-- %");
+  for (const auto& [charge, readout, position] :
+       {std::tuple{96.7, "96 %", 96}, std::tuple{130.0, "100 %", 100}, std::tuple{-3.0, "0 %", 0}}) {
+    served.batteryCharge = charge;
+    const BatteryReading battery = ServedBattery(served, status);
+    EXPECT_EQ(battery.readout, readout);
+    EXPECT_EQ(battery.gaugePosition, position);
+  }
 }

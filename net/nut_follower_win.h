@@ -1,0 +1,65 @@
+// The network client's Winsock side: one thread owns the connection to the
+// server and the client that talks over it, and hands what the client
+// reports to the user-interface thread through a callback that posts it.
+// Nothing of the thread's is shared but its stop flag.
+//
+// A host given as an address is connected at once. A name is looked up on
+// a helper thread of its own, because a name lookup can wait on the network
+// for many seconds and cannot be cut short: the follower goes on ticking the
+// client meanwhile (its reply limit bounds the lookup as it bounds the
+// connect), and Stop leaves an unfinished lookup behind to end by itself.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <thread>
+
+#include "config/settings.h"
+#include "net/nut_client.h"
+#include "ups/served_ups.h"
+
+namespace voltaris {
+
+// What the follower hands the user-interface thread, one piece at a time.
+struct NetworkNews {
+  enum class Kind { Readings, Answering, Refused } kind = Kind::Readings;
+  ServedReadings readings;                              // Readings
+  bool answering = false;                               // Answering
+  ServedRefusal refusal = ServedRefusal::AccessDenied;  // Refused
+};
+
+class NutFollower {
+ public:
+  // How long the thread waits for network activity before it ticks the
+  // client's clock and looks at its stop flag again.
+  static constexpr long kWakeMs = 100;
+  // The longest a closing connection waits to send what is queued and to
+  // hear the server close its end (so that a LOGOUT is read, not reset).
+  static constexpr long kCloseMs = 400;
+  // The longest Stop() takes: a wake, then a close.
+  static constexpr long kStopMs = kWakeMs + kCloseMs + 100;
+
+  // Called on the follower's thread: the caller posts it to its window (it must not block).
+  using Deliver = std::function<void(NetworkNews)>;
+
+  explicit NutFollower(NutClientLimits limits = {}) : limits_(limits) {}
+  ~NutFollower() { Stop(); }
+  NutFollower(const NutFollower&) = delete;
+  NutFollower& operator=(const NutFollower&) = delete;
+
+  // Starts following (stops a previous run first). False when the thread or Winsock could not start.
+  bool Start(const NetworkUpsSettings& settings, Deliver deliver);
+  // Sends LOGOUT when logged in (so that a primary's wait for this computer
+  // ends at once), lets it go out, closes the connection and joins the thread.
+  void Stop();
+  bool Running() const { return thread_.joinable(); }
+
+ private:
+  NutClientLimits limits_;
+  bool winsockStarted_ = false;
+  std::atomic<bool> stopping_{false};
+  std::thread thread_;
+};
+
+}  // namespace voltaris

@@ -1,0 +1,72 @@
+#include "ups/served_ups.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace voltaris {
+namespace {
+
+// Whatever the user's locale: the text the serial fields would carry.
+std::string OneDecimal(const std::optional<double>& value) {
+  if (!value || !std::isfinite(*value)) return "";
+  const long tenths = std::lround(std::fabs(*value) * 10);
+  return (*value < 0 && tenths != 0 ? "-" : "") + std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+}
+
+bool HasWord(const std::string& status, const char* word) {
+  size_t at = 0;
+  const size_t length = std::char_traits<char>::length(word);
+  while ((at = status.find(word, at)) != std::string::npos) {
+    const bool starts = at == 0 || status[at - 1] == ' ';
+    const bool ends = at + length == status.size() || status[at + length] == ' ';
+    if (starts && ends) return true;
+    at += length;
+  }
+  return false;
+}
+
+char Bit(bool on) { return on ? '1' : '0'; }
+
+}  // namespace
+
+void FillServedStatus(const ServedReadings& served, UpsStatus& status) {
+  status.inputVoltageText = OneDecimal(served.inputVoltage);
+  status.inputFaultVoltageText = status.inputVoltageText;
+  status.outputVoltageText = OneDecimal(served.outputVoltage);
+  status.loadText = served.load ? std::to_string(std::lround(*served.load)) : "";
+  status.loadPercent = served.load ? static_cast<int>(std::lround(*served.load)) : 0;
+  status.loadPercentText = status.loadText;
+  status.frequencyText = OneDecimal(served.inputFrequency);
+  status.batteryVoltageText = OneDecimal(served.batteryVoltage);
+  status.temperatureText = OneDecimal(served.temperature);
+  status.ratedBatteryVoltageText.clear();
+  const bool low = served.flags.batteryLow || served.silentOnBattery;
+  status.statusBits = {Bit(served.flags.onBattery), Bit(low), '0', '0', '0', Bit(HasWord(served.status, "CAL")), '0',
+                       '0'};
+  status.testInProgress = HasWord(served.status, "CAL");
+  status.chargeServed = true;
+  status.servedRuntimeSeconds.reset();
+  if (served.runtimeSeconds && std::isfinite(*served.runtimeSeconds) && *served.runtimeSeconds >= 0) {
+    status.servedRuntimeSeconds = static_cast<int>(std::min(*served.runtimeSeconds, 1e7));
+  }
+}
+
+BatteryReading ServedBattery(const ServedReadings& served, UpsStatus& status) {
+  BatteryReading reading;
+  if (!served.batteryCharge || !std::isfinite(*served.batteryCharge)) {
+    status.batteryPercent = 0;
+    status.batteryPercentText.clear();
+    reading.readout = "-- %";
+    return reading;
+  }
+  const double charge = std::clamp(*served.batteryCharge, 0.0, 100.0);
+  status.batteryPercent = static_cast<float>(charge);
+  status.batteryPercentText = OneDecimal(charge);
+  reading.full = charge >= 100.0;
+  reading.gaugePosition = static_cast<int>(charge);
+  reading.readout = std::to_string(reading.gaugePosition) + " %";
+  reading.plotSample = charge;
+  return reading;
+}
+
+}  // namespace voltaris
