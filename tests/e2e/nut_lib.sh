@@ -9,7 +9,6 @@
 
 NUT_UPS=dummy
 NUT_LIBEXEC=$(dirname "$(dpkg -L nut-server 2>/dev/null | grep '/upsd$' | head -n1)")
-NUT_UPSMON=$(dpkg -L nut-client 2>/dev/null | grep '/lib/nut/upsmon$' | head -n1)
 NUT_DIR=
 NUT_PORT=
 NUT_SERVER=     # dummy@127.0.0.1:PORT, as upsc names it
@@ -20,7 +19,6 @@ NUT_DEV_STAMP=0 # the .dev file's last modification time, in whole seconds
 NUT_ENV=()
 UPSD_PID=
 NUT_DRIVER_PID=
-UPSMON_PID=
 UPSMON_DIR=
 
 # nut_server_start [VAR=VALUE...]: the driver with these readings (ups.status
@@ -170,15 +168,25 @@ nut_refused_logins() { grep -c 'user_checkaction: password mismatch' "$NUT_DIR/u
 # nut_upsmon_primary_start [HOSTSYNC]: a real upsmon, primary of the UPS,
 # logged in as admin. After a forced shutdown it waits up to HOSTSYNC seconds
 # (default 20) for the secondaries to log out, then runs its SHUTDOWNCMD,
-# which writes the time to $UPSMON_DIR/shutdown-ran. Its log: $UPSMON_DIR/upsmon.log.
+# which writes to $UPSMON_DIR/shutdown-ran the time and the server's
+# NUMLOGINS at that moment (the primary itself still counts: 1 when every
+# secondary had gone). Its log: $UPSMON_DIR/upsmon.log.
 nut_upsmon_primary_start() {
-  [ -x "$NUT_UPSMON" ] || fail "upsmon is missing (package nut-client)"
   UPSMON_DIR=$NUT_DIR/upsmon
-  mkdir -p "$UPSMON_DIR/run"
+  mkdir -p "$UPSMON_DIR"
+  # Asked at the moment itself: a secondary's LOGOUT and the primary's
+  # shutdown can be a few milliseconds apart, too close for a poll to order.
+  cat >"$UPSMON_DIR/shutdown-cmd" <<CMD
+#!/bin/bash
+at=\$(date +%s.%N)
+reply=\$( (exec 3<>/dev/tcp/127.0.0.1/$NUT_PORT && printf 'GET NUMLOGINS $NUT_UPS\\n' >&3 && read -r -t 5 r <&3 && echo "\$r") 2>/dev/null)
+echo "\$at \${reply##* }" >"$UPSMON_DIR/shutdown-ran"
+CMD
+  chmod 700 "$UPSMON_DIR/shutdown-cmd"
   cat >"$UPSMON_DIR/upsmon.conf" <<CONF
 MONITOR $NUT_UPS@127.0.0.1:$NUT_PORT 1 admin adminpass primary
 MINSUPPLIES 1
-SHUTDOWNCMD "/bin/sh -c 'date +%s.%N > $UPSMON_DIR/shutdown-ran'"
+SHUTDOWNCMD "$UPSMON_DIR/shutdown-cmd"
 POWERDOWNFLAG $UPSMON_DIR/killpower
 RUN_AS_USER root
 POLLFREQ 1
@@ -190,29 +198,14 @@ CONF
   chmod 600 "$UPSMON_DIR/upsmon.conf"
   local logins
   logins=$(nut_numlogins) || fail "no NUMLOGINS from the server"
-  # upsmon keeps its PID file in /run/nut whatever it is told, and will not
-  # start while the file names a live upsmon (another test's). A mount
-  # namespace of its own gives it a private /run/nut; where none can be made
-  # (no CAP_SYS_ADMIN), it shares the system's, and the file goes at the end.
-  local start=(env NUT_CONFPATH="$UPSMON_DIR" NUT_STATEPATH="$UPSMON_DIR")
-  if unshare --mount --propagation private true 2>/dev/null; then
-    start+=(unshare --mount --propagation private sh -c 'mount --bind "$1" /run/nut && shift && exec "$@"' sh
-      "$UPSMON_DIR/run")
-  else
-    local shared=/run/nut/upsmon.pid
-    if [ -f "$shared" ] && ! kill -0 "$(cat "$shared")" 2>/dev/null; then rm -f "$shared"; fi
-    E2E_AT_CLEANUP+=("rm -f $shared")
-  fi
-  "${start[@]}" "$NUT_UPSMON" -D -p >"$UPSMON_DIR/upsmon.log" 2>&1 &
-  UPSMON_PID=$!
-  E2E_PIDS+=("$UPSMON_PID")
+  e2e_upsmon "$UPSMON_DIR"
   wait_until 15 nut_numlogins_is $((logins + 1)) || fail "upsmon did not log in: $(tail -n 5 "$UPSMON_DIR/upsmon.log")"
 }
 
 # nut_upsmon_fsd: what `upsmon -c fsd` does on the primary's computer. The
 # signal goes to our upsmon by its PID (-P), not through the PID file, which
 # may be the system's.
-nut_upsmon_fsd() { "$NUT_UPSMON" -c fsd -P "$UPSMON_PID" >>"$UPSMON_DIR/upsmon-c.log" 2>&1; }
+nut_upsmon_fsd() { "$E2E_UPSMON" -c fsd -P "$UPSMON_PID" >>"$UPSMON_DIR/upsmon-c.log" 2>&1; }
 
 # follow_network_ups [KEY=VALUE...]: the installed program follows the UPS of
 # this server (ComboPort=9), logged in as monuser; the keys given replace or
