@@ -276,6 +276,32 @@ free_port() {
   done
 }
 
+# e2e_upsmon DIR: NUT's upsmon in the foreground (-D -p), its upsmon.conf and
+# state in DIR, its log DIR/upsmon.log; UPSMON_PID is its process.
+# upsmon keeps its PID file in /run/nut whatever it is told, and will not
+# start while that file names a live upsmon: another test's, even one of
+# another checkout. A mount namespace of its own gives it a private /run/nut
+# (DIR/run); where none can be made (no CAP_SYS_ADMIN) it shares the
+# system's, and its file goes at the end.
+E2E_UPSMON=$(dpkg -L nut-client 2>/dev/null | grep '/lib/nut/upsmon$' | head -n1)
+e2e_upsmon() {
+  local dir=$1
+  [ -x "$E2E_UPSMON" ] || fail "upsmon is missing (package nut-client)"
+  mkdir -p "$dir/run"
+  local start=(env NUT_CONFPATH="$dir" NUT_STATEPATH="$dir")
+  if unshare --mount --propagation private true 2>/dev/null; then
+    start+=(unshare --mount --propagation private sh -c 'mount --bind "$1" /run/nut && shift && exec "$@"' sh "$dir/run")
+  else
+    local shared=/run/nut/upsmon.pid
+    if [ -f "$shared" ] && ! kill -0 "$(cat "$shared")" 2>/dev/null; then rm -f "$shared"; fi
+    E2E_AT_CLEANUP+=("rm -f $shared")
+  fi
+  # env and unshare exec what follows: the PID is upsmon's own.
+  "${start[@]}" "$E2E_UPSMON" -D -p >"$dir/upsmon.log" 2>&1 &
+  UPSMON_PID=$!
+  E2E_PIDS+=("$UPSMON_PID")
+}
+
 # set_network PORT [KEY=VALUE...]: the installed program serves the UPS on
 # 127.0.0.1:PORT with the user "monuser" (password "secret") and the keys given.
 set_network() {

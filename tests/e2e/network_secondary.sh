@@ -6,8 +6,6 @@
 # and only then ends the Wine session.
 source "$(dirname "$0")/lib.sh"
 e2e_init network_secondary 240
-UPSMON=$(dpkg -L nut-client 2>/dev/null | grep '/upsmon$' | head -n1)
-[ -x "$UPSMON" ] || fail "upsmon is missing (package nut-client)"
 e2e_sim
 e2e_install en
 set_setting CutACTimeMessage 1
@@ -34,32 +32,25 @@ DEADTIME 15
 FINALDELAY 0
 CONF
 chmod 600 "$NUT_DIR/upsmon.conf"
-# upsmon keeps its PID file in the package's run folder whatever it is told;
-# one left by a run that is over would stop this one.
-PID_FILE=/run/nut/upsmon.pid
-if [ -f "$PID_FILE" ] && ! kill -0 "$(cat "$PID_FILE")" 2>/dev/null; then rm -f "$PID_FILE"; fi
-NUT_CONFPATH=$NUT_DIR NUT_STATEPATH=$NUT_DIR "$UPSMON" -D -p >"$RUN/upsmon.log" 2>&1 &
-UPSMON_PID=$!
-E2E_PIDS+=($UPSMON_PID)
-trap 'rm -f "$PID_FILE"; e2e_cleanup' EXIT
+e2e_upsmon "$NUT_DIR"
 
 logged_in() { upsc -c "voltaris@127.0.0.1:$PORT" 2>/dev/null | grep -qx 127.0.0.1; }
-wait_until 20 logged_in || fail "upsmon did not log in: $(tail -n 5 "$RUN/upsmon.log")"
+wait_until 20 logged_in || fail "upsmon did not log in: $(tail -n 5 "$NUT_DIR/upsmon.log")"
 
 e2e_log "the mains fail"
 sim_control "mains fail" >/dev/null
-wait_until 20 grep -q "on battery" "$RUN/upsmon.log" || fail "upsmon did not see ONBATT"
+wait_until 20 grep -q "on battery" "$NUT_DIR/upsmon.log" || fail "upsmon did not see ONBATT"
 [ -e "$NUT_DIR/shutdown-ran" ] && fail "upsmon shut down before the count-down ended"
 wait_until 10 countdowns_open 1 || fail "no count-down window after the mains failed"
 
 e2e_log "the count-down runs to its end"
 app_gone 120 || fail "the Wine session was not ended"
 gone_at=$(date +%s.%N)
-[ -e "$NUT_DIR/shutdown-ran" ] || fail "upsmon never ran its SHUTDOWNCMD: $(tail -n 5 "$RUN/upsmon.log")"
+[ -e "$NUT_DIR/shutdown-ran" ] || fail "upsmon never ran its SHUTDOWNCMD: $(tail -n 5 "$NUT_DIR/upsmon.log")"
 ran_at=$(cat "$NUT_DIR/shutdown-ran")
 awk -v a="$ran_at" -v b="$gone_at" 'BEGIN { exit !(a < b) }' || fail "SHUTDOWNCMD ran after the session ended"
 expect_eq "$(count_event "  Network Clients Logged Out")" "1" "the secondaries' logout event"
 expect_eq "$(count_event "  Network Clients Still Logged In!")" "0" "secondaries given up on"
 expect_eq "$(events | tail -n 2 | head -n 1)" "  Network Clients Logged Out" "the event before the program's end"
 expect_eq "$(events | tail -n 1)" "  Program End" "last event before the shutdown"
-grep -q "FSD" "$RUN/upsmon.log" || e2e_log "note: upsmon's log does not name FSD"
+grep -q "FSD" "$NUT_DIR/upsmon.log" || e2e_log "note: upsmon's log does not name FSD"

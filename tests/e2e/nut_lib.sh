@@ -9,14 +9,16 @@
 
 NUT_UPS=dummy
 NUT_LIBEXEC=$(dirname "$(dpkg -L nut-server 2>/dev/null | grep '/upsd$' | head -n1)")
-NUT_UPSMON=$(dpkg -L nut-client 2>/dev/null | grep '/lib/nut/upsmon$' | head -n1)
 NUT_DIR=
 NUT_PORT=
 NUT_SERVER=     # dummy@127.0.0.1:PORT, as upsc names it
 NUT_DEV_STAMP=0 # the .dev file's last modification time, in whole seconds
+# The daemons' folders, as a command prefix: env execs the daemon, so the PID
+# the shell hands back is the daemon's own (a shell function put in the
+# background would be a subshell, and stopping it would leave the daemon).
+NUT_ENV=()
 UPSD_PID=
 NUT_DRIVER_PID=
-UPSMON_PID=
 UPSMON_DIR=
 
 # nut_server_start [VAR=VALUE...]: the driver with these readings (ups.status
@@ -26,6 +28,7 @@ nut_server_start() {
   [ -x "$NUT_LIBEXEC/upsd" ] && [ -x "$NUT_LIBEXEC/dummy-ups" ] || fail "upsd or dummy-ups is missing (package nut-server)"
   command -v upsc >/dev/null || fail "upsc is missing (package nut-client)"
   NUT_DIR=$RUN/nut-server
+  NUT_ENV=(env NUT_CONFPATH="$NUT_DIR/etc" NUT_STATEPATH="$NUT_DIR/state")
   mkdir -p "$NUT_DIR/etc" "$NUT_DIR/state"
   chmod 700 "$NUT_DIR/state"
   local readings=(ups.status=OL "$@")
@@ -37,7 +40,7 @@ nut_server_start() {
   printf '[monuser]\n  password = pass\n  upsmon secondary\n[admin]\n  password = adminpass\n  upsmon primary\n' \
     >"$NUT_DIR/etc/upsd.users"
   chmod 640 "$NUT_DIR"/etc/*
-  nut_env "$NUT_LIBEXEC/dummy-ups" -D -a "$NUT_UPS" -u root >"$NUT_DIR/driver.log" 2>&1 &
+  "${NUT_ENV[@]}" "$NUT_LIBEXEC/dummy-ups" -D -a "$NUT_UPS" -u root >"$NUT_DIR/driver.log" 2>&1 &
   NUT_DRIVER_PID=$!
   E2E_PIDS+=("$NUT_DRIVER_PID")
   wait_until 10 test -S "$NUT_DIR/state/dummy-ups-$NUT_UPS" || fail "dummy-ups did not start: $(tail -n 5 "$NUT_DIR/driver.log")"
@@ -53,10 +56,6 @@ nut_server_start() {
   nut_wait_served "${readings[@]}"
 }
 
-# Meant for `nut_env PROGRAM ... &`: the program takes the place of the
-# background subshell, so that $! is the program itself and a kill by that
-# PID stops it (a function left running as its parent would not pass it on).
-nut_env() { exec env NUT_CONFPATH="$NUT_DIR/etc" NUT_STATEPATH="$NUT_DIR/state" "$@"; }
 
 # A port the system itself hands out as free (lib.sh's free_port only knows
 # that nothing listens there).
@@ -70,7 +69,7 @@ nut_unused_port() {
 nut_upsd_launch() {
   printf 'LISTEN 127.0.0.1 %s\n' "$NUT_PORT" >"$NUT_DIR/etc/upsd.conf"
   chmod 640 "$NUT_DIR/etc/upsd.conf"
-  nut_env "$NUT_LIBEXEC/upsd" -DD -u root >>"$NUT_DIR/upsd.log" 2>&1 &
+  "${NUT_ENV[@]}" "$NUT_LIBEXEC/upsd" -DD -u root >>"$NUT_DIR/upsd.log" 2>&1 &
   UPSD_PID=$!
   E2E_PIDS+=("$UPSD_PID")
   local _ status
@@ -169,15 +168,25 @@ nut_refused_logins() { grep -c 'user_checkaction: password mismatch' "$NUT_DIR/u
 # nut_upsmon_primary_start [HOSTSYNC]: a real upsmon, primary of the UPS,
 # logged in as admin. After a forced shutdown it waits up to HOSTSYNC seconds
 # (default 20) for the secondaries to log out, then runs its SHUTDOWNCMD,
-# which writes the time to $UPSMON_DIR/shutdown-ran. Its log: $UPSMON_DIR/upsmon.log.
+# which writes to $UPSMON_DIR/shutdown-ran the time and the server's
+# NUMLOGINS at that moment (the primary itself still counts: 1 when every
+# secondary had gone). Its log: $UPSMON_DIR/upsmon.log.
 nut_upsmon_primary_start() {
-  [ -x "$NUT_UPSMON" ] || fail "upsmon is missing (package nut-client)"
   UPSMON_DIR=$NUT_DIR/upsmon
-  mkdir -p "$UPSMON_DIR/run"
+  mkdir -p "$UPSMON_DIR"
+  # Asked at the moment itself: a secondary's LOGOUT and the primary's
+  # shutdown can be a few milliseconds apart, too close for a poll to order.
+  cat >"$UPSMON_DIR/shutdown-cmd" <<CMD
+#!/bin/bash
+at=\$(date +%s.%N)
+reply=\$( (exec 3<>/dev/tcp/127.0.0.1/$NUT_PORT && printf 'GET NUMLOGINS $NUT_UPS\\n' >&3 && read -r -t 5 r <&3 && echo "\$r") 2>/dev/null)
+echo "\$at \${reply##* }" >"$UPSMON_DIR/shutdown-ran"
+CMD
+  chmod 700 "$UPSMON_DIR/shutdown-cmd"
   cat >"$UPSMON_DIR/upsmon.conf" <<CONF
 MONITOR $NUT_UPS@127.0.0.1:$NUT_PORT 1 admin adminpass primary
 MINSUPPLIES 1
-SHUTDOWNCMD "/bin/sh -c 'date +%s.%N > $UPSMON_DIR/shutdown-ran'"
+SHUTDOWNCMD "$UPSMON_DIR/shutdown-cmd"
 POWERDOWNFLAG $UPSMON_DIR/killpower
 RUN_AS_USER root
 POLLFREQ 1
@@ -189,29 +198,14 @@ CONF
   chmod 600 "$UPSMON_DIR/upsmon.conf"
   local logins
   logins=$(nut_numlogins) || fail "no NUMLOGINS from the server"
-  # upsmon keeps its PID file in /run/nut whatever it is told, and will not
-  # start while the file names a live upsmon (another test's). A mount
-  # namespace of its own gives it a private /run/nut; where none can be made
-  # (no CAP_SYS_ADMIN), it shares the system's, and the file goes at the end.
-  local start=(env NUT_CONFPATH="$UPSMON_DIR" NUT_STATEPATH="$UPSMON_DIR")
-  if unshare --mount --propagation private true 2>/dev/null; then
-    start+=(unshare --mount --propagation private sh -c 'mount --bind "$1" /run/nut && shift && exec "$@"' sh
-      "$UPSMON_DIR/run")
-  else
-    local shared=/run/nut/upsmon.pid
-    if [ -f "$shared" ] && ! kill -0 "$(cat "$shared")" 2>/dev/null; then rm -f "$shared"; fi
-    E2E_AT_CLEANUP+=("rm -f $shared")
-  fi
-  "${start[@]}" "$NUT_UPSMON" -D -p >"$UPSMON_DIR/upsmon.log" 2>&1 &
-  UPSMON_PID=$!
-  E2E_PIDS+=("$UPSMON_PID")
+  e2e_upsmon "$UPSMON_DIR"
   wait_until 15 nut_numlogins_is $((logins + 1)) || fail "upsmon did not log in: $(tail -n 5 "$UPSMON_DIR/upsmon.log")"
 }
 
 # nut_upsmon_fsd: what `upsmon -c fsd` does on the primary's computer. The
 # signal goes to our upsmon by its PID (-P), not through the PID file, which
 # may be the system's.
-nut_upsmon_fsd() { "$NUT_UPSMON" -c fsd -P "$UPSMON_PID" >>"$UPSMON_DIR/upsmon-c.log" 2>&1; }
+nut_upsmon_fsd() { "$E2E_UPSMON" -c fsd -P "$UPSMON_PID" >>"$UPSMON_DIR/upsmon-c.log" 2>&1; }
 
 # follow_network_ups [KEY=VALUE...]: the installed program follows the UPS of
 # this server (ComboPort=9), logged in as monuser; the keys given replace or
