@@ -44,7 +44,7 @@ Scale ScaleOf(PlotQuantity quantity) {
 
 PlotSample SampleOf(const UpsStatus& status, const BatteryReading& battery) {
   PlotSample s;
-  s.battery = battery.gaugePosition;
+  s.battery = battery.known ? battery.gaugePosition : kNoPlotValue;
   s.frequency = PlotValue(status.frequencyText);
   s.input = PlotValue(status.inputVoltageText);
   s.output = PlotValue(status.outputVoltageText);

@@ -7,7 +7,6 @@
 
 #include "app/about_window_win.h"
 #include "app/app_messages.h"
-#include "base/text_ends.h"
 #include "app/button_bars_win.h"
 #include "app/countdown_windows_win.h"
 #include "app/data_plot_win.h"
@@ -20,6 +19,7 @@
 #include "app/tray_icon_win.h"
 #include "app/window_ports_win.h"
 #include "app/working_directory.h"
+#include "base/text_ends.h"
 #include "config/alarm_dialog_win.h"
 #include "config/config_file.h"
 #include "config/settings_dialog_win.h"
@@ -306,7 +306,6 @@ LRESULT MainWindow::OnCommand(WORD id) {
   return 0;
 }
 
-// A missing help file is the shell's to report.
 // What the network UPS's server last refused shows under its fields.
 void MainWindow::OpenSettingsDialog() {
   const std::optional<ServedRefusal> refusal = parts ? parts->engine.LastRefusal() : std::nullopt;
@@ -314,6 +313,7 @@ void MainWindow::OpenSettingsDialog() {
   settingsDialog.Open();
 }
 
+// A missing help file is the shell's to report.
 void MainWindow::OpenHelp() { ShellExecuteA(hwnd, "open", "Voltaris.chm", nullptr, ".\\", SW_SHOWNORMAL); }
 
 void MainWindow::OnBarAction(BarAction action) {

@@ -41,10 +41,15 @@ void ProgramRun::StartMonitoring() {
   FollowIfNetwork(settings);
 }
 
+// A settings OK that leaves the server's settings as they were keeps the
+// connection: logging out and in again would make the primary count this
+// computer out for a moment, and tell a standing refusal again.
 void ProgramRun::FollowIfNetwork(const LinkSettings& settings) {
   const bool network = settings.comboPort == LinkSettings::kNetworkUps;
   if (network) {
-    port_.FollowNetworkUps(ReadNetworkUpsSettings(config_));
+    const NetworkUpsSettings server = ReadNetworkUpsSettings(config_);
+    if (!following_ || !(server == followed_)) port_.FollowNetworkUps(server);
+    followed_ = server;
   } else if (following_) {
     port_.StopFollowing();
   }
@@ -58,6 +63,7 @@ void ProgramRun::ApplySettings() {
   port_.AimMonitorAt(settings);
   parts_.engine.ApplySettings(settings);
   FollowIfNetwork(settings);
+  parts_.share.OnLinkChanged();
 }
 
 // The phase changes before the work stops: a box about the records may hold

@@ -103,6 +103,7 @@ class ProgramRun : public TimerOwner {
   ProgramRunPort& port_;
   ProgramPhase phase_ = ProgramPhase::WaitingForLine;
   bool following_ = false;  // a network UPS's follower runs
+  NetworkUpsSettings followed_;
 };
 
 }  // namespace voltaris

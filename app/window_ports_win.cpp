@@ -57,12 +57,18 @@ void WindowRun::StopMonitor() {
 
 // The news is posted, never waited for: the follower's thread goes on
 // while the window is busy. What the window never takes is deleted with it.
+// A follower that cannot start (no Winsock, no thread) is a UPS that does
+// not answer: recorded, not followed in silence.
 void WindowRun::FollowNetworkUps(const NetworkUpsSettings& settings) {
   const HWND window = hwnd;
-  follower_.Start(settings, [window](NetworkNews news) {
+  const auto post = [window](NetworkNews news) {
     auto* posted = new NetworkNews(std::move(news));
     if (!PostMessageA(window, WM_APP_NETWORK_NEWS, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
-  });
+  };
+  if (follower_.Start(settings, post)) return;
+  NetworkNews silent;
+  silent.kind = NetworkNews::Kind::Answering;
+  post(silent);
 }
 
 bool WindowRun::ShutdownSystem() { return voltaris::ShutdownSystem(); }

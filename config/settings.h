@@ -130,6 +130,10 @@ struct NetworkUpsSettings {
   std::string user, password;   // User, Password: no user, no login (the server does not count this computer)
   int deadTimeSeconds = key::kDeadTime.fallback;  // DeadTime: on battery and silent this long counts as battery low
 };
+inline bool operator==(const NetworkUpsSettings& a, const NetworkUpsSettings& b) {
+  return a.host == b.host && a.port == b.port && a.upsName == b.upsName && a.user == b.user &&
+         a.password == b.password && a.deadTimeSeconds == b.deadTimeSeconds;
+}
 NetworkUpsSettings ReadNetworkUpsSettings(const ConfigFile& file);
 
 // A name a client can send as one word: letters, digits and "-_.", at most 64.

@@ -29,7 +29,7 @@ class NutServer : public SharePort {
   void Publish(const ShareSnapshot& snapshot) override { board_.Publish(snapshot); }
   size_t LoggedIn() const override { return board_.LoggedIn(); }
   // Closes every connection and the listening socket; the thread is joined.
-  void Stop();
+  void Stop() override;
   bool Running() const { return thread_.joinable(); }
   // The port bound (useful when 0 asked the system to choose one).
   int BoundPort() const { return boundPort_; }

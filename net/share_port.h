@@ -17,6 +17,8 @@ class SharePort {
   virtual bool Listen(const NetworkSettings& settings) = 0;
   virtual void Publish(const ShareSnapshot& snapshot) = 0;
   virtual size_t LoggedIn() const = 0;
+  // Closes every connection and the listening socket.
+  virtual void Stop() = 0;
 };
 
 }  // namespace voltaris

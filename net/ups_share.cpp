@@ -83,6 +83,18 @@ void UpsShare::Start() {
   state_.offWhileFollowingRecorded = true;
 }
 
+void UpsShare::OnLinkChanged() {
+  if (engine_.Link() != LinkKind::Network) {
+    if (!state_.listening) Start();
+    return;
+  }
+  if (state_.listening) server_.Stop();
+  state_.listening = false;
+  timers_.Kill(kTimerShareListen);
+  timers_.Kill(kTimerSharePublish);
+  Start();
+}
+
 // "Not started" is recorded once; the server starts as soon as it can.
 void UpsShare::TryListening() {
   state_.listening = server_.Listen(settings_);

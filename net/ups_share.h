@@ -45,6 +45,9 @@ class UpsShare : public TimerOwner, public SecondariesPort {
 
   // Program start: listens when the settings switch the server on.
   void Start();
+  // Another link chosen while the program runs: a UPS followed over the
+  // network is not served from here; leaving it serves ours again.
+  void OnLinkChanged();
   void OnTimer(unsigned id) override;
   // Nobody is logged in while the server is not listening.
   size_t LoggedIn() const override { return state_.listening ? server_.LoggedIn() : 0; }

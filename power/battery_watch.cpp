@@ -72,15 +72,18 @@ void BatteryWatch::Tick() {
   const bool reading = engine_.UpsAnswering() && engine_.AcceptedStatusReplies() > 0;
   if (reading) {
     load_ = status.loadPercent;
-    FollowDischarge(status);
+    // A served UPS's battery voltage comes without its rating: its
+    // discharges cannot teach the model, which reckons per 12 V block.
+    if (!status.chargeServed) FollowDischarge(status);
   } else if (phase_ == Phase::OnBattery) {
     AddBatteryTime(discharge_, 1, load_);  // the battery goes on running down unseen
     ++secondsOnBattery_;
   }
   estimate_ = RuntimeEstimate{};
-  // A server that gives neither the runtime nor the battery's voltage leaves
-  // nothing to estimate from: no line, rather than a false "0 min".
-  const bool unknowable = status.chargeServed && !status.servedRuntimeSeconds && status.batteryVoltageText.empty();
+  // A server that does not give the runtime leaves nothing to estimate from
+  // (its battery voltage comes without a rating): no line, rather than a
+  // false figure.
+  const bool unknowable = status.chargeServed && !status.servedRuntimeSeconds;
   if (reading && !unknowable) {
     estimate_.known = true;
     estimate_.onBattery = status.mainsFailed;

@@ -60,6 +60,12 @@ void PowerEngine::StartLink(const LinkSettings& settings) {
   } else {
     kind = watch_.Kind();  // any other value keeps the kind with no port: no usable link
   }
+  if (kind != LinkKind::Network) {
+    // What a server said does not hold for a UPS on our own cable.
+    status_.chargeServed = false;
+    status_.servedRuntimeSeconds.reset();
+    lastRefusal_.reset();
+  }
   watch_.Use(kind);
   monitor_.SetLinkKind(kind);
 }

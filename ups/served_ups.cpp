@@ -41,7 +41,11 @@ void FillServedStatus(const ServedReadings& served, UpsStatus& status) {
   status.temperatureText = OneDecimal(served.temperature);
   status.ratedBatteryVoltageText.clear();
   const bool low = served.flags.batteryLow || served.silentOnBattery;
-  status.statusBits = {Bit(served.flags.onBattery), Bit(low), '0', '0', '0', Bit(HasWord(served.status, "CAL")), '0',
+  // A status with neither OL nor OB (a driver starting again says WAIT, a
+  // UPS switched off says OFF) leaves the supply as it was, as upsmon does.
+  const bool wasOnBattery = !status.statusBits.empty() && status.statusBits[0] == '1';
+  const bool onBattery = served.flags.onBattery || (!served.flags.onLine && wasOnBattery);
+  status.statusBits = {Bit(onBattery), Bit(low), '0', '0', '0', Bit(HasWord(served.status, "CAL")), '0',
                        '0'};
   status.testInProgress = HasWord(served.status, "CAL");
   status.chargeServed = true;
@@ -57,6 +61,7 @@ BatteryReading ServedBattery(const ServedReadings& served, UpsStatus& status) {
     status.batteryPercent = 0;
     status.batteryPercentText.clear();
     reading.readout = "-- %";
+    reading.known = false;
     return reading;
   }
   const double charge = std::clamp(*served.batteryCharge, 0.0, 100.0);

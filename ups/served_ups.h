@@ -40,6 +40,8 @@ enum class ServedRefusal {
 // The served reading in the shape every link gives the rest of the program:
 // the fields as texts (one decimal; empty where the server gave nothing)
 // and the status bits b7..b0 (b7 on battery, b6 battery low, b2 a test).
+// `status` holds the last reading: a status with neither OL nor OB keeps
+// its supply.
 void FillServedStatus(const ServedReadings& served, UpsStatus& status);
 // The battery gauge from the served charge ("96 %"), or "-- %" over an
 // empty bar when the server gives none.

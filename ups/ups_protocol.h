@@ -129,6 +129,7 @@ struct BatteryReading {
   int gaugePosition = 0;
   std::string readout;  // "87 %" (USB when full: "100%")
   double plotSample = 0;
+  bool known = true;    // false: a server that does not give the charge
 };
 
 // Computes the battery level from the battery voltage, the rated voltage and

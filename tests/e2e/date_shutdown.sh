@@ -21,6 +21,7 @@ printf '[Schema]\r\n%s\r\n' \
 e2e_log "special date $(ymd "$at") $(hms "$at"), restart $(ymd "$restart") $(hms "$restart")"
 e2e_start_app
 wait_event 30 "  COM UPS is Connected!" || fail "never connected"
+[ "$(date +%s)" -ge $((at - 62)) ] || expect_eq "$(countdowns_open 1 && echo open)" "" "a warning window before the warning period"
 wait_until 90 countdowns_open 1 || fail "no warning window"
 opened=$(date +%s)
 [ "$opened" -ge $((at - 62)) ] || fail "the warning opened $((at - opened)) s before the shutdown"

@@ -296,6 +296,8 @@ TEST(ProgramRun, ANetworkUpsIsFollowedAndItsServersForcedShutdownLogsOutBeforeTh
     EXPECT_EQ(rig.commands.started[0].commandLine.rfind("C:\\hooks\\fsd.cmd \"  Forced Shutdown By The UPS Server\"", 0),
               0u)
         << rig.commands.started[0].commandLine;
+    rig.run.ApplySettings();  // an OK that leaves the server's settings alone keeps the connection
+    EXPECT_EQ(rig.port.Count("follow nas.local"), 0) << status;
     rig.parts.engine.OnServedReadings(served);  // the order stands: carried out once
     EXPECT_EQ(rig.shutdown.calls, 1) << status;
     rig.RunTicks(60000);  // no count-down of its own was started
@@ -303,6 +305,29 @@ TEST(ProgramRun, ANetworkUpsIsFollowedAndItsServersForcedShutdownLogsOutBeforeTh
     EXPECT_TRUE(rig.monitor.controls.empty()) << status;
     EXPECT_EQ(rig.Count("  UPS SelfTest 10 Seconds!"), 0) << status;
   }
+}
+
+// Choosing a network UPS while the program runs: our own server stops
+// (recorded once), and serves again once a UPS on our cable is chosen.
+TEST(ProgramRun, TheOwnServerStopsWhileANetworkUpsIsFollowedAndServesAgainAfter) {
+  RunRig rig;
+  const std::string server = "[Network]\nEnabled=1\n";
+  rig.Settings("[Mscomm]\nComboPort=0\nComboRate=2400\n" + server);
+  rig.Begin();
+  ASSERT_EQ(rig.share.listened.size(), 1u);
+  for (int i = 0; i < 2; ++i) {
+    rig.Settings("[Mscomm]\nComboPort=9\n[NetworkUps]\nHost=nas.local\n" + server);
+    rig.run.ApplySettings();
+  }
+  EXPECT_EQ(rig.share.stops, 1);
+  EXPECT_EQ(rig.Count("  Network Server Not Started: The UPS Is Followed Over The Network"), 1);
+  EXPECT_EQ(rig.port.Count("follow nas.local"), 1);
+  rig.RunTicks(30000);  // no retry starts it behind the follower's back
+  EXPECT_EQ(rig.share.listened.size(), 1u);
+  rig.Settings("[Mscomm]\nComboPort=0\nComboRate=2400\n" + server);
+  rig.run.ApplySettings();
+  EXPECT_EQ(rig.share.listened.size(), 2u);
+  EXPECT_EQ(rig.port.Count("stop following"), 1);
 }
 
 TEST(ProgramRun, AShutdownWindowsNeverCarriesOutCountsAsRefusedOnceTheWatchFires) {

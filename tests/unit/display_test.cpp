@@ -174,7 +174,10 @@ TEST(GaugeReadings, AValueTheServerDoesNotGiveShowsDashesAndAGap) {
   EXPECT_EQ(r.frequency.readout, "-- Hz");
   EXPECT_EQ(r.output.position + r.load.position + r.frequency.position, 0);
   PlotSamples samples;
-  samples.Append(LinkKind::Network, SampleOf(status, Battery(87, "87 %")));
+  BatteryReading noCharge = Battery(0, "-- %");
+  noCharge.known = false;
+  samples.Append(LinkKind::Network, SampleOf(status, noCharge));
+  EXPECT_EQ(samples.Value(0, PlotQuantity::Battery), kNoPlotValue);
   EXPECT_EQ(samples.Value(0, PlotQuantity::InputVoltage), 230);
   EXPECT_EQ(samples.Value(0, PlotQuantity::OutputVoltage), kNoPlotValue);
   EXPECT_EQ(samples.Value(0, PlotQuantity::Load), kNoPlotValue);

@@ -124,6 +124,8 @@ class FakeShare : public SharePort {
   }
   void Publish(const ShareSnapshot& snapshot) override { published.push_back(snapshot); }
   size_t LoggedIn() const override { return loggedIn; }
+  int stops = 0;
+  void Stop() override { ++stops; }
 };
 
 class FakeNotices : public NoticePort {

@@ -87,8 +87,11 @@ TEST(PowerEngineNetwork, TheServersAnswersAreTheLinkAndItsSilenceIsRecordedOnceE
   rig.engine.OnServedReadings(Served("OL"));
   EXPECT_EQ(rig.Events(), (std::vector<std::string>{"  Program Start", "  Network UPS is Connected!",
                                                     "  UPS is DisConnected!", "  Network UPS is Connected!"}));
+  rig.engine.OnServerRefused(ServedRefusal::AccessDenied);
   rig.engine.StartLink(kCom1);  // another kind of link: the network's state says nothing of it
   EXPECT_FALSE(rig.engine.UpsAnswering());
+  EXPECT_FALSE(rig.engine.Status().chargeServed);  // the battery is reckoned from the cable's UPS again
+  EXPECT_FALSE(rig.engine.LastRefusal().has_value());
 }
 
 // upsmon's rule: last seen on battery, then silent for the dead time, is

@@ -277,6 +277,21 @@ TEST(ServedUps, TheStatusWordsBecomeTheBitsEveryLinkGives) {
   }
 }
 
+// upsmon's rule: a status saying neither (a driver starting again says
+// WAIT) leaves the supply where it was.
+TEST(ServedUps, AStatusWithNeitherOnLineNorOnBatteryKeepsTheSupply) {
+  UpsStatus status;
+  ServedReadings served;
+  for (const auto& [words, onBattery, wasOnBattery] :
+       {std::tuple{"OB", true, true}, std::tuple{"WAIT", false, true}, std::tuple{"OL", false, false},
+        std::tuple{"OFF", false, false}}) {
+    served.status = words;
+    served.flags = {std::string(words) == "OL", onBattery, false, false};
+    FillServedStatus(served, status);
+    EXPECT_EQ(status.statusBits[0], wasOnBattery ? '1' : '0') << words;
+  }
+}
+
 TEST(ServedUps, NumbersAsTheLineWouldCarryThemAndNothingForWhatIsNotServed) {
   ServedReadings served;
   served.inputVoltage = 231.04;
@@ -297,6 +312,7 @@ TEST(ServedUps, NumbersAsTheLineWouldCarryThemAndNothingForWhatIsNotServed) {
   EXPECT_EQ(status.ratedBatteryVoltageText, "");
   EXPECT_EQ(status.servedRuntimeSeconds, 1260);
   EXPECT_EQ(ServedBattery(served, status).readout, "-- %");
+  EXPECT_FALSE(ServedBattery(served, status).known);
   for (const auto& [charge, readout, position] :
        {std::tuple{96.7, "96 %", 96}, std::tuple{130.0, "100 %", 100}, std::tuple{-3.0, "0 %", 0}}) {
     served.batteryCharge = charge;
