@@ -177,7 +177,7 @@ LRESULT MainWindow::OnCreate() {
   store = std::make_unique<RecordStore>("", clock);
   CountdownViews& views = headless ? static_cast<CountdownViews&>(headlessViews) : countdowns;
   parts = std::make_unique<ProgramParts>(ProgramPorts{timers, gauges, menus, notices, mailbox, views, shutdown,
-                                                      networkServer, balloons, commandRunner, drillPort},
+                                                      networkServer, balloons, commandRunner, drillPort, runPort},
                                          *store, *config, clock);
   run = std::make_unique<ProgramRun>(*parts, timers, *config, *store, runPort);
   shutdown.run = run.get();
@@ -408,6 +408,13 @@ LRESULT MainWindow::OnNetworkNews(LPARAM lParam) {
     case NetworkNews::Kind::Readings: engine.OnServedReadings(news->readings); break;
     case NetworkNews::Kind::Answering: engine.OnServerAnswering(news->answering); break;
     case NetworkNews::Kind::Refused: engine.OnServerRefused(news->refusal); break;
+    case NetworkNews::Kind::CommandDone:
+      if (news->answering) {
+        engine.OnControlWritten(news->commandId, true);
+      } else {
+        engine.OnControlGivenUp(news->commandId);
+      }
+      break;
   }
   if (run->Quiet()) return 0;  // the server's forced shutdown has begun
   RefreshTrayTip();

@@ -25,6 +25,7 @@
 #include "power/record_keeper.h"
 #include "power/self_tests.h"
 #include "power/shutdown_gate.h"
+#include "power/ups_controls.h"
 #include "records/record_store.h"
 #include "schedule/schedule_countdown.h"
 
@@ -42,6 +43,7 @@ struct ProgramPorts {
   BalloonPort& balloons;
   CommandRunnerPort& commands;
   DrillPort& drill;
+  InstantCommandPort& server;  // the network UPS's follower: self-tests as instant commands
 };
 
 // Each part arms and kills its timers through a view of its own, which
@@ -69,7 +71,8 @@ struct ProgramParts {
         mainsFail(Context(own.mainsFail, ports, config), batteryLow, &battery),
         manual(Context(own.manual, ports, config), ports.menus),
         schedule(Context(own.schedule, ports, config), ports.monitor, clock, [this] { return engine.UpsAnswering(); }),
-        selfTests(Context(own.selfTests, ports, config), ports.monitor, ports.menus, history.Notes()),
+        controls(ports.monitor, ports.server, [this] { return engine.Link() == LinkKind::Network; }),
+        selfTests(Context(own.selfTests, ports, config), controls, ports.menus, history.Notes()),
         commands(own.commands, ports.commands, records, config, clock, engine.Status(),
                  [&config] { return ReadNetworkSettings(config).upsName; }),
         drill(Context(own.drill, ports, config), share, ports.drill, battery, [this] { return !policy.EventUnderWay(); },
@@ -116,6 +119,7 @@ struct ProgramParts {
   MainsFailCountdown mainsFail;
   ManualCountdown manual;
   ScheduleCountdown schedule;
+  UpsControls controls;  // the self-tests' road to the UPS, whichever link it is on
   SelfTests selfTests;
   EventCommands commands;
   PowerDrill drill;

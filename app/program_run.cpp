@@ -54,7 +54,9 @@ void ProgramRun::FollowIfNetwork(const LinkSettings& settings) {
     port_.StopFollowing();
   }
   following_ = network;
-  parts_.selfTests.Offer(!network);
+  // The server runs the self-tests of those logged in who may: without a
+  // login it refuses them all.
+  parts_.selfTests.Offer(!network || !followed_.user.empty());
 }
 
 void ProgramRun::ApplySettings() {

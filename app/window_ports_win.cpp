@@ -60,15 +60,25 @@ void WindowRun::StopMonitor() {
 // A follower that cannot start (no Winsock, no thread) is a UPS that does
 // not answer: recorded, not followed in silence.
 void WindowRun::FollowNetworkUps(const NetworkUpsSettings& settings) {
-  const HWND window = hwnd;
-  const auto post = [window](NetworkNews news) {
-    auto* posted = new NetworkNews(std::move(news));
-    if (!PostMessageA(window, WM_APP_NETWORK_NEWS, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
-  };
-  if (follower_.Start(settings, post)) return;
+  if (follower_.Start(settings, [this](NetworkNews news) { PostNews(std::move(news)); })) return;
   NetworkNews silent;
   silent.kind = NetworkNews::Kind::Answering;
-  post(silent);
+  PostNews(silent);
+}
+
+// A command nobody can carry is answered at once, but posted all the same:
+// the self-test learns of it once it knows its number.
+void WindowRun::SendInstantCommand(unsigned id, const std::string& command) {
+  if (!command.empty() && follower_.Command(id, command)) return;
+  NetworkNews refused;
+  refused.kind = NetworkNews::Kind::CommandDone;
+  refused.commandId = id;
+  PostNews(refused);
+}
+
+void WindowRun::PostNews(NetworkNews news) const {
+  auto* posted = new NetworkNews(std::move(news));
+  if (!PostMessageA(hwnd, WM_APP_NETWORK_NEWS, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
 }
 
 bool WindowRun::ShutdownSystem() { return voltaris::ShutdownSystem(); }

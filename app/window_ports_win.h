@@ -92,7 +92,7 @@ class WindowDrill : public DrillPort {
 
 // The program's run carried out on the main window: the monitor thread and
 // the link library it calls are its own; the rest belongs to the window.
-class WindowRun : public ProgramRunPort {
+class WindowRun : public ProgramRunPort, public InstantCommandPort {
  public:
   struct Window {
     WindowNotices& notices;
@@ -116,6 +116,7 @@ class WindowRun : public ProgramRunPort {
   void StopNetworkServer() override { w_.networkServer.Stop(); }
   void FollowNetworkUps(const NetworkUpsSettings& settings) override;
   void StopFollowing() override { follower_.Stop(); }
+  void SendInstantCommand(unsigned id, const std::string& command) override;
   void CloseCountdownWindows() override { w_.countdowns.CloseAll(); }
   void ReleaseLine() override { w_.lineKeeper.Release(); }
   void RemoveTray() override { w_.tray.Remove(); }
@@ -126,6 +127,8 @@ class WindowRun : public ProgramRunPort {
   LinkLibrary link_;
   std::unique_ptr<MonitorThread> monitor_;
   NutFollower follower_;
+
+  void PostNews(NetworkNews news) const;
 };
 
 }  // namespace voltaris

@@ -136,6 +136,7 @@ void NutClient::AnswerLine(const std::string& line, int64_t nowMs) {
     case Awaiting::Login: return LoginReply(line, nowMs);
     case Awaiting::ListStart: return ListStart(line, nowMs);
     case Awaiting::ListBody: return ListBody(line, nowMs);
+    case Awaiting::Command: return CommandReply(line);
     case Awaiting::Nothing: return;  // nothing was asked: not an answer
   }
 }
@@ -200,6 +201,7 @@ void NutClient::OnTime(int64_t nowMs) {
       return;
     case NutClientState::Polling:
       if (TimedOut(nowMs)) return Fail(nowMs);
+      if (awaiting_ == Awaiting::Nothing && !commands_.empty()) return SendCommand(nowMs);
       if (awaiting_ == Awaiting::Nothing && nowMs >= nextPollMs_) Poll(nowMs);
       return;
     case NutClientState::Idle:
@@ -243,6 +245,7 @@ void NutClient::OnConnectionLost(int64_t nowMs) {
 }
 
 void NutClient::Lost(int64_t nowMs) {
+  DropCommands();
   NotAnswering();
   state_ = NutClientState::Pausing;
   awaiting_ = Awaiting::Nothing;
@@ -255,7 +258,34 @@ void NutClient::NotAnswering() {
   lossTold_ = true;
 }
 
+void NutClient::Command(unsigned id, const std::string& instantCommand) {
+  commands_.emplace_back(id, instantCommand);
+  // Only a connection that follows the UPS carries them: none now, none later.
+  if (state_ != NutClientState::Polling) DropCommands();
+}
+
+void NutClient::SendCommand(int64_t nowMs) {
+  Request("INSTCMD " + Word(settings_.upsName) + " " + commands_.front().second, Awaiting::Command, nowMs);
+}
+
+// "OK" (or "OK TRACKING ..."): the server passed it to the UPS's driver.
+void NutClient::CommandReply(const std::string& line) {
+  awaiting_ = Awaiting::Nothing;
+  const unsigned id = commands_.front().first;
+  commands_.pop_front();
+  reports_.CommandDone(id, StartsWith(line, "OK"));
+}
+
+void NutClient::DropCommands() {
+  while (!commands_.empty()) {
+    const unsigned id = commands_.front().first;
+    commands_.pop_front();
+    reports_.CommandDone(id, false);
+  }
+}
+
 void NutClient::LogOut() {
+  DropCommands();
   const bool connected = state_ == NutClientState::LoggingIn || state_ == NutClientState::Polling;
   if (connected) port_.Send("LOGOUT\n");
   if (connected || state_ == NutClientState::Connecting) port_.Close();

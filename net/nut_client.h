@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 
@@ -40,6 +41,9 @@ class NutClientReports {
   virtual void Answering(bool answering) = 0;
   // Told once per kind until the client has read the UPS again.
   virtual void Refused(ServedRefusal refusal) = 0;
+  // An instant command's answer: `done` when the server took it; not done
+  // when it refused it or the connection ended first.
+  virtual void CommandDone(unsigned id, bool done) = 0;
 };
 
 struct NutClientLimits {
@@ -64,6 +68,9 @@ class NutClient {
   void OnBytes(const char* bytes, size_t count, int64_t nowMs);
   // Called often (every 100 ms will do): polls, waits and the dead time.
   void OnTime(int64_t nowMs);
+  // An instant command for the UPS (INSTCMD), sent between two polls of a
+  // connection that follows it; told done or not done once.
+  void Command(unsigned id, const std::string& instantCommand);
   // Before this computer shuts down: the server stops counting it at once,
   // and the client connects no more.
   void LogOut();
@@ -71,7 +78,7 @@ class NutClient {
   NutClientState State() const { return state_; }
 
  private:
-  enum class Awaiting { Nothing, Username, Password, Login, ListStart, ListBody };
+  enum class Awaiting { Nothing, Username, Password, Login, ListStart, ListBody, Command };
 
   void Connect(int64_t nowMs);
   void Request(const std::string& line, Awaiting reply, int64_t nowMs);
@@ -87,6 +94,9 @@ class NutClient {
   void Fail(int64_t nowMs);
   void Lost(int64_t nowMs);
   void NotAnswering();
+  void SendCommand(int64_t nowMs);
+  void CommandReply(const std::string& line);
+  void DropCommands();
 
   NetworkUpsSettings settings_;
   NutClientPort& port_;
@@ -105,6 +115,7 @@ class NutClient {
   bool silenceTold_ = false;
   bool lossTold_ = false;
   unsigned refusalsTold_ = 0;    // a bit per ServedRefusal
+  std::deque<std::pair<unsigned, std::string>> commands_;  // the first is on its way while Awaiting::Command
 };
 
 }  // namespace voltaris

@@ -119,10 +119,11 @@ class FollowerLink final : public NutClientPort, public NutClientReports {
         client_(settings, *this, *this, limits) {}
   ~FollowerLink() override { CloseSocket(); }
 
-  void Run(const std::atomic<bool>& stopping) {
+  void Run(const std::atomic<bool>& stopping, FollowerCommands& commands) {
     client_.Start(NowMs());
     while (!stopping) {
       Advance();
+      for (const auto& [id, command] : commands.Take()) client_.Command(id, command);
       client_.OnTime(NowMs());
     }
     client_.LogOut();
@@ -165,6 +166,13 @@ class FollowerLink final : public NutClientPort, public NutClientReports {
     NetworkNews news;
     news.kind = NetworkNews::Kind::Refused;
     news.refusal = refusal;
+    Tell(std::move(news));
+  }
+  void CommandDone(unsigned id, bool done) override {
+    NetworkNews news;
+    news.kind = NetworkNews::Kind::CommandDone;
+    news.commandId = id;
+    news.answering = done;
     Tell(std::move(news));
   }
   void Tell(NetworkNews news) {
@@ -311,7 +319,7 @@ bool NutFollower::Start(const NetworkUpsSettings& settings, Deliver deliver) {
   try {
     thread_ = std::thread([this, settings, limits = limits_, deliver = std::move(deliver)] {
       FollowerLink link(settings, limits, deliver);
-      link.Run(stopping_);
+      link.Run(stopping_, commands_);
     });
   } catch (const std::system_error&) {
     Stop();
@@ -320,9 +328,26 @@ bool NutFollower::Start(const NetworkUpsSettings& settings, Deliver deliver) {
   return true;
 }
 
+void FollowerCommands::Put(unsigned id, const std::string& instantCommand) {
+  std::lock_guard<std::mutex> hold(lock_);
+  waiting_.emplace_back(id, instantCommand);
+}
+
+std::vector<std::pair<unsigned, std::string>> FollowerCommands::Take() {
+  std::lock_guard<std::mutex> hold(lock_);
+  return std::exchange(waiting_, {});
+}
+
+bool NutFollower::Command(unsigned id, const std::string& instantCommand) {
+  if (!Running()) return false;
+  commands_.Put(id, instantCommand);
+  return true;
+}
+
 void NutFollower::Stop() {
   stopping_ = true;
   if (thread_.joinable()) thread_.join();
+  commands_.Take();  // too late for this run, and not meant for the next
   if (winsockStarted_) WSACleanup();
   winsockStarted_ = false;
 }

@@ -13,6 +13,10 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
 #include <thread>
 
 #include "config/settings.h"
@@ -23,10 +27,23 @@ namespace voltaris {
 
 // What the follower hands the user-interface thread, one piece at a time.
 struct NetworkNews {
-  enum class Kind { Readings, Answering, Refused } kind = Kind::Readings;
+  enum class Kind { Readings, Answering, Refused, CommandDone } kind = Kind::Readings;
   ServedReadings readings;                              // Readings
-  bool answering = false;                               // Answering
+  bool answering = false;                               // Answering; CommandDone: the server took it
   ServedRefusal refusal = ServedRefusal::AccessDenied;  // Refused
+  unsigned commandId = 0;                               // CommandDone
+};
+
+// Instant commands on their way from the user-interface thread to the
+// follower's: the one thing the two share, under its lock.
+class FollowerCommands {
+ public:
+  void Put(unsigned id, const std::string& instantCommand);
+  std::vector<std::pair<unsigned, std::string>> Take();
+
+ private:
+  std::mutex lock_;
+  std::vector<std::pair<unsigned, std::string>> waiting_;
 };
 
 class NutFollower {
@@ -54,11 +71,16 @@ class NutFollower {
   // ends at once), lets it go out, closes the connection and joins the thread.
   void Stop();
   bool Running() const { return thread_.joinable(); }
+  // From the user-interface thread: an instant command (a self-test) for
+  // the UPS, sent between two polls; its answer comes back as CommandDone.
+  // False while nothing is followed.
+  bool Command(unsigned id, const std::string& instantCommand);
 
  private:
   NutClientLimits limits_;
   bool winsockStarted_ = false;
   std::atomic<bool> stopping_{false};
+  FollowerCommands commands_;
   std::thread thread_;
 };
 

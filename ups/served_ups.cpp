@@ -55,6 +55,16 @@ void FillServedStatus(const ServedReadings& served, UpsStatus& status) {
   }
 }
 
+std::optional<std::string> InstantCommandOf(const UpsControl& control) {
+  if (control == TenSecondTestControl()) return "test.battery.start.quick";
+  if (control == UntilLowTestControl()) return "test.battery.start.deep";
+  if (control == CancelTestControl()) return "test.battery.stop";
+  for (int minutes = 1; minutes <= 99; ++minutes) {
+    if (control == TimedTestControl(minutes)) return "test.battery.start " + std::to_string(minutes * 60);
+  }
+  return std::nullopt;
+}
+
 BatteryReading ServedBattery(const ServedReadings& served, UpsStatus& status) {
   BatteryReading reading;
   if (!served.batteryCharge || !std::isfinite(*served.batteryCharge)) {

@@ -43,6 +43,11 @@ enum class ServedRefusal {
 // `status` holds the last reading: a status with neither OL nor OB keeps
 // its supply.
 void FillServedStatus(const ServedReadings& served, UpsStatus& status);
+// A self-test as the instant command a NUT server takes for it (the timed
+// test with its seconds); none for what a secondary may not ask, such as a
+// switch-off.
+std::optional<std::string> InstantCommandOf(const UpsControl& control);
+
 // The battery gauge from the served charge ("96 %"), or "-- %" over an
 // empty bar when the server gives none.
 BatteryReading ServedBattery(const ServedReadings& served, UpsStatus& status);

@@ -53,6 +53,14 @@ wait_until 5 nut_numlogins_is 1 || fail "logins after the server came back: $(nu
 expect_eq "$(count_event "  UPS is DisConnected!")" 1 "disconnection events"
 kill -0 "$APP_PID" || fail "the program ended"
 
+e2e_log "a self-test is asked of the server"
+inspect command Voltaris 40014 >/dev/null  # UPS Selftest 10 Seconds
+wait_event 10 "  UPS SelfTest 10 Seconds!" || fail "the self-test did not start"
+# dummy-ups has no instant commands: the server refuses it, and the test ends.
+wait_event 10 "  UPS SelfTest Command Not Sent!" || fail "the server's refusal of the self-test was not recorded"
+# upsd's log holds its replies: this one only an INSTCMD gets.
+grep -q "\[ERR CMD-NOT-SUPPORTED\]" "$NUT_DIR/upsd.log" || fail "no INSTCMD reached the server"
+
 e2e_log "the service follows it with nobody logged on"
 inspect command Voltaris 40003 >/dev/null
 app_gone 15 || fail "the program did not end on Exit"

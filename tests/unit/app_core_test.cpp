@@ -279,9 +279,6 @@ TEST(ProgramRun, ANetworkUpsIsFollowedAndItsServersForcedShutdownLogsOutBeforeTh
     rig.run.Begin();
     EXPECT_EQ(rig.port.Take(), (std::vector<std::string>{"load library", "aim monitor", "start monitor",
                                                          "follow nas.local"}));
-    EXPECT_FALSE(rig.menus.enabled.at(IDC_SELFTEST_TILL_LOW));  // the server's UPS runs its own tests
-    rig.parts.selfTests.StartTenSecond();
-    rig.parts.selfTests.StartUntilLow();
     ServedReadings served;
     served.status = status;
     served.flags = {std::string(status) == "OL FSD", std::string(status) != "OL FSD", std::string(status) != "OL FSD",
@@ -302,9 +299,38 @@ TEST(ProgramRun, ANetworkUpsIsFollowedAndItsServersForcedShutdownLogsOutBeforeTh
     EXPECT_EQ(rig.shutdown.calls, 1) << status;
     rig.RunTicks(60000);  // no count-down of its own was started
     EXPECT_EQ(rig.shutdown.calls, 1) << status;
-    EXPECT_TRUE(rig.monitor.controls.empty()) << status;
-    EXPECT_EQ(rig.Count("  UPS SelfTest 10 Seconds!"), 0) << status;
   }
+}
+
+// A UPS the server owns is tested by the server: the self-tests go as its
+// instant commands, never to our line, and a refusal ends them as a command
+// not sent; without a login, which the server would refuse, they are greyed.
+TEST(ProgramRun, ANetworkUpsSelfTestsAreTheServersInstantCommandsAndGreyedWithoutALogin) {
+  RunRig rig;
+  rig.Settings("[Mscomm]\nComboPort=9\n[NetworkUps]\nHost=nas.local\nUser=monuser\nPassword=pw\n");
+  rig.Begin();
+  ServedReadings served;
+  served.status = "OL";
+  served.flags.onLine = true;
+  rig.parts.engine.OnServedReadings(served);
+  const auto greyed = [&rig](unsigned command) {
+    const auto it = rig.menus.enabled.find(command);
+    return it != rig.menus.enabled.end() && !it->second;
+  };
+  EXPECT_FALSE(greyed(IDC_SELFTEST_10_SECONDS));
+  rig.parts.selfTests.StartTenSecond();
+  rig.RunTicks(2000);
+  using Sent = std::vector<std::pair<unsigned, std::string>>;
+  EXPECT_EQ(rig.server.sent, (Sent{{UpsControls::kFirstServedId, "test.battery.start.quick"}}));
+  EXPECT_TRUE(rig.monitor.controls.empty());
+  rig.parts.engine.OnControlGivenUp(UpsControls::kFirstServedId);  // the server said no
+  EXPECT_EQ(rig.Count("  UPS SelfTest Command Not Sent!"), 1);
+  rig.Settings("[Mscomm]\nComboPort=9\n[NetworkUps]\nHost=nas.local\n");
+  rig.run.ApplySettings();
+  EXPECT_TRUE(greyed(IDC_SELFTEST_10_SECONDS) && greyed(IDC_SELFTEST_TILL_LOW) && greyed(IDC_SELFTEST_SPECIAL_TIME));
+  rig.parts.selfTests.StartUntilLow();
+  rig.RunTicks(2000);
+  EXPECT_EQ(rig.server.sent.size(), 1u);
 }
 
 // Choosing a network UPS while the program runs: our own server stops

@@ -128,6 +128,12 @@ class FakeShare : public SharePort {
   void Stop() override { ++stops; }
 };
 
+class FakeInstantCommands : public InstantCommandPort {
+ public:
+  std::vector<std::pair<unsigned, std::string>> sent;
+  void SendInstantCommand(unsigned id, const std::string& command) override { sent.emplace_back(id, command); }
+};
+
 class FakeNotices : public NoticePort {
  public:
   int ownedBoxes = 0, loneBoxes = 0;
@@ -257,10 +263,12 @@ struct EngineRig {
   FakeBalloons balloons;
   FakeCommands commands;
   FakeDrillPort drillPort;
+  FakeInstantCommands server;
   FixedClock clock;
   RecordStore store{dir, clock};
   ConfigFile config{dir};
-  ProgramParts parts{{timers, display, menus, notices, monitor, views, shutdown, share, balloons, commands, drillPort},
+  ProgramParts parts{{timers, display, menus, notices, monitor, views, shutdown, share, balloons, commands, drillPort,
+                      server},
                      store,
                      config,
                      clock};

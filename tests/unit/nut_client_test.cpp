@@ -2,6 +2,8 @@
 // the test moves by hand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "net/nut_client.h"
 
 using namespace voltaris;
@@ -25,7 +27,9 @@ struct FakeReports : NutClientReports {
   void Readings(const ServedReadings& r) override { readings.push_back(r); }
   void Answering(bool answering) override { answers.push_back(answering); }
   void Refused(ServedRefusal refusal) override { refusals.push_back(refusal); }
+  void CommandDone(unsigned id, bool done) override { commands.emplace_back(id, done); }
   std::vector<ServedReadings> readings;
+  std::vector<std::pair<unsigned, bool>> commands;
   std::vector<bool> answers;
   std::vector<ServedRefusal> refusals;
 };
@@ -426,4 +430,42 @@ TEST(NutClient, LoggingOutSaysGoodbyeClosesAndConnectsNoMore) {
   pausing.RunTo(60000);
   EXPECT_EQ(pausing.port.connects.size(), 1u);
   EXPECT_TRUE(pausing.port.sent.empty());
+}
+
+// The self-tests of a UPS the server owns go as instant commands, between
+// two polls, one request at a time; each is told done or not done once.
+TEST(NutClient, AnInstantCommandGoesBetweenPollsAndItsAnswerIsToldOnce) {
+  Rig rig(WithUser());
+  rig.Connected();
+  for (const char* ok : {"OK\n", "OK\n", "OK\n"}) rig.Receive(ok);
+  rig.Receive(Status("OL"));
+  rig.port.sent.clear();
+  rig.client.Command(7, "test.battery.start.quick");
+  rig.client.Command(8, "test.battery.stop");
+  rig.RunTo(rig.now + 1);
+  EXPECT_EQ(rig.port.sent, Lines{"INSTCMD ups test.battery.start.quick\n"});
+  rig.RunTo(rig.now + 2000);  // no poll while the answer is awaited
+  EXPECT_EQ(rig.port.sent.size(), 1u);
+  rig.Receive("OK\n");
+  rig.RunTo(rig.now + 1);
+  EXPECT_EQ(rig.port.sent.back(), "INSTCMD ups test.battery.stop\n");
+  rig.Receive("ERR ACCESS-DENIED\n");  // refused: the UPS is still followed
+  rig.RunTo(rig.now + 1);
+  EXPECT_EQ(rig.port.sent.back(), "LIST VAR ups\n");
+  EXPECT_EQ(rig.reports.commands, (std::vector<std::pair<unsigned, bool>>{{7, true}, {8, false}}));
+  EXPECT_TRUE(rig.reports.refusals.empty());
+  EXPECT_EQ(rig.client.State(), NutClientState::Polling);
+}
+
+TEST(NutClient, AnInstantCommandWithoutAConnectionThatFollowsIsNotDone) {
+  Rig rig;
+  rig.client.Command(1, "test.battery.start.quick");  // still connecting
+  EXPECT_EQ(rig.reports.commands, (std::vector<std::pair<unsigned, bool>>{{1, false}}));
+  rig.Following();
+  rig.client.Command(2, "test.battery.start.deep");
+  rig.RunTo(1000);
+  rig.client.OnConnectionLost(rig.now);  // before its answer
+  rig.client.Command(3, "test.battery.stop");
+  EXPECT_EQ(rig.reports.commands, (std::vector<std::pair<unsigned, bool>>{{1, false}, {2, false}, {3, false}}));
+  EXPECT_EQ(std::count(rig.port.sent.begin(), rig.port.sent.end(), "INSTCMD ups test.battery.start.deep\n"), 1);
 }

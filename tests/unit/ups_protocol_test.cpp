@@ -321,3 +321,12 @@ TEST(ServedUps, NumbersAsTheLineWouldCarryThemAndNothingForWhatIsNotServed) {
     EXPECT_EQ(battery.gaugePosition, position);
   }
 }
+
+TEST(ServedUps, SelfTestsBecomeTheServersInstantCommandsAndASwitchOffNothing) {
+  EXPECT_EQ(InstantCommandOf(TenSecondTestControl()), "test.battery.start.quick");
+  EXPECT_EQ(InstantCommandOf(UntilLowTestControl()), "test.battery.start.deep");
+  EXPECT_EQ(InstantCommandOf(CancelTestControl()), "test.battery.stop");
+  EXPECT_EQ(InstantCommandOf(TimedTestControl(1)), "test.battery.start 60");
+  EXPECT_EQ(InstantCommandOf(TimedTestControl(99)), "test.battery.start 5940");
+  EXPECT_EQ(InstantCommandOf(SwitchOffControl(60, 90, 90)), std::nullopt);
+}

@@ -142,6 +142,8 @@ class LoopbackServer {
           "BEGIN LIST VAR ups\nVAR ups ups.status \"OL\"\nVAR ups battery.charge \"94\"\n"
           "VAR ups input.voltage \"230.0\"\nEND LIST VAR ups\n");
     }
+    if (line == "INSTCMD ups test.battery.start.quick") return Say("OK\n");
+    if (line.rfind("INSTCMD ", 0) == 0) return Say("ERR ACCESS-DENIED\n");
     if (line != "LOGOUT") return Say("ERR UNKNOWN-COMMAND\n");
     Say("OK Goodbye\n");
     HangUp("<hung up>");
@@ -276,6 +278,28 @@ TEST(NutFollowerWin, LogsInReadsTheServedValuesAndLogsOutBeforeItHangsUp) {
   EXPECT_EQ(server.Heard(), (Lines{"<connected>", "USERNAME mon", "PASSWORD pw", "LOGIN ups", "LIST VAR ups",
                                    "LOGOUT", "<hung up>", "<connected>", "LIST VAR ups", "LOGOUT", "<hung up>"}));
   EXPECT_TRUE(news.Await(NetworkNews::Kind::Answering, 0).empty());
+}
+
+// The self-tests cross from the window's thread to the follower's and go
+// out between polls; each answer comes back as news, done or refused.
+TEST(NutFollowerWin, InstantCommandsReachTheServerAndTheirAnswersComeBack) {
+  LoopbackServer server("127.0.0.1", LoopbackServer::Manner::Answering);
+  ASSERT_TRUE(server.Listening());
+  Newsroom news;
+  NutFollower follower;
+  EXPECT_FALSE(follower.Command(40, "test.battery.start.quick"));  // nothing followed yet
+  ASSERT_TRUE(follower.Start(Following("127.0.0.1", server.Port(), "mon"), news.Deliver()));
+  ASSERT_EQ(news.Await(NetworkNews::Kind::Readings).size(), 1u);
+  EXPECT_TRUE(follower.Command(41, "test.battery.start.quick"));
+  EXPECT_TRUE(follower.Command(42, "test.battery.start.deep"));
+  const auto answers = news.Await(NetworkNews::Kind::CommandDone, 2);
+  ASSERT_EQ(answers.size(), 2u);
+  EXPECT_EQ(answers[0].news.commandId, 41u);
+  EXPECT_TRUE(answers[0].news.answering);
+  EXPECT_EQ(answers[1].news.commandId, 42u);
+  EXPECT_FALSE(answers[1].news.answering);
+  EXPECT_TRUE(server.Hears("INSTCMD ups test.battery.start.deep"));
+  follower.Stop();
 }
 
 TEST(NutFollowerWin, StopsInTimeAndTellsOfAServerThatNeverAnswers) {
