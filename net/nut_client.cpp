@@ -209,6 +209,20 @@ void NutClient::OnTime(int64_t nowMs) {
   }
 }
 
+int64_t NutClient::NextDueMs(int64_t nowMs) const {
+  int64_t due = INT64_MAX;
+  if (last_ && last_->flags.onBattery && !silenceTold_) {
+    due = lastHeardMs_ + int64_t{settings_.deadTimeSeconds} * 1000;
+  }
+  const bool waiting = state_ == NutClientState::Connecting || awaiting_ != Awaiting::Nothing;
+  if (waiting) return std::min(due, waitingSinceMs_ + limits_.replyWithinMs);
+  switch (state_) {
+    case NutClientState::Pausing: return std::min(due, reconnectAtMs_);
+    case NutClientState::Polling: return commands_.empty() ? std::min(due, nextPollMs_) : nowMs;
+    default: return due;
+  }
+}
+
 bool NutClient::TimedOut(int64_t nowMs) const {
   const bool waiting = state_ == NutClientState::Connecting || awaiting_ != Awaiting::Nothing;
   return waiting && nowMs - waitingSinceMs_ >= limits_.replyWithinMs;

@@ -66,8 +66,12 @@ class NutClient {
   // The connection could not be opened, or the server or the network ended it.
   void OnConnectionLost(int64_t nowMs);
   void OnBytes(const char* bytes, size_t count, int64_t nowMs);
-  // Called often (every 100 ms will do): polls, waits and the dead time.
+  // Called by the time NextDueMs says at the latest (earlier does no harm):
+  // polls, waits and the dead time.
   void OnTime(int64_t nowMs);
+  // When OnTime has something to do next, so that the socket side can sleep
+  // until then (or until bytes come).
+  int64_t NextDueMs(int64_t nowMs) const;
   // An instant command for the UPS (INSTCMD), sent between two polls of a
   // connection that follows it; told done or not done once.
   void Command(unsigned id, const std::string& instantCommand);

@@ -1,6 +1,7 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -111,8 +112,10 @@ bool ReadyBefore(SOCKET socket, Readiness readiness, int64_t deadlineMs) {
 // it, on the follower's thread alone.
 class FollowerLink final : public NutClientPort, public NutClientReports {
  public:
-  FollowerLink(const NetworkUpsSettings& settings, NutClientLimits limits, NutFollower::Deliver deliver)
-      : host_(settings.host),
+  FollowerLink(const NetworkUpsSettings& settings, NutClientLimits limits, NutFollower::Deliver deliver,
+               SOCKET waker)
+      : waker_(waker),
+        host_(settings.host),
         port_(settings.port),
         limits_(limits),
         deliver_(std::move(deliver)),
@@ -182,7 +185,7 @@ class FollowerLink final : public NutClientPort, public NutClientReports {
   // One step, waiting at most a wake for the network.
   void Advance() {
     switch (phase_) {
-      case Phase::None: Sleep(NutFollower::kWakeMs); return;  // between connections
+      case Phase::None: return Doze();  // between connections
       case Phase::LookingUp: return AwaitLookup();
       case Phase::Connecting: return AwaitConnect();
       case Phase::Connected: return Exchange();
@@ -240,14 +243,38 @@ class FollowerLink final : public NutClientPort, public NutClientReports {
     return false;
   }
 
+  // Until the client is due, bytes come or the thread is woken.
+  timeval SleepTime() const {
+    const int64_t untilDue = client_.NextDueMs(NowMs()) - NowMs();
+    const long ms = static_cast<long>(std::clamp<int64_t>(untilDue, 0, NutFollower::kLongestSleepMs));
+    return {ms / 1000, ms % 1000 * 1000};
+  }
+
+  // Takes what woke the thread: the wake-up has been seen.
+  void DrainWaker() {
+    char bytes[16];
+    while (recv(waker_, bytes, sizeof bytes, 0) > 0) {
+    }
+  }
+
+  void Doze() {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(waker_, &readable);
+    timeval wait = SleepTime();
+    if (select(0, &readable, nullptr, nullptr, &wait) == 1) DrainWaker();
+  }
+
   void Exchange() {
     fd_set readable, writable;
     FD_ZERO(&readable);
     FD_ZERO(&writable);
     FD_SET(socket_, &readable);
+    FD_SET(waker_, &readable);
     if (!output_.empty()) FD_SET(socket_, &writable);
-    timeval wake{0, NutFollower::kWakeMs * 1000};
-    if (select(0, &readable, &writable, nullptr, &wake) == SOCKET_ERROR) return Lost();
+    timeval wait = output_.empty() ? SleepTime() : timeval{0, NutFollower::kWakeMs * 1000};
+    if (select(0, &readable, &writable, nullptr, &wait) == SOCKET_ERROR) return Lost();
+    if (FD_ISSET(waker_, &readable)) DrainWaker();
     if (FD_ISSET(socket_, &readable)) Receive();
     // Reading may have let the client close the connection.
     if (phase_ == Phase::Connected && FD_ISSET(socket_, &writable) && !SendQueued()) Lost();
@@ -294,6 +321,7 @@ class FollowerLink final : public NutClientPort, public NutClientReports {
     socket_ = INVALID_SOCKET;
   }
 
+  const SOCKET waker_;
   const std::string host_;
   const int port_;
   const NutClientLimits limits_;
@@ -310,15 +338,44 @@ class FollowerLink final : public NutClientPort, public NutClientReports {
 
 }  // namespace
 
+namespace {
+
+// A datagram socket on loopback, connected to itself: a byte sent on it
+// wakes a select that waits on it.
+SOCKET OpenWaker() {
+  const SOCKET waker = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+  if (waker == INVALID_SOCKET) return waker;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  int length = sizeof address;
+  u_long nonBlocking = 1;
+  const bool ready = bind(waker, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                     getsockname(waker, reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
+                     connect(waker, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                     ioctlsocket(waker, FIONBIO, &nonBlocking) == 0;
+  if (ready) return waker;
+  closesocket(waker);
+  return INVALID_SOCKET;
+}
+
+}  // namespace
+
 bool NutFollower::Start(const NetworkUpsSettings& settings, Deliver deliver) {
   Stop();
   WSADATA data;
   if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return false;
   winsockStarted_ = true;
+  const SOCKET waker = OpenWaker();
+  if (waker == INVALID_SOCKET) {
+    Stop();
+    return false;
+  }
+  waker_ = waker;
   stopping_ = false;
   try {
     thread_ = std::thread([this, settings, limits = limits_, deliver = std::move(deliver)] {
-      FollowerLink link(settings, limits, deliver);
+      FollowerLink link(settings, limits, deliver, static_cast<SOCKET>(waker_));
       link.Run(stopping_, commands_);
     });
   } catch (const std::system_error&) {
@@ -341,13 +398,21 @@ std::vector<std::pair<unsigned, std::string>> FollowerCommands::Take() {
 bool NutFollower::Command(unsigned id, const std::string& instantCommand) {
   if (!Running()) return false;
   commands_.Put(id, instantCommand);
+  Wake();
   return true;
+}
+
+void NutFollower::Wake() const {
+  if (waker_ != ~std::uintptr_t{0}) send(static_cast<SOCKET>(waker_), "w", 1, 0);
 }
 
 void NutFollower::Stop() {
   stopping_ = true;
+  Wake();
   if (thread_.joinable()) thread_.join();
   commands_.Take();  // too late for this run, and not meant for the next
+  if (waker_ != ~std::uintptr_t{0}) closesocket(static_cast<SOCKET>(waker_));
+  waker_ = ~std::uintptr_t{0};
   if (winsockStarted_) WSACleanup();
   winsockStarted_ = false;
 }

@@ -48,9 +48,13 @@ class FollowerCommands {
 
 class NutFollower {
  public:
-  // How long the thread waits for network activity before it ticks the
-  // client's clock and looks at its stop flag again.
+  // While it connects, the thread looks at the network this often. Once
+  // connected it sleeps until bytes come, the client is due or it is woken
+  // (a stop, a command): under Wine each wake costs, and ten a second made
+  // most of the program's processor time while following.
   static constexpr long kWakeMs = 100;
+  // The longest sleep even so, should a wake-up be lost.
+  static constexpr long kLongestSleepMs = 1000;
   // The longest a closing connection waits to send what is queued and to
   // hear the server close its end (so that a LOGOUT is read, not reset).
   static constexpr long kCloseMs = 400;
@@ -79,6 +83,11 @@ class NutFollower {
  private:
   NutClientLimits limits_;
   bool winsockStarted_ = false;
+  // A datagram socket the thread sleeps on beside its connection: a byte
+  // sent to it (from this side) wakes the thread. Kept as a number so that
+  // this header can follow <windows.h>.
+  std::uintptr_t waker_ = ~std::uintptr_t{0};
+  void Wake() const;
   std::atomic<bool> stopping_{false};
   FollowerCommands commands_;
   std::thread thread_;

@@ -469,3 +469,21 @@ TEST(NutClient, AnInstantCommandWithoutAConnectionThatFollowsIsNotDone) {
   EXPECT_EQ(rig.reports.commands, (std::vector<std::pair<unsigned, bool>>{{1, false}, {2, false}, {3, false}}));
   EXPECT_EQ(std::count(rig.port.sent.begin(), rig.port.sent.end(), "INSTCMD ups test.battery.start.deep\n"), 1);
 }
+
+// The socket side sleeps until the client is due: each of its deadlines is
+// the next wake, and a command waiting is due at once.
+TEST(NutClient, SaysWhenItIsNextDue) {
+  Rig rig(WithUser());
+  EXPECT_EQ(rig.client.NextDueMs(0), 5000);  // the connection opened within the reply limit
+  rig.Connected();
+  rig.RunTo(100);
+  EXPECT_EQ(rig.client.NextDueMs(100), 5000);  // USERNAME's answer, awaited since 0
+  for (const char* ok : {"OK\n", "OK\n", "OK\n"}) rig.Receive(ok);  // LIST VAR sent at 100
+  EXPECT_EQ(rig.client.NextDueMs(100), 5100);
+  rig.Receive(Status("OB"));
+  EXPECT_EQ(rig.client.NextDueMs(100), 1100);  // the next poll, before the dead time (15 s)
+  rig.client.Command(1, "test.battery.stop");
+  EXPECT_EQ(rig.client.NextDueMs(150), 150);
+  rig.client.OnConnectionLost(200);
+  EXPECT_EQ(rig.client.NextDueMs(200), 1200);  // the pause before connecting again
+}
