@@ -255,6 +255,25 @@ int InstallService(bool quiet) {
   return error ? SayFailure(quiet, error) : Say(quiet, 0, Tr(Text::ServiceInstalled));
 }
 
+// The service's own process ends with its stop: waited for, within a bound,
+// on the process itself rather than by looking at its state again and again.
+// One that cannot be waited for is deleted all the same: Windows removes it
+// once it has stopped.
+void AwaitServiceEnd(SC_HANDLE service) {
+  constexpr DWORD kServiceEndBoundMs = 30000;
+  SERVICE_STATUS_PROCESS status = {};
+  DWORD needed = 0;
+  if (!QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status), sizeof status,
+                            &needed) ||
+      status.dwCurrentState == SERVICE_STOPPED || status.dwProcessId == 0) {
+    return;
+  }
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, status.dwProcessId);
+  if (!process) return;
+  WaitForSingleObject(process, kServiceEndBoundMs);
+  CloseHandle(process);
+}
+
 int RemoveService(bool quiet) {
   SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
   if (!manager) return SayFailure(quiet, GetLastError());
@@ -263,9 +282,7 @@ int RemoveService(bool quiet) {
   if (service) {
     SERVICE_STATUS status = {};
     ControlService(service, SERVICE_CONTROL_STOP, &status);  // not running: nothing to stop
-    for (int i = 0; i < 120 && QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED; ++i) {
-      Sleep(kLookMs);
-    }
+    AwaitServiceEnd(service);
     if (!DeleteService(service)) error = GetLastError();
     CloseServiceHandle(service);
   }

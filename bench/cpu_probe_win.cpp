@@ -89,10 +89,10 @@ void AskServer(const char* request, const char* last) {
   for (size_t i = 0; i < 16 && i < got; ++i) g_lastReply[i] = reply[i];
 }
 
-// spec: nut:PORT:UPS[:USER:PASSWORD], on 127.0.0.1.
-bool OpenServer(const char* spec) {
+// target: nut:PORT:UPS[:USER:PASSWORD], on 127.0.0.1.
+bool OpenServer(const char* target) {
   char port[8] = "", ups[64] = "", user[64] = "", password[64] = "";
-  if (std::sscanf(spec, "nut:%7[0-9]:%63[^:]:%63[^:]:%63s", port, ups, user, password) < 2) return false;
+  if (std::sscanf(target, "nut:%7[0-9]:%63[^:]:%63[^:]:%63s", port, ups, user, password) < 2) return false;
   WSADATA winsock;
   if (WSAStartup(MAKEWORD(2, 2), &winsock) != 0) return false;
   g_server = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
