@@ -7,17 +7,14 @@
 
 #include "base/ini_document.h"
 #include "base/number_text.h"
+#include "base/text_ends.h"
 
 namespace quillon {
 namespace {
 
 constexpr char kSection[] = "Transport";
 
-std::string Trimmed(const std::string& text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
+std::string Trimmed(const std::string& text) { return std::string(voltaris::WithoutEndBlanks(text)); }
 
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
