@@ -51,6 +51,7 @@ ServedStatus FlagsOf(const std::string& status) {
     flags.onBattery = flags.onBattery || word == "OB";
     flags.batteryLow = flags.batteryLow || word == "LB";
     flags.forcedShutdown = flags.forcedShutdown || word == "FSD";
+    flags.calibrating = flags.calibrating || word == "CAL";
   }
   return flags;
 }

@@ -13,18 +13,6 @@ std::string OneDecimal(const std::optional<double>& value) {
   return (*value < 0 && tenths != 0 ? "-" : "") + std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
 }
 
-bool HasWord(const std::string& status, const char* word) {
-  size_t at = 0;
-  const size_t length = std::char_traits<char>::length(word);
-  while ((at = status.find(word, at)) != std::string::npos) {
-    const bool starts = at == 0 || status[at - 1] == ' ';
-    const bool ends = at + length == status.size() || status[at + length] == ' ';
-    if (starts && ends) return true;
-    at += length;
-  }
-  return false;
-}
-
 char Bit(bool on) { return on ? '1' : '0'; }
 
 }  // namespace
@@ -45,9 +33,8 @@ void FillServedStatus(const ServedReadings& served, UpsStatus& status) {
   // UPS switched off says OFF) leaves the supply as it was, as upsmon does.
   const bool wasOnBattery = !status.statusBits.empty() && status.statusBits[0] == '1';
   const bool onBattery = served.flags.onBattery || (!served.flags.onLine && wasOnBattery);
-  status.statusBits = {Bit(onBattery), Bit(low), '0', '0', '0', Bit(HasWord(served.status, "CAL")), '0',
-                       '0'};
-  status.testInProgress = HasWord(served.status, "CAL");
+  status.statusBits = {Bit(onBattery), Bit(low), '0', '0', '0', Bit(served.flags.calibrating), '0', '0'};
+  status.testInProgress = served.flags.calibrating;
   status.chargeServed = true;
   status.servedRuntimeSeconds.reset();
   if (served.runtimeSeconds && std::isfinite(*served.runtimeSeconds) && *served.runtimeSeconds >= 0) {

@@ -16,6 +16,7 @@ struct ServedStatus {
   bool onBattery = false;       // OB: the mains have failed
   bool batteryLow = false;      // LB
   bool forcedShutdown = false;  // FSD: the primary says shut down now
+  bool calibrating = false;     // CAL: the UPS runs a self-test
 };
 
 // One complete reply. A variable the server does not give is no reading.

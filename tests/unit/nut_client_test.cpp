@@ -154,12 +154,13 @@ TEST(NutClient, AReplyCutAnywhereAcrossReadsReadsTheSame) {
 TEST(NutClient, StatusWordsBecomeFlags) {
   const struct {
     const char* status;
-    bool onLine, onBattery, batteryLow, forcedShutdown;
+    bool onLine, onBattery, batteryLow, forcedShutdown, calibrating = false;
   } kCases[] = {
       {"OL", true, false, false, false},      {"OB", false, true, false, false},
       {"OB LB", false, true, true, false},    {"FSD OL", true, false, false, true},
       {"FSD OB LB", false, true, true, true}, {"OL CHRG", true, false, false, false},
-      {"OLD", false, false, false, false},
+      {"OLD", false, false, false, false},    {"OL CAL", true, false, false, false, true},
+      {"OL CALIBRATING", true, false, false, false, false},
   };
   for (const auto& c : kCases) {
     Rig rig;
@@ -169,6 +170,7 @@ TEST(NutClient, StatusWordsBecomeFlags) {
     EXPECT_EQ(f.onBattery, c.onBattery) << c.status;
     EXPECT_EQ(f.batteryLow, c.batteryLow) << c.status;
     EXPECT_EQ(f.forcedShutdown, c.forcedShutdown) << c.status;
+    EXPECT_EQ(f.calibrating, c.calibrating) << c.status;
   }
 }
 

@@ -252,14 +252,13 @@ TEST(Commands, RepliesOfKnownLength) {
 TEST(ServedUps, TheStatusWordsBecomeTheBitsEveryLinkGives) {
   const struct {
     const char* status;
-    bool onBattery, low, silent;
+    bool onBattery, low, silent, calibrating;
     const char* bits;
-  } cases[] = {{"OL", false, false, false, "00000000"},
-               {"OB", true, false, false, "10000000"},
-               {"OB LB", true, true, false, "11000000"},
-               {"OB", true, false, true, "11000000"},  // on battery and silent for the dead time
-               {"OL CAL", false, false, false, "00000100"},
-               {"OL CALIBRATING", false, false, false, "00000000"}};
+  } cases[] = {{"OL", false, false, false, false, "00000000"},
+               {"OB", true, false, false, false, "10000000"},
+               {"OB LB", true, true, false, false, "11000000"},
+               {"OB", true, false, true, false, "11000000"},  // on battery and silent for the dead time
+               {"OL CAL", false, false, false, true, "00000100"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.status);
     ServedReadings served;
@@ -267,9 +266,11 @@ TEST(ServedUps, TheStatusWordsBecomeTheBitsEveryLinkGives) {
     served.flags.onBattery = c.onBattery;
     served.flags.batteryLow = c.low;
     served.silentOnBattery = c.silent;
+    served.flags.calibrating = c.calibrating;
     UpsStatus status;
     FillServedStatus(served, status);
     EXPECT_EQ(status.statusBits, c.bits);
+    EXPECT_EQ(status.testInProgress != 0, c.calibrating);
     ApplyStatusBits(status);
     EXPECT_EQ(status.mainsFailed != 0, c.onBattery);
     EXPECT_EQ(status.batteryLow != 0, c.low || c.silent);
