@@ -1,4 +1,5 @@
-#include <winsock2.h>
+#include "net/socket_win.h"
+
 #include <ws2tcpip.h>
 
 #include <algorithm>
@@ -17,8 +18,6 @@
 
 namespace voltaris {
 namespace {
-
-int64_t NowMs() { return static_cast<int64_t>(GetTickCount64()); }
 
 struct Address {
   int family = AF_INET;
@@ -230,8 +229,7 @@ class FollowerLink final : public NutClientPort, public NutClientReports {
     while (nextAddress_ < addresses_.size()) {
       const Address& address = addresses_[nextAddress_++];
       socket_ = socket(address.family, SOCK_STREAM, IPPROTO_TCP);
-      u_long nonBlocking = 1;
-      const bool started = socket_ != INVALID_SOCKET && ioctlsocket(socket_, FIONBIO, &nonBlocking) == 0 &&
+      const bool started = socket_ != INVALID_SOCKET && MakeNonBlocking(socket_) &&
                            (connect(socket_, reinterpret_cast<const sockaddr*>(&address.bytes), address.length) == 0 ||
                             WSAGetLastError() == WSAEWOULDBLOCK);
       if (started) {
@@ -349,11 +347,10 @@ SOCKET OpenWaker() {
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   int length = sizeof address;
-  u_long nonBlocking = 1;
   const bool ready = bind(waker, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
                      getsockname(waker, reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
                      connect(waker, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-                     ioctlsocket(waker, FIONBIO, &nonBlocking) == 0;
+                     MakeNonBlocking(waker);
   if (ready) return waker;
   closesocket(waker);
   return INVALID_SOCKET;

@@ -1,4 +1,5 @@
-#include <winsock2.h>
+#include "net/socket_win.h"
+
 #include <ws2tcpip.h>
 
 #include <climits>
@@ -11,13 +12,6 @@ namespace {
 static_assert(sizeof(SOCKET) == sizeof(std::uintptr_t), "sockets are kept as numbers");
 
 SOCKET AsSocket(std::uintptr_t s) { return static_cast<SOCKET>(s); }
-
-int64_t NowMs() { return static_cast<int64_t>(GetTickCount64()); }
-
-bool MakeNonBlocking(SOCKET socket) {
-  u_long on = 1;
-  return ioctlsocket(socket, FIONBIO, &on) == 0;
-}
 
 std::string AddressText(const sockaddr_in& address) {
   char text[INET_ADDRSTRLEN] = "";
