@@ -48,10 +48,11 @@ class FollowerCommands {
 
 class NutFollower {
  public:
-  // While it connects, the thread looks at the network this often. Once
-  // connected it sleeps until bytes come, the client is due or it is woken
-  // (a stop, a command): under Wine each wake costs, and ten a second made
-  // most of the program's processor time while following.
+  // While it connects (or, seldom, waits for room to send), the thread
+  // looks at the network this often. Connected, it sleeps on two events
+  // until bytes come, the client is due or it is woken (a stop, a command):
+  // under Wine each wake costs, and ten a second made most of the
+  // program's processor time while following.
   static constexpr long kWakeMs = 100;
   // The longest sleep even so, should a wake-up be lost.
   static constexpr long kLongestSleepMs = 1000;
@@ -83,10 +84,9 @@ class NutFollower {
  private:
   NutClientLimits limits_;
   bool winsockStarted_ = false;
-  // A datagram socket the thread sleeps on beside its connection: a byte
-  // sent to it (from this side) wakes the thread. Kept as a number so that
-  // this header can follow <windows.h>.
-  std::uintptr_t waker_ = ~std::uintptr_t{0};
+  // An event the thread sleeps on beside its connection: set from this
+  // side, it wakes the thread (a HANDLE, kept without <windows.h>).
+  void* wake_ = nullptr;
   void Wake() const;
   std::atomic<bool> stopping_{false};
   FollowerCommands commands_;

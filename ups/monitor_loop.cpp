@@ -9,8 +9,7 @@ using std::chrono::milliseconds;
 void MonitorLoop::Run() {
   LinkKind link = LinkKind::Serial;
   while (!retired_) {
-    // Over USB the pass paces itself; over serial, wait for the next request.
-    const MonitorRequests requests = mailbox_.Take(link == LinkKind::Usb ? milliseconds(0) : pauses_.idle);
+    const MonitorRequests requests = mailbox_.Take(IdleFor(link));
     if (requests.stop) break;
     ReportExpiredControls();
     link = requests.link;
@@ -24,6 +23,15 @@ void MonitorLoop::Run() {
     }
   }
   serial_.Close();
+}
+
+// Over USB the pass paces itself; over serial, wait for the next request.
+milliseconds MonitorLoop::IdleFor(LinkKind link) const {
+  switch (link) {
+    case LinkKind::Usb: return milliseconds(0);
+    case LinkKind::Network: return pauses_.followingIdle;
+    default: return pauses_.idle;
+  }
 }
 
 bool MonitorLoop::OpenPort(const SerialLine& line) {

@@ -47,6 +47,9 @@ class ReportSink {
 
 struct MonitorPauses {
   std::chrono::milliseconds idle{1000};        // nothing asked: look again after this
+  // While a network UPS is followed nothing comes here but a change of link
+  // or a stop, which wake the loop anyway; each idle wake costs under Wine.
+  std::chrono::milliseconds followingIdle{10000};
   std::chrono::milliseconds afterOpen{500};    // let the UPS settle after the line comes up
   std::chrono::milliseconds afterFailedOpen{1000};
   std::chrono::milliseconds afterUsbLost{1000};
@@ -80,6 +83,7 @@ class MonitorLoop {
     if (!retired_) reports_.Post(std::move(report));
   }
   void SerialPass(const MonitorRequests& requests);
+  std::chrono::milliseconds IdleFor(LinkKind link) const;
   bool OpenPort(const SerialLine& line);
   void SendCommands();
   bool Send(const UpsCommand& command);
