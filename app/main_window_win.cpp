@@ -124,6 +124,7 @@ struct MainWindow : BarListener {
   LRESULT OnCreate();
   LRESULT OnPaint();
   LRESULT OnDestroy();
+  LRESULT OnQueryEndSession();
   LRESULT OnEndSession(bool ending);
   LRESULT OnCommand(WORD id);
   void OnBarAction(BarAction action) override;
@@ -266,6 +267,12 @@ LRESULT MainWindow::OnDestroy() {
 
 // Windows is shutting down or the user logs off: the process may be ended as
 // soon as this returns, so the program ends here, without a box.
+// Voltaris never holds Windows up; a shutdown it asked for is under way.
+LRESULT MainWindow::OnQueryEndSession() {
+  if (run) run->OnSessionEnding();
+  return TRUE;
+}
+
 LRESULT MainWindow::OnEndSession(bool ending) {
   if (ending) run->End(NoticePhase::SystemEnding);
   return 0;
@@ -482,7 +489,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY: return OnDestroy();
     case WM_COMMAND: return OnCommand(LOWORD(wParam));
     case WM_TIMER: return OnTimer(static_cast<unsigned>(wParam));
-    case WM_QUERYENDSESSION: return TRUE;  // Voltaris never holds Windows up
+    case WM_QUERYENDSESSION: return OnQueryEndSession();
     case WM_ENDSESSION: return OnEndSession(wParam != 0);
     case kTrayCallbackMessage: return OnTrayCallback(wParam, lParam);
     case WM_APP_MONITOR_REPORT: return OnMonitorReport(lParam);

@@ -10,6 +10,7 @@ ProgramRun::ProgramRun(ProgramParts& parts, TimerPort& timers, ConfigFile& confi
                        ProgramRunPort& port)
     : parts_(parts), timers_(timers), config_(config), store_(store), port_(port) {
   parts_.timers.Own(kTimerShutdownWatch, *this);
+  parts_.timers.Own(kTimerShutdownConfirm, *this);
 }
 
 void ProgramRun::Begin() {
@@ -74,15 +75,30 @@ void ProgramRun::ApplySettings() {
 void ProgramRun::EndAndShutDown() {
   if (phase_ != ProgramPhase::Monitoring) return;
   phase_ = ProgramPhase::ShuttingDown;
+  shutdown_ = ShutdownRequestFor(parts_.power.Reason());
   StopWork(NoticePhase::SystemEnding, true);
-  if (port_.ShutdownSystem()) {
-    // Accepted; a shutdown cancelled afterwards (a session host, an
-    // application holding it up) must not leave the program quiet for ever.
-    timers_.Arm(kTimerShutdownWatch, kShutdownWatchMs);
+  AskForTheShutdown();
+}
+
+void ProgramRun::AskForTheShutdown() {
+  if (port_.ShutdownSystem(shutdown_)) {
+    WatchTheShutdown();
     return;
   }
   ResumeMonitoring();
 }
+
+// Accepted is not under way: a call that Windows takes and then does nothing
+// with would leave the computer running on a battery going flat. A session
+// not told it ends within seconds is asked the second way; a shutdown still
+// not carried out minutes later (an application or a session host holding
+// it up) is recorded and asked again, rather than counted again from the start.
+void ProgramRun::WatchTheShutdown() {
+  timers_.Arm(kTimerShutdownConfirm, kShutdownConfirmMs);
+  timers_.Arm(kTimerShutdownWatch, kShutdownWatchMs);
+}
+
+void ProgramRun::OnSessionEnding() { timers_.Kill(kTimerShutdownConfirm); }
 
 // A shutdown Windows accepted has stopped the work already: what is left is
 // to let go of what the work held.
@@ -116,6 +132,7 @@ void ProgramRun::StopWork(NoticePhase how, bool working) {
 // where it stopped, with "  System Shutdown Refused!" rather than a new start.
 void ProgramRun::ResumeMonitoring() {
   timers_.Kill(kTimerShutdownWatch);
+  timers_.Kill(kTimerShutdownConfirm);
   phase_ = ProgramPhase::Monitoring;
   port_.SetNoticePhase(NoticePhase::Running);
   port_.ReopenMailbox();
@@ -131,14 +148,22 @@ bool ProgramRun::OnTick(unsigned id) {
 
 bool ProgramRun::TickReaches(unsigned id) const {
   switch (phase_) {
-    case ProgramPhase::ShuttingDown: return id == kTimerShutdownWatch;
+    case ProgramPhase::ShuttingDown: return id == kTimerShutdownWatch || id == kTimerShutdownConfirm;
     case ProgramPhase::Ended: return false;
     default: return true;
   }
 }
 
-void ProgramRun::OnTimer(unsigned) {
-  if (phase_ == ProgramPhase::ShuttingDown) ResumeMonitoring();
+void ProgramRun::OnTimer(unsigned id) {
+  if (phase_ != ProgramPhase::ShuttingDown) return;
+  if (id == kTimerShutdownConfirm) {
+    timers_.Kill(kTimerShutdownConfirm);
+    port_.ForceSystemShutdown(shutdown_);
+    return;
+  }
+  parts_.records.AppendEvent(Tr(Text::ShutdownNotCarriedOutEvent));
+  parts_.records.Flush();
+  AskForTheShutdown();
 }
 
 }  // namespace voltaris

@@ -1,7 +1,8 @@
 // The program's life, from waiting for the UPS's line to its one orderly
 // end: the work begins once the line is ours, stops before Windows is asked
-// to shut down, goes on when Windows refuses (or never carries the shutdown
-// out), and ends once, whichever way out is taken. The Win32 layer carries
+// to shut down, goes on when Windows refuses, asks again when Windows
+// accepts and does not carry the shutdown out, and ends once, whichever way
+// out is taken. The Win32 layer carries
 // out what it asks through ProgramRunPort; the tests give it a fake.
 #pragma once
 
@@ -10,6 +11,7 @@
 #include "base/timer_table.h"
 #include "config/config_file.h"
 #include "config/settings.h"
+#include "power/shutdown_request.h"
 #include "records/record_store.h"
 
 namespace voltaris {
@@ -54,7 +56,9 @@ class ProgramRunPort {
   virtual void ReleaseLine() = 0;
   virtual void RemoveTray() = 0;
   // False when Windows refused (no right to shut down, or said no).
-  virtual bool ShutdownSystem() = 0;
+  virtual bool ShutdownSystem(const ShutdownRequest& request) = 0;
+  // The second way, for a request Windows accepted and did not act on.
+  virtual void ForceSystemShutdown(const ShutdownRequest& request) = 0;
 };
 
 class ProgramRun : public TimerOwner {
@@ -79,13 +83,15 @@ class ProgramRun : public TimerOwner {
   void ApplySettings();
   // A count-down's end: the work stops, then Windows is asked to shut down.
   void EndAndShutDown();
+  // Windows has begun to end the session: the shutdown asked is under way.
+  void OnSessionEnding();
   // Every way out: the Exit command, the window's destruction, the end of
   // the session. Runs once; `how` says how boxes may still be shown.
   void End(NoticePhase how);
 
   // A tick of the main window's timers. While the program runs every owner
-  // gets its own; while Windows is asked to shut down only the shutdown
-  // watch does, and after the end none. False when the tick reached nobody.
+  // gets its own; while Windows is asked to shut down only the shutdown's
+  // own timers do, and after the end none. False when the tick reached nobody.
   bool OnTick(unsigned id);
   void OnTimer(unsigned id) override;
 
@@ -94,6 +100,8 @@ class ProgramRun : public TimerOwner {
   void FollowIfNetwork(const LinkSettings& settings);
   void StopWork(NoticePhase how, bool working);
   void ResumeMonitoring();
+  void AskForTheShutdown();
+  void WatchTheShutdown();
   bool TickReaches(unsigned id) const;
 
   ProgramParts& parts_;
@@ -104,6 +112,7 @@ class ProgramRun : public TimerOwner {
   ProgramPhase phase_ = ProgramPhase::WaitingForLine;
   bool following_ = false;  // a network UPS's follower runs
   NetworkUpsSettings followed_;
+  ShutdownRequest shutdown_;  // the one asked, kept for asking again
 };
 
 }  // namespace voltaris

@@ -43,14 +43,17 @@ BOOL CALLBACK PostExit(HWND window, LPARAM process) {
 
 // In a job that ends it with the service: a monitoring program left behind
 // by a service that crashed would read the line beside the desktop program.
+// What it starts in its turn (the event commands, a shutdown script among
+// them) leaves the job silently and runs on when the service stops.
 class MonitorProcess {
  public:
   static constexpr DWORD kRestartPauseMs = 5000;  // one that ends at once is not started four times a second
+  static constexpr DWORD kKilledEndsWithinMs = 5000;
 
   MonitorProcess() {
     job_ = CreateJobObjectA(nullptr, nullptr);
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_SILENT_BREAKAWAY_OK;
     if (job_) SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
   }
   ~MonitorProcess() {
@@ -89,8 +92,12 @@ class MonitorProcess {
   void AskToEnd() const {
     if (Running()) EnumWindows(PostExit, static_cast<LPARAM>(id_));
   }
+  // Ending is not immediate: the port is closed once the process has gone,
+  // which a thread stuck in a driver call can hold up; waited for within a bound.
   void Kill() const {
-    if (Running()) TerminateProcess(process_, 1);
+    if (!Running()) return;
+    TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, kKilledEndsWithinMs);
   }
   void Forget() {
     if (process_) CloseHandle(process_);
@@ -117,14 +124,17 @@ void ReportStatus(DWORD state, DWORD waitHintMs = 0) {
   std::lock_guard<std::mutex> lock(gStatusMutex);
   gStatus.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
   gStatus.dwCurrentState = state;
-  gStatus.dwControlsAccepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN : 0;
+  gStatus.dwControlsAccepted =
+      state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN | SERVICE_ACCEPT_PRESHUTDOWN : 0;
   gStatus.dwWaitHint = waitHintMs;
   if (waitHintMs) ++gStatus.dwCheckPoint;
   SetServiceStatus(gStatusHandle, &gStatus);
 }
 
 DWORD WINAPI OnControl(DWORD control, DWORD, void*, void*) {
-  if (control == SERVICE_CONTROL_STOP || control == SERVICE_CONTROL_SHUTDOWN) {
+  // Before the shutdown, while Windows still waits for services: the
+  // monitoring writes its rows and closes the port, and none starts again.
+  if (control == SERVICE_CONTROL_STOP || control == SERVICE_CONTROL_PRESHUTDOWN || control == SERVICE_CONTROL_SHUTDOWN) {
     ReportStatus(SERVICE_STOP_PENDING, kStopHintMs);
     SetEvent(gStop);
     return NO_ERROR;
@@ -235,6 +245,33 @@ int RunService() {
   return StartServiceCtrlDispatcherA(table) ? 0 : 1;
 }
 
+namespace {
+
+// Restarted by Windows when it fails: 5 s, then 30 s, then each minute; the
+// count starts again after a day without failing. Windows going down waits
+// for its monitoring to write its rows and close the port.
+DWORD ConfigureAsAdministratorsExpect(SC_HANDLE service) {
+  SC_ACTION restarts[] = {{SC_ACTION_RESTART, 5000}, {SC_ACTION_RESTART, 30000}, {SC_ACTION_RESTART, 60000}};
+  SERVICE_FAILURE_ACTIONSA failure = {};
+  failure.dwResetPeriod = 24 * 60 * 60;
+  failure.cActions = sizeof restarts / sizeof restarts[0];
+  failure.lpsaActions = restarts;
+  if (!ChangeServiceConfig2A(service, SERVICE_CONFIG_FAILURE_ACTIONS, &failure)) return GetLastError();
+  SERVICE_PRESHUTDOWN_INFO preshutdown = {kStopHintMs + 5000};
+  if (!ChangeServiceConfig2A(service, SERVICE_CONFIG_PRESHUTDOWN_INFO, &preshutdown)) return GetLastError();
+  return 0;
+}
+
+// An administrator who installs it and logs off must not leave the
+// computer unwatched until the next start of Windows.
+DWORD StartNow(SC_HANDLE service) {
+  if (StartServiceA(service, 0, nullptr)) return 0;
+  const DWORD error = GetLastError();
+  return error == ERROR_SERVICE_ALREADY_RUNNING ? 0 : error;
+}
+
+}  // namespace
+
 int InstallService(bool quiet) {
   SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE);
   if (!manager) return SayFailure(quiet, GetLastError());
@@ -244,15 +281,19 @@ int InstallService(bool quiet) {
                                      command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
   DWORD error = service ? 0 : GetLastError();
   if (error == ERROR_SERVICE_EXISTS) {  // installed before, perhaps from another folder: this one now
-    service = OpenServiceA(manager, kServiceName, SERVICE_CHANGE_CONFIG);
+    service = OpenServiceA(manager, kServiceName, SERVICE_ALL_ACCESS);
     error = service && ChangeServiceConfigA(service, SERVICE_NO_CHANGE, SERVICE_AUTO_START, SERVICE_NO_CHANGE,
                                             command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr)
                 ? 0
                 : GetLastError();
   }
+  if (!error) error = ConfigureAsAdministratorsExpect(service);
+  const DWORD startError = error ? 0 : StartNow(service);
   if (service) CloseServiceHandle(service);
   CloseServiceHandle(manager);
-  return error ? SayFailure(quiet, error) : Say(quiet, 0, Tr(Text::ServiceInstalled));
+  if (error) return SayFailure(quiet, error);
+  if (startError) return Say(quiet, 3, Tr(Text::ServiceNotStarted) + std::to_string(startError) + ").");
+  return Say(quiet, 0, Tr(Text::ServiceInstalled));
 }
 
 // The service's own process ends with its stop: waited for, within a bound,

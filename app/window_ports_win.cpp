@@ -81,7 +81,9 @@ void WindowRun::PostNews(NetworkNews news) const {
   if (!PostMessageA(hwnd, WM_APP_NETWORK_NEWS, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
 }
 
-bool WindowRun::ShutdownSystem() { return voltaris::ShutdownSystem(); }
+bool WindowRun::ShutdownSystem(const ShutdownRequest& request) { return voltaris::ShutdownSystem(request); }
+
+void WindowRun::ForceSystemShutdown(const ShutdownRequest& request) { voltaris::ForceSystemShutdown(request); }
 
 void WindowNotices::ShowNoUpsBox(bool ownedByMainWindow) {
   if (phase == Phase::Running) PostMessageA(hwnd, WM_APP_SHOW_NO_UPS_BOX, ownedByMainWindow ? 1 : 0, 0);

@@ -120,7 +120,8 @@ class WindowRun : public ProgramRunPort, public InstantCommandPort {
   void CloseCountdownWindows() override { w_.countdowns.CloseAll(); }
   void ReleaseLine() override { w_.lineKeeper.Release(); }
   void RemoveTray() override { w_.tray.Remove(); }
-  bool ShutdownSystem() override;
+  bool ShutdownSystem(const ShutdownRequest& request) override;
+  void ForceSystemShutdown(const ShutdownRequest& request) override;
 
  private:
   Window w_;

@@ -37,7 +37,15 @@ enum class Text {
   ProgramStart,
   ProgramEnd,
   ShutdownRefusedEvent,
+  ShutdownNotCarriedOutEvent,
   RuntimeLowEvent,
+  // Why Windows is shut down, as its own log shows it
+  ShutdownWhyMainsFailed,
+  ShutdownWhyBatteryLow,
+  ShutdownWhyRuntimeLow,
+  ShutdownWhyManual,
+  ShutdownWhySchedule,
+  ShutdownWhyServerForced,
   // The network server
   NetworkServerNotStartedEvent,
   SecondariesLoggedOutEvent,
@@ -229,6 +237,7 @@ enum class Text {
   ServiceStartEvent,
   ServiceStopEvent,
   ServiceInstalled,
+  ServiceNotStarted,
   ServiceRemoved,
   ServiceNeedsAdministrator,
   ServiceFailed,

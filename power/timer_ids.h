@@ -37,11 +37,12 @@ enum TimerId : unsigned {
   kTimerSharePublish = 1155,          // hand the network server the latest variables
   kTimerHostSync = 1156,              // look whether the network secondaries have logged out
   kTimerShareListen = 1157,           // try again to start the network server
-  kTimerShutdownWatch = 1158,         // a shutdown Windows accepted but never carried out counts as cancelled
+  kTimerShutdownWatch = 1158,         // a shutdown Windows accepted still not carried out: recorded, asked again
   kTimerTrayRetry = 1159,             // offer the tray icon again to a shell that refused it
   kTimerCommandWatch = 1160,          // look whether the event commands still run
   kTimerDrillCountdown = 1161,        // the power-failure drill's count
   kTimerBatteryWatch = 1162,          // each second: the battery's discharge and runtime estimate
+  kTimerShutdownConfirm = 1163,       // an accepted shutdown that has not begun to end the session is asked the second way
 };
 
 // Periods in milliseconds.
@@ -51,6 +52,7 @@ constexpr unsigned kLinkGraceMs = 5000;
 constexpr unsigned kSettingsWatchMs = 300;
 constexpr unsigned kSettingsQuietMs = 2000;
 constexpr unsigned kBatteryLowOpenDelayMs = 200;
-constexpr unsigned kShutdownWatchMs = 180000;  // a shutdown still not under way after 3 minutes was cancelled
+constexpr unsigned kShutdownWatchMs = 180000;  // a shutdown still not carried out after 3 minutes is asked again
+constexpr unsigned kShutdownConfirmMs = 3000;  // Windows tells every window at once when it begins a shutdown
 
 }  // namespace voltaris

@@ -87,6 +87,7 @@ class FakeRunPort : public ProgramRunPort {
   std::vector<std::string> calls;
   std::vector<NoticePhase> noticePhases;
   bool shutdownAccepted = true;
+  std::vector<ShutdownRequest> requests;
   bool callLeftRunning = false;
 
   void SetNoticePhase(NoticePhase phase) override { noticePhases.push_back(phase); }
@@ -103,9 +104,14 @@ class FakeRunPort : public ProgramRunPort {
   void CloseCountdownWindows() override { calls.push_back("close count-downs"); }
   void ReleaseLine() override { calls.push_back("release line"); }
   void RemoveTray() override { calls.push_back("remove tray"); }
-  bool ShutdownSystem() override {
+  bool ShutdownSystem(const ShutdownRequest& request) override {
     calls.push_back("shut down system");
+    requests.push_back(request);
     return shutdownAccepted;
+  }
+  void ForceSystemShutdown(const ShutdownRequest& request) override {
+    calls.push_back("force shutdown");
+    requests.push_back(request);
   }
   int Count(const std::string& call) const { return static_cast<int>(std::count(calls.begin(), calls.end(), call)); }
   // What was asked since the last look.
@@ -356,22 +362,79 @@ TEST(ProgramRun, TheOwnServerStopsWhileANetworkUpsIsFollowedAndServesAgainAfter)
   EXPECT_EQ(rig.port.Count("stop following"), 1);
 }
 
-TEST(ProgramRun, AShutdownWindowsNeverCarriesOutCountsAsRefusedOnceTheWatchFires) {
+// Windows may take the request and do nothing with it (a session without a
+// desktop; Wine's documented call is a stub): seconds without the session's
+// end bring the second way, once; minutes without the end are recorded and
+// asked again, never counted again from the start.
+TEST(ProgramRun, AnAcceptedShutdownThatDoesNotComeIsAskedTheSecondWayThenRecordedAndAskedAgain) {
   RunRig rig;
   rig.Begin();
   rig.run.EndAndShutDown();
   ASSERT_TRUE(rig.timers.IsArmed(kTimerShutdownWatch));
   EXPECT_EQ(rig.timers.armed.at(kTimerShutdownWatch).periodMs, kShutdownWatchMs);
-  rig.RunTicks(kShutdownWatchMs - 1);
-  EXPECT_EQ(rig.run.Phase(), ProgramPhase::ShuttingDown);
-  EXPECT_EQ(rig.Count("  System Shutdown Refused!"), 0);
+  rig.RunTicks(kShutdownConfirmMs - 1);
+  EXPECT_EQ(rig.port.Count("force shutdown"), 0);
   rig.RunTicks(1);
+  EXPECT_EQ(rig.port.Count("force shutdown"), 1);
+  rig.RunTicks(kShutdownWatchMs - kShutdownConfirmMs - 1);
+  EXPECT_EQ(rig.port.Count("force shutdown"), 1);
+  EXPECT_EQ(rig.port.Count("shut down system"), 1);
+  EXPECT_EQ(rig.Count("  System Shutdown Not Carried Out, Asked Again!"), 0);
+  rig.RunTicks(1);
+  EXPECT_EQ(rig.run.Phase(), ProgramPhase::ShuttingDown);
+  EXPECT_EQ(rig.Count("  System Shutdown Not Carried Out, Asked Again!"), 1);
+  EXPECT_EQ(rig.Count("  System Shutdown Refused!"), 0);
+  EXPECT_EQ(rig.port.Count("shut down system"), 2);
+  EXPECT_EQ(rig.port.Count("start monitor"), 0);  // the work does not start over
+  rig.RunTicks(kShutdownConfirmMs);
+  EXPECT_EQ(rig.port.Count("force shutdown"), 2);
+  // Refused when asked again: the work goes on as after any refusal.
+  rig.port.shutdownAccepted = false;
+  rig.RunTicks(kShutdownWatchMs - kShutdownConfirmMs);
   EXPECT_EQ(rig.run.Phase(), ProgramPhase::Monitoring);
   EXPECT_EQ(rig.Count("  System Shutdown Refused!"), 1);
   EXPECT_FALSE(rig.timers.IsArmed(kTimerShutdownWatch));
-  EXPECT_EQ(rig.port.Count("start monitor"), 1);
-  rig.RunTicks(2 * kShutdownWatchMs);  // resumed once: the watch is not armed again
-  EXPECT_EQ(rig.Count("  System Shutdown Refused!"), 1);
+  EXPECT_FALSE(rig.timers.IsArmed(kTimerShutdownConfirm));
+}
+
+TEST(ProgramRun, ASessionThatBeginsToEndIsNotAskedTheSecondWay) {
+  RunRig rig;
+  rig.Begin();
+  rig.run.EndAndShutDown();
+  rig.RunTicks(kShutdownConfirmMs - 1);
+  rig.run.OnSessionEnding();
+  rig.RunTicks(kShutdownConfirmMs);
+  EXPECT_EQ(rig.port.Count("force shutdown"), 0);
+  EXPECT_TRUE(rig.timers.IsArmed(kTimerShutdownWatch));  // a session host may still hold it up
+}
+
+// What Windows' own log shows for each cause.
+TEST(ProgramRun, EachCauseAsksWindowsWithThePowerReasonAndItsOwnSentence) {
+  const uint32_t power = 0x00060000 | 0x0000000c;
+  const struct {
+    ShutdownReason reason;
+    uint32_t code;
+    const char* why;
+  } causes[] = {
+      {ShutdownReason::MainsFailed, power, "Voltaris: the mains failed and the UPS battery is running out"},
+      {ShutdownReason::BatteryLow, power, "Voltaris: the UPS battery is running out"},
+      {ShutdownReason::RuntimeLow, power, "Voltaris: the UPS battery's runtime is below its margin"},
+      {ShutdownReason::Manual, power, "Voltaris: shutdown asked by the user"},
+      {ShutdownReason::Schedule, power | 0x80000000u, "Voltaris: scheduled shutdown"},
+      {ShutdownReason::ServerForced, power, "Voltaris: the UPS server ordered a shutdown"},
+  };
+  for (const auto& cause : causes) {
+    RunRig rig;
+    rig.Begin();
+    rig.parts.power.ShutdownBegun(cause.reason);
+    rig.run.EndAndShutDown();
+    rig.RunTicks(kShutdownConfirmMs);
+    ASSERT_EQ(rig.port.requests.size(), 2u);
+    for (const ShutdownRequest& asked : rig.port.requests) {
+      EXPECT_EQ(asked.reasonCode, cause.code) << cause.why;
+      EXPECT_STREQ(Tr(asked.why), cause.why);
+    }
+  }
 }
 
 TEST(ProgramRun, WhileShuttingDownATickReachesNoOwnerButTheWatchAndAfterTheEndNone) {
@@ -385,13 +448,15 @@ TEST(ProgramRun, WhileShuttingDownATickReachesNoOwnerButTheWatchAndAfterTheEndNo
   EXPECT_EQ(rig.probe.ticks, 2);
   rig.run.ApplySettings();  // no settings reach a monitor that has stopped
   EXPECT_EQ(rig.port.Count("aim monitor"), 0);
+  EXPECT_TRUE(rig.run.OnTick(kTimerShutdownConfirm));
   EXPECT_TRUE(rig.run.OnTick(kTimerShutdownWatch));
-  EXPECT_EQ(rig.run.Phase(), ProgramPhase::Monitoring);
-  EXPECT_TRUE(rig.run.OnTick(TickProbe::kId));
-  EXPECT_EQ(rig.probe.ticks, 3);
+  EXPECT_EQ(rig.run.Phase(), ProgramPhase::ShuttingDown);
+  EXPECT_FALSE(rig.run.OnTick(TickProbe::kId));
+  EXPECT_EQ(rig.probe.ticks, 2);
   rig.run.End(NoticePhase::Ending);
   EXPECT_FALSE(rig.run.OnTick(TickProbe::kId));
   EXPECT_FALSE(rig.run.OnTick(kTimerShutdownWatch));
-  EXPECT_EQ(rig.probe.ticks, 3);
-  EXPECT_EQ(rig.Count("  System Shutdown Refused!"), 1);
+  EXPECT_FALSE(rig.run.OnTick(kTimerShutdownConfirm));
+  EXPECT_EQ(rig.probe.ticks, 2);
+  EXPECT_EQ(rig.Count("  System Shutdown Not Carried Out, Asked Again!"), 1);
 }
