@@ -10,12 +10,14 @@
 #include "app/button_bars_win.h"
 #include "app/countdown_windows_win.h"
 #include "app/data_plot_win.h"
+#include "app/event_log_win.h"
 #include "app/executable_win.h"
 #include "app/gauge_panel_win.h"
 #include "app/line_keeper_win.h"
 #include "app/picture_panes_win.h"
 #include "app/program_parts.h"
 #include "app/program_run.h"
+#include "app/service_win.h"
 #include "app/tray_icon_win.h"
 #include "app/window_ports_win.h"
 #include "app/working_directory.h"
@@ -117,6 +119,7 @@ struct MainWindow : BarListener {
   std::unique_ptr<RecordStore> store;
   std::unique_ptr<ProgramParts> parts;
   std::unique_ptr<ProgramRun> run;
+  std::unique_ptr<WindowsEventLog> eventLog;  // the service's monitoring only
   bool noUpsBoxShowing = false, storeBoxShowing = false;
   UINT inspectMenuState = 0, inspectAcceptedReplies = 0;
 
@@ -209,6 +212,10 @@ LRESULT MainWindow::OnCreate() {
     // The service holds the line for its monitoring: the work begins at once.
     notices.headless = true;
     serviceObjects.Open(false);
+    commandRunner.RunAsTheService(ServiceInstaller());
+    eventLog = std::make_unique<WindowsEventLog>();
+    runPort.eventLog = eventLog.get();
+    parts->records.WatchEvents([log = eventLog.get()](const std::string& row) { LogRow(*log, row); });
     run->BeginForService();
     return 0;
   }

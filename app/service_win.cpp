@@ -5,9 +5,11 @@
 #include <mutex>
 #include <string>
 
+#include "app/event_log_win.h"
 #include "app/executable_win.h"
 #include "app/hand_over.h"
 #include "app/line_keeper_win.h"
+#include "base/write_rights_win.h"
 #include "i18n/catalogue.h"
 #include "res/command_ids.h"
 
@@ -262,6 +264,17 @@ DWORD ConfigureAsAdministratorsExpect(SC_HANDLE service) {
   return 0;
 }
 
+constexpr char kParametersKey[] = "SYSTEM\\CurrentControlSet\\Services\\Voltaris\\Parameters";
+constexpr char kInstallerValue[] = "InstalledBy";
+
+// What they copied is theirs: the service's checks of who may change its
+// program and commands count them as an administrator.
+DWORD KeepInstaller(const std::string& sid) {
+  const LSTATUS status = RegSetKeyValueA(HKEY_LOCAL_MACHINE, kParametersKey, kInstallerValue, REG_SZ, sid.c_str(),
+                                         static_cast<DWORD>(sid.size() + 1));
+  return static_cast<DWORD>(status);
+}
+
 // An administrator who installs it and logs off must not leave the
 // computer unwatched until the next start of Windows.
 DWORD StartNow(SC_HANDLE service) {
@@ -270,9 +283,31 @@ DWORD StartNow(SC_HANDLE service) {
   return error == ERROR_SERVICE_ALREADY_RUNNING ? 0 : error;
 }
 
+// What the service runs or reads as code with the system's rights: the
+// folder (where a changed or added file would be taken up), the program,
+// the link library and its settings, and the settings that name commands.
+std::string ChangeableCodePath() {
+  const std::string folder = ExecutableDirectory();
+  return FirstChangeableByNonAdministrator(
+      {folder, ExecutablePath(), folder + "\\quillon.dll", folder + "\\quillon.ini", folder + "\\UpsConfigure.ini"},
+      ProcessUserSid());
+}
+
 }  // namespace
 
+std::string ServiceInstaller() {
+  char sid[256] = "";
+  DWORD size = sizeof sid;
+  if (RegGetValueA(HKEY_LOCAL_MACHINE, kParametersKey, kInstallerValue, RRF_RT_REG_SZ, nullptr, sid, &size) !=
+      ERROR_SUCCESS) {
+    return "";
+  }
+  return sid;
+}
+
 int InstallService(bool quiet) {
+  const std::string changeable = ChangeableCodePath();
+  if (!changeable.empty()) return Say(quiet, 4, Tr(Text::ServiceFolderChangeable) + changeable + Tr(Text::ServiceFolderWhatToDo));
   SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE);
   if (!manager) return SayFailure(quiet, GetLastError());
   const std::string command = "\"" + ExecutablePath() + "\" /service";
@@ -288,6 +323,8 @@ int InstallService(bool quiet) {
                 : GetLastError();
   }
   if (!error) error = ConfigureAsAdministratorsExpect(service);
+  if (!error) error = RegisterEventLogSource(ExecutablePath());
+  if (!error) error = KeepInstaller(ProcessUserSid());
   const DWORD startError = error ? 0 : StartNow(service);
   if (service) CloseServiceHandle(service);
   CloseServiceHandle(manager);
@@ -329,6 +366,7 @@ int RemoveService(bool quiet) {
   }
   CloseServiceHandle(manager);
   if (error == ERROR_SERVICE_DOES_NOT_EXIST) error = 0;  // nothing to remove is removed
+  if (!error) error = RemoveEventLogSource();
   return error ? SayFailure(quiet, error) : Say(quiet, 0, Tr(Text::ServiceRemoved));
 }
 

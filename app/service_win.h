@@ -7,14 +7,20 @@
 // go. When the desktop program ends, or dies, the service takes it back.
 #pragma once
 
+#include <string>
+
 namespace voltaris {
 
 constexpr char kServiceName[] = "Voltaris";
 
 // Voltaris.exe /install-service and /remove-service; `quiet` leaves out the
-// box that says how it went. 0: done; 1: refused (not an administrator);
-// 2: another failure.
+// box that says how it went. 0: done (installed and started); 1: refused
+// (not an administrator); 2: another failure; 3: installed, not started;
+// 4: not installed, as a non-administrator could change what it would run.
 int InstallService(bool quiet);
+// The administrator who installed the service (a SID, kept with the
+// service's settings in the registry); empty when none was kept.
+std::string ServiceInstaller();
 int RemoveService(bool quiet);
 
 // Voltaris.exe /service: what the service control manager starts.

@@ -81,7 +81,10 @@ void WindowRun::PostNews(NetworkNews news) const {
   if (!PostMessageA(hwnd, WM_APP_NETWORK_NEWS, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
 }
 
-bool WindowRun::ShutdownSystem(const ShutdownRequest& request) { return voltaris::ShutdownSystem(request); }
+bool WindowRun::ShutdownSystem(const ShutdownRequest& request) {
+  if (eventLog) eventLog->Write(kSystemShutdownEntry, Tr(request.why));
+  return voltaris::ShutdownSystem(request);
+}
 
 void WindowRun::ForceSystemShutdown(const ShutdownRequest& request) { voltaris::ForceSystemShutdown(request); }
 

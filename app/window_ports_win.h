@@ -18,6 +18,7 @@
 #include "net/nut_follower_win.h"
 #include "net/nut_server_win.h"
 #include "power/engine_ports.h"
+#include "power/event_log.h"
 #include "power/notifications.h"
 #include "power/power_drill.h"
 #include "ups/link_library_win.h"
@@ -104,6 +105,7 @@ class WindowRun : public ProgramRunPort, public InstantCommandPort {
   };
   explicit WindowRun(const Window& window) : w_(window) {}
   HWND hwnd = nullptr;
+  EventLogPort* eventLog = nullptr;  // the service's monitoring: each shutdown asked, with why
 
   void SetNoticePhase(NoticePhase phase) override { w_.notices.phase = phase; }
   void LoadLinkLibrary() override;

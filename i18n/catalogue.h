@@ -238,6 +238,8 @@ enum class Text {
   ServiceStopEvent,
   ServiceInstalled,
   ServiceNotStarted,
+  ServiceFolderChangeable,
+  ServiceFolderWhatToDo,
   ServiceRemoved,
   ServiceNeedsAdministrator,
   ServiceFailed,

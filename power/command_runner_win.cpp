@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
+
+#include "base/write_rights_win.h"
 
 namespace voltaris {
 namespace {
@@ -12,13 +15,49 @@ std::string UpperName(const std::string& entry) {
   return name;
 }
 
+// The command line with a bare program name replaced by its full path in
+// the system's folders; none when it is not there.
+std::optional<std::string> FromSystemFolders(const std::string& commandLine) {
+  const CommandProgram split = SplitCommand(commandLine);
+  if (!IsBareProgramName(split.program)) return commandLine;
+  char system[MAX_PATH] = "", windows[MAX_PATH] = "", found[MAX_PATH] = "";
+  if (!GetSystemDirectoryA(system, MAX_PATH) || !GetWindowsDirectoryA(windows, MAX_PATH)) return std::nullopt;
+  const std::string folders = std::string(system) + ";" + windows;
+  const DWORD length = SearchPathA(folders.c_str(), split.program.c_str(), ".exe", MAX_PATH, found, nullptr);
+  if (length == 0 || length >= MAX_PATH) return std::nullopt;
+  return QuoteArgument(found) + split.arguments;
+}
+
+std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
+
+// What the command runs and what named it, as they stand now.
+bool ChangedOnlyByAdministrators(const std::string& commandLine, const std::string& installer) {
+  char self[MAX_PATH] = "";
+  const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return false;
+  const std::string voltaris = FolderOf(self);
+  const std::string program = SplitCommand(commandLine).program;
+  return FirstChangeableByNonAdministrator(
+             {voltaris, voltaris + "\\UpsConfigure.ini", FolderOf(program), program}, installer)
+      .empty();
+}
+
+// The command line the service may run, or none.
+std::optional<std::string> ForTheService(const CommandRequest& request, const std::string& installer) {
+  const std::optional<std::string> commandLine = FromSystemFolders(request.commandLine);
+  if (!commandLine || !ChangedOnlyByAdministrators(*commandLine, installer)) return std::nullopt;
+  return commandLine;
+}
+
 // Hidden, with no console, and never waited for. The handle is kept only to
 // see whether the command has ended.
-HANDLE StartProcess(const CommandRequest& request) {
+HANDLE StartProcess(const CommandRequest& request, bool service, const std::string& installer) {
+  const std::optional<std::string> commandLine = service ? ForTheService(request, installer) : request.commandLine;
+  if (!commandLine) return nullptr;
   char* current = GetEnvironmentStringsA();
   std::string environment = EnvironmentBlock(current, request.environment);
   if (current) FreeEnvironmentStringsA(current);
-  std::vector<char> line(request.commandLine.begin(), request.commandLine.end());
+  std::vector<char> line(commandLine->begin(), commandLine->end());
   line.push_back('\0');
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
@@ -72,8 +111,10 @@ void CommandRunner::Work(std::shared_ptr<Shared> shared) {
     if (shared->stopping) return;
     auto [token, request] = std::move(shared->queue.front());
     shared->queue.pop_front();
+    const bool service = shared->service;
+    const std::string installer = shared->installer;
     lock.unlock();
-    HANDLE process = StartProcess(request);
+    HANDLE process = StartProcess(request, service, installer);
     lock.lock();
     const auto it = shared->entries.find(token);
     if (it == shared->entries.end() || it->second.released || shared->stopping) {
@@ -84,6 +125,12 @@ void CommandRunner::Work(std::shared_ptr<Shared> shared) {
     it->second.process = process;
     it->second.state = process ? CommandState::Running : CommandState::NotStarted;
   }
+}
+
+void CommandRunner::RunAsTheService(const std::string& installer) {
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  shared_->service = true;
+  shared_->installer = installer;
 }
 
 unsigned CommandRunner::Start(const CommandRequest& request) {

@@ -33,6 +33,15 @@ class CommandRunner : public CommandRunnerPort {
   CommandRunner(const CommandRunner&) = delete;
   CommandRunner& operator=(const CommandRunner&) = delete;
 
+  // The service's monitoring, which runs commands with the system's rights.
+  // A program named without a folder is looked for in Windows' own folders
+  // only, never beside the program, where a file of a user's could stand
+  // in for it. A command is not started when a non-administrator could have
+  // changed it: the program or its folder, or Voltaris's folder or the
+  // settings that name it. `installer`: the administrator who installed
+  // the service (who owns what they copied).
+  void RunAsTheService(const std::string& installer);
+
   unsigned Start(const CommandRequest& request) override;
   CommandState State(unsigned token) override;
   void Release(unsigned token) override;
@@ -50,6 +59,8 @@ class CommandRunner : public CommandRunnerPort {
     std::deque<std::pair<unsigned, CommandRequest>> queue;
     std::map<unsigned, Entry> entries;
     bool stopping = false;
+    bool service = false;
+    std::string installer;
   };
   static void Work(std::shared_ptr<Shared> shared);
 

@@ -29,6 +29,17 @@ namespace voltaris {
 // backslashes doubled only where they precede a quote.
 std::string QuoteArgument(const std::string& argument);
 
+// A command line's program (its first word, quoted or not, without the
+// quotes) and what follows it, as given.
+struct CommandProgram {
+  std::string program;
+  std::string arguments;
+};
+CommandProgram SplitCommand(const std::string& commandLine);
+// Named without a folder ("notify.cmd"): Windows looks for it beside the
+// program first, then in the current folder.
+bool IsBareProgramName(const std::string& program);
+
 struct CommandRequest {
   std::string commandLine;
   std::vector<std::pair<std::string, std::string>> environment;  // added to the program's own

@@ -3,7 +3,9 @@
 // a retry timer until every table has taken them.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/timer_table.h"
@@ -22,7 +24,12 @@ class RecordKeeper : public TimerOwner {
 
   // Start-up: finishes what the last run left and starts retrying if rows wait.
   void Recover();
-  void AppendEvent(const std::string& text) { Note(store_.AppendEvent(text)); }
+  void AppendEvent(const std::string& text) {
+    if (eventWatch_) eventWatch_(text);
+    Note(store_.AppendEvent(text));
+  }
+  // Every event row is also handed to `watch` (the service's Windows log).
+  void WatchEvents(std::function<void(const std::string&)> watch) { eventWatch_ = std::move(watch); }
   void AppendHistoryRow(const std::vector<std::string>& columns) { Note(store_.AppendHistoryRow(columns)); }
   void IncrementDailyCount(DailyColumn column) { Note(store_.IncrementDailyCount(column)); }
   void AppendClosedApp() { Note(store_.AppendClosedApp()); }
@@ -43,6 +50,7 @@ class RecordKeeper : public TimerOwner {
   NoticePort& notices_;
   const PowerEvents& events_;
   bool waiting_ = false;
+  std::function<void(const std::string&)> eventWatch_;
 };
 
 }  // namespace voltaris

@@ -4,23 +4,13 @@
 
 #include <string>
 
+#include "base/wide_text_win.h"
+
 namespace voltaris {
 
 static_assert(kShutdownMajorPower == SHTDN_REASON_MAJOR_POWER, "reason codes as Windows defines them");
 static_assert(kShutdownMinorEnvironment == SHTDN_REASON_MINOR_ENVIRONMENT, "reason codes as Windows defines them");
 static_assert(kShutdownFlagPlanned == SHTDN_REASON_FLAG_PLANNED, "reason codes as Windows defines them");
-
-namespace {
-
-// The catalogue's texts are Windows-1252, whatever the system's code page.
-std::wstring Widened(const std::string& text) {
-  const int length = MultiByteToWideChar(1252, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length > 0 ? length : 0), L'\0');
-  if (length > 0) MultiByteToWideChar(1252, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  return wide;
-}
-
-}  // namespace
 
 bool EnableShutdownRight() {
   HANDLE token = nullptr;
@@ -39,7 +29,7 @@ bool EnableShutdownRight() {
 
 bool ShutdownSystem(const ShutdownRequest& request) {
   if (!EnableShutdownRight()) return false;
-  std::wstring why = Widened(Tr(request.why));
+  std::wstring why = WideFromWindows1252(Tr(request.why));
   // No grace of Windows' own: the count-down was the grace. Applications
   // are closed without asking, as a flat battery would not ask them.
   return InitiateSystemShutdownExW(nullptr, why.data(), 0, TRUE, FALSE, request.reasonCode) != FALSE;

@@ -13,10 +13,28 @@ e2e_sim
 e2e_install en
 set_setting CutACTimeMessage 1
 set_setting BatteryTime 1
+# Commands the service runs with the system's rights: not one in a folder
+# others may change; one only administrators may change, yes.
+mkdir -p "$RUN/open" "$RUN/safe"
+printf '@echo %%NOTIFYTYPE%%>"%%~dp0ran.txt"\r\n' | tee "$RUN/open/onbatt.cmd" >"$RUN/safe/online.cmd"
+chmod 777 "$RUN/open"
+chmod 755 "$RUN/safe"
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+printf '[Notify]\r\nMainsFailed=%s\r\nMainsBack=%s\r\n' "$(windows_path "$RUN/open/onbatt.cmd")" \
+  "$(windows_path "$RUN/safe/online.cmd")" >>"$APP_DIR/UpsConfigure.ini"
 e2e_wine_up
+# A folder others may change (Wine shows a Unix folder others may write as
+# Everyone's write) is refused, and nothing is installed.
+chmod o+w "$APP_DIR"
+(cd "$APP_DIR" && wine "$APP_DIR/Voltaris.exe" /install-service /quiet) >>"$RUN/service.log" 2>&1
+expect_eq "$?" 4 "installing from a folder others may change"
+wine reg query 'HKLM\SYSTEM\CurrentControlSet\Services\Voltaris' >/dev/null 2>&1 && fail "a service was installed all the same"
+chmod o-w "$APP_DIR"
 (cd "$APP_DIR" && wine "$APP_DIR/Voltaris.exe" /install-service /quiet) >>"$RUN/service.log" 2>&1 ||
   fail "the service was not installed and started: exit $?"
 wait_event 30 "  Service Start" || fail "the service's monitoring did not start"
+wine reg query 'HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Voltaris' /v EventMessageFile 2>/dev/null |
+  tr -d '\r' | grep -qi 'Voltaris.exe' || fail "the Application log's source was not registered"
 wait_event 30 "  COM UPS is Connected!" || fail "the service did not reach the UPS"
 expect_eq "$(count_event "  Program Start")" 0 "desktop starts"
 
@@ -45,6 +63,9 @@ sleep 2
 expect_eq "$(count_event "  Program Start")" 0 "desktop starts during the service's count"
 sim_control "mains ok" >/dev/null
 wait_event 15 "  AC Restore!" || fail "the service did not record the mains' return"
+wait_until 10 test -e "$RUN/safe/ran.txt" || fail "the service did not run the command only administrators may change"
+[ -e "$RUN/open/ran.txt" ] && fail "the service ran a command others may change"
+expect_eq "$(count_event "  Event Command Not Started: MainsFailed")" 1 "refusals recorded"
 wait_event 30 "  Program Start" || fail "the desktop program never took the line"
 wait_event 30 "  COM UPS is Connected!" 2 || fail "the desktop program did not reach the UPS"
 stopped=$(line_of "  Service Stop")

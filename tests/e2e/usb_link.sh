@@ -95,6 +95,8 @@ ended=$(date +%s%N)
 app_gone 10 || fail "the system was not shut down: the way out waits for the library"
 took=$((($(date +%s%N) - ended) / 1000000))
 e2e_log "system shut down ${took} ms after the end of the count-down"
-[ "$took" -le 3000 ] || fail "the shutdown came ${took} ms after the end of the count-down"
+# Wine takes the documented shutdown call and does nothing: the second way
+# follows 3 s later (kShutdownConfirmMs), and the session ends at once then.
+[ "$took" -le 6000 ] || fail "the shutdown came ${took} ms after the end of the count-down"
 wait_until 10 bash -c "! kill -0 $bystander 2>/dev/null" || fail "the session goes on: the program ended without the shutdown"
 expect_eq "$(events | tail -n 1)" "  Program End" "last event before the shutdown"

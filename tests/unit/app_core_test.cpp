@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
 #include <functional>
 #include <string>
 #include <vector>
@@ -9,6 +12,7 @@
 #include "app/hand_over.h"
 #include "app/program_run.h"
 #include "app/working_directory.h"
+#include "power/event_log.h"
 #include "power/timer_ids.h"
 #include "res/resource_ids.h"
 #include "tests/unit/engine_fakes.h"
@@ -459,4 +463,51 @@ TEST(ProgramRun, WhileShuttingDownATickReachesNoOwnerButTheWatchAndAfterTheEndNo
   EXPECT_FALSE(rig.run.OnTick(kTimerShutdownConfirm));
   EXPECT_EQ(rig.probe.ticks, 2);
   EXPECT_EQ(rig.Count("  System Shutdown Not Carried Out, Asked Again!"), 1);
+}
+
+// The rows an administrator looks for in Windows' log, each under its id;
+// a detail after the text is the same row; the program's other rows stay
+// out. Every id has its message in the table the program carries, and
+// every message there an id.
+TEST(EventLog, TheRowsAdministratorsLookForUnderTheirIdsWithAMessageForEach) {
+  const struct {
+    const char* row;
+    uint32_t id;
+    EventLogLevel level;
+  } logged[] = {
+      {"  Service Start", 1, EventLogLevel::Information},
+      {"  Service Stop", 2, EventLogLevel::Information},
+      {"  AC Fail!", 10, EventLogLevel::Warning},
+      {"  AC Restore!", 11, EventLogLevel::Information},
+      {"  BatteryLow Low!", 12, EventLogLevel::Warning},
+      {"  Forced Shutdown By The UPS Server", 14, EventLogLevel::Warning},
+      {"  System Shutdown Refused!", 21, EventLogLevel::Error},
+      {"  System Shutdown Not Carried Out, Asked Again!", 22, EventLogLevel::Error},
+      {"  Network UPS: Wrong User Or Password!", 31, EventLogLevel::Error},
+      {"  Setting Out Of Range: BatteryTime", 32, EventLogLevel::Warning},
+      {"  Event Command Not Started: C:\\hooks\\onbatt.cmd", 40, EventLogLevel::Error},
+  };
+  for (const auto& each : logged) {
+    const std::optional<EventLogEntry> entry = EventLogEntryForRow(each.row);
+    ASSERT_TRUE(entry) << each.row;
+    EXPECT_EQ(entry->id, each.id) << each.row;
+    EXPECT_EQ(entry->level, each.level) << each.row;
+  }
+  for (const char* row : {"  Program Start", "  COM UPS is Connected!", "  Drill: Simulated AC Fail", "  AC", ""}) {
+    EXPECT_FALSE(EventLogEntryForRow(row)) << row;
+  }
+
+  std::set<uint32_t> ids{kSystemShutdownEntry.id};
+  size_t count = 0;
+  const EventLogRow* rows = EventLogRows(&count);
+  for (size_t i = 0; i < count; ++i) ids.insert(rows[i].entry.id);
+  std::ifstream file(VOLTARIS_RES_DIR "/event_messages.mc");
+  ASSERT_TRUE(file);
+  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::set<uint32_t> messages;
+  const std::regex messageId("MessageId=([0-9]+)");
+  for (auto found = std::sregex_iterator(text.begin(), text.end(), messageId); found != std::sregex_iterator(); ++found) {
+    messages.insert(static_cast<uint32_t>(std::stoul((*found)[1])));
+  }
+  EXPECT_EQ(ids, messages);
 }

@@ -471,6 +471,33 @@ TEST(EventCommands, ArgumentsComeBackUnchangedThroughTheRuntimesParser) {
   for (const auto& [plain, text] : quoted) EXPECT_EQ(QuoteArgument(plain), text) << plain;
 }
 
+// The service finds a program named without a folder in Windows' own
+// folders only: telling the name and the rest apart must hold for quoted
+// paths with blanks, and a name with any folder in it is not bare.
+TEST(EventCommands, TheProgramOfACommandAndWhetherItNamesAFolder) {
+  const struct {
+    const char* line;
+    const char* program;
+    const char* arguments;
+    bool bare;
+  } cases[] = {
+      {"notify.cmd \"  AC Fail!\"", "notify.cmd", " \"  AC Fail!\"", true},
+      {"\"C:\\Program Files\\Hooks\\on batt.cmd\" 1 2", "C:\\Program Files\\Hooks\\on batt.cmd", " 1 2", false},
+      {"  shutdown.exe /s", "shutdown.exe", " /s", true},
+      {"C:\\hooks\\fsd.cmd", "C:\\hooks\\fsd.cmd", "", false},
+      {".\\notify.cmd", ".\\notify.cmd", "", false},
+      {"C:notify.cmd", "C:notify.cmd", "", false},
+      {"hooks/notify.cmd", "hooks/notify.cmd", "", false},
+      {"\"unclosed name", "unclosed name", "", true},
+  };
+  for (const auto& c : cases) {
+    const CommandProgram split = SplitCommand(c.line);
+    EXPECT_EQ(split.program, c.program) << c.line;
+    EXPECT_EQ(split.arguments, c.arguments) << c.line;
+    EXPECT_EQ(IsBareProgramName(split.program), c.bare) << c.line;
+  }
+}
+
 TEST(EventCommands, ACommandThatCannotStartIsRecordedOnceAndNeverDelaysTheCount) {
   NotifyRig rig("Command=C:\\missing\\notify.exe\n");
   rig.RunWith(kMainsFailed, 5);

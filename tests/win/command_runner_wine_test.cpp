@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "base/write_rights_win.h"
 #include "power/command_runner_win.h"
 
 using namespace voltaris;
@@ -53,6 +54,29 @@ TEST(CommandRunner, StartsQueueOnItsThreadAndAMissingProgramIsToldApart) {
   EXPECT_EQ(StateAfter(runner, missing, CommandState::Starting, 10000), CommandState::NotStarted);
   EXPECT_NE(StateAfter(runner, fine, CommandState::Starting, 10000), CommandState::NotStarted);
   EXPECT_EQ(StateAfter(runner, fine, CommandState::Running, 10000), CommandState::Ended);
+}
+
+// The service's runner finds a name without a folder in Windows' own
+// folders only: a batch file standing beside the program is not started
+// from there, while the desktop's runner does start it; cmd is found in
+// the system's folder by both.
+TEST(CommandRunner, TheServicesRunnerLooksForABareNameInTheSystemsFoldersOnly) {
+  char path[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string beside = path;
+  beside = beside.substr(0, beside.find_last_of('\\') + 1) + "voltaris-beside.cmd";
+  std::ofstream(beside) << "@exit 0\r\n";
+  CommandRunner desktop, service;
+  service.RunAsTheService(ProcessUserSid());
+  const unsigned fromDesktop = desktop.Start({"voltaris-beside.cmd", {}});
+  const unsigned fromService = service.Start({"voltaris-beside.cmd", {}});
+  const unsigned systemsOwn = service.Start({"cmd /c exit 0", {}});
+  EXPECT_NE(StateAfter(desktop, fromDesktop, CommandState::Starting, 10000), CommandState::NotStarted);
+  EXPECT_EQ(StateAfter(service, fromService, CommandState::Starting, 10000), CommandState::NotStarted);
+  EXPECT_NE(StateAfter(service, systemsOwn, CommandState::Starting, 10000), CommandState::NotStarted);
+  EXPECT_EQ(StateAfter(service, systemsOwn, CommandState::Running, 10000), CommandState::Ended);
+  StateAfter(desktop, fromDesktop, CommandState::Running, 10000);
+  DeleteFileA(beside.c_str());
 }
 
 TEST(CommandRunner, TheBlockReplacesVariablesWhateverTheirCase) {
