@@ -60,4 +60,15 @@ ServiceStep ServiceHandOver::OnLook(unsigned elapsedMs, bool desktopAsks, bool b
   return ServiceStep::Nothing;
 }
 
+void MonitorRestarts::OnFailed(unsigned nowMs) {
+  const bool ranSteadily = running_ && nowMs - startedMs_ >= kSteadyRunMs;
+  running_ = false;
+  if (ranSteadily || pauseMs_ == 0) {
+    pauseMs_ = kFirstPauseMs;
+  } else {
+    pauseMs_ = pauseMs_ >= kLongestPauseMs / 2 ? kLongestPauseMs : pauseMs_ * 2;
+  }
+  sinceMs_ = nowMs;
+}
+
 }  // namespace voltaris

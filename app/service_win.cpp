@@ -49,10 +49,9 @@ BOOL CALLBACK PostExit(HWND window, LPARAM process) {
 // them) leaves the job silently and runs on when the service stops.
 class MonitorProcess {
  public:
-  static constexpr DWORD kRestartPauseMs = 5000;  // one that ends at once is not started four times a second
   static constexpr DWORD kKilledEndsWithinMs = 5000;
 
-  MonitorProcess() {
+  explicit MonitorProcess(EventLogPort& log) : log_(log) {
     job_ = CreateJobObjectA(nullptr, nullptr);
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_SILENT_BREAKAWAY_OK;
@@ -62,12 +61,15 @@ class MonitorProcess {
     Forget();
     if (job_) CloseHandle(job_);
   }
+  // Nobody else watches the UPS: one that cannot start is tried again, and
+  // one that ended is started again, each after its pause.
   void Start() {
-    Forget();
     // Windows going down: the desktop program's end gave the line back, but
     // a new monitoring program would record the same failure again.
     if (GetSystemMetrics(SM_SHUTTINGDOWN)) return;
-    if (started_ && GetTickCount() - lastStart_ < kRestartPauseMs) return;
+    NoteAnEnd();
+    const DWORD now = GetTickCount();
+    if (!restarts_.MayStart(now)) return;
     const std::string path = ExecutablePath();
     std::string line = "\"" + path + "\" /headless";
     const std::string folder = ExecutableDirectory();
@@ -76,15 +78,17 @@ class MonitorProcess {
     PROCESS_INFORMATION started = {};
     if (!CreateProcessA(path.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                         folder.c_str(), &startup, &started)) {
-      return;  // tried again at the next look: nobody else watches the UPS
+      const DWORD error = GetLastError();
+      restarts_.OnFailed(now);
+      Log(kMonitorNotStartedEntry, Text::ServiceMonitorNotStarted, error);
+      return;
     }
     if (job_) AssignProcessToJobObject(job_, started.hProcess);
     ResumeThread(started.hThread);
     CloseHandle(started.hThread);
     process_ = started.hProcess;
     id_ = started.dwProcessId;
-    started_ = true;
-    lastStart_ = GetTickCount();
+    restarts_.OnStarted(now);
   }
   bool Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
   // Waits at most `ms` for it to end; true once it has.
@@ -107,11 +111,26 @@ class MonitorProcess {
   }
 
  private:
+  // One still known here has ended without being asked (one asked to end,
+  // or killed, is forgotten when the line goes): told once, and paced.
+  void NoteAnEnd() {
+    if (!process_) return;
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    Forget();
+    restarts_.OnFailed(GetTickCount());
+    Log(kMonitorEndedEntry, Text::ServiceMonitorEnded, code);
+  }
+  void Log(const EventLogEntry& entry, Text what, DWORD number) {
+    log_.Write(entry, Tr(what) + std::to_string(number) + Tr(Text::ServiceMonitorNextTry) +
+                          std::to_string(restarts_.PauseMs() / 1000) + " s.");
+  }
+
+  EventLogPort& log_;
+  MonitorRestarts restarts_;
   HANDLE job_ = nullptr;
   HANDLE process_ = nullptr;
   DWORD id_ = 0;
-  bool started_ = false;
-  DWORD lastStart_ = 0;
 };
 
 // ---- The service's thread ------------------------------------------------------
@@ -156,7 +175,8 @@ class ServiceLoop {
 
   LineObjects objects_;
   ServiceHandOver handOver_;
-  MonitorProcess monitor_;
+  WindowsEventLog log_;
+  MonitorProcess monitor_{log_};
   bool holding_ = false;
 };
 

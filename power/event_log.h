@@ -30,6 +30,10 @@ struct EventLogRow {
 const EventLogRow* EventLogRows(size_t* count);
 // The system shutdown, written with the sentence that says why.
 constexpr EventLogEntry kSystemShutdownEntry{20, EventLogLevel::Warning};
+// The service's own: its monitoring program could not start, or ended by
+// itself (nothing watches the UPS until it runs again).
+constexpr EventLogEntry kMonitorNotStartedEntry{50, EventLogLevel::Error};
+constexpr EventLogEntry kMonitorEndedEntry{51, EventLogLevel::Error};
 
 // None when the row is not one the log takes.
 std::optional<EventLogEntry> EventLogEntryForRow(const std::string& row);

@@ -43,6 +43,36 @@ TEST(DesktopHandOver, ASilentServiceIsToldAfterItsBoundAndABusyOneRestartsIt) {
   EXPECT_EQ(busy.OnWaited(DesktopHandOver::kAnswerBoundMs, false), DesktopLine::Holding);
 }
 
+// A monitoring program that fails at once is neither started four times a
+// second nor given up on; one that ran steadily starts again soon.
+TEST(MonitorRestarts, ThePauseDoublesUpToItsLongestAndComesBackAfterASteadyRun) {
+  using R = MonitorRestarts;
+  R r;
+  EXPECT_TRUE(r.MayStart(123));  // the first start is at once
+  r.OnStarted(1000);
+  r.OnFailed(1500);
+  EXPECT_EQ(r.PauseMs(), R::kFirstPauseMs);
+  EXPECT_FALSE(r.MayStart(1500 + R::kFirstPauseMs - 1));
+  EXPECT_TRUE(r.MayStart(1500 + R::kFirstPauseMs));
+  unsigned now = 10000;
+  for (unsigned expected : {10000u, 20000u, 40000u, 80000u, 160000u, R::kLongestPauseMs, R::kLongestPauseMs}) {
+    r.OnStarted(now);
+    r.OnFailed(now + R::kSteadyRunMs - 1);  // not long enough to count as steady
+    EXPECT_EQ(r.PauseMs(), expected);
+    now += R::kSteadyRunMs + expected;
+  }
+  r.OnStarted(now);
+  r.OnFailed(now + R::kSteadyRunMs);
+  EXPECT_EQ(r.PauseMs(), R::kFirstPauseMs);
+  // Starts that fail without running grow the pause too; the tick may wrap.
+  R failing;
+  failing.OnFailed(0xFFFFF000u);
+  failing.OnFailed(0xFFFFF000u);
+  EXPECT_EQ(failing.PauseMs(), 2 * R::kFirstPauseMs);
+  EXPECT_FALSE(failing.MayStart(0xFFFFF000u + 2 * R::kFirstPauseMs - 1));
+  EXPECT_TRUE(failing.MayStart(0xFFFFF000u + 2 * R::kFirstPauseMs));
+}
+
 TEST(ServiceHandOver, StandsDownInOrderUnlessAPowerEventRunsAndTakesBackWhatTheDesktopLeaves) {
   constexpr bool kAsks = true, kBusy = true, kRuns = true;
   ServiceHandOver s;
@@ -497,7 +527,7 @@ TEST(EventLog, TheRowsAdministratorsLookForUnderTheirIdsWithAMessageForEach) {
     EXPECT_FALSE(EventLogEntryForRow(row)) << row;
   }
 
-  std::set<uint32_t> ids{kSystemShutdownEntry.id};
+  std::set<uint32_t> ids{kSystemShutdownEntry.id, kMonitorNotStartedEntry.id, kMonitorEndedEntry.id};
   size_t count = 0;
   const EventLogRow* rows = EventLogRows(&count);
   for (size_t i = 0; i < count; ++i) ids.insert(rows[i].entry.id);
