@@ -24,7 +24,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   voltaris::SetLanguage(voltaris::Language::French);  // this program was built French
 #endif
   const bool quiet = Has(commandLine, "/quiet");
-  if (Has(commandLine, "/install-service")) return voltaris::InstallService(quiet);
+  if (Has(commandLine, "/install-service")) {
+    return voltaris::InstallService(quiet, Has(commandLine, "/trust-installer"));
+  }
   if (Has(commandLine, "/remove-service")) return voltaris::RemoveService(quiet);
   if (Has(commandLine, "/service")) return voltaris::RunService();
   const bool headless = Has(commandLine, "/headless");

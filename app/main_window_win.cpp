@@ -128,6 +128,7 @@ struct MainWindow : BarListener {
   LRESULT OnPaint();
   LRESULT OnDestroy();
   LRESULT OnQueryEndSession();
+  LRESULT EndNow();
   LRESULT OnEndSession(bool ending);
   LRESULT OnCommand(WORD id);
   void OnBarAction(BarAction action) override;
@@ -272,14 +273,20 @@ LRESULT MainWindow::OnDestroy() {
   return 0;
 }
 
-// Windows is shutting down or the user logs off: the process may be ended as
-// soon as this returns, so the program ends here, without a box.
+LRESULT MainWindow::EndNow() {
+  run->End(NoticePhase::Ending);
+  DestroyWindow(hwnd);
+  return 0;
+}
+
 // Voltaris never holds Windows up; a shutdown it asked for is under way.
 LRESULT MainWindow::OnQueryEndSession() {
   if (run) run->OnSessionEnding();
   return TRUE;
 }
 
+// Windows is shutting down or the user logs off: the process may be ended as
+// soon as this returns, so the program ends here, without a box.
 LRESULT MainWindow::OnEndSession(bool ending) {
   if (ending) run->End(NoticePhase::SystemEnding);
   return 0;
@@ -288,14 +295,14 @@ LRESULT MainWindow::OnEndSession(bool ending) {
 // While the network secondaries are given their time, or the UPS is being
 // told to switch off, the shutdown is under way: no command (Exit included)
 // may take it back.
+// The service's monitoring is the exception: the service asks it to end
+// when it stops, Windows going down included, and must not wait for it.
 LRESULT MainWindow::OnCommand(WORD id) {
+  if (headless && id == IDC_EXIT && run->Quiet()) return EndNow();
   if (run->Quiet() || parts->gate.ShutdownUnderWay()) return 0;
   if (!run->Monitoring() && id != IDC_EXIT && id != IDC_RETURN_MAIN_WINDOW) return 0;  // the service still has the UPS
   switch (id) {
-    case IDC_EXIT:
-      run->End(NoticePhase::Ending);
-      DestroyWindow(hwnd);
-      break;
+    case IDC_EXIT: return EndNow();
     case IDC_RETURN_MAIN_WINDOW: ShowWindow(hwnd, SW_SHOWNORMAL); break;
     case IDC_SHUTDOWN_SYSTEM: parts->manual.Start(); break;
     case IDC_CANCEL_SHUTDOWN: parts->manual.Cancel(); break;

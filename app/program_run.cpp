@@ -76,6 +76,7 @@ void ProgramRun::EndAndShutDown() {
   if (phase_ != ProgramPhase::Monitoring) return;
   phase_ = ProgramPhase::ShuttingDown;
   shutdown_ = ShutdownRequestFor(parts_.power.Reason());
+  askedAgain_ = false;
   StopWork(NoticePhase::SystemEnding, true);
   AskForTheShutdown();
 }
@@ -161,6 +162,9 @@ void ProgramRun::OnTimer(unsigned id) {
     port_.ForceSystemShutdown(shutdown_);
     return;
   }
+  // Asked once more; still nothing, and the work goes on as after a refusal,
+  // rather than the computer going down hours later, the mains long back.
+  if (std::exchange(askedAgain_, true)) return ResumeMonitoring();
   parts_.records.AppendEvent(Tr(Text::ShutdownNotCarriedOutEvent));
   parts_.records.Flush();
   AskForTheShutdown();

@@ -113,6 +113,7 @@ class ProgramRun : public TimerOwner {
   bool following_ = false;  // a network UPS's follower runs
   NetworkUpsSettings followed_;
   ShutdownRequest shutdown_;  // the one asked, kept for asking again
+  bool askedAgain_ = false;   // once, after the watch
 };
 
 }  // namespace voltaris

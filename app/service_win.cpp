@@ -287,9 +287,27 @@ DWORD ConfigureAsAdministratorsExpect(SC_HANDLE service) {
 constexpr char kParametersKey[] = "SYSTEM\\CurrentControlSet\\Services\\Voltaris\\Parameters";
 constexpr char kInstallerValue[] = "InstalledBy";
 
-// What they copied is theirs: the service's checks of who may change its
-// program and commands count them as an administrator.
+// With the elevation split, an administrator's own account also runs
+// programs without elevation, which must not be able to change what the
+// service runs: what that account owns counts as an administrator's only
+// where it always is one (no split), or when the administrator says so.
+std::string InstallerToTrust(bool trustAsked) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return "";
+  TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+  DWORD size = 0;
+  const bool known = GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size) != FALSE;
+  CloseHandle(token);
+  return trustAsked || (known && type == TokenElevationTypeDefault) ? ProcessUserSid() : "";
+}
+
+// Kept for the service's checks of its commands; a trust given before and
+// not now is taken back.
 DWORD KeepInstaller(const std::string& sid) {
+  if (sid.empty()) {
+    const LSTATUS removed = RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kParametersKey, kInstallerValue);
+    return removed == ERROR_FILE_NOT_FOUND ? 0 : static_cast<DWORD>(removed);
+  }
   const LSTATUS status = RegSetKeyValueA(HKEY_LOCAL_MACHINE, kParametersKey, kInstallerValue, REG_SZ, sid.c_str(),
                                          static_cast<DWORD>(sid.size() + 1));
   return static_cast<DWORD>(status);
@@ -306,51 +324,11 @@ DWORD StartNow(SC_HANDLE service) {
 // What the service runs or reads as code with the system's rights: the
 // folder (where a changed or added file would be taken up), the program,
 // the link library and its settings, and the settings that name commands.
-std::string ChangeableCodePath() {
+std::string ChangeableCodePath(const std::string& installer) {
   const std::string folder = ExecutableDirectory();
   return FirstChangeableByNonAdministrator(
       {folder, ExecutablePath(), folder + "\\quillon.dll", folder + "\\quillon.ini", folder + "\\UpsConfigure.ini"},
-      ProcessUserSid());
-}
-
-}  // namespace
-
-std::string ServiceInstaller() {
-  char sid[256] = "";
-  DWORD size = sizeof sid;
-  if (RegGetValueA(HKEY_LOCAL_MACHINE, kParametersKey, kInstallerValue, RRF_RT_REG_SZ, nullptr, sid, &size) !=
-      ERROR_SUCCESS) {
-    return "";
-  }
-  return sid;
-}
-
-int InstallService(bool quiet) {
-  const std::string changeable = ChangeableCodePath();
-  if (!changeable.empty()) return Say(quiet, 4, Tr(Text::ServiceFolderChangeable) + changeable + Tr(Text::ServiceFolderWhatToDo));
-  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE);
-  if (!manager) return SayFailure(quiet, GetLastError());
-  const std::string command = "\"" + ExecutablePath() + "\" /service";
-  SC_HANDLE service = CreateServiceA(manager, kServiceName, "Voltaris UPS Monitor", SERVICE_ALL_ACCESS,
-                                     SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
-                                     command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
-  DWORD error = service ? 0 : GetLastError();
-  if (error == ERROR_SERVICE_EXISTS) {  // installed before, perhaps from another folder: this one now
-    service = OpenServiceA(manager, kServiceName, SERVICE_ALL_ACCESS);
-    error = service && ChangeServiceConfigA(service, SERVICE_NO_CHANGE, SERVICE_AUTO_START, SERVICE_NO_CHANGE,
-                                            command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr)
-                ? 0
-                : GetLastError();
-  }
-  if (!error) error = ConfigureAsAdministratorsExpect(service);
-  if (!error) error = RegisterEventLogSource(ExecutablePath());
-  if (!error) error = KeepInstaller(ProcessUserSid());
-  const DWORD startError = error ? 0 : StartNow(service);
-  if (service) CloseServiceHandle(service);
-  CloseServiceHandle(manager);
-  if (error) return SayFailure(quiet, error);
-  if (startError) return Say(quiet, 3, Tr(Text::ServiceNotStarted) + std::to_string(startError) + ").");
-  return Say(quiet, 0, Tr(Text::ServiceInstalled));
+      installer);
 }
 
 // The service's own process ends with its stop: waited for, within a bound,
@@ -372,15 +350,73 @@ void AwaitServiceEnd(SC_HANDLE service) {
   CloseHandle(process);
 }
 
+// Not running, or already stopping: nothing to ask, and at most a wait.
+void StopIfRunning(SC_HANDLE service) {
+  SERVICE_STATUS status = {};
+  ControlService(service, SERVICE_CONTROL_STOP, &status);
+  AwaitServiceEnd(service);
+}
+
+// Installed before, perhaps from another folder: this one now, and the
+// running one (which may be that other folder's program) stopped, so that
+// the one started is this.
+DWORD Reinstall(SC_HANDLE manager, const std::string& command, SC_HANDLE* service) {
+  *service = OpenServiceA(manager, kServiceName, SERVICE_ALL_ACCESS);
+  if (!*service) return GetLastError();
+  StopIfRunning(*service);
+  return ChangeServiceConfigA(*service, SERVICE_NO_CHANGE, SERVICE_AUTO_START, SERVICE_NO_CHANGE, command.c_str(),
+                              nullptr, nullptr, nullptr, nullptr, nullptr, nullptr)
+             ? 0
+             : GetLastError();
+}
+
+}  // namespace
+
+std::string ServiceInstaller() {
+  char sid[256] = "";
+  DWORD size = sizeof sid;
+  if (RegGetValueA(HKEY_LOCAL_MACHINE, kParametersKey, kInstallerValue, RRF_RT_REG_SZ, nullptr, sid, &size) !=
+      ERROR_SUCCESS) {
+    return "";
+  }
+  return sid;
+}
+
+// Whether the caller is an administrator is the service manager's to say:
+// it is asked first, so that a refusal is told as that.
+int InstallService(bool quiet, bool trustInstaller) {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE);
+  if (!manager) return SayFailure(quiet, GetLastError());
+  const std::string installer = InstallerToTrust(trustInstaller);
+  const std::string changeable = ChangeableCodePath(installer);
+  if (!changeable.empty()) {
+    CloseServiceHandle(manager);
+    return Say(quiet, 4, Tr(Text::ServiceFolderChangeable) + changeable + Tr(Text::ServiceFolderWhatToDo));
+  }
+  const std::string command = "\"" + ExecutablePath() + "\" /service";
+  SC_HANDLE service = CreateServiceA(manager, kServiceName, "Voltaris UPS Monitor", SERVICE_ALL_ACCESS,
+                                     SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
+                                     command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
+  DWORD error = service ? 0 : GetLastError();
+  if (error == ERROR_SERVICE_EXISTS) error = Reinstall(manager, command, &service);
+  if (!error) error = ConfigureAsAdministratorsExpect(service);
+  if (!error) error = RegisterEventLogSource(ExecutablePath());
+  if (!error) error = KeepInstaller(installer);
+  const DWORD startError = error ? 0 : StartNow(service);
+  if (service) CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  if (error) return SayFailure(quiet, error);
+  if (startError) return Say(quiet, 3, Tr(Text::ServiceNotStarted) + std::to_string(startError) + ").");
+  return Say(quiet, 0, Tr(Text::ServiceInstalled));
+}
+
 int RemoveService(bool quiet) {
   SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
   if (!manager) return SayFailure(quiet, GetLastError());
   SC_HANDLE service = OpenServiceA(manager, kServiceName, DELETE | SERVICE_STOP | SERVICE_QUERY_STATUS);
   DWORD error = service ? 0 : GetLastError();
   if (service) {
-    SERVICE_STATUS status = {};
-    ControlService(service, SERVICE_CONTROL_STOP, &status);  // not running: nothing to stop
-    AwaitServiceEnd(service);
+    StopIfRunning(service);
     if (!DeleteService(service)) error = GetLastError();
     CloseServiceHandle(service);
   }

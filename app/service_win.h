@@ -17,7 +17,10 @@ constexpr char kServiceName[] = "Voltaris";
 // box that says how it went. 0: done (installed and started); 1: refused
 // (not an administrator); 2: another failure; 3: installed, not started;
 // 4: not installed, as a non-administrator could change what it would run.
-int InstallService(bool quiet);
+// `trustInstaller` (/trust-installer): what the installing account owns or
+// may change counts as an administrator's even where that account also runs
+// programs without elevation (it does where Windows splits its rights).
+int InstallService(bool quiet, bool trustInstaller);
 // The administrator who installed the service (a SID, kept with the
 // service's settings in the registry); empty when none was kept.
 std::string ServiceInstaller();

@@ -112,22 +112,18 @@ bool ReadyBefore(SOCKET socket, Readiness readiness, int64_t deadlineMs) {
 class FollowerLink final : public NutClientPort, public NutClientReports {
  public:
   FollowerLink(const NetworkUpsSettings& settings, NutClientLimits limits, NutFollower::Deliver deliver,
-               HANDLE wake)
+               HANDLE wake, HANDLE network)
       : wake_(wake),
-        network_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+        network_(network),
         host_(settings.host),
         port_(settings.port),
         limits_(limits),
         deliver_(std::move(deliver)),
         client_(settings, *this, *this, limits) {}
-  ~FollowerLink() override {
-    CloseSocket();
-    if (network_ != nullptr) CloseHandle(network_);
-  }
+  ~FollowerLink() override { CloseSocket(); }
 
   void Run(const std::atomic<bool>& stopping, FollowerCommands& commands) {
     client_.Start(NowMs());
-    if (network_ == nullptr) return;  // no way to hear the server: nothing is followed
     while (!stopping) {
       Advance();
       for (const auto& [id, command] : commands.Take()) client_.Command(id, command);
@@ -279,12 +275,19 @@ class FollowerLink final : public NutClientPort, public NutClientReports {
     if (phase_ == Phase::Connected && !output_.empty() && !SendQueued()) Lost();
   }
 
+  // A read that fills the buffer may leave more, and the close behind it,
+  // with no new signal: read on until it does not.
   void Receive() {
     char bytes[4096];
-    const int count = recv(socket_, bytes, sizeof bytes, 0);
-    if (count > 0) return client_.OnBytes(bytes, static_cast<size_t>(count), NowMs());
-    // Would-block: an event left from an earlier connection, or bytes already read.
-    if (count == 0 || WSAGetLastError() != WSAEWOULDBLOCK) Lost();
+    for (;;) {
+      const int count = recv(socket_, bytes, sizeof bytes, 0);
+      if (count > 0) client_.OnBytes(bytes, static_cast<size_t>(count), NowMs());
+      if (count == static_cast<int>(sizeof bytes) && phase_ == Phase::Connected) continue;
+      if (count > 0) return;
+      // Would-block: an event left from an earlier connection, or bytes already read.
+      if (count == 0 || WSAGetLastError() != WSAEWOULDBLOCK) Lost();
+      return;
+    }
   }
 
   // Sends what the socket takes now; false when the connection failed.
@@ -345,14 +348,15 @@ bool NutFollower::Start(const NetworkUpsSettings& settings, Deliver deliver) {
   if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return false;
   winsockStarted_ = true;
   wake_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  if (wake_ == nullptr) {
+  network_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  if (wake_ == nullptr || network_ == nullptr) {
     Stop();
     return false;
   }
   stopping_ = false;
   try {
     thread_ = std::thread([this, settings, limits = limits_, deliver = std::move(deliver)] {
-      FollowerLink link(settings, limits, deliver, static_cast<HANDLE>(wake_));
+      FollowerLink link(settings, limits, deliver, static_cast<HANDLE>(wake_), static_cast<HANDLE>(network_));
       link.Run(stopping_, commands_);
     });
   } catch (const std::system_error&) {
@@ -388,8 +392,10 @@ void NutFollower::Stop() {
   Wake();
   if (thread_.joinable()) thread_.join();
   commands_.Take();  // too late for this run, and not meant for the next
-  if (wake_ != nullptr) CloseHandle(static_cast<HANDLE>(wake_));
-  wake_ = nullptr;
+  for (void** event : {&wake_, &network_}) {
+    if (*event != nullptr) CloseHandle(static_cast<HANDLE>(*event));
+    *event = nullptr;
+  }
   if (winsockStarted_) WSACleanup();
   winsockStarted_ = false;
 }

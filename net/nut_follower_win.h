@@ -84,9 +84,11 @@ class NutFollower {
  private:
   NutClientLimits limits_;
   bool winsockStarted_ = false;
-  // An event the thread sleeps on beside its connection: set from this
-  // side, it wakes the thread (a HANDLE, kept without <windows.h>).
+  // The events the thread sleeps on (HANDLEs, kept without <windows.h>):
+  // set from this side, `wake_` wakes it; `network_` is the connection's,
+  // set by Winsock when bytes come or the server closes.
   void* wake_ = nullptr;
+  void* network_ = nullptr;
   void Wake() const;
   std::atomic<bool> stopping_{false};
   FollowerCommands commands_;

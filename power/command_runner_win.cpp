@@ -15,38 +15,53 @@ std::string UpperName(const std::string& entry) {
   return name;
 }
 
-// The command line with a bare program name replaced by its full path in
-// the system's folders; none when it is not there.
-std::optional<std::string> FromSystemFolders(const std::string& commandLine) {
-  const CommandProgram split = SplitCommand(commandLine);
-  if (!IsBareProgramName(split.program)) return commandLine;
-  char system[MAX_PATH] = "", windows[MAX_PATH] = "", found[MAX_PATH] = "";
-  if (!GetSystemDirectoryA(system, MAX_PATH) || !GetWindowsDirectoryA(windows, MAX_PATH)) return std::nullopt;
-  const std::string folders = std::string(system) + ";" + windows;
-  const DWORD length = SearchPathA(folders.c_str(), split.program.c_str(), ".exe", MAX_PATH, found, nullptr);
-  if (length == 0 || length >= MAX_PATH) return std::nullopt;
-  return QuoteArgument(found) + split.arguments;
+bool IsAbsolutePath(const std::string& path) {
+  const bool drive = path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+                     (path[2] == '\\' || path[2] == '/');
+  return drive || path.rfind("\\\\", 0) == 0;
 }
 
-std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
+// The file CreateProcess would start for the program, found as it finds it
+// (".exe" added to a name without one), but only in Windows' own folders
+// for a bare name, and only at its full path otherwise: a relative path
+// would be looked for in folders the check never saw. None when not found.
+std::optional<std::string> ProgramFile(const std::string& program) {
+  std::string folders;
+  if (IsBareProgramName(program)) {
+    char system[MAX_PATH] = "", windows[MAX_PATH] = "";
+    if (!GetSystemDirectoryA(system, MAX_PATH) || !GetWindowsDirectoryA(windows, MAX_PATH)) return std::nullopt;
+    folders = std::string(system) + ";" + windows;
+  } else if (!IsAbsolutePath(program)) {
+    return std::nullopt;
+  }
+  char found[MAX_PATH] = "";
+  const DWORD length =
+      SearchPathA(folders.empty() ? nullptr : folders.c_str(), program.c_str(), ".exe", MAX_PATH, found, nullptr);
+  if (length == 0 || length >= MAX_PATH) return std::nullopt;
+  return std::string(found);
+}
+
+std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of("\\/")); }
 
 // What the command runs and what named it, as they stand now.
-bool ChangedOnlyByAdministrators(const std::string& commandLine, const std::string& installer) {
+bool ChangedOnlyByAdministrators(const std::string& program, const std::string& installer) {
   char self[MAX_PATH] = "";
   const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return false;
   const std::string voltaris = FolderOf(self);
-  const std::string program = SplitCommand(commandLine).program;
   return FirstChangeableByNonAdministrator(
              {voltaris, voltaris + "\\UpsConfigure.ini", FolderOf(program), program}, installer)
       .empty();
 }
 
-// The command line the service may run, or none.
+// The command line the service may run, or none: the program found and
+// checked, named by its full path, quoted, so that the file checked is the
+// file started.
 std::optional<std::string> ForTheService(const CommandRequest& request, const std::string& installer) {
-  const std::optional<std::string> commandLine = FromSystemFolders(request.commandLine);
-  if (!commandLine || !ChangedOnlyByAdministrators(*commandLine, installer)) return std::nullopt;
-  return commandLine;
+  const CommandProgram split = SplitCommand(request.commandLine);
+  const std::optional<std::string> program = ProgramFile(split.program);
+  if (!program || !ChangedOnlyByAdministrators(*program, installer)) return std::nullopt;
+  return QuoteArgument(*program) + split.arguments;
 }
 
 // Hidden, with no console, and never waited for. The handle is kept only to

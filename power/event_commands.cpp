@@ -35,14 +35,15 @@ std::string Reading(const std::string& field) {
 
 }  // namespace
 
+// Blanks as Windows splits a command line: spaces and tabs.
 CommandProgram SplitCommand(const std::string& commandLine) {
-  const size_t start = std::min(commandLine.find_first_not_of(' '), commandLine.size());
+  const size_t start = std::min(commandLine.find_first_not_of(" \t"), commandLine.size());
   if (start < commandLine.size() && commandLine[start] == '"') {
     const size_t close = commandLine.find('"', start + 1);
     if (close == std::string::npos) return {commandLine.substr(start + 1), ""};
     return {commandLine.substr(start + 1, close - start - 1), commandLine.substr(close + 1)};
   }
-  const size_t end = std::min(commandLine.find(' ', start), commandLine.size());
+  const size_t end = std::min(commandLine.find_first_of(" \t", start), commandLine.size());
   return {commandLine.substr(start, end - start), commandLine.substr(end)};
 }
 

@@ -36,6 +36,8 @@ bool ShutdownSystem(const ShutdownRequest& request) {
 }
 
 bool ForceSystemShutdown(const ShutdownRequest& request) {
+  // Under way, only late in telling this program: nothing to add to it.
+  if (GetSystemMetrics(SM_SHUTTINGDOWN)) return true;
   return EnableShutdownRight() && ExitWindowsEx(EWX_SHUTDOWN | EWX_FORCE, request.reasonCode) != FALSE;
 }
 

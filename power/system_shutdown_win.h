@@ -16,8 +16,8 @@ bool EnableShutdownRight();
 bool ShutdownSystem(const ShutdownRequest& request);
 
 // The interactive way, for a request Windows accepted and then did not act
-// on: ExitWindowsEx with the same reason. Asked while a shutdown is already
-// under way, it is refused and changes nothing.
+// on: ExitWindowsEx with the same reason. Not asked once Windows says it is
+// shutting down.
 bool ForceSystemShutdown(const ShutdownRequest& request);
 
 }  // namespace voltaris

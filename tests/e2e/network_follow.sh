@@ -66,7 +66,7 @@ inspect command Voltaris 40003 >/dev/null
 app_gone 15 || fail "the program did not end on Exit"
 e2e_forget "$APP_PID"
 wait_until 10 nut_numlogins_is 0 || fail "the program left without logging out: $(nut_numlogins)"
-(cd "$APP_DIR" && wine "$APP_DIR/Voltaris.exe" /install-service /quiet) >>"$RUN/service.log" 2>&1 ||
+(cd "$APP_DIR" && wine "$APP_DIR/Voltaris.exe" /install-service /quiet /trust-installer) >>"$RUN/service.log" 2>&1 ||
   fail "the service was not installed and started: exit $?"
 wait_event 30 "  Service Start" || fail "the service's monitoring did not start"
 wait_event 30 "  Network UPS is Connected!" 3 || fail "the service did not follow the network UPS"

@@ -422,13 +422,26 @@ TEST(ProgramRun, AnAcceptedShutdownThatDoesNotComeIsAskedTheSecondWayThenRecorde
   EXPECT_EQ(rig.port.Count("start monitor"), 0);  // the work does not start over
   rig.RunTicks(kShutdownConfirmMs);
   EXPECT_EQ(rig.port.Count("force shutdown"), 2);
-  // Refused when asked again: the work goes on as after any refusal.
-  rig.port.shutdownAccepted = false;
-  rig.RunTicks(kShutdownWatchMs - kShutdownConfirmMs);
+  // Still nothing after asking again: the work goes on as after a refusal,
+  // rather than Windows going down hours later.
+  rig.RunTicks(kShutdownWatchMs - kShutdownConfirmMs - 1);
+  EXPECT_EQ(rig.run.Phase(), ProgramPhase::ShuttingDown);
+  rig.RunTicks(1);
   EXPECT_EQ(rig.run.Phase(), ProgramPhase::Monitoring);
   EXPECT_EQ(rig.Count("  System Shutdown Refused!"), 1);
+  EXPECT_EQ(rig.Count("  System Shutdown Not Carried Out, Asked Again!"), 1);
+  EXPECT_EQ(rig.port.Count("shut down system"), 2);
   EXPECT_FALSE(rig.timers.IsArmed(kTimerShutdownWatch));
   EXPECT_FALSE(rig.timers.IsArmed(kTimerShutdownConfirm));
+  // The next shutdown is asked again in its turn; refused then, the work
+  // goes on at once.
+  rig.run.EndAndShutDown();
+  rig.port.shutdownAccepted = false;
+  rig.RunTicks(kShutdownWatchMs);
+  EXPECT_EQ(rig.Count("  System Shutdown Not Carried Out, Asked Again!"), 2);
+  EXPECT_EQ(rig.port.Count("shut down system"), 4);
+  EXPECT_EQ(rig.run.Phase(), ProgramPhase::Monitoring);
+  EXPECT_EQ(rig.Count("  System Shutdown Refused!"), 2);
 }
 
 TEST(ProgramRun, ASessionThatBeginsToEndIsNotAskedTheSecondWay) {

@@ -489,6 +489,7 @@ TEST(EventCommands, TheProgramOfACommandAndWhetherItNamesAFolder) {
       {"C:notify.cmd", "C:notify.cmd", "", false},
       {"hooks/notify.cmd", "hooks/notify.cmd", "", false},
       {"\"unclosed name", "unclosed name", "", true},
+      {"notify.cmd\tONBATT", "notify.cmd", "\tONBATT", true},
   };
   for (const auto& c : cases) {
     const CommandProgram split = SplitCommand(c.line);

@@ -71,6 +71,14 @@ TEST(CommandRunner, TheServicesRunnerLooksForABareNameInTheSystemsFoldersOnly) {
   const unsigned fromDesktop = desktop.Start({"voltaris-beside.cmd", {}});
   const unsigned fromService = service.Start({"voltaris-beside.cmd", {}});
   const unsigned systemsOwn = service.Start({"cmd /c exit 0", {}});
+  // A relative path would be looked for in folders never checked; a full
+  // path without its extension is found as Windows finds it.
+  const unsigned relative = service.Start({".\\voltaris-beside.cmd", {}});
+  char system[MAX_PATH] = "";
+  GetSystemDirectoryA(system, MAX_PATH);
+  const unsigned noExtension = service.Start({std::string(system) + "\\cmd /c exit 0", {}});
+  EXPECT_EQ(StateAfter(service, relative, CommandState::Starting, 10000), CommandState::NotStarted);
+  EXPECT_NE(StateAfter(service, noExtension, CommandState::Starting, 10000), CommandState::NotStarted);
   EXPECT_NE(StateAfter(desktop, fromDesktop, CommandState::Starting, 10000), CommandState::NotStarted);
   EXPECT_EQ(StateAfter(service, fromService, CommandState::Starting, 10000), CommandState::NotStarted);
   EXPECT_NE(StateAfter(service, systemsOwn, CommandState::Starting, 10000), CommandState::NotStarted);

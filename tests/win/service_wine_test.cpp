@@ -48,6 +48,11 @@ TEST(WriteRights, OnlyAdministratorsSystemAndTheInstallerMayChangeWhatTheService
     ASSERT_TRUE(summary) << c.what;
     EXPECT_EQ(NonAdministratorMayChange(*summary, kInstaller), c.changeable) << c.what;
   }
+  // An account not trusted (its rights split: its own programs without
+  // elevation could change what it owns) is no administrator here.
+  const std::optional<SecuritySummary> own = SummaryOfSddl("O:S-1-5-21-1-2-3-500D:(A;;FA;;;SY)");
+  ASSERT_TRUE(own);
+  EXPECT_TRUE(NonAdministratorMayChange(*own, ""));
   EXPECT_FALSE(SummaryOfSddl("O:BAD:(A;;FA;;;"));
 }
 
