@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include "app/event_log_win.h"
+#include "app/line_keeper_win.h"
 #include "app/main_window_win.h"
 #include "app/service_win.h"
 #include "app/splash_win.h"
@@ -30,6 +32,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   if (Has(commandLine, "/remove-service")) return voltaris::RemoveService(quiet);
   if (Has(commandLine, "/service")) return voltaris::RunService();
   const bool headless = Has(commandLine, "/headless");
+  if (headless && !voltaris::HeadlessMayRead()) {
+    voltaris::WindowsEventLog().Write(voltaris::kHeadlessRefusedEntry, voltaris::Tr(voltaris::Text::HeadlessRefused));
+    return 5;
+  }
   // A second copy shows nothing and leaves at once. The handle stays open for
   // the life of the process: it is what marks this copy as the running one.
   // The service's monitoring is a copy of its own: it runs beside the

@@ -3,6 +3,7 @@
 #include "app/service_win.h"
 
 #include <sddl.h>
+#include <tlhelp32.h>
 
 #include <initializer_list>
 
@@ -76,6 +77,46 @@ bool ServiceInstalled() {
   if (service) CloseServiceHandle(service);
   CloseServiceHandle(manager);
   return service != nullptr;
+}
+
+namespace {
+
+DWORD ParentProcessId() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  DWORD parent = 0;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    if (entry.th32ProcessID == GetCurrentProcessId()) parent = entry.th32ParentProcessID;
+  }
+  CloseHandle(snapshot);
+  return parent;
+}
+
+DWORD ServiceProcessId() {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (!manager) return 0;
+  SC_HANDLE service = OpenServiceA(manager, kServiceName, SERVICE_QUERY_STATUS);
+  SERVICE_STATUS_PROCESS status = {};
+  DWORD needed = 0;
+  if (service) {
+    QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status), sizeof status, &needed);
+    CloseServiceHandle(service);
+  }
+  CloseServiceHandle(manager);
+  return status.dwProcessId;
+}
+
+}  // namespace
+
+bool HeadlessMayRead() {
+  const DWORD service = ServiceProcessId();
+  if (service != 0 && ParentProcessId() == service) return true;
+  static LineObjects objects;  // kept: the line is held until the process ends
+  if (!objects.line && !objects.Open(false)) return false;
+  const DWORD taken = WaitForSingleObject(objects.line, 0);
+  return taken == WAIT_OBJECT_0 || taken == WAIT_ABANDONED;
 }
 
 bool DesktopLineKeeper::Start(HWND window, UINT message) {

@@ -32,6 +32,10 @@ class LineObjects {
 bool IsSet(HANDLE event);
 // Whether the service is installed (running or not).
 bool ServiceInstalled();
+// Voltaris.exe /headless: the service's own monitoring (its child) reads
+// the line the service holds for it; one started otherwise reads it only
+// while nobody else does, and then holds it for the rest of its life.
+bool HeadlessMayRead();
 
 class DesktopLineKeeper {
  public:

@@ -223,6 +223,7 @@ constexpr CatalogueEntry kEntries[] = {
     {Text::ServiceMonitorNotStarted, "Voltaris: the monitoring program could not start, and nothing watches the UPS (error ", "Voltaris : le programme de surveillance n'a pas pu d\xe9marrer, et rien ne surveille l'UPS (erreur "},
     {Text::ServiceMonitorEnded, "Voltaris: the monitoring program ended by itself, and nothing watches the UPS (code ", "Voltaris : le programme de surveillance s'est arr\xeat\xe9 de lui-m\xeame, et rien ne surveille l'UPS (code "},
     {Text::ServiceMonitorNextTry, "); started again in ", ") ; nouveau d\xe9marrage dans "},
+    {Text::HeadlessRefused, "Voltaris /headless: the service or a desktop program reads the UPS; this copy does not, and ends.", "Voltaris /headless : le service ou un programme de bureau lit l'UPS ; cette copie ne le lit pas, et s'arr\xeate."},
     {Text::ServiceRemoved, "The Voltaris service is removed.", "Le service Voltaris est supprim\xe9."},
     {Text::ServiceNeedsAdministrator, "Only an administrator may install or remove the service: run Voltaris.exe /install-service (or /remove-service) from a command prompt opened as administrator.", "Seul un administrateur peut installer ou supprimer le service : lancez Voltaris.exe /install-service (ou /remove-service) depuis une invite de commandes ouverte en administrateur."},
     {Text::ServiceFailed, "The service could not be installed or removed (error ", "Le service n'a pas pu \xeatre install\xe9 ou supprim\xe9 (erreur "},

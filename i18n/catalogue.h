@@ -243,6 +243,7 @@ enum class Text {
   ServiceMonitorNotStarted,
   ServiceMonitorEnded,
   ServiceMonitorNextTry,
+  HeadlessRefused,
   ServiceRemoved,
   ServiceNeedsAdministrator,
   ServiceFailed,

@@ -34,6 +34,11 @@ constexpr EventLogEntry kSystemShutdownEntry{20, EventLogLevel::Warning};
 // itself (nothing watches the UPS until it runs again).
 constexpr EventLogEntry kMonitorNotStartedEntry{50, EventLogLevel::Error};
 constexpr EventLogEntry kMonitorEndedEntry{51, EventLogLevel::Error};
+// Voltaris.exe /headless started while another program reads the UPS.
+constexpr EventLogEntry kHeadlessRefusedEntry{52, EventLogLevel::Warning};
+// Every entry written other than for a row.
+constexpr EventLogEntry kOwnEntries[] = {kSystemShutdownEntry, kMonitorNotStartedEntry, kMonitorEndedEntry,
+                                        kHeadlessRefusedEntry};
 
 // None when the row is not one the log takes.
 std::optional<EventLogEntry> EventLogEntryForRow(const std::string& row);

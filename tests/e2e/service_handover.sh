@@ -40,6 +40,8 @@ wait_event 30 "  Service Start" || fail "the service's monitoring did not start"
 wine reg query 'HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Voltaris' /v EventMessageFile 2>/dev/null |
   tr -d '\r' | grep -qi 'Voltaris.exe' || fail "the Application log's source was not registered"
 wait_event 30 "  COM UPS is Connected!" || fail "the service did not reach the UPS"
+(cd "$APP_DIR" && timeout 30 wine "$APP_DIR/Voltaris.exe" /headless) >>"$RUN/service.log" 2>&1
+expect_eq "$?" 5 "Voltaris.exe /headless started by hand while the service reads the UPS"
 expect_eq "$(count_event "  Program Start")" 0 "desktop starts"
 
 # line_of TEXT [N]: the line of the Nth TEXT in the event table.

@@ -540,7 +540,8 @@ TEST(EventLog, TheRowsAdministratorsLookForUnderTheirIdsWithAMessageForEach) {
     EXPECT_FALSE(EventLogEntryForRow(row)) << row;
   }
 
-  std::set<uint32_t> ids{kSystemShutdownEntry.id, kMonitorNotStartedEntry.id, kMonitorEndedEntry.id};
+  std::set<uint32_t> ids;
+  for (const EventLogEntry& own : kOwnEntries) ids.insert(own.id);
   size_t count = 0;
   const EventLogRow* rows = EventLogRows(&count);
   for (size_t i = 0; i < count; ++i) ids.insert(rows[i].entry.id);
