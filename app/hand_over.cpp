@@ -29,8 +29,14 @@ ServiceStep ServiceHandOver::EndMonitoring() {
 ServiceStep ServiceHandOver::OnLook(unsigned elapsedMs, bool desktopAsks, bool busy, bool monitorRunning) {
   switch (line_) {
     case ServiceLine::Monitoring:
-      // A monitoring program that died is started again: nobody else watches.
-      if (!monitorRunning) return ServiceStep::StartMonitor;
+      // A monitoring program that died is started again: nobody else
+      // watches. Unless a desktop program asks: then it is the one to watch,
+      // rather than wait for a program that may fail again and again.
+      if (!monitorRunning) {
+        if (!desktopAsks) return ServiceStep::StartMonitor;
+        line_ = ServiceLine::Released;
+        return ServiceStep::ReleaseLine;
+      }
       if (!desktopAsks) return ServiceStep::Nothing;
       if (!busy) return EndMonitoring();
       line_ = ServiceLine::Deferring;
@@ -58,6 +64,12 @@ ServiceStep ServiceHandOver::OnLook(unsigned elapsedMs, bool desktopAsks, bool b
     case ServiceLine::Released: return ServiceStep::Nothing;
   }
   return ServiceStep::Nothing;
+}
+
+void MonitorRestarts::OnEndedAsAsked(unsigned nowMs) {
+  if (running_ && nowMs - startedMs_ >= kSteadyRunMs) pauseMs_ = 0;
+  running_ = false;
+  sinceMs_ = nowMs - pauseMs_;  // a start after a hand-over is at once
 }
 
 void MonitorRestarts::OnFailed(unsigned nowMs) {

@@ -87,6 +87,9 @@ class MonitorRestarts {
   void OnStarted(unsigned nowMs) { startedMs_ = sinceMs_ = nowMs; running_ = true; }
   // A start that failed, or a run that ended without being asked to.
   void OnFailed(unsigned nowMs);
+  // A run ended as asked (the line handed over, the service stopping): no
+  // failure, and the next start needs no pause.
+  void OnEndedAsAsked(unsigned nowMs);
   // Before the next start.
   unsigned PauseMs() const { return pauseMs_; }
 

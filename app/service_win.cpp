@@ -109,6 +109,11 @@ class MonitorProcess {
     if (process_) CloseHandle(process_);
     process_ = nullptr;
   }
+  // It ended as asked (or was killed for not ending): not a failure.
+  void LetGo() {
+    if (process_) restarts_.OnEndedAsAsked(GetTickCount());
+    Forget();
+  }
 
  private:
   // One still known here has ended without being asked (one asked to end,
@@ -219,7 +224,7 @@ void ServiceLoop::Carry(ServiceStep step) {
 // The desktop program is given its turn before the service waits again, as
 // long as it still asks and has not taken the line.
 void ServiceLoop::Release() {
-  monitor_.Forget();
+  monitor_.LetGo();
   ResetEvent(objects_.serviceBusy);
   ReleaseMutex(objects_.line);
   holding_ = false;
@@ -239,7 +244,7 @@ void ServiceLoop::EndForStop() {
     ReportStatus(SERVICE_STOP_PENDING, kStopHintMs);
   }
   monitor_.Kill();
-  monitor_.Forget();
+  monitor_.LetGo();
   if (holding_) {
     ResetEvent(objects_.serviceBusy);
     ReleaseMutex(objects_.line);

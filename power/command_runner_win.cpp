@@ -15,10 +15,11 @@ std::string UpperName(const std::string& entry) {
   return name;
 }
 
-bool IsAbsolutePath(const std::string& path) {
-  const bool drive = path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
-                     (path[2] == '\\' || path[2] == '/');
-  return drive || path.rfind("\\\\", 0) == 0;
+// On a drive of this computer: a \\server\share path's Administrators are
+// that server's, not this computer's, so its access list proves nothing.
+bool IsLocalAbsolutePath(const std::string& path) {
+  return path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+         (path[2] == '\\' || path[2] == '/');
 }
 
 // The file CreateProcess would start for the program, found as it finds it
@@ -31,7 +32,7 @@ std::optional<std::string> ProgramFile(const std::string& program) {
     char system[MAX_PATH] = "", windows[MAX_PATH] = "";
     if (!GetSystemDirectoryA(system, MAX_PATH) || !GetWindowsDirectoryA(windows, MAX_PATH)) return std::nullopt;
     folders = std::string(system) + ";" + windows;
-  } else if (!IsAbsolutePath(program)) {
+  } else if (!IsLocalAbsolutePath(program)) {
     return std::nullopt;
   }
   char found[MAX_PATH] = "";
@@ -41,7 +42,11 @@ std::optional<std::string> ProgramFile(const std::string& program) {
   return std::string(found);
 }
 
-std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of("\\/")); }
+// "C:\" for a file in a drive's root: "C:" alone is drive C's current folder.
+std::string FolderOf(const std::string& path) {
+  const size_t cut = path.find_last_of("\\/");
+  return path.substr(0, cut == 2 && path[1] == ':' ? 3 : cut);
+}
 
 // What the command runs and what named it, as they stand now.
 bool ChangedOnlyByAdministrators(const std::string& program, const std::string& installer) {

@@ -96,7 +96,7 @@ void EventCommands::OwnTimers(TimerTable& table) { table.Own(kTimerCommandWatch,
 
 void EventCommands::OnEvent(const PowerEvent& event) {
   const std::string command = CommandFor(config_, event.kind);
-  if (command.find_first_not_of(' ') == std::string::npos) return;
+  if (command.find_first_not_of(" \t") == std::string::npos) return;
   const unsigned token = runner_.Start(BuildCommand(command, event, clock_.Now(), readings_, upsName_()));
   running_.push_back({token, event.kind, command, 0});
   if (running_.size() == 1) timers_.Arm(kTimerCommandWatch, kWatchMs);

@@ -69,7 +69,8 @@ wait_until 10 nut_numlogins_is 0 || fail "the program left without logging out: 
 # A command the service starts runs on when the service stops: a shutdown
 # script must not die with it.
 mkdir -p "$RUN/hooks"
-printf '@ping -n 8 127.0.0.1 >nul\r\n@echo %%NOTIFYTYPE%%>"%%~dp0survived.txt"\r\n' >"$RUN/hooks/online.cmd"
+# It waits for the test's word (the file "go"), given once the service has stopped.
+printf '@echo off\r\n:wait\r\nif not exist "%%~dp0go" (\r\n  ping -n 2 127.0.0.1 >nul\r\n  goto wait\r\n)\r\necho %%NOTIFYTYPE%%>"%%~dp0survived.txt"\r\n' >"$RUN/hooks/online.cmd"
 printf '[Notify]\r\nMainsBack=Z:%s\\hooks\\online.cmd\r\n' "${RUN//\//\\}" >>"$APP_DIR/UpsConfigure.ini"
 (cd "$APP_DIR" && wine "$APP_DIR/Voltaris.exe" /install-service /quiet /trust-installer) >>"$RUN/service.log" 2>&1 ||
   fail "the service was not installed and started: exit $?"
@@ -82,6 +83,6 @@ nut_set ups.status=OL
 wait_event 15 "  AC Restore!" 3 || fail "the service recorded no return of the mains"
 wine net stop Voltaris >>"$RUN/service.log" 2>&1
 wait_event 30 "  Service Stop" || fail "the service's monitoring did not stop"
-[ -e "$RUN/hooks/survived.txt" ] && fail "the command ended before the service stopped: the test proves nothing"
+touch "$RUN/hooks/go"
 wait_until 20 test -e "$RUN/hooks/survived.txt" || fail "the command the service started died with it"
 wait_until 10 nut_numlogins_is 0 || fail "the service left without logging out: $(nut_numlogins)"

@@ -64,6 +64,21 @@ TEST(MonitorRestarts, ThePauseDoublesUpToItsLongestAndComesBackAfterASteadyRun) 
   r.OnStarted(now);
   r.OnFailed(now + R::kSteadyRunMs);
   EXPECT_EQ(r.PauseMs(), R::kFirstPauseMs);
+  // A run ended as asked (a hand-over) is no failure: the next start is at
+  // once, and a steady one forgets the pause.
+  r.OnStarted(now);
+  r.OnFailed(now + 1);
+  r.OnStarted(now + 10000);
+  r.OnEndedAsAsked(now + 20000);
+  EXPECT_TRUE(r.MayStart(now + 20000));
+  r.OnStarted(now + 30000);
+  r.OnFailed(now + 30001);
+  EXPECT_EQ(r.PauseMs(), 4 * R::kFirstPauseMs);  // the pause before the hand-over still counts
+  r.OnStarted(now + 50000);
+  r.OnEndedAsAsked(now + 50000 + R::kSteadyRunMs);
+  r.OnStarted(now + 60000 + R::kSteadyRunMs);
+  r.OnFailed(now + 60001 + R::kSteadyRunMs);
+  EXPECT_EQ(r.PauseMs(), R::kFirstPauseMs);
   // Starts that fail without running grow the pause too; the tick may wrap.
   R failing;
   failing.OnFailed(0xFFFFF000u);
@@ -102,6 +117,13 @@ TEST(ServiceHandOver, StandsDownInOrderUnlessAPowerEventRunsAndTakesBackWhatTheD
   ending.OnLineTaken();
   ending.OnLook(250, kAsks, kBusy, kRuns);
   EXPECT_EQ(ending.OnLook(250, kAsks, kBusy, false), ServiceStep::ReleaseLine);
+
+  // A monitoring program that died while a desktop program asks: the
+  // desktop takes the line rather than wait for restarts that may fail.
+  ServiceHandOver dying;
+  dying.OnLineTaken();
+  EXPECT_EQ(dying.OnLook(250, kAsks, false, false), ServiceStep::ReleaseLine);
+  EXPECT_EQ(dying.Line(), ServiceLine::Released);
 
   // A desktop program that gives up while the service defers leaves it monitoring.
   ServiceHandOver givenUp;
