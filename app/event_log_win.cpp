@@ -1,7 +1,6 @@
 #include "app/event_log_win.h"
 
-#include <algorithm>
-
+#include "base/text_ends.h"
 #include "base/wide_text_win.h"
 
 namespace voltaris {
@@ -30,7 +29,7 @@ WindowsEventLog::~WindowsEventLog() {
 // The row as the records have it, less the blanks the tables indent it with.
 void WindowsEventLog::Write(const EventLogEntry& entry, const std::string& text) {
   if (!source_) return;
-  const std::wstring wide = WideFromWindows1252(text.substr(std::min(text.find_first_not_of(' '), text.size())));
+  const std::wstring wide = WideFromWindows1252(std::string(WithoutEndBlanks(text)));
   const wchar_t* strings[] = {wide.c_str()};
   ReportEventW(source_, TypeOf(entry.level), 0, entry.id, nullptr, 1, 0, strings, nullptr);
 }

@@ -66,14 +66,16 @@ ServiceStep ServiceHandOver::OnLook(unsigned elapsedMs, bool desktopAsks, bool b
   return ServiceStep::Nothing;
 }
 
+bool MonitorRestarts::RanSteadily(unsigned nowMs) const { return running_ && nowMs - startedMs_ >= kSteadyRunMs; }
+
 void MonitorRestarts::OnEndedAsAsked(unsigned nowMs) {
-  if (running_ && nowMs - startedMs_ >= kSteadyRunMs) pauseMs_ = 0;
+  if (RanSteadily(nowMs)) pauseMs_ = 0;
   running_ = false;
   sinceMs_ = nowMs - pauseMs_;  // a start after a hand-over is at once
 }
 
 void MonitorRestarts::OnFailed(unsigned nowMs) {
-  const bool ranSteadily = running_ && nowMs - startedMs_ >= kSteadyRunMs;
+  const bool ranSteadily = RanSteadily(nowMs);
   running_ = false;
   if (ranSteadily || pauseMs_ == 0) {
     pauseMs_ = kFirstPauseMs;

@@ -94,6 +94,8 @@ class MonitorRestarts {
   unsigned PauseMs() const { return pauseMs_; }
 
  private:
+  bool RanSteadily(unsigned nowMs) const;
+
   unsigned pauseMs_ = 0;  // the first start is at once
   unsigned sinceMs_ = 0;
   unsigned startedMs_ = 0;

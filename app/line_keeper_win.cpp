@@ -94,20 +94,6 @@ DWORD ParentProcessId() {
   return parent;
 }
 
-DWORD ServiceProcessId() {
-  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  if (!manager) return 0;
-  SC_HANDLE service = OpenServiceA(manager, kServiceName, SERVICE_QUERY_STATUS);
-  SERVICE_STATUS_PROCESS status = {};
-  DWORD needed = 0;
-  if (service) {
-    QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status), sizeof status, &needed);
-    CloseServiceHandle(service);
-  }
-  CloseServiceHandle(manager);
-  return status.dwProcessId;
-}
-
 }  // namespace
 
 bool HeadlessMayRead() {

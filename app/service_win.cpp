@@ -105,10 +105,6 @@ class MonitorProcess {
     TerminateProcess(process_, 1);
     WaitForSingleObject(process_, kKilledEndsWithinMs);
   }
-  void Forget() {
-    if (process_) CloseHandle(process_);
-    process_ = nullptr;
-  }
   // It ended as asked (or was killed for not ending): not a failure.
   void LetGo() {
     if (process_) restarts_.OnEndedAsAsked(GetTickCount());
@@ -116,6 +112,10 @@ class MonitorProcess {
   }
 
  private:
+  void Forget() {
+    if (process_) CloseHandle(process_);
+    process_ = nullptr;
+  }
   // One still known here has ended without being asked (one asked to end,
   // or killed, is forgotten when the line goes): told once, and paced.
   void NoteAnEnd() {
@@ -336,20 +336,24 @@ std::string ChangeableCodePath(const std::string& installer) {
       installer);
 }
 
+// 0 when it is stopped, or its state cannot be read.
+DWORD RunningProcessId(SC_HANDLE service) {
+  SERVICE_STATUS_PROCESS status = {};
+  DWORD needed = 0;
+  const bool known = QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                                          sizeof status, &needed) != FALSE;
+  return known && status.dwCurrentState != SERVICE_STOPPED ? status.dwProcessId : 0;
+}
+
 // The service's own process ends with its stop: waited for, within a bound,
 // on the process itself rather than by looking at its state again and again.
 // One that cannot be waited for is deleted all the same: Windows removes it
 // once it has stopped.
 void AwaitServiceEnd(SC_HANDLE service) {
   constexpr DWORD kServiceEndBoundMs = 30000;
-  SERVICE_STATUS_PROCESS status = {};
-  DWORD needed = 0;
-  if (!QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status), sizeof status,
-                            &needed) ||
-      status.dwCurrentState == SERVICE_STOPPED || status.dwProcessId == 0) {
-    return;
-  }
-  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, status.dwProcessId);
+  const DWORD id = RunningProcessId(service);
+  if (id == 0) return;
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
   if (!process) return;
   WaitForSingleObject(process, kServiceEndBoundMs);
   CloseHandle(process);
@@ -376,6 +380,16 @@ DWORD Reinstall(SC_HANDLE manager, const std::string& command, SC_HANDLE* servic
 }
 
 }  // namespace
+
+DWORD ServiceProcessId() {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (!manager) return 0;
+  SC_HANDLE service = OpenServiceA(manager, kServiceName, SERVICE_QUERY_STATUS);
+  const DWORD id = service ? RunningProcessId(service) : 0;
+  if (service) CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  return id;
+}
 
 std::string ServiceInstaller() {
   char sid[256] = "";

@@ -26,6 +26,9 @@ int InstallService(bool quiet, bool trustInstaller);
 std::string ServiceInstaller();
 int RemoveService(bool quiet);
 
+// The running service's process, 0 when it is not running (or not installed).
+unsigned long ServiceProcessId();
+
 // Voltaris.exe /service: what the service control manager starts.
 int RunService();
 

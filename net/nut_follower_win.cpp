@@ -279,15 +279,13 @@ class FollowerLink final : public NutClientPort, public NutClientReports {
   // with no new signal: read on until it does not.
   void Receive() {
     char bytes[4096];
-    for (;;) {
-      const int count = recv(socket_, bytes, sizeof bytes, 0);
+    int count = 0;
+    do {
+      count = recv(socket_, bytes, sizeof bytes, 0);
       if (count > 0) client_.OnBytes(bytes, static_cast<size_t>(count), NowMs());
-      if (count == static_cast<int>(sizeof bytes) && phase_ == Phase::Connected) continue;
-      if (count > 0) return;
-      // Would-block: an event left from an earlier connection, or bytes already read.
-      if (count == 0 || WSAGetLastError() != WSAEWOULDBLOCK) Lost();
-      return;
-    }
+    } while (count == static_cast<int>(sizeof bytes) && phase_ == Phase::Connected);
+    // Would-block: an event left from an earlier connection, or bytes already read.
+    if (count == 0 || (count < 0 && WSAGetLastError() != WSAEWOULDBLOCK)) Lost();
   }
 
   // Sends what the socket takes now; false when the connection failed.

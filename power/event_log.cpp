@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "base/text_ends.h"
+
 namespace voltaris {
 
 namespace {
@@ -41,8 +43,7 @@ const EventLogRow* EventLogRows(size_t* count) {
 // Rows that carry a detail (the setting, the command) begin with their text.
 std::optional<EventLogEntry> EventLogEntryForRow(const std::string& row) {
   for (const EventLogRow& each : kRows) {
-    const std::string text = Tr(each.row);
-    if (row.compare(0, text.size(), text) == 0) return each.entry;
+    if (StartsWith(row, Tr(each.row))) return each.entry;
   }
   return std::nullopt;
 }
