@@ -4,6 +4,7 @@
 
 #include "net/nut_protocol.h"
 #include "net/ups_share.h"
+#include "net/window_channel.h"
 
 using namespace voltaris;
 
@@ -245,4 +246,84 @@ TEST(NutLogin, LogoutSaysGoodbyeAndEndsTheLogin) {
   EXPECT_EQ(server("LOGOUT"), "OK Goodbye\n");
   EXPECT_FALSE(server.session.loggedIn);
   EXPECT_TRUE(server.session.loggingOut);
+}
+
+// ---- The service's local channel to its windows ----------------------------------------
+
+TEST(WindowChannel, EachRequestIsReadBackAndAnythingElseRefusedWithWhy) {
+  for (WindowAsks asks : {WindowAsks::State, WindowAsks::ShutDown, WindowAsks::CancelShutDown, WindowAsks::TenSecondTest,
+                          WindowAsks::TestUntilLow, WindowAsks::CancelSelfTest, WindowAsks::Drill}) {
+    RequestRefusal refusal = RequestRefusal::NotAllowed;
+    const auto request = ParseWindowRequest(RequestLine(asks) + "\n", &refusal);
+    ASSERT_TRUE(request) << RequestLine(asks);
+    EXPECT_EQ(request->asks, asks);
+    EXPECT_EQ(refusal, RequestRefusal::None);
+    EXPECT_EQ(request->command == 0, asks == WindowAsks::State) << RequestLine(asks);
+  }
+  const struct {
+    std::string line;
+    RequestRefusal why;
+  } refused[] = {
+      {"FORMAT C:", RequestRefusal::Unknown},
+      {"shutdown", RequestRefusal::Unknown},  // the words are the protocol's, exactly
+      {"TEST 10 20", RequestRefusal::Unknown},
+      {"", RequestRefusal::Unknown},
+      {"STATE" + std::string(kLongestWindowRequest, ' '), RequestRefusal::TooLong},
+  };
+  for (const auto& line : refused) {
+    RequestRefusal refusal = RequestRefusal::None;
+    EXPECT_FALSE(ParseWindowRequest(line.line, &refusal)) << line.line;
+    EXPECT_EQ(refusal, line.why) << line.line;
+  }
+  RequestRefusal refusal = RequestRefusal::None;
+  EXPECT_TRUE(ParseWindowRequest("STATE" + std::string(kLongestWindowRequest - 5, ' '), &refusal));
+  EXPECT_EQ(RefusalAnswer(RequestRefusal::NotAllowed), "ERR ACCESS-DENIED");
+  EXPECT_EQ(RefusalAnswer(RequestRefusal::None), "OK");
+}
+
+TEST(WindowChannel, WhoMayDoWhat) {
+  const CallerRights user{false, false}, mayShutDown{false, true}, administrator{true, true};
+  const struct {
+    WindowAsks asks;
+    bool user, mayShutDown, administrator;
+  } table[] = {
+      {WindowAsks::State, true, true, true},           {WindowAsks::ShutDown, false, true, true},
+      {WindowAsks::CancelShutDown, false, true, true}, {WindowAsks::TenSecondTest, false, true, true},
+      {WindowAsks::TestUntilLow, false, true, true},   {WindowAsks::CancelSelfTest, false, true, true},
+      {WindowAsks::Drill, false, false, true},
+  };
+  for (const auto& row : table) {
+    EXPECT_EQ(MayAsk(row.asks, user), row.user) << RequestLine(row.asks);
+    EXPECT_EQ(MayAsk(row.asks, mayShutDown), row.mayShutDown) << RequestLine(row.asks);
+    EXPECT_EQ(MayAsk(row.asks, administrator), row.administrator) << RequestLine(row.asks);
+  }
+}
+
+TEST(WindowChannel, TheServiceStateReadsBackWholeAndNeverHalf) {
+  ServiceState state;
+  state.ups = {false, {{"ups.status", "OB LB"}, {"input.voltage", "0.0"}, {"ups.model", "line\nbreak"}}};
+  state.tray = {true, true, 95, false, true, ServiceWait::None, "about 14 min left"};
+  const std::string message = WriteServiceState(state);
+  const auto read = ReadServiceState(message);
+  ASSERT_TRUE(read);
+  EXPECT_FALSE(read->ups.stale);
+  ASSERT_EQ(read->ups.variables.size(), 3u);
+  EXPECT_EQ(read->ups.variables[0].second, "OB LB");
+  EXPECT_EQ(read->ups.variables[2].second, "line break");  // a value's line break does not end its line
+  EXPECT_TRUE(read->tray.answering && read->tray.onBattery && read->tray.drill);
+  EXPECT_EQ(read->tray.secondsLeft, 95);
+  EXPECT_EQ(read->tray.runtime, "about 14 min left");
+
+  EXPECT_FALSE(ReadServiceState(message.substr(0, message.size() - 1)));  // cut before the end's line break
+  EXPECT_FALSE(ReadServiceState(message.substr(0, message.find("TRAY"))));
+  EXPECT_FALSE(ReadServiceState(message + "VAR ups.load 40\n"));  // more after the end
+  EXPECT_FALSE(ReadServiceState("STALE 0\nEND\n"));               // no tray: no count to show
+  EXPECT_FALSE(ReadServiceState("STALE 0\nTRAY 1 1 -2 0\nEND\n"));
+  EXPECT_FALSE(ReadServiceState("STALE 0\nTRAY 1 1 95x 0\nEND\n"));
+  EXPECT_FALSE(ReadServiceState("STALE 2\nTRAY 1 1 95 0\nEND\n"));
+  EXPECT_FALSE(ReadServiceState("VAR novalue\nTRAY 1 1 95 0\nEND\n"));
+  EXPECT_TRUE(ReadServiceState("NEWER thing\nTRAY 1 1 -1 0\nEND\n"));  // a later version's line is left out
+  const std::string longest = "TRAY 1 1 -1 0\n" + std::string(kLongestServiceState - 18, '\n') + "END\n";
+  EXPECT_TRUE(ReadServiceState(longest));
+  EXPECT_FALSE(ReadServiceState("\n" + longest));
 }

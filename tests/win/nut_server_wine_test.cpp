@@ -10,10 +10,13 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "net/nut_server_win.h"
+#include "net/window_pipe_win.h"
 
 using namespace voltaris;
 
@@ -210,4 +213,150 @@ TEST(NutServerWin, StopsPromptlyWithClientsConnected) {
   EXPECT_LT(took, std::chrono::milliseconds(NutServer::kWakeMs * 3));
   EXPECT_FALSE(server.Running());
   EXPECT_TRUE(client.Closed());
+}
+
+// ---- The service's local channel to its windows ----------------------------------------
+
+namespace {
+
+// What the window's side hands its window, kept for the test's thread.
+class NewsInbox {
+ public:
+  ServiceWindowLink::Deliver Deliver() {
+    return [this](ServiceNews news) {
+      std::lock_guard<std::mutex> lock(lock_);
+      news_.push_back(std::move(news));
+      SetEvent(arrived_);
+    };
+  }
+  // The first news of `kind` within `ms`, taking what came before it.
+  std::optional<ServiceNews> Await(ServiceNews::Kind kind, DWORD ms) {
+    const DWORD until = GetTickCount() + ms;
+    for (;;) {
+      {
+        std::lock_guard<std::mutex> lock(lock_);
+        while (!news_.empty()) {
+          ServiceNews news = std::move(news_.front());
+          news_.erase(news_.begin());
+          if (news.kind == kind) return news;
+        }
+      }
+      const DWORD now = GetTickCount();
+      if (static_cast<LONG>(until - now) <= 0 || WaitForSingleObject(arrived_, until - now) == WAIT_TIMEOUT) {
+        return std::nullopt;
+      }
+    }
+  }
+  ~NewsInbox() { CloseHandle(arrived_); }
+
+ private:
+  std::mutex lock_;
+  std::vector<ServiceNews> news_;
+  HANDLE arrived_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+};
+
+bool ThisProcess(DWORD server) { return server == GetCurrentProcessId(); }
+
+ServiceState OnBatteryCounting(int secondsLeft) {
+  ServiceState state;
+  state.ups = {false, {{"ups.status", "OB"}, {"input.voltage", "0.0"}}};
+  state.tray.answering = state.tray.onBattery = true;
+  state.tray.secondsLeft = secondsLeft;
+  return state;
+}
+
+// A raw conversation, as a client of another kind would have it.
+std::string Transact(const std::string& request) {
+  char answer[512] = "";
+  DWORD read = 0;
+  if (!CallNamedPipeW(kWindowPipeName, const_cast<char*>(request.data()), static_cast<DWORD>(request.size()), answer,
+                      sizeof answer, &read, 2000)) {
+    return "failed " + std::to_string(GetLastError());
+  }
+  return std::string(answer, read);
+}
+
+}  // namespace
+
+TEST(WindowPipe, TheWindowSeesTheStateAndItsRequestsReachTheServiceOnce) {
+  std::mutex carriedLock;
+  std::vector<std::pair<unsigned, bool>> carried;
+  WindowPipeServer server;
+  DWORD error = 0;
+  ASSERT_TRUE(server.Start([&](const WindowRequest& request, bool allowed) {
+    std::lock_guard<std::mutex> lock(carriedLock);
+    carried.emplace_back(request.command, allowed);
+  }, &error)) << error;
+  server.Publish(OnBatteryCounting(95));
+  // A second server under the same name is refused: the first holds the only instance.
+  WindowPipeServer squatter;
+  EXPECT_FALSE(squatter.Start([](const WindowRequest&, bool) {}, &error));
+
+  NewsInbox inbox;
+  ServiceWindowLink link;
+  ASSERT_TRUE(link.Start(inbox.Deliver(), ThisProcess));
+  auto news = inbox.Await(ServiceNews::Kind::State, 3000);
+  ASSERT_TRUE(news);
+  EXPECT_EQ(news->state.tray.secondsLeft, 95);
+  server.Publish(OnBatteryCounting(94));
+  news = inbox.Await(ServiceNews::Kind::State, 3000);
+  ASSERT_TRUE(news);
+  EXPECT_EQ(news->state.tray.secondsLeft, 94);
+
+  link.Ask(WindowAsks::TenSecondTest);
+  news = inbox.Await(ServiceNews::Kind::Answer, 3000);
+  ASSERT_TRUE(news);
+  EXPECT_EQ(news->asked, WindowAsks::TenSecondTest);
+  EXPECT_TRUE(news->answer == "OK" || news->answer == "ERR ACCESS-DENIED") << news->answer;
+  std::lock_guard<std::mutex> lock(carriedLock);
+  ASSERT_EQ(carried.size(), 1u);
+  EXPECT_EQ(carried[0].first, 40014u);
+  EXPECT_EQ(carried[0].second, news->answer == "OK");
+}
+
+TEST(WindowPipe, AServerNotTheServiceIsNeitherShownNorToldAnything) {
+  bool carried = false;
+  WindowPipeServer server;
+  DWORD error = 0;
+  ASSERT_TRUE(server.Start([&](const WindowRequest&, bool) { carried = true; }, &error)) << error;
+  server.Publish(OnBatteryCounting(95));
+  NewsInbox inbox;
+  ServiceWindowLink link;
+  ASSERT_TRUE(link.Start(inbox.Deliver(), [](DWORD) { return false; }));
+  link.Ask(WindowAsks::ShutDown);
+  EXPECT_TRUE(inbox.Await(ServiceNews::Kind::Silent, 3000));
+  link.Stop();
+  EXPECT_FALSE(carried);
+}
+
+TEST(WindowPipe, WhatNoWindowSendsIsAnsweredWithWhyAndTheNextIsServed) {
+  WindowPipeServer server;
+  DWORD error = 0;
+  ASSERT_TRUE(server.Start([](const WindowRequest&, bool) {}, &error)) << error;
+  server.Publish(OnBatteryCounting(30));
+  EXPECT_EQ(Transact("FORMAT C:"), "ERR UNKNOWN-COMMAND");
+  EXPECT_EQ(Transact(std::string(kLongestWindowRequest + 1, 'S')), "ERR TOO-LONG");
+  EXPECT_TRUE(ReadServiceState(Transact("STATE")));
+}
+
+TEST(WindowPipe, StopsAreBoundedWhateverTheOtherSideDoes) {
+  WindowPipeServer server;
+  DWORD error = 0;
+  ASSERT_TRUE(server.Start([](const WindowRequest&, bool) {}, &error)) << error;
+  // A client that connects and says nothing holds the server's thread in a read.
+  HANDLE silent = CreateFileW(kWindowPipeName, GENERIC_READ | FILE_WRITE_DATA, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(silent, INVALID_HANDLE_VALUE);
+  DWORD started = GetTickCount();
+  server.Stop();
+  EXPECT_LT(GetTickCount() - started, 500u);
+  CloseHandle(silent);
+
+  // With no server at all, the window's side says so and stops at once.
+  NewsInbox inbox;
+  ServiceWindowLink link;
+  ASSERT_TRUE(link.Start(inbox.Deliver(), ThisProcess));
+  EXPECT_TRUE(inbox.Await(ServiceNews::Kind::Silent, 3000));
+  started = GetTickCount();
+  link.Stop();
+  EXPECT_LT(GetTickCount() - started, 500u);
 }

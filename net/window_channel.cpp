@@ -1,0 +1,163 @@
+#include "net/window_channel.h"
+
+#include <charconv>
+
+#include "base/text_ends.h"
+#include "res/command_ids.h"
+
+namespace voltaris {
+namespace {
+
+struct RequestWord {
+  WindowAsks asks;
+  const char* line;
+  unsigned command;
+};
+
+// One list: the line each request is sent as, and the menu command the
+// service carries out for it.
+constexpr RequestWord kRequests[] = {
+    {WindowAsks::State, "STATE", 0},
+    {WindowAsks::ShutDown, "SHUTDOWN", IDC_SHUTDOWN_SYSTEM},
+    {WindowAsks::CancelShutDown, "CANCEL SHUTDOWN", IDC_CANCEL_SHUTDOWN},
+    {WindowAsks::TenSecondTest, "TEST 10", IDC_SELFTEST_10_SECONDS},
+    {WindowAsks::TestUntilLow, "TEST LOW", IDC_SELFTEST_TILL_LOW},
+    {WindowAsks::CancelSelfTest, "CANCEL TEST", IDC_CANCEL_SELFTEST},
+    {WindowAsks::Drill, "DRILL", IDC_POWER_DRILL},
+};
+
+// A value is kept on its line: a line break in one would end the line early
+// and make the rest read as lines of their own.
+std::string OnOneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  return text;
+}
+
+std::optional<int> WholeNumber(const std::string& text) {
+  int number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return number;
+}
+
+std::optional<bool> Flag(const std::string& text) {
+  if (text == "0" || text == "1") return text == "1";
+  return std::nullopt;
+}
+
+// "TRAY <answering> <on battery> <seconds left> <drill>".
+bool ReadTray(const std::string& rest, TrayState& tray) {
+  std::vector<std::string> words;
+  for (size_t start = 0; start <= rest.size();) {
+    const size_t space = rest.find(' ', start);
+    words.push_back(rest.substr(start, space == std::string::npos ? std::string::npos : space - start));
+    if (space == std::string::npos) break;
+    start = space + 1;
+  }
+  if (words.size() != 4) return false;
+  const auto answering = Flag(words[0]), onBattery = Flag(words[1]), drill = Flag(words[3]);
+  const auto secondsLeft = WholeNumber(words[2]);
+  if (!answering || !onBattery || !drill || !secondsLeft || *secondsLeft < -1) return false;
+  tray.answering = *answering;
+  tray.onBattery = *onBattery;
+  tray.secondsLeft = *secondsLeft;
+  tray.drill = *drill;
+  return true;
+}
+
+// One line of a state; false for one that is garbled.
+bool ReadStateLine(const std::string& line, ServiceState& state, bool& trayRead) {
+  const size_t space = line.find(' ');
+  const std::string kind = line.substr(0, space);
+  const std::string rest = space == std::string::npos ? "" : line.substr(space + 1);
+  if (kind == "STALE") {
+    const auto stale = Flag(rest);
+    if (stale) state.ups.stale = *stale;
+    return stale.has_value();
+  }
+  if (kind == "VAR") {
+    const size_t split = rest.find(' ');
+    if (split == std::string::npos || split == 0) return false;
+    state.ups.variables.emplace_back(rest.substr(0, split), rest.substr(split + 1));
+    return true;
+  }
+  if (kind == "TRAY") return trayRead = ReadTray(rest, state.tray);
+  if (kind == "RUNTIME") state.tray.runtime = rest;
+  // A line of a later version is left to it.
+  return true;
+}
+
+}  // namespace
+
+std::optional<WindowRequest> ParseWindowRequest(const std::string& line, RequestRefusal* refusal) {
+  *refusal = RequestRefusal::None;
+  if (line.size() > kLongestWindowRequest) {
+    *refusal = RequestRefusal::TooLong;
+    return std::nullopt;
+  }
+  std::string_view words = line;
+  if (EndsWith(words, "\n")) words.remove_suffix(1);
+  words = WithoutEndBlanks(words);
+  for (const RequestWord& request : kRequests) {
+    if (words == request.line) return WindowRequest{request.asks, request.command};
+  }
+  *refusal = RequestRefusal::Unknown;
+  return std::nullopt;
+}
+
+std::string RequestLine(WindowAsks asks) {
+  for (const RequestWord& request : kRequests) {
+    if (request.asks == asks) return request.line;
+  }
+  return "";
+}
+
+bool MayAsk(WindowAsks asks, const CallerRights& rights) {
+  switch (asks) {
+    case WindowAsks::State: return true;
+    case WindowAsks::Drill: return rights.administrator;
+    case WindowAsks::ShutDown:
+    case WindowAsks::CancelShutDown:
+    case WindowAsks::TenSecondTest:
+    case WindowAsks::TestUntilLow:
+    case WindowAsks::CancelSelfTest: return rights.mayShutDown;
+  }
+  return false;
+}
+
+std::string RefusalAnswer(RequestRefusal refusal) {
+  switch (refusal) {
+    case RequestRefusal::None: return kRequestTaken;
+    case RequestRefusal::TooLong: return "ERR TOO-LONG";
+    case RequestRefusal::Unknown: return "ERR UNKNOWN-COMMAND";
+    case RequestRefusal::NotAllowed: return "ERR ACCESS-DENIED";
+  }
+  return "ERR UNKNOWN-COMMAND";
+}
+
+std::string WriteServiceState(const ServiceState& state) {
+  std::string message = std::string("STALE ") + (state.ups.stale ? "1" : "0") + "\n";
+  for (const auto& [name, value] : state.ups.variables) message += "VAR " + OnOneLine(name) + " " + OnOneLine(value) + "\n";
+  const TrayState& tray = state.tray;
+  message += "TRAY " + std::to_string(tray.answering) + " " + std::to_string(tray.onBattery) + " " +
+             std::to_string(tray.secondsLeft < -1 ? -1 : tray.secondsLeft) + " " + std::to_string(tray.drill) + "\n";
+  if (!tray.runtime.empty()) message += "RUNTIME " + OnOneLine(tray.runtime) + "\n";
+  return message + "END\n";
+}
+
+std::optional<ServiceState> ReadServiceState(const std::string& message) {
+  if (message.size() > kLongestServiceState) return std::nullopt;
+  ServiceState state;
+  bool trayRead = false;
+  size_t start = 0;
+  for (size_t end; (end = message.find('\n', start)) != std::string::npos; start = end + 1) {
+    const std::string line = message.substr(start, end - start);
+    if (line == "END") return trayRead && end + 1 == message.size() ? std::optional(state) : std::nullopt;
+    if (!ReadStateLine(line, state, trayRead)) return std::nullopt;
+  }
+  return std::nullopt;  // cut short
+}
+
+}  // namespace voltaris

@@ -1,0 +1,75 @@
+// What the service's monitoring and the desktop programs of logged-on users
+// say to each other over the service's local channel. The service watches
+// the UPS alone; a desktop program is only its window: it asks for the
+// state once a second and passes its user's commands on, and the service
+// decides from the caller's own rights whether to carry one out.
+//
+// Each request is one line; each answer is one message: a state is a list
+// of lines ended by "END", anything else one line, "OK" or "ERR <why>".
+// Both sides take nothing longer than they expect, and a state without its
+// end is no state: a half-read one would show a count that is not running.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "net/nut_protocol.h"
+#include "power/notifications.h"
+
+namespace voltaris {
+
+constexpr size_t kLongestWindowRequest = 256;
+constexpr size_t kLongestServiceState = 16384;
+
+// ---- Requests ----------------------------------------------------------------------
+
+enum class WindowAsks {
+  State,           // the readings, the count and the tray's state
+  ShutDown,        // "ShutDown System"
+  CancelShutDown,  // "Cancel Shutdown System"
+  TenSecondTest,
+  TestUntilLow,
+  CancelSelfTest,
+  Drill,
+};
+
+struct WindowRequest {
+  WindowAsks asks = WindowAsks::State;
+  unsigned command = 0;  // the menu command the service carries out for it (none for State)
+};
+
+// What the channel knows of the account that asks, from its own token.
+struct CallerRights {
+  bool administrator = false;
+  bool mayShutDown = false;  // holds the right to shut the system down (enabled or not)
+};
+
+enum class RequestRefusal { None, TooLong, Unknown, NotAllowed };
+
+// The request a line makes; none, with why, for a line no window sends.
+std::optional<WindowRequest> ParseWindowRequest(const std::string& line, RequestRefusal* refusal);
+std::string RequestLine(WindowAsks asks);
+// Who may do what: reading is everyone's; what ends in Windows going down
+// (a shutdown, a test that may drain the battery) needs the caller's own
+// right to shut it down; the drill runs the administrators' commands and is
+// theirs alone. Taking a shutdown or test back is the shutdown right's too:
+// a user who may not shut down must not stop one the battery asks for.
+bool MayAsk(WindowAsks asks, const CallerRights& rights);
+// The answer to a request refused or carried out.
+std::string RefusalAnswer(RequestRefusal refusal);
+constexpr char kRequestTaken[] = "OK";
+
+// ---- The service's state ---------------------------------------------------------
+
+struct ServiceState {
+  ShareSnapshot ups;  // the variables it would serve to a secondary; stale while the UPS is silent
+  TrayState tray;     // answering, on battery, the seconds its count has left, the drill, the estimate
+};
+
+std::string WriteServiceState(const ServiceState& state);
+// None for a message cut short, too long or not a state at all.
+std::optional<ServiceState> ReadServiceState(const std::string& message);
+
+}  // namespace voltaris
