@@ -28,10 +28,14 @@
 #include "gui/paint_win.h"
 #include "gui/window_thunk_win.h"
 #include "i18n/catalogue.h"
+#include "net/nut_client.h"
 #include "net/nut_server_win.h"
+#include "net/ups_share.h"
+#include "net/window_pipe_win.h"
 #include "power/command_runner_win.h"
 #include "power/notifications.h"
 #include "power/timed_test_dialog_win.h"
+#include "power/timer_ids.h"
 #include "records/closed_apps_window_win.h"
 #include "records/event_data_viewer_win.h"
 #include "records/history_window_win.h"
@@ -99,12 +103,14 @@ struct MainWindow : BarListener {
   WindowDrill drillPort;
   CommandRunner commandRunner;
   HeadlessViews headlessViews;
-  DesktopLineKeeper lineKeeper;
-  LineObjects serviceObjects;  // the service's monitoring says through them when it is busy
+  LineHold line;
+  WindowPipeServer windowPipe;    // the service's monitoring: its users' windows ask it
+  ServiceWindowLink serviceLink;  // a window on the service: it asks the service
   std::string trayTip;
-  bool headless = false;       // the service's monitoring: no window, tray or box is shown
-  bool serviceToldBusy = false;
+  bool headless = false;          // the service's monitoring: no window, tray or box is shown
+  bool followsService = false;    // the service is installed: this program only shows it
   ServiceWait serviceWait = ServiceWait::None;
+  TrayState serviceTray;          // what the service last said
   CountdownWindows countdowns;
   TimedTestDialog timedTestDialog;
   WeeklyScheduleDialog weeklyScheduleDialog;
@@ -113,7 +119,7 @@ struct MainWindow : BarListener {
   WindowShutdown shutdown;
   NutServer networkServer;
   MonitorMailbox mailbox;
-  WindowRun runPort{{notices, tray, mailbox, networkServer, countdowns, lineKeeper}};
+  WindowRun runPort{{notices, tray, mailbox, networkServer, countdowns, line}};
   SystemLocalClock clock;
   std::unique_ptr<ConfigFile> config;
   std::unique_ptr<RecordStore> store;
@@ -145,8 +151,17 @@ struct MainWindow : BarListener {
   LRESULT OnShowDrillReport(LPARAM report);
   void StartDrill();
   void RefreshTrayTip();
-  LRESULT OnLineState(DesktopLine line);
-  void TellServiceBusy();
+  void BeginAsService();
+  void BeginAsWindowOnService();
+  void BeginIfLineFree();
+  void PublishToWindows();
+  LRESULT OnWindowRequest(unsigned command, bool allowed);
+  LRESULT OnServiceNews(LPARAM news);
+  void ShowServiceState(const ServiceState& state);
+  void NoteServiceSilent();
+  void OfferToStartService();
+  void ShowServiceAnswer(const std::string& answer);
+  bool AskService(WORD command);
   LRESULT OnInspect(UINT message, WPARAM wParam, LPARAM lParam);
 };
 
@@ -210,59 +225,172 @@ LRESULT MainWindow::OnCreate() {
   historyWindow.Attach(instance, hwnd, *store);
 
   if (headless) {
-    // The service holds the line for its monitoring: the work begins at once.
-    notices.headless = true;
-    serviceObjects.Open(false);
-    commandRunner.RunAsTheService(ServiceInstaller());
-    eventLog = std::make_unique<WindowsEventLog>();
-    runPort.eventLog = eventLog.get();
-    parts->records.WatchEvents([log = eventLog.get()](const std::string& row) { LogRow(*log, row); });
-    run->BeginForService();
+    BeginAsService();
     return 0;
   }
   trayMenu = GetSubMenu(LoadMenuA(instance, MAKEINTRESOURCEA(IDM_TRAY_MENU)), 0);
   tray.Add(hwnd, kTrayIconId, LoadIconA(instance, MAKEINTRESOURCEA(IDI_VOLTARIS)), trayMenu);
-  // Nothing is read from the UPS nor written to the records until the line
-  // is ours: a service may still be monitoring (without one it is at once).
-  lineKeeper.Start(hwnd, WM_APP_LINE_STATE);
-  RefreshTrayTip();
-  return 0;
-}
-
-// How the hand-over from the service goes: the tray tip and the window's
-// title say it while the service keeps the UPS.
-LRESULT MainWindow::OnLineState(DesktopLine line) {
-  if (run->Quiet()) return 0;
-  switch (line) {
-    case DesktopLine::Holding:
-      if (run->Phase() != ProgramPhase::WaitingForLine) break;
-      serviceWait = ServiceWait::None;
-      run->Begin();
-      break;
-    case DesktopLine::Asking: serviceWait = ServiceWait::Asked; break;
-    case DesktopLine::ServiceBusy: serviceWait = ServiceWait::Busy; break;
-    case DesktopLine::ServiceSilent: serviceWait = ServiceWait::Silent; break;
-  }
-  RefreshTrayTip();
-  SetWindowTextA(hwnd, serviceWait == ServiceWait::None ? "Voltaris" : trayTip.c_str());
-  return 0;
-}
-
-// The service keeps the UPS while its monitoring handles a power event.
-void MainWindow::TellServiceBusy() {
-  const bool busy = parts->policy.EventUnderWay();
-  if (busy == serviceToldBusy || !serviceObjects.serviceBusy) return;
-  serviceToldBusy = busy;
-  if (busy) {
-    SetEvent(serviceObjects.serviceBusy);
+  // With the service installed it alone reads the UPS, running or not.
+  if (ServiceInstalled()) {
+    BeginAsWindowOnService();
   } else {
-    ResetEvent(serviceObjects.serviceBusy);
+    BeginIfLineFree();
   }
+  RefreshTrayTip();
+  return 0;
+}
+
+// The service holds the line for its monitoring: the work begins at once,
+// and the users' windows are served from here.
+void MainWindow::BeginAsService() {
+  notices.headless = true;
+  commandRunner.RunAsTheService(ServiceInstaller());
+  eventLog = std::make_unique<WindowsEventLog>();
+  runPort.eventLog = eventLog.get();
+  parts->records.WatchEvents([log = eventLog.get()](const std::string& row) { LogRow(*log, row); });
+  run->BeginForService();
+  HWND window = hwnd;
+  DWORD error = 0;
+  const bool served = windowPipe.Start(
+      [window](const WindowRequest& request, bool allowed) {
+        PostMessageA(window, WM_APP_WINDOW_REQUEST, request.command, allowed ? 1 : 0);
+      },
+      &error);
+  if (!served) eventLog->Write(kWindowChannelEntry, Tr(Text::WindowChannelNotOpened) + std::to_string(error) + ").");
+  PublishToWindows();
+}
+
+// Nothing is read from the UPS nor written to the records here: the
+// service's state is shown, and its users' commands passed on.
+void MainWindow::BeginAsWindowOnService() {
+  followsService = true;
+  serviceWait = ServiceWait::Asked;
+  HWND window = hwnd;
+  const bool started = serviceLink.Start(
+      [window](ServiceNews news) {
+        auto* posted = new ServiceNews(std::move(news));
+        if (!PostMessageA(window, WM_APP_SERVICE_NEWS, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
+      },
+      IsServiceMonitor);
+  if (!started) NoteServiceSilent();
+}
+
+// Without the service, a copy started by hand with /headless may hold the
+// line: this one waits for it, looking again every few seconds.
+void MainWindow::BeginIfLineFree() {
+  constexpr UINT kLineLookMs = 2000;
+  if (!line.TryTake()) {
+    SetTimer(hwnd, kTimerLineLook, kLineLookMs, nullptr);
+    return;
+  }
+  KillTimer(hwnd, kTimerLineLook);
+  run->Begin();
+}
+
+// What the users' windows show, as of now: taken by the channel's thread
+// at its next request.
+void MainWindow::PublishToWindows() {
+  ServiceState state;
+  state.tray = parts->policy.Tray();
+  const RuntimeEstimate runtime = parts->battery.Runtime();
+  state.ups = MakeShareSnapshot(parts->engine.Status(), parts->engine.Battery(), parts->engine.UpsAnswering(), false,
+                                runtime);
+  windowPipe.Publish(state);
+}
+
+// Carried out as the monitoring's own menu would, and recorded the same
+// way; a refusal goes to the Application log, where an administrator looks.
+LRESULT MainWindow::OnWindowRequest(unsigned command, bool allowed) {
+  if (!headless) return 0;
+  if (!allowed) {
+    eventLog->Write(kRequestRefusedEntry, Tr(Text::ServiceRequestRefusedEntry) + std::to_string(command));
+    return 0;
+  }
+  // The drill's refusal would be a box nobody can see.
+  if (command == IDC_POWER_DRILL) {
+    parts->drill.Start();
+    return 0;
+  }
+  return OnCommand(static_cast<WORD>(command));
+}
+
+LRESULT MainWindow::OnServiceNews(LPARAM lParam) {
+  std::unique_ptr<ServiceNews> news(reinterpret_cast<ServiceNews*>(lParam));
+  if (run->Quiet()) return 0;
+  switch (news->kind) {
+    case ServiceNews::Kind::State: ShowServiceState(news->state); break;
+    case ServiceNews::Kind::Silent: NoteServiceSilent(); break;
+    case ServiceNews::Kind::Answer: ShowServiceAnswer(news->answer); break;
+  }
+  return 0;
+}
+
+void MainWindow::ShowServiceState(const ServiceState& state) {
+  const bool wasWaiting = serviceWait != ServiceWait::None;
+  serviceWait = ServiceWait::None;
+  serviceTray = state.tray;
+  const ServedReadings served = ServedReadingsOf(state.ups.variables);
+  UpsStatus status;
+  FillServedStatus(served, status);
+  const BatteryReading battery = ServedBattery(served, status);
+  gauges.ShowLinkPictures(!state.ups.stale);
+  if (state.ups.stale) {
+    gauges.ZeroGauges();
+  } else {
+    gauges.ShowReadings(LinkKind::Network, status, battery);
+  }
+  gauges.ShowRuntime(state.tray.runtime);
+  menus.SetControlCenterEnabled(state.tray.answering);
+  RefreshTrayTip();
+  if (wasWaiting) SetWindowTextA(hwnd, "Voltaris");
+}
+
+// Said once when it stops answering, in the tray, the title and a balloon.
+void MainWindow::NoteServiceSilent() {
+  if (serviceWait == ServiceWait::NotRunning) return;
+  serviceWait = ServiceWait::NotRunning;
+  gauges.ShowLinkPictures(false);
+  gauges.ZeroGauges();
+  RefreshTrayTip();
+  SetWindowTextA(hwnd, trayTip.c_str());
+  tray.ShowBalloon("Voltaris", Tr(Text::ServiceNotRunningBalloon), true);
+}
+
+// Starting it is the service manager's to allow: a refusal says why.
+void MainWindow::OfferToStartService() {
+  if (MessageBoxA(hwnd, Tr(Text::ServiceStartOffer), "Voltaris", MB_YESNO | MB_ICONWARNING) != IDYES) return;
+  const DWORD error = StartTheService();
+  if (error) MessageBoxA(hwnd, (Tr(Text::ServiceNotStarted) + std::to_string(error) + ").").c_str(), "Voltaris", MB_OK | MB_ICONWARNING);
+}
+
+// A refusal is told, never silent; what was carried out shows in the state.
+void MainWindow::ShowServiceAnswer(const std::string& answer) {
+  if (answer == kRequestTaken) return;
+  const Text why = answer.empty() ? Text::ServiceDidNotAnswer : Text::ServiceRefusedRequest;
+  MessageBoxA(hwnd, Tr(why), "Voltaris", MB_OK | MB_ICONWARNING);
+}
+
+// The commands the service carries out for its users; false for the rest,
+// which are this window's own (the viewers, the About box).
+bool MainWindow::AskService(WORD command) {
+  const std::optional<WindowAsks> asks = RequestForCommand(command);
+  if (!asks) return false;
+  if (serviceWait == ServiceWait::NotRunning) {
+    OfferToStartService();
+  } else {
+    serviceLink.Ask(*asks);
+  }
+  return true;
 }
 
 LRESULT MainWindow::OnDestroy() {
+  windowPipe.Stop();
+  serviceLink.Stop();
   run->End(NoticePhase::Ending);
   MSG pending;
+  while (PeekMessageA(&pending, hwnd, WM_APP_SERVICE_NEWS, WM_APP_SERVICE_NEWS, PM_REMOVE)) {
+    delete reinterpret_cast<ServiceNews*>(pending.lParam);
+  }
   while (PeekMessageA(&pending, hwnd, WM_APP_MONITOR_REPORT, WM_APP_MONITOR_REPORT, PM_REMOVE)) {
     delete reinterpret_cast<MonitorReport*>(pending.lParam);
   }
@@ -300,7 +428,12 @@ LRESULT MainWindow::OnEndSession(bool ending) {
 LRESULT MainWindow::OnCommand(WORD id) {
   if (headless && id == IDC_EXIT && run->Quiet()) return EndNow();
   if (run->Quiet() || parts->gate.ShutdownUnderWay()) return 0;
-  if (!run->Monitoring() && id != IDC_EXIT && id != IDC_RETURN_MAIN_WINDOW) return 0;  // the service still has the UPS
+  if (followsService) {
+    if (AskService(id)) return 0;
+    if (id == IDC_SELFTEST_SPECIAL_TIME) return 0;  // its dialog acts on this program's own tests
+  } else if (!run->Monitoring() && id != IDC_EXIT && id != IDC_RETURN_MAIN_WINDOW) {
+    return 0;  // a copy started by hand reads the UPS
+  }
   switch (id) {
     case IDC_EXIT: return EndNow();
     case IDC_RETURN_MAIN_WINDOW: ShowWindow(hwnd, SW_SHOWNORMAL); break;
@@ -350,7 +483,11 @@ void MainWindow::OnBarAction(BarAction action) {
     case BarAction::Shutdown: OnCommand(IDC_SHUTDOWN_SYSTEM); break;
     case BarAction::TenSecondTest:
       // The menu is left as it is.
-      if (!run->Quiet() && !parts->gate.ShutdownUnderWay()) parts->selfTests.StartTenSecondFromBar();
+      if (followsService) {
+        AskService(IDC_SELFTEST_10_SECONDS);
+      } else if (!run->Quiet() && !parts->gate.ShutdownUnderWay()) {
+        parts->selfTests.StartTenSecondFromBar();
+      }
       break;
     case BarAction::CancelSelfTest: OnCommand(IDC_CANCEL_SELFTEST); break;
   }
@@ -360,23 +497,27 @@ TopBarState MainWindow::TopBarNow() const {
   TopBarState state;
   state.manualShutdownOpen = countdowns.IsOpen(CountdownWindow::Manual);
   state.tenSecondTestOpen = countdowns.IsOpen(CountdownWindow::TenSecondTest);
-  state.upsAnswering = parts && parts->engine.UpsAnswering();
+  state.upsAnswering = followsService ? serviceTray.answering : parts && parts->engine.UpsAnswering();
   state.selfTestRunning = parts && parts->selfTests.State().running;
   return state;
 }
 
 LRESULT MainWindow::OnTimer(unsigned id) {
   if (tray.OnMessage(WM_TIMER, id)) return 0;
+  if (id == kTimerLineLook) {
+    BeginIfLineFree();
+    return 0;
+  }
   if (!run->OnTick(id)) return 0;
   RefreshTrayTip();
-  if (headless) TellServiceBusy();
+  if (headless) PublishToWindows();
   return 0;
 }
 
 // Set only when it changes: every change is a request to the shell.
 void MainWindow::RefreshTrayTip() {
   if (!run || run->Quiet() || headless) return;
-  TrayState state = parts->policy.Tray();
+  TrayState state = followsService ? serviceTray : parts->policy.Tray();
   state.service = serviceWait;
   const std::string tip = TrayTipText(state);
   if (tip == trayTip) return;
@@ -398,6 +539,9 @@ LRESULT MainWindow::OnTrayCallback(WPARAM id, LPARAM mouse) {
     case WM_LBUTTONUP: TrayIcon::Activate(hwnd); break;
     case WM_RBUTTONUP: tray.ShowMenu(hwnd); break;
     case WM_LBUTTONDBLCLK: ShowWindow(hwnd, SW_SHOWNORMAL); break;
+    case NIN_BALLOONUSERCLICK:
+      if (serviceWait == ServiceWait::NotRunning) OfferToStartService();
+      break;
     default: break;
   }
   return 1;
@@ -417,7 +561,7 @@ LRESULT MainWindow::OnMonitorReport(LPARAM lParam) {
       break;
   }
   RefreshTrayTip();
-  if (headless) TellServiceBusy();
+  if (headless) PublishToWindows();
   return 0;
 }
 
@@ -439,7 +583,7 @@ LRESULT MainWindow::OnNetworkNews(LPARAM lParam) {
   }
   if (run->Quiet()) return 0;  // the server's forced shutdown has begun
   RefreshTrayTip();
-  if (headless) TellServiceBusy();
+  if (headless) PublishToWindows();
   return 0;
 }
 
@@ -512,7 +656,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_APP_SHOW_STORE_PROBLEM: return OnShowStoreProblem(lParam);
     case WM_APP_SHOW_LIBRARY_BOX: return OnShowLibraryBox();
     case WM_APP_SHOW_DRILL_REPORT: return OnShowDrillReport(lParam);
-    case WM_APP_LINE_STATE: return OnLineState(static_cast<DesktopLine>(wParam));
+    case WM_APP_SERVICE_NEWS: return OnServiceNews(lParam);
+    case WM_APP_WINDOW_REQUEST: return OnWindowRequest(static_cast<unsigned>(wParam), lParam != 0);
     case WM_PAINT: return OnPaint();
     default:
       if (tray.OnMessage(message, wParam)) return 0;
@@ -539,7 +684,8 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
 
 HWND CreateMainWindow(HINSTANCE instance, bool headless) {
   gMain.headless = headless;
-  return CreateWindowExA(0, kMainClass, "Voltaris", kMainStyle, 150, 150, 747, 498, nullptr, nullptr, instance,
+  // The service's own is told from a user's window by its title.
+  return CreateWindowExA(0, kMainClass, headless ? "Voltaris Service" : "Voltaris", kMainStyle, 150, 150, 747, 498, nullptr, nullptr, instance,
                          &gMain);
 }
 

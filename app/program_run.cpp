@@ -112,7 +112,7 @@ void ProgramRun::End(NoticePhase how) {
   // Unloading a library that a call may still be inside would pull its code
   // from under that call.
   if (!port_.MonitorCallLeftRunning()) port_.UnloadLinkLibrary();
-  port_.ReleaseLine();  // the port is closed: the service may take the UPS back
+  port_.ReleaseLine();  // the port is closed: another may read the UPS
   port_.RemoveTray();
 }
 

@@ -17,7 +17,7 @@
 namespace voltaris {
 
 enum class ProgramPhase {
-  WaitingForLine,  // a service still reads the UPS: nothing is read or recorded here
+  WaitingForLine,  // another reads the UPS (the service, a copy started by hand): nothing is read or recorded here
   Monitoring,      // the line is ours and the work has begun
   ShuttingDown,    // the work has stopped and Windows was asked to shut down
   Ended,           // every way out has run; nothing goes on

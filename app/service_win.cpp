@@ -7,8 +7,8 @@
 
 #include "app/event_log_win.h"
 #include "app/executable_win.h"
-#include "app/hand_over.h"
 #include "app/line_keeper_win.h"
+#include "app/monitor_restarts.h"
 #include "base/write_rights_win.h"
 #include "i18n/catalogue.h"
 #include "res/command_ids.h"
@@ -17,8 +17,9 @@ namespace voltaris {
 namespace {
 
 constexpr DWORD kLookMs = 250;
-constexpr DWORD kDesktopTakesMs = 30000;  // after letting go, the desktop's turn to take the line
-constexpr DWORD kStopHintMs = ServiceHandOver::kEndBoundMs + 5000;
+// How long the monitoring program gets to write its rows and close the port.
+constexpr DWORD kEndBoundMs = 20000;
+constexpr DWORD kStopHintMs = kEndBoundMs + 5000;
 
 int Say(bool quiet, int code, const std::string& text) {
   if (!quiet) MessageBoxA(nullptr, text.c_str(), "Voltaris", MB_OK | (code == 0 ? MB_ICONINFORMATION : MB_ICONWARNING));
@@ -44,7 +45,7 @@ BOOL CALLBACK PostExit(HWND window, LPARAM process) {
 }
 
 // In a job that ends it with the service: a monitoring program left behind
-// by a service that crashed would read the line beside the desktop program.
+// by a service that crashed would read the line beside the next one.
 // What it starts in its turn (the event commands, a shutdown script among
 // them) leaves the job silently and runs on when the service stops.
 class MonitorProcess {
@@ -64,8 +65,8 @@ class MonitorProcess {
   // Nobody else watches the UPS: one that cannot start is tried again, and
   // one that ended is started again, each after its pause.
   void Start() {
-    // Windows going down: the desktop program's end gave the line back, but
-    // a new monitoring program would record the same failure again.
+    // Windows going down: a new monitoring program would record the same
+    // failure again, and be killed in the middle of its rows.
     if (GetSystemMetrics(SM_SHUTTINGDOWN)) return;
     NoteAnEnd();
     const DWORD now = GetTickCount();
@@ -105,7 +106,7 @@ class MonitorProcess {
     TerminateProcess(process_, 1);
     WaitForSingleObject(process_, kKilledEndsWithinMs);
   }
-  // It ended as asked (or was killed for not ending): not a failure.
+  // It ended as asked (or was killed for not ending), the service stopping: not a failure.
   void LetGo() {
     if (process_) restarts_.OnEndedAsAsked(GetTickCount());
     Forget();
@@ -117,7 +118,7 @@ class MonitorProcess {
     process_ = nullptr;
   }
   // One still known here has ended without being asked (one asked to end,
-  // or killed, is forgotten when the line goes): told once, and paced.
+  // or killed, is forgotten at the stop): told once, and paced.
   void NoteAnEnd() {
     if (!process_) return;
     DWORD code = 0;
@@ -168,87 +169,41 @@ DWORD WINAPI OnControl(DWORD control, DWORD, void*, void*) {
   return control == SERVICE_CONTROL_INTERROGATE ? NO_ERROR : ERROR_CALL_NOT_IMPLEMENTED;
 }
 
+// The service holds the line for its monitoring from its start to its stop,
+// and keeps a monitoring program running all that time: a desktop program
+// is only a window on it, and nothing a user does takes the line away.
 class ServiceLoop {
  public:
   void Run();
 
  private:
-  bool TakeLine();
-  void Carry(ServiceStep step);
-  void Release();
   void EndForStop();
 
-  LineObjects objects_;
-  ServiceHandOver handOver_;
+  LineHold line_;
   WindowsEventLog log_;
   MonitorProcess monitor_{log_};
-  bool holding_ = false;
 };
 
 // The mutex is this thread's: taken, held and let go here only.
 void ServiceLoop::Run() {
-  if (!objects_.Open(true)) return;
-  for (;;) {
-    if (!holding_ && !TakeLine()) break;
-    if (WaitForSingleObject(gStop, kLookMs) != WAIT_TIMEOUT) break;
-    Carry(handOver_.OnLook(kLookMs, IsSet(objects_.desktopAsks), IsSet(objects_.serviceBusy), monitor_.Running()));
-    if (handOver_.Line() == ServiceLine::Ending) monitor_.AskToEnd();
-  }
+  if (!line_.TakeForService(gStop)) return;
+  do {
+    if (!monitor_.Running()) monitor_.Start();
+  } while (WaitForSingleObject(gStop, kLookMs) == WAIT_TIMEOUT);
   EndForStop();
-}
-
-// A stop comes first, so that a stop while the line is free starts nothing.
-bool ServiceLoop::TakeLine() {
-  const HANDLE waits[] = {gStop, objects_.line};
-  const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
-  if (woke != WAIT_OBJECT_0 + 1 && woke != WAIT_ABANDONED_0 + 1) return false;
-  holding_ = true;
-  ResetEvent(objects_.desktopHolds);
-  Carry(handOver_.OnLineTaken());
-  return true;
-}
-
-void ServiceLoop::Carry(ServiceStep step) {
-  switch (step) {
-    case ServiceStep::StartMonitor:
-      ResetEvent(objects_.serviceBusy);  // what a monitoring program that died left set
-      monitor_.Start();
-      break;
-    case ServiceStep::EndMonitor: monitor_.AskToEnd(); break;
-    case ServiceStep::KillMonitor: monitor_.Kill(); break;
-    case ServiceStep::ReleaseLine: Release(); break;
-    case ServiceStep::Nothing: break;
-  }
-}
-
-// The desktop program is given its turn before the service waits again, as
-// long as it still asks and has not taken the line.
-void ServiceLoop::Release() {
-  monitor_.LetGo();
-  ResetEvent(objects_.serviceBusy);
-  ReleaseMutex(objects_.line);
-  holding_ = false;
-  handOver_.OnReleased();
-  for (DWORD waited = 0; waited < kDesktopTakesMs && IsSet(objects_.desktopAsks) && !IsSet(objects_.desktopHolds);
-       waited += kLookMs) {
-    if (WaitForSingleObject(gStop, kLookMs) != WAIT_TIMEOUT) return;
-  }
 }
 
 // Stopping ends the monitoring program in order, whatever it is doing:
 // the service was told to go (or the system is going down).
 void ServiceLoop::EndForStop() {
-  for (DWORD waited = 0; waited < ServiceHandOver::kEndBoundMs; waited += kLookMs) {
+  for (DWORD waited = 0; waited < kEndBoundMs; waited += kLookMs) {
     monitor_.AskToEnd();
     if (monitor_.Ended(kLookMs)) break;
     ReportStatus(SERVICE_STOP_PENDING, kStopHintMs);
   }
   monitor_.Kill();
   monitor_.LetGo();
-  if (holding_) {
-    ResetEvent(objects_.serviceBusy);
-    ReleaseMutex(objects_.line);
-  }
+  line_.Release();
 }
 
 void WINAPI ServiceMain(DWORD, LPSTR*) {
@@ -399,6 +354,16 @@ std::string ServiceInstaller() {
     return "";
   }
   return sid;
+}
+
+DWORD StartTheService() {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (!manager) return GetLastError();
+  SC_HANDLE service = OpenServiceA(manager, kServiceName, SERVICE_START);
+  const DWORD error = service ? StartNow(service) : GetLastError();
+  if (service) CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  return error;
 }
 
 // Whether the caller is an administrator is the service manager's to say:

@@ -1,11 +1,12 @@
-// Voltaris as a Windows service, for the time nobody is logged on: the
-// service holds the UPS's line and runs the program itself, without windows
-// (Voltaris.exe /headless), which monitors, counts down, records and shuts
-// the system down exactly as the desktop program does. When the desktop
-// program starts it asks for the line; the service ends its monitoring
-// program in order (unless a power event is under way) and lets the line
-// go. When the desktop program ends, or dies, the service takes it back.
+// Voltaris as a Windows service, the one watcher of the UPS: the service
+// holds the UPS's line from its start to its stop and runs the program
+// itself, without windows (Voltaris.exe /headless), which monitors, counts
+// down, records and shuts the system down exactly as the desktop program
+// does without the service. With the service installed, every user's
+// desktop program is a window on it, whoever logs on or off.
 #pragma once
+
+#include <windows.h>
 
 #include <string>
 
@@ -24,6 +25,8 @@ int InstallService(bool quiet, bool trustInstaller);
 // The administrator who installed the service (a SID, kept with the
 // service's settings in the registry); empty when none was kept.
 std::string ServiceInstaller();
+// From a user's window: 0 once started (or already running), else why not.
+DWORD StartTheService();
 int RemoveService(bool quiet);
 
 // The running service's process, 0 when it is not running (or not installed).

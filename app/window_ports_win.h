@@ -101,7 +101,7 @@ class WindowRun : public ProgramRunPort, public InstantCommandPort {
     MonitorMailbox& mailbox;
     NutServer& networkServer;
     CountdownWindows& countdowns;
-    DesktopLineKeeper& lineKeeper;
+    LineHold& line;
   };
   explicit WindowRun(const Window& window) : w_(window) {}
   HWND hwnd = nullptr;
@@ -120,7 +120,7 @@ class WindowRun : public ProgramRunPort, public InstantCommandPort {
   void StopFollowing() override { follower_.Stop(); }
   void SendInstantCommand(unsigned id, const std::string& command) override;
   void CloseCountdownWindows() override { w_.countdowns.CloseAll(); }
-  void ReleaseLine() override { w_.lineKeeper.Release(); }
+  void ReleaseLine() override { w_.line.Release(); }
   void RemoveTray() override { w_.tray.Remove(); }
   bool ShutdownSystem(const ShutdownRequest& request) override;
   void ForceSystemShutdown(const ShutdownRequest& request) override;

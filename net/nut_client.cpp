@@ -80,6 +80,13 @@ ServedRefusal RefusalOf(const std::string& line) {
 
 }  // namespace
 
+ServedReadings ServedReadingsOf(const std::vector<std::pair<std::string, std::string>>& variables) {
+  ServedReadings readings;
+  for (const auto& [name, value] : variables) Store(readings, name, value);
+  readings.flags = FlagsOf(readings.status);
+  return readings;
+}
+
 NutClient::NutClient(NetworkUpsSettings settings, NutClientPort& port, NutClientReports& reports,
                      NutClientLimits limits)
     : settings_(std::move(settings)), port_(port), reports_(reports), limits_(limits), pauseMs_(limits.firstPauseMs) {}

@@ -13,6 +13,8 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "config/settings.h"
 #include "ups/served_ups.h"
@@ -21,6 +23,10 @@ namespace voltaris {
 
 // What the client asks of the socket side. After Close, nothing more is
 // reported of that connection.
+// The readings a list of the UPS's variables gives, as a whole reply of a
+// server's does.
+ServedReadings ServedReadingsOf(const std::vector<std::pair<std::string, std::string>>& variables);
+
 class NutClientPort {
  public:
   virtual ~NutClientPort() = default;

@@ -114,6 +114,13 @@ std::string RequestLine(WindowAsks asks) {
   return "";
 }
 
+std::optional<WindowAsks> RequestForCommand(unsigned command) {
+  for (const RequestWord& request : kRequests) {
+    if (command != 0 && request.command == command) return request.asks;
+  }
+  return std::nullopt;
+}
+
 bool MayAsk(WindowAsks asks, const CallerRights& rights) {
   switch (asks) {
     case WindowAsks::State: return true;

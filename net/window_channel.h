@@ -51,6 +51,9 @@ enum class RequestRefusal { None, TooLong, Unknown, NotAllowed };
 // The request a line makes; none, with why, for a line no window sends.
 std::optional<WindowRequest> ParseWindowRequest(const std::string& line, RequestRefusal* refusal);
 std::string RequestLine(WindowAsks asks);
+// The request a window sends for a menu command; none for a command that
+// is the window's own (a viewer, the About box).
+std::optional<WindowAsks> RequestForCommand(unsigned command);
 // Who may do what: reading is everyone's; what ends in Windows going down
 // (a shutdown, a test that may drain the battery) needs the caller's own
 // right to shut it down; the drill runs the administrators' commands and is

@@ -36,9 +36,13 @@ constexpr EventLogEntry kMonitorNotStartedEntry{50, EventLogLevel::Error};
 constexpr EventLogEntry kMonitorEndedEntry{51, EventLogLevel::Error};
 // Voltaris.exe /headless started while another program reads the UPS.
 constexpr EventLogEntry kHeadlessRefusedEntry{52, EventLogLevel::Warning};
+// A user's window asked the service for what the account may not do.
+constexpr EventLogEntry kRequestRefusedEntry{53, EventLogLevel::Warning};
+// The channel to users' windows could not be opened: they show nothing.
+constexpr EventLogEntry kWindowChannelEntry{54, EventLogLevel::Error};
 // Every entry written other than for a row.
-constexpr EventLogEntry kOwnEntries[] = {kSystemShutdownEntry, kMonitorNotStartedEntry, kMonitorEndedEntry,
-                                        kHeadlessRefusedEntry};
+constexpr EventLogEntry kOwnEntries[] = {kSystemShutdownEntry,  kMonitorNotStartedEntry, kMonitorEndedEntry,
+                                        kHeadlessRefusedEntry, kRequestRefusedEntry,    kWindowChannelEntry};
 
 // None when the row is not one the log takes.
 std::optional<EventLogEntry> EventLogEntryForRow(const std::string& row);

@@ -74,9 +74,7 @@ void NotifyByBalloon(const PowerEvent& event, const ConfigFile& config, BalloonP
 std::string TrayTipText(const TrayState& state) {
   std::string tip;
   if (state.service != ServiceWait::None) {
-    tip = Tr(state.service == ServiceWait::Busy     ? Text::TrayTipServiceBusy
-             : state.service == ServiceWait::Silent ? Text::TrayTipServiceSilent
-                                                    : Text::TrayTipServiceAsked);
+    tip = Tr(state.service == ServiceWait::NotRunning ? Text::TrayTipServiceNotRunning : Text::TrayTipServiceAsked);
   } else if (!state.answering) {
     tip = Tr(Text::TrayTipNotAnswering);
   } else if (state.onBattery) {

@@ -36,7 +36,8 @@ class BalloonPort {
 void NotifyByBalloon(const PowerEvent& event, const ConfigFile& config, BalloonPort& balloons);
 
 // While the desktop program waits for the service to let the UPS go.
-enum class ServiceWait { None, Asked, Busy, Silent };
+// A window on the service: before its first answer, and while it gives none.
+enum class ServiceWait { None, Asked, NotRunning };
 
 struct TrayState {
   bool answering = false;

@@ -43,6 +43,7 @@ enum TimerId : unsigned {
   kTimerDrillCountdown = 1161,        // the power-failure drill's count
   kTimerBatteryWatch = 1162,          // each second: the battery's discharge and runtime estimate
   kTimerShutdownConfirm = 1163,       // an accepted shutdown that has not begun to end the session is asked the second way
+  kTimerLineLook = 1164,              // without the service, a copy started by hand holds the line: look again
 };
 
 // Periods in milliseconds.

@@ -123,6 +123,16 @@ e2e_sim_restart() {
 # sim_control LINE: one control command; prints the simulator's answer.
 sim_control() { "$VOLTARIS_UPSSIM" --send "$SIM_CONTROL" "$1"; }
 
+# sim_known_readings: readings the tests know (the gauges show 230 V, 229 V,
+# 35%, 80 %, 25 C and 50 Hz), not the simulator's defaults.
+sim_known_readings() {
+  local setting
+  for setting in "input 230" "output 229" "load 35" "frequency 50" "temperature 25" "rated battery 24" \
+    "battery 21.7"; do
+    sim_control "$setting" >/dev/null
+  done
+}
+
 # write_quillon_ini DIR PORT [FAMILY]: quillon.dll in DIR reaches the
 # simulator on PORT, as plain lines or as a USB unit of FAMILY (report or
 # string); without this file the DLL looks for a real HID unit.

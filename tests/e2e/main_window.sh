@@ -9,10 +9,7 @@ source "$(dirname "$0")/lib.sh"
 e2e_init main_window 180
 e2e_sim
 e2e_install en
-for setting in "input 230" "output 229" "load 35" "frequency 50" "temperature 25" "rated battery 24" \
-  "battery 21.7"; do
-  sim_control "$setting" >/dev/null
-done
+sim_known_readings
 e2e_start_app
 wait_event 30 "  COM UPS is Connected!" || fail "never connected"
 inspect command Voltaris 40023 >/dev/null  # the window starts hidden behind the tray icon

@@ -10,10 +10,7 @@ e2e_init network_share 240
 command -v upsc >/dev/null || fail "upsc is missing (package nut-client)"
 e2e_sim
 e2e_install en
-for setting in "input 230" "output 229" "load 35" "frequency 50" "temperature 25" "rated battery 24" \
-  "battery 21.7"; do
-  sim_control "$setting" >/dev/null
-done
+sim_known_readings
 PORT=$(free_port)
 set_network "$PORT"
 UPS=voltaris@127.0.0.1:$PORT

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/hand_over.h"
+#include "app/monitor_restarts.h"
 #include "app/program_run.h"
 #include "app/working_directory.h"
 #include "power/event_log.h"
@@ -29,19 +29,7 @@ TEST(WorkingDirectory, FolderOfTheRunValueOrTheExecutablesOwn) {
   }
 }
 
-// ---- Handing the UPS's line between the service and the desktop program ------
-
-TEST(DesktopHandOver, ASilentServiceIsToldAfterItsBoundAndABusyOneRestartsIt) {
-  DesktopHandOver handOver;
-  EXPECT_EQ(handOver.OnWaited(DesktopHandOver::kAnswerBoundMs - 1, false), DesktopLine::Asking);
-  EXPECT_EQ(handOver.OnWaited(1, false), DesktopLine::ServiceSilent);
-  DesktopHandOver busy;
-  EXPECT_EQ(busy.OnWaited(DesktopHandOver::kAnswerBoundMs - 1, false), DesktopLine::Asking);
-  EXPECT_EQ(busy.OnWaited(250, true), DesktopLine::ServiceBusy);  // a count-down: the wait is the event's
-  EXPECT_EQ(busy.OnWaited(DesktopHandOver::kAnswerBoundMs - 1, false), DesktopLine::Asking);
-  busy.OnTaken();
-  EXPECT_EQ(busy.OnWaited(DesktopHandOver::kAnswerBoundMs, false), DesktopLine::Holding);
-}
+// ---- The service's monitoring ------------------------------------------------------
 
 // A monitoring program that fails at once is neither started four times a
 // second nor given up on; one that ran steadily starts again soon.
@@ -64,7 +52,7 @@ TEST(MonitorRestarts, ThePauseDoublesUpToItsLongestAndComesBackAfterASteadyRun) 
   r.OnStarted(now);
   r.OnFailed(now + R::kSteadyRunMs);
   EXPECT_EQ(r.PauseMs(), R::kFirstPauseMs);
-  // A run ended as asked (a hand-over) is no failure: the next start is at
+  // A run ended as asked (the service stopping) is no failure: the next start is at
   // once, and a steady one forgets the pause.
   r.OnStarted(now);
   r.OnFailed(now + 1);
@@ -73,7 +61,7 @@ TEST(MonitorRestarts, ThePauseDoublesUpToItsLongestAndComesBackAfterASteadyRun) 
   EXPECT_TRUE(r.MayStart(now + 20000));
   r.OnStarted(now + 30000);
   r.OnFailed(now + 30001);
-  EXPECT_EQ(r.PauseMs(), 4 * R::kFirstPauseMs);  // the pause before the hand-over still counts
+  EXPECT_EQ(r.PauseMs(), 4 * R::kFirstPauseMs);  // the pause before the stop still counts
   r.OnStarted(now + 50000);
   r.OnEndedAsAsked(now + 50000 + R::kSteadyRunMs);
   r.OnStarted(now + 60000 + R::kSteadyRunMs);
@@ -86,51 +74,6 @@ TEST(MonitorRestarts, ThePauseDoublesUpToItsLongestAndComesBackAfterASteadyRun) 
   EXPECT_EQ(failing.PauseMs(), 2 * R::kFirstPauseMs);
   EXPECT_FALSE(failing.MayStart(0xFFFFF000u + 2 * R::kFirstPauseMs - 1));
   EXPECT_TRUE(failing.MayStart(0xFFFFF000u + 2 * R::kFirstPauseMs));
-}
-
-TEST(ServiceHandOver, StandsDownInOrderUnlessAPowerEventRunsAndTakesBackWhatTheDesktopLeaves) {
-  constexpr bool kAsks = true, kBusy = true, kRuns = true;
-  ServiceHandOver s;
-  EXPECT_EQ(s.OnLineTaken(), ServiceStep::StartMonitor);
-  EXPECT_EQ(s.OnLook(250, false, false, false), ServiceStep::StartMonitor);  // its monitoring died: started again
-  EXPECT_EQ(s.OnLook(250, false, false, kRuns), ServiceStep::Nothing);
-
-  // Asked during a count-down: kept until it ends, then ended in order.
-  EXPECT_EQ(s.OnLook(250, kAsks, kBusy, kRuns), ServiceStep::Nothing);
-  EXPECT_EQ(s.Line(), ServiceLine::Deferring);
-  EXPECT_EQ(s.OnLook(250, kAsks, kBusy, kRuns), ServiceStep::Nothing);
-  EXPECT_EQ(s.OnLook(250, kAsks, false, kRuns), ServiceStep::EndMonitor);
-  EXPECT_EQ(s.OnLook(ServiceHandOver::kEndBoundMs - 1, kAsks, false, kRuns), ServiceStep::Nothing);
-  EXPECT_EQ(s.OnLook(1, kAsks, false, kRuns), ServiceStep::KillMonitor);
-  EXPECT_EQ(s.OnLook(250, kAsks, false, kRuns), ServiceStep::Nothing);  // killed once
-  EXPECT_EQ(s.OnLook(250, kAsks, false, false), ServiceStep::ReleaseLine);
-  s.OnReleased();
-  EXPECT_EQ(s.OnLook(250, kAsks, false, false), ServiceStep::Nothing);  // not its line to give
-
-  // The desktop program ended, or died: the line is the service's again.
-  EXPECT_EQ(s.OnLineTaken(), ServiceStep::StartMonitor);
-  EXPECT_EQ(s.OnLook(250, kAsks, false, kRuns), ServiceStep::EndMonitor);
-  EXPECT_EQ(s.OnLook(250, kAsks, false, false), ServiceStep::ReleaseLine);
-
-  // A count-down that ends in the system's shutdown ends the monitoring: the line goes.
-  ServiceHandOver ending;
-  ending.OnLineTaken();
-  ending.OnLook(250, kAsks, kBusy, kRuns);
-  EXPECT_EQ(ending.OnLook(250, kAsks, kBusy, false), ServiceStep::ReleaseLine);
-
-  // A monitoring program that died while a desktop program asks: the
-  // desktop takes the line rather than wait for restarts that may fail.
-  ServiceHandOver dying;
-  dying.OnLineTaken();
-  EXPECT_EQ(dying.OnLook(250, kAsks, false, false), ServiceStep::ReleaseLine);
-  EXPECT_EQ(dying.Line(), ServiceLine::Released);
-
-  // A desktop program that gives up while the service defers leaves it monitoring.
-  ServiceHandOver givenUp;
-  givenUp.OnLineTaken();
-  givenUp.OnLook(250, kAsks, kBusy, kRuns);
-  EXPECT_EQ(givenUp.OnLook(250, false, false, kRuns), ServiceStep::Nothing);
-  EXPECT_EQ(givenUp.Line(), ServiceLine::Monitoring);
 }
 
 // ---- The program's run, from waiting for the line to its one end ---------------

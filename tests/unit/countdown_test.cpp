@@ -437,9 +437,8 @@ TEST(Notifications, DurationsAndTheTrayTipTellTheStateInAFewWords) {
       {{true, true, 30, true, true, ServiceWait::None, ""}, "Voltaris: on battery, shutdown in 30 s (drill); records waiting"},
       {{true, true, 299, false, false, ServiceWait::None, "about 14 min left"},
        "Voltaris: on battery, shutdown in 4 min; about 14 min left"},
-      {{true, false, -1, false, false, ServiceWait::Busy, ""}, "Voltaris: the service is handling a power event"},
-      {{false, false, -1, false, false, ServiceWait::Silent, ""}, "Voltaris: the service does not let go of the UPS"},
-      {{false, false, -1, false, false, ServiceWait::Asked, ""}, "Voltaris: taking the UPS over from the service"},
+      {{true, true, 95, false, false, ServiceWait::NotRunning, ""}, "Voltaris: the service is not running: the UPS is not watched"},
+      {{false, false, -1, false, false, ServiceWait::Asked, ""}, "Voltaris: asking the service for the UPS's state"},
   };
   for (const Tip& tip : tips) EXPECT_EQ(TrayTipText(tip.state), tip.text);
   SetLanguage(Language::French);

@@ -259,7 +259,13 @@ TEST(WindowChannel, EachRequestIsReadBackAndAnythingElseRefusedWithWhy) {
     EXPECT_EQ(request->asks, asks);
     EXPECT_EQ(refusal, RequestRefusal::None);
     EXPECT_EQ(request->command == 0, asks == WindowAsks::State) << RequestLine(asks);
+    if (request->command != 0) {
+      EXPECT_EQ(RequestForCommand(request->command), asks);
+    }
   }
+  EXPECT_EQ(RequestForCommand(40012), WindowAsks::ShutDown);
+  EXPECT_FALSE(RequestForCommand(0));      // the state is no menu's
+  EXPECT_FALSE(RequestForCommand(40006));  // a viewer is the window's own
   const struct {
     std::string line;
     RequestRefusal why;
