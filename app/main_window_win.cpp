@@ -21,6 +21,7 @@
 #include "app/tray_icon_win.h"
 #include "app/window_ports_win.h"
 #include "app/working_directory.h"
+#include "base/service_folder_win.h"
 #include "base/text_ends.h"
 #include "config/alarm_dialog_win.h"
 #include "config/config_file.h"
@@ -73,6 +74,20 @@ void ChangeToWorkingDirectory() {
   if (!SetCurrentDirectoryA(dir.c_str())) SetCurrentDirectoryA(ExecutableDirectory().c_str());
 }
 
+// The service's settings and records are in its own folder, which its
+// monitoring checks again at each start (a folder a user could change, or
+// a link put in its place, is refused) and a user's window only reads.
+// Returns the folder the settings are read from, current from now on, and
+// in `refused` why the service's was not taken (0 when it was).
+std::string UseServiceFolder(bool forService, DWORD* refused) {
+  const std::optional<std::string> folder = ServiceDataFolder();
+  *refused = !folder ? ERROR_PATH_NOT_FOUND : forService ? PrepareServiceDataFolder(*folder, ServiceInstaller()) : 0;
+  if (!*refused && !SetCurrentDirectoryA(folder->c_str())) *refused = GetLastError();
+  if (!*refused) return *folder;
+  ChangeToWorkingDirectory();
+  return ExecutableDirectory();
+}
+
 // The end of a count-down: the program ends in order, then Windows shuts down.
 // The parts are made with it before the run that carries it out.
 class WindowShutdown : public ShutdownPort {
@@ -111,6 +126,7 @@ struct MainWindow : BarListener {
   bool followsService = false;    // the service is installed: this program only shows it
   ServiceWait serviceWait = ServiceWait::None;
   TrayState serviceTray;          // what the service last said
+  DWORD serviceFolderRefused = 0; // why the service's folder was not used
   CountdownWindows countdowns;
   TimedTestDialog timedTestDialog;
   WeeklyScheduleDialog weeklyScheduleDialog;
@@ -151,7 +167,7 @@ struct MainWindow : BarListener {
   LRESULT OnShowDrillReport(LPARAM report);
   void StartDrill();
   void RefreshTrayTip();
-  void BeginAsService();
+  void BeginAsService(const std::string& settingsFolder);
   void BeginAsWindowOnService();
   void BeginIfLineFree();
   void PublishToWindows();
@@ -190,8 +206,14 @@ LRESULT MainWindow::OnCreate() {
   gauges.Create(instance, hwnd, dataPlot);
   about.Attach(instance, hwnd);
 
-  ChangeToWorkingDirectory();
-  config = std::make_unique<ConfigFile>(ExecutableDirectory());
+  const bool forService = headless && IsServiceMonitor(GetCurrentProcessId());
+  std::string settingsFolder = ExecutableDirectory();
+  if (forService || (!headless && ServiceInstalled())) {
+    settingsFolder = UseServiceFolder(forService, &serviceFolderRefused);
+  } else {
+    ChangeToWorkingDirectory();
+  }
+  config = std::make_unique<ConfigFile>(settingsFolder);
   // The working folder, kept as a full path: a dialog that changes the
   // current folder later (a printer's "save as") does not move the records.
   store = std::make_unique<RecordStore>("", clock);
@@ -225,7 +247,7 @@ LRESULT MainWindow::OnCreate() {
   historyWindow.Attach(instance, hwnd, *store);
 
   if (headless) {
-    BeginAsService();
+    BeginAsService(settingsFolder);
     return 0;
   }
   trayMenu = GetSubMenu(LoadMenuA(instance, MAKEINTRESOURCEA(IDM_TRAY_MENU)), 0);
@@ -242,10 +264,13 @@ LRESULT MainWindow::OnCreate() {
 
 // The service holds the line for its monitoring: the work begins at once,
 // and the users' windows are served from here.
-void MainWindow::BeginAsService() {
+void MainWindow::BeginAsService(const std::string& settingsFolder) {
   notices.headless = true;
-  commandRunner.RunAsTheService(ServiceInstaller());
+  commandRunner.RunAsTheService(ServiceInstaller(), settingsFolder);
   eventLog = std::make_unique<WindowsEventLog>();
+  if (serviceFolderRefused) {
+    eventLog->Write(kServiceFolderEntry, Tr(Text::ServiceFolderRefused) + std::to_string(serviceFolderRefused) + ").");
+  }
   runPort.eventLog = eventLog.get();
   parts->records.WatchEvents([log = eventLog.get()](const std::string& row) { LogRow(*log, row); });
   run->BeginForService();

@@ -9,7 +9,9 @@
 #include "app/executable_win.h"
 #include "app/line_keeper_win.h"
 #include "app/monitor_restarts.h"
+#include "base/service_folder_win.h"
 #include "base/write_rights_win.h"
+#include "config/config_file.h"
 #include "i18n/catalogue.h"
 #include "res/command_ids.h"
 
@@ -366,6 +368,20 @@ DWORD StartTheService() {
   return error;
 }
 
+// The service keeps its settings in its own folder, which only
+// administrators may change: those of the program's folder, checked above,
+// go there at the first installation, and stay as the service changes them.
+DWORD CarrySettingsOver(const std::string& installer) {
+  const std::optional<std::string> folder = ServiceDataFolder();
+  if (!folder) return ERROR_PATH_NOT_FOUND;
+  if (const DWORD error = PrepareServiceDataFolder(*folder, installer)) return error;
+  const std::string from = ExecutableDirectory() + "\\" + ConfigFile::kFileName;
+  const std::string to = *folder + "\\" + ConfigFile::kFileName;
+  if (CopyFileA(from.c_str(), to.c_str(), TRUE)) return 0;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_EXISTS || error == ERROR_FILE_NOT_FOUND ? 0 : error;
+}
+
 // Whether the caller is an administrator is the service manager's to say:
 // it is asked first, so that a refusal is told as that.
 int InstallService(bool quiet, bool trustInstaller) {
@@ -386,6 +402,7 @@ int InstallService(bool quiet, bool trustInstaller) {
   if (!error) error = ConfigureAsAdministratorsExpect(service);
   if (!error) error = RegisterEventLogSource(ExecutablePath());
   if (!error) error = KeepInstaller(installer);
+  if (!error) error = CarrySettingsOver(installer);
   const DWORD startError = error ? 0 : StartNow(service);
   if (service) CloseServiceHandle(service);
   CloseServiceHandle(manager);

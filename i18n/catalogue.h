@@ -239,6 +239,7 @@ enum class Text {
   ServiceDidNotAnswer,
   ServiceRequestRefusedEntry,
   WindowChannelNotOpened,
+  ServiceFolderRefused,
   ServiceStartEvent,
   ServiceStopEvent,
   ServiceInstalled,

@@ -49,30 +49,34 @@ std::string FolderOf(const std::string& path) {
 }
 
 // What the command runs and what named it, as they stand now.
-bool ChangedOnlyByAdministrators(const std::string& program, const std::string& installer) {
+bool ChangedOnlyByAdministrators(const std::string& program, const std::string& installer,
+                                 const std::string& settingsFolder) {
   char self[MAX_PATH] = "";
   const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return false;
-  const std::string voltaris = FolderOf(self);
-  return FirstChangeableByNonAdministrator(
-             {voltaris, voltaris + "\\UpsConfigure.ini", FolderOf(program), program}, installer)
+  return FirstChangeableByNonAdministrator({FolderOf(self), settingsFolder, settingsFolder + "\\UpsConfigure.ini",
+                                            FolderOf(program), program},
+                                           installer)
       .empty();
 }
 
 // The command line the service may run, or none: the program found and
 // checked, named by its full path, quoted, so that the file checked is the
 // file started.
-std::optional<std::string> ForTheService(const CommandRequest& request, const std::string& installer) {
+std::optional<std::string> ForTheService(const CommandRequest& request, const std::string& installer,
+                                         const std::string& settingsFolder) {
   const CommandProgram split = SplitCommand(request.commandLine);
   const std::optional<std::string> program = ProgramFile(split.program);
-  if (!program || !ChangedOnlyByAdministrators(*program, installer)) return std::nullopt;
+  if (!program || !ChangedOnlyByAdministrators(*program, installer, settingsFolder)) return std::nullopt;
   return QuoteArgument(*program) + split.arguments;
 }
 
 // Hidden, with no console, and never waited for. The handle is kept only to
 // see whether the command has ended.
-HANDLE StartProcess(const CommandRequest& request, bool service, const std::string& installer) {
-  const std::optional<std::string> commandLine = service ? ForTheService(request, installer) : request.commandLine;
+HANDLE StartProcess(const CommandRequest& request, bool service, const std::string& installer,
+                    const std::string& settingsFolder) {
+  const std::optional<std::string> commandLine =
+      service ? ForTheService(request, installer, settingsFolder) : request.commandLine;
   if (!commandLine) return nullptr;
   char* current = GetEnvironmentStringsA();
   std::string environment = EnvironmentBlock(current, request.environment);
@@ -133,8 +137,9 @@ void CommandRunner::Work(std::shared_ptr<Shared> shared) {
     shared->queue.pop_front();
     const bool service = shared->service;
     const std::string installer = shared->installer;
+    const std::string settingsFolder = shared->settingsFolder;
     lock.unlock();
-    HANDLE process = StartProcess(request, service, installer);
+    HANDLE process = StartProcess(request, service, installer, settingsFolder);
     lock.lock();
     const auto it = shared->entries.find(token);
     if (it == shared->entries.end() || it->second.released || shared->stopping) {
@@ -147,10 +152,11 @@ void CommandRunner::Work(std::shared_ptr<Shared> shared) {
   }
 }
 
-void CommandRunner::RunAsTheService(const std::string& installer) {
+void CommandRunner::RunAsTheService(const std::string& installer, const std::string& settingsFolder) {
   std::lock_guard<std::mutex> lock(shared_->mutex);
   shared_->service = true;
   shared_->installer = installer;
+  shared_->settingsFolder = settingsFolder;
 }
 
 unsigned CommandRunner::Start(const CommandRequest& request) {

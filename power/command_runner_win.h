@@ -37,10 +37,11 @@ class CommandRunner : public CommandRunnerPort {
   // A program named without a folder is looked for in Windows' own folders
   // only, never beside the program, where a file of a user's could stand
   // in for it. A command is not started when a non-administrator could have
-  // changed it: the program or its folder, or Voltaris's folder or the
-  // settings that name it. `installer`: the administrator who installed
-  // the service (who owns what they copied).
-  void RunAsTheService(const std::string& installer);
+  // changed it: the program or its folder, or Voltaris's folder, or the
+  // folder of the settings that name it (`settingsFolder`) or those
+  // settings. `installer`: the administrator who installed the service
+  // (who owns what they copied).
+  void RunAsTheService(const std::string& installer, const std::string& settingsFolder);
 
   unsigned Start(const CommandRequest& request) override;
   CommandState State(unsigned token) override;
@@ -61,6 +62,7 @@ class CommandRunner : public CommandRunnerPort {
     bool stopping = false;
     bool service = false;
     std::string installer;
+    std::string settingsFolder;
   };
   static void Work(std::shared_ptr<Shared> shared);
 

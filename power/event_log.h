@@ -40,9 +40,12 @@ constexpr EventLogEntry kHeadlessRefusedEntry{52, EventLogLevel::Warning};
 constexpr EventLogEntry kRequestRefusedEntry{53, EventLogLevel::Warning};
 // The channel to users' windows could not be opened: they show nothing.
 constexpr EventLogEntry kWindowChannelEntry{54, EventLogLevel::Error};
+// The service's folder was refused: its settings and records stay in the program's.
+constexpr EventLogEntry kServiceFolderEntry{55, EventLogLevel::Error};
 // Every entry written other than for a row.
-constexpr EventLogEntry kOwnEntries[] = {kSystemShutdownEntry,  kMonitorNotStartedEntry, kMonitorEndedEntry,
-                                        kHeadlessRefusedEntry, kRequestRefusedEntry,    kWindowChannelEntry};
+constexpr EventLogEntry kOwnEntries[] = {kSystemShutdownEntry, kMonitorNotStartedEntry, kMonitorEndedEntry,
+                                        kHeadlessRefusedEntry, kRequestRefusedEntry,    kWindowChannelEntry,
+                                        kServiceFolderEntry};
 
 // None when the row is not one the log takes.
 std::optional<EventLogEntry> EventLogEntryForRow(const std::string& row);

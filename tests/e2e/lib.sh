@@ -221,8 +221,9 @@ e2e_cleanup() {
 
 # events: the event texts recorded so far, one per line, without date and time.
 events() {
-  [ -f "$APP_DIR/EventRecord.csv" ] || return 0
-  tail -n +2 "$APP_DIR/EventRecord.csv" | tr -d '\r' | sed -E 's/^[0-9]+-[0-9]+-[0-9]+  [0-9]+:[0-9]{2}:[0-9]{2}//'
+  local table=${RECORDS_DIR:-$APP_DIR}/EventRecord.csv
+  [ -f "$table" ] || return 0
+  tail -n +2 "$table" | tr -d '\r' | sed -E 's/^[0-9]+-[0-9]+-[0-9]+  [0-9]+:[0-9]{2}:[0-9]{2}//'
 }
 
 # count_event TEXT: how many times TEXT was recorded.
@@ -272,7 +273,11 @@ set_setting() {
 }
 
 # daily_row: today's row of MonthRecord.csv (Date,Battery Low,AC Fail,Schedule Down).
-daily_row() { tail -n 1 "$APP_DIR/MonthRecord.csv" 2>/dev/null | tr -d '\r'; }
+daily_row() { tail -n 1 "${RECORDS_DIR:-$APP_DIR}/MonthRecord.csv" 2>/dev/null | tr -d '\r'; }
+
+# service_records: from here on the rows read are the service's, in its own
+# folder (the settings of the program's folder went there at its installation).
+service_records() { RECORDS_DIR=$WINEPREFIX/drive_c/ProgramData/Voltaris; }
 
 # screenshot NAME: the whole screen, kept in the run folder for a person to look at.
 screenshot() { import -display "$DISPLAY" -window root "$RUN/$1.png" 2>/dev/null; }

@@ -74,13 +74,14 @@ printf '@echo off\r\n:wait\r\nif not exist "%%~dp0go" (\r\n  ping -n 2 127.0.0.1
 printf '[Notify]\r\nMainsBack=Z:%s\\hooks\\online.cmd\r\n' "${RUN//\//\\}" >>"$APP_DIR/UpsConfigure.ini"
 (cd "$APP_DIR" && wine "$APP_DIR/Voltaris.exe" /install-service /quiet /trust-installer) >>"$RUN/service.log" 2>&1 ||
   fail "the service was not installed and started: exit $?"
+service_records
 wait_event 30 "  Service Start" || fail "the service's monitoring did not start"
-wait_event 30 "  Network UPS is Connected!" 3 || fail "the service did not follow the network UPS"
+wait_event 30 "  Network UPS is Connected!" || fail "the service did not follow the network UPS"
 wait_until 10 nut_numlogins_is 1 || fail "logins while the service follows: $(nut_numlogins)"
 nut_set ups.status=OB
-wait_event 15 "  AC Fail!" 3 || fail "the service recorded no mains failure"
+wait_event 15 "  AC Fail!" || fail "the service recorded no mains failure"
 nut_set ups.status=OL
-wait_event 15 "  AC Restore!" 3 || fail "the service recorded no return of the mains"
+wait_event 15 "  AC Restore!" || fail "the service recorded no return of the mains"
 wine net stop Voltaris >>"$RUN/service.log" 2>&1
 wait_event 30 "  Service Stop" || fail "the service's monitoring did not stop"
 touch "$RUN/hooks/go"

@@ -36,6 +36,7 @@ install
 expect_eq "$?" 4 "installing files an account with split rights owns"
 wine reg query 'HKLM\SYSTEM\CurrentControlSet\Services\Voltaris' >/dev/null 2>&1 && fail "a service was installed all the same"
 install /trust-installer || fail "the service was not installed and started: exit $?"
+service_records
 wait_event 30 "  Service Start" || fail "the service's monitoring did not start"
 wine reg query 'HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Voltaris' /v EventMessageFile 2>/dev/null |
   tr -d '\r' | grep -qi 'Voltaris.exe' || fail "the Application log's source was not registered"
@@ -111,6 +112,12 @@ wait_until 10 test -e "$RUN/safe/ran.txt" || fail "the service did not run the c
 [ -e "$RUN/open/ran.txt" ] && fail "the service ran a command others may change"
 expect_eq "$(count_event "  Event Command Not Started: MainsFailed")" 1 "refusals recorded"
 wait_until 10 tip_is "Voltaris: on mains" || fail "the desktop does not show the mains' return: '$(tip)'"
+# Its viewers read the service's tables.
+on_desktop command 40009 >/dev/null
+wait_until 10 inspect wait '#32770/Event Data' visible 200 || fail "no event data window"
+expect_eq "$(inspect listview '#32770/Event Data' 1087 | tail -n 1 | cut -f1,2 | tr '\t' ,)" "$(date +%Y-%m-%d),1" \
+  "today's row of the service's daily table, as the desktop's viewer shows it (Date, AC Fail)"
+inspect close '#32770/Event Data' >/dev/null
 
 e2e_log "a self-test from the desktop"
 on_desktop command 40014 >/dev/null  # UPS Selftest 10 Seconds

@@ -67,7 +67,7 @@ TEST(CommandRunner, TheServicesRunnerLooksForABareNameInTheSystemsFoldersOnly) {
   beside = beside.substr(0, beside.find_last_of('\\') + 1) + "voltaris-beside.cmd";
   std::ofstream(beside) << "@exit 0\r\n";
   CommandRunner desktop, service;
-  service.RunAsTheService(ProcessUserSid());
+  service.RunAsTheService(ProcessUserSid(), beside.substr(0, beside.find_last_of('\\')));
   const unsigned fromDesktop = desktop.Start({"voltaris-beside.cmd", {}});
   const unsigned fromService = service.Start({"voltaris-beside.cmd", {}});
   const unsigned systemsOwn = service.Start({"cmd /c exit 0", {}});
