@@ -127,6 +127,7 @@ struct MainWindow : BarListener {
   ServiceWait serviceWait = ServiceWait::None;
   TrayState serviceTray;          // what the service last said
   DWORD serviceFolderRefused = 0; // why the service's folder was not used
+  unsigned serviceBalloons = 0;   // how many balloons the service had shown when it last said
   CountdownWindows countdowns;
   TimedTestDialog timedTestDialog;
   WeeklyScheduleDialog weeklyScheduleDialog;
@@ -320,6 +321,8 @@ void MainWindow::PublishToWindows() {
   const RuntimeEstimate runtime = parts->battery.Runtime();
   state.ups = MakeShareSnapshot(parts->engine.Status(), parts->engine.Battery(), parts->engine.UpsAnswering(), false,
                                 runtime);
+  state.balloons = balloons.shown;
+  state.balloon = balloons.last;
   windowPipe.Publish(state);
 }
 
@@ -352,6 +355,11 @@ LRESULT MainWindow::OnServiceNews(LPARAM lParam) {
 
 void MainWindow::ShowServiceState(const ServiceState& state) {
   const bool wasWaiting = serviceWait != ServiceWait::None;
+  // What it showed before this window heard from it (first, or again) is left unsaid.
+  if (state.balloons != serviceBalloons && state.balloons > 0 && serviceWait == ServiceWait::None) {
+    tray.ShowBalloon(state.balloon.title, state.balloon.text, state.balloon.warning);
+  }
+  serviceBalloons = state.balloons;
   serviceWait = ServiceWait::None;
   serviceTray = state.tray;
   const ServedReadings served = ServedReadingsOf(state.ups.variables);

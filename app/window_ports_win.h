@@ -78,7 +78,14 @@ class HeadlessViews : public CountdownViews {
 class WindowBalloons : public BalloonPort {
  public:
   TrayIcon* tray = nullptr;
-  void ShowBalloon(const Balloon& balloon) override { tray->ShowBalloon(balloon.title, balloon.text, balloon.warning); }
+  // Kept for the users' windows of the service's monitoring, which has no tray.
+  Balloon last;
+  unsigned shown = 0;
+  void ShowBalloon(const Balloon& balloon) override {
+    last = balloon;
+    ++shown;
+    tray->ShowBalloon(balloon.title, balloon.text, balloon.warning);
+  }
 };
 
 // The drill's report is a box posted to the main window, so the count-down

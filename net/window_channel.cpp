@@ -35,6 +35,14 @@ std::string OnOneLine(std::string text) {
   return text;
 }
 
+// A title keeps off the tab that ends it.
+std::string WithoutTabs(std::string text) {
+  for (char& c : text) {
+    if (c == '\t') c = ' ';
+  }
+  return text;
+}
+
 std::optional<int> WholeNumber(const std::string& text) {
   int number = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
@@ -67,6 +75,22 @@ bool ReadTray(const std::string& rest, TrayState& tray) {
   return true;
 }
 
+// "BALLOON <count> <warning>\t<title>\t<text>".
+bool ReadBalloon(const std::string& rest, ServiceState& state) {
+  const size_t firstTab = rest.find('\t');
+  const size_t secondTab = firstTab == std::string::npos ? firstTab : rest.find('\t', firstTab + 1);
+  if (secondTab == std::string::npos) return false;
+  const std::string head = rest.substr(0, firstTab);
+  const size_t space = head.find(' ');
+  if (space == std::string::npos) return false;
+  const auto count = WholeNumber(head.substr(0, space));
+  const auto warning = Flag(head.substr(space + 1));
+  if (!count || *count < 0 || !warning) return false;
+  state.balloons = static_cast<unsigned>(*count);
+  state.balloon = {rest.substr(firstTab + 1, secondTab - firstTab - 1), rest.substr(secondTab + 1), *warning};
+  return true;
+}
+
 // One line of a state; false for one that is garbled.
 bool ReadStateLine(const std::string& line, ServiceState& state, bool& trayRead) {
   const size_t space = line.find(' ');
@@ -84,6 +108,7 @@ bool ReadStateLine(const std::string& line, ServiceState& state, bool& trayRead)
     return true;
   }
   if (kind == "TRAY") return trayRead = ReadTray(rest, state.tray);
+  if (kind == "BALLOON") return ReadBalloon(rest, state);
   if (kind == "RUNTIME") state.tray.runtime = rest;
   // A line of a later version is left to it.
   return true;
@@ -151,6 +176,11 @@ std::string WriteServiceState(const ServiceState& state) {
   message += "TRAY " + std::to_string(tray.answering) + " " + std::to_string(tray.onBattery) + " " +
              std::to_string(tray.secondsLeft < -1 ? -1 : tray.secondsLeft) + " " + std::to_string(tray.drill) + "\n";
   if (!tray.runtime.empty()) message += "RUNTIME " + OnOneLine(tray.runtime) + "\n";
+  if (state.balloons > 0) {
+    const Balloon& balloon = state.balloon;
+    message += "BALLOON " + std::to_string(state.balloons) + " " + std::to_string(balloon.warning) + "\t" +
+               OnOneLine(WithoutTabs(balloon.title)) + "\t" + OnOneLine(balloon.text) + "\n";
+  }
   return message + "END\n";
 }
 

@@ -69,6 +69,10 @@ constexpr char kRequestTaken[] = "OK";
 struct ServiceState {
   ShareSnapshot ups;  // the variables it would serve to a secondary; stale while the UPS is silent
   TrayState tray;     // answering, on battery, the seconds its count has left, the drill, the estimate
+  // The last balloon the service would have shown, and how many it has had:
+  // a window shows one when the number changes.
+  unsigned balloons = 0;
+  Balloon balloon;
 };
 
 std::string WriteServiceState(const ServiceState& state);

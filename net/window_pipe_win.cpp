@@ -247,6 +247,14 @@ void ServiceWindowLink::Run() {
   }
 }
 
+// A process id is not used again while the process runs, and the pipe
+// names a running one.
+bool ServiceWindowLink::Trust(DWORD server) {
+  if (server != 0 && server == trustedServer_) return true;
+  trustedServer_ = trusted_(server) ? server : 0;
+  return trustedServer_ != 0;
+}
+
 // None when there is no trusted server, or no whole answer came within the bounds.
 std::optional<std::string> ServiceWindowLink::Converse(const std::string& request) {
   HANDLE pipe = CreateFileW(kWindowPipeName, kClientAccess, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
@@ -258,7 +266,7 @@ std::optional<std::string> ServiceWindowLink::Converse(const std::string& reques
   DWORD mode = PIPE_READMODE_MESSAGE;
   HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   std::optional<std::string> answer;
-  if (event && GetNamedPipeServerProcessId(pipe, &server) && trusted_(server) &&
+  if (event && GetNamedPipeServerProcessId(pipe, &server) && Trust(server) &&
       SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr) && Write(pipe, event, request, kWriteBoundMs, stop_) == 0) {
     std::string buffer(kLongestServiceState, '\0');
     DWORD moved = 0;

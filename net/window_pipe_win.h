@@ -91,9 +91,11 @@ class ServiceWindowLink {
  private:
   void Run();
   std::optional<std::string> Converse(const std::string& request);
+  bool Trust(DWORD server);
 
   Deliver deliver_;
   Trusted trusted_;
+  DWORD trustedServer_ = 0;  // asked once per server process: the question costs a look at every process
   HANDLE wake_ = nullptr;
   HANDLE stop_ = nullptr;
   std::thread thread_;

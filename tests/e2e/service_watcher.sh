@@ -94,6 +94,8 @@ sim_control "mains fail" >/dev/null
 wait_event 15 "  AC Fail!" || fail "the service recorded no mains failure"
 FAIL_AT=$(date +%s)
 wait_until 5 count_agrees || fail "the desktop's count '$(tip)' is not the service's (failed at $FAIL_AT, now $(date +%s))"
+balloon_is_mains_failed() { on_desktop balloon | cut -f3 | grep -q "^Mains power failed: the UPS runs on its battery."; }
+wait_until 5 balloon_is_mains_failed || fail "the desktop did not show the service's balloon: '$(on_desktop balloon)'"
 screenshot service-window-count
 from=$(queries)
 e2e_log "the desktop program is killed during the count"

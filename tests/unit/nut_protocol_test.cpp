@@ -309,6 +309,8 @@ TEST(WindowChannel, TheServiceStateReadsBackWholeAndNeverHalf) {
   ServiceState state;
   state.ups = {false, {{"ups.status", "OB LB"}, {"input.voltage", "0.0"}, {"ups.model", "line\nbreak"}}};
   state.tray = {true, true, 95, false, true, ServiceWait::None, "about 14 min left"};
+  state.balloons = 3;
+  state.balloon = {"Voltaris\tdrill", "Mains failed.\tShutdown in 2 min.", true};
   const std::string message = WriteServiceState(state);
   const auto read = ReadServiceState(message);
   ASSERT_TRUE(read);
@@ -319,6 +321,12 @@ TEST(WindowChannel, TheServiceStateReadsBackWholeAndNeverHalf) {
   EXPECT_TRUE(read->tray.answering && read->tray.onBattery && read->tray.drill);
   EXPECT_EQ(read->tray.secondsLeft, 95);
   EXPECT_EQ(read->tray.runtime, "about 14 min left");
+  EXPECT_EQ(read->balloons, 3u);
+  EXPECT_EQ(read->balloon.title, "Voltaris drill");  // a tab in the title would end it
+  EXPECT_EQ(read->balloon.text, "Mains failed.\tShutdown in 2 min.");
+  EXPECT_TRUE(read->balloon.warning);
+  EXPECT_FALSE(ReadServiceState("TRAY 1 1 -1 0\nBALLOON 3 1 no tabs\nEND\n"));
+  EXPECT_FALSE(ReadServiceState("TRAY 1 1 -1 0\nBALLOON -3 1\tt\tx\nEND\n"));
 
   EXPECT_FALSE(ReadServiceState(message.substr(0, message.size() - 1)));  // cut before the end's line break
   EXPECT_FALSE(ReadServiceState(message.substr(0, message.find("TRAY"))));
