@@ -34,7 +34,10 @@ std::optional<std::string> ServiceDataFolder();
 // missing, or when it was open to others. Otherwise a Win32 error:
 // ERROR_REPARSE_POINT_ENCOUNTERED for a link at the path or above it,
 // ERROR_DIRECTORY for something that is not a folder, ERROR_ACCESS_DENIED
-// when it stays open to others.
+// when it stays open to others, ERROR_DIR_NOT_EMPTY for one someone else
+// owned (neither an administrator, SYSTEM nor `installer`) that holds
+// anything: it is taken over all the same, but what they put in it stays
+// theirs.
 DWORD PrepareServiceDataFolder(const std::string& path, const std::string& installer = "");
 
 }  // namespace voltaris

@@ -38,4 +38,8 @@ constexpr uint32_t kChangingRights = 0x00000002 | 0x00000004 | 0x00000040 | 0x00
 // so an owner outside the trusted accounts makes the object changeable.
 bool NonAdministratorMayChange(const SecuritySummary& summary, const std::string& installer);
 
+// Administrators, SYSTEM, TrustedInstaller and `installer`, and the two
+// stand-ins (CREATOR OWNER, OWNER RIGHTS) that grant nothing of their own.
+bool TrustedAccount(const std::string& sid, const std::string& installer);
+
 }  // namespace voltaris

@@ -51,16 +51,24 @@ std::optional<SecuritySummary> Summary(PSECURITY_DESCRIPTOR descriptor) {
   return summary;
 }
 
-}  // namespace
-
-std::optional<SecuritySummary> SummaryOfSddl(const std::string& sddl) {
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr)) {
+// A descriptor Windows gave (or none, with the error), summed up and freed.
+std::optional<SecuritySummary> SummaryOfGiven(DWORD error, PSECURITY_DESCRIPTOR descriptor) {
+  if (error != ERROR_SUCCESS) {
+    SetLastError(error);
     return std::nullopt;
   }
   std::optional<SecuritySummary> summary = Summary(descriptor);
   LocalFree(descriptor);
   return summary;
+}
+
+}  // namespace
+
+std::optional<SecuritySummary> SummaryOfSddl(const std::string& sddl) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  const bool read =
+      ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr);
+  return SummaryOfGiven(read ? ERROR_SUCCESS : GetLastError(), descriptor);
 }
 
 std::optional<SecuritySummary> SummaryOfPath(const std::string& path, bool* missing) {
@@ -69,10 +77,14 @@ std::optional<SecuritySummary> SummaryOfPath(const std::string& path, bool* miss
       GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
                             nullptr, nullptr, nullptr, nullptr, &descriptor);
   if (missing) *missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-  if (error != ERROR_SUCCESS) return std::nullopt;
-  std::optional<SecuritySummary> summary = Summary(descriptor);
-  LocalFree(descriptor);
-  return summary;
+  return SummaryOfGiven(error, descriptor);
+}
+
+std::optional<SecuritySummary> SummaryOfHandle(HANDLE file) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  const DWORD error = GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                      nullptr, nullptr, nullptr, nullptr, &descriptor);
+  return SummaryOfGiven(error, descriptor);
 }
 
 std::string ProcessUserSid() {

@@ -2,6 +2,8 @@
 // files and folders, or written as SDDL, summed up for write_rights.h.
 #pragma once
 
+#include <windows.h>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +17,10 @@ std::optional<SecuritySummary> SummaryOfSddl(const std::string& sddl);
 // None when the descriptor could not be read; `missing` then says whether
 // that is because there is nothing at the path.
 std::optional<SecuritySummary> SummaryOfPath(const std::string& path, bool* missing = nullptr);
+// That of the file or folder `file` was opened on (with READ_CONTROL),
+// whatever its path leads to by now; none when it could not be read, with
+// GetLastError saying why.
+std::optional<SecuritySummary> SummaryOfHandle(HANDLE file);
 // The SID of this process's user, as a string; empty when it cannot be read.
 std::string ProcessUserSid();
 
