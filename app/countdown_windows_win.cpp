@@ -84,6 +84,7 @@ void CountdownWindows::OnTriangleTimer(Slot& slot) {
 }
 
 CountdownPicture CountdownWindows::PictureOf(CountdownWindow window) const {
+  if (mirroring_) return mirrored_[static_cast<size_t>(window)].value_or(CountdownPicture{});
   switch (window) {
     case CountdownWindow::MainsFail: return mainsFail_->Picture();
     case CountdownWindow::BatteryLow: return batteryLow_->Picture();
@@ -126,9 +127,41 @@ void CountdownWindows::OnMouseMove(Slot& slot, int x, int y) {
   slot.overCancel = IsManual(slot.which) && ManualCountdown::kCancelZone.Contains(x, y);
 }
 
+void CountdownWindows::Mirror(const std::vector<ShownCountdown>& shown) {
+  mirroring_ = true;
+  std::array<const CountdownPicture*, kCountdownWindowCount> now{};
+  for (const ShownCountdown& one : shown) now[static_cast<size_t>(one.which)] = &one.picture;
+  for (size_t i = 0; i < kCountdownWindowCount; ++i) {
+    const CountdownWindow window = static_cast<CountdownWindow>(i);
+    if (!now[i]) {
+      mirrored_[i].reset();
+      dismissed_[i] = false;
+      Close(window);
+      continue;
+    }
+    const bool ticked = !mirrored_[i] || mirrored_[i]->seconds != now[i]->seconds;
+    mirrored_[i] = *now[i];
+    if (dismissed_[i]) continue;
+    Open(window);
+    if (ticked) Blink(window, Triangle::Red);
+  }
+}
+
+// OK hides the window here only; Cancel of a shutdown or a test goes to the service.
+void CountdownWindows::OnMirroredClick(Slot& slot) {
+  const CountdownWindow window = slot.which;
+  if (slot.overOk) {
+    dismissed_[static_cast<size_t>(window)] = true;
+    Close(window);
+  } else if (slot.overCancel && cancel_) {
+    cancel_(window);
+  }
+}
+
 // The count-down closes the window itself: nothing of the slot is used after.
 void CountdownWindows::OnClick(Slot& slot, int x, int y) {
   OnMouseMove(slot, x, y);
+  if (mirroring_) return OnMirroredClick(slot);
   switch (slot.which) {
     case CountdownWindow::MainsFail:
       if (slot.overOk) mainsFail_->OnOk();

@@ -7,8 +7,12 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
+#include <optional>
+#include <vector>
 
 #include "gui/dialog_win.h"
+#include "net/window_channel.h"
 #include "power/countdown_ports.h"
 #include "power/countdowns.h"
 #include "power/power_drill.h"
@@ -37,6 +41,15 @@ class CountdownWindows : public CountdownViews {
 
   // The program ends: the windows have no owner to take them along.
   void CloseAll();
+  // What a window shows, from the count-down that owns it (or, on a window
+  // on the service, from the service).
+  CountdownPicture PictureOf(CountdownWindow window) const;
+
+  // A window on the service: its count-downs are shown as the service
+  // draws them, each second. OK closes one here until the service closes
+  // and opens it again; Cancel is the service's to carry out (`cancel`).
+  void Mirror(const std::vector<ShownCountdown>& shown);
+  void OnMirroredCancel(std::function<void(CountdownWindow)> cancel) { cancel_ = std::move(cancel); }
 
  private:
   // One count-down window and what it shows; its messages go to the
@@ -65,7 +78,7 @@ class CountdownWindows : public CountdownViews {
   void OnMouseMove(Slot& slot, int x, int y);
   void OnClick(Slot& slot, int x, int y);
   void OnTriangleTimer(Slot& slot);
-  CountdownPicture PictureOf(CountdownWindow window) const;
+  void OnMirroredClick(Slot& slot);
   Slot& SlotOf(CountdownWindow window) { return slots_[static_cast<size_t>(window)]; }
   const Slot& SlotOf(CountdownWindow window) const { return slots_[static_cast<size_t>(window)]; }
 
@@ -77,6 +90,10 @@ class CountdownWindows : public CountdownViews {
   SelfTests* selfTests_ = nullptr;
   PowerDrill* drill_ = nullptr;
   std::array<Slot, kCountdownWindowCount> slots_;
+  bool mirroring_ = false;
+  std::array<std::optional<CountdownPicture>, kCountdownWindowCount> mirrored_;
+  std::array<bool, kCountdownWindowCount> dismissed_{};
+  std::function<void(CountdownWindow)> cancel_;
 };
 
 }  // namespace voltaris

@@ -32,18 +32,22 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   if (Has(commandLine, "/remove-service")) return voltaris::RemoveService(quiet);
   if (Has(commandLine, "/service")) return voltaris::RunService();
   const bool headless = Has(commandLine, "/headless");
-  if (headless && !voltaris::HeadlessMayRead()) {
+  const bool serviceMonitor = headless && voltaris::IsServiceMonitor(GetCurrentProcessId());
+  if (headless && !serviceMonitor && !voltaris::HandStartedMayRead()) {
     voltaris::WindowsEventLog().Write(voltaris::kHeadlessRefusedEntry, voltaris::Tr(voltaris::Text::HeadlessRefused));
     return 5;
   }
   // A second copy shows nothing and leaves at once. The handle stays open for
   // the life of the process: it is what marks this copy as the running one.
-  // The service's monitoring is a copy of its own: it runs beside the
-  // desktop program's while they hand the UPS over.
-  HANDLE mutex = CreateMutexA(nullptr, TRUE, headless ? "VoltarisService" : "Voltaris");
-  if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
-    CloseHandle(mutex);
-    return 0;
+  // The service's monitoring is a copy of its own, beside users' windows;
+  // the service starts one at a time, and it takes no such name, which in
+  // its session any user could have taken first to keep it from running.
+  if (!serviceMonitor) {
+    HANDLE mutex = CreateMutexA(nullptr, TRUE, headless ? "VoltarisService" : "Voltaris");
+    if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
+      CloseHandle(mutex);
+      return 0;
+    }
   }
   voltaris::RegisterMainWindowClass(instance);
   if (!voltaris::RegisterSplashClass(instance)) {
@@ -54,7 +58,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   INITCOMMONCONTROLSEX controls = {sizeof controls,
                                    ICC_DATE_CLASSES | ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
-  HWND main = voltaris::CreateMainWindow(instance, headless);
+  HWND main = voltaris::CreateMainWindow(instance, headless, serviceMonitor);
   if (main == nullptr) return 0;
   ShowWindow(main, SW_HIDE);
   if (!headless) {

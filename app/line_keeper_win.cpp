@@ -1,6 +1,5 @@
 #include "app/line_keeper_win.h"
 
-#include <sddl.h>
 #include <tlhelp32.h>
 
 #include "app/service_win.h"
@@ -9,7 +8,6 @@ namespace voltaris {
 namespace {
 
 constexpr char kLineName[] = "Global\\VoltarisLine";
-constexpr char kServiceAccess[] = "D:(A;;GA;;;SY)(A;;GA;;;BA)";
 
 bool Took(DWORD waited) { return waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED; }
 
@@ -33,30 +31,7 @@ bool LineHold::TryTake() {
   if (held_) return true;
   if (!line_) line_ = OpenMutexA(SYNCHRONIZE, FALSE, kLineName);
   if (!line_) line_ = CreateMutexA(nullptr, FALSE, kLineName);
-  // Refused: the service's, which only administrators may open, and it is reading.
-  if (!line_) return held_ = GetLastError() != ERROR_ACCESS_DENIED;
-  held_ = Took(WaitForSingleObject(line_, 0));
-  return held_;
-}
-
-bool LineHold::TakeForService(HANDLE stop) {
-  if (!line_) {
-    SECURITY_ATTRIBUTES security = {sizeof security, nullptr, FALSE};
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (ConvertStringSecurityDescriptorToSecurityDescriptorA(kServiceAccess, SDDL_REVISION_1, &descriptor, nullptr)) {
-      security.lpSecurityDescriptor = descriptor;
-    }
-    line_ = CreateMutexA(&security, FALSE, kLineName);
-    // Made before by a program of a user's: from now on the administrators' only.
-    if (line_ && descriptor && GetLastError() == ERROR_ALREADY_EXISTS) {
-      SetKernelObjectSecurity(line_, DACL_SECURITY_INFORMATION, descriptor);
-    }
-    if (descriptor) LocalFree(descriptor);
-  }
-  if (!line_) return false;
-  const HANDLE waits[] = {stop, line_};
-  const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
-  held_ = woke == WAIT_OBJECT_0 + 1 || woke == WAIT_ABANDONED_0 + 1;
+  held_ = !line_ || Took(WaitForSingleObject(line_, 0));
   return held_;
 }
 
@@ -81,8 +56,8 @@ bool IsServiceMonitor(DWORD process) {
   return service != 0 && process != 0 && ParentOf(process) == service;
 }
 
-bool HeadlessMayRead() {
-  if (IsServiceMonitor(GetCurrentProcessId())) return true;
+bool HandStartedMayRead() {
+  if (ServiceInstalled()) return false;
   static LineHold line;  // kept: the line is held until the process ends
   return line.TryTake();
 }

@@ -1,7 +1,9 @@
 // One reader of the UPS per computer. With the service installed it is the
-// service's monitoring, for good: the desktop program is only its window.
-// Without it, the desktop program reads the UPS, and a /headless started by
-// hand only while nobody else does. A named mutex says who holds the line.
+// service's monitoring, for good: the desktop program is only its window,
+// and no other copy reads. Without it, the desktop program reads the UPS,
+// and a /headless started by hand only while nobody else does: a named
+// mutex says which of those two holds the line. The service itself needs
+// none, so that nothing a user makes can keep it from watching.
 #pragma once
 
 #include <windows.h>
@@ -16,13 +18,8 @@ class LineHold {
   ~LineHold() { Release(); }
 
   // Takes the line if nobody holds it; true once it is held. One that
-  // cannot be made at all is taken as free (there is nobody to leave it
-  // to), unless it was refused: the service's is, to all but administrators.
+  // cannot be made at all is taken as free: there is nobody to leave it to.
   bool TryTake();
-  // The service's: waits until it is free or `stop` is set; true once held.
-  // Its mutex is the administrators' and the system's only, so that no user
-  // can hold it to keep the service from watching.
-  bool TakeForService(HANDLE stop);
   // By the thread that took it.
   void Release();
 
@@ -35,9 +32,9 @@ class LineHold {
 bool ServiceInstalled();
 // Whether `process` is the service's monitoring, a child of the running service.
 bool IsServiceMonitor(DWORD process);
-// Voltaris.exe /headless: the service's own monitoring reads the line the
-// service holds for it; one started otherwise reads it only while nobody
-// else does, and then holds it for the rest of its life.
-bool HeadlessMayRead();
+// Voltaris.exe /headless started otherwise than by the service: never while
+// the service is installed (it alone reads the UPS, stopped or not); else
+// only while nobody else does, and then it holds the line for its life.
+bool HandStartedMayRead();
 
 }  // namespace voltaris

@@ -22,6 +22,7 @@
 #include "app/window_ports_win.h"
 #include "app/working_directory.h"
 #include "base/service_folder_win.h"
+#include "base/write_rights_win.h"
 #include "base/text_ends.h"
 #include "config/alarm_dialog_win.h"
 #include "config/config_file.h"
@@ -74,6 +75,14 @@ void ChangeToWorkingDirectory() {
   if (!SetCurrentDirectoryA(dir.c_str())) SetCurrentDirectoryA(ExecutableDirectory().c_str());
 }
 
+// Made safe again if it can be, with settings only administrators may change.
+DWORD CheckServiceFolder(const std::string& folder) {
+  const std::string installer = ServiceInstaller();
+  if (const DWORD error = PrepareServiceDataFolder(folder, installer)) return error;
+  const std::string settings = folder + "\\" + ConfigFile::kFileName;
+  return FirstChangeableByNonAdministrator({settings}, installer).empty() ? 0 : ERROR_ACCESS_DENIED;
+}
+
 // The service's settings and records are in its own folder, which its
 // monitoring checks again at each start (a folder a user could change, or
 // a link put in its place, is refused) and a user's window only reads.
@@ -81,7 +90,7 @@ void ChangeToWorkingDirectory() {
 // in `refused` why the service's was not taken (0 when it was).
 std::string UseServiceFolder(bool forService, DWORD* refused) {
   const std::optional<std::string> folder = ServiceDataFolder();
-  *refused = !folder ? ERROR_PATH_NOT_FOUND : forService ? PrepareServiceDataFolder(*folder, ServiceInstaller()) : 0;
+  *refused = !folder ? ERROR_PATH_NOT_FOUND : forService ? CheckServiceFolder(*folder) : 0;
   if (!*refused && !SetCurrentDirectoryA(folder->c_str())) *refused = GetLastError();
   if (!*refused) return *folder;
   ChangeToWorkingDirectory();
@@ -122,12 +131,14 @@ struct MainWindow : BarListener {
   WindowPipeServer windowPipe;    // the service's monitoring: its users' windows ask it
   ServiceWindowLink serviceLink;  // a window on the service: it asks the service
   std::string trayTip;
-  bool headless = false;          // the service's monitoring: no window, tray or box is shown
+  bool headless = false;          // no window, tray or box is shown
+  bool serviceMonitor = false;    // the service's own monitoring
   bool followsService = false;    // the service is installed: this program only shows it
   ServiceWait serviceWait = ServiceWait::None;
   TrayState serviceTray;          // what the service last said
   DWORD serviceFolderRefused = 0; // why the service's folder was not used
   unsigned serviceBalloons = 0;   // how many balloons the service had shown when it last said
+  bool pipeFailureLogged = false;
   CountdownWindows countdowns;
   TimedTestDialog timedTestDialog;
   WeeklyScheduleDialog weeklyScheduleDialog;
@@ -169,6 +180,7 @@ struct MainWindow : BarListener {
   void StartDrill();
   void RefreshTrayTip();
   void BeginAsService(const std::string& settingsFolder);
+  void ServeWindows();
   void BeginAsWindowOnService();
   void BeginIfLineFree();
   void PublishToWindows();
@@ -207,10 +219,9 @@ LRESULT MainWindow::OnCreate() {
   gauges.Create(instance, hwnd, dataPlot);
   about.Attach(instance, hwnd);
 
-  const bool forService = headless && IsServiceMonitor(GetCurrentProcessId());
   std::string settingsFolder = ExecutableDirectory();
-  if (forService || (!headless && ServiceInstalled())) {
-    settingsFolder = UseServiceFolder(forService, &serviceFolderRefused);
+  if (serviceMonitor || (!headless && ServiceInstalled())) {
+    settingsFolder = UseServiceFolder(serviceMonitor, &serviceFolderRefused);
   } else {
     ChangeToWorkingDirectory();
   }
@@ -275,21 +286,42 @@ void MainWindow::BeginAsService(const std::string& settingsFolder) {
   runPort.eventLog = eventLog.get();
   parts->records.WatchEvents([log = eventLog.get()](const std::string& row) { LogRow(*log, row); });
   run->BeginForService();
+  ServeWindows();
+  PublishToWindows();
+}
+
+// A name another took first (while the monitoring was not running) is
+// asked for again every 10 s; the failure is logged once.
+void MainWindow::ServeWindows() {
+  constexpr UINT kRetryMs = 10000;
   HWND window = hwnd;
   DWORD error = 0;
+  // Carried out on this thread, within a bound, so that the caller is told
+  // whether it was; a window thread that does not answer in time is a no.
   const bool served = windowPipe.Start(
       [window](const WindowRequest& request, bool allowed) {
-        PostMessageA(window, WM_APP_WINDOW_REQUEST, request.command, allowed ? 1 : 0);
+        DWORD_PTR carried = 0;
+        return SendMessageTimeoutA(window, WM_APP_WINDOW_REQUEST, request.command, allowed ? 1 : 0,
+                                   SMTO_BLOCK | SMTO_ABORTIFHUNG, 2000, &carried) != 0 &&
+               carried != 0;
       },
       &error);
-  if (!served) eventLog->Write(kWindowChannelEntry, Tr(Text::WindowChannelNotOpened) + std::to_string(error) + ").");
-  PublishToWindows();
+  if (served) {
+    KillTimer(hwnd, kTimerWindowPipeRetry);
+    return;
+  }
+  if (!pipeFailureLogged) {
+    eventLog->Write(kWindowChannelEntry, Tr(Text::WindowChannelNotOpened) + std::to_string(error) + ").");
+  }
+  pipeFailureLogged = true;
+  SetTimer(hwnd, kTimerWindowPipeRetry, kRetryMs, nullptr);
 }
 
 // Nothing is read from the UPS nor written to the records here: the
 // service's state is shown, and its users' commands passed on.
 void MainWindow::BeginAsWindowOnService() {
   followsService = true;
+  countdowns.OnMirroredCancel([this](CountdownWindow) { AskService(IDC_CANCEL_SHUTDOWN); });
   serviceWait = ServiceWait::Asked;
   HWND window = hwnd;
   const bool started = serviceLink.Start(
@@ -323,23 +355,36 @@ void MainWindow::PublishToWindows() {
                                 runtime);
   state.balloons = balloons.shown;
   state.balloon = balloons.last;
+  for (size_t i = 0; i < kCountdownWindowCount; ++i) {
+    const CountdownWindow window = static_cast<CountdownWindow>(i);
+    if (headlessViews.IsOpen(window)) state.countdowns.push_back({window, countdowns.PictureOf(window)});
+  }
   windowPipe.Publish(state);
 }
 
 // Carried out as the monitoring's own menu would, and recorded the same
 // way; a refusal goes to the Application log, where an administrator looks.
+// Returns whether it was carried out: what the run or the count-downs do
+// not take now (a shutdown under way, a test already running, a UPS that
+// does not answer) is told to the caller, never an "OK".
 LRESULT MainWindow::OnWindowRequest(unsigned command, bool allowed) {
   if (!headless) return 0;
   if (!allowed) {
     eventLog->Write(kRequestRefusedEntry, Tr(Text::ServiceRequestRefusedEntry) + std::to_string(command));
     return 0;
   }
-  // The drill's refusal would be a box nobody can see.
-  if (command == IDC_POWER_DRILL) {
-    parts->drill.Start();
-    return 0;
+  if (run->Quiet() || parts->gate.ShutdownUnderWay() || !run->Monitoring()) return 0;
+  switch (command) {
+    case IDC_SHUTDOWN_SYSTEM: parts->manual.Start(); return parts->manual.State().counting;
+    case IDC_CANCEL_SHUTDOWN: parts->manual.Cancel(); return !parts->manual.State().counting;
+    case IDC_SELFTEST_10_SECONDS: parts->selfTests.StartTenSecond(); return parts->selfTests.State().running;
+    case IDC_SELFTEST_TILL_LOW:
+      parts->selfTests.StartUntilLow();
+      return parts->selfTests.State().running || parts->selfTests.State().untilLowWaiting;
+    case IDC_CANCEL_SELFTEST: parts->selfTests.Cancel(); return 1;
+    case IDC_POWER_DRILL: return parts->drill.Start();  // its refusal would be a box nobody can see
+    default: return 0;
   }
-  return OnCommand(static_cast<WORD>(command));
 }
 
 LRESULT MainWindow::OnServiceNews(LPARAM lParam) {
@@ -354,7 +399,6 @@ LRESULT MainWindow::OnServiceNews(LPARAM lParam) {
 }
 
 void MainWindow::ShowServiceState(const ServiceState& state) {
-  const bool wasWaiting = serviceWait != ServiceWait::None;
   // What it showed before this window heard from it (first, or again) is left unsaid.
   if (state.balloons != serviceBalloons && state.balloons > 0 && serviceWait == ServiceWait::None) {
     tray.ShowBalloon(state.balloon.title, state.balloon.text, state.balloon.warning);
@@ -373,9 +417,9 @@ void MainWindow::ShowServiceState(const ServiceState& state) {
     gauges.ShowReadings(LinkKind::Network, status, battery);
   }
   gauges.ShowRuntime(state.tray.runtime);
+  countdowns.Mirror(state.countdowns);
   menus.SetControlCenterEnabled(state.tray.answering);
   RefreshTrayTip();
-  if (wasWaiting) SetWindowTextA(hwnd, "Voltaris");
 }
 
 // Said once when it stops answering, in the tray, the title and a balloon.
@@ -384,8 +428,8 @@ void MainWindow::NoteServiceSilent() {
   serviceWait = ServiceWait::NotRunning;
   gauges.ShowLinkPictures(false);
   gauges.ZeroGauges();
+  countdowns.Mirror({});  // nothing counts while nobody watches
   RefreshTrayTip();
-  SetWindowTextA(hwnd, trayTip.c_str());
   tray.ShowBalloon("Voltaris", Tr(Text::ServiceNotRunningBalloon), true);
 }
 
@@ -399,7 +443,9 @@ void MainWindow::OfferToStartService() {
 // A refusal is told, never silent; what was carried out shows in the state.
 void MainWindow::ShowServiceAnswer(const std::string& answer) {
   if (answer == kRequestTaken) return;
-  const Text why = answer.empty() ? Text::ServiceDidNotAnswer : Text::ServiceRefusedRequest;
+  const Text why = answer == RefusalAnswer(RequestRefusal::NotAllowed) ? Text::ServiceRefusedRequest
+                   : answer == RefusalAnswer(RequestRefusal::NotNow)   ? Text::ServiceCouldNotNow
+                                                                       : Text::ServiceDidNotAnswer;
   MessageBoxA(hwnd, Tr(why), "Voltaris", MB_OK | MB_ICONWARNING);
 }
 
@@ -541,6 +587,10 @@ LRESULT MainWindow::OnTimer(unsigned id) {
     BeginIfLineFree();
     return 0;
   }
+  if (id == kTimerWindowPipeRetry) {
+    ServeWindows();
+    return 0;
+  }
   if (!run->OnTick(id)) return 0;
   RefreshTrayTip();
   if (headless) PublishToWindows();
@@ -556,6 +606,12 @@ void MainWindow::RefreshTrayTip() {
   if (tip == trayTip) return;
   trayTip = tip;
   tray.SetTip(tip);
+  // A window on the service says in its title too when the service counts
+  // or is not there: the window may be up with the tray out of sight.
+  if (followsService) {
+    const bool worth = state.onBattery || state.secondsLeft >= 0 || serviceWait != ServiceWait::None;
+    SetWindowTextA(hwnd, worth ? tip.c_str() : "Voltaris");
+  }
 }
 
 void MainWindow::StartDrill() {
@@ -641,7 +697,8 @@ LRESULT MainWindow::OnShowStoreProblem(LPARAM lParam) {
 
 LRESULT MainWindow::OnShowDrillReport(LPARAM lParam) {
   std::unique_ptr<std::string> report(reinterpret_cast<std::string*>(lParam));
-  if (!run->Quiet()) MessageBoxA(hwnd, report->c_str(), Tr(Text::DrillCaption), MB_OK | MB_ICONINFORMATION);
+  // The service's monitoring has nobody to show it to: the drill's rows tell it.
+  if (!run->Quiet() && !headless) MessageBoxA(hwnd, report->c_str(), Tr(Text::DrillCaption), MB_OK | MB_ICONINFORMATION);
   return 0;
 }
 
@@ -715,8 +772,9 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
   return RegisterClassA(&wc) != 0;
 }
 
-HWND CreateMainWindow(HINSTANCE instance, bool headless) {
+HWND CreateMainWindow(HINSTANCE instance, bool headless, bool serviceMonitor) {
   gMain.headless = headless;
+  gMain.serviceMonitor = serviceMonitor;
   // The service's own is told from a user's window by its title.
   return CreateWindowExA(0, kMainClass, headless ? "Voltaris Service" : "Voltaris", kMainStyle, 150, 150, 747, 498, nullptr, nullptr, instance,
                          &gMain);

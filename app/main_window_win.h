@@ -6,8 +6,9 @@
 namespace voltaris {
 
 bool RegisterMainWindowClass(HINSTANCE instance);
-// `headless`: the service's monitoring, with no window, tray or box shown.
-HWND CreateMainWindow(HINSTANCE instance, bool headless = false);
+// `headless`: no window, tray or box shown; `serviceMonitor`: the service's
+// own monitoring (its child), which serves its users' windows.
+HWND CreateMainWindow(HINSTANCE instance, bool headless = false, bool serviceMonitor = false);
 // The window's menu, for the message loop's accelerators and the engine.
 HMENU MainMenu();
 

@@ -60,8 +60,10 @@ void ProgramRun::FollowIfNetwork(const LinkSettings& settings) {
   parts_.selfTests.Offer(!network || !followed_.user.empty());
 }
 
+// Before the work begins (a window on the service, a line another holds)
+// there is nothing to apply them to: the work reads them when it begins.
 void ProgramRun::ApplySettings() {
-  if (Quiet()) return;
+  if (phase_ != ProgramPhase::Monitoring) return;
   const LinkSettings settings = ReadLinkSettings(config_);
   port_.AimMonitorAt(settings);
   parts_.engine.ApplySettings(settings);

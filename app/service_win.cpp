@@ -171,9 +171,9 @@ DWORD WINAPI OnControl(DWORD control, DWORD, void*, void*) {
   return control == SERVICE_CONTROL_INTERROGATE ? NO_ERROR : ERROR_CALL_NOT_IMPLEMENTED;
 }
 
-// The service holds the line for its monitoring from its start to its stop,
-// and keeps a monitoring program running all that time: a desktop program
-// is only a window on it, and nothing a user does takes the line away.
+// The service keeps a monitoring program running from its start to its
+// stop, the only reader of the UPS while it is installed: a desktop program
+// is only a window on it, and nothing a user does takes the UPS away.
 class ServiceLoop {
  public:
   void Run();
@@ -181,14 +181,11 @@ class ServiceLoop {
  private:
   void EndForStop();
 
-  LineHold line_;
   WindowsEventLog log_;
   MonitorProcess monitor_{log_};
 };
 
-// The mutex is this thread's: taken, held and let go here only.
 void ServiceLoop::Run() {
-  if (!line_.TakeForService(gStop)) return;
   do {
     if (!monitor_.Running()) monitor_.Start();
   } while (WaitForSingleObject(gStop, kLookMs) == WAIT_TIMEOUT);
@@ -205,7 +202,6 @@ void ServiceLoop::EndForStop() {
   }
   monitor_.Kill();
   monitor_.LetGo();
-  line_.Release();
 }
 
 void WINAPI ServiceMain(DWORD, LPSTR*) {
@@ -371,12 +367,18 @@ DWORD StartTheService() {
 // The service keeps its settings in its own folder, which only
 // administrators may change: those of the program's folder, checked above,
 // go there at the first installation, and stay as the service changes them.
+// A file there a user could change (one put there before the folder was
+// made safe) is replaced, not kept: overwritten, it would keep its owner.
 DWORD CarrySettingsOver(const std::string& installer) {
   const std::optional<std::string> folder = ServiceDataFolder();
   if (!folder) return ERROR_PATH_NOT_FOUND;
   if (const DWORD error = PrepareServiceDataFolder(*folder, installer)) return error;
   const std::string from = ExecutableDirectory() + "\\" + ConfigFile::kFileName;
   const std::string to = *folder + "\\" + ConfigFile::kFileName;
+  if (!FirstChangeableByNonAdministrator({to}, installer).empty() && !DeleteFileA(to.c_str()) &&
+      GetLastError() != ERROR_FILE_NOT_FOUND) {
+    return GetLastError();
+  }
   if (CopyFileA(from.c_str(), to.c_str(), TRUE)) return 0;
   const DWORD error = GetLastError();
   return error == ERROR_FILE_EXISTS || error == ERROR_FILE_NOT_FOUND ? 0 : error;

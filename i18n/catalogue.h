@@ -237,6 +237,7 @@ enum class Text {
   ServiceStartOffer,
   ServiceRefusedRequest,
   ServiceDidNotAnswer,
+  ServiceCouldNotNow,
   ServiceRequestRefusedEntry,
   WindowChannelNotOpened,
   ServiceFolderRefused,

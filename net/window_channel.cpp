@@ -35,12 +35,23 @@ std::string OnOneLine(std::string text) {
   return text;
 }
 
-// A title keeps off the tab that ends it.
+// A text keeps off the tabs that end its field.
 std::string WithoutTabs(std::string text) {
   for (char& c : text) {
     if (c == '\t') c = ' ';
   }
   return text;
+}
+
+// The fields of a line after its kind, split at each `separator`.
+std::vector<std::string> Fields(const std::string& rest, char separator) {
+  std::vector<std::string> fields;
+  size_t start = 0;
+  for (size_t at; (at = rest.find(separator, start)) != std::string::npos; start = at + 1) {
+    fields.push_back(rest.substr(start, at - start));
+  }
+  fields.push_back(rest.substr(start));
+  return fields;
 }
 
 std::optional<int> WholeNumber(const std::string& text) {
@@ -57,13 +68,7 @@ std::optional<bool> Flag(const std::string& text) {
 
 // "TRAY <answering> <on battery> <seconds left> <drill>".
 bool ReadTray(const std::string& rest, TrayState& tray) {
-  std::vector<std::string> words;
-  for (size_t start = 0; start <= rest.size();) {
-    const size_t space = rest.find(' ', start);
-    words.push_back(rest.substr(start, space == std::string::npos ? std::string::npos : space - start));
-    if (space == std::string::npos) break;
-    start = space + 1;
-  }
+  const std::vector<std::string> words = Fields(rest, ' ');
   if (words.size() != 4) return false;
   const auto answering = Flag(words[0]), onBattery = Flag(words[1]), drill = Flag(words[3]);
   const auto secondsLeft = WholeNumber(words[2]);
@@ -75,19 +80,62 @@ bool ReadTray(const std::string& rest, TrayState& tray) {
   return true;
 }
 
+
+// "<which> <count shown> <seconds> <alarm x> <count x>", then at tabs the
+// mark, alarm, normal and runtime lines and the count's prefix and suffix.
+constexpr size_t kCountdownFields = 7;
+
+std::string CountdownLine(const ShownCountdown& shown) {
+  const CountdownPicture& p = shown.picture;
+  std::string line = "WINDOW " + std::to_string(static_cast<int>(shown.which)) + " " + std::to_string(p.showCount) +
+                     " " + std::to_string(p.seconds) + " " + std::to_string(p.alarmX) + " " + std::to_string(p.countX);
+  for (const std::string* text : {&p.markLine, &p.alarmLine, &p.normalLine, &p.runtimeLine, &p.countPrefix,
+                                  &p.countSuffix}) {
+    line += "\t" + OnOneLine(WithoutTabs(*text));
+  }
+  return line + "\n";
+}
+
+bool ReadCountdown(const std::string& rest, ServiceState& state) {
+  const std::vector<std::string> fields = Fields(rest, '\t');
+  if (fields.size() != kCountdownFields) return false;
+  std::vector<std::optional<int>> numbers;
+  for (const std::string& word : Fields(fields[0], ' ')) numbers.push_back(WholeNumber(word));
+  if (numbers.size() != 5) return false;
+  for (const auto& number : numbers) {
+    if (!number) return false;
+  }
+  if (*numbers[0] < 0 || *numbers[0] >= static_cast<int>(kCountdownWindowCount) || (*numbers[1] != 0 && *numbers[1] != 1)) {
+    return false;
+  }
+  ShownCountdown shown;
+  shown.which = static_cast<CountdownWindow>(*numbers[0]);
+  CountdownPicture& p = shown.picture;
+  p.showCount = *numbers[1] == 1;
+  p.seconds = *numbers[2];
+  p.alarmX = *numbers[3];
+  p.countX = *numbers[4];
+  p.markLine = fields[1];
+  p.alarmLine = fields[2];
+  p.normalLine = fields[3];
+  p.runtimeLine = fields[4];
+  p.countPrefix = fields[5];
+  p.countSuffix = fields[6];
+  state.countdowns.push_back(std::move(shown));
+  return true;
+}
+
 // "BALLOON <count> <warning>\t<title>\t<text>".
 bool ReadBalloon(const std::string& rest, ServiceState& state) {
-  const size_t firstTab = rest.find('\t');
-  const size_t secondTab = firstTab == std::string::npos ? firstTab : rest.find('\t', firstTab + 1);
-  if (secondTab == std::string::npos) return false;
-  const std::string head = rest.substr(0, firstTab);
-  const size_t space = head.find(' ');
-  if (space == std::string::npos) return false;
-  const auto count = WholeNumber(head.substr(0, space));
-  const auto warning = Flag(head.substr(space + 1));
+  const std::vector<std::string> fields = Fields(rest, '\t');
+  if (fields.size() != 3) return false;
+  const std::vector<std::string> head = Fields(fields[0], ' ');
+  if (head.size() != 2) return false;
+  const auto count = WholeNumber(head[0]);
+  const auto warning = Flag(head[1]);
   if (!count || *count < 0 || !warning) return false;
   state.balloons = static_cast<unsigned>(*count);
-  state.balloon = {rest.substr(firstTab + 1, secondTab - firstTab - 1), rest.substr(secondTab + 1), *warning};
+  state.balloon = {fields[1], fields[2], *warning};
   return true;
 }
 
@@ -109,6 +157,7 @@ bool ReadStateLine(const std::string& line, ServiceState& state, bool& trayRead)
   }
   if (kind == "TRAY") return trayRead = ReadTray(rest, state.tray);
   if (kind == "BALLOON") return ReadBalloon(rest, state);
+  if (kind == "WINDOW") return ReadCountdown(rest, state);
   if (kind == "RUNTIME") state.tray.runtime = rest;
   // A line of a later version is left to it.
   return true;
@@ -165,6 +214,7 @@ std::string RefusalAnswer(RequestRefusal refusal) {
     case RequestRefusal::TooLong: return "ERR TOO-LONG";
     case RequestRefusal::Unknown: return "ERR UNKNOWN-COMMAND";
     case RequestRefusal::NotAllowed: return "ERR ACCESS-DENIED";
+    case RequestRefusal::NotNow: return "ERR NOT-NOW";
   }
   return "ERR UNKNOWN-COMMAND";
 }
@@ -179,8 +229,9 @@ std::string WriteServiceState(const ServiceState& state) {
   if (state.balloons > 0) {
     const Balloon& balloon = state.balloon;
     message += "BALLOON " + std::to_string(state.balloons) + " " + std::to_string(balloon.warning) + "\t" +
-               OnOneLine(WithoutTabs(balloon.title)) + "\t" + OnOneLine(balloon.text) + "\n";
+               OnOneLine(WithoutTabs(balloon.title)) + "\t" + OnOneLine(WithoutTabs(balloon.text)) + "\n";
   }
+  for (const ShownCountdown& shown : state.countdowns) message += CountdownLine(shown);
   return message + "END\n";
 }
 

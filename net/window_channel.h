@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "net/nut_protocol.h"
+#include "power/countdown_ports.h"
 #include "power/notifications.h"
 
 namespace voltaris {
@@ -46,7 +47,9 @@ struct CallerRights {
   bool mayShutDown = false;  // holds the right to shut the system down (enabled or not)
 };
 
-enum class RequestRefusal { None, TooLong, Unknown, NotAllowed };
+// NotNow: allowed, but the service could not carry it out (a shutdown
+// under way, a UPS that does not answer, a test already running).
+enum class RequestRefusal { None, TooLong, Unknown, NotAllowed, NotNow };
 
 // The request a line makes; none, with why, for a line no window sends.
 std::optional<WindowRequest> ParseWindowRequest(const std::string& line, RequestRefusal* refusal);
@@ -66,6 +69,12 @@ constexpr char kRequestTaken[] = "OK";
 
 // ---- The service's state ---------------------------------------------------------
 
+// A count-down window the service has open, as it would draw it.
+struct ShownCountdown {
+  CountdownWindow which = CountdownWindow::MainsFail;
+  CountdownPicture picture;
+};
+
 struct ServiceState {
   ShareSnapshot ups;  // the variables it would serve to a secondary; stale while the UPS is silent
   TrayState tray;     // answering, on battery, the seconds its count has left, the drill, the estimate
@@ -73,6 +82,7 @@ struct ServiceState {
   // a window shows one when the number changes.
   unsigned balloons = 0;
   Balloon balloon;
+  std::vector<ShownCountdown> countdowns;
 };
 
 std::string WriteServiceState(const ServiceState& state);

@@ -13,7 +13,8 @@ namespace {
 // GENERIC_WRITE for a pipe), so that none can serve an instance of his own.
 constexpr wchar_t kPipeSddl[] = L"D:P(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x12018b;;;IU)";
 constexpr DWORD kClientAccess = GENERIC_READ | FILE_WRITE_DATA | FILE_WRITE_ATTRIBUTES;
-constexpr DWORD kReadBoundMs = 1000;
+constexpr DWORD kRequestBoundMs = 500;  // a window sends its request as soon as it is connected
+constexpr DWORD kAnswerBoundMs = 3000;   // longer than the window's thread takes to carry a request out
 constexpr DWORD kWriteBoundMs = 1000;
 constexpr DWORD kHangUpBoundMs = 1000;
 
@@ -98,8 +99,9 @@ HANDLE CreatePipeInstance(DWORD* error) {
 
 }  // namespace
 
-CallerRights RightsOfPipeClient(HANDLE pipe) {
+CallerRights RightsOfPipeClient(HANDLE pipe, bool* reverted) {
   CallerRights rights;
+  *reverted = true;
   if (!ImpersonateNamedPipeClient(pipe)) return rights;
   HANDLE token = nullptr;
   if (OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token)) {
@@ -108,8 +110,8 @@ CallerRights RightsOfPipeClient(HANDLE pipe) {
     CloseHandle(token);
   }
   // A thread left in the caller's shoes would serve everyone with his rights.
-  if (!RevertToSelf()) return CallerRights{};
-  return rights;
+  *reverted = RevertToSelf() != FALSE;
+  return *reverted ? rights : CallerRights{};
 }
 
 // ---- The service's side -------------------------------------------------------------
@@ -161,7 +163,7 @@ void WindowPipeServer::Run() {
     if (error == ERROR_OPERATION_ABORTED) return;
     if (!error) Converse();
     DisconnectNamedPipe(pipe_);
-    if (WaitForSingleObject(stop_, 0) != WAIT_TIMEOUT) return;
+    if (lostIdentity_ || WaitForSingleObject(stop_, 0) != WAIT_TIMEOUT) return;
   }
 }
 
@@ -170,12 +172,19 @@ void WindowPipeServer::Run() {
 void WindowPipeServer::Converse() {
   char request[kLongestWindowRequest + 1];
   DWORD moved = 0;
-  const DWORD error = Read(pipe_, io_, request, sizeof request - 1, kReadBoundMs, stop_, &moved);
+  const DWORD error = Read(pipe_, io_, request, sizeof request - 1, kRequestBoundMs, stop_, &moved);
   if (error && error != ERROR_MORE_DATA) return;
-  const std::string answer = Answer(std::string(request, moved), error == ERROR_MORE_DATA);
+  const std::string line(request, moved);
+  // The rest of a request too long is read and dropped: left in the pipe,
+  // it would be taken for the client's hanging up.
+  char rest[64];
+  DWORD restMoved = 0;
+  for (DWORD more = error; more == ERROR_MORE_DATA;) {
+    more = Read(pipe_, io_, rest, sizeof rest, kRequestBoundMs, stop_, &restMoved);
+  }
+  const std::string answer = Answer(line, error == ERROR_MORE_DATA);
   if (Write(pipe_, io_, answer, kWriteBoundMs, stop_)) return;
-  char rest = 0;
-  Read(pipe_, io_, &rest, 1, kHangUpBoundMs, stop_, &moved);
+  Read(pipe_, io_, rest, 1, kHangUpBoundMs, stop_, &moved);
 }
 
 std::string WindowPipeServer::Answer(const std::string& line, bool tooLong) {
@@ -186,9 +195,14 @@ std::string WindowPipeServer::Answer(const std::string& line, bool tooLong) {
     std::lock_guard<std::mutex> lock(stateLock_);
     return state_;
   }
-  const bool allowed = MayAsk(request->asks, RightsOfPipeClient(pipe_));
-  carry_(*request, allowed);
-  return RefusalAnswer(allowed ? RequestRefusal::None : RequestRefusal::NotAllowed);
+  bool reverted = true;
+  const bool allowed = MayAsk(request->asks, RightsOfPipeClient(pipe_, &reverted));
+  if (!reverted) {
+    lostIdentity_ = true;
+    return RefusalAnswer(RequestRefusal::NotAllowed);
+  }
+  const bool carried = carry_(*request, allowed);
+  return RefusalAnswer(!allowed ? RequestRefusal::NotAllowed : carried ? RequestRefusal::None : RequestRefusal::NotNow);
 }
 
 // ---- The window's side --------------------------------------------------------------
@@ -220,6 +234,7 @@ void ServiceWindowLink::Stop() {
     SetEvent(stop_);
     thread_.join();
   }
+  ForgetTrusted();
   for (HANDLE* handle : {&wake_, &stop_}) {
     if (*handle) CloseHandle(*handle);
     *handle = nullptr;
@@ -228,6 +243,7 @@ void ServiceWindowLink::Stop() {
 
 void ServiceWindowLink::Run() {
   const HANDLE waits[] = {stop_, wake_};
+  int misses = 0;
   while (WaitForMultipleObjects(2, waits, FALSE, kAskEveryMs) != WAIT_OBJECT_0) {
     std::vector<WindowAsks> asks;
     {
@@ -240,6 +256,8 @@ void ServiceWindowLink::Run() {
     }
     const std::optional<std::string> answer = Converse(RequestLine(WindowAsks::State));
     std::optional<ServiceState> state = answer ? ReadServiceState(*answer) : std::nullopt;
+    misses = state ? 0 : misses + 1;
+    if (!state && misses < kSilentAfterMisses) continue;
     ServiceNews news;
     news.kind = state ? ServiceNews::Kind::State : ServiceNews::Kind::Silent;
     if (state) news.state = std::move(*state);
@@ -247,18 +265,35 @@ void ServiceWindowLink::Run() {
   }
 }
 
-// A process id is not used again while the process runs, and the pipe
-// names a running one.
+// The server is held open before it is asked about, so that the process
+// asked about is the one that serves. One this account may not open is
+// asked about each time.
 bool ServiceWindowLink::Trust(DWORD server) {
-  if (server != 0 && server == trustedServer_) return true;
-  trustedServer_ = trusted_(server) ? server : 0;
-  return trustedServer_ != 0;
+  const bool stillRunning = trustedProcess_ && WaitForSingleObject(trustedProcess_, 0) == WAIT_TIMEOUT;
+  if (server != 0 && server == trustedServer_ && stillRunning) return true;
+  ForgetTrusted();
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, server);
+  if (!trusted_(server)) {
+    if (process) CloseHandle(process);
+    return false;
+  }
+  trustedProcess_ = process;
+  trustedServer_ = process ? server : 0;
+  return true;
+}
+
+void ServiceWindowLink::ForgetTrusted() {
+  if (trustedProcess_) CloseHandle(trustedProcess_);
+  trustedProcess_ = nullptr;
+  trustedServer_ = 0;
 }
 
 // None when there is no trusted server, or no whole answer came within the bounds.
 std::optional<std::string> ServiceWindowLink::Converse(const std::string& request) {
   HANDLE pipe = CreateFileW(kWindowPipeName, kClientAccess, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-  if (pipe == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PIPE_BUSY && WaitNamedPipeW(kWindowPipeName, kReadBoundMs)) {
+  // Busy with another window's conversation, which ends within a moment.
+  constexpr DWORD kBusyWaitMs = 300;
+  if (pipe == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PIPE_BUSY && WaitNamedPipeW(kWindowPipeName, kBusyWaitMs)) {
     pipe = CreateFileW(kWindowPipeName, kClientAccess, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
   }
   if (pipe == INVALID_HANDLE_VALUE) return std::nullopt;
@@ -270,7 +305,7 @@ std::optional<std::string> ServiceWindowLink::Converse(const std::string& reques
       SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr) && Write(pipe, event, request, kWriteBoundMs, stop_) == 0) {
     std::string buffer(kLongestServiceState, '\0');
     DWORD moved = 0;
-    if (Read(pipe, event, buffer.data(), static_cast<DWORD>(buffer.size()), kReadBoundMs, stop_, &moved) == 0) {
+    if (Read(pipe, event, buffer.data(), static_cast<DWORD>(buffer.size()), kAnswerBoundMs, stop_, &moved) == 0) {
       buffer.resize(moved);
       answer = std::move(buffer);
     }

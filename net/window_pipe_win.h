@@ -31,9 +31,10 @@ extern const wchar_t kWindowPipeName[];
 class WindowPipeServer {
  public:
   // Called on the pipe's thread with each request but the state's, and
-  // whether the caller may make it: it must only post it to the window,
-  // which carries it out or records the refusal.
-  using Carry = std::function<void(const WindowRequest& request, bool allowed)>;
+  // whether the caller may make it: the window carries it out or records
+  // the refusal, within a bound, and says whether it was carried out (the
+  // caller is told; a request it could not carry out is never an "OK").
+  using Carry = std::function<bool(const WindowRequest& request, bool allowed)>;
 
   WindowPipeServer() = default;
   WindowPipeServer(const WindowPipeServer&) = delete;
@@ -58,6 +59,7 @@ class WindowPipeServer {
   std::thread thread_;
   std::mutex stateLock_;
   std::string state_;  // as written; empty until the first publish
+  bool lostIdentity_ = false;  // the thread could not stop acting as a caller: it serves nobody more
 };
 
 // What the desktop side hands its window, one piece at a time.
@@ -71,8 +73,12 @@ struct ServiceNews {
 class ServiceWindowLink {
  public:
   static constexpr DWORD kAskEveryMs = 1000;
-  // The longest one conversation takes: connect, send, read.
-  static constexpr DWORD kConverseBoundMs = 2500;
+  // The longest one conversation takes: wait for a busy pipe, send, read
+  // an answer the service takes its time to carry out.
+  static constexpr DWORD kConverseBoundMs = 4500;
+  // A service that has not answered this many times running is said not to
+  // run: one miss is a pipe busy with another user's window.
+  static constexpr int kSilentAfterMisses = 3;
 
   using Deliver = std::function<void(ServiceNews)>;
   // Whether the process serving the pipe is the service's.
@@ -92,10 +98,14 @@ class ServiceWindowLink {
   void Run();
   std::optional<std::string> Converse(const std::string& request);
   bool Trust(DWORD server);
+  void ForgetTrusted();
 
   Deliver deliver_;
   Trusted trusted_;
-  DWORD trustedServer_ = 0;  // asked once per server process: the question costs a look at every process
+  // Asked once per server process, which is held open meanwhile so that its
+  // id cannot be given to another: the question costs a look at every process.
+  DWORD trustedServer_ = 0;
+  HANDLE trustedProcess_ = nullptr;
   HANDLE wake_ = nullptr;
   HANDLE stop_ = nullptr;
   std::thread thread_;
@@ -105,6 +115,8 @@ class ServiceWindowLink {
 
 // The rights of the account on the other end of a connected pipe, read from
 // its own token while impersonating it; none when that cannot be done.
-CallerRights RightsOfPipeClient(HANDLE pipe);
+// `reverted` false: the thread is still acting as the caller, and must
+// serve nobody more.
+CallerRights RightsOfPipeClient(HANDLE pipe, bool* reverted);
 
 }  // namespace voltaris

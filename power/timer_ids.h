@@ -44,6 +44,7 @@ enum TimerId : unsigned {
   kTimerBatteryWatch = 1162,          // each second: the battery's discharge and runtime estimate
   kTimerShutdownConfirm = 1163,       // an accepted shutdown that has not begun to end the session is asked the second way
   kTimerLineLook = 1164,              // without the service, a copy started by hand holds the line: look again
+  kTimerWindowPipeRetry = 1165,       // the service's pipe to its users' windows could not be made: try again
 };
 
 // Periods in milliseconds.

@@ -88,12 +88,19 @@ n=$(($(queries) - a))
 e2e_log "status queries over 5 s with the desktop program up: $n"
 [ "$n" -le 7 ] || fail "the UPS is read more than once a second: a second reader"
 expect_eq "$(count_event "  Program Start")" 0 "desktop starts (it never reads the UPS)"
+# A desktop that fell back to reading the UPS itself would record in its own folder.
+[ -e "$APP_DIR/EventRecord.csv" ] && fail "the desktop program kept records of its own: $(tail -n 3 "$APP_DIR/EventRecord.csv")"
 
 e2e_log "a mains failure: the desktop shows the service's count"
 sim_control "mains fail" >/dev/null
 wait_event 15 "  AC Fail!" || fail "the service recorded no mains failure"
 FAIL_AT=$(date +%s)
 wait_until 5 count_agrees || fail "the desktop's count '$(tip)' is not the service's (failed at $FAIL_AT, now $(date +%s))"
+# The battery of 21.7 V reads low on battery: the service counts in two windows.
+countdowns_shown() { [ "$(countdown_windows | wc -l)" -ge 1 ]; }
+wait_until 5 countdowns_shown || fail "the desktop does not show the service's count-down windows"
+title_counts() { inspect windows Voltaris | grep -qF "\"$(tip)\"" && tip | grep -q "shutdown in"; }
+wait_until 5 title_counts || fail "the desktop's title does not carry the count: $(inspect windows Voltaris)"
 balloon_is_mains_failed() { on_desktop balloon | cut -f3 | grep -q "^Mains power failed: the UPS runs on its battery."; }
 wait_until 5 balloon_is_mains_failed || fail "the desktop did not show the service's balloon: '$(on_desktop balloon)'"
 screenshot service-window-count
@@ -104,12 +111,14 @@ e2e_forget "$APP_PID"
 sleep 3
 e2e_start_app
 wait_until 15 count_agrees || fail "the desktop started again does not show the running count: '$(tip)'"
+wait_until 5 countdowns_shown || fail "the desktop started again does not show the count-down windows"
 gap=$(largest_gap "$from")
 e2e_log "longest pause between queries while the desktop was killed and started again: $gap ms"
 [ "$gap" -le 2000 ] || fail "the service's queries paused $gap ms"
 expect_eq "$(count_event "  AC Fail!")" 1 "mains failures recorded"
 sim_control "mains ok" >/dev/null
 wait_event 15 "  AC Restore!" || fail "the service did not record the mains' return"
+wait_until 15 countdowns_open 0 || fail "the desktop's count-down window stayed with the mains back"
 wait_until 10 test -e "$RUN/safe/ran.txt" || fail "the service did not run the command only administrators may change"
 [ -e "$RUN/open/ran.txt" ] && fail "the service ran a command others may change"
 expect_eq "$(count_event "  Event Command Not Started: MainsFailed")" 1 "refusals recorded"
@@ -144,5 +153,6 @@ wine net start Voltaris >>"$RUN/service.log" 2>&1
 wait_event 30 "  Service Start" 2 || fail "the service did not start again"
 wait_until 15 tip_is "Voltaris: on mains" || fail "the desktop does not follow the service again: '$(tip)'"
 on_desktop command 40012 >/dev/null
+wait_until 5 countdowns_shown || fail "the desktop does not show the service's manual count-down"
 wait_event 60 "  Service Stop" 2 || fail "the service did not carry out the desktop's shutdown"
 expect_eq "$(events | tail -n 1)" "  Service Stop" "last event before the shutdown"

@@ -162,11 +162,15 @@ TEST(ProgramRun, TheLineMadeOursStartsTheWorkOnce) {
   RunRig rig;
   EXPECT_EQ(rig.run.Phase(), ProgramPhase::WaitingForLine);
   EXPECT_TRUE(rig.Events().empty());
+  // Settings saved meanwhile (a window on the service) start nothing: no
+  // monitor, no follower, no server of this program's own.
+  rig.run.ApplySettings();
+  EXPECT_TRUE(rig.port.calls.empty());
   rig.run.Begin();
   EXPECT_EQ(rig.run.Phase(), ProgramPhase::Monitoring);
   EXPECT_EQ(rig.Events(), std::vector<std::string>{"  Program Start"});
   EXPECT_EQ(rig.port.Take(), (std::vector<std::string>{"load library", "aim monitor", "start monitor"}));
-  rig.run.Begin();  // the line keeper says again that the line is ours
+  rig.run.Begin();  // the line is found free again
   EXPECT_EQ(rig.Count("  Program Start"), 1);
   EXPECT_TRUE(rig.port.calls.empty());
 }

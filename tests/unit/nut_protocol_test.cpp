@@ -284,6 +284,7 @@ TEST(WindowChannel, EachRequestIsReadBackAndAnythingElseRefusedWithWhy) {
   RequestRefusal refusal = RequestRefusal::None;
   EXPECT_TRUE(ParseWindowRequest("STATE" + std::string(kLongestWindowRequest - 5, ' '), &refusal));
   EXPECT_EQ(RefusalAnswer(RequestRefusal::NotAllowed), "ERR ACCESS-DENIED");
+  EXPECT_EQ(RefusalAnswer(RequestRefusal::NotNow), "ERR NOT-NOW");
   EXPECT_EQ(RefusalAnswer(RequestRefusal::None), "OK");
 }
 
@@ -311,6 +312,15 @@ TEST(WindowChannel, TheServiceStateReadsBackWholeAndNeverHalf) {
   state.tray = {true, true, 95, false, true, ServiceWait::None, "about 14 min left"};
   state.balloons = 3;
   state.balloon = {"Voltaris\tdrill", "Mains failed.\tShutdown in 2 min.", true};
+  CountdownPicture counting;
+  counting.alarmLine = "AC Power Failure!";
+  counting.showCount = true;
+  counting.seconds = 95;
+  counting.runtimeLine = "about 14 min left";
+  CountdownPicture restored;
+  restored.normalLine = "AC Power\tRestored";
+  restored.countX = 12;
+  state.countdowns = {{CountdownWindow::MainsFail, counting}, {CountdownWindow::Drill, restored}};
   const std::string message = WriteServiceState(state);
   const auto read = ReadServiceState(message);
   ASSERT_TRUE(read);
@@ -322,9 +332,31 @@ TEST(WindowChannel, TheServiceStateReadsBackWholeAndNeverHalf) {
   EXPECT_EQ(read->tray.secondsLeft, 95);
   EXPECT_EQ(read->tray.runtime, "about 14 min left");
   EXPECT_EQ(read->balloons, 3u);
-  EXPECT_EQ(read->balloon.title, "Voltaris drill");  // a tab in the title would end it
-  EXPECT_EQ(read->balloon.text, "Mains failed.\tShutdown in 2 min.");
+  EXPECT_EQ(read->balloon.title, "Voltaris drill");  // a tab would end the field
+  EXPECT_EQ(read->balloon.text, "Mains failed. Shutdown in 2 min.");
   EXPECT_TRUE(read->balloon.warning);
+  ASSERT_EQ(read->countdowns.size(), 2u);
+  EXPECT_EQ(read->countdowns[0].which, CountdownWindow::MainsFail);
+  const CountdownPicture& shown = read->countdowns[0].picture;
+  EXPECT_TRUE(shown.showCount);
+  EXPECT_EQ(shown.seconds, 95);
+  EXPECT_EQ(CountLine(shown), CountLine(counting));
+  EXPECT_EQ(shown.alarmLine, "AC Power Failure!");
+  EXPECT_EQ(shown.runtimeLine, "about 14 min left");
+  EXPECT_EQ(read->countdowns[1].which, CountdownWindow::Drill);
+  EXPECT_FALSE(read->countdowns[1].picture.showCount);
+  EXPECT_EQ(read->countdowns[1].picture.normalLine, "AC Power Restored");
+  EXPECT_EQ(read->countdowns[1].picture.countX, 12);
+  const std::string window = "TRAY 1 1 -1 0\nWINDOW %s\tm\ta\tn\tr\tp\ts\nEND\n";
+  const auto withWindow = [&window](const std::string& numbers) {
+    return ReadServiceState(window.substr(0, window.find("%s")) + numbers + window.substr(window.find("%s") + 2));
+  };
+  EXPECT_TRUE(withWindow("7 0 0 40 10"));   // the drill, the last kind
+  EXPECT_FALSE(withWindow("8 0 0 40 10"));  // no such window
+  EXPECT_FALSE(withWindow("-1 0 0 40 10"));
+  EXPECT_FALSE(withWindow("0 2 0 40 10"));
+  EXPECT_FALSE(withWindow("0 1 0 40"));
+  EXPECT_FALSE(ReadServiceState("TRAY 1 1 -1 0\nWINDOW 0 1 5 40 10\tm\ta\tn\tr\tp\nEND\n"));  // a field short
   EXPECT_FALSE(ReadServiceState("TRAY 1 1 -1 0\nBALLOON 3 1 no tabs\nEND\n"));
   EXPECT_FALSE(ReadServiceState("TRAY 1 1 -1 0\nBALLOON -3 1\tt\tx\nEND\n"));
 
