@@ -1,7 +1,10 @@
 #include "app/main_window_win.h"
 
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include <shellapi.h>
 
@@ -105,6 +108,23 @@ class WindowShutdown : public ShutdownPort {
   void EndAndShutDown() override { run->EndAndShutDown(); }
 };
 
+// What the service's pipe thread hands the window thread to carry out.
+class RequestSlot {
+ public:
+  void Put(const WindowRequest& request) {
+    std::lock_guard<std::mutex> lock(lock_);
+    request_ = request;
+  }
+  std::optional<WindowRequest> Take() {
+    std::lock_guard<std::mutex> lock(lock_);
+    return std::exchange(request_, std::nullopt);
+  }
+
+ private:
+  std::mutex lock_;
+  std::optional<WindowRequest> request_;
+};
+
 // The main window's object, found by its procedure WindowProcedure<MainWindow>.
 struct MainWindow : BarListener {
   HWND hwnd = nullptr;
@@ -129,6 +149,7 @@ struct MainWindow : BarListener {
   HeadlessViews headlessViews;
   LineHold line;
   WindowPipeServer windowPipe;    // the service's monitoring: its users' windows ask it
+  RequestSlot windowRequest;
   ServiceWindowLink serviceLink;  // a window on the service: it asks the service
   std::string trayTip;
   bool headless = false;          // no window, tray or box is shown
@@ -184,7 +205,10 @@ struct MainWindow : BarListener {
   void BeginAsWindowOnService();
   void BeginIfLineFree();
   void PublishToWindows();
-  LRESULT OnWindowRequest(unsigned command, bool allowed);
+  LRESULT OnWindowRequest(bool allowed);
+  LRESULT CarryOut(const WindowRequest& request);
+  LRESULT SetForWindow(const WindowRequest& request);
+  FileError SetThroughService(const std::string& section, const std::string& key, const std::string& value);
   LRESULT OnServiceNews(LPARAM news);
   void ShowServiceState(const ServiceState& state);
   void NoteServiceSilent();
@@ -245,7 +269,13 @@ LRESULT MainWindow::OnCreate() {
   }
   closedApps.Attach(instance, hwnd, *store);
   settingsDialog.Attach(instance, hwnd, *config,
-                        {[this] { run->ApplySettings(); },
+                        {[this] {
+                           if (followsService) {
+                             serviceLink.Ask(WindowAsks::ApplySettings);
+                           } else {
+                             run->ApplySettings();
+                           }
+                         },
                          [this](bool open) {
                            if (open) {
                              parts->engine.OnSettingsDialogOpened();
@@ -298,11 +328,14 @@ void MainWindow::ServeWindows() {
   DWORD error = 0;
   // Carried out on this thread, within a bound, so that the caller is told
   // whether it was; a window thread that does not answer in time is a no.
+  // The request waits in its slot: the pipe serves one conversation at a time.
+  RequestSlot* slot = &windowRequest;
   const bool served = windowPipe.Start(
-      [window](const WindowRequest& request, bool allowed) {
+      [window, slot](const WindowRequest& request, bool allowed) {
+        slot->Put(request);
         DWORD_PTR carried = 0;
-        return SendMessageTimeoutA(window, WM_APP_WINDOW_REQUEST, request.command, allowed ? 1 : 0,
-                                   SMTO_BLOCK | SMTO_ABORTIFHUNG, 2000, &carried) != 0 &&
+        return SendMessageTimeoutA(window, WM_APP_WINDOW_REQUEST, 0, allowed ? 1 : 0, SMTO_BLOCK | SMTO_ABORTIFHUNG,
+                                   2000, &carried) != 0 &&
                carried != 0;
       },
       &error);
@@ -317,10 +350,21 @@ void MainWindow::ServeWindows() {
   SetTimer(hwnd, kTimerWindowPipeRetry, kRetryMs, nullptr);
 }
 
+// What the service's answer other than "OK" says to the user.
+Text AnswerText(const std::string& answer) {
+  if (answer == RefusalAnswer(RequestRefusal::NotAllowed)) return Text::ServiceRefusedRequest;
+  if (answer == RefusalAnswer(RequestRefusal::NotNow)) return Text::ServiceCouldNotNow;
+  return Text::ServiceDidNotAnswer;
+}
+
 // Nothing is read from the UPS nor written to the records here: the
-// service's state is shown, and its users' commands passed on.
+// service's state is shown, its users' commands passed on, and the settings
+// they save written by the service.
 void MainWindow::BeginAsWindowOnService() {
   followsService = true;
+  config->WriteThrough([this](const std::string& section, const std::string& key, const std::string& value) {
+    return SetThroughService(section, key, value);
+  });
   countdowns.OnMirroredCancel([this](CountdownWindow) { AskService(IDC_CANCEL_SHUTDOWN); });
   serviceWait = ServiceWait::Asked;
   HWND window = hwnd;
@@ -367,14 +411,34 @@ void MainWindow::PublishToWindows() {
 // Returns whether it was carried out: what the run or the count-downs do
 // not take now (a shutdown under way, a test already running, a UPS that
 // does not answer) is told to the caller, never an "OK".
-LRESULT MainWindow::OnWindowRequest(unsigned command, bool allowed) {
-  if (!headless) return 0;
+LRESULT MainWindow::OnWindowRequest(bool allowed) {
+  const std::optional<WindowRequest> request = windowRequest.Take();
+  if (!headless || !request) return 0;
   if (!allowed) {
-    eventLog->Write(kRequestRefusedEntry, Tr(Text::ServiceRequestRefusedEntry) + std::to_string(command));
+    const std::string what = request->asks == WindowAsks::SetSetting ? "[" + request->section + "] " + request->key
+                                                                     : std::to_string(request->command);
+    eventLog->Write(kRequestRefusedEntry, Tr(Text::ServiceRequestRefusedEntry) + what);
     return 0;
   }
   if (run->Quiet() || parts->gate.ShutdownUnderWay() || !run->Monitoring()) return 0;
-  switch (command) {
+  return CarryOut(*request);
+}
+
+// Written and recorded when it changes anything: a dialog saves all its keys.
+LRESULT MainWindow::SetForWindow(const WindowRequest& request) {
+  if (config->ReadValue(request.section, request.key) == request.value) return 1;
+  if (config->WriteString(request.section, request.key, request.value)) return 0;
+  parts->records.AppendEvent(std::string(Tr(Text::SettingChangedEvent)) + "[" + request.section + "] " + request.key);
+  return 1;
+}
+
+LRESULT MainWindow::CarryOut(const WindowRequest& request) {
+  switch (request.asks) {
+    case WindowAsks::SetSetting: return SetForWindow(request);
+    case WindowAsks::ApplySettings: run->ApplySettings(); return 1;
+    default: break;
+  }
+  switch (request.command) {
     case IDC_SHUTDOWN_SYSTEM: parts->manual.Start(); return parts->manual.State().counting;
     case IDC_CANCEL_SHUTDOWN: parts->manual.Cancel(); return !parts->manual.State().counting;
     case IDC_SELFTEST_10_SECONDS: parts->selfTests.StartTenSecond(); return parts->selfTests.State().running;
@@ -385,6 +449,16 @@ LRESULT MainWindow::OnWindowRequest(unsigned command, bool allowed) {
     case IDC_POWER_DRILL: return parts->drill.Start();  // its refusal would be a box nobody can see
     default: return 0;
   }
+}
+
+// A window on the service saves a setting by having the service write it;
+// what it said comes back as the failure the settings dialogs show.
+FileError MainWindow::SetThroughService(const std::string& section, const std::string& key, const std::string& value) {
+  const std::optional<std::string> request = SettingLine(section, key, value);
+  const std::string answer = request ? serviceLink.AskNow(*request) : RefusalAnswer(RequestRefusal::Unknown);
+  if (answer == kRequestTaken) return {};
+  const bool refused = answer == RefusalAnswer(RequestRefusal::NotAllowed);
+  return {refused ? ERROR_ACCESS_DENIED : ERROR_NOT_READY, Tr(AnswerText(answer))};
 }
 
 LRESULT MainWindow::OnServiceNews(LPARAM lParam) {
@@ -443,10 +517,7 @@ void MainWindow::OfferToStartService() {
 // A refusal is told, never silent; what was carried out shows in the state.
 void MainWindow::ShowServiceAnswer(const std::string& answer) {
   if (answer == kRequestTaken) return;
-  const Text why = answer == RefusalAnswer(RequestRefusal::NotAllowed) ? Text::ServiceRefusedRequest
-                   : answer == RefusalAnswer(RequestRefusal::NotNow)   ? Text::ServiceCouldNotNow
-                                                                       : Text::ServiceDidNotAnswer;
-  MessageBoxA(hwnd, Tr(why), "Voltaris", MB_OK | MB_ICONWARNING);
+  MessageBoxA(hwnd, Tr(AnswerText(answer)), "Voltaris", MB_OK | MB_ICONWARNING);
 }
 
 // The commands the service carries out for its users; false for the rest,
@@ -747,7 +818,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_APP_SHOW_LIBRARY_BOX: return OnShowLibraryBox();
     case WM_APP_SHOW_DRILL_REPORT: return OnShowDrillReport(lParam);
     case WM_APP_SERVICE_NEWS: return OnServiceNews(lParam);
-    case WM_APP_WINDOW_REQUEST: return OnWindowRequest(static_cast<unsigned>(wParam), lParam != 0);
+    case WM_APP_WINDOW_REQUEST: return OnWindowRequest(lParam != 0);
     case WM_PAINT: return OnPaint();
     default:
       if (tray.OnMessage(message, wParam)) return 0;

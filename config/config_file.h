@@ -53,6 +53,13 @@ class ConfigFile {
 
   std::string PathOf(const std::string& fileName) const;
 
+  // A window on the service writes no settings itself (the service's folder
+  // is the administrators'): each key of the settings file goes to `writer`,
+  // which has the service write it or says why not. Shared by every copy.
+  using KeyWriter =
+      std::function<FileError(const std::string& section, const std::string& key, const std::string& value)>;
+  void WriteThrough(KeyWriter writer);
+
   // The settings file as it is now, read once: for reading many keys at a
   // moment without reading the file for each (the schedule, every second).
   ConfigFile Snapshot() const;

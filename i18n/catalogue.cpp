@@ -142,6 +142,7 @@ constexpr CatalogueEntry kEntries[] = {
     {Text::ParityEven, "EVEN", "REGULIER"},
     // Settings: a stored value the program does not use; a dialog refusing a number
     {Text::SettingOutOfRangeEvent, "  Setting Out Of Range: ", "  Param\xe8tre hors limites: "},
+    {Text::SettingChangedEvent, "  Setting Changed by a User: ", "  Param\xe8tre modifi\xe9 par un utilisateur: "},
     {Text::SettingMissingEvent, "  Setting Missing: ", "  Param\xe8tre absent: "},
     {Text::SettingDefaultUsed, " (Default Used)", " (valeur par d\xe9" "faut utilis\xe9" "e)"},
     {Text::SettingLongestUsed, " (Longest Used)", " (valeur maximale utilis\xe9" "e)"},

@@ -154,6 +154,7 @@ enum class Text {
   // Settings: a stored value the program does not use, recorded as an event
   // of its own: the prefix, the key's name, then the suffix.
   SettingOutOfRangeEvent,
+  SettingChangedEvent,
   SettingMissingEvent,
   SettingDefaultUsed,
   SettingLongestUsed,

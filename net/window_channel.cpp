@@ -1,5 +1,7 @@
 #include "net/window_channel.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 
 #include "base/text_ends.h"
@@ -24,7 +26,35 @@ constexpr RequestWord kRequests[] = {
     {WindowAsks::TestUntilLow, "TEST LOW", IDC_SELFTEST_TILL_LOW},
     {WindowAsks::CancelSelfTest, "CANCEL TEST", IDC_CANCEL_SELFTEST},
     {WindowAsks::Drill, "DRILL", IDC_POWER_DRILL},
+    {WindowAsks::ApplySettings, "APPLY SETTINGS", 0},
 };
+
+constexpr char kSettingWord[] = "SET ";
+// The section of the commands the service runs with the system's rights.
+constexpr char kCommandsSection[] = "Notify";
+
+// Sections are told apart as Windows tells them, without case.
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+// "SET <section>\t<key>\t<value>": the section and key not empty.
+std::optional<WindowRequest> ParseSetting(std::string_view words) {
+  words.remove_prefix(sizeof kSettingWord - 1);
+  const size_t first = words.find('\t');
+  const size_t second = first == std::string_view::npos ? first : words.find('\t', first + 1);
+  if (first == 0 || first == std::string_view::npos || second == std::string_view::npos || second == first + 1) {
+    return std::nullopt;
+  }
+  WindowRequest request{WindowAsks::SetSetting, 0, {}, {}, {}};
+  request.section = words.substr(0, first);
+  request.key = words.substr(first + 1, second - first - 1);
+  request.value = words.substr(second + 1);
+  if (request.value.find('\t') != std::string::npos) return std::nullopt;
+  return request;
+}
 
 // A value is kept on its line: a line break in one would end the line early
 // and make the rest read as lines of their own.
@@ -173,12 +203,25 @@ std::optional<WindowRequest> ParseWindowRequest(const std::string& line, Request
   }
   std::string_view words = line;
   if (EndsWith(words, "\n")) words.remove_suffix(1);
+  if (StartsWith(words, kSettingWord)) {
+    std::optional<WindowRequest> setting = ParseSetting(words);
+    if (!setting) *refusal = RequestRefusal::Unknown;
+    return setting;
+  }
   words = WithoutEndBlanks(words);
   for (const RequestWord& request : kRequests) {
-    if (words == request.line) return WindowRequest{request.asks, request.command};
+    if (words == request.line) return WindowRequest{request.asks, request.command, {}, {}, {}};
   }
   *refusal = RequestRefusal::Unknown;
   return std::nullopt;
+}
+
+std::optional<std::string> SettingLine(const std::string& section, const std::string& key, const std::string& value) {
+  for (const std::string* text : {&section, &key, &value}) {
+    if (text->find_first_of("\t\r\n") != std::string::npos) return std::nullopt;
+  }
+  if (section.empty() || key.empty()) return std::nullopt;
+  return kSettingWord + section + "\t" + key + "\t" + value;
 }
 
 std::string RequestLine(WindowAsks asks) {
@@ -195,9 +238,11 @@ std::optional<WindowAsks> RequestForCommand(unsigned command) {
   return std::nullopt;
 }
 
-bool MayAsk(WindowAsks asks, const CallerRights& rights) {
-  switch (asks) {
-    case WindowAsks::State: return true;
+bool MayAsk(const WindowRequest& request, const CallerRights& rights) {
+  switch (request.asks) {
+    case WindowAsks::State:
+    case WindowAsks::ApplySettings: return true;
+    case WindowAsks::SetSetting: return rights.administrator || !SameIgnoringCase(request.section, kCommandsSection);
     case WindowAsks::Drill: return rights.administrator;
     case WindowAsks::ShutDown:
     case WindowAsks::CancelShutDown:

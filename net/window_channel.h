@@ -21,7 +21,7 @@
 
 namespace voltaris {
 
-constexpr size_t kLongestWindowRequest = 256;
+constexpr size_t kLongestWindowRequest = 1024;  // a setting's section, key and value (each at most 254) fit
 constexpr size_t kLongestServiceState = 16384;
 
 // ---- Requests ----------------------------------------------------------------------
@@ -34,11 +34,14 @@ enum class WindowAsks {
   TestUntilLow,
   CancelSelfTest,
   Drill,
+  SetSetting,     // one key of the settings file
+  ApplySettings,  // the keys set are all there: the work takes them up
 };
 
 struct WindowRequest {
   WindowAsks asks = WindowAsks::State;
-  unsigned command = 0;  // the menu command the service carries out for it (none for State)
+  unsigned command = 0;  // the menu command the service carries out for it (none for the state and settings)
+  std::string section, key, value;  // SetSetting
 };
 
 // What the channel knows of the account that asks, from its own token.
@@ -54,6 +57,9 @@ enum class RequestRefusal { None, TooLong, Unknown, NotAllowed, NotNow };
 // The request a line makes; none, with why, for a line no window sends.
 std::optional<WindowRequest> ParseWindowRequest(const std::string& line, RequestRefusal* refusal);
 std::string RequestLine(WindowAsks asks);
+// "SET <section>\t<key>\t<value>"; none for a setting a line cannot carry
+// (a tab or a line break in it).
+std::optional<std::string> SettingLine(const std::string& section, const std::string& key, const std::string& value);
 // The request a window sends for a menu command; none for a command that
 // is the window's own (a viewer, the About box).
 std::optional<WindowAsks> RequestForCommand(unsigned command);
@@ -62,7 +68,9 @@ std::optional<WindowAsks> RequestForCommand(unsigned command);
 // right to shut it down; the drill runs the administrators' commands and is
 // theirs alone. Taking a shutdown or test back is the shutdown right's too:
 // a user who may not shut down must not stop one the battery asks for.
-bool MayAsk(WindowAsks asks, const CallerRights& rights);
+// Settings are every user's to change through the service, but for the
+// commands it runs with the system's rights ([Notify]), the administrators'.
+bool MayAsk(const WindowRequest& request, const CallerRights& rights);
 // The answer to a request refused or carried out.
 std::string RefusalAnswer(RequestRefusal refusal);
 constexpr char kRequestTaken[] = "OK";

@@ -97,6 +97,35 @@ HANDLE CreatePipeInstance(DWORD* error) {
   return pipe;
 }
 
+// One conversation as a window has it: connect (waiting a moment for a pipe
+// busy with another window), check who serves, send, read the whole answer.
+std::optional<std::string> ConverseWith(const std::string& request, const std::function<bool(DWORD)>& trust,
+                                        HANDLE stop) {
+  HANDLE pipe = CreateFileW(kWindowPipeName, kClientAccess, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+  // Busy with another window's conversation, which ends within a moment.
+  constexpr DWORD kBusyWaitMs = 300;
+  if (pipe == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PIPE_BUSY && WaitNamedPipeW(kWindowPipeName, kBusyWaitMs)) {
+    pipe = CreateFileW(kWindowPipeName, kClientAccess, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+  }
+  if (pipe == INVALID_HANDLE_VALUE) return std::nullopt;
+  ULONG server = 0;
+  DWORD mode = PIPE_READMODE_MESSAGE;
+  HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::optional<std::string> answer;
+  if (event && GetNamedPipeServerProcessId(pipe, &server) && trust(server) &&
+      SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr) && Write(pipe, event, request, kWriteBoundMs, stop) == 0) {
+    std::string buffer(kLongestServiceState, '\0');
+    DWORD moved = 0;
+    if (Read(pipe, event, buffer.data(), static_cast<DWORD>(buffer.size()), kAnswerBoundMs, stop, &moved) == 0) {
+      buffer.resize(moved);
+      answer = std::move(buffer);
+    }
+  }
+  if (event) CloseHandle(event);
+  CloseHandle(pipe);
+  return answer;
+}
+
 }  // namespace
 
 CallerRights RightsOfPipeClient(HANDLE pipe, bool* reverted) {
@@ -196,7 +225,7 @@ std::string WindowPipeServer::Answer(const std::string& line, bool tooLong) {
     return state_;
   }
   bool reverted = true;
-  const bool allowed = MayAsk(request->asks, RightsOfPipeClient(pipe_, &reverted));
+  const bool allowed = MayAsk(*request, RightsOfPipeClient(pipe_, &reverted));
   if (!reverted) {
     lostIdentity_ = true;
     return RefusalAnswer(RequestRefusal::NotAllowed);
@@ -290,29 +319,11 @@ void ServiceWindowLink::ForgetTrusted() {
 
 // None when there is no trusted server, or no whole answer came within the bounds.
 std::optional<std::string> ServiceWindowLink::Converse(const std::string& request) {
-  HANDLE pipe = CreateFileW(kWindowPipeName, kClientAccess, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-  // Busy with another window's conversation, which ends within a moment.
-  constexpr DWORD kBusyWaitMs = 300;
-  if (pipe == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PIPE_BUSY && WaitNamedPipeW(kWindowPipeName, kBusyWaitMs)) {
-    pipe = CreateFileW(kWindowPipeName, kClientAccess, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-  }
-  if (pipe == INVALID_HANDLE_VALUE) return std::nullopt;
-  ULONG server = 0;
-  DWORD mode = PIPE_READMODE_MESSAGE;
-  HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  std::optional<std::string> answer;
-  if (event && GetNamedPipeServerProcessId(pipe, &server) && Trust(server) &&
-      SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr) && Write(pipe, event, request, kWriteBoundMs, stop_) == 0) {
-    std::string buffer(kLongestServiceState, '\0');
-    DWORD moved = 0;
-    if (Read(pipe, event, buffer.data(), static_cast<DWORD>(buffer.size()), kAnswerBoundMs, stop_, &moved) == 0) {
-      buffer.resize(moved);
-      answer = std::move(buffer);
-    }
-  }
-  if (event) CloseHandle(event);
-  CloseHandle(pipe);
-  return answer;
+  return ConverseWith(request, [this](DWORD server) { return Trust(server); }, stop_);
+}
+
+std::string ServiceWindowLink::AskNow(const std::string& request) const {
+  return trusted_ ? ConverseWith(request, trusted_, nullptr).value_or("") : "";
 }
 
 }  // namespace voltaris

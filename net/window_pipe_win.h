@@ -92,6 +92,10 @@ class ServiceWindowLink {
   bool Start(Deliver deliver, Trusted trusted);
   // From the window's thread: passed on at once.
   void Ask(WindowAsks asks);
+  // From the window's thread, for an answer the window waits for (a setting
+  // saved): one conversation on the caller's thread, within its bound; the
+  // answer, or empty when none came.
+  std::string AskNow(const std::string& request) const;
   void Stop();
 
  private:

@@ -136,6 +136,20 @@ wait_event 10 "  UPS SelfTest 10 Seconds!" || fail "the service did not start th
 sleep 3
 expect_eq "$(grep -c ' T$' "$SIM_LOG")" 1 "self-test commands the UPS received"
 
+e2e_log "a setting saved in the desktop is written by the service, in its folder"
+A='#32770/Alarm Message'
+on_desktop command 40002 >/dev/null
+wait_until 10 inspect wait "$A" visible 200 || fail "no alarm message dialog"
+inspect settext "$A" 1033 "Mains gone: the service counts" >/dev/null  # the mains failure's text
+inspect click "$A>#32770" 354 272 >/dev/null                           # OK
+wait_until 10 inspect wait "$A" gone 200 || fail "the alarm dialog was not saved: $(inspect children '#32770/Voltaris')"
+service_key() { tr -d '\r' <"$RECORDS_DIR/UpsConfigure.ini" | sed -n "s/^$1=//p"; }
+expect_eq "$(service_key AcInterruptlMessage)" "Mains gone: the service counts" "the service's mains failure text"
+# Written by the service, which records each change a user's window asks for, once.
+expect_eq "$(count_event "  Setting Changed by a User: [AlarmMessage] AcInterruptlMessage")" 1 "changes recorded"
+expect_eq "$(events | grep -c "Setting Changed")" 1 "settings recorded as changed (the dialog saves all its keys)"
+tr -d '\r' <"$APP_DIR/UpsConfigure.ini" | grep -q "Mains gone" && fail "the desktop wrote the program folder's settings"
+
 e2e_log "the service stops"
 wine net stop Voltaris >>"$RUN/service.log" 2>&1
 wait_event 30 "  Service Stop" || fail "the service's monitoring did not stop"

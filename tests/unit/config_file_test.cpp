@@ -123,6 +123,25 @@ TEST(ConfigFile, FirstWriteCreatesTheFileAndLaterWritesKeepIt) {
   EXPECT_EQ(dir.Read(ConfigFile::kFileName), "[Mscomm]\r\nComboPort=2\r\nComboRate=4800\r\n");
 }
 
+// A window on the service writes nothing itself: every key of the settings
+// file, from any copy, goes to the writer, whose answer is the write's.
+TEST(ConfigFile, WrittenThroughTheServiceTheFileIsLeftAsItIs) {
+  TempFolder dir;
+  ConfigFile file(dir.path());
+  ASSERT_FALSE(file.WriteString("Mscomm", "ComboPort", "0"));
+  std::vector<std::string> asked;
+  file.WriteThrough([&asked](const std::string& section, const std::string& key, const std::string& value) {
+    asked.push_back(section + "/" + key + "=" + value);
+    return key == "ComboRate" ? voltaris::FileError{5, "refused"} : voltaris::FileError{};
+  });
+  const ConfigFile copy = file;
+  EXPECT_FALSE(copy.WriteString("Mscomm", "ComboPort", "1"));
+  const voltaris::FileError refused = file.WriteInOrder("Mscomm", {{"ComboRate", "4800"}, {"ComboPort", "2"}});
+  EXPECT_EQ(refused.code, 5);
+  EXPECT_EQ(asked, (std::vector<std::string>{"Mscomm/ComboPort=1", "Mscomm/ComboRate=4800"}));  // stopped at the refusal
+  EXPECT_EQ(dir.Read(ConfigFile::kFileName), "[Mscomm]\r\nComboPort=0\r\n");
+}
+
 TEST(ConfigFile, WriteFailureIsReported) {
   TempFolder dir;
   ConfigFile file(dir.path() + "/no-such-folder");

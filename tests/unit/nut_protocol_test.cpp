@@ -252,13 +252,14 @@ TEST(NutLogin, LogoutSaysGoodbyeAndEndsTheLogin) {
 
 TEST(WindowChannel, EachRequestIsReadBackAndAnythingElseRefusedWithWhy) {
   for (WindowAsks asks : {WindowAsks::State, WindowAsks::ShutDown, WindowAsks::CancelShutDown, WindowAsks::TenSecondTest,
-                          WindowAsks::TestUntilLow, WindowAsks::CancelSelfTest, WindowAsks::Drill}) {
+                          WindowAsks::TestUntilLow, WindowAsks::CancelSelfTest, WindowAsks::Drill,
+                          WindowAsks::ApplySettings}) {
     RequestRefusal refusal = RequestRefusal::NotAllowed;
     const auto request = ParseWindowRequest(RequestLine(asks) + "\n", &refusal);
     ASSERT_TRUE(request) << RequestLine(asks);
     EXPECT_EQ(request->asks, asks);
     EXPECT_EQ(refusal, RequestRefusal::None);
-    EXPECT_EQ(request->command == 0, asks == WindowAsks::State) << RequestLine(asks);
+    EXPECT_EQ(request->command == 0, asks == WindowAsks::State || asks == WindowAsks::ApplySettings) << RequestLine(asks);
     if (request->command != 0) {
       EXPECT_EQ(RequestForCommand(request->command), asks);
     }
@@ -283,6 +284,20 @@ TEST(WindowChannel, EachRequestIsReadBackAndAnythingElseRefusedWithWhy) {
   }
   RequestRefusal refusal = RequestRefusal::None;
   EXPECT_TRUE(ParseWindowRequest("STATE" + std::string(kLongestWindowRequest - 5, ' '), &refusal));
+  // A setting: section, key and value at tabs; the value may be empty or hold blanks.
+  const auto setting = SettingLine("AlarmMessage", "AcInterruptlMessage", "Mains gone, saving work");
+  ASSERT_TRUE(setting);
+  const auto set = ParseWindowRequest(*setting + "\n", &refusal);
+  ASSERT_TRUE(set);
+  EXPECT_EQ(set->asks, WindowAsks::SetSetting);
+  EXPECT_EQ(set->section + "|" + set->key + "|" + set->value, "AlarmMessage|AcInterruptlMessage|Mains gone, saving work");
+  EXPECT_EQ(ParseWindowRequest(*SettingLine("Mscomm", "CommPort", ""), &refusal)->value, "");
+  EXPECT_FALSE(SettingLine("Mscomm", "CommPort", "1\n[Notify]"));  // a line break would make a line of its own
+  EXPECT_FALSE(SettingLine("Mscomm", "", "1"));
+  for (const char* garbled : {"SET Mscomm\tCommPort", "SET \tCommPort\t1", "SET Mscomm\t\t1", "SET Mscomm\tCommPort\t1\t2"}) {
+    EXPECT_FALSE(ParseWindowRequest(garbled, &refusal)) << garbled;
+    EXPECT_EQ(refusal, RequestRefusal::Unknown) << garbled;
+  }
   EXPECT_EQ(RefusalAnswer(RequestRefusal::NotAllowed), "ERR ACCESS-DENIED");
   EXPECT_EQ(RefusalAnswer(RequestRefusal::NotNow), "ERR NOT-NOW");
   EXPECT_EQ(RefusalAnswer(RequestRefusal::None), "OK");
@@ -297,12 +312,23 @@ TEST(WindowChannel, WhoMayDoWhat) {
       {WindowAsks::State, true, true, true},           {WindowAsks::ShutDown, false, true, true},
       {WindowAsks::CancelShutDown, false, true, true}, {WindowAsks::TenSecondTest, false, true, true},
       {WindowAsks::TestUntilLow, false, true, true},   {WindowAsks::CancelSelfTest, false, true, true},
-      {WindowAsks::Drill, false, false, true},
+      {WindowAsks::Drill, false, false, true},         {WindowAsks::ApplySettings, true, true, true},
   };
   for (const auto& row : table) {
-    EXPECT_EQ(MayAsk(row.asks, user), row.user) << RequestLine(row.asks);
-    EXPECT_EQ(MayAsk(row.asks, mayShutDown), row.mayShutDown) << RequestLine(row.asks);
-    EXPECT_EQ(MayAsk(row.asks, administrator), row.administrator) << RequestLine(row.asks);
+    const WindowRequest request{row.asks, 0, {}, {}, {}};
+    EXPECT_EQ(MayAsk(request, user), row.user) << RequestLine(row.asks);
+    EXPECT_EQ(MayAsk(request, mayShutDown), row.mayShutDown) << RequestLine(row.asks);
+    EXPECT_EQ(MayAsk(request, administrator), row.administrator) << RequestLine(row.asks);
+  }
+  // A setting is every user's, but for the commands run with the system's rights.
+  const struct {
+    const char* section;
+    bool user, administrator;
+  } settings[] = {{"AlarmMessage", true, true}, {"Notify", false, true}, {"NOTIFY", false, true}, {"Notifyx", true, true}};
+  for (const auto& row : settings) {
+    const WindowRequest request{WindowAsks::SetSetting, 0, row.section, "MainsFailed", "C:\\x.cmd"};
+    EXPECT_EQ(MayAsk(request, mayShutDown), row.user) << row.section;
+    EXPECT_EQ(MayAsk(request, administrator), row.administrator) << row.section;
   }
 }
 
