@@ -208,6 +208,7 @@ struct MainWindow : BarListener {
   LRESULT OnWindowRequest(bool allowed);
   LRESULT CarryOut(const WindowRequest& request);
   LRESULT SetForWindow(const WindowRequest& request);
+  LRESULT StartTimedTest();
   FileError SetThroughService(const std::string& section, const std::string& key, const std::string& value);
   LRESULT OnServiceNews(LPARAM news);
   void ShowServiceState(const ServiceState& state);
@@ -362,6 +363,7 @@ Text AnswerText(const std::string& answer) {
 // they save written by the service.
 void MainWindow::BeginAsWindowOnService() {
   followsService = true;
+  timedTestDialog.StartElsewhere([this] { serviceLink.Ask(WindowAsks::TimedTest); });
   config->WriteThrough([this](const std::string& section, const std::string& key, const std::string& value) {
     return SetThroughService(section, key, value);
   });
@@ -424,6 +426,15 @@ LRESULT MainWindow::OnWindowRequest(bool allowed) {
   return CarryOut(*request);
 }
 
+// For the minutes the settings hold, as the dialog's OK would start it here.
+LRESULT MainWindow::StartTimedTest() {
+  SelfTests& tests = parts->selfTests;
+  if (!tests.State().timedIdle) return 0;
+  tests.OnTimedSettingsOpened();
+  const std::string minutes = config->ReadString(section::kAlarmMessage, "SpecialTimeTest");
+  return !tests.OnTimedSettingsOk(minutes);
+}
+
 // Written and recorded when it changes anything: a dialog saves all its keys.
 LRESULT MainWindow::SetForWindow(const WindowRequest& request) {
   if (config->ReadValue(request.section, request.key) == request.value) return 1;
@@ -445,6 +456,7 @@ LRESULT MainWindow::CarryOut(const WindowRequest& request) {
     case IDC_SELFTEST_TILL_LOW:
       parts->selfTests.StartUntilLow();
       return parts->selfTests.State().running || parts->selfTests.State().untilLowWaiting;
+    case IDC_SELFTEST_SPECIAL_TIME: return StartTimedTest();
     case IDC_CANCEL_SELFTEST: parts->selfTests.Cancel(); return 1;
     case IDC_POWER_DRILL: return parts->drill.Start();  // its refusal would be a box nobody can see
     default: return 0;
@@ -579,8 +591,12 @@ LRESULT MainWindow::OnCommand(WORD id) {
   if (headless && id == IDC_EXIT && run->Quiet()) return EndNow();
   if (run->Quiet() || parts->gate.ShutdownUnderWay()) return 0;
   if (followsService) {
+    // The timed test's minutes are asked here, saved and started by the service.
+    if (id == IDC_SELFTEST_SPECIAL_TIME && serviceWait == ServiceWait::None) {
+      timedTestDialog.Open();
+      return 0;
+    }
     if (AskService(id)) return 0;
-    if (id == IDC_SELFTEST_SPECIAL_TIME) return 0;  // its dialog acts on this program's own tests
   } else if (!run->Monitoring() && id != IDC_EXIT && id != IDC_RETURN_MAIN_WINDOW) {
     return 0;  // a copy started by hand reads the UPS
   }

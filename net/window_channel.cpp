@@ -24,6 +24,7 @@ constexpr RequestWord kRequests[] = {
     {WindowAsks::CancelShutDown, "CANCEL SHUTDOWN", IDC_CANCEL_SHUTDOWN},
     {WindowAsks::TenSecondTest, "TEST 10", IDC_SELFTEST_10_SECONDS},
     {WindowAsks::TestUntilLow, "TEST LOW", IDC_SELFTEST_TILL_LOW},
+    {WindowAsks::TimedTest, "TEST TIMED", IDC_SELFTEST_SPECIAL_TIME},
     {WindowAsks::CancelSelfTest, "CANCEL TEST", IDC_CANCEL_SELFTEST},
     {WindowAsks::Drill, "DRILL", IDC_POWER_DRILL},
     {WindowAsks::ApplySettings, "APPLY SETTINGS", 0},
@@ -248,6 +249,7 @@ bool MayAsk(const WindowRequest& request, const CallerRights& rights) {
     case WindowAsks::CancelShutDown:
     case WindowAsks::TenSecondTest:
     case WindowAsks::TestUntilLow:
+    case WindowAsks::TimedTest:
     case WindowAsks::CancelSelfTest: return rights.mayShutDown;
   }
   return false;

@@ -32,6 +32,7 @@ enum class WindowAsks {
   CancelShutDown,  // "Cancel Shutdown System"
   TenSecondTest,
   TestUntilLow,
+  TimedTest,      // for the minutes the settings hold (SpecialTimeTest)
   CancelSelfTest,
   Drill,
   SetSetting,     // one key of the settings file

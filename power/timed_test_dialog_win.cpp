@@ -60,6 +60,7 @@ void TimedTestDialog::OnOk() {
   // Not saved: the user's value stays on screen.
   if (SaidNotSaved(hwnd_, tests_->OnTimedSettingsOk(text), Tr(Text::MinutesNotSaved))) return;
   Destroy();
+  if (startElsewhere_) startElsewhere_();
 }
 
 void TimedTestDialog::Close() {

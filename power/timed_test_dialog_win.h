@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "gui/dialog_win.h"
 
 #include "power/self_tests.h"
@@ -20,6 +22,8 @@ class TimedTestDialog : public SkinnedDialog {
   }
   // Command 40016: opens the dialog unless it is open.
   void Open();
+  // A window on the service: the minutes saved, the test is the service's to start.
+  void StartElsewhere(std::function<void()> start) { startElsewhere_ = std::move(start); }
 
  private:
   template <typename Dialog>
@@ -34,6 +38,7 @@ class TimedTestDialog : public SkinnedDialog {
   HWND owner_ = nullptr;
   SelfTests* tests_ = nullptr;
   const ConfigFile* config_ = nullptr;
+  std::function<void()> startElsewhere_;
 };
 
 }  // namespace voltaris

@@ -136,6 +136,21 @@ wait_event 10 "  UPS SelfTest 10 Seconds!" || fail "the service did not start th
 sleep 3
 expect_eq "$(grep -c ' T$' "$SIM_LOG")" 1 "self-test commands the UPS received"
 
+e2e_log "a timed self-test from the desktop's dialog"
+wait_until 20 countdowns_open 0 || fail "the ten-second test's window stayed"
+T='#32770/Special Time Selftest'
+on_desktop command 40016 >/dev/null
+wait_until 10 inspect wait "$T" visible 200 || fail "no Special Time Selftest dialog"
+inspect settext "$T" 1097 3 >/dev/null
+inspect click "$T" 305 135 >/dev/null  # its OK picture
+wait_until 10 inspect wait "$T" gone 200 || fail "OK left the dialog: $(inspect children '#32770/Voltaris')"
+wait_until 10 bash -c "grep -q ' T03\$' '$SIM_LOG'" || fail "the UPS never received T03 from the service"
+wait_event 5 "  UPS SelfTest 3 Minute" || fail "the service recorded no timed test"
+wait_until 5 countdowns_shown || fail "the desktop does not show the timed test's window"
+on_desktop command 40017 >/dev/null  # Cancel Selftest
+wait_until 10 bash -c "grep -q ' CT\$' '$SIM_LOG'" || fail "the UPS never received CT from the service"
+wait_until 10 countdowns_open 0 || fail "the timed test's window stayed after the cancel"
+
 e2e_log "a setting saved in the desktop is written by the service, in its folder"
 A='#32770/Alarm Message'
 on_desktop command 40002 >/dev/null
@@ -147,7 +162,9 @@ service_key() { tr -d '\r' <"$RECORDS_DIR/UpsConfigure.ini" | sed -n "s/^$1=//p"
 expect_eq "$(service_key AcInterruptlMessage)" "Mains gone: the service counts" "the service's mains failure text"
 # Written by the service, which records each change a user's window asks for, once.
 expect_eq "$(count_event "  Setting Changed by a User: [AlarmMessage] AcInterruptlMessage")" 1 "changes recorded"
-expect_eq "$(events | grep -c "Setting Changed")" 1 "settings recorded as changed (the dialog saves all its keys)"
+expect_eq "$(events | grep "Setting Changed" | tr '\n' '|')" \
+  "  Setting Changed by a User: [AlarmMessage] SpecialTimeTest|  Setting Changed by a User: [AlarmMessage] AcInterruptlMessage|" \
+  "settings recorded as changed (the timed test's minutes; of the alarm dialog's keys, the one changed)"
 tr -d '\r' <"$APP_DIR/UpsConfigure.ini" | grep -q "Mains gone" && fail "the desktop wrote the program folder's settings"
 
 e2e_log "the service stops"

@@ -252,8 +252,8 @@ TEST(NutLogin, LogoutSaysGoodbyeAndEndsTheLogin) {
 
 TEST(WindowChannel, EachRequestIsReadBackAndAnythingElseRefusedWithWhy) {
   for (WindowAsks asks : {WindowAsks::State, WindowAsks::ShutDown, WindowAsks::CancelShutDown, WindowAsks::TenSecondTest,
-                          WindowAsks::TestUntilLow, WindowAsks::CancelSelfTest, WindowAsks::Drill,
-                          WindowAsks::ApplySettings}) {
+                          WindowAsks::TestUntilLow, WindowAsks::TimedTest, WindowAsks::CancelSelfTest,
+                          WindowAsks::Drill, WindowAsks::ApplySettings}) {
     RequestRefusal refusal = RequestRefusal::NotAllowed;
     const auto request = ParseWindowRequest(RequestLine(asks) + "\n", &refusal);
     ASSERT_TRUE(request) << RequestLine(asks);
@@ -312,6 +312,7 @@ TEST(WindowChannel, WhoMayDoWhat) {
       {WindowAsks::State, true, true, true},           {WindowAsks::ShutDown, false, true, true},
       {WindowAsks::CancelShutDown, false, true, true}, {WindowAsks::TenSecondTest, false, true, true},
       {WindowAsks::TestUntilLow, false, true, true},   {WindowAsks::CancelSelfTest, false, true, true},
+      {WindowAsks::TimedTest, false, true, true},
       {WindowAsks::Drill, false, false, true},         {WindowAsks::ApplySettings, true, true, true},
   };
   for (const auto& row : table) {
