@@ -13,7 +13,7 @@ constexpr UINT WM_APP_SHOW_STORE_PROBLEM = WM_APP + 3;  // lParam: std::string*,
 constexpr UINT WM_APP_SHOW_LIBRARY_BOX = WM_APP + 4;    // "Cannot Load Library"
 constexpr UINT WM_APP_SHOW_DRILL_REPORT = WM_APP + 5;   // lParam: std::string*, owned by the receiver
 constexpr UINT WM_APP_SERVICE_NEWS = WM_APP + 6;        // lParam: ServiceNews*, owned by the receiver
-constexpr UINT WM_APP_WINDOW_REQUEST = WM_APP + 8;      // wParam: the menu command a user's window asked for; lParam: 1 if allowed
+constexpr UINT WM_APP_WINDOW_REQUEST = WM_APP + 8;      // wParam: the number of a user's window's request in its slot
 constexpr UINT WM_APP_NETWORK_NEWS = WM_APP + 7;        // lParam: NetworkNews*, owned by the receiver
 
 // Registered messages the test inspector sends to read state across processes.

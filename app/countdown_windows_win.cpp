@@ -33,6 +33,11 @@ int BackgroundOf(CountdownWindow w) {
 HotZone OkZoneOf(CountdownWindow w) { return IsManual(w) ? ManualCountdown::kOkZone : MainsFailCountdown::kOkZone; }
 
 
+// What a window's picture writes, to tell whether it must be drawn again.
+std::string LinesOf(const CountdownPicture& p) {
+  return p.markLine + "\n" + p.alarmLine + "\n" + p.normalLine + "\n" + p.runtimeLine + "\n" + CountLine(p);
+}
+
 void TextAt(HDC dc, int x, int y, const std::string& text) {
   TextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size()));
 }
@@ -140,10 +145,15 @@ void CountdownWindows::Mirror(const std::vector<ShownCountdown>& shown) {
       continue;
     }
     const bool ticked = !mirrored_[i] || mirrored_[i]->seconds != now[i]->seconds;
+    const bool redrawn = ticked || LinesOf(*mirrored_[i]) != LinesOf(*now[i]);
     mirrored_[i] = *now[i];
     if (dismissed_[i]) continue;
     Open(window);
-    if (ticked) Blink(window, Triangle::Red);
+    if (ticked) {
+      Blink(window, Triangle::Red);
+    } else if (redrawn) {
+      InvalidateRect(SlotOf(window).Handle(), nullptr, FALSE);
+    }
   }
 }
 

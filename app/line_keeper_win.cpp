@@ -42,13 +42,16 @@ void LineHold::Release() {
   line_ = nullptr;
 }
 
+// Only the service manager's word that there is none counts as none: a
+// question it refuses must not let a second reader beside the service.
 bool ServiceInstalled() {
   SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  if (!manager) return false;
+  if (!manager) return true;
   SC_HANDLE service = OpenServiceA(manager, kServiceName, SERVICE_QUERY_STATUS);
+  const DWORD error = service ? 0 : GetLastError();
   if (service) CloseServiceHandle(service);
   CloseServiceHandle(manager);
-  return service != nullptr;
+  return error != ERROR_SERVICE_DOES_NOT_EXIST;
 }
 
 bool IsServiceMonitor(DWORD process) {

@@ -108,21 +108,34 @@ class WindowShutdown : public ShutdownPort {
   void EndAndShutDown() override { run->EndAndShutDown(); }
 };
 
-// What the service's pipe thread hands the window thread to carry out.
+// What the service's pipe thread hands the window thread to carry out, one
+// at a time, under a number: a message that comes after its wait gave up
+// finds its request withdrawn, and never carries out the next one.
 class RequestSlot {
  public:
-  void Put(const WindowRequest& request) {
+  struct Held {
+    WindowRequest request;
+    bool allowed = false;
+  };
+  unsigned Put(const WindowRequest& request, bool allowed) {
     std::lock_guard<std::mutex> lock(lock_);
-    request_ = request;
+    held_ = Held{request, allowed};
+    return ++number_;
   }
-  std::optional<WindowRequest> Take() {
+  std::optional<Held> Take(unsigned number) {
     std::lock_guard<std::mutex> lock(lock_);
-    return std::exchange(request_, std::nullopt);
+    if (number != number_) return std::nullopt;
+    return std::exchange(held_, std::nullopt);
+  }
+  void Withdraw(unsigned number) {
+    std::lock_guard<std::mutex> lock(lock_);
+    if (number == number_) held_.reset();
   }
 
  private:
   std::mutex lock_;
-  std::optional<WindowRequest> request_;
+  std::optional<Held> held_;
+  unsigned number_ = 0;
 };
 
 // The main window's object, found by its procedure WindowProcedure<MainWindow>.
@@ -204,8 +217,9 @@ struct MainWindow : BarListener {
   void ServeWindows();
   void BeginAsWindowOnService();
   void BeginIfLineFree();
+  void StepDownIfServiceInstalled();
   void PublishToWindows();
-  LRESULT OnWindowRequest(bool allowed);
+  LRESULT OnWindowRequest(unsigned number);
   LRESULT CarryOut(const WindowRequest& request);
   LRESULT SetForWindow(const WindowRequest& request);
   LRESULT StartTimedTest();
@@ -333,11 +347,12 @@ void MainWindow::ServeWindows() {
   RequestSlot* slot = &windowRequest;
   const bool served = windowPipe.Start(
       [window, slot](const WindowRequest& request, bool allowed) {
-        slot->Put(request);
+        const unsigned number = slot->Put(request, allowed);
         DWORD_PTR carried = 0;
-        return SendMessageTimeoutA(window, WM_APP_WINDOW_REQUEST, 0, allowed ? 1 : 0, SMTO_BLOCK | SMTO_ABORTIFHUNG,
-                                   2000, &carried) != 0 &&
-               carried != 0;
+        const bool answered = SendMessageTimeoutA(window, WM_APP_WINDOW_REQUEST, number, 0,
+                                                  SMTO_BLOCK | SMTO_ABORTIFHUNG, 2000, &carried) != 0;
+        if (!answered) slot->Withdraw(number);  // not to be carried out after the caller was told no
+        return answered && carried != 0;
       },
       &error);
   if (served) {
@@ -383,12 +398,30 @@ void MainWindow::BeginAsWindowOnService() {
 // line: this one waits for it, looking again every few seconds.
 void MainWindow::BeginIfLineFree() {
   constexpr UINT kLineLookMs = 2000;
+  constexpr UINT kServiceLookMs = 10000;
+  if (ServiceInstalled()) {
+    KillTimer(hwnd, kTimerLineLook);
+    BeginAsWindowOnService();
+    return;
+  }
   if (!line.TryTake()) {
     SetTimer(hwnd, kTimerLineLook, kLineLookMs, nullptr);
     return;
   }
   KillTimer(hwnd, kTimerLineLook);
   run->Begin();
+  SetTimer(hwnd, kTimerServiceLook, kServiceLookMs, nullptr);
+}
+
+// A service installed while this program reads the UPS is the one reader
+// from now on: this program ends in order (its rows written, the port
+// closed) and says so; started again, it is the service's window.
+void MainWindow::StepDownIfServiceInstalled() {
+  if (!ServiceInstalled()) return;
+  KillTimer(hwnd, kTimerServiceLook);
+  run->End(NoticePhase::Ending);
+  MessageBoxA(hwnd, Tr(Text::ServiceNowWatches), "Voltaris", MB_OK | MB_ICONINFORMATION);
+  DestroyWindow(hwnd);
 }
 
 // What the users' windows show, as of now: taken by the channel's thread
@@ -413,10 +446,11 @@ void MainWindow::PublishToWindows() {
 // Returns whether it was carried out: what the run or the count-downs do
 // not take now (a shutdown under way, a test already running, a UPS that
 // does not answer) is told to the caller, never an "OK".
-LRESULT MainWindow::OnWindowRequest(bool allowed) {
-  const std::optional<WindowRequest> request = windowRequest.Take();
-  if (!headless || !request) return 0;
-  if (!allowed) {
+LRESULT MainWindow::OnWindowRequest(unsigned number) {
+  const std::optional<RequestSlot::Held> held = windowRequest.Take(number);
+  if (!headless || !held) return 0;
+  const WindowRequest* request = &held->request;
+  if (!held->allowed) {
     const std::string what = request->asks == WindowAsks::SetSetting ? "[" + request->section + "] " + request->key
                                                                      : std::to_string(request->command);
     eventLog->Write(kRequestRefusedEntry, Tr(Text::ServiceRequestRefusedEntry) + what);
@@ -432,7 +466,9 @@ LRESULT MainWindow::StartTimedTest() {
   if (!tests.State().timedIdle) return 0;
   tests.OnTimedSettingsOpened();
   const std::string minutes = config->ReadString(section::kAlarmMessage, "SpecialTimeTest");
-  return !tests.OnTimedSettingsOk(minutes);
+  if (!tests.OnTimedSettingsOk(minutes)) return tests.Offered();  // not offered: nothing starts
+  tests.OnTimedSettingsClosed();  // minutes no test can run for
+  return 0;
 }
 
 // Written and recorded when it changes anything: a dialog saves all its keys.
@@ -678,6 +714,10 @@ LRESULT MainWindow::OnTimer(unsigned id) {
     ServeWindows();
     return 0;
   }
+  if (id == kTimerServiceLook) {
+    StepDownIfServiceInstalled();
+    return 0;
+  }
   if (!run->OnTick(id)) return 0;
   RefreshTrayTip();
   if (headless) PublishToWindows();
@@ -834,7 +874,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_APP_SHOW_LIBRARY_BOX: return OnShowLibraryBox();
     case WM_APP_SHOW_DRILL_REPORT: return OnShowDrillReport(lParam);
     case WM_APP_SERVICE_NEWS: return OnServiceNews(lParam);
-    case WM_APP_WINDOW_REQUEST: return OnWindowRequest(lParam != 0);
+    case WM_APP_WINDOW_REQUEST: return OnWindowRequest(static_cast<unsigned>(wParam));
     case WM_PAINT: return OnPaint();
     default:
       if (tray.OnMessage(message, wParam)) return 0;

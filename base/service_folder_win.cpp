@@ -132,11 +132,15 @@ DWORD HoldsAnything(HANDLE folder, bool* holds) {
   return error == ERROR_NO_MORE_FILES ? 0 : error;
 }
 
-// A folder someone else made first is taken over before it is refused, so
-// that they keep no hold on it. It is refused when it holds anything: what
-// they put there keeps its own owner and access list, and could be a link.
-DWORD MadeByAnother(HANDLE folder, const SecuritySummary& found, const std::string& installer) {
-  if (TrustedAccount(found.owner, installer)) return 0;
+// A folder others could change is taken back only when an administrator
+// made it and it holds nothing: one someone else made is never adopted
+// (taken over, it would be accepted at the next look with what they left
+// in it, each file with its own owner and access list, and a handle they
+// opened before keeps its rights), and what others could have put in one
+// while it was open could be a link. Such a folder is refused every time,
+// for an administrator to remove.
+DWORD MayTakeBack(HANDLE folder, const SecuritySummary& found, const std::string& installer) {
+  if (!TrustedAccount(found.owner, installer)) return ERROR_ACCESS_DENIED;
   bool holds = false;
   if (const DWORD error = HoldsAnything(folder, &holds)) return error;
   return holds ? ERROR_DIR_NOT_EMPTY : 0;
@@ -147,8 +151,8 @@ DWORD SecureHeld(HANDLE folder, const FolderDescriptor& descriptor, const std::s
   SecuritySummary found;
   if (const DWORD error = ReadHeld(folder, &found)) return error;
   if (!NonAdministratorMayChange(found, installer)) return 0;
+  if (const DWORD error = MayTakeBack(folder, found, installer)) return error;
   if (const DWORD error = SecureAgain(folder, descriptor)) return error;
-  if (const DWORD error = MadeByAnother(folder, found, installer)) return error;
   SecuritySummary secured;
   if (const DWORD error = ReadHeld(folder, &secured)) return error;
   return NonAdministratorMayChange(secured, installer) ? ERROR_ACCESS_DENIED : 0;

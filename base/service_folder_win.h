@@ -34,10 +34,11 @@ std::optional<std::string> ServiceDataFolder();
 // missing, or when it was open to others. Otherwise a Win32 error:
 // ERROR_REPARSE_POINT_ENCOUNTERED for a link at the path or above it,
 // ERROR_DIRECTORY for something that is not a folder, ERROR_ACCESS_DENIED
-// when it stays open to others, ERROR_DIR_NOT_EMPTY for one someone else
-// owned (neither an administrator, SYSTEM nor `installer`) that holds
-// anything: it is taken over all the same, but what they put in it stays
-// theirs.
+// for one others could change that someone else owns (neither an
+// administrator, SYSTEM nor `installer`: never adopted) or that stays open
+// to others, ERROR_DIR_NOT_EMPTY for one others could change that holds
+// anything (what they could have put in it stays theirs). A refused folder
+// is left as it is, for an administrator to remove.
 DWORD PrepareServiceDataFolder(const std::string& path, const std::string& installer = "");
 
 }  // namespace voltaris

@@ -239,6 +239,7 @@ enum class Text {
   ServiceRefusedRequest,
   ServiceDidNotAnswer,
   ServiceCouldNotNow,
+  ServiceNowWatches,
   ServiceRequestRefusedEntry,
   WindowChannelNotOpened,
   ServiceFolderRefused,

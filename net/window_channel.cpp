@@ -1,10 +1,10 @@
 #include "net/window_channel.h"
 
-#include <algorithm>
 #include <cctype>
 #include <charconv>
 
 #include "base/text_ends.h"
+#include "config/settings.h"
 #include "res/command_ids.h"
 
 namespace voltaris {
@@ -31,14 +31,35 @@ constexpr RequestWord kRequests[] = {
 };
 
 constexpr char kSettingWord[] = "SET ";
-// The section of the commands the service runs with the system's rights.
-constexpr char kCommandsSection[] = "Notify";
 
-// Sections are told apart as Windows tells them, without case.
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
+// Who may change each section through the service; a section not listed is
+// the administrators'. Names are matched exactly: the settings file takes
+// names as Windows does (blanks trimmed, any case), so a name written any
+// other way could stand for a section of the administrators'.
+enum class SettingRight { AnyUser, MayShutDown };
+struct SectionRight {
+  const char* section;
+  SettingRight right;
+};
+constexpr SectionRight kSectionRights[] = {
+    {section::kDataRecord, SettingRight::AnyUser},
+    {section::kAlarmMessage, SettingRight::MayShutDown},
+    {section::kSchema, SettingRight::MayShutDown},
+    {section::kRuntime, SettingRight::MayShutDown},
+};
+
+bool MaySet(const std::string& name, const CallerRights& rights) {
+  if (rights.administrator) return true;
+  for (const SectionRight& entry : kSectionRights) {
+    if (name != entry.section) continue;
+    return entry.right == SettingRight::AnyUser || rights.mayShutDown;
+  }
+  return false;
+}
+
+bool HasEndBlanks(const std::string& text) {
+  return !text.empty() && (std::isspace(static_cast<unsigned char>(text.front())) ||
+                           std::isspace(static_cast<unsigned char>(text.back())));
 }
 
 // "SET <section>\t<key>\t<value>": the section and key not empty.
@@ -54,6 +75,7 @@ std::optional<WindowRequest> ParseSetting(std::string_view words) {
   request.key = words.substr(first + 1, second - first - 1);
   request.value = words.substr(second + 1);
   if (request.value.find('\t') != std::string::npos) return std::nullopt;
+  if (HasEndBlanks(request.section) || HasEndBlanks(request.key)) return std::nullopt;  // never one name for another
   return request;
 }
 
@@ -243,7 +265,7 @@ bool MayAsk(const WindowRequest& request, const CallerRights& rights) {
   switch (request.asks) {
     case WindowAsks::State:
     case WindowAsks::ApplySettings: return true;
-    case WindowAsks::SetSetting: return rights.administrator || !SameIgnoringCase(request.section, kCommandsSection);
+    case WindowAsks::SetSetting: return MaySet(request.section, rights);
     case WindowAsks::Drill: return rights.administrator;
     case WindowAsks::ShutDown:
     case WindowAsks::CancelShutDown:

@@ -69,8 +69,12 @@ std::optional<WindowAsks> RequestForCommand(unsigned command);
 // right to shut it down; the drill runs the administrators' commands and is
 // theirs alone. Taking a shutdown or test back is the shutdown right's too:
 // a user who may not shut down must not stop one the battery asks for.
-// Settings are every user's to change through the service, but for the
-// commands it runs with the system's rights ([Notify]), the administrators'.
+// Settings, through the service, by section, named exactly as the dialogs
+// write them: the history's are every user's; the count-downs' times, the
+// messages and the schedules need the right to shut down (they decide when
+// Windows goes down); the link, the UPS followed over the network, and any
+// other section (the commands run with the system's rights among them) are
+// the administrators'.
 bool MayAsk(const WindowRequest& request, const CallerRights& rights);
 // The answer to a request refused or carried out.
 std::string RefusalAnswer(RequestRefusal refusal);

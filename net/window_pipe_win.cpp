@@ -206,11 +206,15 @@ void WindowPipeServer::Converse() {
   const std::string line(request, moved);
   // The rest of a request too long is read and dropped: left in the pipe,
   // it would be taken for the client's hanging up.
+  // Up to a bound: a client sending without end would hold the only instance.
+  constexpr size_t kLongestDropped = 16 * kLongestWindowRequest;
   char rest[64];
   DWORD restMoved = 0;
-  for (DWORD more = error; more == ERROR_MORE_DATA;) {
+  size_t dropped = 0;
+  for (DWORD more = error; more == ERROR_MORE_DATA && dropped < kLongestDropped; dropped += restMoved) {
     more = Read(pipe_, io_, rest, sizeof rest, kRequestBoundMs, stop_, &restMoved);
   }
+  if (dropped >= kLongestDropped) return;
   const std::string answer = Answer(line, error == ERROR_MORE_DATA);
   if (Write(pipe_, io_, answer, kWriteBoundMs, stop_)) return;
   Read(pipe_, io_, rest, 1, kHangUpBoundMs, stop_, &moved);

@@ -173,15 +173,17 @@ FileError SelfTests::OnTimedSettingsOk(const std::string& minutesText) {
     s_.settingsOpen = false;
     return {};
   }
-  if (!TypedNumber(key::kSpecialTimeTest, minutesText)) {
-    return {22, RangeMessage(Tr(Text::SelfTestTitle), key::kSpecialTimeTest)};  // the dialog stays, with what was typed
-  }
-  if (FileError e = c_.config.WriteString(section::kAlarmMessage, "SpecialTimeTest", minutesText)) {
-    return e;  // the dialog stays, with what the user typed
-  }
+  if (FileError e = SaveTimedMinutes(minutesText)) return e;  // the dialog stays, with what the user typed
   s_.settingsOpen = false;
   if (offered_) c_.timers.Arm(kTimerSpecialTestStart, kCancelDelayMs);
   return {};
+}
+
+FileError SelfTests::SaveTimedMinutes(const std::string& minutesText) const {
+  if (!TypedNumber(key::kSpecialTimeTest, minutesText)) {
+    return {22, RangeMessage(Tr(Text::SelfTestTitle), key::kSpecialTimeTest)};
+  }
+  return c_.config.WriteString(section::kAlarmMessage, "SpecialTimeTest", minutesText);
 }
 
 int SelfTests::TimedMinutes() const { return ReadNumber(c_.config, key::kSpecialTimeTest); }

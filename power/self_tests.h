@@ -38,6 +38,7 @@ class SelfTests : public TimerOwner {
   // A UPS another computer serves runs its tests there: while it is
   // followed, the starts are greyed and refused.
   void Offer(bool offered);
+  bool Offered() const { return offered_; }
   void StartTenSecond();  // 40014
   // The top bar's 10-second test: the same test, the menu left as it is.
   void StartTenSecondFromBar();
@@ -48,6 +49,9 @@ class SelfTests : public TimerOwner {
   // when the setting could not be written), closed by its caption.
   void OnTimedSettingsOpened();
   FileError OnTimedSettingsOk(const std::string& minutesText);
+  // The minutes checked and saved, nothing started (a window on the
+  // service, which starts the test itself).
+  FileError SaveTimedMinutes(const std::string& minutesText) const;
   void OnTimedSettingsClosed();
   // A command the monitor could not write in its time: the test it was to
   // start did not start, or the test it was to cancel goes on.

@@ -58,7 +58,8 @@ void TimedTestDialog::OnOk() {
   char text[21] = "";
   GetDlgItemTextA(hwnd_, kMinutesEdit, text, sizeof text);
   // Not saved: the user's value stays on screen.
-  if (SaidNotSaved(hwnd_, tests_->OnTimedSettingsOk(text), Tr(Text::MinutesNotSaved))) return;
+  const FileError saved = startElsewhere_ ? tests_->SaveTimedMinutes(text) : tests_->OnTimedSettingsOk(text);
+  if (SaidNotSaved(hwnd_, saved, Tr(Text::MinutesNotSaved))) return;
   Destroy();
   if (startElsewhere_) startElsewhere_();
 }

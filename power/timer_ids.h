@@ -45,6 +45,7 @@ enum TimerId : unsigned {
   kTimerShutdownConfirm = 1163,       // an accepted shutdown that has not begun to end the session is asked the second way
   kTimerLineLook = 1164,              // without the service, a copy started by hand holds the line: look again
   kTimerWindowPipeRetry = 1165,       // the service's pipe to its users' windows could not be made: try again
+  kTimerServiceLook = 1166,           // without the service: has one been installed meanwhile?
 };
 
 // Periods in milliseconds.

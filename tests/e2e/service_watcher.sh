@@ -35,7 +35,17 @@ chmod o-w "$APP_DIR"
 install
 expect_eq "$?" 4 "installing files an account with split rights owns"
 wine reg query 'HKLM\SYSTEM\CurrentControlSet\Services\Voltaris' >/dev/null 2>&1 && fail "a service was installed all the same"
+e2e_log "a desktop program reading the UPS when the service is installed steps down"
+e2e_start_app
+wait_event 30 "  COM UPS is Connected!" || fail "the desktop program did not reach the UPS"
 install /trust-installer || fail "the service was not installed and started: exit $?"
+wait_until 20 inspect wait '#32770/Voltaris' visible 200 || fail "the desktop program did not say the service took over"
+inspect children '#32770/Voltaris' | grep -q "The Voltaris service has been installed" ||
+  fail "wrong box: $(inspect children '#32770/Voltaris')"
+expect_eq "$(count_event "  Program End")" 1 "the desktop program's end, recorded before its box"
+inspect close '#32770/Voltaris' >/dev/null
+app_gone 15 || fail "the desktop program did not end"
+e2e_forget "$APP_PID"
 service_records
 wait_event 30 "  Service Start" || fail "the service's monitoring did not start"
 wine reg query 'HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Voltaris' /v EventMessageFile 2>/dev/null |
@@ -89,7 +99,8 @@ e2e_log "status queries over 5 s with the desktop program up: $n"
 [ "$n" -le 7 ] || fail "the UPS is read more than once a second: a second reader"
 expect_eq "$(count_event "  Program Start")" 0 "desktop starts (it never reads the UPS)"
 # A desktop that fell back to reading the UPS itself would record in its own folder.
-[ -e "$APP_DIR/EventRecord.csv" ] && fail "the desktop program kept records of its own: $(tail -n 3 "$APP_DIR/EventRecord.csv")"
+expect_eq "$(tr -d '\r' <"$APP_DIR/EventRecord.csv" | grep -c "  Program Start")" 1 \
+  "starts recorded in the program's folder (the one before the service)"
 
 e2e_log "a mains failure: the desktop shows the service's count"
 sim_control "mains fail" >/dev/null
@@ -146,6 +157,8 @@ inspect click "$T" 305 135 >/dev/null  # its OK picture
 wait_until 10 inspect wait "$T" gone 200 || fail "OK left the dialog: $(inspect children '#32770/Voltaris')"
 wait_until 10 bash -c "grep -q ' T03\$' '$SIM_LOG'" || fail "the UPS never received T03 from the service"
 wait_event 5 "  UPS SelfTest 3 Minute" || fail "the service recorded no timed test"
+sleep 1
+expect_eq "$(count_event "  UPS SelfTest 3 Minute")" 1 "timed tests recorded (the window starts none of its own)"
 wait_until 5 countdowns_shown || fail "the desktop does not show the timed test's window"
 on_desktop command 40017 >/dev/null  # Cancel Selftest
 wait_until 10 bash -c "grep -q ' CT\$' '$SIM_LOG'" || fail "the UPS never received CT from the service"

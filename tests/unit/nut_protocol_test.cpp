@@ -294,7 +294,10 @@ TEST(WindowChannel, EachRequestIsReadBackAndAnythingElseRefusedWithWhy) {
   EXPECT_EQ(ParseWindowRequest(*SettingLine("Mscomm", "CommPort", ""), &refusal)->value, "");
   EXPECT_FALSE(SettingLine("Mscomm", "CommPort", "1\n[Notify]"));  // a line break would make a line of its own
   EXPECT_FALSE(SettingLine("Mscomm", "", "1"));
-  for (const char* garbled : {"SET Mscomm\tCommPort", "SET \tCommPort\t1", "SET Mscomm\t\t1", "SET Mscomm\tCommPort\t1\t2"}) {
+  // Blanks about a name would make it another's once the file trims them.
+  for (const char* garbled : {"SET Mscomm\tCommPort", "SET \tCommPort\t1", "SET Mscomm\t\t1", "SET Mscomm\tCommPort\t1\t2",
+                              "SET  Notify\tMainsFailed\tcmd", "SET Notify \tMainsFailed\tcmd",
+                              "SET DataRecord\t Notify\t1", "SET DataRecord\tKey \t1"}) {
     EXPECT_FALSE(ParseWindowRequest(garbled, &refusal)) << garbled;
     EXPECT_EQ(refusal, RequestRefusal::Unknown) << garbled;
   }
@@ -321,15 +324,21 @@ TEST(WindowChannel, WhoMayDoWhat) {
     EXPECT_EQ(MayAsk(request, mayShutDown), row.mayShutDown) << RequestLine(row.asks);
     EXPECT_EQ(MayAsk(request, administrator), row.administrator) << RequestLine(row.asks);
   }
-  // A setting is every user's, but for the commands run with the system's rights.
+  // A setting, by its section: the history's every user's, what decides when
+  // Windows goes down the shutdown right's, the rest (the commands run with
+  // the system's rights, the link, the server followed) the administrators'.
   const struct {
     const char* section;
-    bool user, administrator;
-  } settings[] = {{"AlarmMessage", true, true}, {"Notify", false, true}, {"NOTIFY", false, true}, {"Notifyx", true, true}};
+    bool user, mayShutDown;
+  } settings[] = {{"DataRecord", true, true},   {"AlarmMessage", false, true}, {"Schema", false, true},
+                  {"Runtime", false, true},     {"Notify", false, false},      {"Mscomm", false, false},
+                  {"NetworkUps", false, false}, {"Network", false, false},     {"alarmmessage", false, false},
+                  {"DataRecordx", false, false}};
   for (const auto& row : settings) {
     const WindowRequest request{WindowAsks::SetSetting, 0, row.section, "MainsFailed", "C:\\x.cmd"};
-    EXPECT_EQ(MayAsk(request, mayShutDown), row.user) << row.section;
-    EXPECT_EQ(MayAsk(request, administrator), row.administrator) << row.section;
+    EXPECT_EQ(MayAsk(request, user), row.user) << row.section;
+    EXPECT_EQ(MayAsk(request, mayShutDown), row.mayShutDown) << row.section;
+    EXPECT_TRUE(MayAsk(request, administrator)) << row.section;
   }
 }
 

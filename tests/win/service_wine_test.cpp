@@ -216,9 +216,13 @@ TEST_F(ServiceFolder, OneOthersCouldChangeIsSecuredAgainOrRefused) {
   ASSERT_NE(file, INVALID_HANDLE_VALUE) << GetLastError();
   CloseHandle(file);
   OpenToEveryone(folder);
-  EXPECT_EQ(PrepareServiceDataFolder(folder, ""), static_cast<DWORD>(ERROR_DIR_NOT_EMPTY));
-  EXPECT_FALSE(OthersMayChange(folder)) << "taken over before it is refused";
-  EXPECT_EQ(PrepareServiceDataFolder(folder, self_), 0u) << "what the installer made is theirs";
+  EXPECT_EQ(PrepareServiceDataFolder(folder, ""), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "someone else's: never adopted";
+  EXPECT_EQ(PrepareServiceDataFolder(folder, self_), static_cast<DWORD>(ERROR_DIR_NOT_EMPTY))
+      << "what others could put in it while it was open";
+  EXPECT_TRUE(OthersMayChange(folder)) << "refused as it is, not taken over";
+  ASSERT_TRUE(DeleteFileA(At(kTheirFile).c_str()));
+  EXPECT_EQ(PrepareServiceDataFolder(folder, self_), 0u) << "an administrator's, empty: taken back";
+  EXPECT_FALSE(OthersMayChange(folder));
 }
 
 TEST_F(ServiceFolder, AFileInItsPlaceIsRefused) {
