@@ -97,14 +97,13 @@ HANDLE CreatePipeInstance(DWORD* error) {
   return pipe;
 }
 
-// One conversation as a window has it: connect (waiting a moment for a pipe
-// busy with another window), check who serves, send, read the whole answer.
+// One conversation as a window has it: connect (waiting up to `busyWaitMs`
+// for a pipe busy with another window's conversation), check who serves,
+// send, read the whole answer.
 std::optional<std::string> ConverseWith(const std::string& request, const std::function<bool(DWORD)>& trust,
-                                        HANDLE stop) {
+                                        HANDLE stop, DWORD busyWaitMs) {
   HANDLE pipe = CreateFileW(kWindowPipeName, kClientAccess, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-  // Busy with another window's conversation, which ends within a moment.
-  constexpr DWORD kBusyWaitMs = 300;
-  if (pipe == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PIPE_BUSY && WaitNamedPipeW(kWindowPipeName, kBusyWaitMs)) {
+  if (pipe == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PIPE_BUSY && WaitNamedPipeW(kWindowPipeName, busyWaitMs)) {
     pipe = CreateFileW(kWindowPipeName, kClientAccess, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
   }
   if (pipe == INVALID_HANDLE_VALUE) return std::nullopt;
@@ -323,11 +322,16 @@ void ServiceWindowLink::ForgetTrusted() {
 
 // None when there is no trusted server, or no whole answer came within the bounds.
 std::optional<std::string> ServiceWindowLink::Converse(const std::string& request) {
-  return ConverseWith(request, [this](DWORD server) { return Trust(server); }, stop_);
+  // The state is asked again next second: a short wait keeps a stop prompt.
+  constexpr DWORD kBusyWaitMs = 300;
+  return ConverseWith(request, [this](DWORD server) { return Trust(server); }, stop_, kBusyWaitMs);
 }
 
 std::string ServiceWindowLink::AskNow(const std::string& request) const {
-  return trusted_ ? ConverseWith(request, trusted_, nullptr).value_or("") : "";
+  // A setting saved is not asked again: it waits out another window's
+  // conversation, which the service may take up to its carry bound to end.
+  constexpr DWORD kBusyWaitMs = 2500;
+  return trusted_ ? ConverseWith(request, trusted_, nullptr, kBusyWaitMs).value_or("") : "";
 }
 
 }  // namespace voltaris

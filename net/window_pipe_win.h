@@ -73,8 +73,10 @@ struct ServiceNews {
 class ServiceWindowLink {
  public:
   static constexpr DWORD kAskEveryMs = 1000;
-  // The longest one conversation takes: wait for a busy pipe, send, read
-  // an answer the service takes its time to carry out.
+  // The longest one conversation of the link's thread takes: wait for a
+  // busy pipe, send, read an answer the service takes its time to carry
+  // out. One asked from the window's thread (AskNow) waits up to 2.2 s
+  // longer for a busy pipe.
   static constexpr DWORD kConverseBoundMs = 4500;
   // A service that has not answered this many times running is said not to
   // run: one miss is a pipe busy with another user's window.
