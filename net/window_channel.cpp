@@ -88,12 +88,12 @@ std::string OnOneLine(std::string text) {
   return text;
 }
 
-// A text keeps off the tabs that end its field.
-std::string WithoutTabs(std::string text) {
+// A text in a tab-separated field: neither a line break nor a tab ends it early.
+std::string AsField(std::string text) {
   for (char& c : text) {
     if (c == '\t') c = ' ';
   }
-  return text;
+  return OnOneLine(std::move(text));
 }
 
 // The fields of a line after its kind, split at each `separator`.
@@ -144,7 +144,7 @@ std::string CountdownLine(const ShownCountdown& shown) {
                      " " + std::to_string(p.seconds) + " " + std::to_string(p.alarmX) + " " + std::to_string(p.countX);
   for (const std::string* text : {&p.markLine, &p.alarmLine, &p.normalLine, &p.runtimeLine, &p.countPrefix,
                                   &p.countSuffix}) {
-    line += "\t" + OnOneLine(WithoutTabs(*text));
+    line += "\t" + AsField(*text);
   }
   return line + "\n";
 }
@@ -298,7 +298,7 @@ std::string WriteServiceState(const ServiceState& state) {
   if (state.balloons > 0) {
     const Balloon& balloon = state.balloon;
     message += "BALLOON " + std::to_string(state.balloons) + " " + std::to_string(balloon.warning) + "\t" +
-               OnOneLine(WithoutTabs(balloon.title)) + "\t" + OnOneLine(WithoutTabs(balloon.text)) + "\n";
+               AsField(balloon.title) + "\t" + AsField(balloon.text) + "\n";
   }
   for (const ShownCountdown& shown : state.countdowns) message += CountdownLine(shown);
   return message + "END\n";
