@@ -281,6 +281,9 @@ LRESULT MainWindow::OnCreate() {
   specialScheduleDialog.Attach(instance, hwnd, *config);
   for (ScheduleDialog* dialog : std::initializer_list<ScheduleDialog*>{&weeklyScheduleDialog, &specialScheduleDialog}) {
     dialog->NoteWhenUpsIsServed([this] { return parts && parts->engine.Link() == LinkKind::Network; });
+    dialog->NoteWhenSaved([this] {
+      if (!followsService) parts->schedule.LookAgain();  // a window on the service has it look
+    });
   }
   closedApps.Attach(instance, hwnd, *store);
   settingsDialog.Attach(instance, hwnd, *config,
@@ -476,6 +479,7 @@ LRESULT MainWindow::SetForWindow(const WindowRequest& request) {
   if (config->ReadValue(request.section, request.key) == request.value) return 1;
   if (config->WriteString(request.section, request.key, request.value)) return 0;
   parts->records.AppendEvent(std::string(Tr(Text::SettingChangedEvent)) + "[" + request.section + "] " + request.key);
+  parts->schedule.LookAgain();
   return 1;
 }
 

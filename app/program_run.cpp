@@ -69,6 +69,7 @@ void ProgramRun::ApplySettings() {
   parts_.engine.ApplySettings(settings);
   FollowIfNetwork(settings);
   parts_.share.OnLinkChanged();
+  parts_.schedule.LookAgain();
 }
 
 // The phase changes before the work stops: a box about the records may hold

@@ -100,6 +100,7 @@ void SpecialScheduleDialog::OnCheckBox(int id) {
 // stays open for the user to mend that row.
 void SpecialScheduleDialog::OnOk() {
   const ScheduleSaveOutcome outcome = SaveSpecialSchedule(*config_, ShownSchedule(), clock_);
+  TellSaved();
   if (ReportScheduleSave(hwnd_, outcome, SpecialRowSettingError, Tr(Text::SpecialDatesNotSaved))) {
     Destroy();
   }

@@ -1,5 +1,7 @@
 #include "schedule/schedule_countdown.h"
 
+#include <algorithm>
+
 #include "config/settings.h"
 #include "i18n/catalogue.h"
 #include "power/timer_ids.h"
@@ -9,7 +11,17 @@
 namespace voltaris {
 namespace {
 
-constexpr unsigned kDueCheckMs = 1000;
+// While the UPS does not answer, its return is looked for each second.
+constexpr unsigned kLookWhileSilentMs = 1000;
+// Otherwise the next look is when the first warning ahead begins, and at
+// least this often, for a clock set or a settings file edited by hand.
+constexpr std::int64_t kLookAtLeastEveryMs = 10000;
+
+unsigned NextLookMs(std::optional<std::int64_t> secondsUntilWarning) {
+  if (!secondsUntilWarning) return kLookAtLeastEveryMs;
+  return static_cast<unsigned>(std::clamp<std::int64_t>(*secondsUntilWarning * 1000, kLookWhileSilentMs,
+                                                        kLookAtLeastEveryMs));
+}
 constexpr unsigned kOpenMs = 200;
 constexpr unsigned kReopenMs = 5000;
 constexpr unsigned kTickMs = 1000;
@@ -22,7 +34,9 @@ void ScheduleCountdown::OwnTimers(TimerTable& table) {
   }
 }
 
-void ScheduleCountdown::Start() { c_.timers.Arm(kTimerScheduleDueCheck, kDueCheckMs); }
+void ScheduleCountdown::Start() { c_.timers.Arm(kTimerScheduleDueCheck, kLookWhileSilentMs); }
+
+void ScheduleCountdown::LookAgain() { CheckDue(); }
 
 void ScheduleCountdown::ResetAfterRefusedShutdown() {
   if (!s_.shutDown) return;
@@ -42,12 +56,20 @@ void ScheduleCountdown::OnTimer(unsigned id) {
 }
 
 void ScheduleCountdown::CheckDue() {
-  if (!s_.armedOnce || !linkUp_()) return;
-  const ConfigFile settings = c_.config.Snapshot();  // one read of the file a second
+  if (!s_.armedOnce) return;  // warned already: nothing more is looked for
+  if (!linkUp_()) {
+    c_.timers.Arm(kTimerScheduleDueCheck, kLookWhileSilentMs);
+    return;
+  }
+  const ConfigFile settings = c_.config.Snapshot();  // one read of the file a look
   const int warningMinutes = ReadWarningTimes(settings).scheduleWarningMinutes;
-  const auto due = FindScheduledShutdown(ReadWeeklySchedule(settings), ReadSpecialSchedule(settings), clock_,
-                                         warningMinutes);
-  if (!due) return;
+  const WeeklySchedule weekly = ReadWeeklySchedule(settings);
+  const SpecialSchedule special = ReadSpecialSchedule(settings);
+  const auto due = FindScheduledShutdown(weekly, special, clock_, warningMinutes);
+  if (!due) {
+    c_.timers.Arm(kTimerScheduleDueCheck, NextLookMs(SecondsUntilWarning(weekly, special, clock_, warningMinutes)));
+    return;
+  }
   s_.reload = false;
   s_.remaining = due->secondsLeft;
   s_.due = *due;

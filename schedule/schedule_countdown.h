@@ -1,5 +1,6 @@
-// The scheduled shutdown: while the UPS answers, a look each second whether
-// the warning period of a weekly row or a special date has begun; then the warning window counting
+// The scheduled shutdown: while the UPS answers, a look whether the warning
+// period of a weekly row or a special date has begun, at the second it is to
+// begin and every few seconds meanwhile; then the warning window counting
 // down to the shutdown time, and at its end the switch-off-and-restore
 // command to the UPS, confirmed written before Windows is shut down. At most
 // one per run of the program; nothing cancels it.
@@ -40,6 +41,8 @@ class ScheduleCountdown : public TimerOwner, public RefusableCount {
   void SwitchOffOnlyWhen(std::function<bool()> upsIsOurs) { upsIsOurs_ = std::move(upsIsOurs); }
   // Starts looking for due shutdowns (at the program's start).
   void Start();
+  // The schedule or its warning time may have changed: looked at now.
+  void LookAgain();
   // A scheduled shutdown has been warned of and goes on to its end.
   bool Counting() const override { return !s_.armedOnce || s_.ending; }
   void OnTimer(unsigned id) override;

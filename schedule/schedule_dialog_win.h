@@ -48,6 +48,8 @@ class ScheduleDialog : public SkinnedDialog {
   // Asked at each painting: a UPS another computer serves is not switched
   // off by a schedule of ours, and the dialog says so under its rows.
   void NoteWhenUpsIsServed(std::function<bool()> served) { upsServed_ = std::move(served); }
+  // Told after each save, whole or in part.
+  void NoteWhenSaved(std::function<void()> saved) { saved_ = std::move(saved); }
   // Opens the dialog unless it is open.
   void Open();
 
@@ -67,6 +69,9 @@ class ScheduleDialog : public SkinnedDialog {
   HINSTANCE instance_ = nullptr;
   HWND owner_ = nullptr;
   const ConfigFile* config_ = nullptr;
+  void TellSaved() const {
+    if (saved_) saved_();
+  }
 
  private:
   template <typename Dialog>
@@ -79,6 +84,7 @@ class ScheduleDialog : public SkinnedDialog {
   const ScheduleDialogLayout& layout_;
   PicturePane sidePane_{nullptr, IDB_SCHEDULE_SIDE};
   std::function<bool()> upsServed_;
+  std::function<void()> saved_;
 };
 
 // Hours, minutes and seconds on the 24-hour clock, whatever the user's locale.

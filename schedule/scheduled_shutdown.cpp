@@ -124,14 +124,30 @@ bool SpecialRestartFits(const SpecialRow& row, const LocalClock& clock) {
   return span && *span >= 1 && *span <= kMostRestoreMinutes;
 }
 
+namespace {
+
+const Candidate& FirstOf(const std::vector<Candidate>& ahead) {
+  return *std::min_element(ahead.begin(), ahead.end(), [](const auto& a, const auto& b) { return a.at < b.at; });
+}
+
+}  // namespace
+
+std::optional<std::int64_t> SecondsUntilWarning(const WeeklySchedule& weekly, const SpecialSchedule& special,
+                                                const LocalClock& clock, int warningMinutes) {
+  if (warningMinutes <= 0) return std::nullopt;
+  const Instant nowAt = clock.UtcNow();
+  const std::vector<Candidate> ahead = ShutdownsAhead(weekly, special, clock, nowAt);
+  if (ahead.empty()) return std::nullopt;
+  return std::max<std::int64_t>(FirstOf(ahead).at - nowAt - std::int64_t{warningMinutes} * 60, 0);
+}
+
 std::optional<ScheduledShutdown> FindScheduledShutdown(const WeeklySchedule& weekly, const SpecialSchedule& special,
                                                        const LocalClock& clock, int warningMinutes) {
   if (warningMinutes <= 0) return std::nullopt;
   const Instant nowAt = clock.UtcNow();
   const std::vector<Candidate> ahead = ShutdownsAhead(weekly, special, clock, nowAt);
   if (ahead.empty()) return std::nullopt;
-  const Candidate& first =
-      *std::min_element(ahead.begin(), ahead.end(), [](const auto& a, const auto& b) { return a.at < b.at; });
+  const Candidate& first = FirstOf(ahead);
   const Instant left = first.at - nowAt;
   if (left > std::int64_t{warningMinutes} * 60) return std::nullopt;
   ScheduledShutdown due;

@@ -50,6 +50,11 @@ struct ScheduledShutdown {
 std::optional<ScheduledShutdown> FindScheduledShutdown(const WeeklySchedule& weekly, const SpecialSchedule& special,
                                                        const LocalClock& clock, int warningMinutes);
 
+// Real seconds until the warning of the earliest shutdown ahead begins (0
+// once it has), or nothing when no shutdown lies ahead today or tomorrow.
+std::optional<std::int64_t> SecondsUntilWarning(const WeeklySchedule& weekly, const SpecialSchedule& special,
+                                                const LocalClock& clock, int warningMinutes);
+
 // The end step's switch-off command for `due`. A weekly row alone keeps its
 // own rules. With special rows, the restart that comes first wins (a special
 // row's counted in whole minutes from the shutdown, and only when it fits);

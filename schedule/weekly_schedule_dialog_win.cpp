@@ -88,6 +88,7 @@ void WeeklyScheduleDialog::OnCheckBox(int id) {
 // refused; the dialog then stays open for the user to mend that row.
 void WeeklyScheduleDialog::OnOk() {
   const ScheduleSaveOutcome outcome = SaveWeeklySchedule(*config_, ShownSchedule());
+  TellSaved();
   if (ReportScheduleSave(hwnd_, outcome, RowSettingError, Tr(Text::WeeklyScheduleNotSaved))) Destroy();
 }
 

@@ -241,3 +241,23 @@ TEST(ScheduleCountdown, AfterARefusedShutdownALaterRowComesAndThePastOneDoesNot)
   EXPECT_EQ(rig.shutdown.calls, 2);
   EXPECT_EQ(rig.Count("  Schedule Setting Time Up Warning!"), 2);
 }
+
+// Between warnings the schedule is looked at every ten seconds, not each
+// second: a row edited into the file by hand opens its warning within that;
+// one saved by a dialog (which has it look again) at once.
+TEST(ScheduleCountdown, AChangedScheduleIsSeenAtOnceWhenSavedAndWithinTenSecondsWhenEditedByHand) {
+  const std::string dueNow = "[AlarmMessage]\nShutTimeMessage=5\nBefoShutDownTime=60\n[Schema]\n"
+                             "SchemaEveryRebootFlag2=1\nSchemaEveryRebootTime2=9:9:0\n";
+  for (const bool saved : {false, true}) {
+    ScheduleRig rig("");
+    rig.clock.Follow(rig.timers, rig.clock.FirstInstantShowing(rig.clock.now));
+    RunAnsweringUntil(rig, rig.clock.UtcNow() + 60);
+    EXPECT_EQ(rig.timers.armed.at(kTimerScheduleDueCheck).periodMs, 10000u);
+    rig.Settings(dueNow);
+    if (saved) rig.parts.schedule.LookAgain();
+    rig.Run(200);
+    EXPECT_EQ(WarningOpen(rig), saved);
+    RunAnsweringUntil(rig, rig.clock.UtcNow() + 10);
+    EXPECT_TRUE(WarningOpen(rig));
+  }
+}
