@@ -115,11 +115,12 @@ class RequestSlot {
  public:
   struct Held {
     WindowRequest request;
+    std::string account;
     bool allowed = false;
   };
-  unsigned Put(const WindowRequest& request, bool allowed) {
+  unsigned Put(Held held) {
     std::lock_guard<std::mutex> lock(lock_);
-    held_ = Held{request, allowed};
+    held_ = std::move(held);
     return ++number_;
   }
   std::optional<Held> Take(unsigned number) {
@@ -217,6 +218,7 @@ struct MainWindow : BarListener {
   void ServeWindows();
   void BeginAsWindowOnService();
   void BeginIfLineFree();
+  void StepDown();
   void StepDownIfServiceInstalled();
   void PublishToWindows();
   LRESULT OnWindowRequest(unsigned number);
@@ -349,8 +351,8 @@ void MainWindow::ServeWindows() {
   // The request waits in its slot: the pipe serves one conversation at a time.
   RequestSlot* slot = &windowRequest;
   const bool served = windowPipe.Start(
-      [window, slot](const WindowRequest& request, bool allowed) {
-        const unsigned number = slot->Put(request, allowed);
+      [window, slot](const WindowRequest& request, const std::string& account, bool allowed) {
+        const unsigned number = slot->Put({request, account, allowed});
         DWORD_PTR carried = 0;
         const bool answered = SendMessageTimeoutA(window, WM_APP_WINDOW_REQUEST, number, 0,
                                                   SMTO_BLOCK | SMTO_ABORTIFHUNG, 2000, &carried) != 0;
@@ -402,9 +404,11 @@ void MainWindow::BeginAsWindowOnService() {
 void MainWindow::BeginIfLineFree() {
   constexpr UINT kLineLookMs = 2000;
   constexpr UINT kServiceLookMs = 10000;
+  // A service installed meanwhile: this copy's settings and records are not
+  // the service's, so it steps down; started again, it is its window.
   if (ServiceInstalled()) {
     KillTimer(hwnd, kTimerLineLook);
-    BeginAsWindowOnService();
+    StepDown();
     return;
   }
   if (!line.TryTake()) {
@@ -422,6 +426,10 @@ void MainWindow::BeginIfLineFree() {
 void MainWindow::StepDownIfServiceInstalled() {
   if (!ServiceInstalled()) return;
   KillTimer(hwnd, kTimerServiceLook);
+  StepDown();
+}
+
+void MainWindow::StepDown() {
   run->End(NoticePhase::Ending);
   MessageBoxA(hwnd, Tr(Text::ServiceNowWatches), "Voltaris", MB_OK | MB_ICONINFORMATION);
   DestroyWindow(hwnd);
@@ -456,7 +464,8 @@ LRESULT MainWindow::OnWindowRequest(unsigned number) {
   if (!held->allowed) {
     const std::string what = request->asks == WindowAsks::SetSetting ? "[" + request->section + "] " + request->key
                                                                      : std::to_string(request->command);
-    eventLog->Write(kRequestRefusedEntry, Tr(Text::ServiceRequestRefusedEntry) + what);
+    const std::string who = held->account.empty() ? "" : " (" + held->account + ")";
+    eventLog->Write(kRequestRefusedEntry, Tr(Text::ServiceRequestRefusedEntry) + what + who);
     return 0;
   }
   if (run->Quiet() || parts->gate.ShutdownUnderWay() || !run->Monitoring()) return 0;

@@ -49,6 +49,7 @@ struct WindowRequest {
 struct CallerRights {
   bool administrator = false;
   bool mayShutDown = false;  // holds the right to shut the system down (enabled or not)
+  std::string account;       // "DOMAIN\name", for the records; empty when unknown
 };
 
 // NotNow: allowed, but the service could not carry it out (a shutdown

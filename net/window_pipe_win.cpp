@@ -1,5 +1,7 @@
 #include "net/window_pipe_win.h"
 
+#include <vector>
+
 #include <sddl.h>
 
 namespace voltaris {
@@ -127,6 +129,25 @@ std::optional<std::string> ConverseWith(const std::string& request, const std::f
 
 }  // namespace
 
+namespace {
+
+// "DOMAIN\name" of the token's account, for the records of what it asked;
+// empty when the account cannot be named.
+std::string AccountOf(HANDLE token) {
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::vector<BYTE> user(size);
+  if (size == 0 || !GetTokenInformation(token, TokenUser, user.data(), size, &size)) return "";
+  char name[256], domain[256];
+  DWORD nameSize = sizeof name, domainSize = sizeof domain;
+  SID_NAME_USE use;
+  PSID sid = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
+  if (!LookupAccountSidA(nullptr, sid, name, &nameSize, domain, &domainSize, &use)) return "";
+  return domain[0] ? std::string(domain) + "\\" + name : std::string(name);
+}
+
+}  // namespace
+
 CallerRights RightsOfPipeClient(HANDLE pipe, bool* reverted) {
   CallerRights rights;
   *reverted = true;
@@ -135,6 +156,7 @@ CallerRights RightsOfPipeClient(HANDLE pipe, bool* reverted) {
   if (OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token)) {
     rights.administrator = IsAdministrator(token);
     rights.mayShutDown = HoldsPrivilege(token, L"SeShutdownPrivilege");
+    rights.account = AccountOf(token);
     CloseHandle(token);
   }
   // A thread left in the caller's shoes would serve everyone with his rights.
@@ -228,12 +250,13 @@ std::string WindowPipeServer::Answer(const std::string& line, bool tooLong) {
     return state_;
   }
   bool reverted = true;
-  const bool allowed = MayAsk(*request, RightsOfPipeClient(pipe_, &reverted));
+  const CallerRights caller = RightsOfPipeClient(pipe_, &reverted);
   if (!reverted) {
     lostIdentity_ = true;
     return RefusalAnswer(RequestRefusal::NotAllowed);
   }
-  const bool carried = carry_(*request, allowed);
+  const bool allowed = MayAsk(*request, caller);
+  const bool carried = carry_(*request, caller.account, allowed);
   return RefusalAnswer(!allowed ? RequestRefusal::NotAllowed : carried ? RequestRefusal::None : RequestRefusal::NotNow);
 }
 
@@ -266,7 +289,10 @@ void ServiceWindowLink::Stop() {
     SetEvent(stop_);
     thread_.join();
   }
-  ForgetTrusted();
+  {
+    std::lock_guard<std::mutex> lock(trustLock_);
+    ForgetTrusted();
+  }
   for (HANDLE* handle : {&wake_, &stop_}) {
     if (*handle) CloseHandle(*handle);
     *handle = nullptr;
@@ -301,6 +327,7 @@ void ServiceWindowLink::Run() {
 // asked about is the one that serves. One this account may not open is
 // asked about each time.
 bool ServiceWindowLink::Trust(DWORD server) {
+  std::lock_guard<std::mutex> lock(trustLock_);
   const bool stillRunning = trustedProcess_ && WaitForSingleObject(trustedProcess_, 0) == WAIT_TIMEOUT;
   if (server != 0 && server == trustedServer_ && stillRunning) return true;
   ForgetTrusted();
@@ -327,11 +354,12 @@ std::optional<std::string> ServiceWindowLink::Converse(const std::string& reques
   return ConverseWith(request, [this](DWORD server) { return Trust(server); }, stop_, kBusyWaitMs);
 }
 
-std::string ServiceWindowLink::AskNow(const std::string& request) const {
+std::string ServiceWindowLink::AskNow(const std::string& request) {
   // A setting saved is not asked again: it waits out another window's
   // conversation, which the service may take up to its carry bound to end.
   constexpr DWORD kBusyWaitMs = 2500;
-  return trusted_ ? ConverseWith(request, trusted_, nullptr, kBusyWaitMs).value_or("") : "";
+  if (!trusted_) return "";
+  return ConverseWith(request, [this](DWORD server) { return Trust(server); }, nullptr, kBusyWaitMs).value_or("");
 }
 
 }  // namespace voltaris

@@ -30,11 +30,11 @@ extern const wchar_t kWindowPipeName[];
 
 class WindowPipeServer {
  public:
-  // Called on the pipe's thread with each request but the state's, and
-  // whether the caller may make it: the window carries it out or records
+  // Called on the pipe's thread with each request but the state's, the
+  // caller's account and whether it may make it: the window carries it out or records
   // the refusal, within a bound, and says whether it was carried out (the
   // caller is told; a request it could not carry out is never an "OK").
-  using Carry = std::function<bool(const WindowRequest& request, bool allowed)>;
+  using Carry = std::function<bool(const WindowRequest& request, const std::string& account, bool allowed)>;
 
   WindowPipeServer() = default;
   WindowPipeServer(const WindowPipeServer&) = delete;
@@ -97,7 +97,7 @@ class ServiceWindowLink {
   // From the window's thread, for an answer the window waits for (a setting
   // saved): one conversation on the caller's thread, within its bound; the
   // answer, or empty when none came.
-  std::string AskNow(const std::string& request) const;
+  std::string AskNow(const std::string& request);
   void Stop();
 
  private:
@@ -110,6 +110,8 @@ class ServiceWindowLink {
   Trusted trusted_;
   // Asked once per server process, which is held open meanwhile so that its
   // id cannot be given to another: the question costs a look at every process.
+  // Shared by the link's thread and the window's settings saved (AskNow).
+  std::mutex trustLock_;
   DWORD trustedServer_ = 0;
   HANDLE trustedProcess_ = nullptr;
   HANDLE wake_ = nullptr;

@@ -307,7 +307,7 @@ TEST(WindowChannel, EachRequestIsReadBackAndAnythingElseRefusedWithWhy) {
 }
 
 TEST(WindowChannel, WhoMayDoWhat) {
-  const CallerRights user{false, false}, mayShutDown{false, true}, administrator{true, true};
+  const CallerRights user{false, false, ""}, mayShutDown{false, true, ""}, administrator{true, true, ""};
   const struct {
     WindowAsks asks;
     bool user, mayShutDown, administrator;

@@ -282,17 +282,19 @@ std::string Transact(const std::string& request) {
 TEST(WindowPipe, TheWindowSeesTheStateAndItsRequestsReachTheServiceOnce) {
   std::mutex carriedLock;
   std::vector<std::pair<unsigned, bool>> carried;
+  std::string account;
   WindowPipeServer server;
   DWORD error = 0;
-  ASSERT_TRUE(server.Start([&](const WindowRequest& request, bool allowed) {
+  ASSERT_TRUE(server.Start([&](const WindowRequest& request, const std::string& caller, bool allowed) {
     std::lock_guard<std::mutex> lock(carriedLock);
     carried.emplace_back(request.command, allowed);
+    account = caller;
     return request.asks != WindowAsks::TestUntilLow;  // that one the service cannot carry out now
   }, &error)) << error;
   server.Publish(OnBatteryCounting(95));
   // A second server under the same name is refused: the first holds the only instance.
   WindowPipeServer squatter;
-  EXPECT_FALSE(squatter.Start([](const WindowRequest&, bool) { return true; }, &error));
+  EXPECT_FALSE(squatter.Start([](const WindowRequest&, const std::string&, bool) { return true; }, &error));
 
   NewsInbox inbox;
   ServiceWindowLink link;
@@ -320,13 +322,18 @@ TEST(WindowPipe, TheWindowSeesTheStateAndItsRequestsReachTheServiceOnce) {
   ASSERT_EQ(carried.size(), 2u);
   EXPECT_EQ(carried[0], std::make_pair(40014u, true));
   EXPECT_EQ(carried[1], std::make_pair(40015u, true));
+  // Named for the records of what it asked, as its own account reads.
+  char name[256];
+  DWORD size = sizeof name;
+  ASSERT_TRUE(GetUserNameA(name, &size));
+  EXPECT_EQ(account.substr(account.find('\\') + 1), name) << account;
 }
 
 TEST(WindowPipe, AServerNotTheServiceIsNeitherShownNorToldAnything) {
   std::atomic<bool> carried{false};
   WindowPipeServer server;
   DWORD error = 0;
-  ASSERT_TRUE(server.Start([&](const WindowRequest&, bool) { return carried = true; }, &error)) << error;
+  ASSERT_TRUE(server.Start([&](const WindowRequest&, const std::string&, bool) { return carried = true; }, &error)) << error;
   server.Publish(OnBatteryCounting(95));
   NewsInbox inbox;
   ServiceWindowLink link;
@@ -341,7 +348,7 @@ TEST(WindowPipe, AServerNotTheServiceIsNeitherShownNorToldAnything) {
 TEST(WindowPipe, WhatNoWindowSendsIsAnsweredWithWhyAndTheNextIsServed) {
   WindowPipeServer server;
   DWORD error = 0;
-  ASSERT_TRUE(server.Start([](const WindowRequest&, bool) { return true; }, &error)) << error;
+  ASSERT_TRUE(server.Start([](const WindowRequest&, const std::string&, bool) { return true; }, &error)) << error;
   server.Publish(OnBatteryCounting(30));
   EXPECT_EQ(Transact("FORMAT C:"), "ERR UNKNOWN-COMMAND");
   EXPECT_EQ(Transact(std::string(kLongestWindowRequest + 1, 'S')), "ERR TOO-LONG");
@@ -352,7 +359,7 @@ TEST(WindowPipe, WhatNoWindowSendsIsAnsweredWithWhyAndTheNextIsServed) {
 TEST(WindowPipe, StopsAreBoundedWhateverTheOtherSideDoes) {
   WindowPipeServer server;
   DWORD error = 0;
-  ASSERT_TRUE(server.Start([](const WindowRequest&, bool) { return true; }, &error)) << error;
+  ASSERT_TRUE(server.Start([](const WindowRequest&, const std::string&, bool) { return true; }, &error)) << error;
   // A client that connects and says nothing holds the server's thread in a read.
   HANDLE silent = CreateFileW(kWindowPipeName, GENERIC_READ | FILE_WRITE_DATA, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(silent, INVALID_HANDLE_VALUE);
