@@ -33,15 +33,19 @@ int LeadingInteger(std::string_view text) {
   return static_cast<int>(value);
 }
 
+// A garbled field ("1e308", "inf", "nan") must not become a reading: an
+// infinite or undefined voltage would read as a battery with no time left.
 double LeadingDouble(std::string_view text) {
   size_t i = 0;
   const bool negative = SkipBlanksAndSign(text, i);
+  const bool digitFirst = i < text.size() && IsDigit(text[i]);
+  const bool pointFirst = i + 1 < text.size() && text[i] == '.' && IsDigit(text[i + 1]);
+  if (!digitFirst && !pointFirst) return 0;
   // from_chars reads the longest number that fits, in the "C" format.
   double value = 0;
   const char* begin = text.data() + i;
-  const auto result = std::from_chars(begin, text.data() + text.size(), value, std::chars_format::general);
-  if (result.ec == std::errc::result_out_of_range) return negative ? -HUGE_VAL : HUGE_VAL;
-  if (result.ec != std::errc()) return 0;
+  const auto result = std::from_chars(begin, text.data() + text.size(), value, std::chars_format::fixed);
+  if (result.ec != std::errc() || !std::isfinite(value)) return 0;
   return negative ? -value : value;
 }
 

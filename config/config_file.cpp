@@ -96,14 +96,19 @@ bool ConfigFile::TakeUnchanged(const std::string& path, const std::optional<File
   return true;
 }
 
-std::optional<std::string> ConfigFile::ReadValue(const std::string& section, const std::string& key,
-                                                 const std::string& fileName) const {
+std::optional<std::string> ConfigFile::ReadWholeValue(const std::string& section, const std::string& key,
+                                                      const std::string& fileName) const {
   const auto file = frozen_ && fileName == kFileName ? frozen_ : CurrentText(fileName);
   if (!file) return std::nullopt;
   const auto value = DocumentOf(*file).Get(section, key);
   if (!value) return std::nullopt;
-  std::string text = ProgramText(*file, *value);
-  if (text.size() > kMaxValueLength) text.resize(kMaxValueLength);
+  return ProgramText(*file, *value);
+}
+
+std::optional<std::string> ConfigFile::ReadValue(const std::string& section, const std::string& key,
+                                                 const std::string& fileName) const {
+  std::optional<std::string> text = ReadWholeValue(section, key, fileName);
+  if (text && text->size() > kMaxValueLength) text->resize(kMaxValueLength);
   return text;
 }
 

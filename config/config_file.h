@@ -38,6 +38,10 @@ class ConfigFile {
   // The same, telling an absent key (nothing) from an empty value.
   std::optional<std::string> ReadValue(const std::string& section, const std::string& key,
                                        const std::string& fileName = kFileName) const;
+  // The settings file's value as stored, however long: for a value that must
+  // never be used cut (a command line).
+  std::optional<std::string> ReadWholeValue(const std::string& section, const std::string& key,
+                                            const std::string& fileName = kFileName) const;
 
   // Writes one key, creating the section or file as needed, keeping the rest
   // of the file, replacing the file atomically. A failure is returned, never

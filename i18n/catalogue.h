@@ -277,6 +277,7 @@ enum class Text {
   NoticeDrillEnded,
   CommandNotStartedEvent,
   CommandOverTimeEvent,
+  CommandTooLongEvent,
   DrillCaption,
   DrillWindowMark,
   DrillStartEvent,

@@ -135,8 +135,11 @@ void UpsShare::Publish() {
   const bool fresh = engine_.UpsAnswering() && engine_.AcceptedStatusReplies() > 0 &&
                      state_.publishesWithoutReply < kStaleAfterPublishes;
   const RuntimeEstimate runtime = runtime_ ? runtime_->Runtime() : RuntimeEstimate{};
+  // The margin is a promise only while the shutdown on the estimate keeps it.
+  const RuntimeSettings onRuntime = ReadRuntimeSettings(config_);
+  const int runtimeLowSeconds = onRuntime.shutdownOnRuntime ? onRuntime.marginMinutes * 60 : 0;
   server_.Publish(MakeShareSnapshot(engine_.Status(), engine_.Battery(), fresh, state_.forcedShutdown, runtime,
-                                    ReadRuntimeSettings(config_).marginMinutes * 60));
+                                    runtimeLowSeconds));
 }
 
 // Nobody can see it while the server is not listening, and a server that

@@ -72,7 +72,9 @@ CommandRequest BuildCommand(const std::string& command, const PowerEvent& event,
   const std::vector<std::pair<std::string, std::string>> told = {
       {"VOLTARIS_TEXT", event.text},
       {"VOLTARIS_EVENT", KindName(event.kind)},
-      {"NOTIFYTYPE", NutName(event.kind)},
+      // A script written for Network UPS Tools reads only this: during a
+      // drill it must see no event at all, or it would act on a rehearsal.
+      {"NOTIFYTYPE", event.drill ? "" : NutName(event.kind)},
       {"VOLTARIS_DATE", DateText(now)},
       {"VOLTARIS_TIME", TimeText(now)},
       {"VOLTARIS_DRILL", event.drill ? "1" : "0"},
@@ -97,6 +99,10 @@ void EventCommands::OwnTimers(TimerTable& table) { table.Own(kTimerCommandWatch,
 void EventCommands::OnEvent(const PowerEvent& event) {
   const std::string command = CommandFor(config_, event.kind);
   if (command.find_first_not_of(" \t") == std::string::npos) return;
+  if (command.size() > kLongestCommand) {
+    NoteTooLong(command, event.kind);
+    return;
+  }
   const unsigned token = runner_.Start(BuildCommand(command, event, clock_.Now(), readings_, upsName_()));
   running_.push_back({token, event.kind, command, 0});
   if (running_.size() == 1) timers_.Arm(kTimerCommandWatch, kWatchMs);
@@ -106,6 +112,13 @@ void EventCommands::NoteNotStarted(const RunningCommand& command) {
   if (std::find(notStarted_.begin(), notStarted_.end(), command.command) != notStarted_.end()) return;
   notStarted_.push_back(command.command);
   records_.AppendEvent(Tr(Text::CommandNotStartedEvent) + std::string(KindName(command.kind)));
+}
+
+// Cut, a command could do something else than was written: it is not run.
+void EventCommands::NoteTooLong(const std::string& command, PowerEventKind kind) {
+  if (std::find(tooLong_.begin(), tooLong_.end(), command) != tooLong_.end()) return;
+  tooLong_.push_back(command);
+  records_.AppendEvent(Tr(Text::CommandTooLongEvent) + std::string(KindName(kind)));
 }
 
 void EventCommands::NoteStarted(const std::string& command) {

@@ -72,6 +72,9 @@ struct RunningCommand {
 class EventCommands : public TimerOwner {
  public:
   static constexpr unsigned kWatchMs = 1000;
+  // The longest command line the settings file holds whole for other
+  // readers: a longer one is refused, never cut.
+  static constexpr size_t kLongestCommand = ConfigFile::kMaxValueLength;
 
   EventCommands(TimerPort& timers, CommandRunnerPort& runner, RecordKeeper& records, const ConfigFile& config,
                 const LocalClock& clock, const UpsStatus& readings, std::function<std::string()> upsName)
@@ -85,6 +88,7 @@ class EventCommands : public TimerOwner {
  private:
   void NoteNotStarted(const RunningCommand& command);
   void NoteStarted(const std::string& command);
+  void NoteTooLong(const std::string& command, PowerEventKind kind);
 
   TimerPort& timers_;
   CommandRunnerPort& runner_;
@@ -95,6 +99,7 @@ class EventCommands : public TimerOwner {
   std::function<std::string()> upsName_;  // the name the network share gives the UPS
   std::vector<RunningCommand> running_;
   std::vector<std::string> notStarted_;  // recorded as not started, until one starts
+  std::vector<std::string> tooLong_;     // recorded as too long, once each
 };
 
 }  // namespace voltaris

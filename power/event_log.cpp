@@ -30,6 +30,7 @@ const EventLogRow kRows[] = {
     {Text::SettingMissingEvent, {32, Level::Warning}},
     {Text::ScheduleSettingNotValidEvent, {32, Level::Warning}},
     {Text::CommandNotStartedEvent, {40, Level::Error}},
+    {Text::CommandTooLongEvent, {40, Level::Error}},
     {Text::CommandOverTimeEvent, {40, Level::Warning}},
 };
 

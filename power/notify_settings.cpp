@@ -13,8 +13,8 @@ NotifySettings ReadNotifySettings(const ConfigFile& file) {
 // A kind's own key, even empty, wins: "MainsBack=" with Command= set runs
 // nothing when the mains come back.
 std::string CommandFor(const ConfigFile& file, PowerEventKind kind) {
-  if (auto own = file.ReadValue(section::kNotify, KindName(kind))) return *own;
-  return file.ReadString(section::kNotify, "Command");
+  if (auto own = file.ReadWholeValue(section::kNotify, KindName(kind))) return *own;
+  return file.ReadWholeValue(section::kNotify, "Command").value_or("");
 }
 
 }  // namespace voltaris

@@ -498,6 +498,7 @@ TEST(EventLog, TheRowsAdministratorsLookForUnderTheirIdsWithAMessageForEach) {
       {"  Network UPS: Wrong User Or Password!", 31, EventLogLevel::Error},
       {"  Setting Out Of Range: BatteryTime", 32, EventLogLevel::Warning},
       {"  Event Command Not Started: C:\\hooks\\onbatt.cmd", 40, EventLogLevel::Error},
+      {"  Event Command Too Long, Not Run: MainsFailed", 40, EventLogLevel::Error},
   };
   for (const auto& each : logged) {
     const std::optional<EventLogEntry> entry = EventLogEntryForRow(each.row);

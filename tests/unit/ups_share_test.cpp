@@ -487,15 +487,19 @@ TEST(UpsShare, AnAddressThatCannotBeUsedIsRecordedOnceAndTriedAgain) {
 }
 
 // The runtime estimate in seconds while the UPS answers, and the margin the
-// shutdown on it keeps (3 minutes unless set), in range or its default.
+// shutdown on it keeps (3 minutes unless set), in range or its default, only
+// while that shutdown is on.
 TEST(UpsShare, PublishesTheRuntimeEstimateAndItsMargin) {
   ShareRig rig("Enabled=1\n", true, "CutACTimeMessage=1\nBatteryTime=1\n[Runtime]\nRuntimeMarginMinutes=61\n");
   rig.parts.battery.Start(rig.store);
   rig.engine.OnSerialRead(true, "#220.0 005 12.00 50.0\r");
   rig.RunWith("(000.0 220.0 220.0 012 50.0 12.6 25.0 10001000\r", 2);
   EXPECT_EQ(ValueOf(rig.share.published.back(), "battery.runtime"), "1269");
+  EXPECT_EQ(ValueOf(rig.share.published.back(), "battery.runtime.low"), "(none)");
+  rig.Settings("[Runtime]\nShutdownOnRuntime=1\nRuntimeMarginMinutes=61\n");
+  rig.RunWith("(000.0 220.0 220.0 012 50.0 12.6 25.0 10001000\r", 1);
   EXPECT_EQ(ValueOf(rig.share.published.back(), "battery.runtime.low"), "180");
-  rig.Settings("[Runtime]\nRuntimeMarginMinutes=60\n");
+  rig.Settings("[Runtime]\nShutdownOnRuntime=1\nRuntimeMarginMinutes=60\n");
   rig.RunWith("(000.0 220.0 220.0 012 50.0 12.6 25.0 10001000\r", 1);
   EXPECT_EQ(ValueOf(rig.share.published.back(), "battery.runtime.low"), "3600");
 }
