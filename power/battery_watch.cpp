@@ -88,7 +88,7 @@ void BatteryWatch::Tick() {
     estimate_.known = true;
     estimate_.onBattery = status.mainsFailed;
     estimate_.learnt = model_.Learnt();
-    const bool low = phase_ == Phase::BatteryLow || (status.mainsFailed && status.batteryLow);
+    const bool low = phase_ == Phase::BatteryLow;  // confirmed: one reply's flag may be a glitch
     const DischargeTrace sofar = phase_ == Phase::OnBattery ? discharge_ : DischargeTrace{};
     estimate_.seconds = low ? 0 : static_cast<int>(model_.SecondsLeft(load_, sofar, VoltsPerBlock()));
     // A UPS served over the network says its own runtime: better than ours.
@@ -110,6 +110,7 @@ void BatteryWatch::FollowDischarge(const UpsStatus& status) {
     phase_ = Phase::OnBattery;
     discharge_.clear();
     secondsOnBattery_ = 0;
+    secondsLow_ = 0;
     loadSinceRow_ = 0;
     secondsSinceRow_ = 0;
     chargedAtStart_ = VoltsPerBlock() >= kChargedVoltsPerBlock;
@@ -119,7 +120,11 @@ void BatteryWatch::FollowDischarge(const UpsStatus& status) {
   AddBatteryTime(discharge_, 1, load_);
   loadSinceRow_ += load_;
   ++secondsSinceRow_;
-  if (status.batteryLow) {
+  // A voltage dip at a load step, or one flipped bit on the line, reads as
+  // battery low for a reply: ended on that, the discharge would teach the
+  // model a battery a fraction of its size.
+  secondsLow_ = status.batteryLow ? secondsLow_ + 1 : 0;
+  if (secondsLow_ >= kLowConfirmSeconds) {
     EndDischarge(chargedAtStart_ ? kLowMark : kLowNotChargedMark);
   } else if (secondsOnBattery_ == 1 || secondsOnBattery_ % kRowEverySeconds == 0) {
     WriteRow("");

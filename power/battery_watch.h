@@ -7,8 +7,9 @@
 //
 // BatteryRecord.csv holds a row at the failure's first second, one every
 // kRowEverySeconds after (the mean load since the last row), and one at the
-// end, marked "Battery Low" (a discharge learnt) or "Mains Back" (cut short,
-// not learnt). At start the discharges it holds are learnt again.
+// end, marked "Battery Low" (a discharge learnt, once battery low has held
+// kLowConfirmSeconds) or "Mains Back" (cut short, not learnt). At start
+// the discharges it holds are learnt again.
 #pragma once
 
 #include <string>
@@ -46,6 +47,8 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
  public:
   static constexpr unsigned kTickMs = 1000;
   static constexpr int kRowEverySeconds = 10;
+  // Battery low ends a discharge once it has held this many seconds running.
+  static constexpr int kLowConfirmSeconds = 3;
   static constexpr char kLowMark[] = "Battery Low";
   static constexpr char kMainsBackMark[] = "Mains Back";
   // A discharge that began with the battery below this under load (an
@@ -84,6 +87,7 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
   Phase phase_ = Phase::OnMains;
   DischargeTrace discharge_;  // since the mains failed
   int secondsOnBattery_ = 0;
+  int secondsLow_ = 0;  // running, with the battery reading low
   bool chargedAtStart_ = false;
   double load_ = 0;           // the last reading's
   double loadSinceRow_ = 0;   // load-seconds since the last row
