@@ -6,7 +6,8 @@
 # recorded in BatteryRecord.csv and learnt; on the second, at a lighter load,
 # the panel and the network (battery.runtime) show a learnt estimate, and
 # once [Runtime] ShutdownOnRuntime=1 is set the shutdown starts when the
-# estimate falls below RuntimeMarginMinutes, long before BatteryTime.
+# estimate falls below RuntimeMarginMinutes, long before BatteryTime; a
+# battery-low flag for a reply or two does not start it.
 source "$(dirname "$0")/lib.sh"
 e2e_init battery_runtime 80
 command -v upsc >/dev/null || fail "upsc is missing (package nut-client)"
@@ -35,6 +36,22 @@ sim_control "load 14" >/dev/null
 learnt_on_mains() { [[ "$(runtime_text)" == "about "*" min on battery" ]]; }
 wait_until 10 learnt_on_mains || fail "not learnt after the discharge: '$(runtime_text)'"
 wait_until 10 countdowns_open 0 || fail "the count-down windows did not close when the mains came back"
+
+e2e_log "battery low for a reply or two, the shutdown on the estimate on: no shutdown"
+sed -i 's/^ShutdownOnRuntime=0/ShutdownOnRuntime=1/' "$APP_DIR/UpsConfigure.ini"
+sim_control "mains fail" >/dev/null
+wait_event 10 "  AC Fail!" 2 || fail "the second failure was not seen"
+sim_control "battery low on" >/dev/null
+sleep 1
+sim_control "battery low off" >/dev/null
+sleep 4
+kill -0 "$APP_PID" 2>/dev/null || fail "a battery-low blip shut the system down"
+expect_eq "$(count_event "  Runtime Low!")" 0 "runtime events after a battery-low blip"
+grep -q ',Battery Low' <(tail -n 1 "$APP_DIR/BatteryRecord.csv") && fail "the blip ended the discharge"
+sim_control "mains ok" >/dev/null
+sed -i 's/^ShutdownOnRuntime=1/ShutdownOnRuntime=0/' "$APP_DIR/UpsConfigure.ini"
+sim_control "battery charge 1" >/dev/null
+wait_until 10 countdowns_open 0 || fail "the count-down windows did not close after the blip"
 
 e2e_log "the second discharge at 14 %"
 sim_control "mains fail" >/dev/null
