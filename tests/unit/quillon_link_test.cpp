@@ -57,10 +57,23 @@ TEST(QuillonCommands, TextsBecomeUpsCommandsAndUnknownTextsAreNotSent) {
   EXPECT_EQ(CommandForText("RS.2R9999\r"), "S02R9999\r");
   EXPECT_EQ(CommandForText("RS.10R9999\r"), "S10R9999\r");
   EXPECT_EQ(CommandForText("R00100075"), "S01R0075\r");
-  EXPECT_EQ(CommandForText("R01012345"), "S10R9999\r");
   EXPECT_EQ(CommandForText("R01009999"), "S10R9999\r");
   EXPECT_EQ(CommandForText("R01009998"), "S10R9998\r");
+  EXPECT_EQ(CommandForText("R00100000"), "S01R0000\r");
   for (const char* bad : {"", "Q1\r", "RS.xR9999\r", "RS.2R0001\r", "R0010007", "R001000a5", "T5\r", "S01\r"}) {
+    EXPECT_EQ(CommandForText(bad), std::nullopt) << bad;
+  }
+}
+
+// A delay of 0 is "the load off now" on real units: refused, as is more than
+// ten minutes, and a restore time four digits cannot carry, whoever asks.
+TEST(QuillonCommands, DangerousSwitchOffsAreRefusedAtTheLastGate) {
+  EXPECT_EQ(CommandForText("RS.1R9999\r"), "S01R9999\r");
+  EXPECT_EQ(CommandForText("RS.01R9999\r"), "S01R9999\r");
+  EXPECT_EQ(CommandForText("R00109999"), "S01R9999\r");
+  EXPECT_EQ(CommandForText("R01000001"), "S10R0001\r");
+  for (const char* bad : {"RS.0R9999\r", "RS.00R9999\r", "RS.11R9999\r", "RS.99R9999\r", "R00000075", "R01100075",
+                          "R09909999", "R00110000", "R01012345", "R00199999"}) {
     EXPECT_EQ(CommandForText(bad), std::nullopt) << bad;
   }
 }
@@ -283,6 +296,12 @@ TEST(QuillonReportFraming, CommandsGoOutInZeroPaddedReportsAndRepliesComeBackWho
   const std::string z(1, '\0');
   EXPECT_EQ(usb.unit->written, (std::vector<std::string>{"Q1\r" + z + z + z + z + z, "F\r" + z + z + z + z + z + z,
                                                          "S01R0075", "\r" + z + z + z + z + z + z + z}));
+}
+
+TEST(QuillonReportFraming, ARefusedSwitchOffNeverReachesTheUnit) {
+  ReportLink usb;
+  for (const char* bad : {"RS.0R9999\r", "R00000075", "RS.11R9999\r"}) usb.link->Test(bad);
+  EXPECT_TRUE(usb.unit->written.empty());
 }
 
 TEST(QuillonReportFraming, PaddingAfterTheCrIsNoPartOfTheReply) {
