@@ -78,12 +78,15 @@ void ReadTcp(const voltaris::IniDocument& ini, LinkSettings& settings) {
 }  // namespace
 
 const std::vector<UsbUnit>& KnownUnits() {
+  // As the field's reference driver drives them: its "cypress" and
+  // "phoenix" units put the same reports on the wire (the phoenix ones only
+  // drain the unit's reports first, which the report framing always does),
+  // its "krauler" units read the same string indexes.
   static const std::vector<UsbUnit> units = {
-      {0x0665, 0x5161, Framing::Report},
-      {0x06da, 0x0003, Framing::Report},
-      {0x0f03, 0x0001, Framing::Report},
-      {0x14f0, 0x00c9, Framing::Report},
-      {0x0001, 0x0000, Framing::String},
+      {0x0665, 0x5161, Framing::Report}, {0x05b8, 0x0000, Framing::Report}, {0x06da, 0x0002, Framing::Report},
+      {0x06da, 0x0003, Framing::Report}, {0x06da, 0x0004, Framing::Report}, {0x06da, 0x0005, Framing::Report},
+      {0x06da, 0x0201, Framing::Report}, {0x06da, 0x0601, Framing::Report}, {0x0f03, 0x0001, Framing::Report},
+      {0x14f0, 0x00c9, Framing::Report}, {0x0001, 0x0000, Framing::String}, {0x1cb0, 0x0035, Framing::String},
   };
   return units;
 }

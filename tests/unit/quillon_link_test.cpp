@@ -478,6 +478,29 @@ TEST(QuillonUsbUnits, SettingsNameTheTransportAndAddUnits) {
   EXPECT_EQ(quillon::FramingForUnit(forced, 0x1234, 0x5678), std::nullopt);
 }
 
+TEST(QuillonUsbUnits, EachKnownUnitIsSpokenToInItsFamilysFraming) {
+  struct Known {
+    uint16_t vendor, product;
+    Framing framing;
+  };
+  const Known known[] = {
+      {0x0665, 0x5161, Framing::Report}, {0x05b8, 0x0000, Framing::Report}, {0x06da, 0x0002, Framing::Report},
+      {0x06da, 0x0003, Framing::Report}, {0x06da, 0x0004, Framing::Report}, {0x06da, 0x0005, Framing::Report},
+      {0x06da, 0x0201, Framing::Report}, {0x06da, 0x0601, Framing::Report}, {0x0f03, 0x0001, Framing::Report},
+      {0x14f0, 0x00c9, Framing::Report}, {0x0001, 0x0000, Framing::String}, {0x1cb0, 0x0035, Framing::String},
+  };
+  const quillon::LinkSettings defaults;
+  for (const Known& unit : known) {
+    EXPECT_EQ(quillon::FramingForUnit(defaults, unit.vendor, unit.product), unit.framing)
+        << std::hex << unit.vendor << ":" << unit.product;
+  }
+  EXPECT_EQ(quillon::KnownUnits().size(), std::size(known));
+  using Ids = std::pair<uint16_t, uint16_t>;
+  for (const Ids& ids : {Ids{0x05b8, 0x0001}, Ids{0x06da, 0x0006}, Ids{0x1cb0, 0x0036}, Ids{0x0000, 0x0000}}) {
+    EXPECT_EQ(quillon::FramingForUnit(defaults, ids.first, ids.second), std::nullopt) << ids.first << ":" << ids.second;
+  }
+}
+
 TEST(QuillonUsbTunnel, FramesAndDescriptorsComeBackAsSent) {
   std::string stream = quillon::tunnel::Encode('I', "abc") + quillon::tunnel::StringRequest(0x0d, 0x0409);
   stream.pop_back();
