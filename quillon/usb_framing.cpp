@@ -144,14 +144,41 @@ bool ReportFraming::DropPendingReports() {
 
 bool ReportFraming::Send(const std::string& command) {
   command_ = command;
-  if (!DropPendingReports()) return false;
+  if (command.empty() || !DropPendingReports()) return false;
+  const uint64_t deadline = clock_() + kExchangeDeadlineMs;
+  if (!unsentReports_.empty()) {
+    WriteRest(deadline);
+    return false;  // not this command, even the same one again: its rest finished it
+  }
   const size_t size = std::max<size_t>(device_->OutputReportSize(), 1);
   for (size_t at = 0; at < command.size(); at += size) {
     std::string report = command.substr(at, size);
     report.resize(size, '\0');
-    if (!device_->WriteReport(report)) return false;
+    unsentReports_.push_back(report);
+  }
+  if (!device_->WriteReport(unsentReports_.front())) {
+    unsentReports_.clear();  // the unit heard nothing of it
+    return false;
+  }
+  unsentReports_.pop_front();
+  return WriteRest(deadline);
+}
+
+bool ReportFraming::WriteRest(uint64_t deadline) {
+  for (; !unsentReports_.empty(); unsentReports_.pop_front()) {
+    if (!WriteContinuation(unsentReports_.front(), deadline)) return false;
   }
   return true;
+}
+
+// Tried again while the exchange's time lasts; an attempt started in time
+// may take a report's own time-out more.
+bool ReportFraming::WriteContinuation(const std::string& report, uint64_t deadline) {
+  for (int attempt = 0; attempt < kContinuationAttempts; ++attempt) {
+    if (attempt > 0 && clock_() >= deadline) return false;
+    if (device_->WriteReport(report)) return true;
+  }
+  return false;
 }
 
 // A unit quiet for a report's time-out in the middle of a reply gives no

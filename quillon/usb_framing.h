@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -34,6 +35,9 @@ constexpr unsigned kExchangeDeadlineMs = 2000;
 // this often when the unit refuses or answers something else.
 constexpr uint16_t kStringLanguage = 0x0409;
 constexpr int kStringAttempts = 10;
+// How often a report that continues a command is tried: the unit already
+// holds the start of the line, so it is not given up at the first refusal.
+constexpr int kContinuationAttempts = 3;
 
 using MillisClock = std::function<uint64_t()>;
 uint64_t SteadyMillis();
@@ -64,6 +68,12 @@ class UsbFraming : public Transport {
   MillisClock clock_;
 };
 
+// A command longer than one report that the unit took only the start of
+// (a switch-off "S01R0075" without its CR) is finished before anything else
+// goes out: whatever came next would complete that line, and the unit would
+// act on it. The call that finishes it does nothing more (the command it
+// was asked for is not sent), so that it stays within its bounds; until
+// then every command is refused. The unit gone takes it along.
 class ReportFraming : public UsbFraming {
  public:
   using UsbFraming::UsbFraming;
@@ -74,8 +84,12 @@ class ReportFraming : public UsbFraming {
 
  private:
   bool DropPendingReports();
+  bool WriteRest(uint64_t deadline);
+  bool WriteContinuation(const std::string& report, uint64_t deadline);
 
   std::string command_;
+  // The reports of a command begun that the unit has not taken yet.
+  std::deque<std::string> unsentReports_;
 };
 
 class StringFraming : public UsbFraming {

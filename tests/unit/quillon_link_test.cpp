@@ -181,13 +181,21 @@ class FakeReportUnit : public quillon::HidDevice {
   std::vector<std::string> written;  // output reports, as sent
   std::vector<unsigned> quietWaits;  // time-outs that ran out
   int reportsBeforeGone = -1;        // the unit goes after this many more reports
+  int continuationsRefused = 0;      // reports continuing a line it refuses, each after its time-out
+  int writesRefused = 0;             // writes it refuses after a continuation was
+  std::vector<std::string> lines;    // whole lines it took, up to their CR
+  unsigned writeTakesMs = 0;         // how long a report it takes takes to go out
 
   bool Alive() override { return reportsBeforeGone != 0; }
   size_t OutputReportSize() const override { return 8; }
   bool WriteReport(const std::string& report) override {
+    if (!heard_.empty() && continuationsRefused > 0 && continuationsRefused--) return Refuse();
+    if (writesRefused > 0 && writesRefused--) return Refuse();
     written.push_back(report);
+    clock_.now += writeTakesMs;
     heard_ += report.substr(0, report.find('\0'));
     if (heard_.back() != '\r') return true;
+    lines.push_back(heard_);
     for (const auto& r : answer(heard_)) queued.push_back(r);
     heard_.clear();
     return true;
@@ -208,6 +216,11 @@ class FakeReportUnit : public quillon::HidDevice {
   DeviceRead ReadString(uint8_t, uint16_t, std::u16string&) override { return DeviceRead::Failed; }
 
  private:
+  bool Refuse() {
+    clock_.now += 1000;
+    return false;
+  }
+
   FakeClock& clock_;
   std::string heard_;
 };
@@ -302,6 +315,48 @@ TEST(QuillonReportFraming, ARefusedSwitchOffNeverReachesTheUnit) {
   ReportLink usb;
   for (const char* bad : {"RS.0R9999\r", "R00000075", "RS.11R9999\r"}) usb.link->Test(bad);
   EXPECT_TRUE(usb.unit->written.empty());
+}
+
+TEST(QuillonReportFraming, AContinuationReportRefusedOnceIsSentAgain) {
+  ReportLink usb;
+  usb.unit->continuationsRefused = 1;
+  usb.link->Test("R00100075");  // S01R0075 CR: the CR's report is refused once
+  EXPECT_EQ(usb.unit->lines, std::vector<std::string>{"S01R0075\r"});
+  EXPECT_EQ(usb.Ask(1), "H" + kStatus);
+}
+
+// The unit holds "S01R0075" without its CR: a status query now would make
+// it "S01R0075Q1" CR. Nothing else goes out until the line is finished.
+TEST(QuillonReportFraming, ACommandLeftHalfSentIsFinishedBeforeAnythingElse) {
+  ReportLink usb;
+  usb.unit->continuationsRefused = 1000;
+  usb.unit->writeTakesMs = 1000;  // a unit slow to take reports
+  const uint64_t start = usb.clock.now;
+  usb.link->Test("R00100075");
+  EXPECT_LE(usb.clock.now - start, 3000u);  // tried again only while the exchange's time lasts
+  usb.unit->writeTakesMs = 0;
+  const uint64_t again = usb.clock.now;
+  EXPECT_EQ(usb.Ask(1), "");
+  EXPECT_GE(usb.clock.now - again, 2000u);  // its rest tried again first
+  EXPECT_EQ(usb.Ask(3), "");
+  EXPECT_TRUE(usb.unit->lines.empty());
+  usb.unit->continuationsRefused = 0;
+  EXPECT_EQ(usb.Ask(1), "");  // this call finishes the switch-off, and only that
+  EXPECT_EQ(usb.unit->lines, std::vector<std::string>{"S01R0075\r"});
+  EXPECT_EQ(usb.Ask(1), "H" + kStatus);
+  // The same command sent again finishes itself, never doubled.
+  usb.unit->lines.clear();
+  usb.unit->continuationsRefused = 1000;
+  usb.link->Test("RS.2R9999\r");
+  usb.unit->continuationsRefused = 0;
+  usb.link->Test("RS.2R9999\r");
+  EXPECT_EQ(usb.unit->lines, std::vector<std::string>{"S02R9999\r"});
+  // A command whose first report is refused was never begun: nothing to finish.
+  usb.unit->lines.clear();
+  usb.unit->writesRefused = 1;
+  usb.link->Test("R00100075");
+  EXPECT_EQ(usb.Ask(1), "H" + kStatus);
+  EXPECT_EQ(usb.unit->lines, std::vector<std::string>{"Q1\r"});
 }
 
 TEST(QuillonReportFraming, PaddingAfterTheCrIsNoPartOfTheReply) {
