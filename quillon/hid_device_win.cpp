@@ -8,6 +8,7 @@ extern "C" {
 }
 #include <hidclass.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ constexpr DWORD kWriteTimeoutMs = 1000;
 constexpr size_t kDefaultReportBytes = 9;
 // A string descriptor holds at most 126 UTF-16 units; one more for the 0.
 constexpr size_t kStringUnits = 127;
+// The manufacturer's and product's strings, as the reference driver reads them.
+constexpr size_t kUnitStringBytes = 100;
 
 class ScopedHandle {
  public:
@@ -72,7 +75,7 @@ class WinHidDevice : public HidDevice {
   size_t OutputReportSize() const override { return lengths_.output - 1; }
   bool WriteReport(const std::string& report) override;
   DeviceRead ReadReport(std::string& report, unsigned timeoutMs) override;
-  DeviceRead ReadString(uint8_t index, uint16_t language, std::u16string& text) override;
+  DeviceRead ReadString(uint8_t index, uint16_t language, size_t mostUnits, std::u16string& text) override;
 
  private:
   bool StartRead();
@@ -156,19 +159,21 @@ DeviceRead WinHidDevice::ReadReport(std::string& report, unsigned timeoutMs) {
 // What HidD_GetIndexedString asks the HID class driver, here overlapped so
 // that a unit that never answers cannot hold the call. The language goes
 // in the high word of the index, where the driver takes it from.
-DeviceRead WinHidDevice::ReadString(uint8_t index, uint16_t language, std::u16string& text) {
+// The output buffer's length is what bounds the request.
+DeviceRead WinHidDevice::ReadString(uint8_t index, uint16_t language, size_t mostUnits, std::u16string& text) {
   if (gone_) return DeviceRead::Gone;
   ULONG request = static_cast<ULONG>(index) | static_cast<ULONG>(language) << 16;
+  const size_t asked = std::min(mostUnits, kStringUnits);
   wchar_t units[kStringUnits + 1] = {};
   string_.Restart();
   DWORD bytes = 0;
   if (!DeviceIoControl(file_.get(), IOCTL_HID_GET_INDEXED_STRING, &request, sizeof request, units,
-                       kStringUnits * sizeof(wchar_t), nullptr, &string_.call) &&
+                       static_cast<DWORD>(asked * sizeof(wchar_t)), nullptr, &string_.call) &&
       GetLastError() != ERROR_IO_PENDING) {
     return Failure();
   }
   if (!Completed(string_, kStringRequestTimeoutMs, bytes)) return Failure();
-  for (size_t i = 0; i < kStringUnits && units[i] != 0; ++i) text += static_cast<char16_t>(units[i]);
+  for (size_t i = 0; i < asked && units[i] != 0; ++i) text += static_cast<char16_t>(units[i]);
   return DeviceRead::Got;
 }
 
@@ -196,25 +201,39 @@ std::string InterfacePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& data) {
   return detail->DevicePath;
 }
 
-std::optional<Framing> FramingAt(const std::string& path, const LinkSettings& settings) {
-  // Ids need no access rights: keyboards and mice, which Windows keeps to
-  // itself, give theirs too.
+// "" when the unit gives none.
+using StringGetter = BOOLEAN(__stdcall*)(HANDLE, PVOID, ULONG);
+std::string UnitString(HANDLE file, StringGetter get) {
+  wchar_t text[kUnitStringBytes / sizeof(wchar_t)] = {};
+  if (!get(file, text, sizeof text)) return "";
+  std::u16string units;
+  for (size_t i = 0; i < std::size(text) && text[i] != 0; ++i) units += static_cast<char16_t>(text[i]);
+  return TextFromUtf16(units);
+}
+
+// How to speak to the unit at `path`, by its ids and strings; nothing when
+// it is none of ours or one refused. Ids and strings need no access rights:
+// keyboards and mice, which Windows keeps to itself, give theirs too.
+std::optional<UnitChoice> ChoiceAt(const std::string& path, const LinkSettings& settings) {
   ScopedHandle probe(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                  nullptr));
   HIDD_ATTRIBUTES attributes = {};
   attributes.Size = sizeof attributes;
   if (!probe.valid() || !HidD_GetAttributes(probe.get(), &attributes)) return std::nullopt;
-  return FramingForUnit(settings, attributes.VendorID, attributes.ProductID);
+  if (!FramingForUnit(settings, attributes.VendorID, attributes.ProductID)) return std::nullopt;
+  const UnitStrings strings{UnitString(probe.get(), HidD_GetManufacturerString),
+                            UnitString(probe.get(), HidD_GetProductString)};
+  return ChooseUnit(settings, attributes.VendorID, attributes.ProductID, strings);
 }
 
 std::optional<FoundUnit> OpenUnit(const std::string& path, const LinkSettings& settings) {
-  const auto framing = FramingAt(path, settings);
-  if (!framing) return std::nullopt;
+  const auto choice = ChoiceAt(path, settings);
+  if (!choice) return std::nullopt;
   ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
   if (!file.valid()) return std::nullopt;
   const ReportLengths lengths = LengthsOf(file.get());
-  return FoundUnit{std::make_unique<WinHidDevice>(file.release(), lengths), *framing};
+  return FoundUnit{std::make_unique<WinHidDevice>(file.release(), lengths), choice->framing, choice->kind};
 }
 
 }  // namespace

@@ -128,6 +128,7 @@ namespace {
 
 using quillon::DeviceRead;
 using quillon::Framing;
+using quillon::StringKind;
 
 const std::string kStatus = "(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000\r";
 const std::string kOldStatus = "(199.0 199.0 199.0 099 50.0 11.0 25.0 10001000\r";
@@ -213,7 +214,7 @@ class FakeReportUnit : public quillon::HidDevice {
     clock_.now += 2;
     return DeviceRead::Got;
   }
-  DeviceRead ReadString(uint8_t, uint16_t, std::u16string&) override { return DeviceRead::Failed; }
+  DeviceRead ReadString(uint8_t, uint16_t, size_t, std::u16string&) override { return DeviceRead::Failed; }
 
  private:
   bool Refuse() {
@@ -239,16 +240,26 @@ class FakeStringUnit : public quillon::HidDevice {
   std::deque<std::u16string> firstAnswers;  // given before the right string
   int refusals = 0;                         // requests refused first
   bool goesAtNextRequest = false;
+  // Like a hunnox unit: not opened with 0x00, 0x00, 0x01, it keeps
+  // answering the status it had then.
+  bool freezesUnopened = false;
   std::vector<uint8_t> asked;
   std::vector<uint16_t> languages;
+  std::vector<size_t> mostUnitsAsked;
+  int reportReads = 0;
 
   bool Alive() override { return !gone_; }
   size_t OutputReportSize() const override { return 8; }
   bool WriteReport(const std::string&) override { return false; }
-  DeviceRead ReadReport(std::string&, unsigned) override { return DeviceRead::Failed; }
-  DeviceRead ReadString(uint8_t index, uint16_t language, std::u16string& text) override {
+  DeviceRead ReadReport(std::string&, unsigned timeoutMs) override {
+    ++reportReads;
+    clock_.now += timeoutMs;
+    return DeviceRead::Failed;
+  }
+  DeviceRead ReadString(uint8_t index, uint16_t language, size_t mostUnits, std::u16string& text) override {
     asked.push_back(index);
     languages.push_back(language);
+    mostUnitsAsked.push_back(mostUnits);
     clock_.now += 5;
     gone_ = gone_ || goesAtNextRequest;
     if (gone_) return DeviceRead::Gone;
@@ -256,6 +267,11 @@ class FakeStringUnit : public quillon::HidDevice {
     if (!firstAnswers.empty()) {
       text = firstAnswers.front();
       firstAnswers.pop_front();
+      return DeviceRead::Got;
+    }
+    const bool opened = asked.size() > 3 && asked[0] == 0x00 && asked[1] == 0x00 && asked[2] == 0x01;
+    if (freezesUnopened && index == 0x03 && !opened) {
+      text = u"(199.0 199.0 199.0 099 50.0 11.0 25.0 10001000";
       return DeviceRead::Got;
     }
     const auto found = strings.find(index);
@@ -275,13 +291,13 @@ struct UsbLinkOver {
   FakeClock clock;
   Unit* unit = nullptr;
   std::unique_ptr<UpsLink> link;
-  explicit UsbLinkOver(Framing framing) {
+  explicit UsbLinkOver(Framing framing, StringKind kind = StringKind::Krauler) {
     auto owned = std::make_unique<Unit>(clock);
     unit = owned.get();
     auto handOut = std::make_shared<std::unique_ptr<Unit>>(std::move(owned));
-    auto finder = [handOut, framing]() -> std::optional<quillon::FoundUnit> {
+    auto finder = [handOut, framing, kind]() -> std::optional<quillon::FoundUnit> {
       if (!*handOut) return std::nullopt;
-      return quillon::FoundUnit{std::move(*handOut), framing};
+      return quillon::FoundUnit{std::move(*handOut), framing, kind};
     };
     link = std::make_unique<UpsLink>(std::make_unique<quillon::UsbTransport>(finder, clock.Read()));
   }
@@ -295,7 +311,7 @@ struct ReportLink : UsbLinkOver<FakeReportUnit> {
   ReportLink() : UsbLinkOver(Framing::Report) {}
 };
 struct StringLink : UsbLinkOver<FakeStringUnit> {
-  StringLink() : UsbLinkOver(Framing::String) {}
+  explicit StringLink(StringKind kind = StringKind::Krauler) : UsbLinkOver(Framing::String, kind) {}
 };
 
 }  // namespace
@@ -496,6 +512,134 @@ TEST(QuillonStringFraming, AUnitGoneIsNotAskedAgainAndIsNoLongerPresent) {
   EXPECT_EQ(usb.Ask(1), "");
   EXPECT_EQ(usb.unit->asked.size(), 1u);
   EXPECT_FALSE(usb.link->Present());
+}
+
+// ---- The kinds of string-index unit -----------------------------------------
+
+namespace {
+
+// The index each command is asked at (the last request it makes), or -1
+// when the kind refuses it.
+std::vector<int> IndexesAsked(StringKind kind) {
+  FakeClock clock;
+  auto owned = std::make_unique<FakeStringUnit>(clock);
+  FakeStringUnit* unit = owned.get();
+  auto framing = quillon::MakeFraming(Framing::String, std::move(owned), clock.Read(), kind);
+  std::vector<int> indexes;
+  for (const char* command : {"Q1\r", "F\r", "I\r", "T\r", "TL\r", "Q\r", "C\r", "CT\r"}) {
+    unit->asked.clear();
+    framing->Send(command);
+    indexes.push_back(unit->asked.empty() ? -1 : unit->asked.back());
+  }
+  return indexes;
+}
+
+}  // namespace
+
+TEST(QuillonStringKinds, EachKindAsksItsOwnIndexes) {
+  EXPECT_EQ(IndexesAsked(StringKind::Krauler), (std::vector<int>{0x03, 0x0d, 0x0c, 0x04, 0x05, 0x07, 0x0b, 0x0b}));
+  EXPECT_EQ(IndexesAsked(StringKind::Fabula), (std::vector<int>{0x03, 0x0d, 0x0c, -1, -1, 0x07, 0x0a, -1}));
+  EXPECT_EQ(IndexesAsked(StringKind::Hunnox), (std::vector<int>{0x03, 0x0d, 0x0c, -1, -1, 0x07, 0x0a, -1}));
+  EXPECT_EQ(IndexesAsked(StringKind::Snr), (std::vector<int>{0x03, 0x0d, 0x0c, -1, -1, -1, -1, -1}));
+}
+
+TEST(QuillonStringKinds, FabulaTakesItsRepliesAsTheyComeAndAsksOnce) {
+  StringLink usb(StringKind::Fabula);
+  usb.unit->strings[0x03] = u"(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000";
+  EXPECT_EQ(usb.Ask(1), "S" + kStatus);
+  usb.unit->strings[0x03] = u"#220.0 220.0 220.0 012 50.0 13.6 25.0 00001000";  // no first byte put right
+  EXPECT_EQ(usb.Ask(1), "");
+  // "UPS No Ack" is no reply to a query, and not asked again.
+  usb.unit->asked.clear();
+  usb.unit->firstAnswers = {u"UPS No Ack"};
+  EXPECT_EQ(usb.Ask(3), "");
+  EXPECT_EQ(usb.unit->asked, std::vector<uint8_t>{0x0d});
+  // Refused or unfit, it is not asked again either.
+  usb.unit->asked.clear();
+  usb.unit->refusals = 1;
+  EXPECT_EQ(usb.Ask(3), "");
+  EXPECT_EQ(usb.unit->asked, std::vector<uint8_t>{0x0d});
+  // "UPS No Ack" is how it takes a command.
+  FakeClock clock;
+  auto owned = std::make_unique<FakeStringUnit>(clock);
+  owned->firstAnswers = {u"UPS No Ack"};
+  auto framing = quillon::MakeFraming(Framing::String, std::move(owned), clock.Read(), StringKind::Fabula);
+  EXPECT_TRUE(framing->Send("C\r"));
+}
+
+TEST(QuillonStringKinds, HunnoxIsAskedInItsOwnOrderAndItsStatusFreezesOtherwise) {
+  StringLink usb(StringKind::Hunnox);
+  usb.unit->freezesUnopened = true;
+  usb.unit->strings[0x03] = u"(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000";
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(usb.Ask(1), "S" + kStatus) << i;
+  EXPECT_EQ(usb.Ask(3), "S" + kRating);
+  // Opened, then before each command the next of 0x0d, 0x03, 0x0c unless it is the command's own.
+  EXPECT_EQ(usb.unit->asked, (std::vector<uint8_t>{0x00, 0x00, 0x01, 0x03, 0x0d, 0x03, /* 0x03 */ 0x03, 0x0c, 0x03,
+                                                   0x0d, 0x03, 0x03, 0x0d}));
+  EXPECT_EQ(usb.unit->mostUnitsAsked, std::vector<size_t>(usb.unit->asked.size(), 50u));  // 102 bytes
+  // Spoken to as krauler, the same unit keeps its first status.
+  StringLink krauler;
+  krauler.unit->freezesUnopened = true;
+  krauler.unit->strings[0x03] = u"(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000";
+  EXPECT_EQ(krauler.Ask(1), "S(199.0 199.0 199.0 099 50.0 11.0 25.0 10001000\r");
+  EXPECT_EQ(krauler.Ask(1), "S(199.0 199.0 199.0 099 50.0 11.0 25.0 10001000\r");
+}
+
+TEST(QuillonStringKinds, SnrReadsAReportBeforeEachQueryAndKraulerDoesNot) {
+  StringLink snr(StringKind::Snr);
+  EXPECT_EQ(snr.Ask(1), "S(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000\r");
+  EXPECT_EQ(snr.Ask(3), "S" + kRating);
+  EXPECT_EQ(snr.unit->reportReads, 2);
+  StringLink krauler;
+  EXPECT_EQ(krauler.Ask(1), "S(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000\r");
+  EXPECT_EQ(krauler.unit->reportReads, 0);
+  EXPECT_EQ(krauler.unit->mostUnitsAsked, std::vector<size_t>{126u});
+}
+
+TEST(QuillonStringKinds, KindsAreToldApartByTheUnitsStringsAndForcedByTheSettings) {
+  using quillon::UnitStrings;
+  struct Case {
+    uint16_t vendor, product;
+    UnitStrings strings;
+    std::optional<StringKind> kind;  // nothing: refused
+    Framing framing;
+  };
+  const Case cases[] = {
+      {0x0001, 0x0000, {"MEC", "MEC0003"}, StringKind::Fabula, Framing::String},
+      {0x0001, 0x0000, {"mec", "mec0003"}, StringKind::Fabula, Framing::String},
+      {0x0001, 0x0000, {"MEC ", "MEC0003"}, StringKind::Hunnox, Framing::String},
+      {0x0001, 0x0000, {"", "MEC0003"}, StringKind::Hunnox, Framing::String},
+      {0x0001, 0x0000, {"MEC", "MEC0004"}, StringKind::Krauler, Framing::String},
+      {0x0001, 0x0000, {"ATCL FOR UPS", "ATCL FOR UPS"}, std::nullopt, Framing::String},
+      {0x0001, 0x0000, {"ATCL FOR UPS", "UPS"}, StringKind::Krauler, Framing::String},
+      {0x0001, 0x0000, {"", ""}, StringKind::Krauler, Framing::String},
+      {0x1cb0, 0x0035, {"MEC", "MEC0003"}, StringKind::Krauler, Framing::String},
+      {0x06da, 0x0002, {"Phoenixtec Power", "USB Cable (V2.00)"}, std::nullopt, Framing::Report},
+      {0x06da, 0x0002, {"Phoenixtec Power", "USB Cable"}, StringKind::Krauler, Framing::Report},
+  };
+  const quillon::LinkSettings defaults;
+  for (const Case& c : cases) {
+    const auto choice = quillon::ChooseUnit(defaults, c.vendor, c.product, c.strings);
+    ASSERT_EQ(choice.has_value(), c.kind.has_value()) << c.strings.manufacturer << "/" << c.strings.product;
+    if (!choice) continue;
+    EXPECT_EQ(choice->kind, *c.kind) << c.strings.manufacturer << "/" << c.strings.product;
+    EXPECT_EQ(choice->framing, c.framing) << c.strings.manufacturer << "/" << c.strings.product;
+  }
+  EXPECT_FALSE(quillon::ChooseUnit(defaults, 0x1234, 0x0000, {"MEC", "MEC0003"}));
+  const std::pair<const char*, StringKind> forced[] = {
+      {"krauler", StringKind::Krauler}, {"Fabula", StringKind::Fabula}, {"hunnox", StringKind::Hunnox},
+      {"snr", StringKind::Snr}};
+  for (const auto& [name, kind] : forced) {
+    const auto settings = quillon::ParseLinkSettings(std::string("[Transport]\nKind=") + name + "\n");
+    EXPECT_EQ(settings.kind, quillon::LinkKind::StringUnit) << name;
+    for (const UnitStrings& strings : {UnitStrings{"MEC", "MEC0003"}, UnitStrings{"ATCL FOR UPS", "ATCL FOR UPS"}}) {
+      const auto choice = quillon::ChooseUnit(settings, 0x0001, 0x0000, strings);
+      ASSERT_TRUE(choice) << name;
+      EXPECT_EQ(choice->kind, kind) << name;
+    }
+  }
+  EXPECT_FALSE(quillon::ParseLinkSettings("[Transport]\nKind=fuji\n").forcedStringKind);
+  EXPECT_EQ(quillon::ParseLinkSettings("[Transport]\nKind=fuji\n").kind, quillon::LinkKind::None);
 }
 
 TEST(QuillonUsbUnits, SettingsNameTheTransportAndAddUnits) {
