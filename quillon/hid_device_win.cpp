@@ -12,6 +12,8 @@ extern "C" {
 #include <string>
 #include <vector>
 
+#include "quillon/output_report.h"
+
 namespace quillon {
 namespace {
 
@@ -66,9 +68,15 @@ struct ReportLengths {
   size_t output = kDefaultReportBytes;
 };
 
+enum class CallEnd { Done, Error, TimedOut };
+
 class WinHidDevice : public HidDevice {
  public:
-  WinHidDevice(HANDLE file, ReportLengths lengths) : file_(file), lengths_(lengths) {}
+  WinHidDevice(HANDLE file, ReportLengths lengths)
+      : file_(file),
+        lengths_(lengths),
+        route_([this](const std::string& buffer) { return ByControlRequest(buffer); },
+               [this](const std::string& buffer) { return ByWriteFile(buffer); }) {}
   ~WinHidDevice() override;
 
   bool Alive() override;
@@ -80,10 +88,14 @@ class WinHidDevice : public HidDevice {
  private:
   bool StartRead();
   DeviceRead Failure();
-  bool Completed(Overlapped& io, DWORD timeoutMs, DWORD& bytes);
+  CallEnd Finish(Overlapped& io, DWORD timeoutMs, DWORD& bytes);
+  bool Completed(Overlapped& io, DWORD timeoutMs, DWORD& bytes) { return Finish(io, timeoutMs, bytes) == CallEnd::Done; }
+  ReportWrite ByControlRequest(const std::string& buffer);
+  ReportWrite ByWriteFile(const std::string& buffer);
 
   ScopedHandle file_;
   ReportLengths lengths_;
+  OutputReportRoute route_;
   bool gone_ = false;
   // The read stays pending between calls, so a report that arrives while
   // nobody waits is not lost to a cancel.
@@ -115,24 +127,46 @@ DeviceRead WinHidDevice::Failure() { return Alive() ? DeviceRead::Failed : Devic
 // then is cancelled, and waited for, so its buffer is free again. A call
 // that ended just before the cancel reached it counts as done: the report
 // went out, or the string came.
-bool WinHidDevice::Completed(Overlapped& io, DWORD timeoutMs, DWORD& bytes) {
-  if (WaitForSingleObject(io.call.hEvent, timeoutMs) != WAIT_OBJECT_0) CancelIoEx(file_.get(), &io.call);
-  return GetOverlappedResult(file_.get(), &io.call, &bytes, TRUE) != 0;
+CallEnd WinHidDevice::Finish(Overlapped& io, DWORD timeoutMs, DWORD& bytes) {
+  const bool ended = WaitForSingleObject(io.call.hEvent, timeoutMs) == WAIT_OBJECT_0;
+  if (!ended) CancelIoEx(file_.get(), &io.call);
+  if (GetOverlappedResult(file_.get(), &io.call, &bytes, TRUE)) return CallEnd::Done;
+  return ended ? CallEnd::Error : CallEnd::TimedOut;
+}
+
+// Refused when Windows will not send the request, or the unit answers it
+// with an error, while the unit is still there: a unit that does not answer
+// in time only failed this once.
+ReportWrite WinHidDevice::ByControlRequest(const std::string& buffer) {
+  write_.Restart();
+  DWORD bytes = 0;
+  CallEnd end = CallEnd::Error;
+  if (DeviceIoControl(file_.get(), IOCTL_HID_SET_OUTPUT_REPORT, const_cast<char*>(buffer.data()),
+                      static_cast<DWORD>(buffer.size()), nullptr, 0, nullptr, &write_.call) ||
+      GetLastError() == ERROR_IO_PENDING) {
+    end = Finish(write_, kWriteTimeoutMs, bytes);
+  }
+  if (end == CallEnd::Done) return ReportWrite::Sent;
+  if (Failure() == DeviceRead::Gone || end == CallEnd::TimedOut) return ReportWrite::Failed;
+  return ReportWrite::Refused;
+}
+
+ReportWrite WinHidDevice::ByWriteFile(const std::string& buffer) {
+  write_.Restart();
+  DWORD bytes = 0;
+  if ((WriteFile(file_.get(), buffer.data(), static_cast<DWORD>(buffer.size()), nullptr, &write_.call) ||
+       GetLastError() == ERROR_IO_PENDING) &&
+      Completed(write_, kWriteTimeoutMs, bytes)) {
+    return ReportWrite::Sent;
+  }
+  Failure();
+  return ReportWrite::Failed;
 }
 
 bool WinHidDevice::WriteReport(const std::string& report) {
-  std::vector<char> buffer(lengths_.output, '\0');  // report number 0, then the report
-  report.copy(buffer.data() + 1, lengths_.output - 1);
-  write_.Restart();
-  DWORD bytes = 0;
-  if (!WriteFile(file_.get(), buffer.data(), static_cast<DWORD>(buffer.size()), nullptr, &write_.call) &&
-      GetLastError() != ERROR_IO_PENDING) {
-    Failure();
-    return false;
-  }
-  if (Completed(write_, kWriteTimeoutMs, bytes)) return true;
-  Failure();
-  return false;
+  std::string buffer(lengths_.output, '\0');  // report number 0, then the report
+  report.copy(&buffer[1], lengths_.output - 1);
+  return route_.Send(buffer);
 }
 
 bool WinHidDevice::StartRead() {

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "quillon/output_report.h"
 #include "quillon/ups_link.h"
 #include "quillon/usb_transport.h"
 #include "quillon/usb_tunnel.h"
@@ -454,6 +455,51 @@ TEST(QuillonReportFraming, AUnitGoneInTheMiddleOfAReplyEndsTheCallAndIsNoLongerP
   EXPECT_EQ(usb.Ask(1), "");
   EXPECT_LE(usb.clock.now - start, 100u);  // no time-out waited for
   EXPECT_FALSE(usb.link->Present());
+}
+
+// The two ways an output report can take, as a unit's driver answers them.
+struct FakeWays {
+  std::deque<quillon::ReportWrite> control, file;  // what each way says next; Sent once none is left
+  std::vector<std::string> byControl, byFile;      // the reports each way was asked to send
+  quillon::OutputReportRoute Route() {
+    auto way = [](std::deque<quillon::ReportWrite>& says, std::vector<std::string>& asked) {
+      return [&says, &asked](const std::string& report) {
+        asked.push_back(report);
+        if (says.empty()) return quillon::ReportWrite::Sent;
+        const auto said = says.front();
+        says.pop_front();
+        return said;
+      };
+    };
+    return quillon::OutputReportRoute(way(control, byControl), way(file, byFile));
+  }
+};
+
+TEST(QuillonOutputReports, TheControlRequestFirstAndWriteFileOnlyWhereItIsRefused) {
+  using quillon::ReportWrite;
+  FakeWays ways;
+  auto route = ways.Route();
+  EXPECT_TRUE(route.Send("a"));
+  EXPECT_EQ(ways.byControl, std::vector<std::string>{"a"});
+  EXPECT_TRUE(ways.byFile.empty());
+  // Failed in time, or by a unit gone: not sent again another way, where it could be heard twice.
+  ways.control = {ReportWrite::Failed};
+  EXPECT_FALSE(route.Send("b"));
+  EXPECT_TRUE(ways.byFile.empty());
+  // Refused: this report and every later one by WriteFile, the request no longer tried.
+  ways.control = {ReportWrite::Refused};
+  EXPECT_TRUE(route.Send("c"));
+  EXPECT_TRUE(route.Send("d"));
+  EXPECT_EQ(ways.byControl, (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(ways.byFile, (std::vector<std::string>{"c", "d"}));
+  ways.file = {ReportWrite::Failed};
+  EXPECT_FALSE(route.Send("e"));
+  // A unit whose WriteFile is refused too takes nothing.
+  FakeWays neither;
+  neither.control = {ReportWrite::Refused};
+  neither.file = {ReportWrite::Refused};
+  auto none = neither.Route();
+  EXPECT_FALSE(none.Send("a"));
 }
 
 TEST(QuillonStringFraming, CommandsAreStringIndexesAndTheStatusReplyStartsWithAParenthesis) {
