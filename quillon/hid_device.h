@@ -33,8 +33,9 @@ class HidDevice {
   // The next input report (without the report number), waiting at most
   // `timeoutMs`; 0 takes only a report that is already there.
   virtual DeviceRead ReadReport(std::string& report, unsigned timeoutMs) = 0;
-  // The string descriptor `index` in `language`, as UTF-16 code units.
-  virtual DeviceRead ReadString(uint8_t index, uint16_t language, std::u16string& text) = 0;
+  // The string descriptor `index` in `language`, as UTF-16 code units,
+  // asking for `mostUnits` of them at most.
+  virtual DeviceRead ReadString(uint8_t index, uint16_t language, size_t mostUnits, std::u16string& text) = 0;
 };
 
 }  // namespace quillon

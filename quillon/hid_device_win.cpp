@@ -8,8 +8,11 @@ extern "C" {
 }
 #include <hidclass.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
+
+#include "quillon/output_report.h"
 
 namespace quillon {
 namespace {
@@ -21,6 +24,8 @@ constexpr DWORD kWriteTimeoutMs = 1000;
 constexpr size_t kDefaultReportBytes = 9;
 // A string descriptor holds at most 126 UTF-16 units; one more for the 0.
 constexpr size_t kStringUnits = 127;
+// The manufacturer's and product's strings, as the reference driver reads them.
+constexpr size_t kUnitStringBytes = 100;
 
 class ScopedHandle {
  public:
@@ -63,24 +68,34 @@ struct ReportLengths {
   size_t output = kDefaultReportBytes;
 };
 
+enum class CallEnd { Done, Error, TimedOut };
+
 class WinHidDevice : public HidDevice {
  public:
-  WinHidDevice(HANDLE file, ReportLengths lengths) : file_(file), lengths_(lengths) {}
+  WinHidDevice(HANDLE file, ReportLengths lengths)
+      : file_(file),
+        lengths_(lengths),
+        route_([this](const std::string& buffer) { return ByControlRequest(buffer); },
+               [this](const std::string& buffer) { return ByWriteFile(buffer); }) {}
   ~WinHidDevice() override;
 
   bool Alive() override;
   size_t OutputReportSize() const override { return lengths_.output - 1; }
   bool WriteReport(const std::string& report) override;
   DeviceRead ReadReport(std::string& report, unsigned timeoutMs) override;
-  DeviceRead ReadString(uint8_t index, uint16_t language, std::u16string& text) override;
+  DeviceRead ReadString(uint8_t index, uint16_t language, size_t mostUnits, std::u16string& text) override;
 
  private:
   bool StartRead();
   DeviceRead Failure();
-  bool Completed(Overlapped& io, DWORD timeoutMs, DWORD& bytes);
+  CallEnd Finish(Overlapped& io, DWORD timeoutMs, DWORD& bytes);
+  bool Completed(Overlapped& io, DWORD timeoutMs, DWORD& bytes) { return Finish(io, timeoutMs, bytes) == CallEnd::Done; }
+  ReportWrite ByControlRequest(const std::string& buffer);
+  ReportWrite ByWriteFile(const std::string& buffer);
 
   ScopedHandle file_;
   ReportLengths lengths_;
+  OutputReportRoute route_;
   bool gone_ = false;
   // The read stays pending between calls, so a report that arrives while
   // nobody waits is not lost to a cancel.
@@ -112,24 +127,46 @@ DeviceRead WinHidDevice::Failure() { return Alive() ? DeviceRead::Failed : Devic
 // then is cancelled, and waited for, so its buffer is free again. A call
 // that ended just before the cancel reached it counts as done: the report
 // went out, or the string came.
-bool WinHidDevice::Completed(Overlapped& io, DWORD timeoutMs, DWORD& bytes) {
-  if (WaitForSingleObject(io.call.hEvent, timeoutMs) != WAIT_OBJECT_0) CancelIoEx(file_.get(), &io.call);
-  return GetOverlappedResult(file_.get(), &io.call, &bytes, TRUE) != 0;
+CallEnd WinHidDevice::Finish(Overlapped& io, DWORD timeoutMs, DWORD& bytes) {
+  const bool ended = WaitForSingleObject(io.call.hEvent, timeoutMs) == WAIT_OBJECT_0;
+  if (!ended) CancelIoEx(file_.get(), &io.call);
+  if (GetOverlappedResult(file_.get(), &io.call, &bytes, TRUE)) return CallEnd::Done;
+  return ended ? CallEnd::Error : CallEnd::TimedOut;
+}
+
+// Refused when Windows will not send the request, or the unit answers it
+// with an error, while the unit is still there: a unit that does not answer
+// in time only failed this once.
+ReportWrite WinHidDevice::ByControlRequest(const std::string& buffer) {
+  write_.Restart();
+  DWORD bytes = 0;
+  CallEnd end = CallEnd::Error;
+  if (DeviceIoControl(file_.get(), IOCTL_HID_SET_OUTPUT_REPORT, const_cast<char*>(buffer.data()),
+                      static_cast<DWORD>(buffer.size()), nullptr, 0, nullptr, &write_.call) ||
+      GetLastError() == ERROR_IO_PENDING) {
+    end = Finish(write_, kWriteTimeoutMs, bytes);
+  }
+  if (end == CallEnd::Done) return ReportWrite::Sent;
+  if (Failure() == DeviceRead::Gone || end == CallEnd::TimedOut) return ReportWrite::Failed;
+  return ReportWrite::Refused;
+}
+
+ReportWrite WinHidDevice::ByWriteFile(const std::string& buffer) {
+  write_.Restart();
+  DWORD bytes = 0;
+  if ((WriteFile(file_.get(), buffer.data(), static_cast<DWORD>(buffer.size()), nullptr, &write_.call) ||
+       GetLastError() == ERROR_IO_PENDING) &&
+      Completed(write_, kWriteTimeoutMs, bytes)) {
+    return ReportWrite::Sent;
+  }
+  Failure();
+  return ReportWrite::Failed;
 }
 
 bool WinHidDevice::WriteReport(const std::string& report) {
-  std::vector<char> buffer(lengths_.output, '\0');  // report number 0, then the report
-  report.copy(buffer.data() + 1, lengths_.output - 1);
-  write_.Restart();
-  DWORD bytes = 0;
-  if (!WriteFile(file_.get(), buffer.data(), static_cast<DWORD>(buffer.size()), nullptr, &write_.call) &&
-      GetLastError() != ERROR_IO_PENDING) {
-    Failure();
-    return false;
-  }
-  if (Completed(write_, kWriteTimeoutMs, bytes)) return true;
-  Failure();
-  return false;
+  std::string buffer(lengths_.output, '\0');  // report number 0, then the report
+  report.copy(&buffer[1], lengths_.output - 1);
+  return route_.Send(buffer);
 }
 
 bool WinHidDevice::StartRead() {
@@ -156,19 +193,21 @@ DeviceRead WinHidDevice::ReadReport(std::string& report, unsigned timeoutMs) {
 // What HidD_GetIndexedString asks the HID class driver, here overlapped so
 // that a unit that never answers cannot hold the call. The language goes
 // in the high word of the index, where the driver takes it from.
-DeviceRead WinHidDevice::ReadString(uint8_t index, uint16_t language, std::u16string& text) {
+// The output buffer's length is what bounds the request.
+DeviceRead WinHidDevice::ReadString(uint8_t index, uint16_t language, size_t mostUnits, std::u16string& text) {
   if (gone_) return DeviceRead::Gone;
   ULONG request = static_cast<ULONG>(index) | static_cast<ULONG>(language) << 16;
+  const size_t asked = std::min(mostUnits, kStringUnits);
   wchar_t units[kStringUnits + 1] = {};
   string_.Restart();
   DWORD bytes = 0;
   if (!DeviceIoControl(file_.get(), IOCTL_HID_GET_INDEXED_STRING, &request, sizeof request, units,
-                       kStringUnits * sizeof(wchar_t), nullptr, &string_.call) &&
+                       static_cast<DWORD>(asked * sizeof(wchar_t)), nullptr, &string_.call) &&
       GetLastError() != ERROR_IO_PENDING) {
     return Failure();
   }
   if (!Completed(string_, kStringRequestTimeoutMs, bytes)) return Failure();
-  for (size_t i = 0; i < kStringUnits && units[i] != 0; ++i) text += static_cast<char16_t>(units[i]);
+  for (size_t i = 0; i < asked && units[i] != 0; ++i) text += static_cast<char16_t>(units[i]);
   return DeviceRead::Got;
 }
 
@@ -196,25 +235,39 @@ std::string InterfacePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& data) {
   return detail->DevicePath;
 }
 
-std::optional<Framing> FramingAt(const std::string& path, const LinkSettings& settings) {
-  // Ids need no access rights: keyboards and mice, which Windows keeps to
-  // itself, give theirs too.
+// "" when the unit gives none.
+using StringGetter = BOOLEAN(__stdcall*)(HANDLE, PVOID, ULONG);
+std::string UnitString(HANDLE file, StringGetter get) {
+  wchar_t text[kUnitStringBytes / sizeof(wchar_t)] = {};
+  if (!get(file, text, sizeof text)) return "";
+  std::u16string units;
+  for (size_t i = 0; i < std::size(text) && text[i] != 0; ++i) units += static_cast<char16_t>(text[i]);
+  return TextFromUtf16(units);
+}
+
+// How to speak to the unit at `path`, by its ids and strings; nothing when
+// it is none of ours or one refused. Ids and strings need no access rights:
+// keyboards and mice, which Windows keeps to itself, give theirs too.
+std::optional<UnitChoice> ChoiceAt(const std::string& path, const LinkSettings& settings) {
   ScopedHandle probe(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                  nullptr));
   HIDD_ATTRIBUTES attributes = {};
   attributes.Size = sizeof attributes;
   if (!probe.valid() || !HidD_GetAttributes(probe.get(), &attributes)) return std::nullopt;
-  return FramingForUnit(settings, attributes.VendorID, attributes.ProductID);
+  if (!FramingForUnit(settings, attributes.VendorID, attributes.ProductID)) return std::nullopt;
+  const UnitStrings strings{UnitString(probe.get(), HidD_GetManufacturerString),
+                            UnitString(probe.get(), HidD_GetProductString)};
+  return ChooseUnit(settings, attributes.VendorID, attributes.ProductID, strings);
 }
 
 std::optional<FoundUnit> OpenUnit(const std::string& path, const LinkSettings& settings) {
-  const auto framing = FramingAt(path, settings);
-  if (!framing) return std::nullopt;
+  const auto choice = ChoiceAt(path, settings);
+  if (!choice) return std::nullopt;
   ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
   if (!file.valid()) return std::nullopt;
   const ReportLengths lengths = LengthsOf(file.get());
-  return FoundUnit{std::make_unique<WinHidDevice>(file.release(), lengths), *framing};
+  return FoundUnit{std::make_unique<WinHidDevice>(file.release(), lengths), choice->framing, choice->kind};
 }
 
 }  // namespace

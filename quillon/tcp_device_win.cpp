@@ -36,7 +36,7 @@ DeviceRead TcpDevice::ReadReport(std::string& report, unsigned timeoutMs) {
   return NextFrame(tunnel::kInputReport, report, timeoutMs);
 }
 
-DeviceRead TcpDevice::ReadString(uint8_t index, uint16_t language, std::u16string& text) {
+DeviceRead TcpDevice::ReadString(uint8_t index, uint16_t language, size_t mostUnits, std::u16string& text) {
   received_.clear();  // a late answer to an earlier request is not this one's
   if (!socket_.DiscardPending(kReceiveChunk * 4) || !socket_.SendAll(tunnel::StringRequest(index, language))) {
     return DeviceRead::Gone;
@@ -46,7 +46,7 @@ DeviceRead TcpDevice::ReadString(uint8_t index, uint16_t language, std::u16strin
   if (read != DeviceRead::Got) return read;
   const auto decoded = tunnel::DescriptorText(descriptor);
   if (!decoded) return DeviceRead::Failed;  // refused, or not a string descriptor
-  text = *decoded;
+  text = decoded->substr(0, mostUnits);
   return DeviceRead::Got;
 }
 

@@ -18,7 +18,7 @@ class TcpDevice : public HidDevice {
   size_t OutputReportSize() const override { return kReportSize; }
   bool WriteReport(const std::string& report) override;
   DeviceRead ReadReport(std::string& report, unsigned timeoutMs) override;
-  DeviceRead ReadString(uint8_t index, uint16_t language, std::u16string& text) override;
+  DeviceRead ReadString(uint8_t index, uint16_t language, size_t mostUnits, std::u16string& text) override;
 
  private:
   static constexpr size_t kReportSize = 8;

@@ -12,6 +12,12 @@ namespace {
 // another by the time it is read.
 thread_local std::string tLastReply;
 
+// The switch-off delays a unit is given, in minutes, and the longest restore
+// time its four digits carry.
+constexpr int kShortestSwitchOffMinutes = 1;
+constexpr int kLongestSwitchOffMinutes = 10;
+constexpr int kLongestRestoreMinutes = 9999;
+
 bool Digits(const std::string& s) {
   return !s.empty() && std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c); });
 }
@@ -19,6 +25,17 @@ bool Digits(const std::string& s) {
 std::string Pad(int value, size_t width) {
   std::string s = std::to_string(value);
   return std::string(width > s.size() ? width - s.size() : 0, '0') + s;
+}
+
+// The UPS's switch-off "S" dd "R" rrrr CR, or nothing when it is not one a
+// unit may be given. A delay of 0 is "switch the load off now" on real units,
+// whatever the caller meant; more than ten minutes is more than the units
+// are known to count, which the field's reference driver refuses too. The
+// restore part is four digits on the wire: a longer one is not cut down.
+std::optional<std::string> SwitchOffCommand(int delayMinutes, int restoreMinutes) {
+  if (delayMinutes < kShortestSwitchOffMinutes || delayMinutes > kLongestSwitchOffMinutes) return std::nullopt;
+  if (restoreMinutes < 0 || restoreMinutes > kLongestRestoreMinutes) return std::nullopt;
+  return "S" + Pad(delayMinutes, 2) + "R" + Pad(restoreMinutes, 4) + "\r";
 }
 
 }  // namespace
@@ -42,13 +59,11 @@ std::optional<std::string> CommandForText(const std::string& text) {
     const std::string delay = text.substr(3, r == std::string::npos ? 0 : r - 3);
     const std::string restore = r == std::string::npos ? "" : text.substr(r + 1, text.size() - r - 2);
     if (!Digits(delay) || delay.size() > 2 || restore != "9999") return std::nullopt;
-    return "S" + Pad(std::stoi(delay), 2) + "R9999\r";
+    return SwitchOffCommand(std::stoi(delay), std::stoi(restore));
   }
   // "R0" dd rrrrr: switch off after dd minutes, back on after rrrrr minutes.
   if (text.size() == 9 && text.rfind("R0", 0) == 0 && Digits(text.substr(2))) {
-    const int delay = std::stoi(text.substr(2, 2));
-    const int restore = std::min(std::stoi(text.substr(4)), 9999);  // what four digits carry
-    return "S" + Pad(delay, 2) + "R" + Pad(restore, 4) + "\r";
+    return SwitchOffCommand(std::stoi(text.substr(2, 2)), std::stoi(text.substr(4)));
   }
   return std::nullopt;
 }

@@ -18,7 +18,9 @@ std::optional<std::string> CommandForCode(int code);
 // The UPS command for a Cmdtest text: the timed self-test passes through;
 // the switch-off texts "RS.<d>R9999" CR and "R0<dd><rrrrr>" become
 // "S<dd>R<rrrr>" CR. Nothing for a text it does not know: an unknown
-// command is never sent to the UPS.
+// command is never sent to the UPS. Nor is a switch-off whose delay is 0
+// (the load off at once) or over 10 minutes, or whose restore time does
+// not fit four digits, whoever asks: this is the last gate before the wire.
 std::optional<std::string> CommandForText(const std::string& text);
 
 class UpsLink {

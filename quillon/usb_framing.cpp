@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <iterator>
+#include <vector>
 
 namespace quillon {
 namespace {
@@ -21,24 +23,75 @@ struct StringCommand {
   char firstByte;  // put in place of the unit's first byte; 0: kept
 };
 
-// The string-index family's commands. Its status reply starts with some
-// other byte than "(", and (as units of this family are known to do) its
-// rating reply is given the "#" a rating reply starts with.
-constexpr StringCommand kStringCommands[] = {
+// The krauler kind's commands: the family's default. Its status reply
+// starts with some other byte than "(", and (as units of this kind are
+// known to do) its rating reply is given the "#" a rating reply starts with.
+constexpr StringCommand kKraulerCommands[] = {
     {"Q1\r", 0x03, '('}, {"F\r", 0x0d, '#'}, {"I\r", 0x0c, '#'}, {"T\r", 0x04, 0},
     {"TL\r", 0x05, 0},   {"Q\r", 0x07, 0},   {"C\r", 0x0b, 0},   {"CT\r", 0x0b, 0},
 };
+// Fabula and hunnox units: their replies as they come, C at 0x0a, no tests.
+constexpr StringCommand kFabulaCommands[] = {
+    {"Q1\r", 0x03, 0}, {"F\r", 0x0d, 0}, {"I\r", 0x0c, 0}, {"Q\r", 0x07, 0}, {"C\r", 0x0a, 0},
+};
+// Snr units: the queries only.
+constexpr StringCommand kSnrCommands[] = {{"Q1\r", 0x03, '('}, {"F\r", 0x0d, '#'}, {"I\r", 0x0c, '#'}};
+
+// How each kind of the string family is spoken to.
+struct StringRules {
+  const StringCommand* commands;
+  size_t commandCount;
+  int attempts;          // requests per command while the unit refuses, is busy or says something else
+  bool busyTakesCommand;  // "UPS No Ack" is how the unit takes a command: done for a command, no reply for a query
+  bool readsReportFirst;  // a report is read (and dropped) before each command, or the unit answers zeros
+  bool keepsOrder;        // the hunnox order of requests (KeepHunnoxOrder)
+  size_t mostUnits;       // UTF-16 units a request asks at most
+};
+
+template <size_t N>
+constexpr StringRules Rules(const StringCommand (&commands)[N], int attempts, bool busyTakesCommand,
+                            bool readsReportFirst, bool keepsOrder, size_t mostUnits) {
+  return {commands, N, attempts, busyTakesCommand, readsReportFirst, keepsOrder, mostUnits};
+}
+
+// A string descriptor holds at most 126 UTF-16 units; hunnox units lock up
+// when asked for more than 102 bytes (50 units after the 2-byte header).
+constexpr size_t kMostStringUnits = 126;
+constexpr size_t kHunnoxMostUnits = 50;
+
+constexpr StringRules kKrauler = Rules(kKraulerCommands, kStringAttempts, false, false, false, kMostStringUnits);
+constexpr StringRules kFabula = Rules(kFabulaCommands, 1, true, false, false, kMostStringUnits);
+constexpr StringRules kHunnox = Rules(kFabulaCommands, 1, true, false, true, kHunnoxMostUnits);
+constexpr StringRules kSnr = Rules(kSnrCommands, kStringAttempts, false, true, false, kMostStringUnits);
+
+const StringRules& RulesOf(StringKind kind) {
+  switch (kind) {
+    case StringKind::Fabula: return kFabula;
+    case StringKind::Hunnox: return kHunnox;
+    case StringKind::Snr: return kSnr;
+    default: return kKrauler;
+  }
+}
+
+// Hunnox units keep their status fresh only while asked in their own order:
+// 0x00 twice and 0x01 before the first command, then before each command
+// the next of 0x0d, 0x03 and 0x0c in turn, left out when it is the
+// command's own index. Asked otherwise, they keep answering one status.
+constexpr uint8_t kHunnoxOpening[] = {0x00, 0x00, 0x01};
+constexpr uint8_t kHunnoxCycle[] = {0x0d, 0x03, 0x0c};
 
 // A unit of the string family that is busy says so instead of replying,
 // in any case and with or without a CR after it.
 constexpr char kStringUnitBusy[] = "ups no ack";
 
-const StringCommand* FindStringCommand(const std::string& command) {
-  for (const auto& c : kStringCommands) {
-    if (command == c.command) return &c;
+const StringCommand* FindStringCommand(const StringRules& rules, const std::string& command) {
+  for (size_t i = 0; i < rules.commandCount; ++i) {
+    if (command == rules.commands[i].command) return &rules.commands[i];
   }
   return nullptr;
 }
+
+bool IsQuery(const std::string& command) { return command == "Q1\r" || command == "F\r" || command == "I\r"; }
 
 bool Shaped(const std::string& line, size_t length, char first) {
   return line.size() == length && line.front() == first && line.back() == '\r';
@@ -85,16 +138,35 @@ bool SaysBusy(const std::string& line) {
   return lower == kStringUnitBusy;
 }
 
-// The reply line in a string: up to a CR, the family's first byte, a CR.
-// A busy answer is none: it would pass for the reply of a command that has
-// none (a test started), which then never reaches the unit.
+// The reply line in a string: up to a CR, the kind's first byte, a CR.
 std::optional<std::string> LineFromString(const StringCommand& command, std::string text) {
   text = text.substr(0, text.find('\r'));
-  if (SaysBusy(text)) return std::nullopt;
   if (command.firstByte != 0 && !text.empty()) text[0] = command.firstByte;
   text += '\r';
   if (!ReplyFits(command.command, text)) return std::nullopt;
   return text;
+}
+
+enum class StringAnswer { Done, Ended, AskAgain };
+
+// One request for a command's string. A busy answer is no reply: it would
+// pass for the reply of a command that has none (a test started), which
+// then never reaches the unit; unless it is how this kind takes every
+// command.
+StringAnswer AskOnce(HidDevice& device, const StringRules& rules, const StringCommand& command, std::string& reply) {
+  std::u16string text;
+  const DeviceRead read = device.ReadString(command.index, kStringLanguage, rules.mostUnits, text);
+  if (read == DeviceRead::Gone) return StringAnswer::Ended;
+  if (read != DeviceRead::Got) return StringAnswer::AskAgain;
+  const std::string line = TextFromUtf16(text);
+  if (SaysBusy(line.substr(0, line.find('\r')))) {
+    if (!rules.busyTakesCommand) return StringAnswer::AskAgain;
+    return IsQuery(command.command) ? StringAnswer::Ended : StringAnswer::Done;
+  }
+  const auto fitting = LineFromString(command, line);
+  if (!fitting) return StringAnswer::AskAgain;
+  reply = *fitting;
+  return StringAnswer::Done;
 }
 
 unsigned WaitUntil(uint64_t deadline, uint64_t now) {
@@ -113,12 +185,6 @@ bool ReplyFits(const std::string& command, const std::string& line) {
   if (command == "Q1\r") return Shaped(line, kStatusReplyLength, '(');
   if (command == "F\r") return Shaped(line, kRatingReplyLength, '#');
   return true;
-}
-
-std::optional<uint8_t> StringIndexFor(const std::string& command) {
-  const StringCommand* found = FindStringCommand(command);
-  if (found == nullptr) return std::nullopt;
-  return found->index;
 }
 
 std::string TextFromUtf16(const std::u16string& text) {
@@ -144,14 +210,41 @@ bool ReportFraming::DropPendingReports() {
 
 bool ReportFraming::Send(const std::string& command) {
   command_ = command;
-  if (!DropPendingReports()) return false;
+  if (command.empty() || !DropPendingReports()) return false;
+  const uint64_t deadline = clock_() + kExchangeDeadlineMs;
+  if (!unsentReports_.empty()) {
+    WriteRest(deadline);
+    return false;  // not this command, even the same one again: its rest finished it
+  }
   const size_t size = std::max<size_t>(device_->OutputReportSize(), 1);
   for (size_t at = 0; at < command.size(); at += size) {
     std::string report = command.substr(at, size);
     report.resize(size, '\0');
-    if (!device_->WriteReport(report)) return false;
+    unsentReports_.push_back(report);
+  }
+  if (!device_->WriteReport(unsentReports_.front())) {
+    unsentReports_.clear();  // the unit heard nothing of it
+    return false;
+  }
+  unsentReports_.pop_front();
+  return WriteRest(deadline);
+}
+
+bool ReportFraming::WriteRest(uint64_t deadline) {
+  for (; !unsentReports_.empty(); unsentReports_.pop_front()) {
+    if (!WriteContinuation(unsentReports_.front(), deadline)) return false;
   }
   return true;
+}
+
+// Tried again while the exchange's time lasts; an attempt started in time
+// may take a report's own time-out more.
+bool ReportFraming::WriteContinuation(const std::string& report, uint64_t deadline) {
+  for (int attempt = 0; attempt < kContinuationAttempts; ++attempt) {
+    if (attempt > 0 && clock_() >= deadline) return false;
+    if (device_->WriteReport(report)) return true;
+  }
+  return false;
 }
 
 // A unit quiet for a report's time-out in the middle of a reply gives no
@@ -169,20 +262,36 @@ std::string ReportFraming::ReceiveLine() {
 
 bool StringFraming::Send(const std::string& command) {
   reply_.clear();
-  const StringCommand* found = FindStringCommand(command);
+  const StringRules& rules = RulesOf(kind_);
+  const StringCommand* found = FindStringCommand(rules, command);
   if (found == nullptr) return false;  // refused: the unit never hears of it
   const uint64_t deadline = clock_() + kExchangeDeadlineMs;
-  for (int attempt = 0; attempt < kStringAttempts && clock_() < deadline; ++attempt) {
-    std::u16string text;
-    const DeviceRead read = device_->ReadString(found->index, kStringLanguage, text);
-    if (read == DeviceRead::Gone) return false;
-    if (read != DeviceRead::Got) continue;
-    if (auto line = LineFromString(*found, TextFromUtf16(text))) {
-      reply_ = *line;
-      return true;
-    }
+  std::string scrap;
+  if (rules.readsReportFirst && device_->ReadReport(scrap, kReportTimeoutMs) == DeviceRead::Gone) return false;
+  if (rules.keepsOrder && !KeepHunnoxOrder(found->index, rules.mostUnits)) return false;
+  for (int attempt = 0; attempt < rules.attempts && clock_() < deadline; ++attempt) {
+    const StringAnswer answer = AskOnce(*device_, rules, *found, reply_);
+    if (answer != StringAnswer::AskAgain) return answer == StringAnswer::Done;
   }
   return false;
+}
+
+// The requests this command's own is to follow; what they answer is not
+// needed. Each asks what the command's own asks at most.
+bool StringFraming::KeepHunnoxOrder(uint8_t index, size_t mostUnits) {
+  std::vector<uint8_t> before(std::begin(kHunnoxOpening), std::end(kHunnoxOpening));
+  if (hunnoxOpened_) {
+    const uint8_t next = kHunnoxCycle[hunnoxCycleAt_];
+    hunnoxCycleAt_ = (hunnoxCycleAt_ + 1) % std::size(kHunnoxCycle);
+    before.clear();
+    if (next != index) before.push_back(next);
+  }
+  hunnoxOpened_ = true;
+  for (const uint8_t asked : before) {
+    std::u16string ignored;
+    if (device_->ReadString(asked, kStringLanguage, mostUnits, ignored) == DeviceRead::Gone) return false;
+  }
+  return true;
 }
 
 std::string StringFraming::ReceiveLine() {
@@ -191,8 +300,9 @@ std::string StringFraming::ReceiveLine() {
   return reply;
 }
 
-std::unique_ptr<Transport> MakeFraming(Framing framing, std::unique_ptr<HidDevice> device, MillisClock clock) {
-  if (framing == Framing::String) return std::make_unique<StringFraming>(std::move(device), std::move(clock));
+std::unique_ptr<Transport> MakeFraming(Framing framing, std::unique_ptr<HidDevice> device, MillisClock clock,
+                                       StringKind kind) {
+  if (framing == Framing::String) return std::make_unique<StringFraming>(std::move(device), std::move(clock), kind);
   return std::make_unique<ReportFraming>(std::move(device), std::move(clock));
 }
 

@@ -7,7 +7,7 @@ bool UsbTransport::EnsureConnected() {
   framing_.reset();  // the unit went: its handle is closed here
   auto found = finder_();
   if (!found || !found->device) return false;
-  framing_ = MakeFraming(found->framing, std::move(found->device), clock_);
+  framing_ = MakeFraming(found->framing, std::move(found->device), clock_, found->kind);
   return framing_->EnsureConnected();
 }
 

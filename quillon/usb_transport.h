@@ -15,6 +15,7 @@ namespace quillon {
 struct FoundUnit {
   std::unique_ptr<HidDevice> device;
   Framing framing = Framing::Report;
+  StringKind kind = StringKind::Krauler;
 };
 
 // Looks for a unit once; nothing when none is there. Must return in time:

@@ -55,6 +55,14 @@ std::vector<UsbUnit> ParseUnits(const std::string& list) {
   return units;
 }
 
+std::optional<StringKind> StringKindNamed(const std::string& name) {
+  if (name == "krauler") return StringKind::Krauler;
+  if (name == "fabula") return StringKind::Fabula;
+  if (name == "hunnox") return StringKind::Hunnox;
+  if (name == "snr") return StringKind::Snr;
+  return std::nullopt;
+}
+
 LinkKind KindNamed(const std::string& name) {
   if (name.empty()) return LinkKind::AnyKnownUnit;
   if (name == "hid") return LinkKind::ReportUnit;
@@ -75,15 +83,43 @@ void ReadTcp(const voltaris::IniDocument& ini, LinkSettings& settings) {
   settings.port = static_cast<uint16_t>(port);
 }
 
+// Units told apart by their strings, first match wins; "" matches any
+// string. No kind: refused. The rest of 0001:0000 is krauler, and snr is
+// never chosen by its strings (its product string is hunnox's).
+struct StringsRule {
+  uint16_t vendor, product;
+  const char* manufacturer;
+  const char* productName;
+  std::optional<StringKind> kind;
+};
+
+const StringsRule kStringsRules[] = {
+    {0x0001, 0x0000, "MEC", "MEC0003", StringKind::Fabula},
+    {0x0001, 0x0000, "", "MEC0003", StringKind::Hunnox},
+    {0x0001, 0x0000, "ATCL FOR UPS", "ATCL FOR UPS", std::nullopt},  // framed writes to an interrupt endpoint
+    {0x06da, 0x0002, "Phoenixtec Power", "USB Cable (V2.00)", std::nullopt},  // vendor requests
+};
+
+bool SameText(const std::string& a, const std::string& b) { return Lower(a) == Lower(b); }
+
+bool Matches(const StringsRule& rule, uint16_t vendor, uint16_t product, const UnitStrings& strings) {
+  return rule.vendor == vendor && rule.product == product &&
+         (!*rule.manufacturer || SameText(rule.manufacturer, strings.manufacturer)) &&
+         (!*rule.productName || SameText(rule.productName, strings.product));
+}
+
 }  // namespace
 
 const std::vector<UsbUnit>& KnownUnits() {
+  // As the field's reference driver drives them: its "cypress" and
+  // "phoenix" units put the same reports on the wire (the phoenix ones only
+  // drain the unit's reports first, which the report framing always does),
+  // its "krauler" units read the same string indexes.
   static const std::vector<UsbUnit> units = {
-      {0x0665, 0x5161, Framing::Report},
-      {0x06da, 0x0003, Framing::Report},
-      {0x0f03, 0x0001, Framing::Report},
-      {0x14f0, 0x00c9, Framing::Report},
-      {0x0001, 0x0000, Framing::String},
+      {0x0665, 0x5161, Framing::Report}, {0x05b8, 0x0000, Framing::Report}, {0x06da, 0x0002, Framing::Report},
+      {0x06da, 0x0003, Framing::Report}, {0x06da, 0x0004, Framing::Report}, {0x06da, 0x0005, Framing::Report},
+      {0x06da, 0x0201, Framing::Report}, {0x06da, 0x0601, Framing::Report}, {0x0f03, 0x0001, Framing::Report},
+      {0x14f0, 0x00c9, Framing::Report}, {0x0001, 0x0000, Framing::String}, {0x1cb0, 0x0035, Framing::String},
   };
   return units;
 }
@@ -91,7 +127,9 @@ const std::vector<UsbUnit>& KnownUnits() {
 LinkSettings ParseLinkSettings(const std::string& iniText) {
   const auto ini = voltaris::IniDocument::Parse(iniText);
   LinkSettings settings;
-  settings.kind = KindNamed(Lower(Trimmed(ini.Get(kSection, "Kind").value_or(""))));
+  const std::string kind = Lower(Trimmed(ini.Get(kSection, "Kind").value_or("")));
+  settings.forcedStringKind = StringKindNamed(kind);
+  settings.kind = settings.forcedStringKind ? LinkKind::StringUnit : KindNamed(kind);
   settings.addedUnits = ParseUnits(ini.Get(kSection, "Units").value_or(""));
   if (settings.kind == LinkKind::Tcp) ReadTcp(ini, settings);
   return settings;
@@ -108,6 +146,19 @@ std::optional<Framing> FramingForUnit(const LinkSettings& settings, uint16_t ven
   if (settings.kind == LinkKind::ReportUnit) return Framing::Report;
   if (settings.kind == LinkKind::StringUnit) return Framing::String;
   return found;
+}
+
+std::optional<UnitChoice> ChooseUnit(const LinkSettings& settings, uint16_t vendor, uint16_t product,
+                                     const UnitStrings& strings) {
+  const auto framing = FramingForUnit(settings, vendor, product);
+  if (!framing) return std::nullopt;
+  if (settings.forcedStringKind) return UnitChoice{*framing, *settings.forcedStringKind};
+  for (const StringsRule& rule : kStringsRules) {
+    if (!Matches(rule, vendor, product, strings)) continue;
+    if (!rule.kind) return std::nullopt;
+    return UnitChoice{*framing, *rule.kind};
+  }
+  return UnitChoice{*framing, StringKind::Krauler};
 }
 
 }  // namespace quillon

@@ -3,7 +3,8 @@
 // the transport and add a unit the table does not know.
 //
 //   [Transport]
-//   Kind=hid            ; or string, or tcp; absent: any unit of the table
+//   Kind=hid            ; or string, or tcp; absent: any unit of the table;
+//                       ; or krauler, fabula, hunnox, snr: string, of that kind
 //   Units=0665:5161 report, 0001:0000 string
 //   Host=127.0.0.1      ; tcp only: the UPS simulator
 //   Port=5000
@@ -39,6 +40,7 @@ enum class LinkKind {
 
 struct LinkSettings {
   LinkKind kind = LinkKind::AnyKnownUnit;
+  std::optional<StringKind> forcedStringKind;  // Kind= named one: never chosen by the unit's strings
   std::vector<UsbUnit> addedUnits;
   std::string host = "127.0.0.1";
   uint16_t port = 0;
@@ -53,5 +55,25 @@ LinkSettings ParseLinkSettings(const std::string& iniText);
 // ours. Units added in the file come before the table, so a line there can
 // also change a known unit's framing; Kind=hid or string overrides both.
 std::optional<Framing> FramingForUnit(const LinkSettings& settings, uint16_t vendor, uint16_t product);
+
+// What a unit says it is: its manufacturer and product strings ("" when it
+// gives none).
+struct UnitStrings {
+  std::string manufacturer;
+  std::string product;
+};
+
+struct UnitChoice {
+  Framing framing = Framing::Report;
+  StringKind kind = StringKind::Krauler;
+};
+
+// How to speak to a unit, by its ids and then its strings, as the field's
+// reference driver tells the kinds behind one id apart; nothing when it is
+// none of ours, or its strings name a unit the library refuses (one that
+// speaks another protocol, which read as this one would give a status that
+// never changes). A kind named by Kind= wins over the strings.
+std::optional<UnitChoice> ChooseUnit(const LinkSettings& settings, uint16_t vendor, uint16_t product,
+                                     const UnitStrings& strings);
 
 }  // namespace quillon

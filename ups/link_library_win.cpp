@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "ups/ups_protocol.h"
+
 namespace voltaris {
 namespace {
 
@@ -41,7 +43,7 @@ void LinkLibrary::CmdOutput(int code) const {
 }
 
 void LinkLibrary::CmdInput(char* reply) const {
-  std::memset(reply, 0, 55);
+  std::memset(reply, 0, kUsbReplyBufferBytes);
   int scratch = 0;
   if (cmdInput_) cmdInput_(reply, &scratch);
 }

@@ -4,7 +4,6 @@ namespace voltaris {
 namespace {
 
 constexpr DWORD kReplyBufferBytes = 54;
-constexpr size_t kUsbReplyBytes = 55;
 
 SerialSettings ToSettings(const SerialLine& line) {
   SerialSettings s;
@@ -39,9 +38,9 @@ bool CommLinePort::Read(std::string& reply, size_t expected) {
 }
 
 std::string LibraryUsbPort::Input() {
-  char reply[kUsbReplyBytes];
+  char reply[kUsbReplyBufferBytes];
   library_.CmdInput(reply);
-  return reply;
+  return UsbReplyInBuffer(reply);
 }
 
 void WindowReportSink::Post(MonitorReport report) {

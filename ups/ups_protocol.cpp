@@ -62,6 +62,10 @@ std::string UsbSwitchOffText(int upsOffDelaySeconds, std::optional<int> restoreM
   return "R0" + Digits(d, 2) + Digits(RestoreMinutes(*restoreMinutes), 5);
 }
 
+std::string UsbReplyInBuffer(const char (&buffer)[kUsbReplyBufferBytes]) {
+  return std::string(buffer, std::find(buffer, buffer + kUsbReplyBufferBytes, '\0'));
+}
+
 UpsControl TenSecondTestControl() { return {TenSecondTestCommand(), {kUsbTenSecondTest, ""}}; }
 UpsControl UntilLowTestControl() { return {UntilLowTestCommand(), {kUsbUntilLowTest, ""}}; }
 UpsControl CancelTestControl() { return {CancelTestCommand(), {kUsbCancelTest, ""}}; }

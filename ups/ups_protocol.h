@@ -41,6 +41,11 @@ constexpr int kUsbTenSecondTest = 4;
 constexpr int kUsbUntilLowTest = 5;
 constexpr int kUsbCancelTest = 7;
 
+// The link library's CmdInput buffer. A library may fill all of it with no
+// 0 after the text, so the text ends at the first 0 or at the buffer's end.
+constexpr size_t kUsbReplyBufferBytes = 55;
+std::string UsbReplyInBuffer(const char (&buffer)[kUsbReplyBufferBytes]);
+
 // A command as the link library takes it: a CmdOutput code or, when the
 // code is 0, a Cmdtest text.
 struct UsbCommand {

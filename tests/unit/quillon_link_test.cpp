@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "quillon/output_report.h"
 #include "quillon/ups_link.h"
 #include "quillon/usb_transport.h"
 #include "quillon/usb_tunnel.h"
@@ -57,10 +58,23 @@ TEST(QuillonCommands, TextsBecomeUpsCommandsAndUnknownTextsAreNotSent) {
   EXPECT_EQ(CommandForText("RS.2R9999\r"), "S02R9999\r");
   EXPECT_EQ(CommandForText("RS.10R9999\r"), "S10R9999\r");
   EXPECT_EQ(CommandForText("R00100075"), "S01R0075\r");
-  EXPECT_EQ(CommandForText("R01012345"), "S10R9999\r");
   EXPECT_EQ(CommandForText("R01009999"), "S10R9999\r");
   EXPECT_EQ(CommandForText("R01009998"), "S10R9998\r");
+  EXPECT_EQ(CommandForText("R00100000"), "S01R0000\r");
   for (const char* bad : {"", "Q1\r", "RS.xR9999\r", "RS.2R0001\r", "R0010007", "R001000a5", "T5\r", "S01\r"}) {
+    EXPECT_EQ(CommandForText(bad), std::nullopt) << bad;
+  }
+}
+
+// A delay of 0 is "the load off now" on real units: refused, as is more than
+// ten minutes, and a restore time four digits cannot carry, whoever asks.
+TEST(QuillonCommands, DangerousSwitchOffsAreRefusedAtTheLastGate) {
+  EXPECT_EQ(CommandForText("RS.1R9999\r"), "S01R9999\r");
+  EXPECT_EQ(CommandForText("RS.01R9999\r"), "S01R9999\r");
+  EXPECT_EQ(CommandForText("R00109999"), "S01R9999\r");
+  EXPECT_EQ(CommandForText("R01000001"), "S10R0001\r");
+  for (const char* bad : {"RS.0R9999\r", "RS.00R9999\r", "RS.11R9999\r", "RS.99R9999\r", "R00000075", "R01100075",
+                          "R09909999", "R00110000", "R01012345", "R00199999"}) {
     EXPECT_EQ(CommandForText(bad), std::nullopt) << bad;
   }
 }
@@ -115,6 +129,7 @@ namespace {
 
 using quillon::DeviceRead;
 using quillon::Framing;
+using quillon::StringKind;
 
 const std::string kStatus = "(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000\r";
 const std::string kOldStatus = "(199.0 199.0 199.0 099 50.0 11.0 25.0 10001000\r";
@@ -168,13 +183,21 @@ class FakeReportUnit : public quillon::HidDevice {
   std::vector<std::string> written;  // output reports, as sent
   std::vector<unsigned> quietWaits;  // time-outs that ran out
   int reportsBeforeGone = -1;        // the unit goes after this many more reports
+  int continuationsRefused = 0;      // reports continuing a line it refuses, each after its time-out
+  int writesRefused = 0;             // writes it refuses after a continuation was
+  std::vector<std::string> lines;    // whole lines it took, up to their CR
+  unsigned writeTakesMs = 0;         // how long a report it takes takes to go out
 
   bool Alive() override { return reportsBeforeGone != 0; }
   size_t OutputReportSize() const override { return 8; }
   bool WriteReport(const std::string& report) override {
+    if (!heard_.empty() && continuationsRefused > 0 && continuationsRefused--) return Refuse();
+    if (writesRefused > 0 && writesRefused--) return Refuse();
     written.push_back(report);
+    clock_.now += writeTakesMs;
     heard_ += report.substr(0, report.find('\0'));
     if (heard_.back() != '\r') return true;
+    lines.push_back(heard_);
     for (const auto& r : answer(heard_)) queued.push_back(r);
     heard_.clear();
     return true;
@@ -192,9 +215,14 @@ class FakeReportUnit : public quillon::HidDevice {
     clock_.now += 2;
     return DeviceRead::Got;
   }
-  DeviceRead ReadString(uint8_t, uint16_t, std::u16string&) override { return DeviceRead::Failed; }
+  DeviceRead ReadString(uint8_t, uint16_t, size_t, std::u16string&) override { return DeviceRead::Failed; }
 
  private:
+  bool Refuse() {
+    clock_.now += 1000;
+    return false;
+  }
+
   FakeClock& clock_;
   std::string heard_;
 };
@@ -213,16 +241,26 @@ class FakeStringUnit : public quillon::HidDevice {
   std::deque<std::u16string> firstAnswers;  // given before the right string
   int refusals = 0;                         // requests refused first
   bool goesAtNextRequest = false;
+  // Like a hunnox unit: not opened with 0x00, 0x00, 0x01, it keeps
+  // answering the status it had then.
+  bool freezesUnopened = false;
   std::vector<uint8_t> asked;
   std::vector<uint16_t> languages;
+  std::vector<size_t> mostUnitsAsked;
+  int reportReads = 0;
 
   bool Alive() override { return !gone_; }
   size_t OutputReportSize() const override { return 8; }
   bool WriteReport(const std::string&) override { return false; }
-  DeviceRead ReadReport(std::string&, unsigned) override { return DeviceRead::Failed; }
-  DeviceRead ReadString(uint8_t index, uint16_t language, std::u16string& text) override {
+  DeviceRead ReadReport(std::string&, unsigned timeoutMs) override {
+    ++reportReads;
+    clock_.now += timeoutMs;
+    return DeviceRead::Failed;
+  }
+  DeviceRead ReadString(uint8_t index, uint16_t language, size_t mostUnits, std::u16string& text) override {
     asked.push_back(index);
     languages.push_back(language);
+    mostUnitsAsked.push_back(mostUnits);
     clock_.now += 5;
     gone_ = gone_ || goesAtNextRequest;
     if (gone_) return DeviceRead::Gone;
@@ -230,6 +268,11 @@ class FakeStringUnit : public quillon::HidDevice {
     if (!firstAnswers.empty()) {
       text = firstAnswers.front();
       firstAnswers.pop_front();
+      return DeviceRead::Got;
+    }
+    const bool opened = asked.size() > 3 && asked[0] == 0x00 && asked[1] == 0x00 && asked[2] == 0x01;
+    if (freezesUnopened && index == 0x03 && !opened) {
+      text = u"(199.0 199.0 199.0 099 50.0 11.0 25.0 10001000";
       return DeviceRead::Got;
     }
     const auto found = strings.find(index);
@@ -249,13 +292,13 @@ struct UsbLinkOver {
   FakeClock clock;
   Unit* unit = nullptr;
   std::unique_ptr<UpsLink> link;
-  explicit UsbLinkOver(Framing framing) {
+  explicit UsbLinkOver(Framing framing, StringKind kind = StringKind::Krauler) {
     auto owned = std::make_unique<Unit>(clock);
     unit = owned.get();
     auto handOut = std::make_shared<std::unique_ptr<Unit>>(std::move(owned));
-    auto finder = [handOut, framing]() -> std::optional<quillon::FoundUnit> {
+    auto finder = [handOut, framing, kind]() -> std::optional<quillon::FoundUnit> {
       if (!*handOut) return std::nullopt;
-      return quillon::FoundUnit{std::move(*handOut), framing};
+      return quillon::FoundUnit{std::move(*handOut), framing, kind};
     };
     link = std::make_unique<UpsLink>(std::make_unique<quillon::UsbTransport>(finder, clock.Read()));
   }
@@ -269,7 +312,7 @@ struct ReportLink : UsbLinkOver<FakeReportUnit> {
   ReportLink() : UsbLinkOver(Framing::Report) {}
 };
 struct StringLink : UsbLinkOver<FakeStringUnit> {
-  StringLink() : UsbLinkOver(Framing::String) {}
+  explicit StringLink(StringKind kind = StringKind::Krauler) : UsbLinkOver(Framing::String, kind) {}
 };
 
 }  // namespace
@@ -283,6 +326,54 @@ TEST(QuillonReportFraming, CommandsGoOutInZeroPaddedReportsAndRepliesComeBackWho
   const std::string z(1, '\0');
   EXPECT_EQ(usb.unit->written, (std::vector<std::string>{"Q1\r" + z + z + z + z + z, "F\r" + z + z + z + z + z + z,
                                                          "S01R0075", "\r" + z + z + z + z + z + z + z}));
+}
+
+TEST(QuillonReportFraming, ARefusedSwitchOffNeverReachesTheUnit) {
+  ReportLink usb;
+  for (const char* bad : {"RS.0R9999\r", "R00000075", "RS.11R9999\r"}) usb.link->Test(bad);
+  EXPECT_TRUE(usb.unit->written.empty());
+}
+
+TEST(QuillonReportFraming, AContinuationReportRefusedOnceIsSentAgain) {
+  ReportLink usb;
+  usb.unit->continuationsRefused = 1;
+  usb.link->Test("R00100075");  // S01R0075 CR: the CR's report is refused once
+  EXPECT_EQ(usb.unit->lines, std::vector<std::string>{"S01R0075\r"});
+  EXPECT_EQ(usb.Ask(1), "H" + kStatus);
+}
+
+// The unit holds "S01R0075" without its CR: a status query now would make
+// it "S01R0075Q1" CR. Nothing else goes out until the line is finished.
+TEST(QuillonReportFraming, ACommandLeftHalfSentIsFinishedBeforeAnythingElse) {
+  ReportLink usb;
+  usb.unit->continuationsRefused = 1000;
+  usb.unit->writeTakesMs = 1000;  // a unit slow to take reports
+  const uint64_t start = usb.clock.now;
+  usb.link->Test("R00100075");
+  EXPECT_LE(usb.clock.now - start, 3000u);  // tried again only while the exchange's time lasts
+  usb.unit->writeTakesMs = 0;
+  const uint64_t again = usb.clock.now;
+  EXPECT_EQ(usb.Ask(1), "");
+  EXPECT_GE(usb.clock.now - again, 2000u);  // its rest tried again first
+  EXPECT_EQ(usb.Ask(3), "");
+  EXPECT_TRUE(usb.unit->lines.empty());
+  usb.unit->continuationsRefused = 0;
+  EXPECT_EQ(usb.Ask(1), "");  // this call finishes the switch-off, and only that
+  EXPECT_EQ(usb.unit->lines, std::vector<std::string>{"S01R0075\r"});
+  EXPECT_EQ(usb.Ask(1), "H" + kStatus);
+  // The same command sent again finishes itself, never doubled.
+  usb.unit->lines.clear();
+  usb.unit->continuationsRefused = 1000;
+  usb.link->Test("RS.2R9999\r");
+  usb.unit->continuationsRefused = 0;
+  usb.link->Test("RS.2R9999\r");
+  EXPECT_EQ(usb.unit->lines, std::vector<std::string>{"S02R9999\r"});
+  // A command whose first report is refused was never begun: nothing to finish.
+  usb.unit->lines.clear();
+  usb.unit->writesRefused = 1;
+  usb.link->Test("R00100075");
+  EXPECT_EQ(usb.Ask(1), "H" + kStatus);
+  EXPECT_EQ(usb.unit->lines, std::vector<std::string>{"Q1\r"});
 }
 
 TEST(QuillonReportFraming, PaddingAfterTheCrIsNoPartOfTheReply) {
@@ -366,6 +457,51 @@ TEST(QuillonReportFraming, AUnitGoneInTheMiddleOfAReplyEndsTheCallAndIsNoLongerP
   EXPECT_FALSE(usb.link->Present());
 }
 
+// The two ways an output report can take, as a unit's driver answers them.
+struct FakeWays {
+  std::deque<quillon::ReportWrite> control, file;  // what each way says next; Sent once none is left
+  std::vector<std::string> byControl, byFile;      // the reports each way was asked to send
+  quillon::OutputReportRoute Route() {
+    auto way = [](std::deque<quillon::ReportWrite>& says, std::vector<std::string>& asked) {
+      return [&says, &asked](const std::string& report) {
+        asked.push_back(report);
+        if (says.empty()) return quillon::ReportWrite::Sent;
+        const auto said = says.front();
+        says.pop_front();
+        return said;
+      };
+    };
+    return quillon::OutputReportRoute(way(control, byControl), way(file, byFile));
+  }
+};
+
+TEST(QuillonOutputReports, TheControlRequestFirstAndWriteFileOnlyWhereItIsRefused) {
+  using quillon::ReportWrite;
+  FakeWays ways;
+  auto route = ways.Route();
+  EXPECT_TRUE(route.Send("a"));
+  EXPECT_EQ(ways.byControl, std::vector<std::string>{"a"});
+  EXPECT_TRUE(ways.byFile.empty());
+  // Failed in time, or by a unit gone: not sent again another way, where it could be heard twice.
+  ways.control = {ReportWrite::Failed};
+  EXPECT_FALSE(route.Send("b"));
+  EXPECT_TRUE(ways.byFile.empty());
+  // Refused: this report and every later one by WriteFile, the request no longer tried.
+  ways.control = {ReportWrite::Refused};
+  EXPECT_TRUE(route.Send("c"));
+  EXPECT_TRUE(route.Send("d"));
+  EXPECT_EQ(ways.byControl, (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(ways.byFile, (std::vector<std::string>{"c", "d"}));
+  ways.file = {ReportWrite::Failed};
+  EXPECT_FALSE(route.Send("e"));
+  // A unit whose WriteFile is refused too takes nothing.
+  FakeWays neither;
+  neither.control = {ReportWrite::Refused};
+  neither.file = {ReportWrite::Refused};
+  auto none = neither.Route();
+  EXPECT_FALSE(none.Send("a"));
+}
+
 TEST(QuillonStringFraming, CommandsAreStringIndexesAndTheStatusReplyStartsWithAParenthesis) {
   StringLink usb;
   EXPECT_EQ(usb.Ask(1), "S(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000\r");
@@ -424,6 +560,134 @@ TEST(QuillonStringFraming, AUnitGoneIsNotAskedAgainAndIsNoLongerPresent) {
   EXPECT_FALSE(usb.link->Present());
 }
 
+// ---- The kinds of string-index unit -----------------------------------------
+
+namespace {
+
+// The index each command is asked at (the last request it makes), or -1
+// when the kind refuses it.
+std::vector<int> IndexesAsked(StringKind kind) {
+  FakeClock clock;
+  auto owned = std::make_unique<FakeStringUnit>(clock);
+  FakeStringUnit* unit = owned.get();
+  auto framing = quillon::MakeFraming(Framing::String, std::move(owned), clock.Read(), kind);
+  std::vector<int> indexes;
+  for (const char* command : {"Q1\r", "F\r", "I\r", "T\r", "TL\r", "Q\r", "C\r", "CT\r"}) {
+    unit->asked.clear();
+    framing->Send(command);
+    indexes.push_back(unit->asked.empty() ? -1 : unit->asked.back());
+  }
+  return indexes;
+}
+
+}  // namespace
+
+TEST(QuillonStringKinds, EachKindAsksItsOwnIndexes) {
+  EXPECT_EQ(IndexesAsked(StringKind::Krauler), (std::vector<int>{0x03, 0x0d, 0x0c, 0x04, 0x05, 0x07, 0x0b, 0x0b}));
+  EXPECT_EQ(IndexesAsked(StringKind::Fabula), (std::vector<int>{0x03, 0x0d, 0x0c, -1, -1, 0x07, 0x0a, -1}));
+  EXPECT_EQ(IndexesAsked(StringKind::Hunnox), (std::vector<int>{0x03, 0x0d, 0x0c, -1, -1, 0x07, 0x0a, -1}));
+  EXPECT_EQ(IndexesAsked(StringKind::Snr), (std::vector<int>{0x03, 0x0d, 0x0c, -1, -1, -1, -1, -1}));
+}
+
+TEST(QuillonStringKinds, FabulaTakesItsRepliesAsTheyComeAndAsksOnce) {
+  StringLink usb(StringKind::Fabula);
+  usb.unit->strings[0x03] = u"(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000";
+  EXPECT_EQ(usb.Ask(1), "S" + kStatus);
+  usb.unit->strings[0x03] = u"#220.0 220.0 220.0 012 50.0 13.6 25.0 00001000";  // no first byte put right
+  EXPECT_EQ(usb.Ask(1), "");
+  // "UPS No Ack" is no reply to a query, and not asked again.
+  usb.unit->asked.clear();
+  usb.unit->firstAnswers = {u"UPS No Ack"};
+  EXPECT_EQ(usb.Ask(3), "");
+  EXPECT_EQ(usb.unit->asked, std::vector<uint8_t>{0x0d});
+  // Refused or unfit, it is not asked again either.
+  usb.unit->asked.clear();
+  usb.unit->refusals = 1;
+  EXPECT_EQ(usb.Ask(3), "");
+  EXPECT_EQ(usb.unit->asked, std::vector<uint8_t>{0x0d});
+  // "UPS No Ack" is how it takes a command.
+  FakeClock clock;
+  auto owned = std::make_unique<FakeStringUnit>(clock);
+  owned->firstAnswers = {u"UPS No Ack"};
+  auto framing = quillon::MakeFraming(Framing::String, std::move(owned), clock.Read(), StringKind::Fabula);
+  EXPECT_TRUE(framing->Send("C\r"));
+}
+
+TEST(QuillonStringKinds, HunnoxIsAskedInItsOwnOrderAndItsStatusFreezesOtherwise) {
+  StringLink usb(StringKind::Hunnox);
+  usb.unit->freezesUnopened = true;
+  usb.unit->strings[0x03] = u"(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000";
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(usb.Ask(1), "S" + kStatus) << i;
+  EXPECT_EQ(usb.Ask(3), "S" + kRating);
+  // Opened, then before each command the next of 0x0d, 0x03, 0x0c unless it is the command's own.
+  EXPECT_EQ(usb.unit->asked, (std::vector<uint8_t>{0x00, 0x00, 0x01, 0x03, 0x0d, 0x03, /* 0x03 */ 0x03, 0x0c, 0x03,
+                                                   0x0d, 0x03, 0x03, 0x0d}));
+  EXPECT_EQ(usb.unit->mostUnitsAsked, std::vector<size_t>(usb.unit->asked.size(), 50u));  // 102 bytes
+  // Spoken to as krauler, the same unit keeps its first status.
+  StringLink krauler;
+  krauler.unit->freezesUnopened = true;
+  krauler.unit->strings[0x03] = u"(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000";
+  EXPECT_EQ(krauler.Ask(1), "S(199.0 199.0 199.0 099 50.0 11.0 25.0 10001000\r");
+  EXPECT_EQ(krauler.Ask(1), "S(199.0 199.0 199.0 099 50.0 11.0 25.0 10001000\r");
+}
+
+TEST(QuillonStringKinds, SnrReadsAReportBeforeEachQueryAndKraulerDoesNot) {
+  StringLink snr(StringKind::Snr);
+  EXPECT_EQ(snr.Ask(1), "S(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000\r");
+  EXPECT_EQ(snr.Ask(3), "S" + kRating);
+  EXPECT_EQ(snr.unit->reportReads, 2);
+  StringLink krauler;
+  EXPECT_EQ(krauler.Ask(1), "S(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000\r");
+  EXPECT_EQ(krauler.unit->reportReads, 0);
+  EXPECT_EQ(krauler.unit->mostUnitsAsked, std::vector<size_t>{126u});
+}
+
+TEST(QuillonStringKinds, KindsAreToldApartByTheUnitsStringsAndForcedByTheSettings) {
+  using quillon::UnitStrings;
+  struct Case {
+    uint16_t vendor, product;
+    UnitStrings strings;
+    std::optional<StringKind> kind;  // nothing: refused
+    Framing framing;
+  };
+  const Case cases[] = {
+      {0x0001, 0x0000, {"MEC", "MEC0003"}, StringKind::Fabula, Framing::String},
+      {0x0001, 0x0000, {"mec", "mec0003"}, StringKind::Fabula, Framing::String},
+      {0x0001, 0x0000, {"MEC ", "MEC0003"}, StringKind::Hunnox, Framing::String},
+      {0x0001, 0x0000, {"", "MEC0003"}, StringKind::Hunnox, Framing::String},
+      {0x0001, 0x0000, {"MEC", "MEC0004"}, StringKind::Krauler, Framing::String},
+      {0x0001, 0x0000, {"ATCL FOR UPS", "ATCL FOR UPS"}, std::nullopt, Framing::String},
+      {0x0001, 0x0000, {"ATCL FOR UPS", "UPS"}, StringKind::Krauler, Framing::String},
+      {0x0001, 0x0000, {"", ""}, StringKind::Krauler, Framing::String},
+      {0x1cb0, 0x0035, {"MEC", "MEC0003"}, StringKind::Krauler, Framing::String},
+      {0x06da, 0x0002, {"Phoenixtec Power", "USB Cable (V2.00)"}, std::nullopt, Framing::Report},
+      {0x06da, 0x0002, {"Phoenixtec Power", "USB Cable"}, StringKind::Krauler, Framing::Report},
+  };
+  const quillon::LinkSettings defaults;
+  for (const Case& c : cases) {
+    const auto choice = quillon::ChooseUnit(defaults, c.vendor, c.product, c.strings);
+    ASSERT_EQ(choice.has_value(), c.kind.has_value()) << c.strings.manufacturer << "/" << c.strings.product;
+    if (!choice) continue;
+    EXPECT_EQ(choice->kind, *c.kind) << c.strings.manufacturer << "/" << c.strings.product;
+    EXPECT_EQ(choice->framing, c.framing) << c.strings.manufacturer << "/" << c.strings.product;
+  }
+  EXPECT_FALSE(quillon::ChooseUnit(defaults, 0x1234, 0x0000, {"MEC", "MEC0003"}));
+  const std::pair<const char*, StringKind> forced[] = {
+      {"krauler", StringKind::Krauler}, {"Fabula", StringKind::Fabula}, {"hunnox", StringKind::Hunnox},
+      {"snr", StringKind::Snr}};
+  for (const auto& [name, kind] : forced) {
+    const auto settings = quillon::ParseLinkSettings(std::string("[Transport]\nKind=") + name + "\n");
+    EXPECT_EQ(settings.kind, quillon::LinkKind::StringUnit) << name;
+    for (const UnitStrings& strings : {UnitStrings{"MEC", "MEC0003"}, UnitStrings{"ATCL FOR UPS", "ATCL FOR UPS"}}) {
+      const auto choice = quillon::ChooseUnit(settings, 0x0001, 0x0000, strings);
+      ASSERT_TRUE(choice) << name;
+      EXPECT_EQ(choice->kind, kind) << name;
+    }
+  }
+  EXPECT_FALSE(quillon::ParseLinkSettings("[Transport]\nKind=fuji\n").forcedStringKind);
+  EXPECT_EQ(quillon::ParseLinkSettings("[Transport]\nKind=fuji\n").kind, quillon::LinkKind::None);
+}
+
 TEST(QuillonUsbUnits, SettingsNameTheTransportAndAddUnits) {
   using quillon::LinkKind;
   struct Case {
@@ -457,6 +721,29 @@ TEST(QuillonUsbUnits, SettingsNameTheTransportAndAddUnits) {
   const auto forced = quillon::ParseLinkSettings("[Transport]\nKind=string\n");
   EXPECT_EQ(quillon::FramingForUnit(forced, 0x0665, 0x5161), Framing::String);
   EXPECT_EQ(quillon::FramingForUnit(forced, 0x1234, 0x5678), std::nullopt);
+}
+
+TEST(QuillonUsbUnits, EachKnownUnitIsSpokenToInItsFamilysFraming) {
+  struct Known {
+    uint16_t vendor, product;
+    Framing framing;
+  };
+  const Known known[] = {
+      {0x0665, 0x5161, Framing::Report}, {0x05b8, 0x0000, Framing::Report}, {0x06da, 0x0002, Framing::Report},
+      {0x06da, 0x0003, Framing::Report}, {0x06da, 0x0004, Framing::Report}, {0x06da, 0x0005, Framing::Report},
+      {0x06da, 0x0201, Framing::Report}, {0x06da, 0x0601, Framing::Report}, {0x0f03, 0x0001, Framing::Report},
+      {0x14f0, 0x00c9, Framing::Report}, {0x0001, 0x0000, Framing::String}, {0x1cb0, 0x0035, Framing::String},
+  };
+  const quillon::LinkSettings defaults;
+  for (const Known& unit : known) {
+    EXPECT_EQ(quillon::FramingForUnit(defaults, unit.vendor, unit.product), unit.framing)
+        << std::hex << unit.vendor << ":" << unit.product;
+  }
+  EXPECT_EQ(quillon::KnownUnits().size(), std::size(known));
+  using Ids = std::pair<uint16_t, uint16_t>;
+  for (const Ids& ids : {Ids{0x05b8, 0x0001}, Ids{0x06da, 0x0006}, Ids{0x1cb0, 0x0036}, Ids{0x0000, 0x0000}}) {
+    EXPECT_EQ(quillon::FramingForUnit(defaults, ids.first, ids.second), std::nullopt) << ids.first << ":" << ids.second;
+  }
 }
 
 TEST(QuillonUsbTunnel, FramesAndDescriptorsComeBackAsSent) {

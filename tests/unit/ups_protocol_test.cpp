@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstring>
 #include <tuple>
 
 #include "ups/served_ups.h"
@@ -239,6 +240,20 @@ TEST(ReplyText, AppendsAreBoundedAndSkipZeroBytes) {
   EXPECT_EQ(r.size(), ReplyText::kCapacity);
   r.Clear();
   EXPECT_TRUE(r.empty());
+}
+
+TEST(ReplyText, ALinkLibrarysReplyEndsAtItsZeroOrAtTheBuffersEnd) {
+  char reply[kUsbReplyBufferBytes] = "H(220.0";
+  reply[9] = 'x';  // after the 0: not the text
+  EXPECT_EQ(UsbReplyInBuffer(reply), "H(220.0");
+  // A library that fills all 55 bytes: the text is those 55, never what follows them.
+  struct {
+    char reply[kUsbReplyBufferBytes];
+    char after[8];
+  } full;
+  std::memset(&full, 'y', sizeof full);
+  full.after[7] = '\0';
+  EXPECT_EQ(UsbReplyInBuffer(full.reply), std::string(kUsbReplyBufferBytes, 'y'));
 }
 
 TEST(Commands, RepliesOfKnownLength) {
