@@ -72,6 +72,8 @@ void BatteryWatch::Tick() {
   const bool reading = engine_.UpsAnswering() && engine_.AcceptedStatusReplies() > 0;
   if (reading) {
     load_ = status.loadPercent;
+    recentLoads_.push_back(load_);
+    if (recentLoads_.size() > kMeanLoadSeconds) recentLoads_.pop_front();
     // A served UPS's battery voltage comes without its rating: its
     // discharges cannot teach the model, which reckons per 12 V block.
     if (!status.chargeServed) FollowDischarge(status);
@@ -90,10 +92,14 @@ void BatteryWatch::Tick() {
     estimate_.learnt = model_.Learnt();
     const bool low = phase_ == Phase::BatteryLow;  // confirmed: one reply's flag may be a glitch
     const DischargeTrace sofar = phase_ == Phase::OnBattery ? discharge_ : DischargeTrace{};
-    estimate_.seconds = low ? 0 : static_cast<int>(model_.SecondsLeft(load_, sofar, VoltsPerBlock()));
+    const auto secondsAt = [&](double load) {
+      return low ? 0 : static_cast<int>(model_.SecondsLeft(load, sofar, VoltsPerBlock()));
+    };
+    estimate_.seconds = secondsAt(load_);
+    estimate_.secondsAtMeanLoad = secondsAt(MeanLoad());
     // A UPS served over the network says its own runtime: better than ours.
     if (status.servedRuntimeSeconds) {
-      estimate_.seconds = *status.servedRuntimeSeconds;
+      estimate_.seconds = estimate_.secondsAtMeanLoad = *status.servedRuntimeSeconds;
       estimate_.learnt = true;
     }
   }
@@ -149,6 +155,13 @@ void BatteryWatch::WriteRow(const char* mark) {
 }
 
 // A UPS that has not said its rated voltage yet counts as one block.
+double BatteryWatch::MeanLoad() const {
+  if (recentLoads_.empty()) return load_;
+  double sum = 0;
+  for (double load : recentLoads_) sum += load;
+  return sum / static_cast<double>(recentLoads_.size());
+}
+
 double BatteryWatch::VoltsPerBlock() const {
   const UpsStatus& status = engine_.Status();
   const double blocks = LeadingDouble(status.ratedBatteryVoltageText) / kVoltsPerBlockOfRating;

@@ -12,6 +12,7 @@
 // the discharges it holds are learnt again.
 #pragma once
 
+#include <deque>
 #include <string>
 
 #include "base/timer_table.h"
@@ -28,6 +29,10 @@ struct RuntimeEstimate {
   bool onBattery = false;  // the mains have failed: the seconds count down
   bool learnt = false;     // from this UPS's own discharges, not the first guess
   int seconds = 0;
+  // The same at the load averaged over the last kMeanLoadSeconds: what the
+  // shutdown on the estimate acts on, so that a load spike (a printer
+  // warming up) does not end the count.
+  int secondsAtMeanLoad = 0;
 };
 
 // Who reads the estimate: the count-down, the history rows, the network share.
@@ -49,6 +54,7 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
   static constexpr int kRowEverySeconds = 10;
   // Battery low ends a discharge once it has held this many seconds running.
   static constexpr int kLowConfirmSeconds = 3;
+  static constexpr size_t kMeanLoadSeconds = 30;
   static constexpr char kLowMark[] = "Battery Low";
   static constexpr char kMainsBackMark[] = "Mains Back";
   // A discharge that began with the battery below this under load (an
@@ -77,6 +83,7 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
   void EndDischarge(const char* mark);
   void WriteRow(const char* mark);
   double VoltsPerBlock() const;
+  double MeanLoad() const;
 
   TimerPort& timers_;
   GaugePort& gauges_;
@@ -90,6 +97,7 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
   int secondsLow_ = 0;  // running, with the battery reading low
   bool chargedAtStart_ = false;
   double load_ = 0;           // the last reading's
+  std::deque<double> recentLoads_;  // one a second, the last kMeanLoadSeconds
   double loadSinceRow_ = 0;   // load-seconds since the last row
   int secondsSinceRow_ = 0;
   RuntimeEstimate estimate_;

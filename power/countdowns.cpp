@@ -237,13 +237,18 @@ void MainsFailCountdown::Tick() {
 }
 
 // Only on battery, and only when asked for: without the setting the count
-// runs as it always did.
-bool MainsFailCountdown::RuntimeBelowMargin() const {
+// runs as it always did. Only a learnt estimate counts (the first guess
+// knows nothing of this battery: BatteryTime and battery low decide until a
+// discharge is learnt), at the load of the last half minute, below the
+// margin for kRuntimeTicksToEnd ticks running.
+bool MainsFailCountdown::RuntimeBelowMargin() {
   if (!runtime_ || !c_.power.Now().mainsFailed || s_.runtimeEnded) return false;
   const RuntimeSettings settings = ReadRuntimeSettings(c_.config);
   const RuntimeEstimate estimate = runtime_->Runtime();
-  return settings.shutdownOnRuntime && estimate.known && estimate.onBattery &&
-         estimate.seconds < settings.marginMinutes * 60;
+  const bool below = settings.shutdownOnRuntime && estimate.known && estimate.onBattery && estimate.learnt &&
+                     estimate.secondsAtMeanLoad < settings.marginMinutes * 60;
+  s_.ticksBelowMargin = below ? s_.ticksBelowMargin + 1 : 0;
+  return s_.ticksBelowMargin >= kRuntimeTicksToEnd;
 }
 
 // Ends the count as its end would, saying why; its tick stops, so the

@@ -93,6 +93,7 @@ struct MainsFailState {
   bool restorePending = false;
   bool counting = false;
   bool runtimeEnded = false;  // this failure's count was ended on the estimate: once, even if refused
+  int ticksBelowMargin = 0;   // running, with the estimate below the margin
   bool mainsSeen = true;  // the mains were normal at a status since the count last used it: it reloads
   bool firstWarningArmed = true;    // a failure opens the window after CutACTimeMessage
   bool repeatWarningArmed = false;  // ... and again after ShutAlarmTimeMessage once closed with OK
@@ -103,6 +104,7 @@ class MainsFailCountdown : public TimerOwner, public ShutdownCount, public Suppl
  public:
   static constexpr HotZone kOkZone{11, 201, 47, 229};
   static constexpr int kRestoredTicksToClose = 4;
+  static constexpr int kRuntimeTicksToEnd = 3;
 
   // `runtime`: the battery's estimate, shown beside the count and, when the
   // settings ask, ending the count once it falls below its margin.
@@ -130,7 +132,7 @@ class MainsFailCountdown : public TimerOwner, public ShutdownCount, public Suppl
   void EndFailure();
   void AfterDrawing();
   int FullSeconds() const;
-  bool RuntimeBelowMargin() const;
+  bool RuntimeBelowMargin();
   void EndOnRuntime();
 
   CountdownContext c_;
