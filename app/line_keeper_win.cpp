@@ -2,8 +2,6 @@
 
 #include <tlhelp32.h>
 
-#include <optional>
-
 #include "app/service_win.h"
 
 namespace voltaris {
@@ -56,32 +54,9 @@ bool ServiceInstalled() {
   return error != ERROR_SERVICE_DOES_NOT_EXIST;
 }
 
-namespace {
-
-// When `process` began, or nothing when this account may not ask.
-std::optional<ULONGLONG> CreatedAt(DWORD process) {
-  HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
-  if (!handle) return std::nullopt;
-  FILETIME created, exited, kernel, user;
-  const BOOL known = GetProcessTimes(handle, &created, &exited, &kernel, &user);
-  CloseHandle(handle);
-  if (!known) return std::nullopt;
-  return (ULONGLONG{created.dwHighDateTime} << 32) | created.dwLowDateTime;
-}
-
-// A process whose parent ended before the service began names the
-// service's id as its parent only because the id was given again: a child
-// never begins before its parent.
-bool BeganBefore(DWORD child, DWORD parent) {
-  const auto childAt = CreatedAt(child), parentAt = CreatedAt(parent);
-  return childAt && parentAt && *childAt < *parentAt;
-}
-
-}  // namespace
-
 bool IsServiceMonitor(DWORD process) {
   const DWORD service = ServiceProcessId();
-  return service != 0 && process != 0 && ParentOf(process) == service && !BeganBefore(process, service);
+  return service != 0 && process != 0 && ParentOf(process) == service;
 }
 
 bool HandStartedMayRead() {

@@ -30,8 +30,7 @@ class LineHold {
 
 // Whether the service is installed (running or not).
 bool ServiceInstalled();
-// Whether `process` is the service's monitoring: a child of the running
-// service, begun after it.
+// Whether `process` is the service's monitoring, a child of the running service.
 bool IsServiceMonitor(DWORD process);
 // Voltaris.exe /headless started otherwise than by the service: never while
 // the service is installed (it alone reads the UPS, stopped or not); else

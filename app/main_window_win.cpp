@@ -284,7 +284,7 @@ LRESULT MainWindow::OnCreate() {
   for (ScheduleDialog* dialog : std::initializer_list<ScheduleDialog*>{&weeklyScheduleDialog, &specialScheduleDialog}) {
     dialog->NoteWhenUpsIsServed([this] { return parts && parts->engine.Link() == LinkKind::Network; });
     dialog->NoteWhenSaved([this] {
-      if (!followsService) parts->schedule.LookAgain();  // a window on the service has it look
+      if (!followsService && run->Monitoring()) parts->schedule.LookAgain();  // the service looks once the keys settle
     });
   }
   closedApps.Attach(instance, hwnd, *store);
@@ -488,7 +488,7 @@ LRESULT MainWindow::SetForWindow(const WindowRequest& request) {
   if (config->ReadValue(request.section, request.key) == request.value) return 1;
   if (config->WriteString(request.section, request.key, request.value)) return 0;
   parts->records.AppendEvent(std::string(Tr(Text::SettingChangedEvent)) + "[" + request.section + "] " + request.key);
-  parts->schedule.LookAgain();
+  parts->schedule.SettingsChanging();
   return 1;
 }
 

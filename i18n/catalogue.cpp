@@ -254,7 +254,7 @@ constexpr CatalogueEntry kEntries[] = {
     {Text::NoticeDrillMark, "Drill: ", "Exercice : "},
     {Text::NoticeDrillEnded, "The drill is over: nothing was shut down. See its report.", "L'exercice est termin\xe9 : rien n'a \xe9t\xe9 arr\xeat\xe9. Voir son rapport."},
     {Text::CommandNotStartedEvent, "  Event Command Not Started: ", "  Commande d'\xe9v\xe9nement non lanc\xe9" "e : "},
-    {Text::CommandOverTimeEvent, "  Event Command Over Time: ", "  Commande d'\xe9v\xe9nement trop longue : "},
+    {Text::CommandOverTimeEvent, "  Event Command Over Time: ", "  Commande d'\xe9v\xe9nement hors d\xe9lai : "},
     {Text::CommandTooLongEvent, "  Event Command Too Long, Not Run: ", "  Ligne de commande d'\xe9v\xe9nement trop longue, non lanc\xe9" "e : "},
     {Text::DrillCaption, "Power Failure Drill", "Exercice de coupure secteur"},
     {Text::DrillWindowMark, "DRILL - nothing will be shut down", "EXERCICE - rien ne sera arr\xeat\xe9"},

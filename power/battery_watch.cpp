@@ -116,7 +116,7 @@ void BatteryWatch::FollowDischarge(const UpsStatus& status) {
     phase_ = Phase::OnBattery;
     discharge_.clear();
     secondsOnBattery_ = 0;
-    secondsLow_ = 0;
+    lowReplies_ = 0;
     loadSinceRow_ = 0;
     secondsSinceRow_ = 0;
     chargedAtStart_ = VoltsPerBlock() >= kChargedVoltsPerBlock;
@@ -129,8 +129,10 @@ void BatteryWatch::FollowDischarge(const UpsStatus& status) {
   // A voltage dip at a load step, or one flipped bit on the line, reads as
   // battery low for a reply: ended on that, the discharge would teach the
   // model a battery a fraction of its size.
-  secondsLow_ = status.batteryLow ? secondsLow_ + 1 : 0;
-  if (secondsLow_ >= kLowConfirmSeconds) {
+  const long replies = engine_.AcceptedStatusReplies();
+  if (replies != repliesSeen_) lowReplies_ = status.batteryLow ? lowReplies_ + 1 : 0;
+  repliesSeen_ = replies;
+  if (lowReplies_ >= kLowConfirmReplies) {
     EndDischarge(chargedAtStart_ ? kLowMark : kLowNotChargedMark);
   } else if (secondsOnBattery_ == 1 || secondsOnBattery_ % kRowEverySeconds == 0) {
     WriteRow("");

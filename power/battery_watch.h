@@ -8,7 +8,7 @@
 // BatteryRecord.csv holds a row at the failure's first second, one every
 // kRowEverySeconds after (the mean load since the last row), and one at the
 // end, marked "Battery Low" (a discharge learnt, once battery low has held
-// kLowConfirmSeconds) or "Mains Back" (cut short, not learnt). At start
+// over kLowConfirmReplies replies) or "Mains Back" (cut short, not learnt). At start
 // the discharges it holds are learnt again.
 #pragma once
 
@@ -52,8 +52,9 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
  public:
   static constexpr unsigned kTickMs = 1000;
   static constexpr int kRowEverySeconds = 10;
-  // Battery low ends a discharge once it has held this many seconds running.
-  static constexpr int kLowConfirmSeconds = 3;
+  // Battery low ends a discharge once this many replies running have said so
+  // (a reply missed repeats the last: it says nothing new).
+  static constexpr int kLowConfirmReplies = 3;
   static constexpr size_t kMeanLoadSeconds = 30;
   static constexpr char kLowMark[] = "Battery Low";
   static constexpr char kMainsBackMark[] = "Mains Back";
@@ -94,7 +95,8 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
   Phase phase_ = Phase::OnMains;
   DischargeTrace discharge_;  // since the mains failed
   int secondsOnBattery_ = 0;
-  int secondsLow_ = 0;  // running, with the battery reading low
+  int lowReplies_ = 0;  // running, with the battery reading low
+  long repliesSeen_ = 0;  // the engine's count of status replies at the last tick
   bool chargedAtStart_ = false;
   double load_ = 0;           // the last reading's
   std::deque<double> recentLoads_;  // one a second, the last kMeanLoadSeconds

@@ -38,6 +38,10 @@ void ScheduleCountdown::Start() { c_.timers.Arm(kTimerScheduleDueCheck, kLookWhi
 
 void ScheduleCountdown::LookAgain() { CheckDue(); }
 
+void ScheduleCountdown::SettingsChanging() {
+  if (s_.armedOnce) c_.timers.Arm(kTimerScheduleDueCheck, kSettleMs);
+}
+
 void ScheduleCountdown::ResetAfterRefusedShutdown() {
   if (!s_.shutDown) return;
   for (unsigned id : {kTimerScheduleOpen, kTimerScheduleCountdown, kTimerScheduleConfirm}) c_.timers.Kill(id);

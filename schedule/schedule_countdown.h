@@ -30,6 +30,7 @@ class ScheduleCountdown : public TimerOwner, public RefusableCount {
  public:
   static constexpr HotZone kOkZone{11, 201, 47, 229};
   static constexpr unsigned kConfirmMs = 5000;
+  static constexpr unsigned kSettleMs = 5000;
 
   // `linkUp`: whether the UPS answers now.
   ScheduleCountdown(CountdownContext context, MonitorPort& monitor, const LocalClock& clock,
@@ -43,6 +44,10 @@ class ScheduleCountdown : public TimerOwner, public RefusableCount {
   void Start();
   // The schedule or its warning time may have changed: looked at now.
   void LookAgain();
+  // Settings are being saved key by key (from a window on the service): no
+  // look until they have stopped coming for kSettleMs, so that a row half
+  // written (its new time with its old date) is never taken for a due one.
+  void SettingsChanging();
   // A scheduled shutdown has been warned of and goes on to its end.
   bool Counting() const override { return !s_.armedOnce || s_.ending; }
   void OnTimer(unsigned id) override;

@@ -120,7 +120,7 @@ struct WatchRig : voltaris::testing::EngineRig {
       Second(Reply(true, false, load, cell.VoltsPerBlock(load)));
       cell.Discharge(load, 1.0);
     }
-    for (int second = 0; second < BatteryWatch::kLowConfirmSeconds; ++second) {
+    for (int second = 0; second < BatteryWatch::kLowConfirmReplies; ++second) {
       Second(Reply(true, true, load, cell.VoltsPerBlock(load)));
     }
     Second(Reply(false, false, load, 13.6));
@@ -161,29 +161,30 @@ TEST(BatteryWatch, ADischargeToBatteryLowIsRecordedLearntAndLearntAgainNextRun) 
 TEST(BatteryWatch, ADischargeThatBeginsOnAnUnchargedBatteryIsNotLearnt) {
   WatchRig rig;
   rig.Second(Reply(true, false, 40, 11.8));
-  for (int second = 0; second < BatteryWatch::kLowConfirmSeconds; ++second) rig.Second(Reply(true, true, 40, 10.9));
+  for (int second = 0; second < BatteryWatch::kLowConfirmReplies; ++second) rig.Second(Reply(true, true, 40, 10.9));
   EXPECT_EQ(rig.Ends(), std::vector<std::string>{"4|Battery Low (Not Charged)"});
   EXPECT_FALSE(rig.parts.battery.Model().Learnt());
   EXPECT_EQ(rig.parts.battery.Runtime().seconds, 0);  // low now: nothing left
 }
 
 // A battery-low flag for a reply or two (a dip at a load step, a flipped
-// bit) neither ends the discharge nor zeroes the estimate; held for
-// kLowConfirmSeconds it does both.
+// bit) neither ends the discharge nor zeroes the estimate; held over
+// kLowConfirmReplies replies it does both.
 TEST(BatteryWatch, BatteryLowEndsTheDischargeOnlyOnceItHolds) {
   WatchRig rig;
   for (int second = 0; second < 20; ++second) rig.Second(Reply(true, false, 40, 12.8));
   const int before = rig.parts.battery.Runtime().seconds;
-  for (int second = 1; second < BatteryWatch::kLowConfirmSeconds; ++second) rig.Second(Reply(true, true, 40, 12.7));
+  for (int second = 1; second < BatteryWatch::kLowConfirmReplies; ++second) rig.Second(Reply(true, true, 40, 12.7));
   EXPECT_GT(rig.parts.battery.Runtime().seconds, 0);
   EXPECT_GE(rig.parts.battery.Runtime().seconds, before - 60);
   rig.Second(Reply(true, false, 40, 12.7));
-  rig.Second(Reply(true, true, 40, 12.7));  // the count of seconds low starts again
+  rig.Second(Reply(true, true, 40, 12.7));  // the count of replies low starts again
+  rig.Run(2000);                            // two replies missed repeat the last: no more of them
   EXPECT_TRUE(rig.Ends().empty());
   EXPECT_FALSE(rig.parts.battery.Model().Learnt());
   EXPECT_GT(rig.parts.battery.Runtime().seconds, 0);
-  for (int second = 1; second < BatteryWatch::kLowConfirmSeconds; ++second) rig.Second(Reply(true, true, 40, 11.0));
-  EXPECT_EQ(rig.Ends(), std::vector<std::string>{"26|Battery Low"});
+  for (int second = 1; second < BatteryWatch::kLowConfirmReplies; ++second) rig.Second(Reply(true, true, 40, 11.0));
+  EXPECT_EQ(rig.Ends(), std::vector<std::string>{"28|Battery Low"});
   EXPECT_TRUE(rig.parts.battery.Model().Learnt());
   EXPECT_EQ(rig.parts.battery.Runtime().seconds, 0);
 }

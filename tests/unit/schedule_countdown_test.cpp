@@ -261,3 +261,19 @@ TEST(ScheduleCountdown, AChangedScheduleIsSeenAtOnceWhenSavedAndWithinTenSeconds
     EXPECT_TRUE(WarningOpen(rig));
   }
 }
+
+// Saved key by key through the service, a row is half written between keys
+// (its new time with its old date): nothing is looked at until the keys have
+// stopped coming for a while.
+TEST(ScheduleCountdown, NoLookWhileSettingsAreBeingSavedKeyByKey) {
+  ScheduleRig rig;  // its row is due at the first look
+  for (int key = 0; key < 8; ++key) {
+    rig.parts.schedule.SettingsChanging();
+    rig.Run(1000);
+  }
+  rig.parts.schedule.SettingsChanging();
+  rig.Run(ScheduleCountdown::kSettleMs + 200 - 1);
+  EXPECT_FALSE(WarningOpen(rig));
+  rig.Run(1);
+  EXPECT_TRUE(WarningOpen(rig));
+}
