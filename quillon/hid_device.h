@@ -15,6 +15,12 @@ namespace quillon {
 // answers, so the call ends within about a second.
 constexpr unsigned kStringRequestTimeoutMs = 1000;
 
+enum class ReportWrite {
+  Sent,     // the unit took the report
+  Failed,   // not in time, or the unit has gone: it may have taken it, or take the next
+  Refused,  // it did not take it: this way does not reach the unit, or the unit said no
+};
+
 enum class DeviceRead {
   Got,     // the report or string is in the out argument
   Failed,  // nothing within the time-out, or the unit refused: it may answer later
@@ -28,8 +34,8 @@ class HidDevice {
   virtual bool Alive() = 0;
   // Bytes of one output report, without the report number.
   virtual size_t OutputReportSize() const = 0;
-  // Sends one output report of OutputReportSize bytes. False when it failed.
-  virtual bool WriteReport(const std::string& report) = 0;
+  // Sends one output report of OutputReportSize bytes.
+  virtual ReportWrite WriteReport(const std::string& report) = 0;
   // The next input report (without the report number), waiting at most
   // `timeoutMs`; 0 takes only a report that is already there.
   virtual DeviceRead ReadReport(std::string& report, unsigned timeoutMs) = 0;

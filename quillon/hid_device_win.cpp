@@ -70,6 +70,17 @@ struct ReportLengths {
 
 enum class CallEnd { Done, Error, TimedOut };
 
+// Waits for an overlapped call at most `timeoutMs`; one still running
+// then is cancelled, and waited for, so its buffer is free again. A call
+// that ended just before the cancel reached it counts as done: the report
+// went out, or the string came.
+CallEnd FinishCall(HANDLE file, Overlapped& io, DWORD timeoutMs, DWORD& bytes) {
+  const bool ended = WaitForSingleObject(io.call.hEvent, timeoutMs) == WAIT_OBJECT_0;
+  if (!ended) CancelIoEx(file, &io.call);
+  if (GetOverlappedResult(file, &io.call, &bytes, TRUE)) return CallEnd::Done;
+  return ended ? CallEnd::Error : CallEnd::TimedOut;
+}
+
 class WinHidDevice : public HidDevice {
  public:
   WinHidDevice(HANDLE file, ReportLengths lengths)
@@ -81,7 +92,7 @@ class WinHidDevice : public HidDevice {
 
   bool Alive() override;
   size_t OutputReportSize() const override { return lengths_.output - 1; }
-  bool WriteReport(const std::string& report) override;
+  ReportWrite WriteReport(const std::string& report) override;
   DeviceRead ReadReport(std::string& report, unsigned timeoutMs) override;
   DeviceRead ReadString(uint8_t index, uint16_t language, size_t mostUnits, std::u16string& text) override;
 
@@ -123,15 +134,8 @@ bool WinHidDevice::Alive() {
 
 DeviceRead WinHidDevice::Failure() { return Alive() ? DeviceRead::Failed : DeviceRead::Gone; }
 
-// Waits for an overlapped call at most `timeoutMs`; one still running
-// then is cancelled, and waited for, so its buffer is free again. A call
-// that ended just before the cancel reached it counts as done: the report
-// went out, or the string came.
 CallEnd WinHidDevice::Finish(Overlapped& io, DWORD timeoutMs, DWORD& bytes) {
-  const bool ended = WaitForSingleObject(io.call.hEvent, timeoutMs) == WAIT_OBJECT_0;
-  if (!ended) CancelIoEx(file_.get(), &io.call);
-  if (GetOverlappedResult(file_.get(), &io.call, &bytes, TRUE)) return CallEnd::Done;
-  return ended ? CallEnd::Error : CallEnd::TimedOut;
+  return FinishCall(file_.get(), io, timeoutMs, bytes);
 }
 
 // Refused when Windows will not send the request, or the unit answers it
@@ -163,7 +167,7 @@ ReportWrite WinHidDevice::ByWriteFile(const std::string& buffer) {
   return ReportWrite::Failed;
 }
 
-bool WinHidDevice::WriteReport(const std::string& report) {
+ReportWrite WinHidDevice::WriteReport(const std::string& report) {
   std::string buffer(lengths_.output, '\0');  // report number 0, then the report
   report.copy(&buffer[1], lengths_.output - 1);
   return route_.Send(buffer);
@@ -235,11 +239,18 @@ std::string InterfacePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& data) {
   return detail->DevicePath;
 }
 
-// "" when the unit gives none.
-using StringGetter = BOOLEAN(__stdcall*)(HANDLE, PVOID, ULONG);
-std::string UnitString(HANDLE file, StringGetter get) {
+// "" when the unit gives none in time: asked overlapped, as HidD_Get*String
+// would ask it, so that a unit that never answers cannot hold the search.
+std::string UnitString(HANDLE file, DWORD request) {
   wchar_t text[kUnitStringBytes / sizeof(wchar_t)] = {};
-  if (!get(file, text, sizeof text)) return "";
+  Overlapped io;
+  DWORD bytes = 0;
+  if (!io.call.hEvent || (!DeviceIoControl(file, request, nullptr, 0, text, sizeof text - sizeof(wchar_t), nullptr,
+                                           &io.call) &&
+                          GetLastError() != ERROR_IO_PENDING) ||
+      FinishCall(file, io, kStringRequestTimeoutMs, bytes) != CallEnd::Done) {
+    return "";
+  }
   std::u16string units;
   for (size_t i = 0; i < std::size(text) && text[i] != 0; ++i) units += static_cast<char16_t>(text[i]);
   return TextFromUtf16(units);
@@ -249,15 +260,19 @@ std::string UnitString(HANDLE file, StringGetter get) {
 // it is none of ours or one refused. Ids and strings need no access rights:
 // keyboards and mice, which Windows keeps to itself, give theirs too.
 std::optional<UnitChoice> ChoiceAt(const std::string& path, const LinkSettings& settings) {
-  ScopedHandle probe(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                 nullptr));
+  ScopedHandle probe(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_OVERLAPPED, nullptr));
   HIDD_ATTRIBUTES attributes = {};
   attributes.Size = sizeof attributes;
   if (!probe.valid() || !HidD_GetAttributes(probe.get(), &attributes)) return std::nullopt;
-  if (!FramingForUnit(settings, attributes.VendorID, attributes.ProductID)) return std::nullopt;
-  const UnitStrings strings{UnitString(probe.get(), HidD_GetManufacturerString),
-                            UnitString(probe.get(), HidD_GetProductString)};
-  return ChooseUnit(settings, attributes.VendorID, attributes.ProductID, strings);
+  const uint16_t vendor = attributes.VendorID, product = attributes.ProductID;
+  if (!FramingForUnit(settings, vendor, product)) return std::nullopt;
+  UnitStrings strings;
+  if (StringsMatter(settings, vendor, product)) {
+    strings = {UnitString(probe.get(), IOCTL_HID_GET_MANUFACTURER_STRING),
+               UnitString(probe.get(), IOCTL_HID_GET_PRODUCT_STRING)};
+  }
+  return ChooseUnit(settings, vendor, product, strings);
 }
 
 std::optional<FoundUnit> OpenUnit(const std::string& path, const LinkSettings& settings) {

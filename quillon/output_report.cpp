@@ -2,13 +2,17 @@
 
 namespace quillon {
 
-bool OutputReportRoute::Send(const std::string& report) {
+// A unit that has taken the control request once reaches it: a refusal
+// later (a unit busy for a moment) is not a reason to leave for WriteFile,
+// which such units may ignore.
+ReportWrite OutputReportRoute::Send(const std::string& report) {
   if (!controlRefused_) {
     const ReportWrite written = controlRequest_(report);
-    if (written != ReportWrite::Refused) return written == ReportWrite::Sent;
+    controlWorked_ = controlWorked_ || written == ReportWrite::Sent;
+    if (written != ReportWrite::Refused || controlWorked_) return written;
     controlRefused_ = true;
   }
-  return writeFile_(report) == ReportWrite::Sent;
+  return writeFile_(report);
 }
 
 }  // namespace quillon

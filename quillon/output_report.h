@@ -10,13 +10,9 @@
 #include <functional>
 #include <string>
 
-namespace quillon {
+#include "quillon/hid_device.h"
 
-enum class ReportWrite {
-  Sent,     // the unit took the report
-  Failed,   // it did not in time, or has gone: it may take the next
-  Refused,  // this way does not reach the unit at all
-};
+namespace quillon {
 
 class OutputReportRoute {
  public:
@@ -25,15 +21,16 @@ class OutputReportRoute {
   OutputReportRoute(Way controlRequest, Way writeFile)
       : controlRequest_(std::move(controlRequest)), writeFile_(std::move(writeFile)) {}
 
-  // Whether the unit took `report`. A report whose control request failed
-  // is not written again another way: the unit may have taken it after all,
-  // and would hear it twice.
-  bool Send(const std::string& report);
+  // What became of `report`. A report whose control request failed is not
+  // written again another way: the unit may have taken it after all, and
+  // would hear it twice.
+  ReportWrite Send(const std::string& report);
 
  private:
   Way controlRequest_;
   Way writeFile_;
   bool controlRefused_ = false;  // once refused, for as long as the unit is open
+  bool controlWorked_ = false;   // once taken: a later refusal is that report's alone
 };
 
 }  // namespace quillon

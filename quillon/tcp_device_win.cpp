@@ -9,8 +9,8 @@ constexpr size_t kReceiveChunk = 256;
 
 }  // namespace
 
-bool TcpDevice::WriteReport(const std::string& report) {
-  return socket_.SendAll(tunnel::Encode(tunnel::kOutputReport, report));
+ReportWrite TcpDevice::WriteReport(const std::string& report) {
+  return socket_.SendAll(tunnel::Encode(tunnel::kOutputReport, report)) ? ReportWrite::Sent : ReportWrite::Failed;
 }
 
 // The next frame of `type` within `timeoutMs`; frames of other types are

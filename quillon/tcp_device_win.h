@@ -16,7 +16,7 @@ class TcpDevice : public HidDevice {
   // Connects again when the simulator went away and came back.
   bool Alive() override { return socket_.EnsureConnected(); }
   size_t OutputReportSize() const override { return kReportSize; }
-  bool WriteReport(const std::string& report) override;
+  ReportWrite WriteReport(const std::string& report) override;
   DeviceRead ReadReport(std::string& report, unsigned timeoutMs) override;
   DeviceRead ReadString(uint8_t index, uint16_t language, size_t mostUnits, std::u16string& text) override;
 

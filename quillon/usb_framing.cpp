@@ -55,14 +55,15 @@ constexpr StringRules Rules(const StringCommand (&commands)[N], int attempts, bo
 }
 
 // A string descriptor holds at most 126 UTF-16 units; hunnox units lock up
-// when asked for more than 102 bytes (50 units after the 2-byte header).
+// when asked for more than 102 bytes (50 units after the 2-byte header), and
+// snr units, which share their product string, are asked no more either.
 constexpr size_t kMostStringUnits = 126;
-constexpr size_t kHunnoxMostUnits = 50;
+constexpr size_t kShortBufferUnits = 50;
 
 constexpr StringRules kKrauler = Rules(kKraulerCommands, kStringAttempts, false, false, false, kMostStringUnits);
 constexpr StringRules kFabula = Rules(kFabulaCommands, 1, true, false, false, kMostStringUnits);
-constexpr StringRules kHunnox = Rules(kFabulaCommands, 1, true, false, true, kHunnoxMostUnits);
-constexpr StringRules kSnr = Rules(kSnrCommands, kStringAttempts, false, true, false, kMostStringUnits);
+constexpr StringRules kHunnox = Rules(kFabulaCommands, 1, true, false, true, kShortBufferUnits);
+constexpr StringRules kSnr = Rules(kSnrCommands, kStringAttempts, false, true, false, kShortBufferUnits);
 
 const StringRules& RulesOf(StringKind kind) {
   switch (kind) {
@@ -222,12 +223,15 @@ bool ReportFraming::Send(const std::string& command) {
     report.resize(size, '\0');
     unsentReports_.push_back(report);
   }
-  if (!device_->WriteReport(unsentReports_.front())) {
+  const ReportWrite first = device_->WriteReport(unsentReports_.front());
+  if (first == ReportWrite::Refused) {
     unsentReports_.clear();  // the unit heard nothing of it
     return false;
   }
   unsentReports_.pop_front();
-  return WriteRest(deadline);
+  // Failed in time, the first report may have been heard: its rest goes out
+  // all the same (alone, it is a bare CR the unit ignores), before anything else.
+  return WriteRest(deadline) && first == ReportWrite::Sent;
 }
 
 bool ReportFraming::WriteRest(uint64_t deadline) {
@@ -242,7 +246,7 @@ bool ReportFraming::WriteRest(uint64_t deadline) {
 bool ReportFraming::WriteContinuation(const std::string& report, uint64_t deadline) {
   for (int attempt = 0; attempt < kContinuationAttempts; ++attempt) {
     if (attempt > 0 && clock_() >= deadline) return false;
-    if (device_->WriteReport(report)) return true;
+    if (device_->WriteReport(report) == ReportWrite::Sent) return true;
   }
   return false;
 }

@@ -148,6 +148,12 @@ std::optional<Framing> FramingForUnit(const LinkSettings& settings, uint16_t ven
   return found;
 }
 
+bool StringsMatter(const LinkSettings& settings, uint16_t vendor, uint16_t product) {
+  if (settings.forcedStringKind) return false;
+  return std::any_of(std::begin(kStringsRules), std::end(kStringsRules),
+                     [&](const StringsRule& rule) { return rule.vendor == vendor && rule.product == product; });
+}
+
 std::optional<UnitChoice> ChooseUnit(const LinkSettings& settings, uint16_t vendor, uint16_t product,
                                      const UnitStrings& strings) {
   const auto framing = FramingForUnit(settings, vendor, product);

@@ -75,5 +75,8 @@ struct UnitChoice {
 // never changes). A kind named by Kind= wins over the strings.
 std::optional<UnitChoice> ChooseUnit(const LinkSettings& settings, uint16_t vendor, uint16_t product,
                                      const UnitStrings& strings);
+// Whether ChooseUnit would look at the unit's strings: asking a unit for
+// them costs a request it may be slow to answer.
+bool StringsMatter(const LinkSettings& settings, uint16_t vendor, uint16_t product);
 
 }  // namespace quillon

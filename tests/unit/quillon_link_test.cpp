@@ -185,22 +185,25 @@ class FakeReportUnit : public quillon::HidDevice {
   int reportsBeforeGone = -1;        // the unit goes after this many more reports
   int continuationsRefused = 0;      // reports continuing a line it refuses, each after its time-out
   int writesRefused = 0;             // writes it refuses after a continuation was
+  int writesHeardLate = 0;           // reports it takes after the write's time-out: failed, yet heard
   std::vector<std::string> lines;    // whole lines it took, up to their CR
   unsigned writeTakesMs = 0;         // how long a report it takes takes to go out
 
   bool Alive() override { return reportsBeforeGone != 0; }
   size_t OutputReportSize() const override { return 8; }
-  bool WriteReport(const std::string& report) override {
+  quillon::ReportWrite WriteReport(const std::string& report) override {
     if (!heard_.empty() && continuationsRefused > 0 && continuationsRefused--) return Refuse();
     if (writesRefused > 0 && writesRefused--) return Refuse();
+    const bool late = writesHeardLate > 0 && writesHeardLate--;
     written.push_back(report);
-    clock_.now += writeTakesMs;
+    clock_.now += late ? 1000 : writeTakesMs;
     heard_ += report.substr(0, report.find('\0'));
-    if (heard_.back() != '\r') return true;
-    lines.push_back(heard_);
-    for (const auto& r : answer(heard_)) queued.push_back(r);
-    heard_.clear();
-    return true;
+    if (heard_.back() == '\r') {
+      lines.push_back(heard_);
+      for (const auto& r : answer(heard_)) queued.push_back(r);
+      heard_.clear();
+    }
+    return late ? quillon::ReportWrite::Failed : quillon::ReportWrite::Sent;
   }
   DeviceRead ReadReport(std::string& report, unsigned timeoutMs) override {
     if (reportsBeforeGone == 0) return DeviceRead::Gone;
@@ -218,9 +221,9 @@ class FakeReportUnit : public quillon::HidDevice {
   DeviceRead ReadString(uint8_t, uint16_t, size_t, std::u16string&) override { return DeviceRead::Failed; }
 
  private:
-  bool Refuse() {
+  quillon::ReportWrite Refuse() {
     clock_.now += 1000;
-    return false;
+    return quillon::ReportWrite::Refused;
   }
 
   FakeClock& clock_;
@@ -251,7 +254,7 @@ class FakeStringUnit : public quillon::HidDevice {
 
   bool Alive() override { return !gone_; }
   size_t OutputReportSize() const override { return 8; }
-  bool WriteReport(const std::string&) override { return false; }
+  quillon::ReportWrite WriteReport(const std::string&) override { return quillon::ReportWrite::Refused; }
   DeviceRead ReadReport(std::string&, unsigned timeoutMs) override {
     ++reportReads;
     clock_.now += timeoutMs;
@@ -374,6 +377,12 @@ TEST(QuillonReportFraming, ACommandLeftHalfSentIsFinishedBeforeAnythingElse) {
   usb.link->Test("R00100075");
   EXPECT_EQ(usb.Ask(1), "H" + kStatus);
   EXPECT_EQ(usb.unit->lines, std::vector<std::string>{"Q1\r"});
+  // One whose first report went out too late may have been heard: its rest follows at once.
+  usb.unit->lines.clear();
+  usb.unit->writesHeardLate = 1;
+  usb.link->Test("R00100075");
+  EXPECT_EQ(usb.Ask(1), "H" + kStatus);
+  EXPECT_EQ(usb.unit->lines, (std::vector<std::string>{"S01R0075\r", "Q1\r"}));
 }
 
 TEST(QuillonReportFraming, PaddingAfterTheCrIsNoPartOfTheReply) {
@@ -479,27 +488,33 @@ TEST(QuillonOutputReports, TheControlRequestFirstAndWriteFileOnlyWhereItIsRefuse
   using quillon::ReportWrite;
   FakeWays ways;
   auto route = ways.Route();
-  EXPECT_TRUE(route.Send("a"));
-  EXPECT_EQ(ways.byControl, std::vector<std::string>{"a"});
-  EXPECT_TRUE(ways.byFile.empty());
   // Failed in time, or by a unit gone: not sent again another way, where it could be heard twice.
   ways.control = {ReportWrite::Failed};
-  EXPECT_FALSE(route.Send("b"));
+  EXPECT_EQ(route.Send("a"), ReportWrite::Failed);
   EXPECT_TRUE(ways.byFile.empty());
-  // Refused: this report and every later one by WriteFile, the request no longer tried.
+  // Refused before the request ever went through: this report and every later one by WriteFile.
   ways.control = {ReportWrite::Refused};
-  EXPECT_TRUE(route.Send("c"));
-  EXPECT_TRUE(route.Send("d"));
-  EXPECT_EQ(ways.byControl, (std::vector<std::string>{"a", "b", "c"}));
-  EXPECT_EQ(ways.byFile, (std::vector<std::string>{"c", "d"}));
+  EXPECT_EQ(route.Send("b"), ReportWrite::Sent);
+  EXPECT_EQ(route.Send("c"), ReportWrite::Sent);
+  EXPECT_EQ(ways.byControl, (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(ways.byFile, (std::vector<std::string>{"b", "c"}));
   ways.file = {ReportWrite::Failed};
-  EXPECT_FALSE(route.Send("e"));
+  EXPECT_EQ(route.Send("d"), ReportWrite::Failed);
   // A unit whose WriteFile is refused too takes nothing.
   FakeWays neither;
   neither.control = {ReportWrite::Refused};
   neither.file = {ReportWrite::Refused};
   auto none = neither.Route();
-  EXPECT_FALSE(none.Send("a"));
+  EXPECT_NE(none.Send("a"), ReportWrite::Sent);
+  // A unit that took the request once reaches it: a refusal later is that report's alone.
+  FakeWays taken;
+  auto once = taken.Route();
+  EXPECT_EQ(once.Send("a"), ReportWrite::Sent);
+  taken.control = {ReportWrite::Refused};
+  EXPECT_EQ(once.Send("b"), ReportWrite::Refused);
+  EXPECT_EQ(once.Send("c"), ReportWrite::Sent);
+  EXPECT_EQ(taken.byControl, (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_TRUE(taken.byFile.empty());
 }
 
 TEST(QuillonStringFraming, CommandsAreStringIndexesAndTheStatusReplyStartsWithAParenthesis) {
@@ -636,6 +651,7 @@ TEST(QuillonStringKinds, SnrReadsAReportBeforeEachQueryAndKraulerDoesNot) {
   EXPECT_EQ(snr.Ask(1), "S(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000\r");
   EXPECT_EQ(snr.Ask(3), "S" + kRating);
   EXPECT_EQ(snr.unit->reportReads, 2);
+  EXPECT_EQ(snr.unit->mostUnitsAsked, std::vector<size_t>(snr.unit->asked.size(), 50u));  // 102 bytes
   StringLink krauler;
   EXPECT_EQ(krauler.Ask(1), "S(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000\r");
   EXPECT_EQ(krauler.unit->reportReads, 0);
@@ -672,6 +688,11 @@ TEST(QuillonStringKinds, KindsAreToldApartByTheUnitsStringsAndForcedByTheSetting
     EXPECT_EQ(choice->framing, c.framing) << c.strings.manufacturer << "/" << c.strings.product;
   }
   EXPECT_FALSE(quillon::ChooseUnit(defaults, 0x1234, 0x0000, {"MEC", "MEC0003"}));
+  // The strings are asked only of ids a rule tells apart, and not when a kind is forced.
+  EXPECT_TRUE(quillon::StringsMatter(defaults, 0x0001, 0x0000));
+  EXPECT_TRUE(quillon::StringsMatter(defaults, 0x06da, 0x0002));
+  EXPECT_FALSE(quillon::StringsMatter(defaults, 0x0665, 0x5161));
+  EXPECT_FALSE(quillon::StringsMatter(quillon::ParseLinkSettings("[Transport]\nKind=krauler\n"), 0x0001, 0x0000));
   const std::pair<const char*, StringKind> forced[] = {
       {"krauler", StringKind::Krauler}, {"Fabula", StringKind::Fabula}, {"hunnox", StringKind::Hunnox},
       {"snr", StringKind::Snr}};
