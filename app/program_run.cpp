@@ -11,6 +11,7 @@ ProgramRun::ProgramRun(ProgramParts& parts, TimerPort& timers, ConfigFile& confi
     : parts_(parts), timers_(timers), config_(config), store_(store), port_(port) {
   parts_.timers.Own(kTimerShutdownWatch, *this);
   parts_.timers.Own(kTimerShutdownConfirm, *this);
+  parts_.timers.Own(kTimerCommandStart, *this);
 }
 
 void ProgramRun::Begin() {
@@ -81,6 +82,18 @@ void ProgramRun::EndAndShutDown() {
   shutdown_ = ShutdownRequestFor(parts_.power.Reason());
   askedAgain_ = false;
   StopWork(NoticePhase::SystemEnding, true);
+  commandStartLooks_ = 0;
+  AskOnceCommandsStarted();
+}
+
+// A command of the shutdown (or of the server's order) only queued when
+// Windows begins to go down may never start: it is given a moment to.
+void ProgramRun::AskOnceCommandsStarted() {
+  if (parts_.commands.AnyStarting() && commandStartLooks_++ < kCommandStartLooks) {
+    timers_.Arm(kTimerCommandStart, kCommandStartLookMs);
+    return;
+  }
+  timers_.Kill(kTimerCommandStart);
   AskForTheShutdown();
 }
 
@@ -152,7 +165,8 @@ bool ProgramRun::OnTick(unsigned id) {
 
 bool ProgramRun::TickReaches(unsigned id) const {
   switch (phase_) {
-    case ProgramPhase::ShuttingDown: return id == kTimerShutdownWatch || id == kTimerShutdownConfirm;
+    case ProgramPhase::ShuttingDown:
+      return id == kTimerShutdownWatch || id == kTimerShutdownConfirm || id == kTimerCommandStart;
     case ProgramPhase::Ended: return false;
     default: return true;
   }
@@ -160,6 +174,7 @@ bool ProgramRun::TickReaches(unsigned id) const {
 
 void ProgramRun::OnTimer(unsigned id) {
   if (phase_ != ProgramPhase::ShuttingDown) return;
+  if (id == kTimerCommandStart) return AskOnceCommandsStarted();
   if (id == kTimerShutdownConfirm) {
     timers_.Kill(kTimerShutdownConfirm);
     port_.ForceSystemShutdown(shutdown_);

@@ -100,6 +100,7 @@ class ProgramRun : public TimerOwner {
   void FollowIfNetwork(const LinkSettings& settings);
   void StopWork(NoticePhase how, bool working);
   void ResumeMonitoring();
+  void AskOnceCommandsStarted();
   void AskForTheShutdown();
   void WatchTheShutdown();
   bool TickReaches(unsigned id) const;
@@ -114,6 +115,7 @@ class ProgramRun : public TimerOwner {
   NetworkUpsSettings followed_;
   ShutdownRequest shutdown_;  // the one asked, kept for asking again
   bool askedAgain_ = false;   // once, after the watch
+  int commandStartLooks_ = 0;  // how often the shutdown looked whether its commands started
 };
 
 }  // namespace voltaris

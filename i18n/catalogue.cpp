@@ -256,6 +256,7 @@ constexpr CatalogueEntry kEntries[] = {
     {Text::CommandNotStartedEvent, "  Event Command Not Started: ", "  Commande d'\xe9v\xe9nement non lanc\xe9" "e : "},
     {Text::CommandOverTimeEvent, "  Event Command Over Time: ", "  Commande d'\xe9v\xe9nement hors d\xe9lai : "},
     {Text::CommandTooLongEvent, "  Event Command Too Long, Not Run: ", "  Ligne de commande d'\xe9v\xe9nement trop longue, non lanc\xe9" "e : "},
+    {Text::CommandTooManyEvent, "  Event Command Not Started, Too Many Running: ", "  Commande d'\xe9v\xe9nement non lanc\xe9" "e, trop en cours : "},
     {Text::DrillCaption, "Power Failure Drill", "Exercice de coupure secteur"},
     {Text::DrillWindowMark, "DRILL - nothing will be shut down", "EXERCICE - rien ne sera arr\xeat\xe9"},
     {Text::DrillStartEvent, "  Drill: Simulated AC Fail", "  Exercice : coupure secteur simul\xe9" "e"},

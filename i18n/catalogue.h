@@ -278,6 +278,7 @@ enum class Text {
   CommandNotStartedEvent,
   CommandOverTimeEvent,
   CommandTooLongEvent,
+  CommandTooManyEvent,
   DrillCaption,
   DrillWindowMark,
   DrillStartEvent,

@@ -96,6 +96,11 @@ CommandRequest BuildCommand(const std::string& command, const PowerEvent& event,
 
 void EventCommands::OwnTimers(TimerTable& table) { table.Own(kTimerCommandWatch, *this); }
 
+bool EventCommands::AnyStarting() {
+  return std::any_of(running_.begin(), running_.end(),
+                     [this](const RunningCommand& c) { return runner_.State(c.token) == CommandState::Starting; });
+}
+
 void EventCommands::OnEvent(const PowerEvent& event) {
   const std::string command = CommandFor(config_, event.kind);
   if (command.find_first_not_of(" \t") == std::string::npos) return;
@@ -103,6 +108,11 @@ void EventCommands::OnEvent(const PowerEvent& event) {
     NoteTooLong(command, event.kind);
     return;
   }
+  if (RunningOf(event.kind) >= kMostRunningOfOneEvent) {
+    NoteTooMany(event.kind);
+    return;
+  }
+  tooMany_.erase(std::remove(tooMany_.begin(), tooMany_.end(), event.kind), tooMany_.end());
   const unsigned token = runner_.Start(BuildCommand(command, event, clock_.Now(), readings_, upsName_()));
   running_.push_back({token, event.kind, command, 0});
   if (running_.size() == 1) timers_.Arm(kTimerCommandWatch, kWatchMs);
@@ -112,6 +122,20 @@ void EventCommands::NoteNotStarted(const RunningCommand& command) {
   if (std::find(notStarted_.begin(), notStarted_.end(), command.command) != notStarted_.end()) return;
   notStarted_.push_back(command.command);
   records_.AppendEvent(Tr(Text::CommandNotStartedEvent) + std::string(KindName(command.kind)));
+}
+
+int EventCommands::RunningOf(PowerEventKind kind) const {
+  return static_cast<int>(
+      std::count_if(running_.begin(), running_.end(), [kind](const RunningCommand& c) { return c.kind == kind; }));
+}
+
+// A link that drops and comes back every few seconds would start a process
+// per event, each allowed CommandTimeLimit: the ones over the few already
+// running are not started, and that is recorded once until one starts again.
+void EventCommands::NoteTooMany(PowerEventKind kind) {
+  if (std::find(tooMany_.begin(), tooMany_.end(), kind) != tooMany_.end()) return;
+  tooMany_.push_back(kind);
+  records_.AppendEvent(Tr(Text::CommandTooManyEvent) + std::string(KindName(kind)));
 }
 
 // Cut, a command could do something else than was written: it is not run.

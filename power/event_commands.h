@@ -75,6 +75,8 @@ class EventCommands : public TimerOwner {
   // The longest command line the settings file holds whole for other
   // readers: a longer one is refused, never cut.
   static constexpr size_t kLongestCommand = ConfigFile::kMaxValueLength;
+  // Commands of one event running at once, at most.
+  static constexpr int kMostRunningOfOneEvent = 3;
 
   EventCommands(TimerPort& timers, CommandRunnerPort& runner, RecordKeeper& records, const ConfigFile& config,
                 const LocalClock& clock, const UpsStatus& readings, std::function<std::string()> upsName)
@@ -84,11 +86,15 @@ class EventCommands : public TimerOwner {
   void OnEvent(const PowerEvent& event);
   void OnTimer(unsigned id) override;
   const std::vector<RunningCommand>& Running() const { return running_; }
+  // Whether a command is still on its way to start.
+  bool AnyStarting();
 
  private:
   void NoteNotStarted(const RunningCommand& command);
   void NoteStarted(const std::string& command);
   void NoteTooLong(const std::string& command, PowerEventKind kind);
+  void NoteTooMany(PowerEventKind kind);
+  int RunningOf(PowerEventKind kind) const;
 
   TimerPort& timers_;
   CommandRunnerPort& runner_;
@@ -100,6 +106,7 @@ class EventCommands : public TimerOwner {
   std::vector<RunningCommand> running_;
   std::vector<std::string> notStarted_;  // recorded as not started, until one starts
   std::vector<std::string> tooLong_;     // recorded as too long, once each
+  std::vector<PowerEventKind> tooMany_;  // recorded as too many running, until one of the kind starts
 };
 
 }  // namespace voltaris

@@ -31,6 +31,7 @@ const EventLogRow kRows[] = {
     {Text::ScheduleSettingNotValidEvent, {32, Level::Warning}},
     {Text::CommandNotStartedEvent, {40, Level::Error}},
     {Text::CommandTooLongEvent, {40, Level::Error}},
+    {Text::CommandTooManyEvent, {40, Level::Error}},
     {Text::CommandOverTimeEvent, {40, Level::Warning}},
 };
 

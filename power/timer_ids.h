@@ -46,6 +46,7 @@ enum TimerId : unsigned {
   kTimerLineLook = 1164,              // without the service, a copy started by hand holds the line: look again
   kTimerWindowPipeRetry = 1165,       // the service's pipe to its users' windows could not be made: try again
   kTimerServiceLook = 1166,           // without the service: has one been installed meanwhile?
+  kTimerCommandStart = 1167,          // the shutdown waits for the event commands to have started
 };
 
 // Periods in milliseconds.
@@ -57,5 +58,9 @@ constexpr unsigned kSettingsQuietMs = 2000;
 constexpr unsigned kBatteryLowOpenDelayMs = 200;
 constexpr unsigned kShutdownWatchMs = 180000;  // a shutdown still not carried out after 3 minutes is asked again
 constexpr unsigned kShutdownConfirmMs = 3000;  // Windows tells every window at once when it begins a shutdown
+// The shutdown's own commands are started before Windows is asked to go
+// down, looked at this often, for this many looks at most (2 s).
+constexpr unsigned kCommandStartLookMs = 100;
+constexpr int kCommandStartLooks = 20;
 
 }  // namespace voltaris

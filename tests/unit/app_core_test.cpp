@@ -277,6 +277,26 @@ TEST(ProgramRun, ARefusedShutdownResumesAtOnceAndTheNextEndRecordsProgramEndAgai
   EXPECT_EQ(rig.LastEvent(), "  Program End");
 }
 
+// The shutdown's own command, queued as the count ends, is given up to two
+// seconds to start before Windows is asked to go down; no longer.
+TEST(ProgramRun, TheShutdownWaitsBrieflyForItsCommandsToStart) {
+  for (const bool starts : {true, false}) {
+    RunRig rig;
+    rig.Settings("[Mscomm]\nComboPort=0\nComboRate=2400\n[Notify]\nShutdown=C:\\hooks\\slow.cmd\n");
+    rig.Begin();
+    rig.parts.manual.Start();
+    while (rig.shutdown.calls == 0) rig.RunTicks(1);
+    ASSERT_EQ(rig.commands.started.size(), 1u);
+    const long long waitMs = kCommandStartLookMs * kCommandStartLooks;
+    rig.RunTicks(starts ? kCommandStartLookMs * 3 - 1 : waitMs - 1);
+    EXPECT_EQ(rig.port.Count("shut down system"), 0);
+    if (starts) rig.commands.states[1] = CommandState::Running;
+    rig.RunTicks(1);
+    EXPECT_EQ(rig.port.Count("shut down system"), 1) << (starts ? "started" : "never started");
+    EXPECT_FALSE(rig.timers.IsArmed(kTimerCommandStart));
+  }
+}
+
 // The server's forced shutdown goes through the gate at once, and the
 // follower logs out before Windows is asked: the primary stops waiting.
 TEST(ProgramRun, ANetworkUpsIsFollowedAndItsServersForcedShutdownLogsOutBeforeTheSystemGoes) {

@@ -527,6 +527,26 @@ TEST(EventCommands, ACommandLongerThanTheFileHoldsIsRefusedAndRecordedOnceNeverC
   EXPECT_EQ(rig.Count("  Event Command Too Long, Not Run: MainsBack"), 0);  // the same command: once
 }
 
+// A link that drops and comes back every few seconds: three of one event
+// run at once at most; the rest are recorded once, not started.
+TEST(EventCommands, AtMostThreeOfOneEventRunAtOnce) {
+  NotifyRig rig("Command=notify.exe\nCommandTimeLimit=60\n");
+  for (int failure = 0; failure < 5; ++failure) {
+    rig.RunWith(kMainsFailed, 5);
+    rig.RunWith(kHealthy, 5);
+  }
+  int mainsFailed = 0;
+  for (const auto& c : rig.commands.started) mainsFailed += Env(c, "VOLTARIS_EVENT") == "MainsFailed";
+  EXPECT_EQ(mainsFailed, EventCommands::kMostRunningOfOneEvent);
+  EXPECT_EQ(rig.Count("  Event Command Not Started, Too Many Running: MainsFailed"), 1);
+  for (auto& [token, state] : rig.commands.states) state = CommandState::Ended;
+  rig.RunWith(kHealthy, 2);
+  rig.RunWith(kMainsFailed, 5);
+  mainsFailed = 0;
+  for (const auto& c : rig.commands.started) mainsFailed += Env(c, "VOLTARIS_EVENT") == "MainsFailed";
+  EXPECT_EQ(mainsFailed, EventCommands::kMostRunningOfOneEvent + 1);
+}
+
 TEST(EventCommands, OneStillRunningAtTheLimitIsRecordedOnceAndLeftAlone) {
   NotifyRig rig("Command=notify.exe\nCommandTimeLimit=5\n");
   rig.RunWith(kMainsFailed, 5);

@@ -150,7 +150,8 @@ class FakeBalloons : public BalloonPort {
   void ShowBalloon(const Balloon& balloon) override { shown.push_back(balloon); }
 };
 
-// Commands "run" until told to end; one whose line holds "missing" cannot start.
+// Commands "run" until told to end; one whose line holds "missing" cannot
+// start, one whose line holds "slow" is still starting until told.
 class FakeCommands : public CommandRunnerPort {
  public:
   std::vector<CommandRequest> started;
@@ -159,7 +160,8 @@ class FakeCommands : public CommandRunnerPort {
     started.push_back(request);
     const auto token = static_cast<unsigned>(started.size());
     const bool missing = request.commandLine.find("missing") != std::string::npos;
-    states[token] = missing ? CommandState::NotStarted : CommandState::Running;
+    const bool slow = request.commandLine.find("slow") != std::string::npos;
+    states[token] = missing ? CommandState::NotStarted : slow ? CommandState::Starting : CommandState::Running;
     return token;
   }
   CommandState State(unsigned token) override {
