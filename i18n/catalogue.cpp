@@ -264,6 +264,7 @@ constexpr CatalogueEntry kEntries[] = {
     {Text::DrillStoppedEvent, "  Drill: Stopped By A Real AC Fail", "  Exercice : arr\xeat\xe9 par une vraie coupure"},
     {Text::DrillRefused, "A drill cannot start while the mains have failed, a count-down runs or a shutdown is under way.", "Un exercice ne peut pas commencer pendant une coupure secteur, un compte \xe0 rebours ou une fermeture."},
     {Text::DrillReportCount, "In a real mains failure, Windows would have been shut down after ", "Lors d'une vraie coupure secteur, Windows aurait \xe9t\xe9 arr\xeat\xe9 apr\xe8s "},
+    {Text::DrillReportRuntimeSooner, "The shutdown on the battery's estimate would have come sooner, after about ", "L'arr\xeat sur l'autonomie estim\xe9" "e serait venu plus t\xf4t, apr\xe8s environ "},
     {Text::DrillReportApplications, "These applications would have been closed:", "Ces applications auraient \xe9t\xe9 ferm\xe9" "es :"},
     {Text::DrillReportNoApplications, "No other application was open.", "Aucune autre application n'\xe9tait ouverte."},
     {Text::DrillReportNoSwitchOff, "The UPS would not have been told to switch off: it feeds its outputs until its battery runs out.", "L'UPS n'aurait pas re\xe7u l'ordre de s'\xe9teindre : il alimente ses sorties jusqu'\xe0 \xe9puisement de sa batterie."},

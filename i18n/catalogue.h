@@ -286,6 +286,7 @@ enum class Text {
   DrillStoppedEvent,
   DrillRefused,
   DrillReportCount,
+  DrillReportRuntimeSooner,
   DrillReportApplications,
   DrillReportNoApplications,
   DrillReportNoSwitchOff,

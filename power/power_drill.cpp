@@ -1,5 +1,7 @@
 #include "power/power_drill.h"
 
+#include <algorithm>
+
 #include "config/settings.h"
 #include "i18n/catalogue.h"
 #include "power/notifications.h"
@@ -36,7 +38,9 @@ std::string Warnings(const DrillFacts& facts) {
   if (!facts.mayShutDown) warnings += std::string(Tr(Text::DrillWarnNoShutdownRight)) + "\n";
   const int untilShutdown = facts.firstWarningSeconds + facts.countSeconds +
                             (facts.secondariesLoggedIn > 0 ? facts.secondariesWaitSeconds : 0);
-  if (facts.expectedRuntimeSeconds >= 0 && untilShutdown > facts.expectedRuntimeSeconds) {
+  // The shutdown on the estimate comes before the battery runs out, whatever the count.
+  if (facts.expectedRuntimeSeconds >= 0 && facts.runtimeMarginSeconds < 0 &&
+      untilShutdown > facts.expectedRuntimeSeconds) {
     warnings += Tr(Text::DrillWarnCountTooLong) + ExactDurationText(facts.expectedRuntimeSeconds) + ".\n";
   }
   return warnings;
@@ -45,7 +49,12 @@ std::string Warnings(const DrillFacts& facts) {
 }  // namespace
 
 std::string DrillReportText(const DrillFacts& facts) {
-  std::string report = Tr(Text::DrillReportCount) + ExactDurationText(facts.firstWarningSeconds + facts.countSeconds) + ".\n";
+  const int count = facts.firstWarningSeconds + facts.countSeconds;
+  std::string report = Tr(Text::DrillReportCount) + ExactDurationText(count) + ".\n";
+  if (facts.runtimeMarginSeconds >= 0 && facts.expectedRuntimeSeconds >= 0) {
+    const int onEstimate = std::max(facts.expectedRuntimeSeconds - facts.runtimeMarginSeconds, 0);
+    if (onEstimate < count) report += Tr(Text::DrillReportRuntimeSooner) + ExactDurationText(onEstimate) + ".\n";
+  }
   AddApplications(facts, report);
   report += std::string(Tr(Text::DrillReportNoSwitchOff)) + "\n";
   AddSecondaries(facts, report);
@@ -116,6 +125,8 @@ DrillFacts PowerDrill::Facts() const {
   facts.secondariesWaitSeconds = secondaries_.WaitSeconds();
   const RuntimeEstimate runtime = runtime_.Runtime();
   if (runtime.known && !runtime.onBattery) facts.expectedRuntimeSeconds = runtime.seconds;
+  const RuntimeSettings onRuntime = ReadRuntimeSettings(c_.config);
+  if (onRuntime.shutdownOnRuntime && runtime.learnt) facts.runtimeMarginSeconds = onRuntime.marginMinutes * 60;
   return facts;
 }
 

@@ -30,6 +30,7 @@ struct DrillFacts {
   size_t secondariesLoggedIn = 0;
   int secondariesWaitSeconds = 0;
   int expectedRuntimeSeconds = -1;  // how long the battery should last; -1: not known
+  int runtimeMarginSeconds = -1;    // the shutdown on a learnt estimate keeps this margin; -1: it would not act
 };
 
 std::string DrillReportText(const DrillFacts& facts);

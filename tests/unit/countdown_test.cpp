@@ -649,6 +649,15 @@ TEST(PowerDrill, TheReportWarnsWhereTheSettingsCannotWork) {
   EXPECT_EQ(DrillReportText(facts).find("Warnings:"), std::string::npos);
   facts.expectedRuntimeSeconds = 304;
   EXPECT_NE(DrillReportText(facts).find("longer than the battery is expected to last: 5 min 4 s."), std::string::npos);
+  // The shutdown on a learnt estimate comes first: no warning, and when.
+  facts.runtimeMarginSeconds = 180;
+  EXPECT_EQ(DrillReportText(facts).find("Warnings:"), std::string::npos);
+  EXPECT_NE(DrillReportText(facts).find("would have come sooner, after about 2 min 4 s."), std::string::npos);
+  facts.expectedRuntimeSeconds = 485;  // the estimate's shutdown at 5 min 5 s: the count's end comes first
+  EXPECT_EQ(DrillReportText(facts).find("sooner"), std::string::npos);
+  facts.expectedRuntimeSeconds = 484;
+  EXPECT_NE(DrillReportText(facts).find("sooner, after about 5 min 4 s."), std::string::npos);
+  facts.runtimeMarginSeconds = -1;
   facts.expectedRuntimeSeconds = -1;
   facts.upsAnswering = false;
   facts.mayShutDown = false;
