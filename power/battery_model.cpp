@@ -15,6 +15,13 @@ constexpr double kFitTolerance = 0.01;
 // A discharge this much shorter than expected shows an aged battery rather
 // than the noise of one discharge.
 constexpr double kShortBy = 0.03;
+// No one discharge shrinks the battery to less than this share of what it
+// was: a battery ages over months, and a discharge that says otherwise may
+// have ended on a glitch; a truly failing one shrinks again at the next.
+constexpr double kLeastScale = 0.5;
+// A discharge that drew less than this share of what even the most hopeful
+// law expected is much shorter than the estimate.
+constexpr double kMuchShorterShare = 0.5;
 // Below the lightest load seen, runtime is taken to grow no faster than the
 // load falls: the inverter's own draw, which the law does not know, weighs
 // more and more there.
@@ -73,17 +80,25 @@ BatteryModel::Shares BatteryModel::SharesOfExpected(const DischargeTrace& discha
   return shares;
 }
 
+bool BatteryModel::MuchShorter(const DischargeTrace& discharge) const {
+  return !laws_.empty() && SharesOfExpected(discharge).most < kMuchShorterShare;
+}
+
 void BatteryModel::Learn(const DischargeTrace& discharge) {
   if (Drawn(discharge, 1.0) <= 0) return;
+  double ownScale = 1.0;
   if (!laws_.empty()) {
     // Low before even the shortest estimate said: the battery is smaller
-    // than every law thought, by as much as the most hopeful one thought.
+    // than every law thought, by as much as the most hopeful one thought,
+    // and by half at most: a shorter discharge counts as that half.
     const Shares shares = SharesOfExpected(discharge);
     if (shares.most < 1.0 - kShortBy) {
-      for (Seen& earlier : discharges_) earlier.scale *= shares.least;
+      const double shrink = std::max(shares.least, kLeastScale);
+      for (Seen& earlier : discharges_) earlier.scale *= shrink;
+      ownScale = shrink / shares.least;
     }
   }
-  discharges_.push_back({discharge, 1.0});
+  discharges_.push_back({discharge, ownScale});
   while (discharges_.size() > kMostDischarges) discharges_.pop_front();
   lightestLoad_ = 100.0;
   for (const Seen& d : discharges_) lightestLoad_ = std::min(lightestLoad_, MeanLoad(d.trace));

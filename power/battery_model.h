@@ -14,9 +14,9 @@
 // that explains them is kept and the shortest of their answers is given: a
 // light load is then estimated as if n were small, a heavy one as if it were
 // large. A discharge that ends sooner than the law said (the battery has
-// aged) scales every earlier one down to it at once, so the next estimate
-// already counts with the smaller battery; one that lasts longer only adds
-// to the average.
+// aged) scales every earlier one down to it at once (to half at most), so
+// the next estimate already counts with the smaller battery; one that lasts
+// longer only adds to the average.
 //
 // Limits: every outage is taken to begin with a full battery (a second
 // outage soon after a first one is over-estimated; the battery-low signal
@@ -50,6 +50,9 @@ class BatteryModel {
   // A discharge watched from the mains' failure until the battery read low.
   void Learn(const DischargeTrace& discharge);
   bool Learnt() const { return !discharges_.empty(); }
+  // Whether the discharge ended in less than half the time the model
+  // expected of it: an aged battery, or a battery-low signal that lied.
+  bool MuchShorter(const DischargeTrace& discharge) const;
   std::size_t Discharges() const { return discharges_.size(); }
 
   // Seconds the battery has left at `loadPercent`, `sofar` into a discharge

@@ -133,10 +133,16 @@ void BatteryWatch::FollowDischarge(const UpsStatus& status) {
   if (replies != repliesSeen_) lowReplies_ = status.batteryLow ? lowReplies_ + 1 : 0;
   repliesSeen_ = replies;
   if (lowReplies_ >= kLowConfirmReplies) {
-    EndDischarge(chargedAtStart_ ? kLowMark : kLowNotChargedMark);
+    EndDischarge(LowMark());
   } else if (secondsOnBattery_ == 1 || secondsOnBattery_ % kRowEverySeconds == 0) {
     WriteRow("");
   }
+}
+
+const char* BatteryWatch::LowMark() const {
+  if (!chargedAtStart_) return kLowNotChargedMark;
+  if (model_.MuchShorter(discharge_) && VoltsPerBlock() >= kEndVoltsPerBlock) return kLowVoltageHealthyMark;
+  return kLowMark;
 }
 
 void BatteryWatch::EndDischarge(const char* mark) {

@@ -62,6 +62,11 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
   // outage soon after another) went low early for want of charge, not of
   // capacity: it is recorded but not learnt.
   static constexpr char kLowNotChargedMark[] = "Battery Low (Not Charged)";
+  // Much shorter than the estimate while the voltage under load still read
+  // healthy (at least kEndVoltsPerBlock): the battery-low signal, not the
+  // battery, is taken to be wrong; recorded, not learnt.
+  static constexpr char kLowVoltageHealthyMark[] = "Battery Low (Voltage Healthy)";
+  static constexpr double kEndVoltsPerBlock = 11.5;
   static constexpr double kChargedVoltsPerBlock = 12.0;
 
   BatteryWatch(TimerPort& timers, GaugePort& gauges, RecordKeeper& records, const PowerEngine& engine,
@@ -82,6 +87,7 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
   void Tick();
   void FollowDischarge(const UpsStatus& status);
   void EndDischarge(const char* mark);
+  const char* LowMark() const;
   void WriteRow(const char* mark);
   double VoltsPerBlock() const;
   double MeanLoad() const;

@@ -68,6 +68,16 @@ TEST(BatteryModel, AnAgedBatteryIsCaughtWithinOneDischarge) {
   }
 }
 
+// A battery that lost two thirds at once (or a discharge cut short by a
+// signal that lied): the model shrinks by half, no more, at one discharge.
+TEST(BatteryModel, NoOneDischargeShrinksTheBatteryByMoreThanHalf) {
+  BatteryModel model = LearntAt({40});
+  const double before = model.SecondsLeft(40, {}, 13.0);
+  model.Learn(DischargeUntilLow(BatteryCell(1.0 / 3.0), 40));
+  const double after = model.SecondsLeft(40, {}, 13.0);
+  EXPECT_NEAR(after / before, 0.5, 0.02);
+}
+
 // All discharges at one load: the exponent is unknown, so a lighter load is
 // not promised the runtime a large one would give it.
 TEST(BatteryModel, OneLoadSeenKeepsOtherLoadsShortOfTheTruth) {
@@ -187,4 +197,29 @@ TEST(BatteryWatch, BatteryLowEndsTheDischargeOnlyOnceItHolds) {
   EXPECT_EQ(rig.Ends(), std::vector<std::string>{"28|Battery Low"});
   EXPECT_TRUE(rig.parts.battery.Model().Learnt());
   EXPECT_EQ(rig.parts.battery.Runtime().seconds, 0);
+}
+
+// A discharge much shorter than the estimate: with the voltage under load
+// still healthy the battery-low signal lied (recorded, not learnt); near the
+// voltage a battery ends at, the battery has aged, and is learnt at once.
+TEST(BatteryWatch, AMuchShorterDischargeIsLearntOnlyWhenTheVoltageAgrees) {
+  WatchRig rig;
+  rig.DischargeUntilLow(40);
+  ASSERT_EQ(rig.parts.battery.Model().Discharges(), 1u);
+  const int full = rig.parts.battery.Runtime().seconds;
+  auto shortDischarge = [&rig](double volts, double voltsAtLow) {
+    rig.Second(Reply(true, false, 40, 12.4));  // charged when the mains failed
+    for (int second = 1; second < 30; ++second) rig.Second(Reply(true, false, 40, volts));
+    for (int reply = 0; reply < BatteryWatch::kLowConfirmReplies; ++reply) {
+      rig.Second(Reply(true, true, 40, voltsAtLow));
+    }
+    rig.Second(Reply(false, false, 40, 13.6));
+    return rig.Ends().back().substr(rig.Ends().back().find('|') + 1);
+  };
+  EXPECT_EQ(shortDischarge(12.6, BatteryWatch::kEndVoltsPerBlock), "Battery Low (Voltage Healthy)");
+  EXPECT_EQ(rig.parts.battery.Model().Discharges(), 1u);
+  EXPECT_EQ(rig.parts.battery.Runtime().seconds, full);
+  EXPECT_EQ(shortDischarge(11.4, BatteryWatch::kEndVoltsPerBlock - 0.1), "Battery Low");
+  EXPECT_EQ(rig.parts.battery.Model().Discharges(), 2u);
+  EXPECT_LT(rig.parts.battery.Runtime().seconds, full);
 }
