@@ -154,11 +154,18 @@ double BatteryModel::SharesDrawn(const Law& law, const DischargeTrace& sofar) co
   return share;
 }
 
-double BatteryModel::SecondsLeft(double loadPercent, const DischargeTrace& sofar, double voltsPerBlock) const {
+double BatteryModel::ShareDrawn(const DischargeTrace& discharge) const {
+  double most = 0;
+  for (const Law& law : laws_) most = std::max(most, SharesDrawn(law, discharge));
+  return most;
+}
+
+double BatteryModel::SecondsLeft(double loadPercent, const DischargeTrace& sofar, double voltsPerBlock,
+                                 double owedShare) const {
   if (laws_.empty()) return FirstGuess(loadPercent, voltsPerBlock);
   double shortest = std::numeric_limits<double>::infinity();
   for (const Law& law : laws_) {
-    const double shareLeft = 1.0 - SharesDrawn(law, sofar);
+    const double shareLeft = 1.0 - owedShare - SharesDrawn(law, sofar);
     shortest = std::min(shortest, FullRuntime(law, loadPercent) * shareLeft);
   }
   return std::max(shortest * kCaution, 0.0);

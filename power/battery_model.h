@@ -18,9 +18,9 @@
 // the next estimate already counts with the smaller battery; one that lasts
 // longer only adds to the average.
 //
-// Limits: every outage is taken to begin with a full battery (a second
-// outage soon after a first one is over-estimated; the battery-low signal
-// and BatteryTime still stand); a discharge that ends with the mains' return
+// Limits: the charge an outage drew comes back at a cautious rate that is
+// the watcher's (a program started afresh takes the battery to be full); a
+// discharge that ends with the mains' return
 // teaches nothing; temperature is not taken into account. Before the first
 // discharge the estimate is a cautious first guess from the voltage per
 // 12 V block and the load, shorter than any healthy battery lasts.
@@ -56,9 +56,14 @@ class BatteryModel {
   std::size_t Discharges() const { return discharges_.size(); }
 
   // Seconds the battery has left at `loadPercent`, `sofar` into a discharge
-  // (empty on mains: a full battery). `voltsPerBlock` (the battery voltage
-  // per 12 V block) serves the first guess, before any discharge is learnt.
-  double SecondsLeft(double loadPercent, const DischargeTrace& sofar, double voltsPerBlock) const;
+  // (empty on mains), `owedShare` of it not yet recharged since an earlier
+  // one. `voltsPerBlock` (the battery voltage per 12 V block) serves the
+  // first guess, before any discharge is learnt.
+  double SecondsLeft(double loadPercent, const DischargeTrace& sofar, double voltsPerBlock,
+                     double owedShare = 0) const;
+  // The share of the battery `discharge` drew, as the law that says the
+  // most; 0 before any discharge is learnt.
+  double ShareDrawn(const DischargeTrace& discharge) const;
 
  private:
   struct Law {

@@ -1,5 +1,6 @@
 #include "power/battery_watch.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/number_text.h"
@@ -93,7 +94,7 @@ void BatteryWatch::Tick() {
     const bool low = phase_ == Phase::BatteryLow;  // confirmed: one reply's flag may be a glitch
     const DischargeTrace sofar = phase_ == Phase::OnBattery ? discharge_ : DischargeTrace{};
     const auto secondsAt = [&](double load) {
-      return low ? 0 : static_cast<int>(model_.SecondsLeft(load, sofar, VoltsPerBlock()));
+      return low ? 0 : static_cast<int>(model_.SecondsLeft(load, sofar, VoltsPerBlock(), owedShare_));
     };
     estimate_.seconds = secondsAt(load_);
     estimate_.secondsAtMeanLoad = secondsAt(MeanLoad());
@@ -110,6 +111,7 @@ void BatteryWatch::FollowDischarge(const UpsStatus& status) {
   if (!status.mainsFailed) {
     if (phase_ == Phase::OnBattery) EndDischarge(kMainsBackMark);
     phase_ = Phase::OnMains;
+    owedShare_ = std::max(owedShare_ - 1.0 / kFullRechargeSeconds, 0.0);
     return;
   }
   if (phase_ == Phase::OnMains) {
@@ -119,7 +121,7 @@ void BatteryWatch::FollowDischarge(const UpsStatus& status) {
     lowReplies_ = 0;
     loadSinceRow_ = 0;
     secondsSinceRow_ = 0;
-    chargedAtStart_ = VoltsPerBlock() >= kChargedVoltsPerBlock;
+    chargedAtStart_ = VoltsPerBlock() >= kChargedVoltsPerBlock && owedShare_ <= kChargedOwedShare;
   }
   if (phase_ != Phase::OnBattery) return;  // low already: the discharge is over
   ++secondsOnBattery_;
@@ -145,9 +147,13 @@ const char* BatteryWatch::LowMark() const {
   return kLowMark;
 }
 
+// What the discharge drew is owed until the charger brings it back: a
+// battery that went low owes all of it (not one whose signal lied).
 void BatteryWatch::EndDischarge(const char* mark) {
   WriteRow(mark);
   const bool low = mark != kMainsBackMark;
+  const bool empty = mark == kLowMark || mark == kLowNotChargedMark;
+  owedShare_ = empty ? 1.0 : std::min(owedShare_ + model_.ShareDrawn(discharge_), 1.0);
   if (mark == kLowMark) model_.Learn(discharge_);
   phase_ = low ? Phase::BatteryLow : Phase::OnMains;
 }

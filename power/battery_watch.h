@@ -68,6 +68,13 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
   static constexpr char kLowVoltageHealthyMark[] = "Battery Low (Voltage Healthy)";
   static constexpr double kEndVoltsPerBlock = 11.5;
   static constexpr double kChargedVoltsPerBlock = 12.0;
+  // What an outage drew comes back on mains linearly, a whole battery in
+  // this time: slower than small UPSes' chargers are rated (90 % in 4 to 8
+  // hours), so that a second outage is never taken to start fuller than it does.
+  static constexpr int kFullRechargeSeconds = 10 * 3600;
+  // A discharge that began with more than this share still owed began on a
+  // battery not charged: recorded, not learnt.
+  static constexpr double kChargedOwedShare = 0.05;
 
   BatteryWatch(TimerPort& timers, GaugePort& gauges, RecordKeeper& records, const PowerEngine& engine,
                const LocalClock& clock)
@@ -104,6 +111,7 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
   int lowReplies_ = 0;  // running, with the battery reading low
   long repliesSeen_ = 0;  // the engine's count of status replies at the last tick
   bool chargedAtStart_ = false;
+  double owedShare_ = 0;  // of the battery, drawn by earlier outages and not recharged yet
   double load_ = 0;           // the last reading's
   std::deque<double> recentLoads_;  // one a second, the last kMeanLoadSeconds
   double loadSinceRow_ = 0;   // load-seconds since the last row

@@ -112,7 +112,14 @@ std::string Reply(bool mainsFailed, bool low, int load, double volts) {
 }
 
 struct WatchRig : voltaris::testing::EngineRig {
-  WatchRig() {
+  // `learntAt`: loads of discharges to low already in BatteryRecord.csv.
+  explicit WatchRig(std::initializer_list<double> learntAt = {}) {
+    for (double load : learntAt) {
+      const std::string seconds = std::to_string(static_cast<int>(BatteryCell().SecondsUntilLow(load)));
+      const std::string percent = std::to_string(static_cast<int>(load));
+      records.AppendBatteryRow({"2026-12-1", "9:0:0", "1", percent, "12.9", "", ""});
+      records.AppendBatteryRow({"2026-12-1", "9:30:0", seconds, percent, "11.0", "", "Battery Low"});
+    }
     engine.StartLink({0, 2400, 0, 4, 0});
     Run(1000);
     engine.OnSerialOpen(true);
@@ -159,7 +166,8 @@ TEST(BatteryWatch, ADischargeToBatteryLowIsRecordedLearntAndLearntAgainNextRun) 
   EXPECT_EQ(ends[1].substr(ends[1].find('|')), "|Battery Low");
   EXPECT_TRUE(rig.parts.battery.Model().Learnt());
   EXPECT_TRUE(rig.parts.battery.Runtime().learnt);
-  EXPECT_GT(rig.parts.battery.Runtime().seconds, guess);  // the battery lasted longer than the guess
+  EXPECT_EQ(rig.parts.battery.Runtime().seconds, 0);  // just run flat: nothing back yet
+  EXPECT_GT(rig.parts.battery.Model().SecondsLeft(40, {}, 12.6), guess);  // it lasted longer than the guess
 
   voltaris::testing::EngineRig next;  // a new run, on the same folder
   BatteryWatch again(next.timers, next.display, next.records, next.engine, next.clock);
@@ -203,8 +211,8 @@ TEST(BatteryWatch, BatteryLowEndsTheDischargeOnlyOnceItHolds) {
 // still healthy the battery-low signal lied (recorded, not learnt); near the
 // voltage a battery ends at, the battery has aged, and is learnt at once.
 TEST(BatteryWatch, AMuchShorterDischargeIsLearntOnlyWhenTheVoltageAgrees) {
-  WatchRig rig;
-  rig.DischargeUntilLow(40);
+  WatchRig rig({40});
+  rig.Second(Reply(false, false, 40, 13.6));
   ASSERT_EQ(rig.parts.battery.Model().Discharges(), 1u);
   const int full = rig.parts.battery.Runtime().seconds;
   auto shortDischarge = [&rig](double volts, double voltsAtLow) {
@@ -218,8 +226,32 @@ TEST(BatteryWatch, AMuchShorterDischargeIsLearntOnlyWhenTheVoltageAgrees) {
   };
   EXPECT_EQ(shortDischarge(12.6, BatteryWatch::kEndVoltsPerBlock), "Battery Low (Voltage Healthy)");
   EXPECT_EQ(rig.parts.battery.Model().Discharges(), 1u);
-  EXPECT_EQ(rig.parts.battery.Runtime().seconds, full);
+  EXPECT_NEAR(rig.parts.battery.Runtime().seconds, full - 33, 5);  // only the half minute drawn is owed
   EXPECT_EQ(shortDischarge(11.4, BatteryWatch::kEndVoltsPerBlock - 0.1), "Battery Low");
   EXPECT_EQ(rig.parts.battery.Model().Discharges(), 2u);
   EXPECT_LT(rig.parts.battery.Runtime().seconds, full);
+}
+
+// What an outage drew comes back on mains at the cautious rate: a second
+// outage ten minutes after a first starts with less than one an hour after,
+// which starts with less than a full battery.
+TEST(BatteryWatch, ASecondOutageStartsWithWhatTheFirstLeft) {
+  WatchRig rig({40});
+  rig.Second(Reply(false, false, 40, 13.6));
+  const int full = rig.parts.battery.Runtime().seconds;
+  for (int second = 0; second < 600; ++second) rig.Second(Reply(true, false, 40, 12.4));
+  rig.Second(Reply(false, false, 40, 13.6));
+  const int afterOutage = rig.parts.battery.Runtime().seconds;
+  EXPECT_NEAR(afterOutage, full - 600, 60);  // the ten minutes drawn are owed
+  for (int second = 1; second < 600; ++second) rig.Second(Reply(false, false, 40, 13.6));
+  const int tenMinutesOn = rig.parts.battery.Runtime().seconds;
+  for (int second = 0; second < 3000; ++second) rig.Second(Reply(false, false, 40, 13.6));
+  const int anHourOn = rig.parts.battery.Runtime().seconds;
+  EXPECT_GT(tenMinutesOn, afterOutage);
+  EXPECT_GT(anHourOn, tenMinutesOn);
+  EXPECT_LT(anHourOn, full);
+  // A whole battery comes back in kFullRechargeSeconds: in an hour, a tenth of it.
+  EXPECT_NEAR(anHourOn - afterOutage, full * 3600.0 / BatteryWatch::kFullRechargeSeconds, 30);
+  rig.Second(Reply(true, false, 40, 12.4));
+  EXPECT_EQ(rig.parts.battery.Runtime().seconds < full, true);  // the second outage begins short of full
 }
