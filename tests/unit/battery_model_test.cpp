@@ -2,6 +2,7 @@
 // same code the simulated UPS runs), second by second as the program sees them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "power/battery_model.h"
@@ -76,6 +77,13 @@ TEST(BatteryModel, NoOneDischargeShrinksTheBatteryByMoreThanHalf) {
   model.Learn(DischargeUntilLow(BatteryCell(1.0 / 3.0), 40));
   const double after = model.SecondsLeft(40, {}, 13.0);
   EXPECT_NEAR(after / before, 0.5, 0.02);
+}
+
+// The eight latest discharges describe the battery; a ninth drops the first.
+TEST(BatteryModel, KeepsTheEightLatestDischarges) {
+  const BatteryModel model = LearntAt({30, 40, 50, 60, 70, 80, 30, 40, 50});
+  EXPECT_EQ(model.Discharges(), BatteryModel::kMostDischarges);
+  EXPECT_EQ(BatteryModel::kMostDischarges, 8u);
 }
 
 // All discharges at one load: the exponent is unknown, so a lighter load is
@@ -173,6 +181,41 @@ TEST(BatteryWatch, ADischargeToBatteryLowIsRecordedLearntAndLearntAgainNextRun) 
   BatteryWatch again(next.timers, next.display, next.records, next.engine, next.clock);
   again.Start(rig.store);
   EXPECT_EQ(again.Model().Discharges(), 1u);
+  // Each row's load is the mean since the row before, not a sum carried on:
+  // learnt again from the file, the model is the one learnt live.
+  std::vector<std::string> loads;
+  rig.store.ReadAll(RecordTable::Battery, {"Load"}, [&loads](const auto& r) { loads.push_back(r[0]); });
+  EXPECT_EQ(std::count(loads.begin(), loads.end(), "40"), static_cast<long>(loads.size()));
+  for (double load : {20.0, 40.0, 80.0}) {
+    EXPECT_NEAR(again.Model().SecondsLeft(load, {}, 12.6), rig.parts.battery.Model().SecondsLeft(load, {}, 12.6), 2.0)
+        << load;
+  }
+}
+
+// A discharge the mains ended, and one begun on a battery not charged, are
+// in the file but teach nothing when it is read at the next start.
+TEST(BatteryWatch, OnlyDischargesToALowOfAChargedBatteryAreLearntAgain) {
+  WatchRig rig;
+  for (int second = 0; second < 15; ++second) rig.Second(Reply(true, false, 40, 12.6));
+  rig.Second(Reply(false, false, 40, 13.6));
+  rig.Second(Reply(true, false, 40, 11.8));
+  for (int reply = 0; reply < BatteryWatch::kLowConfirmReplies; ++reply) rig.Second(Reply(true, true, 40, 10.9));
+  ASSERT_EQ(rig.Ends(), (std::vector<std::string>{"15|Mains Back", "4|Battery Low (Not Charged)"}));
+  voltaris::testing::EngineRig next;
+  BatteryWatch again(next.timers, next.display, next.records, next.engine, next.clock);
+  again.Start(rig.store);
+  EXPECT_FALSE(again.Model().Learnt());
+}
+
+// Charged means at least 12.0 V per block under load when the mains fail.
+TEST(BatteryWatch, ADischargeBegunAtExactly12VoltsPerBlockCountsAsCharged) {
+  for (const double volts : {BatteryWatch::kChargedVoltsPerBlock, BatteryWatch::kChargedVoltsPerBlock - 0.1}) {
+    WatchRig rig;
+    rig.Second(Reply(true, false, 40, volts));
+    for (int reply = 0; reply < BatteryWatch::kLowConfirmReplies; ++reply) rig.Second(Reply(true, true, 40, 10.9));
+    EXPECT_EQ(rig.Ends().size(), 1u);
+    EXPECT_EQ(rig.Ends().back() == "4|Battery Low", volts >= BatteryWatch::kChargedVoltsPerBlock) << volts;
+  }
 }
 
 // Low at once: the battery was not charged, which says nothing of its size.

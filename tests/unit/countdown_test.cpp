@@ -658,6 +658,13 @@ TEST(PowerDrill, TheReportWarnsWhereTheSettingsCannotWork) {
   facts.expectedRuntimeSeconds = 484;
   EXPECT_NE(DrillReportText(facts).find("sooner, after about 5 min 4 s."), std::string::npos);
   facts.runtimeMarginSeconds = -1;
+  // Nobody logged in: the secondaries' wait is no part of the time to the shutdown.
+  facts.expectedRuntimeSeconds = 305;
+  facts.secondariesWaitSeconds = 60;
+  EXPECT_EQ(DrillReportText(facts).find("Warnings:"), std::string::npos);
+  facts.secondariesLoggedIn = 1;
+  EXPECT_NE(DrillReportText(facts).find("longer than the battery is expected to last"), std::string::npos);
+  facts.secondariesLoggedIn = 0;
   facts.expectedRuntimeSeconds = -1;
   facts.upsAnswering = false;
   facts.mayShutDown = false;
@@ -729,6 +736,12 @@ TEST(MainsFailCountdown, TheRuntimeBelowItsMarginEndsTheCountOnlyWhenAskedFor) {
     EXPECT_EQ(rig.shutdown.calls, 1);
     EXPECT_EQ(rig.Count("  Runtime Low!"), 1);
     EXPECT_EQ(rig.parts.mainsFail.SecondsLeft() > 0, true);
+    // The mains come back, then fail again still under the margin: a new
+    // failure, ended on the estimate again.
+    rig.RunWith(kHealthy, 10);
+    rig.RunWith(kMainsFailed, 10);
+    EXPECT_EQ(rig.shutdown.calls, 2);
+    EXPECT_EQ(rig.Count("  Runtime Low!"), 2);
   }
 }
 
