@@ -13,34 +13,17 @@
 
 using namespace voltaris;
 using upssim::BatteryCell;
+using upssim::BatteryLaw;
 using upssim::DischargeUntilLow;
+using upssim::Errors;
+using upssim::ErrorsAlong;
 
 namespace {
 
-BatteryModel LearntAt(std::initializer_list<double> loads, double age = 1.0) {
+BatteryModel LearntAt(std::initializer_list<double> loads, double age = 1.0, BatteryLaw law = BatteryLaw::Peukert) {
   BatteryModel model;
-  for (double load : loads) model.Learn(DischargeUntilLow(BatteryCell(age), load));
+  for (double load : loads) model.Learn(DischargeUntilLow(BatteryCell(age, law), load));
   return model;
-}
-
-// The worst error (estimate / truth - 1) over the first `part` of a discharge,
-// the lowest and the highest.
-struct Errors {
-  double lowest = 0, highest = 0;
-};
-Errors ErrorsAlong(const BatteryModel& model, BatteryCell cell, double load, double part) {
-  const double total = cell.SecondsUntilLow(load);
-  DischargeTrace sofar;
-  Errors errors{1e9, -1e9};
-  for (double t = 0; t < total * part; t += 1.0) {
-    const double truth = total - t;
-    const double error = model.SecondsLeft(load, sofar, cell.VoltsPerBlock(load)) / truth - 1.0;
-    errors.lowest = std::min(errors.lowest, error);
-    errors.highest = std::max(errors.highest, error);
-    cell.Discharge(load, 1.0);
-    AddBatteryTime(sofar, 1.0, load);
-  }
-  return errors;
 }
 
 }  // namespace
@@ -51,6 +34,18 @@ TEST(BatteryModel, TwoDischargesAtTwoLoadsEstimateAThirdLoadWithin15Percent) {
     const Errors e = ErrorsAlong(model, BatteryCell(), load, 0.75);
     EXPECT_GT(e.lowest, -0.15) << "load " << load;
     EXPECT_LT(e.highest, 0.15) << "load " << load;
+  }
+}
+
+// A battery of the kinetic law, which is no power law at all: at a steady
+// load between the two learnt, the estimate still keeps within 15 % and is
+// never more than 10 % long (measured: 4 to 14 % short).
+TEST(BatteryModel, AKineticBatteryBetweenTheLearntLoadsIsEstimatedWithin15PercentNeverLong) {
+  const BatteryModel model = LearntAt({30, 80}, 1.0, BatteryLaw::Kinetic);
+  for (double load : {40.0, 50.0, 65.0}) {
+    const Errors e = ErrorsAlong(model, BatteryCell(1.0, BatteryLaw::Kinetic), load, 0.75);
+    EXPECT_GT(e.lowest, -0.15) << "load " << load;
+    EXPECT_LE(e.highest, 0.10) << "load " << load;
   }
 }
 

@@ -35,6 +35,7 @@ TEST(Scenario, RejectsBadLinesNamingTheLine) {
       {"at -1 mains ok\n", "line 1: expected \"at <seconds> <action>\""},
       {"mains ok\n", "line 1: expected \"at <seconds> <action>\""},
       {"at 1 battery ramp 11 over\n", "line 1: expected \"battery <volts> |"},
+      {"at 1 battery law lead\n", "line 1: expected \"battery <volts> |"},
       {"at 1 temperature 1e999\n", "line 1: expected \"temperature <celsius>|none\""},
       {"at 1 noise 0\n", "line 1: expected \"noise <bytes>\""},
   };
@@ -71,4 +72,26 @@ TEST(Actions, ChangeTheModelAndTheLink) {
   ASSERT_TRUE(sensorless.action) << sensorless.error;
   upssim::ApplyAction(*sensorless.action, ups, link, 0);
   EXPECT_EQ(ups.StatusLine(0).substr(33, 4), "--.-");
+}
+
+// The battery's law, picked before the curve runs or while it does: a law
+// changed mid-discharge keeps the charge the battery has.
+TEST(Actions, BatteryLawPicksTheCurvesLawAndKeepsTheCharge) {
+  upssim::UpsModel ups;
+  upssim::LinkEffects link;
+  auto apply = [&](const char* text) {
+    const auto parsed = ParseAction(text);
+    ASSERT_TRUE(parsed.action) << text << ": " << parsed.error;
+    upssim::ApplyAction(*parsed.action, ups, link, 0);
+  };
+  apply("battery law kinetic");
+  apply("battery curve on");
+  ASSERT_NE(ups.Cell(), nullptr);
+  EXPECT_EQ(ups.Cell()->Law(), upssim::BatteryLaw::Kinetic);
+  apply("battery charge 0.4");
+  for (const auto law : {upssim::BatteryLaw::Peukert, upssim::BatteryLaw::Kinetic}) {
+    apply(law == upssim::BatteryLaw::Kinetic ? "battery law kinetic" : "battery law peukert");
+    EXPECT_EQ(ups.Cell()->Law(), law);
+    EXPECT_NEAR(ups.Cell()->Charge(), 0.4, 1e-9);
+  }
 }

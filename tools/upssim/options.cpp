@@ -11,13 +11,15 @@ const char kUsage[] =
     "              [--stop 1|1.5|2] [--tcp PORT] [--no-pace] [--think-ms MS]\n"
     "              [--time-scale X] [--scenario FILE] [--control SOCKET] [--log FILE]\n"
     "              [--usb-family report|string] [--usb-report-size 8|64] [--check]\n"
-    "              [--discharge] [--battery-age FRACTION] [--load PERCENT]\n"
+    "              [--discharge] [--battery-age FRACTION] [--battery-law peukert|kinetic]\n"
+    "              [--load PERCENT]\n"
     "       upssim --send CONTROL_SOCKET ACTION\n"
     "Serves a model UPS on a new pseudo-terminal (its path is the first line of output)\n"
     "or, with --tcp, on 127.0.0.1 (the port is the first line; 0 picks a free one).\n"
     "--usb-family makes the TCP link carry a USB unit's reports or string descriptors.\n"
     "--discharge makes the battery run down with the load and its age (battery time\n"
-    "runs 1 / --time-scale as fast as the clock) and go low at 11.0 V per block.\n";
+    "runs 1 / --time-scale as fast as the clock) and go low at 11.0 V per block;\n"
+    "--battery-law kinetic gives it two wells of charge that recover after a heavy spell.\n";
 
 namespace {
 
@@ -86,6 +88,10 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
       if (!ParseNumber(v, 0.01, o.batteryAge) || o.batteryAge > 1) {
         return error = "bad --battery-age \"" + v + "\"", std::nullopt;
       }
+    } else if (arg == "--battery-law") {
+      const auto law = ParseBatteryLaw(v);
+      if (!law) return error = "bad --battery-law \"" + v + "\"", std::nullopt;
+      o.batteryLaw = *law;
     } else if (arg == "--load") {
       double load = 0;
       if (!ParseNumber(v, 0, load) || load > 999) return error = "bad --load \"" + v + "\"", std::nullopt;

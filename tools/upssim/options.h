@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "tools/upssim/battery_cell.h"
 #include "tools/upssim/usb_play.h"
 #include "ups/line_timing.h"
 
@@ -17,6 +18,7 @@ struct Options {
   double timeScale = 1.0;     // also: battery time runs 1 / timeScale as fast
   bool discharge = false;     // the battery follows its discharge curve
   double batteryAge = 1.0;    // the fraction of a new battery's capacity left
+  BatteryLaw batteryLaw = BatteryLaw::Peukert;
   std::optional<int> load;    // percent of the rating
   std::string scenarioPath;
   std::string controlPath;

@@ -49,12 +49,13 @@ const Grammar kGrammar[] = {
      [](const auto& w) { return w.size() == 2 && (w[1] == "fail" || w[1] == "ok"); }},
     {"battery",
      "battery <volts> | battery ramp <volts> over <seconds> | battery low on|off | battery curve on|off | "
-     "battery age <fraction> | battery charge <fraction>",
+     "battery age <fraction> | battery charge <fraction> | battery law peukert|kinetic",
      [](const auto& w) {
        if (w.size() == 2) return Value(w[1], 0, 99.9);
        if (w.size() == 3 && (w[1] == "low" || w[1] == "curve")) return OnOff(w[2]);
        if (w.size() == 3 && w[1] == "age") return Value(w[2], 0.01, 1);
        if (w.size() == 3 && w[1] == "charge") return Value(w[2], 0, 1);
+       if (w.size() == 3 && w[1] == "law") return ParseBatteryLaw(w[2]).has_value();
        return w.size() == 5 && w[1] == "ramp" && Value(w[2], 0, 99.9) && w[3] == "over" &&
               Value(w[4], 0, 1e6);
      }},
@@ -104,6 +105,7 @@ void ApplyAction(const Action& a, UpsModel& model, LinkEffects& link, double now
     else if (w[1] == "curve") model.UseDischargeCurve(w[2] == "on", now);
     else if (w[1] == "age") model.SetBatteryAge(Number(w[2]), now);
     else if (w[1] == "charge") model.SetBatteryCharge(Number(w[2]), now);
+    else if (w[1] == "law") model.SetBatteryLaw(*ParseBatteryLaw(w[2]), now);
     else model.RampBatteryVoltage(Number(w[2]), Number(w[4]), now);
   } else if (a.verb == "fault") {
     model.SetFault(w[1] == "on");

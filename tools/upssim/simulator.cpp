@@ -63,6 +63,7 @@ Simulator::Simulator(const Options& options, Scenario scenario)
       usb_(options.usbFamily, options.usbReportSize), start_(std::chrono::steady_clock::now()) {
   if (options.load) model_.SetLoad(*options.load);
   model_.SetBatteryAge(options.batteryAge, 0);
+  model_.SetBatteryLaw(options.batteryLaw, 0);
   if (options.discharge) model_.UseDischargeCurve(true, 0);
 }
 

@@ -107,7 +107,7 @@ void UpsModel::UseDischargeCurve(bool on, double now) {
     cell_.reset();
     return;
   }
-  if (!cell_) cell_ = BatteryCell(batteryAge_);
+  if (!cell_) cell_ = BatteryCell(batteryAge_, batteryLaw_);
   ramp_.reset();
   cellAt_ = now;
 }
@@ -116,6 +116,15 @@ void UpsModel::SetBatteryAge(double capacityFraction, double now) {
   AdvanceCell(now);
   batteryAge_ = capacityFraction;
   if (cell_) cell_->SetCapacityFraction(capacityFraction);
+}
+
+void UpsModel::SetBatteryLaw(BatteryLaw law, double now) {
+  AdvanceCell(now);
+  batteryLaw_ = law;
+  if (!cell_) return;
+  const double charge = cell_->Charge();
+  cell_ = BatteryCell(batteryAge_, law);
+  cell_->SetCharge(charge);
 }
 
 void UpsModel::SetBatteryCharge(double fraction, double now) {

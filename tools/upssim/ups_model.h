@@ -42,6 +42,8 @@ class UpsModel {
   // its low flag come from the charge the load has drawn, at the time scale.
   void UseDischargeCurve(bool on, double now);
   void SetBatteryAge(double capacityFraction, double now);
+  // A curve already running keeps its charge under the new law.
+  void SetBatteryLaw(BatteryLaw law, double now);
   void SetBatteryCharge(double fraction, double now);
   const BatteryCell* Cell() const { return cell_ ? &*cell_ : nullptr; }
   void RampBatteryVoltage(double to, double seconds, double now);
@@ -78,6 +80,7 @@ class UpsModel {
   std::optional<Ramp> ramp_;
   std::optional<BatteryCell> cell_;  // the discharge curve, when on
   double batteryAge_ = 1.0;
+  BatteryLaw batteryLaw_ = BatteryLaw::Peukert;
   double cellAt_ = 0;                // when the cell was last brought up to date
   void AdvanceCell(double now);
   bool mainsFailed_ = false, batteryLowForced_ = false, fault_ = false, standby_ = true;
