@@ -204,6 +204,8 @@ struct MainWindow : BarListener {
   TopBarState TopBarNow() const override;
   void OpenHelp();
   void OpenSettingsDialog();
+  void AskNewBattery();
+  bool NewBatteryConfirmed();
   LRESULT OnTimer(unsigned id);
   LRESULT OnTrayCallback(WPARAM id, LPARAM mouse);
   LRESULT OnMonitorReport(LPARAM report);
@@ -508,6 +510,9 @@ LRESULT MainWindow::CarryOut(const WindowRequest& request) {
     case IDC_SELFTEST_SPECIAL_TIME: return StartTimedTest();
     case IDC_CANCEL_SELFTEST: parts->selfTests.Cancel(); return 1;
     case IDC_POWER_DRILL: return parts->drill.Start();  // its refusal would be a box nobody can see
+    case IDC_NEW_BATTERY:
+      parts->battery.NewBattery();
+      return 1;
     default: return 0;
   }
 }
@@ -645,6 +650,7 @@ LRESULT MainWindow::OnCommand(WORD id) {
       timedTestDialog.Open();
       return 0;
     }
+    if (id == IDC_NEW_BATTERY && !NewBatteryConfirmed()) return 0;
     if (AskService(id)) return 0;
   } else if (!run->Monitoring() && id != IDC_EXIT && id != IDC_RETURN_MAIN_WINDOW) {
     return 0;  // a copy started by hand reads the UPS
@@ -662,6 +668,7 @@ LRESULT MainWindow::OnCommand(WORD id) {
     case IDC_CLOSED_APPLICATIONS: closedApps.Open(); break;
     case IDC_CANCEL_SELFTEST: parts->selfTests.Cancel(); break;
     case IDC_POWER_DRILL: StartDrill(); break;
+    case IDC_NEW_BATTERY: AskNewBattery(); break;
     case IDC_DATA_PLOT: dataPlot.Open(); break;
     case IDC_SETTINGS: OpenSettingsDialog(); break;
     case IDC_ALARM_MESSAGES: alarmDialog.Open(); break;
@@ -673,6 +680,16 @@ LRESULT MainWindow::OnCommand(WORD id) {
     default: break;  // the settings and record windows come with their dialogs
   }
   return 0;
+}
+
+// Learnt afresh only on the user's word: one long discharge says nothing of
+// a new battery. A window on the service asks the service, which records it.
+bool MainWindow::NewBatteryConfirmed() {
+  return MessageBoxA(hwnd, Tr(Text::NewBatteryConfirm), "Voltaris", MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void MainWindow::AskNewBattery() {
+  if (NewBatteryConfirmed()) parts->battery.NewBattery();
 }
 
 // What the network UPS's server last refused shows under its fields.

@@ -82,6 +82,7 @@ struct ProgramParts {
     power.Listen(mainsFail);  // the mains first, as the status bits are read
     power.Listen(batteryLow);
     engine.ReportLinkTo(history);
+    battery.WarnWhenWeak(config, events);
     Own(own.engine, engine);
     Own(own.records, records);
     Own(own.battery, battery);

@@ -136,7 +136,8 @@ RecordingSettings ReadRecordingSettings(const ConfigFile& file) {
 }
 
 RuntimeSettings ReadRuntimeSettings(const ConfigFile& file) {
-  return {ReadFlag(file, section::kRuntime, "ShutdownOnRuntime"), ReadNumber(file, key::kRuntimeMargin)};
+  return {ReadFlag(file, section::kRuntime, "ShutdownOnRuntime"), ReadNumber(file, key::kRuntimeMargin),
+          ReadNumber(file, key::kWeakBattery)};
 }
 
 WarningTimes ReadWarningTimes(const ConfigFile& file) {

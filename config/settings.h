@@ -56,6 +56,7 @@ inline constexpr NumberKey kBefoShutDownTime{section::kAlarmMessage, "BefoShutDo
 inline constexpr NumberKey kSpecialTimeTest{section::kAlarmMessage, "SpecialTimeTest", 1, 99, 1, {}, true};
 // Few files have it: the shutdown on the runtime estimate is off unless asked for.
 inline constexpr NumberKey kRuntimeMargin{section::kRuntime, "RuntimeMarginMinutes", 1, 60, 3, {}, true};
+inline constexpr NumberKey kWeakBattery{section::kRuntime, "WeakBatteryPercent", 10, 95, 60, {}, true};
 // Only files that follow a UPS over the network have them.
 inline constexpr NumberKey kNetworkUpsPort{section::kNetworkUps, "Port", 1, 65535, 3493, {}, true};
 inline constexpr NumberKey kDeadTime{section::kNetworkUps, "DeadTime", 5, 600, 15, {}, true};
@@ -118,6 +119,7 @@ WarningTimes ReadWarningTimes(const ConfigFile& file);
 struct RuntimeSettings {
   bool shutdownOnRuntime = false;  // ShutdownOnRuntime
   int marginMinutes = 3;           // RuntimeMarginMinutes
+  int weakBatteryPercent = 60;     // WeakBatteryPercent: health below it is told once
 };
 RuntimeSettings ReadRuntimeSettings(const ConfigFile& file);
 

@@ -272,6 +272,7 @@ enum class Text {
   NoticeSelfTestStarted,
   NoticeSelfTestEnded,
   NoticeRecordsWaiting,
+  NoticeBatteryWeak,
   NoticeShutdownIn,
   NoticeDrillMark,
   NoticeDrillEnded,
@@ -306,6 +307,10 @@ enum class Text {
   RuntimeMinutesOnBattery,
   RuntimeUnderAMinute,
   RuntimeNotLearnt,
+  BatteryHealth,
+  BatteryWeakEvent,
+  NewBatteryEvent,
+  NewBatteryConfirm,
 
   // Settings: labels and units of the pages; boxes about saving
   LabelPort,

@@ -27,6 +27,7 @@ constexpr RequestWord kRequests[] = {
     {WindowAsks::TimedTest, "TEST TIMED", IDC_SELFTEST_SPECIAL_TIME},
     {WindowAsks::CancelSelfTest, "CANCEL TEST", IDC_CANCEL_SELFTEST},
     {WindowAsks::Drill, "DRILL", IDC_POWER_DRILL},
+    {WindowAsks::NewBattery, "NEW BATTERY", IDC_NEW_BATTERY},
     {WindowAsks::ApplySettings, "APPLY SETTINGS", 0},
 };
 
@@ -266,7 +267,8 @@ bool MayAsk(const WindowRequest& request, const CallerRights& rights) {
     case WindowAsks::State:
     case WindowAsks::ApplySettings: return true;
     case WindowAsks::SetSetting: return MaySet(request.section, rights);
-    case WindowAsks::Drill: return rights.administrator;
+    case WindowAsks::Drill:
+    case WindowAsks::NewBattery: return rights.administrator;
     case WindowAsks::ShutDown:
     case WindowAsks::CancelShutDown:
     case WindowAsks::TenSecondTest:

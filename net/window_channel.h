@@ -35,6 +35,7 @@ enum class WindowAsks {
   TimedTest,      // for the minutes the settings hold (SpecialTimeTest)
   CancelSelfTest,
   Drill,
+  NewBattery,     // the UPS's battery was replaced: learnt afresh
   SetSetting,     // one key of the settings file
   ApplySettings,  // the keys set are all there: the work takes them up
 };

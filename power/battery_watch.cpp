@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "base/number_text.h"
+#include "config/settings.h"
 #include "i18n/catalogue.h"
 #include "power/timer_ids.h"
 
@@ -44,7 +45,46 @@ void BatteryWatch::OwnTimers(TimerTable& table) { table.Own(kTimerBatteryWatch, 
 
 void BatteryWatch::Start(RecordStore& store) {
   Learn(store);
+  // Told at an earlier run, or not to be told twice: only a fall from here on is.
+  weakTold_ = config_ && HealthPercent() && *HealthPercent() < ReadRuntimeSettings(*config_).weakBatteryPercent;
   timers_.Arm(kTimerBatteryWatch, kTickMs);
+}
+
+void BatteryWatch::NewBattery() {
+  const LocalDateTime now = clock_.Now();
+  records_.AppendBatteryRow({PlainDate(now), PlainTime(now), "0", "", "", "", kNewBatteryMark});
+  records_.AppendEvent(Tr(Text::NewBatteryEvent));
+  ForgetBattery();
+  owedShare_ = 0;
+  weakTold_ = false;
+}
+
+void BatteryWatch::ForgetBattery() {
+  model_ = BatteryModel{};
+  baselineSeconds_ = 0;
+}
+
+// The first discharge learnt of a battery sets what its health is measured against.
+void BatteryWatch::Learnt(const DischargeTrace& discharge) {
+  model_.Learn(discharge);
+  if (baselineSeconds_ <= 0) baselineSeconds_ = FullSecondsAtReference();
+}
+
+double BatteryWatch::FullSecondsAtReference() const {
+  return model_.SecondsLeft(kHealthLoadPercent, {}, kChargedVoltsPerBlock);
+}
+
+std::optional<int> BatteryWatch::HealthPercent() const {
+  if (!model_.Learnt() || baselineSeconds_ <= 0) return std::nullopt;
+  return std::min(static_cast<int>(std::lround(100.0 * FullSecondsAtReference() / baselineSeconds_)), 100);
+}
+
+void BatteryWatch::TellIfWeak() {
+  const std::optional<int> health = HealthPercent();
+  if (weakTold_ || !config_ || !health || *health >= ReadRuntimeSettings(*config_).weakBatteryPercent) return;
+  weakTold_ = true;
+  records_.AppendEvent(Tr(Text::BatteryWeakEvent));
+  if (events_) events_->Announce({PowerEventKind::BatteryWeak, Tr(Text::BatteryWeakEvent)});
 }
 
 void BatteryWatch::OnTimer(unsigned) { Tick(); }
@@ -60,7 +100,8 @@ void BatteryWatch::Learn(RecordStore& store) {
     if (seconds > last) AddBatteryTime(trace, seconds - last, LeadingDouble(row[kLoadColumn]));
     last = seconds;
     const std::string& end = row[kEndColumn];
-    if (end == kLowMark) model_.Learn(trace);
+    if (end == kNewBatteryMark) ForgetBattery();
+    if (end == kLowMark) Learnt(trace);
     if (!end.empty()) {
       trace.clear();
       last = 0;
@@ -104,7 +145,11 @@ void BatteryWatch::Tick() {
       estimate_.learnt = true;
     }
   }
-  gauges_.ShowRuntime(RuntimeText(estimate_));
+  const std::optional<int> health = HealthPercent();
+  estimate_.healthPercent = health.value_or(-1);
+  std::string shown = RuntimeText(estimate_);
+  if (health) shown += std::string(shown.empty() ? "" : "; ") + Tr(Text::BatteryHealth) + std::to_string(*health) + " %";
+  gauges_.ShowRuntime(shown);
 }
 
 void BatteryWatch::FollowDischarge(const UpsStatus& status) {
@@ -154,7 +199,10 @@ void BatteryWatch::EndDischarge(const char* mark) {
   const bool low = mark != kMainsBackMark;
   const bool empty = mark == kLowMark || mark == kLowNotChargedMark;
   owedShare_ = empty ? 1.0 : std::min(owedShare_ + model_.ShareDrawn(discharge_), 1.0);
-  if (mark == kLowMark) model_.Learn(discharge_);
+  if (mark == kLowMark) {
+    Learnt(discharge_);
+    TellIfWeak();
+  }
   phase_ = low ? Phase::BatteryLow : Phase::OnMains;
 }
 

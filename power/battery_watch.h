@@ -13,12 +13,15 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
 
 #include "base/timer_table.h"
+#include "config/config_file.h"
 #include "power/battery_model.h"
 #include "power/engine_ports.h"
 #include "power/power_engine.h"
+#include "power/power_events.h"
 #include "power/record_keeper.h"
 #include "records/record_text.h"
 
@@ -33,6 +36,7 @@ struct RuntimeEstimate {
   // shutdown on the estimate acts on, so that a load spike (a printer
   // warming up) does not end the count.
   int secondsAtMeanLoad = 0;
+  int healthPercent = -1;  // the battery's capacity against its first learnt; -1: not known yet
 };
 
 // Who reads the estimate: the count-down, the history rows, the network share.
@@ -67,6 +71,11 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
   // battery, is taken to be wrong; recorded, not learnt.
   static constexpr char kLowVoltageHealthyMark[] = "Battery Low (Voltage Healthy)";
   static constexpr double kEndVoltsPerBlock = 11.5;
+  // A battery replaced: what was learnt before is put aside from this row on.
+  static constexpr char kNewBatteryMark[] = "New Battery";
+  // The battery's health compares its runtime at this load, full, with the
+  // first learnt for it.
+  static constexpr double kHealthLoadPercent = 50.0;
   static constexpr double kChargedVoltsPerBlock = 12.0;
   // What an outage drew comes back on mains linearly, a whole battery in
   // this time: slower than small UPSes' chargers are rated (90 % in 4 to 8
@@ -80,8 +89,19 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
                const LocalClock& clock)
       : timers_(timers), gauges_(gauges), records_(records), engine_(engine), clock_(clock) {}
   void OwnTimers(TimerTable& table);
+  // Where a weak battery is told: once, when its health falls below the
+  // setting; without this, it is only shown.
+  void WarnWhenWeak(const ConfigFile& config, const PowerEvents& events) {
+    config_ = &config;
+    events_ = &events;
+  }
   // Learns the discharges recorded before and starts watching.
   void Start(RecordStore& store);
+  // The battery was replaced: recorded, and learnt afresh from its first discharge.
+  void NewBattery();
+  // The learnt capacity against the first learnt for this battery, in whole
+  // percent (at most 100); nothing before a discharge is learnt.
+  std::optional<int> HealthPercent() const;
   void OnTimer(unsigned id) override;
 
   RuntimeEstimate Runtime() const override { return estimate_; }
@@ -94,6 +114,10 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
   void Tick();
   void FollowDischarge(const UpsStatus& status);
   void EndDischarge(const char* mark);
+  void Learnt(const DischargeTrace& discharge);
+  void ForgetBattery();
+  void TellIfWeak();
+  double FullSecondsAtReference() const;
   const char* LowMark() const;
   void WriteRow(const char* mark);
   double VoltsPerBlock() const;
@@ -117,6 +141,10 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
   double loadSinceRow_ = 0;   // load-seconds since the last row
   int secondsSinceRow_ = 0;
   RuntimeEstimate estimate_;
+  double baselineSeconds_ = 0;  // FullSecondsAtReference once the first discharge was learnt
+  bool weakTold_ = false;
+  const ConfigFile* config_ = nullptr;
+  const PowerEvents* events_ = nullptr;
 };
 
 }  // namespace voltaris

@@ -29,6 +29,7 @@ const EventLogRow kRows[] = {
     {Text::SettingOutOfRangeEvent, {32, Level::Warning}},
     {Text::SettingMissingEvent, {32, Level::Warning}},
     {Text::ScheduleSettingNotValidEvent, {32, Level::Warning}},
+    {Text::BatteryWeakEvent, {15, Level::Warning}},
     {Text::CommandNotStartedEvent, {40, Level::Error}},
     {Text::CommandTooLongEvent, {40, Level::Error}},
     {Text::CommandTooManyEvent, {40, Level::Error}},

@@ -26,6 +26,7 @@ std::optional<std::string> NoticeText(const PowerEvent& event) {
     case PowerEventKind::SelfTestStarted: return std::string(Tr(Text::NoticeSelfTestStarted));
     case PowerEventKind::SelfTestEnded: return std::string(Tr(Text::NoticeSelfTestEnded));
     case PowerEventKind::RecordsWaiting: return std::string(Tr(Text::NoticeRecordsWaiting));
+    case PowerEventKind::BatteryWeak: return std::string(Tr(Text::NoticeBatteryWeak));
     case PowerEventKind::Shutdown:
     case PowerEventKind::ForcedShutdown: return std::nullopt;
   }
@@ -38,7 +39,8 @@ bool IsWarning(PowerEventKind kind) {
     case PowerEventKind::BatteryLow:
     case PowerEventKind::UpsLost:
     case PowerEventKind::ShutdownWarning:
-    case PowerEventKind::RecordsWaiting: return true;
+    case PowerEventKind::RecordsWaiting:
+    case PowerEventKind::BatteryWeak: return true;
     default: return false;
   }
 }

@@ -15,6 +15,7 @@ const char* KindName(PowerEventKind kind) {
     case PowerEventKind::SelfTestStarted: return "SelfTestStarted";
     case PowerEventKind::SelfTestEnded: return "SelfTestEnded";
     case PowerEventKind::RecordsWaiting: return "RecordsWaiting";
+    case PowerEventKind::BatteryWeak: return "BatteryWeak";
   }
   return "";
 }
@@ -28,6 +29,7 @@ const char* NutName(PowerEventKind kind) {
     case PowerEventKind::UpsFound: return "COMMOK";
     case PowerEventKind::Shutdown: return "SHUTDOWN";
     case PowerEventKind::ForcedShutdown: return "FSD";
+    case PowerEventKind::BatteryWeak: return "REPLBATT";
     default: return "";
   }
 }

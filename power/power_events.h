@@ -23,6 +23,7 @@ enum class PowerEventKind {
   SelfTestStarted,
   SelfTestEnded,
   RecordsWaiting,
+  BatteryWeak,      // the battery's health fell below the setting: replace it soon
 };
 
 // Why a count-down towards a shutdown runs.

@@ -21,6 +21,7 @@
 #define IDC_ABOUT 40019
 #define IDC_RETURN_MAIN_WINDOW 40023
 #define IDC_POWER_DRILL 40024
+#define IDC_NEW_BATTERY 40025
 
 // Position of "&Control Center" in the menu bar, enabled while the UPS answers.
 #define CONTROL_CENTER_MENU_POSITION 3

@@ -33,7 +33,9 @@ battery_low_row() { grep -q ',Battery Low' "$APP_DIR/BatteryRecord.csv" 2>/dev/n
 wait_until 35 battery_low_row || fail "no end of discharge in BatteryRecord.csv"
 sim_control "mains ok" >/dev/null
 wait_until 10 countdowns_open 0 || fail "the count-down windows did not close when the mains came back"
-run_flat() { [ "$(runtime_text)" = "about 0 min on battery" ]; }
+# Learnt: the estimate, then the battery's health against its first learnt capacity.
+health="; Battery health: 100 %"
+run_flat() { [ "$(runtime_text)" = "about 0 min on battery$health" ]; }
 wait_until 10 run_flat || fail "just after running flat the battery is not taken to be empty: '$(runtime_text)'"
 # The simulator recharges at once, which no charger does: the program,
 # started again, takes it to be full and learns again from the file.
@@ -44,7 +46,7 @@ app_gone 15 || fail "the program did not end"
 e2e_start_app
 wait_event 30 "  COM UPS is Connected!" 2 || fail "never connected again"
 inspect command Voltaris 40023 >/dev/null
-learnt_on_mains() { [[ "$(runtime_text)" == "about "*" min on battery" && "$(runtime_text)" != "about 0 "* ]]; }
+learnt_on_mains() { [[ "$(runtime_text)" == "about "*" min on battery$health" && "$(runtime_text)" != "about 0 "* ]]; }
 wait_until 10 learnt_on_mains || fail "not learnt after the discharge: '$(runtime_text)'"
 
 e2e_log "battery low for a reply or two, the shutdown on the estimate on: no shutdown"
@@ -65,7 +67,7 @@ wait_until 10 countdowns_open 0 || fail "the count-down windows did not close af
 
 e2e_log "the second discharge at 14 %"
 sim_control "mains fail" >/dev/null
-learnt_on_battery() { [[ "$(runtime_text)" =~ ^about\ [0-9]+\ min\ left$ ]]; }
+learnt_on_battery() { [[ "$(runtime_text)" =~ ^about\ [0-9]+\ min\ left\;\ Battery\ health:\ 100\ %$ ]]; }
 wait_until 10 learnt_on_battery || fail "no learnt estimate on battery: '$(runtime_text)'"
 seconds=$(upsc "$UPS" battery.runtime 2>>"$RUN/upsc.err")
 [[ "$seconds" =~ ^[0-9]+$ ]] && [ "$seconds" -gt 60 ] || fail "battery.runtime: '$seconds'"

@@ -50,6 +50,7 @@ expect_listing main-menu "$(menu_dump menu 101)" "\
 3.6 40017 Annuler l'autotest [grayed]
 3.7 separator
 3.8 40024 Exercice de coupure secteur"$'\x85'"
+3.9 40025 Nouvelle batterie"$'\x85'"
 4 popup A&ide
 4.0 40018 &Contenu
 4.1 separator

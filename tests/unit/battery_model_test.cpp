@@ -293,3 +293,58 @@ TEST(BatteryWatch, ASecondOutageStartsWithWhatTheFirstLeft) {
   rig.Second(Reply(true, false, 40, 12.4));
   EXPECT_EQ(rig.parts.battery.Runtime().seconds < full, true);  // the second outage begins short of full
 }
+
+// The battery's health: its capacity now against the first learnt for it,
+// shown beside the estimate; below WeakBatteryPercent it is recorded and
+// told once (REPLBATT to the commands); a new battery starts afresh.
+namespace {
+
+// A battery learnt new at 40 %, then a discharge of `share` of that at the
+// same load to a low (an aged battery): its health after.
+struct AgedRig : WatchRig {
+  AgedRig(double lasted, const std::string& weakPercent) : WatchRig({40}) {
+    Settings("[Runtime]\nWeakBatteryPercent=" + weakPercent + "\n");
+    Second(Reply(false, false, 40, 13.6));
+    const int seconds = static_cast<int>(BatteryCell().SecondsUntilLow(40) * lasted);
+    Second(Reply(true, false, 40, 12.4));
+    for (int second = 1; second < seconds; ++second) Second(Reply(true, false, 40, 11.6));
+    for (int reply = 0; reply < BatteryWatch::kLowConfirmReplies; ++reply) Second(Reply(true, true, 40, 10.9));
+    Second(Reply(false, false, 40, 13.6));
+  }
+};
+
+}  // namespace
+
+TEST(BatteryWatch, HealthIsShownAndAWeakBatteryToldOnceBelowTheSetting) {
+  const int health = *AgedRig(0.6, "10").parts.battery.HealthPercent();
+  EXPECT_NEAR(health, 60, 8);
+  for (const int setting : {health, health + 1}) {
+    AgedRig rig(0.6, std::to_string(setting));
+    std::vector<PowerEvent> heard;
+    rig.parts.events.Listen([&heard](const PowerEvent& e) { heard.push_back(e); });
+    rig.Second(Reply(false, false, 40, 13.6));
+    EXPECT_NE(rig.display.runtime.find("; Battery health: " + std::to_string(health) + " %"), std::string::npos)
+        << rig.display.runtime;
+    const bool weak = health < setting;
+    EXPECT_EQ(rig.Count("  Battery Weak: Replace Soon"), weak ? 1 : 0) << setting;
+  }
+  AgedRig twice(0.6, "95");
+  EXPECT_EQ(twice.Count("  Battery Weak: Replace Soon"), 1);
+  EXPECT_EQ(twice.commands.started.size(), 0u);  // no command set: nothing run, the balloon only
+  EXPECT_EQ(std::string(NutName(PowerEventKind::BatteryWeak)), "REPLBATT");
+}
+
+TEST(BatteryWatch, ANewBatteryIsLearntAfreshNowAndAtTheNextStart) {
+  AgedRig rig(0.6, "60");
+  ASSERT_TRUE(rig.parts.battery.HealthPercent());
+  rig.parts.battery.NewBattery();
+  EXPECT_FALSE(rig.parts.battery.Model().Learnt());
+  EXPECT_FALSE(rig.parts.battery.HealthPercent());
+  EXPECT_EQ(rig.Count("  New Battery"), 1);
+  voltaris::testing::EngineRig next;
+  BatteryWatch again(next.timers, next.display, next.records, next.engine, next.clock);
+  again.Start(rig.store);
+  EXPECT_FALSE(again.Model().Learnt());
+  rig.DischargeUntilLow(40);
+  EXPECT_EQ(rig.parts.battery.HealthPercent(), 100);
+}

@@ -253,7 +253,7 @@ TEST(NutLogin, LogoutSaysGoodbyeAndEndsTheLogin) {
 TEST(WindowChannel, EachRequestIsReadBackAndAnythingElseRefusedWithWhy) {
   for (WindowAsks asks : {WindowAsks::State, WindowAsks::ShutDown, WindowAsks::CancelShutDown, WindowAsks::TenSecondTest,
                           WindowAsks::TestUntilLow, WindowAsks::TimedTest, WindowAsks::CancelSelfTest,
-                          WindowAsks::Drill, WindowAsks::ApplySettings}) {
+                          WindowAsks::Drill, WindowAsks::NewBattery, WindowAsks::ApplySettings}) {
     RequestRefusal refusal = RequestRefusal::NotAllowed;
     const auto request = ParseWindowRequest(RequestLine(asks) + "\n", &refusal);
     ASSERT_TRUE(request) << RequestLine(asks);
@@ -317,6 +317,7 @@ TEST(WindowChannel, WhoMayDoWhat) {
       {WindowAsks::TestUntilLow, false, true, true},   {WindowAsks::CancelSelfTest, false, true, true},
       {WindowAsks::TimedTest, false, true, true},
       {WindowAsks::Drill, false, false, true},         {WindowAsks::ApplySettings, true, true, true},
+      {WindowAsks::NewBattery, false, false, true},
   };
   for (const auto& row : table) {
     const WindowRequest request{row.asks, 0, {}, {}, {}};
