@@ -24,6 +24,7 @@
 #include "app/tray_icon_win.h"
 #include "app/window_ports_win.h"
 #include "app/working_directory.h"
+#include "base/number_text.h"
 #include "base/service_folder_win.h"
 #include "base/write_rights_win.h"
 #include "base/text_ends.h"
@@ -517,6 +518,18 @@ LRESULT MainWindow::CarryOut(const WindowRequest& request) {
   }
 }
 
+namespace {
+
+// The service's battery health, as it serves it; -1 when it has none.
+int ServedHealthPercent(const std::vector<std::pair<std::string, std::string>>& variables) {
+  for (const auto& [name, value] : variables) {
+    if (name == kBatteryHealthVariable) return LeadingInteger(value);
+  }
+  return -1;
+}
+
+}  // namespace
+
 // A window on the service saves a setting by having the service write it;
 // what it said comes back as the failure the settings dialogs show.
 FileError MainWindow::SetThroughService(const std::string& section, const std::string& key, const std::string& value) {
@@ -556,7 +569,7 @@ void MainWindow::ShowServiceState(const ServiceState& state) {
   } else {
     gauges.ShowReadings(LinkKind::Network, status, battery);
   }
-  gauges.ShowRuntime(state.tray.runtime);
+  gauges.ShowRuntime(WithHealth(state.tray.runtime, ServedHealthPercent(state.ups.variables)));
   countdowns.Mirror(state.countdowns);
   menus.SetControlCenterEnabled(state.tray.answering);
   RefreshTrayTip();

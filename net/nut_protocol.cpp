@@ -42,7 +42,7 @@ const char* DescriptionOf(const std::string& name) {
       {"output.voltage", "Output voltage (V)"},
       {"device.type", "Device type"},
       {"driver.name", "Driver name"},
-      {"experimental.battery.health", "Battery health: capacity against the first learnt (percent)"},
+      {kBatteryHealthVariable, "Battery health: capacity against the first learnt (percent)"},
   };
   for (const auto& [variable, description] : kDescriptions) {
     if (SameNutWord(name, variable)) return description;

@@ -27,6 +27,9 @@ bool SameNutWord(const std::string& a, const char* b);
 std::string QuoteNut(const std::string& value);
 
 // What the server shares: the variables of the UPS, or nothing fresh.
+// The battery's health in percent: a variable of this program's own.
+inline constexpr char kBatteryHealthVariable[] = "experimental.battery.health";
+
 struct ShareSnapshot {
   bool stale = true;  // the UPS does not answer: variable requests get ERR DATA-STALE
   std::vector<std::pair<std::string, std::string>> variables;  // name, value

@@ -51,7 +51,7 @@ ShareSnapshot MakeShareSnapshot(const UpsStatus& status, const BatteryReading& b
   add("battery.voltage.nominal", NumberText(status.ratedBatteryVoltageText));
   add("device.type", "ups");
   add("driver.name", "voltaris");
-  add("experimental.battery.health", runtime.healthPercent >= 0 ? std::to_string(runtime.healthPercent) : "");
+  add(kBatteryHealthVariable, runtime.healthPercent >= 0 ? std::to_string(runtime.healthPercent) : "");
   add("input.frequency", NumberText(status.frequencyText));
   add("input.voltage", NumberText(status.inputVoltageText));
   add("input.voltage.fault", NumberText(status.inputFaultVoltageText));

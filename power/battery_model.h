@@ -18,9 +18,8 @@
 // the next estimate already counts with the smaller battery; one that lasts
 // longer only adds to the average.
 //
-// Limits: the charge an outage drew comes back at a cautious rate that is
-// the watcher's (a program started afresh takes the battery to be full); a
-// discharge that ends with the mains' return
+// Limits: the charge an outage drew, and its return at a cautious rate, are
+// the watcher's to count; a discharge that ends with the mains' return
 // teaches nothing; temperature is not taken into account. Before the first
 // discharge the estimate is a cautious first guess from the voltage per
 // 12 V block and the load, shorter than any healthy battery lasts.

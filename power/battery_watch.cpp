@@ -13,7 +13,7 @@ namespace {
 
 constexpr int kSecondsPerMinute = 60;
 constexpr double kVoltsPerBlockOfRating = 12.0;
-constexpr size_t kSecondsColumn = 2, kLoadColumn = 3, kEndColumn = 6;
+constexpr size_t kDateColumn = 0, kTimeColumn = 1, kSecondsColumn = 2, kLoadColumn = 3, kEndColumn = 6;
 
 std::string Trimmed(const std::string& text) {
   const size_t first = text.find_first_not_of(' ');
@@ -35,6 +35,16 @@ std::string RuntimeText(const RuntimeEstimate& estimate) {
     text = Tr(Text::RuntimeAbout) + std::to_string(minutes) + Tr(Text::RuntimeMinutesLeft);
   }
   return estimate.learnt ? text : text + Tr(Text::RuntimeNotLearnt);
+}
+
+std::string WithHealth(const std::string& runtimeText, int healthPercent) {
+  if (healthPercent < 0 || healthPercent > 100) return runtimeText;
+  return runtimeText + (runtimeText.empty() ? "" : "; ") + Tr(Text::BatteryHealth) + std::to_string(healthPercent) +
+         " %";
+}
+
+std::string GaugeRuntimeText(const RuntimeEstimate& estimate) {
+  return WithHealth(RuntimeText(estimate), estimate.healthPercent);
 }
 
 std::string RuntimeColumn(const RuntimeEstimate& estimate) {
@@ -61,17 +71,28 @@ void BatteryWatch::NewBattery() {
 
 void BatteryWatch::ForgetBattery() {
   model_ = BatteryModel{};
+  baselineLoad_ = kHealthLoadPercent;
   baselineSeconds_ = 0;
 }
 
-// The first discharge learnt of a battery sets what its health is measured against.
+// The first discharge learnt of a battery sets what its health is measured
+// against, at its own mean load: there every law that fits it agrees, so a
+// later discharge at another load, which tells the laws apart, moves the
+// figure only as much as the battery has changed.
 void BatteryWatch::Learnt(const DischargeTrace& discharge) {
   model_.Learn(discharge);
-  if (baselineSeconds_ <= 0) baselineSeconds_ = FullSecondsAtReference();
+  if (baselineSeconds_ > 0) return;
+  double seconds = 0, loadSeconds = 0;
+  for (const LoadSpan& span : discharge) {
+    seconds += span.seconds;
+    loadSeconds += span.seconds * span.loadPercent;
+  }
+  baselineLoad_ = seconds > 0 ? loadSeconds / seconds : kHealthLoadPercent;
+  baselineSeconds_ = FullSecondsAtReference();
 }
 
 double BatteryWatch::FullSecondsAtReference() const {
-  return model_.SecondsLeft(kHealthLoadPercent, {}, kChargedVoltsPerBlock);
+  return model_.SecondsLeft(baselineLoad_, {}, kChargedVoltsPerBlock);
 }
 
 std::optional<int> BatteryWatch::HealthPercent() const {
@@ -94,6 +115,7 @@ void BatteryWatch::OnTimer(unsigned) { Tick(); }
 void BatteryWatch::Learn(RecordStore& store) {
   DischargeTrace trace;
   int last = 0;
+  LastDischarge lastSeen;
   store.ReadAll(RecordTable::Battery, InfoOf(RecordTable::Battery).columns, [&](const std::vector<std::string>& row) {
     const int seconds = static_cast<int>(LeadingInteger(row[kSecondsColumn]));
     if (seconds <= last) trace.clear();  // a discharge whose end was not recorded
@@ -102,11 +124,26 @@ void BatteryWatch::Learn(RecordStore& store) {
     const std::string& end = row[kEndColumn];
     if (end == kNewBatteryMark) ForgetBattery();
     if (end == kLowMark) Learnt(trace);
+    lastSeen = {trace, end, ReadPlainDateTime(row[kDateColumn], row[kTimeColumn]), true};
     if (!end.empty()) {
       trace.clear();
       last = 0;
     }
   });
+  owedShare_ = OwedAtStart(lastSeen);
+}
+
+// What the file's last discharge left owed, less what the charger brought
+// back since its last row. One without an end went on when this program
+// ended (its own shutdown): the battery is taken to have run down, as one
+// that went low did. A last row whose time cannot be read gets nothing back.
+double BatteryWatch::OwedAtStart(const LastDischarge& discharge) const {
+  if (!discharge.seen || discharge.end == kNewBatteryMark) return 0;
+  const bool ranDown = discharge.end.empty() || discharge.end == kLowMark || discharge.end == kLowNotChargedMark;
+  const double owed = ranDown ? 1.0 : std::min(model_.ShareDrawn(discharge.trace), 1.0);
+  if (!discharge.at) return owed;
+  const double since = static_cast<double>(clock_.UtcNow() - clock_.FirstInstantShowing(*discharge.at));
+  return std::clamp(owed - std::max(since, 0.0) / kFullRechargeSeconds, 0.0, 1.0);
 }
 
 void BatteryWatch::Tick() {
@@ -145,11 +182,8 @@ void BatteryWatch::Tick() {
       estimate_.learnt = true;
     }
   }
-  const std::optional<int> health = HealthPercent();
-  estimate_.healthPercent = health.value_or(-1);
-  std::string shown = RuntimeText(estimate_);
-  if (health) shown += std::string(shown.empty() ? "" : "; ") + Tr(Text::BatteryHealth) + std::to_string(*health) + " %";
-  gauges_.ShowRuntime(shown);
+  estimate_.healthPercent = HealthPercent().value_or(-1);
+  gauges_.ShowRuntime(GaugeRuntimeText(estimate_));
 }
 
 void BatteryWatch::FollowDischarge(const UpsStatus& status) {

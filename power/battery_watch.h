@@ -49,6 +49,10 @@ class RuntimeSource {
 // "about 14 min left" on battery, "about 40 min on battery" on mains,
 // followed by " (not yet learnt)" for a first guess; nothing while unknown.
 std::string RuntimeText(const RuntimeEstimate& estimate);
+// What the gauge panel shows: the estimate as RuntimeText has it, then the
+// battery's health where it is known, 0..100 ("; Battery health: 72 %").
+std::string WithHealth(const std::string& runtimeText, int healthPercent);
+std::string GaugeRuntimeText(const RuntimeEstimate& estimate);
 // The history rows' last column: whole minutes ("14 min"), or nothing.
 std::string RuntimeColumn(const RuntimeEstimate& estimate);
 
@@ -73,8 +77,8 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
   static constexpr double kEndVoltsPerBlock = 11.5;
   // A battery replaced: what was learnt before is put aside from this row on.
   static constexpr char kNewBatteryMark[] = "New Battery";
-  // The battery's health compares its runtime at this load, full, with the
-  // first learnt for it.
+  // The battery's health compares its runtime, full, at the mean load of the
+  // first discharge learnt for it (this one when it had none) with the first.
   static constexpr double kHealthLoadPercent = 50.0;
   static constexpr double kChargedVoltsPerBlock = 12.0;
   // What an outage drew comes back on mains linearly, a whole battery in
@@ -110,7 +114,15 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
  private:
   enum class Phase { OnMains, OnBattery, BatteryLow };
 
+  // The last discharge of BatteryRecord.csv, as read at the start.
+  struct LastDischarge {
+    DischargeTrace trace;
+    std::string end;  // its end mark; empty: it has none
+    std::optional<LocalDateTime> at;  // its last row's
+    bool seen = false;
+  };
   void Learn(RecordStore& store);
+  double OwedAtStart(const LastDischarge& discharge) const;
   void Tick();
   void FollowDischarge(const UpsStatus& status);
   void EndDischarge(const char* mark);
@@ -141,6 +153,7 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
   double loadSinceRow_ = 0;   // load-seconds since the last row
   int secondsSinceRow_ = 0;
   RuntimeEstimate estimate_;
+  double baselineLoad_ = kHealthLoadPercent;  // the first learnt discharge's mean load
   double baselineSeconds_ = 0;  // FullSecondsAtReference once the first discharge was learnt
   bool weakTold_ = false;
   const ConfigFile* config_ = nullptr;

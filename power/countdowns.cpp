@@ -242,7 +242,10 @@ void MainsFailCountdown::Tick() {
 // discharge is learnt), at the load of the last half minute, below the
 // margin for kRuntimeTicksToEnd ticks running.
 bool MainsFailCountdown::RuntimeBelowMargin() {
-  if (!runtime_ || !c_.power.Now().mainsFailed || s_.runtimeEnded) return false;
+  if (!runtime_ || !c_.power.Now().mainsFailed || s_.runtimeEnded) {
+    s_.ticksBelowMargin = 0;  // a failure after this one counts its own ticks
+    return false;
+  }
   const RuntimeSettings settings = ReadRuntimeSettings(c_.config);
   const RuntimeEstimate estimate = runtime_->Runtime();
   const bool below = settings.shutdownOnRuntime && estimate.known && estimate.onBattery && estimate.learnt &&

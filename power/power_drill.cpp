@@ -1,8 +1,10 @@
 #include "power/power_drill.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "config/settings.h"
+#include "power/countdowns.h"
 #include "i18n/catalogue.h"
 #include "power/notifications.h"
 #include "power/notify_settings.h"
@@ -32,15 +34,27 @@ void AddSecondaries(const DrillFacts& facts, std::string& report) {
             Tr(Text::DrillReportToLogOut) + "\n";
 }
 
+// When the shutdown on a learnt estimate would end the count: once the
+// estimate is under the margin, and never before the count's window has
+// opened and held it under for its ticks; nothing when it would not act.
+std::optional<int> OnEstimateSeconds(const DrillFacts& facts) {
+  if (facts.runtimeMarginSeconds < 0 || facts.expectedRuntimeSeconds < 0) return std::nullopt;
+  const int earliest = facts.firstWarningSeconds + MainsFailCountdown::kRuntimeTicksToEnd;
+  return std::max(facts.expectedRuntimeSeconds - facts.runtimeMarginSeconds, earliest);
+}
+
+int CountEndSeconds(const DrillFacts& facts) {
+  const int count = facts.firstWarningSeconds + facts.countSeconds;
+  return std::min(count, OnEstimateSeconds(facts).value_or(count));
+}
+
 std::string Warnings(const DrillFacts& facts) {
   std::string warnings;
   if (!facts.upsAnswering) warnings += std::string(Tr(Text::DrillWarnNotAnswering)) + "\n";
   if (!facts.mayShutDown) warnings += std::string(Tr(Text::DrillWarnNoShutdownRight)) + "\n";
-  const int untilShutdown = facts.firstWarningSeconds + facts.countSeconds +
-                            (facts.secondariesLoggedIn > 0 ? facts.secondariesWaitSeconds : 0);
-  // The shutdown on the estimate comes before the battery runs out, whatever the count.
-  if (facts.expectedRuntimeSeconds >= 0 && facts.runtimeMarginSeconds < 0 &&
-      untilShutdown > facts.expectedRuntimeSeconds) {
+  // The secondaries' wait follows the count's end, or the estimate's.
+  const int untilShutdown = CountEndSeconds(facts) + (facts.secondariesLoggedIn > 0 ? facts.secondariesWaitSeconds : 0);
+  if (facts.expectedRuntimeSeconds >= 0 && untilShutdown > facts.expectedRuntimeSeconds) {
     warnings += Tr(Text::DrillWarnCountTooLong) + ExactDurationText(facts.expectedRuntimeSeconds) + ".\n";
   }
   return warnings;
@@ -51,10 +65,8 @@ std::string Warnings(const DrillFacts& facts) {
 std::string DrillReportText(const DrillFacts& facts) {
   const int count = facts.firstWarningSeconds + facts.countSeconds;
   std::string report = Tr(Text::DrillReportCount) + ExactDurationText(count) + ".\n";
-  if (facts.runtimeMarginSeconds >= 0 && facts.expectedRuntimeSeconds >= 0) {
-    const int onEstimate = std::max(facts.expectedRuntimeSeconds - facts.runtimeMarginSeconds, 0);
-    if (onEstimate < count) report += Tr(Text::DrillReportRuntimeSooner) + ExactDurationText(onEstimate) + ".\n";
-  }
+  const int countEnd = CountEndSeconds(facts);
+  if (countEnd < count) report += Tr(Text::DrillReportRuntimeSooner) + ExactDurationText(countEnd) + ".\n";
   AddApplications(facts, report);
   report += std::string(Tr(Text::DrillReportNoSwitchOff)) + "\n";
   AddSecondaries(facts, report);

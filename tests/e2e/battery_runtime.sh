@@ -4,7 +4,7 @@
 # 80 % load takes about 15 s). Before any discharge the gauge panel shows a
 # first guess marked "not yet learnt"; a first discharge to battery low is
 # recorded in BatteryRecord.csv and learnt (the battery, just run flat, then
-# counts as empty until the program starts afresh); on the second, at a lighter load,
+# counts as empty until it has had time to recharge); on the second, at a lighter load,
 # the panel and the network (battery.runtime) show a learnt estimate, and
 # once [Runtime] ShutdownOnRuntime=1 is set the shutdown starts when the
 # estimate falls below RuntimeMarginMinutes, long before BatteryTime; a
@@ -37,12 +37,14 @@ wait_until 10 countdowns_open 0 || fail "the count-down windows did not close wh
 health="; Battery health: 100 %"
 run_flat() { [ "$(runtime_text)" = "about 0 min on battery$health" ]; }
 wait_until 10 run_flat || fail "just after running flat the battery is not taken to be empty: '$(runtime_text)'"
-# The simulator recharges at once, which no charger does: the program,
-# started again, takes it to be full and learns again from the file.
+# The simulator recharges at once, which no charger does: the program is
+# started again as though a day had passed (its rows a day older), so that
+# it takes the battery to be full again, and learns again from the file.
 sim_control "battery charge 1" >/dev/null
 sim_control "load 14" >/dev/null
 inspect command Voltaris 40003 >/dev/null
 app_gone 15 || fail "the program did not end"
+sed -i "s/^$(date +%Y-%-m-%-d),/$(date -d yesterday +%Y-%-m-%-d),/" "$APP_DIR/BatteryRecord.csv"
 e2e_start_app
 wait_event 30 "  COM UPS is Connected!" 2 || fail "never connected again"
 inspect command Voltaris 40023 >/dev/null

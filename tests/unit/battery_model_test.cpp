@@ -115,14 +115,17 @@ std::string Reply(bool mainsFailed, bool low, int load, double volts) {
 }
 
 struct WatchRig : voltaris::testing::EngineRig {
-  // `learntAt`: loads of discharges to low already in BatteryRecord.csv.
-  explicit WatchRig(std::initializer_list<double> learntAt = {}) {
+  // `learntAt`: loads of discharges to low already in BatteryRecord.csv, a
+  // week before the clock's now; `laterRows` after them.
+  explicit WatchRig(std::initializer_list<double> learntAt = {},
+                    const std::vector<std::vector<std::string>>& laterRows = {}) {
     for (double load : learntAt) {
       const std::string seconds = std::to_string(static_cast<int>(BatteryCell().SecondsUntilLow(load)));
       const std::string percent = std::to_string(static_cast<int>(load));
       records.AppendBatteryRow({"2026-12-1", "9:0:0", "1", percent, "12.9", "", ""});
       records.AppendBatteryRow({"2026-12-1", "9:30:0", seconds, percent, "11.0", "", "Battery Low"});
     }
+    for (const auto& row : laterRows) records.AppendBatteryRow(row);
     engine.StartLink({0, 2400, 0, 4, 0});
     Run(1000);
     engine.OnSerialOpen(true);
@@ -299,10 +302,12 @@ TEST(BatteryWatch, ASecondOutageStartsWithWhatTheFirstLeft) {
 // told once (REPLBATT to the commands); a new battery starts afresh.
 namespace {
 
-// A battery learnt new at 40 %, then a discharge of `share` of that at the
-// same load to a low (an aged battery): its health after.
+// A battery learnt new (at 40 %, unless other loads are given), then a
+// discharge at 40 % lasting `lasted` of what a new one lasts, to a low (an
+// aged battery).
 struct AgedRig : WatchRig {
-  AgedRig(double lasted, const std::string& weakPercent) : WatchRig({40}) {
+  AgedRig(double lasted, const std::string& weakPercent, std::initializer_list<double> learntAt = {40})
+      : WatchRig(learntAt) {
     Settings("[Runtime]\nWeakBatteryPercent=" + weakPercent + "\n");
     Second(Reply(false, false, 40, 13.6));
     const int seconds = static_cast<int>(BatteryCell().SecondsUntilLow(40) * lasted);
@@ -315,13 +320,18 @@ struct AgedRig : WatchRig {
 
 }  // namespace
 
+// Learnt new at two loads, the second telling the laws apart (which is no
+// change of the battery): its health after ageing is what it kept.
+TEST(BatteryWatch, HealthIsWhatTheBatteryKeptWhateverTheLoadsItWasLearntAt) {
+  EXPECT_GE(*WatchRig({30, 80}).parts.battery.HealthPercent(), 97);
+  EXPECT_NEAR(*AgedRig(0.6, "10", {30, 80}).parts.battery.HealthPercent(), 60, 6);
+}
+
 TEST(BatteryWatch, HealthIsShownAndAWeakBatteryToldOnceBelowTheSetting) {
   const int health = *AgedRig(0.6, "10").parts.battery.HealthPercent();
   EXPECT_NEAR(health, 60, 8);
   for (const int setting : {health, health + 1}) {
     AgedRig rig(0.6, std::to_string(setting));
-    std::vector<PowerEvent> heard;
-    rig.parts.events.Listen([&heard](const PowerEvent& e) { heard.push_back(e); });
     rig.Second(Reply(false, false, 40, 13.6));
     EXPECT_NE(rig.display.runtime.find("; Battery health: " + std::to_string(health) + " %"), std::string::npos)
         << rig.display.runtime;
@@ -347,4 +357,43 @@ TEST(BatteryWatch, ANewBatteryIsLearntAfreshNowAndAtTheNextStart) {
   EXPECT_FALSE(again.Model().Learnt());
   rig.DischargeUntilLow(40);
   EXPECT_EQ(rig.parts.battery.HealthPercent(), 100);
+}
+
+// Started again after an outage (the program's own shutdown, the mains back
+// an hour later): the file's last discharge says what is still owed, less
+// the hour's recharge, never a full battery at once.
+TEST(BatteryWatch, AProgramStartedAgainCarriesWhatTheLastOutageLeft) {
+  const int full = [] {
+    WatchRig fresh({40});
+    fresh.Second(Reply(false, false, 40, 13.6));
+    return fresh.parts.battery.Runtime().seconds;
+  }();
+  const std::vector<std::string> began = {"2026-12-8", "7:55:7", "1", "40", "12.6", "", ""};
+  const struct {
+    const char* why;
+    std::vector<std::string> lastRow;
+    double left;  // of a full battery's estimate
+  } cases[] = {
+      {"went low", {"2026-12-8", "8:5:7", "600", "40", "10.9", "", "Battery Low (Not Charged)"}, 0.1},
+      {"went on when the program ended", {"2026-12-8", "8:5:7", "600", "40", "11.8", "", ""}, 0.1},
+      {"cut short by the mains", {"2026-12-8", "8:5:7", "300", "40", "12.2", "", "Mains Back"}, 1.0},
+      {"a time that cannot be read", {"2026-12-8", "8:5:x", "600", "40", "10.9", "", "Battery Low (Not Charged)"}, 0.0},
+  };
+  for (const auto& c : cases) {
+    WatchRig rig({40}, {began, c.lastRow});
+    rig.Second(Reply(false, false, 40, 13.6));
+    const double drawn = c.lastRow[6] == "Mains Back" ? 300.0 / full : 0.0;
+    const double expected = c.left == 1.0 ? full * (1.0 - drawn + 0.1) : full * c.left;
+    EXPECT_NEAR(rig.parts.battery.Runtime().seconds, std::min<double>(expected, full), full * 0.03) << c.why;
+  }
+}
+
+// A window on the service shows the health the service serves: a figure out
+// of 0..100 (garbled, or not served) is left out, never shown.
+TEST(BatteryWatch, HealthIsShownOnlyWithinItsRange) {
+  EXPECT_EQ(WithHealth("about 3 min left", 72), "about 3 min left; Battery health: 72 %");
+  EXPECT_EQ(WithHealth("", 0), "Battery health: 0 %");
+  EXPECT_EQ(WithHealth("about 3 min left", 100), "about 3 min left; Battery health: 100 %");
+  EXPECT_EQ(WithHealth("about 3 min left", -1), "about 3 min left");
+  EXPECT_EQ(WithHealth("about 3 min left", 101), "about 3 min left");
 }

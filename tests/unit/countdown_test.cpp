@@ -657,6 +657,18 @@ TEST(PowerDrill, TheReportWarnsWhereTheSettingsCannotWork) {
   EXPECT_EQ(DrillReportText(facts).find("sooner"), std::string::npos);
   facts.expectedRuntimeSeconds = 484;
   EXPECT_NE(DrillReportText(facts).find("sooner, after about 5 min 4 s."), std::string::npos);
+  // Never before the count's window has opened and held it three ticks.
+  facts.expectedRuntimeSeconds = 100;
+  EXPECT_NE(DrillReportText(facts).find("sooner, after about 8 s."), std::string::npos);
+  // The secondaries' wait follows the estimate's end too.
+  facts.expectedRuntimeSeconds = 304;
+  facts.secondariesLoggedIn = 1;
+  facts.secondariesWaitSeconds = 181;
+  EXPECT_NE(DrillReportText(facts).find("longer than the battery is expected to last"), std::string::npos);
+  facts.secondariesWaitSeconds = 180;
+  EXPECT_EQ(DrillReportText(facts).find("Warnings:"), std::string::npos);
+  facts.secondariesLoggedIn = 0;
+  facts.secondariesWaitSeconds = 0;
   facts.runtimeMarginSeconds = -1;
   // Nobody logged in: the secondaries' wait is no part of the time to the shutdown.
   facts.expectedRuntimeSeconds = 305;
@@ -739,7 +751,9 @@ TEST(MainsFailCountdown, TheRuntimeBelowItsMarginEndsTheCountOnlyWhenAskedFor) {
     // The mains come back, then fail again still under the margin: a new
     // failure, ended on the estimate again.
     rig.RunWith(kHealthy, 10);
-    rig.RunWith(kMainsFailed, 10);
+    rig.RunWith(kMainsFailed, 3);
+    EXPECT_EQ(rig.shutdown.calls, 1);  // its own three ticks under the margin, not one
+    rig.RunWith(kMainsFailed, 7);
     EXPECT_EQ(rig.shutdown.calls, 2);
     EXPECT_EQ(rig.Count("  Runtime Low!"), 2);
   }
