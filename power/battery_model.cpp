@@ -47,8 +47,9 @@ double Drawn(const DischargeTrace& trace, double exponent) {
   return drawn;
 }
 
-// The load a discharge ran at, on average over its time.
-double MeanLoad(const DischargeTrace& trace) {
+}  // namespace
+
+double MeanLoadOf(const DischargeTrace& trace) {
   double seconds = 0, weighted = 0;
   for (const LoadSpan& span : trace) {
     seconds += span.seconds;
@@ -56,8 +57,6 @@ double MeanLoad(const DischargeTrace& trace) {
   }
   return seconds > 0 ? weighted / seconds : 0;
 }
-
-}  // namespace
 
 void AddBatteryTime(DischargeTrace& trace, double seconds, double loadPercent) {
   if (!trace.empty() && trace.back().loadPercent == loadPercent) {
@@ -101,7 +100,7 @@ void BatteryModel::Learn(const DischargeTrace& discharge) {
   discharges_.push_back({discharge, ownScale});
   while (discharges_.size() > kMostDischarges) discharges_.pop_front();
   lightestLoad_ = 100.0;
-  for (const Seen& d : discharges_) lightestLoad_ = std::min(lightestLoad_, MeanLoad(d.trace));
+  for (const Seen& d : discharges_) lightestLoad_ = std::min(lightestLoad_, MeanLoadOf(d.trace));
   Fit();
 }
 

@@ -41,6 +41,8 @@ using DischargeTrace = std::vector<LoadSpan>;
 // Adds battery time to a trace; a load like the last one's lengthens its
 // span, so a trace grows with the load's changes, not with the seconds.
 void AddBatteryTime(DischargeTrace& trace, double seconds, double loadPercent);
+// The load a discharge ran at, on average over its time; 0 for none.
+double MeanLoadOf(const DischargeTrace& trace);
 
 class BatteryModel {
  public:

@@ -56,7 +56,7 @@ void BatteryWatch::OwnTimers(TimerTable& table) { table.Own(kTimerBatteryWatch, 
 void BatteryWatch::Start(RecordStore& store) {
   Learn(store);
   // Told at an earlier run, or not to be told twice: only a fall from here on is.
-  weakTold_ = config_ && HealthPercent() && *HealthPercent() < ReadRuntimeSettings(*config_).weakBatteryPercent;
+  weakTold_ = Weak();
   timers_.Arm(kTimerBatteryWatch, kTickMs);
 }
 
@@ -71,7 +71,6 @@ void BatteryWatch::NewBattery() {
 
 void BatteryWatch::ForgetBattery() {
   model_ = BatteryModel{};
-  baselineLoad_ = kHealthLoadPercent;
   baselineSeconds_ = 0;
 }
 
@@ -81,13 +80,8 @@ void BatteryWatch::ForgetBattery() {
 // figure only as much as the battery has changed.
 void BatteryWatch::Learnt(const DischargeTrace& discharge) {
   model_.Learn(discharge);
-  if (baselineSeconds_ > 0) return;
-  double seconds = 0, loadSeconds = 0;
-  for (const LoadSpan& span : discharge) {
-    seconds += span.seconds;
-    loadSeconds += span.seconds * span.loadPercent;
-  }
-  baselineLoad_ = seconds > 0 ? loadSeconds / seconds : kHealthLoadPercent;
+  if (baselineSeconds_ > 0 || !model_.Learnt()) return;  // an empty discharge teaches nothing
+  baselineLoad_ = MeanLoadOf(discharge);
   baselineSeconds_ = FullSecondsAtReference();
 }
 
@@ -100,9 +94,13 @@ std::optional<int> BatteryWatch::HealthPercent() const {
   return std::min(static_cast<int>(std::lround(100.0 * FullSecondsAtReference() / baselineSeconds_)), 100);
 }
 
-void BatteryWatch::TellIfWeak() {
+bool BatteryWatch::Weak() const {
   const std::optional<int> health = HealthPercent();
-  if (weakTold_ || !config_ || !health || *health >= ReadRuntimeSettings(*config_).weakBatteryPercent) return;
+  return config_ && health && *health < ReadRuntimeSettings(*config_).weakBatteryPercent;
+}
+
+void BatteryWatch::TellIfWeak() {
+  if (weakTold_ || !Weak()) return;
   weakTold_ = true;
   records_.AppendEvent(Tr(Text::BatteryWeakEvent));
   if (events_) events_->Announce({PowerEventKind::BatteryWeak, Tr(Text::BatteryWeakEvent)});
@@ -250,13 +248,14 @@ void BatteryWatch::WriteRow(const char* mark) {
   secondsSinceRow_ = 0;
 }
 
-// A UPS that has not said its rated voltage yet counts as one block.
 double BatteryWatch::MeanLoad() const {
   if (recentLoads_.empty()) return load_;
   double sum = 0;
   for (double load : recentLoads_) sum += load;
   return sum / static_cast<double>(recentLoads_.size());
 }
+
+// A UPS that has not said its rated voltage yet counts as one block.
 
 double BatteryWatch::VoltsPerBlock() const {
   const UpsStatus& status = engine_.Status();

@@ -77,9 +77,6 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
   static constexpr double kEndVoltsPerBlock = 11.5;
   // A battery replaced: what was learnt before is put aside from this row on.
   static constexpr char kNewBatteryMark[] = "New Battery";
-  // The battery's health compares its runtime, full, at the mean load of the
-  // first discharge learnt for it (this one when it had none) with the first.
-  static constexpr double kHealthLoadPercent = 50.0;
   static constexpr double kChargedVoltsPerBlock = 12.0;
   // What an outage drew comes back on mains linearly, a whole battery in
   // this time: slower than small UPSes' chargers are rated (90 % in 4 to 8
@@ -128,6 +125,7 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
   void EndDischarge(const char* mark);
   void Learnt(const DischargeTrace& discharge);
   void ForgetBattery();
+  bool Weak() const;  // its health below the setting
   void TellIfWeak();
   double FullSecondsAtReference() const;
   const char* LowMark() const;
@@ -153,8 +151,10 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
   double loadSinceRow_ = 0;   // load-seconds since the last row
   int secondsSinceRow_ = 0;
   RuntimeEstimate estimate_;
-  double baselineLoad_ = kHealthLoadPercent;  // the first learnt discharge's mean load
-  double baselineSeconds_ = 0;  // FullSecondsAtReference once the first discharge was learnt
+  // The battery's health compares its runtime, full, at the mean load of the
+  // first discharge learnt for it with what it was then.
+  double baselineLoad_ = 0;     // the first learnt discharge's mean load
+  double baselineSeconds_ = 0;  // FullSecondsAtReference once the first discharge was learnt; 0: none yet
   bool weakTold_ = false;
   const ConfigFile* config_ = nullptr;
   const PowerEvents* events_ = nullptr;
