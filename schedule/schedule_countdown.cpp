@@ -16,15 +16,15 @@ constexpr unsigned kLookWhileSilentMs = 1000;
 // Otherwise the next look is when the first warning ahead begins, and at
 // least this often, for a clock set or a settings file edited by hand.
 constexpr std::int64_t kLookAtLeastEveryMs = 10000;
+constexpr unsigned kOpenMs = 200;
+constexpr unsigned kReopenMs = 5000;
+constexpr unsigned kTickMs = 1000;
 
 unsigned NextLookMs(std::optional<std::int64_t> secondsUntilWarning) {
   if (!secondsUntilWarning) return kLookAtLeastEveryMs;
   return static_cast<unsigned>(std::clamp<std::int64_t>(*secondsUntilWarning * 1000, kLookWhileSilentMs,
                                                         kLookAtLeastEveryMs));
 }
-constexpr unsigned kOpenMs = 200;
-constexpr unsigned kReopenMs = 5000;
-constexpr unsigned kTickMs = 1000;
 
 }  // namespace
 
@@ -69,9 +69,11 @@ void ScheduleCountdown::CheckDue() {
   const int warningMinutes = ReadWarningTimes(settings).scheduleWarningMinutes;
   const WeeklySchedule weekly = ReadWeeklySchedule(settings);
   const SpecialSchedule special = ReadSpecialSchedule(settings);
-  const auto due = FindScheduledShutdown(weekly, special, clock_, warningMinutes);
+  // Most looks find nothing due: the rows are gathered once for them.
+  const auto until = SecondsUntilWarning(weekly, special, clock_, warningMinutes);
+  const auto due = until == 0 ? FindScheduledShutdown(weekly, special, clock_, warningMinutes) : std::nullopt;
   if (!due) {
-    c_.timers.Arm(kTimerScheduleDueCheck, NextLookMs(SecondsUntilWarning(weekly, special, clock_, warningMinutes)));
+    c_.timers.Arm(kTimerScheduleDueCheck, NextLookMs(until));
     return;
   }
   s_.reload = false;
