@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "config/settings.h"
-#include "power/countdowns.h"
 #include "i18n/catalogue.h"
 #include "power/notifications.h"
 #include "power/notify_settings.h"
