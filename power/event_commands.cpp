@@ -19,6 +19,14 @@ std::string TimeText(const LocalDateTime& t) {
   return TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
 }
 
+// Whether `key` is told for the first time: it joins those told.
+template <typename Key>
+bool FirstTime(std::vector<Key>& told, const Key& key) {
+  if (std::find(told.begin(), told.end(), key) != told.end()) return false;
+  told.push_back(key);
+  return true;
+}
+
 // A reading's own word: the status fields are cut at fixed places, and some
 // take in a blank and the next field's first character ("012 5"). Only a
 // number's characters pass: a batch file's interpreter would act on a
@@ -119,8 +127,7 @@ void EventCommands::OnEvent(const PowerEvent& event) {
 }
 
 void EventCommands::NoteNotStarted(const RunningCommand& command) {
-  if (std::find(notStarted_.begin(), notStarted_.end(), command.command) != notStarted_.end()) return;
-  notStarted_.push_back(command.command);
+  if (!FirstTime(notStarted_, command.command)) return;
   records_.AppendEvent(Tr(Text::CommandNotStartedEvent) + std::string(KindName(command.kind)));
 }
 
@@ -133,15 +140,13 @@ int EventCommands::RunningOf(PowerEventKind kind) const {
 // per event, each allowed CommandTimeLimit: the ones over the few already
 // running are not started, and that is recorded once until one starts again.
 void EventCommands::NoteTooMany(PowerEventKind kind) {
-  if (std::find(tooMany_.begin(), tooMany_.end(), kind) != tooMany_.end()) return;
-  tooMany_.push_back(kind);
+  if (!FirstTime(tooMany_, kind)) return;
   records_.AppendEvent(Tr(Text::CommandTooManyEvent) + std::string(KindName(kind)));
 }
 
 // Cut, a command could do something else than was written: it is not run.
 void EventCommands::NoteTooLong(const std::string& command, PowerEventKind kind) {
-  if (std::find(tooLong_.begin(), tooLong_.end(), command) != tooLong_.end()) return;
-  tooLong_.push_back(command);
+  if (!FirstTime(tooLong_, command)) return;
   records_.AppendEvent(Tr(Text::CommandTooLongEvent) + std::string(KindName(kind)));
 }
 
