@@ -1,5 +1,6 @@
 #include "app/main_window_win.h"
 
+#include <cmath>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -24,7 +25,6 @@
 #include "app/tray_icon_win.h"
 #include "app/window_ports_win.h"
 #include "app/working_directory.h"
-#include "base/number_text.h"
 #include "base/service_folder_win.h"
 #include "base/write_rights_win.h"
 #include "base/text_ends.h"
@@ -518,17 +518,6 @@ LRESULT MainWindow::CarryOut(const WindowRequest& request) {
   }
 }
 
-namespace {
-
-// The service's battery health, as it serves it; -1 when it has none.
-int ServedHealthPercent(const std::vector<std::pair<std::string, std::string>>& variables) {
-  for (const auto& [name, value] : variables) {
-    if (name == kBatteryHealthVariable) return LeadingInteger(value);
-  }
-  return -1;
-}
-
-}  // namespace
 
 // A window on the service saves a setting by having the service write it;
 // what it said comes back as the failure the settings dialogs show.
@@ -569,7 +558,8 @@ void MainWindow::ShowServiceState(const ServiceState& state) {
   } else {
     gauges.ShowReadings(LinkKind::Network, status, battery);
   }
-  gauges.ShowRuntime(WithHealth(state.tray.runtime, ServedHealthPercent(state.ups.variables)));
+  const int health = served.healthPercent ? static_cast<int>(std::lround(*served.healthPercent)) : -1;
+  gauges.ShowRuntime(WithHealth(state.tray.runtime, health));
   countdowns.Mirror(state.countdowns);
   menus.SetControlCenterEnabled(state.tray.answering);
   RefreshTrayTip();

@@ -64,6 +64,7 @@ void Store(ServedReadings& readings, const std::string& name, const std::string&
       {"battery.voltage", &ServedReadings::batteryVoltage},   {"input.frequency", &ServedReadings::inputFrequency},
       {"ups.temperature", &ServedReadings::temperature},      {"battery.runtime", &ServedReadings::runtimeSeconds},
       {"battery.runtime.low", &ServedReadings::runtimeLowSeconds},
+      {kBatteryHealthVariable, &ServedReadings::healthPercent},
   };
   if (SameNutWord(name, "ups.status")) readings.status = value;
   for (const auto& [variable, field] : kNumbers) {

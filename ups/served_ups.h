@@ -28,6 +28,7 @@ struct ServedReadings {
   bool silentOnBattery = false;
   std::optional<double> inputVoltage, outputVoltage, load, batteryCharge, batteryVoltage, inputFrequency,
       temperature, runtimeSeconds, runtimeLowSeconds;
+  std::optional<double> healthPercent;  // a Voltaris server's own: the battery's health
 };
 
 // Why the server would not let the client follow the UPS.

@@ -103,7 +103,7 @@ TEST(NutClient, ReadsEveryVariableAndNothingForOneTheServerLacks) {
   rig.Receive(Reply({{"ups.status", "OL"}, {"input.voltage", "230.5"}, {"output.voltage", "229"},
                      {"ups.load", "35"}, {"battery.charge", "100"}, {"battery.voltage", "13.6"},
                      {"input.frequency", "50.0"}, {"battery.runtime", "1260"}, {"battery.runtime.low", "120"},
-                     {"device.type", "ups"}}));
+                     {"device.type", "ups"}, {"experimental.battery.health", "72"}}));
   ASSERT_EQ(rig.reports.readings.size(), 1u);
   const ServedReadings& r = rig.reports.readings[0];
   EXPECT_EQ(r.status, "OL");
@@ -116,6 +116,7 @@ TEST(NutClient, ReadsEveryVariableAndNothingForOneTheServerLacks) {
   EXPECT_EQ(r.inputFrequency, 50.0);
   EXPECT_EQ(r.runtimeSeconds, 1260.0);
   EXPECT_EQ(r.runtimeLowSeconds, 120.0);
+  EXPECT_EQ(r.healthPercent, 72.0);  // a Voltaris service's, as its windows show it
   EXPECT_EQ(r.temperature, std::nullopt);  // not served: no reading, not 0
   EXPECT_FALSE(r.silentOnBattery);
   EXPECT_TRUE(rig.reports.answers.empty());  // the first answer is no news
