@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/unwaited_thread.h"
 #include "net/nut_follower_win.h"
 
 namespace voltaris {
@@ -58,14 +59,14 @@ class NameLookup {
   static std::shared_ptr<NameLookup> Begin(const std::string& host, int port) {
     auto lookup = std::make_shared<NameLookup>();
     try {
-      std::thread([lookup, host, port] {
+      StartUnwaited([lookup, host, port] {
         // A hold on Winsock of its own: the follower may have let go of its
         // hold by the time the lookup ends.
         WSADATA data;
         const bool started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
         lookup->End(started ? Resolve(host, port, 0) : Addresses{});
         if (started) WSACleanup();
-      }).detach();
+      });
     } catch (const std::system_error&) {
       return nullptr;
     }

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <optional>
 
+#include "base/unwaited_thread.h"
 #include "base/write_rights_win.h"
 
 namespace voltaris {
@@ -113,7 +114,9 @@ std::string EnvironmentBlock(const char* current, const std::vector<std::pair<st
   return block;
 }
 
-CommandRunner::CommandRunner() : thread_(Work, shared_) {}
+CommandRunner::CommandRunner() {
+  StartUnwaited([shared = shared_] { Work(shared); });
+}
 
 CommandRunner::~CommandRunner() {
   {
@@ -125,7 +128,6 @@ CommandRunner::~CommandRunner() {
     shared_->entries.clear();
   }
   shared_->wake.notify_all();
-  thread_.detach();
 }
 
 void CommandRunner::Work(std::shared_ptr<Shared> shared) {

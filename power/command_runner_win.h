@@ -11,7 +11,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -68,7 +67,6 @@ class CommandRunner : public CommandRunnerPort {
 
   std::shared_ptr<Shared> shared_ = std::make_shared<Shared>();
   unsigned next_ = 1;
-  std::thread thread_;
 };
 
 }  // namespace voltaris

@@ -1,5 +1,6 @@
 #include "ups/monitor_loop.h"
 
+#include "base/unwaited_thread.h"
 #include "ups/ups_protocol.h"
 
 namespace voltaris {
@@ -162,7 +163,7 @@ bool MonitorRunner::Stop(std::chrono::milliseconds limit) {
   if (stopped) {
     thread_.join();
   } else {
-    thread_.detach();
+    KeepUnjoined(std::move(thread_));
     leftOneRunning_ = true;
   }
   loop_.reset();
