@@ -103,6 +103,7 @@ struct ProgramParts {
     engine.ListenForControlWrites([this](unsigned id, bool written) { schedule.OnControlWritten(id, written); });
     engine.ListenForControlsGivenUp([this](unsigned id) { selfTests.OnControlGivenUp(id); });
     engine.ListenForServerForcedShutdown([this] { gate.EndAndShutDown(ShutdownReason::ServerForced); });
+    engine.ListenForServedNews([this] { battery.OnServedNews(); });
     schedule.SwitchOffOnlyWhen([this] { return engine.Link() != LinkKind::Network; });
   }
 

@@ -57,7 +57,22 @@ void BatteryWatch::Start(RecordStore& store) {
   Learn(store);
   // Told at an earlier run, or not to be told twice: only a fall from here on is.
   weakTold_ = Weak();
-  timers_.Arm(kTimerBatteryWatch, kTickMs);
+  ArmForLink();
+}
+
+// A served UPS's battery is not followed second by second here (its server
+// says its runtime): waking each second for it would only cost the computer.
+void BatteryWatch::ArmForLink() {
+  const unsigned period = engine_.Link() == LinkKind::Network ? kServedTickMs : kTickMs;
+  if (period == tickMs_) return;
+  tickMs_ = period;
+  timers_.Arm(kTimerBatteryWatch, period);
+}
+
+void BatteryWatch::OnServedNews() {
+  if (tickMs_ == 0) return;  // not started
+  if (engine_.Link() == LinkKind::Network) Tick();
+  ArmForLink();
 }
 
 void BatteryWatch::NewBattery() {
@@ -106,7 +121,10 @@ void BatteryWatch::TellIfWeak() {
   if (events_) events_->Announce({PowerEventKind::BatteryWeak, Tr(Text::BatteryWeakEvent)});
 }
 
-void BatteryWatch::OnTimer(unsigned) { Tick(); }
+void BatteryWatch::OnTimer(unsigned) {
+  Tick();
+  ArmForLink();
+}
 
 // The rows give each stretch's mean load and where it ended; a discharge
 // counts when its last row says the battery went low.

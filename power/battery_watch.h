@@ -1,4 +1,5 @@
-// Watches the battery each second: while the UPS is on battery it follows
+// Watches the battery each second (following a served UPS, at each of its
+// readings): while the UPS is on battery it follows
 // the discharge (load, voltage, time since the mains failed), writes it to
 // BatteryRecord.csv, and when the battery reads low it teaches the discharge
 // to the battery model; every second it estimates the runtime left, for the
@@ -59,6 +60,9 @@ std::string RuntimeColumn(const RuntimeEstimate& estimate);
 class BatteryWatch : public TimerOwner, public RuntimeSource {
  public:
   static constexpr unsigned kTickMs = 1000;
+  // Following a UPS served over the network, the estimate follows each
+  // reading as it comes; the tick is then only a stay against news missed.
+  static constexpr unsigned kServedTickMs = 10000;
   static constexpr int kRowEverySeconds = 10;
   // Battery low ends a discharge once this many replies running have said so
   // (a reply missed repeats the last: it says nothing new).
@@ -104,6 +108,8 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
   // percent (at most 100); nothing before a discharge is learnt.
   std::optional<int> HealthPercent() const;
   void OnTimer(unsigned id) override;
+  // The engine took what a server said, or the link kind changed.
+  void OnServedNews();
 
   RuntimeEstimate Runtime() const override { return estimate_; }
   const BatteryModel& Model() const { return model_; }
@@ -121,6 +127,7 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
   void Learn(RecordStore& store);
   double OwedAtStart(const LastDischarge& discharge) const;
   void Tick();
+  void ArmForLink();
   void FollowDischarge(const UpsStatus& status);
   void EndDischarge(const char* mark);
   void Learnt(const DischargeTrace& discharge);
@@ -140,6 +147,7 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
   const LocalClock& clock_;
   BatteryModel model_;
   Phase phase_ = Phase::OnMains;
+  unsigned tickMs_ = 0;  // the tick's period as armed; 0: not started
   DischargeTrace discharge_;  // since the mains failed
   int secondsOnBattery_ = 0;
   int lowReplies_ = 0;  // running, with the battery reading low

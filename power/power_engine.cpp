@@ -68,6 +68,7 @@ void PowerEngine::StartLink(const LinkSettings& settings) {
   }
   watch_.Use(kind);
   monitor_.SetLinkKind(kind);
+  TellServedNews();
 }
 
 // The settings dialog's OK: the history timers stop and the next reply
@@ -282,6 +283,11 @@ void PowerEngine::OnUsbPass(const UsbPass& pass) {
 
 void PowerEngine::OnServedReadings(const ServedReadings& served) {
   if (Link() != LinkKind::Network) return;
+  TakeServedReadings(served);
+  TellServedNews();
+}
+
+void PowerEngine::TakeServedReadings(const ServedReadings& served) {
   if (CarryOutForcedShutdown(served)) return;
   FillServedStatus(served, status_);
   battery_ = ServedBattery(served, status_);
@@ -319,6 +325,7 @@ void PowerEngine::OnServerAnswering(bool answering) {
   if (Link() != LinkKind::Network || answering) return;
   Record(watch_.ServerAnswers(false), Text::NetworkUpsConnected);
   OnLinkGone(LinkKind::Network);
+  TellServedNews();
 }
 
 Text RefusalEvent(ServedRefusal refusal) {

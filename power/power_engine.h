@@ -91,6 +91,10 @@ class PowerEngine : public TimerOwner {
   }
   // Who must know of a command given up (the self-tests).
   void ListenForControlsGivenUp(std::function<void(unsigned id)> listener) { givenUpListener_ = std::move(listener); }
+  // Who follows what a server says as it comes (the runtime estimate, which
+  // has no second's tick of its own while the UPS is followed over the
+  // network), and a change of link kind.
+  void ListenForServedNews(std::function<void()> listener) { servedListener_ = std::move(listener); }
 
   // The settings dialog opened (command 40001) / is open now.
   void OnSettingsDialogOpened();
@@ -115,6 +119,10 @@ class PowerEngine : public TimerOwner {
   void ApplyStatusBits();
   void OnNoReply();
   void OnLinkGone(LinkKind kind);
+  void TakeServedReadings(const ServedReadings& served);
+  void TellServedNews() const {
+    if (servedListener_) servedListener_();
+  }
   bool CarryOutForcedShutdown(const ServedReadings& served);
   void QueueQuery(const std::string& command);
 
@@ -136,6 +144,7 @@ class PowerEngine : public TimerOwner {
   std::function<void(unsigned, bool)> controlListener_;
   std::function<void(unsigned)> givenUpListener_;
   std::function<void()> forcedListener_;
+  std::function<void()> servedListener_;
   bool forcedShutdownTold_ = false;  // the server's order was carried out; told again only after it was lifted
   std::optional<ServedRefusal> lastRefusal_;
   const PowerEvents& events_;

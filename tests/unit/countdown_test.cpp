@@ -806,6 +806,30 @@ TEST(MainsFailCountdown, TheEstimateMustStayUnderTheMarginThreeTicksRunning) {
   EXPECT_EQ(rig.Count("  Runtime Low!"), 1);
 }
 
+// Following a served UPS, the estimate takes each reading and each loss as
+// it comes, without the second's tick, which is slowed; back on a cable, the
+// tick is each second again.
+TEST(MainsFailCountdown, AServedEstimateFollowsTheNewsNotTheSecondsTick) {
+  RuntimeRig rig("ShutdownOnRuntime=0\n", false);
+  const auto period = [&rig] { return rig.timers.armed.at(kTimerBatteryWatch).periodMs; };
+  ASSERT_EQ(period(), BatteryWatch::kTickMs);
+  rig.engine.StartLink({LinkSettings::kNetworkUps, 2400, 0, 4, 0});
+  EXPECT_EQ(period(), BatteryWatch::kServedTickMs);
+  ServedReadings served;
+  served.status = "OB";
+  served.flags.onBattery = true;
+  served.load = 40;
+  for (double runtime : {600.0, 300.0}) {
+    served.runtimeSeconds = runtime;
+    rig.engine.OnServedReadings(served);
+    EXPECT_EQ(rig.parts.battery.Runtime().seconds, static_cast<int>(runtime));
+  }
+  rig.engine.OnServerAnswering(false);
+  EXPECT_FALSE(rig.parts.battery.Runtime().known);
+  rig.engine.StartLink({0, 2400, 0, 4, 0});
+  EXPECT_EQ(period(), BatteryWatch::kTickMs);
+}
+
 // ---- The power event's phase ----------------------------------------------------
 
 // Every input from every phase, with no count running and no warning on its
