@@ -153,6 +153,17 @@ double BatteryModel::SharesDrawn(const Law& law, const DischargeTrace& sofar) co
   return share;
 }
 
+// The same share reckoned as plain charge (load-seconds), as the load now
+// would draw it. A battery's loss at a heavy load is partly charge lost and
+// partly charge left behind, which a heavy load cannot draw fast enough
+// whatever came before: after a light spell, a heavier load has less left
+// than the shares say, and more than the plain charge says.
+double BatteryModel::ChargeDrawnAt(const Law& law, const DischargeTrace& sofar, double loadPercent) const {
+  double charge = 0;
+  for (const LoadSpan& span : sofar) charge += span.seconds * Fraction(span.loadPercent);
+  return charge / (FullRuntime(law, loadPercent) * Fraction(loadPercent));
+}
+
 double BatteryModel::ShareDrawn(const DischargeTrace& discharge) const {
   double most = 0;
   for (const Law& law : laws_) most = std::max(most, SharesDrawn(law, discharge));
@@ -164,7 +175,12 @@ double BatteryModel::SecondsLeft(double loadPercent, const DischargeTrace& sofar
   if (laws_.empty()) return FirstGuess(loadPercent, voltsPerBlock);
   double shortest = std::numeric_limits<double>::infinity();
   for (const Law& law : laws_) {
-    const double shareLeft = 1.0 - owedShare - SharesDrawn(law, sofar);
+    // The middle of the two reckonings, never less drawn than the shares say
+    // (after a heavy spell the plain charge says less, and the battery's
+    // recovery is not counted on).
+    const double shares = SharesDrawn(law, sofar);
+    const double drawn = std::max(shares, (shares + ChargeDrawnAt(law, sofar, loadPercent)) / 2);
+    const double shareLeft = 1.0 - owedShare - drawn;
     shortest = std::min(shortest, FullRuntime(law, loadPercent) * shareLeft);
   }
   return std::max(shortest * kCaution, 0.0);

@@ -10,6 +10,11 @@
 //     discharge in every band before it knew anything;
 //   - with a load that changes during a discharge the charge drawn adds up
 //     as the sum of seconds * load^n, so any discharge teaches it.
+// After a light spell a heavier load has less left than the shares say: a
+// battery's loss at a heavy load is partly charge left behind, a fixed
+// amount whatever came before. What is drawn is then taken midway between
+// the shares and the plain charge drawn (seconds * load) as the load now
+// would draw it; never less than the shares.
 // Until the discharges seen tell n apart (all at one load), every exponent
 // that explains them is kept and the shortest of their answers is given: a
 // light load is then estimated as if n were small, a heavy one as if it were
@@ -74,6 +79,7 @@ class BatteryModel {
   void Fit();
   double FullRuntime(const Law& law, double loadPercent) const;
   double SharesDrawn(const Law& law, const DischargeTrace& sofar) const;
+  double ChargeDrawnAt(const Law& law, const DischargeTrace& sofar, double loadPercent) const;
   double FirstGuess(double loadPercent, double voltsPerBlock) const;
 
   struct Seen {

@@ -47,6 +47,14 @@ TEST(BatteryModel, AKineticBatteryBetweenTheLearntLoadsIsEstimatedWithin15Percen
     EXPECT_GT(e.lowest, -0.15) << "load " << load;
     EXPECT_LE(e.highest, 0.10) << "load " << load;
   }
+  // A step from 30 to 70 % halfway: the battery has less left for the heavy
+  // load than the law's shares say (they said up to twice the truth), and
+  // more than its plain charge says.
+  const BatteryCell cell(1.0, BatteryLaw::Kinetic);
+  const upssim::LoadProfile step(30, cell.SecondsUntilLow(30) / 2, 70);
+  const Errors e = ErrorsAlong(model, cell, step, 0.75, step.stepAt);
+  EXPECT_GT(e.lowest, -0.15);
+  EXPECT_LE(e.highest, 0.10);
 }
 
 // A third of the capacity lost: the first discharge of the aged battery goes
