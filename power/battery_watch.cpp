@@ -140,6 +140,7 @@ void BatteryWatch::Learn(RecordStore& store) {
     const std::string& end = row[kEndColumn];
     if (end == kNewBatteryMark) ForgetBattery();
     if (end == kLowMark) Learnt(trace);
+    if (!end.empty() && end != kMainsBackMark) lastLowWasHealthy_ = end == kLowVoltageHealthyMark;
     lastSeen = {trace, end, ReadPlainDateTime(row[kDateColumn], row[kTimeColumn]), true};
     if (!end.empty()) {
       trace.clear();
@@ -236,9 +237,12 @@ void BatteryWatch::FollowDischarge(const UpsStatus& status) {
   }
 }
 
+// A battery-low signal that comes early twice running is the UPS's own
+// rule, not a glitch: the time to it is the time the computer has.
 const char* BatteryWatch::LowMark() const {
   if (!chargedAtStart_) return kLowNotChargedMark;
-  if (model_.MuchShorter(discharge_) && VoltsPerBlock() >= kEndVoltsPerBlock) return kLowVoltageHealthyMark;
+  const bool healthy = model_.MuchShorter(discharge_) && VoltsPerBlock() >= kEndVoltsPerBlock;
+  if (healthy && !lastLowWasHealthy_) return kLowVoltageHealthyMark;
   return kLowMark;
 }
 
@@ -247,6 +251,7 @@ const char* BatteryWatch::LowMark() const {
 void BatteryWatch::EndDischarge(const char* mark) {
   WriteRow(mark);
   const bool low = mark != kMainsBackMark;
+  if (low) lastLowWasHealthy_ = mark == kLowVoltageHealthyMark;
   const bool empty = mark == kLowMark || mark == kLowNotChargedMark;
   owedShare_ = empty ? 1.0 : std::min(owedShare_ + model_.ShareDrawn(discharge_), 1.0);
   if (mark == kLowMark) {

@@ -76,7 +76,8 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
   static constexpr char kLowNotChargedMark[] = "Battery Low (Not Charged)";
   // Much shorter than the estimate while the voltage under load still read
   // healthy (at least kEndVoltsPerBlock): the battery-low signal, not the
-  // battery, is taken to be wrong; recorded, not learnt.
+  // battery, is taken to be wrong; recorded, not learnt. The next discharge
+  // to low that does the same is learnt ("Battery Low").
   static constexpr char kLowVoltageHealthyMark[] = "Battery Low (Voltage Healthy)";
   static constexpr double kEndVoltsPerBlock = 11.5;
   // A battery replaced: what was learnt before is put aside from this row on.
@@ -153,6 +154,7 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
   int lowReplies_ = 0;  // running, with the battery reading low
   long repliesSeen_ = 0;  // the engine's count of status replies at the last tick
   bool chargedAtStart_ = false;
+  bool lastLowWasHealthy_ = false;  // the last discharge to low ended "Battery Low (Voltage Healthy)"
   double owedShare_ = 0;  // of the battery, drawn by earlier outages and not recharged yet
   double load_ = 0;           // the last reading's
   std::deque<double> recentLoads_;  // one a second, the last kMeanLoadSeconds

@@ -281,6 +281,34 @@ TEST(BatteryWatch, AMuchShorterDischargeIsLearntOnlyWhenTheVoltageAgrees) {
   EXPECT_LT(rig.parts.battery.Runtime().seconds, full);
 }
 
+// Early twice running with a healthy voltage: the UPS's own rule, learnt.
+// The first of the two may be in the file, from an earlier run; a mains
+// return between them leaves the run unbroken.
+TEST(BatteryWatch, AnEarlyLowWithAHealthyVoltageTwiceRunningIsLearnt) {
+  const std::vector<std::vector<std::string>> earlier = {
+      {"2026-12-2", "9:0:0", "1", "40", "12.6", "", ""},
+      {"2026-12-2", "9:0:30", "30", "40", "12.6", "", "Battery Low (Voltage Healthy)"},
+      {"2026-12-3", "9:0:0", "1", "40", "12.6", "", ""},
+      {"2026-12-3", "9:0:15", "15", "40", "12.6", "", "Mains Back"}};
+  for (bool inTheFile : {false, true}) {
+    WatchRig rig({40}, inTheFile ? earlier : std::vector<std::vector<std::string>>{});
+    rig.Second(Reply(false, false, 40, 13.6));
+    auto earlyLow = [&rig] {
+      rig.Second(Reply(true, false, 40, 12.4));
+      for (int second = 1; second < 30; ++second) rig.Second(Reply(true, false, 40, 12.6));
+      for (int reply = 0; reply < BatteryWatch::kLowConfirmReplies; ++reply) rig.Second(Reply(true, true, 40, 11.5));
+      rig.Second(Reply(false, false, 40, 13.6));
+      return rig.Ends().back().substr(rig.Ends().back().find('|') + 1);
+    };
+    if (!inTheFile) {
+      EXPECT_EQ(earlyLow(), "Battery Low (Voltage Healthy)");
+    }
+    EXPECT_EQ(rig.parts.battery.Model().Discharges(), 1u);
+    EXPECT_EQ(earlyLow(), "Battery Low") << inTheFile;
+    EXPECT_EQ(rig.parts.battery.Model().Discharges(), 2u);
+  }
+}
+
 // What an outage drew comes back on mains at the cautious rate: a second
 // outage ten minutes after a first starts with less than one an hour after,
 // which starts with less than a full battery.
