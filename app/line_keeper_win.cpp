@@ -25,6 +25,18 @@ DWORD ParentOf(DWORD process) {
   return parent;
 }
 
+// The service manager writes a service's key as it installs it and takes
+// it away only once it is deleted: no key is no service. Asking the
+// registry costs one call; asking the manager, a conversation over its pipe,
+// which a copy looking every ten seconds would hold each time.
+bool NoServiceKey() {
+  const std::string path = std::string("SYSTEM\\CurrentControlSet\\Services\\") + kServiceName;
+  HKEY key = nullptr;
+  const LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &key);
+  if (opened == ERROR_SUCCESS) RegCloseKey(key);
+  return opened == ERROR_FILE_NOT_FOUND;
+}
+
 }  // namespace
 
 bool LineHold::TryTake() {
@@ -42,9 +54,11 @@ void LineHold::Release() {
   line_ = nullptr;
 }
 
-// Only the service manager's word that there is none counts as none: a
-// question it refuses must not let a second reader beside the service.
+// Only the registry's or the service manager's word that there is none
+// counts as none: a question refused must not let a second reader beside
+// the service.
 bool ServiceInstalled() {
+  if (NoServiceKey()) return false;
   SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
   if (!manager) return true;
   SC_HANDLE service = OpenServiceA(manager, kServiceName, SERVICE_QUERY_STATUS);
