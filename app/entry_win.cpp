@@ -3,35 +3,72 @@
 // the service itself, and its monitoring without windows.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
-#include <cstring>
+#include <string>
+#include <vector>
 
 #include "app/event_log_win.h"
 #include "app/line_keeper_win.h"
 #include "app/main_window_win.h"
 #include "app/service_win.h"
 #include "app/splash_win.h"
+#include "app/switches.h"
 #include "gui/dialog_win.h"
 #include "i18n/catalogue.h"
 #include "res/resource_ids.h"
 
 namespace {
 
-bool Has(const char* commandLine, const char* word) { return std::strstr(commandLine, word) != nullptr; }
+// The words after the program's name, split as Windows splits them
+// (quotes, backslashes), in the system's code page.
+std::vector<std::string> Arguments() {
+  int count = 0;
+  LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> arguments;
+  if (!words) return arguments;
+  for (int i = 1; i < count; ++i) {
+    const int length = WideCharToMultiByte(CP_ACP, 0, words[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<size_t>(length > 0 ? length : 1), '\0');
+    if (length > 0) WideCharToMultiByte(CP_ACP, 0, words[i], -1, text.data(), length, nullptr, nullptr);
+    text.resize(text.size() - 1);  // its terminating zero
+    arguments.push_back(text);
+  }
+  LocalFree(words);
+  return arguments;
+}
+
+// A switch nobody knows is said, never guessed at: the program does not
+// start as something it was not asked to be. Quietly (an installer, the
+// service manager) the exit code says it.
+int RefuseUnknownSwitch(const voltaris::Switches& switches) {
+  constexpr int kInvalidParameter = 87;
+  const bool quiet = switches.Has(voltaris::Switch::Quiet) || switches.Has(voltaris::Switch::Service) ||
+                     switches.Has(voltaris::Switch::Headless);
+  if (!quiet) {
+    const std::string text = voltaris::Tr(voltaris::Text::UnknownSwitch) + switches.unknown.front() +
+                             voltaris::Tr(voltaris::Text::KnownSwitchesAre) + voltaris::KnownSwitches() + ".";
+    MessageBoxA(nullptr, text.c_str(), "Voltaris", MB_OK | MB_ICONERROR);
+  }
+  return kInvalidParameter;
+}
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 #ifdef VOLTARIS_FRENCH
   voltaris::SetLanguage(voltaris::Language::French);  // this program was built French
 #endif
-  const bool quiet = Has(commandLine, "/quiet");
-  if (Has(commandLine, "/install-service")) {
-    return voltaris::InstallService(quiet, Has(commandLine, "/trust-installer"));
+  using voltaris::Switch;
+  const voltaris::Switches switches = voltaris::ReadSwitches(Arguments());
+  if (!switches.unknown.empty()) return RefuseUnknownSwitch(switches);
+  const bool quiet = switches.Has(Switch::Quiet);
+  if (switches.Has(Switch::InstallService)) {
+    return voltaris::InstallService(quiet, switches.Has(Switch::TrustInstaller));
   }
-  if (Has(commandLine, "/remove-service")) return voltaris::RemoveService(quiet);
-  if (Has(commandLine, "/service")) return voltaris::RunService();
-  const bool headless = Has(commandLine, "/headless");
+  if (switches.Has(Switch::RemoveService)) return voltaris::RemoveService(quiet);
+  if (switches.Has(Switch::Service)) return voltaris::RunService();
+  const bool headless = switches.Has(Switch::Headless);
   const bool serviceMonitor = headless && voltaris::IsServiceMonitor(GetCurrentProcessId());
   if (headless && !serviceMonitor && !voltaris::HandStartedMayRead()) {
     voltaris::WindowsEventLog().Write(voltaris::kHeadlessRefusedEntry, voltaris::Tr(voltaris::Text::HeadlessRefused));

@@ -233,6 +233,8 @@ constexpr CatalogueEntry kEntries[] = {
     {Text::ServiceMonitorEnded, "Voltaris: the monitoring program ended by itself, and nothing watches the UPS (code ", "Voltaris : le programme de surveillance s'est arr\xeat\xe9 de lui-m\xeame, et rien ne surveille l'UPS (code "},
     {Text::ServiceMonitorNextTry, "); started again in ", ") ; nouveau d\xe9marrage dans "},
     {Text::HeadlessRefused, "Voltaris /headless: the service is installed and alone reads the UPS, or a desktop program reads it; this copy does not, and ends.", "Voltaris /headless : le service est install\xe9 et lit seul l'UPS, ou un programme de bureau le lit ; cette copie ne le lit pas, et s'arr\xeate."},
+    {Text::UnknownSwitch, "Voltaris does not know the switch ", "Voltaris ne conna\xeet pas l'option "},
+    {Text::KnownSwitchesAre, ". The switches it knows: ", ". Les options qu'il conna\xeet : "},
     {Text::ServiceRemoved, "The Voltaris service is removed.", "Le service Voltaris est supprim\xe9."},
     {Text::ServiceNeedsAdministrator, "Only an administrator may install or remove the service: run Voltaris.exe /install-service (or /remove-service) from a command prompt opened as administrator.", "Seul un administrateur peut installer ou supprimer le service : lancez Voltaris.exe /install-service (ou /remove-service) depuis une invite de commandes ouverte en administrateur."},
     {Text::ServiceFailed, "The service could not be installed or removed (error ", "Le service n'a pas pu \xeatre install\xe9 ou supprim\xe9 (erreur "},

@@ -253,6 +253,8 @@ enum class Text {
   ServiceMonitorEnded,
   ServiceMonitorNextTry,
   HeadlessRefused,
+  UnknownSwitch,
+  KnownSwitchesAre,
   ServiceRemoved,
   ServiceNeedsAdministrator,
   ServiceFailed,

@@ -11,6 +11,7 @@
 
 #include "app/monitor_restarts.h"
 #include "app/program_run.h"
+#include "app/switches.h"
 #include "app/working_directory.h"
 #include "power/event_log.h"
 #include "power/timer_ids.h"
@@ -27,6 +28,18 @@ TEST(WorkingDirectory, FolderOfTheRunValueOrTheExecutablesOwn) {
   for (const char* bad : {"", "Voltaris.exe", "\\Voltaris.exe", "D:\\UPS\\Other.exe", "x.exe", "D:\\UPSVoltaris.exe"}) {
     EXPECT_EQ(WorkingDirectoryFromRunKey(bad, "Voltaris.exe", exeDir), exeDir) << bad;
   }
+}
+
+// Switches are matched whole and in any case: "/service" is not found
+// inside "/install-service" nor in a path; anything else is told apart.
+TEST(Switches, MatchedWholeInAnyCaseAndTheRestToldApart) {
+  const Switches install = ReadSwitches({"/Install-Service", "/QUIET", "/quiet"});
+  EXPECT_EQ(install.given, (std::vector<Switch>{Switch::InstallService, Switch::Quiet}));
+  EXPECT_FALSE(install.Has(Switch::Service));
+  EXPECT_TRUE(install.unknown.empty());
+  const Switches odd = ReadSwitches({"/headless", "C:\\x\\service", "/servic", "-headless", ""});
+  EXPECT_EQ(odd.given, std::vector<Switch>{Switch::Headless});
+  EXPECT_EQ(odd.unknown, (std::vector<std::string>{"C:\\x\\service", "/servic", "-headless", ""}));
 }
 
 // ---- The service's monitoring ------------------------------------------------------
