@@ -16,10 +16,6 @@ constexpr UINT WM_APP_SERVICE_NEWS = WM_APP + 6;        // lParam: ServiceNews*,
 constexpr UINT WM_APP_WINDOW_REQUEST = WM_APP + 8;      // wParam: the number of a user's window's request in its slot
 constexpr UINT WM_APP_NETWORK_NEWS = WM_APP + 7;        // lParam: NetworkNews*, owned by the receiver
 
-// Registered messages the test inspector sends to read state across processes.
-constexpr char kInspectMenuStateMessage[] = "VoltarisInspectMenuState";   // wParam item, lParam 1: by position
-// wParam 0: status replies accepted; 1: warnings still armed; 2: the link
-// pictures' bitmaps (link in the low word, traffic in the high word).
-constexpr char kInspectAcceptedRepliesMessage[] = "VoltarisInspectAcceptedReplies";
+// The test inspector's registered messages: res/inspect_protocol.h.
 
 }  // namespace voltaris

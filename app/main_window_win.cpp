@@ -47,6 +47,7 @@
 #include "records/history_window_win.h"
 #include "records/log_viewer_win.h"
 #include "records/record_store.h"
+#include "res/inspect_protocol.h"
 #include "res/resource_ids.h"
 #include "schedule/date_schedule_dialog_win.h"
 #include "schedule/weekly_schedule_dialog_win.h"
@@ -251,8 +252,8 @@ LRESULT MainWindow::OnCreate() {
   notices.stateChanged = [this] { RefreshTrayTip(); };
   balloons.tray = &tray;
   countdowns.Attach(instance);
-  inspectMenuState = RegisterWindowMessageA(kInspectMenuStateMessage);
-  inspectAcceptedReplies = RegisterWindowMessageA(kInspectAcceptedRepliesMessage);
+  inspectMenuState = RegisterWindowMessageA(inspect::kMenuStateMessage);
+  inspectAcceptedReplies = RegisterWindowMessageA(inspect::kStateMessage);
 
   RegisterPicturePanes(instance);
   DataPlotWindow::RegisterPanes(instance);
@@ -870,16 +871,20 @@ LRESULT MainWindow::OnShowLibraryBox() {
 LRESULT MainWindow::OnInspect(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == inspectMenuState) return GetMenuState(menu, static_cast<UINT>(wParam), lParam ? MF_BYPOSITION : MF_BYCOMMAND);
   if (!parts) return 0;
-  if (wParam == 0) return parts->engine.AcceptedStatusReplies();
-  if (wParam == 2) {
-    const LinkPictures shown = gauges.ShownLinkPictures();
-    return MAKELONG(shown.link, shown.traffic);
-  }
   // Texts travel as global atoms, which the inspector reads and deletes.
-  if (wParam == 3) return GlobalAddAtomA(tray.LastBalloon().substr(0, 255).c_str());
-  if (wParam == 4) return GlobalAddAtomA(trayTip.substr(0, 255).c_str());
-  // Whether the mains and battery warnings are still armed: each fires once.
-  return (parts->mainsFail.State().firstWarningArmed ? 1 : 0) | (parts->batteryLow.State().warningArmed ? 2 : 0);
+  switch (wParam) {
+    case inspect::kAcceptedReplies: return parts->engine.AcceptedStatusReplies();
+    case inspect::kLinkPictures: {
+      const LinkPictures shown = gauges.ShownLinkPictures();
+      return MAKELONG(shown.link, shown.traffic);
+    }
+    case inspect::kLastBalloon: return GlobalAddAtomA(tray.LastBalloon().substr(0, 255).c_str());
+    case inspect::kTrayTip: return GlobalAddAtomA(trayTip.substr(0, 255).c_str());
+    case inspect::kWarningsArmed:
+      return (parts->mainsFail.State().firstWarningArmed ? inspect::kMainsWarningArmed : 0) |
+             (parts->batteryLow.State().warningArmed ? inspect::kBatteryWarningArmed : 0);
+    default: return 0;
+  }
 }
 
 // Nothing of its own to draw: the class brush fills what the children leave.

@@ -50,12 +50,13 @@
 #include <string>
 #include <vector>
 
+#include "res/inspect_protocol.h"
+
 namespace {
 
-// Message the program answers with GetMenuState of the item in wParam, so a
-// test can read menu states across processes (Wine keeps menus per process).
-constexpr char kMenuStateMessage[] = "VoltarisInspectMenuState";
-constexpr char kAcceptedRepliesMessage[] = "VoltarisInspectAcceptedReplies";
+// Menu states are read in the program: Wine keeps menus per process.
+using voltaris::inspect::kMenuStateMessage;
+using voltaris::inspect::kStateMessage;
 
 struct Selector {
   std::string className, title;
@@ -497,24 +498,26 @@ int main(int argc, char** argv) {
                         : (s & MF_GRAYED) ? "GRAYED"
                         : (s & MF_CHECKED) ? "CHECKED" : "ENABLED");
   } else if (verb == "replies" || verb == "warnings" || verb == "linkpictures") {
-    const WPARAM what = verb == "replies" ? 0 : verb == "warnings" ? 1 : 2;
+    namespace in = voltaris::inspect;
+    const WPARAM what = verb == "replies" ? in::kAcceptedReplies : verb == "warnings" ? in::kWarningsArmed
+                                                                                      : in::kLinkPictures;
     DWORD_PTR value = 0;
-    if (!SendMessageTimeoutA(hwnd, RegisterWindowMessageA(kAcceptedRepliesMessage), what, 0, SMTO_ABORTIFHUNG, 2000,
-                             &value)) {
+    if (!SendMessageTimeoutA(hwnd, RegisterWindowMessageA(kStateMessage), what, 0, SMTO_ABORTIFHUNG, 2000, &value)) {
       return 1;
     }
-    if (what == 2) {
+    if (what == in::kLinkPictures) {
       std::printf("%u %u\n", LOWORD(value), HIWORD(value));
-    } else if (what == 1) {
-      std::printf("mains %s battery %s\n", (value & 1) ? "armed" : "fired", (value & 2) ? "armed" : "fired");
+    } else if (what == in::kWarningsArmed) {
+      std::printf("mains %s battery %s\n", (value & in::kMainsWarningArmed) ? "armed" : "fired",
+                  (value & in::kBatteryWarningArmed) ? "armed" : "fired");
     } else {
       std::printf("%lu\n", static_cast<unsigned long>(value));
     }
   } else if (verb == "balloon" || verb == "traytip") {
     // The program answers with a global atom holding the text; read and deleted here.
     DWORD_PTR atom = 0;
-    if (!SendMessageTimeoutA(hwnd, RegisterWindowMessageA(kAcceptedRepliesMessage), verb == "balloon" ? 3 : 4, 0,
-                             SMTO_ABORTIFHUNG, 2000, &atom)) {
+    const WPARAM what = verb == "balloon" ? voltaris::inspect::kLastBalloon : voltaris::inspect::kTrayTip;
+    if (!SendMessageTimeoutA(hwnd, RegisterWindowMessageA(kStateMessage), what, 0, SMTO_ABORTIFHUNG, 2000, &atom)) {
       return 1;
     }
     char text[256] = "";
