@@ -14,6 +14,7 @@
 #include "app/service_win.h"
 #include "app/splash_win.h"
 #include "app/switches.h"
+#include "base/wide_text_win.h"
 #include "gui/dialog_win.h"
 #include "i18n/catalogue.h"
 #include "res/resource_ids.h"
@@ -21,16 +22,22 @@
 namespace {
 
 // The words after the program's name, split as Windows splits them
-// (quotes, backslashes), in the system's code page.
+// (quotes, backslashes), in the system's code page. The name itself is cut
+// off first: unquoted, with a space in its folder, Windows would split it.
 std::vector<std::string> Arguments() {
+  char self[MAX_PATH] = "";
+  const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+  const std::string path = length > 0 && length < MAX_PATH ? std::string(self, length) : "";
+  const std::string rest = voltaris::AfterProgramName(GetCommandLineA(), path);
+  const std::wstring line = L"x " + voltaris::WideFromCodePage(CP_ACP, rest);
   int count = 0;
-  LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
+  LPWSTR* words = CommandLineToArgvW(line.c_str(), &count);
   std::vector<std::string> arguments;
   if (!words) return arguments;
   for (int i = 1; i < count; ++i) {
-    const int length = WideCharToMultiByte(CP_ACP, 0, words[i], -1, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<size_t>(length > 0 ? length : 1), '\0');
-    if (length > 0) WideCharToMultiByte(CP_ACP, 0, words[i], -1, text.data(), length, nullptr, nullptr);
+    const int size = WideCharToMultiByte(CP_ACP, 0, words[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<size_t>(size > 0 ? size : 1), '\0');
+    if (size > 0) WideCharToMultiByte(CP_ACP, 0, words[i], -1, text.data(), size, nullptr, nullptr);
     text.resize(text.size() - 1);  // its terminating zero
     arguments.push_back(text);
   }
@@ -46,7 +53,7 @@ int RefuseUnknownSwitch(const voltaris::Switches& switches) {
   const bool quiet = switches.Has(voltaris::Switch::Quiet) || switches.Has(voltaris::Switch::Service) ||
                      switches.Has(voltaris::Switch::Headless);
   if (!quiet) {
-    const std::string text = voltaris::Tr(voltaris::Text::UnknownSwitch) + switches.unknown.front() +
+    const std::string text = voltaris::Tr(voltaris::Text::UnknownSwitch) + ("\"" + switches.unknown.front() + "\"") +
                              voltaris::Tr(voltaris::Text::KnownSwitchesAre) + voltaris::KnownSwitches() + ".";
     MessageBoxA(nullptr, text.c_str(), "Voltaris", MB_OK | MB_ICONERROR);
   }

@@ -38,12 +38,30 @@ Switches ReadSwitches(const std::vector<std::string>& arguments) {
     const auto known = std::find_if(std::begin(kSwitches), std::end(kSwitches),
                                     [&argument](const Named& s) { return SameSwitch(argument, s.name); });
     if (known == std::end(kSwitches)) {
-      read.unknown.push_back(argument);
+      // Only what is written as a switch is refused: a stray word (the rest
+      // of an unquoted path with a space) asks for nothing.
+      if (!argument.empty() && (argument[0] == '/' || argument[0] == '-')) read.unknown.push_back(argument);
     } else if (!read.Has(known->which)) {
       read.given.push_back(known->which);
     }
   }
   return read;
+}
+
+std::string AfterProgramName(const std::string& commandLine, const std::string& programPath) {
+  size_t end = 0;
+  if (!commandLine.empty() && commandLine[0] == '"') {
+    end = commandLine.find('"', 1);
+    end = end == std::string::npos ? commandLine.size() : end + 1;
+  } else if (!programPath.empty() && commandLine.size() >= programPath.size() &&
+             std::equal(programPath.begin(), programPath.end(), commandLine.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+             })) {
+    end = programPath.size();
+  } else {
+    end = std::min(commandLine.find_first_of(" \t"), commandLine.size());
+  }
+  return commandLine.substr(end);
 }
 
 std::string KnownSwitches() {

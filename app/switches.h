@@ -18,12 +18,18 @@ enum class Switch {
 
 struct Switches {
   std::vector<Switch> given;
-  std::vector<std::string> unknown;  // what no switch of the table is, as typed
+  std::vector<std::string> unknown;  // written as switches ("/" or "-" first), yet none of the table
   bool Has(Switch s) const;
 };
 
 // `arguments`: the command line's words after the program's own name.
 Switches ReadSwitches(const std::vector<std::string>& arguments);
+
+// What follows the program's own name on its command line. The name may be
+// quoted, or not, with spaces in it ("C:\Program Files\...", as a Run
+// value often holds it): that is known by `programPath`, the program's own
+// file, which it then begins with. Otherwise it ends at the first blank.
+std::string AfterProgramName(const std::string& commandLine, const std::string& programPath);
 
 // The switches there are, for a message about one that is not: "/install-service,
 // /trust-installer, ...".

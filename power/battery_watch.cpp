@@ -71,7 +71,7 @@ void BatteryWatch::ArmForLink() {
 
 void BatteryWatch::OnServedNews() {
   if (tickMs_ == 0) return;  // not started
-  if (engine_.Link() == LinkKind::Network) Tick();
+  if (engine_.Link() == LinkKind::Network) Tick(0);  // news, not time: no second has passed for it
   ArmForLink();
 }
 
@@ -82,6 +82,7 @@ void BatteryWatch::NewBattery() {
   ForgetBattery();
   owedShare_ = 0;
   weakTold_ = false;
+  lastLowWasHealthy_ = false;  // as a start that reads the row learns it
 }
 
 void BatteryWatch::ForgetBattery() {
@@ -122,7 +123,7 @@ void BatteryWatch::TellIfWeak() {
 }
 
 void BatteryWatch::OnTimer(unsigned) {
-  Tick();
+  Tick(tickMs_ / 1000.0);
   ArmForLink();
 }
 
@@ -163,7 +164,9 @@ double BatteryWatch::OwedAtStart(const LastDischarge& discharge) const {
   return std::clamp(owed - std::max(since, 0.0) / kFullRechargeSeconds, 0.0, 1.0);
 }
 
-void BatteryWatch::Tick() {
+// `unseenSeconds`: the time since the last tick, which a discharge the UPS
+// does not report on goes on taking.
+void BatteryWatch::Tick(double unseenSeconds) {
   const UpsStatus& status = engine_.Status();
   const bool reading = engine_.UpsAnswering() && engine_.AcceptedStatusReplies() > 0;
   if (reading) {
@@ -173,9 +176,9 @@ void BatteryWatch::Tick() {
     // A served UPS's battery voltage comes without its rating: its
     // discharges cannot teach the model, which reckons per 12 V block.
     if (!status.chargeServed) FollowDischarge(status);
-  } else if (phase_ == Phase::OnBattery) {
-    AddBatteryTime(discharge_, 1, load_);  // the battery goes on running down unseen
-    ++secondsOnBattery_;
+  } else if (phase_ == Phase::OnBattery && unseenSeconds > 0) {
+    AddBatteryTime(discharge_, unseenSeconds, load_);  // the battery goes on running down unseen
+    secondsOnBattery_ += static_cast<int>(unseenSeconds);
   }
   estimate_ = RuntimeEstimate{};
   // A server that does not give the runtime leaves nothing to estimate from

@@ -127,7 +127,7 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
   };
   void Learn(RecordStore& store);
   double OwedAtStart(const LastDischarge& discharge) const;
-  void Tick();
+  void Tick(double unseenSeconds);
   void ArmForLink();
   void FollowDischarge(const UpsStatus& status);
   void EndDischarge(const char* mark);

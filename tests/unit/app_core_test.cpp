@@ -37,9 +37,26 @@ TEST(Switches, MatchedWholeInAnyCaseAndTheRestToldApart) {
   EXPECT_EQ(install.given, (std::vector<Switch>{Switch::InstallService, Switch::Quiet}));
   EXPECT_FALSE(install.Has(Switch::Service));
   EXPECT_TRUE(install.unknown.empty());
-  const Switches odd = ReadSwitches({"/headless", "C:\\x\\service", "/servic", "-headless", ""});
+  const Switches odd = ReadSwitches({"/headless", "Files\\x\\service", "/servic", "-headless", ""});
   EXPECT_EQ(odd.given, std::vector<Switch>{Switch::Headless});
-  EXPECT_EQ(odd.unknown, (std::vector<std::string>{"C:\\x\\service", "/servic", "-headless", ""}));
+  EXPECT_EQ(odd.unknown, (std::vector<std::string>{"/servic", "-headless"}));
+}
+
+// The program's name is cut off its command line whole, quoted or not, even
+// with a space in its folder, as a Run value often has it.
+TEST(Switches, TheProgramsNameIsCutOffWholeQuotedOrNot) {
+  const std::string self = "C:\\Program Files\\Voltaris\\Voltaris.exe";
+  const struct {
+    std::string line, rest;
+  } cases[] = {
+      {"C:\\Program Files\\Voltaris\\Voltaris.exe /headless", " /headless"},
+      {"c:\\program files\\voltaris\\VOLTARIS.EXE", ""},
+      {"\"C:\\Program Files\\Voltaris\\Voltaris.exe\" /service", " /service"},
+      {"\"C:\\Program Files\\Voltaris\\Voltaris.exe\"/quiet", "/quiet"},
+      {"Voltaris.exe /quiet /install-service", " /quiet /install-service"},
+      {"\"unclosed", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(AfterProgramName(c.line, self), c.rest) << c.line;
 }
 
 // ---- The service's monitoring ------------------------------------------------------
