@@ -806,7 +806,7 @@ LRESULT MainWindow::OnMonitorReport(LPARAM lParam) {
     case MonitorReport::Kind::SerialRead: engine.OnSerialRead(report->ok, report->bytes); break;
     case MonitorReport::Kind::UsbPass: engine.OnUsbPass(report->usb); break;
     case MonitorReport::Kind::ControlWritten:
-      engine.OnControlWritten(report->controlId, report->ok);
+      engine.OnControlWritten(report->controlId, report->ok, report->uncertain);
       if (report->expired) engine.OnControlGivenUp(report->controlId);
       break;
   }

@@ -100,7 +100,8 @@ struct ProgramParts {
       NotifyByBalloon(event, config, balloons);
       commands.OnEvent(event);
     });
-    engine.ListenForControlWrites([this](unsigned id, bool written) { schedule.OnControlWritten(id, written); });
+    engine.ListenForControlWrites(
+        [this](unsigned id, bool written, bool uncertain) { schedule.OnControlWritten(id, written, uncertain); });
     engine.ListenForControlsGivenUp([this](unsigned id) { selfTests.OnControlGivenUp(id); });
     engine.ListenForServerForcedShutdown([this] { gate.EndAndShutDown(ShutdownReason::ServerForced); });
     engine.ListenForServedNews([this] { battery.OnServedNews(); });

@@ -24,6 +24,8 @@ enum class Text {
   PleaseConnectUps,
   ComConnected,
   UsbConnected,
+  // A USB unit the link library refuses, its strings after the text.
+  UsbUpsNotSupported,
   NetworkUpsConnected,
   AcFail,
   AcRestore,
@@ -68,6 +70,7 @@ enum class Text {
   SelfTestTillLowEvent,
   SelfTestCommandNotSentEvent,
   SwitchOffCommandNotSentEvent,
+  SwitchOffMayHaveBeenSentEvent,
   SelfTestTitle,
   SelfTestEventPrefix,
   SelfTestProgress7Dots,

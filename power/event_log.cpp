@@ -22,6 +22,7 @@ const EventLogRow kRows[] = {
     {Text::ShutdownNotCarriedOutEvent, {22, Level::Error}},
     {Text::SelfTestCommandNotSentEvent, {30, Level::Warning}},
     {Text::SwitchOffCommandNotSentEvent, {30, Level::Error}},
+    {Text::SwitchOffMayHaveBeenSentEvent, {33, Level::Warning}},
     {Text::NetworkUpsAccessDenied, {31, Level::Error}},
     {Text::NetworkUpsUnknownName, {31, Level::Error}},
     {Text::NetworkUpsWrongLogin, {31, Level::Error}},

@@ -252,6 +252,7 @@ void PowerEngine::OnUsbPass(const UsbPass& pass) {
   gauges_.DisableTemperatureGauge();
   const bool statusAnswers = pass.statusReply.size() > 1;
   Record(watch_.UsbPass(pass.present, pass.ratingReply.size() > 1, statusAnswers), Text::UsbConnected);
+  NoteRefusedUnit(pass.present ? "" : pass.refusedUnit);
   if (!pass.present) {
     OnLinkGone(LinkKind::Usb);
     return;
@@ -277,6 +278,15 @@ void PowerEngine::OnUsbPass(const UsbPass& pass) {
     gauges_.ZeroUsbGauges();
     linkNotices_.usbGaugesShown = false;
   }
+}
+
+// A unit the library refuses is found again at every pass while it stays
+// plugged in: recorded when it comes (or another takes its place), not at
+// every pass.
+void PowerEngine::NoteRefusedUnit(const std::string& strings) {
+  if (strings == refusedUnitTold_) return;
+  refusedUnitTold_ = strings;
+  if (!strings.empty()) records_.AppendEvent(std::string(Tr(Text::UsbUpsNotSupported)) + strings);
 }
 
 // ---- Network UPS ---------------------------------------------------------------
@@ -346,8 +356,8 @@ void PowerEngine::OnServerRefused(ServedRefusal refusal) {
 
 // ---- Control commands --------------------------------------------------------
 
-void PowerEngine::OnControlWritten(unsigned id, bool written) {
-  if (controlListener_) controlListener_(id, written);
+void PowerEngine::OnControlWritten(unsigned id, bool written, bool uncertain) {
+  if (controlListener_) controlListener_(id, written, uncertain);
 }
 
 void PowerEngine::OnControlGivenUp(unsigned id) {

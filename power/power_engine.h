@@ -80,13 +80,14 @@ class PowerEngine : public TimerOwner {
   // Who carries the server's forced shutdown out: at once, no count-down.
   void ListenForServerForcedShutdown(std::function<void()> listener) { forcedListener_ = std::move(listener); }
   // A control command has gone out on the line (`written`) or could not be
-  // written and waits to be tried again.
-  void OnControlWritten(unsigned id, bool written);
+  // written and waits to be tried again. `uncertain`: written, but the link
+  // library says it may have reached the UPS in part only.
+  void OnControlWritten(unsigned id, bool written, bool uncertain = false);
   // The monitor gave a control command up: its time ran out before the line
   // could take it.
   void OnControlGivenUp(unsigned id);
   // Who waits for control commands to be written (the scheduled shutdown).
-  void ListenForControlWrites(std::function<void(unsigned id, bool written)> listener) {
+  void ListenForControlWrites(std::function<void(unsigned id, bool written, bool uncertain)> listener) {
     controlListener_ = std::move(listener);
   }
   // Who must know of a command given up (the self-tests).
@@ -119,6 +120,7 @@ class PowerEngine : public TimerOwner {
   void ApplyStatusBits();
   void OnNoReply();
   void OnLinkGone(LinkKind kind);
+  void NoteRefusedUnit(const std::string& strings);
   void TakeServedReadings(const ServedReadings& served);
   void TellServedNews() const {
     if (servedListener_) servedListener_();
@@ -141,7 +143,7 @@ class PowerEngine : public TimerOwner {
   ReplyText replyText_;
   bool settingsDialogOpen_ = false;
   long acceptedStatusReplies_ = 0;
-  std::function<void(unsigned, bool)> controlListener_;
+  std::function<void(unsigned, bool, bool)> controlListener_;
   std::function<void(unsigned)> givenUpListener_;
   std::function<void()> forcedListener_;
   std::function<void()> servedListener_;
@@ -149,6 +151,7 @@ class PowerEngine : public TimerOwner {
   std::optional<ServedRefusal> lastRefusal_;
   const PowerEvents& events_;
   bool lossAnnounced_ = false;
+  std::string refusedUnitTold_;  // the USB unit refused, recorded already; "" when none is there
   Text startText_ = Text::ProgramStart, endText_ = Text::ProgramEnd;
   bool stopped_ = false;
 };

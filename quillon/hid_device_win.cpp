@@ -256,33 +256,43 @@ std::string UnitString(HANDLE file, DWORD request) {
   return TextFromUtf16(units);
 }
 
-// How to speak to the unit at `path`, by its ids and strings; nothing when
-// it is none of ours or one refused. Ids and strings need no access rights:
-// keyboards and mice, which Windows keeps to itself, give theirs too.
-std::optional<UnitChoice> ChoiceAt(const std::string& path, const LinkSettings& settings) {
+// What a unit says of itself, as far as the settings need it.
+struct Probe {
+  std::optional<UnitChoice> choice;  // nothing: none of ours, or refused
+  std::string refused;               // refused: its strings, for the program
+};
+
+// How to speak to the unit at `path`, by its ids and strings. Ids and
+// strings need no access rights: keyboards and mice, which Windows keeps to
+// itself, give theirs too.
+Probe ProbeAt(const std::string& path, const LinkSettings& settings) {
   ScopedHandle probe(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                  FILE_FLAG_OVERLAPPED, nullptr));
   HIDD_ATTRIBUTES attributes = {};
   attributes.Size = sizeof attributes;
-  if (!probe.valid() || !HidD_GetAttributes(probe.get(), &attributes)) return std::nullopt;
+  if (!probe.valid() || !HidD_GetAttributes(probe.get(), &attributes)) return {};
   const uint16_t vendor = attributes.VendorID, product = attributes.ProductID;
-  if (!FramingForUnit(settings, vendor, product)) return std::nullopt;
+  if (!FramingForUnit(settings, vendor, product)) return {};
   UnitStrings strings;
   if (StringsMatter(settings, vendor, product)) {
     strings = {UnitString(probe.get(), IOCTL_HID_GET_MANUFACTURER_STRING),
                UnitString(probe.get(), IOCTL_HID_GET_PRODUCT_STRING)};
   }
-  return ChooseUnit(settings, vendor, product, strings);
+  if (RefusedByStrings(settings, vendor, product, strings)) return {std::nullopt, RefusalText(strings)};
+  return {ChooseUnit(settings, vendor, product, strings), ""};
 }
 
-std::optional<FoundUnit> OpenUnit(const std::string& path, const LinkSettings& settings) {
-  const auto choice = ChoiceAt(path, settings);
-  if (!choice) return std::nullopt;
+// A unit refused is remembered while the search goes on: another unit of
+// ours may be there, and it is the one used.
+std::optional<FoundUnit> OpenUnit(const std::string& path, const LinkSettings& settings, std::string& refused) {
+  const Probe probe = ProbeAt(path, settings);
+  if (refused.empty()) refused = probe.refused;
+  if (!probe.choice) return std::nullopt;
   ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
   if (!file.valid()) return std::nullopt;
   const ReportLengths lengths = LengthsOf(file.get());
-  return FoundUnit{std::make_unique<WinHidDevice>(file.release(), lengths), choice->framing, choice->kind};
+  return FoundUnit{std::make_unique<WinHidDevice>(file.release(), lengths), probe.choice->framing, probe.choice->kind};
 }
 
 }  // namespace
@@ -293,12 +303,14 @@ std::optional<FoundUnit> FindHidUnit(const LinkSettings& settings) {
   HDEVINFO set = SetupDiGetClassDevsA(&hidClass, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
   if (set == INVALID_HANDLE_VALUE) return std::nullopt;
   std::optional<FoundUnit> found;
+  std::string refused;
   SP_DEVICE_INTERFACE_DATA data = {};
   data.cbSize = sizeof data;
   for (DWORD i = 0; !found && SetupDiEnumDeviceInterfaces(set, nullptr, &hidClass, i, &data); ++i) {
-    found = OpenUnit(InterfacePath(set, data), settings);
+    found = OpenUnit(InterfacePath(set, data), settings, refused);
   }
   SetupDiDestroyDeviceInfoList(set);
+  if (!found && !refused.empty()) found = FoundUnit{nullptr, Framing::Report, StringKind::Krauler, refused};
   return found;
 }
 

@@ -10,7 +10,9 @@
 
 namespace quillon {
 
-// The first HID unit present that the settings know; nothing when none is.
+// The first HID unit present that the settings know; nothing when none is,
+// or, when the only ones are refused, the first of those without a device
+// (FoundUnit::refused).
 std::optional<FoundUnit> FindHidUnit(const LinkSettings& settings);
 
 }  // namespace quillon

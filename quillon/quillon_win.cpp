@@ -17,6 +17,7 @@
 #include "quillon/tcp_transport_win.h"
 #include "quillon/ups_link.h"
 #include "quillon/usb_transport.h"
+#include "quillon/usb_units.h"
 
 namespace {
 
@@ -35,10 +36,18 @@ std::string LibraryDirectory() {
 // The simulator, as plain lines or playing a USB unit in one framing.
 std::unique_ptr<quillon::Transport> SimulatorTransport(const quillon::LinkSettings& settings) {
   if (!settings.tcpFraming) return std::make_unique<quillon::TcpTransport>(settings.host, settings.port);
+  // Told apart by the ids and strings it gives, as a unit found on USB.
   auto finder = [settings]() -> std::optional<quillon::FoundUnit> {
     auto device = std::make_unique<quillon::TcpDevice>(settings.host, settings.port);
     if (!device->Alive()) return std::nullopt;
-    return quillon::FoundUnit{std::move(device), *settings.tcpFraming};
+    auto kind = std::optional<quillon::StringKind>(quillon::StringKind::Krauler);
+    quillon::UnitStrings strings;
+    if (const auto identity = device->Identity()) {
+      strings = {identity->manufacturer, identity->productName};
+      kind = quillon::KindOfPlayedUnit(identity->vendor, identity->product, strings);
+    }
+    if (!kind) return quillon::FoundUnit{nullptr, *settings.tcpFraming, {}, quillon::RefusalText(strings)};
+    return quillon::FoundUnit{std::move(device), *settings.tcpFraming, *kind};
   };
   return std::make_unique<quillon::UsbTransport>(finder);
 }
@@ -85,8 +94,8 @@ int QUILLON_CALL CmdInput(char* reply, int*) {
 }
 
 int QUILLON_CALL Cmdtest(const char* text, int*) {
-  if (text != nullptr) Link().Test(text);
-  return 0;
+  if (text == nullptr) return 0;
+  return Link().Test(text) == quillon::CommandFate::MaybeSent ? QUILLON_CMDTEST_MAY_HAVE_BEEN_SENT : 0;
 }
 
 }  // extern "C"

@@ -1,7 +1,5 @@
 #include "quillon/tcp_device_win.h"
 
-#include "quillon/usb_tunnel.h"
-
 namespace quillon {
 namespace {
 
@@ -48,6 +46,14 @@ DeviceRead TcpDevice::ReadString(uint8_t index, uint16_t language, size_t mostUn
   if (!decoded) return DeviceRead::Failed;  // refused, or not a string descriptor
   text = decoded->substr(0, mostUnits);
   return DeviceRead::Got;
+}
+
+std::optional<tunnel::Identity> TcpDevice::Identity() {
+  received_.clear();
+  if (!socket_.SendAll(tunnel::Encode(tunnel::kIdentityRequest, ""))) return std::nullopt;
+  std::string payload;
+  if (NextFrame(tunnel::kIdentityReply, payload, kStringRequestTimeoutMs) != DeviceRead::Got) return std::nullopt;
+  return tunnel::ParseIdentity(payload);
 }
 
 }  // namespace quillon

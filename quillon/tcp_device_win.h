@@ -2,10 +2,12 @@
 // the framings run over it exactly as over a real unit's HID handle.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "quillon/hid_device.h"
 #include "quillon/tcp_socket_win.h"
+#include "quillon/usb_tunnel.h"
 
 namespace quillon {
 
@@ -19,6 +21,9 @@ class TcpDevice : public HidDevice {
   ReportWrite WriteReport(const std::string& report) override;
   DeviceRead ReadReport(std::string& report, unsigned timeoutMs) override;
   DeviceRead ReadString(uint8_t index, uint16_t language, size_t mostUnits, std::u16string& text) override;
+  // The ids and strings of the unit played; nothing when the simulator
+  // does not say them in time.
+  std::optional<tunnel::Identity> Identity();
 
  private:
   static constexpr size_t kReportSize = 8;

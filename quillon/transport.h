@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "quillon/quillon_api.h"
+
 namespace quillon {
 
 // The byte CmdInput puts before every reply: which way the reply came. The
@@ -12,6 +14,8 @@ namespace quillon {
 constexpr char kReportLeadByte = 'H';  // serial-over-HID: input reports read until the CR
 constexpr char kStringLeadByte = 'S';  // string-index: a string descriptor per command
 constexpr char kLineLeadByte = 'U';    // the simulator's plain TCP line
+// Not a reply: after no unit was found, the strings of a unit refused.
+constexpr char kRefusedLeadByte = QUILLON_REFUSED_LEAD_BYTE;
 
 class Transport {
  public:
@@ -27,6 +31,13 @@ class Transport {
   // Forgets the connection; the next EnsureConnected starts afresh.
   virtual void Drop() = 0;
   virtual char LeadByte() const = 0;
+  // Whether the command of the last Send, which said false, may still have
+  // reached the unit in part or in whole: a unit that took the start of a
+  // line, or a report that went out too late to know.
+  virtual bool MaybeSent() const { return false; }
+  // After EnsureConnected found no unit: the manufacturer and product
+  // strings of one there that the library refuses; "" when there is none.
+  virtual std::string RefusedUnit() const { return ""; }
 };
 
 }  // namespace quillon

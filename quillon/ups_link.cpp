@@ -70,16 +70,21 @@ std::optional<std::string> CommandForText(const std::string& text) {
 
 bool UpsLink::Present() {
   std::lock_guard<std::mutex> lock(mutex_);
-  return transport_ && transport_->EnsureConnected();
+  if (transport_ && transport_->EnsureConnected()) return true;
+  const std::string refused = transport_ ? transport_->RefusedUnit() : "";
+  tLastReply = refused.empty() ? "" : kRefusedLeadByte + refused;
+  return false;
 }
 
-void UpsLink::Exchange(const std::string& command, bool wantsReply) {
+CommandFate UpsLink::Exchange(const std::string& command, bool wantsReply) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (wantsReply) tLastReply.clear();
-  if (!transport_ || !transport_->EnsureConnected() || !transport_->Send(command)) return;
-  if (!wantsReply) return;
+  if (!transport_ || !transport_->EnsureConnected()) return CommandFate::NotSent;
+  if (!transport_->Send(command)) return transport_->MaybeSent() ? CommandFate::MaybeSent : CommandFate::NotSent;
+  if (!wantsReply) return CommandFate::Sent;
   const std::string line = transport_->ReceiveLine();
   if (!line.empty()) tLastReply = transport_->LeadByte() + line;
+  return CommandFate::Sent;
 }
 
 void UpsLink::Output(int code) {
@@ -89,9 +94,9 @@ void UpsLink::Output(int code) {
 
 std::string UpsLink::Input() const { return tLastReply; }
 
-void UpsLink::Test(const std::string& text) {
+CommandFate UpsLink::Test(const std::string& text) {
   const auto command = CommandForText(text);
-  if (command) Exchange(*command, false);
+  return command ? Exchange(*command, false) : CommandFate::NotSent;
 }
 
 }  // namespace quillon

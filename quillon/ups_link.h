@@ -23,17 +23,26 @@ std::optional<std::string> CommandForCode(int code);
 // not fit four digits, whoever asks: this is the last gate before the wire.
 std::optional<std::string> CommandForText(const std::string& text);
 
+// What became of a command.
+enum class CommandFate {
+  Sent,
+  NotSent,    // refused here or by the unit, or no unit
+  MaybeSent,  // in part, or too late to know: the unit may act on it
+};
+
 class UpsLink {
  public:
   explicit UpsLink(std::unique_ptr<Transport> transport) : transport_(std::move(transport)) {}
 
-  bool Present();                       // HidHandle
-  void Output(int code);                // CmdOutput
-  std::string Input() const;            // CmdInput: the transport's lead byte + the reply, or ""
-  void Test(const std::string& text);   // Cmdtest
+  // HidHandle. Without a unit, this thread's Input is the refused unit's
+  // strings after kRefusedLeadByte, or "".
+  bool Present();
+  void Output(int code);                      // CmdOutput
+  std::string Input() const;                  // CmdInput: the transport's lead byte + the reply, or ""
+  CommandFate Test(const std::string& text);  // Cmdtest
 
  private:
-  void Exchange(const std::string& command, bool wantsReply);
+  CommandFate Exchange(const std::string& command, bool wantsReply);
 
   std::mutex mutex_;
   std::unique_ptr<Transport> transport_;

@@ -211,6 +211,7 @@ bool ReportFraming::DropPendingReports() {
 
 bool ReportFraming::Send(const std::string& command) {
   command_ = command;
+  maybeSent_ = false;
   if (command.empty() || !DropPendingReports()) return false;
   const uint64_t deadline = clock_() + kExchangeDeadlineMs;
   if (!unsentReports_.empty()) {
@@ -231,7 +232,9 @@ bool ReportFraming::Send(const std::string& command) {
   unsentReports_.pop_front();
   // Failed in time, the first report may have been heard: its rest goes out
   // all the same (alone, it is a bare CR the unit ignores), before anything else.
-  return WriteRest(deadline) && first == ReportWrite::Sent;
+  const bool whole = WriteRest(deadline) && first == ReportWrite::Sent;
+  maybeSent_ = !whole;  // the unit heard its start, or may have
+  return whole;
 }
 
 bool ReportFraming::WriteRest(uint64_t deadline) {

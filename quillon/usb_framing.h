@@ -88,6 +88,7 @@ class ReportFraming : public UsbFraming {
   bool Send(const std::string& command) override;
   std::string ReceiveLine() override;
   char LeadByte() const override { return kReportLeadByte; }
+  bool MaybeSent() const override { return maybeSent_; }
 
  private:
   bool DropPendingReports();
@@ -97,6 +98,7 @@ class ReportFraming : public UsbFraming {
   std::string command_;
   // The reports of a command begun that the unit has not taken yet.
   std::deque<std::string> unsentReports_;
+  bool maybeSent_ = false;  // the last command went out in part, or too late to know
 };
 
 class StringFraming : public UsbFraming {

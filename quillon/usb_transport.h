@@ -16,6 +16,9 @@ struct FoundUnit {
   std::unique_ptr<HidDevice> device;
   Framing framing = Framing::Report;
   StringKind kind = StringKind::Krauler;
+  // No device: a unit is there that the library refuses; its strings
+  // ("manufacturer product").
+  std::string refused{};
 };
 
 // Looks for a unit once; nothing when none is there. Must return in time:
@@ -32,11 +35,14 @@ class UsbTransport : public Transport {
   std::string ReceiveLine() override { return framing_ ? framing_->ReceiveLine() : ""; }
   void Drop() override { framing_.reset(); }
   char LeadByte() const override { return framing_ ? framing_->LeadByte() : kReportLeadByte; }
+  bool MaybeSent() const override { return framing_ && framing_->MaybeSent(); }
+  std::string RefusedUnit() const override { return refused_; }
 
  private:
   UnitFinder finder_;
   MillisClock clock_;
   std::unique_ptr<Transport> framing_;
+  std::string refused_;  // what the last search found refused
 };
 
 }  // namespace quillon

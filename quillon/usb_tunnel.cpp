@@ -35,6 +35,23 @@ std::optional<StringAsked> ParseStringRequest(const std::string& payload) {
   return StringAsked{byte(0), static_cast<uint16_t>(byte(1) | byte(2) << 8)};
 }
 
+std::string IdentityPayload(const Identity& identity) {
+  const auto low = [](uint16_t v) { return static_cast<char>(v & 0xFF); };
+  const auto high = [](uint16_t v) { return static_cast<char>(v >> 8); };
+  return std::string{low(identity.vendor), high(identity.vendor), low(identity.product), high(identity.product)} +
+         identity.manufacturer + '\0' + identity.productName;
+}
+
+std::optional<Identity> ParseIdentity(const std::string& payload) {
+  constexpr size_t kIds = 4;
+  const size_t zero = payload.find('\0', kIds);
+  if (payload.size() < kIds + 1 || zero == std::string::npos) return std::nullopt;
+  const auto word = [&payload](size_t i) {
+    return static_cast<uint16_t>(static_cast<uint8_t>(payload[i]) | static_cast<uint8_t>(payload[i + 1]) << 8);
+  };
+  return Identity{word(0), word(2), payload.substr(kIds, zero - kIds), payload.substr(zero + 1)};
+}
+
 std::string StringDescriptor(const std::string& text) {
   const std::string ascii = text.substr(0, (kMaxPayload - kDescriptorHead) / 2);
   std::string bytes{static_cast<char>(kDescriptorHead + 2 * ascii.size()), static_cast<char>(kStringDescriptorType)};

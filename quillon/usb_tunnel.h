@@ -15,6 +15,8 @@ constexpr char kOutputReport = 'O';   // host to unit: one output report
 constexpr char kInputReport = 'I';    // unit to host: one input report
 constexpr char kStringRequest = 'S';  // host to unit: index, language (low byte first)
 constexpr char kStringReply = 'D';    // unit to host: the descriptor's bytes; none: refused
+constexpr char kIdentityRequest = 'W';  // host to unit: its ids and strings, as Windows gives them
+constexpr char kIdentityReply = 'N';    // unit to host: vendor, product (low byte first), manufacturer 0 product
 constexpr size_t kMaxPayload = 255;
 
 struct Frame {
@@ -34,6 +36,17 @@ struct StringAsked {
   uint16_t language = 0;
 };
 std::optional<StringAsked> ParseStringRequest(const std::string& payload);
+
+// What a unit tells of itself without being sent a command: its ids and its
+// manufacturer and product strings.
+struct Identity {
+  uint16_t vendor = 0;
+  uint16_t product = 0;
+  std::string manufacturer;
+  std::string productName;
+};
+std::string IdentityPayload(const Identity& identity);
+std::optional<Identity> ParseIdentity(const std::string& payload);
 
 // A string descriptor as a unit sends it: its length, type 3, the text as
 // UTF-16 (low byte first); an ASCII text only.

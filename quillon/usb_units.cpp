@@ -108,6 +108,14 @@ bool Matches(const StringsRule& rule, uint16_t vendor, uint16_t product, const U
          (!*rule.productName || SameText(rule.productName, strings.product));
 }
 
+// The first rule the unit matches; none: the id's default kind.
+const StringsRule* RuleFor(uint16_t vendor, uint16_t product, const UnitStrings& strings) {
+  for (const StringsRule& rule : kStringsRules) {
+    if (Matches(rule, vendor, product, strings)) return &rule;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 const std::vector<UsbUnit>& KnownUnits() {
@@ -159,12 +167,35 @@ std::optional<UnitChoice> ChooseUnit(const LinkSettings& settings, uint16_t vend
   const auto framing = FramingForUnit(settings, vendor, product);
   if (!framing) return std::nullopt;
   if (settings.forcedStringKind) return UnitChoice{*framing, *settings.forcedStringKind};
-  for (const StringsRule& rule : kStringsRules) {
-    if (!Matches(rule, vendor, product, strings)) continue;
-    if (!rule.kind) return std::nullopt;
-    return UnitChoice{*framing, *rule.kind};
+  const StringsRule* rule = RuleFor(vendor, product, strings);
+  if (rule == nullptr) return UnitChoice{*framing, StringKind::Krauler};
+  if (!rule->kind) return std::nullopt;
+  return UnitChoice{*framing, *rule->kind};
+}
+
+bool RefusedByStrings(const LinkSettings& settings, uint16_t vendor, uint16_t product, const UnitStrings& strings) {
+  if (settings.forcedStringKind || !FramingForUnit(settings, vendor, product)) return false;
+  const StringsRule* rule = RuleFor(vendor, product, strings);
+  return rule != nullptr && !rule->kind;
+}
+
+std::string RefusalText(const UnitStrings& strings) {
+  std::string text;
+  for (const std::string* part : {&strings.manufacturer, &strings.product}) {
+    std::string printable;
+    for (const char c : *part) printable += c >= 0x20 && c < 0x7f ? c : '?';
+    printable = Trimmed(printable);
+    if (printable.empty()) continue;
+    text += (text.empty() ? "" : " ") + printable;
   }
-  return UnitChoice{*framing, StringKind::Krauler};
+  return text;
+}
+
+std::optional<StringKind> KindOfPlayedUnit(uint16_t vendor, uint16_t product, const UnitStrings& strings) {
+  const LinkSettings defaults;
+  if (RefusedByStrings(defaults, vendor, product, strings)) return std::nullopt;
+  const auto choice = ChooseUnit(defaults, vendor, product, strings);
+  return choice ? choice->kind : StringKind::Krauler;
 }
 
 }  // namespace quillon

@@ -75,6 +75,15 @@ struct UnitChoice {
 // never changes). A kind named by Kind= wins over the strings.
 std::optional<UnitChoice> ChooseUnit(const LinkSettings& settings, uint16_t vendor, uint16_t product,
                                      const UnitStrings& strings);
+// Whether the unit is one of ours by its ids that its strings make the
+// library refuse (ChooseUnit then gives nothing), unless a kind is forced.
+bool RefusedByStrings(const LinkSettings& settings, uint16_t vendor, uint16_t product, const UnitStrings& strings);
+// How a refused unit is named to the program: "manufacturer product",
+// printable ASCII only, either left out when the unit gives none.
+std::string RefusalText(const UnitStrings& strings);
+// The kind of a unit the simulator plays, by the ids and strings it gives
+// (the framing being the settings' own); nothing when it is one refused.
+std::optional<StringKind> KindOfPlayedUnit(uint16_t vendor, uint16_t product, const UnitStrings& strings);
 // Whether ChooseUnit would look at the unit's strings: asking a unit for
 // them costs a request it may be slow to answer.
 bool StringsMatter(const LinkSettings& settings, uint16_t vendor, uint16_t product);

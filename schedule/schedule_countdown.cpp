@@ -126,13 +126,22 @@ void ScheduleCountdown::SendSwitchOff() {
     ShutDown(false);
     return;
   }
-  s_.switchOffId = monitor_.SendControl(*command);
+  s_.switchOffId = s_.sentSwitchOffId = monitor_.SendControl(*command);
   monitor_.EnableSerialRead();
   c_.timers.Arm(kTimerScheduleConfirm, kConfirmMs);
 }
 
-void ScheduleCountdown::OnControlWritten(unsigned id, bool written) {
-  if (id == 0 || id != s_.switchOffId || !written) return;
+// A switch-off the link library could send only in part may still switch
+// the UPS off (the unit holds its start, and the rest goes out before
+// anything else): recorded, even when it comes after the wait for it was
+// over, and the UPS taken as switching off, as for one written whole.
+void ScheduleCountdown::OnControlWritten(unsigned id, bool written, bool uncertain) {
+  if (id == 0 || !written) return;
+  if (uncertain && id == s_.sentSwitchOffId) {
+    s_.sentSwitchOffId = 0;  // once
+    c_.records.AppendEvent(Tr(Text::SwitchOffMayHaveBeenSentEvent));
+  }
+  if (id != s_.switchOffId) return;
   s_.switchOffId = 0;
   c_.timers.Kill(kTimerScheduleConfirm);
   ShutDown(true);

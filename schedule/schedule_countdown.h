@@ -22,6 +22,7 @@ struct ScheduleState {
   bool logOnOpen = true;
   ScheduledShutdown due;  // the rows whose shutdown is due
   unsigned switchOffId = 0;  // the switch-off command waiting to be written; 0: none
+  unsigned sentSwitchOffId = 0;  // the switch-off command sent, written or not; 0: none
   bool ending = false;
   bool shutDown = false;  // the system shutdown has been asked for
 };
@@ -51,7 +52,8 @@ class ScheduleCountdown : public TimerOwner, public RefusableCount {
   // A scheduled shutdown has been warned of and goes on to its end.
   bool Counting() const override { return !s_.armedOnce || s_.ending; }
   void OnTimer(unsigned id) override;
-  void OnControlWritten(unsigned id, bool written);
+  // `uncertain`: the switch-off may have reached the UPS in part only.
+  void OnControlWritten(unsigned id, bool written, bool uncertain = false);
   CountdownPicture Picture() const;
   void OnOk();
   // The system shutdown it asked for was refused: later rows are looked

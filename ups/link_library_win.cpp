@@ -48,9 +48,9 @@ void LinkLibrary::CmdInput(char* reply) const {
   if (cmdInput_) cmdInput_(reply, &scratch);
 }
 
-void LinkLibrary::Cmdtest(const char* text) const {
+int LinkLibrary::Cmdtest(const char* text) const {
   int scratch = 0;
-  if (cmdtest_) cmdtest_(text, &scratch);
+  return cmdtest_ ? cmdtest_(text, &scratch) : 0;
 }
 
 }  // namespace voltaris

@@ -30,7 +30,8 @@ class LinkLibrary {
   void CmdOutput(int code) const;
   // Fills `reply` (55 bytes, zeroed here); empty when the entry point is missing.
   void CmdInput(char* reply) const;
-  void Cmdtest(const char* text) const;
+  // The library's result; 0 when the entry point is missing.
+  int Cmdtest(const char* text) const;
 
  private:
   HMODULE module_ = nullptr;

@@ -112,6 +112,8 @@ void MonitorLoop::UsbPassOnce() {
   MonitorReport report{MonitorReport::Kind::UsbPass, true, "", {}, 0, false};
   report.usb.present = usb_.Present();
   if (!report.usb.present) {
+    // Right after HidHandle said 0, the library may say why.
+    report.usb.refusedUnit = RefusedUsbUnit(usb_.Input()).value_or("");
     Report(std::move(report));
     Pause(pauses_.afterUsbLost);
     return;
@@ -127,19 +129,21 @@ void MonitorLoop::UsbPassOnce() {
   Report(std::move(report));
 }
 
-// The library gives no result: a call that returned counts as written.
+// A call that returned counts as written: the library says no more, but
+// for a text (a switch-off) that may have gone out in part only.
 void MonitorLoop::SendUsbControls() {
   while (!Stopping()) {
     const auto command = mailbox_.NextControl();
     if (!command) return;
     if (!mailbox_.ClaimForWriting(*command)) continue;
+    bool uncertain = false;
     if (command->usb.code != 0) {
       usb_.Output(command->usb.code);
     } else {
-      usb_.Test(command->usb.text);
+      uncertain = usb_.Test(command->usb.text);
     }
     mailbox_.WriteEnded(*command);
-    Report({MonitorReport::Kind::ControlWritten, true, command->bytes, {}, command->id, false});
+    Report({MonitorReport::Kind::ControlWritten, true, command->bytes, {}, command->id, false, uncertain});
   }
 }
 

@@ -36,7 +36,9 @@ class UsbLinkPort {
   virtual bool Present() = 0;
   virtual void Output(int code) = 0;          // CmdOutput
   virtual std::string Input() = 0;           // CmdInput
-  virtual void Test(const std::string& text) = 0;  // Cmdtest
+  // Cmdtest: true when the library says the command may have reached the
+  // UPS in part only.
+  virtual bool Test(const std::string& text) = 0;
 };
 
 class ReportSink {

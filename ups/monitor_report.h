@@ -10,6 +10,7 @@ struct UsbPass {
   bool present = false;     // HidHandle found the device
   std::string ratingReply;  // CmdInput after the rating query
   std::string statusReply;  // CmdInput after the status query
+  std::string refusedUnit{};  // not present: the strings of a unit there that the library refuses
 };
 
 struct MonitorReport {
@@ -19,6 +20,9 @@ struct MonitorReport {
   UsbPass usb;          // UsbPass
   unsigned controlId = 0;
   bool expired = false;  // ControlWritten: given up, its time was up before it could be written
+  // ControlWritten: the library says the command may have gone out in part
+  // only (so `ok` says nothing of the UPS having it whole).
+  bool uncertain = false;
 };
 
 }  // namespace voltaris

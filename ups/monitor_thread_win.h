@@ -34,7 +34,7 @@ class LibraryUsbPort : public UsbLinkPort {
   bool Present() override { return library_.HidHandle() != 0; }
   void Output(int code) override { library_.CmdOutput(code); }
   std::string Input() override;
-  void Test(const std::string& text) override { library_.Cmdtest(text.c_str()); }
+  bool Test(const std::string& text) override { return UsbCommandMaybeSent(library_.Cmdtest(text.c_str())); }
 
  private:
   const LinkLibrary& library_;

@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #include "base/number_text.h"
+#include "base/text_ends.h"
+#include "quillon/quillon_api.h"
 
 namespace voltaris {
 namespace {
@@ -65,6 +67,15 @@ std::string UsbSwitchOffText(int upsOffDelaySeconds, std::optional<int> restoreM
 std::string UsbReplyInBuffer(const char (&buffer)[kUsbReplyBufferBytes]) {
   return std::string(buffer, std::find(buffer, buffer + kUsbReplyBufferBytes, '\0'));
 }
+
+std::optional<std::string> RefusedUsbUnit(const std::string& reply) {
+  if (reply.empty() || static_cast<unsigned char>(reply[0]) != QUILLON_REFUSED_LEAD_BYTE) return std::nullopt;
+  std::string strings;
+  for (const char c : reply.substr(1)) strings += c >= 0x20 && c < 0x7f ? c : '?';
+  return std::string(WithoutEndBlanks(strings));
+}
+
+bool UsbCommandMaybeSent(int cmdtestResult) { return cmdtestResult == QUILLON_CMDTEST_MAY_HAVE_BEEN_SENT; }
 
 UpsControl TenSecondTestControl() { return {TenSecondTestCommand(), {kUsbTenSecondTest, ""}}; }
 UpsControl UntilLowTestControl() { return {UntilLowTestCommand(), {kUsbUntilLowTest, ""}}; }

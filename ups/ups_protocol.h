@@ -45,6 +45,12 @@ constexpr int kUsbCancelTest = 7;
 // 0 after the text, so the text ends at the first 0 or at the buffer's end.
 constexpr size_t kUsbReplyBufferBytes = 55;
 std::string UsbReplyInBuffer(const char (&buffer)[kUsbReplyBufferBytes]);
+// What CmdInput gave after HidHandle said 0: the strings of a unit the
+// library refuses ("manufacturer product", made printable), or nothing when
+// it is no such word (a library that has none gives none).
+std::optional<std::string> RefusedUsbUnit(const std::string& reply);
+// What Cmdtest's result says: the command may have reached the UPS in part.
+bool UsbCommandMaybeSent(int cmdtestResult);
 
 // A command as the link library takes it: a CmdOutput code or, when the
 // code is 0, a Cmdtest text.

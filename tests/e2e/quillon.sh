@@ -2,15 +2,17 @@
 # quillon.dll against the simulator in TCP mode, once as plain lines and
 # once playing each USB family (the DLL then runs the same framings a real
 # unit meets): replies, commands, two threads at once, the simulator going
-# away and coming back. The assertions on replies are in
+# away and coming back; then a string unit the DLL refuses by its strings
+# (fuji), named to the caller. The assertions on replies are in
 # quillon_wine_tests.exe; the commands are checked here in the simulator's log.
 source "$(dirname "$0")/lib.sh"
 e2e_init quillon 180
 
 FAMILY=  # empty: plain lines; else the USB family the simulator plays
+KIND=    # empty: the family's default unit; else the string unit's kind
 start_tcp_sim() {
-  "$VOLTARIS_UPSSIM" --tcp "${1:-0}" ${FAMILY:+--usb-family "$FAMILY"} --log "$SIM_LOG" >"$RUN/upssim.out" \
-    2>>"$RUN/upssim.err" &
+  "$VOLTARIS_UPSSIM" --tcp "${1:-0}" ${FAMILY:+--usb-family "$FAMILY"} ${KIND:+--usb-kind "$KIND"} \
+    --log "$SIM_LOG" >"$RUN/upssim.out" 2>>"$RUN/upssim.err" &
   SIM_PID=$!
   E2E_PIDS+=($SIM_PID)
   for _ in $(seq 200); do [ -s "$RUN/upssim.out" ] && break; sleep 0.02; done
@@ -18,17 +20,19 @@ start_tcp_sim() {
   [ -n "$PORT" ] || fail "the simulator did not start"
 }
 
-# run_against FAMILY: the Wine tests against a simulator of that family,
-# serving their hand-shakes that stop and restart it.
+# run_against FAMILY [TESTS]: the Wine tests (those of the gtest filter
+# TESTS) against a simulator of that family, serving their hand-shakes that
+# stop and restart it.
 run_against() {
   FAMILY=$1
-  SIM_LOG=$RUN/upssim-${FAMILY:-line}.log
+  SIM_LOG=$RUN/upssim-${FAMILY:-line}${KIND:+-$KIND}.log
   rm -f "$RUN"/handshake/*  # an earlier run's answers would be taken for this one's
   : >"$RUN/upssim.out"
   start_tcp_sim 0
   write_quillon_ini "$lib" "$PORT" "$FAMILY"
   e2e_log "quillon.dll over ${FAMILY:-plain lines}"
-  VOLTARIS_HANDSHAKE=$RUN/handshake wine "$lib/quillon_wine_tests.exe" >"$RUN/gtest.log" 2>&1 &
+  VOLTARIS_HANDSHAKE=$RUN/handshake wine "$lib/quillon_wine_tests.exe" --gtest_filter="${2:-QuillonWithSimulator.*}" \
+    >"$RUN/gtest.log" 2>&1 &
   local tests=$!
   while kill -0 $tests 2>/dev/null; do
     if [ -e "$RUN/handshake/stop-simulator" ]; then
@@ -70,3 +74,8 @@ for family in "" report string; do
     fi
   done
 done
+
+KIND=fuji
+run_against string 'QuillonRefusingAUnit.*'
+grep -q ' Q1$' "$SIM_LOG" && fail "a refused unit was asked for its status"
+KIND=

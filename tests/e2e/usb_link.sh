@@ -6,8 +6,12 @@
 # framings): "  USB UPS is Connected!", the readings on the gauges, no serial
 # queries at all, a mains failure opening the count-down, and the 10-second
 # test reaching the UPS as code 4; over serial-over-HID also the timed
-# test's own bytes and the cancel as code 7. A library whose call never
-# returns does not hold up the shutdown at the end of a count-down.
+# test's own bytes and the cancel as code 7. Of the string units behind
+# 0001:0000, a fabula one (its own strings, C at 0x0a, no tests) is
+# monitored the same way; a fuji one, which the DLL refuses by its strings,
+# is recorded once as "  USB UPS Not Supported: ATCL FOR UPS ATCL FOR UPS"
+# and never connected. A library whose call never returns does not hold up
+# the shutdown at the end of a count-down.
 source "$(dirname "$0")/lib.sh"
 e2e_init usb_link 200
 e2e_install en
@@ -23,26 +27,28 @@ inspect children '#32770/Voltaris' | grep -q '"Please Connected UPS!"' || fail "
 inspect command Voltaris 40003 >/dev/null
 app_gone 15 || fail "the program did not end"
 
-# usb_sim FAMILY: a simulator playing a unit of FAMILY, named in quillon.ini.
+# usb_sim FAMILY [KIND]: a simulator playing a unit of FAMILY (of KIND, a
+# string unit's kind), named in quillon.ini.
 usb_sim() {
-  SIM_LOG=$RUN/upssim-$1.log
-  SIM_CONTROL=$RUN/upssim-$1.ctl
-  "$VOLTARIS_UPSSIM" --tcp 0 --usb-family "$1" --log "$SIM_LOG" --control "$SIM_CONTROL" \
-    >"$RUN/upssim-$1.out" 2>"$RUN/upssim-$1.err" &
+  local name=$1${2:+-$2}
+  SIM_LOG=$RUN/upssim-$name.log
+  SIM_CONTROL=$RUN/upssim-$name.ctl
+  "$VOLTARIS_UPSSIM" --tcp 0 --usb-family "$1" ${2:+--usb-kind "$2"} --log "$SIM_LOG" --control "$SIM_CONTROL" \
+    >"$RUN/upssim-$name.out" 2>"$RUN/upssim-$name.err" &
   E2E_PIDS+=($!)
-  for _ in $(seq 200); do [ -s "$RUN/upssim-$1.out" ] && break; sleep 0.02; done
-  write_quillon_ini "$APP_DIR" "$(head -n1 "$RUN/upssim-$1.out")" "$1"
+  for _ in $(seq 200); do [ -s "$RUN/upssim-$name.out" ] && break; sleep 0.02; done
+  write_quillon_ini "$APP_DIR" "$(head -n1 "$RUN/upssim-$name.out")" "$1"
 }
 sent() { grep -c " $1\$" "$SIM_LOG"; }
 readout() { inspect text Voltaris "$1"; }
 
-# monitored_through FAMILY N: the program (started for the Nth time on a
-# unit) on a unit of FAMILY, its gauges, a mains failure's count-down and
-# the 10-second test.
+# monitored_through FAMILY N [KIND]: the program (started for the Nth time
+# on a unit) on a unit of FAMILY (of KIND), its gauges, a mains failure's
+# count-down and the 10-second test (which fabula units have no string for).
 monitored_through() {
-  e2e_log "through the $1 family"
+  e2e_log "through the $1 family${3:+, a $3 unit}"
   local n=$2
-  usb_sim "$1"
+  usb_sim "$1" "${3:-}"
   sim_control "input 231" >/dev/null
   e2e_start_app
   wait_event 30 "  USB UPS is Connected!" "$n" || fail "the USB UPS was never reported ($1): $(events)"
@@ -53,9 +59,11 @@ monitored_through() {
   expect_eq "$(readout 1112)" "12%" "load readout ($1)"
   grep -q ' Q1$' "$SIM_LOG" || fail "no status query over USB ($1)"
   has_event "  COM UPS is Connected!" && fail "a serial connection was recorded"
-  inspect command Voltaris 40014 >/dev/null
-  wait_until 10 bash -c "grep -q ' T\$' '$SIM_LOG'" || fail "the 10-second test never reached the UPS ($1)"
-  expect_eq "$(sent T)" 1 "10-second tests sent ($1)"
+  if [ "${3:-}" != fabula ]; then
+    inspect command Voltaris 40014 >/dev/null
+    wait_until 10 bash -c "grep -q ' T\$' '$SIM_LOG'" || fail "the 10-second test never reached the UPS ($1)"
+    expect_eq "$(sent T)" 1 "10-second tests sent ($1)"
+  fi
   sim_control "mains fail" >/dev/null
   wait_until 10 countdowns_open 1 || fail "no count-down window after the mains failed ($1)"
   wait_event 5 "  AC Fail!" "$n" || fail "no \"  AC Fail!\" event ($1)"
@@ -79,10 +87,28 @@ monitored_through string 2
 inspect command Voltaris 40003 >/dev/null
 app_gone 15 || fail "the program did not end"
 
+monitored_through string 3 fabula
+inspect command Voltaris 40003 >/dev/null
+app_gone 15 || fail "the program did not end"
+
+e2e_log "a unit the DLL refuses: fuji"
+usb_sim string fuji
+e2e_start_app
+refused="  USB UPS Not Supported: ATCL FOR UPS ATCL FOR UPS"
+wait_event 30 "$refused" || fail "the refused unit was not recorded: $(events | tail -n 5)"
+wait_until 10 inspect wait '#32770/Voltaris' visible 200 || fail "no \"no UPS\" box for a refused unit"
+sleep 3  # a few more passes, each finding the unit again
+expect_eq "$(count_event "$refused")" 1 "records of the refused unit"
+expect_eq "$(count_event "  USB UPS is Connected!")" 3 "USB connections recorded"
+expect_eq "$(inspect replies Voltaris | tr -d '\r')" 0 "status replies taken from a refused unit"
+grep -q ' Q1$' "$SIM_LOG" && fail "a refused unit was asked for its status"
+inspect command Voltaris 40003 >/dev/null
+app_gone 15 || fail "the program did not end"
+
 e2e_log "a link library whose CmdInput never returns"
 cp "$VOLTARIS_WIN_TESTS/quillon_hung.dll" "$APP_DIR/quillon.dll"
 e2e_start_app
-wait_event 30 "  Program Start" 4 || fail "the program did not start again"
+wait_event 30 "  Program Start" 6 || fail "the program did not start again"
 sleep 1  # the monitor is inside CmdInput by now, for good
 # Another program of the session: it goes only when Windows shuts down, not
 # when the program merely falls over.

@@ -547,6 +547,7 @@ TEST(EventLog, TheRowsAdministratorsLookForUnderTheirIdsWithAMessageForEach) {
       {"  System Shutdown Not Carried Out, Asked Again!", 22, EventLogLevel::Error},
       {"  Network UPS: Wrong User Or Password!", 31, EventLogLevel::Error},
       {"  Setting Out Of Range: BatteryTime", 32, EventLogLevel::Warning},
+      {"  UPS Switch-Off May Have Been Sent", 33, EventLogLevel::Warning},
       {"  Event Command Not Started: C:\\hooks\\onbatt.cmd", 40, EventLogLevel::Error},
       {"  Event Command Too Long, Not Run: MainsFailed", 40, EventLogLevel::Error},
   };
@@ -556,7 +557,8 @@ TEST(EventLog, TheRowsAdministratorsLookForUnderTheirIdsWithAMessageForEach) {
     EXPECT_EQ(entry->id, each.id) << each.row;
     EXPECT_EQ(entry->level, each.level) << each.row;
   }
-  for (const char* row : {"  Program Start", "  COM UPS is Connected!", "  Drill: Simulated AC Fail", "  AC", ""}) {
+  for (const char* row : {"  Program Start", "  COM UPS is Connected!", "  Drill: Simulated AC Fail", "  AC", "",
+                          "  USB UPS Not Supported: ATCL FOR UPS ATCL FOR UPS"}) {
     EXPECT_FALSE(EventLogEntryForRow(row)) << row;
   }
 

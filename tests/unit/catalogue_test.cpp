@@ -66,6 +66,9 @@ TEST(Catalogue, ExactPairsWithTheirBlanks) {
       {Text::ProgramEnd, "  Program End", "  Fin du programme"},
       {Text::ComConnected, "  COM UPS is Connected!", "   Port COM connect\xe9!"},  // three blanks in French
       {Text::UsbConnected, "  USB UPS is Connected!", "  Port USB connect\xe9!"},
+      {Text::UsbUpsNotSupported, "  USB UPS Not Supported: ", "  UPS USB non pris en charge : "},
+      {Text::SwitchOffMayHaveBeenSentEvent, "  UPS Switch-Off May Have Been Sent",
+       "  Commande d'arr\xea" "t de l'UPS peut-\xea" "tre envoy\xe9" "e"},
       {Text::AcFailEvent, "  AC Fail!", "   D\xe9" "faut d'alimentation!!"},
       {Text::AcRestoreEvent, "  AC Restore!", "  Alimentation r\xe9tablie!"},
       {Text::BatteryLowEvent, "  BatteryLow Low!", "  Batterie Faible!"},

@@ -106,10 +106,15 @@ class FakeSerial : public SerialLinePort {
 class FakeUsb : public UsbLinkPort {
  public:
   std::atomic<bool> present{false};
+  std::string input;       // what CmdInput gives, set before the loop starts
+  bool maybeSent = false;  // what Cmdtest says, set before the loop starts
   bool Present() override { return present; }
   void Output(int code) override { Log("Output " + std::to_string(code)); }
-  std::string Input() override { return ""; }
-  void Test(const std::string& text) override { Log("Test " + text); }
+  std::string Input() override { return input; }
+  bool Test(const std::string& text) override {
+    Log("Test " + text);
+    return maybeSent;
+  }
   bool WaitForCalls(size_t n) {
     std::unique_lock<std::mutex> lock(mutex_);
     return changed_.wait_for(lock, std::chrono::seconds(10), [&] { return calls_.size() >= n; });
@@ -168,6 +173,13 @@ struct LoopRig {
 
   LoopRig() { mailbox.SetSerialLine({"COM1", {}}); }
   void Start() { thread = std::thread([this] { loop.Run(); }); }
+  // Runs the loop until it has reported `kind` once (or two seconds passed), then stops it.
+  std::vector<MonitorReport> RunUntilReported(MonitorReport::Kind kind) {
+    Start();
+    for (int i = 0; i < 200 && reports.Of(kind).empty(); ++i) std::this_thread::sleep_for(milliseconds(10));
+    Stop();
+    return reports.Of(kind);
+  }
   // Runs the loop until `writes` commands have reached the line, then stops it.
   void RunUntilWritten(size_t writes) {
     Start();
@@ -398,6 +410,38 @@ TEST(MonitorLoopTest, OverUsbControlsGoToTheLibraryAndWaitForTheDevice) {
   EXPECT_EQ(written[1].controlId, timed);
   EXPECT_TRUE(written[0].ok && written[1].ok);
   EXPECT_TRUE(rig.serial.Written().empty());
+}
+
+// Without a unit, the library's word for one it refuses comes with the
+// pass; any other reply there (a library without that word) names none.
+TEST(MonitorLoopTest, OverUsbAUnitTheLibraryRefusesIsNamedInThePassThatFoundNone) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"\x15" "ATCL FOR UPS ATCL FOR UPS", "ATCL FOR UPS ATCL FOR UPS"}, {"Xpartial", ""}, {"", ""}};
+  for (const auto& [input, named] : cases) {
+    LoopRig rig;
+    rig.usb.input = input;
+    rig.mailbox.SetLinkKind(LinkKind::Usb);
+    const auto passes = rig.RunUntilReported(MonitorReport::Kind::UsbPass);
+    ASSERT_FALSE(passes.empty());
+    EXPECT_FALSE(passes[0].usb.present);
+    EXPECT_EQ(passes[0].usb.refusedUnit, named) << input;
+  }
+}
+
+// A switch-off the library could send only in part is written, uncertain.
+TEST(MonitorLoopTest, OverUsbASwitchOffTheLibrarySaysMayHaveBeenSentIsReportedSo) {
+  for (const bool maybe : {false, true}) {
+    LoopRig rig;
+    rig.mailbox.SetLinkKind(LinkKind::Usb);
+    rig.usb.maybeSent = maybe;
+    rig.usb.present = true;
+    const unsigned off = rig.mailbox.SendControl({"S01R9999\r", {0, "RS.1R9999\r"}});
+    const auto written = rig.RunUntilReported(MonitorReport::Kind::ControlWritten);
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(written[0].controlId, off);
+    EXPECT_TRUE(written[0].ok);
+    EXPECT_EQ(written[0].uncertain, maybe);
+  }
 }
 
 TEST(MonitorMailbox, OnlyControlsPastTheirTimeExpire) {

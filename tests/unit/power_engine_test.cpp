@@ -385,6 +385,34 @@ TEST(PowerEngineUsb, DeviceLostIsLoggedAndBoxedOnce) {
   EXPECT_FALSE(rig.menus.controlCenter);
 }
 
+// A unit the link library refuses: recorded with its strings once while it
+// stays plugged in, again once plugged in anew or another takes its place;
+// never a link.
+TEST(PowerEngineUsb, AUnitTheLibraryRefusesIsRecordedOncePerPlugAndNeverConnects) {
+  EngineRig rig;
+  rig.engine.StartLink(kUsb);
+  const UsbPass fuji{false, "", "", "ATCL FOR UPS ATCL FOR UPS"};
+  const std::string fujiRow = "  USB UPS Not Supported: ATCL FOR UPS ATCL FOR UPS";
+  for (int i = 0; i < 5; ++i) rig.engine.OnUsbPass(fuji);
+  EXPECT_EQ(rig.Events(), (std::vector<std::string>{"  UPS is DisConnected!", fujiRow}));  // as with none there, and why
+  EXPECT_FALSE(rig.engine.UpsAnswering());
+  EXPECT_FALSE(rig.menus.controlCenter);
+  EXPECT_EQ(rig.notices.ownedBoxes, 1);  // no UPS, as with none plugged in
+  rig.engine.OnUsbPass({false, "", ""});  // unplugged
+  rig.engine.OnUsbPass(fuji);
+  rig.engine.OnUsbPass(fuji);
+  EXPECT_EQ(rig.Count(fujiRow), 2);
+  rig.engine.OnUsbPass({false, "", "", "Phoenixtec Power USB Cable (V2.00)"});
+  EXPECT_EQ(rig.Count("  USB UPS Not Supported: Phoenixtec Power USB Cable (V2.00)"), 1);
+  rig.engine.OnUsbPass({true, "U" + kRating, "U" + kHealthy});  // one of ours in its place
+  EXPECT_EQ(rig.Events().back(), "  USB UPS is Connected!");
+  rig.engine.OnUsbPass({false, "", "", "ATCL FOR UPS ATCL FOR UPS"});
+  EXPECT_EQ(rig.Count(fujiRow), 3);
+  rig.engine.StartLink(kCom1);
+  rig.engine.OnUsbPass(fuji);  // a late pass after the link changed
+  EXPECT_EQ(rig.Count(fujiRow), 3);
+}
+
 TEST(PowerEngineSerial, AFailedWriteOrReadIsAMissedReplyAndTheThirdReopensThePort) {
   EngineRig rig;
   OpenSerial(rig);

@@ -115,6 +115,30 @@ TEST(QuillonLink, EachThreadGetsTheReplyToItsOwnQuery) {
   EXPECT_EQ(mixed, 0);
 }
 
+// A unit refused: no device, and the CmdInput right after says which unit,
+// after a lead byte no reply has; gone, it says nothing again.
+TEST(QuillonLink, ARefusedUnitIsNoDeviceAndNamedToTheCallerAfterALeadByteOfItsOwn) {
+  std::deque<std::optional<quillon::FoundUnit>> searches;
+  searches.push_back(quillon::FoundUnit{nullptr, quillon::Framing::String, {}, "ATCL FOR UPS ATCL FOR UPS"});
+  searches.push_back(quillon::FoundUnit{nullptr, quillon::Framing::String, {}, "ATCL FOR UPS ATCL FOR UPS"});
+  searches.push_back(std::nullopt);
+  UpsLink link(std::make_unique<quillon::UsbTransport>([&searches] {
+    auto found = std::move(searches.front());
+    searches.pop_front();
+    return found;
+  }));
+  for (int pass = 0; pass < 2; ++pass) {
+    EXPECT_FALSE(link.Present());
+    EXPECT_EQ(link.Input(), "\x15" "ATCL FOR UPS ATCL FOR UPS") << pass;
+  }
+  std::string otherThread = "unset";
+  std::thread([&] { otherThread = link.Input(); }).join();
+  EXPECT_EQ(otherThread, "");  // the word is for the thread that asked
+  EXPECT_FALSE(link.Present());
+  EXPECT_EQ(link.Input(), "");  // unplugged
+  for (const char* reply : {"H(", "S(", "U("}) EXPECT_NE(reply[0], quillon::kRefusedLeadByte);
+}
+
 TEST(QuillonLink, NoTransportMeansNoDevice) {
   UpsLink link(nullptr);
   EXPECT_FALSE(link.Present());
@@ -383,6 +407,30 @@ TEST(QuillonReportFraming, ACommandLeftHalfSentIsFinishedBeforeAnythingElse) {
   usb.link->Test("R00100075");
   EXPECT_EQ(usb.Ask(1), "H" + kStatus);
   EXPECT_EQ(usb.unit->lines, (std::vector<std::string>{"S01R0075\r", "Q1\r"}));
+}
+
+// The caller is told (Cmdtest's result) when a switch-off may have reached
+// the unit in part: its second report never taken, or its first taken too
+// late to know. Sent whole, or never begun, it is no such news.
+TEST(QuillonReportFraming, ASwitchOffWhoseRestIsNeverTakenMayHaveBeenSent) {
+  using quillon::CommandFate;
+  ReportLink usb;
+  EXPECT_EQ(usb.link->Test("R00100075"), CommandFate::Sent);
+  usb.unit->continuationsRefused = 1000;
+  EXPECT_EQ(usb.link->Test("RS.2R9999\r"), CommandFate::MaybeSent);
+  EXPECT_EQ(usb.link->Test("RS.2R9999\r"), CommandFate::NotSent);  // only its rest tried: this one not begun
+  usb.unit->continuationsRefused = 0;
+  EXPECT_EQ(usb.link->Test("R00100075"), CommandFate::NotSent);  // the call that finishes the last one
+  EXPECT_EQ(usb.unit->lines, (std::vector<std::string>{"S01R0075\r", "S02R9999\r"}));
+  usb.unit->continuationsRefused = 1;  // refused once, taken the second time
+  EXPECT_EQ(usb.link->Test("R00100075"), CommandFate::Sent);
+  usb.unit->writesRefused = 1;
+  EXPECT_EQ(usb.link->Test("R00100075"), CommandFate::NotSent);
+  usb.unit->writesHeardLate = 1;
+  EXPECT_EQ(usb.link->Test("R00100075"), CommandFate::MaybeSent);
+  EXPECT_EQ(usb.link->Test("bogus"), CommandFate::NotSent);
+  StringLink strings;
+  EXPECT_EQ(strings.link->Test("R00100075"), CommandFate::NotSent);  // no string carries it
 }
 
 TEST(QuillonReportFraming, PaddingAfterTheCrIsNoPartOfTheReply) {
@@ -688,6 +736,18 @@ TEST(QuillonStringKinds, KindsAreToldApartByTheUnitsStringsAndForcedByTheSetting
     EXPECT_EQ(choice->framing, c.framing) << c.strings.manufacturer << "/" << c.strings.product;
   }
   EXPECT_FALSE(quillon::ChooseUnit(defaults, 0x1234, 0x0000, {"MEC", "MEC0003"}));
+  // Refused, and not only none of ours: the program is told which unit it is.
+  for (const Case& c : cases) {
+    EXPECT_EQ(quillon::RefusedByStrings(defaults, c.vendor, c.product, c.strings), !c.kind)
+        << c.strings.manufacturer << "/" << c.strings.product;
+    EXPECT_EQ(quillon::KindOfPlayedUnit(c.vendor, c.product, c.strings), c.kind)
+        << c.strings.manufacturer << "/" << c.strings.product;
+  }
+  EXPECT_FALSE(quillon::RefusedByStrings(defaults, 0x1234, 0x0000, {"ATCL FOR UPS", "ATCL FOR UPS"}));
+  EXPECT_EQ(quillon::KindOfPlayedUnit(0x1234, 0x0000, {"ATCL FOR UPS", "ATCL FOR UPS"}), StringKind::Krauler);
+  EXPECT_EQ(quillon::RefusalText({"ATCL FOR UPS", "ATCL FOR UPS"}), "ATCL FOR UPS ATCL FOR UPS");
+  EXPECT_EQ(quillon::RefusalText({" Phoenixtec Power ", "USB Cable (V2.00)"}), "Phoenixtec Power USB Cable (V2.00)");
+  EXPECT_EQ(quillon::RefusalText({"", "ATCL\rFOR\x01UPS"}), "ATCL?FOR?UPS");
   // The strings are asked only of ids a rule tells apart, and not when a kind is forced.
   EXPECT_TRUE(quillon::StringsMatter(defaults, 0x0001, 0x0000));
   EXPECT_TRUE(quillon::StringsMatter(defaults, 0x06da, 0x0002));
@@ -706,6 +766,8 @@ TEST(QuillonStringKinds, KindsAreToldApartByTheUnitsStringsAndForcedByTheSetting
     }
   }
   EXPECT_FALSE(quillon::ParseLinkSettings("[Transport]\nKind=fuji\n").forcedStringKind);
+  const auto forcedKrauler = quillon::ParseLinkSettings("[Transport]\nKind=krauler\n");
+  EXPECT_FALSE(quillon::RefusedByStrings(forcedKrauler, 0x0001, 0x0000, {"ATCL FOR UPS", "ATCL FOR UPS"}));
   EXPECT_EQ(quillon::ParseLinkSettings("[Transport]\nKind=fuji\n").kind, quillon::LinkKind::None);
 }
 
@@ -778,4 +840,12 @@ TEST(QuillonUsbTunnel, FramesAndDescriptorsComeBackAsSent) {
   const std::string descriptor = quillon::tunnel::StringDescriptor("#220");
   EXPECT_EQ(quillon::tunnel::DescriptorText(descriptor), u"#220");
   EXPECT_FALSE(quillon::tunnel::DescriptorText(descriptor.substr(0, 5)));  // its length says 10
+  const quillon::tunnel::Identity fuji{0x0001, 0x8000, "ATCL FOR UPS", "ATCL FOR UPS"};
+  const auto identity = quillon::tunnel::ParseIdentity(quillon::tunnel::IdentityPayload(fuji));
+  ASSERT_TRUE(identity);
+  EXPECT_EQ(identity->vendor, 0x0001);
+  EXPECT_EQ(identity->product, 0x8000);
+  EXPECT_EQ(identity->manufacturer, "ATCL FOR UPS");
+  EXPECT_EQ(identity->productName, "ATCL FOR UPS");
+  EXPECT_FALSE(quillon::tunnel::ParseIdentity(std::string("\x01\x00\x00\x00MEC", 7)));  // no 0 between the strings
 }

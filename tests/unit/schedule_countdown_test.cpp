@@ -96,6 +96,44 @@ TEST(ScheduleCountdown, ASwitchOffGivenUpDuringItsWriteIsNotRecordedAsNotSent) {
   EXPECT_EQ(rig.shutdown.calls, 1);
 }
 
+// The link library sent the switch-off in part only (its last report never
+// taken): the UPS may be switching off. Recorded once, and the shutdown
+// goes on with the UPS taken as switching off; a written-whole one records
+// nothing, and neither does a self-test that went out so.
+TEST(ScheduleCountdown, ASwitchOffThatMayHaveBeenSentIsRecordedOnceAndTakenAsSwitchingTheUpsOff) {
+  ScheduleRig rig;
+  rig.Run(181200);
+  ASSERT_EQ(rig.monitor.Count("S01R9999\r"), 1);
+  const auto switchOff = static_cast<unsigned>(rig.monitor.commands.size());
+  rig.engine.OnControlWritten(switchOff + 1, true, true);  // not the switch-off
+  EXPECT_EQ(rig.shutdown.calls, 0);
+  rig.engine.OnControlWritten(switchOff, true, true);
+  EXPECT_EQ(rig.shutdown.calls, 1);
+  EXPECT_TRUE(rig.parts.gate.State().upsSwitchingOff);
+  rig.engine.OnControlWritten(switchOff, true, true);  // told again
+  rig.Run(10000);
+  EXPECT_EQ(rig.shutdown.calls, 1);
+  EXPECT_EQ(rig.Count("  UPS Switch-Off May Have Been Sent"), 1);
+  EXPECT_EQ(rig.Count("  UPS Switch-Off Command Not Sent!"), 0);
+
+  // Its word came after the wait for it was over: recorded all the same.
+  ScheduleRig late;
+  late.Run(181200);
+  const auto lateSwitchOff = static_cast<unsigned>(late.monitor.commands.size());
+  late.monitor.withdrawalsSucceed = false;
+  late.Run(ScheduleCountdown::kConfirmMs);
+  EXPECT_EQ(late.shutdown.calls, 1);
+  late.engine.OnControlWritten(lateSwitchOff, true, true);
+  EXPECT_EQ(late.Count("  UPS Switch-Off May Have Been Sent"), 1);
+  EXPECT_EQ(late.shutdown.calls, 1);
+
+  ScheduleRig whole;
+  whole.Run(181200);
+  whole.engine.OnControlWritten(static_cast<unsigned>(whole.monitor.commands.size()), true, false);
+  EXPECT_EQ(whole.shutdown.calls, 1);
+  EXPECT_EQ(whole.Count("  UPS Switch-Off May Have Been Sent"), 0);
+}
+
 // OK pressed in the last seconds: the count ends while the window is hidden,
 // and it does not come back over the shutdown.
 TEST(ScheduleCountdown, AWindowHiddenAtTheEndStaysHidden) {

@@ -256,6 +256,18 @@ TEST(ReplyText, ALinkLibrarysReplyEndsAtItsZeroOrAtTheBuffersEnd) {
   EXPECT_EQ(UsbReplyInBuffer(full.reply), std::string(kUsbReplyBufferBytes, 'y'));
 }
 
+// The link library's words beyond the replies: a unit refused (CmdInput's
+// own lead byte) and a command that may have reached the UPS in part
+// (Cmdtest's own result); nothing else reads as either.
+TEST(ReplyText, ALinkLibrarysRefusalAndMaybeSentAreItsOwnWordsOnly) {
+  EXPECT_EQ(RefusedUsbUnit("\x15" "ATCL FOR UPS ATCL FOR UPS"), "ATCL FOR UPS ATCL FOR UPS");
+  EXPECT_EQ(RefusedUsbUnit("\x15" "ATCL\rFOR UPS \n"), "ATCL?FOR UPS ?");
+  EXPECT_EQ(RefusedUsbUnit("\x15"), "");
+  for (const char* other : {"", "H(220.0", "Xpartial", "U\x15"}) EXPECT_FALSE(RefusedUsbUnit(other)) << other;
+  EXPECT_TRUE(UsbCommandMaybeSent(0x4D415953));
+  for (const int other : {0, 1, -1, 0x4D415952, 0x4D415954}) EXPECT_FALSE(UsbCommandMaybeSent(other)) << other;
+}
+
 TEST(Commands, RepliesOfKnownLength) {
   EXPECT_EQ(ExpectedReplyLength(StatusQueryCommand()), 47u);
   EXPECT_EQ(ExpectedReplyLength(RatingQueryCommand()), 22u);

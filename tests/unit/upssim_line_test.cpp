@@ -11,7 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include "quillon/usb_framing.h"
+#include "quillon/usb_tunnel.h"
+#include "quillon/usb_units.h"
 #include "tests/unit/test_folder.h"
+#include "tools/upssim/options.h"
+#include "tools/upssim/ups_model.h"
+#include "tools/upssim/usb_play.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -248,4 +254,140 @@ TEST(UpssimLine, BadScenarioFileIsRejectedWithItsLine) {
   const std::string cmd = std::string(UPSSIM_PATH) + " --scenario " + dir + "/bad.txt 2>" + dir + "/err";
   EXPECT_EQ(WEXITSTATUS(std::system(cmd.c_str())), 2);
   EXPECT_NE(ReadFile(dir + "/err").find("bad.txt: line 2: unknown action \"flood\""), std::string::npos);
+}
+
+// ---- The string units of the id 0001:0000 it plays ----------------------------
+
+namespace {
+
+namespace tunnel = quillon::tunnel;
+using quillon::DeviceRead;
+using quillon::StringKind;
+using upssim::UsbKind;
+
+// A unit the simulator plays, reached as the link library's framings reach
+// one: each request goes through the tunnel's frames to the play and a model.
+class PlayedUnit : public quillon::HidDevice {
+ public:
+  explicit PlayedUnit(UsbKind kind) : play_(upssim::UsbFamily::String, 8, kind) {}
+
+  upssim::UpsModel model;
+  std::vector<std::string> commands;  // what reached the model
+
+  bool Alive() override { return true; }
+  size_t OutputReportSize() const override { return 8; }
+  quillon::ReportWrite WriteReport(const std::string&) override { return quillon::ReportWrite::Refused; }
+  DeviceRead ReadReport(std::string&, unsigned) override { return DeviceRead::Failed; }
+  DeviceRead ReadString(uint8_t index, uint16_t language, size_t mostUnits, std::u16string& text) override {
+    for (const auto& heard : play_.Feed(tunnel::StringRequest(index, language))) {
+      std::optional<std::string> reply;
+      if (!heard.command.empty()) {
+        commands.push_back(heard.command);
+        reply = model.HandleCommand(heard.command, 0).value_or("");
+      }
+      std::string frames = play_.StringReply(heard, reply);
+      const auto frame = tunnel::TakeFrame(frames);
+      const auto descriptor = frame ? tunnel::DescriptorText(frame->payload) : std::nullopt;
+      if (!descriptor) return DeviceRead::Failed;
+      text = descriptor->substr(0, mostUnits);
+      return DeviceRead::Got;
+    }
+    return DeviceRead::Failed;
+  }
+  tunnel::Identity Identity() {
+    std::string frames = play_.IdentityReply();
+    const auto frame = tunnel::TakeFrame(frames);
+    return frame ? tunnel::ParseIdentity(frame->payload).value_or(tunnel::Identity{}) : tunnel::Identity{};
+  }
+
+ private:
+  upssim::UsbPlay play_;
+};
+
+// A played unit behind the string framing of `kind`.
+struct PlayedLink {
+  PlayedUnit* unit = nullptr;
+  std::unique_ptr<quillon::Transport> framing;
+  PlayedLink(UsbKind played, StringKind spokenAs) {
+    auto owned = std::make_unique<PlayedUnit>(played);
+    unit = owned.get();
+    framing = quillon::MakeFraming(quillon::Framing::String, std::move(owned), [] { return uint64_t{0}; }, spokenAs);
+  }
+  std::string Ask(const std::string& command) { return framing->Send(command) ? framing->ReceiveLine() : ""; }
+};
+
+}  // namespace
+
+// The link library tells each kind by the strings the played unit gives,
+// and each answers its own framing with the model's status: a mains
+// failure shows in the next one.
+TEST(UpssimUsb, EachKindGivesItsStringsAndAnswersItsOwnFraming) {
+  const std::pair<UsbKind, StringKind> kinds[] = {
+      {UsbKind::Krauler, StringKind::Krauler}, {UsbKind::Fabula, StringKind::Fabula}, {UsbKind::Hunnox, StringKind::Hunnox}};
+  for (const auto& [played, expected] : kinds) {
+    PlayedLink usb(played, expected);
+    const tunnel::Identity identity = usb.unit->Identity();
+    EXPECT_EQ(identity.vendor, 0x0001);
+    EXPECT_EQ(identity.product, 0x0000);
+    EXPECT_EQ(quillon::KindOfPlayedUnit(identity.vendor, identity.product, {identity.manufacturer, identity.productName}),
+              expected);
+    const std::string status = usb.Ask("Q1\r");
+    ASSERT_EQ(status.size(), 47u) << static_cast<int>(played);
+    EXPECT_EQ(status[0], '(');
+    EXPECT_EQ(status[38], '0');
+    EXPECT_EQ(usb.Ask("F\r"), usb.unit->model.RatingLine());
+    usb.unit->model.SetMainsFailed(true);
+    EXPECT_EQ(usb.Ask("Q1\r")[38], '1') << static_cast<int>(played);
+  }
+  // Fabula: C at 0x0a, taken with "UPS No Ack"; no tests.
+  PlayedLink fabula(UsbKind::Fabula, StringKind::Fabula);
+  EXPECT_TRUE(fabula.framing->Send("C\r"));
+  EXPECT_FALSE(fabula.framing->Send("T\r"));
+  EXPECT_EQ(fabula.unit->commands, std::vector<std::string>{"C"});
+  // Spoken to as krauler, 0x0a is nothing to a krauler unit's play and 0x0b nothing to fabula's.
+  PlayedLink kraulerOnFabula(UsbKind::Fabula, StringKind::Krauler);
+  kraulerOnFabula.framing->Send("CT\r");
+  EXPECT_TRUE(kraulerOnFabula.unit->commands.empty());
+}
+
+// Hunnox: opened otherwise than with 0x00, 0x00, 0x01, it answers its first
+// status for good, as real ones do.
+TEST(UpssimUsb, AHunnoxSpokenToOutOfItsOrderKeepsItsFirstStatus) {
+  PlayedLink krauler(UsbKind::Hunnox, StringKind::Krauler);
+  ASSERT_EQ(krauler.Ask("Q1\r").size(), 47u);
+  krauler.unit->model.SetMainsFailed(true);
+  EXPECT_EQ(krauler.Ask("Q1\r")[38], '0');
+  EXPECT_EQ(krauler.unit->commands.size(), 2u);  // asked, and answered the old status
+}
+
+// Fuji: refused by its strings, and it answers no string anyway: a link
+// forced to speak to it gets nothing.
+TEST(UpssimUsb, AFujiIsRefusedByItsStringsAndAnswersNoString) {
+  PlayedLink fuji(UsbKind::Fuji, StringKind::Krauler);
+  const tunnel::Identity identity = fuji.unit->Identity();
+  const quillon::UnitStrings strings{identity.manufacturer, identity.productName};
+  EXPECT_FALSE(quillon::KindOfPlayedUnit(identity.vendor, identity.product, strings));
+  EXPECT_EQ(quillon::RefusalText(strings), "ATCL FOR UPS ATCL FOR UPS");
+  EXPECT_EQ(fuji.Ask("Q1\r"), "");
+  EXPECT_EQ(fuji.Ask("F\r"), "");
+  EXPECT_TRUE(fuji.unit->commands.empty());
+}
+
+TEST(UpssimUsb, TheKindIsAnOptionOfTheStringFamily) {
+  const auto parse = [](std::vector<std::string> args, std::string& error) {
+    std::vector<char*> argv{const_cast<char*>("upssim")};
+    for (auto& a : args) argv.push_back(a.data());
+    return upssim::ParseOptions(static_cast<int>(argv.size()), argv.data(), error);
+  };
+  std::string error;
+  const auto fabula = parse({"--tcp", "0", "--usb-kind", "fabula"}, error);
+  ASSERT_TRUE(fabula) << error;
+  EXPECT_EQ(fabula->usbFamily, upssim::UsbFamily::String);
+  EXPECT_EQ(fabula->usbKind, UsbKind::Fabula);
+  EXPECT_FALSE(parse({"--tcp", "0", "--usb-kind", "phoenix"}, error));
+  EXPECT_FALSE(parse({"--tcp", "0", "--usb-family", "report", "--usb-kind", "fuji"}, error));
+  EXPECT_FALSE(parse({"--usb-kind", "fuji"}, error));  // no TCP link to play it on
+  const auto plain = parse({"--tcp", "0", "--usb-family", "string"}, error);
+  ASSERT_TRUE(plain);
+  EXPECT_EQ(plain->usbKind, UsbKind::Krauler);
 }

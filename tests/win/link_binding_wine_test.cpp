@@ -23,9 +23,12 @@ TEST(LinkBinding, TheRealLibraryBindsAllFourEntryPoints) {
     std::printf("HidHandle with no unit: %lu ms\n", static_cast<unsigned long>(took));
   }
   char reply[55];
+  library.CmdInput(reply);
+  EXPECT_STREQ(reply, "");  // no unit refused either
   library.CmdOutput(1);
   library.CmdInput(reply);
   EXPECT_STREQ(reply, "");
+  EXPECT_EQ(library.Cmdtest("RS.1R9999\r"), 0);  // not sent, so not "may have been sent"
   library.Unload();
   EXPECT_FALSE(library.Loaded());
 }

@@ -31,9 +31,9 @@ std::string Input() {
   Entry<CmdInputFn>("CmdInput")(reply, &scratch);
   return reply;
 }
-void SendText(const char* text) {
+int SendText(const char* text) {
   int scratch = 0;
-  Entry<CmdtestFn>("Cmdtest")(text, &scratch);
+  return Entry<CmdtestFn>("Cmdtest")(text, &scratch);
 }
 
 // Hand-shake with the script through files in a shared folder.
@@ -88,6 +88,19 @@ TEST(QuillonWithSimulator, TwoThreadsAtOnceNeitherCrashNorMixReplies) {
   status.join();
   rating.join();
   EXPECT_EQ(wrong, 0);
+}
+
+// Run by the script alone against a unit the DLL refuses (a fuji played):
+// no device, and the unit named right after, on this thread only.
+TEST(QuillonRefusingAUnit, NoDeviceAndTheUnitNamedAfterTheRefusalsLeadByte) {
+  EXPECT_EQ(Present(), 0);
+  EXPECT_EQ(Input(), std::string(1, QUILLON_REFUSED_LEAD_BYTE) + "ATCL FOR UPS ATCL FOR UPS");
+  std::string elsewhere = "unset";
+  std::thread([&elsewhere] { elsewhere = Input(); }).join();
+  EXPECT_EQ(elsewhere, "");
+  Output(1);
+  EXPECT_EQ(Input(), "");
+  EXPECT_EQ(SendText("RS.1R9999\r"), 0);  // not sent: no such result as "may have been sent"
 }
 
 TEST(QuillonWithSimulator, DeviceGoneAndBackAgain) {

@@ -11,12 +11,15 @@ const char kUsage[] =
     "              [--stop 1|1.5|2] [--tcp PORT] [--no-pace] [--think-ms MS]\n"
     "              [--time-scale X] [--scenario FILE] [--control SOCKET] [--log FILE]\n"
     "              [--usb-family report|string] [--usb-report-size 8|64] [--check]\n"
+    "              [--usb-kind krauler|fabula|hunnox|fuji]\n"
     "              [--discharge] [--battery-age FRACTION] [--battery-law peukert|kinetic]\n"
     "              [--load PERCENT]\n"
     "       upssim --send CONTROL_SOCKET ACTION\n"
     "Serves a model UPS on a new pseudo-terminal (its path is the first line of output)\n"
     "or, with --tcp, on 127.0.0.1 (the port is the first line; 0 picks a free one).\n"
-    "--usb-family makes the TCP link carry a USB unit's reports or string descriptors.\n"
+    "--usb-family makes the TCP link carry a USB unit's reports or string descriptors;\n"
+    "--usb-kind plays one kind of string unit of the id 0001:0000 (its strings and\n"
+    "quirks), the string family implied.\n"
     "--discharge makes the battery run down with the load and its age (battery time\n"
     "runs 1 / --time-scale as fast as the clock) and go low at 11.0 V per block;\n"
     "--battery-law kinetic gives it two wells of charge that recover after a heavy spell.\n";
@@ -33,6 +36,7 @@ bool ParseNumber(const std::string& text, double low, double& out) {
 
 std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
   Options o;
+  bool kindGiven = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&](std::string& out) {
@@ -77,6 +81,11 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
       const auto family = ParseUsbFamily(v);
       if (!family) return error = "bad USB family \"" + v + "\"", std::nullopt;
       o.usbFamily = *family;
+    } else if (arg == "--usb-kind") {
+      const auto kind = ParseUsbKind(v);
+      if (!kind) return error = "bad USB kind \"" + v + "\"", std::nullopt;
+      o.usbKind = *kind;
+      kindGiven = true;
     } else if (arg == "--usb-report-size") {
       if (v != "8" && v != "64") return error = "bad report size \"" + v + "\"", std::nullopt;
       o.usbReportSize = std::stoul(v);
@@ -107,6 +116,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
       return std::nullopt;
     }
   }
+  if (kindGiven && o.usbFamily == UsbFamily::Report) return error = "--usb-kind plays a string unit", std::nullopt;
+  if (kindGiven) o.usbFamily = UsbFamily::String;
   if (o.usbFamily != UsbFamily::None && !o.tcpPort) return error = "--usb-family needs --tcp", std::nullopt;
   if (o.tcpPort) o.pace = false;  // a network link has no line to pace
   return o;

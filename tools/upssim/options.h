@@ -28,6 +28,8 @@ struct Options {
   // plain line, its input reports of this many bytes.
   UsbFamily usbFamily = UsbFamily::None;
   size_t usbReportSize = 8;
+  // The string family's kind of unit: its strings and quirks.
+  UsbKind usbKind = UsbKind::Krauler;
 };
 
 // Parses argv; on failure returns nothing and fills `error`.

@@ -60,7 +60,7 @@ void WriteAll(int fd, const std::string& text) {
 
 Simulator::Simulator(const Options& options, Scenario scenario)
     : options_(options), scenario_(std::move(scenario)), model_(options.timeScale),
-      usb_(options.usbFamily, options.usbReportSize), start_(std::chrono::steady_clock::now()) {
+      usb_(options.usbFamily, options.usbReportSize, options.usbKind), start_(std::chrono::steady_clock::now()) {
   if (options.load) model_.SetLoad(*options.load);
   model_.SetBatteryAge(options.batteryAge, 0);
   model_.SetBatteryLaw(options.batteryLaw, 0);
@@ -211,8 +211,10 @@ void Simulator::OnLineReadable() {
 
 void Simulator::OnUsbBytes(const std::string& bytes) {
   for (const auto& heard : usb_.Feed(bytes)) {
-    if (heard.stringRequest) {
-      OnStringRequest(heard.command);
+    if (heard.identityRequest) {
+      if (!link_.unplugged) WriteAll(clientFd_, usb_.IdentityReply());
+    } else if (heard.stringRequest) {
+      OnStringRequest(heard);
     } else {
       OnCommand(heard.command);
     }
@@ -220,14 +222,18 @@ void Simulator::OnUsbBytes(const std::string& bytes) {
 }
 
 // Reading the string is the command: its reply goes back at once.
-void Simulator::OnStringRequest(const std::string& command) {
-  if (command.empty() || link_.unplugged) {
-    WriteAll(clientFd_, usb_.StringReply(command, std::nullopt));
+void Simulator::OnStringRequest(const UsbPlay::Heard& heard) {
+  if (link_.unplugged) {
+    WriteAll(clientFd_, UsbPlay::StringRefusal());
     return;
   }
-  Log(Escape(command));
-  const auto reply = model_.HandleCommand(command, Now());
-  WriteAll(clientFd_, usb_.StringReply(command, reply.value_or("")));
+  if (heard.command.empty()) {
+    WriteAll(clientFd_, usb_.StringReply(heard, std::nullopt));  // the unit's own strings, or a refusal
+    return;
+  }
+  Log(Escape(heard.command));
+  const auto reply = model_.HandleCommand(heard.command, Now());
+  WriteAll(clientFd_, usb_.StringReply(heard, reply.value_or("")));
 }
 
 void Simulator::OnCommand(const std::string& command) {
@@ -276,7 +282,7 @@ void Simulator::AcceptTcpClient() {
   CloseFd(clientFd_);  // one host at a time: the newest wins
   clientFd_ = fd;
   fcntl(clientFd_, F_SETFL, O_NONBLOCK);
-  usb_ = UsbPlay(options_.usbFamily, options_.usbReportSize);
+  usb_ = UsbPlay(options_.usbFamily, options_.usbReportSize, options_.usbKind);
   lineBuffer_.clear();
   output_.clear();
 }

@@ -45,7 +45,7 @@ class Simulator {
 
   void OnLineReadable();
   void OnUsbBytes(const std::string& bytes);
-  void OnStringRequest(const std::string& command);
+  void OnStringRequest(const UsbPlay::Heard& heard);
   void OnCommand(const std::string& command);
   void QueueReply(const std::string& reply);
   void QueueNoise();
