@@ -56,6 +56,19 @@ std::optional<uint32_t> NextUtf8(std::string_view text, size_t& at) {
   return code;
 }
 
+// Well-formed UTF-8 with at least one character beyond ASCII. Surrogates
+// spelled in three bytes are not well formed, though NextUtf8 takes them (the
+// UTF-16 files carry lone ones through that way).
+bool IsUtf8BeyondAscii(std::string_view bytes) {
+  bool beyondAscii = false;
+  for (size_t at = 0; at < bytes.size();) {
+    const std::optional<uint32_t> code = NextUtf8(bytes, at);
+    if (!code || (*code >= 0xD800 && *code < 0xE000)) return false;
+    beyondAscii = beyondAscii || *code >= 0x80;
+  }
+  return beyondAscii;
+}
+
 std::string Utf8FromUtf16Le(std::string_view bytes) {
   std::string out;
   const auto unit = [&bytes](size_t i) {
@@ -106,6 +119,9 @@ DecodedText DecodeFileText(std::string_view bytes) {
     const std::string_view units = bytes.substr(kUtf16LeBom.size());
     decoded.text = Utf8FromUtf16Le(units);
     if (units.size() % 2 != 0) decoded.oddTail = units.substr(units.size() - 1);
+  } else if (IsUtf8BeyondAscii(bytes)) {
+    decoded.encoding = TextEncoding::Utf8WithoutBom;
+    decoded.text = bytes;
   } else {
     decoded.text = bytes;
   }
@@ -117,6 +133,7 @@ std::string EncodeFileText(const DecodedText& decoded) {
     case TextEncoding::Utf8WithBom: return std::string(kUtf8Bom) + decoded.text;
     case TextEncoding::Utf16LeWithBom:
       return std::string(kUtf16LeBom) + Utf16LeFromUtf8(decoded.text) + decoded.oddTail;
+    case TextEncoding::Utf8WithoutBom:
     case TextEncoding::SingleByte: break;
   }
   return decoded.text;

@@ -1,8 +1,8 @@
 // The encodings a hand-edited settings file comes in (Notepad saves as UTF-8
-// with a byte-order mark, or as "Unicode", UTF-16 little-endian with one),
-// and the conversions between them and the program's own texts, which are
-// single bytes of Windows-1252 as the catalogue and the Windows "A" calls
-// have them.
+// with a byte-order mark, or as "Unicode", UTF-16 little-endian with one;
+// newer editors save UTF-8 without a mark), and the conversions between them
+// and the program's own texts, which are single bytes of Windows-1252 as the
+// catalogue and the Windows "A" calls have them.
 #pragma once
 
 #include <string>
@@ -10,12 +10,17 @@
 
 namespace voltaris {
 
-enum class TextEncoding { SingleByte, Utf8WithBom, Utf16LeWithBom };
+enum class TextEncoding { SingleByte, Utf8WithBom, Utf16LeWithBom, Utf8WithoutBom };
 
 // A file's text in the form the program edits it: single-byte files as they
-// are, both Unicode forms as UTF-8 without the byte-order mark. Decoding and
+// are, the Unicode forms as UTF-8 without the byte-order mark. Decoding and
 // encoding again gives the same bytes, whatever the file holds (UTF-16 that
 // is not well formed, and an odd last byte, are carried through).
+//
+// A file without a mark is UTF-8 when its bytes are well-formed UTF-8 and not
+// all ASCII: accented Windows-1252 text almost never is ("r\xe9tablie" is
+// not). Anything else without a mark is single-byte, as earlier versions
+// wrote it.
 struct DecodedText {
   TextEncoding encoding = TextEncoding::SingleByte;
   std::string text;

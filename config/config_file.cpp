@@ -155,6 +155,13 @@ FileError ConfigFile::WriteString(const std::string& section, const std::string&
     return {22, "cannot store " + section + "/" + key + ": a name or value the file cannot hold"};
   }
   file.text = doc.Serialize();
+  if (file.encoding == TextEncoding::SingleByte && DecodeFileText(file.text).encoding != TextEncoding::SingleByte) {
+    // Single-byte text that now reads as UTF-8 (a value of the two letters
+    // "\xc3\xa9") would read back as another letter: the whole file, every
+    // byte of it single-byte until now, is written as UTF-8 instead.
+    file.encoding = TextEncoding::Utf8WithoutBom;
+    file.text = Utf8FromWindows1252(file.text);
+  }
   const std::string written = EncodeFileText(file);
   if (FileError e = ReplaceFileAtomically(path, written)) return e;
   std::lock_guard<std::mutex> hold(shared_->lock);

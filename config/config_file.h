@@ -3,10 +3,10 @@
 // not written since the last read is not read again); every change is
 // written at once.
 //
-// The file may be single-byte text (as the program writes it), or UTF-8 or
-// UTF-16 with a byte-order mark (as an editor may save it): values are read
-// as the program's own texts, and a write keeps the file in the encoding it
-// came in, every other byte as it was.
+// The file may be single-byte text (as the program writes it), UTF-8 with or
+// without a byte-order mark, or UTF-16 with one (as an editor may save it):
+// values are read as the program's own texts, and a write keeps the file in
+// the encoding it came in, every other byte as it was.
 #pragma once
 
 #include <functional>

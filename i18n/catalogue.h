@@ -345,6 +345,18 @@ enum class Text {
   RecordsKeptInMemory,
   RecordsWrittenLater,
   RecordDropped,
+  // What the record store could not do with a file: the words before the
+  // file's path and the system's reason, and two of its own findings
+  FileCannotOpen,
+  FileCannotRead,
+  FileCannotWrite,
+  FileCannotCreate,
+  FileCannotReplace,
+  FileCannotRename,
+  FileCannotRemove,
+  FileCannotFlush,
+  TableChangedWhileWritten,
+  TableHasNoColumn,
   TableEventLog,
   TableEventData,
   TableHistory,

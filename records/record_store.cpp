@@ -49,6 +49,23 @@ bool SameColumns(const std::vector<std::string>& a, const std::vector<std::strin
 
 std::string HeaderOf(RecordTable table) { return EncodeCsvRow(InfoOf(table).columns); }
 
+// The file functions stand below the catalogue and begin their messages with
+// English words ("cannot write <path>: <the system's reason>"); the user
+// reads those words in the build's language.
+FileError InBuildLanguage(FileError error) {
+  static constexpr Text kFailures[] = {Text::FileCannotOpen,   Text::FileCannotRead,    Text::FileCannotWrite,
+                                       Text::FileCannotCreate, Text::FileCannotReplace, Text::FileCannotRename,
+                                       Text::FileCannotRemove, Text::FileCannotFlush};
+  for (const Text failure : kFailures) {
+    const std::string words = English(failure);
+    if (StartsWith(error.message, words + " ")) {
+      error.message.replace(0, words.size(), Tr(failure));
+      break;
+    }
+  }
+  return error;
+}
+
 size_t DailyIndex(DailyColumn column) { return static_cast<size_t>(column) + 1; }
 
 // Reads `min` to `max` digits at `at`; false when there are fewer.
@@ -499,7 +516,7 @@ FileError RecordStore::ApplyCommit(RecordTable table, bool mayPlaceAgain) {
   if (FileError e = Inspect(table, *commit, state)) return e;
   if (state == CommitState::Overtaken) {
     if (mayPlaceAgain) return PlaceAgain(table, commit->rows);
-    return {kChangingCode, PathOf(table) + " changed while rows were written to it; they are written at the next try"};
+    return {kChangingCode, PathOf(table) + Tr(Text::TableChangedWhileWritten)};
   }
   uint64_t at = commit->at;
   std::string payload = commit->payload;
@@ -680,7 +697,7 @@ FileError RecordStore::DrainReporting(RecordTable table) {
   const FileError error = Drain(table);
   const bool newSpell = error && !state.failing;
   state.failing = static_cast<bool>(error);
-  return newSpell ? error : FileError{};
+  return newSpell ? InBuildLanguage(error) : FileError{};
 }
 
 FileError RecordStore::Recover() {
@@ -740,7 +757,7 @@ FileError RecordStore::ReadAll(RecordTable table, const std::vector<std::string>
       for (const auto& name : columns) {
         const auto at = std::find_if(fields.begin(), fields.end(), [&](const std::string& f) { return SameText(f, name); });
         if (at == fields.end()) {
-          error = {2, std::string(InfoOf(table).fileName) + " has no column \"" + name + "\""};
+          error = {2, InfoOf(table).fileName + std::string(Tr(Text::TableHasNoColumn)) + "\"" + name + "\""};
           return;
         }
         selected.push_back(static_cast<size_t>(at - fields.begin()));
@@ -795,7 +812,7 @@ FileError RecordStore::ReadAll(RecordTable table, const std::vector<std::string>
     waiting.Feed(rows);
     waiting.Finish(nullptr);
   }
-  return readError ? readError : error;
+  return InBuildLanguage(readError ? readError : error);
 }
 
 std::string RecordStore::WaitingRows(RecordTable table, std::string& commitDays) {
@@ -826,7 +843,7 @@ std::string RecordStore::WaitingRows(RecordTable table, std::string& commitDays)
 }
 
 FileError RecordStore::DeleteAll(RecordTable table) {
-  if (FileError e = files_.Replace(PathOf(table), HeaderOf(table))) return e;
+  if (FileError e = files_.Replace(PathOf(table), HeaderOf(table))) return InBuildLanguage(e);
   TableState& state = StateOf(table);
   state.failing = false;
   // Rows whose journal stays keep waiting, in memory as on the disk: the
@@ -835,7 +852,7 @@ FileError RecordStore::DeleteAll(RecordTable table) {
        {CommitPathOf(table), BasePathOf(table), MovingPathOf(table), JournalPathOf(table)}) {
     if (FileError e = files_.Remove(waiting)) {
       state.journalMayExist = true;
-      return e;
+      return InBuildLanguage(e);
     }
   }
   state.held.clear();

@@ -2,11 +2,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
 #include "base/csv.h"
+#include "i18n/catalogue.h"
 #include "records/record_store.h"
 #include "tests/unit/test_folder.h"
 
@@ -192,7 +195,34 @@ TEST_F(RecordStoreTest, ReadAllNamesAMissingColumn) {
   store_.AppendEvent("  x");
   const FileError e = store_.ReadAll(RecordTable::Events, {"Event", "Time"}, [](const auto&) {});
   EXPECT_TRUE(e);
-  EXPECT_NE(e.message.find("\"Time\""), std::string::npos);
+  EXPECT_EQ(e.message, "EventRecord.csv has no column \"Time\"");
+  SetLanguage(Language::French);
+  const FileError french = store_.ReadAll(RecordTable::Events, {"Event", "Time"}, [](const auto&) {});
+  SetLanguage(Language::English);
+  EXPECT_EQ(french.message, "EventRecord.csv n'a pas de colonne \"Time\"");
+}
+
+// What failed is said in the build's language; the path and the system's
+// reason follow as they are.
+TEST_F(RecordStoreTest, FileErrorsAreToldInTheBuildsLanguage) {
+  const std::string path = File(RecordTable::Events);
+  ASSERT_EQ(mkdir(path.c_str(), 0755), 0);  // the table can be neither read nor written
+  const std::string english = store_.AppendEvent("  one").error.message;
+  const std::string englishDelete = store_.DeleteAll(RecordTable::Events).message;
+  ASSERT_EQ(rmdir(path.c_str()), 0);
+  EXPECT_TRUE(store_.AppendEvent("  two").written);  // the failing spell ends: the next one is told again
+
+  ASSERT_EQ(std::remove(path.c_str()), 0);
+  ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
+  SetLanguage(Language::French);
+  const std::string french = store_.AppendEvent("  three").error.message;
+  const std::string frenchDelete = store_.DeleteAll(RecordTable::Events).message;
+  SetLanguage(Language::English);
+
+  EXPECT_EQ(english, "cannot read " + path + ": " + std::strerror(EISDIR));
+  EXPECT_EQ(french, "impossible de lire " + path + ": " + std::strerror(EISDIR));
+  EXPECT_EQ(englishDelete, "cannot replace " + path + ": " + std::strerror(EISDIR));
+  EXPECT_EQ(frenchDelete, "impossible de remplacer " + path + ": " + std::strerror(EISDIR));
 }
 
 // The folder is taken when the store is made: a dialog that changes the

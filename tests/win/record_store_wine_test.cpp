@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "config/config_file.h"
+#include "i18n/catalogue.h"
 #include "records/record_store.h"
 
 using namespace voltaris;
@@ -58,6 +59,28 @@ TEST(RecordStoreOnWindows, FileHeldByAnotherProgramJournalsThenWritesInOrder) {
                                                      "2026-12-8  9:05:07  three", "2026-12-8  9:05:07  four"}));
   EXPECT_FALSE(store.RowsWaiting());
   EXPECT_EQ(GetFileAttributesA(store.JournalPathOf(RecordTable::Events).c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// What failed, in the build's language, before the path and Windows' reason.
+TEST(RecordStoreOnWindows, AFileHeldByAnotherProgramIsToldInTheBuildsLanguage) {
+  FixedClock clock;
+  RecordStore store(NewFolder(), clock);
+  ASSERT_TRUE(store.AppendEvent("  one").written);
+  const std::string path = store.PathOf(RecordTable::Events);
+  HANDLE held = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const std::string english = store.AppendEvent("  two").error.message;
+  CloseHandle(held);
+  ASSERT_TRUE(store.AppendEvent("  three").written);
+  held = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  SetLanguage(Language::French);
+  const std::string french = store.AppendEvent("  four").error.message;
+  SetLanguage(Language::English);
+  CloseHandle(held);
+  const std::string words = "cannot open " + path + ": ";
+  ASSERT_EQ(english.compare(0, words.size(), words), 0) << english;
+  EXPECT_EQ(french, "impossible d'ouvrir " + english.substr(std::string("cannot open ").size()));
 }
 
 TEST(RecordStoreOnWindows, ReadOnlyFileJournalsAndIsWrittenOnceWritable) {
