@@ -150,11 +150,17 @@ void ScheduleCountdown::OnControlWritten(unsigned id, bool written, bool uncerta
 // The UPS could not be told in time: take the command back so that it cannot
 // reach the UPS later (Windows may yet refuse to go down), and shut down all
 // the same. Only a command that is sure to stay off the line is recorded as
-// not sent; one whose write has begun may be switching the UPS off.
+// not sent; one whose write has begun may be switching the UPS off, and what
+// its write says is waited for once more, bounded, then shut down on.
 void ScheduleCountdown::GiveUpSwitchOff() {
   c_.timers.Kill(kTimerScheduleConfirm);
   if (s_.switchOffId == 0) return;
-  const bool withdrawn = monitor_.WithdrawControl(s_.switchOffId);
+  const bool withdrawn = !s_.writeWaitExtended && monitor_.WithdrawControl(s_.switchOffId);
+  if (!withdrawn && !s_.writeWaitExtended) {
+    s_.writeWaitExtended = true;  // the write has begun: its outcome comes within the library's bound
+    c_.timers.Arm(kTimerScheduleConfirm, kWriteUnderWayMs);
+    return;
+  }
   s_.switchOffId = 0;
   if (withdrawn) c_.records.AppendEvent(Tr(Text::SwitchOffCommandNotSentEvent));
   ShutDown(!withdrawn);

@@ -25,12 +25,17 @@ struct ScheduleState {
   unsigned sentSwitchOffId = 0;  // the switch-off command sent, written or not; 0: none
   bool ending = false;
   bool shutDown = false;  // the system shutdown has been asked for
+  bool writeWaitExtended = false;  // the command's write was under way at the end of the wait: waited for once more
 };
 
 class ScheduleCountdown : public TimerOwner, public RefusableCount {
  public:
   static constexpr HotZone kOkZone{11, 201, 47, 229};
   static constexpr unsigned kConfirmMs = 5000;
+  // A write under way when kConfirmMs is over is waited for this much more:
+  // the link library's calls end within about four seconds, and what the
+  // write says (sent, or perhaps sent) must be recorded before the end.
+  static constexpr unsigned kWriteUnderWayMs = 5000;
   static constexpr unsigned kSettleMs = 5000;
 
   // `linkUp`: whether the UPS answers now.

@@ -77,5 +77,6 @@ done
 
 KIND=fuji
 run_against string 'QuillonRefusingAUnit.*'
-grep -q ' Q1$' "$SIM_LOG" && fail "a refused unit was asked for its status"
+grep -q ' identity$' "$SIM_LOG" || fail "the refused unit was never asked who it is"
+grep -q ' string 0x\| Q1$' "$SIM_LOG" && fail "a refused unit was asked for a string: $(grep -m 3 ' string 0x\| Q1$' "$SIM_LOG")"
 KIND=

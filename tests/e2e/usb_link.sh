@@ -88,6 +88,11 @@ inspect command Voltaris 40003 >/dev/null
 app_gone 15 || fail "the program did not end"
 
 monitored_through string 3 fabula
+# Its test command is never sent: a unit spoken to as krauler would be asked
+# at krauler's index of it.
+inspect command Voltaris 40014 >/dev/null
+sleep 2
+grep -q ' string 0x\| T$' "$SIM_LOG" && fail "the fabula unit was asked for a test: $(grep -m 3 ' string 0x\| T$' "$SIM_LOG")"
 inspect command Voltaris 40003 >/dev/null
 app_gone 15 || fail "the program did not end"
 
@@ -101,7 +106,8 @@ sleep 3  # a few more passes, each finding the unit again
 expect_eq "$(count_event "$refused")" 1 "records of the refused unit"
 expect_eq "$(count_event "  USB UPS is Connected!")" 3 "USB connections recorded"
 expect_eq "$(inspect replies Voltaris | tr -d '\r')" 0 "status replies taken from a refused unit"
-grep -q ' Q1$' "$SIM_LOG" && fail "a refused unit was asked for its status"
+grep -q ' identity$' "$SIM_LOG" || fail "the refused unit was never asked who it is"
+grep -q ' string 0x\| Q1$' "$SIM_LOG" && fail "a refused unit was asked for a string: $(grep -m 3 ' string 0x\| Q1$' "$SIM_LOG")"
 inspect command Voltaris 40003 >/dev/null
 app_gone 15 || fail "the program did not end"
 

@@ -84,7 +84,8 @@ TEST(ScheduleCountdown, ASwitchOffThatCannotBeWrittenIsRecordedAndTheShutdownGoe
 }
 
 // Given up while its write was under way: it may be switching the UPS off,
-// so it is not recorded as not sent; the shutdown goes on all the same.
+// so it is not recorded as not sent; its outcome is waited for once more,
+// within a bound, and the shutdown goes on all the same.
 TEST(ScheduleCountdown, ASwitchOffGivenUpDuringItsWriteIsNotRecordedAsNotSent) {
   ScheduleRig rig;
   rig.Run(181200);
@@ -92,6 +93,11 @@ TEST(ScheduleCountdown, ASwitchOffGivenUpDuringItsWriteIsNotRecordedAsNotSent) {
   rig.monitor.withdrawalsSucceed = false;
   rig.Run(ScheduleCountdown::kConfirmMs);
   EXPECT_EQ(rig.monitor.withdrawn.size(), 1u);
+  EXPECT_EQ(rig.shutdown.calls, 0);
+  rig.Run(ScheduleCountdown::kWriteUnderWayMs - 1);
+  EXPECT_EQ(rig.shutdown.calls, 0);
+  rig.Run(1);
+  EXPECT_EQ(rig.monitor.withdrawn.size(), 1u);  // taken back once, not twice
   EXPECT_EQ(rig.Count("  UPS Switch-Off Command Not Sent!"), 0);
   EXPECT_EQ(rig.shutdown.calls, 1);
 }
@@ -116,15 +122,18 @@ TEST(ScheduleCountdown, ASwitchOffThatMayHaveBeenSentIsRecordedOnceAndTakenAsSwi
   EXPECT_EQ(rig.Count("  UPS Switch-Off May Have Been Sent"), 1);
   EXPECT_EQ(rig.Count("  UPS Switch-Off Command Not Sent!"), 0);
 
-  // Its word came after the wait for it was over: recorded all the same.
+  // Its word came after the first wait, its write under way: the shutdown
+  // waited for it, so that it is recorded before the program ends.
   ScheduleRig late;
   late.Run(181200);
   const auto lateSwitchOff = static_cast<unsigned>(late.monitor.commands.size());
   late.monitor.withdrawalsSucceed = false;
   late.Run(ScheduleCountdown::kConfirmMs);
-  EXPECT_EQ(late.shutdown.calls, 1);
+  EXPECT_EQ(late.shutdown.calls, 0);
   late.engine.OnControlWritten(lateSwitchOff, true, true);
   EXPECT_EQ(late.Count("  UPS Switch-Off May Have Been Sent"), 1);
+  EXPECT_EQ(late.shutdown.calls, 1);
+  late.Run(ScheduleCountdown::kWriteUnderWayMs);
   EXPECT_EQ(late.shutdown.calls, 1);
 
   ScheduleRig whole;

@@ -1,5 +1,7 @@
 #include "tools/upssim/simulator.h"
 
+#include <cstdio>
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -212,6 +214,7 @@ void Simulator::OnLineReadable() {
 void Simulator::OnUsbBytes(const std::string& bytes) {
   for (const auto& heard : usb_.Feed(bytes)) {
     if (heard.identityRequest) {
+      Log("identity");  // so that a test sees the host asked who the unit is
       if (!link_.unplugged) WriteAll(clientFd_, usb_.IdentityReply());
     } else if (heard.stringRequest) {
       OnStringRequest(heard);
@@ -228,6 +231,9 @@ void Simulator::OnStringRequest(const UsbPlay::Heard& heard) {
     return;
   }
   if (heard.command.empty()) {
+    char index[16];
+    std::snprintf(index, sizeof index, "string 0x%02x", heard.index);
+    Log(index);  // every request is seen, a command or not
     WriteAll(clientFd_, usb_.StringReply(heard, std::nullopt));  // the unit's own strings, or a refusal
     return;
   }
