@@ -6,8 +6,18 @@
 #include <vector>
 
 #include "base/ini_document.h"
+#include "i18n/catalogue.h"
 
 namespace voltaris {
+namespace {
+
+// The settings boxes show what failed in the program's language.
+FileError InBuildLanguage(FileError error) {
+  error.message = FileMessageInBuildLanguage(error.message);
+  return error;
+}
+
+}  // namespace
 
 // What every copy of one ConfigFile shares. The user-interface thread reads
 // and writes the file; a test (or a later caller) may read from another
@@ -148,11 +158,11 @@ FileError ConfigFile::WriteString(const std::string& section, const std::string&
   const std::string path = PathOf(fileName);
   FileError error;
   const auto bytes = ReadWholeFile(path, &error);
-  if (error) return error;  // never overwrite a file we could not read
+  if (error) return InBuildLanguage(error);  // never overwrite a file we could not read
   DecodedText file = bytes ? DecodeFileText(*bytes) : DecodedText{};
   IniDocument doc = DocumentOf(file);
   if (!doc.Set(section, key, FileText(file, value))) {
-    return {22, "cannot store " + section + "/" + key + ": a name or value the file cannot hold"};
+    return {22, Tr(Text::SettingCannotStore) + (" " + section + "/" + key) + Tr(Text::SettingCannotHold)};
   }
   file.text = doc.Serialize();
   if (file.encoding == TextEncoding::SingleByte && DecodeFileText(file.text).encoding != TextEncoding::SingleByte) {
@@ -163,7 +173,7 @@ FileError ConfigFile::WriteString(const std::string& section, const std::string&
     file.text = Utf8FromWindows1252(file.text);
   }
   const std::string written = EncodeFileText(file);
-  if (FileError e = ReplaceFileAtomically(path, written)) return e;
+  if (FileError e = ReplaceFileAtomically(path, written)) return InBuildLanguage(e);
   std::lock_guard<std::mutex> hold(shared_->lock);
   shared_->lastRead[path] = {written, std::nullopt};  // the next read looks at the file afresh
   return {};

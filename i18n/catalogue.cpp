@@ -327,6 +327,8 @@ constexpr CatalogueEntry kEntries[] = {
     {Text::FileCannotFlush, "cannot flush", "impossible d'achever l'\xe9" "criture de"},
     {Text::TableChangedWhileWritten, " changed while rows were written to it; they are written at the next try", " a chang\xe9 pendant l'\xe9" "criture des enregistrements ; ils y seront \xe9" "crits au prochain essai"},
     {Text::TableHasNoColumn, " has no column ", " n'a pas de colonne "},
+    {Text::SettingCannotStore, "cannot store", "impossible d'enregistrer"},
+    {Text::SettingCannotHold, ": a name or value the file cannot hold", " : un nom ou une valeur que le fichier ne peut contenir"},
     {Text::TableEventLog, "The event log", "Le journal des \xe9v\xe9nements"},
     {Text::TableEventData, "The event data", "Les donn\xe9" "es d'\xe9v\xe9nements"},
     {Text::TableHistory, "The history", "L'historique"},
@@ -403,5 +405,16 @@ Language gLanguage = Language::English;
 void SetLanguage(Language language) { gLanguage = language; }
 
 const char* Tr(Text text) { return gLanguage == Language::French ? French(text) : English(text); }
+
+std::string FileMessageInBuildLanguage(const std::string& message) {
+  static constexpr Text kFailures[] = {Text::FileCannotOpen,   Text::FileCannotRead,    Text::FileCannotWrite,
+                                       Text::FileCannotCreate, Text::FileCannotReplace, Text::FileCannotRename,
+                                       Text::FileCannotRemove, Text::FileCannotFlush};
+  for (const Text failure : kFailures) {
+    const std::string words = std::string(English(failure)) + " ";
+    if (message.compare(0, words.size(), words) == 0) return Tr(failure) + message.substr(words.size() - 1);
+  }
+  return message;
+}
 
 }  // namespace voltaris

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 namespace voltaris {
 
@@ -357,6 +358,8 @@ enum class Text {
   FileCannotFlush,
   TableChangedWhileWritten,
   TableHasNoColumn,
+  SettingCannotStore,
+  SettingCannotHold,
   TableEventLog,
   TableEventData,
   TableHistory,
@@ -415,5 +418,10 @@ enum class Language { English, French };
 void SetLanguage(Language language);
 // The text in the program's language.
 const char* Tr(Text text);
+
+// A file function's message, which begins with English words ("cannot
+// write <path>: <the system's reason>", as the functions below the
+// catalogue make it), with those words in the program's language.
+std::string FileMessageInBuildLanguage(const std::string& message);
 
 }  // namespace voltaris

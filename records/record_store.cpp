@@ -49,20 +49,8 @@ bool SameColumns(const std::vector<std::string>& a, const std::vector<std::strin
 
 std::string HeaderOf(RecordTable table) { return EncodeCsvRow(InfoOf(table).columns); }
 
-// The file functions stand below the catalogue and begin their messages with
-// English words ("cannot write <path>: <the system's reason>"); the user
-// reads those words in the build's language.
 FileError InBuildLanguage(FileError error) {
-  static constexpr Text kFailures[] = {Text::FileCannotOpen,   Text::FileCannotRead,    Text::FileCannotWrite,
-                                       Text::FileCannotCreate, Text::FileCannotReplace, Text::FileCannotRename,
-                                       Text::FileCannotRemove, Text::FileCannotFlush};
-  for (const Text failure : kFailures) {
-    const std::string words = English(failure);
-    if (StartsWith(error.message, words + " ")) {
-      error.message.replace(0, words.size(), Tr(failure));
-      break;
-    }
-  }
+  error.message = FileMessageInBuildLanguage(error.message);
   return error;
 }
 

@@ -16,6 +16,7 @@
 #include "base/number_text.h"
 #include "base/text_encoding.h"
 #include "config/config_file.h"
+#include "i18n/catalogue.h"
 #include "config/settings.h"
 #include "net/network_settings.h"
 #include "tests/unit/test_folder.h"
@@ -143,12 +144,21 @@ TEST(ConfigFile, WrittenThroughTheServiceTheFileIsLeftAsItIs) {
   EXPECT_EQ(dir.Read(ConfigFile::kFileName), "[Mscomm]\r\nComboPort=0\r\n");
 }
 
+// Reported, and in the program's language: the settings box shows it.
 TEST(ConfigFile, WriteFailureIsReported) {
   TempFolder dir;
   ConfigFile file(dir.path() + "/no-such-folder");
   const auto error = file.WriteString("Mscomm", "ComboPort", "1");
   EXPECT_TRUE(error);
   EXPECT_NE(error.message.find("no-such-folder"), std::string::npos) << error.message;
+  EXPECT_EQ(error.message.rfind("cannot ", 0), 0u) << error.message;
+  voltaris::SetLanguage(voltaris::Language::French);
+  const auto french = file.WriteString("Mscomm", "ComboPort", "1");
+  const auto unstorable = file.WriteString("Mscomm", "Combo=Port", "1");
+  voltaris::SetLanguage(voltaris::Language::English);
+  EXPECT_EQ(french.message.rfind("impossible d", 0), 0u) << french.message;
+  EXPECT_NE(french.message.find("no-such-folder"), std::string::npos) << french.message;
+  EXPECT_EQ(unstorable.message.rfind("impossible d'enregistrer Mscomm/Combo=Port : ", 0), 0u) << unstorable.message;
 }
 
 // A settings file the user made read-only stays as it is, and the write says so.
