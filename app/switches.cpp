@@ -1,7 +1,8 @@
 #include "app/switches.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "base/text_ends.h"
 
 namespace voltaris {
 namespace {
@@ -20,14 +21,6 @@ constexpr Named kSwitches[] = {
     {"/headless", Switch::Headless},
 };
 
-bool SameSwitch(const std::string& typed, const char* name) {
-  const std::string lower(name);
-  return typed.size() == lower.size() &&
-         std::equal(typed.begin(), typed.end(), lower.begin(), [](char a, char b) {
-           return std::tolower(static_cast<unsigned char>(a)) == b;
-         });
-}
-
 }  // namespace
 
 bool Switches::Has(Switch s) const { return std::find(given.begin(), given.end(), s) != given.end(); }
@@ -36,7 +29,7 @@ Switches ReadSwitches(const std::vector<std::string>& arguments) {
   Switches read;
   for (const std::string& argument : arguments) {
     const auto known = std::find_if(std::begin(kSwitches), std::end(kSwitches),
-                                    [&argument](const Named& s) { return SameSwitch(argument, s.name); });
+                                    [&argument](const Named& s) { return SameTextAnyCase(argument, s.name); });
     if (known == std::end(kSwitches)) {
       // Only what is written as a switch is refused: a stray word (the rest
       // of an unquoted path with a space) asks for nothing.
@@ -53,10 +46,7 @@ std::string AfterProgramName(const std::string& commandLine, const std::string& 
   if (!commandLine.empty() && commandLine[0] == '"') {
     end = commandLine.find('"', 1);
     end = end == std::string::npos ? commandLine.size() : end + 1;
-  } else if (!programPath.empty() && commandLine.size() >= programPath.size() &&
-             std::equal(programPath.begin(), programPath.end(), commandLine.begin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-             })) {
+  } else if (!programPath.empty() && StartsWithAnyCase(commandLine, programPath)) {
     end = programPath.size();
   } else {
     end = std::min(commandLine.find_first_of(" \t"), commandLine.size());

@@ -1,19 +1,8 @@
 #include "app/working_directory.h"
 
-#include <algorithm>
-#include <cctype>
+#include "base/text_ends.h"
 
 namespace voltaris {
-namespace {
-
-bool EndsWithNoCase(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() &&
-         std::equal(tail.rbegin(), tail.rend(), text.rbegin(), [](char a, char b) {
-           return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-         });
-}
-
-}  // namespace
 
 std::string WorkingDirectoryFromRunKey(const std::string& runValue, const std::string& exeName,
                                        const std::string& exeDirectory) {
@@ -21,7 +10,7 @@ std::string WorkingDirectoryFromRunKey(const std::string& runValue, const std::s
   std::string path = runValue;
   if (path.size() >= 2 && path.front() == '"' && path.back() == '"') path = path.substr(1, path.size() - 2);
   const std::string withSeparator = "\\" + exeName;
-  if (exeName.empty() || !EndsWithNoCase(path, withSeparator) || path.size() == withSeparator.size()) {
+  if (exeName.empty() || !EndsWithAnyCase(path, withSeparator) || path.size() == withSeparator.size()) {
     return exeDirectory;
   }
   return path.substr(0, path.size() - withSeparator.size());

@@ -1,7 +1,6 @@
 #include "base/ini_document.h"
 
-#include <algorithm>
-#include <cctype>
+#include "base/text_ends.h"
 
 namespace voltaris {
 namespace {
@@ -13,11 +12,7 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
+bool SameName(std::string_view a, std::string_view b) { return SameTextAnyCase(a, b); }
 
 bool IsComment(std::string_view line) {
   const auto t = Trim(line);

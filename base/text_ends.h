@@ -3,6 +3,8 @@
 // and typed texts.
 #pragma once
 
+#include <algorithm>
+#include <cctype>
 #include <string_view>
 
 namespace voltaris {
@@ -11,6 +13,21 @@ inline bool StartsWith(std::string_view text, std::string_view head) { return te
 
 inline bool EndsWith(std::string_view text, std::string_view tail) {
   return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+}
+
+// The same, letters compared whatever their case (names, keys and
+// switches, which Windows matches so).
+inline bool SameLetter(char a, char b) {
+  return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+}
+inline bool SameTextAnyCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), SameLetter);
+}
+inline bool StartsWithAnyCase(std::string_view text, std::string_view head) {
+  return text.size() >= head.size() && SameTextAnyCase(text.substr(0, head.size()), head);
+}
+inline bool EndsWithAnyCase(std::string_view text, std::string_view tail) {
+  return text.size() >= tail.size() && SameTextAnyCase(text.substr(text.size() - tail.size()), tail);
 }
 
 // The text without the spaces and tabs at its ends.

@@ -37,14 +37,8 @@ const TableInfo kTables[] = {
 };
 static_assert(std::size(kTables) == std::size(kAllTables), "one file per table");
 
-bool SameText(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 bool SameColumns(const std::vector<std::string>& a, const std::vector<std::string>& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), SameText);
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), SameTextAnyCase);
 }
 
 std::string HeaderOf(RecordTable table) { return EncodeCsvRow(InfoOf(table).columns); }
@@ -158,7 +152,7 @@ std::vector<std::vector<std::string>> ParseRows(const std::string& rows) {
 // starts a new row.
 void AddDailyCounts(std::vector<std::vector<std::string>>& days, const std::vector<std::string>& delta) {
   if (delta.size() != 4) return;
-  if (days.empty() || !SameText(days.back()[0], delta[0])) {
+  if (days.empty() || !SameTextAnyCase(days.back()[0], delta[0])) {
     days.push_back({delta[0], "0", "0", "0"});
   }
   for (size_t i = 1; i < 4; ++i) {
@@ -600,7 +594,7 @@ void RecordStore::Compose(RecordTable table, const TailView& view, const std::st
   std::vector<std::vector<std::string>> days;
   const auto deltas = ParseRows(rows);
   if (deltas.empty()) return;
-  if (view.hasLastRow && SameText(view.lastRow[0], deltas.front()[0])) {
+  if (view.hasLastRow && SameTextAnyCase(view.lastRow[0], deltas.front()[0])) {
     days.push_back(view.lastRow);
     at = view.lastRowAt;
     payload.clear();
@@ -743,7 +737,7 @@ FileError RecordStore::ReadAll(RecordTable table, const std::vector<std::string>
       header = false;
       width = fields.size();
       for (const auto& name : columns) {
-        const auto at = std::find_if(fields.begin(), fields.end(), [&](const std::string& f) { return SameText(f, name); });
+        const auto at = std::find_if(fields.begin(), fields.end(), [&](const std::string& f) { return SameTextAnyCase(f, name); });
         if (at == fields.end()) {
           error = {2, InfoOf(table).fileName + std::string(Tr(Text::TableHasNoColumn)) + "\"" + name + "\""};
           return;
@@ -790,7 +784,7 @@ FileError RecordStore::ReadAll(RecordTable table, const std::vector<std::string>
     // A daily commit is a day's row with its counts, written over that row.
     for (const auto& day : ParseRows(commitDays)) {
       if (day.size() != 4 || SameColumns(day, InfoOf(table).columns)) continue;
-      if (lastDays.empty() || !SameText(lastDays.back()[0], day[0])) lastDays.push_back(day);
+      if (lastDays.empty() || !SameTextAnyCase(lastDays.back()[0], day[0])) lastDays.push_back(day);
       lastDays.back() = day;
     }
     for (const auto& delta : ParseRows(rows)) AddDailyCounts(lastDays, delta);
