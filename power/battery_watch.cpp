@@ -82,7 +82,7 @@ void BatteryWatch::NewBattery() {
   ForgetBattery();
   owedShare_ = 0;
   weakTold_ = false;
-  lastLowWasHealthy_ = false;  // as a start that reads the row learns it
+  NoteEnd(kNewBatteryMark);
 }
 
 void BatteryWatch::ForgetBattery() {
@@ -141,7 +141,7 @@ void BatteryWatch::Learn(RecordStore& store) {
     const std::string& end = row[kEndColumn];
     if (end == kNewBatteryMark) ForgetBattery();
     if (end == kLowMark) Learnt(trace);
-    if (!end.empty() && end != kMainsBackMark) lastLowWasHealthy_ = end == kLowVoltageHealthyMark;
+    NoteEnd(end);
     lastSeen = {trace, end, ReadPlainDateTime(row[kDateColumn], row[kTimeColumn]), true};
     if (!end.empty()) {
       trace.clear();
@@ -240,6 +240,13 @@ void BatteryWatch::FollowDischarge(const UpsStatus& status) {
   }
 }
 
+// A row's end mark, as written now or read at the start, the same way: a
+// mains return leaves the run of early lows as it was, any other end
+// (a low, a new battery) starts it afresh or goes on with it.
+void BatteryWatch::NoteEnd(const std::string& mark) {
+  if (!mark.empty() && mark != kMainsBackMark) lastLowWasHealthy_ = mark == kLowVoltageHealthyMark;
+}
+
 // A battery-low signal that comes early twice running is the UPS's own
 // rule, not a glitch: the time to it is the time the computer has.
 const char* BatteryWatch::LowMark() const {
@@ -254,7 +261,7 @@ const char* BatteryWatch::LowMark() const {
 void BatteryWatch::EndDischarge(const char* mark) {
   WriteRow(mark);
   const bool low = mark != kMainsBackMark;
-  if (low) lastLowWasHealthy_ = mark == kLowVoltageHealthyMark;
+  NoteEnd(mark);
   const bool empty = mark == kLowMark || mark == kLowNotChargedMark;
   owedShare_ = empty ? 1.0 : std::min(owedShare_ + model_.ShareDrawn(discharge_), 1.0);
   if (mark == kLowMark) {
@@ -282,7 +289,6 @@ double BatteryWatch::MeanLoad() const {
 }
 
 // A UPS that has not said its rated voltage yet counts as one block.
-
 double BatteryWatch::VoltsPerBlock() const {
   const UpsStatus& status = engine_.Status();
   const double blocks = LeadingDouble(status.ratedBatteryVoltageText) / kVoltsPerBlockOfRating;

@@ -137,6 +137,7 @@ class BatteryWatch : public TimerOwner, public RuntimeSource {
   void TellIfWeak();
   double FullSecondsAtReference() const;
   const char* LowMark() const;
+  void NoteEnd(const std::string& mark);
   void WriteRow(const char* mark);
   double VoltsPerBlock() const;
   double MeanLoad() const;
