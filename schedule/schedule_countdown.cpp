@@ -155,15 +155,19 @@ void ScheduleCountdown::OnControlWritten(unsigned id, bool written, bool uncerta
 void ScheduleCountdown::GiveUpSwitchOff() {
   c_.timers.Kill(kTimerScheduleConfirm);
   if (s_.switchOffId == 0) return;
-  const bool withdrawn = !s_.writeWaitExtended && monitor_.WithdrawControl(s_.switchOffId);
-  if (!withdrawn && !s_.writeWaitExtended) {
+  if (s_.writeWaitExtended) {  // its write never said how it went
+    s_.switchOffId = 0;
+    ShutDown(true);
+    return;
+  }
+  if (!monitor_.WithdrawControl(s_.switchOffId)) {
     s_.writeWaitExtended = true;  // the write has begun: its outcome comes within the library's bound
     c_.timers.Arm(kTimerScheduleConfirm, kWriteUnderWayMs);
     return;
   }
   s_.switchOffId = 0;
-  if (withdrawn) c_.records.AppendEvent(Tr(Text::SwitchOffCommandNotSentEvent));
-  ShutDown(!withdrawn);
+  c_.records.AppendEvent(Tr(Text::SwitchOffCommandNotSentEvent));
+  ShutDown(false);
 }
 
 // Once per run: a late report of the command cannot shut down again.
