@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string>
 #include <string_view>
 
 namespace voltaris {
@@ -28,6 +29,14 @@ inline bool StartsWithAnyCase(std::string_view text, std::string_view head) {
 }
 inline bool EndsWithAnyCase(std::string_view text, std::string_view tail) {
   return text.size() >= tail.size() && SameTextAnyCase(text.substr(text.size() - tail.size()), tail);
+}
+
+// A text from outside (a device's own strings) as it may be shown and
+// recorded: printable ASCII, anything else as "?".
+inline std::string PrintableAscii(std::string_view text) {
+  std::string printable;
+  for (const char c : text) printable += c >= 0x20 && c < 0x7f ? c : '?';
+  return printable;
 }
 
 // The text without the spaces and tabs at its ends.

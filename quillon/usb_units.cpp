@@ -182,9 +182,7 @@ bool RefusedByStrings(const LinkSettings& settings, uint16_t vendor, uint16_t pr
 std::string RefusalText(const UnitStrings& strings) {
   std::string text;
   for (const std::string* part : {&strings.manufacturer, &strings.product}) {
-    std::string printable;
-    for (const char c : *part) printable += c >= 0x20 && c < 0x7f ? c : '?';
-    printable = Trimmed(printable);
+    const std::string printable = Trimmed(voltaris::PrintableAscii(*part));
     if (printable.empty()) continue;
     text += (text.empty() ? "" : " ") + printable;
   }

@@ -70,9 +70,7 @@ std::string UsbReplyInBuffer(const char (&buffer)[kUsbReplyBufferBytes]) {
 
 std::optional<std::string> RefusedUsbUnit(const std::string& reply) {
   if (reply.empty() || static_cast<unsigned char>(reply[0]) != QUILLON_REFUSED_LEAD_BYTE) return std::nullopt;
-  std::string strings;
-  for (const char c : reply.substr(1)) strings += c >= 0x20 && c < 0x7f ? c : '?';
-  return std::string(WithoutEndBlanks(strings));
+  return std::string(WithoutEndBlanks(PrintableAscii(reply.substr(1))));
 }
 
 bool UsbCommandMaybeSent(int cmdtestResult) { return cmdtestResult == QUILLON_CMDTEST_MAY_HAVE_BEEN_SENT; }
