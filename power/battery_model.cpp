@@ -158,9 +158,8 @@ double BatteryModel::SharesDrawn(const Law& law, const DischargeTrace& sofar) co
 // partly charge left behind, which a heavy load cannot draw fast enough
 // whatever came before: after a light spell, a heavier load has less left
 // than the shares say, and more than the plain charge says.
-double BatteryModel::ChargeDrawnAt(const Law& law, const DischargeTrace& sofar, double loadPercent) const {
-  double charge = 0;
-  for (const LoadSpan& span : sofar) charge += span.seconds * Fraction(span.loadPercent);
+// `charge`: Drawn(sofar, 1.0), the same under every law.
+double BatteryModel::ChargeDrawnAt(const Law& law, double charge, double loadPercent) const {
   return charge / (FullRuntime(law, loadPercent) * Fraction(loadPercent));
 }
 
@@ -173,13 +172,14 @@ double BatteryModel::ShareDrawn(const DischargeTrace& discharge) const {
 double BatteryModel::SecondsLeft(double loadPercent, const DischargeTrace& sofar, double voltsPerBlock,
                                  double owedShare) const {
   if (laws_.empty()) return FirstGuess(loadPercent, voltsPerBlock);
+  const double charge = Drawn(sofar, 1.0);
   double shortest = std::numeric_limits<double>::infinity();
   for (const Law& law : laws_) {
     // The middle of the two reckonings, never less drawn than the shares say
     // (after a heavy spell the plain charge says less, and the battery's
     // recovery is not counted on).
     const double shares = SharesDrawn(law, sofar);
-    const double drawn = std::max(shares, (shares + ChargeDrawnAt(law, sofar, loadPercent)) / 2);
+    const double drawn = std::max(shares, (shares + ChargeDrawnAt(law, charge, loadPercent)) / 2);
     const double shareLeft = 1.0 - owedShare - drawn;
     shortest = std::min(shortest, FullRuntime(law, loadPercent) * shareLeft);
   }

@@ -79,7 +79,7 @@ class BatteryModel {
   void Fit();
   double FullRuntime(const Law& law, double loadPercent) const;
   double SharesDrawn(const Law& law, const DischargeTrace& sofar) const;
-  double ChargeDrawnAt(const Law& law, const DischargeTrace& sofar, double loadPercent) const;
+  double ChargeDrawnAt(const Law& law, double charge, double loadPercent) const;
   double FirstGuess(double loadPercent, double voltsPerBlock) const;
 
   struct Seen {
