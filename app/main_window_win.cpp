@@ -519,7 +519,6 @@ LRESULT MainWindow::CarryOut(const WindowRequest& request) {
   }
 }
 
-
 // A window on the service saves a setting by having the service write it;
 // what it said comes back as the failure the settings dialogs show.
 FileError MainWindow::SetThroughService(const std::string& section, const std::string& key, const std::string& value) {
