@@ -229,7 +229,7 @@ struct MainWindow : BarListener {
   LRESULT CarryOut(const WindowRequest& request);
   LRESULT SetForWindow(const WindowRequest& request);
   LRESULT StartTimedTest();
-  FileError SetThroughService(const std::string& section, const std::string& key, const std::string& value);
+  FileError SetThroughService(const std::string& section, const ConfigFile::KeyValues& keys);
   LRESULT OnServiceNews(LPARAM news);
   void ShowServiceState(const ServiceState& state);
   void NoteServiceSilent();
@@ -388,9 +388,8 @@ Text AnswerText(const std::string& answer) {
 void MainWindow::BeginAsWindowOnService() {
   followsService = true;
   timedTestDialog.StartElsewhere([this] { serviceLink.Ask(WindowAsks::TimedTest); });
-  config->WriteThrough([this](const std::string& section, const std::string& key, const std::string& value) {
-    return SetThroughService(section, key, value);
-  });
+  config->WriteThrough(
+      [this](const std::string& section, const ConfigFile::KeyValues& keys) { return SetThroughService(section, keys); });
   countdowns.OnMirroredCancel([this](CountdownWindow) { AskService(IDC_CANCEL_SHUTDOWN); });
   serviceWait = ServiceWait::Asked;
   HWND window = hwnd;
@@ -466,8 +465,9 @@ LRESULT MainWindow::OnWindowRequest(unsigned number) {
   if (!headless || !held) return 0;
   const WindowRequest* request = &held->request;
   if (!held->allowed) {
-    const std::string what = request->asks == WindowAsks::SetSetting ? "[" + request->section + "] " + request->key
-                                                                     : std::to_string(request->command);
+    std::string what = request->asks == WindowAsks::SetSetting ? "[" + request->section + "]"
+                                                               : std::to_string(request->command);
+    for (const auto& key : request->keys) what += (&key == &request->keys.front() ? " " : ", ") + key.first;
     const std::string who = held->account.empty() ? "" : " (" + held->account + ")";
     eventLog->Write(kRequestRefusedEntry, Tr(Text::ServiceRequestRefusedEntry) + what + who);
     return 0;
@@ -487,13 +487,20 @@ LRESULT MainWindow::StartTimedTest() {
   return 0;
 }
 
-// Written and recorded when it changes anything: a dialog saves all its keys.
+// Written and recorded key by key, each only when it changes anything: a
+// dialog saves all its keys. The first failure ends it, as it would here.
 LRESULT MainWindow::SetForWindow(const WindowRequest& request) {
-  if (config->ReadValue(request.section, request.key) == request.value) return 1;
-  if (config->WriteString(request.section, request.key, request.value)) return 0;
-  parts->records.AppendEvent(std::string(Tr(Text::SettingChangedEvent)) + "[" + request.section + "] " + request.key);
-  parts->schedule.SettingsChanging();
-  return 1;
+  bool changed = false;
+  bool failed = false;
+  for (const auto& [key, value] : request.keys) {
+    if (config->ReadValue(request.section, key) == value) continue;
+    failed = static_cast<bool>(config->WriteString(request.section, key, value));
+    if (failed) break;
+    parts->records.AppendEvent(std::string(Tr(Text::SettingChangedEvent)) + "[" + request.section + "] " + key);
+    changed = true;
+  }
+  if (changed) parts->schedule.SettingsChanging();
+  return failed ? 0 : 1;
 }
 
 LRESULT MainWindow::CarryOut(const WindowRequest& request) {
@@ -519,11 +526,13 @@ LRESULT MainWindow::CarryOut(const WindowRequest& request) {
   }
 }
 
-// A window on the service saves a setting by having the service write it;
-// what it said comes back as the failure the settings dialogs show.
-FileError MainWindow::SetThroughService(const std::string& section, const std::string& key, const std::string& value) {
-  const std::optional<std::string> request = SettingLine(section, key, value);
-  const std::string answer = request ? serviceLink.AskNow(*request) : RefusalAnswer(RequestRefusal::Unknown);
+// A window on the service saves its settings by having the service write
+// them, a dialog's keys in one conversation (two when they do not fit one
+// line); what it said comes back as the failure the settings dialogs show.
+FileError MainWindow::SetThroughService(const std::string& section, const ConfigFile::KeyValues& keys) {
+  const std::optional<std::vector<std::string>> lines = SettingLines(section, keys);
+  std::string answer = lines ? kRequestTaken : RefusalAnswer(RequestRefusal::Unknown);
+  for (size_t i = 0; lines && i < lines->size() && answer == kRequestTaken; ++i) answer = serviceLink.AskNow((*lines)[i]);
   if (answer == kRequestTaken) return {};
   const bool refused = answer == RefusalAnswer(RequestRefusal::NotAllowed);
   return {refused ? ERROR_ACCESS_DENIED : ERROR_NOT_READY, Tr(AnswerText(answer))};

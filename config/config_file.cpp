@@ -134,8 +134,8 @@ ConfigFile ConfigFile::Snapshot() const {
   return snapshot;
 }
 
-FileError ConfigFile::WriteInOrder(const std::string& section,
-                                   std::initializer_list<std::pair<std::string, std::string>> keys) const {
+FileError ConfigFile::WriteInOrder(const std::string& section, const KeyValues& keys) const {
+  if (KeyWriter writer = Writer()) return writer(section, keys);
   for (const auto& [key, value] : keys) {
     if (FileError e = WriteString(section, key, value)) return e;
   }
@@ -147,14 +147,16 @@ void ConfigFile::WriteThrough(KeyWriter writer) {
   shared_->writeThrough = std::move(writer);
 }
 
+ConfigFile::KeyWriter ConfigFile::Writer() const {
+  std::lock_guard<std::mutex> hold(shared_->lock);
+  return shared_->writeThrough;
+}
+
 FileError ConfigFile::WriteString(const std::string& section, const std::string& key, const std::string& value,
                                   const std::string& fileName) const {
-  KeyWriter writer;
-  {
-    std::lock_guard<std::mutex> hold(shared_->lock);
-    writer = shared_->writeThrough;
+  if (fileName == kFileName) {
+    if (KeyWriter writer = Writer()) return writer(section, {{key, value}});
   }
-  if (writer && fileName == kFileName) return writer(section, key, value);
   const std::string path = PathOf(fileName);
   FileError error;
   const auto bytes = ReadWholeFile(path, &error);

@@ -10,11 +10,11 @@
 #pragma once
 
 #include <functional>
-#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "base/durable_file.h"
 #include "base/text_encoding.h"
@@ -52,16 +52,16 @@ class ConfigFile {
 
   // Writes keys of one section in the order given, stopping at the first
   // failure (which is returned; the keys after it are not written).
-  FileError WriteInOrder(const std::string& section,
-                         std::initializer_list<std::pair<std::string, std::string>> keys) const;
+  using KeyValues = std::vector<std::pair<std::string, std::string>>;
+  FileError WriteInOrder(const std::string& section, const KeyValues& keys) const;
 
   std::string PathOf(const std::string& fileName) const;
 
   // A window on the service writes no settings itself (the service's folder
-  // is the administrators'): each key of the settings file goes to `writer`,
-  // which has the service write it or says why not. Shared by every copy.
-  using KeyWriter =
-      std::function<FileError(const std::string& section, const std::string& key, const std::string& value)>;
+  // is the administrators'): the keys of the settings file go to `writer`,
+  // which has the service write them or says why not. The keys saved
+  // together go together, in one call. Shared by every copy.
+  using KeyWriter = std::function<FileError(const std::string& section, const KeyValues& keys)>;
   void WriteThrough(KeyWriter writer);
 
   // The settings file as it is now, read once: for reading many keys at a
@@ -79,6 +79,7 @@ class ConfigFile {
 
  private:
   struct Shared;
+  KeyWriter Writer() const;
   std::optional<DecodedText> CurrentText(const std::string& fileName) const;
   bool TakeUnchanged(const std::string& path, const std::optional<FileStamp>& stamp,
                      std::optional<std::string>* bytes) const;

@@ -185,13 +185,13 @@ FileError SaveSettings(const ConfigFile& config, const ShownSettings& shown) {
   // A list left without a choice keeps its stored value: no position
   // outside a list is ever written.
   const LinkChoice& c = shown.link;
+  ConfigFile::KeyValues keys;
   for (const auto& [key, position] : {std::pair{"ComboPort", c.port}, std::pair{"ComboData", c.dataBits},
                                       std::pair{"ComboStop", c.stopBits}, std::pair{"ComboCheck", c.parity}}) {
-    if (position < 0) continue;
-    if (FileError e = config.WriteString(section::kMscomm, key, std::to_string(position))) return e;
+    if (position >= 0) keys.emplace_back(key, std::to_string(position));
   }
-  if (c.rate < 0 || c.rate >= static_cast<int>(std::size(kRateChoices))) return {};
-  return config.WriteString(section::kMscomm, "ComboRate", kRateChoices[c.rate]);
+  if (c.rate >= 0 && c.rate < static_cast<int>(std::size(kRateChoices))) keys.emplace_back("ComboRate", kRateChoices[c.rate]);
+  return keys.empty() ? FileError{} : config.WriteInOrder(section::kMscomm, keys);
 }
 
 const std::array<const char*, kAlarmTexts> kAlarmTextKeys = {
@@ -211,13 +211,9 @@ AlarmTexts DefaultAlarmTexts() {
 }
 
 FileError SaveAlarmTexts(const ConfigFile& config, const AlarmTexts& shown) {
-  for (size_t i = 0; i < shown.size(); ++i) {
-    if (FileError e = config.WriteString(section::kAlarmMessage, kAlarmTextKeys[i],
-                                         shown[i].substr(0, kAlarmTextMax))) {
-      return e;
-    }
-  }
-  return {};
+  ConfigFile::KeyValues keys;
+  for (size_t i = 0; i < shown.size(); ++i) keys.emplace_back(kAlarmTextKeys[i], shown[i].substr(0, kAlarmTextMax));
+  return config.WriteInOrder(section::kAlarmMessage, keys);
 }
 
 }  // namespace voltaris

@@ -63,20 +63,25 @@ bool HasEndBlanks(const std::string& text) {
                            std::isspace(static_cast<unsigned char>(text.back())));
 }
 
-// "SET <section>\t<key>\t<value>": the section and key not empty.
+// "SET <section>\t<key>\t<value>[\t<key>\t<value>...]": the section and
+// keys not empty, a value for every key.
 std::optional<WindowRequest> ParseSetting(std::string_view words) {
   words.remove_prefix(sizeof kSettingWord - 1);
-  const size_t first = words.find('\t');
-  const size_t second = first == std::string_view::npos ? first : words.find('\t', first + 1);
-  if (first == 0 || first == std::string_view::npos || second == std::string_view::npos || second == first + 1) {
-    return std::nullopt;
+  std::vector<std::string_view> fields;
+  for (size_t start = 0;;) {
+    const size_t tab = words.find('\t', start);
+    fields.push_back(words.substr(start, tab == std::string_view::npos ? tab : tab - start));
+    if (tab == std::string_view::npos) break;
+    start = tab + 1;
   }
-  WindowRequest request{WindowAsks::SetSetting, 0, {}, {}, {}};
-  request.section = words.substr(0, first);
-  request.key = words.substr(first + 1, second - first - 1);
-  request.value = words.substr(second + 1);
-  if (request.value.find('\t') != std::string::npos) return std::nullopt;
-  if (HasEndBlanks(request.section) || HasEndBlanks(request.key)) return std::nullopt;  // never one name for another
+  if (fields.size() < 3 || fields.size() % 2 == 0) return std::nullopt;
+  WindowRequest request{WindowAsks::SetSetting, 0, std::string(fields[0]), {}};
+  if (request.section.empty() || HasEndBlanks(request.section)) return std::nullopt;  // never one name for another
+  for (size_t i = 1; i < fields.size(); i += 2) {
+    const std::string key(fields[i]);
+    if (key.empty() || HasEndBlanks(key)) return std::nullopt;
+    request.keys.emplace_back(key, fields[i + 1]);
+  }
   return request;
 }
 
@@ -234,18 +239,25 @@ std::optional<WindowRequest> ParseWindowRequest(const std::string& line, Request
   }
   words = WithoutEndBlanks(words);
   for (const RequestWord& request : kRequests) {
-    if (words == request.line) return WindowRequest{request.asks, request.command, {}, {}, {}};
+    if (words == request.line) return WindowRequest{request.asks, request.command, {}, {}};
   }
   *refusal = RequestRefusal::Unknown;
   return std::nullopt;
 }
 
-std::optional<std::string> SettingLine(const std::string& section, const std::string& key, const std::string& value) {
-  for (const std::string* text : {&section, &key, &value}) {
-    if (text->find_first_of("\t\r\n") != std::string::npos) return std::nullopt;
+std::optional<std::vector<std::string>> SettingLines(const std::string& section, const SettingKeys& keys) {
+  const auto carried = [](const std::string& text) { return text.find_first_of("\t\r\n") == std::string::npos; };
+  if (section.empty() || !carried(section) || keys.empty()) return std::nullopt;
+  std::vector<std::string> lines;
+  const std::string start = kSettingWord + section;
+  for (const auto& [key, value] : keys) {
+    if (key.empty() || !carried(key) || !carried(value)) return std::nullopt;
+    const std::string pair = "\t" + key + "\t" + value;
+    if (lines.empty() || lines.back().size() + pair.size() > kLongestWindowRequest) lines.push_back(start);
+    lines.back() += pair;
+    if (lines.back().size() > kLongestWindowRequest) return std::nullopt;
   }
-  if (section.empty() || key.empty()) return std::nullopt;
-  return kSettingWord + section + "\t" + key + "\t" + value;
+  return lines;
 }
 
 std::string RequestLine(WindowAsks asks) {

@@ -36,14 +36,18 @@ enum class WindowAsks {
   CancelSelfTest,
   Drill,
   NewBattery,     // the UPS's battery was replaced: learnt afresh
-  SetSetting,     // one key of the settings file
+  SetSetting,     // keys of one section of the settings file
   ApplySettings,  // the keys set are all there: the work takes them up
 };
+
+// Keys and their values, written in this order.
+using SettingKeys = std::vector<std::pair<std::string, std::string>>;
 
 struct WindowRequest {
   WindowAsks asks = WindowAsks::State;
   unsigned command = 0;  // the menu command the service carries out for it (none for the state and settings)
-  std::string section, key, value;  // SetSetting
+  std::string section;   // SetSetting
+  SettingKeys keys;
 };
 
 // What the channel knows of the account that asks, from its own token.
@@ -60,9 +64,12 @@ enum class RequestRefusal { None, TooLong, Unknown, NotAllowed, NotNow };
 // The request a line makes; none, with why, for a line no window sends.
 std::optional<WindowRequest> ParseWindowRequest(const std::string& line, RequestRefusal* refusal);
 std::string RequestLine(WindowAsks asks);
-// "SET <section>\t<key>\t<value>"; none for a setting a line cannot carry
-// (a tab or a line break in it).
-std::optional<std::string> SettingLine(const std::string& section, const std::string& key, const std::string& value);
+// "SET <section>\t<key>\t<value>[\t<key>\t<value>...]": the keys a dialog
+// saves, in as few lines as the longest request holds, so that a save is
+// one conversation with the service rather than one a key. None for a
+// setting a line cannot carry (a tab or a line break in it, an empty name,
+// a key too long for a line of its own).
+std::optional<std::vector<std::string>> SettingLines(const std::string& section, const SettingKeys& keys);
 // The request a window sends for a menu command; none for a command that
 // is the window's own (a viewer, the About box).
 std::optional<WindowAsks> RequestForCommand(unsigned command);

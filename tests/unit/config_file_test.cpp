@@ -126,21 +126,24 @@ TEST(ConfigFile, FirstWriteCreatesTheFileAndLaterWritesKeepIt) {
 }
 
 // A window on the service writes nothing itself: every key of the settings
-// file, from any copy, goes to the writer, whose answer is the write's.
+// file, from any copy, goes to the writer, whose answer is the write's; the
+// keys saved together go in one call, so that a save is one conversation.
 TEST(ConfigFile, WrittenThroughTheServiceTheFileIsLeftAsItIs) {
   TempFolder dir;
   ConfigFile file(dir.path());
   ASSERT_FALSE(file.WriteString("Mscomm", "ComboPort", "0"));
   std::vector<std::string> asked;
-  file.WriteThrough([&asked](const std::string& section, const std::string& key, const std::string& value) {
-    asked.push_back(section + "/" + key + "=" + value);
-    return key == "ComboRate" ? voltaris::FileError{5, "refused"} : voltaris::FileError{};
+  file.WriteThrough([&asked](const std::string& section, const ConfigFile::KeyValues& keys) {
+    std::string call = section;
+    for (const auto& [key, value] : keys) call += " " + key + "=" + value;
+    asked.push_back(call);
+    return keys.front().first == "ComboRate" ? voltaris::FileError{5, "refused"} : voltaris::FileError{};
   });
   const ConfigFile copy = file;
   EXPECT_FALSE(copy.WriteString("Mscomm", "ComboPort", "1"));
   const voltaris::FileError refused = file.WriteInOrder("Mscomm", {{"ComboRate", "4800"}, {"ComboPort", "2"}});
   EXPECT_EQ(refused.code, 5);
-  EXPECT_EQ(asked, (std::vector<std::string>{"Mscomm/ComboPort=1", "Mscomm/ComboRate=4800"}));  // stopped at the refusal
+  EXPECT_EQ(asked, (std::vector<std::string>{"Mscomm ComboPort=1", "Mscomm ComboRate=4800 ComboPort=2"}));
   EXPECT_EQ(dir.Read(ConfigFile::kFileName), "[Mscomm]\r\nComboPort=0\r\n");
 }
 

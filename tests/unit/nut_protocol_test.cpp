@@ -284,18 +284,40 @@ TEST(WindowChannel, EachRequestIsReadBackAndAnythingElseRefusedWithWhy) {
   }
   RequestRefusal refusal = RequestRefusal::None;
   EXPECT_TRUE(ParseWindowRequest("STATE" + std::string(kLongestWindowRequest - 5, ' '), &refusal));
-  // A setting: section, key and value at tabs; the value may be empty or hold blanks.
-  const auto setting = SettingLine("AlarmMessage", "AcInterruptlMessage", "Mains gone, saving work");
+  // Settings: section, then keys and values at tabs; a value may be empty or hold blanks.
+  const auto keysOf = [](const std::optional<WindowRequest>& request) {
+    std::string text = request ? request->section : "none";
+    for (const auto& [key, value] : request ? request->keys : SettingKeys{}) text += "|" + key + "=" + value;
+    return text;
+  };
+  const auto setting = SettingLines("AlarmMessage", {{"AcInterruptlMessage", "Mains gone, saving work"}, {"NormalMessage", ""}});
   ASSERT_TRUE(setting);
-  const auto set = ParseWindowRequest(*setting + "\n", &refusal);
+  ASSERT_EQ(setting->size(), 1u);
+  const auto set = ParseWindowRequest(setting->front() + "\n", &refusal);
   ASSERT_TRUE(set);
   EXPECT_EQ(set->asks, WindowAsks::SetSetting);
-  EXPECT_EQ(set->section + "|" + set->key + "|" + set->value, "AlarmMessage|AcInterruptlMessage|Mains gone, saving work");
-  EXPECT_EQ(ParseWindowRequest(*SettingLine("Mscomm", "CommPort", ""), &refusal)->value, "");
-  EXPECT_FALSE(SettingLine("Mscomm", "CommPort", "1\n[Notify]"));  // a line break would make a line of its own
-  EXPECT_FALSE(SettingLine("Mscomm", "", "1"));
+  EXPECT_EQ(keysOf(set), "AlarmMessage|AcInterruptlMessage=Mains gone, saving work|NormalMessage=");
+  EXPECT_FALSE(SettingLines("Mscomm", {{"ComboRate", "9600"}, {"CommPort", "1\n[Notify]"}}));  // a line break would make a line of its own
+  EXPECT_FALSE(SettingLines("Mscomm", {{"", "1"}}));
+  EXPECT_FALSE(SettingLines("Mscomm", {}));
+  EXPECT_FALSE(SettingLines("Mscomm", {{"CommPort", std::string(kLongestWindowRequest, '1')}}));
+  // Keys that fit the longest request go in one line, one byte more in two;
+  // each line stands alone and together they keep every key in order.
+  const std::string head = "SET Schema\tA\t";
+  for (const size_t extra : {0u, 1u}) {
+    const SettingKeys keys{{"A", std::string(kLongestWindowRequest - head.size() - 4 + extra, 'x')}, {"B", "1"}};
+    const auto lines = SettingLines("Schema", keys);
+    ASSERT_TRUE(lines);
+    ASSERT_EQ(lines->size(), 1u + extra);
+    std::string joined = "Schema";
+    for (const std::string& line : *lines) {
+      EXPECT_LE(line.size(), kLongestWindowRequest);
+      joined += keysOf(ParseWindowRequest(line, &refusal)).substr(sizeof "Schema" - 1);
+    }
+    EXPECT_EQ(joined, keysOf(WindowRequest{WindowAsks::SetSetting, 0, "Schema", keys}));
+  }
   // Blanks about a name would make it another's once the file trims them.
-  for (const char* garbled : {"SET Mscomm\tCommPort", "SET \tCommPort\t1", "SET Mscomm\t\t1", "SET Mscomm\tCommPort\t1\t2",
+  for (const char* garbled : {"SET Mscomm\tCommPort", "SET \tCommPort\t1", "SET Mscomm\t\t1", "SET Mscomm\tCommPort\t1\t2", "SET Mscomm\tA\t1\t\t2",
                               "SET  Notify\tMainsFailed\tcmd", "SET Notify \tMainsFailed\tcmd",
                               "SET DataRecord\t Notify\t1", "SET DataRecord\tKey \t1"}) {
     EXPECT_FALSE(ParseWindowRequest(garbled, &refusal)) << garbled;
@@ -320,7 +342,7 @@ TEST(WindowChannel, WhoMayDoWhat) {
       {WindowAsks::NewBattery, false, false, true},
   };
   for (const auto& row : table) {
-    const WindowRequest request{row.asks, 0, {}, {}, {}};
+    const WindowRequest request{row.asks, 0, {}, {}};
     EXPECT_EQ(MayAsk(request, user), row.user) << RequestLine(row.asks);
     EXPECT_EQ(MayAsk(request, mayShutDown), row.mayShutDown) << RequestLine(row.asks);
     EXPECT_EQ(MayAsk(request, administrator), row.administrator) << RequestLine(row.asks);
@@ -336,7 +358,7 @@ TEST(WindowChannel, WhoMayDoWhat) {
                   {"NetworkUps", false, false}, {"Network", false, false},     {"alarmmessage", false, false},
                   {"DataRecordx", false, false}};
   for (const auto& row : settings) {
-    const WindowRequest request{WindowAsks::SetSetting, 0, row.section, "MainsFailed", "C:\\x.cmd"};
+    const WindowRequest request{WindowAsks::SetSetting, 0, row.section, {{"MainsFailed", "C:\\x.cmd"}}};
     EXPECT_EQ(MayAsk(request, user), row.user) << row.section;
     EXPECT_EQ(MayAsk(request, mayShutDown), row.mayShutDown) << row.section;
     EXPECT_TRUE(MayAsk(request, administrator)) << row.section;
