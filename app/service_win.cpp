@@ -313,10 +313,12 @@ void AwaitServiceEnd(SC_HANDLE service) {
 }
 
 // Not running, or already stopping: nothing to ask, and at most a wait.
-void StopIfRunning(SC_HANDLE service) {
+// Whether it has stopped.
+bool StopIfRunning(SC_HANDLE service) {
   SERVICE_STATUS status = {};
   ControlService(service, SERVICE_CONTROL_STOP, &status);
   AwaitServiceEnd(service);
+  return RunningProcessId(service) == 0;
 }
 
 // Installed before, perhaps from another folder: this one now, and the
@@ -325,7 +327,9 @@ void StopIfRunning(SC_HANDLE service) {
 DWORD Reinstall(SC_HANDLE manager, const std::string& command, SC_HANDLE* service) {
   *service = OpenServiceA(manager, kServiceName, SERVICE_ALL_ACCESS);
   if (!*service) return GetLastError();
-  StopIfRunning(*service);
+  // One still running after its bound would go on watching from where it
+  // was installed before: this installation has not taken, and says so.
+  if (!StopIfRunning(*service)) return ERROR_SERVICE_REQUEST_TIMEOUT;
   return ChangeServiceConfigA(*service, SERVICE_NO_CHANGE, SERVICE_AUTO_START, SERVICE_NO_CHANGE, command.c_str(),
                               nullptr, nullptr, nullptr, nullptr, nullptr, nullptr)
              ? 0

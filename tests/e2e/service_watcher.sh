@@ -87,10 +87,11 @@ e2e_log "the desktop program is the service's window"
 e2e_start_app
 wait_until 20 tip_is "Voltaris: on mains" || fail "the desktop program does not show the service's state: '$(tip)'"
 on_desktop command 40023 >/dev/null  # the window starts hidden behind the tray icon
-wait_until 10 readout_is 1110 "230 V" || fail "input readout: $(readout 1110)"
-texts=""
-for id in 1110 1111 1112 1113 1114 1115; do texts+="$(readout $id)|"; done
-expect_eq "$texts" "230 V|229 V|35%|80 %|25 C|50 Hz|" "the desktop's readouts of the service's UPS"
+readouts() { for id in 1110 1111 1112 1113 1114 1115; do printf '%s|' "$(readout $id)"; done; }
+# The battery's share waits for the UPS's rating, the service's second query: on a loaded machine a moment later.
+readouts_are() { [ "$(readouts)" = "$1" ]; }
+wait_until 10 readouts_are "230 V|229 V|35%|80 %|25 C|50 Hz|" ||
+  expect_eq "$(readouts)" "230 V|229 V|35%|80 %|25 C|50 Hz|" "the desktop's readouts of the service's UPS"
 screenshot service-window
 # One reader asks once a second; two would ask about ten times in 5 s.
 a=$(queries)
