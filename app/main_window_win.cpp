@@ -218,6 +218,7 @@ struct MainWindow : BarListener {
   LRESULT OnShowDrillReport(LPARAM report);
   void StartDrill();
   void RefreshTrayTip();
+  void PaceServedReadings();
   void BeginAsService(const std::string& settingsFolder);
   void ServeWindows();
   void BeginAsWindowOnService();
@@ -691,6 +692,7 @@ LRESULT MainWindow::OnCommand(WORD id) {
     case IDC_ABOUT: about.Open(); break;
     default: break;  // the settings and record windows come with their dialogs
   }
+  PaceServedReadings();
   return 0;
 }
 
@@ -763,7 +765,18 @@ LRESULT MainWindow::OnTimer(unsigned id) {
   if (!run->OnTick(id)) return 0;
   RefreshTrayTip();
   if (headless) PublishToWindows();
+  PaceServedReadings();
   return 0;
+}
+
+// A UPS followed over the network: readings that change nothing are kept
+// back by the follower while nothing wants each one. A failure, a count, a
+// shutdown, a test, the drill and the open plot do.
+void MainWindow::PaceServedReadings() {
+  const SelfTestState& tests = parts->selfTests.State();
+  const bool every = parts->policy.EventUnderWay() || parts->drill.State().running || tests.running ||
+                     tests.untilLowWaiting || tests.untilLowRunning || dataPlot.IsOpen();
+  runPort.EveryServedReading(every);
 }
 
 // Set only when it changes: every change is a request to the shell.
@@ -842,6 +855,7 @@ LRESULT MainWindow::OnNetworkNews(LPARAM lParam) {
   if (run->Quiet()) return 0;  // the server's forced shutdown has begun
   RefreshTrayTip();
   if (headless) PublishToWindows();
+  PaceServedReadings();
   return 0;
 }
 

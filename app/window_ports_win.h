@@ -125,6 +125,7 @@ class WindowRun : public ProgramRunPort, public InstantCommandPort {
   void StopNetworkServer() override { w_.networkServer.Stop(); }
   void FollowNetworkUps(const NetworkUpsSettings& settings) override;
   void StopFollowing() override { follower_.Stop(); }
+  void EveryServedReading(bool every) { follower_.EveryReading(every); }
   void SendInstantCommand(unsigned id, const std::string& command) override;
   void CloseCountdownWindows() override { w_.countdowns.CloseAll(); }
   void ReleaseLine() override { w_.line.Release(); }

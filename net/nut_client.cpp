@@ -315,4 +315,10 @@ void NutClient::LogOut() {
   state_ = NutClientState::Stopped;
 }
 
+bool ReadingPace::Passes(const ServedReadings& readings) {
+  if (!every_.load() && last_ && SameReadings(*last_, readings)) return false;
+  last_ = readings;
+  return true;
+}
+
 }  // namespace voltaris

@@ -9,6 +9,7 @@
 // asks for every variable of the UPS once a second, one request at a time.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -61,6 +62,25 @@ struct NutClientLimits {
 };
 
 enum class NutClientState { Idle, Pausing, Connecting, LoggingIn, Polling, Stopped };
+
+// Which readings go on to the window's thread. One just like the last one
+// handed on changes nothing shown or decided while nothing is under way,
+// and under Wine each one handed on wakes that thread: it is kept back then.
+// While a failure, a test or the plot wants every reading, every one goes.
+// After any other news (the server silent or back, a refusal) the first
+// reading goes again.
+class ReadingPace {
+ public:
+  // From the user-interface thread.
+  void EveryReading(bool every) { every_.store(every); }
+  // From the follower's thread.
+  bool Passes(const ServedReadings& readings);
+  void Forget() { last_.reset(); }
+
+ private:
+  std::atomic<bool> every_{true};
+  std::optional<ServedReadings> last_;
+};
 
 class NutClient {
  public:

@@ -354,14 +354,25 @@ bool NutFollower::Start(const NetworkUpsSettings& settings, Deliver deliver) {
   }
   stopping_ = false;
   try {
+    pace_.Forget();
     thread_ = std::thread([this, settings, limits = limits_, deliver = std::move(deliver)] {
-      FollowerLink link(settings, limits, deliver, static_cast<HANDLE>(wake_), static_cast<HANDLE>(network_));
+      const Deliver paced = [this, &deliver](NetworkNews news) {
+        if (Passes(news)) deliver(std::move(news));
+      };
+      FollowerLink link(settings, limits, paced, static_cast<HANDLE>(wake_), static_cast<HANDLE>(network_));
       link.Run(stopping_, commands_);
     });
   } catch (const std::system_error&) {
     Stop();
     return false;
   }
+  return true;
+}
+
+// A reading goes by the pace; any other news goes, and the next reading after it too.
+bool NutFollower::Passes(const NetworkNews& news) {
+  if (news.kind == NetworkNews::Kind::Readings) return pace_.Passes(news.readings);
+  pace_.Forget();
   return true;
 }
 

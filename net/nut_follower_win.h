@@ -80,6 +80,9 @@ class NutFollower {
   // the UPS, sent between two polls; its answer comes back as CommandDone.
   // False while nothing is followed.
   bool Command(unsigned id, const std::string& instantCommand);
+  // From the user-interface thread: whether every reading is wanted now, or
+  // only those that differ from the last one handed on (see ReadingPace).
+  void EveryReading(bool every) { pace_.EveryReading(every); }
 
  private:
   NutClientLimits limits_;
@@ -92,6 +95,8 @@ class NutFollower {
   void Wake() const;
   std::atomic<bool> stopping_{false};
   FollowerCommands commands_;
+  ReadingPace pace_;
+  bool Passes(const NetworkNews& news);
   std::thread thread_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace voltaris {
 namespace {
@@ -16,6 +17,15 @@ std::string OneDecimal(const std::optional<double>& value) {
 char Bit(bool on) { return on ? '1' : '0'; }
 
 }  // namespace
+
+bool SameReadings(const ServedReadings& a, const ServedReadings& b) {
+  const auto figures = [](const ServedReadings& r) {
+    return std::tie(r.status, r.silentOnBattery, r.inputVoltage, r.outputVoltage, r.load, r.batteryCharge,
+                    r.batteryVoltage, r.inputFrequency, r.temperature, r.runtimeSeconds, r.runtimeLowSeconds,
+                    r.healthPercent);
+  };
+  return figures(a) == figures(b);
+}
 
 void FillServedStatus(const ServedReadings& served, UpsStatus& status) {
   status.inputVoltageText = OneDecimal(served.inputVoltage);

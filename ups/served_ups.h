@@ -31,6 +31,9 @@ struct ServedReadings {
   std::optional<double> healthPercent;  // a Voltaris server's own: the battery's health
 };
 
+// The same reply, to the last figure: the status as served, the silence and every number.
+bool SameReadings(const ServedReadings& a, const ServedReadings& b);
+
 // Why the server would not let the client follow the UPS.
 enum class ServedRefusal {
   AccessDenied,      // ERR ACCESS-DENIED: the user may not log in or read

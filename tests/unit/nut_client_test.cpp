@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "net/nut_client.h"
 
@@ -489,4 +490,44 @@ TEST(NutClient, SaysWhenItIsNextDue) {
   EXPECT_EQ(rig.client.NextDueMs(150), 150);
   rig.client.OnConnectionLost(200);
   EXPECT_EQ(rig.client.NextDueMs(200), 1200);  // the pause before connecting again
+}
+
+// A reading just like the last one handed on is kept back only while
+// nothing wants each one; any figure changed, or any other news between,
+// lets the next one go.
+TEST(ReadingPace, KeepsBackOnlyAReadingLikeTheLastWhileNothingWantsEach) {
+  ServedReadings base;
+  base.status = "OL";
+  base.inputVoltage = 230.0;
+  base.load = 35.0;
+  ReadingPace pace;
+  EXPECT_TRUE(pace.Passes(base));
+  EXPECT_TRUE(pace.Passes(base)) << "every reading goes until the window says otherwise";
+  pace.EveryReading(false);
+  EXPECT_FALSE(pace.Passes(base));
+  const std::vector<std::function<void(ServedReadings&)>> changes = {
+      [](ServedReadings& r) { r.status = "OB"; },
+      [](ServedReadings& r) { r.silentOnBattery = true; },
+      [](ServedReadings& r) { r.inputVoltage = 230.1; },
+      [](ServedReadings& r) { r.outputVoltage = 229.0; },
+      [](ServedReadings& r) { r.load.reset(); },
+      [](ServedReadings& r) { r.batteryCharge = 96.0; },
+      [](ServedReadings& r) { r.batteryVoltage = 27.1; },
+      [](ServedReadings& r) { r.inputFrequency = 50.0; },
+      [](ServedReadings& r) { r.temperature = 25.0; },
+      [](ServedReadings& r) { r.runtimeSeconds = 1200.0; },
+      [](ServedReadings& r) { r.runtimeLowSeconds = 120.0; },
+      [](ServedReadings& r) { r.healthPercent = 80.0; },
+  };
+  for (size_t i = 0; i < changes.size(); ++i) {
+    ServedReadings changed = base;
+    changes[i](changed);
+    EXPECT_TRUE(pace.Passes(changed)) << "change " << i;
+    EXPECT_FALSE(pace.Passes(changed)) << "change " << i << " again";
+    EXPECT_TRUE(pace.Passes(base)) << "back from change " << i;
+  }
+  pace.Forget();
+  EXPECT_TRUE(pace.Passes(base));
+  pace.EveryReading(true);
+  EXPECT_TRUE(pace.Passes(base));
 }
