@@ -182,6 +182,30 @@ TEST(ShutdownGate, ShutsDownAtOnceWithNoSecondaryAndOnceForCountdownsEndingToget
   EXPECT_EQ(two.Count("  Network Clients Still Logged In!"), 1);
 }
 
+TEST(ShutdownGate, EachReasonWaitsForTheSecondariesOnlyWhenThePowerIsGoing) {
+  const struct {
+    ShutdownReason reason;
+    bool powerGoing;
+  } reasons[] = {
+      {ShutdownReason::MainsFailed, true},
+      {ShutdownReason::BatteryLow, true},
+      {ShutdownReason::RuntimeLow, true},
+      {ShutdownReason::Manual, false},
+      {ShutdownReason::ServerForced, false},  // its primary waits for this computer; none of ours is served
+  };
+  for (const auto& r : reasons) {
+    SCOPED_TRACE(static_cast<int>(r.reason));
+    GateRig rig;
+    rig.secondaries.loggedIn = 1;
+    rig.gate.EndAndShutDown(r.reason);
+    EXPECT_EQ(rig.gate.State().waiting, r.powerGoing);
+    EXPECT_EQ(rig.secondaries.Announcing(), r.powerGoing);
+    EXPECT_EQ(rig.shutdown.calls, r.powerGoing ? 0 : 1);
+    EXPECT_EQ(rig.power.Phase(), PowerPhase::ShuttingDown);
+    EXPECT_EQ(rig.power.Reason(), r.reason);
+  }
+}
+
 // The share, the gate's secondaries in the program, counts nobody while its
 // server is off, whoever its server last saw.
 TEST(ShutdownGate, WithoutTheServerACountdownEndShutsDownAtOnce) {
