@@ -10,12 +10,13 @@
 
 #include "base/timer_table.h"
 #include "power/engine_ports.h"
+#include "power/event_record_port.h"
 #include "power/power_events.h"
 #include "records/record_store.h"
 
 namespace voltaris {
 
-class RecordKeeper : public TimerOwner {
+class RecordKeeper : public TimerOwner, public EventRecordPort {
  public:
   static constexpr unsigned kRetryMs = 5000;
 
@@ -24,7 +25,7 @@ class RecordKeeper : public TimerOwner {
 
   // Start-up: finishes what the last run left and starts retrying if rows wait.
   void Recover();
-  void AppendEvent(const std::string& text) {
+  void AppendEvent(const std::string& text) override {
     if (eventWatch_) eventWatch_(text);
     Note(store_.AppendEvent(text));
   }

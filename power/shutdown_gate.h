@@ -14,9 +14,9 @@
 #include "base/timer_table.h"
 #include "i18n/catalogue.h"
 #include "power/countdown_ports.h"
+#include "power/event_record_port.h"
 #include "power/power_events.h"
 #include "power/power_state.h"
-#include "power/record_keeper.h"
 #include "power/secondaries_port.h"
 
 namespace voltaris {
@@ -38,7 +38,7 @@ class ShutdownGate : public TimerOwner {
  public:
   static constexpr unsigned kHostSyncPollMs = 250;
 
-  ShutdownGate(TimerPort& timers, SecondariesPort& secondaries, RecordKeeper& records, ShutdownPort& system,
+  ShutdownGate(TimerPort& timers, SecondariesPort& secondaries, EventRecordPort& records, ShutdownPort& system,
                const PowerEvents& events, PowerState& power)
       : timers_(timers), secondaries_(secondaries), records_(records), system_(system), events_(events), power_(power) {}
   void OwnTimers(TimerTable& table);
@@ -72,7 +72,7 @@ class ShutdownGate : public TimerOwner {
 
   TimerPort& timers_;
   SecondariesPort& secondaries_;
-  RecordKeeper& records_;
+  EventRecordPort& records_;
   ShutdownPort& system_;
   const PowerEvents& events_;
   PowerState& power_;

@@ -36,7 +36,7 @@ done
 # Every product folder of the tree is on a floor.
 for dir in "$root"/*/; do
   name=$(basename "$dir")
-  case $name in build|dist|tests|tools|bench|cmake|help) continue ;; esac
+  case $name in build|dist|docs|tests|tools|bench|cmake|help) continue ;; esac
   [ -n "${floor[$name]+set}" ] || { echo "folder $name/ is on no floor"; broken=1; }
 done
 [ "$broken" -eq 0 ] && echo "floors: every include points down"

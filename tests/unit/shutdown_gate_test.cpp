@@ -1,8 +1,13 @@
 // The shutdown gate: every count-down's end on its way to the system
-// shutdown, and the primary's wait for its secondaries, on virtual time.
+// shutdown, and the primary's wait for its secondaries, on virtual time. The
+// gate's own rules run on fakes of what it talks to; the whole program's rig
+// is kept for the wiring: the count-downs reaching it with their reasons, the
+// share showing its forced shutdown, the schedule's switch-off on the line.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "power/shutdown_gate.h"
 #include "power/timer_ids.h"
@@ -12,6 +17,51 @@ using namespace voltaris;
 using namespace voltaris::testing;
 
 namespace {
+
+// The computers following this UPS, as the gate asks for them.
+class FakeSecondaries : public SecondariesPort {
+ public:
+  size_t loggedIn = 0;
+  int waitSeconds = 2;
+  std::vector<bool> announced;  // every forced shutdown shown (true) or taken back (false)
+  size_t LoggedIn() const override { return loggedIn; }
+  int WaitSeconds() const override { return waitSeconds; }
+  void AnnounceForcedShutdown(bool announce) override { announced.push_back(announce); }
+  bool Announcing() const { return !announced.empty() && announced.back(); }
+};
+
+class FakeEventRows : public EventRecordPort {
+ public:
+  std::vector<std::string> rows;
+  void AppendEvent(const std::string& text) override { rows.push_back(text); }
+};
+
+// The gate alone: its secondaries, event rows and system shutdown faked, its
+// timer on virtual time and reached only through the number it owns.
+struct GateRig {
+  FakeTimers timers;
+  TimerTable table;
+  OwnedTimers owned{table, timers};
+  FakeSecondaries secondaries;
+  FakeEventRows records;
+  FakeShutdown shutdown;
+  PowerEvents events;
+  PowerState power;
+  ShutdownGate gate{owned, secondaries, records, shutdown, events, power};
+
+  explicit GateRig(int hostSyncSeconds = 2) {
+    secondaries.waitSeconds = hostSyncSeconds;
+    gate.OwnTimers(table);
+    owned.Bind(gate);
+  }
+  ~GateRig() { EXPECT_EQ(table.Trespasses(), std::vector<unsigned>{}); }
+  void Run(long long ms) {
+    timers.Advance(ms, [this](unsigned id) { table.Dispatch(id); });
+  }
+  int Count(const std::string& event) const {
+    return static_cast<int>(std::count(records.rows.begin(), records.rows.end(), event));
+  }
+};
 
 // How each kind of count-down is brought to its end, and whether the power
 // is really going (then the secondaries are warned and awaited).
@@ -70,38 +120,41 @@ TEST(ShutdownGate, WarnsAndAwaitsTheSecondariesOnlyWhenThePowerIsGoing) {
     }
     EXPECT_EQ(rig.shutdown.calls, 1);
     EXPECT_EQ(rig.Count("  Network Clients Logged Out"), 1);
+    // The forced shutdown stays published, as secondaries expect of a primary;
+    // Windows refusing takes it back, unless the UPS was told to switch off.
+    rig.Run(1000);
+    EXPECT_EQ(StatusOf(rig.share.published.back()).rfind("FSD ", 0), 0u);
+    const bool switchingOff = !rig.monitor.controls.empty();
+    rig.parts.gate.ShutdownRefused();
+    EXPECT_EQ(StatusOf(rig.share.published.back()).rfind("FSD ", 0) == 0, switchingOff);
   }
 }
 
 TEST(ShutdownGate, TheEndOfACountdownAnnouncesFsdAndWaitsForTheSecondariesToLeave) {
-  ShareRig rig;
-  rig.share.loggedIn = 2;
-  rig.RunWith(kHealthy, 1);
-  // The mains fail: the count-down window after 1 s, BatteryTime (1 minute) to its end.
-  for (int second = 0; second < 120 && !rig.parts.gate.State().waiting; ++second) rig.RunWith(kMainsFailed, 1);
-  ASSERT_TRUE(rig.parts.gate.State().waiting);
-  EXPECT_EQ(rig.Count("  AC Fail!"), 1);
+  GateRig rig;
+  rig.secondaries.loggedIn = 2;
+  rig.gate.EndAndShutDown(ShutdownReason::MainsFailed);
+  ASSERT_TRUE(rig.gate.State().waiting);
   EXPECT_EQ(rig.shutdown.calls, 0);
-  EXPECT_EQ(StatusOf(rig.share.published.back()), "FSD OB");
+  EXPECT_TRUE(rig.secondaries.Announcing());
   rig.Run(750);
-  rig.share.loggedIn = 1;  // one logs out, the other is still there
+  rig.secondaries.loggedIn = 1;  // one logs out, the other is still there
   rig.Run(250);
   EXPECT_EQ(rig.shutdown.calls, 0);
-  rig.share.loggedIn = 0;
+  rig.secondaries.loggedIn = 0;
   rig.Run(250);
   EXPECT_EQ(rig.shutdown.calls, 1);
   EXPECT_EQ(rig.Count("  Network Clients Logged Out"), 1);
   EXPECT_FALSE(rig.timers.IsArmed(kTimerHostSync));
   // The forced shutdown stays announced, as secondaries expect of a primary.
   rig.Run(1000);
-  EXPECT_EQ(StatusOf(rig.share.published.back()), "FSD OB");
+  EXPECT_TRUE(rig.secondaries.Announcing());
 }
 
 TEST(ShutdownGate, GivesUpOnSecondariesAfterExactlyHostSync) {
-  ShareRig rig("Enabled=1\nHostSync=2\n");
-  rig.RunWith(kHealthy, 1);
-  rig.share.loggedIn = 1;
-  rig.parts.gate.EndAndShutDown(ShutdownReason::MainsFailed);
+  GateRig rig(2);
+  rig.secondaries.loggedIn = 1;
+  rig.gate.EndAndShutDown(ShutdownReason::MainsFailed);
   rig.Run(1750);
   EXPECT_EQ(rig.shutdown.calls, 0);
   rig.Run(249);
@@ -113,47 +166,75 @@ TEST(ShutdownGate, GivesUpOnSecondariesAfterExactlyHostSync) {
 }
 
 TEST(ShutdownGate, ShutsDownAtOnceWithNoSecondaryAndOnceForCountdownsEndingTogether) {
-  ShareRig none;
-  none.parts.gate.EndAndShutDown(ShutdownReason::MainsFailed);
+  GateRig none;
+  none.gate.EndAndShutDown(ShutdownReason::MainsFailed);
   EXPECT_EQ(none.shutdown.calls, 1);
   EXPECT_EQ(none.Count("  Network Clients Logged Out"), 0);  // nobody to wait for, nothing to record
-  EXPECT_EQ(StatusOf(none.share.published.back()).rfind("FSD ", 0), 0u);
+  EXPECT_TRUE(none.secondaries.Announcing());
 
-  ShareRig two;
-  two.share.loggedIn = 1;
-  two.parts.gate.EndAndShutDown(ShutdownReason::MainsFailed);
+  GateRig two;
+  two.secondaries.loggedIn = 1;
+  two.gate.EndAndShutDown(ShutdownReason::MainsFailed);
   two.Run(500);
-  two.parts.gate.EndAndShutDown(ShutdownReason::MainsFailed);  // a second count-down ends during the wait
+  two.gate.EndAndShutDown(ShutdownReason::MainsFailed);  // a second count-down ends during the wait
   two.Run(5000);
   EXPECT_EQ(two.shutdown.calls, 1);
   EXPECT_EQ(two.Count("  Network Clients Still Logged In!"), 1);
 }
 
+TEST(ShutdownGate, EachReasonWaitsForTheSecondariesOnlyWhenThePowerIsGoing) {
+  const struct {
+    ShutdownReason reason;
+    bool powerGoing;
+  } reasons[] = {
+      {ShutdownReason::MainsFailed, true},
+      {ShutdownReason::BatteryLow, true},
+      {ShutdownReason::RuntimeLow, true},
+      {ShutdownReason::Manual, false},
+      {ShutdownReason::ServerForced, false},  // its primary waits for this computer; none of ours is served
+  };
+  for (const auto& r : reasons) {
+    SCOPED_TRACE(static_cast<int>(r.reason));
+    GateRig rig;
+    rig.secondaries.loggedIn = 1;
+    rig.gate.EndAndShutDown(r.reason);
+    EXPECT_EQ(rig.gate.State().waiting, r.powerGoing);
+    EXPECT_EQ(rig.secondaries.Announcing(), r.powerGoing);
+    EXPECT_EQ(rig.shutdown.calls, r.powerGoing ? 0 : 1);
+    EXPECT_EQ(rig.power.Phase(), PowerPhase::ShuttingDown);
+    EXPECT_EQ(rig.power.Reason(), r.reason);
+  }
+}
+
+// The share, the gate's secondaries in the program, counts nobody while its
+// server is off, whoever its server last saw.
 TEST(ShutdownGate, WithoutTheServerACountdownEndShutsDownAtOnce) {
   ShareRig rig("Enabled=0\n");
+  rig.share.loggedIn = 1;
   rig.parts.gate.EndAndShutDown(ShutdownReason::MainsFailed);
   EXPECT_EQ(rig.shutdown.calls, 1);
   EXPECT_EQ(rig.Count("  Network Clients Logged Out"), 0);
 }
 
 TEST(ShutdownGate, ARefusedShutdownTakesBackTheForcedShutdownAndTheNextEndWaitsAgain) {
-  ShareRig rig;
-  rig.RunWith(kHealthy, 1);
-  rig.share.loggedIn = 1;
-  rig.parts.gate.EndAndShutDown(ShutdownReason::MainsFailed);
-  rig.share.loggedIn = 0;
+  GateRig rig;
+  rig.secondaries.loggedIn = 1;
+  rig.gate.EndAndShutDown(ShutdownReason::MainsFailed);
+  rig.secondaries.loggedIn = 0;
   rig.Run(250);
   ASSERT_EQ(rig.shutdown.calls, 1);
-  rig.parts.gate.ShutdownRefused();  // Windows said no; the program goes on
-  EXPECT_EQ(StatusOf(rig.share.published.back()), "OL");
-  rig.share.loggedIn = 1;  // a secondary that came back
-  rig.parts.gate.EndAndShutDown(ShutdownReason::MainsFailed);
-  EXPECT_EQ(StatusOf(rig.share.published.back()), "FSD OL");
+  rig.gate.ShutdownRefused();  // Windows said no; the program goes on
+  EXPECT_FALSE(rig.secondaries.Announcing());
+  rig.secondaries.loggedIn = 1;  // a secondary that came back
+  rig.gate.EndAndShutDown(ShutdownReason::MainsFailed);
+  EXPECT_TRUE(rig.secondaries.Announcing());
   EXPECT_EQ(rig.shutdown.calls, 1);
   rig.Run(2000);
   EXPECT_EQ(rig.shutdown.calls, 2);
 }
 
+// The schedule's own switch-off command through the gate to the line, and
+// the engine's word that it was written back to the gate.
 TEST(ShutdownGate, TheScheduledShutdownTellsTheUpsToSwitchOffOnlyAfterTheSecondariesLeft) {
   // Tuesday 9:05:07; a special date at 9:05:37, the warning opening at once.
   ShareRig rig("Enabled=1\nHostSync=10\n", true,
@@ -176,52 +257,51 @@ TEST(ShutdownGate, TheScheduledShutdownTellsTheUpsToSwitchOffOnlyAfterTheSeconda
 
 TEST(ShutdownGate, ACountdownEndingDuringTheScheduledSwitchOffWaitsForItsEnd) {
   // The schedule's end first, then the mains' count-down ends during the wait.
-  ShareRig rig;
-  rig.share.loggedIn = 1;
+  GateRig rig;
+  rig.secondaries.loggedIn = 1;
   int sent = 0;
-  rig.parts.gate.SwitchOffThenShutDown([&sent] { ++sent; });
-  rig.parts.gate.EndAndShutDown(ShutdownReason::MainsFailed);
-  EXPECT_TRUE(rig.parts.gate.ShutdownUnderWay());
-  rig.share.loggedIn = 0;
+  rig.gate.SwitchOffThenShutDown([&sent] { ++sent; });
+  rig.gate.EndAndShutDown(ShutdownReason::MainsFailed);
+  EXPECT_TRUE(rig.gate.ShutdownUnderWay());
+  rig.secondaries.loggedIn = 0;
   rig.Run(250);
   EXPECT_EQ(sent, 1);
   EXPECT_EQ(rig.shutdown.calls, 0);  // the command is not on the line yet
-  rig.parts.gate.EndAndShutDown(ShutdownReason::MainsFailed);  // and another count-down ends while it is sent
+  rig.gate.EndAndShutDown(ShutdownReason::MainsFailed);  // and another count-down ends while it is sent
   EXPECT_EQ(rig.shutdown.calls, 0);
-  rig.parts.gate.SwitchOffDone(true);
+  rig.gate.SwitchOffDone(true);
   EXPECT_EQ(rig.shutdown.calls, 1);
-  EXPECT_FALSE(rig.parts.gate.ShutdownUnderWay());
+  EXPECT_FALSE(rig.gate.ShutdownUnderWay());
 }
 
 TEST(ShutdownGate, TheScheduledSwitchOffGoesBeforeAShutdownThatStartedTheWait) {
-  ShareRig rig;
-  rig.share.loggedIn = 1;
-  rig.parts.gate.EndAndShutDown(ShutdownReason::MainsFailed);  // the mains' count-down first
+  GateRig rig;
+  rig.secondaries.loggedIn = 1;
+  rig.gate.EndAndShutDown(ShutdownReason::MainsFailed);  // the mains' count-down first
   int sent = 0;
-  rig.parts.gate.SwitchOffThenShutDown([&sent] { ++sent; });
-  rig.share.loggedIn = 0;
+  rig.gate.SwitchOffThenShutDown([&sent] { ++sent; });
+  rig.secondaries.loggedIn = 0;
   rig.Run(250);
   EXPECT_EQ(sent, 1);
   EXPECT_EQ(rig.shutdown.calls, 0);
-  rig.parts.gate.SwitchOffDone(false);  // given up: the shutdown goes on all the same
+  rig.gate.SwitchOffDone(false);  // given up: the shutdown goes on all the same
   EXPECT_EQ(rig.shutdown.calls, 1);
 
-  ShareRig off("Enabled=0\n");  // without the server the order is the same
+  GateRig off;  // with nobody to wait for the order is the same
   int offSent = 0;
-  off.parts.gate.SwitchOffThenShutDown([&offSent] { ++offSent; });
+  off.gate.SwitchOffThenShutDown([&offSent] { ++offSent; });
   EXPECT_EQ(offSent, 1);
-  off.parts.gate.EndAndShutDown(ShutdownReason::MainsFailed);
+  off.gate.EndAndShutDown(ShutdownReason::MainsFailed);
   EXPECT_EQ(off.shutdown.calls, 0);
-  off.parts.gate.SwitchOffDone(true);
+  off.gate.SwitchOffDone(true);
   EXPECT_EQ(off.shutdown.calls, 1);
 }
 
 TEST(ShutdownGate, ARefusedShutdownKeepsFsdOnceTheUpsWasToldToSwitchOff) {
-  ShareRig rig;
-  rig.RunWith(kHealthy, 1);
-  rig.parts.gate.SwitchOffThenShutDown([] {});
-  rig.parts.gate.SwitchOffDone(true);
+  GateRig rig;
+  rig.gate.SwitchOffThenShutDown([] {});
+  rig.gate.SwitchOffDone(true);
   ASSERT_EQ(rig.shutdown.calls, 1);
-  rig.parts.gate.ShutdownRefused();
-  EXPECT_EQ(StatusOf(rig.share.published.back()), "FSD OL");
+  rig.gate.ShutdownRefused();
+  EXPECT_TRUE(rig.secondaries.Announcing());
 }
