@@ -4,18 +4,21 @@ namespace voltaris {
 namespace {
 
 constexpr BarZone kLeftBar[] = {
-    {{21, 96, 57, 129}, BarAction::Settings},
-    {{23, 361, 56, 394}, BarAction::Exit},
-    {{22, 189, 49, 222}, BarAction::AlarmMessages},
-    {{23, 271, 51, 302}, BarAction::WeeklySchedule},
+    {skin::kLeftSettings, BarAction::Settings},
+    {skin::kLeftExit, BarAction::Exit},
+    {skin::kLeftAlarm, BarAction::AlarmMessages},
+    {skin::kLeftWeekly, BarAction::WeeklySchedule},
 };
 
 // In the order a press tests them.
 constexpr BarZone kTopBar[] = {
-    {{73, 11, 104, 46}, BarAction::HistoryData},  {{211, 16, 244, 47}, BarAction::EventData},
-    {{281, 16, 316, 47}, BarAction::Shutdown},    {{351, 16, 384, 47}, BarAction::TenSecondTest},
-    {{421, 16, 456, 47}, BarAction::CancelSelfTest}, {{144, 16, 179, 47}, BarAction::DataPlot},
-    {{11, 16, 47, 46}, BarAction::LogFile},
+    {skin::kTopHistory, BarAction::HistoryData},
+    {skin::kTopEventData, BarAction::EventData},
+    {skin::kTopShutdown, BarAction::Shutdown},
+    {skin::kTopTenSecondTest, BarAction::TenSecondTest},
+    {skin::kTopCancelSelfTest, BarAction::CancelSelfTest},
+    {skin::kTopDataPlot, BarAction::DataPlot},
+    {skin::kTopLogFile, BarAction::LogFile},
 };
 
 template <size_t N>

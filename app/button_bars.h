@@ -1,10 +1,10 @@
-// The two picture button bars of the main window: their hot zones (bounds
-// inclusive) and what a press on each does, given the program's state.
+// The two picture button bars of the main window: what a press on each of
+// their hot zones does, given the program's state.
 #pragma once
 
 #include <optional>
 
-#include "base/hot_zone.h"
+#include "res/skin_layout.h"
 
 namespace voltaris {
 

@@ -11,7 +11,8 @@ namespace {
 constexpr UINT_PTR kTriangleTimer = 1;
 constexpr UINT kTriangleShowMs = 500;
 constexpr int kWidth = 333, kHeight = 256;
-constexpr RECT kTriangleArea{10, 10, 48, 53};
+constexpr RECT kTriangleArea{skin::kTriangleAt.x, skin::kTriangleAt.y, skin::kTriangleAt.x + 38,
+                             skin::kTriangleAt.y + 43};
 constexpr int kRuntimeLineY = 120;  // the battery's estimate, under the count line
 constexpr COLORREF kLightBlue = RGB(214, 232, 248);
 
@@ -30,7 +31,7 @@ int BackgroundOf(CountdownWindow w) {
   if (w == CountdownWindow::TenSecondTest) return IDB_SELFTEST_BACK;
   return IsManual(w) ? IDB_MANUAL_COUNTDOWN : IDB_POWER_COUNTDOWN;
 }
-HotZone OkZoneOf(CountdownWindow w) { return IsManual(w) ? ManualCountdown::kOkZone : MainsFailCountdown::kOkZone; }
+HotZone OkZoneOf(CountdownWindow w) { return IsManual(w) ? skin::kManualOk : skin::kCountdownOk; }
 
 
 // What a window's picture writes, to tell whether it must be drawn again.
@@ -112,7 +113,8 @@ void CountdownWindows::Paint(Slot& slot) {
   DeleteObject(blue);
   DrawBitmapAt(dc, instance_, BackgroundOf(slot.which), 0, 0);
   if (slot.triangleShown) {
-    DrawBitmapAt(dc, instance_, slot.triangle == Triangle::Red ? IDB_RED_TRIANGLE : IDB_YELLOW_TRIANGLE, 10, 10);
+    DrawBitmapAt(dc, instance_, slot.triangle == Triangle::Red ? IDB_RED_TRIANGLE : IDB_YELLOW_TRIANGLE,
+                 skin::kTriangleAt);
   }
   HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(slot.Handle(), WM_GETFONT, 0, 0)));
   SetBkMode(dc, TRANSPARENT);
@@ -123,13 +125,13 @@ void CountdownWindows::Paint(Slot& slot) {
   if (!picture.runtimeLine.empty()) TextAt(dc, picture.countX, kRuntimeLineY, picture.runtimeLine);
   if (!picture.normalLine.empty()) TextAt(dc, 40, 100, picture.normalLine);
   LabelZone(dc, OkZoneOf(slot.which), Tr(Text::ButtonOk));
-  if (IsManual(slot.which)) LabelZone(dc, ManualCountdown::kCancelZone, Tr(Text::ButtonCancel));
+  if (IsManual(slot.which)) LabelZone(dc, skin::kManualCancel, Tr(Text::ButtonCancel));
   SelectObject(dc, oldFont);
 }
 
 void CountdownWindows::OnMouseMove(Slot& slot, int x, int y) {
   slot.overOk = OkZoneOf(slot.which).Contains(x, y);
-  slot.overCancel = IsManual(slot.which) && ManualCountdown::kCancelZone.Contains(x, y);
+  slot.overCancel = IsManual(slot.which) && skin::kManualCancel.Contains(x, y);
 }
 
 void CountdownWindows::Mirror(const std::vector<ShownCountdown>& shown) {

@@ -52,12 +52,6 @@ constexpr Scale kScales[] = {
 };
 constexpr int kTickLength = 7;
 
-struct PicturePlace {
-  int x, y;
-};
-constexpr PicturePlace kMainsAt{390, 185}, kBatteryAt{390, 250}, kUpsAt{390, 312}, kTypeAt{520, 312},
-    kLinkAt{520, 185}, kTrafficAt{520, 250};
-constexpr int kPictureWidth = 118, kPictureHeight = 52;
 
 }  // namespace
 
@@ -163,17 +157,18 @@ void GaugePanel::ShowPictures(const StatusPictures& pictures, const LinkPictures
 
 void GaugePanel::InvalidatePictures() {
   if (!hwnd_) return;
-  RECT all{kMainsAt.x, kMainsAt.y, kTypeAt.x + kPictureWidth, kTypeAt.y + kPictureHeight};
+  RECT all{skin::kMainsAt.x, skin::kMainsAt.y, skin::kTypeAt.x + skin::kStatePictureSize.width,
+           skin::kTypeAt.y + skin::kStatePictureSize.height};
   InvalidateRect(hwnd_, &all, FALSE);
 }
 
 void GaugePanel::PaintPictures(HDC dc) {
-  DrawBitmapAt(dc, instance_, pictures_.mains, kMainsAt.x, kMainsAt.y);
-  DrawBitmapAt(dc, instance_, pictures_.battery, kBatteryAt.x, kBatteryAt.y);
-  DrawBitmapAt(dc, instance_, pictures_.ups, kUpsAt.x, kUpsAt.y);
-  DrawBitmapAt(dc, instance_, pictures_.type, kTypeAt.x, kTypeAt.y);
-  DrawBitmapAt(dc, instance_, linkPictures_.link, kLinkAt.x, kLinkAt.y);
-  DrawBitmapAt(dc, instance_, linkPictures_.traffic, kTrafficAt.x, kTrafficAt.y);
+  DrawBitmapAt(dc, instance_, pictures_.mains, skin::kMainsAt);
+  DrawBitmapAt(dc, instance_, pictures_.battery, skin::kBatteryAt);
+  DrawBitmapAt(dc, instance_, pictures_.ups, skin::kUpsAt);
+  DrawBitmapAt(dc, instance_, pictures_.type, skin::kTypeAt);
+  DrawBitmapAt(dc, instance_, linkPictures_.link, skin::kLinkAt);
+  DrawBitmapAt(dc, instance_, linkPictures_.traffic, skin::kTrafficAt);
 }
 
 void GaugePanel::PaintScales(HDC dc) {
@@ -194,7 +189,7 @@ void GaugePanel::Paint() {
   OffscreenPaint paint(hwnd_);
   HDC memory = paint.Dc();
   DrawBitmapAt(memory, instance_, IDB_PANEL_BACK, 0, 0);
-  DrawBitmapAt(memory, instance_, IDB_UPS_PICTURE, 380, 13);
+  DrawBitmapAt(memory, instance_, IDB_UPS_PICTURE, skin::kUpsPictureAt);
   PaintPictures(memory);
   SetBkMode(memory, TRANSPARENT);
   HGDIOBJ oldFont = SelectObject(memory, labelFont_);

@@ -10,7 +10,7 @@ namespace voltaris {
 namespace {
 
 constexpr int kFrameWidth = 580, kFrameHeight = 380;
-constexpr int kPageX = 70, kPageY = 59, kPageWidth = 500, kPageHeight = 320;
+constexpr int kPageWidth = 500, kPageHeight = 320;
 constexpr int kFirstField = 1032;  // 1032..1038, in the order of the keys
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
@@ -47,7 +47,7 @@ void AlarmDialog::CreatePage() {
     CreateControl(page, instance_, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, kFieldX, kLabels[i].y - 3, kFieldWidth,
                   kFieldHeight, kFirstField + i, WS_EX_CLIENTEDGE);
   }
-  MoveWindow(page, kPageX, kPageY, kPageWidth, kPageHeight, FALSE);
+  MoveWindow(page, skin::kAlarmPageAt.x, skin::kAlarmPageAt.y, kPageWidth, kPageHeight, FALSE);
   ShowTexts(ReadAlarmTexts(*config_));
   ShowWindow(page, SW_SHOW);
 }
@@ -74,11 +74,11 @@ void AlarmDialog::OnOk() {
 }
 
 void AlarmDialog::OnPress(int x, int y) {
-  if (kAlarmOkZone.Contains(x, y)) {
+  if (skin::kAlarmOk.Contains(x, y)) {
     OnOk();
-  } else if (kAlarmCancelZone.Contains(x, y)) {
+  } else if (skin::kAlarmCancel.Contains(x, y)) {
     Destroy();
-  } else if (kAlarmDefaultZone.Contains(x, y)) {
+  } else if (skin::kAlarmDefault.Contains(x, y)) {
     ShowTexts(DefaultAlarmTexts());
   }
 }
@@ -86,10 +86,11 @@ void AlarmDialog::OnPress(int x, int y) {
 void AlarmDialog::PaintPage() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(page_.Handle(), &ps);
-  DrawBitmapAt(dc, instance_, IDB_ALARM_BACK, -kPageX, -kPageY);  // the frame's picture, seen through
-  DrawBitmapAt(dc, instance_, IDB_ALARM_OK, 335, 255);
-  DrawBitmapAt(dc, instance_, IDB_ALARM_CANCEL, 390, 253);
-  DrawBitmapAt(dc, instance_, IDB_ALARM_DEFAULT, 440, 257);
+  // the frame's picture, seen through
+  DrawBitmapAt(dc, instance_, IDB_ALARM_BACK, -skin::kAlarmPageAt.x, -skin::kAlarmPageAt.y);
+  DrawBitmapAt(dc, instance_, IDB_ALARM_OK, skin::kAlarmOkAt);
+  DrawBitmapAt(dc, instance_, IDB_ALARM_CANCEL, skin::kAlarmCancelAt);
+  DrawBitmapAt(dc, instance_, IDB_ALARM_DEFAULT, skin::kAlarmDefaultAt);
   SetBkMode(dc, TRANSPARENT);
   HGDIOBJ old = SelectObject(dc, labelFont_);
   for (const FieldLabel& label : kLabels) {
@@ -123,7 +124,7 @@ INT_PTR AlarmDialog::OnPageMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SetBkColor(reinterpret_cast<HDC>(wParam), kWhite);
       return reinterpret_cast<INT_PTR>(fieldBrush_);
     case WM_SETCURSOR:
-      return HandOverZones(page_.Handle(), wParam, lParam, {kAlarmOkZone, kAlarmCancelZone, kAlarmDefaultZone});
+      return HandOverZones(page_.Handle(), wParam, lParam, {skin::kAlarmOk, skin::kAlarmCancel, skin::kAlarmDefault});
     case WM_LBUTTONDOWN: OnPress(x, y); return TRUE;
     default: return FALSE;
   }

@@ -238,8 +238,8 @@ void SettingsDialog::ShowPage(SettingsPage page) {
   shown_ = page;
   ShowLinkControls();
   if (page != SettingsPage::Link) CreatePage(page);
-  RECT defaultButton{kSettingsDefaultZone.left, kSettingsDefaultZone.top, kSettingsDefaultZone.right + 1,
-                     kSettingsDefaultZone.bottom + 1};
+  RECT defaultButton{skin::kSettingsDefault.left, skin::kSettingsDefault.top, skin::kSettingsDefault.right + 1,
+                     skin::kSettingsDefault.bottom + 1};
   InvalidateRect(hwnd_, &defaultButton, FALSE);
 }
 
@@ -347,11 +347,11 @@ void SettingsDialog::Close() {
 }
 
 void SettingsDialog::OnPress(int x, int y) {
-  if (kSettingsOkZone.Contains(x, y)) {
+  if (skin::kSettingsOk.Contains(x, y)) {
     OnOk();
-  } else if (kSettingsCancelZone.Contains(x, y)) {
+  } else if (skin::kSettingsCancel.Contains(x, y)) {
     Close();
-  } else if (kSettingsDefaultZone.Contains(x, y)) {
+  } else if (skin::kSettingsDefault.Contains(x, y)) {
     OnDefault();
   }
 }
@@ -360,10 +360,11 @@ void SettingsDialog::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
   DrawBitmapAt(dc, instance_, IDB_SETUP_BACK, 0, 0);
-  DrawBitmapAt(dc, instance_, IDB_SETUP_OK, kSettingsOkZone.left, kSettingsOkZone.top);
-  DrawBitmapAt(dc, instance_, IDB_SETUP_CANCEL, kSettingsCancelZone.left, kSettingsCancelZone.top);
+  // The buttons' pictures are as large as their zones.
+  DrawBitmapAt(dc, instance_, IDB_SETUP_OK, skin::kSettingsOk.left, skin::kSettingsOk.top);
+  DrawBitmapAt(dc, instance_, IDB_SETUP_CANCEL, skin::kSettingsCancel.left, skin::kSettingsCancel.top);
   DrawBitmapAt(dc, instance_, page_.IsOpen() ? IDB_SETUP_DEFAULT_ON : IDB_SETUP_DEFAULT_OFF,
-               kSettingsDefaultZone.left, kSettingsDefaultZone.top);
+               skin::kSettingsDefault.left, skin::kSettingsDefault.top);
   EndPaint(hwnd_, &ps);
 }
 
@@ -378,8 +379,9 @@ INT_PTR SettingsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_APP_PAGE_ICON: ShowPage(static_cast<SettingsPage>(wParam)); return TRUE;
     case WM_SETCURSOR:
       return page_.IsOpen()
-                 ? HandOverZones(hwnd_, wParam, lParam, {kSettingsOkZone, kSettingsCancelZone, kSettingsDefaultZone})
-                 : HandOverZones(hwnd_, wParam, lParam, {kSettingsOkZone, kSettingsCancelZone});
+                 ? HandOverZones(hwnd_, wParam, lParam,
+                                 {skin::kSettingsOk, skin::kSettingsCancel, skin::kSettingsDefault})
+                 : HandOverZones(hwnd_, wParam, lParam, {skin::kSettingsOk, skin::kSettingsCancel});
     case WM_LBUTTONDOWN: OnPress(x, y); return TRUE;
     case WM_CLOSE: Close(); return TRUE;
     default: return FALSE;

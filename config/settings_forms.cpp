@@ -4,6 +4,7 @@
 
 #include "base/text_ends.h"
 #include "i18n/catalogue.h"
+#include "res/skin_layout.h"
 
 namespace voltaris {
 namespace {
@@ -116,10 +117,10 @@ std::optional<SettingsPage> PageIconAt(int x, int y) {
     HotZone area;
     SettingsPage page;
   } kIcons[] = {
-      {{18, 7, 53, 39}, SettingsPage::Link},
-      {{98, 8, 127, 37}, SettingsPage::Recording},
-      {{164, 8, 194, 43}, SettingsPage::Warning},
-      {{226, 9, 259, 37}, SettingsPage::Battery},
+      {skin::kPageLink, SettingsPage::Link},
+      {skin::kPageRecording, SettingsPage::Recording},
+      {skin::kPageWarning, SettingsPage::Warning},
+      {skin::kPageBattery, SettingsPage::Battery},
   };
   for (const auto& icon : kIcons) {
     if (icon.area.Contains(x, y)) return icon.page;

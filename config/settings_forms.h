@@ -8,7 +8,6 @@
 #include <optional>
 #include <string>
 
-#include "base/hot_zone.h"
 #include "config/config_file.h"
 #include "config/settings.h"
 #include "i18n/catalogue.h"
@@ -50,10 +49,6 @@ enum class SettingsPage { Link, Recording, Warning, Battery };
 
 // The page bar's icons (its own pixels, bounds inclusive).
 std::optional<SettingsPage> PageIconAt(int x, int y);
-// The dialog's painted buttons; Default acts only while a page shows.
-constexpr HotZone kSettingsOkZone{291, 168, 324, 197};
-constexpr HotZone kSettingsCancelZone{356, 171, 381, 194};
-constexpr HotZone kSettingsDefaultZone{422, 167, 448, 196};
 
 // A number field of a page: its label and unit as the page shows them, and
 // its key, whose range the field's up-down control and OK keep to.
@@ -126,10 +121,6 @@ using AlarmTexts = std::array<std::string, kAlarmTexts>;
 // BatteryNormalMessage, ShutDownMessage, ShutDownCancelMessage.
 extern const std::array<const char*, kAlarmTexts> kAlarmTextKeys;
 constexpr size_t kAlarmTextMax = 99;
-// The message page's painted buttons (its own pixels).
-constexpr HotZone kAlarmOkZone{338, 258, 370, 286};
-constexpr HotZone kAlarmCancelZone{395, 258, 423, 286};
-constexpr HotZone kAlarmDefaultZone{453, 259, 479, 286};
 
 AlarmTexts ReadAlarmTexts(const ConfigFile& config);
 AlarmTexts DefaultAlarmTexts();

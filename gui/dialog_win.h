@@ -9,7 +9,7 @@
 #include <string>
 
 #include "base/durable_file.h"
-#include "base/hot_zone.h"
+#include "res/skin_layout.h"
 
 namespace voltaris {
 

@@ -7,6 +7,8 @@
 #include <map>
 #include <utility>
 
+#include "res/skin_layout.h"
+
 namespace voltaris {
 
 // Bitmap resource `id` of `instance` with its size, loaded at its first use
@@ -46,13 +48,17 @@ inline void DrawBitmapAt(HDC into, HINSTANCE instance, int id, int x, int y) {
   SelectObject(source, old);
   DeleteDC(source);
 }
+inline void DrawBitmapAt(HDC into, HINSTANCE instance, int id, PicturePlace at) {
+  DrawBitmapAt(into, instance, id, at.x, at.y);
+}
 
 // Whether a person can see the window now: shown, and its top-level window
 // not minimised. What only changes the picture can wait until then.
 inline bool IsSeen(HWND window) { return IsWindowVisible(window) && !IsIconic(GetAncestor(window, GA_ROOT)); }
 
 struct PlacedBitmap {
-  int id, x, y;
+  int id;
+  PicturePlace at;
 };
 // The module a window belongs to, whose resources it paints.
 inline HINSTANCE InstanceOf(HWND window) {
@@ -63,7 +69,7 @@ inline HINSTANCE InstanceOf(HWND window) {
 inline void PaintBitmaps(HWND window, HINSTANCE instance, std::initializer_list<PlacedBitmap> bitmaps) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(window, &ps);
-  for (const PlacedBitmap& b : bitmaps) DrawBitmapAt(dc, instance, b.id, b.x, b.y);
+  for (const PlacedBitmap& b : bitmaps) DrawBitmapAt(dc, instance, b.id, b.at);
   EndPaint(window, &ps);
 }
 

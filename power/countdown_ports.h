@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <string>
 
-#include "base/hot_zone.h"
 #include "i18n/catalogue.h"
 
 namespace voltaris {

@@ -56,8 +56,6 @@ struct BatteryLowState {
 
 class BatteryLowCountdown : public TimerOwner, public ShutdownCount, public SupplyListener {
  public:
-  static constexpr HotZone kOkZone{11, 201, 47, 229};
-
   BatteryLowCountdown(CountdownContext context, HistoryNotes& notes) : c_(context), notes_(notes) {}
   void OwnTimers(TimerTable& table);
   void OnTimer(unsigned id) override;
@@ -102,7 +100,6 @@ struct MainsFailState {
 
 class MainsFailCountdown : public TimerOwner, public ShutdownCount, public SupplyListener {
  public:
-  static constexpr HotZone kOkZone{11, 201, 47, 229};
   static constexpr int kRestoredTicksToClose = 4;
   static constexpr int kRuntimeTicksToEnd = 3;
 
@@ -151,9 +148,6 @@ struct ManualState {
 
 class ManualCountdown : public TimerOwner, public ShutdownCount {
  public:
-  static constexpr HotZone kOkZone{21, 191, 47, 219};
-  static constexpr HotZone kCancelZone{69, 186, 92, 224};
-
   ManualCountdown(CountdownContext context, MenuPort& menus) : c_(context), menus_(menus) {}
   void OwnTimers(TimerTable& table);
   void OnTimer(unsigned id) override;

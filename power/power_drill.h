@@ -54,8 +54,6 @@ struct DrillState {
 
 class PowerDrill : public TimerOwner {
  public:
-  static constexpr HotZone kOkZone = MainsFailCountdown::kOkZone;
-
   // `mayStart`: no failure, count-down or shutdown is under way.
   // `runtime`: the battery's estimate, which a count-down must not outlast.
   PowerDrill(CountdownContext context, SecondariesPort& secondaries, DrillPort& port, const RuntimeSource& runtime,

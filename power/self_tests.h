@@ -28,8 +28,6 @@ struct SelfTestState {
 
 class SelfTests : public TimerOwner {
  public:
-  static constexpr HotZone kOkZone{11, 201, 47, 229};
-
   SelfTests(CountdownContext context, MonitorPort& monitor, MenuPort& menus, HistoryNotes& notes)
       : c_(context), monitor_(monitor), menus_(menus), notes_(notes) {}
   void OwnTimers(TimerTable& table);

@@ -13,7 +13,6 @@
 namespace voltaris {
 namespace {
 
-constexpr HotZone kOkZone{294, 121, 324, 154};
 constexpr int kClientWidth = 350, kClientHeight = 180;
 constexpr int kMinutesEdit = 1097, kMinutesUpDown = 201;
 
@@ -41,14 +40,15 @@ void TimedTestDialog::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
   DrawBitmapAt(dc, instance_, IDB_PANEL_BACK, 0, 0);
-  DrawBitmapAt(dc, instance_, IDB_OK, 290, 120);
+  DrawBitmapAt(dc, instance_, IDB_OK, skin::kTimedTestOkAt);
   SetBkMode(dc, TRANSPARENT);
   HGDIOBJ old = SelectObject(dc, labelFont_);
   const char* title = Tr(Text::SelfTestTitle);
   TextOutA(dc, 35, 55, title, lstrlenA(title));
   const char* minutes = Tr(Text::UnitMinutes);
   TextOutA(dc, 230, 55, minutes, lstrlenA(minutes));
-  RECT label{kOkZone.left - 6, kOkZone.bottom + 2, kOkZone.right + 7, kOkZone.bottom + 20};
+  const HotZone& ok = skin::kTimedTestOk;
+  RECT label{ok.left - 6, ok.bottom + 2, ok.right + 7, ok.bottom + 20};
   DrawTextA(dc, Tr(Text::ButtonOk), -1, &label, DT_CENTER | DT_SINGLELINE);
   SelectObject(dc, old);
   EndPaint(hwnd_, &ps);
@@ -73,9 +73,9 @@ INT_PTR TimedTestDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
   switch (message) {
     case WM_PAINT: Paint(); return TRUE;
-    case WM_SETCURSOR: return HandOverZones(hwnd_, wParam, lParam, {kOkZone});
+    case WM_SETCURSOR: return HandOverZones(hwnd_, wParam, lParam, {skin::kTimedTestOk});
     case WM_LBUTTONDOWN:
-      if (kOkZone.Contains(x, y)) OnOk();
+      if (skin::kTimedTestOk.Contains(x, y)) OnOk();
       return TRUE;
     case WM_CLOSE: Close(); return TRUE;
     default: return FALSE;

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "base/hot_zone.h"
 #include "gui/paint_win.h"
 #include "i18n/catalogue.h"
 #include "res/resource_ids.h"
@@ -15,8 +14,6 @@ namespace {
 
 constexpr int kClientWidth = 400, kClientHeight = 225;
 constexpr int kListId = 1109, kListHeight = 180;
-constexpr HotZone kOkZone{271, 188, 305, 219};
-constexpr HotZone kClearZone{328, 188, 364, 219};
 
 struct Column {
   const char* name;  // the table's column (English in both builds)
@@ -81,13 +78,14 @@ void ClosedAppsWindow::ShowRows() {
 }
 
 void ClosedAppsWindow::Paint() {
-  PaintBitmaps(hwnd_, instance_, {{IDB_PANEL_BACK, 0, 0}, {IDB_OK, 270, 185}, {IDB_CLEAR, 325, 185}});
+  PaintBitmaps(hwnd_, instance_,
+               {{IDB_PANEL_BACK, 0, 0}, {IDB_OK, skin::kClosedAppsOkAt}, {IDB_CLEAR, skin::kClosedAppsClearAt}});
 }
 
 void ClosedAppsWindow::OnPress(int x, int y) {
-  if (kOkZone.Contains(x, y)) {
+  if (skin::kClosedAppsOk.Contains(x, y)) {
     Destroy();
-  } else if (kClearZone.Contains(x, y)) {
+  } else if (skin::kClosedAppsClear.Contains(x, y)) {
     OnClear();
   }
 }
@@ -106,7 +104,7 @@ INT_PTR ClosedAppsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
   const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
   switch (message) {
     case WM_PAINT: Paint(); return TRUE;
-    case WM_SETCURSOR: return HandOverZones(hwnd_, wParam, lParam, {kOkZone, kClearZone});
+    case WM_SETCURSOR: return HandOverZones(hwnd_, wParam, lParam, {skin::kClosedAppsOk, skin::kClosedAppsClear});
     case WM_LBUTTONDOWN: OnPress(x, y); return TRUE;
     case WM_CLOSE: Destroy(); return TRUE;
     default: return FALSE;

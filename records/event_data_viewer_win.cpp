@@ -25,7 +25,7 @@ void SetPicker(HWND dialog, int id, const Day& day) {
 }  // namespace
 
 EventDataViewer::EventDataViewer()
-    : TableViewer(RecordTable::Daily, 4, Text::TableEventData, {241, 261, 274, 289}, {304, 259, 335, 292}) {}
+    : TableViewer(RecordTable::Daily, 4, Text::TableEventData, skin::kEventsClose, skin::kEventsDelete) {}
 
 void EventDataViewer::Open() { OpenFrom<EventDataViewer>(instance_, owner_, IDD_EVENT_DATA); }
 
@@ -88,8 +88,8 @@ void EventDataViewer::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
   DrawBitmapAt(dc, instance_, IDB_EVENTS_BACK, 0, 0);
-  DrawBitmapAt(dc, instance_, IDB_EVENTS_CLOSE, 240, 260);
-  DrawBitmapAt(dc, instance_, IDB_EVENTS_DELETE, 300, 260);
+  DrawBitmapAt(dc, instance_, IDB_EVENTS_CLOSE, skin::kEventsCloseAt);
+  DrawBitmapAt(dc, instance_, IDB_EVENTS_DELETE, skin::kEventsDeleteAt);
   SetBkMode(dc, TRANSPARENT);
   HGDIOBJ old = SelectObject(dc, labelFont_);
   const char* start = Tr(Text::StartDate);

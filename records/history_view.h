@@ -1,16 +1,8 @@
-// What the "History Data" window shows and prints: its painted buttons' hot
-// zones (client pixels, bounds inclusive) and the printed page's texts and
-// positions, in the printer's device units.
+// What the "History Data" window shows and prints: the printed page's texts
+// and positions, in the printer's device units.
 #pragma once
 
-#include "base/hot_zone.h"
-
 namespace voltaris {
-
-constexpr HotZone kHistoryDeleteZone{444, 303, 475, 331};
-constexpr HotZone kHistoryPrintZone{511, 309, 544, 335};
-constexpr HotZone kHistoryRefreshZone{571, 303, 605, 331};
-constexpr HotZone kHistoryCloseZone{636, 303, 667, 331};
 
 constexpr int kHistoryColumns = 9;  // the table's, in its order
 

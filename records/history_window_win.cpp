@@ -26,7 +26,8 @@ constexpr int kPrintProgressId = 1087, kPrintCancelId = 1088;
 }  // namespace
 
 HistoryWindow::HistoryWindow()
-    : TableViewer(RecordTable::History, kHistoryColumns, Text::TableHistory, kHistoryCloseZone, kHistoryDeleteZone) {}
+    : TableViewer(RecordTable::History, kHistoryColumns, Text::TableHistory, skin::kHistoryClose,
+                  skin::kHistoryDelete) {}
 
 void HistoryWindow::Open() { OpenFrom<HistoryWindow>(instance_, owner_, IDD_HISTORY_DATA); }
 
@@ -61,10 +62,10 @@ void HistoryWindow::Reload() { ShowError(ReadRows(*store_, table_, LastingColumn
 void HistoryWindow::Paint() {
   PaintBitmaps(hwnd_, instance_,
                {{IDB_HISTORY_BACK, 0, 0},
-                {IDB_HISTORY_DELETE, 440, 302},
-                {IDB_HISTORY_PRINT, 510, 309},
-                {IDB_HISTORY_REFRESH, 570, 302},
-                {IDB_HISTORY_CLOSE, 635, 302}});
+                {IDB_HISTORY_DELETE, skin::kHistoryDeleteAt},
+                {IDB_HISTORY_PRINT, skin::kHistoryPrintAt},
+                {IDB_HISTORY_REFRESH, skin::kHistoryRefreshAt},
+                {IDB_HISTORY_CLOSE, skin::kHistoryCloseAt}});
 }
 
 // The print dialog is modal to the main window, not to this one: a press
@@ -171,13 +172,13 @@ INT_PTR HistoryWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_SETCURSOR:
       return HandOverZones(hwnd_, wParam, lParam,
-                           {kHistoryDeleteZone, kHistoryPrintZone, kHistoryRefreshZone, kHistoryCloseZone});
+                           {skin::kHistoryDelete, skin::kHistoryPrint, skin::kHistoryRefresh, skin::kHistoryClose});
     case WM_LBUTTONDOWN:
-      if (kHistoryPrintZone.Contains(x, y)) {
+      if (skin::kHistoryPrint.Contains(x, y)) {
         OnPrint();
         return TRUE;
       }
-      if (kHistoryRefreshZone.Contains(x, y)) {
+      if (skin::kHistoryRefresh.Contains(x, y)) {
         OnRefresh();
         return TRUE;
       }

@@ -14,7 +14,7 @@ constexpr int kListId = 1084;
 
 }  // namespace
 
-LogViewer::LogViewer() : TableViewer(RecordTable::Events, 1, Text::TableEventLog, {206, 261, 244, 289}, {271, 259, 302, 292}) {}
+LogViewer::LogViewer() : TableViewer(RecordTable::Events, 1, Text::TableEventLog, skin::kLogClose, skin::kLogDelete) {}
 
 void LogViewer::Open() { OpenFrom<LogViewer>(instance_, owner_, IDD_LOG_FILE); }
 
@@ -31,7 +31,8 @@ void LogViewer::OnInit(HWND hwnd) {
 void LogViewer::Reload() { ShowError(ReadRows(*store_, table_, {"event"}, rows_)); }
 
 void LogViewer::Paint() {
-  PaintBitmaps(hwnd_, instance_, {{IDB_LOG_BACK, 0, 0}, {IDB_LOG_CLOSE, 205, 260}, {IDB_LOG_DELETE, 270, 260}});
+  PaintBitmaps(hwnd_, instance_,
+               {{IDB_LOG_BACK, 0, 0}, {IDB_LOG_CLOSE, skin::kLogCloseAt}, {IDB_LOG_DELETE, skin::kLogDeleteAt}});
 }
 
 INT_PTR LogViewer::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

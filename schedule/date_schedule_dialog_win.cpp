@@ -11,7 +11,7 @@ namespace {
 constexpr ScheduleDialogLayout kLayout{
     IDD_SPECIAL_SCHEDULE, 600, 343, 61, 343, 12, Text::Count, Text::OsAndUpsShutdown, {220, 36}, {460, 36}, 74,
     {62, 94, 126, 160, 192, 224, 256}, Text::EventData1,
-    {470, 280}, {540, 278}, {471, 281, 504, 309}, {544, 279, 572, 309}};
+    skin::kDateOkAt, skin::kDateCancelAt, skin::kDateOk, skin::kDateCancel};
 
 // A part's controls: its check box, date picker and time picker.
 struct PartControls {

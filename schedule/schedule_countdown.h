@@ -30,7 +30,6 @@ struct ScheduleState {
 
 class ScheduleCountdown : public TimerOwner, public RefusableCount {
  public:
-  static constexpr HotZone kOkZone{11, 201, 47, 229};
   static constexpr unsigned kConfirmMs = 5000;
   // A write under way when kConfirmMs is over is waited for this much more:
   // the link library's calls end within about four seconds, and what the

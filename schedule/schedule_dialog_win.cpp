@@ -35,8 +35,8 @@ void ScheduleDialog::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
   DrawBitmapAt(dc, instance_, IDB_PANEL_BACK, 0, 0);
-  DrawBitmapAt(dc, instance_, IDB_OK, layout_.okPicture.x, layout_.okPicture.y);
-  DrawBitmapAt(dc, instance_, IDB_CANCEL, layout_.cancelPicture.x, layout_.cancelPicture.y);
+  DrawBitmapAt(dc, instance_, IDB_OK, layout_.okPicture);
+  DrawBitmapAt(dc, instance_, IDB_CANCEL, layout_.cancelPicture);
   SetBkMode(dc, TRANSPARENT);
   HGDIOBJ old = SelectObject(dc, labelFont_);
   const std::string title = Tr(layout_.shutdownTitleText);

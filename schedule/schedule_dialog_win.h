@@ -11,12 +11,12 @@
 #include <initializer_list>
 #include <string>
 
-#include "base/hot_zone.h"
 #include "config/config_file.h"
 #include "gui/dialog_win.h"
 #include "gui/picture_pane_win.h"
 #include "i18n/catalogue.h"
 #include "res/resource_ids.h"
+#include "res/skin_layout.h"
 #include "schedule/date_schedule.h"
 #include "schedule/weekly_schedule.h"
 
@@ -34,7 +34,7 @@ struct ScheduleDialogLayout {
   int rowLabelX;
   int rowLabelY[7];
   Text firstRowLabel;  // the row labels follow it in the catalogue
-  POINT okPicture, cancelPicture;
+  PicturePlace okPicture, cancelPicture;
   HotZone ok, cancel;
 };
 

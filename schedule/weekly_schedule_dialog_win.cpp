@@ -11,7 +11,7 @@ namespace {
 constexpr ScheduleDialogLayout kLayout{
     IDD_WEEKLY_SCHEDULE, 480, 323, 60, 323, 15, Text::CaptionWeeklySchedule, Text::WeeklyOsAndUpsShutdown, {170, 16}, {340, 16}, 90,
     {50, 80, 110, 140, 170, 200, 230}, Text::Monday,
-    {350, 260}, {420, 258}, {351, 261, 384, 289}, {426, 261, 451, 289}};
+    skin::kWeeklyOkAt, skin::kWeeklyCancelAt, skin::kWeeklyOk, skin::kWeeklyCancel};
 
 // The controls of a row (1 Monday .. 7 Sunday), by column.
 struct RowControls {

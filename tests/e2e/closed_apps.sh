@@ -31,7 +31,7 @@ screenshot closed-apps
 
 e2e_log "Clear while the table cannot be written"
 chmod a-w "$table"
-inspect click "$W" 345 200 >/dev/null  # the Clear picture
+inspect click "$W" $SKIN_CLOSED_APPS_CLEAR >/dev/null  # the Clear picture
 wait_until 10 inspect wait '#32770/Voltaris' visible 200 || fail "no message for a table that cannot be cleared"
 inspect children '#32770/Voltaris' | grep -q 'could not be cleared' ||
   fail "wrong message: $(inspect children '#32770/Voltaris')"
@@ -43,11 +43,11 @@ expect_eq "$(tail -n +2 "$table" | wc -l)" 2 "rows stored after a failed Clear"
 
 e2e_log "Clear"
 chmod u+w "$table"
-inspect click "$W" 345 200 >/dev/null
+inspect click "$W" $SKIN_CLOSED_APPS_CLEAR >/dev/null
 wait_until 10 bash -c "[ -z \"\$(wine '$VOLTARIS_INSPECT' listview '$W' 1109 2>/dev/null)\" ]" ||
   fail "the list was not emptied: $(rows)"
 expect_eq "$(tr -d '\r' <"$table")" "Data,Time,Application" "the table after Clear"
-inspect click "$W" 285 200 >/dev/null  # the OK picture
+inspect click "$W" $SKIN_CLOSED_APPS_OK >/dev/null  # the OK picture
 wait_until 10 inspect wait "$W" gone 200 || fail "OK left the window open"
 
 open_list

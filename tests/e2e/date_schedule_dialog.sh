@@ -65,7 +65,7 @@ inspect date "$D" 1047 2027-1-3 && inspect time "$D" 1054 4:5:6 || fail "could n
 tick "$D" 1152 off
 expect_eq "$(enabled 1106)" disabled "row 3's date picker once cleared"
 tick "$D" 1146 on
-inspect click "$D" 485 295 >/dev/null  # the OK picture
+inspect click "$D" $SKIN_DATE_OK >/dev/null  # the OK picture
 wait_until 10 inspect wait '#32770/Voltaris' visible 200 || fail "no message for the refused row"
 inspect children '#32770/Voltaris' | grep -q '"Event4 setting error!"' ||
   fail "wrong message: $(inspect children '#32770/Voltaris')"
@@ -82,7 +82,7 @@ expect_eq "$(row_keys 7)" "0 None None 0 None None" "row 7, unticked"
 
 tick "$D" 1146 off
 expect_eq "$(enabled 1044) $(enabled 1051)" "disabled disabled" "row 4's restart pickers once cleared"
-inspect click "$D" 485 295 >/dev/null
+inspect click "$D" $SKIN_DATE_OK >/dev/null
 wait_until 10 inspect wait "$D" gone 200 || fail "OK with every row valid left the dialog open"
 expect_eq "$(row_keys 4)" "0 None None 0 None None" "row 4 once mended"
 
@@ -92,7 +92,7 @@ wait_until 10 inspect wait "$D" visible 200 || fail "the dialog did not open aga
 tick "$D" 1154 on && tick "$D" 1147 on
 inspect date "$D" 1108 2027-3-1 && inspect time "$D" 1115 8:0:0 || fail "could not set row 5's shutdown"
 inspect date "$D" 1045 2027-3-8 && inspect time "$D" 1052 6:40:0 || fail "could not set row 5's restart"
-inspect click "$D" 485 295 >/dev/null
+inspect click "$D" $SKIN_DATE_OK >/dev/null
 wait_until 10 inspect wait '#32770/Voltaris' visible 200 || fail "no message for the restart too far ahead"
 message=$(inspect children '#32770/Voltaris')
 grep -q 'Event5 setting error!' <<<"$message" || fail "wrong message: $message"
@@ -102,7 +102,7 @@ wait_until 10 inspect wait '#32770/Voltaris' gone 200 || fail "the message staye
 inspect wait "$D" visible 200 >/dev/null || fail "the dialog closed with a refused row"
 expect_eq "$(row_keys 5)" "0 None None 0 None None" "row 5, refused, as it was"
 inspect time "$D" 1052 6:39:0 || fail "could not mend row 5's restart"
-inspect click "$D" 485 295 >/dev/null
+inspect click "$D" $SKIN_DATE_OK >/dev/null
 wait_until 10 inspect wait "$D" gone 200 || fail "a restart exactly 9999 minutes later was refused"
 expect_eq "$(row_keys 5)" "1 2027-3-1 8:0:0 1 2027-3-8 6:39:0" "row 5 with its restart 9999 minutes later"
 
@@ -112,6 +112,6 @@ ctrl_p
 wait_until 10 inspect wait "$D" visible 200 || fail "the dialog did not open again"
 expect_eq "$(inspect date "$D" 1105) $(inspect time "$D" 1112)" "2026-12-24 23:0:9" "row 2 shown again"
 tick "$D" 1153 on
-inspect click "$D" 558 294 >/dev/null  # the Cancel picture
+inspect click "$D" $SKIN_DATE_CANCEL >/dev/null  # the Cancel picture
 wait_until 10 inspect wait "$D" gone 200 || fail "Cancel left the dialog open"
 expect_eq "$(md5sum <"$APP_DIR/UpsConfigure.ini")" "$before" "settings after Cancel"

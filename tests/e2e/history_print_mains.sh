@@ -34,7 +34,7 @@ printing() { [[ "$(progress)" == Printing* ]]; }
 not_printing() { ! printing; }
 server_jobs() { lpstat -W all -o VoltarisPDF 2>/dev/null; }
 print_and_confirm() {
-  inspect click "$W" 527 322 >/dev/null
+  inspect click "$W" $SKIN_HISTORY_PRINT >/dev/null
   wait_until 20 inspect wait '#32770/Print' visible 200 || fail "no print dialog"
   xdotool key Return
   wait_until 10 inspect wait '#32770/Print' gone 200 || fail "the print dialog stayed"

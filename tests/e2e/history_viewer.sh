@@ -27,8 +27,8 @@ row() { printf '2026-12-8,10:%d:%d,%d V,220 V,35%%   ,80%%,25 C,50 Hz,Row %d' $(
 } >"$TABLE"
 table_as_list() { tail -n +2 "$TABLE" | tr -d '\r' | tr ',' '\t'; }
 press() {  # the painted buttons
-  case $1 in delete) inspect click "$W" 459 317 ;; print) inspect click "$W" 527 322 ;;
-    refresh) inspect click "$W" 588 317 ;; close) inspect click "$W" 651 317 ;; esac >/dev/null
+  case $1 in delete) inspect click "$W" $SKIN_HISTORY_DELETE ;; print) inspect click "$W" $SKIN_HISTORY_PRINT ;;
+    refresh) inspect click "$W" $SKIN_HISTORY_REFRESH ;; close) inspect click "$W" $SKIN_HISTORY_CLOSE ;; esac >/dev/null
 }
 count_is() { [ "$(inspect listcount "$W" $LIST)" = "$1" ]; }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }

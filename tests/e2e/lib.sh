@@ -5,9 +5,16 @@
 # and stops all of them by PID when it ends, fails or runs out of time.
 #
 # Environment (set by ctest): VOLTARIS_E2E_ROOT, VOLTARIS_DIST, VOLTARIS_INSPECT,
-# VOLTARIS_UPSSIM.
+# VOLTARIS_UPSSIM, VOLTARIS_SKIN_POINTS.
 
 set -uo pipefail
+
+# The click points of the skin's buttons, SKIN_<ZONE>="x y", written at build
+# time from the program's own layout table: click them unquoted. Outside
+# ctest (the measurements), the native build's; a script that clicks without
+# them stops on the unset name.
+VOLTARIS_SKIN_POINTS=${VOLTARIS_SKIN_POINTS:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/native/skin/skin_layout.sh}
+if [ -r "$VOLTARIS_SKIN_POINTS" ]; then source "$VOLTARIS_SKIN_POINTS"; fi
 
 E2E_PIDS=()        # everything started here, stopped in reverse order
 E2E_AT_CLEANUP=()  # commands run once those processes are gone

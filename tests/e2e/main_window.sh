@@ -93,11 +93,11 @@ expect_eq "$(inspect menustate Voltaris 40013)" GRAYED "Cancel Shutdown System"
 expect_eq "$(events | wc -l)" "$events_before" "events after Ctrl+C"
 
 e2e_log "the top bar's 10-second test"
-inspect click pic1 365 30 >/dev/null
+inspect click pic1 $SKIN_TOP_TEN_SECOND_TEST >/dev/null
 wait_until 10 countdowns_open 1 || fail "the top bar's zone opened no test window"
 expect_eq "$(inspect menustate Voltaris 40017)" GRAYED "Cancel Selftest in the menu"
 wait_until 5 bash -c "grep -q ' T\$' '$SIM_LOG'" || fail "the UPS never received T"
-inspect click pic1 438 30 >/dev/null
+inspect click pic1 $SKIN_TOP_CANCEL_SELF_TEST >/dev/null
 wait_until 5 countdowns_open 0 || fail "the bar's cancel zone left the test window"
 wait_until 5 bash -c "grep -q ' CT\$' '$SIM_LOG'" || fail "the UPS never received CT"
 

@@ -32,16 +32,16 @@ lines=$(rows "$L" 1084)
 wine "$VOLTARIS_INSPECT" hold "$(winepath -w "$APP_DIR/EventRecord.csv" 2>/dev/null)" 8 >"$RUN/hold.out" 2>&1 &
 HOLD=$!
 wait_until 5 grep -q holding "$RUN/hold.out" || fail "could not hold the log"
-inspect click "$L" 285 275 >/dev/null  # Delete
+inspect click "$L" $SKIN_LOG_DELETE >/dev/null  # Delete
 wait_until 10 inspect wait '#32770/Voltaris' visible 200 || fail "a Delete that could not be done said nothing"
 inspect children '#32770/Voltaris' | grep -q 'could not be deleted' || fail "wrong message: $(inspect children '#32770/Voltaris')"
 close_boxes
 expect_eq "$(rows "$L" 1084)" "$lines" "log lines kept"
 wait "$HOLD"
-inspect click "$L" 285 275 >/dev/null
+inspect click "$L" $SKIN_LOG_DELETE >/dev/null
 wait_until 10 bash -c "[ \$(wine '$VOLTARIS_INSPECT' listview '$L' 1084 2>/dev/null | wc -l) -eq 0 ]" || fail "Delete left lines"
 expect_eq "$(tr -d '\r' <"$APP_DIR/EventRecord.csv")" "event" "event table after Delete"
-inspect click "$L" 225 275 >/dev/null  # Close
+inspect click "$L" $SKIN_LOG_CLOSE >/dev/null  # Close
 wait_until 10 inspect wait "$L" gone 200 || fail "Close left the log window"
 
 e2e_log "event data"
@@ -61,6 +61,6 @@ inspect children '#32770/Voltaris' | grep -q '"End Date could not below Start Da
   fail "wrong message: $(inspect children '#32770/Voltaris')"
 close_boxes
 expect_eq "$(rows "$E" 1087)" 3 "lines kept after a start after the end"
-inspect click "$E" 320 275 >/dev/null  # Delete
+inspect click "$E" $SKIN_EVENTS_DELETE >/dev/null  # Delete
 wait_until 10 bash -c "[ \$(wine '$VOLTARIS_INSPECT' listview '$E' 1087 2>/dev/null | wc -l) -eq 0 ]" || fail "Delete left lines"
 expect_eq "$(tr -d '\r' <"$APP_DIR/MonthRecord.csv")" "Date,Battery Low,AC Fail,Schedule Down" "daily table after Delete"

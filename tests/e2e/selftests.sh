@@ -45,7 +45,7 @@ wait_until 10 inspect wait '#32770/Special Time Selftest' visible 200 || fail "n
 expect_eq "$(inspect owner '#32770/Special Time Selftest')" Voltaris "the dialog's owner"
 expect_eq "$(inspect text '#32770/Special Time Selftest' 1097)" 2 "minutes shown"
 screenshot timed-settings
-inspect click '#32770/Special Time Selftest' 305 135 >/dev/null  # its OK picture
+inspect click '#32770/Special Time Selftest' $SKIN_TIMED_TEST_OK >/dev/null  # its OK picture
 wait_until 10 inspect wait '#32770/Special Time Selftest' gone 200 || fail "OK left the dialog"
 wait_until 10 countdowns_open 1 || fail "no timed test window"
 wait_until 5 bash -c "grep -q ' T02\$' '$SIM_LOG'" || fail "the UPS never received T02"

@@ -161,7 +161,7 @@ T='#32770/Special Time Selftest'
 on_desktop command 40016 >/dev/null
 wait_until 10 inspect wait "$T" visible 200 || fail "no Special Time Selftest dialog"
 inspect settext "$T" 1097 3 >/dev/null
-inspect click "$T" 305 135 >/dev/null  # its OK picture
+inspect click "$T" $SKIN_TIMED_TEST_OK >/dev/null  # its OK picture
 wait_until 10 inspect wait "$T" gone 200 || fail "OK left the dialog: $(inspect children '#32770/Voltaris')"
 wait_until 10 bash -c "grep -q ' T03\$' '$SIM_LOG'" || fail "the UPS never received T03 from the service"
 wait_event 5 "  UPS SelfTest 3 Minute" || fail "the service recorded no timed test"
@@ -177,7 +177,7 @@ A='#32770/Alarm Message'
 on_desktop command 40002 >/dev/null
 wait_until 10 inspect wait "$A" visible 200 || fail "no alarm message dialog"
 inspect settext "$A" 1033 "Mains gone: the service counts" >/dev/null  # the mains failure's text
-inspect click "$A>#32770" 354 272 >/dev/null                           # OK
+inspect click "$A>#32770" $SKIN_ALARM_OK >/dev/null                           # OK
 wait_until 10 inspect wait "$A" gone 200 || fail "the alarm dialog was not saved: $(inspect children '#32770/Voltaris')"
 service_key() { tr -d '\r' <"$RECORDS_DIR/UpsConfigure.ini" | sed -n "s/^$1=//p"; }
 expect_eq "$(service_key AcInterruptlMessage)" "Mains gone: the service counts" "the service's mains failure text"

@@ -32,13 +32,13 @@ open_settings() {
   wait_until 10 inspect wait "$S" visible 200 || fail "no setting dialog"
 }
 page() {  # the page bar's icons
-  case $1 in link) inspect click pic5 35 20 ;; recording) inspect click pic5 110 20 ;;
-    warning) inspect click pic5 180 20 ;; battery) inspect click pic5 240 20 ;; esac >/dev/null
+  case $1 in link) inspect click pic5 $SKIN_PAGE_LINK ;; recording) inspect click pic5 $SKIN_PAGE_RECORDING ;;
+    warning) inspect click pic5 $SKIN_PAGE_WARNING ;; battery) inspect click pic5 $SKIN_PAGE_BATTERY ;; esac >/dev/null
   sleep 0.3
 }
 press() {  # OK, Cancel, Default
-  case $1 in ok) inspect click "$S" 305 180 ;; cancel) inspect click "$S" 368 182 ;;
-    default) inspect click "$S" 435 180 ;; esac >/dev/null
+  case $1 in ok) inspect click "$S" $SKIN_SETTINGS_OK ;; cancel) inspect click "$S" $SKIN_SETTINGS_CANCEL ;;
+    default) inspect click "$S" $SKIN_SETTINGS_DEFAULT ;; esac >/dev/null
 }
 e2e_start_app
 wait_event 30 "  UPS is DisConnected!" || fail "no disconnection recorded"
@@ -111,7 +111,7 @@ inspect command Voltaris 40002 >/dev/null
 wait_until 10 inspect wait "$A" visible 200 || fail "no alarm message dialog"
 for id in 1032 1033 1034 1035 1036 1037 1038; do expect_eq "$(inspect text "$A" $id)" "" "field $id when nothing is stored"; done
 P="$A>#32770"  # the message page inside the frame
-inspect click "$P" 465 272 >/dev/null  # Default
+inspect click "$P" $SKIN_ALARM_DEFAULT >/dev/null  # Default
 sleep 0.3
 defaults=""
 for id in 1032 1033 1034 1035 1036 1037 1038; do defaults+="$(inspect text "$A" $id)|"; done
@@ -119,7 +119,7 @@ expect_eq "$defaults" "UPS is  Normal !|Attention!! AC  Failed|AC Fail Recovered
 long=$(printf 'x%.0s' $(seq 120))
 inspect settext "$A" 1034 "$long" >/dev/null
 screenshot alarm-messages
-inspect click "$P" 354 272 >/dev/null  # OK
+inspect click "$P" $SKIN_ALARM_OK >/dev/null  # OK
 wait_until 10 inspect wait "$A" gone 200 || fail "OK left the alarm dialog"
 expect_eq "$(key AcNormalMessage)" "$(printf 'x%.0s' $(seq 99))" "a 120-character text, stored"
 expect_eq "$(key AcInterruptlMessage)" "Attention!! AC  Failed" "AC fail text"
@@ -130,13 +130,13 @@ before=$(md5sum <"$INI")
 inspect command Voltaris 40002 >/dev/null
 wait_until 10 inspect wait "$A" visible 200 || fail "no alarm message dialog"
 inspect settext "$A" 1032 "changed" >/dev/null
-inspect click "$P" 354 272 >/dev/null
+inspect click "$P" $SKIN_ALARM_OK >/dev/null
 wait_until 10 inspect wait '#32770/Voltaris' visible 200 || fail "OK on a read-only file said nothing"
 screenshot read-only
 close_boxes
 inspect wait "$A" visible 200 >/dev/null || fail "the alarm dialog closed as if saved"
 expect_eq "$(inspect text "$A" 1032)" "changed" "the user's text kept"
-inspect click "$P" 409 272 >/dev/null  # Cancel
+inspect click "$P" $SKIN_ALARM_CANCEL >/dev/null  # Cancel
 open_settings
 page warning
 inspect settext "$S" 1026 9 >/dev/null

@@ -77,7 +77,7 @@ wait_until 10 bash -c "grep -q ' CT\$' '$SIM_LOG'" || fail "the cancel never rea
 set_setting SpecialTimeTest 3
 inspect command Voltaris 40016 >/dev/null
 wait_until 10 inspect wait '#32770/Special Time Selftest' visible 200 || fail "no Special Time Selftest dialog"
-inspect click '#32770/Special Time Selftest' 305 135 >/dev/null
+inspect click '#32770/Special Time Selftest' $SKIN_TIMED_TEST_OK >/dev/null
 wait_until 10 bash -c "grep -q ' T03\$' '$SIM_LOG'" || fail "the timed test never reached the UPS"
 expect_eq "$(sent T03)" 1 "timed tests sent"
 inspect command Voltaris 40003 >/dev/null

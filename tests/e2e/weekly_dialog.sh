@@ -38,7 +38,7 @@ tick "$D" 1070 on
 inspect time "$D" 1055 21:15:0
 tick "$D" 1072 on
 inspect time "$D" 1057 7:0:0
-inspect click "$D" 365 275 >/dev/null  # the OK picture
+inspect click "$D" $SKIN_WEEKLY_OK >/dev/null  # the OK picture
 wait_until 10 inspect wait '#32770/Voltaris' visible 200 || fail "no message for the refused row"
 inspect children '#32770/Voltaris' | grep -q '"Thursday setting error!"' || fail "wrong message: $(inspect children '#32770/Voltaris')"
 screenshot weekly-refused
@@ -57,7 +57,7 @@ expect_eq "$(key SchemaEveryShutTime7)" None "an unticked restart"
 
 tick "$D" 1072 off
 expect_eq "$(enabled 1057)" disabled "Thursday's restart picker once cleared"
-inspect click "$D" 365 275 >/dev/null
+inspect click "$D" $SKIN_WEEKLY_OK >/dev/null
 wait_until 10 inspect wait "$D" gone 200 || fail "OK with every row valid left the dialog open"
 expect_eq "$(key SchemaEveryShutFlag4)" 0 "Thursday restart flag"
 expect_eq "$(key SchemaEveryRebootTime1)" 22:5:0 "Monday shutdown time, unchanged"
@@ -68,6 +68,6 @@ inspect command Voltaris 40004 >/dev/null
 wait_until 10 inspect wait "$D" visible 200 || fail "the dialog did not open again"
 expect_eq "$(inspect time "$D" 1077)" 20:0:0 "Tuesday shutdown time shown again"
 tick "$D" 1066 on
-inspect click "$D" 438 275 >/dev/null  # the Cancel picture
+inspect click "$D" $SKIN_WEEKLY_CANCEL >/dev/null  # the Cancel picture
 wait_until 10 inspect wait "$D" gone 200 || fail "Cancel left the dialog open"
 expect_eq "$(md5sum <"$APP_DIR/UpsConfigure.ini")" "$before" "settings after Cancel"

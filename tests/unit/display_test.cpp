@@ -7,6 +7,7 @@
 #include "app/data_plot.h"
 #include "app/gauge_readings.h"
 #include "res/bitmap_ids.h"
+#include "res/skin_layout.h"
 
 using namespace voltaris;
 
@@ -184,42 +185,69 @@ TEST(GaugeReadings, AValueTheServerDoesNotGiveShowsDashesAndAGap) {
   EXPECT_EQ(PlotLatestText(PlotQuantity::Frequency, kNoPlotValue, ""), "-- Hz    ");
 }
 
-// Each zone on both sides of each bound.
+// Every zone of the skin holds its corners and its middle (where the
+// end-to-end scripts click), and not the pixel beyond any of its sides.
+TEST(SkinLayout, ZonesHoldTheirBoundsOnly) {
+  for (const skin::NamedZone& named : skin::kAllZones) {
+    SCOPED_TRACE(named.name);
+    const HotZone& z = named.zone;
+    EXPECT_LE(z.left, z.right);
+    EXPECT_LE(z.top, z.bottom);
+    EXPECT_TRUE(z.Contains(z.left, z.top));
+    EXPECT_TRUE(z.Contains(z.right, z.bottom));
+    EXPECT_TRUE(z.Contains(skin::CentreX(z), skin::CentreY(z)));
+    EXPECT_FALSE(z.Contains(z.left - 1, z.top));
+    EXPECT_FALSE(z.Contains(z.right + 1, z.bottom));
+    EXPECT_FALSE(z.Contains(z.left, z.top - 1));
+    EXPECT_FALSE(z.Contains(z.right, z.bottom + 1));
+  }
+}
+
+// Each bar zone answers with its own action at its corners and with nothing
+// a pixel beyond each side (no two zones of a bar touch).
+template <typename ZoneAt>
+void ExpectBarZone(ZoneAt zoneAt, const HotZone& z, BarAction action) {
+  EXPECT_EQ(zoneAt(z.left, z.top), action);
+  EXPECT_EQ(zoneAt(z.right, z.bottom), action);
+  EXPECT_EQ(zoneAt(z.left - 1, z.top), std::nullopt);
+  EXPECT_EQ(zoneAt(z.right + 1, z.bottom), std::nullopt);
+  EXPECT_EQ(zoneAt(z.left, z.top - 1), std::nullopt);
+  EXPECT_EQ(zoneAt(z.right, z.bottom + 1), std::nullopt);
+}
+
 TEST(ButtonBars, ZonesIncludeTheirBounds) {
-  EXPECT_EQ(LeftBarZoneAt(21, 96), BarAction::Settings);
-  EXPECT_EQ(LeftBarZoneAt(57, 129), BarAction::Settings);
-  EXPECT_EQ(LeftBarZoneAt(20, 96), std::nullopt);
-  EXPECT_EQ(LeftBarZoneAt(57, 130), std::nullopt);
-  EXPECT_EQ(LeftBarZoneAt(23, 361), BarAction::Exit);
-  EXPECT_EQ(LeftBarZoneAt(56, 394), BarAction::Exit);
-  EXPECT_EQ(LeftBarZoneAt(56, 395), std::nullopt);
-  EXPECT_EQ(LeftBarZoneAt(22, 189), BarAction::AlarmMessages);
-  EXPECT_EQ(LeftBarZoneAt(50, 222), std::nullopt);
-  EXPECT_EQ(LeftBarZoneAt(51, 302), BarAction::WeeklySchedule);
-  EXPECT_EQ(LeftBarZoneAt(23, 270), std::nullopt);
-  EXPECT_EQ(TopBarZoneAt(11, 16), BarAction::LogFile);
-  EXPECT_EQ(TopBarZoneAt(11, 47), std::nullopt);  // the log zone ends at 46
-  EXPECT_EQ(TopBarZoneAt(73, 11), BarAction::HistoryData);
-  EXPECT_EQ(TopBarZoneAt(73, 10), std::nullopt);
-  EXPECT_EQ(TopBarZoneAt(179, 47), BarAction::DataPlot);
-  EXPECT_EQ(TopBarZoneAt(180, 47), std::nullopt);
-  EXPECT_EQ(TopBarZoneAt(244, 16), BarAction::EventData);
-  EXPECT_EQ(TopBarZoneAt(281, 15), std::nullopt);
+  for (const BarZone& b : {BarZone{skin::kLeftSettings, BarAction::Settings}, BarZone{skin::kLeftExit, BarAction::Exit},
+                           BarZone{skin::kLeftAlarm, BarAction::AlarmMessages},
+                           BarZone{skin::kLeftWeekly, BarAction::WeeklySchedule}}) {
+    SCOPED_TRACE(static_cast<int>(b.action));
+    ExpectBarZone(LeftBarZoneAt, b.area, b.action);
+  }
+  for (const BarZone& b :
+       {BarZone{skin::kTopLogFile, BarAction::LogFile}, BarZone{skin::kTopHistory, BarAction::HistoryData},
+        BarZone{skin::kTopDataPlot, BarAction::DataPlot}, BarZone{skin::kTopEventData, BarAction::EventData},
+        BarZone{skin::kTopShutdown, BarAction::Shutdown}, BarZone{skin::kTopTenSecondTest, BarAction::TenSecondTest},
+        BarZone{skin::kTopCancelSelfTest, BarAction::CancelSelfTest}}) {
+    SCOPED_TRACE(static_cast<int>(b.action));
+    ExpectBarZone(TopBarZoneAt, b.area, b.action);
+  }
 }
 
 TEST(ButtonBars, TopBarConditions) {
+  const int shutdownX = skin::CentreX(skin::kTopShutdown), shutdownY = skin::CentreY(skin::kTopShutdown);
+  const int testX = skin::CentreX(skin::kTopTenSecondTest), testY = skin::CentreY(skin::kTopTenSecondTest);
+  const int cancelX = skin::CentreX(skin::kTopCancelSelfTest), cancelY = skin::CentreY(skin::kTopCancelSelfTest);
   TopBarState state;
-  EXPECT_EQ(TopBarPress(300, 30, state), BarAction::Shutdown);
+  EXPECT_EQ(TopBarPress(shutdownX, shutdownY, state), BarAction::Shutdown);
   state.manualShutdownOpen = true;
-  EXPECT_EQ(TopBarPress(300, 30, state), std::nullopt);
-  EXPECT_EQ(TopBarPress(360, 30, state), std::nullopt);  // no UPS answering: no test
+  EXPECT_EQ(TopBarPress(shutdownX, shutdownY, state), std::nullopt);
+  EXPECT_EQ(TopBarPress(testX, testY, state), std::nullopt);  // no UPS answering: no test
   state.upsAnswering = true;
-  EXPECT_EQ(TopBarPress(360, 30, state), BarAction::TenSecondTest);
+  EXPECT_EQ(TopBarPress(testX, testY, state), BarAction::TenSecondTest);
   state.tenSecondTestOpen = true;
-  EXPECT_EQ(TopBarPress(360, 30, state), std::nullopt);
-  EXPECT_EQ(TopBarPress(430, 30, state), std::nullopt);  // nothing to cancel
+  EXPECT_EQ(TopBarPress(testX, testY, state), std::nullopt);
+  EXPECT_EQ(TopBarPress(cancelX, cancelY, state), std::nullopt);  // nothing to cancel
   state.selfTestRunning = true;
-  EXPECT_EQ(TopBarPress(430, 30, state), BarAction::CancelSelfTest);
+  EXPECT_EQ(TopBarPress(cancelX, cancelY, state), BarAction::CancelSelfTest);
 }
 
 TEST(ClockPanel, DateWeekdayAndTime) {

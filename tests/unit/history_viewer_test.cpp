@@ -136,25 +136,6 @@ TEST(PrintPages, APageTooShortForTheHeaderStillEndsEveryRow) {
   EXPECT_EQ(PrintPages(100, 0).Pitch(), 1);  // a device that reports no line height
 }
 
-TEST(HistoryView, ButtonZonesIncludeTheirBounds) {
-  EXPECT_TRUE(kHistoryDeleteZone.Contains(444, 303));
-  EXPECT_TRUE(kHistoryDeleteZone.Contains(475, 331));
-  EXPECT_FALSE(kHistoryDeleteZone.Contains(443, 303));
-  EXPECT_FALSE(kHistoryDeleteZone.Contains(475, 332));
-  EXPECT_TRUE(kHistoryPrintZone.Contains(511, 309));
-  EXPECT_TRUE(kHistoryPrintZone.Contains(544, 335));
-  EXPECT_FALSE(kHistoryPrintZone.Contains(511, 308));
-  EXPECT_FALSE(kHistoryPrintZone.Contains(545, 335));
-  EXPECT_TRUE(kHistoryRefreshZone.Contains(571, 303));
-  EXPECT_TRUE(kHistoryRefreshZone.Contains(605, 331));
-  EXPECT_FALSE(kHistoryRefreshZone.Contains(570, 320));
-  EXPECT_FALSE(kHistoryRefreshZone.Contains(606, 320));
-  EXPECT_TRUE(kHistoryCloseZone.Contains(636, 303));
-  EXPECT_TRUE(kHistoryCloseZone.Contains(667, 331));
-  EXPECT_FALSE(kHistoryCloseZone.Contains(636, 302));
-  EXPECT_FALSE(kHistoryCloseZone.Contains(668, 331));
-}
-
 TEST(HistoryView, PrintsTheTablesColumns) {
   EXPECT_EQ(LastingColumns(RecordTable::History).size(), static_cast<size_t>(kHistoryColumns));
   EXPECT_EQ(std::string(kHistoryPrintTitle).size(), 19u);

@@ -7,6 +7,7 @@
 
 #include "config/settings_forms.h"
 #include "i18n/catalogue.h"
+#include "res/skin_layout.h"
 #include "tests/unit/test_folder.h"
 
 using namespace voltaris;
@@ -452,16 +453,24 @@ TEST(AlarmDialog, EachBuildShipsTheTextsOfItsDefaultButton) {
   EXPECT_EQ(withoutTexts[0], withoutTexts[1]);
 }
 
+// Each icon answers with its page at its corners and with nothing a pixel
+// beyond each side.
 TEST(SettingsDialog, PageIconsIncludeTheirBounds) {
-  EXPECT_EQ(PageIconAt(18, 7), SettingsPage::Link);
-  EXPECT_EQ(PageIconAt(53, 39), SettingsPage::Link);
-  EXPECT_EQ(PageIconAt(17, 7), std::nullopt);
-  EXPECT_EQ(PageIconAt(98, 37), SettingsPage::Recording);
-  EXPECT_EQ(PageIconAt(98, 38), std::nullopt);
-  EXPECT_EQ(PageIconAt(194, 43), SettingsPage::Warning);
-  EXPECT_EQ(PageIconAt(195, 43), std::nullopt);
-  EXPECT_EQ(PageIconAt(226, 9), SettingsPage::Battery);
-  EXPECT_EQ(PageIconAt(226, 8), std::nullopt);
-  EXPECT_TRUE(kSettingsDefaultZone.Contains(448, 196));
-  EXPECT_FALSE(kSettingsDefaultZone.Contains(449, 196));
+  const struct {
+    HotZone zone;
+    SettingsPage page;
+  } kIcons[] = {{skin::kPageLink, SettingsPage::Link},
+                {skin::kPageRecording, SettingsPage::Recording},
+                {skin::kPageWarning, SettingsPage::Warning},
+                {skin::kPageBattery, SettingsPage::Battery}};
+  for (const auto& icon : kIcons) {
+    SCOPED_TRACE(static_cast<int>(icon.page));
+    const HotZone& z = icon.zone;
+    EXPECT_EQ(PageIconAt(z.left, z.top), icon.page);
+    EXPECT_EQ(PageIconAt(z.right, z.bottom), icon.page);
+    EXPECT_EQ(PageIconAt(z.left - 1, z.top), std::nullopt);
+    EXPECT_EQ(PageIconAt(z.right + 1, z.bottom), std::nullopt);
+    EXPECT_EQ(PageIconAt(z.left, z.top - 1), std::nullopt);
+    EXPECT_EQ(PageIconAt(z.right, z.bottom + 1), std::nullopt);
+  }
 }

@@ -14,11 +14,19 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "res/skin_layout.h"
+
 namespace {
+
+using voltaris::HotZone;
+using voltaris::PicturePlace;
+using voltaris::PictureSize;
+namespace skin = voltaris::skin;
 
 constexpr double kPi = 3.14159265358979323846;
 
@@ -546,15 +554,11 @@ double WordWidth(const std::string& text, double xh, double weight, double spaci
 // ---------------------------------------------------------------------------
 // Skin pieces
 
-struct Zone {  // inclusive pixel bounds, as the program's hot zones are given
-  int x0, x1, y0, y1;
-};
-
 enum class Face { kNormal, kDisabled };
 
 // A rounded button face exactly over a zone, with a pictogram in the middle.
-void DrawButton(Canvas& c, Zone z, const Glyph& g, Col ink, Face face = Face::kNormal) {
-  const double x0 = z.x0, y0 = z.y0, x1 = z.x1 + 1, y1 = z.y1 + 1;
+void DrawButton(Canvas& c, HotZone z, const Glyph& g, Col ink, Face face = Face::kNormal) {
+  const double x0 = z.left, y0 = z.top, x1 = z.right + 1, y1 = z.bottom + 1;
   const double r = std::min(6.0, std::min(x1 - x0, y1 - y0) / 3.5);
   const Sdf shape = RoundRect(x0 + 0.5, y0 + 0.5, x1 - 0.5, y1 - 0.5, r);
   Shadow(c, shape, 0, 1.2, 1.6, 0.16);
@@ -563,19 +567,46 @@ void DrawButton(Canvas& c, Zone z, const Glyph& g, Col ink, Face face = Face::kN
   Fill(c, shape, VGradient(y0, y1, top, bottom));
   Fill(c, InnerEdge(shape, 1.0), Solid(off ? Hex(0xB4BEC9) : kEdge));
   Fill(c, InnerEdge(RoundRect(x0 + 1.5, y0 + 1.5, x1 - 1.5, y1 - 1.5, r - 1), 1.0), Solid(kWhite), 0.7,
-       Box{z.x0, z.y0, z.x1 + 1, z.y0 + static_cast<int>((y1 - y0) / 2)});
+       Box{z.left, z.top, z.right + 1, z.top + static_cast<int>((y1 - y0) / 2)});
   const double size = std::min(x1 - x0, y1 - y0) * 0.72;
   DrawGlyph(c, g, (x0 + x1) / 2, (y0 + y1) / 2, size, off ? kSlate : ink);
 }
 
+// Where a picture drawn at `at` covers a hot zone, in the picture's pixels.
+struct Use {
+  HotZone zone;
+  PicturePlace at;
+};
+
 // A button on its own bitmap: the background underneath is cropped from the
-// window's background at the place where the program draws it.
-Canvas ButtonPicture(const Canvas& back, int atX, int atY, int w, int h, Zone zoneInPicture, const Glyph& g,
-                     Col ink, Face face = Face::kNormal) {
-  Canvas c = back.Crop(atX, atY, w, h);
-  DrawButton(c, zoneInPicture, g, ink, face);
+// window's background at the place where the program draws it (its first
+// use), and the face covers the union of the zones of all its uses, within
+// the picture.
+Canvas ButtonPicture(const Canvas& back, PicturePlace cropAt, PictureSize size, std::initializer_list<Use> uses,
+                     const Glyph& g, Col ink, Face face = Face::kNormal) {
+  Canvas c = back.Crop(cropAt.x, cropAt.y, size.width, size.height);
+  HotZone cover{size.width, size.height, -1, -1};
+  for (const Use& u : uses) {
+    cover.left = std::min(cover.left, std::max(0, u.zone.left - u.at.x));
+    cover.top = std::min(cover.top, std::max(0, u.zone.top - u.at.y));
+    cover.right = std::max(cover.right, std::min(size.width - 1, u.zone.right - u.at.x));
+    cover.bottom = std::max(cover.bottom, std::min(size.height - 1, u.zone.bottom - u.at.y));
+  }
+  DrawButton(c, cover, g, ink, face);
   return c;
 }
+Canvas ButtonPicture(const Canvas& back, HotZone zone, PicturePlace at, PictureSize size, const Glyph& g, Col ink,
+                     Face face = Face::kNormal) {
+  return ButtonPicture(back, at, size, {{zone, at}}, g, ink, face);
+}
+// A button whose picture is as large as its zone and drawn at its corner.
+Canvas ButtonPicture(const Canvas& back, HotZone zone, const Glyph& g, Col ink, Face face = Face::kNormal) {
+  return ButtonPicture(back, zone, PicturePlace{zone.left, zone.top},
+                       PictureSize{zone.right - zone.left + 1, zone.bottom - zone.top + 1}, g, ink, face);
+}
+
+double MiddleX(const HotZone& z) { return (z.left + z.right) / 2.0; }
+double MiddleY(const HotZone& z) { return (z.top + z.bottom) / 2.0; }
 
 // The common light background with an optional footer band for the buttons.
 Canvas Background(int w, int h, int footerFrom = -1, double gradientHeight = 0) {
@@ -638,7 +669,7 @@ Canvas PanelBack() {
 // 133: the picture at the top right of the gauge panel: the computer, the
 // link and the UPS that feeds it.
 Canvas UpsPicture(const Canvas& panel) {
-  Canvas c = panel.Crop(380, 13, 250, 160);
+  Canvas c = panel.Crop(skin::kUpsPictureAt.x, skin::kUpsPictureAt.y, 250, 160);
   Card(c, 3, 3, 246, 156, 12);
   // floor shadow
   Fill(c, RoundRect(30, 132, 224, 142, 5), Solid(kDeep), 0.08);
@@ -680,10 +711,10 @@ Canvas UpsPicture(const Canvas& panel) {
 
 // Status pictures of the gauge panel: a card with a round badge carrying the
 // subject, and at the right a small drawing of the state.
-constexpr int kStatusW = 118, kStatusH = 52;
+constexpr int kStatusW = skin::kStatePictureSize.width, kStatusH = skin::kStatePictureSize.height;
 
-Canvas StatusCard(const Canvas& panel, int atX, int atY, const Glyph& badge, Col colour, bool bad) {
-  Canvas c = panel.Crop(atX, atY, kStatusW, kStatusH);
+Canvas StatusCard(const Canvas& panel, PicturePlace at, const Glyph& badge, Col colour, bool bad) {
+  Canvas c = panel.Crop(at.x, at.y, kStatusW, kStatusH);
   const Sdf card = RoundRect(1, 1, kStatusW - 1, kStatusH - 2, 10);
   Shadow(c, card, 0, 1, 1.6, 0.15);
   Fill(c, card, VGradient(1, kStatusH - 2, kWhite, bad ? Hex(0xFBEDED) : Hex(0xEEF4FA)));
@@ -708,8 +739,8 @@ void SmallCross(Canvas& c, double cx, double cy, double size) {
   DrawGlyph(c, CrossGlyph(), cx, cy, size * 0.9, kWhite);
 }
 
-Canvas MainsPicture(const Canvas& panel, int atX, int atY, bool failed) {
-  Canvas c = StatusCard(panel, atX, atY, PlugGlyph(), failed ? kRed : kGreen, failed);
+Canvas MainsPicture(const Canvas& panel, PicturePlace at, bool failed) {
+  Canvas c = StatusCard(panel, at, PlugGlyph(), failed ? kRed : kGreen, failed);
   if (!failed) {
     Fill(c, Polyline(SineWave(54, 108, 25.5, 9, 1.5), 2.6), Solid(kGreenDark));
   } else {
@@ -720,8 +751,8 @@ Canvas MainsPicture(const Canvas& panel, int atX, int atY, bool failed) {
   return c;
 }
 
-Canvas BatteryPicture(const Canvas& panel, int atX, int atY, bool low) {
-  Canvas c = StatusCard(panel, atX, atY, BatteryGlyph(low ? 0.15 : 1.0), low ? kRed : kGreen, low);
+Canvas BatteryPicture(const Canvas& panel, PicturePlace at, bool low) {
+  Canvas c = StatusCard(panel, at, BatteryGlyph(low ? 0.15 : 1.0), low ? kRed : kGreen, low);
   const Sdf body = RoundRect(54, 14, 103, 37, 4);
   Fill(c, body, Solid(kWhite));
   Fill(c, InnerEdge(body, 2), Solid(low ? kRedDark : kGreenDark));
@@ -735,8 +766,8 @@ Canvas BatteryPicture(const Canvas& panel, int atX, int atY, bool low) {
   return c;
 }
 
-Canvas UpsStatePicture(const Canvas& panel, int atX, int atY, bool fault) {
-  Canvas c = StatusCard(panel, atX, atY, UpsGlyph(), fault ? kRed : kGreen, fault);
+Canvas UpsStatePicture(const Canvas& panel, PicturePlace at, bool fault) {
+  Canvas c = StatusCard(panel, at, UpsGlyph(), fault ? kRed : kGreen, fault);
   if (!fault) {
     Fill(c, Circle(82, 25.5, 15), Solid(Mix(kGreen, kWhite, 0.82)));
     DrawGlyph(c, CheckGlyph(), 82, 25.5, 24, kGreenDark);
@@ -747,8 +778,8 @@ Canvas UpsStatePicture(const Canvas& panel, int atX, int atY, bool fault) {
   return c;
 }
 
-Canvas TypePicture(const Canvas& panel, int atX, int atY, bool standby) {
-  Canvas c = StatusCard(panel, atX, atY, standby ? SwitchGlyph() : ConverterGlyph(), standby ? Hex(0x3D8BD9) : Hex(0x5B5FD0), false);
+Canvas TypePicture(const Canvas& panel, PicturePlace at, bool standby) {
+  Canvas c = StatusCard(panel, at, standby ? SwitchGlyph() : ConverterGlyph(), standby ? Hex(0x3D8BD9) : Hex(0x5B5FD0), false);
   const Col ink = kNavy;
   if (standby) {
     // mains straight through, the battery waiting on a branch
@@ -776,8 +807,8 @@ Canvas TypePicture(const Canvas& panel, int atX, int atY, bool standby) {
   return c;
 }
 
-Canvas LinkPicture(const Canvas& panel, int atX, int atY, bool up) {
-  Canvas c = StatusCard(panel, atX, atY, ConnectorGlyph(up ? 0 : 1.8), up ? kGreen : kRed, !up);
+Canvas LinkPicture(const Canvas& panel, PicturePlace at, bool up) {
+  Canvas c = StatusCard(panel, at, ConnectorGlyph(up ? 0 : 1.8), up ? kGreen : kRed, !up);
   const Col ink = up ? kGreenDark : kSlate;
   const double gap = up ? 0 : 8;
   Fill(c, Polyline({{52, 25.5}, {70 - gap, 25.5}}, 2.6), Solid(ink));
@@ -790,8 +821,8 @@ Canvas LinkPicture(const Canvas& panel, int atX, int atY, bool up) {
   return c;
 }
 
-Canvas TrafficPicture(const Canvas& panel, int atX, int atY, bool up) {
-  Canvas c = StatusCard(panel, atX, atY, ExchangeGlyph(), up ? kGreen : kRed, !up);
+Canvas TrafficPicture(const Canvas& panel, PicturePlace at, bool up) {
+  Canvas c = StatusCard(panel, at, ExchangeGlyph(), up ? kGreen : kRed, !up);
   for (int i = 0; i < 4; ++i) {
     const double x = 58 + i * 12, h = 8 + i * 6;
     Fill(c, RoundRect(x, 38 - h, x + 8, 38, 2),
@@ -801,9 +832,9 @@ Canvas TrafficPicture(const Canvas& panel, int atX, int atY, bool up) {
   return c;
 }
 
-// Warning triangles, drawn over the count-down background at (10, 10).
+// Warning triangles, drawn over the count-down background.
 Canvas Triangle(const Canvas& back, int w, int h, bool red) {
-  Canvas c = back.Crop(10, 10, w, h);
+  Canvas c = back.Crop(skin::kTriangleAt.x, skin::kTriangleAt.y, w, h);
   const double top = red ? 4 : 3.5, bottom = red ? h - 4.5 : h - 4.0;
   const Sdf tri = Grow(Polygon({{w / 2.0, top}, {w - 3.5, bottom}, {3.5, bottom}}), 2.2);
   Shadow(c, tri, 0, 1.2, 1.6, 0.25, red ? Hex(0x601010) : Hex(0x604000));
@@ -837,10 +868,12 @@ Canvas CountdownBack(int w, int h, Countdown kind) {
     c.Blend(x, footer + 1, kWhite, 0.8);
   }
   if (kind == Countdown::kManual) {
-    DrawButton(c, Zone{21, 47, 186, 224}, CheckGlyph(), kGreen);
-    DrawButton(c, Zone{69, 92, 186, 224}, CrossGlyph(), kRed);
+    // OK's face is as tall as Cancel's, above and below its zone.
+    const HotZone ok = skin::kManualOk, cancel = skin::kManualCancel;
+    DrawButton(c, HotZone{ok.left, cancel.top, ok.right, cancel.bottom}, CheckGlyph(), kGreen);
+    DrawButton(c, cancel, CrossGlyph(), kRed);
   } else {
-    DrawButton(c, Zone{11, 47, 201, 229}, CheckGlyph(), kGreen);
+    DrawButton(c, skin::kCountdownOk, CheckGlyph(), kGreen);
   }
   BrandMark(c, w - 14, h - 16, 11, kNavy, 0.55);
   return c;
@@ -849,7 +882,7 @@ Canvas CountdownBack(int w, int h, Countdown kind) {
 // Bars of buttons: a tile per hot zone, all of one size and row.
 void BarTile(Canvas& c, double cx, double cy, double w, double h, const Glyph& g, Col ink) {
   const int x0 = static_cast<int>(std::lround(cx - w / 2)), y0 = static_cast<int>(std::lround(cy - h / 2));
-  DrawButton(c, Zone{x0, x0 + static_cast<int>(w) - 1, y0, y0 + static_cast<int>(h) - 1}, g, ink);
+  DrawButton(c, HotZone{x0, y0, x0 + static_cast<int>(w) - 1, y0 + static_cast<int>(h) - 1}, g, ink);
 }
 
 Canvas BarBack(int w, int h) {
@@ -862,16 +895,21 @@ Canvas TopBar() {
   Canvas c = BarBack(638, 80);
   for (int y = 0; y < c.h(); ++y) c.Blend(c.w() - 1, y, Hex(0xA9C1DC), 1);
   for (int x = 0; x < c.w(); ++x) c.Blend(x, c.h() - 1, Hex(0xA9C1DC), 1);
+  // Tiles of one size in one row, each centred across its zone.
   struct B {
-    double cx;
+    HotZone zone;
     Glyph g;
     Col ink;
   };
-  const B buttons[] = {{29, DocumentGlyph(), kNavy},   {88.5, HistoryGlyph(), kNavy},   {161.5, ChartGlyph(), kNavy},
-                       {227.5, BarsGlyph(), kNavy},     {298.5, PowerGlyph(), kRed},     {367.5, StopwatchGlyph(), kNavy},
-                       {438.5, StopwatchGlyph(), kSlate}};
-  for (const B& b : buttons) BarTile(c, b.cx, 29.5, 40, 40, b.g, b.ink);
-  SmallCross(c, 451, 40, 12);
+  const B buttons[] = {{skin::kTopLogFile, DocumentGlyph(), kNavy},
+                       {skin::kTopHistory, HistoryGlyph(), kNavy},
+                       {skin::kTopDataPlot, ChartGlyph(), kNavy},
+                       {skin::kTopEventData, BarsGlyph(), kNavy},
+                       {skin::kTopShutdown, PowerGlyph(), kRed},
+                       {skin::kTopTenSecondTest, StopwatchGlyph(), kNavy},
+                       {skin::kTopCancelSelfTest, StopwatchGlyph(), kSlate}};
+  for (const B& b : buttons) BarTile(c, MiddleX(b.zone), 29.5, 40, 40, b.g, b.ink);
+  SmallCross(c, MiddleX(skin::kTopCancelSelfTest) + 12.5, 40, 12);
   // a groove between the records group and the control group
   Fill(c, RoundRect(262.5, 12, 263.5, 48, 0.5), Solid(Hex(0xA9C1DC)));
   Fill(c, RoundRect(263.5, 12, 264.5, 48, 0.5), Solid(kWhite), 0.8);
@@ -890,14 +928,15 @@ Canvas LeftBar() {
   Fill(c, InnerEdge(disc, 1.2), Solid(kWhite), 0.5);
   DrawGlyph(c, BoltGlyph(), 39, 44, 34, VGradient(28, 60, Hex(0xFFE27A), kAmber));
   Fill(c, RoundRect(14, 80, 64, 82, 1), Solid(Hex(0xA9C1DC)));
+  // Tiles of one size in one column, each centred down its zone.
   struct B {
-    double cy;
+    HotZone zone;
     Glyph g;
     Col ink;
   };
-  const B buttons[] = {{112.5, GearGlyph(), kNavy}, {205.5, BellGlyph(), kAmberDark}, {286.5, CalendarGlyph(), kNavy},
-                       {377.5, ExitGlyph(), kRed}};
-  for (const B& b : buttons) BarTile(c, 39, b.cy, 44, 42, b.g, b.ink);
+  const B buttons[] = {{skin::kLeftSettings, GearGlyph(), kNavy}, {skin::kLeftAlarm, BellGlyph(), kAmberDark},
+                       {skin::kLeftWeekly, CalendarGlyph(), kNavy}, {skin::kLeftExit, ExitGlyph(), kRed}};
+  for (const B& b : buttons) BarTile(c, 39, MiddleY(b.zone), 44, 42, b.g, b.ink);
   // a rail beside the buttons
   Fill(c, RoundRect(84, 96, 87, 395, 1.5), VGradient(96, 395, kSky, kAccent), 0.35);
   return c;
@@ -926,10 +965,10 @@ Canvas SidePicture(int w, int h, const Glyph& g) {
 Canvas PageBar() {
   Canvas c = BarBack(413, 60);
   for (int x = 0; x < c.w(); ++x) c.Blend(x, c.h() - 1, Hex(0xA9C1DC), 1);
-  BarTile(c, 35.5, 24, 40, 38, ConnectorGlyph(0), kNavy);
-  BarTile(c, 112.5, 24, 40, 38, RecordGlyph(), kRed);
-  BarTile(c, 179, 25, 40, 40, TriangleOutlineGlyph(), kAmberDark);
-  BarTile(c, 242.5, 24, 40, 38, BatteryGlyph(0.7), kGreenDark);
+  BarTile(c, MiddleX(skin::kPageLink), 24, 40, 38, ConnectorGlyph(0), kNavy);
+  BarTile(c, MiddleX(skin::kPageRecording), 24, 40, 38, RecordGlyph(), kRed);
+  BarTile(c, MiddleX(skin::kPageWarning), 25, 40, 40, TriangleOutlineGlyph(), kAmberDark);
+  BarTile(c, MiddleX(skin::kPageBattery), 24, 40, 38, BatteryGlyph(0.7), kGreenDark);
   Fill(c, RoundRect(282, 16, 283, 36, 0.5), Solid(Hex(0xA9C1DC)));
   BrandMark(c, 400, 32, 11, kNavy, 0.5);
   return c;
@@ -1093,23 +1132,30 @@ int main(int argc, char** argv) {
   const Canvas panel = PanelBack();
   save("panel_back", panel);
   save("ups_picture", UpsPicture(panel));
-  save("mains_failed", MainsPicture(panel, 390, 185, true));
-  save("mains_normal", MainsPicture(panel, 390, 185, false));
-  save("battery_normal", BatteryPicture(panel, 390, 250, false));
-  save("battery_low", BatteryPicture(panel, 390, 250, true));
-  save("ups_normal", UpsStatePicture(panel, 390, 312, false));
-  save("ups_fault", UpsStatePicture(panel, 390, 312, true));
-  save("standby_type", TypePicture(panel, 520, 312, true));
-  save("online_type", TypePicture(panel, 520, 312, false));
-  save("link_down", LinkPicture(panel, 520, 185, false));
-  save("link_up", LinkPicture(panel, 520, 185, true));
-  save("traffic_down", TrafficPicture(panel, 520, 250, false));
-  save("traffic_up", TrafficPicture(panel, 520, 250, true));
+  save("mains_failed", MainsPicture(panel, skin::kMainsAt, true));
+  save("mains_normal", MainsPicture(panel, skin::kMainsAt, false));
+  save("battery_normal", BatteryPicture(panel, skin::kBatteryAt, false));
+  save("battery_low", BatteryPicture(panel, skin::kBatteryAt, true));
+  save("ups_normal", UpsStatePicture(panel, skin::kUpsAt, false));
+  save("ups_fault", UpsStatePicture(panel, skin::kUpsAt, true));
+  save("standby_type", TypePicture(panel, skin::kTypeAt, true));
+  save("online_type", TypePicture(panel, skin::kTypeAt, false));
+  save("link_down", LinkPicture(panel, skin::kLinkAt, false));
+  save("link_up", LinkPicture(panel, skin::kLinkAt, true));
+  save("traffic_down", TrafficPicture(panel, skin::kTrafficAt, false));
+  save("traffic_up", TrafficPicture(panel, skin::kTrafficAt, true));
   // OK and Cancel of the schedules and the self-test settings, Clear of the
   // closed applications list; each face covers the union of its hot zones.
-  save("ok", ButtonPicture(panel, 350, 260, 37, 36, Zone{1, 35, 1, 34}, CheckGlyph(), kGreen));
-  save("cancel", ButtonPicture(panel, 420, 258, 36, 34, Zone{4, 32, 1, 31}, CrossGlyph(), kRed));
-  save("clear", ButtonPicture(panel, 325, 185, 42, 36, Zone{3, 39, 3, 34}, BasketGlyph(), kRed));
+  save("ok", ButtonPicture(panel, skin::kWeeklyOkAt, {37, 36},
+                           {{skin::kWeeklyOk, skin::kWeeklyOkAt},
+                            {skin::kDateOk, skin::kDateOkAt},
+                            {skin::kTimedTestOk, skin::kTimedTestOkAt},
+                            {skin::kClosedAppsOk, skin::kClosedAppsOkAt}},
+                           CheckGlyph(), kGreen));
+  save("cancel", ButtonPicture(panel, skin::kWeeklyCancelAt, {36, 34},
+                               {{skin::kWeeklyCancel, skin::kWeeklyCancelAt}, {skin::kDateCancel, skin::kDateCancelAt}},
+                               CrossGlyph(), kRed));
+  save("clear", ButtonPicture(panel, skin::kClosedAppsClear, skin::kClosedAppsClearAt, {42, 36}, BasketGlyph(), kRed));
 
   // Count-down and self-test windows
   const Canvas warning = CountdownBack(334, 253, Countdown::kWarning);
@@ -1122,41 +1168,52 @@ int main(int argc, char** argv) {
   // Log file
   const Canvas log = DialogBack(360, 320, 250);
   save("log_back", log);
-  save("log_close", ButtonPicture(log, 205, 260, 40, 31, Zone{1, 39, 1, 29}, ExitGlyph(), kNavy));
-  save("log_delete", ButtonPicture(log, 270, 260, 34, 34, Zone{1, 32, 0, 32}, TrashGlyph(), kRed));
+  save("log_close", ButtonPicture(log, skin::kLogClose, skin::kLogCloseAt, {40, 31}, ExitGlyph(), kNavy));
+  save("log_delete", ButtonPicture(log, skin::kLogDelete, skin::kLogDeleteAt, {34, 34}, TrashGlyph(), kRed));
 
   // History data
   const Canvas history = DialogBack(700, 350, 294);
   save("history_back", history);
-  save("history_delete", ButtonPicture(history, 440, 302, 37, 31, Zone{4, 35, 1, 29}, TrashGlyph(), kRed));
-  save("history_print", ButtonPicture(history, 510, 309, 36, 28, Zone{1, 34, 0, 26}, PrinterGlyph(), kNavy));
-  save("history_refresh", ButtonPicture(history, 570, 302, 37, 31, Zone{1, 35, 1, 29}, RefreshGlyph(), kAccent));
-  save("history_close", ButtonPicture(history, 635, 302, 34, 31, Zone{1, 32, 1, 29}, ExitGlyph(), kNavy));
+  save("history_delete",
+       ButtonPicture(history, skin::kHistoryDelete, skin::kHistoryDeleteAt, {37, 31}, TrashGlyph(), kRed));
+  save("history_print",
+       ButtonPicture(history, skin::kHistoryPrint, skin::kHistoryPrintAt, {36, 28}, PrinterGlyph(), kNavy));
+  save("history_refresh",
+       ButtonPicture(history, skin::kHistoryRefresh, skin::kHistoryRefreshAt, {37, 31}, RefreshGlyph(), kAccent));
+  save("history_close",
+       ButtonPicture(history, skin::kHistoryClose, skin::kHistoryCloseAt, {34, 31}, ExitGlyph(), kNavy));
 
   // Event data
   const Canvas events = DialogBack(380, 310, 250);
   save("events_back", events);
-  save("events_close", ButtonPicture(events, 240, 260, 36, 31, Zone{1, 34, 1, 29}, ExitGlyph(), kNavy));
-  save("events_delete", ButtonPicture(events, 300, 260, 37, 34, Zone{4, 35, 0, 32}, TrashGlyph(), kRed));
+  save("events_close", ButtonPicture(events, skin::kEventsClose, skin::kEventsCloseAt, {36, 31}, ExitGlyph(), kNavy));
+  save("events_delete",
+       ButtonPicture(events, skin::kEventsDelete, skin::kEventsDeleteAt, {37, 34}, TrashGlyph(), kRed));
 
   // UPS setting dialog: drawn where its hot zones lie
   const Canvas setup = DialogBack(510, 235, 158, 96);
   save("setup_back", setup);
   save("setup_side", SidePicture(80, 223, GearGlyph()));
   save("setup_pages", PageBar());
-  save("setup_ok", ButtonPicture(setup, 291, 168, 34, 30, Zone{0, 33, 0, 29}, CheckGlyph(), kGreen));
-  save("setup_cancel", ButtonPicture(setup, 356, 171, 26, 24, Zone{0, 25, 0, 23}, CrossGlyph(), kRed));
-  save("setup_default_on", ButtonPicture(setup, 422, 167, 27, 30, Zone{0, 26, 0, 29}, RestoreGlyph(), kAccent));
-  save("setup_default_off",
-       ButtonPicture(setup, 422, 167, 27, 30, Zone{0, 26, 0, 29}, RestoreGlyph(), kAccent, Face::kDisabled));
+  save("setup_ok", ButtonPicture(setup, skin::kSettingsOk, CheckGlyph(), kGreen));
+  save("setup_cancel", ButtonPicture(setup, skin::kSettingsCancel, CrossGlyph(), kRed));
+  save("setup_default_on", ButtonPicture(setup, skin::kSettingsDefault, RestoreGlyph(), kAccent));
+  save("setup_default_off", ButtonPicture(setup, skin::kSettingsDefault, RestoreGlyph(), kAccent, Face::kDisabled));
 
-  // Alarm message dialog: the frame's background; its page lies at (70, 59)
+  // Alarm message dialog: the frame's background, seen through its page,
+  // where the buttons lie
   const Canvas alarm = DialogBack(580, 380, 303, 96);
   save("alarm_back", alarm);
   save("alarm_side", SidePicture(70, 370, BellGlyph()));
-  save("alarm_ok", ButtonPicture(alarm, 70 + 335, 59 + 255, 37, 33, Zone{3, 35, 3, 31}, CheckGlyph(), kGreen));
-  save("alarm_cancel", ButtonPicture(alarm, 70 + 390, 59 + 253, 35, 35, Zone{5, 33, 5, 33}, CrossGlyph(), kRed));
-  save("alarm_default", ButtonPicture(alarm, 70 + 440, 59 + 257, 41, 31, Zone{13, 39, 2, 29}, RestoreGlyph(), kAccent));
+  const auto inFrame = [](PicturePlace inPage) {
+    return PicturePlace{skin::kAlarmPageAt.x + inPage.x, skin::kAlarmPageAt.y + inPage.y};
+  };
+  save("alarm_ok", ButtonPicture(alarm, inFrame(skin::kAlarmOkAt), {37, 33}, {{skin::kAlarmOk, skin::kAlarmOkAt}},
+                                 CheckGlyph(), kGreen));
+  save("alarm_cancel", ButtonPicture(alarm, inFrame(skin::kAlarmCancelAt), {35, 35},
+                                     {{skin::kAlarmCancel, skin::kAlarmCancelAt}}, CrossGlyph(), kRed));
+  save("alarm_default", ButtonPicture(alarm, inFrame(skin::kAlarmDefaultAt), {41, 31},
+                                      {{skin::kAlarmDefault, skin::kAlarmDefaultAt}}, RestoreGlyph(), kAccent));
 
   // Schedules
   save("schedule_side", SidePicture(70, 343, CalendarGlyph()));
