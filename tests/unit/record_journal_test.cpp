@@ -131,6 +131,17 @@ TEST(RecordJournal, RowsWaitInMemoryOnlyWhenTheJournalCannotBeWrittenEither) {
   rig.disk.blocked.clear();
   rig.Event(4);
   EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 4));
+
+  // Memory holds so many rows a table; the next is refused, told as full.
+  JournalRig full;
+  full.disk.blocked = {kHistory, kHistory + ".pending"};
+  for (size_t n = 0; n < RecordStore::kMaxHeldRows; ++n) full.store->AppendHistoryRow({"2026-12-8"});
+  EXPECT_EQ(full.store->HeldRows(), RecordStore::kMaxHeldRows);
+  EXPECT_EQ(full.store->DroppedRows(), 0u);
+  const RecordResult refused = full.store->AppendHistoryRow({"2026-12-8"});
+  EXPECT_FALSE(refused.kept);
+  EXPECT_EQ(refused.error.kind, FileErrorKind::Full);
+  EXPECT_EQ(full.store->DroppedRows(), 1u);
 }
 
 TEST(RecordJournal, DailyCountsWaitAsCountsAndAddUpOnceMoved) {
@@ -338,6 +349,11 @@ TEST(RecordJournal, DeleteAllDropsTheRowsWaitingForTheTable) {
   EXPECT_TRUE(rig.EventTexts().empty());
   rig.disk.blocked.insert(kEvents);
   EXPECT_TRUE(rig.store->DeleteAll(RecordTable::Events));  // reported, nothing half done
+  rig.disk.blocked = {kEvents + ".moving"};  // a journal being moved that cannot be removed
+  EXPECT_TRUE(rig.store->DeleteAll(RecordTable::Events));
+  size_t waiting = 0;
+  rig.store->FlushPending(&waiting);  // its rows are looked for again
+  EXPECT_EQ(waiting, 1u);
 }
 
 // What the user sees is complete: rows still waiting for a table that another
@@ -509,6 +525,14 @@ TEST(RecordJournal, AFirstRowWhoseFlushAndCutBothFailIsInTheTableOnce) {
 // A last event line without its line end that holds the start of a text the
 // program writes was cut short: it is set aside, in either language. A whole
 // text, or one the program does not write, is a row.
+// An event line's time has minutes and seconds of two digits each: with
+// fewer, the line was not written whole by the program.
+TEST(RecordTornLine, AnEventLineIsWholeOnlyWithTwoDigitMinutesAndSeconds) {
+  EXPECT_TRUE(LooksWhole(RecordTable::Events, {"2026-12-8  9:05:02  Program End"}));
+  EXPECT_FALSE(LooksWhole(RecordTable::Events, {"2026-12-8  9:5:02  Program End"}));
+  EXPECT_FALSE(LooksWhole(RecordTable::Events, {"2026-12-8  9:05:2  Program End"}));
+}
+
 TEST(RecordTornLine, AnEventTextCutShortIsSetAside) {
   const struct {
     std::string text;
@@ -572,6 +596,11 @@ TEST(RecordTornLine, AHistoryTableOfNineColumnsTakesRowsOfTenAndReadsAsBefore) {
   EXPECT_EQ(rig.disk.files[kHistory], nine + "2026-12-8,9:5:0,220,220,12,100,25.0,50.0,Normal\r\n" +
                                           "2026-12-8,9:5:5,220,220,12,100,25.0,50.0, ,14 min\r\n");
   std::vector<std::string> times;
+  EXPECT_FALSE(rig.store->ReadAll(RecordTable::History, LastingColumns(RecordTable::History),
+                                  [&times](const auto& r) { times.push_back(r[1] + "|" + r[8]); }));
+  EXPECT_EQ(times, (std::vector<std::string>{"9:5:0|Normal", "9:5:5| "}));
+  rig.disk.files[kHistory] += "2026-12-8,9:6:0,220,220,12,100,25.0,50.0\r\n";  // short of the names: not shown
+  times.clear();
   EXPECT_FALSE(rig.store->ReadAll(RecordTable::History, LastingColumns(RecordTable::History),
                                   [&times](const auto& r) { times.push_back(r[1] + "|" + r[8]); }));
   EXPECT_EQ(times, (std::vector<std::string>{"9:5:0|Normal", "9:5:5| "}));
