@@ -7,13 +7,31 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace voltaris {
 
+// What went wrong: the system refused (its code kept), or one of the cases
+// the program finds itself and names.
+enum class FileErrorKind {
+  None,      // all went well
+  System,    // the system's refusal, in `code`
+  NotFound,  // what was asked for is not there
+  Full,      // no room left for what was to be kept
+  Changing,  // another program changed the file meanwhile: try again later
+};
+
 struct FileError {
-  int code = 0;         // errno or GetLastError(); 0 when all went well
+  FileError() = default;
+  // The system's refusal: errno or GetLastError(), 0 when all went well.
+  FileError(int systemCode, std::string what)
+      : kind(systemCode ? FileErrorKind::System : FileErrorKind::None), code(systemCode), message(std::move(what)) {}
+  FileError(FileErrorKind errorKind, std::string what) : kind(errorKind), message(std::move(what)) {}
+
+  FileErrorKind kind = FileErrorKind::None;
+  int code = 0;         // the system's code, when it reported one
   std::string message;  // what failed, for the user
-  explicit operator bool() const { return code != 0; }
+  explicit operator bool() const { return kind != FileErrorKind::None; }
 };
 
 // The file's bytes; nothing when it does not exist (error left clear) or

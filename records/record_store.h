@@ -1,7 +1,5 @@
-// The five record tables, one CSV file each in the working folder:
-//   EventRecord.csv (record), HistorRecord.csv (HistoryData),
-//   MonthRecord.csv (MonthRecord), db3.csv (CloseApp),
-//   BatteryRecord.csv (BatteryRecord: what the battery did on each discharge).
+// The record store: the queue of rows towards the tables (record_tables.h)
+// and the journals' move.
 //
 // Rows are never lost. A row goes into its table and is on the disk before
 // the call returns. A row that cannot reach its table (the file open in a
@@ -39,41 +37,20 @@
 #pragma once
 
 #include <array>
-#include <iterator>
 #include <deque>
-#include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "base/file_system.h"
+#include "records/record_codec.h"
+#include "records/record_reader.h"
+#include "records/record_tables.h"
 #include "records/record_text.h"
+#include "records/row_placing.h"
 
 namespace voltaris {
-
-enum class RecordTable { Events, History, Daily, ClosedApps, Battery };
-enum class DailyColumn { BatteryLow, AcFail, ScheduleDown };
-constexpr RecordTable kAllTables[] = {RecordTable::Events, RecordTable::History, RecordTable::Daily,
-                                      RecordTable::ClosedApps, RecordTable::Battery};
-
-struct TableInfo {
-  const char* fileName;
-  const char* tableName;
-  std::vector<std::string> columns;  // in file order
-  // The columns every version has written: a table an older version began
-  // has only these, and its rows are whole with them.
-  size_t lastingColumns;
-};
-const TableInfo& InfoOf(RecordTable table);
-const char* ColumnName(DailyColumn column);
-// The columns a table has had from the start: what the viewers read, so that
-// a table an older version began opens as well as a new one.
-std::vector<std::string> LastingColumns(RecordTable table);
-
-// Whether a row holds the whole set of fields of its table (a cut-short
-// line does not, nor an event line whose text stops short of one the program
-// writes).
-bool LooksWhole(RecordTable table, const std::vector<std::string>& fields);
 
 struct RecordResult {
   bool written = true;  // in its table
@@ -107,7 +84,7 @@ class RecordStore {
   size_t HeldRows() const;     // rows in memory only
   size_t DroppedRows() const;  // rows refused because memory was full
 
-  using RowHandler = std::function<void(const std::vector<std::string>& row)>;
+  using RowHandler = voltaris::RowHandler;
   // Streams every row in insertion order as the texts of the named columns.
   FileError ReadAll(RecordTable table, const std::vector<std::string>& columns, const RowHandler& onRow);
   // Replaces the file by one holding only the column names, atomically, and
@@ -127,30 +104,6 @@ class RecordStore {
     bool journalMayExist = true;   // not known until looked at
     bool failing = false;
   };
-  struct TailView;
-  struct Placement {
-    uint64_t at = 0;
-    std::string payload;
-    bool tailSetAside = false;  // a torn last line was moved out of the way
-    // The table from the start of the line before `at` to its end, as read.
-    uint64_t tailAt = 0;
-    std::string tail;
-  };
-  // A commit record and, when this version made it, its base.
-  struct PendingCommit {
-    uint64_t at = 0;
-    std::string payload;
-    bool hasBase = false;
-    uint64_t tailAt = 0;  // from the base: the table's end as it was
-    std::string tail;
-    std::string rows;  // what was placed (for the daily table: counts to add)
-  };
-  enum class CommitState {
-    NotBegun,   // the table ends as recorded
-    Begun,      // the bytes were written there, in whole or in part
-    Overtaken,  // another program saved the table since
-  };
-
   RecordResult Submit(RecordTable table, std::string row);
   TableState& StateOf(RecordTable table) { return tables_[static_cast<size_t>(table)]; }
   FileError Drain(RecordTable table);
@@ -172,8 +125,6 @@ class RecordStore {
   FileError Place(RecordTable table, const std::string& rows, Placement& place);
   FileError SetAside(RecordTable table, const std::string& fragment);
   void TidyTail(RecordTable table);
-  void Compose(RecordTable table, const TailView& view, const std::string& rows, uint64_t& at,
-               std::string& payload) const;
 
   std::string directory_;
   const LocalClock& clock_;

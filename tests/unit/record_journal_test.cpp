@@ -115,6 +115,7 @@ TEST(RecordJournal, TheRetryAndTheNextStartMoveTheJournal) {
   rig.Restart();  // the program ended with the row in the journal
   EXPECT_FALSE(rig.store->RowsWaiting());
   EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 4));
+  EXPECT_FALSE(rig.Has(kEvents + ".torn"));  // a journal of whole lines sets nothing aside
 }
 
 TEST(RecordJournal, RowsWaitInMemoryOnlyWhenTheJournalCannotBeWrittenEither) {
@@ -130,6 +131,17 @@ TEST(RecordJournal, RowsWaitInMemoryOnlyWhenTheJournalCannotBeWrittenEither) {
   rig.disk.blocked.clear();
   rig.Event(4);
   EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 4));
+
+  // Memory holds so many rows a table; the next is refused, told as full.
+  JournalRig full;
+  full.disk.blocked = {kHistory, kHistory + ".pending"};
+  for (size_t n = 0; n < RecordStore::kMaxHeldRows; ++n) full.store->AppendHistoryRow({"2026-12-8"});
+  EXPECT_EQ(full.store->HeldRows(), RecordStore::kMaxHeldRows);
+  EXPECT_EQ(full.store->DroppedRows(), 0u);
+  const RecordResult refused = full.store->AppendHistoryRow({"2026-12-8"});
+  EXPECT_FALSE(refused.kept);
+  EXPECT_EQ(refused.error.kind, FileErrorKind::Full);
+  EXPECT_EQ(full.store->DroppedRows(), 1u);
 }
 
 TEST(RecordJournal, DailyCountsWaitAsCountsAndAddUpOnceMoved) {
@@ -298,6 +310,17 @@ TEST(RecordTornLine, ATableThatStaysUnwritableSetsItsFragmentAsideOnce) {
   EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 2));
 }
 
+// A torn last line longer than the table's end that is read first is still
+// set aside whole.
+TEST(RecordTornLine, ATornLineLongerThanOneReadIsSetAsideWhole) {
+  JournalRig rig;
+  const std::string fragment = "2026-12-8  9:0x" + std::string(2 * kTailBytes, 'y');
+  rig.disk.files[kEvents] = "event\r\n2026-12-8  9:00:01  event 1\r\n" + fragment;
+  rig.Event(2);
+  EXPECT_EQ(rig.disk.files[kEvents], "event\r\n2026-12-8  9:00:01  event 1\r\n2026-12-8  9:00:02  event 2\r\n");
+  EXPECT_EQ(rig.disk.files[kEvents + ".torn"], fragment + "\r\n");
+}
+
 TEST(RecordTornLine, HistoryRowsAreWholeWithAllNineFields) {
   JournalRig rig;
   const std::string header = "Date,Time,Input Voltage,Output Voltage,Load,Battery Level,Temperature,Frequency,Status\r\n";
@@ -326,6 +349,11 @@ TEST(RecordJournal, DeleteAllDropsTheRowsWaitingForTheTable) {
   EXPECT_TRUE(rig.EventTexts().empty());
   rig.disk.blocked.insert(kEvents);
   EXPECT_TRUE(rig.store->DeleteAll(RecordTable::Events));  // reported, nothing half done
+  rig.disk.blocked = {kEvents + ".moving"};  // a journal being moved that cannot be removed
+  EXPECT_TRUE(rig.store->DeleteAll(RecordTable::Events));
+  size_t waiting = 0;
+  rig.store->FlushPending(&waiting);  // its rows are looked for again
+  EXPECT_EQ(waiting, 1u);
 }
 
 // What the user sees is complete: rows still waiting for a table that another
@@ -481,9 +509,30 @@ TEST(RecordJournal, AWriteWhoseFlushFailsAtAnyStepLeavesEachRowOnce) {
   }
 }
 
+// The first row of a table not made yet, whose write's flush fails and whose
+// cut fails as well: the row is in the table after the column names, and is
+// not journalled too.
+TEST(RecordJournal, AFirstRowWhoseFlushAndCutBothFailIsInTheTableOnce) {
+  JournalRig rig;
+  rig.disk.unflushedAt = 1;
+  rig.disk.failAt = 2;
+  rig.Event(1);
+  rig.store->FlushPending();
+  rig.Event(2);
+  EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 2));
+}
+
 // A last event line without its line end that holds the start of a text the
 // program writes was cut short: it is set aside, in either language. A whole
 // text, or one the program does not write, is a row.
+// An event line's time has minutes and seconds of two digits each: with
+// fewer, the line was not written whole by the program.
+TEST(RecordTornLine, AnEventLineIsWholeOnlyWithTwoDigitMinutesAndSeconds) {
+  EXPECT_TRUE(LooksWhole(RecordTable::Events, {"2026-12-8  9:05:02  Program End"}));
+  EXPECT_FALSE(LooksWhole(RecordTable::Events, {"2026-12-8  9:5:02  Program End"}));
+  EXPECT_FALSE(LooksWhole(RecordTable::Events, {"2026-12-8  9:05:2  Program End"}));
+}
+
 TEST(RecordTornLine, AnEventTextCutShortIsSetAside) {
   const struct {
     std::string text;
@@ -550,7 +599,117 @@ TEST(RecordTornLine, AHistoryTableOfNineColumnsTakesRowsOfTenAndReadsAsBefore) {
   EXPECT_FALSE(rig.store->ReadAll(RecordTable::History, LastingColumns(RecordTable::History),
                                   [&times](const auto& r) { times.push_back(r[1] + "|" + r[8]); }));
   EXPECT_EQ(times, (std::vector<std::string>{"9:5:0|Normal", "9:5:5| "}));
+  rig.disk.files[kHistory] += "2026-12-8,9:6:0,220,220,12,100,25.0,50.0\r\n";  // short of the names: not shown
+  times.clear();
+  EXPECT_FALSE(rig.store->ReadAll(RecordTable::History, LastingColumns(RecordTable::History),
+                                  [&times](const auto& r) { times.push_back(r[1] + "|" + r[8]); }));
+  EXPECT_EQ(times, (std::vector<std::string>{"9:5:0|Normal", "9:5:5| "}));
   rig.disk.files[kHistory] += "2026-12-8,9:5:9,220,220,12,100,25.0,50.0, ,13 min";
   rig.store->Recover();
   EXPECT_EQ(rig.disk.files[kHistory].substr(rig.disk.files[kHistory].size() - 9), ",13 min\r\n");
+}
+
+// The records a journal's move leaves beside its table, on plain strings:
+// each reads back, and one longer or shorter than it says, or a base made
+// with another commit of the same place and length, does not.
+TEST(RecordCodec, TheCommitAndItsBaseReadBackOnlyWholeAndTogether) {
+  uint64_t at = 0;
+  std::string payload;
+  const std::string commit = EncodeCommit(12, "row\r\n");
+  ASSERT_TRUE(DecodeCommit(commit, at, payload));
+  EXPECT_EQ(at, 12u);
+  EXPECT_EQ(payload, "row\r\n");
+  EXPECT_FALSE(DecodeCommit(commit + "x", at, payload));
+  EXPECT_FALSE(DecodeCommit(commit.substr(0, commit.size() - 1), at, payload));
+
+  uint64_t tailAt = 9;
+  std::string tail, rows;
+  const std::string base = EncodeBase(20, "abc\r\n", 14, "older\r\n", "r\r\n");
+  ASSERT_TRUE(DecodeBase(base, 20, "abc\r\n", tailAt, tail, rows));
+  EXPECT_EQ(tailAt, 14u);
+  EXPECT_EQ(tail, "older\r\n");
+  EXPECT_EQ(rows, "r\r\n");
+  EXPECT_FALSE(DecodeBase(base, 20, "abd\r\n", tailAt, tail, rows));
+  // A table's first bytes: no line before the place.
+  ASSERT_TRUE(DecodeBase(EncodeBase(0, "event\r\n", 0, "", "r\r\n"), 0, "event\r\n", tailAt, tail, rows));
+  EXPECT_EQ(tailAt, 0u);
+  EXPECT_EQ(tail, "");
+}
+
+// An earlier version's commit record (no base) is begun once the table
+// reaches past its place.
+TEST(RecordCodec, AnEarlierVersionsCommitIsBegunOnceTheTableReachesPastItsPlace) {
+  PendingCommit commit;
+  commit.at = 10;
+  commit.payload = "row\r\n";
+  EXPECT_EQ(CommitStateBytes(commit), 0u);  // the table's size tells
+  EXPECT_EQ(StateOfCommit(commit, std::nullopt), CommitState::NotBegun);
+  EXPECT_EQ(StateOfCommit(commit, FileTail{"", 10}), CommitState::NotBegun);
+  EXPECT_EQ(StateOfCommit(commit, FileTail{"", 11}), CommitState::Begun);
+}
+
+// A commit record an earlier version left without its base is written where
+// it says; at the end of a table cut short since, after the column names when
+// it was emptied. One not ours is kept aside for a person to look at.
+TEST(RecordJournal, AnEarlierVersionsCommitGoesWhereItSaysOrAtTheEndOfATableCutShort) {
+  const std::string names = "event\r\n";
+  const std::string row1 = "2026-12-8  9:00:01  event 1\r\n";
+  const std::string row2 = "2026-12-8  9:00:02  event 2\r\n";
+  const struct {
+    std::string table;
+    uint64_t at;
+    std::string payload, after;
+  } cases[] = {
+      {names + row1, names.size() + row1.size(), row2, names + row1 + row2},
+      {names, names.size() + row1.size(), row2, names + row2},
+      {"", names.size(), row2, names + row2},
+      {"", 0, names + row2, names + row2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.table + "@" + std::to_string(c.at));
+    JournalRig rig;
+    rig.disk.files[kEvents] = c.table;
+    rig.disk.files[kEvents + ".commit"] = EncodeCommit(c.at, c.payload);
+    rig.Restart();
+    EXPECT_EQ(rig.disk.files[kEvents], c.after);
+    EXPECT_FALSE(rig.Has(kEvents + ".commit"));
+  }
+  JournalRig rig;
+  rig.disk.files[kEvents] = names + row1;
+  rig.disk.files[kEvents + ".commit"] = "not ours\r\n";
+  rig.Restart();
+  EXPECT_EQ(rig.disk.files[kEvents], names + row1);
+  EXPECT_FALSE(rig.Has(kEvents + ".commit"));
+  EXPECT_EQ(rig.disk.files[kEvents + ".commit.bad"], "not ours\r\n");
+}
+
+// Another program saves the daily table each time a count is about to be
+// written over it: the count is placed again once, then waits for the retry,
+// told as a table that keeps changing.
+TEST(RecordJournal, ADailyTableThatKeepsChangingWhileACountIsWrittenWaitsForTheRetry) {
+  class SavingMeanwhile : public MemoryFileSystem {
+   public:
+    int saves = 0;
+    FileError Replace(const std::string& path, const std::string& content) override {
+      const FileError error = MemoryFileSystem::Replace(path, content);
+      if (saves > 0 && path == kDaily + ".commit") {
+        --saves;
+        files[kDaily] += "checked,,,\r\n";
+      }
+      return error;
+    }
+  } disk;
+  StepClock clock;
+  RecordStore store("", clock, disk);
+  store.IncrementDailyCount(DailyColumn::AcFail);
+  disk.saves = 2;
+  const RecordResult changing = store.IncrementDailyCount(DailyColumn::AcFail);
+  EXPECT_FALSE(changing.written);
+  EXPECT_TRUE(changing.kept);
+  EXPECT_EQ(changing.error.kind, FileErrorKind::Changing);
+  size_t waiting = 0;
+  EXPECT_FALSE(store.FlushPending(&waiting));
+  EXPECT_EQ(waiting, 0u);
+  EXPECT_EQ(disk.files[kDaily], "Date,Battery Low,AC Fail,Schedule Down\r\n2026-12-08,0,1,0\r\nchecked,,,\r\n"
+                                "checked,,,\r\n2026-12-08,0,1,0\r\n");
 }
