@@ -135,6 +135,7 @@ ConfigFile ConfigFile::Snapshot() const {
 }
 
 FileError ConfigFile::WriteInOrder(const std::string& section, const KeyValues& keys) const {
+  if (keys.empty()) return {};
   if (KeyWriter writer = Writer()) return writer(section, keys);
   for (const auto& [key, value] : keys) {
     if (FileError e = WriteString(section, key, value)) return e;

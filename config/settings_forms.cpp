@@ -192,7 +192,7 @@ FileError SaveSettings(const ConfigFile& config, const ShownSettings& shown) {
     if (position >= 0) keys.emplace_back(key, std::to_string(position));
   }
   if (c.rate >= 0 && c.rate < static_cast<int>(std::size(kRateChoices))) keys.emplace_back("ComboRate", kRateChoices[c.rate]);
-  return keys.empty() ? FileError{} : config.WriteInOrder(section::kMscomm, keys);
+  return config.WriteInOrder(section::kMscomm, keys);
 }
 
 const std::array<const char*, kAlarmTexts> kAlarmTextKeys = {

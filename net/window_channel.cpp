@@ -249,12 +249,17 @@ std::optional<std::vector<std::string>> SettingLines(const std::string& section,
   const auto carried = [](const std::string& text) { return text.find_first_of("\t\r\n") == std::string::npos; };
   if (section.empty() || !carried(section) || keys.empty()) return std::nullopt;
   std::vector<std::string> lines;
+  size_t keysInLine = 0;
   const std::string start = kSettingWord + section;
   for (const auto& [key, value] : keys) {
     if (key.empty() || !carried(key) || !carried(value)) return std::nullopt;
     const std::string pair = "\t" + key + "\t" + value;
-    if (lines.empty() || lines.back().size() + pair.size() > kLongestWindowRequest) lines.push_back(start);
+    if (lines.empty() || lines.back().size() + pair.size() > kLongestWindowRequest || keysInLine == kMostKeysPerLine) {
+      lines.push_back(start);
+      keysInLine = 0;
+    }
     lines.back() += pair;
+    ++keysInLine;
     if (lines.back().size() > kLongestWindowRequest) return std::nullopt;
   }
   return lines;

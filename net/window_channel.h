@@ -23,6 +23,10 @@ namespace voltaris {
 
 constexpr size_t kLongestWindowRequest = 1024;  // a setting's section, key and value (each at most 254) fit
 constexpr size_t kLongestServiceState = 16384;
+// The service writes each key of a request, with its row, before it
+// answers, within the bound its window thread has for a request: a line
+// carries this many keys at most.
+constexpr size_t kMostKeysPerLine = 8;
 
 // ---- Requests ----------------------------------------------------------------------
 

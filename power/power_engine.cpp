@@ -74,11 +74,14 @@ void PowerEngine::StartLink(const LinkSettings& settings) {
 // The settings dialog's OK: the history timers stop and the next reply
 // starts the fitting one with the new interval; a serial port is closed a
 // second from now so that the monitor opens it with the new parameters.
-// Over USB the "no UPS" box waits until the link has been seen.
+// Over USB the "no UPS" box waits until the link has been seen. A served
+// UPS that still answers starts it at once: its next reading may be kept
+// back as nothing new, for hours on a steady UPS.
 void PowerEngine::ApplySettings(const LinkSettings& settings) {
   if (history_) history_->RestartTimers();
   StartLink(settings);
   if (Link() == LinkKind::Usb) linkNotices_.noReplyReportArmed = false;
+  if (Link() == LinkKind::Network && UpsAnswering()) ReportLink(LinkKind::Network, true);
 }
 
 void PowerEngine::Stop() {

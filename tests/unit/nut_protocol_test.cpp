@@ -301,6 +301,12 @@ TEST(WindowChannel, EachRequestIsReadBackAndAnythingElseRefusedWithWhy) {
   EXPECT_FALSE(SettingLines("Mscomm", {{"", "1"}}));
   EXPECT_FALSE(SettingLines("Mscomm", {}));
   EXPECT_FALSE(SettingLines("Mscomm", {{"CommPort", std::string(kLongestWindowRequest, '1')}}));
+  // Eight keys to a line at most: the service writes them all before it answers.
+  for (const size_t count : {kMostKeysPerLine, kMostKeysPerLine + 1}) {
+    SettingKeys keys;
+    for (size_t i = 0; i < count; ++i) keys.emplace_back("K" + std::to_string(i), "1");
+    EXPECT_EQ(SettingLines("Schema", keys)->size(), count == kMostKeysPerLine ? 1u : 2u) << count;
+  }
   // Keys that fit the longest request go in one line, one byte more in two;
   // each line stands alone and together they keep every key in order.
   const std::string head = "SET Schema\tA\t";

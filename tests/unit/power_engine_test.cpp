@@ -327,6 +327,17 @@ TEST(PowerEngineHistory, NewSettingsRestartTheHistoryTimerWithTheNewInterval) {
   rig.engine.ApplySettings(kUsb);
   EXPECT_EQ(rig.monitor.kind, LinkKind::Usb);
   EXPECT_FALSE(rig.engine.Notices().noReplyReportArmed);  // no "no UPS" box before the USB link was seen
+  // A served UPS's next reading may be kept back as nothing new: one that
+  // answers has its timer again at once, one that does not waits for it.
+  const LinkSettings network{LinkSettings::kNetworkUps, 2400, 0, 4, 0};
+  rig.engine.ApplySettings(network);
+  rig.engine.OnServedReadings(Served("OL"));
+  rig.Settings("[DataRecord]\nHistoryZiLiao=1\nHistoryTimerDelay=20\n");
+  rig.engine.ApplySettings(network);
+  EXPECT_EQ(rig.timers.armed[kTimerHistorySerialUp].periodMs, 20000u);
+  rig.engine.OnServerAnswering(false);
+  rig.engine.ApplySettings(network);
+  EXPECT_FALSE(rig.timers.IsArmed(kTimerHistorySerialUp));
 }
 
 TEST(PowerEngineHistory, OneTimerFollowsTheLinkState) {
