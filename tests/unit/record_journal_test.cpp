@@ -522,9 +522,6 @@ TEST(RecordJournal, AFirstRowWhoseFlushAndCutBothFailIsInTheTableOnce) {
   EXPECT_EQ(rig.EventTexts(), EventsNumbered(1, 2));
 }
 
-// A last event line without its line end that holds the start of a text the
-// program writes was cut short: it is set aside, in either language. A whole
-// text, or one the program does not write, is a row.
 // An event line's time has minutes and seconds of two digits each: with
 // fewer, the line was not written whole by the program.
 TEST(RecordTornLine, AnEventLineIsWholeOnlyWithTwoDigitMinutesAndSeconds) {
@@ -533,6 +530,9 @@ TEST(RecordTornLine, AnEventLineIsWholeOnlyWithTwoDigitMinutesAndSeconds) {
   EXPECT_FALSE(LooksWhole(RecordTable::Events, {"2026-12-8  9:05:2  Program End"}));
 }
 
+// A last event line without its line end that holds the start of a text the
+// program writes was cut short: it is set aside, in either language. A whole
+// text, or one the program does not write, is a row.
 TEST(RecordTornLine, AnEventTextCutShortIsSetAside) {
   const struct {
     std::string text;
