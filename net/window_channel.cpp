@@ -63,24 +63,28 @@ bool HasEndBlanks(const std::string& text) {
                            std::isspace(static_cast<unsigned char>(text.back())));
 }
 
+// The fields of a line after its kind, split at each `separator`.
+std::vector<std::string> Fields(const std::string& rest, char separator) {
+  std::vector<std::string> fields;
+  size_t start = 0;
+  for (size_t at; (at = rest.find(separator, start)) != std::string::npos; start = at + 1) {
+    fields.push_back(rest.substr(start, at - start));
+  }
+  fields.push_back(rest.substr(start));
+  return fields;
+}
+
 // "SET <section>\t<key>\t<value>[\t<key>\t<value>...]": the section and
 // keys not empty, a value for every key.
 std::optional<WindowRequest> ParseSetting(std::string_view words) {
   words.remove_prefix(sizeof kSettingWord - 1);
-  std::vector<std::string_view> fields;
-  for (size_t start = 0;;) {
-    const size_t tab = words.find('\t', start);
-    fields.push_back(words.substr(start, tab == std::string_view::npos ? tab : tab - start));
-    if (tab == std::string_view::npos) break;
-    start = tab + 1;
-  }
+  const std::vector<std::string> fields = Fields(std::string(words), '\t');
   if (fields.size() < 3 || fields.size() % 2 == 0) return std::nullopt;
-  WindowRequest request{WindowAsks::SetSetting, 0, std::string(fields[0]), {}};
+  WindowRequest request{WindowAsks::SetSetting, 0, fields[0], {}};
   if (request.section.empty() || HasEndBlanks(request.section)) return std::nullopt;  // never one name for another
   for (size_t i = 1; i < fields.size(); i += 2) {
-    const std::string key(fields[i]);
-    if (key.empty() || HasEndBlanks(key)) return std::nullopt;
-    request.keys.emplace_back(key, fields[i + 1]);
+    if (fields[i].empty() || HasEndBlanks(fields[i])) return std::nullopt;
+    request.keys.emplace_back(fields[i], fields[i + 1]);
   }
   return request;
 }
@@ -100,17 +104,6 @@ std::string AsField(std::string text) {
     if (c == '\t') c = ' ';
   }
   return OnOneLine(std::move(text));
-}
-
-// The fields of a line after its kind, split at each `separator`.
-std::vector<std::string> Fields(const std::string& rest, char separator) {
-  std::vector<std::string> fields;
-  size_t start = 0;
-  for (size_t at; (at = rest.find(separator, start)) != std::string::npos; start = at + 1) {
-    fields.push_back(rest.substr(start, at - start));
-  }
-  fields.push_back(rest.substr(start));
-  return fields;
 }
 
 std::optional<int> WholeNumber(const std::string& text) {
