@@ -223,8 +223,7 @@ int64_t NutClient::NextDueMs(int64_t nowMs) const {
   if (last_ && last_->flags.onBattery && !silenceTold_) {
     due = lastHeardMs_ + int64_t{settings_.deadTimeSeconds} * 1000;
   }
-  const bool waiting = state_ == NutClientState::Connecting || awaiting_ != Awaiting::Nothing;
-  if (waiting) return std::min(due, waitingSinceMs_ + limits_.replyWithinMs);
+  if (AwaitingReply()) return std::min(due, waitingSinceMs_ + limits_.replyWithinMs);
   switch (state_) {
     case NutClientState::Pausing: return std::min(due, reconnectAtMs_);
     case NutClientState::Polling: return commands_.empty() ? std::min(due, nextPollMs_) : nowMs;
@@ -233,8 +232,7 @@ int64_t NutClient::NextDueMs(int64_t nowMs) const {
 }
 
 bool NutClient::TimedOut(int64_t nowMs) const {
-  const bool waiting = state_ == NutClientState::Connecting || awaiting_ != Awaiting::Nothing;
-  return waiting && nowMs - waitingSinceMs_ >= limits_.replyWithinMs;
+  return AwaitingReply() && nowMs - waitingSinceMs_ >= limits_.replyWithinMs;
 }
 
 // upsmon's rule: a UPS last seen on battery that stays silent may be empty

@@ -106,6 +106,8 @@ class NutClient {
   void LogOut();
 
   NutClientState State() const { return state_; }
+  // A connection being opened or a request sent whose reply is not all in.
+  bool AwaitingReply() const { return state_ == NutClientState::Connecting || awaiting_ != Awaiting::Nothing; }
 
  private:
   enum class Awaiting { Nothing, Username, Password, Login, ListStart, ListBody, Command };

@@ -113,9 +113,9 @@ bool ReadyBefore(SOCKET socket, Readiness readiness, int64_t deadlineMs) {
 class FollowerLink final : public NutClientPort, public NutClientReports {
  public:
   FollowerLink(const NetworkUpsSettings& settings, NutClientLimits limits, NutFollower::Deliver deliver,
-               HANDLE wake, HANDLE network)
+               HANDLE wake, HANDLE closed)
       : wake_(wake),
-        network_(network),
+        closed_(closed),
         host_(settings.host),
         port_(settings.port),
         limits_(limits),
@@ -223,10 +223,9 @@ class FollowerLink final : public NutClientPort, public NutClientReports {
     const bool turnOver = NowMs() - connectStartedMs_ >= shareMs && nextAddress_ < addresses_.size();
     if (ready == SOCKET_ERROR || FD_ISSET(socket_, &failed) || (ready == 0 && turnOver)) return CloseSocket();
     if (ready == 0) return;
-    // From here the thread sleeps on the connection's event instead of
-    // looking at the socket: a wait on two events costs one call under
-    // Wine, a select four or five.
-    if (WSAEventSelect(socket_, network_, FD_READ | FD_CLOSE) != 0) return CloseSocket();
+    // Only the server's close sets the event: the replies are read as they
+    // come (see AwaitReply), and each signal would cost a wake.
+    if (WSAEventSelect(socket_, closed_, FD_CLOSE) != 0) return CloseSocket();
     phase_ = Phase::Connected;
     client_.OnConnected(NowMs());
   }
@@ -256,12 +255,28 @@ class FollowerLink final : public NutClientPort, public NutClientReports {
 
   void Doze() { WaitForSingleObject(wake_, SleepMs()); }
 
+  // Between two requests the server says nothing unasked: the thread sleeps
+  // until the client is due, it is woken or the server closes.
   void Exchange() {
     if (!output_.empty()) return AwaitRoomToSend();
-    const HANDLE events[] = {wake_, network_};
+    if (client_.AwaitingReply()) return AwaitReply();
+    replyPauseMs_ = 0;
+    const HANDLE events[] = {wake_, closed_};
     const DWORD woke = WaitForMultipleObjects(2, events, FALSE, SleepMs());
-    if (woke == WAIT_OBJECT_0 + 1) return Receive();  // bytes, or the server's close
-    if (woke == WAIT_FAILED) Lost();                   // a wait that fails at once must not spin
+    if (woke == WAIT_OBJECT_0 + 1) Receive();  // what came before the close, then the close
+    if (woke == WAIT_FAILED) Lost();           // a wait that fails at once must not spin
+  }
+
+  // A reply is read as soon as the request is out, and read on while bytes
+  // come: a server answers within a fraction of a millisecond on a network
+  // close by, and takes each part sooner once the last is read. Only when
+  // nothing has come does the thread pause, longer each time. A wait on the
+  // socket (an event or a select) costs several calls under Wine, where a
+  // steady follower is measured against a bare loop of requests and reads.
+  void AwaitReply() {
+    if (replyPauseMs_ > 0) Sleep(static_cast<DWORD>(std::min<int64_t>(replyPauseMs_, SleepMs())));
+    const bool came = Receive();
+    replyPauseMs_ = came ? 0 : std::clamp(replyPauseMs_ * 2, NutFollower::kFirstReplyPauseMs, NutFollower::kWakeMs);
   }
 
   // Seldom: a request the socket could not take whole when it was made.
@@ -278,15 +293,18 @@ class FollowerLink final : public NutClientPort, public NutClientReports {
 
   // A read that fills the buffer may leave more, and the close behind it,
   // with no new signal: read on until it does not.
-  void Receive() {
+  bool Receive() {
     char bytes[4096];
     int count = 0;
+    bool came = false;
     do {
       count = recv(socket_, bytes, sizeof bytes, 0);
+      came = came || count > 0;
       if (count > 0) client_.OnBytes(bytes, static_cast<size_t>(count), NowMs());
     } while (count == static_cast<int>(sizeof bytes) && phase_ == Phase::Connected);
-    // Would-block: an event left from an earlier connection, or bytes already read.
+    // Would-block: nothing more has come yet.
     if (count == 0 || (count < 0 && WSAGetLastError() != WSAEWOULDBLOCK)) Lost();
+    return came;
   }
 
   // Sends what the socket takes now; false when the connection failed.
@@ -323,8 +341,8 @@ class FollowerLink final : public NutClientPort, public NutClientReports {
     socket_ = INVALID_SOCKET;
   }
 
-  const HANDLE wake_;     // set by the other side: a stop or a command
-  const HANDLE network_;  // set by Winsock: bytes came or the server closed
+  const HANDLE wake_;    // set by the other side: a stop or a command
+  const HANDLE closed_;  // set by Winsock: the server closed the connection
   const std::string host_;
   const int port_;
   const NutClientLimits limits_;
@@ -334,6 +352,7 @@ class FollowerLink final : public NutClientPort, public NutClientReports {
   Addresses addresses_;
   size_t nextAddress_ = 0;
   int64_t connectStartedMs_ = 0;
+  long replyPauseMs_ = 0;  // before the next look for a reply
   std::shared_ptr<NameLookup> lookup_;
   SOCKET socket_ = INVALID_SOCKET;
   std::string output_;  // bytes the client gave that the socket has not taken yet
@@ -347,8 +366,8 @@ bool NutFollower::Start(const NetworkUpsSettings& settings, Deliver deliver) {
   if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return false;
   winsockStarted_ = true;
   wake_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  network_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  if (wake_ == nullptr || network_ == nullptr) {
+  closed_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  if (wake_ == nullptr || closed_ == nullptr) {
     Stop();
     return false;
   }
@@ -359,7 +378,7 @@ bool NutFollower::Start(const NetworkUpsSettings& settings, Deliver deliver) {
       const Deliver paced = [this, &deliver](NetworkNews news) {
         if (Passes(news)) deliver(std::move(news));
       };
-      FollowerLink link(settings, limits, paced, static_cast<HANDLE>(wake_), static_cast<HANDLE>(network_));
+      FollowerLink link(settings, limits, paced, static_cast<HANDLE>(wake_), static_cast<HANDLE>(closed_));
       link.Run(stopping_, commands_);
     });
   } catch (const std::system_error&) {
@@ -402,7 +421,7 @@ void NutFollower::Stop() {
   Wake();
   if (thread_.joinable()) thread_.join();
   commands_.Take();  // too late for this run, and not meant for the next
-  for (void** event : {&wake_, &network_}) {
+  for (void** event : {&wake_, &closed_}) {
     if (*event != nullptr) CloseHandle(static_cast<HANDLE>(*event));
     *event = nullptr;
   }

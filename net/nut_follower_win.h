@@ -48,12 +48,15 @@ class FollowerCommands {
 
 class NutFollower {
  public:
-  // While it connects (or, seldom, waits for room to send), the thread
-  // looks at the network this often. Connected, it sleeps on two events
-  // until bytes come, the client is due or it is woken (a stop, a command):
-  // under Wine each wake costs, and ten a second made most of the
+  // While it connects, waits for a reply (or, seldom, for room to send),
+  // the thread looks at the network this often at the most. Between two
+  // requests it sleeps until the client is due, the server closes or it is
+  // woken (a stop, a command): under Wine each wake costs, and ten a second made most of the
   // program's processor time while following.
   static constexpr long kWakeMs = 100;
+  // The first pause when a reply has not come (or not all of it), doubled
+  // each time nothing more has come, up to kWakeMs.
+  static constexpr long kFirstReplyPauseMs = 2;
   // The longest sleep even so, should a wake-up be lost.
   static constexpr long kLongestSleepMs = 1000;
   // The longest a closing connection waits to send what is queued and to
@@ -88,10 +91,10 @@ class NutFollower {
   NutClientLimits limits_;
   bool winsockStarted_ = false;
   // The events the thread sleeps on (HANDLEs, kept without <windows.h>):
-  // set from this side, `wake_` wakes it; `network_` is the connection's,
-  // set by Winsock when bytes come or the server closes.
+  // set from this side, `wake_` wakes it; `closed_` is the connection's,
+  // set by Winsock when the server closes it.
   void* wake_ = nullptr;
-  void* network_ = nullptr;
+  void* closed_ = nullptr;
   void Wake() const;
   std::atomic<bool> stopping_{false};
   FollowerCommands commands_;
