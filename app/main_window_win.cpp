@@ -22,9 +22,7 @@
 #include "app/tray_icon_win.h"
 #include "app/window_on_service_win.h"
 #include "app/window_ports_win.h"
-#include "app/working_directory.h"
-#include "base/service_folder_win.h"
-#include "base/write_rights_win.h"
+#include "app/working_directory_win.h"
 #include "base/text_ends.h"
 #include "config/alarm_dialog_win.h"
 #include "config/config_file.h"
@@ -53,50 +51,8 @@ namespace voltaris {
 namespace {
 
 constexpr char kMainClass[] = "Voltaris";
-constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr COLORREF kPanelGrey = 0xE0E0E0;
 constexpr DWORD kMainStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-
-std::string ReadRunValue() {
-  HKEY key = nullptr;
-  char value[250] = "";
-  DWORD size = sizeof value - 1;
-  // Read access is all this needs; the program never writes the Run key.
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-    RegQueryValueExA(key, "Voltaris", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
-    RegCloseKey(key);
-  }
-  return value;
-}
-
-void ChangeToWorkingDirectory() {
-  const std::string exePath = ExecutablePath();
-  const std::string exeName = exePath.substr(exePath.find_last_of('\\') + 1);
-  const std::string dir = WorkingDirectoryFromRunKey(ReadRunValue(), exeName, ExecutableDirectory());
-  if (!SetCurrentDirectoryA(dir.c_str())) SetCurrentDirectoryA(ExecutableDirectory().c_str());
-}
-
-// Made safe again if it can be, with settings only administrators may change.
-DWORD CheckServiceFolder(const std::string& folder) {
-  const std::string installer = ServiceInstaller();
-  if (const DWORD error = PrepareServiceDataFolder(folder, installer)) return error;
-  const std::string settings = folder + "\\" + ConfigFile::kFileName;
-  return FirstChangeableByNonAdministrator({settings}, installer).empty() ? 0 : ERROR_ACCESS_DENIED;
-}
-
-// The service's settings and records are in its own folder, which its
-// monitoring checks again at each start (a folder a user could change, or
-// a link put in its place, is refused) and a user's window only reads.
-// Returns the folder the settings are read from, current from now on, and
-// in `refused` why the service's was not taken (0 when it was).
-std::string UseServiceFolder(bool forService, DWORD* refused) {
-  const std::optional<std::string> folder = ServiceDataFolder();
-  *refused = !folder ? ERROR_PATH_NOT_FOUND : forService ? CheckServiceFolder(*folder) : 0;
-  if (!*refused && !SetCurrentDirectoryA(folder->c_str())) *refused = GetLastError();
-  if (!*refused) return *folder;
-  ChangeToWorkingDirectory();
-  return ExecutableDirectory();
-}
 
 // The end of a count-down: the program ends in order, then Windows shuts down.
 // The parts are made with it before the run that carries it out.
@@ -147,7 +103,7 @@ struct MainWindow : BarListener {
   std::unique_ptr<RecordStore> store;
   std::unique_ptr<ProgramParts> parts;
   std::unique_ptr<ProgramRun> run;
-  std::unique_ptr<HeadlessMonitoring> headlessMonitoring;  // it serves its users' windows
+  std::unique_ptr<HeadlessMonitoring> headlessMonitoring;  // headless: it serves the users' windows
   std::unique_ptr<WindowOnService> onService;  // the service is installed: this program only shows it
   bool noUpsBoxShowing = false, storeBoxShowing = false;
   UINT inspectMenuState = 0, inspectAcceptedReplies = 0;
