@@ -1,11 +1,8 @@
 #include "app/main_window_win.h"
 
-#include <cmath>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <utility>
 
 #include <shellapi.h>
 
@@ -14,19 +11,18 @@
 #include "app/button_bars_win.h"
 #include "app/countdown_windows_win.h"
 #include "app/data_plot_win.h"
-#include "app/event_log_win.h"
 #include "app/executable_win.h"
 #include "app/gauge_panel_win.h"
+#include "app/headless_monitoring_win.h"
 #include "app/line_keeper_win.h"
 #include "app/picture_panes_win.h"
 #include "app/program_parts.h"
 #include "app/program_run.h"
 #include "app/service_win.h"
 #include "app/tray_icon_win.h"
+#include "app/window_on_service_win.h"
 #include "app/window_ports_win.h"
-#include "app/working_directory.h"
-#include "base/service_folder_win.h"
-#include "base/write_rights_win.h"
+#include "app/working_directory_win.h"
 #include "base/text_ends.h"
 #include "config/alarm_dialog_win.h"
 #include "config/config_file.h"
@@ -34,9 +30,7 @@
 #include "gui/paint_win.h"
 #include "gui/window_thunk_win.h"
 #include "i18n/catalogue.h"
-#include "net/nut_client.h"
 #include "net/nut_server_win.h"
-#include "net/ups_share.h"
 #include "net/window_pipe_win.h"
 #include "power/command_runner_win.h"
 #include "power/notifications.h"
@@ -57,50 +51,8 @@ namespace voltaris {
 namespace {
 
 constexpr char kMainClass[] = "Voltaris";
-constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr COLORREF kPanelGrey = 0xE0E0E0;
 constexpr DWORD kMainStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-
-std::string ReadRunValue() {
-  HKEY key = nullptr;
-  char value[250] = "";
-  DWORD size = sizeof value - 1;
-  // Read access is all this needs; the program never writes the Run key.
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-    RegQueryValueExA(key, "Voltaris", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
-    RegCloseKey(key);
-  }
-  return value;
-}
-
-void ChangeToWorkingDirectory() {
-  const std::string exePath = ExecutablePath();
-  const std::string exeName = exePath.substr(exePath.find_last_of('\\') + 1);
-  const std::string dir = WorkingDirectoryFromRunKey(ReadRunValue(), exeName, ExecutableDirectory());
-  if (!SetCurrentDirectoryA(dir.c_str())) SetCurrentDirectoryA(ExecutableDirectory().c_str());
-}
-
-// Made safe again if it can be, with settings only administrators may change.
-DWORD CheckServiceFolder(const std::string& folder) {
-  const std::string installer = ServiceInstaller();
-  if (const DWORD error = PrepareServiceDataFolder(folder, installer)) return error;
-  const std::string settings = folder + "\\" + ConfigFile::kFileName;
-  return FirstChangeableByNonAdministrator({settings}, installer).empty() ? 0 : ERROR_ACCESS_DENIED;
-}
-
-// The service's settings and records are in its own folder, which its
-// monitoring checks again at each start (a folder a user could change, or
-// a link put in its place, is refused) and a user's window only reads.
-// Returns the folder the settings are read from, current from now on, and
-// in `refused` why the service's was not taken (0 when it was).
-std::string UseServiceFolder(bool forService, DWORD* refused) {
-  const std::optional<std::string> folder = ServiceDataFolder();
-  *refused = !folder ? ERROR_PATH_NOT_FOUND : forService ? CheckServiceFolder(*folder) : 0;
-  if (!*refused && !SetCurrentDirectoryA(folder->c_str())) *refused = GetLastError();
-  if (!*refused) return *folder;
-  ChangeToWorkingDirectory();
-  return ExecutableDirectory();
-}
 
 // The end of a count-down: the program ends in order, then Windows shuts down.
 // The parts are made with it before the run that carries it out.
@@ -108,37 +60,6 @@ class WindowShutdown : public ShutdownPort {
  public:
   ProgramRun* run = nullptr;
   void EndAndShutDown() override { run->EndAndShutDown(); }
-};
-
-// What the service's pipe thread hands the window thread to carry out, one
-// at a time, under a number: a message that comes after its wait gave up
-// finds its request withdrawn, and never carries out the next one.
-class RequestSlot {
- public:
-  struct Held {
-    WindowRequest request;
-    std::string account;
-    bool allowed = false;
-  };
-  unsigned Put(Held held) {
-    std::lock_guard<std::mutex> lock(lock_);
-    held_ = std::move(held);
-    return ++number_;
-  }
-  std::optional<Held> Take(unsigned number) {
-    std::lock_guard<std::mutex> lock(lock_);
-    if (number != number_) return std::nullopt;
-    return std::exchange(held_, std::nullopt);
-  }
-  void Withdraw(unsigned number) {
-    std::lock_guard<std::mutex> lock(lock_);
-    if (number == number_) held_.reset();
-  }
-
- private:
-  std::mutex lock_;
-  std::optional<Held> held_;
-  unsigned number_ = 0;
 };
 
 // The main window's object, found by its procedure WindowProcedure<MainWindow>.
@@ -164,18 +85,10 @@ struct MainWindow : BarListener {
   CommandRunner commandRunner;
   HeadlessViews headlessViews;
   LineHold line;
-  WindowPipeServer windowPipe;    // the service's monitoring: its users' windows ask it
-  RequestSlot windowRequest;
-  ServiceWindowLink serviceLink;  // a window on the service: it asks the service
   std::string trayTip;
   bool headless = false;          // no window, tray or box is shown
   bool serviceMonitor = false;    // the service's own monitoring
-  bool followsService = false;    // the service is installed: this program only shows it
-  ServiceWait serviceWait = ServiceWait::None;
-  TrayState serviceTray;          // what the service last said
   DWORD serviceFolderRefused = 0; // why the service's folder was not used
-  unsigned serviceBalloons = 0;   // how many balloons the service had shown when it last said
-  bool pipeFailureLogged = false;
   CountdownWindows countdowns;
   TimedTestDialog timedTestDialog;
   WeeklyScheduleDialog weeklyScheduleDialog;
@@ -190,7 +103,8 @@ struct MainWindow : BarListener {
   std::unique_ptr<RecordStore> store;
   std::unique_ptr<ProgramParts> parts;
   std::unique_ptr<ProgramRun> run;
-  std::unique_ptr<WindowsEventLog> eventLog;  // the service's monitoring only
+  std::unique_ptr<HeadlessMonitoring> headlessMonitoring;  // headless: it serves the users' windows
+  std::unique_ptr<WindowOnService> onService;  // the service is installed: this program only shows it
   bool noUpsBoxShowing = false, storeBoxShowing = false;
   UINT inspectMenuState = 0, inspectAcceptedReplies = 0;
 
@@ -220,23 +134,14 @@ struct MainWindow : BarListener {
   void RefreshTrayTip();
   void PaceServedReadings();
   void BeginAsService(const std::string& settingsFolder);
-  void ServeWindows();
   void BeginAsWindowOnService();
   void BeginIfLineFree();
   void StepDown();
   void StepDownIfServiceInstalled();
-  void PublishToWindows();
-  LRESULT OnWindowRequest(unsigned number);
-  LRESULT CarryOut(const WindowRequest& request);
-  LRESULT SetForWindow(const WindowRequest& request);
-  LRESULT StartTimedTest();
-  FileError SetThroughService(const std::string& section, const ConfigFile::KeyValues& keys);
+  void PublishToWindows() {
+    if (headlessMonitoring) headlessMonitoring->PublishToWindows();
+  }
   LRESULT OnServiceNews(LPARAM news);
-  void ShowServiceState(const ServiceState& state);
-  void NoteServiceSilent();
-  void OfferToStartService();
-  void ShowServiceAnswer(const std::string& answer);
-  bool AskService(WORD command);
   LRESULT OnInspect(UINT message, WPARAM wParam, LPARAM lParam);
 };
 
@@ -289,14 +194,14 @@ LRESULT MainWindow::OnCreate() {
   for (ScheduleDialog* dialog : std::initializer_list<ScheduleDialog*>{&weeklyScheduleDialog, &specialScheduleDialog}) {
     dialog->NoteWhenUpsIsServed([this] { return parts && parts->engine.Link() == LinkKind::Network; });
     dialog->NoteWhenSaved([this] {
-      if (!followsService && run->Monitoring()) parts->schedule.LookAgain();  // the service looks once the keys settle
+      if (!onService && run->Monitoring()) parts->schedule.LookAgain();  // the service looks once the keys settle
     });
   }
   closedApps.Attach(instance, hwnd, *store);
   settingsDialog.Attach(instance, hwnd, *config,
                         {[this] {
-                           if (followsService) {
-                             serviceLink.Ask(WindowAsks::ApplySettings);
+                           if (onService) {
+                             onService->AskToApplySettings();
                            } else {
                              run->ApplySettings();
                            }
@@ -334,73 +239,16 @@ LRESULT MainWindow::OnCreate() {
 void MainWindow::BeginAsService(const std::string& settingsFolder) {
   notices.headless = true;
   commandRunner.RunAsTheService(ServiceInstaller(), settingsFolder);
-  eventLog = std::make_unique<WindowsEventLog>();
-  if (serviceFolderRefused) {
-    eventLog->Write(kServiceFolderEntry, Tr(Text::ServiceFolderRefused) + std::to_string(serviceFolderRefused) + ").");
-  }
-  runPort.eventLog = eventLog.get();
-  parts->records.WatchEvents([log = eventLog.get()](const std::string& row) { LogRow(*log, row); });
-  run->BeginForService();
-  ServeWindows();
-  PublishToWindows();
+  headlessMonitoring = std::make_unique<HeadlessMonitoring>(
+      hwnd, HeadlessMonitoring::Program{*parts, *run, *config, countdowns, headlessViews, balloons});
+  runPort.eventLog = &headlessMonitoring->Log();
+  headlessMonitoring->Begin(serviceFolderRefused);
 }
 
-// A name another took first (while the monitoring was not running) is
-// asked for again every 10 s; the failure is logged once.
-void MainWindow::ServeWindows() {
-  constexpr UINT kRetryMs = 10000;
-  HWND window = hwnd;
-  DWORD error = 0;
-  // Carried out on this thread, within a bound, so that the caller is told
-  // whether it was; a window thread that does not answer in time is a no.
-  // The request waits in its slot: the pipe serves one conversation at a time.
-  RequestSlot* slot = &windowRequest;
-  const bool served = windowPipe.Start(
-      [window, slot](const WindowRequest& request, const std::string& account, bool allowed) {
-        const unsigned number = slot->Put({request, account, allowed});
-        DWORD_PTR carried = 0;
-        const bool answered = SendMessageTimeoutA(window, WM_APP_WINDOW_REQUEST, number, 0,
-                                                  SMTO_BLOCK | SMTO_ABORTIFHUNG, 2000, &carried) != 0;
-        if (!answered) slot->Withdraw(number);  // not to be carried out after the caller was told no
-        return answered && carried != 0;
-      },
-      &error);
-  if (served) {
-    KillTimer(hwnd, kTimerWindowPipeRetry);
-    return;
-  }
-  if (!pipeFailureLogged) {
-    eventLog->Write(kWindowChannelEntry, Tr(Text::WindowChannelNotOpened) + std::to_string(error) + ").");
-  }
-  pipeFailureLogged = true;
-  SetTimer(hwnd, kTimerWindowPipeRetry, kRetryMs, nullptr);
-}
-
-// What the service's answer other than "OK" says to the user.
-Text AnswerText(const std::string& answer) {
-  if (answer == RefusalAnswer(RequestRefusal::NotAllowed)) return Text::ServiceRefusedRequest;
-  if (answer == RefusalAnswer(RequestRefusal::NotNow)) return Text::ServiceCouldNotNow;
-  return Text::ServiceDidNotAnswer;
-}
-
-// Nothing is read from the UPS nor written to the records here: the
-// service's state is shown, its users' commands passed on, and the settings
-// they save written by the service.
 void MainWindow::BeginAsWindowOnService() {
-  followsService = true;
-  timedTestDialog.StartElsewhere([this] { serviceLink.Ask(WindowAsks::TimedTest); });
-  config->WriteThrough(
-      [this](const std::string& section, const ConfigFile::KeyValues& keys) { return SetThroughService(section, keys); });
-  countdowns.OnMirroredCancel([this](CountdownWindow) { AskService(IDC_CANCEL_SHUTDOWN); });
-  serviceWait = ServiceWait::Asked;
-  HWND window = hwnd;
-  const bool started = serviceLink.Start(
-      [window](ServiceNews news) {
-        auto* posted = new ServiceNews(std::move(news));
-        if (!PostMessageA(window, WM_APP_SERVICE_NEWS, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
-      },
-      IsServiceMonitor);
-  if (!started) NoteServiceSilent();
+  onService = std::make_unique<WindowOnService>(WindowOnService::Window{
+      hwnd, tray, gauges, countdowns, menus, timedTestDialog, *config, [this] { RefreshTrayTip(); }});
+  onService->Begin();
 }
 
 // Without the service, a copy started by hand with /headless may hold the
@@ -439,182 +287,15 @@ void MainWindow::StepDown() {
   DestroyWindow(hwnd);
 }
 
-// What the users' windows show, as of now: taken by the channel's thread
-// at its next request.
-void MainWindow::PublishToWindows() {
-  ServiceState state;
-  state.tray = parts->policy.Tray();
-  const RuntimeEstimate runtime = parts->battery.Runtime();
-  state.ups = MakeShareSnapshot(parts->engine.Status(), parts->engine.Battery(), parts->engine.UpsAnswering(), false,
-                                runtime);
-  state.balloons = balloons.shown;
-  state.balloon = balloons.last;
-  for (size_t i = 0; i < kCountdownWindowCount; ++i) {
-    const CountdownWindow window = static_cast<CountdownWindow>(i);
-    if (headlessViews.IsOpen(window)) state.countdowns.push_back({window, countdowns.PictureOf(window)});
-  }
-  windowPipe.Publish(state);
-}
-
-// Carried out as the monitoring's own menu would, and recorded the same
-// way; a refusal goes to the Application log, where an administrator looks.
-// Returns whether it was carried out: what the run or the count-downs do
-// not take now (a shutdown under way, a test already running, a UPS that
-// does not answer) is told to the caller, never an "OK".
-LRESULT MainWindow::OnWindowRequest(unsigned number) {
-  const std::optional<RequestSlot::Held> held = windowRequest.Take(number);
-  if (!headless || !held) return 0;
-  const WindowRequest* request = &held->request;
-  if (!held->allowed) {
-    std::string what = request->asks == WindowAsks::SetSetting ? "[" + request->section + "]"
-                                                               : std::to_string(request->command);
-    for (const auto& key : request->keys) what += (&key == &request->keys.front() ? " " : ", ") + key.first;
-    const std::string who = held->account.empty() ? "" : " (" + held->account + ")";
-    eventLog->Write(kRequestRefusedEntry, Tr(Text::ServiceRequestRefusedEntry) + what + who);
-    return 0;
-  }
-  if (run->Quiet() || parts->gate.ShutdownUnderWay() || !run->Monitoring()) return 0;
-  return CarryOut(*request);
-}
-
-// For the minutes the settings hold, as the dialog's OK would start it here.
-LRESULT MainWindow::StartTimedTest() {
-  SelfTests& tests = parts->selfTests;
-  if (!tests.State().timedIdle) return 0;
-  tests.OnTimedSettingsOpened();
-  const std::string minutes = config->ReadString(section::kAlarmMessage, "SpecialTimeTest");
-  if (!tests.OnTimedSettingsOk(minutes)) return tests.Offered();  // not offered: nothing starts
-  tests.OnTimedSettingsClosed();  // minutes no test can run for
-  return 0;
-}
-
-// Written and recorded key by key, each only when it changes anything: a
-// dialog saves all its keys. The first failure ends it, as it would here.
-LRESULT MainWindow::SetForWindow(const WindowRequest& request) {
-  bool changed = false;
-  bool failed = false;
-  for (const auto& [key, value] : request.keys) {
-    if (config->ReadValue(request.section, key) == value) continue;
-    failed = static_cast<bool>(config->WriteString(request.section, key, value));
-    if (failed) break;
-    parts->records.AppendEvent(std::string(Tr(Text::SettingChangedEvent)) + "[" + request.section + "] " + key);
-    changed = true;
-  }
-  if (changed) parts->schedule.SettingsChanging();
-  return failed ? 0 : 1;
-}
-
-LRESULT MainWindow::CarryOut(const WindowRequest& request) {
-  switch (request.asks) {
-    case WindowAsks::SetSetting: return SetForWindow(request);
-    case WindowAsks::ApplySettings: run->ApplySettings(); return 1;
-    default: break;
-  }
-  switch (request.command) {
-    case IDC_SHUTDOWN_SYSTEM: parts->manual.Start(); return parts->manual.State().counting;
-    case IDC_CANCEL_SHUTDOWN: parts->manual.Cancel(); return !parts->manual.State().counting;
-    case IDC_SELFTEST_10_SECONDS: parts->selfTests.StartTenSecond(); return parts->selfTests.State().running;
-    case IDC_SELFTEST_TILL_LOW:
-      parts->selfTests.StartUntilLow();
-      return parts->selfTests.State().running || parts->selfTests.State().untilLowWaiting;
-    case IDC_SELFTEST_SPECIAL_TIME: return StartTimedTest();
-    case IDC_CANCEL_SELFTEST: parts->selfTests.Cancel(); return 1;
-    case IDC_POWER_DRILL: return parts->drill.Start();  // its refusal would be a box nobody can see
-    case IDC_NEW_BATTERY:
-      parts->battery.NewBattery();
-      return 1;
-    default: return 0;
-  }
-}
-
-// A window on the service saves its settings by having the service write
-// them, a dialog's keys in one conversation (two when they do not fit one
-// line); what it said comes back as the failure the settings dialogs show.
-FileError MainWindow::SetThroughService(const std::string& section, const ConfigFile::KeyValues& keys) {
-  const std::optional<std::vector<std::string>> lines = SettingLines(section, keys);
-  std::string answer = lines ? kRequestTaken : RefusalAnswer(RequestRefusal::Unknown);
-  for (size_t i = 0; lines && i < lines->size() && answer == kRequestTaken; ++i) answer = serviceLink.AskNow((*lines)[i]);
-  if (answer == kRequestTaken) return {};
-  const bool refused = answer == RefusalAnswer(RequestRefusal::NotAllowed);
-  return {refused ? ERROR_ACCESS_DENIED : ERROR_NOT_READY, Tr(AnswerText(answer))};
-}
-
 LRESULT MainWindow::OnServiceNews(LPARAM lParam) {
   std::unique_ptr<ServiceNews> news(reinterpret_cast<ServiceNews*>(lParam));
-  if (run->Quiet()) return 0;
-  switch (news->kind) {
-    case ServiceNews::Kind::State: ShowServiceState(news->state); break;
-    case ServiceNews::Kind::Silent: NoteServiceSilent(); break;
-    case ServiceNews::Kind::Answer: ShowServiceAnswer(news->answer); break;
-  }
+  if (onService && !run->Quiet()) onService->OnNews(*news);
   return 0;
-}
-
-void MainWindow::ShowServiceState(const ServiceState& state) {
-  // What it showed before this window heard from it (first, or again) is left unsaid.
-  if (state.balloons != serviceBalloons && state.balloons > 0 && serviceWait == ServiceWait::None) {
-    tray.ShowBalloon(state.balloon.title, state.balloon.text, state.balloon.warning);
-  }
-  serviceBalloons = state.balloons;
-  serviceWait = ServiceWait::None;
-  serviceTray = state.tray;
-  const ServedReadings served = ServedReadingsOf(state.ups.variables);
-  UpsStatus status;
-  FillServedStatus(served, status);
-  const BatteryReading battery = ServedBattery(served, status);
-  gauges.ShowLinkPictures(!state.ups.stale);
-  if (state.ups.stale) {
-    gauges.ZeroGauges();
-  } else {
-    gauges.ShowReadings(LinkKind::Network, status, battery);
-  }
-  const int health = served.healthPercent ? static_cast<int>(std::lround(*served.healthPercent)) : -1;
-  gauges.ShowRuntime(WithHealth(state.tray.runtime, health));
-  countdowns.Mirror(state.countdowns);
-  menus.SetControlCenterEnabled(state.tray.answering);
-  RefreshTrayTip();
-}
-
-// Said once when it stops answering, in the tray, the title and a balloon.
-void MainWindow::NoteServiceSilent() {
-  if (serviceWait == ServiceWait::NotRunning) return;
-  serviceWait = ServiceWait::NotRunning;
-  gauges.ShowLinkPictures(false);
-  gauges.ZeroGauges();
-  countdowns.Mirror({});  // nothing counts while nobody watches
-  RefreshTrayTip();
-  tray.ShowBalloon("Voltaris", Tr(Text::ServiceNotRunningBalloon), true);
-}
-
-// Starting it is the service manager's to allow: a refusal says why.
-void MainWindow::OfferToStartService() {
-  if (MessageBoxA(hwnd, Tr(Text::ServiceStartOffer), "Voltaris", MB_YESNO | MB_ICONWARNING) != IDYES) return;
-  const DWORD error = StartTheService();
-  if (error) MessageBoxA(hwnd, (Tr(Text::ServiceNotStarted) + std::to_string(error) + ").").c_str(), "Voltaris", MB_OK | MB_ICONWARNING);
-}
-
-// A refusal is told, never silent; what was carried out shows in the state.
-void MainWindow::ShowServiceAnswer(const std::string& answer) {
-  if (answer == kRequestTaken) return;
-  MessageBoxA(hwnd, Tr(AnswerText(answer)), "Voltaris", MB_OK | MB_ICONWARNING);
-}
-
-// The commands the service carries out for its users; false for the rest,
-// which are this window's own (the viewers, the About box).
-bool MainWindow::AskService(WORD command) {
-  const std::optional<WindowAsks> asks = RequestForCommand(command);
-  if (!asks) return false;
-  if (serviceWait == ServiceWait::NotRunning) {
-    OfferToStartService();
-  } else {
-    serviceLink.Ask(*asks);
-  }
-  return true;
 }
 
 LRESULT MainWindow::OnDestroy() {
-  windowPipe.Stop();
-  serviceLink.Stop();
+  if (headlessMonitoring) headlessMonitoring->StopServing();
+  if (onService) onService->Stop();
   run->End(NoticePhase::Ending);
   MSG pending;
   while (PeekMessageA(&pending, hwnd, WM_APP_SERVICE_NEWS, WM_APP_SERVICE_NEWS, PM_REMOVE)) {
@@ -657,14 +338,14 @@ LRESULT MainWindow::OnEndSession(bool ending) {
 LRESULT MainWindow::OnCommand(WORD id) {
   if (headless && id == IDC_EXIT && run->Quiet()) return EndNow();
   if (run->Quiet() || parts->gate.ShutdownUnderWay()) return 0;
-  if (followsService) {
+  if (onService) {
     // The timed test's minutes are asked here, saved and started by the service.
-    if (id == IDC_SELFTEST_SPECIAL_TIME && serviceWait == ServiceWait::None) {
+    if (id == IDC_SELFTEST_SPECIAL_TIME && onService->Wait() == ServiceWait::None) {
       timedTestDialog.Open();
       return 0;
     }
     if (id == IDC_NEW_BATTERY && !NewBatteryConfirmed()) return 0;
-    if (AskService(id)) return 0;
+    if (onService->AskService(id)) return 0;
   } else if (!run->Monitoring() && id != IDC_EXIT && id != IDC_RETURN_MAIN_WINDOW) {
     return 0;  // a copy started by hand reads the UPS
   }
@@ -729,8 +410,8 @@ void MainWindow::OnBarAction(BarAction action) {
     case BarAction::Shutdown: OnCommand(IDC_SHUTDOWN_SYSTEM); break;
     case BarAction::TenSecondTest:
       // The menu is left as it is.
-      if (followsService) {
-        AskService(IDC_SELFTEST_10_SECONDS);
+      if (onService) {
+        onService->AskService(IDC_SELFTEST_10_SECONDS);
       } else if (!run->Quiet() && !parts->gate.ShutdownUnderWay()) {
         parts->selfTests.StartTenSecondFromBar();
       }
@@ -743,7 +424,7 @@ TopBarState MainWindow::TopBarNow() const {
   TopBarState state;
   state.manualShutdownOpen = countdowns.IsOpen(CountdownWindow::Manual);
   state.tenSecondTestOpen = countdowns.IsOpen(CountdownWindow::TenSecondTest);
-  state.upsAnswering = followsService ? serviceTray.answering : parts && parts->engine.UpsAnswering();
+  state.upsAnswering = onService ? onService->Tray().answering : parts && parts->engine.UpsAnswering();
   state.selfTestRunning = parts && parts->selfTests.State().running;
   return state;
 }
@@ -755,7 +436,7 @@ LRESULT MainWindow::OnTimer(unsigned id) {
     return 0;
   }
   if (id == kTimerWindowPipeRetry) {
-    ServeWindows();
+    if (headlessMonitoring) headlessMonitoring->ServeWindows();
     return 0;
   }
   if (id == kTimerServiceLook) {
@@ -764,7 +445,7 @@ LRESULT MainWindow::OnTimer(unsigned id) {
   }
   if (!run->OnTick(id)) return 0;
   RefreshTrayTip();
-  if (headless) PublishToWindows();
+  PublishToWindows();
   PaceServedReadings();
   return 0;
 }
@@ -782,16 +463,16 @@ void MainWindow::PaceServedReadings() {
 // Set only when it changes: every change is a request to the shell.
 void MainWindow::RefreshTrayTip() {
   if (!run || run->Quiet() || headless) return;
-  TrayState state = followsService ? serviceTray : parts->policy.Tray();
-  state.service = serviceWait;
+  TrayState state = onService ? onService->Tray() : parts->policy.Tray();
+  state.service = onService ? onService->Wait() : ServiceWait::None;
   const std::string tip = TrayTipText(state);
   if (tip == trayTip) return;
   trayTip = tip;
   tray.SetTip(tip);
   // A window on the service says in its title too when the service counts
   // or is not there: the window may be up with the tray out of sight.
-  if (followsService) {
-    const bool worth = state.onBattery || state.secondsLeft >= 0 || serviceWait != ServiceWait::None;
+  if (onService) {
+    const bool worth = state.onBattery || state.secondsLeft >= 0 || state.service != ServiceWait::None;
     SetWindowTextA(hwnd, worth ? tip.c_str() : "Voltaris");
   }
 }
@@ -811,7 +492,7 @@ LRESULT MainWindow::OnTrayCallback(WPARAM id, LPARAM mouse) {
     case WM_RBUTTONUP: tray.ShowMenu(hwnd); break;
     case WM_LBUTTONDBLCLK: ShowWindow(hwnd, SW_SHOWNORMAL); break;
     case NIN_BALLOONUSERCLICK:
-      if (serviceWait == ServiceWait::NotRunning) OfferToStartService();
+      if (onService) onService->OnBalloonClicked();
       break;
     default: break;
   }
@@ -832,7 +513,7 @@ LRESULT MainWindow::OnMonitorReport(LPARAM lParam) {
       break;
   }
   RefreshTrayTip();
-  if (headless) PublishToWindows();
+  PublishToWindows();
   return 0;
 }
 
@@ -854,7 +535,7 @@ LRESULT MainWindow::OnNetworkNews(LPARAM lParam) {
   }
   if (run->Quiet()) return 0;  // the server's forced shutdown has begun
   RefreshTrayTip();
-  if (headless) PublishToWindows();
+  PublishToWindows();
   PaceServedReadings();
   return 0;
 }
@@ -934,7 +615,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_APP_SHOW_LIBRARY_BOX: return OnShowLibraryBox();
     case WM_APP_SHOW_DRILL_REPORT: return OnShowDrillReport(lParam);
     case WM_APP_SERVICE_NEWS: return OnServiceNews(lParam);
-    case WM_APP_WINDOW_REQUEST: return OnWindowRequest(static_cast<unsigned>(wParam));
+    case WM_APP_WINDOW_REQUEST:
+      return headlessMonitoring ? headlessMonitoring->OnWindowRequest(static_cast<unsigned>(wParam)) : 0;
     case WM_PAINT: return OnPaint();
     default:
       if (tray.OnMessage(message, wParam)) return 0;
