@@ -227,6 +227,7 @@ class FollowerLink final : public NutClientPort, public NutClientReports {
     // come (see AwaitReply), and each signal would cost a wake.
     if (WSAEventSelect(socket_, closed_, FD_CLOSE) != 0) return CloseSocket();
     phase_ = Phase::Connected;
+    replyPauseMs_ = 0;  // not the pauses of a connection that went silent
     client_.OnConnected(NowMs());
   }
 
