@@ -63,18 +63,6 @@ TEST(RecordText, DateAndTimeForms) {
   EXPECT_EQ(DayKey(november), "2026-11-12");
 }
 
-TEST(Csv, QuotesOnlyWhereNeededAndReadsBack) {
-  const std::vector<std::string> fields{"plain", "a,b", "say \"hi\"", "two\r\nlines", "", "\xE9t\xE9"};
-  const std::string row = EncodeCsvRow(fields);
-  EXPECT_EQ(row, "plain,\"a,b\",\"say \"\"hi\"\"\",\"two\r\nlines\",,\xE9t\xE9\r\n");
-  std::vector<std::vector<std::string>> rows;
-  CsvReader reader([&rows](const auto& f) { rows.push_back(f); });
-  for (char c : row + row) reader.Feed(std::string_view(&c, 1));  // byte by byte
-  EXPECT_FALSE(reader.Finish());
-  ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[1], fields);
-}
-
 TEST_F(RecordStoreTest, FirstWriteCreatesTheFileWithItsColumnNames) {
   ASSERT_TRUE(store_.AppendEvent("  Program Start").written);
   EXPECT_EQ(Contents(RecordTable::Events), "event\r\n2007-3-5  9:05:07  Program Start\r\n");
