@@ -2,12 +2,14 @@
 // the replies each caller gets back.
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "quillon/transport.h"
 #include "quillon/ups_link.h"
+#include "quillon/usb_transport.h"
 
 using quillon::CommandForCode;
 using quillon::CommandForText;
