@@ -47,23 +47,3 @@ TEST(DayRange, TheChecksOfAChosenRange) {
   EXPECT_EQ(ChooseDays(Picker::Start, {2007, 3, 3}, {2007, 3, 5}, Day{}, Day{}).messages,
             std::vector<std::string>{DateErrorMessage()});
 }
-
-// ---- The rows a viewer keeps ----------------------------------------------------
-
-#include "records/row_texts.h"
-
-TEST(RowTexts, CellsComeBackAsAddedEmptyOnesIncluded) {
-  RowTexts rows(3);
-  rows.Add({"2007-3-1", "", "Voltaris"});
-  rows.Add({"2007-3-2", "9:00:00"});  // a short row: its last cell is empty
-  EXPECT_EQ(rows.Rows(), 2u);
-  EXPECT_EQ(rows.Cell(0, 0), "2007-3-1");
-  EXPECT_EQ(rows.Cell(0, 1), "");
-  EXPECT_EQ(rows.Cell(0, 2), "Voltaris");
-  EXPECT_EQ(rows.Cell(1, 1), "9:00:00");
-  EXPECT_EQ(rows.Cell(1, 2), "");
-  EXPECT_EQ(rows.Cell(2, 0), "");  // past the end
-  EXPECT_EQ(rows.Cell(0, 3), "");
-  rows.Clear();
-  EXPECT_EQ(rows.Rows(), 0u);
-}

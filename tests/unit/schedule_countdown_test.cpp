@@ -324,3 +324,47 @@ TEST(ScheduleCountdown, NoLookWhileSettingsAreBeingSavedKeyByKey) {
   rig.Run(1);
   EXPECT_TRUE(WarningOpen(rig));
 }
+
+// ---- Special dates ------------------------------------------------------------
+
+namespace {
+
+// Tuesday 2026-12-08 9:05:07, the UPS answering; five minutes' warning.
+struct SpecialRig : EngineRig {
+  explicit SpecialRig(const std::string& schema) {
+    Settings("[AlarmMessage]\nShutTimeMessage=5\nBefoShutDownTime=60\n[Schema]\n" + schema);
+    engine.StartLink({0, 2400, 0, 4, 0});
+    Run(1000);
+    engine.OnSerialOpen(true);
+    engine.OnSerialRead(true, "(220.0 220.0 220.0 012 50.0 13.6 25.0 00001000\r");
+    parts.schedule.Start();
+  }
+};
+
+}  // namespace
+
+TEST(ScheduleCountdown, ASpecialDateWarnsRecordsAndEndsWithItsSwitchOffAndTheShutdown) {
+  // 9:07:07 today, restart 90 minutes later.
+  SpecialRig rig("SchemaSpecialRebootFlag4=1\nSchemaSpecialRebootYear4=2026-12-8\nSchemaSpecialRebootTime4=9:7:7\n"
+                 "SchemaSpecialShutFlag4=1\nSchemaSpecialShutYear4=2026-12-8\nSchemaSpecialShutTime4=10:37:7\n");
+  rig.Run(1200);
+  ASSERT_TRUE(rig.views.IsOpen(CountdownWindow::Schedule));
+  EXPECT_EQ(rig.Count("  Schedule Setting Time Up Warning!"), 1);
+  rig.Run(1000);
+  EXPECT_EQ(rig.parts.schedule.Picture().seconds, 119);
+  rig.Run(118000);
+  EXPECT_EQ(rig.monitor.Count("S01R0090\r"), 0);
+  rig.Run(1000);
+  ASSERT_EQ(rig.monitor.Count("S01R0090\r"), 1);
+  EXPECT_EQ(rig.shutdown.calls, 0);  // not before the command is on the line
+  rig.engine.OnControlWritten(static_cast<unsigned>(rig.monitor.commands.size()), true);
+  EXPECT_EQ(rig.shutdown.calls, 1);
+}
+
+TEST(ScheduleCountdown, ASpecialDateThatPassedBeforeTheStartIsNotCaughtUp) {
+  SpecialRig rig("SchemaSpecialRebootFlag1=1\nSchemaSpecialRebootYear1=2026-12-8\nSchemaSpecialRebootTime1=9:5:0\n");
+  rig.Run(600000);
+  EXPECT_FALSE(rig.views.IsOpen(CountdownWindow::Schedule));
+  EXPECT_EQ(rig.Count("  Schedule Setting Time Up Warning!"), 0);
+  EXPECT_EQ(rig.shutdown.calls, 0);
+}

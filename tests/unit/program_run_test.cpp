@@ -9,102 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "app/monitor_restarts.h"
 #include "app/program_run.h"
-#include "app/switches.h"
-#include "app/working_directory.h"
-#include "power/event_log.h"
 #include "power/timer_ids.h"
 #include "res/resource_ids.h"
 #include "tests/unit/engine_fakes.h"
 
 using namespace voltaris;
 using namespace voltaris::testing;
-
-TEST(WorkingDirectory, FolderOfTheRunValueOrTheExecutablesOwn) {
-  const std::string exeDir = "C:\\Program Files\\Voltaris";
-  EXPECT_EQ(WorkingDirectoryFromRunKey("D:\\UPS\\Voltaris.exe", "Voltaris.exe", exeDir), "D:\\UPS");
-  EXPECT_EQ(WorkingDirectoryFromRunKey("\"D:\\UPS\\VOLTARIS.EXE\"", "Voltaris.exe", exeDir), "D:\\UPS");
-  for (const char* bad : {"", "Voltaris.exe", "\\Voltaris.exe", "D:\\UPS\\Other.exe", "x.exe", "D:\\UPSVoltaris.exe"}) {
-    EXPECT_EQ(WorkingDirectoryFromRunKey(bad, "Voltaris.exe", exeDir), exeDir) << bad;
-  }
-}
-
-// Switches are matched whole and in any case: "/service" is not found
-// inside "/install-service" nor in a path; anything else is told apart.
-TEST(Switches, MatchedWholeInAnyCaseAndTheRestToldApart) {
-  const Switches install = ReadSwitches({"/Install-Service", "/QUIET", "/quiet"});
-  EXPECT_EQ(install.given, (std::vector<Switch>{Switch::InstallService, Switch::Quiet}));
-  EXPECT_FALSE(install.Has(Switch::Service));
-  EXPECT_TRUE(install.unknown.empty());
-  const Switches odd = ReadSwitches({"/headless", "Files\\x\\service", "/servic", "-headless", ""});
-  EXPECT_EQ(odd.given, std::vector<Switch>{Switch::Headless});
-  EXPECT_EQ(odd.unknown, (std::vector<std::string>{"/servic", "-headless"}));
-}
-
-// The program's name is cut off its command line whole, quoted or not, even
-// with a space in its folder, as a Run value often has it.
-TEST(Switches, TheProgramsNameIsCutOffWholeQuotedOrNot) {
-  const std::string self = "C:\\Program Files\\Voltaris\\Voltaris.exe";
-  const struct {
-    std::string line, rest;
-  } cases[] = {
-      {"C:\\Program Files\\Voltaris\\Voltaris.exe /headless", " /headless"},
-      {"c:\\program files\\voltaris\\VOLTARIS.EXE", ""},
-      {"\"C:\\Program Files\\Voltaris\\Voltaris.exe\" /service", " /service"},
-      {"\"C:\\Program Files\\Voltaris\\Voltaris.exe\"/quiet", "/quiet"},
-      {"Voltaris.exe /quiet /install-service", " /quiet /install-service"},
-      {"\"unclosed", ""},
-  };
-  for (const auto& c : cases) EXPECT_EQ(AfterProgramName(c.line, self), c.rest) << c.line;
-}
-
-// ---- The service's monitoring ------------------------------------------------------
-
-// A monitoring program that fails at once is neither started four times a
-// second nor given up on; one that ran steadily starts again soon.
-TEST(MonitorRestarts, ThePauseDoublesUpToItsLongestAndComesBackAfterASteadyRun) {
-  using R = MonitorRestarts;
-  R r;
-  EXPECT_TRUE(r.MayStart(123));  // the first start is at once
-  r.OnStarted(1000);
-  r.OnFailed(1500);
-  EXPECT_EQ(r.PauseMs(), R::kFirstPauseMs);
-  EXPECT_FALSE(r.MayStart(1500 + R::kFirstPauseMs - 1));
-  EXPECT_TRUE(r.MayStart(1500 + R::kFirstPauseMs));
-  unsigned now = 10000;
-  for (unsigned expected : {10000u, 20000u, 40000u, 80000u, 160000u, R::kLongestPauseMs, R::kLongestPauseMs}) {
-    r.OnStarted(now);
-    r.OnFailed(now + R::kSteadyRunMs - 1);  // not long enough to count as steady
-    EXPECT_EQ(r.PauseMs(), expected);
-    now += R::kSteadyRunMs + expected;
-  }
-  r.OnStarted(now);
-  r.OnFailed(now + R::kSteadyRunMs);
-  EXPECT_EQ(r.PauseMs(), R::kFirstPauseMs);
-  // A run ended as asked (the service stopping) is no failure: the next start is at
-  // once, and a steady one forgets the pause.
-  r.OnStarted(now);
-  r.OnFailed(now + 1);
-  r.OnStarted(now + 10000);
-  r.OnEndedAsAsked(now + 20000);
-  EXPECT_TRUE(r.MayStart(now + 20000));
-  r.OnStarted(now + 30000);
-  r.OnFailed(now + 30001);
-  EXPECT_EQ(r.PauseMs(), 4 * R::kFirstPauseMs);  // the pause before the stop still counts
-  r.OnStarted(now + 50000);
-  r.OnEndedAsAsked(now + 50000 + R::kSteadyRunMs);
-  r.OnStarted(now + 60000 + R::kSteadyRunMs);
-  r.OnFailed(now + 60001 + R::kSteadyRunMs);
-  EXPECT_EQ(r.PauseMs(), R::kFirstPauseMs);
-  // Starts that fail without running grow the pause too; the tick may wrap.
-  R failing;
-  failing.OnFailed(0xFFFFF000u);
-  failing.OnFailed(0xFFFFF000u);
-  EXPECT_EQ(failing.PauseMs(), 2 * R::kFirstPauseMs);
-  EXPECT_FALSE(failing.MayStart(0xFFFFF000u + 2 * R::kFirstPauseMs - 1));
-  EXPECT_TRUE(failing.MayStart(0xFFFFF000u + 2 * R::kFirstPauseMs));
-}
 
 // ---- The program's run, from waiting for the line to its one end ---------------
 
@@ -525,55 +436,4 @@ TEST(ProgramRun, WhileShuttingDownATickReachesNoOwnerButTheWatchAndAfterTheEndNo
   EXPECT_FALSE(rig.run.OnTick(kTimerShutdownConfirm));
   EXPECT_EQ(rig.probe.ticks, 2);
   EXPECT_EQ(rig.Count("  System Shutdown Not Carried Out, Asked Again!"), 1);
-}
-
-// The rows an administrator looks for in Windows' log, each under its id;
-// a detail after the text is the same row; the program's other rows stay
-// out. Every id has its message in the table the program carries, and
-// every message there an id.
-TEST(EventLog, TheRowsAdministratorsLookForUnderTheirIdsWithAMessageForEach) {
-  const struct {
-    const char* row;
-    uint32_t id;
-    EventLogLevel level;
-  } logged[] = {
-      {"  Service Start", 1, EventLogLevel::Information},
-      {"  Service Stop", 2, EventLogLevel::Information},
-      {"  AC Fail!", 10, EventLogLevel::Warning},
-      {"  AC Restore!", 11, EventLogLevel::Information},
-      {"  BatteryLow Low!", 12, EventLogLevel::Warning},
-      {"  Forced Shutdown By The UPS Server", 14, EventLogLevel::Warning},
-      {"  System Shutdown Refused!", 21, EventLogLevel::Error},
-      {"  System Shutdown Not Carried Out, Asked Again!", 22, EventLogLevel::Error},
-      {"  Network UPS: Wrong User Or Password!", 31, EventLogLevel::Error},
-      {"  Setting Out Of Range: BatteryTime", 32, EventLogLevel::Warning},
-      {"  UPS Switch-Off May Have Been Sent", 33, EventLogLevel::Warning},
-      {"  Event Command Not Started: C:\\hooks\\onbatt.cmd", 40, EventLogLevel::Error},
-      {"  Event Command Too Long, Not Run: MainsFailed", 40, EventLogLevel::Error},
-  };
-  for (const auto& each : logged) {
-    const std::optional<EventLogEntry> entry = EventLogEntryForRow(each.row);
-    ASSERT_TRUE(entry) << each.row;
-    EXPECT_EQ(entry->id, each.id) << each.row;
-    EXPECT_EQ(entry->level, each.level) << each.row;
-  }
-  for (const char* row : {"  Program Start", "  COM UPS is Connected!", "  Drill: Simulated AC Fail", "  AC", "",
-                          "  USB UPS Not Supported: ATCL FOR UPS ATCL FOR UPS"}) {
-    EXPECT_FALSE(EventLogEntryForRow(row)) << row;
-  }
-
-  std::set<uint32_t> ids;
-  for (const EventLogEntry& own : kOwnEntries) ids.insert(own.id);
-  size_t count = 0;
-  const EventLogRow* rows = EventLogRows(&count);
-  for (size_t i = 0; i < count; ++i) ids.insert(rows[i].entry.id);
-  std::ifstream file(VOLTARIS_RES_DIR "/event_messages.mc");
-  ASSERT_TRUE(file);
-  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  std::set<uint32_t> messages;
-  const std::regex messageId("MessageId=([0-9]+)");
-  for (auto found = std::sregex_iterator(text.begin(), text.end(), messageId); found != std::sregex_iterator(); ++found) {
-    messages.insert(static_cast<uint32_t>(std::stoul((*found)[1])));
-  }
-  EXPECT_EQ(ids, messages);
 }
