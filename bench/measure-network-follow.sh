@@ -46,6 +46,11 @@ start_following() {
   wait_event 30 "  Network UPS is Connected!" "$connected" >/dev/null || fail "the program never connected"
 }
 
+# dummy-ups looks at its file about every 2 s and the program polls each second,
+# both on their own clocks: within a run the one's look falls at nearly the
+# same point of the other's second, so the trials of a run measure nearly
+# one phase, and runs differ by up to the poll (0 to 1 s, plus the reading's
+# way through the program).
 echo "(a) upsd serving OB to \"  AC Fail!\", less CutACTimeMessage $cut_ac_ms ms"
 start_following
 sleep 2
