@@ -227,7 +227,6 @@ class FollowerLink final : public NutClientPort, public NutClientReports {
     // come (see AwaitReply), and each signal would cost a wake.
     if (WSAEventSelect(socket_, closed_, FD_CLOSE) != 0) return CloseSocket();
     phase_ = Phase::Connected;
-    replyPauseMs_ = 0;  // not the pauses of a connection that went silent
     client_.OnConnected(NowMs());
   }
 
@@ -248,7 +247,7 @@ class FollowerLink final : public NutClientPort, public NutClientReports {
     return false;
   }
 
-  // Until the client is due, bytes come or the thread is woken.
+  // Until the client is due, at the most.
   DWORD SleepMs() const {
     const int64_t untilDue = client_.NextDueMs(NowMs()) - NowMs();
     return static_cast<DWORD>(std::clamp<int64_t>(untilDue, 0, NutFollower::kLongestSleepMs));
@@ -261,7 +260,6 @@ class FollowerLink final : public NutClientPort, public NutClientReports {
   void Exchange() {
     if (!output_.empty()) return AwaitRoomToSend();
     if (client_.AwaitingReply()) return AwaitReply();
-    replyPauseMs_ = 0;
     const HANDLE events[] = {wake_, closed_};
     const DWORD woke = WaitForMultipleObjects(2, events, FALSE, SleepMs());
     if (woke == WAIT_OBJECT_0 + 1) Receive();  // what came before the close, then the close
@@ -311,7 +309,10 @@ class FollowerLink final : public NutClientPort, public NutClientReports {
   // Sends what the socket takes now; false when the connection failed.
   bool SendQueued() {
     const int sent = send(socket_, output_.data(), static_cast<int>(output_.size()), 0);
-    if (sent > 0) output_.erase(0, static_cast<size_t>(sent));
+    if (sent > 0) {
+      output_.erase(0, static_cast<size_t>(sent));
+      replyPauseMs_ = 0;  // a new request's reply is looked for at once
+    }
     return sent >= 0 || WSAGetLastError() == WSAEWOULDBLOCK;
   }
 
